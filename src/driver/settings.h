@@ -1,0 +1,48 @@
+// RunSettings: the eight options of a run, read from "Settings.txt".
+//
+// The file holds eight label-value pairs in the order of the fields below. A
+// label is any one word (never compared with anything); a value is read by
+// formatted extraction of the field's type, the bool only as 0 or 1. Line
+// structure carries no meaning and text after the eighth value is ignored.
+// When the file ends early or holds a malformed value, that option and every
+// later one keep their defaults.
+#ifndef LINPROB_DRIVER_SETTINGS_H_
+#define LINPROB_DRIVER_SETTINGS_H_
+
+#include <string>
+#include <vector>
+
+namespace linprob {
+
+struct RunSettings {
+  unsigned Dimensions = 4;
+  int SolverThreadCount = 1;
+  int GeneratorThreadCount = 2;
+  int IntegrationPrecision = 50;
+  int HistogramPrecision = 10;
+  int MaxMatrix = 5;
+  bool ExactDistributions = true;
+  int SampleCount = 100000;
+};
+
+// The field names in file order, as used in messages.
+inline constexpr const char* kSettingNames[8] = {
+    "Dimensions",         "SolverThreadCount", "GeneratorThreadCount",
+    "IntegrationPrecision", "HistogramPrecision", "MaxMatrix",
+    "ExactDistributions", "SampleCount"};
+
+struct SettingsReadResult {
+  bool fileFound = false;
+  // Names of the options that were not read from a present file and kept
+  // their defaults (empty when all eight were read or the file is absent).
+  std::vector<std::string> keptDefaults;
+};
+
+// Reads `path` into `settings`, whose fields hold the defaults on entry.
+// Prints nothing.
+SettingsReadResult readSettings(const std::string& path,
+                                RunSettings& settings);
+
+}  // namespace linprob
+
+#endif  // LINPROB_DRIVER_SETTINGS_H_

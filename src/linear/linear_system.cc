@@ -1,0 +1,99 @@
+#include "linear/linear_system.h"
+
+#include <cmath>
+#include <utility>
+
+namespace linprob {
+
+LinearSystem::LinearSystem(unsigned n)
+    : columnOrder(n), matrix(n, std::vector<double>(n, 0.0)), size(n) {
+  for (unsigned k = 0; k < n; ++k) columnOrder[k] = k;
+}
+
+void LinearSystem::exchange(bool columns, unsigned a, unsigned b) {
+  if (columns) {
+    std::swap(matrix[a], matrix[b]);
+    std::swap(columnOrder[a], columnOrder[b]);
+    steps.push_back(step{kExchange, a, b, kColumnExchange});
+  } else {
+    for (unsigned c = 0; c < size; ++c) std::swap(matrix[c][a], matrix[c][b]);
+    steps.push_back(step{kExchange, a, b, kRowExchange});
+  }
+}
+
+void LinearSystem::addRow(unsigned source, unsigned target, double factor) {
+  steps.push_back(step{kCombination, source, target, factor});
+  for (unsigned t = 0; t < size; ++t) {
+    // Product and sum are rounded separately, as the replay does them.
+    const double product = matrix[t][source] * factor;
+    matrix[t][target] = product + matrix[t][target];
+  }
+}
+
+void LinearSystem::scaleRow(unsigned row) {
+  steps.push_back(step{kScaling, row, 0, matrix[row][row]});
+  matrix[row][row] = 1.0;
+}
+
+void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
+  const unsigned n = size;
+  for (unsigned i = 0; i < n; ++i) {
+    if (rowPivot || colPivot) {
+      double best = 0.0;
+      unsigned bestRow = 0;
+      unsigned bestColumn = 0;
+      if (rowPivot && colPivot) {
+        for (unsigned c = i; c < n; ++c) {
+          for (unsigned r = i; r < n; ++r) {
+            if (std::fabs(matrix[c][r]) > best) {
+              best = std::fabs(matrix[c][r]);
+              bestRow = r;
+              bestColumn = c;
+            }
+          }
+        }
+        if (bestColumn > i) exchange(true, bestColumn, i);
+        if (bestRow > i) exchange(false, bestRow, i);
+      } else if (rowPivot) {
+        for (unsigned r = i; r < n; ++r) {
+          if (std::fabs(matrix[i][r]) > best) {
+            best = std::fabs(matrix[i][r]);
+            bestRow = r;
+          }
+        }
+        if (bestRow > i) exchange(false, bestRow, i);
+      } else {
+        for (unsigned c = i; c < n; ++c) {
+          if (std::fabs(matrix[c][i]) > best) {
+            best = std::fabs(matrix[c][i]);
+            bestColumn = c;
+          }
+        }
+        if (bestColumn > i) exchange(true, bestColumn, i);
+      }
+    }
+    for (unsigned j = i + 1; j < n; ++j) {
+      addRow(i, j, -matrix[i][j] / matrix[i][i]);
+    }
+  }
+  for (unsigned b = n; b-- > 0;) {
+    for (unsigned m = b; m-- > 0;) {
+      addRow(b, m, -matrix[b][m] / matrix[b][b]);
+    }
+    scaleRow(b);
+  }
+}
+
+std::optional<PivotFault> findPivotFault(const LinearSystem& system) {
+  for (const step& s : system.steps) {
+    if (s.type == kCombination && !std::isfinite(s.value)) {
+      return PivotFault{s.first, s.value};
+    }
+    if (s.type == kScaling && (s.value == 0.0 || !std::isfinite(s.value))) {
+      return PivotFault{s.first, s.value};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace linprob

@@ -1,0 +1,57 @@
+// The INVALID tables: each solution position treated as normally distributed
+// with the mean and variance propagated through the elimination steps, and
+// evaluated over the same borders as the VALID histogram plus both tails.
+//
+// Walk per position: P(lower tail) = cdf(Min); for curr = Min while Max > curr
+// (at most H + 1 bands, and only while curr + step moves): the band
+// (curr, curr + step] gets cdf(curr + step) - cdf(curr); then the upper tail
+// 1 - cdf(curr). Text per position:
+//   Showing INVALID probabilities for variable number <columnOrder[i]>
+//   Lower than <Min> : <P>
+//   <curr> to <curr + step> : <P>
+//   More than <curr> : <P>
+// A zero variance is a point mass at the mean (cdf a step, 1 at x >= mean). A
+// non-finite mean or variance gets the single line
+//   No normal approximation exists for variable number <k>: its mean or variance is not finite.
+// and nothing stored; a position without samples gets
+//   No samples were solved for variable number <k>.
+#ifndef LINPROB_RESULTS_NORMAL_APPROXIMATION_H_
+#define LINPROB_RESULTS_NORMAL_APPROXIMATION_H_
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "linear/linear_system.h"
+#include "linear/normal_parameters.h"
+#include "results/result_store.h"
+#include "results/solver_threads.h"
+
+namespace linprob {
+
+// Fill `approx` with n entries in equation order from the parameter file:
+// normal (mean, variance) as read; triangular ((p + q) / 2, (q - p)^2 / 24);
+// uniform ((p + q) / 2, (q - p)^2 / 12). Return "" or the readNumbers problem.
+std::string readNormalApprox(std::vector<NormalParameters>& approx,
+                             const std::string& path, unsigned n);
+std::string readTriangularApprox(std::vector<NormalParameters>& approx,
+                                 const std::string& path, unsigned n);
+std::string readUniformApprox(std::vector<NormalParameters>& approx,
+                              const std::string& path, unsigned n);
+
+// `approx` holds the replayed moments by solution position.
+void printApproxProbabilities(std::vector<NormalParameters> approx,
+                              int histogramPrecision,
+                              const SampleTable& results,
+                              const LinearSystem& system, std::ostream& out);
+// lowerTail (key Min), bins (key = upper border), upperTail (key = last
+// border) of [columnOrder[i]][matrix][mode][distribution], invalid side.
+void storeApproxProbabilities(std::vector<NormalParameters> approx,
+                              int histogramPrecision,
+                              const SampleTable& results,
+                              const LinearSystem& system, ResultStore& store,
+                              int matrix, int mode, int distribution);
+
+}  // namespace linprob
+
+#endif  // LINPROB_RESULTS_NORMAL_APPROXIMATION_H_
