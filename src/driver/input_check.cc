@@ -1,1 +1,127 @@
-// Not yet written.
+#include "driver/input_check.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <sstream>
+
+#include "distributions/parameter_files.h"
+#include "linear/linear_system.h"
+#include "linear/number_file.h"
+#include "linear/system_files.h"
+
+namespace linprob {
+namespace {
+
+std::string raisedWarning(const char* name, int value) {
+  std::ostringstream message;
+  message << "Settings.txt: " << name << " " << value
+          << " is below 1; using 1";
+  return message.str();
+}
+
+// Whether cellCount^n fits in 64 bits.
+bool jobCountFits(int cellCount, unsigned n) {
+  if (cellCount <= 1) return true;
+  std::uint64_t count = 1;
+  const auto base = static_cast<std::uint64_t>(cellCount);
+  for (unsigned k = 0; k < n; ++k) {
+    if (count > std::numeric_limits<std::uint64_t>::max() / base) return false;
+    count *= base;
+  }
+  return true;
+}
+
+void checkMatrix(const std::string& path, unsigned n,
+                 std::vector<std::string>& problems) {
+  LinearSystem loaded(n);
+  const std::string problem = loadMatrix(path, loaded);
+  if (!problem.empty()) {
+    problems.push_back(path + ": " + problem);
+    return;
+  }
+  for (int mode = 0; mode < 4; ++mode) {
+    LinearSystem system = loaded;
+    system.eliminate(mode % 2 == 1, mode / 2 != 0);
+    if (const auto fault = findPivotFault(system)) {
+      std::ostringstream message;
+      message << path << ": cannot be eliminated under pivoting mode " << mode
+              << " (" << pivotModeName(mode)
+              << "): zero or non-finite pivot at position " << fault->position;
+      problems.push_back(message.str());
+    }
+  }
+}
+
+}  // namespace
+
+const char* pivotModeName(int mode) {
+  static constexpr const char* kNames[4] = {"none", "row", "column", "both"};
+  return (mode >= 0 && mode < 4) ? kNames[mode] : "unknown";
+}
+
+SettingsCheck checkSettings(RunSettings& settings) {
+  SettingsCheck check;
+  if (settings.Dimensions == 0) {
+    check.errors.push_back(
+        "Settings.txt: Dimensions is 0; a system needs at least one unknown");
+  } else if (settings.Dimensions > kMaxDimensions) {
+    std::ostringstream message;
+    message << "Settings.txt: Dimensions " << settings.Dimensions
+            << " is too large; at most " << kMaxDimensions
+            << " unknowns are supported";
+    check.errors.push_back(message.str());
+  }
+  if (settings.ExactDistributions &&
+      !jobCountFits(settings.IntegrationPrecision, settings.Dimensions)) {
+    std::ostringstream message;
+    message << "Settings.txt: IntegrationPrecision " << settings.IntegrationPrecision
+            << " to the power Dimensions " << settings.Dimensions
+            << " is too many jobs to count in 64 bits";
+    check.errors.push_back(message.str());
+  }
+  if (settings.SolverThreadCount < 1) {
+    check.warnings.push_back(
+        raisedWarning("SolverThreadCount", settings.SolverThreadCount));
+    settings.SolverThreadCount = 1;
+  }
+  if (settings.ExactDistributions && settings.GeneratorThreadCount < 1) {
+    check.warnings.push_back(
+        raisedWarning("GeneratorThreadCount", settings.GeneratorThreadCount));
+    settings.GeneratorThreadCount = 1;
+  }
+  if (settings.HistogramPrecision < 1) {
+    check.warnings.push_back(
+        raisedWarning("HistogramPrecision", settings.HistogramPrecision));
+    settings.HistogramPrecision = 1;
+  }
+  return check;
+}
+
+std::vector<std::string> checkRunInputs(const RunSettings& settings) {
+  std::vector<std::string> problems;
+  const unsigned n = settings.Dimensions;
+  for (int i = 0; i < settings.MaxMatrix; ++i) {
+    const std::string folder = "Matrix" + std::to_string(i) + "/";
+    checkMatrix(folder + "Matice.txt", n, problems);
+
+    std::vector<Interval> rhs;
+    std::string problem = loadRealRhs(folder + "RealRHS.txt", n, rhs);
+    if (!problem.empty()) problems.push_back(folder + "RealRHS.txt: " + problem);
+    rhs.clear();
+    problem = loadIntervalRhs(folder + "IntRHS.txt", n, rhs);
+    if (!problem.empty()) problems.push_back(folder + "IntRHS.txt: " + problem);
+
+    for (const auto& [file, kind] :
+         {std::pair{"NormalRHS.txt", ParameterKind::kNormal},
+          std::pair{"UniformRHS.txt", ParameterKind::kBounds}}) {
+      const std::string path = folder + file;
+      for (const std::string& p : checkParameterFile(path, n, kind)) {
+        problems.push_back(path + ": " + p);
+      }
+    }
+  }
+  return problems;
+}
+
+}  // namespace linprob

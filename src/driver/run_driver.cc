@@ -1,7 +1,175 @@
 #include "driver/run_driver.h"
 
-namespace linprob {
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
-int runProgram() { return 0; }
+#include "driver/console.h"
+#include "driver/distribution_phase.h"
+#include "driver/input_check.h"
+#include "driver/settings.h"
+#include "linear/interval.h"
+#include "linear/linear_system.h"
+#include "linear/solution_output.h"
+#include "linear/step_replay.h"
+#include "linear/system_files.h"
+#include "results/csv_export.h"
+#include "results/result_store.h"
+
+namespace linprob {
+namespace {
+
+constexpr int kPivotModeCount = 4;
+constexpr int kDistributionCount = 3;
+constexpr int kExitInputError = 1;
+constexpr int kExitComputeError = 2;
+constexpr int kExitExportError = 3;
+
+constexpr const char* kSummaryFiles[kPivotModeCount] = {
+    "RESULTS_FF.txt", "RESULTS_TF.txt", "RESULTS_FT.txt", "RESULTS_TT.txt"};
+
+void printError(const std::string& message) {
+  std::cerr << message << std::endl;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) {
+    if (!text.empty()) text += ", ";
+    text += name;
+  }
+  return text;
+}
+
+// Reads the settings and checks every input of the run. Returns false when
+// the run cannot start; every problem has then been reported.
+bool prepareRun(RunSettings& settings) {
+  const SettingsReadResult read = readSettings("Settings.txt", settings);
+  if (!read.fileFound) {
+    // No line end: the first line end of the mode loop closes this line.
+    std::cout << "No Settings.txt file found. Using defaults" << std::flush;
+  } else if (!read.keptDefaults.empty()) {
+    printLine("Settings.txt ended early or held a malformed value; "
+              "these options keep their defaults: " +
+              joined(read.keptDefaults));
+  }
+  const SettingsCheck check = checkSettings(settings);
+  for (const std::string& warning : check.warnings) printError(warning);
+  for (const std::string& error : check.errors) printError(error);
+  if (!check.errors.empty()) return false;
+
+  const std::vector<std::string> problems = checkRunInputs(settings);
+  for (const std::string& problem : problems) printError(problem);
+  return problems.empty();
+}
+
+void printSystemBanner(const RunSettings& settings, int i) {
+  printLine("Matrix index: " + std::to_string(i));
+  printLine("Loading a square matrix with " +
+            std::to_string(settings.Dimensions) + " variables.");
+  std::ostringstream line;
+  if (settings.ExactDistributions) {
+    printLine("Each of them will be represented by " +
+              std::to_string(settings.IntegrationPrecision) + " instances.");
+    const double jobs =
+        std::pow(static_cast<double>(settings.IntegrationPrecision),
+                 static_cast<double>(settings.Dimensions));
+    line << "Expect " << jobs << " jobs per distribution.";
+  } else {
+    line << "Each RHS distribution will be represented by "
+         << settings.SampleCount << " samples.";
+  }
+  printLine(line.str());
+}
+
+void throwIfProblem(const std::string& path, const std::string& problem) {
+  if (!problem.empty()) throw std::runtime_error(path + ": " + problem);
+}
+
+// The deterministic pass and the three distribution phases of system i under
+// pivoting mode m.
+void analyseSystem(const RunSettings& settings, ResultStore& store, int i,
+                   int m) {
+  const bool rowPivot = m % 2 == 1;
+  const bool colPivot = m / 2 != 0;
+  const std::string subFolder = "Matrix" + std::to_string(i) + "/";
+  const std::string summaryPath = subFolder + kSummaryFiles[m];
+  std::ofstream outFile(summaryPath);
+  if (!outFile.is_open()) {
+    throw std::runtime_error(summaryPath + ": cannot be written");
+  }
+  printSystemBanner(settings, i);
+
+  const unsigned n = settings.Dimensions;
+  LinearSystem system(n);
+  throwIfProblem(subFolder + "Matice.txt",
+                 loadMatrix(subFolder + "Matice.txt", system));
+  system.eliminate(rowPivot, colPivot);
+
+  std::vector<Interval> realRhs;
+  throwIfProblem(subFolder + "RealRHS.txt",
+                 loadRealRhs(subFolder + "RealRHS.txt", n, realRhs));
+  replaySteps(realRhs, system.steps);
+  std::vector<Interval> intRhs;
+  throwIfProblem(subFolder + "IntRHS.txt",
+                 loadIntervalRhs(subFolder + "IntRHS.txt", n, intRhs));
+  replaySteps(intRhs, system.steps);
+
+  outFile << std::endl << "Exact values" << std::endl;
+  printBounds(realRhs, system, outFile);
+  storeExactValues(realRhs, system, store, i, m);
+  outFile << std::endl << "Interval arithmetic values" << std::endl;
+  printBounds(intRhs, system, outFile);
+  storeIntervalValues(intRhs, system, store, i, m);
+
+  const PhaseContext context{settings, system, subFolder, i, m, outFile,
+                             store};
+  for (const PhaseSpec& phase : kPhases) runDistributionPhase(phase, context);
+
+  outFile.close();
+  if (outFile.fail()) {
+    throw std::runtime_error(summaryPath + ": cannot be written");
+  }
+}
+
+}  // namespace
+
+int runProgram() {
+  RunSettings settings;
+  if (!prepareRun(settings)) return kExitInputError;
+
+  ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix,
+                    kPivotModeCount, kDistributionCount);
+  for (int m = 0; m < kPivotModeCount; ++m) {
+    const bool rowPivot = m % 2 == 1;
+    const bool colPivot = m / 2 != 0;
+    printLine("");
+    printLine("Pivot mode change to:" + std::to_string(rowPivot) + "," +
+              std::to_string(colPivot));
+    for (int i = 0; i < settings.MaxMatrix; ++i) {
+      try {
+        analyseSystem(settings, store, i, m);
+      } catch (const std::exception& error) {
+        std::ostringstream message;
+        message << "Matrix" << i << " under pivoting mode " << m << " ("
+                << pivotModeName(m) << "): " << error.what();
+        printError(message.str());
+        return kExitComputeError;
+      }
+    }
+  }
+
+  const std::string directory =
+      settings.ExactDistributions ? "Export/" : "ExportApprox/";
+  const std::vector<std::string> failures = exportCsv(store, directory);
+  for (const std::string& failure : failures) printError(failure);
+  return failures.empty() ? 0 : kExitExportError;
+}
 
 }  // namespace linprob

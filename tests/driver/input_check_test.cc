@@ -1,1 +1,144 @@
-// Not yet written.
+// Bad input is refused before anything is computed or written: one line per
+// problem on standard error naming the file, exit status 1, no output file.
+#include "driver/input_check.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "driver/program_run.h"
+
+namespace linprob {
+namespace {
+
+using testing::ProgramRun;
+using testing::WorkDir;
+
+constexpr const char* kTwoUnknowns =
+    "Dimensions 2\nSolverThreads 1\nGenerators 1\nCells 3\nBands 2\n"
+    "Systems 1\nExact 1\nSamples 100\n";
+
+// A sound two-unknown system 0 whose files tests then spoil one by one.
+void writeSoundSystem(const WorkDir& dir, int i = 0) {
+  const std::string folder = "Matrix" + std::to_string(i) + "/";
+  dir.write(folder + "Matice.txt", "2 1\n1 3\n");
+  dir.write(folder + "RealRHS.txt", "3 4\n");
+  dir.write(folder + "IntRHS.txt", "2 4\n3 5\n");
+  dir.write(folder + "NormalRHS.txt", "3 1\n4 1\n");
+  dir.write(folder + "UniformRHS.txt", "2 4\n3 5\n");
+}
+
+void expectRefused(const WorkDir& dir, const ProgramRun& run,
+                   const std::string& expectedErr) {
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, expectedErr);
+  EXPECT_FALSE(dir.exists("Matrix0/RESULTS_FF.txt"));
+  EXPECT_FALSE(dir.exists("Export"));
+  EXPECT_EQ(run.out.find("Pivot mode change to:"), std::string::npos);
+}
+
+TEST(InputCheckTest, ReportsEveryBrokenFileOfEverySystem) {
+  WorkDir dir;
+  dir.write("Settings.txt",
+            "Dimensions 2\nS 1\nG 1\nC 3\nB 2\nSystems 2\nE 1\nN 100\n");
+  writeSoundSystem(dir, 0);
+  writeSoundSystem(dir, 1);
+  dir.write("Matrix0/Matice.txt", "2 1\n1\n");
+  dir.write("Matrix0/RealRHS.txt", "3 abc\n");
+  dir.write("Matrix0/IntRHS.txt", "2 4\n5 3\n");
+  std::filesystem::remove(dir.path() / "Matrix1/NormalRHS.txt");
+  dir.write("Matrix1/UniformRHS.txt", "2 4\n3 1e999\n");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Matrix0/Matice.txt: only 3 of the 4 numbers needed\n"
+                "Matrix0/RealRHS.txt: \"abc\" is not a number\n"
+                "Matrix0/IntRHS.txt: IntRHS pair 1 has its lower bound above "
+                "its upper bound (boost::interval: empty interval created)\n"
+                "Matrix1/NormalRHS.txt: missing\n"
+                "Matrix1/UniformRHS.txt: \"1e999\" is out of the range of "
+                "double\n");
+}
+
+TEST(InputCheckTest, RefusesAMissingSystemFolder) {
+  WorkDir dir;
+  dir.write("Settings.txt", kTwoUnknowns);
+  const ProgramRun run = testing::runProgramIn(dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.substr(0, 29), "Matrix0/Matice.txt: missing\nM");
+  EXPECT_FALSE(dir.exists("Matrix0"));
+}
+
+TEST(InputCheckTest, RefusesBadDistributionParameters) {
+  WorkDir dir;
+  dir.write("Settings.txt", kTwoUnknowns);
+  writeSoundSystem(dir);
+  dir.write("Matrix0/NormalRHS.txt", "3 -1\n4 1\n");
+  dir.write("Matrix0/UniformRHS.txt", "2 4\n5 3\n");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Matrix0/NormalRHS.txt: pair 0 has a negative variance (-1)\n"
+                "Matrix0/UniformRHS.txt: pair 1 has its lower end above its "
+                "upper end (5 > 3)\n");
+}
+
+TEST(InputCheckTest, RefusesAMatrixWithAZeroPivotUnderAnyMode) {
+  WorkDir dir;
+  dir.write("Settings.txt", kTwoUnknowns);
+  writeSoundSystem(dir);
+  // Singular: every mode meets a zero pivot at position 1.
+  dir.write("Matrix0/Matice.txt", "1 2\n2 4\n");
+  const ProgramRun singular = testing::runProgramIn(dir);
+  EXPECT_EQ(singular.status, 1);
+  EXPECT_NE(singular.err.find("Matrix0/Matice.txt: cannot be eliminated under "
+                              "pivoting mode 0 (none): zero or non-finite "
+                              "pivot at position 1\n"),
+            std::string::npos);
+  EXPECT_NE(singular.err.find("pivoting mode 3 (both)"), std::string::npos);
+
+  // Regular, but without pivoting the first pivot is 0 (the factor -2/0 would
+  // turn the last pivot into NaN); row pivoting alone would cope.
+  dir.write("Matrix0/Matice.txt", "0 1\n2 3\n");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Matrix0/Matice.txt: cannot be eliminated under pivoting mode "
+                "0 (none): zero or non-finite pivot at position 0\n");
+}
+
+TEST(InputCheckTest, RefusesDimensionsZeroAndUncountableJobs) {
+  WorkDir dir;
+  writeSoundSystem(dir);
+  dir.write("Settings.txt", "Dimensions 0\n");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Settings.txt: Dimensions is 0; a system needs at least one "
+                "unknown\n");
+
+  dir.write("Settings.txt", "D 20\nS 1\nG 1\nCells 10000\nB 2\nM 1\nE 1\n");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Settings.txt: IntegrationPrecision 10000 to the power "
+                "Dimensions 20 is too many jobs to count in 64 bits\n");
+}
+
+TEST(InputCheckTest, RaisesCountsBelowOneWithAWarning) {
+  RunSettings settings;
+  settings.SolverThreadCount = 0;
+  settings.GeneratorThreadCount = -2;
+  settings.HistogramPrecision = 0;
+  const SettingsCheck check = checkSettings(settings);
+  EXPECT_TRUE(check.errors.empty());
+  ASSERT_EQ(check.warnings.size(), 3u);
+  EXPECT_EQ(check.warnings[0], "Settings.txt: SolverThreadCount 0 is below 1; using 1");
+  EXPECT_EQ(check.warnings[1],
+            "Settings.txt: GeneratorThreadCount -2 is below 1; using 1");
+  EXPECT_EQ(check.warnings[2],
+            "Settings.txt: HistogramPrecision 0 is below 1; using 1");
+  EXPECT_EQ(settings.SolverThreadCount, 1);
+  EXPECT_EQ(settings.GeneratorThreadCount, 1);
+  EXPECT_EQ(settings.HistogramPrecision, 1);
+
+  // Generator threads play no part in sampling: left as they are.
+  RunSettings sampling;
+  sampling.ExactDistributions = false;
+  sampling.GeneratorThreadCount = 0;
+  EXPECT_TRUE(checkSettings(sampling).warnings.empty());
+  EXPECT_EQ(sampling.GeneratorThreadCount, 0);
+}
+
+}  // namespace
+}  // namespace linprob
