@@ -13,6 +13,8 @@
 // A zero variance is a point mass at the mean (cdf a step, 1 at x >= mean). A
 // non-finite mean or variance gets the single line
 //   No normal approximation exists for variable number <k>: its mean or variance is not finite.
+// and nothing stored, and a negative variance the single line
+//   No normal approximation exists for variable number <k>: its variance is negative.
 // and nothing stored; a position without samples gets
 //   No samples were solved for variable number <k>.
 #ifndef LINPROB_RESULTS_NORMAL_APPROXIMATION_H_
@@ -31,7 +33,9 @@ namespace linprob {
 
 // Fill `approx` with n entries in equation order from the parameter file:
 // normal (mean, variance) as read; triangular ((p + q) / 2, (q - p)^2 / 24);
-// uniform ((p + q) / 2, (q - p)^2 / 12). Return "" or the readNumbers problem.
+// uniform ((p + q) / 2, (q - p)^2 / 12). Return "" or the readNumbers problem;
+// the pairs a faulty file does not supply get a mean and a variance that are
+// not numbers (no approximation for them).
 std::string readNormalApprox(std::vector<NormalParameters>& approx,
                              const std::string& path, unsigned n);
 std::string readTriangularApprox(std::vector<NormalParameters>& approx,
@@ -39,7 +43,8 @@ std::string readTriangularApprox(std::vector<NormalParameters>& approx,
 std::string readUniformApprox(std::vector<NormalParameters>& approx,
                               const std::string& path, unsigned n);
 
-// `approx` holds the replayed moments by solution position.
+// `approx` holds the replayed moments by solution position; a position beyond
+// its end has no approximation. The table must still be sorted.
 void printApproxProbabilities(std::vector<NormalParameters> approx,
                               int histogramPrecision,
                               const SampleTable& results,

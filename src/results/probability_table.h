@@ -31,10 +31,27 @@ namespace linprob {
 
 bool sampleLess(SampleRectangle a, SampleRectangle b);
 
-// Sorts one inner vector ascending by value.
+// Sorts one inner vector ascending by value with sampleLess. Values that are
+// not numbers compare false with everything and would break the ordering that
+// std::sort needs, so they are moved to the end first.
 void sortSamples(std::vector<SampleRectangle>& samples);
 
-// Both require every inner vector sorted; histogramPrecision >= 1.
+// The band walk shared with the normal approximation, so that both walk the
+// same borders bit for bit and open the same number of bands.
+//
+// The width of one band: (max - min) / H, the difference rounded first. An H
+// below 1 counts as 1.
+double bandWidth(double min, double max, int histogramPrecision);
+// Whether a walk that has opened `bandsOpen` bands, the last of them ending at
+// `upper`, may open one more: at most H + 1 bands, and none whose border would
+// not move (upper + step == upper). The histogram always opens its first band;
+// the approximation asks before each of its bands, the first included.
+bool mayOpenBand(int bandsOpen, double upper, double step,
+                 int histogramPrecision);
+
+// Both require every inner vector sorted; histogramPrecision >= 1 (below 1
+// counts as 1). Positions run over columnOrder; a missing or empty inner
+// vector is a position without samples.
 void printProbabilities(const SampleTable& results, const LinearSystem& system,
                         int histogramPrecision, std::ostream& out);
 // bins[columnOrder[i]][matrix][mode][distribution]: key = upper border,

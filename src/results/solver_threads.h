@@ -9,7 +9,8 @@
 // "I have solved <count> jobs already!". A thread that finds the stopper at
 // the front prints "Stopper found." and ends, leaving the stopper in place.
 // joinSolvers joins every thread and removes the stopper: the queue is empty
-// and the table complete.
+// and the table complete. Every real job carries n values (n = system.size).
+// A threadCount below 1 starts no thread: nothing then consumes the queue.
 //
 // Table invariant, whenever solvedMutex is free: every inner vector holds one
 // sample per solved job, and the k-th samples of all inner vectors come from
