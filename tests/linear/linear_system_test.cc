@@ -1,1 +1,214 @@
-// Not yet written.
+#include "linear/linear_system.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+namespace linprob {
+namespace {
+
+// Builds a system from its rows, as the matrix file lists them.
+LinearSystem systemOf(const std::vector<std::vector<double>>& rows) {
+  LinearSystem system(static_cast<unsigned>(rows.size()));
+  for (unsigned r = 0; r < rows.size(); ++r) {
+    for (unsigned c = 0; c < rows.size(); ++c) system.matrix[c][r] = rows[r][c];
+  }
+  return system;
+}
+
+void expectStep(const step& s, int type, unsigned first, unsigned second,
+                double value) {
+  EXPECT_EQ(s.type, type);
+  EXPECT_EQ(s.first, first);
+  if (type != kScaling) {
+    EXPECT_EQ(s.second, second);
+  }
+  EXPECT_EQ(s.value, value);
+}
+
+const std::pair<bool, bool> kAllModes[4] = {
+    {false, false}, {true, false}, {false, true}, {true, true}};
+
+TEST(LinearSystemTest, ConstructionGivesZerosIdentityOrderAndNoSteps) {
+  const LinearSystem system(3);
+  EXPECT_EQ(system.size, 3u);
+  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{0, 1, 2}));
+  EXPECT_EQ(system.matrix,
+            std::vector<std::vector<double>>(3, std::vector<double>(3, 0.0)));
+  EXPECT_TRUE(system.steps.empty());
+}
+
+TEST(LinearSystemTest, WorkedExampleWithRowPivoting) {
+  LinearSystem system = systemOf({{0, 1}, {2, 3}});
+  system.eliminate(true, false);
+  ASSERT_EQ(system.steps.size(), 5u);
+  expectStep(system.steps[0], kExchange, 1, 0, kRowExchange);
+  expectStep(system.steps[1], kCombination, 0, 1, 0.0);
+  EXPECT_TRUE(std::signbit(system.steps[1].value));  // -0 / 2
+  expectStep(system.steps[2], kCombination, 1, 0, -3.0);
+  expectStep(system.steps[3], kScaling, 1, 0, 1.0);
+  expectStep(system.steps[4], kScaling, 0, 0, 2.0);
+  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{0, 1}));
+  // The diagonal is set to exactly 1 by the scalings.
+  EXPECT_EQ(system.matrix[0][0], 1.0);
+  EXPECT_EQ(system.matrix[1][1], 1.0);
+}
+
+TEST(LinearSystemTest, StepOrderWithoutExchanges) {
+  LinearSystem system = systemOf({{4, 1, 2}, {1, 5, 1}, {2, 1, 6}});
+  system.eliminate(false, false);
+  // n (n - 1) combinations and n scalings: forward i = 0, 1, then backward
+  // b = 2, 1, 0 with the nearest row above first, each followed by its
+  // scaling.
+  const std::vector<std::pair<unsigned, unsigned>> expected{
+      {0, 1}, {0, 2}, {1, 2}, {2, 1}, {2, 0}, {2, 2}, {1, 0}, {1, 1}, {0, 0}};
+  ASSERT_EQ(system.steps.size(), expected.size());
+  for (std::size_t k = 0; k < expected.size(); ++k) {
+    const step& s = system.steps[k];
+    const bool scaling = expected[k].first == expected[k].second;
+    EXPECT_EQ(s.type, scaling ? kScaling : kCombination) << k;
+    EXPECT_EQ(s.first, expected[k].first) << k;
+    if (!scaling) {
+      EXPECT_EQ(s.second, expected[k].second) << k;
+    }
+  }
+  // The first factor is computed from the loaded values: -A(1,0) / A(0,0).
+  EXPECT_EQ(system.steps[0].value, -0.25);
+  EXPECT_EQ(system.steps[8].value, 4.0);
+}
+
+TEST(LinearSystemTest, SingleUnknownRecordsOneScaling) {
+  for (const auto& [rowPivot, colPivot] : kAllModes) {
+    LinearSystem system = systemOf({{7}});
+    system.eliminate(rowPivot, colPivot);
+    ASSERT_EQ(system.steps.size(), 1u);
+    expectStep(system.steps[0], kScaling, 0, 0, 7.0);
+  }
+}
+
+TEST(LinearSystemTest, IdentityRecordsNegativeZeroFactorsAndUnitScalings) {
+  LinearSystem system = systemOf({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}});
+  system.eliminate(false, false);
+  ASSERT_EQ(system.steps.size(), 9u);
+  for (const step& s : system.steps) {
+    if (s.type == kCombination) {
+      EXPECT_EQ(s.value, 0.0);
+      EXPECT_TRUE(std::signbit(s.value));
+    } else {
+      EXPECT_EQ(s.type, kScaling);
+      EXPECT_EQ(s.value, 1.0);
+    }
+  }
+}
+
+TEST(LinearSystemTest, RowPivotTieGoesToTheFirstRow) {
+  LinearSystem system = systemOf({{1, 0, 0}, {-3, 1, 0}, {3, 0, 1}});
+  system.eliminate(true, false);
+  expectStep(system.steps[0], kExchange, 1, 0, kRowExchange);
+  EXPECT_EQ(system.steps[1].type, kCombination);
+}
+
+TEST(LinearSystemTest, CompletePivotingRecordsColumnBeforeRowExchange) {
+  // Largest entry 9 at row 2, column 1.
+  LinearSystem system = systemOf({{1, 0, 0}, {0, 2, 0}, {0, 9, 3}});
+  system.eliminate(true, true);
+  expectStep(system.steps[0], kExchange, 1, 0, kColumnExchange);
+  expectStep(system.steps[1], kExchange, 2, 0, kRowExchange);
+  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{1, 0, 2}));
+}
+
+TEST(LinearSystemTest, CompletePivotingTieGoesToTheLowestColumn) {
+  // |A(2,0)| = |A(0,1)| = 5: column 0 is scanned first, so only rows move.
+  LinearSystem system = systemOf({{1, 5, 0}, {0, 1, 0}, {5, 0, 1}});
+  system.eliminate(true, true);
+  expectStep(system.steps[0], kExchange, 2, 0, kRowExchange);
+  EXPECT_EQ(system.steps[1].type, kCombination);
+  EXPECT_EQ(system.columnOrder[0], 0u);
+}
+
+TEST(LinearSystemTest, ColumnPivotingScansAlongTheRow) {
+  // The 5 below the zero pivot is not a candidate; the 3 in row 0 is.
+  LinearSystem system = systemOf({{0, 3}, {5, 1}});
+  system.eliminate(false, true);
+  expectStep(system.steps[0], kExchange, 1, 0, kColumnExchange);
+  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{1, 0}));
+  // The exchange moved whole columns: row 0 is now 3 0.
+  EXPECT_EQ(system.steps.back().value, 3.0);
+}
+
+TEST(LinearSystemTest, AllZeroCandidatesChooseNothing) {
+  for (const auto& [rowPivot, colPivot] : kAllModes) {
+    LinearSystem system = systemOf({{0, 0}, {0, 0}});
+    system.eliminate(rowPivot, colPivot);
+    EXPECT_EQ(system.steps.size(), 4u);
+    for (const step& s : system.steps) EXPECT_NE(s.type, kExchange);
+    EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{0, 1}));
+  }
+}
+
+TEST(LinearSystemTest, AddRowRoundsProductAndSumSeparately) {
+  // x * f = 1 - 2^-60 exactly; rounded first it is 1, so the sum with -1 is
+  // 0. A fused multiply-add would leave -2^-60.
+  const double x = 1.0 + std::ldexp(1.0, -30);
+  const double f = 1.0 - std::ldexp(1.0, -30);
+  LinearSystem system = systemOf({{x, 0}, {-1, 0}});
+  system.addRow(0, 1, f);
+  EXPECT_EQ(system.matrix[0][1], 0.0);
+  expectStep(system.steps[0], kCombination, 0, 1, f);
+}
+
+TEST(LinearSystemTest, ExchangeMovesRowsOrColumns) {
+  LinearSystem system = systemOf({{1, 2}, {3, 4}});
+  system.exchange(false, 1, 0);
+  EXPECT_EQ(system.matrix, (std::vector<std::vector<double>>{{3, 1}, {4, 2}}));
+  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{0, 1}));
+  system.exchange(true, 1, 0);
+  EXPECT_EQ(system.matrix, (std::vector<std::vector<double>>{{4, 2}, {3, 1}}));
+  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{1, 0}));
+  ASSERT_EQ(system.steps.size(), 2u);
+  expectStep(system.steps[0], kExchange, 1, 0, kRowExchange);
+  expectStep(system.steps[1], kExchange, 1, 0, kColumnExchange);
+}
+
+TEST(LinearSystemTest, PivotFaultOfAZeroOnTheDiagonalWithoutPivoting) {
+  LinearSystem system = systemOf({{0, 1}, {2, 3}});
+  system.eliminate(false, false);
+  const std::optional<PivotFault> fault = findPivotFault(system);
+  ASSERT_TRUE(fault.has_value());
+  EXPECT_EQ(fault->position, 0u);
+  EXPECT_FALSE(std::isfinite(fault->pivot));
+  // Row pivoting cures the same matrix.
+  LinearSystem pivoted = systemOf({{0, 1}, {2, 3}});
+  pivoted.eliminate(true, false);
+  EXPECT_FALSE(findPivotFault(pivoted).has_value());
+}
+
+TEST(LinearSystemTest, PivotFaultOfASingularMatrixUnderEveryMode) {
+  for (const auto& [rowPivot, colPivot] : kAllModes) {
+    LinearSystem system = systemOf({{1, 2}, {2, 4}});
+    system.eliminate(rowPivot, colPivot);
+    const std::optional<PivotFault> fault = findPivotFault(system);
+    ASSERT_TRUE(fault.has_value()) << rowPivot << colPivot;
+    EXPECT_EQ(fault->position, 1u);
+  }
+  // A zero matrix of one unknown fails on its scaling by 0.
+  LinearSystem single = systemOf({{0}});
+  single.eliminate(false, false);
+  const std::optional<PivotFault> fault = findPivotFault(single);
+  ASSERT_TRUE(fault.has_value());
+  EXPECT_EQ(fault->position, 0u);
+  EXPECT_EQ(fault->pivot, 0.0);
+}
+
+TEST(LinearSystemTest, NoPivotFaultOnARegularMatrix) {
+  for (const auto& [rowPivot, colPivot] : kAllModes) {
+    LinearSystem system = systemOf({{4, 1, 2}, {1, 5, 1}, {2, 1, 6}});
+    system.eliminate(rowPivot, colPivot);
+    EXPECT_FALSE(findPivotFault(system).has_value()) << rowPivot << colPivot;
+  }
+}
+
+}  // namespace
+}  // namespace linprob
