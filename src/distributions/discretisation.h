@@ -7,7 +7,8 @@
 // values, normalised. Triangular on [a, b]: w = (b - a) / cellCount, the lower
 // half at midpoints a + m * w + w / 2 weighted value - a, the upper half
 // anchored at the mode c = (a + b) / 2, (m - half) * w + c + w / 2, weighted
-// b - value, normalised. Uniform: lower cell edges a + m * w, each 1/cellCount.
+// b - value (held at 0 where rounding puts the last value beyond b),
+// normalised. Uniform: lower cell edges a + m * w, each 1/cellCount.
 //
 // A degenerate entry (variance 0, or a == b) is a known constant: every cell
 // takes that value with probability 1/cellCount. A triangular entry whose
