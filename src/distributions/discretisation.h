@@ -1,6 +1,4 @@
-// Discretisation of the right-hand-side distributions into weighted cells,
-// and the enumeration producers that turn every combination of cells into a
-// job.
+// Discretisation of the right-hand-side distributions into weighted cells.
 //
 // Normal: cell width w = 2.2493653 * s / cellCount^0.75, values m * w + start
 // with start = mean - (w / 2) * cellCount, weights the normal density at the
@@ -19,7 +17,6 @@
 
 #include <vector>
 
-#include "distributions/job_queue.h"
 #include "distributions/sample_rectangle.h"
 
 namespace linprob {
@@ -38,17 +35,6 @@ RectangleTable triangularCells(unsigned n, int cellCount,
 RectangleTable uniformCells(unsigned n, int cellCount,
                             const std::vector<double>& Lower,
                             const std::vector<double>& Upper);
-
-// Build the table, run the generator threads over it, insert the stopper.
-void enumerateNormal(JobQueue& jobs, unsigned n, int cellCount,
-                     std::vector<double> Mean, std::vector<double> Variance,
-                     int generatorCount);
-void enumerateTriangular(JobQueue& jobs, unsigned n, int cellCount,
-                         std::vector<double> Lower, std::vector<double> Upper,
-                         int generatorCount);
-void enumerateUniform(JobQueue& jobs, unsigned n, int cellCount,
-                      std::vector<double> Lower, std::vector<double> Upper,
-                      int generatorCount);
 
 }  // namespace linprob
 

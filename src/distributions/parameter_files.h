@@ -1,20 +1,17 @@
-// The distribution parameter files of a system and the phase entry
-// operations.
+// The distribution parameter files of a system.
 //
 // "NormalRHS.txt" holds n pairs (mean, variance); "UniformRHS.txt" n pairs
-// (lower, upper), used by the uniform and the triangular family. Each entry
-// operation reads its file and produces the whole phase: by enumeration of
-// discretised cells (enumerate == true, count = cells per entry) or by random
-// sampling (count = samples), ending with the stopper. The driver checks the
-// files before the run with checkParameterFile, so the entry operations can
-// rely on n valid pairs.
+// (lower, upper), used by the uniform and the triangular family. The driver
+// checks the files before the run with checkParameterFile; loadPhaseJobs
+// then turns a file into the jobs of one phase: enumeration of discretised
+// cells (count = cells per entry) or random sampling (count = samples).
 #ifndef LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 #define LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 
 #include <string>
 #include <vector>
 
-#include "distributions/job_queue.h"
+#include "distributions/job_source.h"
 
 namespace linprob {
 
@@ -32,12 +29,13 @@ enum class ParameterKind { kNormal, kBounds };
 std::vector<std::string> checkParameterFile(const std::string& path, unsigned n,
                                             ParameterKind kind);
 
-void produceNormalJobs(std::string path, JobQueue& jobs, unsigned n, int count,
-                       bool enumerate, int generatorCount);
-void produceTriangularJobs(std::string path, JobQueue& jobs, unsigned n,
-                           int count, bool enumerate, int generatorCount);
-void produceUniformJobs(std::string path, JobQueue& jobs, unsigned n,
-                        int count, bool enumerate, int generatorCount);
+// Reads the family's parameter file (the caller passes NormalRHS.txt for the
+// normal family, UniformRHS.txt for the others) and builds the phase's jobs:
+// the cell table of `count` cells per entry when enumerating, else the
+// sampling parameters with `count` samples and a seed read once from
+// std::random_device. Returns "" or the readNumbers problem.
+std::string loadPhaseJobs(Family family, const std::string& path, unsigned n,
+                          int count, bool enumerate, PhaseJobs& jobs);
 
 }  // namespace linprob
 

@@ -13,6 +13,7 @@
 #ifndef LINPROB_LINEAR_STEP_REPLAY_H_
 #define LINPROB_LINEAR_STEP_REPLAY_H_
 
+#include <cstddef>
 #include <vector>
 
 #include "linear/interval.h"
@@ -27,8 +28,14 @@ void replaySteps(std::vector<NormalParameters>& rhs,
                  const std::vector<step>& steps);
 
 // The same replay on a raw array of at least as many elements as the steps
-// index; used by the solver threads on their own buffers.
+// index.
 void replaySteps(double* rhs, const std::vector<step>& steps);
+
+// The double replay on `lanes` right-hand sides at once, stored entry-major:
+// entry e of right-hand side j is values[e * stride + j]. Every lane gets
+// exactly the roundings of replaySteps; the loop over lanes vectorises.
+void replayBlock(double* values, std::size_t stride, std::size_t lanes,
+                 const std::vector<step>& steps);
 
 }  // namespace linprob
 

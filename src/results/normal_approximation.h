@@ -27,7 +27,8 @@
 #include "linear/linear_system.h"
 #include "linear/normal_parameters.h"
 #include "results/result_store.h"
-#include "results/solver_threads.h"
+#include "distributions/sample_rectangle.h"
+#include "results/band_table.h"
 
 namespace linprob {
 
@@ -54,6 +55,16 @@ void printApproxProbabilities(std::vector<NormalParameters> approx,
 void storeApproxProbabilities(std::vector<NormalParameters> approx,
                               int histogramPrecision,
                               const SampleTable& results,
+                              const LinearSystem& system, ResultStore& store,
+                              int matrix, int mode, int distribution);
+
+// The same tables over bands already counted: min, max and count of each
+// position come from `bands` (count 0: no samples).
+void printApproxProbabilities(std::vector<NormalParameters> approx,
+                              int histogramPrecision, const PhaseBands& bands,
+                              const LinearSystem& system, std::ostream& out);
+void storeApproxProbabilities(std::vector<NormalParameters> approx,
+                              int histogramPrecision, const PhaseBands& bands,
                               const LinearSystem& system, ResultStore& store,
                               int matrix, int mode, int distribution);
 

@@ -25,7 +25,8 @@
 #include "distributions/sample_rectangle.h"
 #include "linear/linear_system.h"
 #include "results/result_store.h"
-#include "results/solver_threads.h"
+#include "distributions/sample_rectangle.h"
+#include "results/band_table.h"
 
 namespace linprob {
 
@@ -59,6 +60,20 @@ void printProbabilities(const SampleTable& results, const LinearSystem& system,
 void storeHistogram(const SampleTable& results, const LinearSystem& system,
                     int histogramPrecision, ResultStore& store, int matrix,
                     int mode, int distribution);
+
+// The same tables from bands already counted (PositionBands with count 0 is
+// a position without samples). The SampleTable forms above tabulate the
+// sorted samples with tabulateSorted and print or store through these.
+void printProbabilities(const PhaseBands& bands, const LinearSystem& system,
+                        std::ostream& out);
+void storeHistogram(const PhaseBands& bands, const LinearSystem& system,
+                    ResultStore& store, int matrix, int mode,
+                    int distribution);
+
+// tabulateSorted of every position of a sorted table (a missing or empty
+// inner vector gives count 0).
+PhaseBands tabulateSortedTable(const SampleTable& results,
+                               int histogramPrecision);
 
 }  // namespace linprob
 

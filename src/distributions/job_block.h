@@ -1,0 +1,34 @@
+// JobBlock: up to kBlockJobs jobs moved and solved together.
+//
+// Values are stored entry-major (structure of arrays): entry e of job j is
+// values[e * kBlockJobs + j], so one recorded step is applied to every job of
+// the block by one loop over contiguous memory. A block is allocated once and
+// reused for the whole phase; filling and solving it allocate nothing.
+#ifndef LINPROB_DISTRIBUTIONS_JOB_BLOCK_H_
+#define LINPROB_DISTRIBUTIONS_JOB_BLOCK_H_
+
+#include <cstddef>
+#include <vector>
+
+namespace linprob {
+
+inline constexpr std::size_t kBlockJobs = 256;
+
+struct JobBlock {
+  explicit JobBlock(unsigned n)
+      : values(static_cast<std::size_t>(n) * kBlockJobs, 0.0),
+        probabilities(kBlockJobs, 0.0) {}
+
+  double* entry(unsigned e) { return values.data() + e * kBlockJobs; }
+  const double* entry(unsigned e) const {
+    return values.data() + e * kBlockJobs;
+  }
+
+  std::size_t count = 0;  // jobs in use, 0 ... kBlockJobs
+  std::vector<double> values;
+  std::vector<double> probabilities;
+};
+
+}  // namespace linprob
+
+#endif  // LINPROB_DISTRIBUTIONS_JOB_BLOCK_H_

@@ -1,0 +1,63 @@
+// PositionBands: the VALID histogram of one solution position, held as its
+// borders and band masses instead of as every solved value.
+//
+// Borders: b0 = min, b_k = b_{k-1} + step with step = (max - min) / H, by
+// repeated addition (the same roundings as the normal approximation's walk).
+// Band k (1-based) holds b_{k-1} < v <= b_k, and values equal to min go to
+// band 1. There are K bands: the first border not below max closes the last
+// one, and, as in the walk, never more than H + 1 bands nor a band whose
+// border would not move (mayOpenBand). A value lies in the first band whose
+// upper border is not below it, or in the last band when none is.
+//
+// The fast path finds min and max first (a pass over every job), lays the
+// borders, then counts each job's probability into its band (a second pass).
+// tabulateSorted is the straightforward reference: the walk over one sorted
+// sample vector. Both give the same borders bit for bit; band masses differ
+// at most in the last bits, where the order of summation differs.
+#ifndef LINPROB_RESULTS_BAND_TABLE_H_
+#define LINPROB_RESULTS_BAND_TABLE_H_
+
+#include <cstddef>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "distributions/sample_rectangle.h"
+
+namespace linprob {
+
+struct PositionBands {
+  std::uint64_t count = 0;  // solved samples; 0 means no table at all
+  double min = 0.0;
+  double max = 0.0;
+  double step = 0.0;
+  std::vector<double> borders;  // upper borders b1 ... bK
+  std::vector<double> masses;   // K band masses
+};
+
+// By solution position.
+using PhaseBands = std::vector<PositionBands>;
+
+// Fills step and borders (and K zero masses) from min and max.
+void layBorders(PositionBands& bands, int histogramPrecision);
+
+// The 0-based index of the band holding v, for min <= v <= max.
+std::size_t bandIndex(const PositionBands& bands, double v);
+
+// Whether v should replace the running minimum / maximum. Equal values keep
+// the running one, except that -0.0 wins the minimum and +0.0 the maximum,
+// so the result does not depend on the order the values come in.
+inline bool lowerThan(double v, double min) {
+  return v < min || (v == min && std::signbit(v) && !std::signbit(min));
+}
+inline bool higherThan(double v, double max) {
+  return v > max || (v == max && !std::signbit(v) && std::signbit(max));
+}
+
+// The reference tabulation of one position's samples, sorted ascending.
+PositionBands tabulateSorted(const std::vector<SampleRectangle>& sorted,
+                             int histogramPrecision);
+
+}  // namespace linprob
+
+#endif  // LINPROB_RESULTS_BAND_TABLE_H_

@@ -1,0 +1,1 @@
+// Not yet written.
