@@ -1,40 +1,64 @@
-// Throughput of one enumeration phase: n = 4, 50 cells per entry (6.25 M
-// jobs), produced by two generator threads and solved by 1 or 2 solver
-// threads, and of the plain per-job step replay on its own.
+// Throughput of whole distribution phases, and of the step replay alone.
 //
-// Run: build/linprob_bench   (progress lines of the phase are discarded)
+//   EnumerationPhase/<solver threads>: n = 4, 50 cells per entry (6.25 M
+//       jobs), two generator threads.
+//   SystemUnderOneMode: the three phases (triangular, normal, uniform) of one
+//       system with n = 5 and 50 cells (312.5 M jobs per phase), 2 threads.
+//   SamplingPhase: 10 M random right-hand sides of n = 4, 2 solver threads.
+// jobs_per_second counts every job once, however often it is replayed;
+// peak_rss_MiB is the process's peak resident memory so far (run one
+// benchmark per process, as scripts/benchmark.sh does, to read it alone).
+// The phases' progress lines are discarded.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <thread>
 #include <vector>
 
 #include "distributions/discretisation.h"
-#include "distributions/job_queue.h"
+#include "distributions/job_block.h"
+#include "distributions/job_source.h"
 #include "linear/linear_system.h"
 #include "linear/step_replay.h"
-#include "results/solver_threads.h"
+#include "results/phase_solver.h"
 
 namespace linprob {
 namespace {
 
-constexpr unsigned kUnknowns = 4;
-constexpr int kCells = 50;
-
-// The resistor network of the bundled example, eliminated without pivoting.
-LinearSystem exampleSystem() {
-  const double rows[kUnknowns][kUnknowns] = {{3.0, -1.0, -1.0, 0.0},
-                                             {-1.0, 3.5, -0.5, -1.5},
-                                             {-1.0, -0.5, 2.5, -0.5},
-                                             {0.0, -1.5, -0.5, 2.2}};
-  LinearSystem system(kUnknowns);
-  for (unsigned r = 0; r < kUnknowns; ++r) {
-    for (unsigned c = 0; c < kUnknowns; ++c) system.matrix[c][r] = rows[r][c];
+// A diagonally dominant n x n system (the bundled example's resistor network
+// for n = 4), eliminated without pivoting.
+LinearSystem benchmarkSystem(unsigned n) {
+  const double network[4][4] = {{3.0, -1.0, -1.0, 0.0},
+                                {-1.0, 3.5, -0.5, -1.5},
+                                {-1.0, -0.5, 2.5, -0.5},
+                                {0.0, -1.5, -0.5, 2.2}};
+  LinearSystem system(n);
+  for (unsigned r = 0; r < n; ++r) {
+    for (unsigned c = 0; c < n; ++c) {
+      system.matrix[c][r] = (n == 4) ? network[r][c]
+                            : (r == c) ? 4.0
+                                       : 1.0 / (1.0 + r + 2.0 * c);
+    }
   }
   system.eliminate(false, false);
   return system;
+}
+
+PhaseJobs enumerationJobs(Family family, unsigned n, int cells) {
+  std::vector<double> first(n), second(n);
+  for (unsigned e = 0; e < n; ++e) {
+    first[e] = 1.0 + e;
+    second[e] = family == Family::kNormal ? 0.04 : first[e] + 0.4;
+  }
+  PhaseJobs jobs;
+  jobs.enumeration.n = n;
+  jobs.enumeration.cells =
+      family == Family::kNormal       ? normalCells(n, cells, first, second)
+      : family == Family::kTriangular ? triangularCells(n, cells, first, second)
+                                      : uniformCells(n, cells, first, second);
+  return jobs;
 }
 
 // Sends standard output to /dev/null while alive.
@@ -52,49 +76,109 @@ class QuietStdout {
     dup2(saved_, STDOUT_FILENO);
     close(saved_);
   }
+  QuietStdout(const QuietStdout&) = delete;
+  QuietStdout& operator=(const QuietStdout&) = delete;
 
  private:
   int saved_;
 };
 
+void reportJobs(benchmark::State& state, double jobs) {
+  state.counters["jobs_per_second"] =
+      benchmark::Counter(jobs, benchmark::Counter::kIsRate);
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024;
+}
+
 void BM_EnumerationPhase(benchmark::State& state) {
   const int solverThreads = static_cast<int>(state.range(0));
-  const LinearSystem system = exampleSystem();
-  const std::vector<double> lower = {0.9, -0.05, 0.45, -0.25};
-  const std::vector<double> upper = {1.1, 0.05, 0.55, -0.15};
-  std::size_t solved = 0;
+  const LinearSystem system = benchmarkSystem(4);
+  const PhaseJobs jobs = enumerationJobs(Family::kUniform, 4, 50);
+  double solved = 0;
   for (auto _ : state) {
     QuietStdout quiet;
-    JobQueue jobs;
-    SampleTable results;
-    std::vector<std::thread> threads;
-    startSolvers(jobs, system, solverThreads, results, threads);
-    enumerateUniform(jobs, kUnknowns, kCells, lower, upper, 2);
-    joinSolvers(jobs, threads);
-    solved += results[0].size();
-    benchmark::DoNotOptimize(results.data());
+    const PhaseBands bands = solvePhase(jobs, system, solverThreads, 2, 10);
+    solved += static_cast<double>(bands[0].count);
+    benchmark::DoNotOptimize(bands.data());
   }
-  state.SetItemsProcessed(static_cast<int64_t>(solved));
-  state.counters["jobs_per_second"] = benchmark::Counter(
-      static_cast<double>(solved), benchmark::Counter::kIsRate);
+  reportJobs(state, solved);
 }
 BENCHMARK(BM_EnumerationPhase)
     ->Arg(1)
     ->Arg(2)
+    ->Iterations(3)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+void BM_SystemUnderOneMode(benchmark::State& state) {
+  const auto n = static_cast<unsigned>(state.range(0));
+  const LinearSystem system = benchmarkSystem(n);
+  double solved = 0;
+  for (auto _ : state) {
+    for (Family family :
+         {Family::kTriangular, Family::kNormal, Family::kUniform}) {
+      const PhaseJobs jobs = enumerationJobs(family, n, 50);
+      QuietStdout quiet;
+      const PhaseBands bands = solvePhase(jobs, system, 2, 2, 10);
+      solved += static_cast<double>(bands[0].count);
+    }
+  }
+  reportJobs(state, solved);
+}
+BENCHMARK(BM_SystemUnderOneMode)
+    ->Arg(5)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+
+void BM_SamplingPhase(benchmark::State& state) {
+  const LinearSystem system = benchmarkSystem(4);
+  PhaseJobs jobs;
+  jobs.enumerate = false;
+  jobs.sampling = SamplingJobs{4, Family::kNormal, {1.0, 0.0, 0.5, -0.2},
+                               {0.01, 0.0025, 0.0025, 0.0025},
+                               static_cast<int>(state.range(0)), 12345u};
+  double solved = 0;
+  for (auto _ : state) {
+    QuietStdout quiet;
+    const PhaseBands bands = solvePhase(jobs, system, 2, 1, 10);
+    solved += static_cast<double>(bands[0].count);
+  }
+  reportJobs(state, solved);
+}
+BENCHMARK(BM_SamplingPhase)
+    ->Arg(10000000)
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
 void BM_ReplayOneJob(benchmark::State& state) {
-  const LinearSystem system = exampleSystem();
+  const LinearSystem system = benchmarkSystem(4);
   std::vector<double> rhs = {1.0, 0.0, 0.5, -0.2};
   for (auto _ : state) {
     replaySteps(rhs, system.steps);
+    rhs = {1.0, 0.0, 0.5, -0.2};
     benchmark::DoNotOptimize(rhs.data());
   }
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ReplayOneJob);
+
+void BM_ReplayBlock(benchmark::State& state) {
+  const LinearSystem system = benchmarkSystem(4);
+  JobBlock block(4);
+  for (auto _ : state) {
+    for (unsigned e = 0; e < 4; ++e) {
+      for (std::size_t j = 0; j < kBlockJobs; ++j) block.entry(e)[j] = 1.0 + e;
+    }
+    replayBlock(block.values.data(), kBlockJobs, kBlockJobs, system.steps);
+    benchmark::DoNotOptimize(block.values.data());
+  }
+  state.SetItemsProcessed(state.iterations() *
+                          static_cast<int64_t>(kBlockJobs));
+}
+BENCHMARK(BM_ReplayBlock);
 
 }  // namespace
 }  // namespace linprob

@@ -1,12 +1,12 @@
-// One distribution phase of one system under one pivoting mode: start the
-// solver threads, produce every job of the family (enumerated cells or random
-// samples), join the threads, sort each position's samples, write and store
-// the VALID histogram, propagate means and variances through the steps, and
-// write and store the INVALID normal approximation.
+// One distribution phase of one system under one pivoting mode: build the
+// family's jobs (enumerated cells or random samples), solve them all and count
+// them into each unknown's bands, write and store the VALID histogram,
+// propagate means and variances through the steps, and write and store the
+// INVALID normal approximation.
 //
-// The three families differ only in the row of kPhases they run with. A phase
-// owns its job queue and sample table; nothing of it outlives the call, and
-// no thread is left running when it returns or throws.
+// The three families differ only in the row of kPhases they run with. Nothing
+// of a phase outlives the call, and no thread is left running when it returns
+// or throws.
 #ifndef LINPROB_DRIVER_DISTRIBUTION_PHASE_H_
 #define LINPROB_DRIVER_DISTRIBUTION_PHASE_H_
 
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "distributions/job_queue.h"
+#include "distributions/job_source.h"
 #include "driver/settings.h"
 #include "linear/linear_system.h"
 #include "linear/normal_parameters.h"
@@ -25,8 +25,7 @@ namespace linprob {
 struct PhaseSpec {
   int distribution;           // 0 triangular, 1 normal, 2 uniform
   const char* parameterFile;  // read by the producer and by the reader
-  void (*produce)(std::string path, JobQueue& jobs, unsigned n, int count,
-                  bool enumerate, int generatorCount);
+  Family family;
   std::string (*readApprox)(std::vector<NormalParameters>& approx,
                             const std::string& path, unsigned n);
   const char* startLine;

@@ -33,6 +33,40 @@ void replaySteps(double* rhs, const std::vector<step>& steps) {
   }
 }
 
+void replayBlock(double* values, std::size_t stride, std::size_t lanes,
+                 const std::vector<step>& steps) {
+  for (const step& s : steps) {
+    switch (s.type) {
+      case kCombination: {
+        const double factor = s.value;
+        const double* source = values + s.first * stride;
+        double* target = values + s.second * stride;
+        for (std::size_t j = 0; j < lanes; ++j) {
+          // Product rounded before the sum, lane by lane, as in replaySteps.
+          const double product = factor * source[j];
+          target[j] = product + target[j];
+        }
+        break;
+      }
+      case kExchange:
+        if (s.value == kRowExchange) {
+          double* a = values + s.first * stride;
+          double* b = values + s.second * stride;
+          for (std::size_t j = 0; j < lanes; ++j) std::swap(a[j], b[j]);
+        }
+        break;
+      case kScaling: {
+        const double pivot = s.value;
+        double* row = values + s.first * stride;
+        for (std::size_t j = 0; j < lanes; ++j) row[j] = row[j] / pivot;
+        break;
+      }
+      default:
+        printLine(kInvalidStep);
+    }
+  }
+}
+
 void replaySteps(std::vector<double>& rhs, const std::vector<step>& steps) {
   replaySteps(rhs.data(), steps);
 }

@@ -1,1 +1,250 @@
-// Not yet written.
+#include "results/phase_solver.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <limits>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "distributions/block_queue.h"
+#include "distributions/generator_threads.h"
+#include "distributions/sampling.h"
+#include "driver/console.h"
+#include "linear/step_replay.h"
+
+namespace linprob {
+namespace {
+
+constexpr std::uint64_t kProgressInterval = 50000;
+
+// Count, minimum and maximum of every solution position.
+struct Extremes {
+  explicit Extremes(unsigned n)
+      : min(n, std::numeric_limits<double>::infinity()),
+        max(n, -std::numeric_limits<double>::infinity()) {}
+
+  void take(const JobBlock& block, unsigned n) {
+    const std::size_t jobs = block.count;
+    for (unsigned e = 0; e < n; ++e) {
+      const double* values = block.entry(e);
+      double low = min[e];
+      double high = max[e];
+      for (std::size_t j = 0; j < jobs; ++j) {
+        if (lowerThan(values[j], low)) low = values[j];
+        if (higherThan(values[j], high)) high = values[j];
+      }
+      min[e] = low;
+      max[e] = high;
+    }
+    count += jobs;
+  }
+
+  void merge(const Extremes& other) {
+    for (std::size_t e = 0; e < min.size(); ++e) {
+      if (lowerThan(other.min[e], min[e])) min[e] = other.min[e];
+      if (higherThan(other.max[e], max[e])) max[e] = other.max[e];
+    }
+    count += other.count;
+  }
+
+  std::uint64_t count = 0;
+  std::vector<double> min;
+  std::vector<double> max;
+};
+
+// What the solver threads of pass 1 share. `mutex` guards `solved` and
+// `extremes`; it is taken once per block (the progress count) and once per
+// thread (the merge), never while replaying.
+struct PassOneResults {
+  explicit PassOneResults(unsigned n) : extremes(n) {}
+
+  void addSolved(std::uint64_t jobs) {
+    std::lock_guard<std::mutex> lock(mutex);
+    const std::uint64_t before = solved;
+    solved += jobs;
+    for (std::uint64_t mark = (before / kProgressInterval + 1) * kProgressInterval;
+         mark <= solved; mark += kProgressInterval) {
+      printLine("I have solved " + std::to_string(mark) + " jobs already!");
+    }
+  }
+
+  void merge(const Extremes& own) {
+    std::lock_guard<std::mutex> lock(mutex);
+    extremes.merge(own);
+  }
+
+  std::mutex mutex;
+  std::uint64_t solved = 0;
+  Extremes extremes;
+};
+
+void solverThread(BlockQueue& queue, const std::vector<step>& steps,
+                  unsigned n, PassOneResults& results) {
+  printLine("Solver Thread Started!");
+  Extremes own(n);
+  while (std::unique_ptr<JobBlock> block = queue.pop()) {
+    replayBlock(block->values.data(), kBlockJobs, block->count, steps);
+    own.take(*block, n);
+    const std::uint64_t jobs = block->count;
+    queue.recycle(std::move(block));
+    results.addSolved(jobs);
+  }
+  results.merge(own);
+}
+
+// Pass 1: the pipeline of producer, generator threads and solver threads.
+Extremes findExtremes(const PhaseJobs& jobs, const LinearSystem& system,
+                      int solverThreadCount, int generatorThreadCount) {
+  const unsigned n = system.size;
+  BlockQueue queue(n);
+  PassOneResults results(n);
+  std::vector<std::thread> solvers;
+  try {
+    for (int t = 0; t < solverThreadCount; ++t) {
+      solvers.emplace_back(solverThread, std::ref(queue),
+                           std::cref(system.steps), n, std::ref(results));
+    }
+    if (jobs.enumerate) {
+      runGenerators(queue, jobs.enumeration, generatorThreadCount);
+    } else {
+      produceSamples(queue, jobs.sampling);
+    }
+  } catch (...) {
+    // Every started solver still ends at the stopper before the error goes on.
+    queue.pushStopper();
+    for (std::thread& solver : solvers) solver.join();
+    throw;
+  }
+  queue.pushStopper();
+  for (std::thread& solver : solvers) solver.join();
+  queue.removeStopper();
+  return std::move(results.extremes);
+}
+
+// Where each position's bands start in a flat array of all band masses.
+std::vector<std::size_t> bandOffsets(const PhaseBands& bands) {
+  std::vector<std::size_t> offsets(bands.size() + 1, 0);
+  for (std::size_t e = 0; e < bands.size(); ++e) {
+    offsets[e + 1] = offsets[e] + bands[e].masses.size();
+  }
+  return offsets;
+}
+
+// Adds the probability of every job of a solved block to its band, job by
+// job, so a band's sum grows in job order.
+void countBlock(const JobBlock& block, const PhaseBands& bands,
+                const std::vector<std::size_t>& offsets, double* sums) {
+  const std::size_t jobs = block.count;
+  for (std::size_t e = 0; e < bands.size(); ++e) {
+    const PositionBands& position = bands[e];
+    const double* values = block.entry(static_cast<unsigned>(e));
+    double* positionSums = sums + offsets[e];
+    for (std::size_t j = 0; j < jobs; ++j) {
+      const std::size_t k = bandIndex(position, values[j]);
+      positionSums[k] = positionSums[k] + block.probabilities[j];
+    }
+  }
+}
+
+// The most partial sums pass 2 keeps; prefixes are grouped into this many
+// chunks at most, each chunk counted by one thread in prefix order.
+constexpr std::size_t kMaxChunks = 256;
+
+// Pass 2 for enumeration: the chunks depend only on the number of prefixes,
+// and their sums are added in chunk order, so the masses are the same for
+// any number of threads.
+void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
+                      int threadCount, PhaseBands& bands) {
+  const std::vector<std::size_t> offsets = bandOffsets(bands);
+  const std::size_t prefixes = jobs.prefixCount();
+  const std::size_t chunks = std::min(prefixes, kMaxChunks);
+  const std::uint64_t perPrefix = jobs.jobsPerPrefix();
+  std::vector<std::vector<double>> partial(
+      chunks, std::vector<double>(offsets.back(), 0.0));
+  std::atomic<std::size_t> nextChunk{0};
+
+  auto countChunks = [&]() {
+    JobBlock block(system.size);
+    for (std::size_t c = nextChunk++; c < chunks; c = nextChunk++) {
+      const std::size_t firstPrefix = c * prefixes / chunks;
+      const std::size_t endPrefix = (c + 1) * prefixes / chunks;
+      for (std::size_t p = firstPrefix; p < endPrefix; ++p) {
+        for (std::uint64_t first = 0; first < perPrefix; first += kBlockJobs) {
+          const auto jobCount = static_cast<std::size_t>(
+              std::min<std::uint64_t>(kBlockJobs, perPrefix - first));
+          jobs.fill(p, first, jobCount, block);
+          replayBlock(block.values.data(), kBlockJobs, jobCount, system.steps);
+          countBlock(block, bands, offsets, partial[c].data());
+        }
+      }
+    }
+  };
+
+  std::vector<std::thread> threads;
+  std::exception_ptr failure;
+  try {
+    for (int t = 1; t < threadCount; ++t) threads.emplace_back(countChunks);
+    countChunks();
+  } catch (...) {
+    failure = std::current_exception();
+    nextChunk = chunks;
+  }
+  for (std::thread& thread : threads) thread.join();
+  if (failure) std::rethrow_exception(failure);
+
+  for (std::size_t e = 0; e < bands.size(); ++e) {
+    std::vector<double>& masses = bands[e].masses;
+    for (std::size_t c = 0; c < chunks; ++c) {
+      for (std::size_t k = 0; k < masses.size(); ++k) {
+        masses[k] = masses[k] + partial[c][offsets[e] + k];
+      }
+    }
+  }
+}
+
+// Pass 2 for sampling: the same samples again, from the same seed.
+void countSamples(const SamplingJobs& jobs, const LinearSystem& system,
+                  PhaseBands& bands) {
+  const std::vector<std::size_t> offsets = bandOffsets(bands);
+  std::vector<double> sums(offsets.back(), 0.0);
+  SampleStream stream(jobs);
+  JobBlock block(system.size);
+  while (const std::size_t jobCount = stream.fill(block)) {
+    replayBlock(block.values.data(), kBlockJobs, jobCount, system.steps);
+    countBlock(block, bands, offsets, sums.data());
+  }
+  for (std::size_t e = 0; e < bands.size(); ++e) {
+    std::copy_n(sums.begin() + static_cast<std::ptrdiff_t>(offsets[e]),
+                bands[e].masses.size(), bands[e].masses.begin());
+  }
+}
+
+}  // namespace
+
+PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
+                      int solverThreadCount, int generatorThreadCount,
+                      int histogramPrecision) {
+  const Extremes extremes = findExtremes(jobs, system, solverThreadCount,
+                                         generatorThreadCount);
+  PhaseBands bands(system.size);
+  if (extremes.count == 0) return bands;
+  for (unsigned e = 0; e < system.size; ++e) {
+    bands[e].count = extremes.count;
+    bands[e].min = extremes.min[e];
+    bands[e].max = extremes.max[e];
+    layBorders(bands[e], histogramPrecision);
+  }
+  if (jobs.enumerate) {
+    countEnumeration(jobs.enumeration, system, solverThreadCount, bands);
+  } else {
+    countSamples(jobs.sampling, system, bands);
+  }
+  return bands;
+}
+
+}  // namespace linprob
