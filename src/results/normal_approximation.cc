@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 #include <boost/math/distributions/normal.hpp>
 
@@ -71,14 +72,13 @@ const char* missingReason(const NormalParameters& p) {
   return nullptr;
 }
 
-// Walks one position: calls lower(Min, P), band(curr, upper, P) for every
-// band and upper(curr, P) once, or reports through noSamples/noApprox.
+// Walks one position from its Min and Max: calls lower(Min, P) once,
+// band(curr, upper, P) for every band and upper(curr, P) once.
 template <typename Lower, typename Band, typename Upper>
-void walkApprox(const std::vector<SampleRectangle>& samples,
-                const NormalParameters& moments, int histogramPrecision,
-                Lower lower, Band band, Upper upper) {
-  const double min = samples.front().value;
-  const double max = samples.back().value;
+void walkApprox(const PositionBands& bands, const NormalParameters& moments,
+                int histogramPrecision, Lower lower, Band band, Upper upper) {
+  const double min = bands.min;
+  const double max = bands.max;
   const double step = bandWidth(min, max, histogramPrecision);
   const Approximation approximation(moments);
 
@@ -100,10 +100,10 @@ void walkApprox(const std::vector<SampleRectangle>& samples,
   upper(curr, 1.0 - cdfCurr);
 }
 
-const std::vector<SampleRectangle>* samplesOf(const SampleTable& results,
-                                              std::size_t i) {
-  if (i >= results.size() || results[i].empty()) return nullptr;
-  return &results[i];
+// The bands of position i, or nullptr when it solved nothing.
+const PositionBands* bandsOf(const PhaseBands& bands, std::size_t i) {
+  if (i >= bands.size() || bands[i].count == 0) return nullptr;
+  return &bands[i];
 }
 
 NormalParameters momentsOf(const std::vector<NormalParameters>& approx,
@@ -139,10 +139,28 @@ void printApproxProbabilities(std::vector<NormalParameters> approx,
                               int histogramPrecision,
                               const SampleTable& results,
                               const LinearSystem& system, std::ostream& out) {
+  printApproxProbabilities(std::move(approx), histogramPrecision,
+                           tabulateSortedTable(results, histogramPrecision),
+                           system, out);
+}
+
+void storeApproxProbabilities(std::vector<NormalParameters> approx,
+                              int histogramPrecision,
+                              const SampleTable& results,
+                              const LinearSystem& system, ResultStore& store,
+                              int matrix, int mode, int distribution) {
+  storeApproxProbabilities(std::move(approx), histogramPrecision,
+                           tabulateSortedTable(results, histogramPrecision),
+                           system, store, matrix, mode, distribution);
+}
+
+void printApproxProbabilities(std::vector<NormalParameters> approx,
+                              int histogramPrecision, const PhaseBands& bands,
+                              const LinearSystem& system, std::ostream& out) {
   for (std::size_t i = 0; i < system.columnOrder.size(); ++i) {
     const unsigned variable = system.columnOrder[i];
-    const std::vector<SampleRectangle>* samples = samplesOf(results, i);
-    if (samples == nullptr) {
+    const PositionBands* position = bandsOf(bands, i);
+    if (position == nullptr) {
       out << "No samples were solved for variable number " << variable << "."
           << std::endl;
       continue;
@@ -156,7 +174,7 @@ void printApproxProbabilities(std::vector<NormalParameters> approx,
     out << "Showing INVALID probabilities for variable number " << variable
         << std::endl;
     walkApprox(
-        *samples, moments, histogramPrecision,
+        *position, moments, histogramPrecision,
         [&out](double min, double p) {
           out << "Lower than " << min << " : " << p << std::endl;
         },
@@ -170,13 +188,12 @@ void printApproxProbabilities(std::vector<NormalParameters> approx,
 }
 
 void storeApproxProbabilities(std::vector<NormalParameters> approx,
-                              int histogramPrecision,
-                              const SampleTable& results,
+                              int histogramPrecision, const PhaseBands& bands,
                               const LinearSystem& system, ResultStore& store,
                               int matrix, int mode, int distribution) {
   for (std::size_t i = 0; i < system.columnOrder.size(); ++i) {
-    const std::vector<SampleRectangle>* samples = samplesOf(results, i);
-    if (samples == nullptr) continue;
+    const PositionBands* position = bandsOf(bands, i);
+    if (position == nullptr) continue;
     const NormalParameters moments = momentsOf(approx, i);
     if (missingReason(moments) != nullptr) continue;
     const unsigned variable = system.columnOrder[i];
@@ -186,7 +203,7 @@ void storeApproxProbabilities(std::vector<NormalParameters> approx,
     ProbabilityMap& upperTail =
         store.upperTail[variable][matrix][mode][distribution];
     walkApprox(
-        *samples, moments, histogramPrecision,
+        *position, moments, histogramPrecision,
         [&lowerTail](double min, double p) {
           storeProbability(lowerTail, min, p, false);
         },
