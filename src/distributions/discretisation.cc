@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <utility>
 
 #include <boost/math/distributions/normal.hpp>
-
-#include "distributions/generator_threads.h"
 
 namespace linprob {
 namespace {
@@ -170,30 +167,6 @@ RectangleTable uniformCells(unsigned n, int cellCount,
     }
   }
   return table;
-}
-
-void enumerateNormal(JobQueue& jobs, unsigned n, int cellCount,
-                     std::vector<double> Mean, std::vector<double> Variance,
-                     int generatorCount) {
-  const RectangleTable Samples = normalCells(n, cellCount, Mean, Variance);
-  runGenerators(jobs, Samples, n, generatorCount);
-  insertStopper(jobs);
-}
-
-void enumerateTriangular(JobQueue& jobs, unsigned n, int cellCount,
-                         std::vector<double> Lower, std::vector<double> Upper,
-                         int generatorCount) {
-  const RectangleTable Samples = triangularCells(n, cellCount, Lower, Upper);
-  runGenerators(jobs, Samples, n, generatorCount);
-  insertStopper(jobs);
-}
-
-void enumerateUniform(JobQueue& jobs, unsigned n, int cellCount,
-                      std::vector<double> Lower, std::vector<double> Upper,
-                      int generatorCount) {
-  const RectangleTable Samples = uniformCells(n, cellCount, Lower, Upper);
-  runGenerators(jobs, Samples, n, generatorCount);
-  insertStopper(jobs);
 }
 
 }  // namespace linprob

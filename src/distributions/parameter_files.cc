@@ -2,11 +2,12 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <random>
 #include <sstream>
 #include <utility>
 
 #include "distributions/discretisation.h"
-#include "distributions/sampling.h"
 #include "linear/number_file.h"
 
 namespace linprob {
@@ -28,20 +29,6 @@ ParameterPairs splitPairs(const std::vector<double>& values, unsigned n) {
     pairs.second.push_back(values[2 * static_cast<std::size_t>(i) + 1]);
   }
   return pairs;
-}
-
-// Reads the n pairs of `path`. The driver checked the file before the run;
-// if it cannot be read now the phase has no job, only the stopper, so the
-// solver threads still end.
-bool readPairs(const std::string& path, unsigned n, JobQueue& jobs,
-               ParameterPairs& pairs) {
-  const NumberFile file = readNumbers(path, 2 * static_cast<std::size_t>(n));
-  if (!file.ok()) {
-    insertStopper(jobs);
-    return false;
-  }
-  pairs = splitPairs(file.values, n);
-  return true;
 }
 
 std::string pairProblem(unsigned i, const std::string& what, double value) {
@@ -102,49 +89,46 @@ std::vector<std::string> checkParameterFile(const std::string& path, unsigned n,
   return problems;
 }
 
-void produceNormalJobs(std::string path, JobQueue& jobs, unsigned n, int count,
-                       bool enumerate, int generatorCount) {
-  ParameterPairs pairs;
-  if (!readPairs(path, n, jobs, pairs)) {
-    return;
+std::string loadPhaseJobs(Family family, const std::string& path, unsigned n,
+                          int count, bool enumerate, PhaseJobs& jobs) {
+  // A phase whose file cannot be read has no job at all.
+  jobs = PhaseJobs{};
+  const NumberFile file = readNumbers(path, 2 * static_cast<std::size_t>(n));
+  if (!file.ok()) {
+    return file.problem;
   }
+  ParameterPairs pairs = splitPairs(file.values, n);
   if (enumerate) {
-    enumerateNormal(jobs, n, count, std::move(pairs.first),
-                    std::move(pairs.second), generatorCount);
-  } else {
-    sampleNormal(jobs, n, count, std::move(pairs.first),
-                 std::move(pairs.second));
+    jobs.enumerate = true;
+    jobs.enumeration.n = n;
+    switch (family) {
+      case Family::kNormal:
+        jobs.enumeration.cells =
+            normalCells(n, count, pairs.first, pairs.second);
+        break;
+      case Family::kTriangular:
+        jobs.enumeration.cells =
+            triangularCells(n, count, pairs.first, pairs.second);
+        break;
+      case Family::kUniform:
+        jobs.enumeration.cells =
+            uniformCells(n, count, pairs.first, pairs.second);
+        break;
+    }
+    return "";
   }
-}
-
-void produceTriangularJobs(std::string path, JobQueue& jobs, unsigned n,
-                           int count, bool enumerate, int generatorCount) {
-  ParameterPairs pairs;
-  if (!readPairs(path, n, jobs, pairs)) {
-    return;
-  }
-  if (enumerate) {
-    enumerateTriangular(jobs, n, count, std::move(pairs.first),
-                        std::move(pairs.second), generatorCount);
-  } else {
-    sampleTriangular(jobs, n, count, std::move(pairs.first),
-                     std::move(pairs.second));
-  }
-}
-
-void produceUniformJobs(std::string path, JobQueue& jobs, unsigned n,
-                        int count, bool enumerate, int generatorCount) {
-  ParameterPairs pairs;
-  if (!readPairs(path, n, jobs, pairs)) {
-    return;
-  }
-  if (enumerate) {
-    enumerateUniform(jobs, n, count, std::move(pairs.first),
-                     std::move(pairs.second), generatorCount);
-  } else {
-    sampleUniform(jobs, n, count, std::move(pairs.first),
-                  std::move(pairs.second));
-  }
+  jobs.enumerate = false;
+  SamplingJobs& sampling = jobs.sampling;
+  sampling.n = n;
+  sampling.family = family;
+  sampling.first = std::move(pairs.first);
+  sampling.second = std::move(pairs.second);
+  sampling.sampleCount = count;
+  // One nondeterministic read per phase; every draw, in both passes over the
+  // samples, comes from the engine seeded with it.
+  std::random_device device;
+  sampling.seed = static_cast<std::uint32_t>(device());
+  return "";
 }
 
 }  // namespace linprob

@@ -156,33 +156,10 @@ TEST(DegenerateEntriesTest, NegativeVarianceIsRefusedByTheDensity) {
   EXPECT_THROW(normalCells(1, 3, {0.0}, {-1.0}), std::domain_error);
 }
 
-TEST(EnumerationProducerTest, NoCellsGiveOnlyTheStopper) {
+TEST(DegenerateEntriesTest, NoCellsGiveAnEmptyTable) {
   EXPECT_TRUE(normalCells(2, 0, {0.0, 0.0}, {1.0, 1.0}).empty());
   EXPECT_TRUE(triangularCells(2, 0, {0.0, 0.0}, {1.0, 1.0}).empty());
   EXPECT_TRUE(uniformCells(2, -1, {0.0, 0.0}, {1.0, 1.0}).empty());
-  JobQueue jobs;
-  testing::internal::CaptureStdout();
-  enumerateNormal(jobs, 2, 0, {0.0, 0.0}, {1.0, 1.0}, 2);
-  testing::internal::GetCapturedStdout();
-  ASSERT_EQ(jobs.size(), 1u);
-  EXPECT_TRUE(isStopper(jobs.front()));
-}
-
-TEST(EnumerationProducerTest, EveryCombinationThenTheStopper) {
-  JobQueue jobs;
-  testing::internal::CaptureStdout();
-  enumerateTriangular(jobs, 2, 4, {0.0, 10.0}, {4.0, 14.0}, 2);
-  const std::string output = testing::internal::GetCapturedStdout();
-  EXPECT_NE(output.find("Stopper inserted\n"), std::string::npos);
-  ASSERT_EQ(jobs.size(), 17u);
-  EXPECT_TRUE(isStopper(jobs.back()));
-  double total = 0.0;
-  for (std::size_t k = 0; k + 1 < jobs.size(); ++k) {
-    ASSERT_EQ(jobs[k].rhs.size(), 2u);
-    EXPECT_FALSE(isStopper(jobs[k]));
-    total += jobs[k].probability;
-  }
-  EXPECT_NEAR(total, 1.0, 1e-15);
 }
 
 }  // namespace

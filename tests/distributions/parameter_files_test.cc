@@ -9,12 +9,29 @@
 #include <vector>
 
 #include "distributions/discretisation.h"
-#include "distributions/sampling.h"
 
 namespace linprob {
 namespace {
 
 using Problems = std::vector<std::string>;
+
+bool sameCells(const RectangleTable& a, const RectangleTable& b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t m = 0; m < a.size(); ++m) {
+    if (a[m].size() != b[m].size()) {
+      return false;
+    }
+    for (std::size_t i = 0; i < a[m].size(); ++i) {
+      if (a[m][i].value != b[m][i].value ||
+          a[m][i].probability != b[m][i].probability) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
 
 class ParameterFilesTest : public testing::Test {
  protected:
@@ -72,86 +89,68 @@ TEST_F(ParameterFilesTest, SoundFilesGiveNoProblem) {
   EXPECT_TRUE(checkParameterFile(bounds, 2, ParameterKind::kBounds).empty());
 }
 
-TEST_F(ParameterFilesTest, EnumerationProducesEveryCombinationThenTheStopper) {
+TEST_F(ParameterFilesTest, EnumerationBuildsTheFamilysCells) {
   const std::string normal = write("NormalRHS.txt", "10 4\n0 0\n");
   const std::string uniform = write("UniformRHS.txt", "1 3 2 2 8 9\n");
-  JobQueue jobs;
-  testing::internal::CaptureStdout();
-  produceNormalJobs(normal, jobs, 2, 3, true, 2);
-  ASSERT_EQ(jobs.size(), 10u);
-  EXPECT_TRUE(isStopper(jobs.back()));
-  for (std::size_t k = 0; k + 1 < jobs.size(); ++k) {
-    EXPECT_EQ(jobs[k].rhs.size(), 2u);
-    EXPECT_EQ(jobs[k].rhs[1], 0.0);  // the constant entry
-  }
-  jobs.clear();
+  PhaseJobs jobs;
+  EXPECT_EQ(loadPhaseJobs(Family::kNormal, normal, 2, 3, true, jobs), "");
+  EXPECT_TRUE(jobs.enumerate);
+  EXPECT_EQ(jobs.enumeration.n, 2u);
+  EXPECT_TRUE(
+      sameCells(jobs.enumeration.cells, normalCells(2, 3, {10, 0}, {4, 0})));
+  EXPECT_EQ(jobs.enumeration.jobCount(), 9u);
 
   // The file holds a variance: one cell sits 1.12468265 deviations (2) below
   // the mean.
-  produceNormalJobs(normal, jobs, 1, 1, true, 1);
-  ASSERT_EQ(jobs.size(), 2u);
-  EXPECT_NEAR(jobs[0].rhs[0], 10.0 - 1.12468265 * 2.0, 1e-12);
-  jobs.clear();
+  EXPECT_EQ(loadPhaseJobs(Family::kNormal, normal, 1, 1, true, jobs), "");
+  ASSERT_EQ(jobs.enumeration.cells.size(), 1u);
+  EXPECT_NEAR(jobs.enumeration.cells[0][0].value, 10.0 - 1.12468265 * 2.0,
+              1e-12);
 
-  produceTriangularJobs(uniform, jobs, 2, 4, true, 3);
-  ASSERT_EQ(jobs.size(), 17u);
-  const RectangleTable cells = triangularCells(2, 4, {1.0, 2.0}, {3.0, 2.0});
-  double total = 0.0;
-  for (std::size_t k = 0; k + 1 < jobs.size(); ++k) {
-    const double value = jobs[k].rhs[0];
-    const auto m = static_cast<std::size_t>((value - 1.0) / 0.5);
-    ASSERT_LT(m, cells.size());
-    EXPECT_EQ(value, cells[m][0].value);
-    EXPECT_EQ(jobs[k].rhs[1], 2.0);
-    total += jobs[k].probability;
-  }
-  EXPECT_NEAR(total, 1.0, 1e-15);
-  jobs.clear();
-
-  produceUniformJobs(uniform, jobs, 2, 2, true, 1);
-  ASSERT_EQ(jobs.size(), 5u);
-  EXPECT_EQ(jobs[0].rhs, (std::vector<double>{1.0, 2.0}));
-  EXPECT_EQ(jobs[2].rhs, (std::vector<double>{2.0, 2.0}));
-  EXPECT_EQ(jobs[0].probability, 0.25);
-  testing::internal::GetCapturedStdout();
+  // Only the first n pairs are used.
+  EXPECT_EQ(loadPhaseJobs(Family::kTriangular, uniform, 2, 4, true, jobs), "");
+  EXPECT_TRUE(sameCells(jobs.enumeration.cells,
+                        triangularCells(2, 4, {1.0, 2.0}, {3.0, 2.0})));
+  EXPECT_EQ(loadPhaseJobs(Family::kUniform, uniform, 3, 2, true, jobs), "");
+  EXPECT_TRUE(sameCells(jobs.enumeration.cells,
+                        uniformCells(3, 2, {1.0, 2.0, 8.0}, {3.0, 2.0, 9.0})));
 }
 
-TEST_F(ParameterFilesTest, SamplingProducesCountJobsThenTheStopper) {
-  const std::string normal = write("NormalRHS.txt", "10 4\n0 0\n");
+TEST_F(ParameterFilesTest, SamplingKeepsTheParametersAndASeed) {
   const std::string uniform = write("UniformRHS.txt", "1 3\n2 2\n");
-  testing::internal::CaptureStdout();
-  JobQueue normalJobs;
-  produceNormalJobs(normal, normalJobs, 2, 7, false, 0);
-  JobQueue triangularJobs;
-  produceTriangularJobs(uniform, triangularJobs, 2, 7, false, 0);
-  JobQueue uniformJobs;
-  produceUniformJobs(uniform, uniformJobs, 2, 7, false, 0);
-  testing::internal::GetCapturedStdout();
-  for (const JobQueue* jobs : {&normalJobs, &triangularJobs, &uniformJobs}) {
-    ASSERT_EQ(jobs->size(), 8u);
-    EXPECT_TRUE(isStopper(jobs->back()));
-    for (std::size_t k = 0; k + 1 < jobs->size(); ++k) {
-      EXPECT_EQ((*jobs)[k].probability, sampleWeight(7));
-    }
+  const Family families[] = {Family::kTriangular, Family::kUniform};
+  for (Family family : families) {
+    PhaseJobs jobs;
+    EXPECT_EQ(loadPhaseJobs(family, uniform, 2, 7, false, jobs), "");
+    EXPECT_FALSE(jobs.enumerate);
+    const SamplingJobs& sampling = jobs.sampling;
+    EXPECT_EQ(sampling.n, 2u);
+    EXPECT_EQ(sampling.family, family);
+    EXPECT_EQ(sampling.first, (std::vector<double>{1.0, 2.0}));
+    EXPECT_EQ(sampling.second, (std::vector<double>{3.0, 2.0}));
+    EXPECT_EQ(sampling.sampleCount, 7);
   }
-  for (std::size_t k = 0; k < 7; ++k) {
-    EXPECT_EQ(normalJobs[k].rhs[1], 0.0);
-    EXPECT_GE(triangularJobs[k].rhs[0], 1.0);
-    EXPECT_LE(triangularJobs[k].rhs[0], 3.0);
-    EXPECT_EQ(uniformJobs[k].rhs[1], 2.0);
-  }
+  // Every phase is seeded afresh (equal seeds: one chance in 2^32).
+  PhaseJobs first;
+  PhaseJobs second;
+  loadPhaseJobs(Family::kNormal, uniform, 2, 7, false, first);
+  loadPhaseJobs(Family::kNormal, uniform, 2, 7, false, second);
+  EXPECT_NE(first.sampling.seed, second.sampling.seed);
 }
 
-TEST_F(ParameterFilesTest, UnreadableFileStillEndsThePhase) {
-  JobQueue jobs;
-  testing::internal::CaptureStdout();
-  produceUniformJobs(missing(), jobs, 2, 3, true, 2);
-  produceNormalJobs(write("short.txt", "1"), jobs, 1, 3, false, 0);
-  const std::string output = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(output, "Stopper inserted\nStopper inserted\n");
-  ASSERT_EQ(jobs.size(), 2u);
-  EXPECT_TRUE(isStopper(jobs[0]));
-  EXPECT_TRUE(isStopper(jobs[1]));
+TEST_F(ParameterFilesTest, UnreadableFileGivesAPhaseWithoutJobs) {
+  PhaseJobs jobs;
+  EXPECT_EQ(loadPhaseJobs(Family::kNormal, write("NormalRHS.txt", "1 1\n"), 1,
+                          3, true, jobs),
+            "");
+  EXPECT_EQ(loadPhaseJobs(Family::kUniform, missing(), 2, 3, true, jobs),
+            "missing");
+  EXPECT_TRUE(jobs.enumerate);
+  EXPECT_EQ(jobs.enumeration.jobCount(), 0u);
+  EXPECT_EQ(loadPhaseJobs(Family::kNormal, write("short.txt", "1"), 1, 3,
+                          false, jobs),
+            "only 1 of the 2 numbers needed");
+  EXPECT_EQ(jobs.enumeration.jobCount(), 0u);
 }
 
 }  // namespace
