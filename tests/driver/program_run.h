@@ -5,59 +5,34 @@
 
 #include <sys/wait.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
+
+#include "linear/temp_dir.h"
 
 namespace linprob::testing {
 
-inline std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
+// A working directory for one run of the program.
 class WorkDir {
  public:
-  WorkDir() {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("linprob_run_" + std::to_string(::getpid()) + "_" +
-             std::to_string(counter++) + "_" +
-             std::to_string(std::chrono::steady_clock::now()
-                                .time_since_epoch()
-                                .count()));
-    std::filesystem::create_directories(path_);
-  }
-  ~WorkDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  WorkDir(const WorkDir&) = delete;
-  WorkDir& operator=(const WorkDir&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& path() const { return root_; }
 
   void write(const std::string& relative, const std::string& text) const {
-    const std::filesystem::path file = path_ / relative;
+    const std::filesystem::path file = root_ / relative;
     std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file) << text;
+    dir_.write(relative, text);
   }
   std::string read(const std::string& relative) const {
-    return readFile(path_ / relative);
+    return readFile(dir_.path(relative));
   }
   bool exists(const std::string& relative) const {
-    return std::filesystem::exists(path_ / relative);
+    return std::filesystem::exists(root_ / relative);
   }
 
  private:
-  std::filesystem::path path_;
+  TempDir dir_;
+  std::filesystem::path root_{dir_.prefix()};
 };
 
 struct ProgramRun {
@@ -76,8 +51,8 @@ inline ProgramRun runProgramIn(const WorkDir& dir) {
   const int raw = std::system(command.c_str());
   ProgramRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = readFile(outFile);
-  run.err = readFile(errFile);
+  run.out = readFile(outFile.string());
+  run.err = readFile(errFile.string());
   std::filesystem::remove(outFile);
   std::filesystem::remove(errFile);
   return run;
