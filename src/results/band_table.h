@@ -41,8 +41,31 @@ using PhaseBands = std::vector<PositionBands>;
 // Fills step and borders (and K zero masses) from min and max.
 void layBorders(PositionBands& bands, int histogramPrecision);
 
-// The 0-based index of the band holding v, for min <= v <= max.
-std::size_t bandIndex(const PositionBands& bands, double v);
+// The 0-based index of the band holding v, for min <= v <= max. Inline: it
+// runs once per job and position in the counting pass.
+inline std::size_t bandIndex(const PositionBands& bands, double v) {
+  const std::vector<double>& borders = bands.borders;
+  const std::size_t last = borders.size() - 1;
+  if (last == 0) return 0;
+  // A guess from the band width, then exact comparisons with the borders
+  // themselves: the accumulated borders drift from Min + k * step by a few
+  // roundings, so the guess is at most a band or two off.
+  const double offset = v - bands.min;
+  const double guess = offset / bands.step;
+  std::size_t k = 0;
+  if (guess >= static_cast<double>(last)) {
+    k = last;
+  } else if (guess > 0.0) {
+    k = static_cast<std::size_t>(guess);
+  }
+  // The walk's test is "v > border" (a value on a border stays below it), so
+  // the band is the first whose border v does not exceed, or the last band.
+  // Borders never decrease, so one move down and one move up settle it.
+  while (k > 0 && !(v > borders[k - 1])) --k;
+  while (k < last && v > borders[k]) ++k;
+  return k;
+}
+
 
 // Whether v should replace the running minimum / maximum. Equal values keep
 // the running one, except that -0.0 wins the minimum and +0.0 the maximum,
