@@ -315,3 +315,69 @@ TEST(SettingsMessagesTest, NamesAMissingOrIncompleteSettingsFile) {
 
 }  // namespace
 }  // namespace linprob
+
+namespace linprob {
+namespace {
+
+using testing::ProgramRun;
+using testing::WorkDir;
+
+std::string settingsWith(int solvers, int generators, int cells) {
+  return "Dimensions 2\nSolverThreadCount " + std::to_string(solvers) +
+         "\nGeneratorThreadCount " + std::to_string(generators) +
+         "\nIntegrationPrecision " + std::to_string(cells) +
+         "\nHistogramPrecision 5\nMaxMatrix 1\nExactDistributions 1\n"
+         "SampleCount 100\n";
+}
+
+TEST(ThreadCountRunTest, GivesTheSameFilesByteForByte) {
+  // A full matrix, so that every solved value depends on both inputs.
+  auto writeSystem = [](const WorkDir& dir) {
+    dir.write("Matrix0/Matice.txt", "3 1\n1 2\n");
+    dir.write("Matrix0/RealRHS.txt", "5 5\n");
+    dir.write("Matrix0/IntRHS.txt", "4 6\n4 6\n");
+    dir.write("Matrix0/NormalRHS.txt", "5 0.3\n5 0.7\n");
+    dir.write("Matrix0/UniformRHS.txt", "4 6\n3 7\n");
+  };
+  WorkDir one, many;
+  writeSystem(one);
+  writeSystem(many);
+  one.write("Settings.txt", settingsWith(1, 1, 301));
+  many.write("Settings.txt", settingsWith(3, 4, 301));
+  ASSERT_EQ(testing::runProgramIn(one).status, 0);
+  ASSERT_EQ(testing::runProgramIn(many).status, 0);
+  for (const char* file :
+       {"Matrix0/RESULTS_FF.txt", "Matrix0/RESULTS_TF.txt",
+        "Matrix0/RESULTS_FT.txt", "Matrix0/RESULTS_TT.txt",
+        "Export/Results_X0.csv", "Export/Results_X1.csv"}) {
+    EXPECT_EQ(one.read(file), many.read(file)) << file;
+  }
+}
+
+TEST(EmptyPhaseRunTest, SaysThatNoSampleWasSolvedAndStoresNothing) {
+  WorkDir dir;
+  writeDiagonalSystem(dir);
+  dir.write("Settings.txt", settingsWith(1, 1, 0));
+  const ProgramRun run = testing::runProgramIn(dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\nExpect 0 jobs per distribution.\n"),
+            std::string::npos);
+  const std::string summary = dir.read("Matrix0/RESULTS_FF.txt");
+  EXPECT_NE(summary.find("\nResults for the Normal distribution:\n"
+                         "No samples were solved for variable number 0.\n"
+                         "No samples were solved for variable number 1.\n\n"
+                         "INVALID Results for the Normal distribution:\n"
+                         "No samples were solved for variable number 0.\n"
+                         "No samples were solved for variable number 1.\n"),
+            std::string::npos)
+      << summary;
+  const std::vector<std::string> csv = lines(dir.read("Export/Results_X0.csv"));
+  // Per mode: 5 block lines, and per family its label and two empty lines.
+  ASSERT_EQ(csv.size(), 4u * (5 + 3 * 3));
+  EXPECT_EQ(csv[5], "Triangular;Borders;VALID;INVALID;");
+  EXPECT_EQ(csv[6], "");
+  EXPECT_EQ(csv[8], "Normal;Borders;VALID;INVALID;");
+}
+
+}  // namespace
+}  // namespace linprob
