@@ -177,7 +177,7 @@ void drawSamples(std::vector<std::optional<Distribution>>& distributions,
 
 SampleStream::SampleStream(const SamplingJobs& jobs)
     : jobs_(jobs),
-      draws_(new Draws(jobs.seed)),
+      draws_(std::make_unique<Draws>(jobs.seed)),
       weight_(sampleWeight(jobs.sampleCount)) {
   const unsigned n = jobs.n;
   draws_->constants.assign(jobs.first.begin(), jobs.first.begin() + n);
@@ -220,7 +220,7 @@ SampleStream::SampleStream(const SamplingJobs& jobs)
   }
 }
 
-SampleStream::~SampleStream() { delete draws_; }
+SampleStream::~SampleStream() = default;
 
 std::size_t SampleStream::fill(JobBlock& block) {
   const int left = std::max(jobs_.sampleCount - drawn_, 0);

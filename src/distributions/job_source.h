@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <random>
 #include <vector>
@@ -67,7 +68,7 @@ class SampleStream {
  private:
   struct Draws;
   const SamplingJobs& jobs_;
-  Draws* draws_;
+  std::unique_ptr<Draws> draws_;
   int drawn_ = 0;
   double weight_;
 };
