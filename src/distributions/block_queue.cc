@@ -25,6 +25,7 @@ std::unique_ptr<JobBlock> BlockQueue::takeFree() {
 }
 
 void BlockQueue::push(std::unique_ptr<JobBlock> block) {
+  bool wake = false;
   {
     std::unique_lock<std::mutex> lock(mutex_);
     if (queuedJobs_ > jobBound_) {
@@ -39,8 +40,10 @@ void BlockQueue::push(std::unique_ptr<JobBlock> block) {
     }
     queuedJobs_ += block->count;
     queue_.push_back(std::move(block));
+    wake = waitingConsumers_ > 0;
   }
-  blockReady_.notify_all();
+  // One block serves one consumer: wake one, and only if one waits.
+  if (wake) blockReady_.notify_one();
 }
 
 void BlockQueue::pushStopper() {
@@ -57,7 +60,9 @@ std::unique_ptr<JobBlock> BlockQueue::pop() {
   std::unique_ptr<JobBlock> block;
   {
     std::unique_lock<std::mutex> lock(mutex_);
+    ++waitingConsumers_;
     blockReady_.wait(lock, [this] { return !queue_.empty(); });
+    --waitingConsumers_;
     if (queue_.front() == nullptr) {
       // Left at the front so that every other consumer meets it too.
       printLine("Stopper found.");

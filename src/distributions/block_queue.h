@@ -13,8 +13,10 @@
 // that meets it prints "Stopper found." and gets nullptr, the stopper staying
 // at the front until removeStopper.
 //
-// One mutex guards the queue, the free list and the job count; it is held
-// only to move a block pointer, never while filling or solving.
+// One mutex guards the queue, the free list, the job count and the number of
+// waiting consumers; it is held only to move a block pointer, never while
+// filling or solving. A pushed block wakes one waiting consumer, the stopper
+// wakes them all.
 #ifndef LINPROB_DISTRIBUTIONS_BLOCK_QUEUE_H_
 #define LINPROB_DISTRIBUTIONS_BLOCK_QUEUE_H_
 
@@ -56,6 +58,7 @@ class BlockQueue {
   std::deque<std::unique_ptr<JobBlock>> queue_;  // nullptr is the stopper
   std::vector<std::unique_ptr<JobBlock>> free_;
   std::size_t queuedJobs_ = 0;
+  int waitingConsumers_ = 0;  // consumers inside pop(), waiting or about to
 };
 
 }  // namespace linprob

@@ -41,23 +41,15 @@ using PhaseBands = std::vector<PositionBands>;
 // Fills step and borders (and K zero masses) from min and max.
 void layBorders(PositionBands& bands, int histogramPrecision);
 
-// The 0-based index of the band holding v, for min <= v <= max. Inline: it
-// runs once per job and position in the counting pass.
-inline std::size_t bandIndex(const PositionBands& bands, double v) {
+// The 0-based index of the band holding v, for min <= v <= max, searched
+// from `guess` (any band; the nearer, the faster) by exact comparisons with
+// the borders. Inline: it runs once per job and position in the counting
+// pass.
+inline std::size_t bandIndexFrom(const PositionBands& bands, double v,
+                                 std::size_t guess) {
   const std::vector<double>& borders = bands.borders;
   const std::size_t last = borders.size() - 1;
-  if (last == 0) return 0;
-  // A guess from the band width, then exact comparisons with the borders
-  // themselves: the accumulated borders drift from Min + k * step by a few
-  // roundings, so the guess is at most a band or two off.
-  const double offset = v - bands.min;
-  const double guess = offset / bands.step;
-  std::size_t k = 0;
-  if (guess >= static_cast<double>(last)) {
-    k = last;
-  } else if (guess > 0.0) {
-    k = static_cast<std::size_t>(guess);
-  }
+  std::size_t k = guess < last ? guess : last;
   // The walk's test is "v > border" (a value on a border stays below it), so
   // the band is the first whose border v does not exceed, or the last band.
   // Borders never decrease, so one move down and one move up settle it.
@@ -66,6 +58,22 @@ inline std::size_t bandIndex(const PositionBands& bands, double v) {
   return k;
 }
 
+// The band from (v - min) / step as the guess: the accumulated borders drift
+// from min + k * step by a few roundings only, so it is at most a band or two
+// off.
+inline std::size_t bandGuess(double offsetTimesInverseStep,
+                             std::size_t last) {
+  const double guess = offsetTimesInverseStep;
+  if (guess >= static_cast<double>(last)) return last;
+  if (guess > 0.0) return static_cast<std::size_t>(guess);
+  return 0;  // also for a NaN guess (a zero step)
+}
+
+inline std::size_t bandIndex(const PositionBands& bands, double v) {
+  const std::size_t last = bands.borders.size() - 1;
+  if (last == 0) return 0;
+  return bandIndexFrom(bands, v, bandGuess((v - bands.min) / bands.step, last));
+}
 
 // Whether v should replace the running minimum / maximum. Equal values keep
 // the running one, except that -0.0 wins the minimum and +0.0 the maximum,

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -22,6 +24,56 @@ namespace {
 
 constexpr std::uint64_t kProgressInterval = 50000;
 
+// The smallest and the largest of values[0 ... count-1] (count >= 1), with
+// -0.0 preferred for the minimum and +0.0 for the maximum among zeros, as
+// lowerThan and higherThan do. Four lanes at a time in plain comparisons
+// (vector code, AVX2 where available); the signed zeros are settled
+// afterwards, and only when a zero is the result.
+using FourDoubles = double __attribute__((vector_size(32)));
+
+__attribute__((target_clones("avx2", "default")))
+void blockExtremes(const double* values, std::size_t count, double& low,
+                   double& high) {
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  FourDoubles lows = {kInfinity, kInfinity, kInfinity, kInfinity};
+  FourDoubles highs = -lows;
+  std::size_t j = 0;
+  for (; j + 4 <= count; j += 4) {
+    FourDoubles v;
+    std::memcpy(&v, values + j, sizeof v);
+    lows = v < lows ? v : lows;
+    highs = v > highs ? v : highs;
+  }
+  low = kInfinity;
+  high = -kInfinity;
+  for (int lane = 0; lane < 4; ++lane) {
+    if (lows[lane] < low) low = lows[lane];
+    if (highs[lane] > high) high = highs[lane];
+  }
+  for (; j < count; ++j) {
+    if (values[j] < low) low = values[j];
+    if (values[j] > high) high = values[j];
+  }
+  if (low == 0.0) {
+    low = 0.0;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (values[i] == 0.0 && std::signbit(values[i])) {
+        low = -0.0;
+        break;
+      }
+    }
+  }
+  if (high == 0.0) {
+    high = -0.0;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (values[i] == 0.0 && !std::signbit(values[i])) {
+        high = 0.0;
+        break;
+      }
+    }
+  }
+}
+
 // Count, minimum and maximum of every solution position.
 struct Extremes {
   explicit Extremes(unsigned n)
@@ -31,15 +83,11 @@ struct Extremes {
   void take(const JobBlock& block, unsigned n) {
     const std::size_t jobs = block.count;
     for (unsigned e = 0; e < n; ++e) {
-      const double* values = block.entry(e);
-      double low = min[e];
-      double high = max[e];
-      for (std::size_t j = 0; j < jobs; ++j) {
-        if (lowerThan(values[j], low)) low = values[j];
-        if (higherThan(values[j], high)) high = values[j];
-      }
-      min[e] = low;
-      max[e] = high;
+      double low = 0.0;
+      double high = 0.0;
+      blockExtremes(block.entry(e), jobs, low, high);
+      if (lowerThan(low, min[e])) min[e] = low;
+      if (higherThan(high, max[e])) max[e] = high;
     }
     count += jobs;
   }
@@ -144,8 +192,17 @@ void countBlock(const JobBlock& block, const PhaseBands& bands,
     const PositionBands& position = bands[e];
     const double* values = block.entry(static_cast<unsigned>(e));
     double* positionSums = sums + offsets[e];
+    const std::size_t last = position.borders.size() - 1;
+    // The guess only has to be near: a product with the reciprocal serves
+    // as well as the quotient and costs far less. The band itself comes
+    // from exact comparisons with the borders.
+    const double inverseStep = 1.0 / position.step;
     for (std::size_t j = 0; j < jobs; ++j) {
-      const std::size_t k = bandIndex(position, values[j]);
+      const double offset = values[j] - position.min;
+      const std::size_t k =
+          last == 0 ? 0
+                    : bandIndexFrom(position, values[j],
+                                    bandGuess(offset * inverseStep, last));
       positionSums[k] = positionSums[k] + block.probabilities[j];
     }
   }

@@ -118,15 +118,16 @@ TEST(BlockQueueTest, ConsumerWaitingOnAnEmptyQueueWakesOnTheStopper) {
 }
 
 TEST(BlockQueueTest, ProducerNapsOnlyOnceMoreThanTheBoundIsQueued) {
-  // Exactly at the bound the producer still pushes: five blocks of 256 jobs
-  // on a bound of 1024 pass without a nap and end one block above it.
-  BlockQueue queue(1, 1024);
+  // Exactly at the bound the producer still pushes: five full blocks on a
+  // bound of four pass without a nap and end one block above it.
+  constexpr std::size_t kBound = 4 * kBlockJobs;
+  BlockQueue queue(1, kBound);
   testing::internal::CaptureStdout();
   for (int k = 0; k < 5; ++k) {
     pushLabelled(queue, k, kBlockJobs);
   }
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(queue.queuedJobs(), 1024u + kBlockJobs);
+  EXPECT_EQ(queue.queuedJobs(), kBound + kBlockJobs);
 }
 
 // A consumer that starts only once the queue is over its bound: the producer

@@ -145,13 +145,17 @@ void expectEveryCombinationOnce(const EnumerationJobs& jobs,
 }
 
 TEST(GeneratorThreadsTest, AnyNumberOfThreadsProducesEveryCombinationOnce) {
-  // 400 jobs per prefix: each prefix is a full block and a short one.
-  const EnumerationJobs jobs{3, labelledTable(3, 20)};
+  // 1089 jobs per prefix: each prefix is a full block and a short one; the
+  // 35937 jobs fit under the bound, so no consumer is needed.
+  constexpr std::size_t kCells = 33;
+  static_assert(kCells * kCells > kBlockJobs &&
+                kCells * kCells < 2 * kBlockJobs);
+  const EnumerationJobs jobs{3, labelledTable(3, kCells)};
   for (int threads : {1, 3, 5}) {
     SCOPED_TRACE(threads);
     const GeneratorRun run = generate(jobs, threads);
     expectEveryCombinationOnce(jobs, run);
-    EXPECT_EQ(run.blocks, 40u);
+    EXPECT_EQ(run.blocks, 2 * kCells);
     EXPECT_EQ(countLines(run.lines, "Generator Thread Started!"),
               static_cast<std::size_t>(threads));
     EXPECT_EQ(countLines(run.lines, "Generator thread stopping!"),

@@ -200,14 +200,16 @@ TEST(SampleStreamTest, DegenerateEntriesTakeNoDraw) {
 // produceSamples pushes exactly the stream's samples, in order, and no
 // stopper.
 TEST(ProduceSamplesTest, PushesTheStreamInBlocks) {
+  // Two full blocks and a short one.
+  static_assert(2 * kBlockJobs < 2500 && 2500 < 3 * kBlockJobs);
   const SamplingJobs jobs =
-      samplingJobs(Family::kTriangular, {0.0, -1.0}, {1.0, 1.0}, 600, 5);
+      samplingJobs(Family::kTriangular, {0.0, -1.0}, {1.0, 1.0}, 2500, 5);
   const auto expected = drawAll(jobs);
   BlockQueue queue(2);
   testing::internal::CaptureStdout();
   produceSamples(queue, jobs);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(queue.queuedJobs(), 600u);
+  EXPECT_EQ(queue.queuedJobs(), 2500u);
   std::vector<std::vector<double>> taken(2);
   testing::internal::CaptureStdout();
   queue.pushStopper();
@@ -217,7 +219,7 @@ TEST(ProduceSamplesTest, PushesTheStreamInBlocks) {
     for (std::size_t s = 0; s < block->count; ++s) {
       taken[0].push_back(block->entry(0)[s]);
       taken[1].push_back(block->entry(1)[s]);
-      EXPECT_EQ(block->probabilities[s], sampleWeight(600));
+      EXPECT_EQ(block->probabilities[s], sampleWeight(2500));
     }
     queue.recycle(std::move(block));
   }
