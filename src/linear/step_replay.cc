@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "driver/console.h"
+#include "linear/vector_clones.h"
 
 namespace linprob {
 namespace {
@@ -33,9 +34,7 @@ void replaySteps(double* rhs, const std::vector<step>& steps) {
   }
 }
 
-// Built twice, for AVX2 and for the baseline, and chosen when the program
-// loads: wider vectors, the same per-lane roundings (no fused multiply-add).
-__attribute__((target_clones("avx2", "default")))
+LINPROB_VECTOR_CLONES
 void replayBlock(double* values, std::size_t stride, std::size_t lanes,
                  const std::vector<step>& steps) {
   for (const step& s : steps) {

@@ -18,6 +18,7 @@
 #include "distributions/sampling.h"
 #include "driver/console.h"
 #include "linear/step_replay.h"
+#include "linear/vector_clones.h"
 
 namespace linprob {
 namespace {
@@ -31,7 +32,7 @@ constexpr std::uint64_t kProgressInterval = 50000;
 // afterwards, and only when a zero is the result.
 using FourDoubles = double __attribute__((vector_size(32)));
 
-__attribute__((target_clones("avx2", "default")))
+LINPROB_VECTOR_CLONES
 void blockExtremes(const double* values, std::size_t count, double& low,
                    double& high) {
   constexpr double kInfinity = std::numeric_limits<double>::infinity();

@@ -1,0 +1,20 @@
+// LINPROB_VECTOR_CLONES marks a hot loop to be compiled twice, for AVX2 and
+// for the x86-64 baseline, the copy being chosen when the program loads.
+// Vector instructions round every lane as the scalar ones do, and no fused
+// multiply-add is formed (-ffp-contract=off), so both copies give the same
+// bits.
+//
+// The choice runs before any sanitizer runtime is ready, which crashes
+// ThreadSanitizer builds; sanitizer builds (and other targets) get the
+// baseline copy only.
+#ifndef LINPROB_LINEAR_VECTOR_CLONES_H_
+#define LINPROB_LINEAR_VECTOR_CLONES_H_
+
+#if defined(__x86_64__) && !defined(__SANITIZE_THREAD__) && \
+    !defined(__SANITIZE_ADDRESS__)
+#define LINPROB_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define LINPROB_VECTOR_CLONES
+#endif
+
+#endif  // LINPROB_LINEAR_VECTOR_CLONES_H_
