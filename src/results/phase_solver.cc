@@ -184,15 +184,28 @@ std::vector<std::size_t> bandOffsets(const PhaseBands& bands) {
   return offsets;
 }
 
-// Adds the probability of every job of a solved block to its band, job by
-// job, so a band's sum grows in job order.
+// Each band keeps kSumLanes running sums, job j adding to lane j mod
+// kSumLanes: consecutive jobs mostly fall into the same band, and one sum
+// would make every addition wait for the one before it. The lanes are added
+// in a fixed order at the end (laneTotal), so the result depends only on the
+// order of the jobs, never on timing.
+constexpr std::size_t kSumLanes = 4;
+
+double laneTotal(const double* lanes) {
+  double total = lanes[0] + lanes[1];
+  total = total + lanes[2];
+  total = total + lanes[3];
+  return total;
+}
+
+// Adds the probability of every job of a solved block to its band.
 void countBlock(const JobBlock& block, const PhaseBands& bands,
                 const std::vector<std::size_t>& offsets, double* sums) {
   const std::size_t jobs = block.count;
   for (std::size_t e = 0; e < bands.size(); ++e) {
     const PositionBands& position = bands[e];
     const double* values = block.entry(static_cast<unsigned>(e));
-    double* positionSums = sums + offsets[e];
+    double* positionSums = sums + offsets[e] * kSumLanes;
     const std::size_t last = position.borders.size() - 1;
     // The guess only has to be near: a product with the reciprocal serves
     // as well as the quotient and costs far less. The band itself comes
@@ -204,7 +217,20 @@ void countBlock(const JobBlock& block, const PhaseBands& bands,
           last == 0 ? 0
                     : bandIndexFrom(position, values[j],
                                     bandGuess(offset * inverseStep, last));
-      positionSums[k] = positionSums[k] + block.probabilities[j];
+      double& sum = positionSums[k * kSumLanes + j % kSumLanes];
+      sum = sum + block.probabilities[j];
+    }
+  }
+}
+
+// masses[k] += the lane total of band k of `sums`, for every position.
+void addSums(const double* sums, const std::vector<std::size_t>& offsets,
+             PhaseBands& bands) {
+  for (std::size_t e = 0; e < bands.size(); ++e) {
+    std::vector<double>& masses = bands[e].masses;
+    for (std::size_t k = 0; k < masses.size(); ++k) {
+      const double total = laneTotal(sums + (offsets[e] + k) * kSumLanes);
+      masses[k] = masses[k] + total;
     }
   }
 }
@@ -223,7 +249,7 @@ void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
   const std::size_t chunks = std::min(prefixes, kMaxChunks);
   const std::uint64_t perPrefix = jobs.jobsPerPrefix();
   std::vector<std::vector<double>> partial(
-      chunks, std::vector<double>(offsets.back(), 0.0));
+      chunks, std::vector<double>(offsets.back() * kSumLanes, 0.0));
   std::atomic<std::size_t> nextChunk{0};
 
   auto countChunks = [&]() {
@@ -255,13 +281,8 @@ void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
   for (std::thread& thread : threads) thread.join();
   if (failure) std::rethrow_exception(failure);
 
-  for (std::size_t e = 0; e < bands.size(); ++e) {
-    std::vector<double>& masses = bands[e].masses;
-    for (std::size_t c = 0; c < chunks; ++c) {
-      for (std::size_t k = 0; k < masses.size(); ++k) {
-        masses[k] = masses[k] + partial[c][offsets[e] + k];
-      }
-    }
+  for (std::size_t c = 0; c < chunks; ++c) {
+    addSums(partial[c].data(), offsets, bands);
   }
 }
 
@@ -269,17 +290,14 @@ void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
 void countSamples(const SamplingJobs& jobs, const LinearSystem& system,
                   PhaseBands& bands) {
   const std::vector<std::size_t> offsets = bandOffsets(bands);
-  std::vector<double> sums(offsets.back(), 0.0);
+  std::vector<double> sums(offsets.back() * kSumLanes, 0.0);
   SampleStream stream(jobs);
   JobBlock block(system.size);
   while (const std::size_t jobCount = stream.fill(block)) {
     replayBlock(block.values.data(), kBlockJobs, jobCount, system.steps);
     countBlock(block, bands, offsets, sums.data());
   }
-  for (std::size_t e = 0; e < bands.size(); ++e) {
-    std::copy_n(sums.begin() + static_cast<std::ptrdiff_t>(offsets[e]),
-                bands[e].masses.size(), bands[e].masses.begin());
-  }
+  addSums(sums.data(), offsets, bands);
 }
 
 }  // namespace
