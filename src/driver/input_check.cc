@@ -34,12 +34,15 @@ bool jobCountFits(int cellCount, unsigned n) {
 
 void checkMatrix(const std::string& path, unsigned n,
                  std::vector<std::string>& problems) {
-  LinearSystem loaded(n);
-  const std::string problem = loadMatrix(path, loaded);
-  if (!problem.empty()) {
-    problems.push_back(path + ": " + problem);
+  // The numbers are counted before an n x n matrix is allocated, so a size
+  // far beyond the file is refused without reserving memory for it.
+  const NumberFile file = readNumbers(path, std::size_t{n} * n);
+  if (!file.ok()) {
+    problems.push_back(path + ": " + file.problem);
     return;
   }
+  LinearSystem loaded(n);
+  loadMatrix(path, loaded);
   for (int mode = 0; mode < 4; ++mode) {
     LinearSystem system = loaded;
     system.eliminate(mode % 2 == 1, mode / 2 != 0);

@@ -64,8 +64,17 @@ bool prepareRun(RunSettings& settings) {
   for (const std::string& error : check.errors) printError(error);
   if (!check.errors.empty()) return false;
 
+  // A MaxMatrix far beyond the folders present would otherwise list millions
+  // of missing files.
+  constexpr std::size_t kMostReported = 100;
   const std::vector<std::string> problems = checkRunInputs(settings);
-  for (const std::string& problem : problems) printError(problem);
+  for (std::size_t k = 0; k < problems.size() && k < kMostReported; ++k) {
+    printError(problems[k]);
+  }
+  if (problems.size() > kMostReported) {
+    printError("... and " + std::to_string(problems.size() - kMostReported) +
+               " more problems in the input files");
+  }
   return problems.empty();
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "driver/program_run.h"
@@ -67,6 +68,19 @@ TEST(InputCheckTest, RefusesAMissingSystemFolder) {
   EXPECT_FALSE(dir.exists("Matrix0"));
 }
 
+TEST(InputCheckTest, ListsAtMostAHundredProblems) {
+  WorkDir dir;
+  writeSoundSystem(dir);
+  // 30 systems, 29 of them missing with their five files each.
+  dir.write("Settings.txt", "D 2\nS 1\nG 1\nC 2\nB 2\nSystems 30\n");
+  const ProgramRun run = testing::runProgramIn(dir);
+  EXPECT_EQ(run.status, 1);
+  const std::string last = "... and 45 more problems in the input files\n";
+  ASSERT_GE(run.err.size(), last.size());
+  EXPECT_EQ(run.err.substr(run.err.size() - last.size()), last);
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 101);
+}
+
 TEST(InputCheckTest, RefusesBadDistributionParameters) {
   WorkDir dir;
   dir.write("Settings.txt", kTwoUnknowns);
@@ -113,6 +127,18 @@ TEST(InputCheckTest, RefusesDimensionsZeroAndUncountableJobs) {
   expectRefused(dir, testing::runProgramIn(dir),
                 "Settings.txt: IntegrationPrecision 10000 to the power "
                 "Dimensions 20 is too many jobs to count in 64 bits\n");
+}
+
+TEST(InputCheckTest, RefusesASizeBeyondTheFilesWithoutAllocatingIt) {
+  WorkDir dir;
+  writeSoundSystem(dir);
+  dir.write("Settings.txt", "Dimensions 100000\nS 1\nG 1\nC 2\nB 2\nM 1\n"
+                            "E 0\nN 10\n");
+  const ProgramRun run = testing::runProgramIn(dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
+            "Matrix0/Matice.txt: only 4 of the 10000000000 numbers needed");
+  EXPECT_FALSE(dir.exists("Matrix0/RESULTS_FF.txt"));
 }
 
 TEST(InputCheckTest, RaisesCountsBelowOneWithAWarning) {
