@@ -12,7 +12,7 @@ constexpr const char* kInvalidStep = "ERROR! INVALID STEP TYPE!";
 
 }  // namespace
 
-void replaySteps(double* rhs, const std::vector<step>& steps) {
+void replaySteps(std::vector<double>& rhs, const std::vector<step>& steps) {
   for (const step& s : steps) {
     switch (s.type) {
       case kCombination: {
@@ -67,10 +67,6 @@ void replayBlock(double* values, std::size_t stride, std::size_t lanes,
         printLine(kInvalidStep);
     }
   }
-}
-
-void replaySteps(std::vector<double>& rhs, const std::vector<step>& steps) {
-  replaySteps(rhs.data(), steps);
 }
 
 void replaySteps(std::vector<Interval>& rhs, const std::vector<step>& steps) {

@@ -27,10 +27,6 @@ void replaySteps(std::vector<Interval>& rhs, const std::vector<step>& steps);
 void replaySteps(std::vector<NormalParameters>& rhs,
                  const std::vector<step>& steps);
 
-// The same replay on a raw array of at least as many elements as the steps
-// index.
-void replaySteps(double* rhs, const std::vector<step>& steps);
-
 // The double replay on `lanes` right-hand sides at once, stored entry-major:
 // entry e of right-hand side j is values[e * stride + j]. Every lane gets
 // exactly the roundings of replaySteps; the loop over lanes vectorises.

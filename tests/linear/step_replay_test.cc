@@ -28,10 +28,15 @@ TEST(StepReplayTest, WorkedExampleForEveryElementType) {
   replaySteps(plain, steps);
   EXPECT_EQ(plain, (std::vector<double>{1, 1}));
 
-  double raw[2] = {1, 5};
-  replaySteps(raw, steps);
-  EXPECT_EQ(raw[0], 1.0);
-  EXPECT_EQ(raw[1], 1.0);
+  // Two right-hand sides at once, entry-major: (1, 5) and (2, 4).
+  double lanes[4] = {1, 2, 5, 4};
+  replayBlock(lanes, 2, 2, steps);
+  std::vector<double> second{2, 4};
+  replaySteps(second, steps);
+  EXPECT_EQ(lanes[0], 1.0);
+  EXPECT_EQ(lanes[2], 1.0);
+  EXPECT_EQ(lanes[1], second[0]);
+  EXPECT_EQ(lanes[3], second[1]);
 
   // Every operation of this example is exact, so the intervals stay points.
   std::vector<Interval> box{Interval(1), Interval(5)};
