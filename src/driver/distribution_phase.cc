@@ -13,17 +13,17 @@
 namespace linprob {
 
 const PhaseSpec kPhases[3] = {
-    {0, "UniformRHS.txt", Family::kTriangular, readTriangularApprox,
+    {"UniformRHS.txt", Family::kTriangular, readTriangularApprox,
      "Calculating results for Triangular Distribution...", " Mode ",
      "Sorting results for Triangular Distribution...",
      "Results for the Triangluar distribution:",
      "INVALID Results for the Triangular distribution:"},
-    {1, "NormalRHS.txt", Family::kNormal, readNormalApprox,
+    {"NormalRHS.txt", Family::kNormal, readNormalApprox,
      "Calculating results for Normal Distribution...", " Mode ",
      "Sorting results for Normal Distribution...",
      "Results for the Normal distribution:",
      "INVALID Results for the Normal distribution:"},
-    {2, "UniformRHS.txt", Family::kUniform, readUniformApprox,
+    {"UniformRHS.txt", Family::kUniform, readUniformApprox,
      "Calculating results for Uniform Distribution...", " Mode",
      "Sorting results for Uniform Distribution...",
      "Results for the Uniform distribution:",
@@ -32,6 +32,7 @@ const PhaseSpec kPhases[3] = {
 
 void runDistributionPhase(const PhaseSpec& phase, const PhaseContext& context) {
   const RunSettings& settings = context.settings;
+  const int distribution = static_cast<int>(phase.family);
   const bool rowPivot = context.mode % 2 == 1;
   const bool colPivot = context.mode / 2 != 0;
   {
@@ -62,7 +63,7 @@ void runDistributionPhase(const PhaseSpec& phase, const PhaseContext& context) {
   out << std::endl << phase.validHeader << std::endl;
   printProbabilities(bands, context.system, out);
   storeHistogram(bands, context.system, context.store, context.matrixIndex,
-                 context.mode, phase.distribution);
+                 context.mode, distribution);
 
   std::vector<NormalParameters> approx;
   problem = phase.readApprox(approx, path, settings.Dimensions);
@@ -74,7 +75,7 @@ void runDistributionPhase(const PhaseSpec& phase, const PhaseContext& context) {
                            context.system, out);
   storeApproxProbabilities(approx, settings.HistogramPrecision, bands,
                            context.system, context.store, context.matrixIndex,
-                           context.mode, phase.distribution);
+                           context.mode, distribution);
 }
 
 }  // namespace linprob

@@ -23,9 +23,8 @@
 namespace linprob {
 
 struct PhaseSpec {
-  int distribution;           // 0 triangular, 1 normal, 2 uniform
-  const char* parameterFile;  // read by the producer and by the reader
-  Family family;
+  const char* parameterFile;  // read for the jobs and for the approximation
+  Family family;  // also the store's distribution index (0, 1, 2)
   std::string (*readApprox)(std::vector<NormalParameters>& approx,
                             const std::string& path, unsigned n);
   const char* startLine;

@@ -9,7 +9,7 @@
 // never changed by columnOrder: position k holds unknown columnOrder[k].
 //
 // The step list is only read, so any number of threads may replay it at once.
-// The double form allocates nothing: it runs once per job.
+// replayBlock runs twice for every job of every phase: it allocates nothing.
 #ifndef LINPROB_LINEAR_STEP_REPLAY_H_
 #define LINPROB_LINEAR_STEP_REPLAY_H_
 

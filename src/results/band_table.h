@@ -38,6 +38,13 @@ struct PositionBands {
 // By solution position.
 using PhaseBands = std::vector<PositionBands>;
 
+// The bands of solution position i, or nullptr when it solved nothing.
+inline const PositionBands* solvedBands(const PhaseBands& bands,
+                                        std::size_t i) {
+  if (i >= bands.size() || bands[i].count == 0) return nullptr;
+  return &bands[i];
+}
+
 // Fills step and borders (and K zero masses) from min and max.
 void layBorders(PositionBands& bands, int histogramPrecision);
 

@@ -79,7 +79,8 @@ void walkApprox(const PositionBands& bands, const NormalParameters& moments,
                 int histogramPrecision, Lower lower, Band band, Upper upper) {
   const double min = bands.min;
   const double max = bands.max;
-  const double step = bandWidth(min, max, histogramPrecision);
+  // The step the histogram laid its borders with.
+  const double step = bands.step;
   const Approximation approximation(moments);
 
   lower(min, approximation.cdf(min));
@@ -98,12 +99,6 @@ void walkApprox(const PositionBands& bands, const NormalParameters& moments,
     ++bandsOpen;
   }
   upper(curr, 1.0 - cdfCurr);
-}
-
-// The bands of position i, or nullptr when it solved nothing.
-const PositionBands* bandsOf(const PhaseBands& bands, std::size_t i) {
-  if (i >= bands.size() || bands[i].count == 0) return nullptr;
-  return &bands[i];
 }
 
 NormalParameters momentsOf(const std::vector<NormalParameters>& approx,
@@ -159,10 +154,9 @@ void printApproxProbabilities(std::vector<NormalParameters> approx,
                               const LinearSystem& system, std::ostream& out) {
   for (std::size_t i = 0; i < system.columnOrder.size(); ++i) {
     const unsigned variable = system.columnOrder[i];
-    const PositionBands* position = bandsOf(bands, i);
+    const PositionBands* position = solvedBands(bands, i);
     if (position == nullptr) {
-      out << "No samples were solved for variable number " << variable << "."
-          << std::endl;
+      printNoSamples(variable, out);
       continue;
     }
     const NormalParameters moments = momentsOf(approx, i);
@@ -192,7 +186,7 @@ void storeApproxProbabilities(std::vector<NormalParameters> approx,
                               const LinearSystem& system, ResultStore& store,
                               int matrix, int mode, int distribution) {
   for (std::size_t i = 0; i < system.columnOrder.size(); ++i) {
-    const PositionBands* position = bandsOf(bands, i);
+    const PositionBands* position = solvedBands(bands, i);
     if (position == nullptr) continue;
     const NormalParameters moments = momentsOf(approx, i);
     if (missingReason(moments) != nullptr) continue;

@@ -10,18 +10,12 @@ int bandCount(int histogramPrecision) {
   return std::max(histogramPrecision, 1);
 }
 
-// The bands of position i, or nullptr when it solved nothing.
-const PositionBands* bandsOf(const PhaseBands& bands, std::size_t i) {
-  if (i >= bands.size() || bands[i].count == 0) return nullptr;
-  return &bands[i];
-}
+}  // namespace
 
 void printNoSamples(unsigned variable, std::ostream& out) {
   out << "No samples were solved for variable number " << variable << "."
       << std::endl;
 }
-
-}  // namespace
 
 bool sampleLess(SampleRectangle a, SampleRectangle b) {
   return a.value < b.value;
@@ -65,7 +59,7 @@ void printProbabilities(const PhaseBands& bands, const LinearSystem& system,
                         std::ostream& out) {
   for (std::size_t i = 0; i < system.columnOrder.size(); ++i) {
     const unsigned variable = system.columnOrder[i];
-    const PositionBands* position = bandsOf(bands, i);
+    const PositionBands* position = solvedBands(bands, i);
     if (position == nullptr) {
       printNoSamples(variable, out);
       continue;
@@ -87,7 +81,7 @@ void storeHistogram(const PhaseBands& bands, const LinearSystem& system,
                     ResultStore& store, int matrix, int mode,
                     int distribution) {
   for (std::size_t i = 0; i < system.columnOrder.size(); ++i) {
-    const PositionBands* position = bandsOf(bands, i);
+    const PositionBands* position = solvedBands(bands, i);
     if (position == nullptr) continue;
     ProbabilityMap& bins =
         store.bins[system.columnOrder[i]][matrix][mode][distribution];

@@ -32,6 +32,10 @@ namespace linprob {
 
 bool sampleLess(SampleRectangle a, SampleRectangle b);
 
+// The one line that stands for a position without samples, in the VALID and
+// the INVALID table alike.
+void printNoSamples(unsigned variable, std::ostream& out);
+
 // Sorts one inner vector ascending by value with sampleLess. Values that are
 // not numbers compare false with everything and would break the ordering that
 // std::sort needs, so they are moved to the end first.
