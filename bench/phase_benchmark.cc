@@ -22,7 +22,7 @@
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
 #include "linear/step_replay.h"
-#include "results/phase_solver.h"
+#include "solve/phase_solver.h"
 
 namespace linprob {
 namespace {

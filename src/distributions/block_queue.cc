@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "driver/console.h"
+#include "base/console.h"
 
 namespace linprob {
 
@@ -28,13 +28,17 @@ void BlockQueue::push(std::unique_ptr<JobBlock> block) {
   bool wake = false;
   {
     std::unique_lock<std::mutex> lock(mutex_);
+    if (cancelled_) return;
     if (queuedJobs_ > jobBound_) {
       // Throttled on a condition, not by polling: the consumer that brings
       // the queue down to half the bound wakes every napping producer. The
       // queue therefore never holds more than the bound plus one block.
       printLine("Generator thread taking a nap at " +
                 std::to_string(queuedJobs_) + " jobs.");
-      spaceFree_.wait(lock, [this] { return queuedJobs_ <= jobBound_ / 2; });
+      spaceFree_.wait(lock, [this] {
+        return queuedJobs_ <= jobBound_ / 2 || cancelled_;
+      });
+      if (cancelled_) return;
       printLine("Generator thread waking up! Jobs left..." +
                 std::to_string(queuedJobs_));
     }
@@ -61,8 +65,9 @@ std::unique_ptr<JobBlock> BlockQueue::pop() {
   {
     std::unique_lock<std::mutex> lock(mutex_);
     ++waitingConsumers_;
-    blockReady_.wait(lock, [this] { return !queue_.empty(); });
+    blockReady_.wait(lock, [this] { return !queue_.empty() || cancelled_; });
     --waitingConsumers_;
+    if (cancelled_) return nullptr;
     if (queue_.front() == nullptr) {
       // Left at the front so that every other consumer meets it too.
       printLine("Stopper found.");
@@ -95,6 +100,15 @@ void BlockQueue::removeStopper() {
   if (!queue_.empty() && queue_.front() == nullptr) {
     queue_.pop_front();
   }
+}
+
+void BlockQueue::cancel() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cancelled_ = true;
+  }
+  blockReady_.notify_all();
+  spaceFree_.notify_all();
 }
 
 std::size_t BlockQueue::queuedJobs() const {

@@ -13,8 +13,12 @@
 // that meets it prints "Stopper found." and gets nullptr, the stopper staying
 // at the front until removeStopper.
 //
-// One mutex guards the queue, the free list, the job count and the number of
-// waiting consumers; it is held only to move a block pointer, never while
+// cancel() ends the phase early (a worker failed, or the run was stopped):
+// every producer and consumer, waiting or not, returns at once, pushes are
+// dropped and pop gives nullptr without the stopper line.
+//
+// One mutex guards the queue, the free list, the job count, the number of
+// waiting consumers and the cancelled flag; it is held only to move a block pointer, never while
 // filling or solving. A pushed block wakes one waiting consumer, the stopper
 // wakes them all.
 #ifndef LINPROB_DISTRIBUTIONS_BLOCK_QUEUE_H_
@@ -45,6 +49,8 @@ class BlockQueue {
   void recycle(std::unique_ptr<JobBlock> block);
   // After every consumer has ended: removes the stopper; the queue is empty.
   void removeStopper();
+  // Wakes everybody; from now on push drops its block and pop returns nullptr.
+  void cancel();
 
   std::size_t queuedJobs() const;
   bool empty() const;
@@ -59,6 +65,7 @@ class BlockQueue {
   std::vector<std::unique_ptr<JobBlock>> free_;
   std::size_t queuedJobs_ = 0;
   int waitingConsumers_ = 0;  // consumers inside pop(), waiting or about to
+  bool cancelled_ = false;
 };
 
 }  // namespace linprob

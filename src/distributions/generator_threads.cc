@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <utility>
 #include <vector>
 
-#include "driver/console.h"
+#include "base/console.h"
+#include "base/thread_group.h"
 
 namespace linprob {
 namespace {
@@ -39,9 +38,10 @@ std::optional<std::size_t> takePrefix(WorkList& work) {
 // time (the last block of the prefix may be shorter). No lock is held while
 // a block is filled.
 void pushPrefix(BlockQueue& queue, const EnumerationJobs& jobs,
-                std::size_t prefix) {
+                std::size_t prefix, const std::stop_token& stop) {
   const std::uint64_t perPrefix = jobs.jobsPerPrefix();
-  for (std::uint64_t first = 0; first < perPrefix; first += kBlockJobs) {
+  for (std::uint64_t first = 0; first < perPrefix && !stop.stop_requested();
+       first += kBlockJobs) {
     const auto count = static_cast<std::size_t>(
         std::min<std::uint64_t>(kBlockJobs, perPrefix - first));
     std::unique_ptr<JobBlock> block = queue.takeFree();
@@ -51,27 +51,31 @@ void pushPrefix(BlockQueue& queue, const EnumerationJobs& jobs,
 }
 
 void generatorThread(BlockQueue& queue, const EnumerationJobs& jobs,
-                     WorkList& work) {
+                     WorkList& work, const std::stop_token& stop) {
   printLine("Generator Thread Started!");
-  while (const std::optional<std::size_t> prefix = takePrefix(work)) {
-    pushPrefix(queue, jobs, *prefix);
+  while (!stop.stop_requested()) {
+    const std::optional<std::size_t> prefix = takePrefix(work);
+    if (!prefix) return;
+    pushPrefix(queue, jobs, *prefix, stop);
   }
 }
 
 }  // namespace
 
 void runGenerators(BlockQueue& queue, const EnumerationJobs& jobs,
-                   int generatorCount) {
+                   int generatorCount, std::stop_token stop) {
   WorkList work;
   work.prefixCount = jobs.prefixCount();
-  std::vector<std::thread> generatorThreads;
+  ThreadGroup generators;
+  // A stop of the phase stops the generators between two blocks.
+  const std::stop_callback stopGenerators(stop,
+                                          [&] { generators.requestStop(); });
   for (int t = 0; t < generatorCount; ++t) {
-    generatorThreads.emplace_back(generatorThread, std::ref(queue),
-                                  std::cref(jobs), std::ref(work));
+    generators.start([&](const std::stop_token& own) {
+      generatorThread(queue, jobs, work, own);
+    });
   }
-  for (auto& thread : generatorThreads) {
-    thread.join();
-  }
+  generators.join();
 }
 
 }  // namespace linprob

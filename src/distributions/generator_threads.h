@@ -9,16 +9,19 @@
 #ifndef LINPROB_DISTRIBUTIONS_GENERATOR_THREADS_H_
 #define LINPROB_DISTRIBUTIONS_GENERATOR_THREADS_H_
 
+#include <stop_token>
+
 #include "distributions/block_queue.h"
 #include "distributions/job_source.h"
 
 namespace linprob {
 
 // Returns when every generator thread has ended, that is when every job of
-// the phase has been pushed. Pushes no stopper. generatorCount < 1 starts no
-// thread and pushes nothing.
+// the phase has been pushed, or early once `stop` is requested (between two
+// blocks). Pushes no stopper. generatorCount < 1 starts no thread and pushes
+// nothing. Rethrows the first exception of a generator thread.
 void runGenerators(BlockQueue& queue, const EnumerationJobs& jobs,
-                   int generatorCount);
+                   int generatorCount, std::stop_token stop = {});
 
 }  // namespace linprob
 

@@ -1,6 +1,7 @@
 #include "distributions/job_source.h"
 
 #include <algorithm>
+#include <cassert>
 #include <array>
 #include <cmath>
 #include <iterator>
@@ -76,6 +77,8 @@ std::uint64_t EnumerationJobs::jobCount() const {
 // rounded steps as multiplying each job's cells in entry order from 1.0.
 void EnumerationJobs::fill(std::size_t prefix, std::uint64_t first,
                            std::size_t count, JobBlock& block) const {
+  assert(count <= kBlockJobs);
+  assert(prefix < prefixCount());
   block.count = count;
   if (count > 0 && n > 0) {
     const std::uint64_t cellCount = cells.size();

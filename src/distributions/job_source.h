@@ -23,12 +23,11 @@
 #include <random>
 #include <vector>
 
+#include "distributions/family.h"
 #include "distributions/job_block.h"
 #include "distributions/sample_rectangle.h"
 
 namespace linprob {
-
-enum class Family { kTriangular = 0, kNormal = 1, kUniform = 2 };
 
 struct EnumerationJobs {
   unsigned n = 0;

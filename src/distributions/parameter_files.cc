@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "distributions/discretisation.h"
-#include "linear/number_file.h"
+#include "base/number_file.h"
 
 namespace linprob {
 namespace {
@@ -73,12 +73,12 @@ void checkBoundsPair(unsigned i, double lower, double upper,
 std::vector<std::string> checkParameterFile(const std::string& path, unsigned n,
                                             ParameterKind kind) {
   std::vector<std::string> problems;
-  const NumberFile file = readNumbers(path, 2 * static_cast<std::size_t>(n));
+  const auto file = readNumbers(path, 2 * static_cast<std::size_t>(n));
   if (!file.ok()) {
-    problems.push_back(file.problem);
+    problems.push_back(file.status().message());
     return problems;
   }
-  const ParameterPairs pairs = splitPairs(file.values, n);
+  const ParameterPairs pairs = splitPairs(file.value(), n);
   for (unsigned i = 0; i < n; ++i) {
     if (kind == ParameterKind::kNormal) {
       checkNormalPair(i, pairs.first[i], pairs.second[i], problems);
@@ -89,15 +89,15 @@ std::vector<std::string> checkParameterFile(const std::string& path, unsigned n,
   return problems;
 }
 
-std::string loadPhaseJobs(Family family, const std::string& path, unsigned n,
-                          int count, bool enumerate, PhaseJobs& jobs) {
+Status loadPhaseJobs(Family family, const std::string& path, unsigned n,
+                     int count, bool enumerate, PhaseJobs& jobs) {
   // A phase whose file cannot be read has no job at all.
   jobs = PhaseJobs{};
-  const NumberFile file = readNumbers(path, 2 * static_cast<std::size_t>(n));
+  const auto file = readNumbers(path, 2 * static_cast<std::size_t>(n));
   if (!file.ok()) {
-    return file.problem;
+    return file.status();
   }
-  ParameterPairs pairs = splitPairs(file.values, n);
+  ParameterPairs pairs = splitPairs(file.value(), n);
   if (enumerate) {
     jobs.enumerate = true;
     jobs.enumeration.n = n;
@@ -115,7 +115,7 @@ std::string loadPhaseJobs(Family family, const std::string& path, unsigned n,
             uniformCells(n, count, pairs.first, pairs.second);
         break;
     }
-    return "";
+    return Status();
   }
   jobs.enumerate = false;
   SamplingJobs& sampling = jobs.sampling;
@@ -128,7 +128,7 @@ std::string loadPhaseJobs(Family family, const std::string& path, unsigned n,
   // samples, comes from the engine seeded with it.
   std::random_device device;
   sampling.seed = static_cast<std::uint32_t>(device());
-  return "";
+  return Status();
 }
 
 }  // namespace linprob

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
+#include "distributions/family.h"
 #include "distributions/job_source.h"
 
 namespace linprob {
-
-enum class ParameterKind { kNormal, kBounds };
 
 // Reads 2n numbers and checks each pair. Returns one problem per line, empty
 // when the file is sound. Problems, as reported after the file name:
@@ -33,9 +33,9 @@ std::vector<std::string> checkParameterFile(const std::string& path, unsigned n,
 // normal family, UniformRHS.txt for the others) and builds the phase's jobs:
 // the cell table of `count` cells per entry when enumerating, else the
 // sampling parameters with `count` samples and a seed read once from
-// std::random_device. Returns "" or the readNumbers problem.
-std::string loadPhaseJobs(Family family, const std::string& path, unsigned n,
-                          int count, bool enumerate, PhaseJobs& jobs);
+// std::random_device. Returns ok or the readNumbers problem.
+Status loadPhaseJobs(Family family, const std::string& path, unsigned n,
+                     int count, bool enumerate, PhaseJobs& jobs);
 
 }  // namespace linprob
 

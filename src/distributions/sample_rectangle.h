@@ -18,10 +18,6 @@ struct SampleRectangle {
 
 using RectangleTable = std::vector<std::vector<SampleRectangle>>;
 
-// Solved samples of one phase, [solution position][sample]: the reference
-// tabulation sorts and walks them.
-using SampleTable = std::vector<std::vector<SampleRectangle>>;
-
 }  // namespace linprob
 
 #endif  // LINPROB_DISTRIBUTIONS_SAMPLE_RECTANGLE_H_

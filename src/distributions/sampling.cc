@@ -5,9 +5,10 @@
 
 namespace linprob {
 
-void produceSamples(BlockQueue& queue, const SamplingJobs& jobs) {
+void produceSamples(BlockQueue& queue, const SamplingJobs& jobs,
+                    std::stop_token stop) {
   SampleStream stream(jobs);
-  while (true) {
+  while (!stop.stop_requested()) {
     std::unique_ptr<JobBlock> block = queue.takeFree();
     if (stream.fill(*block) == 0) {
       queue.recycle(std::move(block));

@@ -2,80 +2,51 @@
 
 #include <sstream>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
+#include "base/console.h"
 #include "distributions/parameter_files.h"
-#include "driver/console.h"
 #include "linear/step_replay.h"
-#include "results/normal_approximation.h"
-#include "results/phase_solver.h"
-#include "results/probability_table.h"
+#include "solve/phase_solver.h"
 
 namespace linprob {
 
-const PhaseSpec kPhases[3] = {
-    {"UniformRHS.txt", Family::kTriangular, readTriangularApprox,
-     "Calculating results for Triangular Distribution...", " Mode ",
-     "Sorting results for Triangular Distribution...",
-     "Results for the Triangluar distribution:",
-     "INVALID Results for the Triangular distribution:"},
-    {"NormalRHS.txt", Family::kNormal, readNormalApprox,
-     "Calculating results for Normal Distribution...", " Mode ",
-     "Sorting results for Normal Distribution...",
-     "Results for the Normal distribution:",
-     "INVALID Results for the Normal distribution:"},
-    {"UniformRHS.txt", Family::kUniform, readUniformApprox,
-     "Calculating results for Uniform Distribution...", " Mode",
-     "Sorting results for Uniform Distribution...",
-     "Results for the Uniform distribution:",
-     "INVALID Results for the Uniform distribution:"},
-};
-
-void runDistributionPhase(const PhaseSpec& phase, const PhaseContext& context) {
+PhaseResult runDistributionPhase(const FamilyInfo& family,
+                                 const PhaseContext& context) {
   const RunSettings& settings = context.settings;
-  const int distribution = static_cast<int>(phase.family);
-  const bool rowPivot = context.mode % 2 == 1;
-  const bool colPivot = context.mode / 2 != 0;
   {
     std::ostringstream line;
-    line << phase.startLine << "Matrix: " << context.matrixIndex
-         << phase.modeWord << rowPivot << "," << colPivot;
+    line << family.startLine << "Matrix: " << context.matrixIndex
+         << family.modeWord << context.mode.rowPivot << ","
+         << context.mode.colPivot;
     printLine(line.str());
   }
 
-  const std::string path = context.subFolder + phase.parameterFile;
+  const std::string path = context.subFolder + family.parameterFile;
   PhaseJobs jobs;
   const int count = settings.ExactDistributions ? settings.IntegrationPrecision
                                                 : settings.SampleCount;
-  std::string problem = loadPhaseJobs(phase.family, path, settings.Dimensions,
+  const Status loaded = loadPhaseJobs(family.family, path, settings.Dimensions,
                                       count, settings.ExactDistributions, jobs);
-  if (!problem.empty()) throw std::runtime_error(path + ": " + problem);
-  const PhaseBands bands =
+  if (!loaded.ok()) throw std::runtime_error(path + ": " + loaded.message());
+  PhaseBands bands =
       solvePhase(jobs, context.system, settings.SolverThreadCount,
                  settings.GeneratorThreadCount, settings.HistogramPrecision);
 
   // The bands are counted without sorting; the lines stay for the user.
-  printLine(phase.sortingLine);
+  printLine(family.sortingLine);
   for (unsigned v = 0; v < settings.Dimensions; ++v) {
     printLine("Variable " + std::to_string(v));
   }
 
-  std::ostream& out = context.outFile;
-  out << std::endl << phase.validHeader << std::endl;
-  printProbabilities(bands, context.system, out);
-  storeHistogram(bands, context.system, context.store, context.matrixIndex,
-                 context.mode, distribution);
-
-  std::vector<NormalParameters> approx;
-  problem = phase.readApprox(approx, path, settings.Dimensions);
-  if (!problem.empty()) throw std::runtime_error(path + ": " + problem);
-  replaySteps(approx, context.system.steps);
-
-  out << std::endl << phase.invalidHeader << std::endl;
-  printApproxProbabilities(approx, settings.HistogramPrecision, bands,
-                           context.system, out);
-  storeApproxProbabilities(approx, settings.HistogramPrecision, bands,
-                           context.system, context.store, context.matrixIndex,
-                           context.mode, distribution);
+  auto moments = readFamilyMoments(family.family, path, settings.Dimensions);
+  if (!moments.ok()) {
+    throw std::runtime_error(path + ": " + moments.status().message());
+  }
+  replaySteps(moments.value(), context.system.steps);
+  return makePhaseResult(family.family, std::move(bands), moments.value(),
+                         context.system.columnOrder);
 }
 
 }  // namespace linprob

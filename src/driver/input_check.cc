@@ -5,9 +5,11 @@
 #include <limits>
 #include <sstream>
 
+#include "base/number_file.h"
+#include "distributions/family.h"
 #include "distributions/parameter_files.h"
 #include "linear/linear_system.h"
-#include "linear/number_file.h"
+#include "linear/pivot_mode.h"
 #include "linear/system_files.h"
 
 namespace linprob {
@@ -36,20 +38,23 @@ void checkMatrix(const std::string& path, unsigned n,
                  std::vector<std::string>& problems) {
   // The numbers are counted before an n x n matrix is allocated, so a size
   // far beyond the file is refused without reserving memory for it.
-  const NumberFile file = readNumbers(path, std::size_t{n} * n);
+  const auto file = readNumbers(path, std::size_t{n} * n);
   if (!file.ok()) {
-    problems.push_back(path + ": " + file.problem);
+    problems.push_back(path + ": " + file.status().message());
     return;
   }
   LinearSystem loaded(n);
-  loadMatrix(path, loaded);
-  for (int mode = 0; mode < 4; ++mode) {
+  if (const Status status = loadMatrix(path, loaded); !status.ok()) {
+    problems.push_back(path + ": " + status.message());
+    return;
+  }
+  for (const PivotMode& mode : kPivotModes) {
     LinearSystem system = loaded;
-    system.eliminate(mode % 2 == 1, mode / 2 != 0);
+    system.eliminate(mode);
     if (const auto fault = findPivotFault(system)) {
       std::ostringstream message;
-      message << path << ": cannot be eliminated under pivoting mode " << mode
-              << " (" << pivotModeName(mode)
+      message << path << ": cannot be eliminated under pivoting mode "
+              << mode.index << " (" << mode.plainName
               << "): zero or non-finite pivot at position " << fault->position;
       problems.push_back(message.str());
     }
@@ -57,11 +62,6 @@ void checkMatrix(const std::string& path, unsigned n,
 }
 
 }  // namespace
-
-const char* pivotModeName(int mode) {
-  static constexpr const char* kNames[4] = {"none", "row", "column", "both"};
-  return (mode >= 0 && mode < 4) ? kNames[mode] : "unknown";
-}
 
 SettingsCheck checkSettings(RunSettings& settings) {
   SettingsCheck check;
@@ -109,17 +109,19 @@ std::vector<std::string> checkRunInputs(const RunSettings& settings) {
     checkMatrix(folder + "Matice.txt", n, problems);
 
     std::vector<Interval> rhs;
-    std::string problem = loadRealRhs(folder + "RealRHS.txt", n, rhs);
-    if (!problem.empty()) problems.push_back(folder + "RealRHS.txt: " + problem);
+    const Status real = loadRealRhs(folder + "RealRHS.txt", n, rhs);
+    if (!real.ok()) problems.push_back(folder + "RealRHS.txt: " + real.message());
     rhs.clear();
-    problem = loadIntervalRhs(folder + "IntRHS.txt", n, rhs);
-    if (!problem.empty()) problems.push_back(folder + "IntRHS.txt: " + problem);
+    const Status box = loadIntervalRhs(folder + "IntRHS.txt", n, rhs);
+    if (!box.ok()) problems.push_back(folder + "IntRHS.txt: " + box.message());
 
-    for (const auto& [file, kind] :
-         {std::pair{"NormalRHS.txt", ParameterKind::kNormal},
-          std::pair{"UniformRHS.txt", ParameterKind::kBounds}}) {
-      const std::string path = folder + file;
-      for (const std::string& p : checkParameterFile(path, n, kind)) {
+    // Each parameter file once: the triangular family reads the uniform
+    // family's file.
+    for (const Family f : {Family::kNormal, Family::kUniform}) {
+      const FamilyInfo& family = familyInfo(f);
+      const std::string path = folder + family.parameterFile;
+      for (const std::string& p :
+           checkParameterFile(path, n, family.parameterKind)) {
         problems.push_back(path + ": " + p);
       }
     }

@@ -35,9 +35,6 @@ SettingsCheck checkSettings(RunSettings& settings);
 // needed". Empty when every system can be analysed.
 std::vector<std::string> checkRunInputs(const RunSettings& settings);
 
-// "none", "row", "column" or "both" for pivoting mode 0 ... 3.
-const char* pivotModeName(int mode);
-
 }  // namespace linprob
 
 #endif  // LINPROB_DRIVER_INPUT_CHECK_H_

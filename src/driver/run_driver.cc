@@ -10,29 +10,26 @@
 #include <string>
 #include <vector>
 
-#include "driver/console.h"
+#include "base/console.h"
 #include "driver/distribution_phase.h"
 #include "driver/input_check.h"
 #include "driver/settings.h"
 #include "linear/interval.h"
 #include "linear/linear_system.h"
-#include "linear/solution_output.h"
+#include "linear/pivot_mode.h"
 #include "linear/step_replay.h"
 #include "linear/system_files.h"
-#include "results/csv_export.h"
+#include "output/csv_export.h"
+#include "output/summary_file.h"
 #include "results/result_store.h"
+#include "results/system_result.h"
 
 namespace linprob {
 namespace {
 
-constexpr int kPivotModeCount = 4;
-constexpr int kDistributionCount = 3;
 constexpr int kExitInputError = 1;
 constexpr int kExitComputeError = 2;
 constexpr int kExitExportError = 3;
-
-constexpr const char* kSummaryFiles[kPivotModeCount] = {
-    "RESULTS_FF.txt", "RESULTS_TF.txt", "RESULTS_FT.txt", "RESULTS_TT.txt"};
 
 void printError(const std::string& message) {
   std::cerr << message << std::endl;
@@ -97,54 +94,48 @@ void printSystemBanner(const RunSettings& settings, int i) {
   printLine(line.str());
 }
 
-void throwIfProblem(const std::string& path, const std::string& problem) {
-  if (!problem.empty()) throw std::runtime_error(path + ": " + problem);
+void throwIfProblem(const std::string& path, const Status& status) {
+  if (!status.ok()) throw std::runtime_error(path + ": " + status.message());
 }
 
 // The deterministic pass and the three distribution phases of system i under
-// pivoting mode m.
-void analyseSystem(const RunSettings& settings, ResultStore& store, int i,
-                   int m) {
-  const bool rowPivot = m % 2 == 1;
-  const bool colPivot = m / 2 != 0;
-  const std::string subFolder = "Matrix" + std::to_string(i) + "/";
-  const std::string summaryPath = subFolder + kSummaryFiles[m];
-  std::ofstream outFile(summaryPath);
-  if (!outFile.is_open()) {
-    throw std::runtime_error(summaryPath + ": cannot be written");
-  }
+// one pivoting mode.
+SystemResult analyseSystem(const RunSettings& settings, int i,
+                           const PivotMode& mode) {
   printSystemBanner(settings, i);
-
+  const std::string subFolder = "Matrix" + std::to_string(i) + "/";
   const unsigned n = settings.Dimensions;
   LinearSystem system(n);
   throwIfProblem(subFolder + "Matice.txt",
                  loadMatrix(subFolder + "Matice.txt", system));
-  system.eliminate(rowPivot, colPivot);
+  system.eliminate(mode);
 
-  std::vector<Interval> realRhs;
+  SystemResult result;
+  result.system = i;
+  result.mode = mode;
+  result.columnOrder = system.columnOrder;
   throwIfProblem(subFolder + "RealRHS.txt",
-                 loadRealRhs(subFolder + "RealRHS.txt", n, realRhs));
-  replaySteps(realRhs, system.steps);
-  std::vector<Interval> intRhs;
+                 loadRealRhs(subFolder + "RealRHS.txt", n, result.exact));
+  replaySteps(result.exact, system.steps);
   throwIfProblem(subFolder + "IntRHS.txt",
-                 loadIntervalRhs(subFolder + "IntRHS.txt", n, intRhs));
-  replaySteps(intRhs, system.steps);
+                 loadIntervalRhs(subFolder + "IntRHS.txt", n, result.interval));
+  replaySteps(result.interval, system.steps);
 
-  outFile << std::endl << "Exact values" << std::endl;
-  printBounds(realRhs, system, outFile);
-  storeExactValues(realRhs, system, store, i, m);
-  outFile << std::endl << "Interval arithmetic values" << std::endl;
-  printBounds(intRhs, system, outFile);
-  storeIntervalValues(intRhs, system, store, i, m);
-
-  const PhaseContext context{settings, system, subFolder, i, m, outFile,
-                             store};
-  for (const PhaseSpec& phase : kPhases) runDistributionPhase(phase, context);
-
-  outFile.close();
-  if (outFile.fail()) {
-    throw std::runtime_error(summaryPath + ": cannot be written");
+  const PhaseContext context{settings, system, subFolder, i, mode};
+  for (const FamilyInfo& family : kFamilies) {
+    result.phases.push_back(runDistributionPhase(family, context));
   }
+  return result;
+}
+
+// The system's summary file under its mode, rendered from its result.
+void writeSummaryFile(const SystemResult& result) {
+  const std::string path = "Matrix" + std::to_string(result.system) + "/" +
+                           result.mode.summaryFile;
+  std::ofstream out(path);
+  if (out.is_open()) writeSummary(result, out);
+  out.close();
+  if (out.fail()) throw std::runtime_error(path + ": cannot be written");
 }
 
 }  // namespace
@@ -153,21 +144,20 @@ int runProgram() {
   RunSettings settings;
   if (!prepareRun(settings)) return kExitInputError;
 
-  ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix,
-                    kPivotModeCount, kDistributionCount);
-  for (int m = 0; m < kPivotModeCount; ++m) {
-    const bool rowPivot = m % 2 == 1;
-    const bool colPivot = m / 2 != 0;
+  ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);
+  for (const PivotMode& mode : kPivotModes) {
     printLine("");
-    printLine("Pivot mode change to:" + std::to_string(rowPivot) + "," +
-              std::to_string(colPivot));
+    printLine("Pivot mode change to:" + std::to_string(mode.rowPivot) + "," +
+              std::to_string(mode.colPivot));
     for (int i = 0; i < settings.MaxMatrix; ++i) {
       try {
-        analyseSystem(settings, store, i, m);
+        const SystemResult result = analyseSystem(settings, i, mode);
+        writeSummaryFile(result);
+        store.add(result);
       } catch (const std::exception& error) {
         std::ostringstream message;
-        message << "Matrix" << i << " under pivoting mode " << m << " ("
-                << pivotModeName(m) << "): " << error.what();
+        message << "Matrix" << i << " under pivoting mode " << mode.index
+                << " (" << mode.plainName << "): " << error.what();
         printError(message.str());
         return kExitComputeError;
       }

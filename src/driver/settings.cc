@@ -30,20 +30,13 @@ SettingsReadResult readSettings(const std::string& path,
   // The stream keeps its default flags, so the bool is read only as 0 or 1.
   // Once an extraction fails the stream stays failed, so the options read
   // from the file are always a prefix of the eight; the rest keep defaults.
-  int readCount = 0;
-  const auto next = [&](auto& field) {
-    if (in && readPair(in, field)) ++readCount;
-  };
-  next(settings.Dimensions);
-  next(settings.SolverThreadCount);
-  next(settings.GeneratorThreadCount);
-  next(settings.IntegrationPrecision);
-  next(settings.HistogramPrecision);
-  next(settings.MaxMatrix);
-  next(settings.ExactDistributions);
-  next(settings.SampleCount);
-  for (int k = readCount; k < 8; ++k) {
-    result.keptDefaults.push_back(kSettingNames[k]);
+  for (const SettingSpec& spec : kSettings) {
+    const bool read = in && std::visit(
+                                [&](auto member) {
+                                  return readPair(in, settings.*member);
+                                },
+                                spec.field);
+    if (!read) result.keptDefaults.push_back(spec.name);
   }
   return result;
 }

@@ -1,7 +1,7 @@
 // RunSettings: the eight options of a run, read from "Settings.txt".
 //
-// The file holds eight label-value pairs in the order of the fields below. A
-// label is any one word (never compared with anything); a value is read by
+// The file holds eight label-value pairs in the order of kSettings. A label
+// is any one word (never compared with anything); a value is read by
 // formatted extraction of the field's type, the bool only as 0 or 1. Line
 // structure carries no meaning and text after the eighth value is ignored.
 // When the file ends early or holds a malformed value, that option and every
@@ -9,11 +9,14 @@
 #ifndef LINPROB_DRIVER_SETTINGS_H_
 #define LINPROB_DRIVER_SETTINGS_H_
 
+#include <array>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace linprob {
 
+// The defaults are the member initialisers, and nowhere else.
 struct RunSettings {
   unsigned Dimensions = 4;
   int SolverThreadCount = 1;
@@ -25,11 +28,25 @@ struct RunSettings {
   int SampleCount = 100000;
 };
 
-// The field names in file order, as used in messages.
-inline constexpr const char* kSettingNames[8] = {
-    "Dimensions",         "SolverThreadCount", "GeneratorThreadCount",
-    "IntegrationPrecision", "HistogramPrecision", "MaxMatrix",
-    "ExactDistributions", "SampleCount"};
+using SettingField = std::variant<unsigned RunSettings::*, int RunSettings::*,
+                                  bool RunSettings::*>;
+
+// One option: its name in messages and the field it fills, in file order.
+struct SettingSpec {
+  const char* name;
+  SettingField field;
+};
+
+inline const std::array<SettingSpec, 8> kSettings = {{
+    {"Dimensions", &RunSettings::Dimensions},
+    {"SolverThreadCount", &RunSettings::SolverThreadCount},
+    {"GeneratorThreadCount", &RunSettings::GeneratorThreadCount},
+    {"IntegrationPrecision", &RunSettings::IntegrationPrecision},
+    {"HistogramPrecision", &RunSettings::HistogramPrecision},
+    {"MaxMatrix", &RunSettings::MaxMatrix},
+    {"ExactDistributions", &RunSettings::ExactDistributions},
+    {"SampleCount", &RunSettings::SampleCount},
+}};
 
 struct SettingsReadResult {
   bool fileFound = false;

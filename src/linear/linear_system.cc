@@ -14,15 +14,15 @@ void LinearSystem::exchange(bool columns, unsigned a, unsigned b) {
   if (columns) {
     std::swap(matrix[a], matrix[b]);
     std::swap(columnOrder[a], columnOrder[b]);
-    steps.push_back(step{kExchange, a, b, kColumnExchange});
+    steps.push_back(step{StepKind::kExchange, a, b, kColumnExchange});
   } else {
     for (unsigned c = 0; c < size; ++c) std::swap(matrix[c][a], matrix[c][b]);
-    steps.push_back(step{kExchange, a, b, kRowExchange});
+    steps.push_back(step{StepKind::kExchange, a, b, kRowExchange});
   }
 }
 
 void LinearSystem::addRow(unsigned source, unsigned target, double factor) {
-  steps.push_back(step{kCombination, source, target, factor});
+  steps.push_back(step{StepKind::kCombination, source, target, factor});
   for (unsigned t = 0; t < size; ++t) {
     // Product and sum are rounded separately, as the replay does them.
     const double product = matrix[t][source] * factor;
@@ -31,7 +31,7 @@ void LinearSystem::addRow(unsigned source, unsigned target, double factor) {
 }
 
 void LinearSystem::scaleRow(unsigned row) {
-  steps.push_back(step{kScaling, row, 0, matrix[row][row]});
+  steps.push_back(step{StepKind::kScaling, row, 0, matrix[row][row]});
   matrix[row][row] = 1.0;
 }
 
@@ -86,10 +86,10 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
 
 std::optional<PivotFault> findPivotFault(const LinearSystem& system) {
   for (const step& s : system.steps) {
-    if (s.type == kCombination && !std::isfinite(s.value)) {
+    if (s.type == StepKind::kCombination && !std::isfinite(s.value)) {
       return PivotFault{s.first, s.value};
     }
-    if (s.type == kScaling && (s.value == 0.0 || !std::isfinite(s.value))) {
+    if (s.type == StepKind::kScaling && (s.value == 0.0 || !std::isfinite(s.value))) {
       return PivotFault{s.first, s.value};
     }
   }

@@ -14,23 +14,26 @@
 #include <optional>
 #include <vector>
 
+#include "linear/pivot_mode.h"
+
 namespace linprob {
 
+// The kind of a recorded operation, stored as the 32-bit number 0, 1 or 2.
+// Any other number is an invalid step: the replay reports it and goes on.
+enum class StepKind : std::int32_t {
+  kCombination = 0,  // row `second` += value * row `first`
+  kExchange = 1,     // of `first` and `second`: value 1.0 rows, 2.0 columns
+  kScaling = 2,      // row `first` is divided by the pivot `value`
+};
+
 // One recorded operation of the elimination.
-//   type 0, row combination: row `second` += value * row `first`.
-//   type 1, exchange of `first` and `second`: value 1.0 rows, 2.0 columns.
-//   type 2, scaling: row `first` is divided by the pivot `value`.
-// Any other type is invalid; the replay reports it and goes on.
 struct step {
-  std::int32_t type = 0;
+  StepKind type = StepKind::kCombination;
   std::uint32_t first = 0;
   std::uint32_t second = 0;
   double value = 0.0;
 };
 
-inline constexpr std::int32_t kCombination = 0;
-inline constexpr std::int32_t kExchange = 1;
-inline constexpr std::int32_t kScaling = 2;
 inline constexpr double kRowExchange = 1.0;
 inline constexpr double kColumnExchange = 2.0;
 
@@ -47,6 +50,9 @@ class LinearSystem {
   // all-zero candidates choose nothing. With both flags the column exchange is
   // recorded before the row exchange.
   void eliminate(bool rowPivot, bool colPivot);
+  void eliminate(const PivotMode& mode) {
+    eliminate(mode.rowPivot, mode.colPivot);
+  }
 
   // Exchanges rows (columns == false) or columns a and b and records it.
   void exchange(bool columns, unsigned a, unsigned b);

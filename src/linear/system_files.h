@@ -1,9 +1,8 @@
 // The three input files of a system: "Matice.txt" (n*n numbers, row by row),
 // "RealRHS.txt" (n numbers) and "IntRHS.txt" (n pairs lower, upper).
 //
-// Each loader returns an empty string on success, or the problem (as worded by
-// readNumbers, or the refused interval of an IntRHS pair) without touching its
-// output. The driver checks every file before the run, so a problem here means
+// Each loader returns ok, or the problem (as worded by readNumbers, or the
+// refused interval of an IntRHS pair) without touching its output. The driver checks every file before the run, so a problem here means
 // the file changed while the program ran.
 #ifndef LINPROB_LINEAR_SYSTEM_FILES_H_
 #define LINPROB_LINEAR_SYSTEM_FILES_H_
@@ -11,21 +10,22 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "linear/interval.h"
 #include "linear/linear_system.h"
 
 namespace linprob {
 
 // The number read as the j-th value of the i-th group goes to matrix[j][i].
-std::string loadMatrix(const std::string& path, LinearSystem& system);
+Status loadMatrix(const std::string& path, LinearSystem& system);
 // Appends n degenerate intervals [b, b].
-std::string loadRealRhs(const std::string& path, unsigned n,
-                        std::vector<Interval>& rhs);
+Status loadRealRhs(const std::string& path, unsigned n,
+                   std::vector<Interval>& rhs);
 // Appends n intervals [lower, upper]. A pair whose lower bound is above its
 // upper bound is refused: "IntRHS pair 2 has its lower bound above its upper
 // bound (boost::interval: empty interval created)" (pairs counted from 0).
-std::string loadIntervalRhs(const std::string& path, unsigned n,
-                            std::vector<Interval>& rhs);
+Status loadIntervalRhs(const std::string& path, unsigned n,
+                       std::vector<Interval>& rhs);
 
 }  // namespace linprob
 

@@ -1,46 +1,66 @@
 #include "results/result_store.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace linprob {
-namespace {
 
-std::size_t countOf(int count) {
-  return static_cast<std::size_t>(std::max(count, 0));
+ResultStore::ResultStore(int unknownCount, int systemCount)
+    : unknownCount_(std::max(unknownCount, 0)),
+      systemCount_(std::max(systemCount, 0)) {
+  const std::size_t solutions = static_cast<std::size_t>(unknownCount_) *
+                                static_cast<std::size_t>(systemCount_) *
+                                kPivotModeCount;
+  solutions_.resize(solutions);
+  phases_.resize(solutions * kFamilyCount);
 }
 
-}  // namespace
-
-ResultStore::ResultStore(int variables, int matrices, int pivotModes,
-                         int distributions)
-    : variableCount(variables),
-      matrixCount(matrices),
-      distributionCount(distributions),
-      pivotModeCount(pivotModes) {
-  const std::vector<std::vector<double>> valuesOfUnknown(
-      countOf(matrices), std::vector<double>(countOf(pivotModes), 0.0));
-  exactValue.assign(countOf(variables), valuesOfUnknown);
-  intervalLow = exactValue;
-  intervalHigh = exactValue;
-  const std::vector<std::vector<std::vector<ProbabilityMap>>> mapsOfUnknown(
-      countOf(matrices),
-      std::vector<std::vector<ProbabilityMap>>(
-          countOf(pivotModes),
-          std::vector<ProbabilityMap>(countOf(distributions))));
-  bins.assign(countOf(variables), mapsOfUnknown);
-  upperTail = bins;
-  lowerTail = bins;
+std::size_t ResultStore::solutionIndex(int unknown, int system,
+                                       int mode) const {
+  assert(unknown >= 0 && unknown < unknownCount_);
+  assert(system >= 0 && system < systemCount_);
+  assert(mode >= 0 && mode < kPivotModeCount);
+  const auto row = static_cast<std::size_t>(unknown) *
+                       static_cast<std::size_t>(systemCount_) +
+                   static_cast<std::size_t>(system);
+  return row * kPivotModeCount + static_cast<std::size_t>(mode);
 }
 
-void storeProbability(ProbabilityMap& map, double key, double value,
-                      bool valid) {
-  auto [entry, inserted] = map.try_emplace(key, 0.0, 0.0);
-  (void)inserted;
-  if (valid) {
-    entry->second.first = value;
-  } else {
-    entry->second.second = value;
+std::size_t ResultStore::phaseIndex(int unknown, int system, int mode,
+                                    Family family) const {
+  return solutionIndex(unknown, system, mode) * kFamilyCount +
+         static_cast<std::size_t>(family);
+}
+
+void ResultStore::add(const SystemResult& result) {
+  const int mode = result.mode.index;
+  for (std::size_t k = 0; k < result.columnOrder.size(); ++k) {
+    const int unknown = static_cast<int>(result.columnOrder[k]);
+    StoredSolution& stored =
+        solutions_[solutionIndex(unknown, result.system, mode)];
+    // Only the lower end of the narrow interval is kept as the exact value.
+    stored.exact = result.exact[k].lower();
+    stored.intervalLow = result.interval[k].lower();
+    stored.intervalHigh = result.interval[k].upper();
   }
+  for (const PhaseResult& phase : result.phases) {
+    for (const PositionResult& position : phase.positions) {
+      phases_[phaseIndex(static_cast<int>(position.unknown), result.system,
+                         mode, phase.family)] = position;
+    }
+  }
+}
+
+const StoredSolution& ResultStore::solution(int unknown, int system,
+                                            int mode) const {
+  return solutions_[solutionIndex(unknown, system, mode)];
+}
+
+const PositionResult* ResultStore::phase(int unknown, int system, int mode,
+                                         Family family) const {
+  const std::optional<PositionResult>& stored =
+      phases_[phaseIndex(unknown, system, mode, family)];
+  return stored ? &*stored : nullptr;
 }
 
 }  // namespace linprob

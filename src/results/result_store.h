@@ -1,47 +1,61 @@
-// ResultStore: every number of a run that the CSV export writes, gathered by
-// unknown (input index), system, pivoting mode and distribution.
+// ResultStore: the results of a whole run, gathered for the writers that
+// need them all at once (the CSV export), in one flat container keyed by
+// (unknown, system, pivoting mode, family). The unknown is always its input
+// index, never its solution position.
 //
-// Written only by the driver's thread, outside the threaded stretch of a
-// phase, and read once by the export; it needs no lock.
+// Per (unknown, system, mode): the exact value (the lower end of the narrow
+// interval the RealRHS.txt replay gave) and the interval bounds. Per
+// (unknown, system, mode, family): that unknown's PositionResult.
+//
+// Written only by the driver's thread after a system's phases, read by the
+// writers after the run; it needs no lock.
 #ifndef LINPROB_RESULTS_RESULT_STORE_H_
 #define LINPROB_RESULTS_RESULT_STORE_H_
 
-#include <map>
-#include <utility>
+#include <cstddef>
+#include <optional>
 #include <vector>
+
+#include "results/system_result.h"
 
 namespace linprob {
 
-// A border on the value axis of one unknown -> (VALID, INVALID) probability.
-// Keys match only on exact equality of the doubles.
-using ProbabilityMap = std::map<double, std::pair<double, double>>;
+inline constexpr int kPivotModeCount = 4;
+inline constexpr int kFamilyCount = 3;
+
+struct StoredSolution {
+  double exact = 0.0;
+  double intervalLow = 0.0;
+  double intervalHigh = 0.0;
+};
 
 class ResultStore {
  public:
-  // Counts of 0 or less give empty levels.
-  ResultStore(int variableCount, int matrixCount, int pivotModeCount,
-              int distributionCount);
+  // Counts of 0 or less give an empty store.
+  ResultStore(int unknownCount, int systemCount);
 
-  int variableCount;
-  int matrixCount;
-  int distributionCount;
-  int pivotModeCount;
+  int unknownCount() const { return unknownCount_; }
+  int systemCount() const { return systemCount_; }
 
-  // [unknown][system][mode], zero until the deterministic pass writes them.
-  std::vector<std::vector<std::vector<double>>> exactValue;
-  std::vector<std::vector<std::vector<double>>> intervalLow;
-  std::vector<std::vector<std::vector<double>>> intervalHigh;
-  // [unknown][system][mode][distribution]
-  std::vector<std::vector<std::vector<std::vector<ProbabilityMap>>>> bins;
-  std::vector<std::vector<std::vector<std::vector<ProbabilityMap>>>> upperTail;
-  std::vector<std::vector<std::vector<std::vector<ProbabilityMap>>>> lowerTail;
+  // Stores every unknown of `result` under its input index.
+  void add(const SystemResult& result);
+
+  // Zero until the system's result under that mode is added.
+  const StoredSolution& solution(int unknown, int system, int mode) const;
+  // nullptr until stored.
+  const PositionResult* phase(int unknown, int system, int mode,
+                              Family family) const;
+
+ private:
+  std::size_t solutionIndex(int unknown, int system, int mode) const;
+  std::size_t phaseIndex(int unknown, int system, int mode,
+                         Family family) const;
+
+  int unknownCount_;
+  int systemCount_;
+  std::vector<StoredSolution> solutions_;
+  std::vector<std::optional<PositionResult>> phases_;
 };
-
-// Writes one side of one entry: an absent key becomes (value, 0.0) when
-// `valid`, (0.0, value) otherwise; a present key has that side overwritten
-// (assigned, never added) and keeps the other.
-void storeProbability(ProbabilityMap& map, double key, double value,
-                      bool valid);
 
 }  // namespace linprob
 

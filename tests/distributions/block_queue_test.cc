@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "distributions/console_lines.h"
+#include "support/console_lines.h"
 
 namespace linprob {
 namespace {

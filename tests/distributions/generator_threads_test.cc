@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "distributions/console_lines.h"
+#include "support/console_lines.h"
 #include "distributions/discretisation.h"
 
 namespace linprob {

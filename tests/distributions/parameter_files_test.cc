@@ -93,7 +93,7 @@ TEST_F(ParameterFilesTest, EnumerationBuildsTheFamilysCells) {
   const std::string normal = write("NormalRHS.txt", "10 4\n0 0\n");
   const std::string uniform = write("UniformRHS.txt", "1 3 2 2 8 9\n");
   PhaseJobs jobs;
-  EXPECT_EQ(loadPhaseJobs(Family::kNormal, normal, 2, 3, true, jobs), "");
+  EXPECT_EQ(loadPhaseJobs(Family::kNormal, normal, 2, 3, true, jobs).message(), "");
   EXPECT_TRUE(jobs.enumerate);
   EXPECT_EQ(jobs.enumeration.n, 2u);
   EXPECT_TRUE(
@@ -102,16 +102,16 @@ TEST_F(ParameterFilesTest, EnumerationBuildsTheFamilysCells) {
 
   // The file holds a variance: one cell sits 1.12468265 deviations (2) below
   // the mean.
-  EXPECT_EQ(loadPhaseJobs(Family::kNormal, normal, 1, 1, true, jobs), "");
+  EXPECT_EQ(loadPhaseJobs(Family::kNormal, normal, 1, 1, true, jobs).message(), "");
   ASSERT_EQ(jobs.enumeration.cells.size(), 1u);
   EXPECT_NEAR(jobs.enumeration.cells[0][0].value, 10.0 - 1.12468265 * 2.0,
               1e-12);
 
   // Only the first n pairs are used.
-  EXPECT_EQ(loadPhaseJobs(Family::kTriangular, uniform, 2, 4, true, jobs), "");
+  EXPECT_EQ(loadPhaseJobs(Family::kTriangular, uniform, 2, 4, true, jobs).message(), "");
   EXPECT_TRUE(sameCells(jobs.enumeration.cells,
                         triangularCells(2, 4, {1.0, 2.0}, {3.0, 2.0})));
-  EXPECT_EQ(loadPhaseJobs(Family::kUniform, uniform, 3, 2, true, jobs), "");
+  EXPECT_EQ(loadPhaseJobs(Family::kUniform, uniform, 3, 2, true, jobs).message(), "");
   EXPECT_TRUE(sameCells(jobs.enumeration.cells,
                         uniformCells(3, 2, {1.0, 2.0, 8.0}, {3.0, 2.0, 9.0})));
 }
@@ -121,7 +121,7 @@ TEST_F(ParameterFilesTest, SamplingKeepsTheParametersAndASeed) {
   const Family families[] = {Family::kTriangular, Family::kUniform};
   for (Family family : families) {
     PhaseJobs jobs;
-    EXPECT_EQ(loadPhaseJobs(family, uniform, 2, 7, false, jobs), "");
+    EXPECT_EQ(loadPhaseJobs(family, uniform, 2, 7, false, jobs).message(), "");
     EXPECT_FALSE(jobs.enumerate);
     const SamplingJobs& sampling = jobs.sampling;
     EXPECT_EQ(sampling.n, 2u);
@@ -141,14 +141,14 @@ TEST_F(ParameterFilesTest, SamplingKeepsTheParametersAndASeed) {
 TEST_F(ParameterFilesTest, UnreadableFileGivesAPhaseWithoutJobs) {
   PhaseJobs jobs;
   EXPECT_EQ(loadPhaseJobs(Family::kNormal, write("NormalRHS.txt", "1 1\n"), 1,
-                          3, true, jobs),
+                          3, true, jobs).message(),
             "");
-  EXPECT_EQ(loadPhaseJobs(Family::kUniform, missing(), 2, 3, true, jobs),
+  EXPECT_EQ(loadPhaseJobs(Family::kUniform, missing(), 2, 3, true, jobs).message(),
             "missing");
   EXPECT_TRUE(jobs.enumerate);
   EXPECT_EQ(jobs.enumeration.jobCount(), 0u);
   EXPECT_EQ(loadPhaseJobs(Family::kNormal, write("short.txt", "1"), 1, 3,
-                          false, jobs),
+                          false, jobs).message(),
             "only 1 of the 2 numbers needed");
   EXPECT_EQ(jobs.enumeration.jobCount(), 0u);
 }

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "driver/program_run.h"
+#include "support/program_run.h"
 
 namespace linprob {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/program_run.h"
+#include "support/program_run.h"
 
 namespace linprob {
 namespace {

@@ -18,11 +18,11 @@ LinearSystem systemOf(const std::vector<std::vector<double>>& rows) {
   return system;
 }
 
-void expectStep(const step& s, int type, unsigned first, unsigned second,
+void expectStep(const step& s, StepKind type, unsigned first, unsigned second,
                 double value) {
   EXPECT_EQ(s.type, type);
   EXPECT_EQ(s.first, first);
-  if (type != kScaling) {
+  if (type != StepKind::kScaling) {
     EXPECT_EQ(s.second, second);
   }
   EXPECT_EQ(s.value, value);
@@ -44,12 +44,12 @@ TEST(LinearSystemTest, WorkedExampleWithRowPivoting) {
   LinearSystem system = systemOf({{0, 1}, {2, 3}});
   system.eliminate(true, false);
   ASSERT_EQ(system.steps.size(), 5u);
-  expectStep(system.steps[0], kExchange, 1, 0, kRowExchange);
-  expectStep(system.steps[1], kCombination, 0, 1, 0.0);
+  expectStep(system.steps[0], StepKind::kExchange, 1, 0, kRowExchange);
+  expectStep(system.steps[1], StepKind::kCombination, 0, 1, 0.0);
   EXPECT_TRUE(std::signbit(system.steps[1].value));  // -0 / 2
-  expectStep(system.steps[2], kCombination, 1, 0, -3.0);
-  expectStep(system.steps[3], kScaling, 1, 0, 1.0);
-  expectStep(system.steps[4], kScaling, 0, 0, 2.0);
+  expectStep(system.steps[2], StepKind::kCombination, 1, 0, -3.0);
+  expectStep(system.steps[3], StepKind::kScaling, 1, 0, 1.0);
+  expectStep(system.steps[4], StepKind::kScaling, 0, 0, 2.0);
   EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{0, 1}));
   // The diagonal is set to exactly 1 by the scalings.
   EXPECT_EQ(system.matrix[0][0], 1.0);
@@ -68,7 +68,7 @@ TEST(LinearSystemTest, StepOrderWithoutExchanges) {
   for (std::size_t k = 0; k < expected.size(); ++k) {
     const step& s = system.steps[k];
     const bool scaling = expected[k].first == expected[k].second;
-    EXPECT_EQ(s.type, scaling ? kScaling : kCombination) << k;
+    EXPECT_EQ(s.type, scaling ? StepKind::kScaling : StepKind::kCombination) << k;
     EXPECT_EQ(s.first, expected[k].first) << k;
     if (!scaling) {
       EXPECT_EQ(s.second, expected[k].second) << k;
@@ -84,7 +84,7 @@ TEST(LinearSystemTest, SingleUnknownRecordsOneScaling) {
     LinearSystem system = systemOf({{7}});
     system.eliminate(rowPivot, colPivot);
     ASSERT_EQ(system.steps.size(), 1u);
-    expectStep(system.steps[0], kScaling, 0, 0, 7.0);
+    expectStep(system.steps[0], StepKind::kScaling, 0, 0, 7.0);
   }
 }
 
@@ -93,11 +93,11 @@ TEST(LinearSystemTest, IdentityRecordsNegativeZeroFactorsAndUnitScalings) {
   system.eliminate(false, false);
   ASSERT_EQ(system.steps.size(), 9u);
   for (const step& s : system.steps) {
-    if (s.type == kCombination) {
+    if (s.type == StepKind::kCombination) {
       EXPECT_EQ(s.value, 0.0);
       EXPECT_TRUE(std::signbit(s.value));
     } else {
-      EXPECT_EQ(s.type, kScaling);
+      EXPECT_EQ(s.type, StepKind::kScaling);
       EXPECT_EQ(s.value, 1.0);
     }
   }
@@ -106,16 +106,16 @@ TEST(LinearSystemTest, IdentityRecordsNegativeZeroFactorsAndUnitScalings) {
 TEST(LinearSystemTest, RowPivotTieGoesToTheFirstRow) {
   LinearSystem system = systemOf({{1, 0, 0}, {-3, 1, 0}, {3, 0, 1}});
   system.eliminate(true, false);
-  expectStep(system.steps[0], kExchange, 1, 0, kRowExchange);
-  EXPECT_EQ(system.steps[1].type, kCombination);
+  expectStep(system.steps[0], StepKind::kExchange, 1, 0, kRowExchange);
+  EXPECT_EQ(system.steps[1].type, StepKind::kCombination);
 }
 
 TEST(LinearSystemTest, CompletePivotingRecordsColumnBeforeRowExchange) {
   // Largest entry 9 at row 2, column 1.
   LinearSystem system = systemOf({{1, 0, 0}, {0, 2, 0}, {0, 9, 3}});
   system.eliminate(true, true);
-  expectStep(system.steps[0], kExchange, 1, 0, kColumnExchange);
-  expectStep(system.steps[1], kExchange, 2, 0, kRowExchange);
+  expectStep(system.steps[0], StepKind::kExchange, 1, 0, kColumnExchange);
+  expectStep(system.steps[1], StepKind::kExchange, 2, 0, kRowExchange);
   EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{1, 0, 2}));
 }
 
@@ -123,8 +123,8 @@ TEST(LinearSystemTest, CompletePivotingTieGoesToTheLowestColumn) {
   // |A(2,0)| = |A(0,1)| = 5: column 0 is scanned first, so only rows move.
   LinearSystem system = systemOf({{1, 5, 0}, {0, 1, 0}, {5, 0, 1}});
   system.eliminate(true, true);
-  expectStep(system.steps[0], kExchange, 2, 0, kRowExchange);
-  EXPECT_EQ(system.steps[1].type, kCombination);
+  expectStep(system.steps[0], StepKind::kExchange, 2, 0, kRowExchange);
+  EXPECT_EQ(system.steps[1].type, StepKind::kCombination);
   EXPECT_EQ(system.columnOrder[0], 0u);
 }
 
@@ -132,7 +132,7 @@ TEST(LinearSystemTest, ColumnPivotingScansAlongTheRow) {
   // The 5 below the zero pivot is not a candidate; the 3 in row 0 is.
   LinearSystem system = systemOf({{0, 3}, {5, 1}});
   system.eliminate(false, true);
-  expectStep(system.steps[0], kExchange, 1, 0, kColumnExchange);
+  expectStep(system.steps[0], StepKind::kExchange, 1, 0, kColumnExchange);
   EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{1, 0}));
   // The exchange moved whole columns: row 0 is now 3 0.
   EXPECT_EQ(system.steps.back().value, 3.0);
@@ -143,7 +143,7 @@ TEST(LinearSystemTest, AllZeroCandidatesChooseNothing) {
     LinearSystem system = systemOf({{0, 0}, {0, 0}});
     system.eliminate(rowPivot, colPivot);
     EXPECT_EQ(system.steps.size(), 4u);
-    for (const step& s : system.steps) EXPECT_NE(s.type, kExchange);
+    for (const step& s : system.steps) EXPECT_NE(s.type, StepKind::kExchange);
     EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{0, 1}));
   }
 }
@@ -156,7 +156,7 @@ TEST(LinearSystemTest, AddRowRoundsProductAndSumSeparately) {
   LinearSystem system = systemOf({{x, 0}, {-1, 0}});
   system.addRow(0, 1, f);
   EXPECT_EQ(system.matrix[0][1], 0.0);
-  expectStep(system.steps[0], kCombination, 0, 1, f);
+  expectStep(system.steps[0], StepKind::kCombination, 0, 1, f);
 }
 
 TEST(LinearSystemTest, ExchangeMovesRowsOrColumns) {
@@ -168,8 +168,8 @@ TEST(LinearSystemTest, ExchangeMovesRowsOrColumns) {
   EXPECT_EQ(system.matrix, (std::vector<std::vector<double>>{{4, 2}, {3, 1}}));
   EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{1, 0}));
   ASSERT_EQ(system.steps.size(), 2u);
-  expectStep(system.steps[0], kExchange, 1, 0, kRowExchange);
-  expectStep(system.steps[1], kExchange, 1, 0, kColumnExchange);
+  expectStep(system.steps[0], StepKind::kExchange, 1, 0, kRowExchange);
+  expectStep(system.steps[1], StepKind::kExchange, 1, 0, kColumnExchange);
 }
 
 TEST(LinearSystemTest, PivotFaultOfAZeroOnTheDiagonalWithoutPivoting) {

@@ -54,8 +54,8 @@ TEST(StepReplayTest, EmptyStepListLeavesTheVectorAlone) {
 }
 
 TEST(StepReplayTest, OnlyRowExchangesSwapElements) {
-  const std::vector<step> columns{{kExchange, 1, 0, kColumnExchange}};
-  const std::vector<step> rows{{kExchange, 1, 0, kRowExchange}};
+  const std::vector<step> columns{{StepKind::kExchange, 1, 0, kColumnExchange}};
+  const std::vector<step> rows{{StepKind::kExchange, 1, 0, kRowExchange}};
 
   std::vector<double> plain{1, 2};
   replaySteps(plain, columns);
@@ -79,7 +79,7 @@ TEST(StepReplayTest, OnlyRowExchangesSwapElements) {
 }
 
 TEST(StepReplayTest, InvalidStepTypeIsReportedAndSkipped) {
-  const std::vector<step> steps{{7, 0, 1, 5.0}, {kScaling, 0, 0, 2.0}};
+  const std::vector<step> steps{{static_cast<StepKind>(7), 0, 1, 5.0}, {StepKind::kScaling, 0, 0, 2.0}};
   std::vector<double> plain{8, 1};
   std::vector<Interval> box{Interval(8), Interval(1)};
   std::vector<NormalParameters> moments{{8, 4}, {1, 1}};
@@ -108,18 +108,18 @@ TEST(StepReplayTest, DoubleCombinationRoundsProductBeforeSum) {
   const double x = 1.0 + std::ldexp(1.0, -30);
   const double f = 1.0 - std::ldexp(1.0, -30);
   std::vector<double> rhs{x, -1.0};
-  replaySteps(rhs, {{kCombination, 0, 1, f}});
+  replaySteps(rhs, {{StepKind::kCombination, 0, 1, f}});
   EXPECT_EQ(rhs[1], 0.0);
 }
 
 TEST(StepReplayTest, NormalParametersScaleAndCombine) {
   std::vector<NormalParameters> scaled{{1, 4}};
-  replaySteps(scaled, {{kScaling, 0, 0, 2.0}});
+  replaySteps(scaled, {{StepKind::kScaling, 0, 0, 2.0}});
   EXPECT_EQ(scaled[0].mean, 0.5);
   EXPECT_EQ(scaled[0].variance, 1.0);
 
   std::vector<NormalParameters> combined{{1, 4}, {0, 0}};
-  replaySteps(combined, {{kCombination, 0, 1, -3.0}});
+  replaySteps(combined, {{StepKind::kCombination, 0, 1, -3.0}});
   EXPECT_EQ(combined[1].mean, -3.0);
   EXPECT_EQ(combined[1].variance, 36.0);
   EXPECT_EQ(combined[0].mean, 1.0);
@@ -130,7 +130,7 @@ TEST(StepReplayTest, NormalParametersScaleByTheRoundedReciprocal) {
   // The reciprocal 0.1 is rounded before it multiplies: 3 * 0.1 is not the
   // 0.3 that a division by 10 would give.
   std::vector<NormalParameters> rhs{{3, 3}};
-  replaySteps(rhs, {{kScaling, 0, 0, 10.0}});
+  replaySteps(rhs, {{StepKind::kScaling, 0, 0, 10.0}});
   volatile double ten = 10.0;
   const double reciprocal = 1.0 / ten;
   EXPECT_EQ(rhs[0].mean, 3.0 * reciprocal);
@@ -143,7 +143,7 @@ TEST(StepReplayTest, NormalParametersScaleByTheRoundedReciprocal) {
 // become the two neighbouring doubles around 1/3, not a single number.
 TEST(StepReplayTest, IntervalScalingRoundsOutward) {
   std::vector<Interval> rhs{Interval(1.0)};
-  replaySteps(rhs, {{kScaling, 0, 0, 3.0}});
+  replaySteps(rhs, {{StepKind::kScaling, 0, 0, 3.0}});
   const double third = 1.0 / 3.0;
   EXPECT_LT(rhs[0].lower(), rhs[0].upper());
   EXPECT_LE(rhs[0].lower(), third);
@@ -153,7 +153,7 @@ TEST(StepReplayTest, IntervalScalingRoundsOutward) {
 
 TEST(StepReplayTest, IntervalCombinationEnclosesTheExactSum) {
   std::vector<Interval> rhs{Interval(0.1), Interval(0.2)};
-  replaySteps(rhs, {{kCombination, 0, 1, 1.0}});
+  replaySteps(rhs, {{StepKind::kCombination, 0, 1, 1.0}});
   // The exact sum of the two doubles needs 55 bits; long double holds it.
   const long double exact = static_cast<long double>(0.1) +
                             static_cast<long double>(0.2);
@@ -168,7 +168,7 @@ TEST(StepReplayTest, PlainArithmeticStillRoundsToNearestAfterIntervals) {
   volatile double three = 3.0;
   const double before = one / three;
   std::vector<Interval> rhs{Interval(1.0)};
-  replaySteps(rhs, {{kScaling, 0, 0, 3.0}});
+  replaySteps(rhs, {{StepKind::kScaling, 0, 0, 3.0}});
   const double after = one / three;
   EXPECT_EQ(after, before);
   const double product = after * three;
@@ -180,7 +180,7 @@ TEST(StepReplayTest, PlainArithmeticStillRoundsToNearestAfterIntervals) {
 TEST(StepReplayTest, IntervalScalingByZeroIsRefused) {
   std::vector<Interval> rhs{Interval(1.0, 2.0)};
   try {
-    replaySteps(rhs, {{kScaling, 0, 0, 0.0}});
+    replaySteps(rhs, {{StepKind::kScaling, 0, 0, 0.0}});
     ADD_FAILURE() << "a zero pivot was accepted";
   } catch (const std::runtime_error& error) {
     EXPECT_NE(std::string(error.what()).find("boost::interval"),
@@ -189,7 +189,7 @@ TEST(StepReplayTest, IntervalScalingByZeroIsRefused) {
   }
   // The plain replay goes on with an infinity.
   std::vector<double> plain{1.0};
-  replaySteps(plain, {{kScaling, 0, 0, 0.0}});
+  replaySteps(plain, {{StepKind::kScaling, 0, 0, 0.0}});
   EXPECT_EQ(plain[0], kInf);
 }
 

@@ -2,66 +2,62 @@
 
 #include <gtest/gtest.h>
 
+#include "support/phase_text.h"
+
 namespace linprob {
 namespace {
 
-TEST(ResultStoreTest, TablesHaveTheRequestedShape) {
-  const ResultStore store(2, 3, 4, 3);
-  EXPECT_EQ(store.variableCount, 2);
-  EXPECT_EQ(store.matrixCount, 3);
-  EXPECT_EQ(store.pivotModeCount, 4);
-  EXPECT_EQ(store.distributionCount, 3);
-  for (const auto* table :
-       {&store.exactValue, &store.intervalLow, &store.intervalHigh}) {
-    ASSERT_EQ(table->size(), 2u);
-    ASSERT_EQ((*table)[1].size(), 3u);
-    EXPECT_EQ((*table)[1][2].size(), 4u);
-  }
-  for (const auto* table : {&store.bins, &store.upperTail, &store.lowerTail}) {
-    ASSERT_EQ(table->size(), 2u);
-    ASSERT_EQ((*table)[1].size(), 3u);
-    ASSERT_EQ((*table)[1][2].size(), 4u);
-    ASSERT_EQ((*table)[1][2][3].size(), 3u);
-    EXPECT_TRUE((*table)[1][2][3][2].empty());
-  }
+using testing::phaseOfSamples;
+
+// System 1 under RowColPivot, whose elimination put unknown 1 at position 0.
+SystemResult swappedResult() {
+  SystemResult result;
+  result.system = 1;
+  result.mode = kPivotModes[3];
+  result.columnOrder = {1, 0};
+  result.exact = {Interval(2, 2.5), Interval(1, 1.5)};
+  result.interval = {Interval(-1, 3), Interval(-2, 4)};
+  PhaseResult phase = phaseOfSamples({{{5, 1}}, {{-1, 0.5}, {1, 0.5}}}, 1,
+                                     result.columnOrder);
+  phase.family = Family::kUniform;
+  result.phases.push_back(phase);
+  return result;
 }
 
-TEST(ResultStoreTest, CountsOfZeroOrLessGiveEmptyLevels) {
-  const ResultStore noSystems(2, 0, 4, 3);
-  ASSERT_EQ(noSystems.exactValue.size(), 2u);
-  EXPECT_TRUE(noSystems.exactValue[0].empty());
-  EXPECT_TRUE(noSystems.bins[1].empty());
-  const ResultStore negative(-1, 2, 4, 3);
-  EXPECT_TRUE(negative.exactValue.empty());
-  EXPECT_TRUE(negative.lowerTail.empty());
+TEST(ResultStoreTest, StoresUnderTheInputIndex) {
+  ResultStore store(2, 3);
+  store.add(swappedResult());
+  // Position 0 holds unknown 1; only the lower end is the exact value.
+  EXPECT_EQ(store.solution(1, 1, 3).exact, 2.0);
+  EXPECT_EQ(store.solution(0, 1, 3).exact, 1.0);
+  EXPECT_EQ(store.solution(1, 1, 3).intervalLow, -1.0);
+  EXPECT_EQ(store.solution(1, 1, 3).intervalHigh, 3.0);
+  EXPECT_EQ(store.solution(0, 1, 3).intervalLow, -2.0);
+  EXPECT_EQ(store.solution(0, 1, 3).intervalHigh, 4.0);
+  const PositionResult* unknown1 = store.phase(1, 1, 3, Family::kUniform);
+  ASSERT_NE(unknown1, nullptr);
+  EXPECT_EQ(unknown1->unknown, 1u);
+  EXPECT_EQ(unknown1->valid.min, 5.0);
+  EXPECT_EQ(store.phase(0, 1, 3, Family::kUniform)->valid.min, -1.0);
 }
 
-TEST(ResultStoreTest, StoreProbabilityAssignsOneSide) {
-  ProbabilityMap map;
-  storeProbability(map, 0.5, 0.25, true);
-  storeProbability(map, 0.7, 0.125, false);
-  EXPECT_EQ(map.at(0.5), std::make_pair(0.25, 0.0));
-  EXPECT_EQ(map.at(0.7), std::make_pair(0.0, 0.125));
-
-  // The other side joins the same entry and keeps the first.
-  storeProbability(map, 0.5, 0.375, false);
-  storeProbability(map, 0.7, 0.0625, true);
-  EXPECT_EQ(map.at(0.5), std::make_pair(0.25, 0.375));
-  EXPECT_EQ(map.at(0.7), std::make_pair(0.0625, 0.125));
-
-  // A second write on the same side replaces, never adds.
-  storeProbability(map, 0.5, 0.5, true);
-  storeProbability(map, 0.7, 0.75, false);
-  EXPECT_EQ(map.at(0.5), std::make_pair(0.5, 0.375));
-  EXPECT_EQ(map.at(0.7), std::make_pair(0.0625, 0.75));
-  EXPECT_EQ(map.size(), 2u);
+TEST(ResultStoreTest, NothingElseIsWritten) {
+  ResultStore store(2, 3);
+  store.add(swappedResult());
+  EXPECT_EQ(store.solution(1, 1, 2).exact, 0.0);
+  EXPECT_EQ(store.solution(0, 0, 3).intervalLow, 0.0);
+  EXPECT_EQ(store.phase(1, 1, 3, Family::kNormal), nullptr);
+  EXPECT_EQ(store.phase(1, 1, 2, Family::kUniform), nullptr);
+  EXPECT_EQ(store.phase(1, 2, 3, Family::kUniform), nullptr);
 }
 
-TEST(ResultStoreTest, KeysMatchOnlyExactly) {
-  ProbabilityMap map;
-  storeProbability(map, 0.1 + 0.2, 1.0, true);
-  storeProbability(map, 0.3, 2.0, false);
-  EXPECT_EQ(map.size(), 2u);
+TEST(ResultStoreTest, CountsOfZeroOrLessGiveAnEmptyStore) {
+  const ResultStore noSystems(2, 0);
+  EXPECT_EQ(noSystems.unknownCount(), 2);
+  EXPECT_EQ(noSystems.systemCount(), 0);
+  const ResultStore negative(-1, -4);
+  EXPECT_EQ(negative.unknownCount(), 0);
+  EXPECT_EQ(negative.systemCount(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,32 @@
+// Reading the numbers of an input file.
+//
+// All input files of a system are plain text: numbers separated by any white
+// space, line structure carries no meaning, and whatever follows the numbers a
+// reader needs is ignored. readNumbers reads exactly `count` numbers and
+// reports, instead of guessing, when the file is missing, too short or holds a
+// token that is not a number. A token must be a whole number in the notation
+// of formatted stream extraction (optional sign, decimal point, exponent);
+// "inf", "nan" and values beyond the range of double are refused.
+#ifndef LINPROB_BASE_NUMBER_FILE_H_
+#define LINPROB_BASE_NUMBER_FILE_H_
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "base/status.h"
+
+namespace linprob {
+
+// The first `count` numbers of the file at `path`, or the problem, worded to
+// follow the file's name:
+//   "missing"
+//   "only 3 of the 4 numbers needed"
+//   "\"abc\" is not a number"
+//   "\"1e999\" is out of the range of double"
+Result<std::vector<double>> readNumbers(const std::string& path,
+                                        std::size_t count);
+
+}  // namespace linprob
+
+#endif  // LINPROB_BASE_NUMBER_FILE_H_

@@ -1,0 +1,93 @@
+#include "output/summary_file.h"
+
+#include <cstddef>
+
+namespace linprob {
+namespace {
+
+void printNoSamples(unsigned unknown, std::ostream& out) {
+  out << "No samples were solved for variable number " << unknown << "."
+      << std::endl;
+}
+
+const char* missingReason(ApproxState state) {
+  return state == ApproxState::kNegativeVariance
+             ? ": its variance is negative."
+             : ": its mean or variance is not finite.";
+}
+
+}  // namespace
+
+void printBounds(const std::vector<Interval>& solution,
+                 const std::vector<unsigned>& columnOrder, std::ostream& out) {
+  // Position order; each line names the unknown that sits at that position.
+  for (std::size_t k = 0; k < solution.size(); ++k) {
+    out << "Variable number " << columnOrder[k]
+        << " has bounds: " << solution[k].lower() << " to "
+        << solution[k].upper() << std::endl;
+  }
+}
+
+void printValidTables(const PhaseResult& phase, std::ostream& out) {
+  for (const PositionResult& position : phase.positions) {
+    if (!position.solved()) {
+      printNoSamples(position.unknown, out);
+      continue;
+    }
+    const PositionBands& bands = position.valid;
+    out << "Showing probabilities for variable number " << position.unknown
+        << std::endl;
+    out << "<" << bands.min << " : 0" << std::endl;
+    for (std::size_t k = 0; k < bands.borders.size(); ++k) {
+      const double upper = bands.borders[k];
+      // The lower border is recomputed from the upper one.
+      const double lower = upper - bands.step;
+      out << lower << " to " << upper << " : P=" << bands.masses[k]
+          << std::endl;
+    }
+  }
+}
+
+void printInvalidTables(const PhaseResult& phase, std::ostream& out) {
+  for (const PositionResult& position : phase.positions) {
+    if (!position.solved()) {
+      printNoSamples(position.unknown, out);
+      continue;
+    }
+    if (!position.hasInvalid()) {
+      out << "No normal approximation exists for variable number "
+          << position.unknown << missingReason(position.approxState)
+          << std::endl;
+      continue;
+    }
+    const NormalTable& table = position.invalid;
+    const PositionBands& bands = position.valid;
+    out << "Showing INVALID probabilities for variable number "
+        << position.unknown << std::endl;
+    out << "Lower than " << bands.min << " : " << table.lowerTail << std::endl;
+    double from = bands.min;
+    for (std::size_t k = 0; k < table.masses.size(); ++k) {
+      const double to = bands.borders[k];
+      out << from << " to " << to << " : " << table.masses[k] << std::endl;
+      from = to;
+    }
+    out << "More than " << table.upperBorder << " : " << table.upperTail
+        << std::endl;
+  }
+}
+
+void writeSummary(const SystemResult& result, std::ostream& out) {
+  out << std::endl << "Exact values" << std::endl;
+  printBounds(result.exact, result.columnOrder, out);
+  out << std::endl << "Interval arithmetic values" << std::endl;
+  printBounds(result.interval, result.columnOrder, out);
+  for (const PhaseResult& phase : result.phases) {
+    const FamilyInfo& family = familyInfo(phase.family);
+    out << std::endl << family.validHeader << std::endl;
+    printValidTables(phase, out);
+    out << std::endl << family.invalidHeader << std::endl;
+    printInvalidTables(phase, out);
+  }
+}
+
+}  // namespace linprob

@@ -1,0 +1,74 @@
+// PhaseResult: everything one distribution phase of one system under one
+// pivoting mode found, computed once and rendered by every writer.
+//
+// Per solution position: the VALID histogram (count, min, max, step, the
+// upper borders b1 ... bK and the K band masses), the moments propagated
+// through the elimination steps, and the INVALID normal approximation
+// evaluated over the same borders with both tails. Positions are in
+// solution order; `unknown` is the input index of the unknown at that
+// position (columnOrder[position]).
+//
+// The approximation walks the histogram's own borders: it opens the same K
+// bands, except when min + step does not move (all solved values equal, or
+// nearly so), where it has no band and both tails meet at min. A zero
+// variance is a point mass at the mean (cdf 1 from the mean on); a mean or
+// variance that is not finite, or a negative variance, has no approximation.
+#ifndef LINPROB_RESULTS_PHASE_RESULT_H_
+#define LINPROB_RESULTS_PHASE_RESULT_H_
+
+#include <vector>
+
+#include "distributions/family.h"
+#include "linear/normal_parameters.h"
+#include "solve/band_table.h"
+
+namespace linprob {
+
+enum class ApproxState {
+  kAvailable,
+  kNotFinite,         // the mean or the variance is not finite
+  kNegativeVariance,
+};
+
+// A normal distribution evaluated over a position's bands.
+struct NormalTable {
+  double lowerTail = 0.0;        // P(X <= min)
+  std::vector<double> masses;    // P(b_{k-1} < X <= b_k), one per band walked
+  double upperBorder = 0.0;      // the last border walked (min when none)
+  double upperTail = 0.0;        // P(X > upperBorder)
+};
+
+struct PositionResult {
+  unsigned unknown = 0;
+  PositionBands valid;           // count 0: the phase solved no job
+  NormalParameters moments;      // propagated through the steps
+  ApproxState approxState = ApproxState::kAvailable;
+  NormalTable invalid;           // meaningful when hasInvalid()
+
+  bool solved() const { return valid.count > 0; }
+  bool hasInvalid() const {
+    return solved() && approxState == ApproxState::kAvailable;
+  }
+};
+
+struct PhaseResult {
+  Family family = Family::kTriangular;
+  std::vector<PositionResult> positions;  // by solution position
+};
+
+ApproxState approxState(const NormalParameters& moments);
+
+// The normal distribution of `moments` (kAvailable) over the bands.
+NormalTable normalTable(const PositionBands& bands,
+                        const NormalParameters& moments);
+
+// The result of a phase from its counted bands and its propagated moments
+// (both by solution position; a position beyond the end of `moments` has no
+// approximation).
+PhaseResult makePhaseResult(Family family, PhaseBands bands,
+                            const std::vector<NormalParameters>& moments,
+                            const std::vector<unsigned>& columnOrder);
+
+}  // namespace linprob
+
+#endif  // LINPROB_RESULTS_PHASE_RESULT_H_

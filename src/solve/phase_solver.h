@@ -1,0 +1,37 @@
+// Solving and tabulating a whole distribution phase in bounded memory.
+//
+// Pass 1 runs the phase's pipeline: SolverThreadCount solver threads
+// ("Solver Thread Started!") pop blocks from a BlockQueue while the producer
+// fills it (the generator threads in enumeration, the sampling producer on
+// the calling thread otherwise) and then pushes the stopper; each solver
+// replays the steps on whole blocks with no lock held, keeps its own count,
+// minimum and maximum per solution position, and merges them once, at the
+// stopper ("Stopper found."), under a short lock. The same lock guards the
+// phase's solved-job count, advanced once per block, with the line
+// "I have solved <N> jobs already!" for every multiple of 50000 passed.
+//
+// Then the borders of every position are laid (layBorders), and pass 2
+// replays every job a second time and adds its probability to its band:
+// enumeration by SolverThreadCount silent threads, one prefix at a time, each
+// prefix into its own partial sums, which are added in prefix order, so the
+// result does not depend on the number of threads; sampling on the calling
+// thread, from the same seed. Nothing prints in pass 2; no thread outlives
+// the call. An exception of any thread ends the phase (the others are
+// stopped and joined) and is rethrown here.
+#ifndef LINPROB_SOLVE_PHASE_SOLVER_H_
+#define LINPROB_SOLVE_PHASE_SOLVER_H_
+
+#include "distributions/job_source.h"
+#include "linear/linear_system.h"
+#include "solve/band_table.h"
+
+namespace linprob {
+
+// solverThreadCount and histogramPrecision are at least 1.
+PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
+                      int solverThreadCount, int generatorThreadCount,
+                      int histogramPrecision);
+
+}  // namespace linprob
+
+#endif  // LINPROB_SOLVE_PHASE_SOLVER_H_

@@ -1,0 +1,72 @@
+#include "base/number_file.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace linprob {
+namespace {
+
+using testing::TempDir;
+
+std::string problemOf(const Result<std::vector<double>>& file) {
+  return file.status().message();
+}
+
+TEST(NumberFileTest, MissingFileIsReported) {
+  TempDir dir;
+  const auto file = readNumbers(dir.path("absent.txt"), 4);
+  EXPECT_FALSE(file.ok());
+  EXPECT_EQ(problemOf(file), "missing");
+}
+
+TEST(NumberFileTest, ShortFileSaysHowManyWereFound) {
+  TempDir dir;
+  EXPECT_EQ(problemOf(readNumbers(dir.write("short.txt", "1 2\n3\n"), 4)),
+            "only 3 of the 4 numbers needed");
+  EXPECT_EQ(problemOf(readNumbers(dir.write("empty.txt", ""), 2)),
+            "only 0 of the 2 numbers needed");
+}
+
+TEST(NumberFileTest, TokensThatAreNotWholeNumbersAreRefused) {
+  TempDir dir;
+  EXPECT_EQ(problemOf(readNumbers(dir.write("a.txt", "1 abc 3"), 3)),
+            "\"abc\" is not a number");
+  // A number followed by text in the same token is not a number either.
+  EXPECT_EQ(problemOf(readNumbers(dir.write("b.txt", "1 2.5x"), 2)),
+            "\"2.5x\" is not a number");
+  EXPECT_EQ(problemOf(readNumbers(dir.write("c.txt", "inf"), 1)),
+            "\"inf\" is not a number");
+  EXPECT_EQ(problemOf(readNumbers(dir.write("d.txt", "nan"), 1)),
+            "\"nan\" is not a number");
+}
+
+TEST(NumberFileTest, ValuesBeyondDoubleAreOutOfRange) {
+  TempDir dir;
+  EXPECT_EQ(problemOf(readNumbers(dir.write("a.txt", "1e999"), 1)),
+            "\"1e999\" is out of the range of double");
+  EXPECT_EQ(problemOf(readNumbers(dir.write("b.txt", "2 -1e999"), 2)),
+            "\"-1e999\" is out of the range of double");
+}
+
+TEST(NumberFileTest, LineBreaksAndNotationAreIrrelevant) {
+  TempDir dir;
+  const std::vector<double> expected{-150.0, 3.0, 0.5, 1e-7};
+  for (const char* text : {"-1.5e2 +3 .5 1e-7", "-1.5e2\n+3\n.5\n1e-7\n",
+                           "  -1.5e2 \t +3\n\n .5 1E-7"}) {
+    const auto file = readNumbers(dir.write("n.txt", text), 4);
+    EXPECT_TRUE(file.ok()) << text;
+    EXPECT_EQ(file.value(), expected) << text;
+  }
+}
+
+TEST(NumberFileTest, TextAfterTheNeededNumbersIsIgnored) {
+  TempDir dir;
+  const auto file =
+      readNumbers(dir.write("extra.txt", "1 2 3 4\nnot numbers 1e999\n"), 4);
+  EXPECT_TRUE(file.ok());
+  EXPECT_EQ(file.value(), (std::vector<double>{1, 2, 3, 4}));
+}
+
+}  // namespace
+}  // namespace linprob

@@ -1,0 +1,2 @@
+// Result values must not see the writers that render them.
+#include "output/summary_file.h"

@@ -1,0 +1,257 @@
+// The fast phase (jobs in blocks, min and max first, then every job counted
+// into its band) against the straightforward reference: every job solved on
+// its own, all samples kept, sorted and walked. Both must give the same
+// tables, and enumeration must not depend on the thread counts.
+#include "solve/phase_solver.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "distributions/discretisation.h"
+#include "distributions/job_source.h"
+#include "linear/step_replay.h"
+#include "support/phase_text.h"
+#include "support/sorted_reference.h"
+
+namespace linprob {
+namespace {
+
+using testing::phaseOfBands;
+using testing::SampleTable;
+using testing::sortSamples;
+using testing::tabulateSortedTable;
+
+struct RandomPhase {
+  LinearSystem system{1};
+  PhaseJobs jobs;
+  std::vector<NormalParameters> approx;
+  int histogramPrecision = 10;
+};
+
+// A random regular system (diagonally dominant, so every pivoting mode is
+// safe), a random family and parameters, enumeration or sampling.
+RandomPhase makePhase(std::mt19937& random, bool enumerate) {
+  std::uniform_int_distribution<unsigned> sizes(1, 3);
+  std::uniform_real_distribution<double> real(-3.0, 3.0);
+  RandomPhase phase;
+  const unsigned n = sizes(random);
+  phase.system = LinearSystem(n);
+  for (unsigned r = 0; r < n; ++r) {
+    for (unsigned c = 0; c < n; ++c) phase.system.matrix[c][r] = real(random);
+    phase.system.matrix[r][r] = 8.0 + real(random);
+  }
+  const int mode = std::uniform_int_distribution<int>(0, 3)(random);
+  phase.system.eliminate(mode % 2 == 1, mode / 2 != 0);
+  phase.histogramPrecision = std::uniform_int_distribution<int>(1, 12)(random);
+
+  const auto family = static_cast<Family>(
+      std::uniform_int_distribution<int>(0, 2)(random));
+  std::vector<double> first(n), second(n);
+  for (unsigned e = 0; e < n; ++e) {
+    first[e] = real(random);
+    second[e] = family == Family::kNormal ? 0.5 + std::fabs(real(random))
+                                          : first[e] + 0.1 + std::fabs(real(random));
+  }
+  const int cells = std::uniform_int_distribution<int>(1, 9)(random);
+  phase.jobs.enumerate = enumerate;
+  if (enumerate) {
+    phase.jobs.enumeration.n = n;
+    phase.jobs.enumeration.cells =
+        family == Family::kNormal       ? normalCells(n, cells, first, second)
+        : family == Family::kTriangular ? triangularCells(n, cells, first, second)
+                                        : uniformCells(n, cells, first, second);
+  } else {
+    phase.jobs.sampling = SamplingJobs{
+        n, family, first, second,
+        std::uniform_int_distribution<int>(1, 3000)(random),
+        static_cast<std::uint32_t>(random())};
+  }
+  for (unsigned e = 0; e < n; ++e) {
+    phase.approx.push_back(NormalParameters{first[e], std::fabs(second[e])});
+  }
+  replaySteps(phase.approx, phase.system.steps);
+  return phase;
+}
+
+// Every job, solved one by one, in the plain order of enumeration.
+SampleTable referenceSamples(const RandomPhase& phase) {
+  const unsigned n = phase.system.size;
+  SampleTable table(n);
+  auto record = [&](std::vector<double> rhs, double probability) {
+    replaySteps(rhs, phase.system.steps);
+    for (unsigned e = 0; e < n; ++e) {
+      table[e].push_back(SampleRectangle{rhs[e], probability});
+    }
+  };
+  if (phase.jobs.enumerate) {
+    const RectangleTable& cells = phase.jobs.enumeration.cells;
+    std::vector<std::size_t> index(n, 0);
+    while (!cells.empty()) {
+      std::vector<double> rhs(n);
+      double probability = 1.0;
+      for (unsigned e = 0; e < n; ++e) {
+        probability = probability * cells[index[e]][e].probability;
+        rhs[e] = cells[index[e]][e].value;
+      }
+      record(rhs, probability);
+      unsigned e = n;
+      while (e > 0 && ++index[e - 1] == cells.size()) index[--e] = 0;
+      if (e == 0) break;
+    }
+  } else {
+    SampleStream stream(phase.jobs.sampling);
+    JobBlock block(n);
+    while (const std::size_t count = stream.fill(block)) {
+      for (std::size_t j = 0; j < count; ++j) {
+        std::vector<double> rhs(n);
+        for (unsigned e = 0; e < n; ++e) rhs[e] = block.entry(e)[j];
+        record(rhs, block.probabilities[j]);
+      }
+    }
+  }
+  for (auto& samples : table) sortSamples(samples);
+  return table;
+}
+
+// The INVALID tables depend only on each position's min and max, so they
+// must match the reference to the last character.
+std::string invalidText(const RandomPhase& phase, const PhaseBands& bands) {
+  return testing::invalidText(
+      phaseOfBands(bands, phase.system.columnOrder, phase.approx));
+}
+
+// Borders, extremes and counts agree bit for bit; a band mass may differ in
+// its last bits only, since the reference adds the masses in sorted order and
+// the fast path in job order (so an exact half in the sixth printed digit,
+// such as 0.2109375, may print as 0.210937 on one side and 0.210938 on the
+// other). 1e-12 is far above that rounding and far below any real error.
+void expectSameBands(const RandomPhase& phase, const PhaseBands& fast,
+                     int round) {
+  const PhaseBands reference = tabulateSortedTable(
+      referenceSamples(phase), phase.histogramPrecision);
+  ASSERT_EQ(fast.size(), reference.size()) << "round " << round;
+  for (std::size_t e = 0; e < fast.size(); ++e) {
+    SCOPED_TRACE("round " + std::to_string(round) + ", position " +
+                 std::to_string(e));
+    EXPECT_EQ(fast[e].count, reference[e].count);
+    EXPECT_EQ(fast[e].min, reference[e].min);
+    EXPECT_EQ(fast[e].max, reference[e].max);
+    EXPECT_EQ(fast[e].step, reference[e].step);
+    EXPECT_EQ(fast[e].borders, reference[e].borders);
+    ASSERT_EQ(fast[e].masses.size(), reference[e].masses.size());
+    for (std::size_t k = 0; k < fast[e].masses.size(); ++k) {
+      EXPECT_NEAR(fast[e].masses[k], reference[e].masses[k], 1e-12);
+    }
+  }
+  EXPECT_EQ(invalidText(phase, fast), invalidText(phase, reference))
+      << "round " << round;
+}
+
+PhaseBands quietSolve(const RandomPhase& phase, int solvers, int generators) {
+  ::testing::internal::CaptureStdout();
+  PhaseBands bands = solvePhase(phase.jobs, phase.system, solvers, generators,
+                                phase.histogramPrecision);
+  ::testing::internal::GetCapturedStdout();
+  return bands;
+}
+
+TEST(PhaseSolverTest, EnumerationMatchesTheSortedReference) {
+  std::mt19937 random(20261207);
+  for (int round = 0; round < 150; ++round) {
+    const RandomPhase phase = makePhase(random, true);
+    expectSameBands(phase, quietSolve(phase, 2, 2), round);
+  }
+}
+
+TEST(PhaseSolverTest, SamplingMatchesTheSortedReference) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 60; ++round) {
+    const RandomPhase phase = makePhase(random, false);
+    expectSameBands(phase, quietSolve(phase, 2, 1), round);
+  }
+}
+
+TEST(PhaseSolverTest, EnumerationDoesNotDependOnTheThreadCounts) {
+  std::mt19937 random(99);
+  for (int round = 0; round < 20; ++round) {
+    RandomPhase phase = makePhase(random, true);
+    // Enough cells for several blocks per prefix.
+    const unsigned n = phase.system.size;
+    std::vector<double> lower(n, -1.0), upper(n, 2.0);
+    phase.jobs.enumeration.cells = triangularCells(n, n == 1 ? 700 : 41,
+                                                   lower, upper);
+    const PhaseBands one = quietSolve(phase, 1, 1);
+    for (const auto& [solvers, generators] :
+         {std::pair{2, 1}, std::pair{3, 2}, std::pair{2, 5}}) {
+      const PhaseBands other = quietSolve(phase, solvers, generators);
+      ASSERT_EQ(other.size(), one.size());
+      for (std::size_t e = 0; e < one.size(); ++e) {
+        EXPECT_EQ(other[e].min, one[e].min);
+        EXPECT_EQ(other[e].max, one[e].max);
+        EXPECT_EQ(other[e].borders, one[e].borders);
+        // Bit for bit: partial sums are added in a fixed order.
+        EXPECT_EQ(other[e].masses, one[e].masses);
+      }
+    }
+  }
+}
+
+TEST(PhaseSolverTest, PrintsThePipelineLinesOfOnePassOnly) {
+  // 350^2 = 122500 jobs: two progress lines, whatever the block boundaries.
+  RandomPhase phase;
+  phase.system = LinearSystem(2);
+  phase.system.matrix = {{2.0, 1.0}, {1.0, 3.0}};
+  phase.system.eliminate(true, false);
+  phase.jobs.enumeration.n = 2;
+  phase.jobs.enumeration.cells =
+      uniformCells(2, 350, std::vector<double>{0.0, 1.0},
+                   std::vector<double>{1.0, 2.0});
+  ::testing::internal::CaptureStdout();
+  const PhaseBands bands = solvePhase(phase.jobs, phase.system, 3, 2, 10);
+  const std::string out = ::testing::internal::GetCapturedStdout();
+
+  std::map<std::string, int> counts;
+  std::vector<std::string> progress;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("I have solved ", 0) == 0) {
+      progress.push_back(line);
+    } else {
+      ++counts[line];
+    }
+  }
+  EXPECT_EQ(progress, (std::vector<std::string>{
+                          "I have solved 50000 jobs already!",
+                          "I have solved 100000 jobs already!"}));
+  EXPECT_EQ(counts["Solver Thread Started!"], 3);
+  EXPECT_EQ(counts["Stopper found."], 3);
+  EXPECT_EQ(counts["Stopper inserted"], 1);
+  EXPECT_EQ(counts["Generator Thread Started!"], 2);
+  EXPECT_EQ(counts["Generator thread stopping!"], 2);
+  ASSERT_EQ(bands.size(), 2u);
+  EXPECT_EQ(bands[0].count, 122500u);
+  double total = 0.0;
+  for (double mass : bands[0].masses) total += mass;
+  EXPECT_NEAR(total, 1.0, 1e-12);
+}
+
+TEST(PhaseSolverTest, APhaseWithoutJobsHasNoTables) {
+  RandomPhase phase;
+  phase.system = LinearSystem(2);
+  phase.system.matrix = {{1.0, 0.0}, {0.0, 1.0}};
+  phase.system.eliminate(false, false);
+  phase.jobs.enumeration.n = 2;  // no cells
+  const PhaseBands bands = quietSolve(phase, 2, 2);
+  ASSERT_EQ(bands.size(), 2u);
+  EXPECT_EQ(bands[0].count, 0u);
+  EXPECT_TRUE(bands[0].masses.empty());
+}
+
+}  // namespace
+}  // namespace linprob
