@@ -98,7 +98,10 @@ void BM_EnumerationPhase(benchmark::State& state) {
   double solved = 0;
   for (auto _ : state) {
     QuietStdout quiet;
-    const PhaseBands bands = solvePhase(jobs, system, solverThreads, 2, 10);
+    const PhaseBands bands = solvePhase(jobs, system,
+                   {.solverThreads = solverThreads,
+                    .generatorThreads = 2,
+                    .histogramPrecision = 10});
     solved += static_cast<double>(bands[0].count);
     benchmark::DoNotOptimize(bands.data());
   }
@@ -120,7 +123,10 @@ void BM_SystemUnderOneMode(benchmark::State& state) {
          {Family::kTriangular, Family::kNormal, Family::kUniform}) {
       const PhaseJobs jobs = enumerationJobs(family, n, 50);
       QuietStdout quiet;
-      const PhaseBands bands = solvePhase(jobs, system, 2, 2, 10);
+      const PhaseBands bands = solvePhase(jobs, system,
+                   {.solverThreads = 2,
+                    .generatorThreads = 2,
+                    .histogramPrecision = 10});
       solved += static_cast<double>(bands[0].count);
     }
   }
@@ -142,7 +148,10 @@ void BM_SamplingPhase(benchmark::State& state) {
   double solved = 0;
   for (auto _ : state) {
     QuietStdout quiet;
-    const PhaseBands bands = solvePhase(jobs, system, 2, 1, 10);
+    const PhaseBands bands = solvePhase(jobs, system,
+                   {.solverThreads = 2,
+                    .generatorThreads = 1,
+                    .histogramPrecision = 10});
     solved += static_cast<double>(bands[0].count);
   }
   reportJobs(state, solved);

@@ -30,9 +30,11 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   const Status loaded = loadPhaseJobs(family.family, path, settings.Dimensions,
                                       count, settings.ExactDistributions, jobs);
   if (!loaded.ok()) throw std::runtime_error(path + ": " + loaded.message());
-  PhaseBands bands =
-      solvePhase(jobs, context.system, settings.SolverThreadCount,
-                 settings.GeneratorThreadCount, settings.HistogramPrecision);
+  SolveOptions options;
+  options.solverThreads = settings.SolverThreadCount;
+  options.generatorThreads = settings.GeneratorThreadCount;
+  options.histogramPrecision = settings.HistogramPrecision;
+  PhaseBands bands = solvePhase(jobs, context.system, options);
 
   // The bands are counted without sorting; the lines stay for the user.
   printLine(family.sortingLine);

@@ -109,9 +109,13 @@ struct Extremes {
 // `extremes`; it is taken once per block (the progress count) and once per
 // thread (the merge), never while replaying.
 struct PassOneResults {
-  explicit PassOneResults(unsigned n) : extremes(n) {}
+  PassOneResults(unsigned n, std::atomic<std::uint64_t>* progress)
+      : extremes(n), progressCounter(progress) {}
 
   void addSolved(std::uint64_t jobs) {
+    if (progressCounter != nullptr) {
+      progressCounter->fetch_add(jobs, std::memory_order_relaxed);
+    }
     std::lock_guard<std::mutex> lock(mutex);
     const std::uint64_t before = solved;
     solved += jobs;
@@ -129,6 +133,7 @@ struct PassOneResults {
   std::mutex mutex;
   std::uint64_t solved = 0;
   Extremes extremes;
+  std::atomic<std::uint64_t>* progressCounter;  // not guarded: atomic
 };
 
 void solverThread(BlockQueue& queue, const std::vector<step>& steps,
@@ -148,23 +153,25 @@ void solverThread(BlockQueue& queue, const std::vector<step>& steps,
 
 // Pass 1: the pipeline of producer, generator threads and solver threads.
 Extremes findExtremes(const PhaseJobs& jobs, const LinearSystem& system,
-                      int solverThreadCount, int generatorThreadCount) {
+                      const SolveOptions& options) {
   const unsigned n = system.size;
   BlockQueue queue(n);
-  PassOneResults results(n);
+  PassOneResults results(n, options.solvedJobs);
   ThreadGroup solvers;
+  const std::stop_callback stopSolvers(options.stop,
+                                       [&solvers] { solvers.requestStop(); });
   // A failed solver (or producer) cancels the queue, which wakes every
   // thread that waits on it, so the phase ends instead of hanging.
   const std::stop_callback cancelQueue(solvers.stopToken(),
                                        [&queue] { queue.cancel(); });
   try {
-    for (int t = 0; t < solverThreadCount; ++t) {
+    for (int t = 0; t < options.solverThreads; ++t) {
       solvers.start([&](const std::stop_token&) {
         solverThread(queue, system.steps, n, results);
       });
     }
     if (jobs.enumerate) {
-      runGenerators(queue, jobs.enumeration, generatorThreadCount,
+      runGenerators(queue, jobs.enumeration, options.generatorThreads,
                     solvers.stopToken());
     } else {
       produceSamples(queue, jobs.sampling, solvers.stopToken());
@@ -246,7 +253,8 @@ constexpr std::size_t kMaxChunks = 256;
 // and their sums are added in chunk order, so the masses are the same for
 // any number of threads.
 void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
-                      int threadCount, PhaseBands& bands) {
+                      int threadCount, const std::stop_token& stop,
+                      PhaseBands& bands) {
   const std::vector<std::size_t> offsets = bandOffsets(bands);
   const std::size_t prefixes = jobs.prefixCount();
   const std::size_t chunks = std::min(prefixes, kMaxChunks);
@@ -255,9 +263,9 @@ void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
       chunks, std::vector<double>(offsets.back() * kSumLanes, 0.0));
   std::atomic<std::size_t> nextChunk{0};
 
-  auto countChunks = [&](const std::stop_token& stop) {
+  auto countChunks = [&](const std::stop_token& own) {
     JobBlock block(system.size);
-    for (std::size_t c = nextChunk++; c < chunks && !stop.stop_requested();
+    for (std::size_t c = nextChunk++; c < chunks && !own.stop_requested();
          c = nextChunk++) {
       const std::size_t firstPrefix = c * prefixes / chunks;
       const std::size_t endPrefix = (c + 1) * prefixes / chunks;
@@ -274,8 +282,10 @@ void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
   };
 
   ThreadGroup counters;
+  const std::stop_callback stopCounters(stop,
+                                        [&counters] { counters.requestStop(); });
   for (int t = 0; t < threadCount; ++t) {
-    counters.start([&](const std::stop_token& stop) { countChunks(stop); });
+    counters.start([&](const std::stop_token& own) { countChunks(own); });
   }
   counters.join();
 
@@ -286,12 +296,14 @@ void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
 
 // Pass 2 for sampling: the same samples again, from the same seed.
 void countSamples(const SamplingJobs& jobs, const LinearSystem& system,
-                  PhaseBands& bands) {
+                  const std::stop_token& stop, PhaseBands& bands) {
   const std::vector<std::size_t> offsets = bandOffsets(bands);
   std::vector<double> sums(offsets.back() * kSumLanes, 0.0);
   SampleStream stream(jobs);
   JobBlock block(system.size);
-  while (const std::size_t jobCount = stream.fill(block)) {
+  while (!stop.stop_requested()) {
+    const std::size_t jobCount = stream.fill(block);
+    if (jobCount == 0) break;
     replayBlock(block.values.data(), kBlockJobs, jobCount, system.steps);
     countBlock(block, bands, offsets, sums.data());
   }
@@ -301,10 +313,11 @@ void countSamples(const SamplingJobs& jobs, const LinearSystem& system,
 }  // namespace
 
 PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
-                      int solverThreadCount, int generatorThreadCount,
-                      int histogramPrecision) {
-  const Extremes extremes = findExtremes(jobs, system, solverThreadCount,
-                                         generatorThreadCount);
+                      const SolveOptions& options) {
+  const int solverThreadCount = options.solverThreads;
+  const int histogramPrecision = options.histogramPrecision;
+  const Extremes extremes = findExtremes(jobs, system, options);
+  if (options.stop.stop_requested()) throw PhaseStopped{};
   PhaseBands bands(system.size);
   if (extremes.count == 0) return bands;
   for (unsigned e = 0; e < system.size; ++e) {
@@ -314,10 +327,12 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
     layBorders(bands[e], histogramPrecision);
   }
   if (jobs.enumerate) {
-    countEnumeration(jobs.enumeration, system, solverThreadCount, bands);
+    countEnumeration(jobs.enumeration, system, solverThreadCount, options.stop,
+                     bands);
   } else {
-    countSamples(jobs.sampling, system, bands);
+    countSamples(jobs.sampling, system, options.stop, bands);
   }
+  if (options.stop.stop_requested()) throw PhaseStopped{};
   return bands;
 }
 

@@ -21,16 +21,33 @@
 #ifndef LINPROB_SOLVE_PHASE_SOLVER_H_
 #define LINPROB_SOLVE_PHASE_SOLVER_H_
 
+#include <atomic>
+#include <cstdint>
+#include <stop_token>
+
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
 #include "solve/band_table.h"
 
 namespace linprob {
 
-// solverThreadCount and histogramPrecision are at least 1.
+struct SolveOptions {
+  int solverThreads = 1;       // at least 1
+  int generatorThreads = 1;    // enumeration only
+  int histogramPrecision = 10; // at least 1
+  // A stop of the whole run (a signal): every thread ends between two
+  // blocks and solvePhase throws PhaseStopped.
+  std::stop_token stop{};
+  // When set, advanced by the jobs of pass 1 as they are solved (for a
+  // progress display; relaxed order, read by anyone).
+  std::atomic<std::uint64_t>* solvedJobs = nullptr;
+};
+
+// Thrown by solvePhase when options.stop was requested.
+struct PhaseStopped {};
+
 PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
-                      int solverThreadCount, int generatorThreadCount,
-                      int histogramPrecision);
+                      const SolveOptions& options);
 
 }  // namespace linprob
 

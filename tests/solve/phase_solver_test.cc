@@ -155,8 +155,10 @@ void expectSameBands(const RandomPhase& phase, const PhaseBands& fast,
 
 PhaseBands quietSolve(const RandomPhase& phase, int solvers, int generators) {
   ::testing::internal::CaptureStdout();
-  PhaseBands bands = solvePhase(phase.jobs, phase.system, solvers, generators,
-                                phase.histogramPrecision);
+  PhaseBands bands = solvePhase(phase.jobs, phase.system,
+                   {.solverThreads = solvers,
+                    .generatorThreads = generators,
+                    .histogramPrecision = phase.histogramPrecision});
   ::testing::internal::GetCapturedStdout();
   return bands;
 }
@@ -213,7 +215,10 @@ TEST(PhaseSolverTest, PrintsThePipelineLinesOfOnePassOnly) {
       uniformCells(2, 350, std::vector<double>{0.0, 1.0},
                    std::vector<double>{1.0, 2.0});
   ::testing::internal::CaptureStdout();
-  const PhaseBands bands = solvePhase(phase.jobs, phase.system, 3, 2, 10);
+  const PhaseBands bands = solvePhase(phase.jobs, phase.system,
+                   {.solverThreads = 3,
+                    .generatorThreads = 2,
+                    .histogramPrecision = 10});
   const std::string out = ::testing::internal::GetCapturedStdout();
 
   std::map<std::string, int> counts;
