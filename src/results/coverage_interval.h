@@ -1,0 +1,43 @@
+// 95 % coverage intervals read off a fine histogram, at sub-band borders
+// b_k (FineHistogram::border: b_k = min + k * resolution, b_0 = min,
+// b_S = max). The mass at or below b_k is taken as C_k, the sum of the
+// first k sub-band counts (C_0 = 0, C_S = total).
+//
+//   symmetric: [b_lo, b_hi], lo the largest k with C_k <= 2.5 % of the
+//              total, hi the smallest k with C_k >= 97.5 % of it;
+//   shortest:  [b_i, b_j] with C_j - C_i >= 95 % of the total and j - i as
+//              small as possible (the leftmost such i on ties), found with
+//              two pointers in O(S);
+//   resolution: (max - min) / S.
+// The masses are integers and every threshold is compared exactly in 128
+// bits (40 C <= total, 40 C >= 39 total, 20 (C_j - C_i) >= 19 total).
+// A histogram with no mass has no interval (std::nullopt).
+#ifndef LINPROB_RESULTS_COVERAGE_INTERVAL_H_
+#define LINPROB_RESULTS_COVERAGE_INTERVAL_H_
+
+#include <cstddef>
+#include <optional>
+
+#include "solve/fine_histogram.h"
+
+namespace linprob {
+
+struct CoverageInterval {
+  double symmetricLower = 0.0;
+  double symmetricUpper = 0.0;
+  double shortestLower = 0.0;
+  double shortestUpper = 0.0;
+  double resolution = 0.0;
+  // The border indices behind the bounds.
+  std::size_t symmetricLowerBorder = 0;
+  std::size_t symmetricUpperBorder = 0;
+  std::size_t shortestLowerBorder = 0;
+  std::size_t shortestUpperBorder = 0;
+};
+
+std::optional<CoverageInterval> coverageInterval(
+    const FineHistogram& histogram);
+
+}  // namespace linprob
+
+#endif  // LINPROB_RESULTS_COVERAGE_INTERVAL_H_
