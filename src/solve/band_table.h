@@ -21,7 +21,11 @@
 #include <cstddef>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <vector>
+
+#include "solve/fine_histogram.h"
+#include "solve/weighted_moments.h"
 
 namespace linprob {
 
@@ -32,6 +36,11 @@ struct PositionBands {
   double step = 0.0;
   std::vector<double> borders;  // upper borders b1 ... bK
   std::vector<double> masses;   // K band masses
+  // Counted in the same pass as the masses, when the phase counts them:
+  // the weighted moments of the solved values and their fine histogram
+  // over [min, max].
+  std::optional<WeightedMoments> moments;
+  std::optional<FineHistogram> fine;
 };
 
 // By solution position.
