@@ -70,7 +70,7 @@ RandomPhase makePhase(std::mt19937& random, bool enumerate) {
     phase.jobs.sampling = SamplingJobs{
         n, family, first, second,
         std::uniform_int_distribution<int>(1, 3000)(random),
-        static_cast<std::uint32_t>(random())};
+        static_cast<std::uint64_t>(random())};
   }
   for (unsigned e = 0; e < n; ++e) {
     phase.approx.push_back(NormalParameters{first[e], std::fabs(second[e])});
