@@ -34,6 +34,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   options.solverThreads = settings.SolverThreadCount;
   options.generatorThreads = settings.GeneratorThreadCount;
   options.histogramPrecision = settings.HistogramPrecision;
+  options.stop = context.stop;
   PhaseBands bands = solvePhase(jobs, context.system, options);
 
   // The bands are counted without sorting; the lines stay for the user.

@@ -9,6 +9,7 @@
 #ifndef LINPROB_DRIVER_DISTRIBUTION_PHASE_H_
 #define LINPROB_DRIVER_DISTRIBUTION_PHASE_H_
 
+#include <stop_token>
 #include <string>
 
 #include "distributions/family.h"
@@ -25,6 +26,9 @@ struct PhaseContext {
   const std::string& subFolder;  // "Matrix<i>/"
   int matrixIndex;
   const PivotMode& mode;
+  // A stop of the run: the phase's threads end between two blocks and the
+  // phase throws PhaseStopped (solve/phase_solver.h).
+  std::stop_token stop;
 };
 
 PhaseResult runDistributionPhase(const FamilyInfo& family,

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -11,6 +10,9 @@
 #include <vector>
 
 #include "base/console.h"
+#include "base/folder_lock.h"
+#include "base/output_file.h"
+#include "base/stop_signals.h"
 #include "driver/distribution_phase.h"
 #include "driver/input_check.h"
 #include "driver/settings.h"
@@ -23,6 +25,7 @@
 #include "output/summary_file.h"
 #include "results/result_store.h"
 #include "results/system_result.h"
+#include "solve/phase_solver.h"
 
 namespace linprob {
 namespace {
@@ -44,27 +47,46 @@ std::string joined(const std::vector<std::string>& names) {
   return text;
 }
 
-// Reads the settings and checks every input of the run. Returns false when
-// the run cannot start; every problem has then been reported.
-bool prepareRun(RunSettings& settings) {
+// Where a run stands once its settings and inputs are checked.
+enum class RunStart { kReady, kRefused, kStopped };
+
+// The lock file that keeps a second run out of the working folder.
+constexpr const char* kLockFile = ".linprob.lock";
+
+// Reads the settings and checks every input of the run, before the result
+// store is created. Every problem has been reported when it returns
+// kRefused.
+RunStart prepareRun(RunSettings& settings, const std::stop_token& stop) {
   const SettingsReadResult read = readSettings("Settings.txt", settings);
   if (!read.fileFound) {
     // No line end: the first line end of the mode loop closes this line.
     std::cout << "No Settings.txt file found. Using defaults" << std::flush;
   } else if (!read.keptDefaults.empty()) {
-    printLine("Settings.txt ended early or held a malformed value; "
-              "these options keep their defaults: " +
+    printLine("Settings.txt ended early; these options keep their "
+              "defaults: " +
               joined(read.keptDefaults));
   }
-  const SettingsCheck check = checkSettings(settings);
+  // A malformed value keeps its default, so the bounds of every option can
+  // still be checked: all settings problems are reported in one go.
+  const SettingsCheck check = checkSettings(settings, read);
+  if (!read.labelWarning.empty()) printError(read.labelWarning);
   for (const std::string& warning : check.warnings) printError(warning);
+  for (const std::string& error : read.errors) printError(error);
   for (const std::string& error : check.errors) printError(error);
-  if (!check.errors.empty()) return false;
+  if (!read.errors.empty() || !check.errors.empty()) {
+    return RunStart::kRefused;
+  }
 
+  // Only the folders up to the last present one are read file by file; the
+  // missing rest is one line, however large MaxMatrix is.
+  const SystemFolders folders = findSystemFolders(settings.MaxMatrix);
+  const InputCheck inputs = checkRunInputs(settings, folders.present, stop);
+  if (stop.stop_requested()) return RunStart::kStopped;
+  for (const std::string& warning : inputs.warnings) printError(warning);
   // A MaxMatrix far beyond the folders present would otherwise list millions
   // of missing files.
   constexpr std::size_t kMostReported = 100;
-  const std::vector<std::string> problems = checkRunInputs(settings);
+  const std::vector<std::string>& problems = inputs.errors;
   for (std::size_t k = 0; k < problems.size() && k < kMostReported; ++k) {
     printError(problems[k]);
   }
@@ -72,7 +94,9 @@ bool prepareRun(RunSettings& settings) {
     printError("... and " + std::to_string(problems.size() - kMostReported) +
                " more problems in the input files");
   }
-  return problems.empty();
+  if (folders.missingTail) printError(*folders.missingTail);
+  return problems.empty() && !folders.missingTail ? RunStart::kReady
+                                                  : RunStart::kRefused;
 }
 
 void printSystemBanner(const RunSettings& settings, int i) {
@@ -101,7 +125,8 @@ void throwIfProblem(const std::string& path, const Status& status) {
 // The deterministic pass and the three distribution phases of system i under
 // one pivoting mode.
 SystemResult analyseSystem(const RunSettings& settings, int i,
-                           const PivotMode& mode) {
+                           const PivotMode& mode,
+                           const std::stop_token& stop) {
   printSystemBanner(settings, i);
   const std::string subFolder = "Matrix" + std::to_string(i) + "/";
   const unsigned n = settings.Dimensions;
@@ -121,28 +146,100 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
                  loadIntervalRhs(subFolder + "IntRHS.txt", n, result.interval));
   replaySteps(result.interval, system.steps);
 
-  const PhaseContext context{settings, system, subFolder, i, mode};
+  const PhaseContext context{settings, system, subFolder, i, mode, stop};
   for (const FamilyInfo& family : kFamilies) {
     result.phases.push_back(runDistributionPhase(family, context));
   }
   return result;
 }
 
-// The system's summary file under its mode, rendered from its result.
-void writeSummaryFile(const SystemResult& result) {
+// The system's summary file under its mode, rendered from its result under
+// a temporary name and renamed into place. Ok, or the failure naming the
+// file and the system's reason.
+Status writeSummaryFile(const SystemResult& result) {
   const std::string path = "Matrix" + std::to_string(result.system) + "/" +
                            result.mode.summaryFile;
-  std::ofstream out(path);
-  if (out.is_open()) writeSummary(result, out);
-  out.close();
-  if (out.fail()) throw std::runtime_error(path + ": cannot be written");
+  OutputFile file(path);
+  Status written = file.open();
+  if (written.ok()) {
+    writeSummary(result, file.stream());
+    written = file.commit();
+  }
+  return written.prefixed(path + ": ");
+}
+
+std::string counted(int count, const std::string& what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+// The files a run completed, for the line of an interrupted run.
+struct KeptFiles {
+  int summaries = 0;
+  int csv = 0;
+};
+
+int reportInterrupted(int signal, const KeptFiles& kept) {
+  printError("Interrupted by " + StopSignals::name(signal) + ": kept " +
+             counted(kept.summaries, "completed summary file") + " and " +
+             counted(kept.csv, "CSV file") + "; nothing unfinished was left");
+  return 128 + signal;
+}
+
+// How one system under one mode ended.
+enum class SystemOutcome { kWritten, kFailed, kStopped };
+
+// Analyses system i under `mode`, writes its summary file and stores its
+// result. Every failure has been reported when it returns kFailed.
+SystemOutcome runSystem(const RunSettings& settings, int i,
+                        const PivotMode& mode, const std::stop_token& stop,
+                        ResultStore& store) {
+  std::ostringstream label;
+  label << "Matrix" << i << " under pivoting mode " << mode.index << " ("
+        << mode.plainName << "): ";
+  try {
+    const SystemResult result = analyseSystem(settings, i, mode, stop);
+    // Nothing that is not a finite number is ever written.
+    if (const auto bad = findNonFinite(result)) {
+      printError(label.str() + *bad + " is not finite; " + mode.summaryFile +
+                 " was not written");
+      return SystemOutcome::kFailed;
+    }
+    if (const Status written = writeSummaryFile(result); !written.ok()) {
+      printError(written.message());
+      return SystemOutcome::kFailed;
+    }
+    store.add(result);
+    return SystemOutcome::kWritten;
+  } catch (const PhaseStopped&) {
+    return SystemOutcome::kStopped;
+  } catch (const std::exception& error) {
+    printError(label.str() + error.what());
+    return SystemOutcome::kFailed;
+  }
 }
 
 }  // namespace
 
 int runProgram() {
+  FolderLock lock;
+  if (const Status locked = lock.acquire(kLockFile); !locked.ok()) {
+    printError(std::string(kLockFile) + ": " + locked.message());
+    return kExitInputError;
+  }
+  // From here on SIGINT, SIGTERM and SIGHUP stop the run through `stop`.
+  StopSignals signals;
+  const std::stop_token stop = signals.token();
+  KeptFiles kept;
+
   RunSettings settings;
-  if (!prepareRun(settings)) return kExitInputError;
+  switch (prepareRun(settings, stop)) {
+    case RunStart::kReady:
+      break;
+    case RunStart::kRefused:
+      return kExitInputError;
+    case RunStart::kStopped:
+      return reportInterrupted(signals.signal(), kept);
+  }
 
   ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);
   for (const PivotMode& mode : kPivotModes) {
@@ -150,25 +247,28 @@ int runProgram() {
     printLine("Pivot mode change to:" + std::to_string(mode.rowPivot) + "," +
               std::to_string(mode.colPivot));
     for (int i = 0; i < settings.MaxMatrix; ++i) {
-      try {
-        const SystemResult result = analyseSystem(settings, i, mode);
-        writeSummaryFile(result);
-        store.add(result);
-      } catch (const std::exception& error) {
-        std::ostringstream message;
-        message << "Matrix" << i << " under pivoting mode " << mode.index
-                << " (" << mode.plainName << "): " << error.what();
-        printError(message.str());
-        return kExitComputeError;
+      if (stop.stop_requested()) {
+        return reportInterrupted(signals.signal(), kept);
+      }
+      switch (runSystem(settings, i, mode, stop, store)) {
+        case SystemOutcome::kWritten:
+          ++kept.summaries;
+          break;
+        case SystemOutcome::kFailed:
+          return kExitComputeError;
+        case SystemOutcome::kStopped:
+          return reportInterrupted(signals.signal(), kept);
       }
     }
   }
 
   const std::string directory =
       settings.ExactDistributions ? "Export/" : "ExportApprox/";
-  const std::vector<std::string> failures = exportCsv(store, directory);
-  for (const std::string& failure : failures) printError(failure);
-  return failures.empty() ? 0 : kExitExportError;
+  const CsvExport exported = exportCsv(store, directory, stop);
+  kept.csv = exported.written;
+  for (const std::string& failure : exported.failures) printError(failure);
+  if (exported.stopped) return reportInterrupted(signals.signal(), kept);
+  return exported.failures.empty() ? 0 : kExitExportError;
 }
 
 }  // namespace linprob

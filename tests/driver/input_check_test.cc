@@ -62,16 +62,38 @@ TEST(InputCheckTest, ReportsEveryBrokenFileOfEverySystem) {
 TEST(InputCheckTest, RefusesAMissingSystemFolder) {
   WorkDir dir;
   dir.write("Settings.txt", kTwoUnknowns);
-  const ProgramRun run = testing::runProgramIn(dir);
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err.substr(0, 29), "Matrix0/Matice.txt: missing\nM");
+  expectRefused(dir, testing::runProgramIn(dir), "Matrix0/ is missing\n");
   EXPECT_FALSE(dir.exists("Matrix0"));
+}
+
+// The folders are listed once: the missing ones after the last present one
+// are one line, those before it are checked file by file.
+TEST(InputCheckTest, ReportsTheMissingTailInOneLine) {
+  WorkDir dir;
+  writeSoundSystem(dir, 0);
+  writeSoundSystem(dir, 2);
+  // Neither is a system folder of this run: a plain file, a leading zero.
+  dir.write("Matrix3", "not a folder");
+  writeSoundSystem(dir, 4);
+  std::filesystem::rename(dir.path() / "Matrix4", dir.path() / "Matrix04");
+  dir.write("Settings.txt", "D 2 S 1 G 1 C 2 B 2 Systems 5 E 1 N 10");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Matrix1/Matice.txt: missing\n"
+                "Matrix1/RealRHS.txt: missing\n"
+                "Matrix1/IntRHS.txt: missing\n"
+                "Matrix1/NormalRHS.txt: missing\n"
+                "Matrix1/UniformRHS.txt: missing\n"
+                "Matrix3/ ... Matrix4/ are missing\n");
 }
 
 TEST(InputCheckTest, ListsAtMostAHundredProblems) {
   WorkDir dir;
-  writeSoundSystem(dir);
-  // 30 systems, 29 of them missing with their five files each.
+  // 30 systems, 29 of them empty folders missing their five files each.
+  for (int i = 0; i < 29; ++i) {
+    std::filesystem::create_directories(dir.path() /
+                                        ("Matrix" + std::to_string(i)));
+  }
+  writeSoundSystem(dir, 29);
   dir.write("Settings.txt", "D 2\nS 1\nG 1\nC 2\nB 2\nSystems 30\n");
   const ProgramRun run = testing::runProgramIn(dir);
   EXPECT_EQ(run.status, 1);
@@ -120,8 +142,12 @@ TEST(InputCheckTest, RefusesDimensionsZeroAndUncountableJobs) {
   writeSoundSystem(dir);
   dir.write("Settings.txt", "Dimensions 0\n");
   expectRefused(dir, testing::runProgramIn(dir),
-                "Settings.txt: Dimensions is 0; a system needs at least one "
+                "Settings.txt: Dimensions 0: a system needs at least one "
                 "unknown\n");
+  dir.write("Settings.txt", "Dimensions 100001\n");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Settings.txt: Dimensions 100001: at most 100000 unknowns are "
+                "supported\n");
 
   dir.write("Settings.txt", "D 20\nS 1\nG 1\nCells 10000\nB 2\nM 1\nE 1\n");
   expectRefused(dir, testing::runProgramIn(dir),

@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/program_run.h"
@@ -303,14 +304,14 @@ TEST(SettingsMessagesTest, NamesAMissingOrIncompleteSettingsFile) {
   ProgramRun run = testing::runProgramIn(dir);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "No Settings.txt file found. Using defaults");
+  EXPECT_EQ(run.err, "Matrix0/ ... Matrix4/ are missing\n");
 
-  dir.write("Settings.txt", "Dimensions 2\nSolvers 1\nGenerators true\n");
+  dir.write("Settings.txt", "Dimensions 2\nSolvers 1\nGenerators\n");
   run = testing::runProgramIn(dir);
   EXPECT_EQ(run.out,
-            "Settings.txt ended early or held a malformed value; these "
-            "options keep their defaults: GeneratorThreadCount, "
-            "IntegrationPrecision, HistogramPrecision, MaxMatrix, "
-            "ExactDistributions, SampleCount\n");
+            "Settings.txt ended early; these options keep their defaults: "
+            "GeneratorThreadCount, IntegrationPrecision, HistogramPrecision, "
+            "MaxMatrix, ExactDistributions, SampleCount\n");
 }
 
 }  // namespace
@@ -354,29 +355,43 @@ TEST(ThreadCountRunTest, GivesTheSameFilesByteForByte) {
   }
 }
 
-TEST(EmptyPhaseRunTest, SaysThatNoSampleWasSolvedAndStoresNothing) {
+// Settings that would give a run without jobs or systems are refused before
+// anything is written, so the files of an earlier run stay as they were.
+TEST(MeaninglessSettingsRunTest, AreRefusedAndLeaveEarlierResultsIntact) {
   WorkDir dir;
   writeDiagonalSystem(dir);
-  dir.write("Settings.txt", settingsWith(1, 1, 0));
-  const ProgramRun run = testing::runProgramIn(dir);
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("\nExpect 0 jobs per distribution.\n"),
-            std::string::npos);
+  dir.write("Settings.txt", settingsWith(1, 1, 2));
+  ASSERT_EQ(testing::runProgramIn(dir).status, 0);
+  const std::string csv = dir.read("Export/Results_X0.csv");
   const std::string summary = dir.read("Matrix0/RESULTS_FF.txt");
-  EXPECT_NE(summary.find("\nResults for the Normal distribution:\n"
-                         "No samples were solved for variable number 0.\n"
-                         "No samples were solved for variable number 1.\n\n"
-                         "INVALID Results for the Normal distribution:\n"
-                         "No samples were solved for variable number 0.\n"
-                         "No samples were solved for variable number 1.\n"),
-            std::string::npos)
-      << summary;
-  const std::vector<std::string> csv = lines(dir.read("Export/Results_X0.csv"));
-  // Per mode: 5 block lines, and per family its label and two empty lines.
-  ASSERT_EQ(csv.size(), 4u * (5 + 3 * 3));
-  EXPECT_EQ(csv[5], "Triangular;Borders;VALID;INVALID;");
-  EXPECT_EQ(csv[6], "");
-  EXPECT_EQ(csv[8], "Normal;Borders;VALID;INVALID;");
+  ASSERT_FALSE(csv.empty());
+
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"D 2 S 1 G 1 I 2 H 5 MaxMatrix 0 E 1 N 100",
+       "Settings.txt: MaxMatrix 0: at least one system is needed\n"},
+      {"D 2 S 1 G 1 I 2 H 5 MaxMatrix -1 E 1 N 100",
+       "Settings.txt: MaxMatrix -1: at least one system is needed\n"},
+      {"D 2 S 1 G 1 I -3 H 5 M 1 E 1 N 100",
+       "Settings.txt: IntegrationPrecision -3: at least one cell per entry "
+       "is needed\n"},
+      {"D 2 S 1 G 1 I 2 H 5 M 1 E 0 N -5",
+       "Settings.txt: SampleCount -5: at least one sample is needed\n"},
+      {"D 2 S 1 G 1000000 I 2 H 2000000000 M 1 E 1 N 5",
+       "Settings.txt: GeneratorThreadCount 1000000: at most 1024 threads are "
+       "supported\nSettings.txt: HistogramPrecision 2000000000: at most "
+       "1000000 bands are supported\n"},
+      {"D 2 S 1 G 1 I 2 H 5 M 2147483647 E 1 N 5",
+       "Matrix1/ ... Matrix2147483646/ are missing\n"},
+  };
+  for (const auto& [settings, err] : cases) {
+    dir.write("Settings.txt", settings);
+    const ProgramRun run = testing::runProgramIn(dir);
+    EXPECT_EQ(run.status, 1) << settings;
+    EXPECT_EQ(run.err, err) << settings;
+    EXPECT_EQ(run.out.find("Pivot mode"), std::string::npos) << settings;
+    EXPECT_EQ(dir.read("Export/Results_X0.csv"), csv) << settings;
+    EXPECT_EQ(dir.read("Matrix0/RESULTS_FF.txt"), summary) << settings;
+  }
 }
 
 }  // namespace
