@@ -120,7 +120,7 @@ bool InputFile::next(Token& token) {
   return true;
 }
 
-std::string quoted(std::string_view text, bool cut) {
+std::string quotedToken(std::string_view text, bool cut) {
   std::string out = "\"";
   const std::size_t shown = text.size() < kQuotedBytes ? text.size() : kQuotedBytes;
   for (std::size_t k = 0; k < shown; ++k) {

@@ -16,7 +16,7 @@
 // rest of it is skipped before the next token, so no token is ever held
 // whole. The file is read through one fixed buffer.
 //
-// quoted() renders a token for a message: in double quotes, at most
+// quotedToken() renders a token for a message: in double quotes, at most
 // kQuotedBytes bytes of it, every byte outside printable ASCII as \xNN, and
 // "..." inside the quotes when it was longer.
 #ifndef LINPROB_BASE_INPUT_FILE_H_
@@ -74,9 +74,9 @@ class InputFile {
 
 // The token in double quotes, cut to kQuotedBytes bytes, non-printable bytes
 // as \xNN: "\xef\xbb\xbf3", "0123456789012345678901234567890123456789...".
-std::string quoted(std::string_view text, bool cut = false);
-inline std::string quoted(const Token& token) {
-  return quoted(token.text, token.cut);
+std::string quotedToken(std::string_view text, bool cut = false);
+inline std::string quotedToken(const Token& token) {
+  return quotedToken(token.text, token.cut);
 }
 
 }  // namespace linprob

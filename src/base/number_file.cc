@@ -25,11 +25,11 @@ std::string parseNumber(const Token& token, double& value) {
     const bool outOfRange =
         errno == ERANGE && end != nullptr && *end == '\0';
     if (outOfRange && (whole || in.fail())) {
-      return quoted(token) + " is out of the range of double";
+      return quotedToken(token) + " is out of the range of double";
     }
     if (whole) return "";
   }
-  return quoted(token) + " is not a number";
+  return quotedToken(token) + " is not a number";
 }
 
 Result<std::vector<double>> readNumbers(const std::string& path,

@@ -9,7 +9,7 @@
 // exponent); "inf", "nan" and values beyond the range of double, too large
 // ("1e999") or too small ("1e-999") for it, are refused. Files are read
 // through InputFile: a byte-order mark is skipped, and a token is quoted in
-// a message as quoted() renders it.
+// a message as quotedToken() renders it.
 #ifndef LINPROB_BASE_NUMBER_FILE_H_
 #define LINPROB_BASE_NUMBER_FILE_H_
 

@@ -43,7 +43,7 @@ bool fits(long long value) {
 std::string readValue(const SettingSpec& spec, const Token& token,
                       RunSettings& settings, std::optional<WrittenValue>& out) {
   long long value = 0;
-  const std::string prefix = std::string(spec.name) + " " + quoted(token);
+  const std::string prefix = std::string(spec.name) + " " + quotedToken(token);
   if (const auto unsignedField = std::get_if<unsigned RunSettings::*>(&spec.field)) {
     if (!parseWhole(token, false, value)) {
       return prefix + " is not an unsigned whole number";

@@ -3,8 +3,11 @@
 #include "driver/input_check.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "support/program_run.h"
@@ -190,6 +193,83 @@ TEST(InputCheckTest, RaisesCountsBelowOneWithAWarning) {
   sampling.GeneratorThreadCount = 0;
   EXPECT_TRUE(checkSettings(sampling).warnings.empty());
   EXPECT_EQ(sampling.GeneratorThreadCount, 0);
+}
+
+}  // namespace
+}  // namespace linprob
+
+namespace linprob {
+namespace {
+
+using testing::ProgramRun;
+using testing::WorkDir;
+
+// Input files are read only when they are regular files; anything else is
+// refused with the system's reason, and tokens are quoted short and
+// printable.
+TEST(InputFileCheckTest, RefusesWhatIsNotARegularReadableFile) {
+  WorkDir dir;
+  dir.write("Settings.txt", kTwoUnknowns);
+  writeSoundSystem(dir);
+  const std::filesystem::path folder = dir.path() / "Matrix0";
+  std::filesystem::remove(folder / "Matice.txt");
+  std::filesystem::create_directory(folder / "Matice.txt");
+  std::filesystem::remove(folder / "RealRHS.txt");
+  ASSERT_EQ(::mkfifo((folder / "RealRHS.txt").c_str(), 0644), 0);
+  std::filesystem::remove(folder / "IntRHS.txt");
+  std::filesystem::create_symlink("IntRHS.txt", folder / "IntRHS.txt");
+  std::filesystem::remove(folder / "NormalRHS.txt");
+  std::filesystem::create_symlink("/dev/zero", folder / "NormalRHS.txt");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Matrix0/Matice.txt: is not a regular file\n"
+                "Matrix0/RealRHS.txt: is not a regular file\n"
+                "Matrix0/IntRHS.txt: Too many levels of symbolic links\n"
+                "Matrix0/NormalRHS.txt: is not a regular file\n");
+}
+
+TEST(InputFileCheckTest, AFileThatCannotBeOpenedGivesTheSystemsReason) {
+  WorkDir dir;
+  dir.write("Settings.txt", kTwoUnknowns);
+  writeSoundSystem(dir);
+  std::filesystem::permissions(dir.path() / "Matrix0/UniformRHS.txt",
+                               std::filesystem::perms::none);
+  std::string runner;
+  if (::geteuid() == 0) {
+    // Permissions do not bind root: the program runs as nobody, in a folder
+    // opened to everybody.
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(dir.path())) {
+      if (entry.path().filename() != "UniformRHS.txt") {
+        std::filesystem::permissions(entry.path(),
+                                     std::filesystem::perms::all);
+      }
+    }
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    runner = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+  }
+  expectRefused(dir, testing::runProgramIn(dir, runner),
+                "Matrix0/UniformRHS.txt: Permission denied\n");
+}
+
+TEST(InputFileCheckTest, ReadsThroughAByteOrderMarkAndRefusesUnderflow) {
+  WorkDir dir;
+  dir.write("Settings.txt", std::string("\xEF\xBB\xBF") + kTwoUnknowns);
+  writeSoundSystem(dir);
+  dir.write("Matrix0/Matice.txt", "\xEF\xBB\xBF" "2 1\n1 3\n");
+  ASSERT_EQ(testing::runProgramIn(dir).status, 0);
+
+  WorkDir bad;
+  bad.write("Settings.txt", kTwoUnknowns);
+  writeSoundSystem(bad);
+  bad.write("Matrix0/RealRHS.txt", "1e-999 4\n");
+  bad.write("Matrix0/IntRHS.txt", std::string(10'000'000, '7'));
+  bad.write("Matrix0/NormalRHS.txt", std::string("\x7f" "ELF\x02\x01", 6));
+  expectRefused(
+      bad, testing::runProgramIn(bad),
+      "Matrix0/RealRHS.txt: \"1e-999\" is out of the range of double\n"
+      "Matrix0/IntRHS.txt: \"7777777777777777777777777777777777777777...\" "
+      "is not a number\n"
+      "Matrix0/NormalRHS.txt: \"\\x7fELF\\x02\\x01\" is not a number\n");
 }
 
 }  // namespace
