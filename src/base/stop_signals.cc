@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <string>
+#include <system_error>
 
 namespace linprob {
 namespace {
@@ -40,7 +41,15 @@ StopSignals::StopSignals() {
     wakePipe[0] = wakePipe[1] = -1;
     return;  // no handler: the signals keep their usual effect
   }
-  watcher_ = std::thread([this] { watch(); });
+  try {
+    watcher_ = std::thread([this] { watch(); });
+  } catch (const std::system_error&) {
+    // Without a watcher nobody would see the byte: no handler either.
+    ::close(wakePipe[0]);
+    ::close(wakePipe[1]);
+    wakePipe[0] = wakePipe[1] = -1;
+    return;
+  }
   struct sigaction action {};
   action.sa_handler = onStopSignal;
   sigemptyset(&action.sa_mask);

@@ -7,7 +7,9 @@
 // the pipe and requests the stop of the run's std::stop_source, so every
 // stop callback (which may take locks) runs on an ordinary thread, never
 // inside a handler. Later signals change nothing. The destructor restores
-// the handlers found at construction and ends the watcher.
+// the handlers found at construction and ends the watcher. When the pipe or
+// the watcher thread cannot be had, no handler is installed and the signals
+// keep their usual effect.
 //
 // At most one StopSignals exists at a time.
 #ifndef LINPROB_BASE_STOP_SIGNALS_H_

@@ -218,9 +218,8 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
   }
 }
 
-}  // namespace
-
-int runProgram() {
+// The run, once it holds the working folder.
+int runChecked() {
   FolderLock lock;
   if (const Status locked = lock.acquire(kLockFile); !locked.ok()) {
     printError(std::string(kLockFile) + ": " + locked.message());
@@ -269,6 +268,19 @@ int runProgram() {
   for (const std::string& failure : exported.failures) printError(failure);
   if (exported.stopped) return reportInterrupted(signals.signal(), kept);
   return exported.failures.empty() ? 0 : kExitExportError;
+}
+
+}  // namespace
+
+int runProgram() {
+  // Whatever escapes the run (memory for the result store, say) ends it with
+  // a message, never with an abort.
+  try {
+    return runChecked();
+  } catch (const std::exception& error) {
+    printError(std::string("linprob: ") + error.what());
+    return kExitComputeError;
+  }
 }
 
 }  // namespace linprob
