@@ -13,6 +13,13 @@ cd "$(dirname "$0")/.."
 runs=${LINPROB_FUZZ_RUNS:-100000}
 dir=$PWD/build-fuzz
 
+bash scripts/install_deps.sh
+if ! command -v clang++ >/dev/null; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq clang
+fi
+
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DLINPROB_FUZZ=ON \
   -DLINPROB_BUILD_TESTS=OFF -DLINPROB_BUILD_BENCHMARKS=OFF >/dev/null

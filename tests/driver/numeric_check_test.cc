@@ -102,6 +102,22 @@ TEST(NumericCheckTest, RefusesOverflowNamingFileFamilyAndUnknown) {
             "Matrix0/IntRHS.txt: unknown 1: the interval solution overflows "
             "under pivoting mode 0 (none)\n");
 
+  // Row pivoting meets only finite pivots, but leaves entries of the
+  // eliminated matrix beyond double (found by a search over such matrices).
+  WorkDir three;
+  three.write("Settings.txt", "Dimensions 3 S 1 G 1 I 3 H 2 M 1 E 1 N 5");
+  three.write("Matrix0/Matice.txt", "1e154 1e154 1e308\n-1 -1 0\n2 1 1e300\n");
+  three.write("Matrix0/RealRHS.txt", "1 2 3");
+  three.write("Matrix0/IntRHS.txt", "0 1 1 2 2 3");
+  three.write("Matrix0/NormalRHS.txt", "1 1 2 1 3 1");
+  three.write("Matrix0/UniformRHS.txt", "0 1 1 2 2 3");
+  const ProgramRun elimination = testing::runProgramIn(three);
+  EXPECT_EQ(elimination.status, 1);
+  EXPECT_NE(elimination.err.find("\nMatrix0/Matice.txt: the elimination "
+                                 "overflows under pivoting mode 1 (row)\n"),
+            std::string::npos)
+      << elimination.err;
+
   // A uniform pair -1e308 ... 1e308 is finite, its width is not.
   const std::string wide = "-1e308 1e308 0 1";
   EXPECT_EQ(run("1 0\n0 1\n", 1, "1 2", "1 1 2 1", wide).err,

@@ -358,6 +358,20 @@ TEST(ThreadCountRunTest, GivesTheSameFilesByteForByte) {
   }
 }
 
+TEST(SettingsMessagesTest, WarnsOnceAboutLabelsAtOtherPlacesAndRuns) {
+  WorkDir dir;
+  writeDiagonalSystem(dir);
+  dir.write("Settings.txt",
+            "SolverThreadCount 2\nDimensions 1\nG 1\nI 2\nH 2\nM 1\nE 1\n"
+            "N 5\n");
+  const ProgramRun run = testing::runProgramIn(dir);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err,
+            "Settings.txt: values are read by position; these labels name "
+            "other options: SolverThreadCount at the place of Dimensions, "
+            "Dimensions at the place of SolverThreadCount\n");
+}
+
 // Settings that would give a run without jobs or systems are refused before
 // anything is written, so the files of an earlier run stay as they were.
 TEST(MeaninglessSettingsRunTest, AreRefusedAndLeaveEarlierResultsIntact) {
