@@ -19,9 +19,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "base/number_file.h"
@@ -46,15 +48,23 @@ void expectPrintable(const std::vector<std::string>& messages) {
   for (const std::string& message : messages) expectPrintable(message);
 }
 
+// The private working folder, removed when the fuzzer exits.
+char workFolder[] = "/tmp/linprob_fuzz_XXXXXX";
+
+void removeWorkFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(workFolder, ignored);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  char folder[] = "/tmp/linprob_fuzz_XXXXXX";
-  if (::mkdtemp(folder) == nullptr || ::chdir(folder) != 0 ||
+  if (::mkdtemp(workFolder) == nullptr || ::chdir(workFolder) != 0 ||
       ::mkdir("Matrix0", 0755) != 0) {
     std::perror("linprob_fuzz: cannot make its working folder");
     std::abort();
   }
+  std::atexit(removeWorkFolder);
   return 0;
 }
 
