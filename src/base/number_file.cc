@@ -1,49 +1,51 @@
 #include "base/number_file.h"
 
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <locale>
 #include <sstream>
 
+#include "base/input_file.h"
+
 namespace linprob {
-namespace {
 
-// Parses one whole token the way formatted extraction of a double reads it.
-// Returns an empty string on success, else the problem.
-std::string parseToken(const std::string& token, double& value) {
-  std::istringstream in(token);
-  in.imbue(std::locale::classic());
-  in >> value;
-  if (!in.fail() && in.peek() == std::char_traits<char>::eof()) {
-    return "";
+std::string parseNumber(const Token& token, double& value) {
+  if (!token.cut) {
+    std::istringstream in(token.text);
+    in.imbue(std::locale::classic());
+    in >> value;
+    const bool whole =
+        !in.fail() && in.peek() == std::char_traits<char>::eof();
+    // Extraction refuses a number beyond the range of double but takes one
+    // too small for it as 0 (or as a denormal without its digits); strtod
+    // says ERANGE for both, and both are refused alike.
+    errno = 0;
+    char* end = nullptr;
+    std::strtod(token.text.c_str(), &end);
+    const bool outOfRange =
+        errno == ERANGE && end != nullptr && *end == '\0';
+    if (outOfRange && (whole || in.fail())) {
+      return quotedToken(token) + " is out of the range of double";
+    }
+    if (whole) return "";
   }
-  // Extraction refuses a number beyond the range of double; say so plainly
-  // rather than calling it "not a number".
-  errno = 0;
-  char* end = nullptr;
-  const double wide = std::strtod(token.c_str(), &end);
-  if (end != nullptr && *end == '\0' && errno == ERANGE && std::isinf(wide)) {
-    return "\"" + token + "\" is out of the range of double";
-  }
-  return "\"" + token + "\" is not a number";
+  return quotedToken(token) + " is not a number";
 }
-
-}  // namespace
 
 Result<std::vector<double>> readNumbers(const std::string& path,
                                         std::size_t count) {
-  std::ifstream in(path);
-  if (!in.is_open()) return Status::error("missing");
+  auto opened = InputFile::open(path);
+  if (!opened.ok()) return opened.status();
+  InputFile& in = opened.value();
   std::vector<double> values;
-  std::string token;
-  while (values.size() < count && in >> token) {
+  Token token;
+  while (values.size() < count && in.next(token)) {
     double value = 0.0;
-    std::string problem = parseToken(token, value);
+    std::string problem = parseNumber(token, value);
     if (!problem.empty()) return Status::error(std::move(problem));
     values.push_back(value);
   }
+  if (!in.readError().ok()) return in.readError();
   if (values.size() < count) {
     std::ostringstream message;
     message << "only " << values.size() << " of the " << count

@@ -3,10 +3,13 @@
 // All input files of a system are plain text: numbers separated by any white
 // space, line structure carries no meaning, and whatever follows the numbers a
 // reader needs is ignored. readNumbers reads exactly `count` numbers and
-// reports, instead of guessing, when the file is missing, too short or holds a
-// token that is not a number. A token must be a whole number in the notation
-// of formatted stream extraction (optional sign, decimal point, exponent);
-// "inf", "nan" and values beyond the range of double are refused.
+// reports, instead of guessing, when the file cannot be read, is too short or
+// holds a token that is not a number. A token must be a whole number in the
+// notation of formatted stream extraction (optional sign, decimal point,
+// exponent); "inf", "nan" and values beyond the range of double, too large
+// ("1e999") or too small ("1e-999") for it, are refused. Files are read
+// through InputFile: a byte-order mark is skipped, and a token is quoted in
+// a message as quotedToken() renders it.
 #ifndef LINPROB_BASE_NUMBER_FILE_H_
 #define LINPROB_BASE_NUMBER_FILE_H_
 
@@ -14,18 +17,22 @@
 #include <string>
 #include <vector>
 
+#include "base/input_file.h"
 #include "base/status.h"
 
 namespace linprob {
 
 // The first `count` numbers of the file at `path`, or the problem, worded to
 // follow the file's name:
-//   "missing"
+//   those of InputFile::open ("missing", "is not a regular file", ...)
 //   "only 3 of the 4 numbers needed"
 //   "\"abc\" is not a number"
 //   "\"1e999\" is out of the range of double"
 Result<std::vector<double>> readNumbers(const std::string& path,
                                         std::size_t count);
+
+// One token as a number: "" and `value` set, or the problem as above.
+std::string parseNumber(const Token& token, double& value);
 
 }  // namespace linprob
 

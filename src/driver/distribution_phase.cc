@@ -41,6 +41,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   options.solverThreads = settings.SolverThreadCount;
   options.generatorThreads = settings.GeneratorThreadCount;
   options.histogramPrecision = settings.HistogramPrecision;
+  options.stop = context.stop;
   PhaseBands bands;
   if (context.display != nullptr) {
     options.progress = &context.display->beginPhase(

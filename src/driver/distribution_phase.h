@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 #include "distributions/family.h"
@@ -32,6 +33,9 @@ struct PhaseContext {
   // A seeded run: the phase's seed comes from this (phaseSeed); else drawn.
   std::optional<std::uint64_t> runSeed;
   ProgressDisplay* display;  // nullptr: no progress line
+  // A stop of the run: the phase's threads end between two blocks and the
+  // phase throws PhaseStopped (solve/phase_solver.h).
+  std::stop_token stop;
 };
 
 PhaseResult runDistributionPhase(const FamilyInfo& family,

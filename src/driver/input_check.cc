@@ -1,26 +1,21 @@
 #include "driver/input_check.h"
 
-#include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
-#include <sstream>
+#include <string_view>
+#include <system_error>
+#include <utility>
 
 #include "base/number_file.h"
 #include "distributions/family.h"
 #include "distributions/parameter_files.h"
+#include "driver/numeric_check.h"
 #include "linear/linear_system.h"
-#include "linear/pivot_mode.h"
 #include "linear/system_files.h"
 
 namespace linprob {
 namespace {
-
-std::string raisedWarning(const char* name, int value) {
-  std::ostringstream message;
-  message << "Settings.txt: " << name << " " << value
-          << " is below 1; using 1";
-  return message.str();
-}
 
 // Whether cellCount^n fits in 64 bits.
 bool jobCountFits(int cellCount, unsigned n) {
@@ -34,99 +29,176 @@ bool jobCountFits(int cellCount, unsigned n) {
   return true;
 }
 
-void checkMatrix(const std::string& path, unsigned n,
-                 std::vector<std::string>& problems) {
+bool applies(const SettingSpec& spec, const RunSettings& settings) {
+  switch (spec.scope) {
+    case SettingScope::kAlways:
+      return true;
+    case SettingScope::kEnumeration:
+      return settings.ExactDistributions;
+    case SettingScope::kSampling:
+      return !settings.ExactDistributions;
+  }
+  return true;
+}
+
+long long fieldValue(const SettingSpec& spec, const RunSettings& settings) {
+  return std::visit(
+      [&](auto member) { return static_cast<long long>(settings.*member); },
+      spec.field);
+}
+
+void setField(const SettingSpec& spec, RunSettings& settings,
+              long long value) {
+  std::visit(
+      [&](auto member) {
+        using Field = std::remove_reference_t<decltype(settings.*member)>;
+        settings.*member = static_cast<Field>(value);
+      },
+      spec.field);
+}
+
+// The index k of a folder name "Matrix<k>" with k in canonical decimal
+// (no sign, no leading zero) and below `limit`.
+std::optional<int> systemIndex(std::string_view name, int limit) {
+  constexpr std::string_view kPrefix = "Matrix";
+  if (name.substr(0, kPrefix.size()) != kPrefix) return std::nullopt;
+  const std::string_view digits = name.substr(kPrefix.size());
+  if (digits.empty() || (digits.size() > 1 && digits[0] == '0')) {
+    return std::nullopt;
+  }
+  long long index = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    index = index * 10 + (c - '0');
+    if (index >= limit) return std::nullopt;
+  }
+  return static_cast<int>(index);
+}
+
+std::string folderName(long long index) {
+  return "Matrix" + std::to_string(index) + "/";
+}
+
+// Reads the files of one system, refusing each one that is not sound, and
+// hands what could be read to the numerical check.
+void checkSystem(const std::string& folder, const RunSettings& settings,
+                 InputCheck& check) {
+  const unsigned n = settings.Dimensions;
+  SystemInputs inputs;
+  inputs.folder = folder;
+
   // The numbers are counted before an n x n matrix is allocated, so a size
   // far beyond the file is refused without reserving memory for it.
-  const auto file = readNumbers(path, std::size_t{n} * n);
-  if (!file.ok()) {
-    problems.push_back(path + ": " + file.status().message());
-    return;
-  }
-  LinearSystem loaded(n);
-  if (const Status status = loadMatrix(path, loaded); !status.ok()) {
-    problems.push_back(path + ": " + status.message());
-    return;
-  }
-  for (const PivotMode& mode : kPivotModes) {
-    LinearSystem system = loaded;
-    system.eliminate(mode);
-    if (const auto fault = findPivotFault(system)) {
-      std::ostringstream message;
-      message << path << ": cannot be eliminated under pivoting mode "
-              << mode.index << " (" << mode.plainName
-              << "): zero or non-finite pivot at position " << fault->position;
-      problems.push_back(message.str());
+  const std::string matrixPath = folder + "Matice.txt";
+  if (const auto file = readNumbers(matrixPath, std::size_t{n} * n); !file.ok()) {
+    check.errors.push_back(matrixPath + ": " + file.status().message());
+  } else {
+    LinearSystem loaded(n);
+    if (const Status status = loadMatrix(matrixPath, loaded); !status.ok()) {
+      check.errors.push_back(matrixPath + ": " + status.message());
+    } else {
+      inputs.matrix = std::move(loaded);
     }
   }
+
+  std::vector<Interval> rhs;
+  if (const Status real = loadRealRhs(folder + "RealRHS.txt", n, rhs); !real.ok()) {
+    check.errors.push_back(folder + "RealRHS.txt: " + real.message());
+  } else {
+    inputs.real = std::move(rhs);
+  }
+  rhs.clear();
+  if (const Status box = loadIntervalRhs(folder + "IntRHS.txt", n, rhs); !box.ok()) {
+    check.errors.push_back(folder + "IntRHS.txt: " + box.message());
+  } else {
+    inputs.intervals = std::move(rhs);
+  }
+
+  // Each parameter file once: the triangular family reads the uniform
+  // family's file.
+  for (const Family f : {Family::kNormal, Family::kUniform}) {
+    const FamilyInfo& family = familyInfo(f);
+    const std::string path = folder + family.parameterFile;
+    const std::vector<std::string> problems =
+        checkParameterFile(path, n, family.parameterKind);
+    for (const std::string& p : problems) check.errors.push_back(path + ": " + p);
+    if (!problems.empty()) continue;
+    auto pairs = readNumbers(path, 2 * std::size_t{n});
+    if (!pairs.ok()) continue;  // changed since it was checked
+    (f == Family::kNormal ? inputs.normalPairs : inputs.boundPairs) =
+        std::move(pairs).value();
+  }
+
+  checkNumerics(inputs, settings, check);
 }
 
 }  // namespace
 
-SettingsCheck checkSettings(RunSettings& settings) {
+SettingsCheck checkSettings(RunSettings& settings,
+                            const SettingsReadResult& read) {
   SettingsCheck check;
-  if (settings.Dimensions == 0) {
-    check.errors.push_back(
-        "Settings.txt: Dimensions is 0; a system needs at least one unknown");
-  } else if (settings.Dimensions > kMaxDimensions) {
-    std::ostringstream message;
-    message << "Settings.txt: Dimensions " << settings.Dimensions
-            << " is too large; at most " << kMaxDimensions
-            << " unknowns are supported";
-    check.errors.push_back(message.str());
+  for (std::size_t k = 0; k < kSettings.size(); ++k) {
+    const SettingSpec& spec = kSettings[k];
+    if (!applies(spec, settings)) continue;
+    const std::optional<WrittenValue>& written = read.written[k];
+    const long long value = written ? written->value : fieldValue(spec, settings);
+    const std::string text = written ? written->text : std::to_string(value);
+    const std::string option = "Settings.txt: " + std::string(spec.name) + " " + text;
+    if (value < spec.least) {
+      if (spec.below == BelowLeast::kRaised) {
+        const std::string least = std::to_string(spec.least);
+        check.warnings.push_back(option + " is below " + least + "; using " + least);
+        setField(spec, settings, spec.least);
+      } else {
+        check.errors.push_back(option + ": " + spec.belowReason);
+      }
+    } else if (value > spec.most) {
+      check.errors.push_back(option + ": " + spec.aboveReason);
+    }
   }
-  if (settings.ExactDistributions &&
+  if (check.errors.empty() && settings.ExactDistributions &&
       !jobCountFits(settings.IntegrationPrecision, settings.Dimensions)) {
-    std::ostringstream message;
-    message << "Settings.txt: IntegrationPrecision " << settings.IntegrationPrecision
-            << " to the power Dimensions " << settings.Dimensions
-            << " is too many jobs to count in 64 bits";
-    check.errors.push_back(message.str());
-  }
-  if (settings.SolverThreadCount < 1) {
-    check.warnings.push_back(
-        raisedWarning("SolverThreadCount", settings.SolverThreadCount));
-    settings.SolverThreadCount = 1;
-  }
-  if (settings.ExactDistributions && settings.GeneratorThreadCount < 1) {
-    check.warnings.push_back(
-        raisedWarning("GeneratorThreadCount", settings.GeneratorThreadCount));
-    settings.GeneratorThreadCount = 1;
-  }
-  if (settings.HistogramPrecision < 1) {
-    check.warnings.push_back(
-        raisedWarning("HistogramPrecision", settings.HistogramPrecision));
-    settings.HistogramPrecision = 1;
+    check.errors.push_back(
+        "Settings.txt: IntegrationPrecision " +
+        std::to_string(settings.IntegrationPrecision) +
+        " to the power Dimensions " + std::to_string(settings.Dimensions) +
+        " is too many jobs to count in 64 bits");
   }
   return check;
 }
 
-std::vector<std::string> checkRunInputs(const RunSettings& settings) {
-  std::vector<std::string> problems;
-  const unsigned n = settings.Dimensions;
-  for (int i = 0; i < settings.MaxMatrix; ++i) {
-    const std::string folder = "Matrix" + std::to_string(i) + "/";
-    checkMatrix(folder + "Matice.txt", n, problems);
-
-    std::vector<Interval> rhs;
-    const Status real = loadRealRhs(folder + "RealRHS.txt", n, rhs);
-    if (!real.ok()) problems.push_back(folder + "RealRHS.txt: " + real.message());
-    rhs.clear();
-    const Status box = loadIntervalRhs(folder + "IntRHS.txt", n, rhs);
-    if (!box.ok()) problems.push_back(folder + "IntRHS.txt: " + box.message());
-
-    // Each parameter file once: the triangular family reads the uniform
-    // family's file.
-    for (const Family f : {Family::kNormal, Family::kUniform}) {
-      const FamilyInfo& family = familyInfo(f);
-      const std::string path = folder + family.parameterFile;
-      for (const std::string& p :
-           checkParameterFile(path, n, family.parameterKind)) {
-        problems.push_back(path + ": " + p);
-      }
+SystemFolders findSystemFolders(int maxMatrix) {
+  SystemFolders folders;
+  int highest = -1;
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry(".", error), end;
+       !error && entry != end; entry.increment(error)) {
+    const auto index = systemIndex(entry->path().filename().native(), maxMatrix);
+    std::error_code statusError;
+    if (index && *index > highest &&
+        std::filesystem::is_directory(entry->path(), statusError)) {
+      highest = *index;
     }
   }
-  return problems;
+  folders.present = highest + 1;
+  if (folders.present < maxMatrix) {
+    const long long first = folders.present;
+    const long long last = static_cast<long long>(maxMatrix) - 1;
+    folders.missingTail =
+        first == last ? folderName(first) + " is missing"
+                      : folderName(first) + " ... " + folderName(last) +
+                            " are missing";
+  }
+  return folders;
+}
+
+InputCheck checkRunInputs(const RunSettings& settings, int systemCount,
+                          const std::stop_token& stop) {
+  InputCheck check;
+  for (int i = 0; i < systemCount && !stop.stop_requested(); ++i) {
+    checkSystem(folderName(i), settings, check);
+  }
+  return check;
 }
 
 }  // namespace linprob

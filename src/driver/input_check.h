@@ -1,14 +1,20 @@
 // The start-of-run check: everything the run will read is checked once, on
-// the driver's thread, before any output file is opened or any thread starts.
+// the driver's thread, before the result store is created, any output file
+// is opened or any thread starts.
 //
-// checkSettings refuses settings no run can use and raises counts that would
-// stall or empty a phase (with one warning each). checkRunInputs reads every
-// input file of every system and eliminates each matrix under the four
-// pivoting modes, so that a system that cannot be analysed is refused before
-// anything is computed. Both return messages; only the driver prints them.
+// checkSettings applies the bounds of kSettings: a value outside them is
+// refused, or raised to the least value with one warning where the table
+// says so; in enumeration a job count IntegrationPrecision^Dimensions
+// beyond 64 bits is refused too. findSystemFolders lists the working folder
+// once to find where the run's system folders end. checkRunInputs reads
+// every input file of every system and decides, under the four pivoting
+// modes, whether each system can be analysed (driver/numeric_check.h). All
+// of them return messages; only the driver prints them.
 #ifndef LINPROB_DRIVER_INPUT_CHECK_H_
 #define LINPROB_DRIVER_INPUT_CHECK_H_
 
+#include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -16,24 +22,40 @@
 
 namespace linprob {
 
-// The largest number of unknowns a run accepts.
-inline constexpr unsigned kMaxDimensions = 100000;
-
-struct SettingsCheck {
-  std::vector<std::string> errors;    // the run cannot start
-  std::vector<std::string> warnings;  // a count was raised to 1
+// Problems that keep the run from starting, and warnings that do not. Each
+// is one line for standard error.
+struct InputCheck {
+  std::vector<std::string> errors;
+  std::vector<std::string> warnings;
 };
+using SettingsCheck = InputCheck;
 
-// Refuses Dimensions 0 or above kMaxDimensions and, in enumeration, a job
-// count IntegrationPrecision^Dimensions beyond 64 bits. Raises
-// SolverThreadCount, HistogramPrecision and (in enumeration)
-// GeneratorThreadCount below 1 to 1.
-SettingsCheck checkSettings(RunSettings& settings);
+// Messages name the option and its value as the file has it (as a number
+// when it did not come from the file):
+//   "Settings.txt: MaxMatrix 0: at least one system is needed"
+//   "Settings.txt: SolverThreadCount 0 is below 1; using 1"
+//   "Settings.txt: IntegrationPrecision 10000 to the power Dimensions 20 is
+//    too many jobs to count in 64 bits"
+SettingsCheck checkSettings(RunSettings& settings,
+                            const SettingsReadResult& read = {});
 
-// One line per problem, each beginning with the file's path relative to the
-// working directory, e.g. "Matrix1/Matice.txt: only 3 of the 4 numbers
-// needed". Empty when every system can be analysed.
-std::vector<std::string> checkRunInputs(const RunSettings& settings);
+// Where the system folders Matrix0/ ... Matrix<maxMatrix-1>/ end: the
+// working folder is listed once, and the highest index below maxMatrix of a
+// folder named Matrix<k> is found in constant memory.
+struct SystemFolders {
+  int present = 0;  // systems 0 ... present-1 are checked file by file
+  // "Matrix5/ ... Matrix2147483646/ are missing" (or "Matrix4/ is missing")
+  // when the folders beyond the last present one are missing.
+  std::optional<std::string> missingTail;
+};
+SystemFolders findSystemFolders(int maxMatrix);
+
+// Checks the files of systems 0 ... systemCount-1. Errors begin with the
+// file's path relative to the working directory, e.g. "Matrix1/Matice.txt:
+// only 3 of the 4 numbers needed". Returns early, between two systems, once
+// `stop` is requested.
+InputCheck checkRunInputs(const RunSettings& settings, int systemCount,
+                          const std::stop_token& stop = {});
 
 }  // namespace linprob
 

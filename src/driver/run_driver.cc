@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -17,6 +16,9 @@
 #include <vector>
 
 #include "base/console.h"
+#include "base/folder_lock.h"
+#include "base/output_file.h"
+#include "base/stop_signals.h"
 #include "driver/calibration.h"
 #include "driver/distribution_phase.h"
 #include "driver/exit_status.h"
@@ -33,6 +35,7 @@
 #include "output/summary_file.h"
 #include "results/result_store.h"
 #include "results/system_result.h"
+#include "solve/phase_solver.h"
 
 namespace linprob {
 namespace {
@@ -57,31 +60,50 @@ int solverThreadsFor(int requested) {
   return hardware == 0 ? 1 : static_cast<int>(hardware);
 }
 
+// Where a run stands once its settings and inputs are checked.
+enum class RunStart { kReady, kRefused, kStopped };
+
+// The lock file that keeps a second run out of the working folder.
+constexpr const char* kLockFile = ".linprob.lock";
+
 // Reads the settings, applies the command line's overrides, and checks every
-// input of the run. Returns false when the run cannot start; every problem
-// has then been reported.
-bool prepareRun(RunSettings& settings, const RunOptions& options) {
+// input of the run, before the result store is created. Every problem has
+// been reported when it returns kRefused.
+RunStart prepareRun(RunSettings& settings, const RunOptions& options,
+                    const std::stop_token& stop) {
   const SettingsReadResult read = readSettings("Settings.txt", settings);
   if (!read.fileFound) {
     // No line end: the first line end of the mode loop closes this line.
     std::cout << "No Settings.txt file found. Using defaults" << std::flush;
   } else if (!read.keptDefaults.empty()) {
-    printLine("Settings.txt ended early or held a malformed value; "
-              "these options keep their defaults: " +
+    printLine("Settings.txt ended early; these options keep their "
+              "defaults: " +
               joined(read.keptDefaults));
   }
   if (options.solverThreads) {
     settings.SolverThreadCount = solverThreadsFor(*options.solverThreads);
   }
-  const SettingsCheck check = checkSettings(settings);
+  // A malformed value keeps its default, so the bounds of every option can
+  // still be checked: all settings problems are reported in one go.
+  const SettingsCheck check = checkSettings(settings, read);
+  if (!read.labelWarning.empty()) printError(read.labelWarning);
   for (const std::string& warning : check.warnings) printError(warning);
+  for (const std::string& error : read.errors) printError(error);
   for (const std::string& error : check.errors) printError(error);
-  if (!check.errors.empty()) return false;
+  if (!read.errors.empty() || !check.errors.empty()) {
+    return RunStart::kRefused;
+  }
 
+  // Only the folders up to the last present one are read file by file; the
+  // missing rest is one line, however large MaxMatrix is.
+  const SystemFolders folders = findSystemFolders(settings.MaxMatrix);
+  const InputCheck inputs = checkRunInputs(settings, folders.present, stop);
+  if (stop.stop_requested()) return RunStart::kStopped;
+  for (const std::string& warning : inputs.warnings) printError(warning);
   // A MaxMatrix far beyond the folders present would otherwise list millions
   // of missing files.
   constexpr std::size_t kMostReported = 100;
-  const std::vector<std::string> problems = checkRunInputs(settings);
+  const std::vector<std::string>& problems = inputs.errors;
   for (std::size_t k = 0; k < problems.size() && k < kMostReported; ++k) {
     printError(problems[k]);
   }
@@ -89,7 +111,9 @@ bool prepareRun(RunSettings& settings, const RunOptions& options) {
     printError("... and " + std::to_string(problems.size() - kMostReported) +
                " more problems in the input files");
   }
-  return problems.empty();
+  if (folders.missingTail) printError(*folders.missingTail);
+  return problems.empty() && !folders.missingTail ? RunStart::kReady
+                                                  : RunStart::kRefused;
 }
 
 void printSystemBanner(const RunSettings& settings, int i) {
@@ -119,7 +143,8 @@ void throwIfProblem(const std::string& path, const Status& status) {
 // one pivoting mode.
 SystemResult analyseSystem(const RunSettings& settings, int i,
                            const PivotMode& mode, const RunOptions& options,
-                           ProgressDisplay* display) {
+                           ProgressDisplay* display,
+                           const std::stop_token& stop) {
   printSystemBanner(settings, i);
   const std::string subFolder = "Matrix" + std::to_string(i) + "/";
   const unsigned n = settings.Dimensions;
@@ -140,21 +165,78 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   replaySteps(result.interval, system.steps);
 
   const PhaseContext context{settings, system, subFolder, i, mode,
-                             options.seed, display};
+                             options.seed, display, stop};
   for (const FamilyInfo& family : kFamilies) {
     result.phases.push_back(runDistributionPhase(family, context));
   }
   return result;
 }
 
-// The system's summary file under its mode, rendered from its result.
-void writeSummaryFile(const SystemResult& result) {
+// The system's summary file under its mode, rendered from its result under
+// a temporary name and renamed into place. Ok, or the failure naming the
+// file and the system's reason.
+Status writeSummaryFile(const SystemResult& result) {
   const std::string path = "Matrix" + std::to_string(result.system) + "/" +
                            result.mode.summaryFile;
-  std::ofstream out(path);
-  if (out.is_open()) writeSummary(result, out);
-  out.close();
-  if (out.fail()) throw std::runtime_error(path + ": cannot be written");
+  OutputFile file(path);
+  Status written = file.open();
+  if (written.ok()) {
+    writeSummary(result, file.stream());
+    written = file.commit();
+  }
+  return written.prefixed(path + ": ");
+}
+
+std::string counted(int count, const std::string& what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+// The files a run completed, for the line of an interrupted run.
+struct KeptFiles {
+  int summaries = 0;
+  int csv = 0;
+};
+
+int reportInterrupted(int signal, const KeptFiles& kept) {
+  printError("Interrupted by " + StopSignals::name(signal) + ": kept " +
+             counted(kept.summaries, "completed summary file") + " and " +
+             counted(kept.csv, "CSV file") + "; nothing unfinished was left");
+  return 128 + signal;
+}
+
+// How one system under one mode ended.
+enum class SystemOutcome { kWritten, kFailed, kStopped };
+
+// Analyses system i under `mode`, writes its summary file and stores its
+// result. Every failure has been reported when it returns kFailed.
+SystemOutcome runSystem(const RunSettings& settings, int i,
+                        const PivotMode& mode, const RunOptions& options,
+                        ProgressDisplay* display, const std::stop_token& stop,
+                        ResultStore& store) {
+  std::ostringstream label;
+  label << "Matrix" << i << " under pivoting mode " << mode.index << " ("
+        << mode.plainName << "): ";
+  try {
+    const SystemResult result =
+        analyseSystem(settings, i, mode, options, display, stop);
+    // Nothing that is not a finite number is ever written.
+    if (const auto bad = findNonFinite(result)) {
+      printError(label.str() + *bad + " is not finite; " + mode.summaryFile +
+                 " was not written");
+      return SystemOutcome::kFailed;
+    }
+    if (const Status written = writeSummaryFile(result); !written.ok()) {
+      printError(written.message());
+      return SystemOutcome::kFailed;
+    }
+    store.add(result);
+    return SystemOutcome::kWritten;
+  } catch (const PhaseStopped&) {
+    return SystemOutcome::kStopped;
+  } catch (const std::exception& error) {
+    printError(label.str() + error.what());
+    return SystemOutcome::kFailed;
+  }
 }
 
 // Enters the working folder of the options; false (reported) when it
@@ -176,13 +258,30 @@ std::optional<double> estimateRun(const RunSettings& settings,
   return estimateSeconds(plan, *costs);
 }
 
-}  // namespace
+// The run in its working folder. A check of the inputs (--check) writes
+// nothing, not even the lock file; a run holds the folder's lock first.
+int runChecked(const RunOptions& options) {
+  FolderLock lock;
+  if (!options.checkOnly) {
+    if (const Status locked = lock.acquire(kLockFile); !locked.ok()) {
+      printError(std::string(kLockFile) + ": " + locked.message());
+      return exitCode(ExitStatus::kInputError);
+    }
+  }
+  // From here on SIGINT, SIGTERM and SIGHUP stop the run through `stop`.
+  StopSignals signals;
+  const std::stop_token stop = signals.token();
+  KeptFiles kept;
 
-int runProgram(const RunOptions& options) {
-  if (!enterWorkDir(options)) return exitCode(ExitStatus::kUsage);
-  showJobLines(!options.quiet);
   RunSettings settings;
-  if (!prepareRun(settings, options)) return exitCode(ExitStatus::kInputError);
+  switch (prepareRun(settings, options, stop)) {
+    case RunStart::kReady:
+      break;
+    case RunStart::kRefused:
+      return exitCode(ExitStatus::kInputError);
+    case RunStart::kStopped:
+      return reportInterrupted(signals.signal(), kept);
+  }
 
   const RunPlan plan = makeRunPlan(settings);
   const std::optional<double> estimate = estimateRun(settings, plan);
@@ -197,36 +296,53 @@ int runProgram(const RunOptions& options) {
 
   std::optional<ProgressDisplay> display;
   if (options.showProgress) display.emplace(plan.totalReplays());
+
   ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);
   for (const PivotMode& mode : kPivotModes) {
     printLine("");
     printLine("Pivot mode change to:" + std::to_string(mode.rowPivot) + "," +
               std::to_string(mode.colPivot));
     for (int i = 0; i < settings.MaxMatrix; ++i) {
-      try {
-        const SystemResult result =
-            analyseSystem(settings, i, mode, options,
-                          display ? &*display : nullptr);
-        writeSummaryFile(result);
-        store.add(result);
-      } catch (const std::exception& error) {
-        display.reset();
-        std::ostringstream message;
-        message << "Matrix" << i << " under pivoting mode " << mode.index
-                << " (" << mode.plainName << "): " << error.what();
-        printError(message.str());
-        return exitCode(ExitStatus::kComputeError);
+      if (stop.stop_requested()) {
+        return reportInterrupted(signals.signal(), kept);
+      }
+      switch (runSystem(settings, i, mode, options,
+                        display ? &*display : nullptr, stop, store)) {
+        case SystemOutcome::kWritten:
+          ++kept.summaries;
+          break;
+        case SystemOutcome::kFailed:
+          display.reset();
+          return exitCode(ExitStatus::kComputeError);
+        case SystemOutcome::kStopped:
+          return reportInterrupted(signals.signal(), kept);
       }
     }
   }
-  display.reset();
 
   const std::string directory =
       settings.ExactDistributions ? "Export/" : "ExportApprox/";
-  const std::vector<std::string> failures = exportCsv(store, directory);
-  for (const std::string& failure : failures) printError(failure);
-  return exitCode(failures.empty() ? ExitStatus::kSuccess
-                                   : ExitStatus::kExportError);
+  const CsvExport exported = exportCsv(store, directory, stop);
+  kept.csv = exported.written;
+  for (const std::string& failure : exported.failures) printError(failure);
+  if (exported.stopped) return reportInterrupted(signals.signal(), kept);
+  return exitCode(exported.failures.empty() ? ExitStatus::kSuccess
+                                            : ExitStatus::kExportError);
+}
+
+}  // namespace
+
+int runProgram(const RunOptions& options) {
+  if (!enterWorkDir(options)) return exitCode(ExitStatus::kUsage);
+  showJobLines(!options.quiet);
+  // Whatever escapes the run (memory for the result store, say) ends it with
+  // a message, never with an abort.
+  try {
+    return runChecked(options);
+  } catch (const std::exception& error) {
+    printError(std::string("linprob: ") + error.what());
+    return exitCode(ExitStatus::kComputeError);
+  }
 }
 
 }  // namespace linprob

@@ -1,22 +1,68 @@
 #include "driver/settings.h"
 
-#include <fstream>
+#include <cstring>
+#include <limits>
 #include <string>
+
+#include "base/input_file.h"
 
 namespace linprob {
 namespace {
 
-// Reads one label word and one value of type T into `field`. The value goes
-// through a temporary so that a failed extraction leaves the default alone.
-// Returns false, assigning nothing, when either extraction fails.
-template <typename T>
-bool readPair(std::istream& in, T& field) {
-  std::string label;
-  if (!(in >> label)) return false;
-  T value{};
-  if (!(in >> value)) return false;
-  field = value;
+// An optionally signed decimal whole number filling the whole token, as
+// `value` saturated to the range of long long. False for anything else.
+bool parseWhole(const Token& token, bool allowMinus, long long& value) {
+  if (token.cut || token.text.empty()) return false;
+  const std::string& text = token.text;
+  std::size_t k = 0;
+  const bool negative = text[0] == '-';
+  if (text[0] == '+' || negative) {
+    if (negative && !allowMinus) return false;
+    ++k;
+  }
+  if (k == text.size()) return false;
+  constexpr long long kMost = std::numeric_limits<long long>::max();
+  long long magnitude = 0;
+  for (; k < text.size(); ++k) {
+    if (text[k] < '0' || text[k] > '9') return false;
+    const int digit = text[k] - '0';
+    magnitude = magnitude > (kMost - digit) / 10 ? kMost : magnitude * 10 + digit;
+  }
+  value = negative ? -magnitude : magnitude;
   return true;
+}
+
+template <typename T>
+bool fits(long long value) {
+  return value >= static_cast<long long>(std::numeric_limits<T>::min()) &&
+         value <= static_cast<long long>(std::numeric_limits<T>::max());
+}
+
+// Parses one value token for `spec`; assigns the field when the value is
+// well formed and fits its type. Returns the problem, or "".
+std::string readValue(const SettingSpec& spec, const Token& token,
+                      RunSettings& settings, std::optional<WrittenValue>& out) {
+  long long value = 0;
+  const std::string prefix = std::string(spec.name) + " " + quotedToken(token);
+  if (const auto unsignedField = std::get_if<unsigned RunSettings::*>(&spec.field)) {
+    if (!parseWhole(token, false, value)) {
+      return prefix + " is not an unsigned whole number";
+    }
+    if (fits<unsigned>(value)) {
+      settings.**unsignedField = static_cast<unsigned>(value);
+    }
+  } else if (const auto intField = std::get_if<int RunSettings::*>(&spec.field)) {
+    if (!parseWhole(token, true, value)) return prefix + " is not a whole number";
+    if (fits<int>(value)) settings.**intField = static_cast<int>(value);
+  } else {
+    // The numeric form of bool, as formatted extraction reads it: 0 or 1.
+    if (!parseWhole(token, true, value) || (value != 0 && value != 1)) {
+      return prefix + " is not 0 or 1";
+    }
+    settings.*std::get<bool RunSettings::*>(spec.field) = value == 1;
+  }
+  out = WrittenValue{value, token.text};
+  return "";
 }
 
 }  // namespace
@@ -24,19 +70,44 @@ bool readPair(std::istream& in, T& field) {
 SettingsReadResult readSettings(const std::string& path,
                                 RunSettings& settings) {
   SettingsReadResult result;
-  std::ifstream in(path);
-  if (!in.is_open()) return result;
+  auto opened = InputFile::open(path);
+  if (!opened.ok()) {
+    if (opened.status().message() != "missing") {
+      result.fileFound = true;
+      result.errors.push_back(path + ": " + opened.status().message());
+    }
+    return result;
+  }
   result.fileFound = true;
-  // The stream keeps its default flags, so the bool is read only as 0 or 1.
-  // Once an extraction fails the stream stays failed, so the options read
-  // from the file are always a prefix of the eight; the rest keep defaults.
-  for (const SettingSpec& spec : kSettings) {
-    const bool read = in && std::visit(
-                                [&](auto member) {
-                                  return readPair(in, settings.*member);
-                                },
-                                spec.field);
-    if (!read) result.keptDefaults.push_back(spec.name);
+  InputFile& in = opened.value();
+  std::string misplaced;
+  bool ended = false;
+  for (std::size_t k = 0; k < kSettings.size(); ++k) {
+    const SettingSpec& spec = kSettings[k];
+    Token label;
+    Token value;
+    if (ended || !in.next(label) || !in.next(value)) {
+      ended = true;
+      result.keptDefaults.push_back(spec.name);
+      continue;
+    }
+    for (const SettingSpec& other : kSettings) {
+      if (&other != &spec && !label.cut && label.text == other.name) {
+        if (!misplaced.empty()) misplaced += ", ";
+        misplaced += label.text + " at the place of " + spec.name;
+      }
+    }
+    std::string problem = readValue(spec, value, settings, result.written[k]);
+    if (!problem.empty()) result.errors.push_back(path + ": " + problem);
+  }
+  if (!in.readError().ok()) {
+    result.errors.push_back(path + ": " + in.readError().message());
+  }
+  if (!misplaced.empty()) {
+    result.labelWarning = path +
+                          ": values are read by position; these labels name "
+                          "other options: " +
+                          misplaced;
   }
   return result;
 }

@@ -10,8 +10,15 @@
 #ifndef LINPROB_LINEAR_VECTOR_CLONES_H_
 #define LINPROB_LINEAR_VECTOR_CLONES_H_
 
+// Clang names its sanitizers through __has_feature instead.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define LINPROB_SANITIZED_BUILD 1
+#endif
+#endif
+
 #if defined(__x86_64__) && !defined(__SANITIZE_THREAD__) && \
-    !defined(__SANITIZE_ADDRESS__)
+    !defined(__SANITIZE_ADDRESS__) && !defined(LINPROB_SANITIZED_BUILD)
 #define LINPROB_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define LINPROB_VECTOR_CLONES

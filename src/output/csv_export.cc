@@ -2,9 +2,10 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <system_error>
+
+#include "base/output_file.h"
 
 namespace linprob {
 namespace {
@@ -34,29 +35,13 @@ void writeTables(const PositionResult& position, std::ostream& out) {
 }
 
 // Writes one unknown's file to its temporary name and renames it into place.
-// Returns false when any of that fails, leaving no temporary file behind.
-bool writeFile(const ResultStore& store, int v, const std::string& target) {
-  const std::string temporary = target + ".tmp";
-  bool written = false;
-  {
-    std::ofstream out(temporary, std::ios::out | std::ios::trunc);
-    if (out.is_open()) {
-      writeCsv(store, v, out);
-      out.close();
-      written = !out.fail();
-    }
-  }
-  std::error_code error;
-  if (written) {
-    std::filesystem::rename(temporary, target, error);
-    if (!error) return true;
-  }
-  // Only a plain file of ours is removed; anything else under that name was
-  // never created here.
-  if (std::filesystem::is_regular_file(temporary, error)) {
-    std::filesystem::remove(temporary, error);
-  }
-  return false;
+// Ok, or why not ("cannot be written: Is a directory"); no temporary is
+// left behind either way.
+Status writeFile(const ResultStore& store, int v, const std::string& target) {
+  OutputFile file(target);
+  if (Status opened = file.open(); !opened.ok()) return opened;
+  writeCsv(store, v, file.stream());
+  return file.commit();
 }
 
 }  // namespace
@@ -83,9 +68,10 @@ void writeCsv(const ResultStore& store, int v, std::ostream& out) {
   }
 }
 
-std::vector<std::string> exportCsv(const ResultStore& store,
-                                   const std::string& directory) {
-  std::vector<std::string> failures;
+CsvExport exportCsv(const ResultStore& store, const std::string& directory,
+                    const std::stop_token& stop) {
+  CsvExport result;
+  std::vector<std::string>& failures = result.failures;
   if (!directory.empty()) {
     std::error_code error;
     // The return value is not trusted (a trailing "/" can make it false even
@@ -93,17 +79,23 @@ std::vector<std::string> exportCsv(const ResultStore& store,
     std::filesystem::create_directories(directory, error);
     if (!std::filesystem::is_directory(directory, error)) {
       failures.push_back(directory + ": cannot be created");
-      return failures;
+      return result;
     }
   }
   for (int v = 0; v < store.unknownCount(); ++v) {
+    if (stop.stop_requested()) {
+      result.stopped = true;
+      break;
+    }
     const std::string target =
         directory + "Results_X" + std::to_string(v) + ".csv";
-    if (!writeFile(store, v, target)) {
-      failures.push_back(target + ": cannot be written");
+    if (const Status written = writeFile(store, v, target); !written.ok()) {
+      failures.push_back(target + ": " + written.message());
+    } else {
+      ++result.written;
     }
   }
-  return failures;
+  return result;
 }
 
 }  // namespace linprob

@@ -6,12 +6,15 @@
 // semicolons; numbers use the default stream format.
 //
 // Each file is written under a temporary name in the same folder and renamed
-// into place, so a failed export never leaves a half-written file that looks
-// complete. A file that cannot be written does not stop the others.
+// into place (base/output_file.h), so a failed or stopped export never
+// leaves a half-written file that looks complete. A file that cannot be
+// written does not stop the others; a stop of the run does, between two
+// files.
 #ifndef LINPROB_OUTPUT_CSV_EXPORT_H_
 #define LINPROB_OUTPUT_CSV_EXPORT_H_
 
 #include <ostream>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -22,10 +25,17 @@ namespace linprob {
 // Writes the whole content of unknown v's file to `out`.
 void writeCsv(const ResultStore& store, int v, std::ostream& out);
 
-// Returns one line per failure, naming the file or folder and what went
-// wrong, e.g. "Export/Results_X1.csv: cannot be written"; empty on success.
-std::vector<std::string> exportCsv(const ResultStore& store,
-                                   const std::string& directory);
+struct CsvExport {
+  // One line per failure, naming the file or folder and what went wrong,
+  // e.g. "Export/Results_X1.csv: cannot be written: No space left on
+  // device" or "Export/: cannot be created"; empty on success.
+  std::vector<std::string> failures;
+  int written = 0;       // files completed and renamed into place
+  bool stopped = false;  // `stop` ended the export before its last file
+};
+
+CsvExport exportCsv(const ResultStore& store, const std::string& directory,
+                    const std::stop_token& stop = {});
 
 }  // namespace linprob
 

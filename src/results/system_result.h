@@ -2,9 +2,16 @@
 // mode found: the column order of its elimination, the plain and the interval
 // solution of the deterministic pass (by solution position, as replayed) and
 // the result of each distribution phase, in the order they ran.
+//
+// findNonFinite is the last guard before a result is written: the
+// start-of-run check proves that nothing overflows, so a number that is not
+// finite here means something changed while the program ran, and the result
+// must not be written.
 #ifndef LINPROB_RESULTS_SYSTEM_RESULT_H_
 #define LINPROB_RESULTS_SYSTEM_RESULT_H_
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "linear/interval.h"
@@ -21,6 +28,13 @@ struct SystemResult {
   std::vector<Interval> interval;     // the IntRHS.txt replay, by position
   std::vector<PhaseResult> phases;
 };
+
+// The first number of `result` that is not finite, named for a message:
+// "the exact value of unknown 1", "the interval of unknown 0", "the Normal
+// family's VALID table of unknown 2", "the Uniform family's INVALID table of
+// unknown 0", "the Triangular family's mean or variance of unknown 1".
+// Nothing when every number is finite.
+std::optional<std::string> findNonFinite(const SystemResult& result);
 
 }  // namespace linprob
 

@@ -279,7 +279,8 @@ void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
       const std::size_t firstPrefix = c * prefixes / chunks;
       const std::size_t endPrefix = (c + 1) * prefixes / chunks;
       for (std::size_t p = firstPrefix; p < endPrefix; ++p) {
-        for (std::uint64_t first = 0; first < perPrefix; first += kBlockJobs) {
+        for (std::uint64_t first = 0;
+             first < perPrefix && !own.stop_requested(); first += kBlockJobs) {
           const auto jobCount = static_cast<std::size_t>(
               std::min<std::uint64_t>(kBlockJobs, perPrefix - first));
           jobs.fill(p, first, jobCount, block);

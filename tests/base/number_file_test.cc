@@ -70,3 +70,18 @@ TEST(NumberFileTest, TextAfterTheNeededNumbersIsIgnored) {
 
 }  // namespace
 }  // namespace linprob
+
+namespace linprob {
+namespace {
+
+TEST(NumberFileTest, ValuesTooSmallForDoubleAreOutOfRangeToo) {
+  testing::TempDir dir;
+  EXPECT_EQ(readNumbers(dir.write("a.txt", "1e-999"), 1).status().message(),
+            "\"1e-999\" is out of the range of double");
+  // Exactly zero in any notation is a number.
+  EXPECT_EQ(readNumbers(dir.write("b.txt", "0e-999 -0.0"), 2).value(),
+            (std::vector<double>{0.0, 0.0}));
+}
+
+}  // namespace
+}  // namespace linprob

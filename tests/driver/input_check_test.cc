@@ -3,8 +3,11 @@
 #include "driver/input_check.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "support/program_run.h"
@@ -62,16 +65,38 @@ TEST(InputCheckTest, ReportsEveryBrokenFileOfEverySystem) {
 TEST(InputCheckTest, RefusesAMissingSystemFolder) {
   WorkDir dir;
   dir.write("Settings.txt", kTwoUnknowns);
-  const ProgramRun run = testing::runProgramIn(dir);
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err.substr(0, 29), "Matrix0/Matice.txt: missing\nM");
+  expectRefused(dir, testing::runProgramIn(dir), "Matrix0/ is missing\n");
   EXPECT_FALSE(dir.exists("Matrix0"));
+}
+
+// The folders are listed once: the missing ones after the last present one
+// are one line, those before it are checked file by file.
+TEST(InputCheckTest, ReportsTheMissingTailInOneLine) {
+  WorkDir dir;
+  writeSoundSystem(dir, 0);
+  writeSoundSystem(dir, 2);
+  // Neither is a system folder of this run: a plain file, a leading zero.
+  dir.write("Matrix3", "not a folder");
+  writeSoundSystem(dir, 4);
+  std::filesystem::rename(dir.path() / "Matrix4", dir.path() / "Matrix04");
+  dir.write("Settings.txt", "D 2 S 1 G 1 C 2 B 2 Systems 5 E 1 N 10");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Matrix1/Matice.txt: missing\n"
+                "Matrix1/RealRHS.txt: missing\n"
+                "Matrix1/IntRHS.txt: missing\n"
+                "Matrix1/NormalRHS.txt: missing\n"
+                "Matrix1/UniformRHS.txt: missing\n"
+                "Matrix3/ ... Matrix4/ are missing\n");
 }
 
 TEST(InputCheckTest, ListsAtMostAHundredProblems) {
   WorkDir dir;
-  writeSoundSystem(dir);
-  // 30 systems, 29 of them missing with their five files each.
+  // 30 systems, 29 of them empty folders missing their five files each.
+  for (int i = 0; i < 29; ++i) {
+    std::filesystem::create_directories(dir.path() /
+                                        ("Matrix" + std::to_string(i)));
+  }
+  writeSoundSystem(dir, 29);
   dir.write("Settings.txt", "D 2\nS 1\nG 1\nC 2\nB 2\nSystems 30\n");
   const ProgramRun run = testing::runProgramIn(dir);
   EXPECT_EQ(run.status, 1);
@@ -120,8 +145,12 @@ TEST(InputCheckTest, RefusesDimensionsZeroAndUncountableJobs) {
   writeSoundSystem(dir);
   dir.write("Settings.txt", "Dimensions 0\n");
   expectRefused(dir, testing::runProgramIn(dir),
-                "Settings.txt: Dimensions is 0; a system needs at least one "
+                "Settings.txt: Dimensions 0: a system needs at least one "
                 "unknown\n");
+  dir.write("Settings.txt", "Dimensions 100001\n");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Settings.txt: Dimensions 100001: at most 100000 unknowns are "
+                "supported\n");
 
   dir.write("Settings.txt", "D 20\nS 1\nG 1\nCells 10000\nB 2\nM 1\nE 1\n");
   expectRefused(dir, testing::runProgramIn(dir),
@@ -164,6 +193,83 @@ TEST(InputCheckTest, RaisesCountsBelowOneWithAWarning) {
   sampling.GeneratorThreadCount = 0;
   EXPECT_TRUE(checkSettings(sampling).warnings.empty());
   EXPECT_EQ(sampling.GeneratorThreadCount, 0);
+}
+
+}  // namespace
+}  // namespace linprob
+
+namespace linprob {
+namespace {
+
+using testing::ProgramRun;
+using testing::WorkDir;
+
+// Input files are read only when they are regular files; anything else is
+// refused with the system's reason, and tokens are quoted short and
+// printable.
+TEST(InputFileCheckTest, RefusesWhatIsNotARegularReadableFile) {
+  WorkDir dir;
+  dir.write("Settings.txt", kTwoUnknowns);
+  writeSoundSystem(dir);
+  const std::filesystem::path folder = dir.path() / "Matrix0";
+  std::filesystem::remove(folder / "Matice.txt");
+  std::filesystem::create_directory(folder / "Matice.txt");
+  std::filesystem::remove(folder / "RealRHS.txt");
+  ASSERT_EQ(::mkfifo((folder / "RealRHS.txt").c_str(), 0644), 0);
+  std::filesystem::remove(folder / "IntRHS.txt");
+  std::filesystem::create_symlink("IntRHS.txt", folder / "IntRHS.txt");
+  std::filesystem::remove(folder / "NormalRHS.txt");
+  std::filesystem::create_symlink("/dev/zero", folder / "NormalRHS.txt");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Matrix0/Matice.txt: is not a regular file\n"
+                "Matrix0/RealRHS.txt: is not a regular file\n"
+                "Matrix0/IntRHS.txt: Too many levels of symbolic links\n"
+                "Matrix0/NormalRHS.txt: is not a regular file\n");
+}
+
+TEST(InputFileCheckTest, AFileThatCannotBeOpenedGivesTheSystemsReason) {
+  WorkDir dir;
+  dir.write("Settings.txt", kTwoUnknowns);
+  writeSoundSystem(dir);
+  std::filesystem::permissions(dir.path() / "Matrix0/UniformRHS.txt",
+                               std::filesystem::perms::none);
+  std::string runner;
+  if (::geteuid() == 0) {
+    // Permissions do not bind root: the program runs as nobody, in a folder
+    // opened to everybody.
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(dir.path())) {
+      if (entry.path().filename() != "UniformRHS.txt") {
+        std::filesystem::permissions(entry.path(),
+                                     std::filesystem::perms::all);
+      }
+    }
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    runner = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+  }
+  expectRefused(dir, testing::runProgramFrom(dir.path(), {}, runner),
+                "Matrix0/UniformRHS.txt: Permission denied\n");
+}
+
+TEST(InputFileCheckTest, ReadsThroughAByteOrderMarkAndRefusesUnderflow) {
+  WorkDir dir;
+  dir.write("Settings.txt", std::string("\xEF\xBB\xBF") + kTwoUnknowns);
+  writeSoundSystem(dir);
+  dir.write("Matrix0/Matice.txt", "\xEF\xBB\xBF" "2 1\n1 3\n");
+  ASSERT_EQ(testing::runProgramIn(dir).status, 0);
+
+  WorkDir bad;
+  bad.write("Settings.txt", kTwoUnknowns);
+  writeSoundSystem(bad);
+  bad.write("Matrix0/RealRHS.txt", "1e-999 4\n");
+  bad.write("Matrix0/IntRHS.txt", std::string(10'000'000, '7'));
+  bad.write("Matrix0/NormalRHS.txt", std::string("\x7f" "ELF\x02\x01", 6));
+  expectRefused(
+      bad, testing::runProgramIn(bad),
+      "Matrix0/RealRHS.txt: \"1e-999\" is out of the range of double\n"
+      "Matrix0/IntRHS.txt: \"7777777777777777777777777777777777777777...\" "
+      "is not a number\n"
+      "Matrix0/NormalRHS.txt: \"\\x7fELF\\x02\\x01\" is not a number\n");
 }
 
 }  // namespace

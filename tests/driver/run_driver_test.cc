@@ -5,11 +5,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/folder_lock.h"
 #include "support/program_run.h"
 
 namespace linprob {
@@ -303,14 +307,14 @@ TEST(SettingsMessagesTest, NamesAMissingOrIncompleteSettingsFile) {
   ProgramRun run = testing::runProgramIn(dir);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "No Settings.txt file found. Using defaults");
+  EXPECT_EQ(run.err, "Matrix0/ ... Matrix4/ are missing\n");
 
-  dir.write("Settings.txt", "Dimensions 2\nSolvers 1\nGenerators true\n");
+  dir.write("Settings.txt", "Dimensions 2\nSolvers 1\nGenerators\n");
   run = testing::runProgramIn(dir);
   EXPECT_EQ(run.out,
-            "Settings.txt ended early or held a malformed value; these "
-            "options keep their defaults: GeneratorThreadCount, "
-            "IntegrationPrecision, HistogramPrecision, MaxMatrix, "
-            "ExactDistributions, SampleCount\n");
+            "Settings.txt ended early; these options keep their defaults: "
+            "GeneratorThreadCount, IntegrationPrecision, HistogramPrecision, "
+            "MaxMatrix, ExactDistributions, SampleCount\n");
 }
 
 }  // namespace
@@ -354,29 +358,159 @@ TEST(ThreadCountRunTest, GivesTheSameFilesByteForByte) {
   }
 }
 
-TEST(EmptyPhaseRunTest, SaysThatNoSampleWasSolvedAndStoresNothing) {
+TEST(SettingsMessagesTest, WarnsOnceAboutLabelsAtOtherPlacesAndRuns) {
   WorkDir dir;
   writeDiagonalSystem(dir);
-  dir.write("Settings.txt", settingsWith(1, 1, 0));
+  dir.write("Settings.txt",
+            "SolverThreadCount 2\nDimensions 1\nG 1\nI 2\nH 2\nM 1\nE 1\n"
+            "N 5\n");
   const ProgramRun run = testing::runProgramIn(dir);
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("\nExpect 0 jobs per distribution.\n"),
-            std::string::npos);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err,
+            "Settings.txt: values are read by position; these labels name "
+            "other options: SolverThreadCount at the place of Dimensions, "
+            "Dimensions at the place of SolverThreadCount\n");
+}
+
+// Settings that would give a run without jobs or systems are refused before
+// anything is written, so the files of an earlier run stay as they were.
+TEST(MeaninglessSettingsRunTest, AreRefusedAndLeaveEarlierResultsIntact) {
+  WorkDir dir;
+  writeDiagonalSystem(dir);
+  dir.write("Settings.txt", settingsWith(1, 1, 2));
+  ASSERT_EQ(testing::runProgramIn(dir).status, 0);
+  const std::string csv = dir.read("Export/Results_X0.csv");
   const std::string summary = dir.read("Matrix0/RESULTS_FF.txt");
-  EXPECT_NE(summary.find("\nResults for the Normal distribution:\n"
-                         "No samples were solved for variable number 0.\n"
-                         "No samples were solved for variable number 1.\n\n"
-                         "INVALID Results for the Normal distribution:\n"
-                         "No samples were solved for variable number 0.\n"
-                         "No samples were solved for variable number 1.\n"),
-            std::string::npos)
-      << summary;
-  const std::vector<std::string> csv = lines(dir.read("Export/Results_X0.csv"));
-  // Per mode: 5 block lines, and per family its label and two empty lines.
-  ASSERT_EQ(csv.size(), 4u * (5 + 3 * 3));
-  EXPECT_EQ(csv[5], "Triangular;Borders;VALID;INVALID;");
-  EXPECT_EQ(csv[6], "");
-  EXPECT_EQ(csv[8], "Normal;Borders;VALID;INVALID;");
+  ASSERT_FALSE(csv.empty());
+
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"D 2 S 1 G 1 I 2 H 5 MaxMatrix 0 E 1 N 100",
+       "Settings.txt: MaxMatrix 0: at least one system is needed\n"},
+      {"D 2 S 1 G 1 I 2 H 5 MaxMatrix -1 E 1 N 100",
+       "Settings.txt: MaxMatrix -1: at least one system is needed\n"},
+      {"D 2 S 1 G 1 I -3 H 5 M 1 E 1 N 100",
+       "Settings.txt: IntegrationPrecision -3: at least one cell per entry "
+       "is needed\n"},
+      {"D 2 S 1 G 1 I 2 H 5 M 1 E 0 N -5",
+       "Settings.txt: SampleCount -5: at least one sample is needed\n"},
+      {"D 2 S 1 G 1000000 I 2 H 2000000000 M 1 E 1 N 5",
+       "Settings.txt: GeneratorThreadCount 1000000: at most 1024 threads are "
+       "supported\nSettings.txt: HistogramPrecision 2000000000: at most "
+       "1000000 bands are supported\n"},
+      {"D 2 S 1 G 1 I 2 H 5 M 2147483647 E 1 N 5",
+       "Matrix1/ ... Matrix2147483646/ are missing\n"},
+  };
+  for (const auto& [settings, err] : cases) {
+    dir.write("Settings.txt", settings);
+    const ProgramRun run = testing::runProgramIn(dir);
+    EXPECT_EQ(run.status, 1) << settings;
+    EXPECT_EQ(run.err, err) << settings;
+    EXPECT_EQ(run.out.find("Pivot mode"), std::string::npos) << settings;
+    EXPECT_EQ(dir.read("Export/Results_X0.csv"), csv) << settings;
+    EXPECT_EQ(dir.read("Matrix0/RESULTS_FF.txt"), summary) << settings;
+  }
+}
+
+}  // namespace
+}  // namespace linprob
+
+// One run per folder, files that are complete or absent, and a run that a
+// signal stops.
+namespace linprob {
+namespace {
+
+using testing::ProgramRun;
+using testing::WorkDir;
+
+TEST(RunSafetyTest, ASecondRunInTheSameFolderIsRefused) {
+  WorkDir dir;
+  writeDiagonalSystem(dir);
+  dir.write("Settings.txt", settingsWith(1, 1, 2));
+  {
+    FolderLock held;
+    ASSERT_TRUE(held.acquire((dir.path() / ".linprob.lock").string()).ok());
+    const ProgramRun refused = testing::runProgramIn(dir);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err,
+              ".linprob.lock: another run is working in this folder\n");
+    EXPECT_EQ(refused.out, "");
+    EXPECT_FALSE(dir.exists("Matrix0/RESULTS_FF.txt"));
+  }
+  // Released: the next run goes ahead and leaves no lock file behind.
+  EXPECT_EQ(testing::runProgramIn(dir).status, 0);
+  EXPECT_FALSE(dir.exists(".linprob.lock"));
+}
+
+// A full disk under the summary file's temporary name: the run ends with the
+// system's reason, removes the temporary and leaves the earlier file alone.
+TEST(RunSafetyTest, ASummaryFileThatCannotBeWrittenEndsTheRun) {
+  WorkDir dir;
+  writeDiagonalSystem(dir);
+  dir.write("Settings.txt", settingsWith(1, 1, 2));
+  dir.write("Matrix0/RESULTS_TF.txt", "earlier results\n");
+  std::filesystem::create_symlink("/dev/full",
+                                  dir.path() / "Matrix0/RESULTS_TF.txt.tmp");
+  const ProgramRun run = testing::runProgramIn(dir);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err,
+            "Matrix0/RESULTS_TF.txt: cannot be written: No space left on "
+            "device\n");
+  EXPECT_TRUE(dir.exists("Matrix0/RESULTS_FF.txt"));
+  EXPECT_FALSE(std::filesystem::is_symlink(dir.path() /
+                                           "Matrix0/RESULTS_TF.txt.tmp"));
+  EXPECT_EQ(dir.read("Matrix0/RESULTS_TF.txt"), "earlier results\n");
+  EXPECT_FALSE(dir.exists("Export"));
+}
+
+std::vector<std::filesystem::path> filesEndingIn(const WorkDir& dir,
+                                                 const std::string& ending) {
+  std::vector<std::filesystem::path> found;
+  for (const auto& entry :
+       std::filesystem::recursive_directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() >= ending.size() &&
+        name.compare(name.size() - ending.size(), ending.size(), ending) ==
+            0) {
+      found.push_back(entry.path());
+    }
+  }
+  return found;
+}
+
+// SIGTERM while the second summary file is being computed: the first one
+// stays, no temporary is left, and the one line says what was kept.
+TEST(RunSafetyTest, ASignalStopsTheRunAndKeepsTheCompletedFiles) {
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    WorkDir dir;
+    writeDiagonalSystem(dir);
+    // 4 unknowns of 60 cells: 13 million jobs per phase, long enough that
+    // the run is still in its second mode when the signal comes.
+    dir.write("Settings.txt",
+              "D 4 S 2 G 2 I 60 H 10 M 1 E 1 N 10\n");
+    dir.write("Matrix0/Matice.txt",
+              "4 1 0 0\n1 4 1 0\n0 1 4 1\n0 0 1 4\n");
+    dir.write("Matrix0/RealRHS.txt", "1 2 3 4\n");
+    dir.write("Matrix0/IntRHS.txt", "0 1 1 2 2 3 3 4\n");
+    dir.write("Matrix0/NormalRHS.txt", "1 1 2 1 3 1 4 1\n");
+    dir.write("Matrix0/UniformRHS.txt", "0 1 1 2 2 3 3 4\n");
+    testing::StartedProgram program(dir);
+    ASSERT_TRUE(testing::waitForFile(dir.path() / "Matrix0/RESULTS_FF.txt",
+                                     std::chrono::seconds(600)));
+    program.signal(signal);
+    const ProgramRun run = program.wait();
+    EXPECT_EQ(run.status, 128 + signal);
+    const std::string name = signal == SIGTERM  ? "SIGTERM"
+                             : signal == SIGINT ? "SIGINT"
+                                                : "SIGHUP";
+    EXPECT_EQ(run.err, "Interrupted by " + name +
+                           ": kept 1 completed summary file and 0 CSV files; "
+                           "nothing unfinished was left\n");
+    EXPECT_TRUE(filesEndingIn(dir, ".tmp").empty());
+    EXPECT_EQ(filesEndingIn(dir, "RESULTS_FF.txt").size(), 1u);
+    EXPECT_EQ(filesEndingIn(dir, "RESULTS_TF.txt").size(), 0u);
+    EXPECT_FALSE(dir.exists("Export"));
+    EXPECT_FALSE(dir.exists(".linprob.lock"));
+  }
 }
 
 }  // namespace

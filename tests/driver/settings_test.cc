@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -79,51 +80,104 @@ TEST(SettingsTest, BoolIsReadOnlyAsZeroOrOne) {
     const SettingsReadResult result = readText(
         dir, std::string("a 3 b 4 c 1 d 20 e 5 f 2 g ") + value + " h 5000",
         settings);
-    EXPECT_EQ(result.keptDefaults,
-              (std::vector<std::string>{"ExactDistributions", "SampleCount"}))
-        << value;
+    EXPECT_TRUE(result.keptDefaults.empty()) << value;
+    EXPECT_EQ(result.errors,
+              std::vector<std::string>{dir.path("Settings.txt") +
+                                       ": ExactDistributions \"" + value +
+                                       "\" is not 0 or 1"});
     EXPECT_TRUE(settings.ExactDistributions) << value;
-    EXPECT_EQ(settings.SampleCount, 100000) << value;
-    EXPECT_EQ(settings.MaxMatrix, 2) << value;  // read before the fault
+    EXPECT_EQ(settings.SampleCount, 5000) << value;  // read after the fault
   }
   RunSettings one;
   one.ExactDistributions = false;
-  readText(dir, "a 3 b 4 c 1 d 20 e 5 f 2 g 1 h 5000", one);
+  EXPECT_TRUE(readText(dir, "a 3 b 4 c 1 d 20 e 5 f 2 g 1 h 5000", one)
+                  .errors.empty());
   EXPECT_TRUE(one.ExactDistributions);
 }
 
-TEST(SettingsTest, MultiWordLabelKeepsEveryDefault) {
+// Values stay at their places: a label of several words shifts the values,
+// and the ones that no longer fit are reported by option.
+TEST(SettingsTest, MultiWordLabelIsReportedByTheValuesItShifts) {
   TempDir dir;
   RunSettings settings;
   const SettingsReadResult result = readText(
       dir, "Number of unknowns 3\nb 4 c 1 d 20 e 5 f 2 g 0 h 5000", settings);
-  EXPECT_TRUE(result.fileFound);
-  EXPECT_EQ(result.keptDefaults,
+  const std::string file = dir.path("Settings.txt");
+  EXPECT_EQ(result.errors,
             (std::vector<std::string>{
-                "Dimensions", "SolverThreadCount", "GeneratorThreadCount",
-                "IntegrationPrecision", "HistogramPrecision", "MaxMatrix",
-                "ExactDistributions", "SampleCount"}));
-  expectDefaults(settings);
+                file + ": Dimensions \"of\" is not an unsigned whole number",
+                file + ": ExactDistributions \"2\" is not 0 or 1"}));
+  EXPECT_EQ(settings.Dimensions, 4u);
+  EXPECT_EQ(settings.SolverThreadCount, 3);
 }
 
-TEST(SettingsTest, MalformedValueKeepsThatOptionAndAllLaterOnes) {
+// "4.5", "5,5", "7abc": a number with more after it is a malformed value of
+// that option, not a number and the start of the next label. Reading goes
+// on by position.
+TEST(SettingsTest, MalformedValuesNameTheirOptionAndTheRestIsRead) {
   TempDir dir;
   RunSettings settings;
-  // 99999999999 does not fit an int: extraction fails and nothing is assigned
-  // (not even the clamped value extraction leaves in its target).
-  const SettingsReadResult result =
-      readText(dir, "a 3 b 99999999999 c 1 d 20 e 5 f 2 g 0 h 5000", settings);
-  EXPECT_EQ(result.keptDefaults.size(), 7u);
-  EXPECT_EQ(result.keptDefaults.front(), "SolverThreadCount");
-  EXPECT_EQ(settings.Dimensions, 3u);
-  EXPECT_EQ(settings.SolverThreadCount, 1);
-  EXPECT_EQ(settings.GeneratorThreadCount, 2);
+  const SettingsReadResult result = readText(
+      dir, "a 4.5 b 5,5 c 7abc d -1 e +5 f many g 0 h 99999999999", settings);
+  const std::string file = dir.path("Settings.txt");
+  EXPECT_EQ(result.errors,
+            (std::vector<std::string>{
+                file + ": Dimensions \"4.5\" is not an unsigned whole number",
+                file + ": SolverThreadCount \"5,5\" is not a whole number",
+                file + ": GeneratorThreadCount \"7abc\" is not a whole number",
+                file + ": MaxMatrix \"many\" is not a whole number"}));
+  EXPECT_EQ(settings.Dimensions, 4u);
+  EXPECT_EQ(settings.IntegrationPrecision, -1);
+  EXPECT_EQ(settings.HistogramPrecision, 5);
+  EXPECT_FALSE(settings.ExactDistributions);
+  // Beyond int: left at its default, kept as written for the bounds check.
+  EXPECT_EQ(settings.SampleCount, 100000);
+  ASSERT_TRUE(result.written[7].has_value());
+  EXPECT_EQ(result.written[7]->value, 99999999999LL);
+  EXPECT_EQ(result.written[7]->text, "99999999999");
 
-  RunSettings text;
-  readText(dir, "a 3 b 4 c 1 d 20 e 5 f many g 0 h 5000", text);
-  EXPECT_EQ(text.HistogramPrecision, 5);
-  EXPECT_EQ(text.MaxMatrix, 5);
-  EXPECT_EQ(text.SampleCount, 100000);
+  RunSettings negative;
+  EXPECT_EQ(readText(dir, "Dimensions -1", negative).errors,
+            std::vector<std::string>{
+                file + ": Dimensions \"-1\" is not an unsigned whole number"});
+}
+
+TEST(SettingsTest, LabelsOfOtherOptionsEarnOneWarning) {
+  TempDir dir;
+  RunSettings settings;
+  const SettingsReadResult result = readText(
+      dir,
+      "SolverThreadCount 3\nDimensions 4\nGeneratorThreadCount 1\n"
+      "IntegrationPrecision 20\nMaxMatrix 5\nHistogramPrecision 2\n"
+      "Exact 0\nSamples 5000\n",
+      settings);
+  EXPECT_EQ(result.labelWarning,
+            dir.path("Settings.txt") +
+                ": values are read by position; these labels name other "
+                "options: SolverThreadCount at the place of Dimensions, "
+                "Dimensions at the place of SolverThreadCount, MaxMatrix at "
+                "the place of HistogramPrecision, HistogramPrecision at the "
+                "place of MaxMatrix");
+  EXPECT_TRUE(result.errors.empty());
+  expectExample(settings);
+}
+
+TEST(SettingsTest, ByteOrderMarkIsSkippedAndAnUnreadableFileIsAnError) {
+  TempDir dir;
+  RunSettings settings;
+  EXPECT_TRUE(readText(dir, "\xEF\xBB\xBF" "a 3 b 4 c 1 d 20 e 5 f 2 g 0 h 5000",
+                       settings)
+                  .errors.empty());
+  expectExample(settings);
+
+  std::filesystem::create_directory(dir.path("Folder"));
+  RunSettings untouched;
+  const SettingsReadResult folder =
+      readSettings(dir.path("Folder"), untouched);
+  EXPECT_TRUE(folder.fileFound);
+  EXPECT_EQ(folder.errors, std::vector<std::string>{
+                               dir.path("Folder") + ": is not a regular file"});
+  expectDefaults(untouched);
 }
 
 TEST(SettingsTest, FileEndingEarlyKeepsTheMissingOptions) {

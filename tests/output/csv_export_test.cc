@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -123,7 +124,7 @@ TEST(CsvExportTest, EveryNonEmptyLineHasFourSemicolons) {
 TEST(CsvExportTest, OneFilePerUnknownAndNoTemporaryLeft) {
   TempDir dir;
   const std::string prefix = dir.path("Export/");
-  EXPECT_TRUE(exportCsv(smallStore(), prefix).empty());
+  EXPECT_TRUE(exportCsv(smallStore(), prefix).failures.empty());
   EXPECT_EQ(filesIn(prefix),
             (std::vector<std::string>{"Results_X0.csv", "Results_X1.csv"}));
   EXPECT_EQ(readFile(prefix + "Results_X1.csv"), kSmallStoreText);
@@ -132,19 +133,19 @@ TEST(CsvExportTest, OneFilePerUnknownAndNoTemporaryLeft) {
 TEST(CsvExportTest, MissingFoldersAreCreatedAndOldFilesOverwritten) {
   TempDir dir;
   const std::string prefix = dir.path("deep/er/ExportApprox/");
-  EXPECT_TRUE(exportCsv(smallStore(), prefix).empty());
+  EXPECT_TRUE(exportCsv(smallStore(), prefix).failures.empty());
   EXPECT_EQ(readFile(prefix + "Results_X1.csv"), kSmallStoreText);
 
   // A longer file from an earlier run is replaced, not partly overwritten.
   dir.write("deep/er/ExportApprox/Results_X1.csv", std::string(10000, 'x'));
-  EXPECT_TRUE(exportCsv(smallStore(), prefix).empty());
+  EXPECT_TRUE(exportCsv(smallStore(), prefix).failures.empty());
   EXPECT_EQ(readFile(prefix + "Results_X1.csv"), kSmallStoreText);
 }
 
 TEST(CsvExportTest, NoSystemsGiveEmptyFiles) {
   TempDir dir;
   const ResultStore store(3, 0);
-  EXPECT_TRUE(exportCsv(store, dir.prefix()).empty());
+  EXPECT_TRUE(exportCsv(store, dir.prefix()).failures.empty());
   EXPECT_EQ(filesIn(dir.prefix()),
             (std::vector<std::string>{"Results_X0.csv", "Results_X1.csv",
                                       "Results_X2.csv"}));
@@ -155,10 +156,11 @@ TEST(CsvExportTest, UnwritableFileIsReportedAndTheOthersAreWritten) {
   TempDir dir;
   // A folder where unknown 0's file should go.
   fs::create_directories(dir.path("Results_X0.csv/inside"));
-  const std::vector<std::string> failures =
-      exportCsv(smallStore(), dir.prefix());
-  EXPECT_EQ(failures, (std::vector<std::string>{
-                          dir.path("Results_X0.csv") + ": cannot be written"}));
+  const CsvExport exported = exportCsv(smallStore(), dir.prefix());
+  EXPECT_EQ(exported.failures,
+            (std::vector<std::string>{dir.path("Results_X0.csv") +
+                                      ": cannot be written: Is a directory"}));
+  EXPECT_EQ(exported.written, 1);
   EXPECT_EQ(readFile(dir.path("Results_X1.csv")), kSmallStoreText);
   EXPECT_EQ(filesIn(dir.prefix()),
             (std::vector<std::string>{"Results_X0.csv", "Results_X1.csv"}));
@@ -169,8 +171,19 @@ TEST(CsvExportTest, FolderThatCannotBeCreatedIsReported) {
   TempDir dir;
   dir.write("plain", "a file, not a folder");
   const std::string prefix = dir.path("plain/Export/");
-  EXPECT_EQ(exportCsv(smallStore(), prefix),
+  EXPECT_EQ(exportCsv(smallStore(), prefix).failures,
             (std::vector<std::string>{prefix + ": cannot be created"}));
+}
+
+TEST(CsvExportTest, AStoppedRunWritesNoFurtherFile) {
+  TempDir dir;
+  std::stop_source source;
+  source.request_stop();
+  const CsvExport exported =
+      exportCsv(smallStore(), dir.prefix(), source.get_token());
+  EXPECT_TRUE(exported.stopped);
+  EXPECT_EQ(exported.written, 0);
+  EXPECT_TRUE(filesIn(dir.prefix()).empty());
 }
 
 }  // namespace

@@ -1,15 +1,21 @@
 // Test support: a temporary working directory with input files, a run of the
-// built linprob program (with arguments) with its output captured, and the
-// files a run leaves.
+// built linprob program (with arguments) with its output captured: to its end
+// (runProgramIn, runProgramFrom), or started in the background so that a test
+// can signal it (StartedProgram); and the files a run leaves.
 #ifndef LINPROB_TESTS_SUPPORT_PROGRAM_RUN_H_
 #define LINPROB_TESTS_SUPPORT_PROGRAM_RUN_H_
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -60,14 +66,17 @@ inline std::string shellQuoted(const std::string& text) {
 // Runs the built program with `arguments`, started in `startDir`. Standard
 // output and error are captured beside `startDir` (never inside it, so a
 // test sees exactly the files the program wrote); standard input is empty.
+// `runner`, when given, stands before the program on the shell's command
+// line (a command that runs it, or settings such as "ulimit -f 1;").
 inline ProgramRun runProgramFrom(const std::filesystem::path& startDir,
-                                 const std::vector<std::string>& arguments) {
+                                 const std::vector<std::string>& arguments,
+                                 const std::string& runner = "") {
   std::string capture = startDir.string();
   while (capture.size() > 1 && capture.back() == '/') capture.pop_back();
   const std::string outFile = capture + ".stdout";
   const std::string errFile = capture + ".stderr";
   std::string command = "cd " + shellQuoted(startDir.string()) + " && " +
-                        shellQuoted(LINPROB_BINARY);
+                        runner + " " + shellQuoted(LINPROB_BINARY);
   for (const std::string& argument : arguments) {
     command += " " + shellQuoted(argument);
   }
@@ -101,6 +110,68 @@ inline std::map<std::string, std::string> filesUnder(
         entry.is_directory() ? "<folder>" : readFile(entry.path().string());
   }
   return files;
+}
+
+// The program started in `dir` in the background, its output going to files
+// outside `dir`.
+class StartedProgram {
+ public:
+  explicit StartedProgram(const WorkDir& dir) {
+    const std::string folder = dir.path().string();
+    const std::string out = outputs_.path("stdout");
+    const std::string err = outputs_.path("stderr");
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      // Only calls that are safe after fork() in a threaded process.
+      if (::chdir(folder.c_str()) != 0) ::_exit(126);
+      const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (o < 0 || e < 0) ::_exit(126);
+      ::dup2(o, 1);
+      ::dup2(e, 2);
+      ::execl(LINPROB_BINARY, LINPROB_BINARY, static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+  }
+  ~StartedProgram() {
+    if (pid_ > 0 && !waited_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  StartedProgram(const StartedProgram&) = delete;
+  StartedProgram& operator=(const StartedProgram&) = delete;
+
+  void signal(int number) const { ::kill(pid_, number); }
+
+  // Waits for the program to end; status -1 when a signal ended it.
+  ProgramRun wait() {
+    int raw = 0;
+    ::waitpid(pid_, &raw, 0);
+    waited_ = true;
+    ProgramRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = readFile(outputs_.path("stdout"));
+    run.err = readFile(outputs_.path("stderr"));
+    return run;
+  }
+
+ private:
+  TempDir outputs_;
+  pid_t pid_ = -1;
+  bool waited_ = false;
+};
+
+// Waits until `path` exists; false if it does not within `limit` (a guard
+// against a hanging test, not a measurement).
+inline bool waitForFile(const std::filesystem::path& path,
+                        std::chrono::seconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!std::filesystem::exists(path)) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
 }
 
 }  // namespace linprob::testing

@@ -1,0 +1,43 @@
+// FamilyBox: the box that holds every right-hand side a distribution phase
+// can produce, entry by entry, so that the start-of-run check can replay it
+// in interval arithmetic and prove that no job of the phase overflows.
+//
+// Enumeration: each entry's interval is the hull of its cells' values (the
+// cells themselves, values and weights, must be finite). Sampling: the range
+// the draws come from: the two ends for the triangular and the uniform
+// family; for the normal family the mean plus or minus 40 standard
+// deviations, far beyond anything std::normal_distribution draws; a variance
+// of 0 is the mean itself.
+#ifndef LINPROB_DISTRIBUTIONS_FAMILY_BOX_H_
+#define LINPROB_DISTRIBUTIONS_FAMILY_BOX_H_
+
+#include <optional>
+#include <vector>
+
+#include "distributions/family.h"
+#include "distributions/sample_rectangle.h"
+
+namespace linprob {
+
+inline constexpr double kSamplingDeviations = 40.0;
+
+struct FamilyBox {
+  std::vector<double> lower;  // per entry
+  std::vector<double> upper;
+  // The first entry whose cells (values or weights) or range are not
+  // finite; the box is then incomplete.
+  std::optional<unsigned> faultyEntry;
+};
+
+// The hull of the cells of each of the n entries of `cells` ([cell][entry],
+// no cell gives the box [0, 0]).
+FamilyBox cellBox(const RectangleTable& cells, unsigned n);
+
+// The sampling range of each entry of `family` from its parameter pairs
+// (`first`: mean or lower end, `second`: variance or upper end).
+FamilyBox samplingBox(Family family, const std::vector<double>& first,
+                      const std::vector<double>& second);
+
+}  // namespace linprob
+
+#endif  // LINPROB_DISTRIBUTIONS_FAMILY_BOX_H_

@@ -1,0 +1,260 @@
+#include "driver/numeric_check.h"
+
+#include <cmath>
+#include <exception>
+#include <iomanip>
+#include <sstream>
+
+#include "distributions/discretisation.h"
+#include "distributions/family.h"
+#include "distributions/family_box.h"
+#include "linear/condition_number.h"
+#include "linear/normal_parameters.h"
+#include "linear/pivot_mode.h"
+#include "linear/step_replay.h"
+
+namespace linprob {
+namespace {
+
+std::string underMode(const PivotMode& mode) {
+  return " under pivoting mode " + std::to_string(mode.index) + " (" +
+         mode.plainName + ")";
+}
+
+bool finite(const Interval& x) {
+  return std::isfinite(x.lower()) && std::isfinite(x.upper());
+}
+
+// Replays `rhs` through the steps; false when the interval library refuses
+// a value on the way (it does for some operations on infinities).
+template <typename Element>
+bool replayed(std::vector<Element>& rhs, const std::vector<step>& steps) {
+  try {
+    replaySteps(rhs, steps);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// One family's parameters, ready for every mode: its box and its moments,
+// or the problem that makes either unusable.
+struct FamilyInputs {
+  const FamilyInfo* info = nullptr;
+  std::string file;         // "Matrix0/UniformRHS.txt"
+  std::vector<Interval> box;
+  std::vector<NormalParameters> moments;
+  bool reported = false;    // a line was written; nothing more about it
+};
+
+FamilyInputs prepareFamily(const FamilyInfo& family,
+                           const std::vector<double>& pairs,
+                           const SystemInputs& inputs,
+                           const RunSettings& settings,
+                           std::vector<std::string>& problems) {
+  FamilyInputs prepared;
+  prepared.info = &family;
+  prepared.file = inputs.folder + family.parameterFile;
+  const unsigned n = settings.Dimensions;
+  std::vector<double> first(n);
+  std::vector<double> second(n);
+  for (unsigned e = 0; e < n; ++e) {
+    first[e] = pairs[2 * std::size_t{e}];
+    second[e] = pairs[2 * std::size_t{e} + 1];
+  }
+  const std::string head =
+      prepared.file + ": " + family.name + " family, pair ";
+  auto refuse = [&](unsigned entry, const char* what) {
+    problems.push_back(head + std::to_string(entry) + ": " + what);
+    prepared.reported = true;
+  };
+
+  FamilyBox box;
+  if (settings.ExactDistributions) {
+    RectangleTable cells;
+    try {
+      const int count = settings.IntegrationPrecision;
+      switch (family.family) {
+        case Family::kNormal:
+          cells = normalCells(n, count, first, second);
+          break;
+        case Family::kTriangular:
+          cells = triangularCells(n, count, first, second);
+          break;
+        case Family::kUniform:
+          cells = uniformCells(n, count, first, second);
+          break;
+      }
+      box = cellBox(cells, n);
+    } catch (const std::exception&) {
+      // The normal density refuses a deviation that is not finite.
+      box.faultyEntry = 0;
+    }
+    if (box.faultyEntry) {
+      refuse(*box.faultyEntry, "the cells are not finite");
+      return prepared;
+    }
+  } else {
+    box = samplingBox(family.family, first, second);
+    if (box.faultyEntry) {
+      refuse(*box.faultyEntry, "the sampling range is not finite");
+      return prepared;
+    }
+  }
+  for (unsigned e = 0; e < n; ++e) {
+    const NormalParameters moments =
+        familyMoments(family.family, first[e], second[e]);
+    if (!std::isfinite(moments.mean) || !std::isfinite(moments.variance)) {
+      refuse(e, "the variance is not finite");
+      return prepared;
+    }
+    prepared.moments.push_back(moments);
+    prepared.box.push_back(Interval(box.lower[e], box.upper[e]));
+  }
+  return prepared;
+}
+
+// The overflow checks of one family under one eliminated mode.
+void checkFamily(FamilyInputs& family, const LinearSystem& system,
+                 const PivotMode& mode, std::vector<std::string>& problems) {
+  if (family.reported) return;
+  const std::string head =
+      family.file + ": " + family.info->name + " family, unknown ";
+  auto refuse = [&](std::size_t k, const char* what) {
+    problems.push_back(head + std::to_string(system.columnOrder[k]) + ": " +
+                       what + underMode(mode));
+    family.reported = true;
+  };
+  std::vector<Interval> box = family.box;
+  const bool boxReplayed = replayed(box, system.steps);
+  for (std::size_t k = 0; k < box.size(); ++k) {
+    if (!boxReplayed || !finite(box[k])) {
+      return refuse(k, "the solutions overflow");
+    }
+    // Band widths come from max - min; that difference must exist too.
+    if (!std::isfinite(box[k].upper() - box[k].lower())) {
+      return refuse(k, "the range of the solutions overflows");
+    }
+  }
+  std::vector<NormalParameters> moments = family.moments;
+  replaySteps(moments, system.steps);
+  for (std::size_t k = 0; k < moments.size(); ++k) {
+    if (!std::isfinite(moments[k].mean) ||
+        !std::isfinite(moments[k].variance)) {
+      return refuse(k, "the propagated mean or variance overflows");
+    }
+  }
+}
+
+// The plain or the interval solution under one mode; true when a line was
+// written.
+bool checkSolution(const std::vector<Interval>& rhs, const std::string& file,
+                   const char* what, const LinearSystem& system,
+                   const PivotMode& mode, std::vector<std::string>& problems) {
+  std::vector<Interval> solution = rhs;
+  const bool ok = replayed(solution, system.steps);
+  for (std::size_t k = 0; k < solution.size(); ++k) {
+    if (!ok || !finite(solution[k])) {
+      problems.push_back(file + ": unknown " +
+                         std::to_string(system.columnOrder[k]) + ": " + what +
+                         underMode(mode));
+      return true;
+    }
+  }
+  return false;
+}
+
+bool matrixFinite(const LinearSystem& system) {
+  for (const std::vector<double>& column : system.matrix) {
+    for (const double a : column) {
+      if (!std::isfinite(a)) return false;
+    }
+  }
+  return true;
+}
+
+std::string conditionText(double kappa) {
+  std::ostringstream text;
+  text << std::setprecision(3) << kappa;
+  return text.str();
+}
+
+}  // namespace
+
+void checkNumerics(const SystemInputs& inputs, const RunSettings& settings,
+                   InputCheck& check) {
+  if (!inputs.matrix) return;
+  const LinearSystem& loaded = *inputs.matrix;
+  const std::string matrixFile = inputs.folder + "Matice.txt";
+
+  // Overflow problems are gathered apart and follow the condition line.
+  std::vector<std::string> overflows;
+  std::vector<FamilyInputs> families;
+  for (const FamilyInfo& family : kFamilies) {
+    const auto& pairs = family.parameterKind == ParameterKind::kNormal
+                            ? inputs.normalPairs
+                            : inputs.boundPairs;
+    if (pairs) {
+      families.push_back(
+          prepareFamily(family, *pairs, inputs, settings, overflows));
+    }
+  }
+
+  bool anyMode = false;
+  double worst = 0.0;
+  bool matrixReported = false;
+  bool realReported = false;
+  bool intervalReported = false;
+  for (const PivotMode& mode : kPivotModes) {
+    LinearSystem system = loaded;
+    system.eliminate(mode);
+    if (const auto fault = findPivotFault(system)) {
+      std::ostringstream message;
+      message << matrixFile << ": cannot be eliminated" << underMode(mode)
+              << ": zero or non-finite pivot at position " << fault->position;
+      check.errors.push_back(message.str());
+      continue;
+    }
+    const double kappa = conditionNumber(loaded, system);
+    // A NaN estimate counts as the worst of all.
+    if (!anyMode || !(kappa <= worst)) worst = kappa;
+    anyMode = true;
+
+    if (!matrixReported && !matrixFinite(system)) {
+      overflows.push_back(matrixFile + ": the elimination overflows" +
+                          underMode(mode));
+      matrixReported = true;
+    }
+    if (inputs.real && !realReported) {
+      realReported = checkSolution(*inputs.real, inputs.folder + "RealRHS.txt",
+                                   "the solution overflows", system, mode,
+                                   overflows);
+    }
+    if (inputs.intervals && !intervalReported) {
+      intervalReported = checkSolution(
+          *inputs.intervals, inputs.folder + "IntRHS.txt",
+          "the interval solution overflows", system, mode, overflows);
+    }
+    for (FamilyInputs& family : families) {
+      checkFamily(family, system, mode, overflows);
+    }
+  }
+
+  if (anyMode && !(worst <= kSingularCondition)) {
+    check.errors.push_back(matrixFile + ": condition number " +
+                           conditionText(worst) +
+                           " is above 1e15: the matrix is numerically "
+                           "singular, and no digit of its results could be "
+                           "trusted");
+  } else if (anyMode && worst > kIllCondition) {
+    check.warnings.push_back(matrixFile + ": condition number " +
+                             conditionText(worst) +
+                             " is above 1e9: results may have fewer than 6 "
+                             "correct significant digits");
+  }
+  for (std::string& problem : overflows) {
+    check.errors.push_back(std::move(problem));
+  }
+}
+
+}  // namespace linprob

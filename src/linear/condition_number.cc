@@ -1,0 +1,60 @@
+#include "linear/condition_number.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "linear/step_replay.h"
+
+namespace linprob {
+namespace {
+
+// The larger of the two; a NaN, once met, stays: the norm is then not a
+// number rather than a finite value that looks trustworthy.
+double larger(double largest, double sum) {
+  if (std::isnan(largest) || std::isnan(sum)) return std::nan("");
+  return sum > largest ? sum : largest;
+}
+
+}  // namespace
+
+double matrixNorm(const LinearSystem& loaded) {
+  const unsigned n = loaded.size;
+  double largest = 0.0;
+  for (unsigned r = 0; r < n; ++r) {
+    double sum = 0.0;
+    for (unsigned c = 0; c < n; ++c) sum += std::fabs(loaded.matrix[c][r]);
+    largest = larger(largest, sum);
+  }
+  return largest;
+}
+
+double inverseNorm(const LinearSystem& eliminated) {
+  const unsigned n = eliminated.size;
+  std::vector<double> rowSums(n, 0.0);
+  const std::size_t stride = std::min<std::size_t>(n, kConditionLanes);
+  std::vector<double> block(static_cast<std::size_t>(n) * stride);
+  for (unsigned first = 0; first < n; first += stride) {
+    const std::size_t lanes = std::min<std::size_t>(stride, n - first);
+    // Lane j holds the unit vector e_(first + j), entry-major.
+    std::fill(block.begin(), block.end(), 0.0);
+    for (std::size_t j = 0; j < lanes; ++j) block[(first + j) * stride + j] = 1.0;
+    replayBlock(block.data(), stride, lanes, eliminated.steps);
+    for (unsigned k = 0; k < n; ++k) {
+      double& sum = rowSums[eliminated.columnOrder[k]];
+      for (std::size_t j = 0; j < lanes; ++j) {
+        sum += std::fabs(block[k * stride + j]);
+      }
+    }
+  }
+  double largest = 0.0;
+  for (const double sum : rowSums) largest = larger(largest, sum);
+  return largest;
+}
+
+double conditionNumber(const LinearSystem& loaded,
+                       const LinearSystem& eliminated) {
+  return matrixNorm(loaded) * inverseNorm(eliminated);
+}
+
+}  // namespace linprob

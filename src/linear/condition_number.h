@@ -1,0 +1,37 @@
+// The condition number of a system's matrix in the infinity norm,
+// kappa = ||A||inf * ||A^-1||inf, the factor by which the relative rounding
+// error of the right-hand side can grow in the solution.
+//
+// ||A||inf is the largest absolute row sum of the matrix as read.
+// ||A^-1||inf comes from the elimination itself: the recorded steps replayed
+// on the n unit vectors give the computed inverse column by column (exactly
+// the arithmetic every right-hand side of the run goes through), and its
+// largest absolute row sum is taken. Solution position k of a replay holds
+// unknown columnOrder[k], so position k of column j is A^-1(columnOrder[k], j).
+// The unit vectors are replayed in groups of kConditionLanes, so the memory
+// is n * kConditionLanes numbers whatever n.
+//
+// A value that is not finite (an inverse too large for double) stays as it
+// is: callers compare with !(kappa <= limit).
+#ifndef LINPROB_LINEAR_CONDITION_NUMBER_H_
+#define LINPROB_LINEAR_CONDITION_NUMBER_H_
+
+#include <cstddef>
+
+#include "linear/linear_system.h"
+
+namespace linprob {
+
+inline constexpr std::size_t kConditionLanes = 64;
+
+// ||A||inf of a loaded, not yet eliminated system.
+double matrixNorm(const LinearSystem& loaded);
+// ||A^-1||inf from the steps of an eliminated system.
+double inverseNorm(const LinearSystem& eliminated);
+// matrixNorm(loaded) * inverseNorm(eliminated).
+double conditionNumber(const LinearSystem& loaded,
+                       const LinearSystem& eliminated);
+
+}  // namespace linprob
+
+#endif  // LINPROB_LINEAR_CONDITION_NUMBER_H_
