@@ -1,5 +1,6 @@
 #include "driver/run_driver.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -8,12 +9,15 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/console.h"
 #include "driver/distribution_phase.h"
 #include "driver/input_check.h"
+#include "driver/run_report.h"
 #include "driver/settings.h"
+#include "driver/system_inputs.h"
 #include "linear/interval.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
@@ -21,7 +25,9 @@
 #include "linear/system_files.h"
 #include "output/csv_export.h"
 #include "output/summary_file.h"
+#include "results/position_measures.h"
 #include "results/result_store.h"
+#include "results/solution_measures.h"
 #include "results/system_result.h"
 
 namespace linprob {
@@ -99,9 +105,10 @@ void throwIfProblem(const std::string& path, const Status& status) {
 }
 
 // The deterministic pass and the three distribution phases of system i under
-// one pivoting mode.
+// one pivoting mode, each measured against the system's references.
 SystemResult analyseSystem(const RunSettings& settings, int i,
-                           const PivotMode& mode) {
+                           const PivotMode& mode,
+                           const SystemReference& reference) {
   printSystemBanner(settings, i);
   const std::string subFolder = "Matrix" + std::to_string(i) + "/";
   const unsigned n = settings.Dimensions;
@@ -114,16 +121,23 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   result.system = i;
   result.mode = mode;
   result.columnOrder = system.columnOrder;
+  result.pivotGrowth = system.pivotGrowth;
   throwIfProblem(subFolder + "RealRHS.txt",
                  loadRealRhs(subFolder + "RealRHS.txt", n, result.exact));
   replaySteps(result.exact, system.steps);
   throwIfProblem(subFolder + "IntRHS.txt",
                  loadIntervalRhs(subFolder + "IntRHS.txt", n, result.interval));
   replaySteps(result.interval, system.steps);
+  result.measures =
+      measureSolution(result.exact, result.interval, result.columnOrder,
+                      reference.exact ? &*reference.exact : nullptr);
 
   const PhaseContext context{settings, system, subFolder, i, mode};
   for (const FamilyInfo& family : kFamilies) {
-    result.phases.push_back(runDistributionPhase(family, context));
+    // Measured at once: that releases the phase's fine histograms.
+    PhaseResult phase = runDistributionPhase(family, context);
+    measurePhase(phase, reference);
+    result.phases.push_back(std::move(phase));
   }
   return result;
 }
@@ -141,6 +155,7 @@ void writeSummaryFile(const SystemResult& result) {
 }  // namespace
 
 int runProgram() {
+  const auto start = std::chrono::steady_clock::now();
   RunSettings settings;
   if (!prepareRun(settings)) return kExitInputError;
 
@@ -151,7 +166,13 @@ int runProgram() {
               std::to_string(mode.colPivot));
     for (int i = 0; i < settings.MaxMatrix; ++i) {
       try {
-        const SystemResult result = analyseSystem(settings, i, mode);
+        // A system's references do not depend on the mode: the first mode
+        // computes them, the others reuse them.
+        if (store.reference(i) == nullptr) {
+          store.addReference(makeSystemReference(readSystemInputs(settings, i)));
+        }
+        const SystemResult result =
+            analyseSystem(settings, i, mode, *store.reference(i));
         writeSummaryFile(result);
         store.add(result);
       } catch (const std::exception& error) {
@@ -168,7 +189,13 @@ int runProgram() {
       settings.ExactDistributions ? "Export/" : "ExportApprox/";
   const std::vector<std::string> failures = exportCsv(store, directory);
   for (const std::string& failure : failures) printError(failure);
-  return failures.empty() ? 0 : kExitExportError;
+
+  const std::chrono::duration<double> wallTime =
+      std::chrono::steady_clock::now() - start;
+  const std::vector<std::string> reportFailures =
+      writeRunReport(settings, directory, wallTime.count(), store);
+  for (const std::string& failure : reportFailures) printError(failure);
+  return failures.empty() && reportFailures.empty() ? 0 : kExitExportError;
 }
 
 }  // namespace linprob
