@@ -33,14 +33,14 @@ void BlockQueue::push(std::unique_ptr<JobBlock> block) {
       // Throttled on a condition, not by polling: the consumer that brings
       // the queue down to half the bound wakes every napping producer. The
       // queue therefore never holds more than the bound plus one block.
-      printLine("Generator thread taking a nap at " +
-                std::to_string(queuedJobs_) + " jobs.");
+      printJobLine("Generator thread taking a nap at " +
+                   std::to_string(queuedJobs_) + " jobs.");
       spaceFree_.wait(lock, [this] {
         return queuedJobs_ <= jobBound_ / 2 || cancelled_;
       });
       if (cancelled_) return;
-      printLine("Generator thread waking up! Jobs left..." +
-                std::to_string(queuedJobs_));
+      printJobLine("Generator thread waking up! Jobs left..." +
+                   std::to_string(queuedJobs_));
     }
     queuedJobs_ += block->count;
     queue_.push_back(std::move(block));
@@ -56,7 +56,7 @@ void BlockQueue::pushStopper() {
     queue_.push_back(nullptr);
   }
   blockReady_.notify_all();
-  printLine("Stopper inserted");
+  printJobLine("Stopper inserted");
 }
 
 std::unique_ptr<JobBlock> BlockQueue::pop() {
@@ -70,7 +70,7 @@ std::unique_ptr<JobBlock> BlockQueue::pop() {
     if (cancelled_) return nullptr;
     if (queue_.front() == nullptr) {
       // Left at the front so that every other consumer meets it too.
-      printLine("Stopper found.");
+      printJobLine("Stopper found.");
       return nullptr;
     }
     block = std::move(queue_.front());

@@ -17,6 +17,8 @@
 // every producer and consumer, waiting or not, returns at once, pushes are
 // dropped and pop gives nullptr without the stopper line.
 //
+// All of these lines are job lines (printJobLine, base/console.h).
+//
 // One mutex guards the queue, the free list, the job count, the number of
 // waiting consumers and the cancelled flag; it is held only to move a block pointer, never while
 // filling or solving. A pushed block wakes one waiting consumer, the stopper

@@ -28,7 +28,7 @@ struct WorkList {
 std::optional<std::size_t> takePrefix(WorkList& work) {
   std::lock_guard<std::mutex> lock(work.mutex);
   if (work.nextPrefix == work.prefixCount) {
-    printLine("Generator thread stopping!");
+    printJobLine("Generator thread stopping!");
     return std::nullopt;
   }
   return work.nextPrefix++;
@@ -52,7 +52,7 @@ void pushPrefix(BlockQueue& queue, const EnumerationJobs& jobs,
 
 void generatorThread(BlockQueue& queue, const EnumerationJobs& jobs,
                      WorkList& work, const std::stop_token& stop) {
-  printLine("Generator Thread Started!");
+  printJobLine("Generator Thread Started!");
   while (!stop.stop_requested()) {
     const std::optional<std::size_t> prefix = takePrefix(work);
     if (!prefix) return;

@@ -5,7 +5,8 @@
 // "Generator Thread Started!", then repeatedly takes one prefix and pushes
 // its jobs, in enumeration order, in blocks of kBlockJobs onto the queue
 // (which may make it nap, see BlockQueue); when the list is empty it prints
-// "Generator thread stopping!" (holding the work-list mutex) and ends.
+// "Generator thread stopping!" (holding the work-list mutex) and ends. Both
+// are job lines (printJobLine, base/console.h).
 #ifndef LINPROB_DISTRIBUTIONS_GENERATOR_THREADS_H_
 #define LINPROB_DISTRIBUTIONS_GENERATOR_THREADS_H_
 

@@ -147,7 +147,12 @@ void EnumerationJobs::fill(std::size_t prefix, std::uint64_t first,
 }
 
 struct SampleStream::Draws {
-  explicit Draws(std::uint32_t seed) : engine(seed) {}
+  // All 64 bits of the seed reach the engine's state.
+  explicit Draws(std::uint64_t seed) {
+    std::seed_seq sequence{static_cast<std::uint32_t>(seed),
+                           static_cast<std::uint32_t>(seed >> 32)};
+    engine.seed(sequence);
+  }
 
   std::mt19937 engine;
   // One distribution per entry of the stream's family; an entry without one

@@ -10,9 +10,10 @@
 // order from 1.0; its right-hand side is the cells' values.
 //
 // Sampling: sampleCount right-hand sides drawn sample by sample, entry by
-// entry, from one std::mt19937 seeded with `seed` (one std::random_device
-// read per phase), each of weight 1 / sampleCount computed in float. A
-// SampleStream started again from the same seed draws the same samples.
+// entry, from one std::mt19937 seeded with the 64-bit `seed` (through a
+// std::seed_seq of its low and its high 32 bits), each of weight
+// 1 / sampleCount computed in float. A SampleStream started again from the
+// same seed draws the same samples.
 #ifndef LINPROB_DISTRIBUTIONS_JOB_SOURCE_H_
 #define LINPROB_DISTRIBUTIONS_JOB_SOURCE_H_
 
@@ -48,7 +49,7 @@ struct SamplingJobs {
   std::vector<double> first;   // Mean or Lower
   std::vector<double> second;  // Variance or Upper
   int sampleCount = 0;
-  std::uint32_t seed = 0;
+  std::uint64_t seed = 0;
 };
 
 // Draws the samples of a SamplingJobs in order. Degenerate entries (variance

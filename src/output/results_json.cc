@@ -169,9 +169,10 @@ Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
     unknowns.push_back(
         phaseUnknownJson(v, store.phase(v, system, mode.index, family.family)));
   }
+  const StoredPhase& run = store.phaseRun(system, mode.index, family.family);
   return Json{{"family", family.name},
-              {"jobs", store.solvedJobs(system, mode.index, family.family)},
-              {"seed", nullptr},
+              {"jobs", run.solvedJobs},
+              {"seed", run.seed ? Json(*run.seed) : Json(nullptr)},
               {"unknowns", std::move(unknowns)}};
 }
 
@@ -272,9 +273,10 @@ void writeResultsJson(const RunInfo& run, const ResultStore& store,
                       std::ostream& out) {
   // The document is written one system at a time, so that only one system's
   // part is ever held as a JSON value.
+  const std::string commit = programCommit();
   const Json program{{"name", kProgramName},
                      {"version", programVersion()},
-                     {"commit", nullptr}};
+                     {"commit", commit.empty() ? Json(nullptr) : Json(commit)}};
   out << "{\"program\":";
   writeJson(program, out);
   out << ",\"run\":";

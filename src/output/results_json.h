@@ -5,8 +5,8 @@
 // the shortest), and a value that does not exist or is not finite as null.
 // Indices are 0-based, and every "unknown" is the unknown's input index.
 //
-//   program  name, version (base/program_version.h), commit (null: not
-//            known to the build yet)
+//   program  name, version, commit (base/program_version.h; null outside a
+//            git checkout)
 //   run      kind ("enumeration", "sampling"), settings (the eight, as
 //            used), jobs_per_phase, wall_time_seconds, export_folder
 //   systems  per system: index, folder, matrix (rows as read), rhs,
@@ -14,7 +14,7 @@
 //            modes: per pivoting mode: mode, summary_file, pivot_growth,
 //            column_order, unknowns (exact, forward_error_ulps, interval,
 //            interval_overestimation) and families: per family: family,
-//            jobs, seed (null), unknowns (min, max, borders b0 ... bK,
+//            jobs, seed (of a sampling phase, else null), unknowns (min, max, borders b0 ... bK,
 //            valid, invalid, exact_linear, moments, expected_moments,
 //            coverage_95, discrepancy, gum_validation).
 // The README lists every field and when it is null.

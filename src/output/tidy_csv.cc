@@ -161,7 +161,7 @@ void writeUnknownRow(const ResultStore& store, int system,
   const auto u = static_cast<std::size_t>(unknown);
 
   Row row = keyRow(system, mode, family, unknown);
-  row.count(store.solvedJobs(system, mode.index, family.family));
+  row.count(store.phaseRun(system, mode.index, family.family).solvedJobs);
   row.number(exact ? std::optional<double>(exact->conditionNumber)
                    : std::nullopt);
   row.number(store.elimination(system, mode.index).pivotGrowth);

@@ -14,12 +14,16 @@
 // variance is a point mass at the mean (cdf 1 from the mean on); a mean or
 // variance that is not finite, or a negative variance, has no approximation.
 //
+// A sampling phase also keeps the seed its samples were drawn from, so that
+// the run can be repeated.
+//
 // Each position also carries its measures (results/position_measures.h),
 // filled by measurePhase once the phase is done.
 #ifndef LINPROB_RESULTS_PHASE_RESULT_H_
 #define LINPROB_RESULTS_PHASE_RESULT_H_
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "distributions/family.h"
@@ -53,6 +57,8 @@ struct PositionResult {
 struct PhaseResult {
   Family family = Family::kTriangular;
   std::vector<PositionResult> positions;  // by solution position
+  // The seed a sampling phase drew its samples from; none in enumeration.
+  std::optional<std::uint64_t> seed = std::nullopt;
 
   // The jobs the phase solved (each position counts every job).
   std::uint64_t solvedJobs() const {

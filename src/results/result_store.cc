@@ -17,7 +17,7 @@ ResultStore::ResultStore(int unknownCount, int systemCount)
   eliminations_.resize(static_cast<std::size_t>(systemCount_) *
                        kPivotModeCount);
   references_.resize(static_cast<std::size_t>(systemCount_));
-  solvedJobs_.resize(eliminations_.size() * kFamilyCount);
+  phaseRuns_.resize(eliminations_.size() * kFamilyCount);
 }
 
 std::size_t ResultStore::solutionIndex(int unknown, int system,
@@ -56,10 +56,13 @@ void ResultStore::add(const SystemResult& result) {
   elimination.pivotGrowth = result.pivotGrowth;
   elimination.columnOrder = result.columnOrder;
   for (const PhaseResult& phase : result.phases) {
-    solvedJobs_[(static_cast<std::size_t>(result.system) * kPivotModeCount +
-                 static_cast<std::size_t>(mode)) *
-                    kFamilyCount +
-                static_cast<std::size_t>(phase.family)] = phase.solvedJobs();
+    StoredPhase& run =
+        phaseRuns_[(static_cast<std::size_t>(result.system) * kPivotModeCount +
+                    static_cast<std::size_t>(mode)) *
+                       kFamilyCount +
+                   static_cast<std::size_t>(phase.family)];
+    run.solvedJobs = phase.solvedJobs();
+    run.seed = phase.seed;
     for (const PositionResult& position : phase.positions) {
       phases_[phaseIndex(static_cast<int>(position.unknown), result.system,
                          mode, phase.family)] = position;
@@ -93,14 +96,14 @@ const StoredElimination& ResultStore::elimination(int system,
                        static_cast<std::size_t>(mode)];
 }
 
-std::uint64_t ResultStore::solvedJobs(int system, int mode,
-                                      Family family) const {
+const StoredPhase& ResultStore::phaseRun(int system, int mode,
+                                         Family family) const {
   assert(system >= 0 && system < systemCount_);
   assert(mode >= 0 && mode < kPivotModeCount);
-  return solvedJobs_[(static_cast<std::size_t>(system) * kPivotModeCount +
-                      static_cast<std::size_t>(mode)) *
-                         kFamilyCount +
-                     static_cast<std::size_t>(family)];
+  return phaseRuns_[(static_cast<std::size_t>(system) * kPivotModeCount +
+                     static_cast<std::size_t>(mode)) *
+                        kFamilyCount +
+                    static_cast<std::size_t>(family)];
 }
 
 const SystemReference* ResultStore::reference(int system) const {

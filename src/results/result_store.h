@@ -6,7 +6,8 @@
 // Per (unknown, system, mode): the exact value (the lower end of the narrow
 // interval the RealRHS.txt replay gave), the interval bounds and their
 // measures. Per (system, mode): the elimination's pivot growth and column
-// order. Per (system, mode, family): the jobs the phase solved. Per
+// order. Per (system, mode, family): the jobs the phase solved and the seed
+// of a sampling phase. Per
 // (unknown, system, mode, family): that unknown's PositionResult.
 // Per system: its SystemReference, kept from the first mode that analyses it
 // (it does not depend on the mode).
@@ -36,6 +37,11 @@ struct StoredSolution {
   SolutionMeasures measures;
 };
 
+struct StoredPhase {
+  std::uint64_t solvedJobs = 0;       // 0 until stored
+  std::optional<std::uint64_t> seed;  // sampling only
+};
+
 struct StoredElimination {
   bool stored = false;  // false until the system's result under the mode is added
   double pivotGrowth = 0.0;
@@ -61,8 +67,7 @@ class ResultStore {
   const PositionResult* phase(int unknown, int system, int mode,
                               Family family) const;
   const StoredElimination& elimination(int system, int mode) const;
-  // 0 until stored, and for a phase without jobs.
-  std::uint64_t solvedJobs(int system, int mode, Family family) const;
+  const StoredPhase& phaseRun(int system, int mode, Family family) const;
   // nullptr until kept.
   const SystemReference* reference(int system) const;
 
@@ -76,7 +81,7 @@ class ResultStore {
   std::vector<StoredSolution> solutions_;
   std::vector<std::optional<PositionResult>> phases_;
   std::vector<StoredElimination> eliminations_;  // system * modes + mode
-  std::vector<std::uint64_t> solvedJobs_;  // (system * modes + mode) * families
+  std::vector<StoredPhase> phaseRuns_;  // (system * modes + mode) * families
   std::vector<std::optional<SystemReference>> references_;
 };
 

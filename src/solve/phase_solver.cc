@@ -24,6 +24,16 @@ namespace {
 
 constexpr std::uint64_t kProgressInterval = 50000;
 
+// The phase passes over its jobs twice: once for the extremes, once to count.
+constexpr std::uint64_t kPasses = 2;
+
+// Adds `jobs` replays to the progress, if any (relaxed: a display reads it).
+void advance(PhaseProgress* progress, std::uint64_t jobs) {
+  if (progress != nullptr) {
+    progress->done.fetch_add(jobs, std::memory_order_relaxed);
+  }
+}
+
 // The smallest and the largest of values[0 ... count-1] (count >= 1), with
 // -0.0 preferred for the minimum and +0.0 for the maximum among zeros, as
 // lowerThan and higherThan do. Four lanes at a time in plain comparisons
@@ -109,19 +119,18 @@ struct Extremes {
 // `extremes`; it is taken once per block (the progress count) and once per
 // thread (the merge), never while replaying.
 struct PassOneResults {
-  PassOneResults(unsigned n, std::atomic<std::uint64_t>* progress)
-      : extremes(n), progressCounter(progress) {}
+  PassOneResults(unsigned n, PhaseProgress* phaseProgress)
+      : extremes(n), progress(phaseProgress) {}
 
   void addSolved(std::uint64_t jobs) {
-    if (progressCounter != nullptr) {
-      progressCounter->fetch_add(jobs, std::memory_order_relaxed);
-    }
+    advance(progress, jobs);
     std::lock_guard<std::mutex> lock(mutex);
     const std::uint64_t before = solved;
     solved += jobs;
     for (std::uint64_t mark = (before / kProgressInterval + 1) * kProgressInterval;
          mark <= solved; mark += kProgressInterval) {
-      printLine("I have solved " + std::to_string(mark) + " jobs already!");
+      printJobLine("I have solved " + std::to_string(mark) +
+                   " jobs already!");
     }
   }
 
@@ -133,12 +142,12 @@ struct PassOneResults {
   std::mutex mutex;
   std::uint64_t solved = 0;
   Extremes extremes;
-  std::atomic<std::uint64_t>* progressCounter;  // not guarded: atomic
+  PhaseProgress* progress;  // not guarded: atomic
 };
 
 void solverThread(BlockQueue& queue, const std::vector<step>& steps,
                   unsigned n, PassOneResults& results) {
-  printLine("Solver Thread Started!");
+  printJobLine("Solver Thread Started!");
   Extremes own(n);
   while (std::unique_ptr<JobBlock> block = queue.pop()) {
     assert(block->count <= kBlockJobs);
@@ -156,7 +165,7 @@ Extremes findExtremes(const PhaseJobs& jobs, const LinearSystem& system,
                       const SolveOptions& options) {
   const unsigned n = system.size;
   BlockQueue queue(n);
-  PassOneResults results(n, options.solvedJobs);
+  PassOneResults results(n, options.progress);
   ThreadGroup solvers;
   const std::stop_callback stopSolvers(options.stop,
                                        [&solvers] { solvers.requestStop(); });
@@ -254,7 +263,7 @@ constexpr std::size_t kMaxChunks = 256;
 // any number of threads.
 void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
                       int threadCount, const std::stop_token& stop,
-                      PhaseBands& bands) {
+                      PhaseProgress* progress, PhaseBands& bands) {
   const std::vector<std::size_t> offsets = bandOffsets(bands);
   const std::size_t prefixes = jobs.prefixCount();
   const std::size_t chunks = std::min(prefixes, kMaxChunks);
@@ -276,6 +285,7 @@ void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
           jobs.fill(p, first, jobCount, block);
           replayBlock(block.values.data(), kBlockJobs, jobCount, system.steps);
           countBlock(block, bands, offsets, partial[c].data());
+          advance(progress, jobCount);
         }
       }
     }
@@ -296,7 +306,8 @@ void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
 
 // Pass 2 for sampling: the same samples again, from the same seed.
 void countSamples(const SamplingJobs& jobs, const LinearSystem& system,
-                  const std::stop_token& stop, PhaseBands& bands) {
+                  const std::stop_token& stop, PhaseProgress* progress,
+                  PhaseBands& bands) {
   const std::vector<std::size_t> offsets = bandOffsets(bands);
   std::vector<double> sums(offsets.back() * kSumLanes, 0.0);
   SampleStream stream(jobs);
@@ -306,8 +317,26 @@ void countSamples(const SamplingJobs& jobs, const LinearSystem& system,
     if (jobCount == 0) break;
     replayBlock(block.values.data(), kBlockJobs, jobCount, system.steps);
     countBlock(block, bands, offsets, sums.data());
+    advance(progress, jobCount);
   }
   addSums(sums.data(), offsets, bands);
+}
+
+// Sets the phase's jobs and replays before the first job, done to zero.
+void startProgress(PhaseProgress* progress, const PhaseJobs& jobs) {
+  if (progress == nullptr) return;
+  const std::uint64_t jobCount =
+      jobs.enumerate
+          ? jobs.enumeration.jobCount()
+          : static_cast<std::uint64_t>(std::max(jobs.sampling.sampleCount, 0));
+  // Saturates for a phase of more than 2^63 jobs: only a display reads it.
+  std::uint64_t replays = 0;
+  if (__builtin_mul_overflow(jobCount, kPasses, &replays)) {
+    replays = std::numeric_limits<std::uint64_t>::max();
+  }
+  progress->jobs.store(jobCount, std::memory_order_relaxed);
+  progress->total.store(replays, std::memory_order_relaxed);
+  progress->done.store(0, std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -316,6 +345,7 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
                       const SolveOptions& options) {
   const int solverThreadCount = options.solverThreads;
   const int histogramPrecision = options.histogramPrecision;
+  startProgress(options.progress, jobs);
   const Extremes extremes = findExtremes(jobs, system, options);
   if (options.stop.stop_requested()) throw PhaseStopped{};
   PhaseBands bands(system.size);
@@ -328,9 +358,9 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
   }
   if (jobs.enumerate) {
     countEnumeration(jobs.enumeration, system, solverThreadCount, options.stop,
-                     bands);
+                     options.progress, bands);
   } else {
-    countSamples(jobs.sampling, system, options.stop, bands);
+    countSamples(jobs.sampling, system, options.stop, options.progress, bands);
   }
   if (options.stop.stop_requested()) throw PhaseStopped{};
   return bands;

@@ -17,7 +17,12 @@
 // result does not depend on the number of threads; sampling on the calling
 // thread, from the same seed. Nothing prints in pass 2; no thread outlives
 // the call. An exception of any thread ends the phase (the others are
-// stopped and joined) and is rethrown here.
+// stopped and joined) and is rethrown here. The per-job lines are job lines
+// (printJobLine, base/console.h).
+//
+// When SolveOptions::progress is set, solvePhase fills it: jobs and total
+// (the job replays of both passes) before the first job, done advanced by
+// every block of either pass, so done reaches total when the phase ends.
 #ifndef LINPROB_SOLVE_PHASE_SOLVER_H_
 #define LINPROB_SOLVE_PHASE_SOLVER_H_
 
@@ -31,6 +36,15 @@
 
 namespace linprob {
 
+// How far a phase has got, for a progress display. Written only by
+// solvePhase, with relaxed atomics (no lock, one addition per block); read by
+// anyone at any time.
+struct PhaseProgress {
+  std::atomic<std::uint64_t> jobs{0};   // the phase's jobs
+  std::atomic<std::uint64_t> total{0};  // job replays of every pass
+  std::atomic<std::uint64_t> done{0};   // job replays made so far
+};
+
 struct SolveOptions {
   int solverThreads = 1;       // at least 1
   int generatorThreads = 1;    // enumeration only
@@ -38,9 +52,8 @@ struct SolveOptions {
   // A stop of the whole run (a signal): every thread ends between two
   // blocks and solvePhase throws PhaseStopped.
   std::stop_token stop{};
-  // When set, advanced by the jobs of pass 1 as they are solved (for a
-  // progress display; relaxed order, read by anyone).
-  std::atomic<std::uint64_t>* solvedJobs = nullptr;
+  // When set, filled as the phase goes (see PhaseProgress).
+  PhaseProgress* progress = nullptr;
 };
 
 // Thrown by solvePhase when options.stop was requested.

@@ -21,7 +21,7 @@ constexpr double kStandardErrors = 5.0;
 
 SamplingJobs samplingJobs(Family family, std::vector<double> first,
                           std::vector<double> second, int sampleCount,
-                          std::uint32_t seed = 12345) {
+                          std::uint64_t seed = 12345) {
   SamplingJobs jobs;
   jobs.n = static_cast<unsigned>(first.size());
   jobs.family = family;
@@ -122,16 +122,20 @@ TEST(SampleStreamTest, TheSameSeedDrawsTheSameSamples) {
     SamplingJobs other = jobs;
     other.seed = 100;
     EXPECT_NE(drawAll(other), first);
+    // The high half of the seed counts as much as the low one.
+    other.seed = jobs.seed + (std::uint64_t{1} << 32);
+    EXPECT_NE(drawAll(other), first);
   }
 }
 
 TEST(SampleStreamTest, DrawsSampleBySampleThenEntryByEntry) {
   // Two uniform entries on [0, 1) and [10, 11) take alternate draws of one
-  // engine.
-  const SamplingJobs jobs =
-      samplingJobs(Family::kUniform, {0.0, 10.0}, {1.0, 11.0}, 3, 7);
+  // engine, seeded with the two halves of the 64-bit seed.
+  const SamplingJobs jobs = samplingJobs(Family::kUniform, {0.0, 10.0},
+                                         {1.0, 11.0}, 3, 0x500000007u);
   const auto samples = drawAll(jobs);
-  std::mt19937 engine(7);
+  std::seed_seq halves{7u, 5u};
+  std::mt19937 engine(halves);
   std::uniform_real_distribution<double> low(0.0, 1.0);
   std::uniform_real_distribution<double> high(10.0, 11.0);
   for (std::size_t s = 0; s < 3; ++s) {

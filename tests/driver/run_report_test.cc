@@ -84,6 +84,16 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   EXPECT_EQ(uniform["expected_moments"]["sd"], std::sqrt(1.25) / 2);
 }
 
+TEST(RunReportTest, NoReportLeavesNoFolder) {
+  WorkDir dir;
+  writeDiagonalSystem(dir);
+  dir.write("Settings.txt", settings(1, 1, 2, 1, true));
+  const ProgramRun run = testing::runProgramIn(dir, {"--no-report"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(dir.exists("Export/Results_X0.csv"));
+  EXPECT_FALSE(dir.exists("Report"));
+}
+
 // Every value the report holds, except the run's own thread counts and wall
 // time, is the same for any number of threads.
 TEST(RunReportTest, ReportDoesNotDependOnTheThreadCounts) {

@@ -42,10 +42,11 @@ class ResultsJsonTest : public ::testing::Test {
 };
 
 TEST_F(ResultsJsonTest, ProgramRunAndSystem) {
+  const std::string commit = programCommit();
   EXPECT_EQ(document_["program"],
             Json({{"name", "linprob"},
                   {"version", programVersion()},
-                  {"commit", nullptr}}));
+                  {"commit", commit.empty() ? Json(nullptr) : Json(commit)}}));
   const Json& run = document_["run"];
   EXPECT_EQ(run["kind"], "sampling");
   EXPECT_EQ(run["settings"]["ExactDistributions"], false);
@@ -95,7 +96,9 @@ TEST_F(ResultsJsonTest, PhaseUnknownsCarryEveryField) {
   std::vector<std::string> keys;
   for (const auto& [key, value] : empty.items()) {
     keys.push_back(key);
-    if (key != "unknown") EXPECT_TRUE(value.is_null()) << key;
+    if (key != "unknown") {
+      EXPECT_TRUE(value.is_null()) << key;
+    }
   }
   EXPECT_EQ(keys.size(), 12u);
 

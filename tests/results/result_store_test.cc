@@ -46,6 +46,7 @@ TEST(ResultStoreTest, StoresTheEliminationMeasuresJobsAndReference) {
   SystemResult result = swappedResult();
   result.pivotGrowth = 2.5;
   result.measures = {{3.0, std::nullopt}, {std::nullopt, 1.5}};
+  result.phases[0].seed = 99;
   store.add(result);
   const StoredElimination& elimination = store.elimination(1, 3);
   EXPECT_TRUE(elimination.stored);
@@ -55,8 +56,9 @@ TEST(ResultStoreTest, StoresTheEliminationMeasuresJobsAndReference) {
   // Measures by position, stored by unknown.
   EXPECT_EQ(store.solution(1, 1, 3).measures.forwardErrorUlps, 3.0);
   EXPECT_EQ(store.solution(0, 1, 3).measures.intervalOverestimation, 1.5);
-  EXPECT_EQ(store.solvedJobs(1, 3, Family::kUniform), 1u);
-  EXPECT_EQ(store.solvedJobs(1, 3, Family::kNormal), 0u);
+  EXPECT_EQ(store.phaseRun(1, 3, Family::kUniform).solvedJobs, 1u);
+  EXPECT_EQ(store.phaseRun(1, 3, Family::kUniform).seed, 99u);
+  EXPECT_EQ(store.phaseRun(1, 3, Family::kNormal).solvedJobs, 0u);
 
   EXPECT_EQ(store.reference(2), nullptr);
   SystemReference reference;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/console.h"
 #include "distributions/discretisation.h"
 #include "distributions/job_source.h"
 #include "linear/step_replay.h"
@@ -70,7 +71,7 @@ RandomPhase makePhase(std::mt19937& random, bool enumerate) {
     phase.jobs.sampling = SamplingJobs{
         n, family, first, second,
         std::uniform_int_distribution<int>(1, 3000)(random),
-        static_cast<std::uint32_t>(random())};
+        static_cast<std::uint64_t>(random())};
   }
   for (unsigned e = 0; e < n; ++e) {
     phase.approx.push_back(NormalParameters{first[e], std::fabs(second[e])});
@@ -244,6 +245,37 @@ TEST(PhaseSolverTest, PrintsThePipelineLinesOfOnePassOnly) {
   double total = 0.0;
   for (double mass : bands[0].masses) total += mass;
   EXPECT_NEAR(total, 1.0, 1e-12);
+}
+
+TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndHidesJobLinesOnRequest) {
+  RandomPhase phase;
+  phase.system = LinearSystem(2);
+  phase.system.matrix = {{2.0, 1.0}, {1.0, 3.0}};
+  phase.system.eliminate(false, false);
+  phase.jobs.enumeration.n = 2;
+  phase.jobs.enumeration.cells =
+      uniformCells(2, 300, std::vector<double>{0.0, 1.0},
+                   std::vector<double>{1.0, 2.0});
+  SamplingJobs sampling{2, Family::kUniform, {0.0, 1.0}, {1.0, 2.0}, 5000, 3};
+  showJobLines(false);
+  for (const bool enumerate : {true, false}) {
+    phase.jobs.enumerate = enumerate;
+    phase.jobs.sampling = sampling;
+    const std::uint64_t jobs = enumerate ? 90000 : 5000;
+    PhaseProgress progress;
+    progress.done = 12345;  // left from an earlier phase
+    ::testing::internal::CaptureStdout();
+    solvePhase(phase.jobs, phase.system,
+               {.solverThreads = 3,
+                .generatorThreads = 2,
+                .histogramPrecision = 10,
+                .progress = &progress});
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(progress.jobs, jobs);
+    EXPECT_EQ(progress.total, 2 * jobs);
+    EXPECT_EQ(progress.done, 2 * jobs);
+  }
+  showJobLines(true);
 }
 
 TEST(PhaseSolverTest, APhaseWithoutJobsHasNoTables) {
