@@ -18,36 +18,25 @@ namespace {
 
 using boost::multiprecision::cpp_rational;
 
-TEST(SolutionMeasuresTest, ForwardErrorCountsLastPlacesOfTheTruth) {
-  const double denormMin = std::numeric_limits<double>::denorm_min();
+TEST(SolutionMeasuresTest, ForwardErrorAndOverestimation) {
   EXPECT_EQ(forwardErrorUlps(std::nextafter(1.0, 2.0), 1.0), 1.0);
   // Below 1 the doubles are twice as dense: one step down is half a place.
   EXPECT_EQ(forwardErrorUlps(std::nextafter(1.0, 0.0), 1.0), 0.5);
   EXPECT_EQ(forwardErrorUlps(-3.0 - 0x1p-49, -3.0), 4.0);  // ulp(3) = 2^-51
-  EXPECT_EQ(forwardErrorUlps(3 * denormMin, denormMin), 2.0);
-  EXPECT_EQ(forwardErrorUlps(2.5, 2.5), std::nullopt);
+  const double tiny = std::numeric_limits<double>::denorm_min();
+  EXPECT_EQ(forwardErrorUlps(3 * tiny, tiny), 2.0);
   EXPECT_EQ(forwardErrorUlps(-0.0, 0.0), std::nullopt);
   EXPECT_EQ(forwardErrorUlps(1e-300, 0.0), std::nullopt);
-  EXPECT_EQ(forwardErrorUlps(std::nan(""), 1.0), std::nullopt);
-}
-
-TEST(SolutionMeasuresTest, OverestimationIsTheWidthRatio) {
-  EXPECT_EQ(intervalOverestimation(Interval(0.0, 3.0), {0.25, 1.75}), 2.0);
-  EXPECT_EQ(intervalOverestimation(Interval(1.0, 1.0), {1.0, 1.0}),
-            std::nullopt);
   // By position: position 0 holds unknown 1.
   const ExactReference reference{{1.0, 2.0}, {{0.5, 1.5}, {1.5, 2.5}}, 1.0};
   const std::vector<SolutionMeasures> measures = measureSolution(
       {Interval(2.0), Interval(std::nextafter(1.0, 2.0))},
       {Interval(1.0, 3.0), Interval(0.0, 4.0)}, {1, 0}, &reference);
-  ASSERT_EQ(measures.size(), 2u);
   EXPECT_EQ(measures[0].forwardErrorUlps, std::nullopt);
   EXPECT_EQ(measures[0].intervalOverestimation, 2.0);
   EXPECT_EQ(measures[1].forwardErrorUlps, 1.0);
   EXPECT_EQ(measures[1].intervalOverestimation, 4.0);
-  const auto none = measureSolution({Interval(2.0)}, {Interval(1.0, 3.0)},
-                                    {0}, nullptr);
-  EXPECT_FALSE(none[0].forwardErrorUlps || none[0].intervalOverestimation);
+  EXPECT_EQ(intervalOverestimation(Interval(1.0), {1.0, 1.0}), std::nullopt);
 }
 
 std::vector<double> readAll(const std::string& path) {

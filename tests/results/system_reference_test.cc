@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <vector>
 
 namespace linprob {
@@ -99,18 +98,6 @@ TEST(SystemReferenceTest, NoExactReferencesBeyondTheLimitOrWhenSingular) {
   const SystemReference none = makeSystemReference(singular);
   EXPECT_FALSE(none.exact);
   EXPECT_EQ(none.family(Family::kUniform), nullptr);
-}
-
-TEST(SystemReferenceTest, RefusesParameterFilesOfTheWrongSize) {
-  SystemInputs inputs = handInvertedInputs();
-  inputs.boundsPairs.pop_back();
-  try {
-    makeSystemReference(inputs);
-    FAIL() << "no exception";
-  } catch (const std::invalid_argument& error) {
-    EXPECT_STREQ(error.what(),
-                 "system reference: UniformRHS.txt holds 3 numbers, not 4");
-  }
 }
 
 }  // namespace
