@@ -1,6 +1,7 @@
 #include "driver/run_report.h"
 
 #include <type_traits>
+#include <utility>
 #include <variant>
 
 #include "output/report_folder.h"

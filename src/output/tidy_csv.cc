@@ -1,6 +1,7 @@
 #include "output/tidy_csv.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
