@@ -25,9 +25,9 @@ RunInfo makeRunInfo(const RunSettings& settings,
                     const std::string& exportFolder, double wallTimeSeconds) {
   RunInfo run;
   run.enumerate = settings.ExactDistributions;
-  for (const SettingSpec& spec : kSettings) {
+  for (const SettingSpec& entry : kSettings) {
     SettingValue setting;
-    setting.name = spec.name;
+    setting.name = entry.name;
     std::visit(
         [&](auto field) {
           const auto value = settings.*field;
@@ -37,7 +37,7 @@ RunInfo makeRunInfo(const RunSettings& settings,
             setting.value = static_cast<std::int64_t>(value);
           }
         },
-        spec.field);
+        entry.field);
     run.settings.push_back(std::move(setting));
   }
   run.jobsPerPhase = jobsPerPhase(settings);
