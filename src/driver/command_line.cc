@@ -11,14 +11,8 @@
 #include <string>
 #include <system_error>
 
+#include "base/program_version.h"
 #include "driver/exit_status.h"
-
-#ifndef LINPROB_VERSION
-#define LINPROB_VERSION "unknown"
-#endif
-#ifndef LINPROB_GIT_COMMIT
-#define LINPROB_GIT_COMMIT ""
-#endif
 
 namespace linprob {
 namespace {
@@ -162,8 +156,8 @@ std::string optionOf(const std::string& message) {
 }  // namespace
 
 std::string versionText() {
-  std::string text = std::string("linprob ") + LINPROB_VERSION;
-  const std::string commit = LINPROB_GIT_COMMIT;
+  std::string text = std::string(kProgramName) + " " + programVersion();
+  const std::string commit = programCommit();
   if (!commit.empty()) text += " (git " + commit + ")";
   return text;
 }

@@ -84,7 +84,7 @@ std::string folderName(long long index) {
 void checkSystem(const std::string& folder, const RunSettings& settings,
                  InputCheck& check) {
   const unsigned n = settings.Dimensions;
-  SystemInputs inputs;
+  ReadInputs inputs;
   inputs.folder = folder;
 
   // The numbers are counted before an n x n matrix is allocated, so a size

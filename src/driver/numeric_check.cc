@@ -49,7 +49,7 @@ struct FamilyInputs {
 
 FamilyInputs prepareFamily(const FamilyInfo& family,
                            const std::vector<double>& pairs,
-                           const SystemInputs& inputs,
+                           const ReadInputs& inputs,
                            const RunSettings& settings,
                            std::vector<std::string>& problems) {
   FamilyInputs prepared;
@@ -181,7 +181,7 @@ std::string conditionText(double kappa) {
 
 }  // namespace
 
-void checkNumerics(const SystemInputs& inputs, const RunSettings& settings,
+void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
                    InputCheck& check) {
   if (!inputs.matrix) return;
   const LinearSystem& loaded = *inputs.matrix;

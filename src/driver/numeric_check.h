@@ -53,7 +53,7 @@ inline constexpr double kSingularCondition = 1e15;
 inline constexpr double kIllCondition = 1e9;
 
 // What could be read of one system; a file that could not is left out.
-struct SystemInputs {
+struct ReadInputs {
   std::string folder;                            // "Matrix<i>/"
   std::optional<LinearSystem> matrix;            // as read
   std::optional<std::vector<Interval>> real;     // RealRHS.txt
@@ -64,7 +64,7 @@ struct SystemInputs {
 
 // Adds the system's problems to check.errors and its warning to
 // check.warnings. Checks nothing without the matrix.
-void checkNumerics(const SystemInputs& inputs, const RunSettings& settings,
+void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
                    InputCheck& check);
 
 }  // namespace linprob

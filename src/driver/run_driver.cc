@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/console.h"
@@ -25,7 +27,9 @@
 #include "driver/input_check.h"
 #include "driver/progress_display.h"
 #include "driver/run_plan.h"
+#include "driver/run_report.h"
 #include "driver/settings.h"
+#include "driver/system_inputs.h"
 #include "linear/interval.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
@@ -33,7 +37,9 @@
 #include "linear/system_files.h"
 #include "output/csv_export.h"
 #include "output/summary_file.h"
+#include "results/position_measures.h"
 #include "results/result_store.h"
+#include "results/solution_measures.h"
 #include "results/system_result.h"
 #include "solve/phase_solver.h"
 
@@ -140,10 +146,11 @@ void throwIfProblem(const std::string& path, const Status& status) {
 }
 
 // The deterministic pass and the three distribution phases of system i under
-// one pivoting mode.
+// one pivoting mode, each measured against the system's references.
 SystemResult analyseSystem(const RunSettings& settings, int i,
                            const PivotMode& mode, const RunOptions& options,
                            ProgressDisplay* display,
+                           const SystemReference& reference,
                            const std::stop_token& stop) {
   printSystemBanner(settings, i);
   const std::string subFolder = "Matrix" + std::to_string(i) + "/";
@@ -157,17 +164,24 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   result.system = i;
   result.mode = mode;
   result.columnOrder = system.columnOrder;
+  result.pivotGrowth = system.pivotGrowth;
   throwIfProblem(subFolder + "RealRHS.txt",
                  loadRealRhs(subFolder + "RealRHS.txt", n, result.exact));
   replaySteps(result.exact, system.steps);
   throwIfProblem(subFolder + "IntRHS.txt",
                  loadIntervalRhs(subFolder + "IntRHS.txt", n, result.interval));
   replaySteps(result.interval, system.steps);
+  result.measures =
+      measureSolution(result.exact, result.interval, result.columnOrder,
+                      reference.exact ? &*reference.exact : nullptr);
 
   const PhaseContext context{settings, system, subFolder, i, mode,
                              options.seed, display, stop};
   for (const FamilyInfo& family : kFamilies) {
-    result.phases.push_back(runDistributionPhase(family, context));
+    // Measured at once: that releases the phase's fine histograms.
+    PhaseResult phase = runDistributionPhase(family, context);
+    measurePhase(phase, reference);
+    result.phases.push_back(std::move(phase));
   }
   return result;
 }
@@ -217,8 +231,13 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
   label << "Matrix" << i << " under pivoting mode " << mode.index << " ("
         << mode.plainName << "): ";
   try {
-    const SystemResult result =
-        analyseSystem(settings, i, mode, options, display, stop);
+    // A system's references do not depend on the mode: the first mode
+    // computes them, the others reuse them.
+    if (store.reference(i) == nullptr) {
+      store.addReference(makeSystemReference(readSystemInputs(settings, i)));
+    }
+    const SystemResult result = analyseSystem(
+        settings, i, mode, options, display, *store.reference(i), stop);
     // Nothing that is not a finite number is ever written.
     if (const auto bad = findNonFinite(result)) {
       printError(label.str() + *bad + " is not finite; " + mode.summaryFile +
@@ -260,7 +279,8 @@ std::optional<double> estimateRun(const RunSettings& settings,
 
 // The run in its working folder. A check of the inputs (--check) writes
 // nothing, not even the lock file; a run holds the folder's lock first.
-int runChecked(const RunOptions& options) {
+int runChecked(const RunOptions& options,
+               std::chrono::steady_clock::time_point start) {
   FolderLock lock;
   if (!options.checkOnly) {
     if (const Status locked = lock.acquire(kLockFile); !locked.ok()) {
@@ -326,19 +346,30 @@ int runChecked(const RunOptions& options) {
   kept.csv = exported.written;
   for (const std::string& failure : exported.failures) printError(failure);
   if (exported.stopped) return reportInterrupted(signals.signal(), kept);
-  return exitCode(exported.failures.empty() ? ExitStatus::kSuccess
-                                            : ExitStatus::kExportError);
+
+  std::vector<std::string> reportFailures;
+  if (options.writeReport) {
+    const std::chrono::duration<double> wallTime =
+        std::chrono::steady_clock::now() - start;
+    reportFailures =
+        writeRunReport(settings, directory, wallTime.count(), store);
+  }
+  for (const std::string& failure : reportFailures) printError(failure);
+  return exitCode(exported.failures.empty() && reportFailures.empty()
+                      ? ExitStatus::kSuccess
+                      : ExitStatus::kExportError);
 }
 
 }  // namespace
 
 int runProgram(const RunOptions& options) {
+  const auto start = std::chrono::steady_clock::now();
   if (!enterWorkDir(options)) return exitCode(ExitStatus::kUsage);
   showJobLines(!options.quiet);
   // Whatever escapes the run (memory for the result store, say) ends it with
   // a message, never with an abort.
   try {
-    return runChecked(options);
+    return runChecked(options, start);
   } catch (const std::exception& error) {
     printError(std::string("linprob: ") + error.what());
     return exitCode(ExitStatus::kComputeError);

@@ -4,6 +4,19 @@
 #include <utility>
 
 namespace linprob {
+namespace {
+
+double largestAbsoluteEntry(const std::vector<std::vector<double>>& matrix) {
+  double largest = 0.0;
+  for (const std::vector<double>& column : matrix) {
+    for (double entry : column) {
+      if (std::fabs(entry) > largest) largest = std::fabs(entry);
+    }
+  }
+  return largest;
+}
+
+}  // namespace
 
 LinearSystem::LinearSystem(unsigned n)
     : columnOrder(n), matrix(n, std::vector<double>(n, 0.0)), size(n) {
@@ -27,6 +40,8 @@ void LinearSystem::addRow(unsigned source, unsigned target, double factor) {
     // Product and sum are rounded separately, as the replay does them.
     const double product = matrix[t][source] * factor;
     matrix[t][target] = product + matrix[t][target];
+    const double magnitude = std::fabs(matrix[t][target]);
+    if (magnitude > largestEntry) largestEntry = magnitude;
   }
 }
 
@@ -37,6 +52,8 @@ void LinearSystem::scaleRow(unsigned row) {
 
 void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
   const unsigned n = size;
+  const double inputLargest = largestAbsoluteEntry(matrix);
+  largestEntry = inputLargest;
   for (unsigned i = 0; i < n; ++i) {
     if (rowPivot || colPivot) {
       double best = 0.0;
@@ -82,6 +99,7 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
     }
     scaleRow(b);
   }
+  pivotGrowth = largestEntry / inputLargest;
 }
 
 std::optional<PivotFault> findPivotFault(const LinearSystem& system) {

@@ -7,6 +7,11 @@
 //
 // Solution position k of a replayed right-hand side holds the unknown whose
 // input index (its column in A as read) is columnOrder[k].
+//
+// Pivot growth: eliminate() also keeps the largest absolute entry of any
+// matrix its combinations produce (the input matrix included) and divides it
+// by the largest absolute entry of the input, once, at the end. The scalings
+// that set the pivots to 1 are not counted: they normalise, they do not grow.
 #ifndef LINPROB_LINEAR_LINEAR_SYSTEM_H_
 #define LINPROB_LINEAR_LINEAR_SYSTEM_H_
 
@@ -57,7 +62,8 @@ class LinearSystem {
   // Exchanges rows (columns == false) or columns a and b and records it.
   void exchange(bool columns, unsigned a, unsigned b);
   // Records {0, source, target, factor}, then A(target, t) = A(source, t) *
-  // factor + A(target, t) for every column t, product and sum rounded apart.
+  // factor + A(target, t) for every column t, product and sum rounded apart,
+  // and raises largestEntry to the largest absolute entry written.
   void addRow(unsigned source, unsigned target, double factor);
   // Records {2, row, -, A(row, row)}, then sets A(row, row) = 1.0.
   void scaleRow(unsigned row);
@@ -66,6 +72,11 @@ class LinearSystem {
   std::vector<std::vector<double>> matrix;
   unsigned size;
   std::vector<step> steps;
+  // The largest absolute entry the matrix has held since eliminate() began
+  // (the input's included), and after eliminate() that over the input's
+  // largest: 1 when no entry grew, NaN for a zero matrix.
+  double largestEntry = 0.0;
+  double pivotGrowth = 1.0;
 };
 
 // The first place where an eliminated system met a pivot that cannot be

@@ -16,6 +16,9 @@
 //
 // A sampling phase also keeps the seed its samples were drawn from, so that
 // the run can be repeated.
+//
+// Each position also carries its measures (results/position_measures.h),
+// filled by measurePhase once the phase is done.
 #ifndef LINPROB_RESULTS_PHASE_RESULT_H_
 #define LINPROB_RESULTS_PHASE_RESULT_H_
 
@@ -25,6 +28,8 @@
 
 #include "distributions/family.h"
 #include "linear/normal_parameters.h"
+#include "results/normal_table.h"
+#include "results/position_measures.h"
 #include "solve/band_table.h"
 
 namespace linprob {
@@ -35,20 +40,13 @@ enum class ApproxState {
   kNegativeVariance,
 };
 
-// A normal distribution evaluated over a position's bands.
-struct NormalTable {
-  double lowerTail = 0.0;        // P(X <= min)
-  std::vector<double> masses;    // P(b_{k-1} < X <= b_k), one per band walked
-  double upperBorder = 0.0;      // the last border walked (min when none)
-  double upperTail = 0.0;        // P(X > upperBorder)
-};
-
 struct PositionResult {
   unsigned unknown = 0;
   PositionBands valid;           // count 0: the phase solved no job
   NormalParameters moments;      // propagated through the steps
   ApproxState approxState = ApproxState::kAvailable;
   NormalTable invalid;           // meaningful when hasInvalid()
+  PositionMeasures measures;
 
   bool solved() const { return valid.count > 0; }
   bool hasInvalid() const {
@@ -61,6 +59,11 @@ struct PhaseResult {
   std::vector<PositionResult> positions;  // by solution position
   // The seed a sampling phase drew its samples from; none in enumeration.
   std::optional<std::uint64_t> seed = std::nullopt;
+
+  // The jobs the phase solved (each position counts every job).
+  std::uint64_t solvedJobs() const {
+    return positions.empty() ? 0 : positions.front().valid.count;
+  }
 };
 
 ApproxState approxState(const NormalParameters& moments);

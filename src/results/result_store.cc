@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <utility>
 
 namespace linprob {
 
@@ -13,6 +14,10 @@ ResultStore::ResultStore(int unknownCount, int systemCount)
                                 kPivotModeCount;
   solutions_.resize(solutions);
   phases_.resize(solutions * kFamilyCount);
+  eliminations_.resize(static_cast<std::size_t>(systemCount_) *
+                       kPivotModeCount);
+  references_.resize(static_cast<std::size_t>(systemCount_));
+  phaseRuns_.resize(eliminations_.size() * kFamilyCount);
 }
 
 std::size_t ResultStore::solutionIndex(int unknown, int system,
@@ -42,13 +47,33 @@ void ResultStore::add(const SystemResult& result) {
     stored.exact = result.exact[k].lower();
     stored.intervalLow = result.interval[k].lower();
     stored.intervalHigh = result.interval[k].upper();
+    if (k < result.measures.size()) stored.measures = result.measures[k];
   }
+  StoredElimination& elimination =
+      eliminations_[static_cast<std::size_t>(result.system) * kPivotModeCount +
+                    static_cast<std::size_t>(mode)];
+  elimination.stored = true;
+  elimination.pivotGrowth = result.pivotGrowth;
+  elimination.columnOrder = result.columnOrder;
   for (const PhaseResult& phase : result.phases) {
+    StoredPhase& run =
+        phaseRuns_[(static_cast<std::size_t>(result.system) * kPivotModeCount +
+                    static_cast<std::size_t>(mode)) *
+                       kFamilyCount +
+                   static_cast<std::size_t>(phase.family)];
+    run.solvedJobs = phase.solvedJobs();
+    run.seed = phase.seed;
     for (const PositionResult& position : phase.positions) {
       phases_[phaseIndex(static_cast<int>(position.unknown), result.system,
                          mode, phase.family)] = position;
     }
   }
+}
+
+void ResultStore::addReference(SystemReference reference) {
+  assert(reference.system >= 0 && reference.system < systemCount_);
+  references_[static_cast<std::size_t>(reference.system)] =
+      std::move(reference);
 }
 
 const StoredSolution& ResultStore::solution(int unknown, int system,
@@ -60,6 +85,31 @@ const PositionResult* ResultStore::phase(int unknown, int system, int mode,
                                          Family family) const {
   const std::optional<PositionResult>& stored =
       phases_[phaseIndex(unknown, system, mode, family)];
+  return stored ? &*stored : nullptr;
+}
+
+const StoredElimination& ResultStore::elimination(int system,
+                                                  int mode) const {
+  assert(system >= 0 && system < systemCount_);
+  assert(mode >= 0 && mode < kPivotModeCount);
+  return eliminations_[static_cast<std::size_t>(system) * kPivotModeCount +
+                       static_cast<std::size_t>(mode)];
+}
+
+const StoredPhase& ResultStore::phaseRun(int system, int mode,
+                                         Family family) const {
+  assert(system >= 0 && system < systemCount_);
+  assert(mode >= 0 && mode < kPivotModeCount);
+  return phaseRuns_[(static_cast<std::size_t>(system) * kPivotModeCount +
+                     static_cast<std::size_t>(mode)) *
+                        kFamilyCount +
+                    static_cast<std::size_t>(family)];
+}
+
+const SystemReference* ResultStore::reference(int system) const {
+  assert(system >= 0 && system < systemCount_);
+  const std::optional<SystemReference>& stored =
+      references_[static_cast<std::size_t>(system)];
   return stored ? &*stored : nullptr;
 }
 

@@ -4,8 +4,13 @@
 // index, never its solution position.
 //
 // Per (unknown, system, mode): the exact value (the lower end of the narrow
-// interval the RealRHS.txt replay gave) and the interval bounds. Per
+// interval the RealRHS.txt replay gave), the interval bounds and their
+// measures. Per (system, mode): the elimination's pivot growth and column
+// order. Per (system, mode, family): the jobs the phase solved and the seed
+// of a sampling phase. Per
 // (unknown, system, mode, family): that unknown's PositionResult.
+// Per system: its SystemReference, kept from the first mode that analyses it
+// (it does not depend on the mode).
 //
 // Written only by the driver's thread after a system's phases, read by the
 // writers after the run; it needs no lock.
@@ -13,9 +18,11 @@
 #define LINPROB_RESULTS_RESULT_STORE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "results/system_reference.h"
 #include "results/system_result.h"
 
 namespace linprob {
@@ -27,6 +34,18 @@ struct StoredSolution {
   double exact = 0.0;
   double intervalLow = 0.0;
   double intervalHigh = 0.0;
+  SolutionMeasures measures;
+};
+
+struct StoredPhase {
+  std::uint64_t solvedJobs = 0;       // 0 until stored
+  std::optional<std::uint64_t> seed;  // sampling only
+};
+
+struct StoredElimination {
+  bool stored = false;  // false until the system's result under the mode is added
+  double pivotGrowth = 0.0;
+  std::vector<unsigned> columnOrder;
 };
 
 class ResultStore {
@@ -39,12 +58,18 @@ class ResultStore {
 
   // Stores every unknown of `result` under its input index.
   void add(const SystemResult& result);
+  // Keeps `reference` for its system, replacing one kept before.
+  void addReference(SystemReference reference);
 
   // Zero until the system's result under that mode is added.
   const StoredSolution& solution(int unknown, int system, int mode) const;
   // nullptr until stored.
   const PositionResult* phase(int unknown, int system, int mode,
                               Family family) const;
+  const StoredElimination& elimination(int system, int mode) const;
+  const StoredPhase& phaseRun(int system, int mode, Family family) const;
+  // nullptr until kept.
+  const SystemReference* reference(int system) const;
 
  private:
   std::size_t solutionIndex(int unknown, int system, int mode) const;
@@ -55,6 +80,9 @@ class ResultStore {
   int systemCount_;
   std::vector<StoredSolution> solutions_;
   std::vector<std::optional<PositionResult>> phases_;
+  std::vector<StoredElimination> eliminations_;  // system * modes + mode
+  std::vector<StoredPhase> phaseRuns_;  // (system * modes + mode) * families
+  std::vector<std::optional<SystemReference>> references_;
 };
 
 }  // namespace linprob

@@ -1,7 +1,9 @@
 // SystemResult: everything the analysis of one system under one pivoting
 // mode found: the column order of its elimination, the plain and the interval
-// solution of the deterministic pass (by solution position, as replayed) and
-// the result of each distribution phase, in the order they ran.
+// solution of the deterministic pass (by solution position, as replayed) with
+// their measures against the system's exact references, the pivot growth of
+// the elimination, and the result of each distribution phase, in the order
+// they ran.
 //
 // findNonFinite is the last guard before a result is written: the
 // start-of-run check proves that nothing overflows, so a number that is not
@@ -17,6 +19,7 @@
 #include "linear/interval.h"
 #include "linear/pivot_mode.h"
 #include "results/phase_result.h"
+#include "results/solution_measures.h"
 
 namespace linprob {
 
@@ -26,6 +29,8 @@ struct SystemResult {
   std::vector<unsigned> columnOrder;  // input index of each position
   std::vector<Interval> exact;        // the RealRHS.txt replay, by position
   std::vector<Interval> interval;     // the IntRHS.txt replay, by position
+  std::vector<SolutionMeasures> measures;  // by position
+  double pivotGrowth = 1.0;           // LinearSystem::pivotGrowth
   std::vector<PhaseResult> phases;
 };
 

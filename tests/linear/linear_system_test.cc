@@ -210,5 +210,25 @@ TEST(LinearSystemTest, NoPivotFaultOnARegularMatrix) {
   }
 }
 
+// Without pivoting the small pivot 0.25 turns the 1 below it into
+// 1 - 4 * 1 = -3: growth 3. Every pivoting mode picks a pivot of 1 instead
+// and nothing grows.
+TEST(LinearSystemTest, PivotGrowthOfASmallPivot) {
+  const std::vector<double> growth = {3.0, 1.0, 1.0, 1.0};
+  for (std::size_t m = 0; m < 4; ++m) {
+    LinearSystem system = systemOf({{0.25, 1}, {1, 1}});
+    system.eliminate(kAllModes[m].first, kAllModes[m].second);
+    EXPECT_EQ(system.pivotGrowth, growth[m]) << m;
+  }
+  // Relative to the input's largest entry: the same matrix times 8.
+  LinearSystem scaled = systemOf({{2, 8}, {8, 8}});
+  scaled.eliminate(false, false);
+  EXPECT_EQ(scaled.largestEntry, 24.0);
+  EXPECT_EQ(scaled.pivotGrowth, 3.0);
+  LinearSystem zero = systemOf({{0, 0}, {0, 0}});
+  zero.eliminate(false, false);
+  EXPECT_TRUE(std::isnan(zero.pivotGrowth));
+}
+
 }  // namespace
 }  // namespace linprob

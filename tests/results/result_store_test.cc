@@ -41,6 +41,34 @@ TEST(ResultStoreTest, StoresUnderTheInputIndex) {
   EXPECT_EQ(store.phase(0, 1, 3, Family::kUniform)->valid.min, -1.0);
 }
 
+TEST(ResultStoreTest, StoresTheEliminationMeasuresJobsAndReference) {
+  ResultStore store(2, 3);
+  SystemResult result = swappedResult();
+  result.pivotGrowth = 2.5;
+  result.measures = {{3.0, std::nullopt}, {std::nullopt, 1.5}};
+  result.phases[0].seed = 99;
+  store.add(result);
+  const StoredElimination& elimination = store.elimination(1, 3);
+  EXPECT_TRUE(elimination.stored);
+  EXPECT_EQ(elimination.pivotGrowth, 2.5);
+  EXPECT_EQ(elimination.columnOrder, (std::vector<unsigned>{1, 0}));
+  EXPECT_FALSE(store.elimination(1, 2).stored);
+  // Measures by position, stored by unknown.
+  EXPECT_EQ(store.solution(1, 1, 3).measures.forwardErrorUlps, 3.0);
+  EXPECT_EQ(store.solution(0, 1, 3).measures.intervalOverestimation, 1.5);
+  EXPECT_EQ(store.phaseRun(1, 3, Family::kUniform).solvedJobs, 1u);
+  EXPECT_EQ(store.phaseRun(1, 3, Family::kUniform).seed, 99u);
+  EXPECT_EQ(store.phaseRun(1, 3, Family::kNormal).solvedJobs, 0u);
+
+  EXPECT_EQ(store.reference(2), nullptr);
+  SystemReference reference;
+  reference.system = 2;
+  reference.n = 2;
+  store.addReference(reference);
+  ASSERT_NE(store.reference(2), nullptr);
+  EXPECT_EQ(store.reference(2)->n, 2u);
+}
+
 TEST(ResultStoreTest, NothingElseIsWritten) {
   ResultStore store(2, 3);
   store.add(swappedResult());

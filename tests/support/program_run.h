@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "support/temp_dir.h"
 
 namespace linprob::testing {
@@ -98,7 +100,18 @@ inline ProgramRun runProgramIn(const WorkDir& dir,
   return runProgramFrom(dir.path(), arguments);
 }
 
-// Every file under `root` with its content, by path relative to `root`.
+// Report/results.json without its "run" object, which records how the run
+// went (the thread counts used, the wall time) rather than what it found.
+inline std::string withoutRunObject(const std::string& resultsJson) {
+  nlohmann::ordered_json document =
+      nlohmann::ordered_json::parse(resultsJson, nullptr, false);
+  if (document.is_discarded() || !document.is_object()) return resultsJson;
+  document.erase("run");
+  return document.dump();
+}
+
+// Every file under `root` with its content, by path relative to `root`;
+// Report/results.json as withoutRunObject gives it.
 inline std::map<std::string, std::string> filesUnder(
     const std::filesystem::path& root) {
   std::map<std::string, std::string> files;
@@ -108,6 +121,9 @@ inline std::map<std::string, std::string> filesUnder(
         std::filesystem::relative(entry.path(), root).string();
     files[relative] =
         entry.is_directory() ? "<folder>" : readFile(entry.path().string());
+    if (relative == "Report/results.json") {
+      files[relative] = withoutRunObject(files[relative]);
+    }
   }
   return files;
 }

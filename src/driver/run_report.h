@@ -1,0 +1,34 @@
+// The run's Report/ folder as the driver writes it at the end of a run: the
+// run's description (RunInfo) from its settings as used and its wall time,
+// then output/report_folder.h. One call, which a run may skip.
+#ifndef LINPROB_DRIVER_RUN_REPORT_H_
+#define LINPROB_DRIVER_RUN_REPORT_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "driver/settings.h"
+#include "results/result_store.h"
+#include "results/run_info.h"
+
+namespace linprob {
+
+// The jobs of every phase: IntegrationPrecision^Dimensions in enumeration
+// (0 for fewer than one cell), SampleCount in sampling (0 below one). The
+// start-of-run check has made sure the power fits in 64 bits.
+std::uint64_t jobsPerPhase(const RunSettings& settings);
+
+// `exportFolder`: where the run's CSV export went ("Export/" ...).
+RunInfo makeRunInfo(const RunSettings& settings,
+                    const std::string& exportFolder, double wallTimeSeconds);
+
+// Writes Report/ and returns its failures (report_folder.h).
+std::vector<std::string> writeRunReport(const RunSettings& settings,
+                                        const std::string& exportFolder,
+                                        double wallTimeSeconds,
+                                        const ResultStore& store);
+
+}  // namespace linprob
+
+#endif  // LINPROB_DRIVER_RUN_REPORT_H_

@@ -1,0 +1,61 @@
+#include "driver/system_inputs.h"
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/number_file.h"
+#include "distributions/parameter_files.h"
+#include "linear/exact_inverse.h"
+
+namespace linprob {
+namespace {
+
+std::vector<double> numbersOf(const std::string& path, std::size_t count) {
+  auto file = readNumbers(path, count);
+  if (!file.ok()) {
+    throw std::runtime_error(path + ": " + file.status().message());
+  }
+  return std::move(file).value();
+}
+
+}  // namespace
+
+SystemInputs readSystemInputs(const RunSettings& settings, int system) {
+  const std::string folder = "Matrix" + std::to_string(system) + "/";
+  const unsigned n = settings.Dimensions;
+  const std::size_t size = n;
+  SystemInputs inputs;
+  inputs.system = system;
+  inputs.n = n;
+  inputs.enumerate = settings.ExactDistributions;
+  inputs.matrix = numbersOf(folder + "Matice.txt", size * size);
+  inputs.rhs = numbersOf(folder + "RealRHS.txt", size);
+  const std::vector<double> bounds = numbersOf(folder + "IntRHS.txt", 2 * size);
+  for (std::size_t j = 0; j < size; ++j) {
+    inputs.intervalRhs.push_back(ValueBounds{bounds[2 * j], bounds[2 * j + 1]});
+  }
+  if (n > kMaxExactSize) return inputs;
+
+  for (const FamilyInfo& family : kFamilies) {
+    const std::string path = folder + family.parameterFile;
+    std::vector<double>& pairs = family.parameterKind == ParameterKind::kNormal
+                                     ? inputs.normalPairs
+                                     : inputs.boundsPairs;
+    if (pairs.empty()) pairs = numbersOf(path, 2 * size);
+    if (!settings.ExactDistributions) continue;
+    // The cells exactly as the phase builds them.
+    PhaseJobs jobs;
+    const Status loaded = loadPhaseJobs(family.family, path, n,
+                                        settings.IntegrationPrecision, true,
+                                        jobs);
+    if (!loaded.ok()) throw std::runtime_error(path + ": " + loaded.message());
+    inputs.cells[static_cast<std::size_t>(family.family)] =
+        std::move(jobs.enumeration.cells);
+  }
+  return inputs;
+}
+
+}  // namespace linprob

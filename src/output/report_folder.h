@@ -1,0 +1,29 @@
+// The Report/ folder of a run: results.json (results_json.h), bands.csv and
+// unknowns.csv (tidy_csv.h), written at the end of the run in one call. The
+// folder is created when missing; each file is written under a temporary
+// name in the folder ("results.json.tmp") and renamed into place, so a
+// report file is never seen half-written. A file that cannot be written does
+// not stop the others.
+#ifndef LINPROB_OUTPUT_REPORT_FOLDER_H_
+#define LINPROB_OUTPUT_REPORT_FOLDER_H_
+
+#include <string>
+#include <vector>
+
+#include "results/result_store.h"
+#include "results/run_info.h"
+
+namespace linprob {
+
+inline constexpr const char* kReportFolder = "Report/";
+
+// `folder` ends with "/". Returns one line per failure, naming the file or
+// folder, e.g. "Report/bands.csv: cannot be written" or "Report/: cannot be
+// created"; empty on success.
+std::vector<std::string> writeReport(const RunInfo& run,
+                                     const ResultStore& store,
+                                     const std::string& folder = kReportFolder);
+
+}  // namespace linprob
+
+#endif  // LINPROB_OUTPUT_REPORT_FOLDER_H_

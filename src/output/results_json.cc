@@ -1,0 +1,293 @@
+#include "output/results_json.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "base/program_version.h"
+#include "output/number_text.h"
+
+namespace linprob {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// ---- writing ------------------------------------------------------------
+
+void writeJson(const Json& value, std::ostream& out);
+
+void writeString(const std::string& text, std::ostream& out) {
+  // nlohmann's escaping; bytes that are not UTF-8 become U+FFFD.
+  out << Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+void writeJson(const Json& value, std::ostream& out) {
+  switch (value.type()) {
+    case Json::value_t::boolean:
+      out << (value.get<bool>() ? "true" : "false");
+      return;
+    case Json::value_t::number_integer:
+      out << numberText(value.get<std::int64_t>());
+      return;
+    case Json::value_t::number_unsigned:
+      out << numberText(value.get<std::uint64_t>());
+      return;
+    case Json::value_t::number_float: {
+      const std::string text = numberText(value.get<double>());
+      out << (text.empty() ? "null" : text);
+      return;
+    }
+    case Json::value_t::string:
+      writeString(value.get_ref<const std::string&>(), out);
+      return;
+    case Json::value_t::array: {
+      out << '[';
+      bool first = true;
+      for (const Json& element : value) {
+        if (!first) out << ',';
+        first = false;
+        writeJson(element, out);
+      }
+      out << ']';
+      return;
+    }
+    case Json::value_t::object: {
+      out << '{';
+      bool first = true;
+      for (const auto& [key, element] : value.items()) {
+        if (!first) out << ',';
+        first = false;
+        writeString(key, out);
+        out << ':';
+        writeJson(element, out);
+      }
+      out << '}';
+      return;
+    }
+    default:  // null, and kinds the document never holds
+      out << "null";
+      return;
+  }
+}
+
+// ---- building -------------------------------------------------------------
+
+Json orNull(const std::optional<double>& x) {
+  return x ? Json(*x) : Json(nullptr);
+}
+
+Json numbers(const std::vector<double>& values) {
+  Json array = Json::array();
+  for (double v : values) array.push_back(v);
+  return array;
+}
+
+Json pairOf(double lower, double upper) { return Json::array({lower, upper}); }
+
+Json meanSdJson(const std::optional<MeanSd>& value) {
+  if (!value) return nullptr;
+  return Json{{"mean", value->mean}, {"sd", value->sd}};
+}
+
+Json tableJson(const MeanSd& normal, const NormalTable& table) {
+  return Json{{"mean", normal.mean},
+              {"sd", normal.sd},
+              {"lower_tail", table.lowerTail},
+              {"bands", numbers(table.masses)},
+              {"upper_tail", table.upperTail}};
+}
+
+Json discrepancyJson(const std::optional<ApproximationCheck>& check) {
+  if (!check || !check->discrepancy) return nullptr;
+  return Json{{"total_variation", check->discrepancy->totalVariation},
+              {"max_cdf", check->discrepancy->maxCdf}};
+}
+
+Json validationJson(const std::optional<ApproximationCheck>& check) {
+  if (!check || !check->validation) return nullptr;
+  const GumValidation& v = *check->validation;
+  return Json{{"delta", v.delta},
+              {"d_low", v.dLow},
+              {"d_high", v.dHigh},
+              {"validated", v.validated ? Json(*v.validated) : Json(nullptr)}};
+}
+
+Json coverageJson(const std::optional<CoverageInterval>& coverage) {
+  if (!coverage) return nullptr;
+  return Json{
+      {"symmetric", pairOf(coverage->symmetricLower, coverage->symmetricUpper)},
+      {"shortest", pairOf(coverage->shortestLower, coverage->shortestUpper)},
+      {"resolution", coverage->resolution}};
+}
+
+Json phaseUnknownJson(int unknown, const PositionResult* position) {
+  Json entry{{"unknown", unknown}};
+  const char* fields[] = {"min",         "max",          "borders",
+                          "valid",       "invalid",      "exact_linear",
+                          "moments",     "expected_moments", "coverage_95",
+                          "discrepancy", "gum_validation"};
+  if (position == nullptr || !position->solved()) {
+    for (const char* field : fields) entry[field] = nullptr;
+    return entry;
+  }
+  const PositionBands& bands = position->valid;
+  const PositionMeasures& measures = position->measures;
+  Json borders = Json::array({bands.min});
+  for (double border : bands.borders) borders.push_back(border);
+  entry["min"] = bands.min;
+  entry["max"] = bands.max;
+  entry["borders"] = std::move(borders);
+  entry["valid"] = numbers(bands.masses);
+  entry["invalid"] = measures.invalid
+                         ? tableJson(measures.invalid->normal, position->invalid)
+                         : Json(nullptr);
+  entry["exact_linear"] =
+      measures.exactLinear ? tableJson(measures.exactLinear->normal,
+                                       measures.exactLinearTable)
+                           : Json(nullptr);
+  entry["moments"] = meanSdJson(measures.moments);
+  entry["expected_moments"] = meanSdJson(measures.expectedMoments);
+  entry["coverage_95"] = coverageJson(measures.coverage);
+  entry["discrepancy"] =
+      Json{{"invalid", discrepancyJson(measures.invalid)},
+           {"exact_linear", discrepancyJson(measures.exactLinear)}};
+  entry["gum_validation"] =
+      Json{{"invalid", validationJson(measures.invalid)},
+           {"exact_linear", validationJson(measures.exactLinear)}};
+  return entry;
+}
+
+Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
+                const FamilyInfo& family) {
+  Json unknowns = Json::array();
+  for (int v = 0; v < store.unknownCount(); ++v) {
+    unknowns.push_back(
+        phaseUnknownJson(v, store.phase(v, system, mode.index, family.family)));
+  }
+  const StoredPhase& run = store.phaseRun(system, mode.index, family.family);
+  return Json{{"family", family.name},
+              {"jobs", run.solvedJobs},
+              {"seed", run.seed ? Json(*run.seed) : Json(nullptr)},
+              {"unknowns", std::move(unknowns)}};
+}
+
+Json modeJson(const ResultStore& store, int system, const PivotMode& mode) {
+  const StoredElimination& elimination = store.elimination(system, mode.index);
+  Json unknowns = Json::array();
+  for (int v = 0; v < store.unknownCount(); ++v) {
+    const StoredSolution& solution = store.solution(v, system, mode.index);
+    unknowns.push_back(Json{
+        {"unknown", v},
+        {"exact", solution.exact},
+        {"forward_error_ulps", orNull(solution.measures.forwardErrorUlps)},
+        {"interval", pairOf(solution.intervalLow, solution.intervalHigh)},
+        {"interval_overestimation",
+         orNull(solution.measures.intervalOverestimation)}});
+  }
+  Json families = Json::array();
+  for (const FamilyInfo& family : kFamilies) {
+    families.push_back(familyJson(store, system, mode, family));
+  }
+  const std::string folder = "Matrix" + std::to_string(system) + "/";
+  Json columnOrder = Json::array();
+  for (unsigned column : elimination.columnOrder) columnOrder.push_back(column);
+  return Json{{"mode", mode.label},
+              {"summary_file", folder + mode.summaryFile},
+              {"pivot_growth", elimination.pivotGrowth},
+              {"column_order", std::move(columnOrder)},
+              {"unknowns", std::move(unknowns)},
+              {"families", std::move(families)}};
+}
+
+Json systemJson(const ResultStore& store, int system) {
+  Json entry{{"index", system},
+             {"folder", "Matrix" + std::to_string(system) + "/"}};
+  const SystemReference* reference = store.reference(system);
+  Json matrix = nullptr;
+  Json rhs = nullptr;
+  Json intervalRhs = nullptr;
+  Json trueSolution = nullptr;
+  Json hull = nullptr;
+  Json condition = nullptr;
+  if (reference != nullptr) {
+    const std::size_t n = reference->n;
+    matrix = Json::array();
+    for (std::size_t r = 0; r < n && reference->matrix.size() >= n * n; ++r) {
+      Json row = Json::array();
+      for (std::size_t c = 0; c < n; ++c) {
+        row.push_back(reference->matrix[r * n + c]);
+      }
+      matrix.push_back(std::move(row));
+    }
+    rhs = numbers(reference->rhs);
+    intervalRhs = Json::array();
+    for (const ValueBounds& bounds : reference->intervalRhs) {
+      intervalRhs.push_back(pairOf(bounds.lower, bounds.upper));
+    }
+    if (reference->exact) {
+      trueSolution = numbers(reference->exact->trueSolution);
+      hull = Json::array();
+      for (const ValueBounds& bounds : reference->exact->hull) {
+        hull.push_back(pairOf(bounds.lower, bounds.upper));
+      }
+      condition = reference->exact->conditionNumber;
+    }
+  }
+  entry["matrix"] = std::move(matrix);
+  entry["rhs"] = std::move(rhs);
+  entry["interval_rhs"] = std::move(intervalRhs);
+  entry["true_solution"] = std::move(trueSolution);
+  entry["exact_hull"] = std::move(hull);
+  entry["condition_number"] = std::move(condition);
+  Json modes = Json::array();
+  for (const PivotMode& mode : kPivotModes) {
+    if (store.elimination(system, mode.index).stored) {
+      modes.push_back(modeJson(store, system, mode));
+    }
+  }
+  entry["modes"] = std::move(modes);
+  return entry;
+}
+
+Json runJson(const RunInfo& run) {
+  Json settings = Json::object();
+  for (const SettingValue& setting : run.settings) {
+    settings[setting.name] =
+        std::visit([](auto value) { return Json(value); }, setting.value);
+  }
+  return Json{{"kind", run.enumerate ? "enumeration" : "sampling"},
+              {"settings", std::move(settings)},
+              {"jobs_per_phase", run.jobsPerPhase},
+              {"wall_time_seconds", run.wallTimeSeconds},
+              {"export_folder", run.exportFolder}};
+}
+
+}  // namespace
+
+void writeResultsJson(const RunInfo& run, const ResultStore& store,
+                      std::ostream& out) {
+  // The document is written one system at a time, so that only one system's
+  // part is ever held as a JSON value.
+  const std::string commit = programCommit();
+  const Json program{{"name", kProgramName},
+                     {"version", programVersion()},
+                     {"commit", commit.empty() ? Json(nullptr) : Json(commit)}};
+  out << "{\"program\":";
+  writeJson(program, out);
+  out << ",\"run\":";
+  writeJson(runJson(run), out);
+  out << ",\"systems\":[";
+  for (int system = 0; system < store.systemCount(); ++system) {
+    if (system > 0) out << ',';
+    writeJson(systemJson(store, system), out);
+  }
+  out << "]}\n";
+}
+
+}  // namespace linprob

@@ -1,0 +1,69 @@
+// PositionMeasures: how far to trust the results of one unknown in one
+// distribution phase, computed once from the phase's counted bands, its
+// INVALID approximation and the system's exact references:
+//
+//   moments          weighted mean and standard deviation of the solved
+//                    values (the counting pass's WeightedMoments);
+//   expectedMoments  what they should be (SystemReference::expected);
+//   coverage         the 95 % coverage intervals of the counting pass's fine
+//                    histogram (results/coverage_interval.h);
+//   invalid          the INVALID approximation judged: its mean and
+//                    standard deviation, its discrepancy against VALID
+//                    (results/discrepancy.h) and its validation against the
+//                    symmetric coverage interval (results/gum_validation.h);
+//   exactLinear      the same for the family's moments propagated exactly,
+//                    N(exactLinear mean, variance), tabulated like INVALID
+//                    over the histogram's borders (exactLinearTable; a zero
+//                    variance is a point mass).
+// Each is empty when what it needs is missing: every one when the phase
+// solved no job; moments and coverage until the counting pass provides
+// them; expectedMoments and exactLinear without exact references; a
+// discrepancy when the approximation walked fewer bands than the histogram
+// has (all solved values equal, or nearly so); a validation without a
+// coverage interval.
+#ifndef LINPROB_RESULTS_POSITION_MEASURES_H_
+#define LINPROB_RESULTS_POSITION_MEASURES_H_
+
+#include <optional>
+
+#include "results/coverage_interval.h"
+#include "results/discrepancy.h"
+#include "results/gum_validation.h"
+#include "results/normal_table.h"
+#include "results/system_reference.h"
+
+namespace linprob {
+
+struct MeanSd {
+  double mean = 0.0;
+  double sd = 0.0;
+};
+
+// A normal approximation's tables live beside this (PositionResult::invalid,
+// PositionMeasures::exactLinearTable).
+struct ApproximationCheck {
+  MeanSd normal;
+  std::optional<Discrepancy> discrepancy;
+  std::optional<GumValidation> validation;
+};
+
+struct PositionMeasures {
+  std::optional<MeanSd> moments;
+  std::optional<MeanSd> expectedMoments;
+  std::optional<CoverageInterval> coverage;
+  std::optional<ApproximationCheck> invalid;
+  std::optional<ApproximationCheck> exactLinear;
+  NormalTable exactLinearTable;  // meaningful when exactLinear
+};
+
+struct PhaseResult;
+
+// Fills the measures of every position of `phase` from its own values and
+// `reference` (its family's moments, by the position's unknown), and then
+// releases each position's fine histogram: the coverage interval is all a
+// result keeps of it.
+void measurePhase(PhaseResult& phase, const SystemReference& reference);
+
+}  // namespace linprob
+
+#endif  // LINPROB_RESULTS_POSITION_MEASURES_H_

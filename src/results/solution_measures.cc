@@ -1,0 +1,45 @@
+#include "results/solution_measures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+namespace linprob {
+
+std::optional<double> forwardErrorUlps(double value, double truth) {
+  if (!std::isfinite(value) || !std::isfinite(truth)) return std::nullopt;
+  if (value == truth || truth == 0.0) return std::nullopt;
+  // truth = f 2^e with 0.5 <= |f| < 1: its last place is 2^(e - 53), and
+  // never below the smallest subnormal's 2^-1074.
+  int exponent = 0;
+  std::frexp(truth, &exponent);
+  const int lastPlace = std::max(exponent - 53, -1074);
+  const double difference = std::fabs(value - truth);
+  return std::ldexp(difference, -lastPlace);
+}
+
+std::optional<double> intervalOverestimation(const Interval& interval,
+                                             const ValueBounds& hull) {
+  const double hullWidth = hull.upper - hull.lower;
+  if (!(hullWidth > 0.0)) return std::nullopt;
+  const double width = interval.upper() - interval.lower();
+  return width / hullWidth;
+}
+
+std::vector<SolutionMeasures> measureSolution(
+    const std::vector<Interval>& exact, const std::vector<Interval>& interval,
+    const std::vector<unsigned>& columnOrder,
+    const ExactReference* reference) {
+  std::vector<SolutionMeasures> measures(columnOrder.size());
+  if (reference == nullptr) return measures;
+  for (std::size_t k = 0; k < columnOrder.size(); ++k) {
+    const unsigned unknown = columnOrder[k];
+    measures[k].forwardErrorUlps =
+        forwardErrorUlps(exact[k].lower(), reference->trueSolution[unknown]);
+    measures[k].intervalOverestimation =
+        intervalOverestimation(interval[k], reference->hull[unknown]);
+  }
+  return measures;
+}
+
+}  // namespace linprob

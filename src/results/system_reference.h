@@ -1,0 +1,76 @@
+// SystemReference: what one system is, and what exact arithmetic says of it,
+// independent of the pivoting mode; computed once per system and shared by
+// the results of its four modes.
+//
+// The inputs as read (the matrix row by row, the plain and the interval
+// right-hand side) and, for systems of at most kMaxExactSize unknowns whose
+// matrix is regular in exact arithmetic, the exact references
+// (linear/exact_reference.h) and, per family, the moments of every unknown
+// propagated exactly through A^-1 (linear/exact_moments.h):
+//   exactLinear  from the family's own entry moments (normal: the mean and
+//                variance as given; triangular and uniform on [p, q]:
+//                (p + q) / 2 and (q - p)^2 / 24 or / 12);
+//   expected     what the phase's jobs should reproduce: in enumeration the
+//                moments of each entry's cells (their own discrete
+//                distribution), in sampling the family's moments again.
+//                None when an enumeration has no cells.
+// Beyond kMaxExactSize, or for an exactly singular matrix, `exact` and every
+// family are empty. Unknowns are in input order.
+#ifndef LINPROB_RESULTS_SYSTEM_REFERENCE_H_
+#define LINPROB_RESULTS_SYSTEM_REFERENCE_H_
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "distributions/family.h"
+#include "distributions/sample_rectangle.h"
+#include "linear/exact_moments.h"
+#include "linear/exact_reference.h"
+
+namespace linprob {
+
+struct FamilyReference {
+  std::vector<UnknownMoments> exactLinear;
+  std::optional<std::vector<UnknownMoments>> expected;
+};
+
+struct SystemReference {
+  int system = 0;  // i of "Matrix<i>/"
+  unsigned n = 0;
+  std::vector<double> matrix;  // row-major, as read
+  std::vector<double> rhs;
+  std::vector<ValueBounds> intervalRhs;
+  std::optional<ExactReference> exact;
+  std::array<std::optional<FamilyReference>, kFamilies.size()> families;
+
+  const FamilyReference* family(Family f) const {
+    const auto& entry = families[static_cast<std::size_t>(f)];
+    return entry ? &*entry : nullptr;
+  }
+};
+
+// What a reference is computed from: the system's input files as read and,
+// in enumeration, each family's cells ([cell][entry], as the phase builds
+// them; empty tables in sampling).
+struct SystemInputs {
+  int system = 0;
+  unsigned n = 0;
+  std::vector<double> matrix;  // row-major
+  std::vector<double> rhs;
+  std::vector<ValueBounds> intervalRhs;
+  std::vector<double> normalPairs;  // NormalRHS.txt: mean, variance, ...
+  std::vector<double> boundsPairs;  // UniformRHS.txt: lower, upper, ...
+  bool enumerate = true;
+  std::array<RectangleTable, kFamilies.size()> cells;
+};
+
+// Throws std::invalid_argument on inputs of the wrong size or that exact
+// arithmetic refuses (the messages of linear/exact_*.h, and
+// "system reference: NormalRHS.txt holds 3 numbers, not 4" or the same of
+// UniformRHS.txt).
+SystemReference makeSystemReference(SystemInputs inputs);
+
+}  // namespace linprob
+
+#endif  // LINPROB_RESULTS_SYSTEM_REFERENCE_H_

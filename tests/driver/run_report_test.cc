@@ -1,0 +1,191 @@
+// End-to-end runs of the built program, judged through the Report/ folder
+// they leave. Expected values are worked out here by hand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "support/program_run.h"
+
+namespace linprob {
+namespace {
+
+using Json = nlohmann::ordered_json;
+using testing::ProgramRun;
+using testing::WorkDir;
+
+std::string settings(int solvers, int generators, int cells) {
+  return "Dimensions 2\nSolverThreadCount " + std::to_string(solvers) +
+         "\nGeneratorThreadCount " + std::to_string(generators) +
+         "\nIntegrationPrecision " + std::to_string(cells) +
+         "\nHistogramPrecision 5\nMaxMatrix 1\nExactDistributions 1\n"
+         "SampleCount 50\n";
+}
+
+// diag(2, 4). b0 is a double that nlohmann's own conversion writes with 17
+// digits instead of its shortest 16.
+void writeDiagonalSystem(const WorkDir& dir, const std::string& normal,
+                         const std::string& uniform) {
+  dir.write("Matrix0/Matice.txt", "2 0\n0 4\n");
+  dir.write("Matrix0/RealRHS.txt", "0.2229922859786896 8\n");
+  dir.write("Matrix0/IntRHS.txt", "1 3\n4 12\n");
+  dir.write("Matrix0/NormalRHS.txt", normal);
+  dir.write("Matrix0/UniformRHS.txt", uniform);
+}
+
+// The cells of one comma-separated line.
+std::vector<std::string> cells(const std::string& line) {
+  std::vector<std::string> result;
+  std::stringstream in(line);
+  for (std::string cell; std::getline(in, cell, ',');) result.push_back(cell);
+  if (!line.empty() && line.back() == ',') result.push_back("");
+  return result;
+}
+
+std::vector<std::vector<std::string>> table(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) rows.push_back(cells(line));
+  return rows;
+}
+
+// A diagonal system is solved without rounding and without dependence
+// between its rows: the naive interval is the hull, INVALID is the exact
+// linear propagation, and the exact values are the true solution.
+TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
+  WorkDir dir;
+  writeDiagonalSystem(dir, "2 1\n8 4\n", "0 4\n0 8\n");
+  dir.write("Settings.txt", settings(2, 2, 4));
+  const ProgramRun run = testing::runProgramIn(dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(dir.path() / "Report")) {
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+  }
+
+  const std::string text = dir.read("Report/results.json");
+  EXPECT_NE(text.find("\"rhs\":[0.2229922859786896,8]"), std::string::npos);
+  const Json document = Json::parse(text);
+  EXPECT_EQ(document["run"]["jobs_per_phase"], 16);
+  const Json& system = document["systems"][0];
+  EXPECT_EQ(system["true_solution"], Json::parse("[0.1114961429893448,2]"));
+  EXPECT_EQ(system["condition_number"], 2.0);  // 4 * 0.5
+  ASSERT_EQ(system["modes"].size(), 4u);
+  const std::vector<std::string> fields = {
+      "unknown", "min", "max", "borders", "valid", "invalid", "exact_linear",
+      "moments", "expected_moments", "coverage_95", "discrepancy",
+      "gum_validation"};
+  for (const Json& mode : system["modes"]) {
+    EXPECT_EQ(mode["pivot_growth"], 1.0);
+    for (int v = 0; v < 2; ++v) {
+      const Json& unknown = mode["unknowns"][v];
+      EXPECT_EQ(unknown["exact"], system["true_solution"][v]);
+      EXPECT_TRUE(unknown["forward_error_ulps"].is_null());
+      EXPECT_EQ(unknown["interval"], system["exact_hull"][v]);
+      EXPECT_EQ(unknown["interval_overestimation"], 1.0);
+    }
+    for (const Json& family : mode["families"]) {
+      EXPECT_EQ(family["jobs"], 16);
+      for (const Json& unknown : family["unknowns"]) {
+        std::vector<std::string> keys;
+        for (const auto& item : unknown.items()) keys.push_back(item.key());
+        EXPECT_EQ(keys, fields);
+        EXPECT_EQ(unknown["invalid"], unknown["exact_linear"]);
+        EXPECT_EQ(unknown["borders"].size(), unknown["valid"].size() + 1);
+      }
+    }
+  }
+  EXPECT_EQ(system["modes"][3]["column_order"], Json::parse("[1,0]"));
+  // Uniform cells of [0, 4] at 0, 1, 2, 3: mean 1.5, variance 1.25, halved
+  // by the pivot 2.
+  const Json& uniform = system["modes"][0]["families"][2]["unknowns"][0];
+  EXPECT_EQ(uniform["expected_moments"]["mean"], 0.75);
+  EXPECT_EQ(uniform["expected_moments"]["sd"], std::sqrt(1.25) / 2);
+
+  // bands.csv: both tails and every band, INVALID equal to exact linear.
+  const auto bands = table(dir.read("Report/bands.csv"));
+  ASSERT_GT(bands.size(), 3u);
+  EXPECT_EQ(bands[0], cells("system,mode,family,unknown,band,lower,upper,"
+                            "valid,invalid,exact_linear"));
+  EXPECT_EQ(bands[1][4], "lower_tail");
+  EXPECT_EQ(bands[1][5], "");
+  for (std::size_t r = 1; r < bands.size(); ++r) {
+    ASSERT_EQ(bands[r].size(), 10u);
+    EXPECT_EQ(bands[r][8], bands[r][9]);
+  }
+  // unknowns.csv: 4 modes x 3 families x 2 unknowns, every row complete.
+  const auto unknowns = table(dir.read("Report/unknowns.csv"));
+  ASSERT_EQ(unknowns.size(), 1u + 24);
+  for (const auto& row : unknowns) EXPECT_EQ(row.size(), 42u);
+}
+
+// A run refused at the start writes no report; an unknown that depends on
+// a known constant only (variance 0, equal ends) is a point mass, over which
+// the approximations walk no band.
+TEST(RunReportTest, RefusedRunsAndConstantUnknowns) {
+  WorkDir none;
+  writeDiagonalSystem(none, "2 1\n8 4\n", "0 4\n0 8\n");
+  none.write("Settings.txt", settings(1, 1, 0));
+  EXPECT_NE(testing::runProgramIn(none).status, 0);
+  EXPECT_FALSE(std::filesystem::exists(none.path() / "Report"));
+
+  WorkDir constant;
+  writeDiagonalSystem(constant, "2 1\n8 0\n", "0 4\n8 8\n");
+  constant.write("Settings.txt", settings(1, 1, 3));
+  ASSERT_EQ(testing::runProgramIn(constant).status, 0);
+  const Json document = Json::parse(constant.read("Report/results.json"));
+  const Json& point =
+      document["systems"][0]["modes"][0]["families"][1]["unknowns"][1];
+  EXPECT_EQ(point["min"], 2.0);
+  EXPECT_EQ(point["invalid"]["bands"], Json::array());
+  EXPECT_EQ(point["discrepancy"],
+            Json({{"invalid", nullptr}, {"exact_linear", nullptr}}));
+  for (const auto& row : table(constant.read("Report/bands.csv"))) {
+    if (row[2] == "Normal" && row[3] == "1" && row[4] != "lower_tail") {
+      EXPECT_EQ(row[8], "");
+      EXPECT_EQ(row[9], "");
+    }
+  }
+}
+
+TEST(RunReportTest, NoReportLeavesNoFolder) {
+  WorkDir dir;
+  writeDiagonalSystem(dir, "2 1\n8 4\n", "0 4\n0 8\n");
+  dir.write("Settings.txt", settings(1, 1, 2));
+  ASSERT_EQ(testing::runProgramIn(dir, {"--no-report"}).status, 0);
+  EXPECT_TRUE(dir.exists("Export/Results_X0.csv"));
+  EXPECT_FALSE(dir.exists("Report"));
+}
+
+// Every value the report holds, except the run's own thread counts and wall
+// time, is the same for any number of threads.
+TEST(RunReportTest, ReportDoesNotDependOnTheThreadCounts) {
+  WorkDir one, many;
+  for (const WorkDir* dir : {&one, &many}) {
+    dir->write("Matrix0/Matice.txt", "3 1\n1 2\n");
+    dir->write("Matrix0/RealRHS.txt", "5 5\n");
+    dir->write("Matrix0/IntRHS.txt", "4 6\n4 6\n");
+    dir->write("Matrix0/NormalRHS.txt", "5 0.3\n5 0.7\n");
+    dir->write("Matrix0/UniformRHS.txt", "4 6\n3 7\n");
+  }
+  one.write("Settings.txt", settings(1, 1, 301));
+  many.write("Settings.txt", settings(3, 4, 301));
+  ASSERT_EQ(testing::runProgramIn(one).status, 0);
+  ASSERT_EQ(testing::runProgramIn(many).status, 0);
+  // filesUnder leaves out the run object of results.json.
+  auto first = testing::filesUnder(one.path());
+  auto second = testing::filesUnder(many.path());
+  for (const char* file :
+       {"Report/bands.csv", "Report/unknowns.csv", "Report/results.json"}) {
+    EXPECT_FALSE(first[file].empty()) << file;
+    EXPECT_EQ(first[file], second[file]) << file;
+  }
+}
+
+}  // namespace
+}  // namespace linprob

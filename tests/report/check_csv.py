@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""check_csv.py PROGRAM EXAMPLE_FOLDER: runs the built program on a copy of
+the example folder, then reads Report/bands.csv and Report/unknowns.csv with
+pandas.read_csv(path) and no options and checks their column names and the
+types pandas gives them. Exits 1 with one line per problem."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import pandas
+
+BANDS = "system mode family unknown band lower upper valid invalid exact_linear"
+UNKNOWNS = """system mode family unknown jobs condition_number pivot_growth exact
+true_solution forward_error_ulps interval_lower interval_upper hull_lower
+hull_upper interval_overestimation min max moments_mean moments_sd
+expected_moments_mean expected_moments_sd invalid_mean invalid_sd
+exact_linear_mean exact_linear_sd coverage_symmetric_lower
+coverage_symmetric_upper coverage_shortest_lower coverage_shortest_upper
+coverage_resolution invalid_total_variation invalid_max_cdf
+exact_linear_total_variation exact_linear_max_cdf invalid_delta invalid_d_low
+invalid_d_high invalid_validated exact_linear_delta exact_linear_d_low
+exact_linear_d_high exact_linear_validated"""
+
+LABELS = {"mode", "family", "band"}
+INTEGERS = {"system", "unknown", "jobs"}
+VERDICTS = {"invalid_validated", "exact_linear_validated"}
+
+
+def type_problem(column):
+    """What is wrong with the type pandas read a column as, or None."""
+    kind = column.dtype.kind
+    if column.name in LABELS:
+        return None if kind == "O" else "not text"
+    if column.name in INTEGERS:
+        return None if kind == "i" else "not integer"
+    if column.name in VERDICTS:
+        # bool; object when some cells are empty; float when all are.
+        values = column.dropna()
+        if kind == "b" or (kind == "O" and all(isinstance(v, bool) for v in values)) \
+                or (kind == "f" and values.empty):
+            return None
+        return "not True/False"
+    return None if kind in "if" else "not numeric"
+
+
+def check(path, names):
+    frame = pandas.read_csv(path)
+    if list(frame.columns) != names.split():
+        return ["%s: columns %s" % (path, list(frame.columns))]
+    problems = ["%s: no rows" % path] if frame.empty else []
+    for name in frame.columns:
+        problem = type_problem(frame[name])
+        if problem:
+            problems.append("%s: %s is %s (%s)" % (path, name, problem, frame[name].dtype))
+    return problems
+
+
+def main():
+    program, example = os.path.abspath(sys.argv[1]), sys.argv[2]
+    with tempfile.TemporaryDirectory() as work:
+        folder = os.path.join(work, "example")
+        shutil.copytree(example, folder)
+        run = subprocess.run([program], cwd=folder, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.PIPE, text=True)
+        if run.returncode != 0:
+            print("the program ended with status %d: %s" % (run.returncode, run.stderr))
+            return 1
+        report = os.path.join(folder, "Report")
+        problems = check(os.path.join(report, "bands.csv"), BANDS)
+        problems += check(os.path.join(report, "unknowns.csv"), UNKNOWNS)
+    for problem in problems:
+        print(problem)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

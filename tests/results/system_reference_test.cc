@@ -1,0 +1,104 @@
+#include "results/system_reference.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace linprob {
+namespace {
+
+// A = [[4, 1], [2, 3]], inverted by hand: det 10,
+// A^-1 = [[0.3, -0.1], [-0.2, 0.4]]. Every input is dyadic, so each exact
+// result is a short decimal whose nearest double the compiler reads from
+// its literal.
+SystemInputs handInvertedInputs() {
+  SystemInputs inputs;
+  inputs.system = 3;
+  inputs.n = 2;
+  inputs.matrix = {4, 1, 2, 3};
+  inputs.rhs = {1, 2};
+  inputs.intervalRhs = {{0.5, 1.5}, {1.5, 2.5}};
+  inputs.normalPairs = {1, 0.25, 2, 0.5};
+  inputs.boundsPairs = {0, 2, 1, 3};
+  return inputs;
+}
+
+// Two cells per entry, [cell][entry]: entry 0 at 0.5 and 1.5 (mean 1,
+// variance 0.25), entry 1 at 1 and 3 (mean 2, variance 1), equal weights.
+RectangleTable twoCells() {
+  return {{{0.5, 0.5}, {1, 0.5}}, {{1.5, 0.5}, {3, 0.5}}};
+}
+
+void expectMoments(const std::vector<UnknownMoments>& moments,
+                   const std::vector<UnknownMoments>& expected) {
+  ASSERT_EQ(moments.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(moments[i].mean, expected[i].mean) << i;
+    EXPECT_EQ(moments[i].variance, expected[i].variance) << i;
+  }
+}
+
+TEST(SystemReferenceTest, HandInvertedTwoByTwo) {
+  SystemInputs inputs = handInvertedInputs();
+  inputs.enumerate = true;
+  inputs.cells[static_cast<std::size_t>(Family::kTriangular)] = twoCells();
+  const SystemReference reference = makeSystemReference(inputs);
+  EXPECT_EQ(reference.system, 3);
+  EXPECT_EQ(reference.matrix, (std::vector<double>{4, 1, 2, 3}));
+  ASSERT_TRUE(reference.exact);
+  EXPECT_EQ(reference.exact->trueSolution, (std::vector<double>{0.1, 0.6}));
+  EXPECT_EQ(reference.exact->conditionNumber, 3.0);  // 5 * 0.6
+
+  // Normal: means 0.3 - 0.2 and -0.2 + 0.8; variances 0.09 * 0.25 + 0.01 *
+  // 0.5 and 0.04 * 0.25 + 0.16 * 0.5.
+  const FamilyReference* normal = reference.family(Family::kNormal);
+  ASSERT_NE(normal, nullptr);
+  expectMoments(normal->exactLinear, {{0.1, 0.0275}, {0.6, 0.09}});
+  // Triangular and uniform on [0, 2] and [1, 3]: means 1 and 2, variances
+  // 4/24 and 4/12 per entry, times the row sums of squares 0.1 and 0.2.
+  const FamilyReference* triangular = reference.family(Family::kTriangular);
+  ASSERT_NE(triangular, nullptr);
+  expectMoments(triangular->exactLinear,
+                {{0.1, 1.0 / 60.0}, {0.6, 1.0 / 30.0}});
+  expectMoments(reference.family(Family::kUniform)->exactLinear,
+                {{0.1, 1.0 / 30.0}, {0.6, 1.0 / 15.0}});
+  // Expected from the cells: 0.09 * 0.25 + 0.01 * 1 and 0.04 * 0.25 +
+  // 0.16 * 1. The families without cells have no expectation.
+  ASSERT_TRUE(triangular->expected);
+  expectMoments(*triangular->expected, {{0.1, 0.0325}, {0.6, 0.17}});
+  EXPECT_FALSE(normal->expected);
+}
+
+TEST(SystemReferenceTest, SamplingExpectsTheFamilyMoments) {
+  SystemInputs inputs = handInvertedInputs();
+  inputs.enumerate = false;
+  const SystemReference reference = makeSystemReference(inputs);
+  for (const FamilyInfo& info : kFamilies) {
+    const FamilyReference* family = reference.family(info.family);
+    ASSERT_NE(family, nullptr);
+    ASSERT_TRUE(family->expected);
+    expectMoments(*family->expected, family->exactLinear);
+  }
+}
+
+TEST(SystemReferenceTest, NoExactReferencesBeyondTheLimitOrWhenSingular) {
+  SystemInputs large;
+  large.n = kMaxExactSize + 1;
+  large.matrix.assign(large.n * large.n, 0.0);
+  for (unsigned i = 0; i < large.n; ++i) large.matrix[i * large.n + i] = 1.0;
+  large.rhs.assign(large.n, 1.0);
+  large.intervalRhs.assign(large.n, {0.0, 1.0});
+  const SystemReference big = makeSystemReference(large);
+  EXPECT_FALSE(big.exact);
+  EXPECT_EQ(big.family(Family::kNormal), nullptr);
+  EXPECT_EQ(big.matrix.size(), large.n * large.n);
+
+  SystemInputs singular = handInvertedInputs();
+  singular.matrix = {1, 2, 2, 4};
+  const SystemReference none = makeSystemReference(singular);
+  EXPECT_FALSE(none.exact);
+  EXPECT_EQ(none.family(Family::kUniform), nullptr);
+}
+
+}  // namespace
+}  // namespace linprob
