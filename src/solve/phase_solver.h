@@ -1,29 +1,41 @@
-// Solving and tabulating a whole distribution phase in bounded memory.
+// Solving and tabulating a whole distribution phase in bounded memory, the
+// same bits for any number of threads.
 //
-// Pass 1 runs the phase's pipeline: SolverThreadCount solver threads
-// ("Solver Thread Started!") pop blocks from a BlockQueue while the producer
-// fills it (the generator threads in enumeration, the sampling producer on
-// the calling thread otherwise) and then pushes the stopper; each solver
-// replays the steps on whole blocks with no lock held, keeps its own count,
-// minimum and maximum per solution position, and merges them once, at the
-// stopper ("Stopper found."), under a short lock. The same lock guards the
-// phase's solved-job count, advanced once per block, with the line
-// "I have solved <N> jobs already!" for every multiple of 50000 passed.
+// The phase's jobs are split into a fixed sequence of chunks (ChunkPlan:
+// prefixes in enumeration, blocks of samples in sampling); every partial
+// result that depends on the order of additions is kept per chunk and the
+// chunks are combined in chunk order.
 //
-// Then the borders of every position are laid (layBorders), and pass 2
-// replays every job a second time and adds its probability to its band:
-// enumeration by SolverThreadCount silent threads, one prefix at a time, each
-// prefix into its own partial sums, which are added in prefix order, so the
-// result does not depend on the number of threads; sampling on the calling
-// thread, from the same seed. Nothing prints in pass 2; no thread outlives
-// the call. An exception of any thread ends the phase (the others are
-// stopped and joined) and is rethrown here.
+// Pass 1, silent, finds each position's smallest and largest solution on
+// SolverThreadCount threads that take the chunks in turn: in enumeration
+// from the few jobs that can be extreme (ExtremeSearch), or, where that
+// search does not apply, and in sampling, from every job.
+//
+// Then the borders of every position are laid (layBorders), and pass 2 runs
+// the phase's pipeline: SolverThreadCount solver threads ("Solver Thread
+// Started!") pop chunks from a ChunkQueue while the producers fill it (the
+// generator threads in enumeration, the sampling producer on the calling
+// thread otherwise), then the stopper ("Stopper inserted", "Stopper
+// found."). A solver produces each job of its chunk itself (enumerated
+// cells, or the block's random samples, see SampleBlocks), replays the steps
+// on whole blocks with no lock held and counts every job into its band
+// (BandCounter), and, when references are given, into the moments and the
+// fine histogram. The line "I have solved <N> jobs already!" is printed, in
+// increasing order, for every multiple of 50000 jobs passed in pass 2.
+//
+// Locks: the progress lines' mutex (taken only when a block passes a
+// multiple of 50000, never with another lock), the queue's and the
+// generators' own (see ChunkQueue). Per-thread results sit in slots of
+// their own and are combined after the threads are joined. No thread
+// outlives the call; an exception of any thread ends the phase (the others
+// are stopped and joined) and is rethrown here.
 #ifndef LINPROB_SOLVE_PHASE_SOLVER_H_
 #define LINPROB_SOLVE_PHASE_SOLVER_H_
 
 #include <atomic>
 #include <cstdint>
 #include <stop_token>
+#include <vector>
 
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
@@ -38,9 +50,15 @@ struct SolveOptions {
   // A stop of the whole run (a signal): every thread ends between two
   // blocks and solvePhase throws PhaseStopped.
   std::stop_token stop{};
-  // When set, advanced by the jobs of pass 1 as they are solved (for a
-  // progress display; relaxed order, read by anyone).
+  // When set, advanced (relaxed) by the jobs of every block replayed in
+  // either pass, for a progress display read by anyone.
   std::atomic<std::uint64_t>* solvedJobs = nullptr;
+  // One value per solution position (for example the plain solution's):
+  // pass 2 then also accumulates each position's weighted moments about it
+  // and its fine histogram over [Min, Max] (PositionBands::moments and
+  // ::fine; no fine histogram where Min or Max is not finite). Empty: only
+  // the band masses.
+  std::vector<double> references{};
 };
 
 // Thrown by solvePhase when options.stop was requested.

@@ -15,6 +15,7 @@
 
 #include "distributions/discretisation.h"
 #include "distributions/job_source.h"
+#include "distributions/sample_blocks.h"
 #include "linear/step_replay.h"
 #include "support/phase_text.h"
 #include "support/sorted_reference.h"
@@ -105,9 +106,10 @@ SampleTable referenceSamples(const RandomPhase& phase) {
       if (e == 0) break;
     }
   } else {
-    SampleStream stream(phase.jobs.sampling);
+    const SampleBlocks draws(phase.jobs.sampling);
     JobBlock block(n);
-    while (const std::size_t count = stream.fill(block)) {
+    for (std::uint64_t b = 0; b < phase.jobs.sampling.blockCount(); ++b) {
+      const std::size_t count = draws.fill(b, block);
       for (std::size_t j = 0; j < count; ++j) {
         std::vector<double> rhs(n);
         for (unsigned e = 0; e < n; ++e) rhs[e] = block.entry(e)[j];
