@@ -35,6 +35,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "distributions/job_block.h"
@@ -93,9 +94,10 @@ class BandCounter {
   // Moves the current chunk's sums into `out` and starts the next chunk.
   void finishChunk(ChunkSums& out);
   // The fine histograms' counts of every chunk this counter finished, by
-  // position (empty vectors for positions without one).
-  const std::vector<std::vector<std::uint64_t>>& fineCounts() const {
-    return fine_;
+  // position (empty vectors for positions without one). The counter counts
+  // no more afterwards.
+  std::vector<std::vector<std::uint64_t>> takeFineCounts() {
+    return std::move(fine_);
   }
 
  private:

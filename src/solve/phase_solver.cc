@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -80,11 +79,6 @@ class ChunkJobs {
   ChunkPlan plan() const {
     return jobs_.enumerate ? jobs_.enumeration.chunkPlan()
                            : jobs_.sampling.chunkPlan();
-  }
-
-  std::uint64_t chunkJobs(std::size_t chunk) const {
-    return jobs_.enumerate ? jobs_.enumeration.chunkJobs(chunk)
-                           : jobs_.sampling.chunkJobs(chunk);
   }
 
   // Calls solved(block) for every block of the chunk, in job order, after
@@ -205,7 +199,7 @@ void solverThread(ChunkQueue& queue, const ChunkJobs& chunkJobs,
                            });
     counter.finishChunk(results.chunks[chunk->index]);
   }
-  results.fineByThread[thread] = counter.fineCounts();
+  results.fineByThread[thread] = counter.takeFineCounts();
 }
 
 // Pass 2: the pipeline of producers and solver threads.

@@ -83,8 +83,9 @@ Counted countOne(const PhaseBands& phase, double value, bool accumulate) {
     }
   }
   EXPECT_EQ(ones, 1u);
-  if (accumulate && !counter.fineCounts()[0].empty()) {
-    const auto& fine = counter.fineCounts()[0];
+  const auto fineCounts = counter.takeFineCounts();
+  if (accumulate && !fineCounts[0].empty()) {
+    const auto& fine = fineCounts[0];
     for (std::size_t f = 0; f < fine.size(); ++f) {
       if (fine[f] != 0) counted.subBand = f;
     }
