@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing.
+# Installs the Debian packages the build and the tests need, when any is
+# missing: libcli11-dev for the command line, nlohmann-json3-dev and
+# libjs-chart.js for the report (compiled into the program), help2man for the
+# man page, dpkg-dev (dpkg-shlibdeps) for the Depends of the Debian package,
+# and for the tests chromium (the report in a real browser) and python3-pandas
+# (the report's CSV files as pandas reads them).
 set -euo pipefail
-packages=(cmake make g++ libboost-dev libgtest-dev libbenchmark-dev)
+packages=(cmake make g++ libboost-dev libgtest-dev libbenchmark-dev
+          libcli11-dev nlohmann-json3-dev libjs-chart.js help2man dpkg-dev
+          python3 python3-pandas chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

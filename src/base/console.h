@@ -1,9 +1,21 @@
-// Progress lines on standard output.
+// Progress lines on standard output, and one status line on standard error.
 //
 // Several threads print progress; each line is handed to the C stream in one
 // write and flushed, so lines from different threads never mix within a line.
-// Nothing here takes a lock of the program's own, so a caller may print while
-// holding one of its mutexes.
+// Lines come in two kinds: the run's banner and phase lines (printLine),
+// always printed, and the per-job lines of the threads of a phase (thread
+// start and stop, naps and wake-ups, stoppers, solved-job counts:
+// printJobLine), which a quiet run hides.
+//
+// The status line is a single line on standard error that is redrawn in
+// place (a carriage return, the text, blanks over the rest of the previous
+// text); it is never written to standard output. While one is shown, every
+// printed line first erases it and then draws it again below itself, so the
+// two never share a line on a terminal.
+//
+// One mutex guards the status line's text and orders the writes to both
+// streams. It is held only while writing, and nothing here calls out while
+// holding it, so a caller may print while holding one of its own mutexes.
 #ifndef LINPROB_BASE_CONSOLE_H_
 #define LINPROB_BASE_CONSOLE_H_
 
@@ -13,6 +25,22 @@ namespace linprob {
 
 // Writes `line` and a line end to standard output, then flushes.
 void printLine(std::string_view line);
+
+// printLine, unless job lines are hidden.
+void printJobLine(std::string_view line);
+
+// Whether printJobLine prints (it does at start). Meant to be set while no
+// other thread prints, such as before the threads of a phase start.
+void showJobLines(bool shown);
+bool jobLinesShown();
+
+// Shows `text` (one line, no line end) as the status line, replacing the one
+// shown before.
+void drawStatusLine(std::string_view text);
+
+// Erases the status line, if one is shown, and leaves the cursor at the start
+// of that line.
+void clearStatusLine();
 
 }  // namespace linprob
 

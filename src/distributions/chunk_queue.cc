@@ -18,14 +18,14 @@ void ChunkQueue::push(JobChunk chunk) {
       // the queue down to half the bound wakes every napping producer. The
       // queue therefore never holds more than the bound plus one chunk per
       // producer.
-      printLine("Generator thread taking a nap at " +
-                std::to_string(queuedJobs_) + " jobs.");
+      printJobLine("Generator thread taking a nap at " +
+                   std::to_string(queuedJobs_) + " jobs.");
       spaceFree_.wait(lock, [this] {
         return queuedJobs_ <= jobBound_ / 2 || cancelled_;
       });
       if (cancelled_) return;
-      printLine("Generator thread waking up! Jobs left..." +
-                std::to_string(queuedJobs_));
+      printJobLine("Generator thread waking up! Jobs left..." +
+                   std::to_string(queuedJobs_));
     }
     queuedJobs_ += chunk.jobs;
     queue_.push_back(chunk);
@@ -41,7 +41,7 @@ void ChunkQueue::pushStopper() {
     queue_.push_back(std::nullopt);
   }
   chunkReady_.notify_all();
-  printLine("Stopper inserted");
+  printJobLine("Stopper inserted");
 }
 
 std::optional<JobChunk> ChunkQueue::pop() {
@@ -55,7 +55,7 @@ std::optional<JobChunk> ChunkQueue::pop() {
     if (cancelled_) return std::nullopt;
     if (!queue_.front().has_value()) {
       // Left at the front so that every other consumer meets it too.
-      printLine("Stopper found.");
+      printJobLine("Stopper found.");
       return std::nullopt;
     }
     chunk = *queue_.front();

@@ -16,6 +16,8 @@
 // every producer and consumer, waiting or not, returns at once, pushes are
 // dropped and pop gives nothing without the stopper line.
 //
+// All of these lines are job lines (printJobLine, base/console.h).
+//
 // One mutex guards the queue, the job count, the number of waiting consumers
 // and the cancelled flag; it is held only to move one chunk, never while
 // jobs are produced or solved. A pushed chunk wakes one waiting consumer, the

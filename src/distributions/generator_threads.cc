@@ -23,7 +23,7 @@ struct WorkList {
 std::optional<std::size_t> takeChunk(WorkList& work) {
   std::lock_guard<std::mutex> lock(work.mutex);
   if (work.nextChunk == work.chunkCount) {
-    printLine("Generator thread stopping!");
+    printJobLine("Generator thread stopping!");
     return std::nullopt;
   }
   return work.nextChunk++;
@@ -31,7 +31,7 @@ std::optional<std::size_t> takeChunk(WorkList& work) {
 
 void generatorThread(ChunkQueue& queue, const EnumerationJobs& jobs,
                      WorkList& work, const std::stop_token& stop) {
-  printLine("Generator Thread Started!");
+  printJobLine("Generator Thread Started!");
   while (!stop.stop_requested()) {
     const std::optional<std::size_t> chunk = takeChunk(work);
     if (!chunk) return;

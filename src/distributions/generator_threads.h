@@ -7,7 +7,8 @@
 // repeatedly takes one chunk and pushes it onto the queue (which may make it
 // nap, see ChunkQueue); the solver thread that pops it enumerates the
 // chunk's jobs. When the list is empty the generator prints "Generator
-// thread stopping!" (holding the work-list mutex) and ends.
+// thread stopping!" (holding the work-list mutex) and ends. Both are job
+// lines (printJobLine, base/console.h).
 #ifndef LINPROB_DISTRIBUTIONS_GENERATOR_THREADS_H_
 #define LINPROB_DISTRIBUTIONS_GENERATOR_THREADS_H_
 

@@ -79,7 +79,7 @@ struct SamplingJobs {
   std::vector<double> first;   // Mean or Lower
   std::vector<double> second;  // Variance or Upper
   int sampleCount = 0;
-  std::uint32_t seed = 0;
+  std::uint64_t seed = 0;
 
   // Blocks of kBlockJobs samples, the last one shorter when needed.
   std::uint64_t blockCount() const;

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <random>
 #include <sstream>
 #include <utility>
 
 #include "distributions/discretisation.h"
+#include "distributions/phase_seed.h"
 #include "base/number_file.h"
 
 namespace linprob {
@@ -90,7 +90,8 @@ std::vector<std::string> checkParameterFile(const std::string& path, unsigned n,
 }
 
 Status loadPhaseJobs(Family family, const std::string& path, unsigned n,
-                     int count, bool enumerate, PhaseJobs& jobs) {
+                     int count, bool enumerate, PhaseJobs& jobs,
+                     std::optional<std::uint64_t> seed) {
   // A phase whose file cannot be read has no job at all.
   jobs = PhaseJobs{};
   const auto file = readNumbers(path, 2 * static_cast<std::size_t>(n));
@@ -124,10 +125,9 @@ Status loadPhaseJobs(Family family, const std::string& path, unsigned n,
   sampling.first = std::move(pairs.first);
   sampling.second = std::move(pairs.second);
   sampling.sampleCount = count;
-  // One nondeterministic read per phase; every draw, in both passes over the
-  // samples, comes from the engine seeded with it.
-  std::random_device device;
-  sampling.seed = static_cast<std::uint32_t>(device());
+  // Every draw, in both passes over the samples, comes from the engine
+  // seeded with it.
+  sampling.seed = seed ? *seed : drawSeed();
   return Status();
 }
 

@@ -8,6 +8,8 @@
 #ifndef LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 #define LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,10 +34,11 @@ std::vector<std::string> checkParameterFile(const std::string& path, unsigned n,
 // Reads the family's parameter file (the caller passes NormalRHS.txt for the
 // normal family, UniformRHS.txt for the others) and builds the phase's jobs:
 // the cell table of `count` cells per entry when enumerating, else the
-// sampling parameters with `count` samples and a seed read once from
-// std::random_device. Returns ok or the readNumbers problem.
+// sampling parameters with `count` samples and `seed`, or when there is none
+// a seed drawn once (drawSeed). Returns ok or the readNumbers problem.
 Status loadPhaseJobs(Family family, const std::string& path, unsigned n,
-                     int count, bool enumerate, PhaseJobs& jobs);
+                     int count, bool enumerate, PhaseJobs& jobs,
+                     std::optional<std::uint64_t> seed = std::nullopt);
 
 }  // namespace linprob
 

@@ -7,6 +7,7 @@
 
 #include "base/console.h"
 #include "distributions/parameter_files.h"
+#include "distributions/phase_seed.h"
 #include "linear/step_replay.h"
 #include "solve/phase_solver.h"
 
@@ -27,14 +28,32 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   PhaseJobs jobs;
   const int count = settings.ExactDistributions ? settings.IntegrationPrecision
                                                 : settings.SampleCount;
-  const Status loaded = loadPhaseJobs(family.family, path, settings.Dimensions,
-                                      count, settings.ExactDistributions, jobs);
+  std::optional<std::uint64_t> seed;
+  if (context.runSeed) {
+    seed = phaseSeed(*context.runSeed, context.matrixIndex, context.mode,
+                     family.family);
+  }
+  const Status loaded =
+      loadPhaseJobs(family.family, path, settings.Dimensions, count,
+                    settings.ExactDistributions, jobs, seed);
   if (!loaded.ok()) throw std::runtime_error(path + ": " + loaded.message());
   SolveOptions options;
   options.solverThreads = settings.SolverThreadCount;
   options.generatorThreads = settings.GeneratorThreadCount;
   options.histogramPrecision = settings.HistogramPrecision;
-  PhaseBands bands = solvePhase(jobs, context.system, options);
+  PhaseBands bands;
+  if (context.display != nullptr) {
+    options.progress = &context.display->beginPhase(
+        context.matrixIndex, context.mode, family.family);
+    // The line is erased when the phase ends, solved or not.
+    struct EndPhase {
+      ProgressDisplay& display;
+      ~EndPhase() { display.endPhase(); }
+    } endPhase{*context.display};
+    bands = solvePhase(jobs, context.system, options);
+  } else {
+    bands = solvePhase(jobs, context.system, options);
+  }
 
   // The bands are counted without sorting; the lines stay for the user.
   printLine(family.sortingLine);
@@ -47,8 +66,11 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
     throw std::runtime_error(path + ": " + moments.status().message());
   }
   replaySteps(moments.value(), context.system.steps);
-  return makePhaseResult(family.family, std::move(bands), moments.value(),
-                         context.system.columnOrder);
+  PhaseResult result = makePhaseResult(family.family, std::move(bands),
+                                       moments.value(),
+                                       context.system.columnOrder);
+  if (!jobs.enumerate) result.seed = jobs.sampling.seed;
+  return result;
 }
 
 }  // namespace linprob

@@ -1,17 +1,21 @@
 // One distribution phase of one system under one pivoting mode: build the
 // family's jobs (enumerated cells or random samples), solve them all and
 // count them into each unknown's bands, propagate the family's means and
-// variances through the steps, and return the phase's result. Prints the
-// phase's console lines; writes no file.
+// variances through the steps, and return the phase's result (with the seed
+// of a sampling phase). Prints the phase's console lines and, when the
+// context has a display, keeps its progress line; writes no file.
 //
 // Nothing of a phase outlives the call, and no thread is left running when
 // it returns or throws.
 #ifndef LINPROB_DRIVER_DISTRIBUTION_PHASE_H_
 #define LINPROB_DRIVER_DISTRIBUTION_PHASE_H_
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "distributions/family.h"
+#include "driver/progress_display.h"
 #include "driver/settings.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
@@ -25,6 +29,9 @@ struct PhaseContext {
   const std::string& subFolder;  // "Matrix<i>/"
   int matrixIndex;
   const PivotMode& mode;
+  // A seeded run: the phase's seed comes from this (phaseSeed); else drawn.
+  std::optional<std::uint64_t> runSeed;
+  ProgressDisplay* display;  // nullptr: no progress line
 };
 
 PhaseResult runDistributionPhase(const FamilyInfo& family,

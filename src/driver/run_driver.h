@@ -7,15 +7,24 @@
 // the file, before anything is written; the exit status is then 1. An error
 // while computing (such as an interval the library refuses) is reported with
 // the system and pivoting mode, files already written are left intact, and
-// the exit status is 2.
+// the exit status is 2. The statuses are those of driver/exit_status.h.
+//
+// The options: the run first enters options.workDir (status 64 when it
+// cannot); a thread count overrides SolverThreadCount before the check; a
+// seed fixes every sampling phase's seed; quiet hides the job lines. After
+// the check, a short calibration (calibration.h) estimates the run time:
+// --check prints the plan with it and ends there, having written nothing; a
+// run estimated above ten minutes says so in one line on standard error and
+// goes on. With showProgress a progress line is kept on standard error.
 #ifndef LINPROB_DRIVER_RUN_DRIVER_H_
 #define LINPROB_DRIVER_RUN_DRIVER_H_
 
+#include "driver/run_options.h"
+
 namespace linprob {
 
-// Runs the whole program in the current working directory; returns the exit
-// status.
-int runProgram();
+// Runs the whole program; returns the exit status.
+int runProgram(const RunOptions& options);
 
 }  // namespace linprob
 

@@ -13,9 +13,14 @@
 // nearly so), where it has no band and both tails meet at min. A zero
 // variance is a point mass at the mean (cdf 1 from the mean on); a mean or
 // variance that is not finite, or a negative variance, has no approximation.
+//
+// A sampling phase also keeps the seed its samples were drawn from, so that
+// the run can be repeated.
 #ifndef LINPROB_RESULTS_PHASE_RESULT_H_
 #define LINPROB_RESULTS_PHASE_RESULT_H_
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "distributions/family.h"
@@ -54,6 +59,8 @@ struct PositionResult {
 struct PhaseResult {
   Family family = Family::kTriangular;
   std::vector<PositionResult> positions;  // by solution position
+  // The seed a sampling phase drew its samples from; none in enumeration.
+  std::optional<std::uint64_t> seed = std::nullopt;
 };
 
 ApproxState approxState(const NormalParameters& moments);

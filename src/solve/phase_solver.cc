@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -27,18 +28,25 @@ namespace {
 constexpr std::uint64_t kProgressInterval = 50000;
 
 // The progress of a phase: every replayed block advances the caller's
-// counter; the blocks of pass 2 also print "I have solved <N> jobs
+// PhaseProgress; the blocks of pass 2 also print "I have solved <N> jobs
 // already!" for each multiple of 50000 they pass. A block's jobs are added
 // with one atomic step; printMutex is taken only when a multiple was passed,
 // and guards `printed` so that the lines come out once each and in order.
 class Progress {
  public:
-  explicit Progress(std::atomic<std::uint64_t>* external)
-      : external_(external) {}
+  explicit Progress(PhaseProgress* external) : external_(external) {}
+
+  // Before the first replay: the phase's jobs and replays, nothing done.
+  void start(std::uint64_t jobs, std::uint64_t replays) {
+    if (external_ == nullptr) return;
+    external_->jobs.store(jobs, std::memory_order_relaxed);
+    external_->total.store(replays, std::memory_order_relaxed);
+    external_->done.store(0, std::memory_order_relaxed);
+  }
 
   void replayed(std::uint64_t jobs) {
     if (external_ != nullptr) {
-      external_->fetch_add(jobs, std::memory_order_relaxed);
+      external_->done.fetch_add(jobs, std::memory_order_relaxed);
     }
   }
 
@@ -52,13 +60,14 @@ class Progress {
     std::lock_guard<std::mutex> lock(printMutex_);
     for (std::uint64_t mark = printed_ + kProgressInterval; mark <= after;
          mark += kProgressInterval) {
-      printLine("I have solved " + std::to_string(mark) + " jobs already!");
+      printJobLine("I have solved " + std::to_string(mark) +
+                   " jobs already!");
       printed_ = mark;
     }
   }
 
  private:
-  std::atomic<std::uint64_t>* const external_;
+  PhaseProgress* const external_;
   std::atomic<std::uint64_t> solved_{0};
   std::mutex printMutex_;
   std::uint64_t printed_ = 0;
@@ -142,27 +151,21 @@ void forEachChunk(std::size_t chunks, int threadCount,
 
 // Pass 1: the extremes of every position. Per-thread extremes merge in any
 // order (see Extremes).
-Extremes findExtremes(const PhaseJobs& jobs, const LinearSystem& system,
+// `search` is used when usable, else every job is replayed.
+Extremes findExtremes(unsigned n, const ExtremeSearch* search,
                       const ChunkJobs& chunkJobs, const SolveOptions& options,
                       Progress& progress) {
-  const unsigned n = system.size;
   const int threadCount = std::max(options.solverThreads, 1);
   std::vector<Extremes> perThread(static_cast<std::size_t>(threadCount),
                                   Extremes(n));
   std::vector<JobBlock> blocks(static_cast<std::size_t>(threadCount),
                                JobBlock(n));
-  std::optional<ExtremeSearch> search;
-  if (jobs.enumerate) {
-    // Beyond a quarter of the jobs, replaying every job costs little more.
-    search.emplace(jobs.enumeration, system.steps,
-                   jobs.enumeration.jobCount() / 4);
-  }
   const ChunkPlan plan = chunkJobs.plan();
   forEachChunk(plan.chunks, threadCount, options.stop,
                [&](std::size_t c, int t, const std::stop_token& stop) {
                  Extremes& own = perThread[static_cast<std::size_t>(t)];
                  JobBlock& block = blocks[static_cast<std::size_t>(t)];
-                 if (search && search->usable()) {
+                 if (search != nullptr) {
                    progress.replayed(search->search(plan.range(c), own, block));
                    return;
                  }
@@ -188,7 +191,7 @@ void solverThread(ChunkQueue& queue, const ChunkJobs& chunkJobs,
                   const CountLayout& layout, unsigned n,
                   const std::stop_token& stop, Progress& progress,
                   CountResults& results, std::size_t thread) {
-  printLine("Solver Thread Started!");
+  printJobLine("Solver Thread Started!");
   BandCounter counter(layout);
   JobBlock block(n);
   while (const std::optional<JobChunk> chunk = queue.pop()) {
@@ -278,17 +281,31 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
         "solve phase: " + std::to_string(options.references.size()) +
         " references for " + std::to_string(n) + " positions");
   }
-  Progress progress(options.solvedJobs);
   const ChunkJobs chunkJobs(jobs, system);
   const std::uint64_t jobCount =
       jobs.enumerate
           ? jobs.enumeration.jobCount()
           : static_cast<std::uint64_t>(std::max(jobs.sampling.sampleCount, 0));
+  std::optional<ExtremeSearch> search;
+  if (jobs.enumerate && jobCount > 0) {
+    // Beyond a quarter of the jobs, replaying every job costs little more.
+    search.emplace(jobs.enumeration, system.steps, jobCount / 4);
+    if (!search->usable()) search.reset();
+  }
+  Progress progress(options.progress);
+  // Saturates for a phase of more than 2^63 jobs: only a display reads it.
+  const std::uint64_t firstPass = search ? search->candidates() : jobCount;
+  std::uint64_t replays = 0;
+  if (__builtin_add_overflow(firstPass, jobCount, &replays)) {
+    replays = std::numeric_limits<std::uint64_t>::max();
+  }
+  progress.start(jobCount, replays);
 
   PhaseBands bands(n);
   std::optional<Extremes> extremes;
   if (jobCount > 0) {
-    extremes.emplace(findExtremes(jobs, system, chunkJobs, options, progress));
+    extremes.emplace(findExtremes(n, search ? &*search : nullptr, chunkJobs,
+                                  options, progress));
     if (options.stop.stop_requested()) throw PhaseStopped{};
     for (unsigned e = 0; e < n; ++e) {
       bands[e].count = jobCount;

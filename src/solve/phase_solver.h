@@ -21,11 +21,17 @@
 // on whole blocks with no lock held and counts every job into its band
 // (BandCounter), and, when references are given, into the moments and the
 // fine histogram. The line "I have solved <N> jobs already!" is printed, in
-// increasing order, for every multiple of 50000 jobs passed in pass 2.
+// increasing order, for every multiple of 50000 jobs passed in pass 2. The
+// per-job lines are job lines (printJobLine, base/console.h).
+//
+// When SolveOptions::progress is set, solvePhase fills it: jobs and total
+// (the job replays of both passes: the candidates or every job in pass 1,
+// every job in pass 2) before the first job, done advanced by every block of
+// either pass, so done reaches total when the phase ends.
 //
 // Locks: the progress lines' mutex (taken only when a block passes a
-// multiple of 50000, never with another lock), the queue's and the
-// generators' own (see ChunkQueue). Per-thread results sit in slots of
+// multiple of 50000; the console's own lock, a leaf, is taken inside it to
+// print), the queue's and the generators' own (see ChunkQueue). Per-thread results sit in slots of
 // their own and are combined after the threads are joined. No thread
 // outlives the call; an exception of any thread ends the phase (the others
 // are stopped and joined) and is rethrown here.
@@ -43,6 +49,15 @@
 
 namespace linprob {
 
+// How far a phase has got, for a progress display. Written only by
+// solvePhase, with relaxed atomics (no lock, one addition per block); read by
+// anyone at any time.
+struct PhaseProgress {
+  std::atomic<std::uint64_t> jobs{0};   // the phase's jobs
+  std::atomic<std::uint64_t> total{0};  // job replays of every pass
+  std::atomic<std::uint64_t> done{0};   // job replays made so far
+};
+
 struct SolveOptions {
   int solverThreads = 1;       // at least 1
   int generatorThreads = 1;    // enumeration only
@@ -50,9 +65,8 @@ struct SolveOptions {
   // A stop of the whole run (a signal): every thread ends between two
   // blocks and solvePhase throws PhaseStopped.
   std::stop_token stop{};
-  // When set, advanced (relaxed) by the jobs of every block replayed in
-  // either pass, for a progress display read by anyone.
-  std::atomic<std::uint64_t>* solvedJobs = nullptr;
+  // When set, filled as the phase goes (see PhaseProgress).
+  PhaseProgress* progress = nullptr;
   // One value per solution position (for example the plain solution's):
   // pass 2 then also accumulates each position's weighted moments about it
   // and its fine histogram over [Min, Max] (PositionBands::moments and

@@ -130,12 +130,17 @@ TEST_F(ParameterFilesTest, SamplingKeepsTheParametersAndASeed) {
     EXPECT_EQ(sampling.second, (std::vector<double>{3.0, 2.0}));
     EXPECT_EQ(sampling.sampleCount, 7);
   }
-  // Every phase is seeded afresh (equal seeds: one chance in 2^32).
+  // Every phase is seeded afresh (equal seeds: one chance in 2^64), unless
+  // the caller gives the seed.
   PhaseJobs first;
   PhaseJobs second;
-  loadPhaseJobs(Family::kNormal, uniform, 2, 7, false, first);
-  loadPhaseJobs(Family::kNormal, uniform, 2, 7, false, second);
+  EXPECT_TRUE(loadPhaseJobs(Family::kNormal, uniform, 2, 7, false, first).ok());
+  EXPECT_TRUE(loadPhaseJobs(Family::kNormal, uniform, 2, 7, false, second).ok());
   EXPECT_NE(first.sampling.seed, second.sampling.seed);
+  EXPECT_TRUE(loadPhaseJobs(Family::kNormal, uniform, 2, 7, false, second,
+                            0xfedcba9876543210u)
+                  .ok());
+  EXPECT_EQ(second.sampling.seed, 0xfedcba9876543210u);
 }
 
 TEST_F(ParameterFilesTest, UnreadableFileGivesAPhaseWithoutJobs) {

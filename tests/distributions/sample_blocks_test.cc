@@ -15,7 +15,7 @@ namespace {
 
 SamplingJobs samplingJobs(Family family, std::vector<double> first,
                           std::vector<double> second, int sampleCount,
-                          std::uint32_t seed = 12345) {
+                          std::uint64_t seed = 12345) {
   SamplingJobs jobs;
   jobs.n = static_cast<unsigned>(first.size());
   jobs.family = family;
@@ -197,6 +197,9 @@ TEST(SampleBlocksTest, TheSeedAndTheBlockFixTheSamples) {
     }
     SamplingJobs other = jobs;
     other.seed = 100;
+    EXPECT_NE(drawAll(other), forwards);
+    // The high half of the seed counts as much as the low one.
+    other.seed = jobs.seed + (std::uint64_t{1} << 32);
     EXPECT_NE(drawAll(other), forwards);
   }
 }

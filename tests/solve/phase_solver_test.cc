@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/console.h"
 #include "distributions/discretisation.h"
 #include "distributions/job_source.h"
 #include "distributions/sample_blocks.h"
@@ -77,7 +78,7 @@ RandomPhase makePhase(std::mt19937& random, bool enumerate) {
     phase.jobs.sampling = SamplingJobs{
         n, family, first, second,
         std::uniform_int_distribution<int>(1, 3000)(random),
-        static_cast<std::uint32_t>(random())};
+        static_cast<std::uint64_t>(random())};
   }
   for (unsigned e = 0; e < n; ++e) {
     phase.approx.push_back(NormalParameters{first[e], std::fabs(second[e])});
@@ -254,7 +255,9 @@ void expectSameBits(const PhaseBands& one, const PhaseBands& other) {
       EXPECT_EQ(other[e].moments->sd(), one[e].moments->sd());
     }
     ASSERT_EQ(other[e].fine.has_value(), one[e].fine.has_value());
-    if (one[e].fine) EXPECT_EQ(other[e].fine->counts(), one[e].fine->counts());
+    if (one[e].fine) {
+      EXPECT_EQ(other[e].fine->counts(), one[e].fine->counts());
+    }
   }
 }
 
@@ -347,29 +350,50 @@ TEST(PhaseSolverTest, ReferencesMustMatchThePositions) {
   }
 }
 
-// Every block replayed advances the caller's counter (each job at least
-// once), and a stop requested before the phase ends it at once.
-TEST(PhaseSolverTest, CountsProgressAndStops) {
+// The progress gets the phase's jobs and replays before the first job (in
+// enumeration the candidates of the extreme search and every job once, in
+// sampling every job twice) and is done when the phase ends; a quiet run
+// prints no job line. A stop requested before the phase ends it at once.
+TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndStops) {
   RandomPhase phase;
   phase.system = LinearSystem(2);
   phase.system.matrix = {{2.0, 1.0}, {1.0, 3.0}};
-  phase.system.eliminate(true, false);
+  phase.system.eliminate(false, false);
   phase.jobs.enumeration.n = 2;
   phase.jobs.enumeration.cells =
-      uniformCells(2, 300, {0.0, 1.0}, {1.0, 2.0});
-  std::atomic<std::uint64_t> progress{0};
-  SolveOptions options{.solverThreads = 2, .solvedJobs = &progress};
-  ::testing::internal::CaptureStdout();
-  solvePhase(phase.jobs, phase.system, options);
-  ::testing::internal::GetCapturedStdout();
-  EXPECT_GE(progress.load(), 90000u);
-  EXPECT_LE(progress.load(), 2 * 90000u);
+      uniformCells(2, 300, std::vector<double>{0.0, 1.0},
+                   std::vector<double>{1.0, 2.0});
+  SamplingJobs sampling{2, Family::kUniform, {0.0, 1.0}, {1.0, 2.0}, 5000, 3};
+  showJobLines(false);
+  for (const bool enumerate : {true, false}) {
+    phase.jobs.enumerate = enumerate;
+    phase.jobs.sampling = sampling;
+    const std::uint64_t jobs = enumerate ? 90000 : 5000;
+    PhaseProgress progress;
+    progress.done = 12345;  // left from an earlier phase
+    ::testing::internal::CaptureStdout();
+    solvePhase(phase.jobs, phase.system,
+               {.solverThreads = 3,
+                .generatorThreads = 2,
+                .histogramPrecision = 10,
+                .progress = &progress});
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(progress.jobs, jobs);
+    if (enumerate) {
+      EXPECT_GT(progress.total, jobs);
+      EXPECT_LE(progress.total, jobs + 16);  // two candidates per extreme
+    } else {
+      EXPECT_EQ(progress.total, 2 * jobs);
+    }
+    EXPECT_EQ(progress.done, progress.total);
+  }
+  showJobLines(true);
 
   std::stop_source stop;
   stop.request_stop();
-  options.stop = stop.get_token();
   ::testing::internal::CaptureStdout();
-  EXPECT_THROW(solvePhase(phase.jobs, phase.system, options), PhaseStopped);
+  EXPECT_THROW(solvePhase(phase.jobs, phase.system, {.stop = stop.get_token()}),
+               PhaseStopped);
   ::testing::internal::GetCapturedStdout();
 }
 

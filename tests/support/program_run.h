@@ -1,5 +1,6 @@
-// Test support: a temporary working directory with input files, and a run of
-// the built linprob program inside it with its output captured.
+// Test support: a temporary working directory with input files, a run of the
+// built linprob program (with arguments) with its output captured, and the
+// files a run leaves.
 #ifndef LINPROB_TESTS_SUPPORT_PROGRAM_RUN_H_
 #define LINPROB_TESTS_SUPPORT_PROGRAM_RUN_H_
 
@@ -7,7 +8,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 
@@ -41,21 +44,63 @@ struct ProgramRun {
   std::string err;
 };
 
-// Runs the built program with `dir` as its working directory.
-inline ProgramRun runProgramIn(const WorkDir& dir) {
-  const std::filesystem::path outFile = dir.path() / ".stdout";
-  const std::filesystem::path errFile = dir.path() / ".stderr";
-  const std::string command = "cd '" + dir.path().string() + "' && '" +
-                              LINPROB_BINARY + "' >'" + outFile.string() +
-                              "' 2>'" + errFile.string() + "' </dev/null";
+// One argument quoted for the shell.
+inline std::string shellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+// Runs the built program with `arguments`, started in `startDir`. Standard
+// output and error are captured beside `startDir` (never inside it, so a
+// test sees exactly the files the program wrote); standard input is empty.
+inline ProgramRun runProgramFrom(const std::filesystem::path& startDir,
+                                 const std::vector<std::string>& arguments) {
+  std::string capture = startDir.string();
+  while (capture.size() > 1 && capture.back() == '/') capture.pop_back();
+  const std::string outFile = capture + ".stdout";
+  const std::string errFile = capture + ".stderr";
+  std::string command = "cd " + shellQuoted(startDir.string()) + " && " +
+                        shellQuoted(LINPROB_BINARY);
+  for (const std::string& argument : arguments) {
+    command += " " + shellQuoted(argument);
+  }
+  command += " >" + shellQuoted(outFile) + " 2>" + shellQuoted(errFile) +
+             " </dev/null";
   const int raw = std::system(command.c_str());
   ProgramRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = readFile(outFile.string());
-  run.err = readFile(errFile.string());
+  run.out = readFile(outFile);
+  run.err = readFile(errFile);
   std::filesystem::remove(outFile);
   std::filesystem::remove(errFile);
   return run;
+}
+
+// Runs the built program with `dir` as its working directory.
+inline ProgramRun runProgramIn(const WorkDir& dir,
+                               const std::vector<std::string>& arguments = {}) {
+  return runProgramFrom(dir.path(), arguments);
+}
+
+// Every file under `root` with its content, by path relative to `root`.
+inline std::map<std::string, std::string> filesUnder(
+    const std::filesystem::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry :
+       std::filesystem::recursive_directory_iterator(root)) {
+    const std::string relative =
+        std::filesystem::relative(entry.path(), root).string();
+    files[relative] =
+        entry.is_directory() ? "<folder>" : readFile(entry.path().string());
+  }
+  return files;
 }
 
 }  // namespace linprob::testing

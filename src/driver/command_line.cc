@@ -1,0 +1,247 @@
+#include "driver/command_line.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "driver/exit_status.h"
+
+#ifndef LINPROB_VERSION
+#define LINPROB_VERSION "unknown"
+#endif
+#ifndef LINPROB_GIT_COMMIT
+#define LINPROB_GIT_COMMIT ""
+#endif
+
+namespace linprob {
+namespace {
+
+constexpr const char* kDescription =
+    "Probabilistic analysis of square linear systems A x = b whose right-hand\n"
+    "side b is uncertain: every system of the working folder is solved under\n"
+    "four pivoting modes for triangular, normal and uniform distributions of b.";
+
+constexpr const char* kFooter =
+    "Working folder:\n"
+    "  Settings.txt (optional) and Matrix0/ ... Matrix<MaxMatrix-1>/, each with\n"
+    "  Matice.txt, RealRHS.txt, IntRHS.txt, NormalRHS.txt, UniformRHS.txt; writes\n"
+    "  Matrix<i>/RESULTS_*.txt, Export/ or ExportApprox/, and Report/.\n"
+    "\n"
+    "Exit status:\n"
+    "  0      success\n"
+    "  1      input error: the settings or an input file was refused; nothing\n"
+    "         was written\n"
+    "  2      error while computing\n"
+    "  3      a CSV file could not be written\n"
+    "  64     usage: unknown option, bad value or unusable WORKDIR\n"
+    "  128+N  interrupted by signal N";
+
+// The usage line first, then the description; option names as
+// "-j, --threads", and after them only the text set with option_text (no
+// type names or defaults).
+class HelpFormatter : public CLI::Formatter {
+ public:
+  std::string make_description(const CLI::App*) const override { return ""; }
+  std::string make_usage(const CLI::App* app,
+                         std::string name) const override {
+    return CLI::Formatter::make_usage(app, name) + "\n" +
+           app->get_description() + "\n";
+  }
+  std::string make_option_name(const CLI::Option* option,
+                               bool positional) const override {
+    std::string name = CLI::Formatter::make_option_name(option, positional);
+    // A negated flag's name carries its value: "--no-progress{false}".
+    if (const std::size_t brace = name.find('{'); brace != std::string::npos) {
+      name.erase(brace, name.find('}', brace) - brace + 1);
+    }
+    for (std::size_t at = name.find(','); at != std::string::npos;
+         at = name.find(',', at + 2)) {
+      name.insert(at + 1, " ");
+    }
+    return name;
+  }
+  std::string make_option_opts(const CLI::Option* option) const override {
+    const std::string& text = option->get_option_text();
+    return text.empty() ? "" : " " + text;
+  }
+};
+
+// What the options hold while CLI11 parses; the numbers are checked here, so
+// that every bad value gets the same kind of message.
+struct RawOptions {
+  std::string workDir;
+  std::string threads;
+  std::string seed;
+  bool quiet = false;
+  bool progress = false;
+  bool check = false;
+  bool noReport = false;
+};
+
+struct App {
+  CLI::App app{kDescription, "linprob"};
+  CLI::Option* threads = nullptr;
+  CLI::Option* seed = nullptr;
+};
+
+std::unique_ptr<App> makeApp(RawOptions& raw) {
+  auto made = std::make_unique<App>();
+  CLI::App& app = made->app;
+  app.formatter(std::make_shared<HelpFormatter>());
+  app.get_formatter()->column_width(26);
+  app.footer(kFooter);
+  app.allow_extras();
+  app.set_help_flag("-h,--help", "print this help and exit");
+  app.set_version_flag("--version", versionText(),
+                       "print the version and exit");
+  app.add_option("WORKDIR", raw.workDir,
+                 "the working folder (default: the current one); the\n"
+                 "run works there as if started there");
+  made->threads =
+      app.add_option("-j,--threads", raw.threads,
+                     "solver threads of every phase, overriding\n"
+                     "SolverThreadCount; 0: one per hardware thread;\n"
+                     "at most 1024")
+          ->option_text("N");
+  made->seed =
+      app.add_option("--seed", raw.seed,
+                     "seed every sampling phase from N (0 ... 2^64-1),\n"
+                     "the system, the pivoting mode and the family, so\n"
+                     "the run can be repeated exactly; without it the\n"
+                     "seeds are drawn from the system's random source")
+          ->option_text("N");
+  for (CLI::Option* option : {made->threads, made->seed}) {
+    option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  }
+  app.add_flag("-q,--quiet", raw.quiet,
+               "print only the banner and phase lines, not the\n"
+               "per-job lines (thread start and stop, naps,\n"
+               "solved-job counts)");
+  app.add_flag("--progress,!--no-progress", raw.progress,
+               "show (or do not show) one self-updating line on\n"
+               "standard error per phase: per cent done, jobs per\n"
+               "second, time left; default: shown when standard\n"
+               "error is a terminal");
+  app.add_flag("--check", raw.check,
+               "check the settings and every input file, print the\n"
+               "plan (jobs per phase and in all, an estimate of the\n"
+               "run time) and exit; writes nothing");
+  app.add_flag("--no-report", raw.noReport, "do not write the Report/ folder");
+  return made;
+}
+
+CommandLine usageError(const std::string& message) {
+  CommandLine line;
+  line.exitStatus = exitCode(ExitStatus::kUsage);
+  line.text = "linprob: " + message + "; see linprob --help\n";
+  return line;
+}
+
+// The whole of `text` as a decimal number of type T, or nothing.
+template <typename T>
+std::optional<T> wholeNumber(const std::string& text) {
+  T value{};
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end || text.empty()) return std::nullopt;
+  return value;
+}
+
+// "--threads: 1 required TEXT missing" names the option before the colon.
+std::string optionOf(const std::string& message) {
+  return message.substr(0, message.find(':'));
+}
+
+}  // namespace
+
+std::string versionText() {
+  std::string text = std::string("linprob ") + LINPROB_VERSION;
+  const std::string commit = LINPROB_GIT_COMMIT;
+  if (!commit.empty()) text += " (git " + commit + ")";
+  return text;
+}
+
+std::string helpText() {
+  RawOptions raw;
+  return makeApp(raw)->app.help();
+}
+
+CommandLine parseArguments(const std::vector<std::string>& arguments,
+                           bool progressByDefault) {
+  RawOptions raw;
+  raw.progress = progressByDefault;
+  const std::unique_ptr<App> made = makeApp(raw);
+  CLI::App& app = made->app;
+  // CLI11 takes the arguments last first.
+  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    return CommandLine{std::nullopt, 0, app.help()};
+  } catch (const CLI::CallForVersion&) {
+    return CommandLine{std::nullopt, 0, versionText() + "\n"};
+  } catch (const CLI::ArgumentMismatch& error) {
+    return usageError(optionOf(error.what()) + " needs a value");
+  } catch (const CLI::ParseError& error) {
+    return usageError(error.what());
+  }
+  const std::vector<std::string> extras = app.remaining();
+  if (!extras.empty()) {
+    const std::string& first = extras.front();
+    if (first.size() > 1 && first[0] == '-') {
+      return usageError("unknown option " + first);
+    }
+    return usageError("unexpected argument " + first +
+                      " (one WORKDIR at most)");
+  }
+
+  RunOptions options;
+  options.workDir = raw.workDir;
+  if (made->threads->count() > 0) {
+    const std::optional<int> threads = wholeNumber<int>(raw.threads);
+    if (!threads || *threads < 0 || *threads > kMaxSolverThreads) {
+      return usageError("--threads takes a whole number from 0 to " +
+                        std::to_string(kMaxSolverThreads) + ", not \"" +
+                        raw.threads + "\"");
+    }
+    options.solverThreads = *threads;
+  }
+  if (made->seed->count() > 0) {
+    const std::optional<std::uint64_t> seed =
+        wholeNumber<std::uint64_t>(raw.seed);
+    if (!seed) {
+      return usageError(
+          "--seed takes a whole number from 0 to " +
+          std::to_string(std::numeric_limits<std::uint64_t>::max()) +
+          ", not \"" + raw.seed + "\"");
+    }
+    options.seed = *seed;
+  }
+  options.quiet = raw.quiet;
+  options.showProgress = raw.progress;
+  options.checkOnly = raw.check;
+  options.writeReport = !raw.noReport;
+  return CommandLine{options, 0, ""};
+}
+
+CommandLine parseCommandLine(int argc, const char* const argv[]) {
+  std::vector<std::string> arguments;
+  for (int k = 1; k < argc; ++k) arguments.emplace_back(argv[k]);
+  return parseArguments(arguments, ::isatty(STDERR_FILENO) == 1);
+}
+
+int exitWithoutRun(const CommandLine& line) {
+  std::FILE* stream = line.exitStatus == 0 ? stdout : stderr;
+  std::fwrite(line.text.data(), 1, line.text.size(), stream);
+  std::fflush(stream);
+  return line.exitStatus;
+}
+
+}  // namespace linprob

@@ -1,0 +1,20 @@
+// The exit statuses of the program, in one place: what the run driver, the
+// command line and the help text use.
+#ifndef LINPROB_DRIVER_EXIT_STATUS_H_
+#define LINPROB_DRIVER_EXIT_STATUS_H_
+
+namespace linprob {
+
+enum class ExitStatus : int {
+  kSuccess = 0,
+  kInputError = 1,    // settings or input files refused; nothing written
+  kComputeError = 2,  // an error while computing
+  kExportError = 3,   // a CSV file could not be written
+  kUsage = 64,        // unknown option, bad value, unusable working folder
+};
+
+constexpr int exitCode(ExitStatus status) { return static_cast<int>(status); }
+
+}  // namespace linprob
+
+#endif  // LINPROB_DRIVER_EXIT_STATUS_H_

@@ -1,0 +1,38 @@
+// RunOptions: what the command line asks of a run, beyond Settings.txt.
+//
+// A default RunOptions is the run without arguments: in the current folder,
+// the thread count of Settings.txt, seeds drawn from the random source, every
+// console line, no progress line, and the whole run with every output.
+#ifndef LINPROB_DRIVER_RUN_OPTIONS_H_
+#define LINPROB_DRIVER_RUN_OPTIONS_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace linprob {
+
+// The most solver threads a run accepts.
+inline constexpr int kMaxSolverThreads = 1024;
+
+struct RunOptions {
+  // The working folder, entered before anything is read; empty: the current
+  // one. Messages name files relative to it.
+  std::string workDir;
+  // Overrides SolverThreadCount; 0 means one per hardware thread.
+  std::optional<int> solverThreads;
+  // Seeds every sampling phase from this, the system, the mode and the family.
+  std::optional<std::uint64_t> seed;
+  // Hides the per-job lines of standard output.
+  bool quiet = false;
+  // One self-updating progress line on standard error per phase.
+  bool showProgress = false;
+  // Check the inputs and print the plan and an estimate; write nothing.
+  bool checkOnly = false;
+  // Whether the run writes its Report/ folder.
+  bool writeReport = true;
+};
+
+}  // namespace linprob
+
+#endif  // LINPROB_DRIVER_RUN_OPTIONS_H_

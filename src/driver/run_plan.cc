@@ -1,0 +1,168 @@
+#include "driver/run_plan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <sstream>
+
+#include "distributions/family.h"
+#include "linear/pivot_mode.h"
+
+namespace linprob {
+namespace {
+
+constexpr std::uint64_t kPassesPerPhase = 2;
+
+// base^exponent, or the largest 64-bit count when that is beyond 64 bits.
+std::uint64_t saturatedPower(std::uint64_t base, unsigned exponent) {
+  std::uint64_t power = 1;
+  for (unsigned k = 0; k < exponent; ++k) {
+    if (__builtin_mul_overflow(power, base, &power)) {
+      return std::numeric_limits<std::uint64_t>::max();
+    }
+    if (power == 0) return 0;
+  }
+  return power;
+}
+
+// "a, b, c" of the name `nameOf` gives each entry of `table`.
+template <typename Table, typename Name>
+std::string namesOf(const Table& table, Name nameOf) {
+  std::string names;
+  for (const auto& entry : table) {
+    if (!names.empty()) names += ", ";
+    names += nameOf(entry);
+  }
+  return names;
+}
+
+}  // namespace
+
+std::uint64_t RunPlan::phases() const {
+  return static_cast<std::uint64_t>(systems) * kPivotModes.size() *
+         kFamilies.size();
+}
+
+std::optional<std::uint64_t> RunPlan::totalJobs() const {
+  std::uint64_t total = 0;
+  if (__builtin_mul_overflow(phases(), jobsPerPhase, &total)) {
+    return std::nullopt;
+  }
+  return total;
+}
+
+double RunPlan::totalReplays() const {
+  return static_cast<double>(phases()) * static_cast<double>(jobsPerPhase) *
+         static_cast<double>(kPassesPerPhase);
+}
+
+std::uint64_t RunPlan::eliminations() const {
+  return static_cast<std::uint64_t>(systems) * kPivotModes.size();
+}
+
+RunPlan makeRunPlan(const RunSettings& settings) {
+  RunPlan plan;
+  plan.systems = settings.MaxMatrix > 0 ? settings.MaxMatrix : 0;
+  plan.enumerate = settings.ExactDistributions;
+  plan.unknowns = settings.Dimensions;
+  plan.cellsPerEntry = settings.IntegrationPrecision;
+  plan.solverThreads = settings.SolverThreadCount;
+  plan.generatorThreads = settings.GeneratorThreadCount;
+  if (plan.enumerate) {
+    plan.jobsPerPhase =
+        settings.IntegrationPrecision > 0
+            ? saturatedPower(
+                  static_cast<std::uint64_t>(settings.IntegrationPrecision),
+                  settings.Dimensions)
+            : 0;
+  } else {
+    plan.jobsPerPhase = settings.SampleCount > 0
+                            ? static_cast<std::uint64_t>(settings.SampleCount)
+                            : 0;
+  }
+  return plan;
+}
+
+double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
+  const double eliminating =
+      static_cast<double>(plan.eliminations()) * costs.secondsPerElimination;
+  const double solving = plan.totalReplays() * costs.secondsPerReplay;
+  return eliminating + solving;
+}
+
+std::string formatDuration(double seconds) {
+  constexpr double kMinute = 60.0;
+  constexpr double kHour = 60.0 * kMinute;
+  constexpr double kDay = 24.0 * kHour;
+  if (!(seconds < 100.0 * 365.0 * kDay)) return "more than 100 years";
+  const auto whole = static_cast<long long>(std::llround(std::max(seconds, 0.0)));
+  const long long days = whole / 86400;
+  const long long hours = whole / 3600 % 24;
+  const long long minutes = whole / 60 % 60;
+  const long long secs = whole % 60;
+  char text[32];
+  if (days > 0) {
+    std::snprintf(text, sizeof text, "%lldd%02lldh", days, hours);
+  } else if (hours > 0) {
+    std::snprintf(text, sizeof text, "%lldh%02lldm", hours, minutes);
+  } else if (minutes > 0) {
+    std::snprintf(text, sizeof text, "%lldm%02llds", minutes, secs);
+  } else {
+    std::snprintf(text, sizeof text, "%llds", secs);
+  }
+  return text;
+}
+
+std::string longRunLine(const RunPlan& plan, double seconds) {
+  std::ostringstream line;
+  line << "linprob: this run is estimated to take about "
+       << formatDuration(seconds) << " (" << plan.phases() << " phases of "
+       << plan.jobsPerPhase << " jobs); it goes on";
+  return line.str();
+}
+
+std::vector<std::string> planLines(const RunPlan& plan,
+                                   std::optional<double> seconds) {
+  std::vector<std::string> lines;
+  lines.push_back("Check: the settings and every input file are sound.");
+  std::string systems = "Systems: " + std::to_string(plan.systems);
+  if (plan.systems == 1) {
+    systems += " (Matrix0/)";
+  } else if (plan.systems > 1) {
+    systems += " (Matrix0/ ... Matrix" + std::to_string(plan.systems - 1) + "/)";
+  }
+  lines.push_back(systems);
+  lines.push_back("Pivoting modes: " + std::to_string(kPivotModes.size()) +
+                  " (" + namesOf(kPivotModes,
+                          [](const PivotMode& mode) { return mode.plainName; }) + ")");
+  lines.push_back("Families: " + std::to_string(kFamilies.size()) + " (" +
+                  namesOf(kFamilies, [](const FamilyInfo& family) {
+                    return family.name;
+                  }) + ")");
+  lines.push_back("Phases: " + std::to_string(plan.phases()));
+  std::string perPhase = "Jobs per phase: " + std::to_string(plan.jobsPerPhase);
+  if (plan.enumerate) {
+    perPhase += " (every combination of " + std::to_string(plan.cellsPerEntry) +
+                " cells for each of " + std::to_string(plan.unknowns) +
+                " entries)";
+  } else {
+    perPhase += " (random samples)";
+  }
+  lines.push_back(perPhase);
+  const std::optional<std::uint64_t> total = plan.totalJobs();
+  lines.push_back("Jobs in all: " +
+                  (total ? std::to_string(*total) : "more than 2^64"));
+  std::string threads =
+      "Solver threads: " + std::to_string(plan.solverThreads);
+  if (plan.enumerate) {
+    threads += ", generator threads: " + std::to_string(plan.generatorThreads);
+  }
+  lines.push_back(threads);
+  lines.push_back("Estimated run time: " +
+                  (seconds ? formatDuration(*seconds) + " on this machine"
+                           : std::string("unknown (the calibration failed)")));
+  return lines;
+}
+
+}  // namespace linprob

@@ -1,0 +1,72 @@
+// RunPlan: what a run will do, worked out from its settings alone (its
+// systems, phases and jobs), the estimate of its run time, and the text that
+// --check prints and the durations every message shows.
+//
+// A run has systems x 4 pivoting modes x 3 families phases; each phase has
+// IntegrationPrecision^Dimensions jobs (enumeration) or SampleCount jobs
+// (sampling), and replays every job twice (once to find each unknown's
+// extremes, once to count it into its band).
+#ifndef LINPROB_DRIVER_RUN_PLAN_H_
+#define LINPROB_DRIVER_RUN_PLAN_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver/settings.h"
+
+namespace linprob {
+
+struct RunPlan {
+  int systems = 0;  // MaxMatrix, 0 when below 1
+  bool enumerate = true;
+  unsigned unknowns = 0;
+  int cellsPerEntry = 0;           // enumeration
+  std::uint64_t jobsPerPhase = 0;  // 0 when the count is below 1
+  int solverThreads = 1;
+  int generatorThreads = 1;
+
+  std::uint64_t phases() const;
+  // phases() x jobsPerPhase, or nothing when that is beyond 64 bits.
+  std::optional<std::uint64_t> totalJobs() const;
+  // Every job replay of the run, both passes of every phase (as a double:
+  // it may be beyond 64 bits).
+  double totalReplays() const;
+  // Eliminations made while the run computes (one per system and mode).
+  std::uint64_t eliminations() const;
+};
+
+// The plan of a run with these (checked) settings. A job count beyond 64
+// bits, which the check refuses, is taken as the largest 64-bit count.
+RunPlan makeRunPlan(const RunSettings& settings);
+
+// Times measured on this machine (see calibration.h).
+struct RunCosts {
+  double secondsPerElimination = 0.0;
+  double secondsPerReplay = 0.0;  // one job replay, its production included
+};
+
+// The estimated seconds of the whole run.
+double estimateSeconds(const RunPlan& plan, const RunCosts& costs);
+
+// Above this estimate (10 minutes) a run says beforehand how long it will
+// take.
+inline constexpr double kLongRunSeconds = 600.0;
+
+// The line a run estimated above kLongRunSeconds prints on standard error
+// before it starts.
+std::string longRunLine(const RunPlan& plan, double seconds);
+
+// The plan as --check prints it; `seconds` is the estimate (none when the
+// calibration could not be made).
+std::vector<std::string> planLines(const RunPlan& plan,
+                                   std::optional<double> seconds);
+
+// A duration rounded to the second, in its two largest units: "0s", "45s",
+// "3m05s", "2h03m", "12d04h"; "more than 100 years" beyond that.
+std::string formatDuration(double seconds);
+
+}  // namespace linprob
+
+#endif  // LINPROB_DRIVER_RUN_PLAN_H_

@@ -1,0 +1,38 @@
+// The self-contained HTML report of a run (Report/index.html): one page that
+// holds the chart library, the page's own style sheet and renderer, and the
+// results document (the content of Report/results.json). The renderer builds
+// every table and chart in the browser from that document; the page loads
+// nothing from the network. Its links point at the run's other files:
+// results.json, bands.csv and unknowns.csv beside it, the summaries and the
+// CSV export one folder up.
+//
+// The document sits in <script type="application/json" id="results"> as
+// given, except that "<", ">" and "&" are written \u003c, \u003e and \u0026,
+// and U+2028 and U+2029 \u2028 and \u2029. These characters can only occur
+// inside JSON strings, where the escapes read back unchanged, so no value can
+// end the element or open markup, and JSON.parse of the element's text gives
+// the document back. The renderer puts text from the document into the page
+// only through textContent and attribute setters.
+#ifndef LINPROB_OUTPUT_HTML_REPORT_H_
+#define LINPROB_OUTPUT_HTML_REPORT_H_
+
+#include <string>
+
+#include <nlohmann/json_fwd.hpp>
+
+namespace linprob {
+
+// The whole page for `resultsJson`, which must be one JSON value; otherwise
+// throws std::invalid_argument("results document: not valid JSON").
+std::string renderHtmlReport(const std::string& resultsJson);
+
+// The same for a document already in memory (written with dump()).
+std::string renderHtmlReport(const nlohmann::json& results);
+
+// `json` with the escapes above, for placing inside a <script> element.
+// Expects valid JSON: outside strings the characters it changes cannot occur.
+std::string escapeJsonForScript(const std::string& json);
+
+}  // namespace linprob
+
+#endif  // LINPROB_OUTPUT_HTML_REPORT_H_

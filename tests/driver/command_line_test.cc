@@ -1,0 +1,137 @@
+// The command line: values, the last of repeated options, and the one-line
+// usage errors (exit status 64) that name the option.
+#include "driver/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/program_run.h"
+
+namespace linprob {
+namespace {
+
+CommandLine parse(const std::vector<std::string>& arguments,
+                  bool progressByDefault = false) {
+  return parseArguments(arguments, progressByDefault);
+}
+
+TEST(CommandLineTest, NoArgumentsIsTheRunOfOldWithTheTerminalsProgress) {
+  for (const bool terminal : {false, true}) {
+    const CommandLine line = parse({}, terminal);
+    ASSERT_TRUE(line.run.has_value());
+    const RunOptions& options = *line.run;
+    EXPECT_EQ(options.workDir, "");
+    EXPECT_FALSE(options.solverThreads.has_value());
+    EXPECT_FALSE(options.seed.has_value());
+    EXPECT_FALSE(options.quiet);
+    EXPECT_EQ(options.showProgress, terminal);
+    EXPECT_FALSE(options.checkOnly);
+    EXPECT_TRUE(options.writeReport);
+  }
+}
+
+TEST(CommandLineTest, TakesEveryOption) {
+  const CommandLine line =
+      parse({"-j", "0", "--seed", "18446744073709551615", "-q", "--progress",
+             "--check", "--no-report", "some dir"});
+  ASSERT_TRUE(line.run.has_value()) << line.text;
+  EXPECT_EQ(line.run->workDir, "some dir");
+  EXPECT_EQ(line.run->solverThreads, 0);
+  EXPECT_EQ(line.run->seed, 18446744073709551615u);
+  EXPECT_TRUE(line.run->quiet);
+  EXPECT_TRUE(line.run->showProgress);
+  EXPECT_TRUE(line.run->checkOnly);
+  EXPECT_FALSE(line.run->writeReport);
+
+  // Long forms with "=", and the last of a repeated option wins.
+  const CommandLine repeated = parse(
+      {"--threads=1024", "--threads", "7", "--no-progress", "--seed=0"}, true);
+  ASSERT_TRUE(repeated.run.has_value()) << repeated.text;
+  EXPECT_EQ(repeated.run->solverThreads, 7);
+  EXPECT_EQ(repeated.run->seed, 0u);
+  EXPECT_FALSE(repeated.run->showProgress);
+  EXPECT_TRUE(parse({"--no-progress", "--progress"}).run->showProgress);
+}
+
+TEST(CommandLineTest, RefusesBadUsageInOneLineNamingTheOption) {
+  const std::string threads =
+      "linprob: --threads takes a whole number from 0 to 1024, not ";
+  const std::string seed =
+      "linprob: --seed takes a whole number from 0 to 18446744073709551615, "
+      "not ";
+  const std::string help = "; see linprob --help\n";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--bogus"}, "linprob: unknown option --bogus" + help},
+      {{"-x", "dir"}, "linprob: unknown option -x" + help},
+      {{"one", "two"},
+       "linprob: unexpected argument two (one WORKDIR at most)" + help},
+      {{"-j", "abc"}, threads + "\"abc\"" + help},
+      {{"-j", "1025"}, threads + "\"1025\"" + help},
+      {{"--threads", "-1"}, threads + "\"-1\"" + help},
+      {{"-j", " 2"}, threads + "\" 2\"" + help},
+      {{"--seed", "-1"}, seed + "\"-1\"" + help},
+      {{"--seed", "18446744073709551616"},
+       seed + "\"18446744073709551616\"" + help},
+      {{"--seed", "1.5"}, seed + "\"1.5\"" + help},
+      {{"--seed", ""}, seed + "\"\"" + help},
+      {{"-j"}, "linprob: --threads needs a value" + help},
+      {{"dir", "--seed"}, "linprob: --seed needs a value" + help},
+  };
+  for (const auto& [arguments, message] : cases) {
+    const CommandLine line = parse(arguments);
+    EXPECT_FALSE(line.run.has_value()) << message;
+    EXPECT_EQ(line.exitStatus, 64) << message;
+    EXPECT_EQ(line.text, message);
+  }
+}
+
+TEST(CommandLineTest, HelpAndVersionExitWithStatusZero) {
+  const CommandLine help = parse({"dir", "--help"});
+  EXPECT_FALSE(help.run.has_value());
+  EXPECT_EQ(help.exitStatus, 0);
+  EXPECT_EQ(help.text, helpText());
+  EXPECT_EQ(help.text.rfind("Usage: linprob [OPTIONS] [WORKDIR]\n", 0), 0u);
+  for (const char* option :
+       {"-h, --help", "--version", "-j, --threads N", "--seed N",
+        "-q, --quiet", "--progress, --no-progress", "--check", "--no-report",
+        "WORKDIR", "Working folder:", "Exit status:", "\n  64     usage",
+        "\n  128+N  interrupted by signal N"}) {
+    EXPECT_NE(help.text.find(option), std::string::npos) << option;
+  }
+
+  const CommandLine version = parse({"--version"});
+  EXPECT_EQ(version.exitStatus, 0);
+  EXPECT_EQ(version.text, versionText() + "\n");
+  EXPECT_EQ(version.text.rfind("linprob 1.0.0", 0), 0u);
+}
+
+TEST(CommandLineRunTest, BadUsageWritesNothingAndExits64) {
+  testing::WorkDir dir;
+  dir.write("Settings.txt", "D 1\nS 1\nG 1\nC 2\nH 2\nM 1\nE 1\nN 10\n");
+  dir.write("Matrix0/Matice.txt", "2\n");
+  dir.write("Matrix0/RealRHS.txt", "2\n");
+  dir.write("Matrix0/IntRHS.txt", "1 3\n");
+  dir.write("Matrix0/NormalRHS.txt", "2 1\n");
+  dir.write("Matrix0/UniformRHS.txt", "1 3\n");
+  const auto before = testing::filesUnder(dir.path());
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--threads", "many"},
+        std::vector<std::string>{"--frobnicate"},
+        std::vector<std::string>{"no-such-folder"}}) {
+    const testing::ProgramRun run = testing::runProgramIn(dir, arguments);
+    EXPECT_EQ(run.status, 64) << arguments[0];
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(testing::filesUnder(dir.path()), before);
+  }
+  EXPECT_EQ(testing::runProgramIn(dir, {"no-such-folder"}).err,
+            "linprob: cannot work in no-such-folder: No such file or "
+            "directory\n");
+}
+
+}  // namespace
+}  // namespace linprob

@@ -1,0 +1,178 @@
+// End-to-end runs of the built program under each command-line option.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/console_lines.h"
+#include "support/program_run.h"
+
+namespace linprob {
+namespace {
+
+using testing::filesUnder;
+using testing::ProgramRun;
+using testing::WorkDir;
+using testing_support::splitLines;
+
+// Two unknowns, a full matrix, so every solved value depends on both inputs.
+void writeSystem(const WorkDir& dir, bool enumerate, int solvers = 1) {
+  dir.write("Settings.txt",
+            "Dimensions 2\nSolverThreadCount " + std::to_string(solvers) +
+                "\nGeneratorThreadCount 2\nIntegrationPrecision 3\n"
+                "HistogramPrecision 4\nMaxMatrix 1\nExactDistributions " +
+                (enumerate ? "1" : "0") + "\nSampleCount 3000\n");
+  dir.write("Matrix0/Matice.txt", "3 1\n1 2\n");
+  dir.write("Matrix0/RealRHS.txt", "5 5\n");
+  dir.write("Matrix0/IntRHS.txt", "4 6\n4 6\n");
+  dir.write("Matrix0/NormalRHS.txt", "5 0.3\n5 0.7\n");
+  dir.write("Matrix0/UniformRHS.txt", "4 6\n3 7\n");
+}
+
+const std::set<std::string> kJobLinePrefixes = {
+    "Solver Thread Started!", "Stopper found.",
+    "Generator Thread Started!", "Generator thread stopping!",
+    "Stopper inserted", "I have solved ",
+    "Generator thread taking a nap at ", "Generator thread waking up!"};
+
+bool isJobLine(const std::string& line) {
+  return std::any_of(
+      kJobLinePrefixes.begin(), kJobLinePrefixes.end(),
+      [&](const std::string& prefix) { return line.rfind(prefix, 0) == 0; });
+}
+
+TEST(WorkDirRunTest, EqualsARunStartedThereByteForByte) {
+  WorkDir here, elsewhere;
+  writeSystem(here, true);
+  // elsewhere/start is where the program starts; elsewhere/work is WORKDIR,
+  // named relative to it.
+  const std::filesystem::path start = elsewhere.path() / "start";
+  std::filesystem::create_directories(start);
+  std::filesystem::copy(here.path(), elsewhere.path() / "work",
+                        std::filesystem::copy_options::recursive);
+  const ProgramRun inside = testing::runProgramIn(here, {"-q"});
+  const ProgramRun named = testing::runProgramFrom(start, {"-q", "../work"});
+  ASSERT_EQ(inside.status, 0) << inside.err;
+  EXPECT_EQ(named.status, 0);
+  EXPECT_EQ(named.out, inside.out);
+  EXPECT_EQ(named.err, inside.err);
+  EXPECT_EQ(filesUnder(elsewhere.path() / "work"), filesUnder(here.path()));
+  EXPECT_TRUE(std::filesystem::is_empty(start));
+}
+
+TEST(SeedRunTest, GivesTheSameFilesForAnyThreadCountAndOthersForAnotherSeed) {
+  WorkDir one, two, other;
+  writeSystem(one, false);
+  writeSystem(two, false);
+  writeSystem(other, false);
+  ASSERT_EQ(testing::runProgramIn(one, {"--seed", "42", "-j", "1"}).status, 0);
+  ASSERT_EQ(testing::runProgramIn(two, {"--seed", "42", "--threads=2"}).status,
+            0);
+  ASSERT_EQ(testing::runProgramIn(other, {"--seed", "43"}).status, 0);
+  const auto files = filesUnder(one.path());
+  EXPECT_EQ(filesUnder(two.path()), files);
+  ASSERT_TRUE(files.count("ExportApprox/Results_X0.csv"));
+  EXPECT_NE(other.read("ExportApprox/Results_X0.csv"),
+            files.at("ExportApprox/Results_X0.csv"));
+  EXPECT_NE(other.read("Matrix0/RESULTS_FF.txt"),
+            files.at("Matrix0/RESULTS_FF.txt"));
+}
+
+TEST(QuietRunTest, KeepsExactlyTheBannerAndPhaseLines) {
+  WorkDir loud, quiet;
+  writeSystem(loud, true, 2);
+  writeSystem(quiet, true, 2);
+  const ProgramRun full = testing::runProgramIn(loud);
+  const ProgramRun hushed = testing::runProgramIn(quiet, {"--quiet"});
+  ASSERT_EQ(hushed.status, 0) << hushed.err;
+  std::vector<std::string> expected;
+  std::size_t jobLines = 0;
+  for (const std::string& line : splitLines(full.out)) {
+    if (isJobLine(line)) {
+      ++jobLines;
+    } else {
+      expected.push_back(line);
+    }
+  }
+  // 12 phases, each with two solver and two generator threads.
+  EXPECT_EQ(jobLines, 12u * 9);
+  EXPECT_EQ(splitLines(hushed.out), expected);
+  EXPECT_EQ(expected.size(), 4u * 6 + 12 * 4);
+  EXPECT_EQ(filesUnder(quiet.path()), filesUnder(loud.path()));
+}
+
+TEST(CheckRunTest, PrintsThePlanAndWritesNothing) {
+  WorkDir dir;
+  writeSystem(dir, true);
+  const auto before = filesUnder(dir.path());
+  const ProgramRun run = testing::runProgramIn(dir, {"--check", "-j", "3"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(filesUnder(dir.path()), before);
+  const std::vector<std::string> lines = splitLines(run.out);
+  ASSERT_EQ(lines.size(), 10u) << run.out;
+  const std::vector<std::string> plan(lines.begin(), lines.end() - 1);
+  EXPECT_EQ(plan, (std::vector<std::string>{
+                      "",
+                      "Check: the settings and every input file are sound.",
+                      "Systems: 1 (Matrix0/)",
+                      "Pivoting modes: 4 (none, row, column, both)",
+                      "Families: 3 (Triangular, Normal, Uniform)",
+                      "Phases: 12",
+                      "Jobs per phase: 9 (every combination of 3 cells for "
+                      "each of 2 entries)",
+                      "Jobs in all: 108",
+                      "Solver threads: 3, generator threads: 2"}));
+  EXPECT_EQ(lines.back().rfind("Estimated run time: ", 0), 0u);
+
+  // Sampling: SampleCount jobs per phase.
+  writeSystem(dir, false);
+  const ProgramRun sampling = testing::runProgramIn(dir, {"--check"});
+  EXPECT_NE(sampling.out.find("\nJobs per phase: 3000 (random samples)\n"
+                              "Jobs in all: 36000\n"),
+            std::string::npos)
+      << sampling.out;
+
+  // A refused input: the input-error status, and still nothing written.
+  dir.write("Matrix0/RealRHS.txt", "5\n");
+  const auto spoilt = filesUnder(dir.path());
+  const ProgramRun refused = testing::runProgramIn(dir, {"--check"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err,
+            "Matrix0/RealRHS.txt: only 1 of the 2 numbers needed\n");
+  EXPECT_EQ(refused.out.find("Check:"), std::string::npos);
+  EXPECT_EQ(filesUnder(dir.path()), spoilt);
+}
+
+TEST(ProgressRunTest, DrawsOnStandardErrorOnly) {
+  WorkDir plain, shown;
+  writeSystem(plain, true);
+  writeSystem(shown, true);
+  const ProgramRun without =
+      testing::runProgramIn(plain, {"-q", "--no-progress"});
+  const ProgramRun with = testing::runProgramIn(shown, {"-q", "--progress"});
+  ASSERT_EQ(with.status, 0) << with.err;
+  EXPECT_EQ(without.err, "");
+  EXPECT_EQ(with.out, without.out);
+  const auto files = filesUnder(shown.path());
+  EXPECT_EQ(files, filesUnder(plain.path()));
+  for (const auto& [name, text] : files) {
+    EXPECT_EQ(text.find("mode none"), std::string::npos) << name;
+  }
+  // Each phase draws its line as it starts and erases it as it ends.
+  for (const char* family : {"Triangular", "Normal", "Uniform"}) {
+    EXPECT_NE(with.err.find(std::string("\rMatrix0, mode both, ") + family +
+                            ": "),
+              std::string::npos)
+        << family;
+  }
+  EXPECT_EQ(with.err.find('\n'), std::string::npos);
+  EXPECT_EQ(with.err.back(), '\r');
+}
+
+}  // namespace
+}  // namespace linprob
