@@ -3,6 +3,8 @@
 //   EnumerationPhase/threads:T/moments:M: n = 4, 50 cells per entry (6.25 M
 //       jobs), T solver threads and two generator threads; M = 1 also
 //       accumulates the moments and fine histograms of every position.
+//   EnumerationSixUnknowns/threads:T: n = 6, 16 cells (16.8 M jobs), with
+//       the moments and fine histograms.
 //   SystemUnderOneMode: the three phases (triangular, normal, uniform) of one
 //       system with n = 5 and 50 cells (312.5 M jobs per phase), 2 threads.
 //   SamplingPhase/samples:S/threads:T/moments:M: S random right-hand sides of
@@ -134,6 +136,32 @@ BENCHMARK(BM_EnumerationPhase)
     ->Args({1, 1})
     ->Args({2, 1})
     ->Iterations(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// n = 6 at 16 cells (16.8 M jobs), with the moments and fine histograms:
+// the cost per job of a six-unknown system, for the README's estimate of an
+// n = 6, 50-cell system.
+void BM_EnumerationSixUnknowns(benchmark::State& state) {
+  const LinearSystem system = benchmarkSystem(6);
+  const PhaseJobs jobs = enumerationJobs(Family::kTriangular, 6, 16);
+  SolveOptions options{.solverThreads = static_cast<int>(state.range(0)),
+                       .generatorThreads = 2,
+                       .histogramPrecision = 10};
+  options.references = middleSolution(system, jobs);
+  double solved = 0;
+  for (auto _ : state) {
+    QuietStdout quiet;
+    const PhaseBands bands = solvePhase(jobs, system, options);
+    solved += static_cast<double>(bands[0].count);
+  }
+  reportJobs(state, solved);
+}
+BENCHMARK(BM_EnumerationSixUnknowns)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Iterations(2)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 

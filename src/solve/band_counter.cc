@@ -93,13 +93,14 @@ void addWeights(const double* weights, std::size_t count, double* lanes) {
   }
 }
 
-// The values' part of the weighted moments about `reference`, job j into
-// lane j mod 16, in the statement order of WeightedMoments::add. The eight
-// running sums stay in registers.
+// The values' part of the weighted moments about `reference` of jobs
+// start ... count-1 (start a multiple of 16), job j into lane j mod 16, in
+// the statement order of WeightedMoments::add. The eight running sums stay
+// in registers.
 LINPROB_KERNEL
 void addMoments(const double* values, const double* weights,
                 std::size_t count, double reference, double* sumFirst,
-                double* sumSecond) {
+                double* sumSecond, std::size_t start) {
   FourDoubles f0, f1, f2, f3, s0, s1, s2, s3;
   LINPROB_LOAD_FOUR(f0, sumFirst);
   LINPROB_LOAD_FOUR(f1, sumFirst + 4);
@@ -123,7 +124,7 @@ void addMoments(const double* values, const double* weights,
     first = first + weighted;                  \
     second = second + squared;                 \
   }
-  std::size_t j = 0;
+  std::size_t j = start;
   for (; j + 16 <= count; j += 16) {
     LINPROB_MOMENT_STEP(j, f0, s0)
     LINPROB_MOMENT_STEP(j + 4, f1, s1)
@@ -146,6 +147,69 @@ void addMoments(const double* values, const double* weights,
     const double squared = weighted * d;
     sumFirst[lane] = sumFirst[lane] + weighted;
     sumSecond[lane] = sumSecond[lane] + squared;
+  }
+}
+
+// subBandsOf and addMoments of the same values in one loop: each value is
+// read once for both, and the moments' eight running sums stay in
+// registers. The same results as the two one after the other.
+LINPROB_KERNEL
+void subBandsWithMoments(const double* values, const double* weights,
+                         std::size_t count, double min, double scale,
+                         std::int32_t* out, double reference,
+                         double* sumFirst, double* sumSecond) {
+  const FourDoubles zero = {0.0, 0.0, 0.0, 0.0};
+  const FourDoubles low = zero + min;
+  const FourDoubles factor = zero + scale;
+  const FourDoubles last = zero + static_cast<double>(kFineSubBands - 1);
+  const FourDoubles r = zero + reference;
+  FourDoubles f0, f1, f2, f3, s0, s1, s2, s3;
+  LINPROB_LOAD_FOUR(f0, sumFirst);
+  LINPROB_LOAD_FOUR(f1, sumFirst + 4);
+  LINPROB_LOAD_FOUR(f2, sumFirst + 8);
+  LINPROB_LOAD_FOUR(f3, sumFirst + 12);
+  LINPROB_LOAD_FOUR(s0, sumSecond);
+  LINPROB_LOAD_FOUR(s1, sumSecond + 4);
+  LINPROB_LOAD_FOUR(s2, sumSecond + 8);
+  LINPROB_LOAD_FOUR(s3, sumSecond + 12);
+#define LINPROB_FUSED_STEP(at, first, second)                        \
+  {                                                                  \
+    FourDoubles x;                                                   \
+    FourDoubles p;                                                   \
+    LINPROB_LOAD_FOUR(x, values + (at));                             \
+    LINPROB_LOAD_FOUR(p, weights + (at));                            \
+    const FourDoubles offset = x - low;                              \
+    const FourDoubles position = offset * factor;                    \
+    FourDoubles clamped = position > zero ? position : zero;         \
+    clamped = clamped < last ? clamped : last;                       \
+    const FourInts index = __builtin_convertvector(clamped, FourInts); \
+    LINPROB_STORE_FOUR(out + (at), index);                           \
+    const FourDoubles d = x - r;                                     \
+    const FourDoubles weighted = p * d;                              \
+    const FourDoubles squared = weighted * d;                        \
+    first = first + weighted;                                        \
+    second = second + squared;                                       \
+  }
+  std::size_t j = 0;
+  for (; j + 16 <= count; j += 16) {
+    LINPROB_FUSED_STEP(j, f0, s0)
+    LINPROB_FUSED_STEP(j + 4, f1, s1)
+    LINPROB_FUSED_STEP(j + 8, f2, s2)
+    LINPROB_FUSED_STEP(j + 12, f3, s3)
+  }
+#undef LINPROB_FUSED_STEP
+  LINPROB_STORE_FOUR(sumFirst, f0);
+  LINPROB_STORE_FOUR(sumFirst + 4, f1);
+  LINPROB_STORE_FOUR(sumFirst + 8, f2);
+  LINPROB_STORE_FOUR(sumFirst + 12, f3);
+  LINPROB_STORE_FOUR(sumSecond, s0);
+  LINPROB_STORE_FOUR(sumSecond + 4, s1);
+  LINPROB_STORE_FOUR(sumSecond + 8, s2);
+  LINPROB_STORE_FOUR(sumSecond + 12, s3);
+  if (j < count) {
+    // The last jobs, fewer than 16: job j is still in lane j mod 16.
+    subBandsOf(values + j, count - j, min, scale, out + j);
+    addMoments(values, weights, count, reference, sumFirst, sumSecond, j);
   }
 }
 
@@ -276,7 +340,15 @@ void BandCounter::count(const JobBlock& block) {
     const double* const values = block.entry(static_cast<unsigned>(e));
     double* const compared = compared_.data() + position.offset;
     if (position.subBands) {
-      subBandsOf(values, jobs, position.min, position.scale, subBand_.data());
+      if (layout_.accumulate) {
+        MomentLanes& lanes = moments_[e];
+        subBandsWithMoments(values, probabilities, jobs, position.min,
+                            position.scale, subBand_.data(),
+                            position.reference, lanes.first, lanes.second);
+      } else {
+        subBandsOf(values, jobs, position.min, position.scale,
+                   subBand_.data());
+      }
       addToSubBands(subBand_.data(), values, probabilities, jobs, bands,
                     position.holdsBorder.data(),
                     subBandSums_.data() + slot_[e] * kFineSubBands, compared);
@@ -285,11 +357,11 @@ void BandCounter::count(const JobBlock& block) {
         const std::size_t band = bandIndex(bands, values[j]);
         compared[band] = compared[band] + probabilities[j];
       }
-    }
-    if (layout_.accumulate) {
-      MomentLanes& lanes = moments_[e];
-      addMoments(values, probabilities, jobs, position.reference, lanes.first,
-                 lanes.second);
+      if (layout_.accumulate) {
+        MomentLanes& lanes = moments_[e];
+        addMoments(values, probabilities, jobs, position.reference,
+                   lanes.first, lanes.second, 0);
+      }
     }
   }
 }
