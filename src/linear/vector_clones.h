@@ -15,7 +15,7 @@
     !defined(__SANITIZE_ADDRESS__)
 #define LINPROB_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 // Also an AVX-512 copy, for loops that convert between doubles and 64-bit
-// integers (one instruction there, four scalar ones before).
+// integers (one vector instruction there, four scalar ones with AVX2).
 #define LINPROB_WIDE_CLONES \
   __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else

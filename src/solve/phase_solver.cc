@@ -26,6 +26,7 @@ namespace linprob {
 namespace {
 
 constexpr std::uint64_t kProgressInterval = 50000;
+constexpr std::uint64_t kMostCandidates = std::uint64_t{1} << 24;
 
 // The progress of a phase: every replayed block advances the caller's
 // PhaseProgress; the blocks of pass 2 also print "I have solved <N> jobs
@@ -288,8 +289,12 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
           : static_cast<std::uint64_t>(std::max(jobs.sampling.sampleCount, 0));
   std::optional<ExtremeSearch> search;
   if (jobs.enumerate && jobCount > 0) {
-    // Beyond a quarter of the jobs, replaying every job costs little more.
-    search.emplace(jobs.enumeration, system.steps, jobCount / 4);
+    // Beyond a quarter of the jobs, replaying every job costs little more;
+    // beyond kMostCandidates, counting the candidates (on this thread,
+    // before the phase starts) would take longer than replaying every job
+    // on all threads.
+    search.emplace(jobs.enumeration, system.steps,
+                   std::min(jobCount / 4, kMostCandidates));
     if (!search->usable()) search.reset();
   }
   Progress progress(options.progress);

@@ -69,9 +69,11 @@ struct SolveOptions {
   PhaseProgress* progress = nullptr;
   // One value per solution position (for example the plain solution's):
   // pass 2 then also accumulates each position's weighted moments about it
-  // and its fine histogram over [Min, Max] (PositionBands::moments and
-  // ::fine; no fine histogram where Min or Max is not finite). Empty: only
-  // the band masses.
+  // (PositionBands::moments) and its fine histogram over [Min, Max]
+  // (PositionBands::fine: per sub-band and chunk, the chunk's weights there
+  // summed in job order and rounded once with fixedPointMass; none where Min
+  // or Max is not finite, or for phases of more than kMaxSubBandPositions
+  // positions). Empty: only the band masses.
   std::vector<double> references{};
 };
 
