@@ -1,10 +1,14 @@
 // Throughput of whole distribution phases, and of the step replay alone.
 //
-//   EnumerationPhase/<solver threads>: n = 4, 50 cells per entry (6.25 M
-//       jobs), two generator threads.
+//   EnumerationPhase/threads:T/moments:M: n = 4, 50 cells per entry (6.25 M
+//       jobs), T solver threads and two generator threads; M = 1 also
+//       accumulates the moments and fine histograms of every position.
+//   EnumerationSixUnknowns/threads:T: n = 6, 16 cells (16.8 M jobs), with
+//       the moments and fine histograms.
 //   SystemUnderOneMode: the three phases (triangular, normal, uniform) of one
 //       system with n = 5 and 50 cells (312.5 M jobs per phase), 2 threads.
-//   SamplingPhase: 10 M random right-hand sides of n = 4, 2 solver threads.
+//   SamplingPhase/samples:S/threads:T/moments:M: S random right-hand sides of
+//       n = 4 (normal family), T solver threads.
 // jobs_per_second counts every job once, however often it is replayed;
 // peak_rss_MiB is the process's peak resident memory so far (run one
 // benchmark per process, as scripts/benchmark.sh does, to read it alone).
@@ -22,6 +26,7 @@
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
 #include "linear/step_replay.h"
+#include "solve/band_counter.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -91,26 +96,72 @@ void reportJobs(benchmark::State& state, double jobs) {
   state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024;
 }
 
+// The plain solution at the middle of every entry's range: the reference
+// value of the moments, as the program's driver gives it.
+std::vector<double> middleSolution(const LinearSystem& system,
+                                   const PhaseJobs& jobs) {
+  const unsigned n = system.size;
+  std::vector<double> rhs(n);
+  const RectangleTable& cells = jobs.enumeration.cells;
+  for (unsigned e = 0; e < n; ++e) {
+    rhs[e] = cells[cells.size() / 2][e].value;
+  }
+  replaySteps(rhs, system.steps);
+  return rhs;
+}
+
+// Arguments: solver threads, and 1 to accumulate the moments and fine
+// histograms as well (0: band masses only).
 void BM_EnumerationPhase(benchmark::State& state) {
   const int solverThreads = static_cast<int>(state.range(0));
   const LinearSystem system = benchmarkSystem(4);
   const PhaseJobs jobs = enumerationJobs(Family::kUniform, 4, 50);
+  SolveOptions options{.solverThreads = solverThreads,
+                       .generatorThreads = 2,
+                       .histogramPrecision = 10};
+  if (state.range(1) != 0) options.references = middleSolution(system, jobs);
   double solved = 0;
   for (auto _ : state) {
     QuietStdout quiet;
-    const PhaseBands bands = solvePhase(jobs, system,
-                   {.solverThreads = solverThreads,
-                    .generatorThreads = 2,
-                    .histogramPrecision = 10});
+    const PhaseBands bands = solvePhase(jobs, system, options);
     solved += static_cast<double>(bands[0].count);
     benchmark::DoNotOptimize(bands.data());
   }
   reportJobs(state, solved);
 }
 BENCHMARK(BM_EnumerationPhase)
+    ->ArgNames({"threads", "moments"})
+    ->Args({1, 0})
+    ->Args({2, 0})
+    ->Args({1, 1})
+    ->Args({2, 1})
+    ->Iterations(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// n = 6 at 16 cells (16.8 M jobs), with the moments and fine histograms:
+// the cost per job of a six-unknown system, for the README's estimate of an
+// n = 6, 50-cell system.
+void BM_EnumerationSixUnknowns(benchmark::State& state) {
+  const LinearSystem system = benchmarkSystem(6);
+  const PhaseJobs jobs = enumerationJobs(Family::kTriangular, 6, 16);
+  SolveOptions options{.solverThreads = static_cast<int>(state.range(0)),
+                       .generatorThreads = 2,
+                       .histogramPrecision = 10};
+  options.references = middleSolution(system, jobs);
+  double solved = 0;
+  for (auto _ : state) {
+    QuietStdout quiet;
+    const PhaseBands bands = solvePhase(jobs, system, options);
+    solved += static_cast<double>(bands[0].count);
+  }
+  reportJobs(state, solved);
+}
+BENCHMARK(BM_EnumerationSixUnknowns)
+    ->ArgName("threads")
     ->Arg(1)
     ->Arg(2)
-    ->Iterations(3)
+    ->Iterations(2)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -145,20 +196,27 @@ void BM_SamplingPhase(benchmark::State& state) {
   jobs.sampling = SamplingJobs{4, Family::kNormal, {1.0, 0.0, 0.5, -0.2},
                                {0.01, 0.0025, 0.0025, 0.0025},
                                static_cast<int>(state.range(0)), 12345u};
+  SolveOptions options{.solverThreads = static_cast<int>(state.range(1)),
+                       .generatorThreads = 1,
+                       .histogramPrecision = 10};
+  if (state.range(2) != 0) {
+    options.references = jobs.sampling.first;
+    replaySteps(options.references, system.steps);
+  }
   double solved = 0;
   for (auto _ : state) {
     QuietStdout quiet;
-    const PhaseBands bands = solvePhase(jobs, system,
-                   {.solverThreads = 2,
-                    .generatorThreads = 1,
-                    .histogramPrecision = 10});
+    const PhaseBands bands = solvePhase(jobs, system, options);
     solved += static_cast<double>(bands[0].count);
   }
   reportJobs(state, solved);
 }
 BENCHMARK(BM_SamplingPhase)
-    ->Arg(10000000)
-    ->Iterations(1)
+    ->ArgNames({"samples", "threads", "moments"})
+    ->Args({10000000, 1, 0})
+    ->Args({10000000, 2, 0})
+    ->Args({10000000, 2, 1})
+    ->Iterations(3)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -188,6 +246,48 @@ void BM_ReplayBlock(benchmark::State& state) {
                           static_cast<int64_t>(kBlockJobs));
 }
 BENCHMARK(BM_ReplayBlock);
+
+// The counting of solved blocks into bands (and moments and fine
+// histograms), without producing or replaying them: the blocks of one prefix
+// of the enumeration benchmark, solved once beforehand.
+void BM_CountBlocks(benchmark::State& state) {
+  const LinearSystem system = benchmarkSystem(4);
+  const PhaseJobs jobs = enumerationJobs(Family::kUniform, 4, 50);
+  std::vector<JobBlock> blocks;
+  PhaseBands bands(4);
+  for (std::uint64_t first = 0; first < 125000; first += kBlockJobs) {
+    blocks.emplace_back(4);
+    const auto count = static_cast<std::size_t>(
+        std::min<std::uint64_t>(kBlockJobs, 125000 - first));
+    jobs.enumeration.fill(25, first, count, blocks.back());
+    replayBlock(blocks.back().values.data(), kBlockJobs, count, system.steps);
+    for (unsigned e = 0; e < 4; ++e) {
+      for (std::size_t j = 0; j < count; ++j) {
+        const double v = blocks.back().entry(e)[j];
+        if (bands[e].count == 0 || v < bands[e].min) bands[e].min = v;
+        if (bands[e].count == 0 || v > bands[e].max) bands[e].max = v;
+        bands[e].count = 1;
+      }
+    }
+  }
+  for (PositionBands& position : bands) layBorders(position, 10);
+  std::vector<double> references;
+  if (state.range(0) != 0) references = middleSolution(system, jobs);
+  const CountLayout layout(bands, references);
+  BandCounter counter(layout);
+  ChunkSums sums;
+  std::int64_t counted = 0;
+  for (auto _ : state) {
+    for (const JobBlock& block : blocks) {
+      counter.count(block);
+      counted += static_cast<std::int64_t>(block.count);
+    }
+    counter.finishChunk(sums);
+    benchmark::DoNotOptimize(sums.masses.data());
+  }
+  state.SetItemsProcessed(counted);
+}
+BENCHMARK(BM_CountBlocks)->ArgName("moments")->Arg(0)->Arg(1);
 
 }  // namespace
 }  // namespace linprob

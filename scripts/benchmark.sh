@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Reproduces the performance figures: the phase benchmarks (each in its own
-# process, so its peak memory is its own) and the whole bundled example run
-# with its wall time and peak resident memory.
+# Reproduces the performance figures: the phase benchmarks, each in its own
+# process (so its peak memory is its own) and repeated (REPETITIONS, 5 by
+# default; the median is printed), then the whole bundled example run with
+# its wall time and peak resident memory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
@@ -9,10 +10,35 @@ command -v /usr/bin/time >/dev/null || { apt-get update -qq; apt-get install -y 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target linprob linprob_bench
 
-for filter in 'BM_EnumerationPhase/1/' 'BM_EnumerationPhase/2/' \
-              'BM_SystemUnderOneMode' 'BM_SamplingPhase' 'BM_Replay'; do
-  build/linprob_bench --benchmark_filter="$filter" 2>/dev/null | grep '^BM_' || true
+repetitions=${REPETITIONS:-5}
+
+# The median of `repetitions` runs of the benchmarks matching $1.
+median() {
+  build/linprob_bench --benchmark_filter="$1" \
+    --benchmark_repetitions="$repetitions" \
+    --benchmark_report_aggregates_only=true 2>/dev/null |
+    grep -E '^BM_.*_median' || true
+}
+
+echo "Enumeration phase, n = 4, 50 cells (6.25 M jobs), 1 and 2 solver threads;"
+echo "moments:1 also counts the moments and fine histograms:"
+for threads in 1 2; do
+  for moments in 0 1; do
+    median "BM_EnumerationPhase/threads:$threads/moments:$moments/"
+  done
 done
+
+# Processes: 1 and 2 ranks of the same phase go here once the program can
+# spread a phase over several processes.
+
+echo "Sampling phase, n = 4, 10 M samples:"
+median 'BM_SamplingPhase/'
+
+echo "n = 6 at 16 cells (1 and 2 threads), the three phases of an n = 5, 50-cell"
+echo "system on 2 threads, the replay and the counting alone:"
+median 'BM_EnumerationSixUnknowns'
+median 'BM_SystemUnderOneMode'
+median 'BM_Replay|BM_CountBlocks'
 
 # The bundled example as shipped (one solver thread), then with two.
 for solvers in 1 2; do

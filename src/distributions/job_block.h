@@ -7,6 +7,7 @@
 #ifndef LINPROB_DISTRIBUTIONS_JOB_BLOCK_H_
 #define LINPROB_DISTRIBUTIONS_JOB_BLOCK_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -24,6 +25,19 @@ struct JobBlock {
   double* entry(unsigned e) { return values.data() + e * kBlockJobs; }
   const double* entry(unsigned e) const {
     return values.data() + e * kBlockJobs;
+  }
+
+  // Zeroes jobs used ... kBlockJobs-1, so that code that processes whole
+  // blocks never meets the values of an earlier fill.
+  void clearLanesFrom(std::size_t used) {
+    for (std::size_t at = used; at < values.size(); at += kBlockJobs) {
+      std::fill(values.begin() + static_cast<std::ptrdiff_t>(at),
+                values.begin() + static_cast<std::ptrdiff_t>(
+                                     at - used + kBlockJobs),
+                0.0);
+    }
+    std::fill(probabilities.begin() + static_cast<std::ptrdiff_t>(used),
+              probabilities.end(), 0.0);
   }
 
   std::size_t count = 0;  // jobs in use, 0 ... kBlockJobs

@@ -1,10 +1,8 @@
 #include "distributions/job_source.h"
 
 #include <algorithm>
-#include <cassert>
 #include <array>
-#include <cmath>
-#include <iterator>
+#include <cassert>
 
 namespace linprob {
 namespace {
@@ -33,16 +31,6 @@ class Scratch {
   T* data_;
 };
 
-// Lanes from `count` on are zeroed, so code that processes whole blocks never
-// meets the values of an earlier fill.
-void clearUnusedLanes(unsigned n, std::size_t count, JobBlock& block) {
-  for (unsigned e = 0; e < n; ++e) {
-    std::fill(block.entry(e) + count, block.entry(e) + kBlockJobs, 0.0);
-  }
-  std::fill(block.probabilities.begin() + static_cast<std::ptrdiff_t>(count),
-            block.probabilities.end(), 0.0);
-}
-
 }  // namespace
 
 double sampleWeight(int sampleCount) {
@@ -70,18 +58,45 @@ std::uint64_t EnumerationJobs::jobCount() const {
   return prefixCount() * jobsPerPrefix();
 }
 
+ChunkPlan EnumerationJobs::chunkPlan() const {
+  return ChunkPlan::of(prefixCount(), jobCount());
+}
+
+std::uint64_t EnumerationJobs::chunkJobs(std::size_t chunk) const {
+  const UnitRange prefixes = chunkPlan().range(chunk);
+  return (prefixes.end - prefixes.first) * jobsPerPrefix();
+}
+
+void EnumerationJobs::fill(std::size_t prefix, std::uint64_t first,
+                           std::size_t count, JobBlock& block) const {
+  EnumerationFill(*this).fill(prefix, first, count, block);
+}
+
+EnumerationFill::EnumerationFill(const EnumerationJobs& jobs)
+    : n_(jobs.n), cellCount_(jobs.prefixCount()) {
+  values_.resize(static_cast<std::size_t>(n_) * cellCount_);
+  probabilities_.resize(values_.size());
+  for (unsigned e = 0; e < n_; ++e) {
+    for (std::size_t m = 0; m < cellCount_; ++m) {
+      values_[e * cellCount_ + m] = jobs.cells[m][e].value;
+      probabilities_[e * cellCount_ + m] = jobs.cells[m][e].probability;
+    }
+  }
+}
+
 // The block is filled in runs over the last entry: within a run entries
 // 0 ... n-2 keep their cells, so their values are a constant stretch and the
 // product of their probabilities, kept in product[n-2], costs one multiply
 // per job. product[e] is always ((1.0 * p_0) * p_1) * ... * p_e, the same
 // rounded steps as multiplying each job's cells in entry order from 1.0.
-void EnumerationJobs::fill(std::size_t prefix, std::uint64_t first,
+void EnumerationFill::fill(std::size_t prefix, std::uint64_t first,
                            std::size_t count, JobBlock& block) const {
   assert(count <= kBlockJobs);
-  assert(prefix < prefixCount());
+  assert(prefix < cellCount_);
+  const unsigned n = n_;
   block.count = count;
   if (count > 0 && n > 0) {
-    const std::uint64_t cellCount = cells.size();
+    const std::uint64_t cellCount = cellCount_;
     const unsigned last = n - 1;
     // digit[e]: the cell index of entry e for the next job to write.
     Scratch<std::size_t> digit(n);
@@ -93,14 +108,14 @@ void EnumerationJobs::fill(std::size_t prefix, std::uint64_t first,
       rest /= cellCount;
     }
     // Starting from 1.0 in entry order; the order fixes the rounded product.
-    product[0] = 1.0 * cells[prefix][0].probability;
+    product[0] = 1.0 * probability(prefix, 0);
     for (unsigned e = 1; e < last; ++e) {
-      product[e] = product[e - 1] * cells[digit[e]][e].probability;
+      product[e] = product[e - 1] * probability(digit[e], e);
     }
 
     if (n == 1) {
       // A prefix is a whole job.
-      block.entry(0)[0] = cells[prefix][0].value;
+      block.entry(0)[0] = value(prefix, 0);
       block.probabilities[0] = product[0];
     } else {
       double* const lastValues = block.entry(last);
@@ -111,14 +126,16 @@ void EnumerationJobs::fill(std::size_t prefix, std::uint64_t first,
             std::min<std::uint64_t>(cellCount - digit[last], count - j));
         for (unsigned e = 0; e < last; ++e) {
           double* const values = block.entry(e) + j;
-          std::fill(values, values + run, cells[digit[e]][e].value);
+          std::fill(values, values + run, value(digit[e], e));
         }
         const double head = product[last - 1];
-        const std::size_t firstCell = digit[last];
+        const double* const cellValues =
+            values_.data() + last * cellCount_ + digit[last];
+        const double* const cellProbabilities =
+            probabilities_.data() + last * cellCount_ + digit[last];
         for (std::size_t k = 0; k < run; ++k) {
-          const SampleRectangle& cell = cells[firstCell + k][last];
-          lastValues[j + k] = cell.value;
-          probabilities[j + k] = head * cell.probability;
+          lastValues[j + k] = cellValues[k];
+          probabilities[j + k] = head * cellProbabilities[k];
         }
         j += run;
         digit[last] += run;
@@ -138,123 +155,38 @@ void EnumerationJobs::fill(std::size_t prefix, std::uint64_t first,
           --changed;
         }
         for (unsigned e = std::max(changed, 1u); e < last; ++e) {
-          product[e] = product[e - 1] * cells[digit[e]][e].probability;
+          product[e] = product[e - 1] * probability(digit[e], e);
         }
       }
     }
   }
-  clearUnusedLanes(n, count, block);
+  block.clearLanesFrom(count);
 }
 
-struct SampleStream::Draws {
-  // All 64 bits of the seed reach the engine's state.
-  explicit Draws(std::uint64_t seed) {
-    std::seed_seq sequence{static_cast<std::uint32_t>(seed),
-                           static_cast<std::uint32_t>(seed >> 32)};
-    engine.seed(sequence);
-  }
-
-  std::mt19937 engine;
-  // One distribution per entry of the stream's family; an entry without one
-  // is the constant constants[e].
-  std::vector<std::optional<std::normal_distribution<double>>> normal;
-  std::vector<std::optional<std::piecewise_linear_distribution<double>>>
-      triangular;
-  std::vector<std::optional<std::uniform_real_distribution<double>>> uniform;
-  std::vector<double> constants;
-};
-
-namespace {
-
-// Draws `count` samples, sample by sample and within a sample entry by entry,
-// all from the one engine, into lanes 0 ... count-1.
-template <typename Distribution>
-void drawSamples(std::vector<std::optional<Distribution>>& distributions,
-                 const std::vector<double>& constants, std::mt19937& engine,
-                 std::size_t count, JobBlock& block) {
-  const auto n = static_cast<unsigned>(distributions.size());
-  for (std::size_t s = 0; s < count; ++s) {
-    for (unsigned e = 0; e < n; ++e) {
-      std::optional<Distribution>& distribution = distributions[e];
-      block.entry(e)[s] = distribution ? (*distribution)(engine) : constants[e];
-    }
-  }
+std::uint64_t SamplingJobs::blockCount() const {
+  const auto samples = static_cast<std::uint64_t>(std::max(sampleCount, 0));
+  return (samples + kBlockJobs - 1) / kBlockJobs;
 }
 
-}  // namespace
-
-SampleStream::SampleStream(const SamplingJobs& jobs)
-    : jobs_(jobs),
-      draws_(std::make_unique<Draws>(jobs.seed)),
-      weight_(sampleWeight(jobs.sampleCount)) {
-  const unsigned n = jobs.n;
-  draws_->constants.assign(jobs.first.begin(), jobs.first.begin() + n);
-  switch (jobs.family) {
-    case Family::kNormal:
-      draws_->normal.resize(n);
-      for (unsigned e = 0; e < n; ++e) {
-        // A variance of exactly 0 is a known constant, the mean.
-        if (jobs.second[e] != 0.0) {
-          draws_->normal[e].emplace(jobs.first[e], std::sqrt(jobs.second[e]));
-        }
-      }
-      break;
-    case Family::kTriangular:
-      draws_->triangular.resize(n);
-      for (unsigned e = 0; e < n; ++e) {
-        const double a = jobs.first[e];
-        const double b = jobs.second[e];
-        if (a == b) {
-          continue;
-        }
-        // Symmetric triangle on [a, b]: zero at the ends, 2 / (b - a) at the
-        // mode.
-        const double sumOfEnds = a + b;
-        const double width = b - a;
-        const double borders[3] = {a, sumOfEnds / 2.0, b};
-        const double densities[3] = {0.0, 2.0 / width, 0.0};
-        draws_->triangular[e].emplace(std::begin(borders), std::end(borders),
-                                      std::begin(densities));
-      }
-      break;
-    case Family::kUniform:
-      draws_->uniform.resize(n);
-      for (unsigned e = 0; e < n; ++e) {
-        if (jobs.first[e] != jobs.second[e]) {
-          draws_->uniform[e].emplace(jobs.first[e], jobs.second[e]);
-        }
-      }
-      break;
-  }
+std::size_t SamplingJobs::blockJobs(std::uint64_t block) const {
+  const auto samples = static_cast<std::uint64_t>(std::max(sampleCount, 0));
+  const std::uint64_t start = block * kBlockJobs;
+  if (start >= samples) return 0;
+  return static_cast<std::size_t>(
+      std::min<std::uint64_t>(kBlockJobs, samples - start));
 }
 
-SampleStream::~SampleStream() = default;
+ChunkPlan SamplingJobs::chunkPlan() const {
+  return ChunkPlan::of(blockCount(),
+                       static_cast<std::uint64_t>(std::max(sampleCount, 0)));
+}
 
-std::size_t SampleStream::fill(JobBlock& block) {
-  const int left = std::max(jobs_.sampleCount - drawn_, 0);
-  const std::size_t count =
-      std::min(kBlockJobs, static_cast<std::size_t>(left));
-  switch (jobs_.family) {
-    case Family::kNormal:
-      drawSamples(draws_->normal, draws_->constants, draws_->engine, count,
-                  block);
-      break;
-    case Family::kTriangular:
-      drawSamples(draws_->triangular, draws_->constants, draws_->engine, count,
-                  block);
-      break;
-    case Family::kUniform:
-      drawSamples(draws_->uniform, draws_->constants, draws_->engine, count,
-                  block);
-      break;
-  }
-  std::fill(block.probabilities.begin(),
-            block.probabilities.begin() + static_cast<std::ptrdiff_t>(count),
-            weight_);
-  clearUnusedLanes(jobs_.n, count, block);
-  block.count = count;
-  drawn_ += static_cast<int>(count);
-  return count;
+std::uint64_t SamplingJobs::chunkJobs(std::size_t chunk) const {
+  const UnitRange blocks = chunkPlan().range(chunk);
+  const auto samples = static_cast<std::uint64_t>(std::max(sampleCount, 0));
+  const std::uint64_t start = blocks.first * kBlockJobs;
+  const std::uint64_t end = std::min(blocks.end * kBlockJobs, samples);
+  return end - start;
 }
 
 }  // namespace linprob

@@ -9,23 +9,23 @@
 // probability is the product of its cells' probabilities multiplied in entry
 // order from 1.0; its right-hand side is the cells' values.
 //
-// Sampling: sampleCount right-hand sides drawn sample by sample, entry by
-// entry, from one std::mt19937 seeded with the 64-bit `seed` (through a
-// std::seed_seq of its low and its high 32 bits), each of weight
-// 1 / sampleCount computed in float. A SampleStream started again from the
-// same seed draws the same samples.
+// Sampling: sampleCount right-hand sides in blocks of kBlockJobs, each of
+// weight 1 / sampleCount computed in float; block b is drawn from streams of
+// its own derived from `seed` and b (SampleBlocks), so any thread draws any
+// block and the same seed gives the same samples.
+//
+// Both split their units (prefixes, sample blocks) into the chunks of a
+// ChunkPlan.
 #ifndef LINPROB_DISTRIBUTIONS_JOB_SOURCE_H_
 #define LINPROB_DISTRIBUTIONS_JOB_SOURCE_H_
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <optional>
-#include <random>
 #include <vector>
 
 #include "distributions/family.h"
 #include "distributions/job_block.h"
+#include "distributions/job_chunk.h"
 #include "distributions/sample_rectangle.h"
 
 namespace linprob {
@@ -37,10 +37,40 @@ struct EnumerationJobs {
   std::size_t prefixCount() const;       // cells.size(), 0 when n == 0
   std::uint64_t jobsPerPrefix() const;   // cellCount^(n-1)
   std::uint64_t jobCount() const;        // cellCount^n
+  // Chunks of consecutive prefixes.
+  ChunkPlan chunkPlan() const;
+  std::uint64_t chunkJobs(std::size_t chunk) const;
   // Fills block jobs 0 ... count-1 with jobs first ... first+count-1 of
-  // `prefix`, sets block.count = count. count <= kBlockJobs.
+  // `prefix`, sets block.count = count. count <= kBlockJobs. Builds an
+  // EnumerationFill on every call: a phase builds one and fills from it.
   void fill(std::size_t prefix, std::uint64_t first, std::size_t count,
             JobBlock& block) const;
+};
+
+// The cells of an EnumerationJobs by entry (each entry's values and
+// probabilities in arrays of their own), so that the varying last entry of a
+// block is copied and multiplied in vector loops. Built once per phase; fill
+// is const, allocates nothing and may run on any number of threads at once.
+// Fills exactly what EnumerationJobs::fill describes, bit for bit.
+class EnumerationFill {
+ public:
+  explicit EnumerationFill(const EnumerationJobs& jobs);
+
+  void fill(std::size_t prefix, std::uint64_t first, std::size_t count,
+            JobBlock& block) const;
+
+ private:
+  double value(std::size_t cell, unsigned entry) const {
+    return values_[entry * cellCount_ + cell];
+  }
+  double probability(std::size_t cell, unsigned entry) const {
+    return probabilities_[entry * cellCount_ + cell];
+  }
+
+  unsigned n_;
+  std::size_t cellCount_;
+  std::vector<double> values_;         // [entry * cellCount + cell]
+  std::vector<double> probabilities_;  // [entry * cellCount + cell]
 };
 
 struct SamplingJobs {
@@ -50,27 +80,13 @@ struct SamplingJobs {
   std::vector<double> second;  // Variance or Upper
   int sampleCount = 0;
   std::uint64_t seed = 0;
-};
 
-// Draws the samples of a SamplingJobs in order. Degenerate entries (variance
-// 0, equal ends) are the constant and take no draw.
-class SampleStream {
- public:
-  explicit SampleStream(const SamplingJobs& jobs);
-  ~SampleStream();
-  SampleStream(const SampleStream&) = delete;
-  SampleStream& operator=(const SampleStream&) = delete;
-
-  // Fills the next min(kBlockJobs, left) samples; returns how many (0 when
-  // every sample was drawn) and sets block.count.
-  std::size_t fill(JobBlock& block);
-
- private:
-  struct Draws;
-  const SamplingJobs& jobs_;
-  std::unique_ptr<Draws> draws_;
-  int drawn_ = 0;
-  double weight_;
+  // Blocks of kBlockJobs samples, the last one shorter when needed.
+  std::uint64_t blockCount() const;
+  std::size_t blockJobs(std::uint64_t block) const;
+  // Chunks of consecutive blocks.
+  ChunkPlan chunkPlan() const;
+  std::uint64_t chunkJobs(std::size_t chunk) const;
 };
 
 struct PhaseJobs {

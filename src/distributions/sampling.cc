@@ -1,20 +1,12 @@
 #include "distributions/sampling.h"
 
-#include <memory>
-#include <utility>
-
 namespace linprob {
 
-void produceSamples(BlockQueue& queue, const SamplingJobs& jobs,
+void produceSamples(ChunkQueue& queue, const SamplingJobs& jobs,
                     std::stop_token stop) {
-  SampleStream stream(jobs);
-  while (!stop.stop_requested()) {
-    std::unique_ptr<JobBlock> block = queue.takeFree();
-    if (stream.fill(*block) == 0) {
-      queue.recycle(std::move(block));
-      return;
-    }
-    queue.push(std::move(block));
+  const ChunkPlan plan = jobs.chunkPlan();
+  for (std::size_t c = 0; c < plan.chunks && !stop.stop_requested(); ++c) {
+    queue.push(JobChunk{c, jobs.chunkJobs(c)});
   }
 }
 

@@ -1,17 +1,18 @@
-// The sampling producer: pushes every sample of a phase, in blocks, from the
-// calling thread. Pushes no stopper.
+// The sampling producer: pushes every chunk of a sampling phase (its blocks
+// of samples, see SampleBlocks), in chunk order, from the calling thread.
+// The solver threads draw the chunks' samples themselves. Pushes no stopper.
 #ifndef LINPROB_DISTRIBUTIONS_SAMPLING_H_
 #define LINPROB_DISTRIBUTIONS_SAMPLING_H_
 
 #include <stop_token>
 
-#include "distributions/block_queue.h"
+#include "distributions/chunk_queue.h"
 #include "distributions/job_source.h"
 
 namespace linprob {
 
-// Stops early, between two blocks, once `stop` is requested.
-void produceSamples(BlockQueue& queue, const SamplingJobs& jobs,
+// Stops early, between two chunks, once `stop` is requested.
+void produceSamples(ChunkQueue& queue, const SamplingJobs& jobs,
                     std::stop_token stop = {});
 
 }  // namespace linprob

@@ -34,7 +34,10 @@ struct BlockRows {
 
 void reportInvalidStep() { printLine("ERROR! INVALID STEP TYPE!"); }
 
-LINPROB_VECTOR_CLONES
+// flatten: the walk over the steps and its loops are compiled into each
+// clone, so that the AVX2 clone runs AVX2 loops (an out-of-line replayOn
+// would be compiled once, for the baseline target).
+LINPROB_VECTOR_CLONES __attribute__((flatten))
 void replayBlock(double* values, std::size_t stride, std::size_t lanes,
                  const std::vector<step>& steps) {
   BlockRows rows{values, stride, lanes};

@@ -1,5 +1,6 @@
 // LINPROB_VECTOR_CLONES marks a hot loop to be compiled twice, for AVX2 and
-// for the x86-64 baseline, the copy being chosen when the program loads.
+// for the x86-64 baseline, the copy being chosen when the program loads
+// (LINPROB_WIDE_CLONES three times, AVX-512 too).
 // Vector instructions round every lane as the scalar ones do, and no fused
 // multiply-add is formed (-ffp-contract=off), so both copies give the same
 // bits.
@@ -20,8 +21,13 @@
 #if defined(__x86_64__) && !defined(__SANITIZE_THREAD__) && \
     !defined(__SANITIZE_ADDRESS__) && !defined(LINPROB_SANITIZED_BUILD)
 #define LINPROB_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+// Also an AVX-512 copy, for loops that convert between doubles and 64-bit
+// integers (one vector instruction there, four scalar ones with AVX2).
+#define LINPROB_WIDE_CLONES \
+  __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #else
 #define LINPROB_VECTOR_CLONES
+#define LINPROB_WIDE_CLONES
 #endif
 
 #endif  // LINPROB_LINEAR_VECTOR_CLONES_H_

@@ -37,6 +37,16 @@ void FineHistogram::merge(const FineHistogram& other) {
   total_ += other.total_;
 }
 
+void FineHistogram::addCounts(const std::vector<std::uint64_t>& counts) {
+  if (counts.size() != counts_.size()) {
+    throw std::invalid_argument("fine histogram: merge of a different range");
+  }
+  for (std::size_t k = 0; k < counts_.size(); ++k) {
+    counts_[k] += counts[k];
+    total_ += counts[k];
+  }
+}
+
 double FineHistogram::border(std::size_t k) const {
   if (k >= counts_.size()) return max_;
   // The product, then the sum, each rounded once.

@@ -52,16 +52,26 @@ class FineHistogram {
   FineHistogram(double min, double max, std::size_t subBands = kFineSubBands);
 
   void add(double x, double w) {
+    const std::uint64_t mass = fixedPointMass(w);
+    const std::size_t k = subBand(x);
+    counts_[k] += mass;
+    total_ += mass;
+  }
+
+  // The sub-band add() puts x in. It never decreases as x grows.
+  std::size_t subBand(double x) const {
     const double position = (x - min_) * scale_;
     std::size_t k = 0;
     if (position > 0.0) {
       k = position < limit_ ? static_cast<std::size_t>(position)
                             : counts_.size() - 1;
     }
-    const std::uint64_t mass = fixedPointMass(w);
-    counts_[k] += mass;
-    total_ += mass;
+    return k;
   }
+
+  // Adds counts[k] to sub-band k for every k: counts a caller collected
+  // itself (with subBand() and fixedPointMass()), subBands() of them.
+  void addCounts(const std::vector<std::uint64_t>& counts);
 
   // Adds the other histogram's counts; it must have the same min, max and
   // sub-bands ("fine histogram: merge of a different range").
@@ -71,6 +81,7 @@ class FineHistogram {
   double max() const { return max_; }
   std::size_t subBands() const { return counts_.size(); }
   double resolution() const { return resolution_; }
+  double scale() const { return scale_; }  // S / (max - min), or 0
   // b_k for 0 <= k <= S.
   double border(std::size_t k) const;
   const std::vector<std::uint64_t>& counts() const { return counts_; }

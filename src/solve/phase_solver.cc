@@ -1,171 +1,221 @@
 #include "solve/phase_solver.h"
 
 #include <algorithm>
-#include <cassert>
 #include <atomic>
-#include <cmath>
-#include <cstring>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <mutex>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "base/console.h"
 #include "base/thread_group.h"
-#include "distributions/block_queue.h"
+#include "distributions/chunk_queue.h"
 #include "distributions/generator_threads.h"
+#include "distributions/sample_blocks.h"
 #include "distributions/sampling.h"
 #include "linear/step_replay.h"
-#include "linear/vector_clones.h"
+#include "solve/band_counter.h"
+#include "solve/extreme_search.h"
+#include "solve/extremes.h"
 
 namespace linprob {
 namespace {
 
 constexpr std::uint64_t kProgressInterval = 50000;
+constexpr std::uint64_t kMostCandidates = std::uint64_t{1} << 24;
 
-// The phase passes over its jobs twice: once for the extremes, once to count.
-constexpr std::uint64_t kPasses = 2;
+// The progress of a phase: every replayed block advances the caller's
+// PhaseProgress; the blocks of pass 2 also print "I have solved <N> jobs
+// already!" for each multiple of 50000 they pass. A block's jobs are added
+// with one atomic step; printMutex is taken only when a multiple was passed,
+// and guards `printed` so that the lines come out once each and in order.
+class Progress {
+ public:
+  explicit Progress(PhaseProgress* external) : external_(external) {}
 
-// Adds `jobs` replays to the progress, if any (relaxed: a display reads it).
-void advance(PhaseProgress* progress, std::uint64_t jobs) {
-  if (progress != nullptr) {
-    progress->done.fetch_add(jobs, std::memory_order_relaxed);
+  // Before the first replay: the phase's jobs and replays, nothing done.
+  void start(std::uint64_t jobs, std::uint64_t replays) {
+    if (external_ == nullptr) return;
+    external_->jobs.store(jobs, std::memory_order_relaxed);
+    external_->total.store(replays, std::memory_order_relaxed);
+    external_->done.store(0, std::memory_order_relaxed);
   }
-}
 
-// The smallest and the largest of values[0 ... count-1] (count >= 1), with
-// -0.0 preferred for the minimum and +0.0 for the maximum among zeros, as
-// lowerThan and higherThan do. Four lanes at a time in plain comparisons
-// (vector code, AVX2 where available); the signed zeros are settled
-// afterwards, and only when a zero is the result.
-using FourDoubles = double __attribute__((vector_size(32)));
-
-LINPROB_VECTOR_CLONES
-void blockExtremes(const double* values, std::size_t count, double& low,
-                   double& high) {
-  constexpr double kInfinity = std::numeric_limits<double>::infinity();
-  FourDoubles lows = {kInfinity, kInfinity, kInfinity, kInfinity};
-  FourDoubles highs = -lows;
-  std::size_t j = 0;
-  for (; j + 4 <= count; j += 4) {
-    FourDoubles v;
-    std::memcpy(&v, values + j, sizeof v);
-    lows = v < lows ? v : lows;
-    highs = v > highs ? v : highs;
-  }
-  low = kInfinity;
-  high = -kInfinity;
-  for (int lane = 0; lane < 4; ++lane) {
-    if (lows[lane] < low) low = lows[lane];
-    if (highs[lane] > high) high = highs[lane];
-  }
-  for (; j < count; ++j) {
-    if (values[j] < low) low = values[j];
-    if (values[j] > high) high = values[j];
-  }
-  if (low == 0.0) {
-    low = 0.0;
-    for (std::size_t i = 0; i < count; ++i) {
-      if (values[i] == 0.0 && std::signbit(values[i])) {
-        low = -0.0;
-        break;
-      }
+  void replayed(std::uint64_t jobs) {
+    if (external_ != nullptr) {
+      external_->done.fetch_add(jobs, std::memory_order_relaxed);
     }
   }
-  if (high == 0.0) {
-    high = -0.0;
-    for (std::size_t i = 0; i < count; ++i) {
-      if (values[i] == 0.0 && !std::signbit(values[i])) {
-        high = 0.0;
-        break;
-      }
+
+  void solved(std::uint64_t jobs) {
+    replayed(jobs);
+    const std::uint64_t after =
+        solved_.fetch_add(jobs, std::memory_order_relaxed) + jobs;
+    if ((after - jobs) / kProgressInterval == after / kProgressInterval) {
+      return;
     }
-  }
-}
-
-// Count, minimum and maximum of every solution position.
-struct Extremes {
-  explicit Extremes(unsigned n)
-      : min(n, std::numeric_limits<double>::infinity()),
-        max(n, -std::numeric_limits<double>::infinity()) {}
-
-  void take(const JobBlock& block, unsigned n) {
-    const std::size_t jobs = block.count;
-    for (unsigned e = 0; e < n; ++e) {
-      double low = 0.0;
-      double high = 0.0;
-      blockExtremes(block.entry(e), jobs, low, high);
-      if (lowerThan(low, min[e])) min[e] = low;
-      if (higherThan(high, max[e])) max[e] = high;
-    }
-    count += jobs;
-  }
-
-  void merge(const Extremes& other) {
-    for (std::size_t e = 0; e < min.size(); ++e) {
-      if (lowerThan(other.min[e], min[e])) min[e] = other.min[e];
-      if (higherThan(other.max[e], max[e])) max[e] = other.max[e];
-    }
-    count += other.count;
-  }
-
-  std::uint64_t count = 0;
-  std::vector<double> min;
-  std::vector<double> max;
-};
-
-// What the solver threads of pass 1 share. `mutex` guards `solved` and
-// `extremes`; it is taken once per block (the progress count) and once per
-// thread (the merge), never while replaying.
-struct PassOneResults {
-  PassOneResults(unsigned n, PhaseProgress* phaseProgress)
-      : extremes(n), progress(phaseProgress) {}
-
-  void addSolved(std::uint64_t jobs) {
-    advance(progress, jobs);
-    std::lock_guard<std::mutex> lock(mutex);
-    const std::uint64_t before = solved;
-    solved += jobs;
-    for (std::uint64_t mark = (before / kProgressInterval + 1) * kProgressInterval;
-         mark <= solved; mark += kProgressInterval) {
+    std::lock_guard<std::mutex> lock(printMutex_);
+    for (std::uint64_t mark = printed_ + kProgressInterval; mark <= after;
+         mark += kProgressInterval) {
       printJobLine("I have solved " + std::to_string(mark) +
                    " jobs already!");
+      printed_ = mark;
     }
   }
 
-  void merge(const Extremes& own) {
-    std::lock_guard<std::mutex> lock(mutex);
-    extremes.merge(own);
-  }
-
-  std::mutex mutex;
-  std::uint64_t solved = 0;
-  Extremes extremes;
-  PhaseProgress* progress;  // not guarded: atomic
+ private:
+  PhaseProgress* const external_;
+  std::atomic<std::uint64_t> solved_{0};
+  std::mutex printMutex_;
+  std::uint64_t printed_ = 0;
 };
 
-void solverThread(BlockQueue& queue, const std::vector<step>& steps,
-                  unsigned n, PassOneResults& results) {
-  printJobLine("Solver Thread Started!");
-  Extremes own(n);
-  while (std::unique_ptr<JobBlock> block = queue.pop()) {
-    assert(block->count <= kBlockJobs);
-    replayBlock(block->values.data(), kBlockJobs, block->count, steps);
-    own.take(*block, n);
-    const std::uint64_t jobs = block->count;
-    queue.recycle(std::move(block));
-    results.addSolved(jobs);
+// What a thread needs to make and solve the jobs of any chunk.
+class ChunkJobs {
+ public:
+  ChunkJobs(const PhaseJobs& jobs, const LinearSystem& system)
+      : jobs_(jobs), steps_(system.steps) {
+    if (jobs.enumerate) {
+      enumeration_.emplace(jobs.enumeration);
+    } else {
+      samples_.emplace(jobs.sampling);
+    }
   }
-  results.merge(own);
+
+  ChunkPlan plan() const {
+    return jobs_.enumerate ? jobs_.enumeration.chunkPlan()
+                           : jobs_.sampling.chunkPlan();
+  }
+
+  // Calls solved(block) for every block of the chunk, in job order, after
+  // the block's replay; stops between blocks once `stop` is requested.
+  template <typename Solved>
+  void forEachBlock(std::size_t chunk, JobBlock& block,
+                    const std::stop_token& stop, Solved&& solved) const {
+    const UnitRange units = plan().range(chunk);
+    if (jobs_.enumerate) {
+      const std::uint64_t perPrefix = jobs_.enumeration.jobsPerPrefix();
+      for (std::uint64_t p = units.first; p < units.end; ++p) {
+        for (std::uint64_t first = 0; first < perPrefix; first += kBlockJobs) {
+          if (stop.stop_requested()) return;
+          const auto count = static_cast<std::size_t>(
+              std::min<std::uint64_t>(kBlockJobs, perPrefix - first));
+          enumeration_->fill(static_cast<std::size_t>(p), first, count, block);
+          solve(block);
+          solved(block);
+        }
+      }
+    } else {
+      for (std::uint64_t b = units.first; b < units.end; ++b) {
+        if (stop.stop_requested()) return;
+        samples_->fill(b, block);
+        solve(block);
+        solved(block);
+      }
+    }
+  }
+
+ private:
+  void solve(JobBlock& block) const {
+    replayBlock(block.values.data(), kBlockJobs, block.count, steps_);
+  }
+
+  const PhaseJobs& jobs_;
+  const std::vector<step>& steps_;
+  std::optional<EnumerationFill> enumeration_;
+  std::optional<SampleBlocks> samples_;
+};
+
+// Runs work(chunk, thread) for every chunk on `threadCount` silent threads,
+// each taking the next chunk in turn.
+template <typename Work>
+void forEachChunk(std::size_t chunks, int threadCount,
+                  const std::stop_token& stop, Work&& work) {
+  std::atomic<std::size_t> next{0};
+  ThreadGroup threads;
+  const std::stop_callback stopThreads(stop,
+                                       [&threads] { threads.requestStop(); });
+  for (int t = 0; t < threadCount; ++t) {
+    threads.start([&, t](const std::stop_token& own) {
+      for (std::size_t c = next++; c < chunks && !own.stop_requested();
+           c = next++) {
+        work(c, t, own);
+      }
+    });
+  }
+  threads.join();
 }
 
-// Pass 1: the pipeline of producer, generator threads and solver threads.
-Extremes findExtremes(const PhaseJobs& jobs, const LinearSystem& system,
-                      const SolveOptions& options) {
+// Pass 1: the extremes of every position. Per-thread extremes merge in any
+// order (see Extremes).
+// `search` is used when usable, else every job is replayed.
+Extremes findExtremes(unsigned n, const ExtremeSearch* search,
+                      const ChunkJobs& chunkJobs, const SolveOptions& options,
+                      Progress& progress) {
+  const int threadCount = std::max(options.solverThreads, 1);
+  std::vector<Extremes> perThread(static_cast<std::size_t>(threadCount),
+                                  Extremes(n));
+  std::vector<JobBlock> blocks(static_cast<std::size_t>(threadCount),
+                               JobBlock(n));
+  const ChunkPlan plan = chunkJobs.plan();
+  forEachChunk(plan.chunks, threadCount, options.stop,
+               [&](std::size_t c, int t, const std::stop_token& stop) {
+                 Extremes& own = perThread[static_cast<std::size_t>(t)];
+                 JobBlock& block = blocks[static_cast<std::size_t>(t)];
+                 if (search != nullptr) {
+                   progress.replayed(search->search(plan.range(c), own, block));
+                   return;
+                 }
+                 chunkJobs.forEachBlock(c, block, stop,
+                                        [&](const JobBlock& solved) {
+                                          own.take(solved);
+                                          progress.replayed(solved.count);
+                                        });
+               });
+  Extremes extremes(n);
+  for (const Extremes& own : perThread) extremes.merge(own);
+  return extremes;
+}
+
+// What pass 2's solver threads leave: the sums of every chunk, and each
+// thread's fine-histogram counts. Each slot is written by one thread only.
+struct CountResults {
+  std::vector<ChunkSums> chunks;
+  std::vector<std::vector<std::vector<std::uint64_t>>> fineByThread;
+};
+
+void solverThread(ChunkQueue& queue, const ChunkJobs& chunkJobs,
+                  const CountLayout& layout, unsigned n,
+                  const std::stop_token& stop, Progress& progress,
+                  CountResults& results, std::size_t thread) {
+  printJobLine("Solver Thread Started!");
+  BandCounter counter(layout);
+  JobBlock block(n);
+  while (const std::optional<JobChunk> chunk = queue.pop()) {
+    chunkJobs.forEachBlock(chunk->index, block, stop,
+                           [&](const JobBlock& solved) {
+                             counter.count(solved);
+                             progress.solved(solved.count);
+                           });
+    counter.finishChunk(results.chunks[chunk->index]);
+  }
+  results.fineByThread[thread] = counter.takeFineCounts();
+}
+
+// Pass 2: the pipeline of producers and solver threads.
+CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
+                       const ChunkJobs& chunkJobs, const CountLayout& layout,
+                       const SolveOptions& options, Progress& progress) {
   const unsigned n = system.size;
-  BlockQueue queue(n);
-  PassOneResults results(n, options.progress);
+  const int threadCount = options.solverThreads;
+  CountResults results;
+  results.chunks.resize(chunkJobs.plan().chunks);
+  results.fineByThread.resize(static_cast<std::size_t>(std::max(threadCount, 0)));
+  ChunkQueue queue;
   ThreadGroup solvers;
   const std::stop_callback stopSolvers(options.stop,
                                        [&solvers] { solvers.requestStop(); });
@@ -174,9 +224,10 @@ Extremes findExtremes(const PhaseJobs& jobs, const LinearSystem& system,
   const std::stop_callback cancelQueue(solvers.stopToken(),
                                        [&queue] { queue.cancel(); });
   try {
-    for (int t = 0; t < options.solverThreads; ++t) {
-      solvers.start([&](const std::stop_token&) {
-        solverThread(queue, system.steps, n, results);
+    for (int t = 0; t < threadCount; ++t) {
+      solvers.start([&, t](const std::stop_token& own) {
+        solverThread(queue, chunkJobs, layout, n, own, progress, results,
+                     static_cast<std::size_t>(t));
       });
     }
     if (jobs.enumerate) {
@@ -191,179 +242,88 @@ Extremes findExtremes(const PhaseJobs& jobs, const LinearSystem& system,
   queue.pushStopper();
   solvers.join();
   queue.removeStopper();
-  return std::move(results.extremes);
+  return results;
 }
 
-// Where each position's bands start in a flat array of all band masses.
-std::vector<std::size_t> bandOffsets(const PhaseBands& bands) {
-  std::vector<std::size_t> offsets(bands.size() + 1, 0);
-  for (std::size_t e = 0; e < bands.size(); ++e) {
-    offsets[e + 1] = offsets[e] + bands[e].masses.size();
-  }
-  return offsets;
-}
-
-// Each band keeps kSumLanes running sums, job j adding to lane j mod
-// kSumLanes: consecutive jobs mostly fall into the same band, and one sum
-// would make every addition wait for the one before it. The lanes are added
-// in a fixed order at the end (laneTotal), so the result depends only on the
-// order of the jobs, never on timing.
-constexpr std::size_t kSumLanes = 4;
-
-double laneTotal(const double* lanes) {
-  double total = lanes[0] + lanes[1];
-  total = total + lanes[2];
-  total = total + lanes[3];
-  return total;
-}
-
-// Adds the probability of every job of a solved block to its band.
-void countBlock(const JobBlock& block, const PhaseBands& bands,
-                const std::vector<std::size_t>& offsets, double* sums) {
-  const std::size_t jobs = block.count;
-  for (std::size_t e = 0; e < bands.size(); ++e) {
-    const PositionBands& position = bands[e];
-    const double* values = block.entry(static_cast<unsigned>(e));
-    double* positionSums = sums + offsets[e] * kSumLanes;
-    const std::size_t last = position.borders.size() - 1;
-    // The guess only has to be near: a product with the reciprocal serves
-    // as well as the quotient and costs far less. The band itself comes
-    // from exact comparisons with the borders.
-    const double inverseStep = 1.0 / position.step;
-    for (std::size_t j = 0; j < jobs; ++j) {
-      const double offset = values[j] - position.min;
-      const std::size_t k =
-          last == 0 ? 0
-                    : bandIndexFrom(position, values[j],
-                                    bandGuess(offset * inverseStep, last));
-      double& sum = positionSums[k * kSumLanes + j % kSumLanes];
-      sum = sum + block.probabilities[j];
-    }
-  }
-}
-
-// masses[k] += the lane total of band k of `sums`, for every position.
-void addSums(const double* sums, const std::vector<std::size_t>& offsets,
+// The chunks' sums in chunk order, then the threads' fine counts.
+void combine(const CountResults& results, const CountLayout& layout,
              PhaseBands& bands) {
   for (std::size_t e = 0; e < bands.size(); ++e) {
-    std::vector<double>& masses = bands[e].masses;
-    for (std::size_t k = 0; k < masses.size(); ++k) {
-      const double total = laneTotal(sums + (offsets[e] + k) * kSumLanes);
-      masses[k] = masses[k] + total;
-    }
-  }
-}
-
-// The most partial sums pass 2 keeps; prefixes are grouped into this many
-// chunks at most, each chunk counted by one thread in prefix order.
-constexpr std::size_t kMaxChunks = 256;
-
-// Pass 2 for enumeration: the chunks depend only on the number of prefixes,
-// and their sums are added in chunk order, so the masses are the same for
-// any number of threads.
-void countEnumeration(const EnumerationJobs& jobs, const LinearSystem& system,
-                      int threadCount, const std::stop_token& stop,
-                      PhaseProgress* progress, PhaseBands& bands) {
-  const std::vector<std::size_t> offsets = bandOffsets(bands);
-  const std::size_t prefixes = jobs.prefixCount();
-  const std::size_t chunks = std::min(prefixes, kMaxChunks);
-  const std::uint64_t perPrefix = jobs.jobsPerPrefix();
-  std::vector<std::vector<double>> partial(
-      chunks, std::vector<double>(offsets.back() * kSumLanes, 0.0));
-  std::atomic<std::size_t> nextChunk{0};
-
-  auto countChunks = [&](const std::stop_token& own) {
-    JobBlock block(system.size);
-    for (std::size_t c = nextChunk++; c < chunks && !own.stop_requested();
-         c = nextChunk++) {
-      const std::size_t firstPrefix = c * prefixes / chunks;
-      const std::size_t endPrefix = (c + 1) * prefixes / chunks;
-      for (std::size_t p = firstPrefix; p < endPrefix; ++p) {
-        for (std::uint64_t first = 0;
-             first < perPrefix && !own.stop_requested(); first += kBlockJobs) {
-          const auto jobCount = static_cast<std::size_t>(
-              std::min<std::uint64_t>(kBlockJobs, perPrefix - first));
-          jobs.fill(p, first, jobCount, block);
-          replayBlock(block.values.data(), kBlockJobs, jobCount, system.steps);
-          countBlock(block, bands, offsets, partial[c].data());
-          advance(progress, jobCount);
-        }
+    PositionBands& position = bands[e];
+    const PositionLayout& own = layout.positions[e];
+    for (const ChunkSums& chunk : results.chunks) {
+      for (std::size_t k = 0; k < position.masses.size(); ++k) {
+        // Chunk after chunk, from 0.0: the order fixes the rounded mass.
+        const double sum = position.masses[k] + chunk.masses[own.offset + k];
+        position.masses[k] = sum;
       }
     }
-  };
-
-  ThreadGroup counters;
-  const std::stop_callback stopCounters(stop,
-                                        [&counters] { counters.requestStop(); });
-  for (int t = 0; t < threadCount; ++t) {
-    counters.start([&](const std::stop_token& own) { countChunks(own); });
+    if (!layout.accumulate || position.count == 0) continue;
+    position.moments.emplace(own.reference);
+    for (const ChunkSums& chunk : results.chunks) {
+      position.moments->merge(chunk.moments[e]);
+    }
+    if (own.subBands) {
+      position.fine.emplace(position.min, position.max);
+      for (const auto& fine : results.fineByThread) {
+        if (!fine.empty()) position.fine->addCounts(fine[e]);
+      }
+    }
   }
-  counters.join();
-
-  for (std::size_t c = 0; c < chunks; ++c) {
-    addSums(partial[c].data(), offsets, bands);
-  }
-}
-
-// Pass 2 for sampling: the same samples again, from the same seed.
-void countSamples(const SamplingJobs& jobs, const LinearSystem& system,
-                  const std::stop_token& stop, PhaseProgress* progress,
-                  PhaseBands& bands) {
-  const std::vector<std::size_t> offsets = bandOffsets(bands);
-  std::vector<double> sums(offsets.back() * kSumLanes, 0.0);
-  SampleStream stream(jobs);
-  JobBlock block(system.size);
-  while (!stop.stop_requested()) {
-    const std::size_t jobCount = stream.fill(block);
-    if (jobCount == 0) break;
-    replayBlock(block.values.data(), kBlockJobs, jobCount, system.steps);
-    countBlock(block, bands, offsets, sums.data());
-    advance(progress, jobCount);
-  }
-  addSums(sums.data(), offsets, bands);
-}
-
-// Sets the phase's jobs and replays before the first job, done to zero.
-void startProgress(PhaseProgress* progress, const PhaseJobs& jobs) {
-  if (progress == nullptr) return;
-  const std::uint64_t jobCount =
-      jobs.enumerate
-          ? jobs.enumeration.jobCount()
-          : static_cast<std::uint64_t>(std::max(jobs.sampling.sampleCount, 0));
-  // Saturates for a phase of more than 2^63 jobs: only a display reads it.
-  std::uint64_t replays = 0;
-  if (__builtin_mul_overflow(jobCount, kPasses, &replays)) {
-    replays = std::numeric_limits<std::uint64_t>::max();
-  }
-  progress->jobs.store(jobCount, std::memory_order_relaxed);
-  progress->total.store(replays, std::memory_order_relaxed);
-  progress->done.store(0, std::memory_order_relaxed);
 }
 
 }  // namespace
 
 PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
                       const SolveOptions& options) {
-  const int solverThreadCount = options.solverThreads;
-  const int histogramPrecision = options.histogramPrecision;
-  startProgress(options.progress, jobs);
-  const Extremes extremes = findExtremes(jobs, system, options);
-  if (options.stop.stop_requested()) throw PhaseStopped{};
-  PhaseBands bands(system.size);
-  if (extremes.count == 0) return bands;
-  for (unsigned e = 0; e < system.size; ++e) {
-    bands[e].count = extremes.count;
-    bands[e].min = extremes.min[e];
-    bands[e].max = extremes.max[e];
-    layBorders(bands[e], histogramPrecision);
+  const unsigned n = system.size;
+  if (!options.references.empty() && options.references.size() != n) {
+    throw std::invalid_argument(
+        "solve phase: " + std::to_string(options.references.size()) +
+        " references for " + std::to_string(n) + " positions");
   }
-  if (jobs.enumerate) {
-    countEnumeration(jobs.enumeration, system, solverThreadCount, options.stop,
-                     options.progress, bands);
-  } else {
-    countSamples(jobs.sampling, system, options.stop, options.progress, bands);
+  const ChunkJobs chunkJobs(jobs, system);
+  const std::uint64_t jobCount =
+      jobs.enumerate
+          ? jobs.enumeration.jobCount()
+          : static_cast<std::uint64_t>(std::max(jobs.sampling.sampleCount, 0));
+  std::optional<ExtremeSearch> search;
+  if (jobs.enumerate && jobCount > 0) {
+    // Beyond a quarter of the jobs, replaying every job costs little more;
+    // beyond kMostCandidates, counting the candidates (on this thread,
+    // before the phase starts) would take longer than replaying every job
+    // on all threads.
+    search.emplace(jobs.enumeration, system.steps,
+                   std::min(jobCount / 4, kMostCandidates));
+    if (!search->usable()) search.reset();
   }
+  Progress progress(options.progress);
+  // Saturates for a phase of more than 2^63 jobs: only a display reads it.
+  const std::uint64_t firstPass = search ? search->candidates() : jobCount;
+  std::uint64_t replays = 0;
+  if (__builtin_add_overflow(firstPass, jobCount, &replays)) {
+    replays = std::numeric_limits<std::uint64_t>::max();
+  }
+  progress.start(jobCount, replays);
+
+  PhaseBands bands(n);
+  std::optional<Extremes> extremes;
+  if (jobCount > 0) {
+    extremes.emplace(findExtremes(n, search ? &*search : nullptr, chunkJobs,
+                                  options, progress));
+    if (options.stop.stop_requested()) throw PhaseStopped{};
+    for (unsigned e = 0; e < n; ++e) {
+      bands[e].count = jobCount;
+      bands[e].min = extremes->min[e];
+      bands[e].max = extremes->max[e];
+      layBorders(bands[e], options.histogramPrecision);
+    }
+  }
+  const CountLayout layout(bands, options.references);
+  const CountResults results =
+      countJobs(jobs, system, chunkJobs, layout, options, progress);
   if (options.stop.stop_requested()) throw PhaseStopped{};
+  combine(results, layout, bands);
   return bands;
 }
 

@@ -1,34 +1,47 @@
-// Solving and tabulating a whole distribution phase in bounded memory.
+// Solving and tabulating a whole distribution phase in bounded memory, the
+// same bits for any number of threads.
 //
-// Pass 1 runs the phase's pipeline: SolverThreadCount solver threads
-// ("Solver Thread Started!") pop blocks from a BlockQueue while the producer
-// fills it (the generator threads in enumeration, the sampling producer on
-// the calling thread otherwise) and then pushes the stopper; each solver
-// replays the steps on whole blocks with no lock held, keeps its own count,
-// minimum and maximum per solution position, and merges them once, at the
-// stopper ("Stopper found."), under a short lock. The same lock guards the
-// phase's solved-job count, advanced once per block, with the line
-// "I have solved <N> jobs already!" for every multiple of 50000 passed.
+// The phase's jobs are split into a fixed sequence of chunks (ChunkPlan:
+// prefixes in enumeration, blocks of samples in sampling); every partial
+// result that depends on the order of additions is kept per chunk and the
+// chunks are combined in chunk order.
 //
-// Then the borders of every position are laid (layBorders), and pass 2
-// replays every job a second time and adds its probability to its band:
-// enumeration by SolverThreadCount silent threads, one prefix at a time, each
-// prefix into its own partial sums, which are added in prefix order, so the
-// result does not depend on the number of threads; sampling on the calling
-// thread, from the same seed. Nothing prints in pass 2; no thread outlives
-// the call. An exception of any thread ends the phase (the others are
-// stopped and joined) and is rethrown here. The per-job lines are job lines
-// (printJobLine, base/console.h).
+// Pass 1, silent, finds each position's smallest and largest solution on
+// SolverThreadCount threads that take the chunks in turn: in enumeration
+// from the few jobs that can be extreme (ExtremeSearch), or, where that
+// search does not apply, and in sampling, from every job.
+//
+// Then the borders of every position are laid (layBorders), and pass 2 runs
+// the phase's pipeline: SolverThreadCount solver threads ("Solver Thread
+// Started!") pop chunks from a ChunkQueue while the producers fill it (the
+// generator threads in enumeration, the sampling producer on the calling
+// thread otherwise), then the stopper ("Stopper inserted", "Stopper
+// found."). A solver produces each job of its chunk itself (enumerated
+// cells, or the block's random samples, see SampleBlocks), replays the steps
+// on whole blocks with no lock held and counts every job into its band
+// (BandCounter), and, when references are given, into the moments and the
+// fine histogram. The line "I have solved <N> jobs already!" is printed, in
+// increasing order, for every multiple of 50000 jobs passed in pass 2. The
+// per-job lines are job lines (printJobLine, base/console.h).
 //
 // When SolveOptions::progress is set, solvePhase fills it: jobs and total
-// (the job replays of both passes) before the first job, done advanced by
-// every block of either pass, so done reaches total when the phase ends.
+// (the job replays of both passes: the candidates or every job in pass 1,
+// every job in pass 2) before the first job, done advanced by every block of
+// either pass, so done reaches total when the phase ends.
+//
+// Locks: the progress lines' mutex (taken only when a block passes a
+// multiple of 50000; the console's own lock, a leaf, is taken inside it to
+// print), the queue's and the generators' own (see ChunkQueue). Per-thread results sit in slots of
+// their own and are combined after the threads are joined. No thread
+// outlives the call; an exception of any thread ends the phase (the others
+// are stopped and joined) and is rethrown here.
 #ifndef LINPROB_SOLVE_PHASE_SOLVER_H_
 #define LINPROB_SOLVE_PHASE_SOLVER_H_
 
 #include <atomic>
 #include <cstdint>
 #include <stop_token>
+#include <vector>
 
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
@@ -54,6 +67,14 @@ struct SolveOptions {
   std::stop_token stop{};
   // When set, filled as the phase goes (see PhaseProgress).
   PhaseProgress* progress = nullptr;
+  // One value per solution position (for example the plain solution's):
+  // pass 2 then also accumulates each position's weighted moments about it
+  // (PositionBands::moments) and its fine histogram over [Min, Max]
+  // (PositionBands::fine: per sub-band and chunk, the chunk's weights there
+  // summed in job order and rounded once with fixedPointMass; none where Min
+  // or Max is not finite, or for phases of more than kMaxSubBandPositions
+  // positions). Empty: only the band masses.
+  std::vector<double> references{};
 };
 
 // Thrown by solvePhase when options.stop was requested.

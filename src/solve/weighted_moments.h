@@ -47,6 +47,14 @@ class WeightedMoments {
     sumSecond_ += other.sumSecond_;
   }
 
+  // Adds sums that a caller accumulated as add() does (for example one lane
+  // of several, each summed in a fixed order), as merge() would.
+  void addSums(double sumWeight, double sumFirst, double sumSecond) {
+    sumWeight_ += sumWeight;
+    sumFirst_ += sumFirst;
+    sumSecond_ += sumSecond;
+  }
+
   double reference() const { return reference_; }
   double sumWeight() const { return sumWeight_; }
 

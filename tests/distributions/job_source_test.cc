@@ -152,6 +152,51 @@ TEST(EnumerationJobsTest, FillIsTheNestedEnumerationBitForBit) {
   }
 }
 
+// Chunks are consecutive units that cover the phase: one per unit up to
+// kMaxChunks, but none under kMinChunkJobs jobs (except a phase's only one).
+TEST(ChunkPlanTest, ChunksCoverTheUnitsInOrder) {
+  struct Case {
+    std::uint64_t units;
+    std::uint64_t jobs;
+    std::size_t chunks;
+  };
+  const Case cases[] = {{50, 6250000, 50},       {50, 125000, 7},
+                        {3, 9, 1},               {9766, 10000000, 256},
+                        {98, 100000, 6},         {0, 0, 0},
+                        {1, 1, 1},               {1000, 1000 * kMinChunkJobs, 256}};
+  for (const Case& c : cases) {
+    const ChunkPlan plan = ChunkPlan::of(c.units, c.jobs);
+    EXPECT_EQ(plan.chunks, c.chunks) << c.units << " units";
+    std::uint64_t next = 0;
+    for (std::size_t k = 0; k < plan.chunks; ++k) {
+      const UnitRange range = plan.range(k);
+      EXPECT_EQ(range.first, next);
+      EXPECT_GT(range.end, range.first);
+      next = range.end;
+    }
+    EXPECT_EQ(next, plan.chunks == 0 ? 0 : c.units);
+  }
+}
+
+TEST(ChunkPlanTest, ChunkJobsAddUpToThePhase) {
+  const EnumerationJobs jobs{3, labelledTable(3, 30)};  // 27,000 jobs
+  const ChunkPlan plan = jobs.chunkPlan();
+  EXPECT_EQ(plan.chunks, 1u);
+  EXPECT_EQ(jobs.chunkJobs(0), 27000u);
+
+  SamplingJobs samples;
+  samples.sampleCount = 100000;
+  EXPECT_EQ(samples.blockCount(), 98u);
+  EXPECT_EQ(samples.blockJobs(96), kBlockJobs);
+  EXPECT_EQ(samples.blockJobs(97), 100000u - 97 * kBlockJobs);
+  EXPECT_EQ(samples.blockJobs(98), 0u);
+  std::uint64_t total = 0;
+  for (std::size_t c = 0; c < samples.chunkPlan().chunks; ++c) {
+    total += samples.chunkJobs(c);
+  }
+  EXPECT_EQ(total, 100000u);
+}
+
 TEST(EnumerationJobsTest, EmptyFillClearsEveryLane) {
   const EnumerationJobs jobs{2, labelledTable(2, 3)};
   JobBlock block(2);

@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <map>
+#include <stdexcept>
 #include <random>
 #include <sstream>
 #include <stop_token>
@@ -19,6 +22,7 @@
 #include "base/console.h"
 #include "distributions/discretisation.h"
 #include "distributions/job_source.h"
+#include "distributions/sample_blocks.h"
 #include "linear/step_replay.h"
 #include "support/phase_text.h"
 #include "support/sorted_reference.h"
@@ -35,6 +39,7 @@ struct RandomPhase {
   LinearSystem system{1};
   PhaseJobs jobs;
   std::vector<NormalParameters> approx;
+  std::vector<double> references;  // the replayed means
   int histogramPrecision = 10;
 };
 
@@ -80,6 +85,9 @@ RandomPhase makePhase(std::mt19937& random, bool enumerate) {
     phase.approx.push_back(NormalParameters{first[e], std::fabs(second[e])});
   }
   replaySteps(phase.approx, phase.system.steps);
+  for (const NormalParameters& p : phase.approx) {
+    phase.references.push_back(p.mean);
+  }
   return phase;
 }
 
@@ -109,9 +117,10 @@ SampleTable referenceSamples(const RandomPhase& phase) {
       if (e == 0) break;
     }
   } else {
-    SampleStream stream(phase.jobs.sampling);
+    const SampleBlocks draws(phase.jobs.sampling);
     JobBlock block(n);
-    while (const std::size_t count = stream.fill(block)) {
+    for (std::uint64_t b = 0; b < phase.jobs.sampling.blockCount(); ++b) {
+      const std::size_t count = draws.fill(b, block);
       for (std::size_t j = 0; j < count; ++j) {
         std::vector<double> rhs(n);
         for (unsigned e = 0; e < n; ++e) rhs[e] = block.entry(e)[j];
@@ -157,12 +166,55 @@ void expectSameBands(const RandomPhase& phase, const PhaseBands& fast,
       << "round " << round;
 }
 
-PhaseBands quietSolve(const RandomPhase& phase, int solvers, int generators) {
+// The moments and fine histograms of a phase counted with references,
+// against the same from every solved value, one by one (WeightedMoments::add
+// and FineHistogram::add). The fast path adds the weights of a chunk's jobs
+// per sub-band and rounds each sum to fixed point once, so a count may
+// differ from the one-by-one counts by half a unit per job of the sub-band
+// and per chunk, nothing more (a job in another sub-band would move its whole
+// weight). The moments differ by the order of the additions only:
+// 1e-12 relative to the values' spread is far above that rounding.
+void expectSameAccumulators(const RandomPhase& phase, const PhaseBands& fast,
+                            int round) {
+  const SampleTable samples = referenceSamples(phase);
+  for (std::size_t e = 0; e < fast.size(); ++e) {
+    SCOPED_TRACE("round " + std::to_string(round) + ", position " +
+                 std::to_string(e));
+    ASSERT_TRUE(fast[e].moments.has_value());
+    WeightedMoments moments(phase.references[e]);
+    FineHistogram fine(fast[e].min, fast[e].max);
+    std::vector<std::uint64_t> jobsIn(kFineSubBands, 0);
+    double spread = 0.0;
+    for (const SampleRectangle& s : samples[e]) {
+      moments.add(s.value, s.probability);
+      fine.add(s.value, s.probability);
+      ++jobsIn[fine.subBand(s.value)];
+      spread = std::max(spread, std::fabs(s.value - phase.references[e]));
+    }
+    const double tolerance = 1e-12 * (spread + 1e-300);
+    EXPECT_NEAR(fast[e].moments->mean(), moments.mean(), tolerance);
+    EXPECT_NEAR(fast[e].moments->sd() * fast[e].moments->sd(),
+                moments.sd() * moments.sd(), tolerance * spread);
+    ASSERT_TRUE(fast[e].fine.has_value());
+    const std::uint64_t chunks =
+        phase.jobs.enumerate ? phase.jobs.enumeration.chunkPlan().chunks
+                             : phase.jobs.sampling.chunkPlan().chunks;
+    for (std::size_t f = 0; f < kFineSubBands; ++f) {
+      const std::uint64_t a = fast[e].fine->counts()[f];
+      const std::uint64_t b = fine.counts()[f];
+      ASSERT_LE(a > b ? a - b : b - a, jobsIn[f] + chunks) << "sub-band " << f;
+    }
+  }
+}
+
+PhaseBands quietSolve(const RandomPhase& phase, int solvers, int generators,
+                      bool accumulate = false) {
+  SolveOptions options{.solverThreads = solvers,
+                       .generatorThreads = generators,
+                       .histogramPrecision = phase.histogramPrecision};
+  if (accumulate) options.references = phase.references;
   ::testing::internal::CaptureStdout();
-  PhaseBands bands = solvePhase(phase.jobs, phase.system,
-                   {.solverThreads = solvers,
-                    .generatorThreads = generators,
-                    .histogramPrecision = phase.histogramPrecision});
+  PhaseBands bands = solvePhase(phase.jobs, phase.system, options);
   ::testing::internal::GetCapturedStdout();
   return bands;
 }
@@ -171,7 +223,10 @@ TEST(PhaseSolverTest, EnumerationMatchesTheSortedReference) {
   std::mt19937 random(20261207);
   for (int round = 0; round < 150; ++round) {
     const RandomPhase phase = makePhase(random, true);
-    expectSameBands(phase, quietSolve(phase, 2, 2), round);
+    const bool accumulate = round % 2 == 1;
+    const PhaseBands fast = quietSolve(phase, 2, 2, accumulate);
+    expectSameBands(phase, fast, round);
+    if (accumulate) expectSameAccumulators(phase, fast, round);
   }
 }
 
@@ -179,7 +234,31 @@ TEST(PhaseSolverTest, SamplingMatchesTheSortedReference) {
   std::mt19937 random(7);
   for (int round = 0; round < 60; ++round) {
     const RandomPhase phase = makePhase(random, false);
-    expectSameBands(phase, quietSolve(phase, 2, 1), round);
+    const bool accumulate = round % 2 == 1;
+    const PhaseBands fast = quietSolve(phase, 2, 1, accumulate);
+    expectSameBands(phase, fast, round);
+    if (accumulate) expectSameAccumulators(phase, fast, round);
+  }
+}
+
+void expectSameBits(const PhaseBands& one, const PhaseBands& other) {
+  ASSERT_EQ(other.size(), one.size());
+  for (std::size_t e = 0; e < one.size(); ++e) {
+    EXPECT_EQ(other[e].min, one[e].min);
+    EXPECT_EQ(other[e].max, one[e].max);
+    EXPECT_EQ(other[e].borders, one[e].borders);
+    // Bit for bit: partial sums are added in a fixed order.
+    EXPECT_EQ(other[e].masses, one[e].masses);
+    ASSERT_EQ(other[e].moments.has_value(), one[e].moments.has_value());
+    if (one[e].moments) {
+      EXPECT_EQ(other[e].moments->sumWeight(), one[e].moments->sumWeight());
+      EXPECT_EQ(other[e].moments->mean(), one[e].moments->mean());
+      EXPECT_EQ(other[e].moments->sd(), one[e].moments->sd());
+    }
+    ASSERT_EQ(other[e].fine.has_value(), one[e].fine.has_value());
+    if (one[e].fine) {
+      EXPECT_EQ(other[e].fine->counts(), one[e].fine->counts());
+    }
   }
 }
 
@@ -187,23 +266,28 @@ TEST(PhaseSolverTest, EnumerationDoesNotDependOnTheThreadCounts) {
   std::mt19937 random(99);
   for (int round = 0; round < 20; ++round) {
     RandomPhase phase = makePhase(random, true);
-    // Enough cells for several blocks per prefix.
+    // Enough cells for several blocks per prefix and several chunks.
     const unsigned n = phase.system.size;
     std::vector<double> lower(n, -1.0), upper(n, 2.0);
-    phase.jobs.enumeration.cells = triangularCells(n, n == 1 ? 700 : 41,
-                                                   lower, upper);
-    const PhaseBands one = quietSolve(phase, 1, 1);
+    phase.jobs.enumeration.cells =
+        triangularCells(n, n == 1 ? 700 : n == 2 ? 300 : 41, lower, upper);
+    const bool accumulate = round % 2 == 0;
+    const PhaseBands one = quietSolve(phase, 1, 1, accumulate);
     for (const auto& [solvers, generators] :
          {std::pair{2, 1}, std::pair{3, 2}, std::pair{2, 5}}) {
-      const PhaseBands other = quietSolve(phase, solvers, generators);
-      ASSERT_EQ(other.size(), one.size());
-      for (std::size_t e = 0; e < one.size(); ++e) {
-        EXPECT_EQ(other[e].min, one[e].min);
-        EXPECT_EQ(other[e].max, one[e].max);
-        EXPECT_EQ(other[e].borders, one[e].borders);
-        // Bit for bit: partial sums are added in a fixed order.
-        EXPECT_EQ(other[e].masses, one[e].masses);
-      }
+      expectSameBits(one, quietSolve(phase, solvers, generators, accumulate));
+    }
+  }
+}
+
+TEST(PhaseSolverTest, SamplingWithASeedDoesNotDependOnTheThreadCounts) {
+  std::mt19937 random(5);
+  for (int round = 0; round < 6; ++round) {
+    RandomPhase phase = makePhase(random, false);
+    phase.jobs.sampling.sampleCount = 70000;  // several chunks
+    const PhaseBands one = quietSolve(phase, 1, 1, true);
+    for (int solvers : {2, 4}) {
+      expectSameBits(one, quietSolve(phase, solvers, 1, true));
     }
   }
 }
@@ -250,7 +334,28 @@ TEST(PhaseSolverTest, PrintsThePipelineLinesOfOnePassOnly) {
   EXPECT_NEAR(total, 1.0, 1e-12);
 }
 
-TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndHidesJobLinesOnRequest) {
+TEST(PhaseSolverTest, ReferencesMustMatchThePositions) {
+  RandomPhase phase;
+  phase.system = LinearSystem(2);
+  phase.system.matrix = {{1.0, 0.0}, {0.0, 1.0}};
+  phase.system.eliminate(false, false);
+  phase.jobs.enumeration.n = 2;
+  phase.jobs.enumeration.cells = uniformCells(2, 3, {0.0, 0.0}, {1.0, 1.0});
+  SolveOptions options;
+  options.references = {0.0, 0.0, 0.0};
+  try {
+    solvePhase(phase.jobs, phase.system, options);
+    FAIL() << "no error";
+  } catch (const std::invalid_argument& error) {
+    EXPECT_STREQ(error.what(), "solve phase: 3 references for 2 positions");
+  }
+}
+
+// The progress gets the phase's jobs and replays before the first job (in
+// enumeration the candidates of the extreme search and every job once, in
+// sampling every job twice) and is done when the phase ends; a quiet run
+// prints no job line. A stop requested before the phase ends it at once.
+TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndStops) {
   RandomPhase phase;
   phase.system = LinearSystem(2);
   phase.system.matrix = {{2.0, 1.0}, {1.0, 3.0}};
@@ -275,10 +380,22 @@ TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndHidesJobLinesOnRequest) {
                 .progress = &progress});
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(progress.jobs, jobs);
-    EXPECT_EQ(progress.total, 2 * jobs);
-    EXPECT_EQ(progress.done, 2 * jobs);
+    if (enumerate) {
+      EXPECT_GT(progress.total, jobs);
+      EXPECT_LE(progress.total, jobs + 16);  // two candidates per extreme
+    } else {
+      EXPECT_EQ(progress.total, 2 * jobs);
+    }
+    EXPECT_EQ(progress.done, progress.total);
   }
   showJobLines(true);
+
+  std::stop_source stop;
+  stop.request_stop();
+  ::testing::internal::CaptureStdout();
+  EXPECT_THROW(solvePhase(phase.jobs, phase.system, {.stop = stop.get_token()}),
+               PhaseStopped);
+  ::testing::internal::GetCapturedStdout();
 }
 
 TEST(PhaseSolverTest, APhaseWithoutJobsHasNoTables) {
