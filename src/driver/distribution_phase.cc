@@ -42,6 +42,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   options.generatorThreads = settings.GeneratorThreadCount;
   options.histogramPrecision = settings.HistogramPrecision;
   options.stop = context.stop;
+  options.references = context.references;
   PhaseBands bands;
   if (context.display != nullptr) {
     options.progress = &context.display->beginPhase(

@@ -14,6 +14,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 #include "distributions/family.h"
 #include "driver/progress_display.h"
@@ -36,6 +37,10 @@ struct PhaseContext {
   // A stop of the run: the phase's threads end between two blocks and the
   // phase throws PhaseStopped (solve/phase_solver.h).
   std::stop_token stop;
+  // The plain solution by position: the counting pass accumulates each
+  // position's moments about it and its fine histogram. Empty: band masses
+  // only.
+  std::vector<double> references{};
 };
 
 PhaseResult runDistributionPhase(const FamilyInfo& family,

@@ -175,8 +175,16 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
       measureSolution(result.exact, result.interval, result.columnOrder,
                       reference.exact ? &*reference.exact : nullptr);
 
-  const PhaseContext context{settings, system, subFolder, i, mode,
-                             options.seed, display, stop};
+  // Moments about the plain solution keep the sums small, and its value
+  // lies inside [Min, Max] whenever the right-hand side's does.
+  std::vector<double> references;
+  references.reserve(n);
+  for (const Interval& value : result.exact) {
+    references.push_back(value.lower());
+  }
+  const PhaseContext context{settings,     system,  subFolder,
+                             i,            mode,    options.seed,
+                             display,      stop,    std::move(references)};
   for (const FamilyInfo& family : kFamilies) {
     // Measured at once: that releases the phase's fine histograms.
     PhaseResult phase = runDistributionPhase(family, context);

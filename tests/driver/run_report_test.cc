@@ -124,6 +124,46 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   for (const auto& row : unknowns) EXPECT_EQ(row.size(), 42u);
 }
 
+// The counting pass's moments of the solved values are the moments of the
+// cells carried exactly through the system (to rounding of the sums), its
+// coverage intervals lie inside [Min, Max], and a normal right-hand side on
+// 100 cells passes the normal approximation's validation while a uniform
+// one does not.
+TEST(RunReportTest, CountingPassMeasuresMatchTheExactMoments) {
+  WorkDir dir;
+  dir.write("Matrix0/Matice.txt", "1 0\n0.5 2\n");
+  dir.write("Matrix0/RealRHS.txt", "0 0\n");
+  dir.write("Matrix0/IntRHS.txt", "-1 1\n-1 1\n");
+  dir.write("Matrix0/NormalRHS.txt", "0 1\n0 1\n");
+  dir.write("Matrix0/UniformRHS.txt", "-1 1\n-1 1\n");
+  dir.write("Settings.txt", settings(2, 1, 100));
+  const ProgramRun run = testing::runProgramIn(dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Json document = Json::parse(dir.read("Report/results.json"));
+  for (const Json& mode : document["systems"][0]["modes"]) {
+    for (const Json& family : mode["families"]) {
+      for (const Json& unknown : family["unknowns"]) {
+        const Json& moments = unknown["moments"];
+        const Json& expected = unknown["expected_moments"];
+        ASSERT_TRUE(moments.is_object()) << family["family"];
+        // Sums of 10^4 weights: a few hundred roundings at most.
+        const double sd = expected["sd"].get<double>();
+        EXPECT_NEAR(moments["mean"].get<double>(),
+                    expected["mean"].get<double>(), 1e-12 * sd);
+        EXPECT_NEAR(moments["sd"].get<double>(), sd, 1e-12 * sd);
+        const Json& symmetric = unknown["coverage_95"]["symmetric"];
+        EXPECT_LE(unknown["min"].get<double>(), symmetric[0].get<double>());
+        EXPECT_LT(symmetric[0].get<double>(), symmetric[1].get<double>());
+        EXPECT_LE(symmetric[1].get<double>(), unknown["max"].get<double>());
+      }
+    }
+    const Json& normal = mode["families"][1]["unknowns"][0]["gum_validation"];
+    EXPECT_EQ(normal["exact_linear"]["validated"], true);
+    const Json& uniform = mode["families"][2]["unknowns"][0]["gum_validation"];
+    EXPECT_EQ(uniform["exact_linear"]["validated"], false);
+  }
+}
+
 // A run refused at the start writes no report; an unknown that depends on
 // a known constant only (variance 0, equal ends) is a point mass, over which
 // the approximations walk no band.
