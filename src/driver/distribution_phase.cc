@@ -1,7 +1,9 @@
 #include "driver/distribution_phase.h"
 
+#include <cstring>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -12,6 +14,22 @@
 #include "solve/phase_solver.h"
 
 namespace linprob {
+namespace {
+
+// Rank 0's seed, drawn as a lone process draws it, on every process.
+std::uint64_t sharedSeed(ProcessGroup& group) {
+  std::uint64_t seed = group.isRoot() ? drawSeed() : 0;
+  std::string bytes(sizeof seed, '\0');
+  std::memcpy(bytes.data(), &seed, sizeof seed);
+  group.broadcast(bytes);
+  if (bytes.size() != sizeof seed) {
+    throw std::runtime_error("phase seed: not shared");
+  }
+  std::memcpy(&seed, bytes.data(), sizeof seed);
+  return seed;
+}
+
+}  // namespace
 
 PhaseResult runDistributionPhase(const FamilyInfo& family,
                                  const PhaseContext& context) {
@@ -32,6 +50,8 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   if (context.runSeed) {
     seed = phaseSeed(*context.runSeed, context.matrixIndex, context.mode,
                      family.family);
+  } else if (context.group != nullptr && !settings.ExactDistributions) {
+    seed = sharedSeed(*context.group);
   }
   const Status loaded =
       loadPhaseJobs(family.family, path, settings.Dimensions, count,
@@ -43,6 +63,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   options.histogramPrecision = settings.HistogramPrecision;
   options.stop = context.stop;
   options.references = context.references;
+  options.group = context.group;
   PhaseBands bands;
   if (context.display != nullptr) {
     options.progress = &context.display->beginPhase(

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/process_group.h"
 #include "distributions/family.h"
 #include "driver/progress_display.h"
 #include "driver/settings.h"
@@ -41,6 +42,10 @@ struct PhaseContext {
   // position's moments about it and its fine histogram. Empty: band masses
   // only.
   std::vector<double> references{};
+  // The processes that share every phase (solve/phase_solver.h); nullptr:
+  // this process alone. An unseeded sampling phase then samples from rank
+  // 0's seed.
+  ProcessGroup* group = nullptr;
 };
 
 PhaseResult runDistributionPhase(const FamilyInfo& family,

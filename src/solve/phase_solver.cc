@@ -19,6 +19,7 @@
 #include "distributions/sampling.h"
 #include "linear/step_replay.h"
 #include "solve/band_counter.h"
+#include "solve/chunk_exchange.h"
 #include "solve/extreme_search.h"
 #include "solve/extremes.h"
 
@@ -162,8 +163,12 @@ Extremes findExtremes(unsigned n, const ExtremeSearch* search,
   std::vector<JobBlock> blocks(static_cast<std::size_t>(threadCount),
                                JobBlock(n));
   const ChunkPlan plan = chunkJobs.plan();
-  forEachChunk(plan.chunks, threadCount, options.stop,
-               [&](std::size_t c, int t, const std::stop_token& stop) {
+  const ChunkShare share = options.group ? shareOf(*options.group) : ChunkShare{};
+  const std::size_t owned =
+      (plan.chunks + share.step() - 1 - share.first()) / share.step();
+  forEachChunk(owned, threadCount, options.stop,
+               [&](std::size_t k, int t, const std::stop_token& stop) {
+                 const std::size_t c = share.first() + k * share.step();
                  Extremes& own = perThread[static_cast<std::size_t>(t)];
                  JobBlock& block = blocks[static_cast<std::size_t>(t)];
                  if (search != nullptr) {
@@ -230,11 +235,13 @@ CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
                      static_cast<std::size_t>(t));
       });
     }
+    const ChunkShare share =
+        options.group ? shareOf(*options.group) : ChunkShare{};
     if (jobs.enumerate) {
       runGenerators(queue, jobs.enumeration, options.generatorThreads,
-                    solvers.stopToken());
+                    solvers.stopToken(), share);
     } else {
-      produceSamples(queue, jobs.sampling, solvers.stopToken());
+      produceSamples(queue, jobs.sampling, solvers.stopToken(), share);
     }
   } catch (...) {
     solvers.fail(std::current_exception());
@@ -312,6 +319,7 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
     extremes.emplace(findExtremes(n, search ? &*search : nullptr, chunkJobs,
                                   options, progress));
     if (options.stop.stop_requested()) throw PhaseStopped{};
+    if (options.group) shareExtremes(*extremes, *options.group);
     for (unsigned e = 0; e < n; ++e) {
       bands[e].count = jobCount;
       bands[e].min = extremes->min[e];
@@ -320,9 +328,14 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
     }
   }
   const CountLayout layout(bands, options.references);
-  const CountResults results =
+  CountResults results =
       countJobs(jobs, system, chunkJobs, layout, options, progress);
   if (options.stop.stop_requested()) throw PhaseStopped{};
+  if (options.group) {
+    shareChunkSums(results.chunks, layout, *options.group);
+    results.fineByThread = {
+        shareFineCounts(results.fineByThread, layout, *options.group)};
+  }
   combine(results, layout, bands);
   return bands;
 }
