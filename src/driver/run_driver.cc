@@ -353,7 +353,9 @@ int runChecked(const RunOptions& options,
 
   std::optional<ProgressDisplay> display;
   if (options.showProgress && share.isRoot()) {
-    display.emplace(plan.totalReplays());
+    // Rank 0 replays its share of the run: about a K-th.
+    const double processes = options.group ? options.group->size() : 1;
+    display.emplace(plan.totalReplays() / processes);
   }
 
   ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);

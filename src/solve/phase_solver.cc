@@ -311,6 +311,19 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
   if (__builtin_add_overflow(firstPass, jobCount, &replays)) {
     replays = std::numeric_limits<std::uint64_t>::max();
   }
+  if (options.group != nullptr && jobCount > 0) {
+    // This process replays its own chunks only; the display counts those
+    // (the first pass's share taken in proportion to the jobs).
+    const ChunkPlan plan = chunkJobs.plan();
+    const ChunkShare share = shareOf(*options.group);
+    std::uint64_t own = 0;
+    for (std::size_t c = share.first(); c < plan.chunks; c += share.step()) {
+      own += jobs.enumerate ? jobs.enumeration.chunkJobs(c)
+                            : jobs.sampling.chunkJobs(c);
+    }
+    const double part = static_cast<double>(own) / static_cast<double>(jobCount);
+    replays = static_cast<std::uint64_t>(static_cast<double>(replays) * part);
+  }
   progress.start(jobCount, replays);
 
   PhaseBands bands(n);

@@ -30,7 +30,8 @@
 // solve/chunk_exchange.h says; every process returns the bands one process
 // alone would have returned, bit for bit. Every process of the group must
 // solve the same phase at the same time. The progress (lines and
-// PhaseProgress::done) then counts this process's jobs only.
+// PhaseProgress::done) then counts this process's jobs only, and
+// PhaseProgress::total this process's share of the replays.
 //
 // When SolveOptions::progress is set, solvePhase fills it: jobs and total
 // (the job replays of both passes: the candidates or every job in pass 1,
