@@ -36,6 +36,7 @@
 #include "linear/step_replay.h"
 #include "linear/system_files.h"
 #include "output/csv_export.h"
+#include "output/report_folder.h"
 #include "output/summary_file.h"
 #include "results/position_measures.h"
 #include "results/result_store.h"
@@ -363,6 +364,18 @@ int runChecked(const RunOptions& options,
         writeRunReport(settings, directory, wallTime.count(), store);
   }
   for (const std::string& failure : reportFailures) printError(failure);
+  if (options.writeReport) {
+    // The last line names the page, once it is in place.
+    const std::string page = std::string(kReportFolder) + kReportPage;
+    const std::string folderFailed = std::string(kReportFolder) + ":";
+    bool pageWritten = true;
+    for (const std::string& failure : reportFailures) {
+      if (failure.starts_with(page) || failure.starts_with(folderFailed)) {
+        pageWritten = false;
+      }
+    }
+    if (pageWritten) printLine("Report: " + page);
+  }
   return exitCode(exported.failures.empty() && reportFailures.empty()
                       ? ExitStatus::kSuccess
                       : ExitStatus::kExportError);
