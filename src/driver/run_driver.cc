@@ -278,11 +278,12 @@ bool enterWorkDir(const RunOptions& options) {
 }
 
 // The estimate of the run time, from a calibration on this machine; none
-// when it could not be made.
-std::optional<double> estimateRun(const RunSettings& settings,
-                                  const RunPlan& plan) {
+// when it could not be made. The calibration's replays per job go into the
+// plan, for the progress display.
+std::optional<double> estimateRun(const RunSettings& settings, RunPlan& plan) {
   const std::optional<RunCosts> costs = calibrate(settings);
   if (!costs) return std::nullopt;
+  plan.replaysPerJob = costs->replaysPerJob;
   return estimateSeconds(plan, *costs);
 }
 
@@ -312,7 +313,7 @@ int runChecked(const RunOptions& options,
       return reportInterrupted(signals.signal(), kept);
   }
 
-  const RunPlan plan = makeRunPlan(settings);
+  RunPlan plan = makeRunPlan(settings);
   const std::optional<double> estimate = estimateRun(settings, plan);
   if (options.checkOnly) {
     printLine("");
