@@ -30,6 +30,7 @@
 #include "driver/run_report.h"
 #include "driver/settings.h"
 #include "driver/system_inputs.h"
+#include "distributions/phase_seed.h"
 #include "linear/interval.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
@@ -327,6 +328,11 @@ int runChecked(const RunOptions& options,
   std::optional<ProgressDisplay> display;
   if (options.showProgress) display.emplace(plan.totalReplays());
 
+  // A sampling run without --seed draws one seed for the whole run and
+  // records it in the report: --seed with that value repeats the run.
+  RunOptions used = options;
+  if (!settings.ExactDistributions && !used.seed) used.seed = drawSeed();
+
   ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);
   for (const PivotMode& mode : kPivotModes) {
     printLine("");
@@ -336,7 +342,7 @@ int runChecked(const RunOptions& options,
       if (stop.stop_requested()) {
         return reportInterrupted(signals.signal(), kept);
       }
-      switch (runSystem(settings, i, mode, options,
+      switch (runSystem(settings, i, mode, used,
                         display ? &*display : nullptr, stop, store)) {
         case SystemOutcome::kWritten:
           ++kept.summaries;
@@ -362,7 +368,8 @@ int runChecked(const RunOptions& options,
     const std::chrono::duration<double> wallTime =
         std::chrono::steady_clock::now() - start;
     reportFailures =
-        writeRunReport(settings, directory, wallTime.count(), store);
+        writeRunReport(settings, directory, wallTime.count(), used.seed,
+                       store);
   }
   for (const std::string& failure : reportFailures) printError(failure);
   if (options.writeReport) {
