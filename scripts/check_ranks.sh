@@ -5,7 +5,8 @@
 # entry, two systems), once by enumeration and once by seeded sampling
 # (20000 samples, --seed 7), for 2 and 3 processes (mpirun -np) and for 2 and
 # 4 threads (-j). Every file must be byte-identical (diff -r), except
-# Report/results.json, compared without its wall time and SolverThreadCount;
+# Report/results.json and the page Report/index.html that holds it, compared
+# without the run's wall time and SolverThreadCount;
 # so must standard output (--quiet: the per-job lines, which depend on the
 # threads, are hidden). Then an input refused on rank 0 must end every
 # process with status 1, and a non-root process's failure must end the run
@@ -41,26 +42,46 @@ run() {
     { echo "FAIL $name: exit status $?"; cat "$work/$name.err"; failures=$((failures + 1)); }
 }
 
-# The settings of results.json that may differ, and the wall time, dropped.
-json_without_times() {
+# results.json, or the page index.html with results.json inside it, without
+# the wall time and SolverThreadCount (the two things a shared run may
+# change), the rest as it is.
+without_times() {
   python3 - "$1" <<'PY'
 import json, sys
-with open(sys.argv[1]) as f:
-    data = json.load(f)
-data["run"].pop("wall_time_seconds", None)
-data["run"].get("settings", {}).pop("SolverThreadCount", None)
-print(json.dumps(data, sort_keys=True))
+path = sys.argv[1]
+with open(path, encoding="utf-8") as f:
+    text = f.read()
+def normalised(raw):
+    data = json.loads(raw)
+    data["run"].pop("wall_time_seconds", None)
+    data["run"].get("settings", {}).pop("SolverThreadCount", None)
+    return json.dumps(data, sort_keys=True)
+if path.endswith(".json"):
+    print(normalised(text))
+else:
+    tag = '<script type="application/json" id="results">'
+    start = text.index(tag) + len(tag)
+    end = text.index("</script>", start)
+    print(text[:start] + normalised(text[start:end]) + text[end:])
 PY
 }
 
 same_as_reference() {
   local name=$1 ref=$2
-  if ! diff -r -x results.json "$work/$ref" "$work/$name" >"$work/$name.diff" ||
-     ! diff <(json_without_times "$work/$ref/Report/results.json") \
-            <(json_without_times "$work/$name/Report/results.json") >/dev/null ||
-     ! diff "$work/$ref.out" "$work/$name.out" >>"$work/$name.diff"; then
+  local same=yes
+  diff -r -x results.json -x index.html "$work/$ref" "$work/$name" \
+    >"$work/$name.diff" || same=no
+  for file in results.json index.html; do
+    if [ -e "$work/$ref/Report/$file" ] || [ -e "$work/$name/Report/$file" ]; then
+      diff -q <(without_times "$work/$ref/Report/$file") \
+             <(without_times "$work/$name/Report/$file") >/dev/null ||
+        { same=no; echo "Report/$file differs" >>"$work/$name.diff"; }
+    fi
+  done
+  diff "$work/$ref.out" "$work/$name.out" >>"$work/$name.diff" || same=no
+  if [ $same = no ]; then
     echo "FAIL $name differs from $ref:"
-    head -20 "$work/$name.diff"
+    head -20 "$work/$name.diff" | cut -c1-300
     failures=$((failures + 1))
   else
     echo "ok   $name: the files of $ref"

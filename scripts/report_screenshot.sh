@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Renders a full-page screenshot of a report page with headless Chromium:
-#   bash scripts/report_screenshot.sh Report/index.html report.png [width]
+#   bash scripts/report_screenshot.sh Report/index.html report.png [width] [height]
 # The page is drawn once to learn its height (data-page-height, set by the
-# page when its charts are drawn), then again in a window that tall.
+# page when its charts are drawn), then again in a window that tall, or
+# `height` pixels when given and smaller (the top of the page).
 # Needs Debian's chromium; LINPROB_CHROMIUM names another binary.
 set -euo pipefail
 
-if [ $# -lt 2 ] || [ $# -gt 3 ]; then
-  echo "usage: $0 REPORT.html OUT.png [WIDTH]" >&2
+if [ $# -lt 2 ] || [ $# -gt 4 ]; then
+  echo "usage: $0 REPORT.html OUT.png [WIDTH] [HEIGHT]" >&2
   exit 2
 fi
 report=$1
 out=$2
 width=${3:-1280}
 max_height=32000  # taller windows are not reliably painted
+top=${4:-$max_height}
 
 chromium=${LINPROB_CHROMIUM:-chromium}
 if ! command -v "$chromium" >/dev/null; then
@@ -43,9 +45,9 @@ if [ -z "$height" ]; then
   echo "$report: the page did not finish drawing (no data-page-height)" >&2
   exit 1
 fi
-if [ "$height" -gt "$max_height" ]; then
-  echo "the page is $height px tall; the picture shows the top $max_height px" >&2
-  height=$max_height
+if [ "$height" -gt "$top" ]; then
+  echo "the page is $height px tall; the picture shows the top $top px" >&2
+  height=$top
 fi
 
 "$chromium" "${flags[@]}" --user-data-dir="$scratch/shot" \

@@ -14,3 +14,4 @@ cp -r examples build/example-run
 echo
 echo "Results: $(pwd)/build/example-run/Matrix*/RESULTS_*.txt"
 echo "CSV export: $(pwd)/build/example-run/Export/"
+echo "Report: $(pwd)/build/example-run/Report/index.html"

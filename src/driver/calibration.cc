@@ -59,10 +59,10 @@ class HiddenJobLines {
   bool shown_;
 };
 
-// Solves `jobs` until enough replays are made or the time is up; returns the
-// seconds per replay (0 when none was made).
-double timeReplays(const PhaseJobs& jobs, const LinearSystem& system,
-                   const RunSettings& settings) {
+// Solves `jobs` until enough replays are made or the time is up; sets the
+// seconds per replay (0 when none was made) and the phase's replays per job.
+void timeReplays(const PhaseJobs& jobs, const LinearSystem& system,
+                 const RunSettings& settings, RunCosts& costs) {
   PhaseProgress progress;
   std::stop_source stopPhase;
   SolveOptions options;
@@ -95,7 +95,13 @@ double timeReplays(const PhaseJobs& jobs, const LinearSystem& system,
   }
   const double seconds = secondsSince(start);
   const std::uint64_t done = progress.done.load(std::memory_order_relaxed);
-  return done == 0 ? 0.0 : seconds / static_cast<double>(done);
+  costs.secondsPerReplay = done == 0 ? 0.0 : seconds / static_cast<double>(done);
+  const std::uint64_t phaseJobs = progress.jobs.load(std::memory_order_relaxed);
+  if (phaseJobs > 0) {
+    costs.replaysPerJob =
+        static_cast<double>(progress.total.load(std::memory_order_relaxed)) /
+        static_cast<double>(phaseJobs);
+  }
 }
 
 }  // namespace
@@ -134,7 +140,7 @@ std::optional<RunCosts> calibrate(const RunSettings& settings) {
              .ok()) {
       return std::nullopt;
     }
-    costs.secondsPerReplay = timeReplays(jobs, system, settings);
+    timeReplays(jobs, system, settings, costs);
     return costs;
   } catch (const std::exception&) {
     return std::nullopt;

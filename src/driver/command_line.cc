@@ -109,7 +109,8 @@ std::unique_ptr<App> makeApp(RawOptions& raw) {
                      "seed every sampling phase from N (0 ... 2^64-1),\n"
                      "the system, the pivoting mode and the family, so\n"
                      "the run can be repeated exactly; without it the\n"
-                     "seeds are drawn from the system's random source")
+                     "run's seed is drawn from the system's random\n"
+                     "source (Report/results.json keeps it)")
           ->option_text("N");
   for (CLI::Option* option : {made->threads, made->seed}) {
     option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);

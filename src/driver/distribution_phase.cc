@@ -1,9 +1,7 @@
 #include "driver/distribution_phase.h"
 
-#include <cstring>
 #include <sstream>
 #include <stdexcept>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -14,23 +12,6 @@
 #include "solve/phase_solver.h"
 
 namespace linprob {
-namespace {
-
-// Rank 0's seed, drawn as a lone process draws it, on every process.
-std::uint64_t sharedSeed(ProcessGroup& group) {
-  std::uint64_t seed = group.isRoot() ? drawSeed() : 0;
-  std::string bytes(sizeof seed, '\0');
-  std::memcpy(bytes.data(), &seed, sizeof seed);
-  group.broadcast(bytes);
-  if (bytes.size() != sizeof seed) {
-    throw std::runtime_error("phase seed: not shared");
-  }
-  std::memcpy(&seed, bytes.data(), sizeof seed);
-  return seed;
-}
-
-}  // namespace
-
 PhaseResult runDistributionPhase(const FamilyInfo& family,
                                  const PhaseContext& context) {
   const RunSettings& settings = context.settings;
@@ -50,8 +31,6 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   if (context.runSeed) {
     seed = phaseSeed(*context.runSeed, context.matrixIndex, context.mode,
                      family.family);
-  } else if (context.group != nullptr && !settings.ExactDistributions) {
-    seed = sharedSeed(*context.group);
   }
   const Status loaded =
       loadPhaseJobs(family.family, path, settings.Dimensions, count,

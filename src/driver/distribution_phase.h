@@ -43,8 +43,7 @@ struct PhaseContext {
   // only.
   std::vector<double> references{};
   // The processes that share every phase (solve/phase_solver.h); nullptr:
-  // this process alone. An unseeded sampling phase then samples from rank
-  // 0's seed.
+  // this process alone. They must all have the same runSeed.
   ProcessGroup* group = nullptr;
 };
 

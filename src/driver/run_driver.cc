@@ -32,12 +32,14 @@
 #include "driver/run_share.h"
 #include "driver/settings.h"
 #include "driver/system_inputs.h"
+#include "distributions/phase_seed.h"
 #include "linear/interval.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "linear/step_replay.h"
 #include "linear/system_files.h"
 #include "output/csv_export.h"
+#include "output/report_folder.h"
 #include "output/summary_file.h"
 #include "results/position_measures.h"
 #include "results/result_store.h"
@@ -288,11 +290,12 @@ bool enterWorkDir(const RunOptions& options) {
 }
 
 // The estimate of the run time, from a calibration on this machine; none
-// when it could not be made.
-std::optional<double> estimateRun(const RunSettings& settings,
-                                  const RunPlan& plan) {
+// when it could not be made. The calibration's replays per job go into the
+// plan, for the progress display.
+std::optional<double> estimateRun(const RunSettings& settings, RunPlan& plan) {
   const std::optional<RunCosts> costs = calibrate(settings);
   if (!costs) return std::nullopt;
+  plan.replaysPerJob = costs->replaysPerJob;
   return estimateSeconds(plan, *costs);
 }
 
@@ -339,7 +342,7 @@ int runChecked(const RunOptions& options,
     }
   }
 
-  const RunPlan plan = makeRunPlan(settings);
+  RunPlan plan = makeRunPlan(settings);
   const std::optional<double> estimate =
       share.isRoot() ? estimateRun(settings, plan) : std::nullopt;
   if (options.checkOnly) {
@@ -358,6 +361,15 @@ int runChecked(const RunOptions& options,
     display.emplace(plan.totalReplays() / processes);
   }
 
+  // A sampling run without --seed draws one seed for the whole run and
+  // records it in the report: --seed with that value repeats the run.
+  RunOptions used = options;
+  if (!settings.ExactDistributions && !used.seed && share.isRoot()) {
+    used.seed = drawSeed();
+  }
+  // Every process samples from rank 0's seed.
+  used.seed = share.rootSeed(used.seed);
+
   ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);
   for (const PivotMode& mode : kPivotModes) {
     printLine("");
@@ -367,7 +379,7 @@ int runChecked(const RunOptions& options,
       if (stop.stop_requested()) {
         return reportInterrupted(signals.signal(), kept);
       }
-      switch (runSystem(settings, i, mode, options,
+      switch (runSystem(settings, i, mode, used,
                         display ? &*display : nullptr, stop, store)) {
         case SystemOutcome::kWritten:
           ++kept.summaries;
@@ -394,9 +406,22 @@ int runChecked(const RunOptions& options,
     const std::chrono::duration<double> wallTime =
         std::chrono::steady_clock::now() - start;
     reportFailures =
-        writeRunReport(settings, directory, wallTime.count(), store);
+        writeRunReport(settings, directory, wallTime.count(), used.seed,
+                       store);
   }
   for (const std::string& failure : reportFailures) printError(failure);
+  if (options.writeReport) {
+    // The last line names the page, once it is in place.
+    const std::string page = std::string(kReportFolder) + kReportPage;
+    const std::string folderFailed = std::string(kReportFolder) + ":";
+    bool pageWritten = true;
+    for (const std::string& failure : reportFailures) {
+      if (failure.starts_with(page) || failure.starts_with(folderFailed)) {
+        pageWritten = false;
+      }
+    }
+    if (pageWritten) printLine("Report: " + page);
+  }
   return exitCode(exported.failures.empty() && reportFailures.empty()
                       ? ExitStatus::kSuccess
                       : ExitStatus::kExportError);

@@ -12,8 +12,6 @@
 namespace linprob {
 namespace {
 
-constexpr std::uint64_t kPassesPerPhase = 2;
-
 // base^exponent, or the largest 64-bit count when that is beyond 64 bits.
 std::uint64_t saturatedPower(std::uint64_t base, unsigned exponent) {
   std::uint64_t power = 1;
@@ -54,7 +52,7 @@ std::optional<std::uint64_t> RunPlan::totalJobs() const {
 
 double RunPlan::totalReplays() const {
   return static_cast<double>(phases()) * static_cast<double>(jobsPerPhase) *
-         static_cast<double>(kPassesPerPhase);
+         replaysPerJob;
 }
 
 std::uint64_t RunPlan::eliminations() const {
@@ -87,7 +85,9 @@ RunPlan makeRunPlan(const RunSettings& settings) {
 double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
   const double eliminating =
       static_cast<double>(plan.eliminations()) * costs.secondsPerElimination;
-  const double solving = plan.totalReplays() * costs.secondsPerReplay;
+  RunPlan measured = plan;
+  measured.replaysPerJob = costs.replaysPerJob;
+  const double solving = measured.totalReplays() * costs.secondsPerReplay;
   return eliminating + solving;
 }
 

@@ -4,8 +4,10 @@
 //
 // A run has systems x 4 pivoting modes x 3 families phases; each phase has
 // IntegrationPrecision^Dimensions jobs (enumeration) or SampleCount jobs
-// (sampling), and replays every job twice (once to find each unknown's
-// extremes, once to count it into its band).
+// (sampling). A phase replays every job to count it into its band, and
+// before that the jobs that can hold an unknown's extremes: in enumeration
+// usually a few per prefix, else every job again. replaysPerJob is that
+// ratio, 2 until a calibration has measured it.
 #ifndef LINPROB_DRIVER_RUN_PLAN_H_
 #define LINPROB_DRIVER_RUN_PLAN_H_
 
@@ -26,12 +28,13 @@ struct RunPlan {
   std::uint64_t jobsPerPhase = 0;  // 0 when the count is below 1
   int solverThreads = 1;
   int generatorThreads = 1;
+  double replaysPerJob = 2.0;  // both passes; see above
 
   std::uint64_t phases() const;
   // phases() x jobsPerPhase, or nothing when that is beyond 64 bits.
   std::optional<std::uint64_t> totalJobs() const;
-  // Every job replay of the run, both passes of every phase (as a double:
-  // it may be beyond 64 bits).
+  // Every job replay of the run, both passes of every phase, at
+  // replaysPerJob (as a double: it may be beyond 64 bits).
   double totalReplays() const;
   // Eliminations made while the run computes (one per system and mode).
   std::uint64_t eliminations() const;
@@ -45,6 +48,9 @@ RunPlan makeRunPlan(const RunSettings& settings);
 struct RunCosts {
   double secondsPerElimination = 0.0;
   double secondsPerReplay = 0.0;  // one job replay, its production included
+  // Replays per job of the calibration phase (both passes): what the first
+  // pass costs for phases of this run.
+  double replaysPerJob = 2.0;
 };
 
 // The estimated seconds of the whole run.

@@ -22,7 +22,8 @@ std::uint64_t jobsPerPhase(const RunSettings& settings) {
 }
 
 RunInfo makeRunInfo(const RunSettings& settings,
-                    const std::string& exportFolder, double wallTimeSeconds) {
+                    const std::string& exportFolder, double wallTimeSeconds,
+                    std::optional<std::uint64_t> seed) {
   RunInfo run;
   run.enumerate = settings.ExactDistributions;
   for (const SettingSpec& entry : kSettings) {
@@ -42,6 +43,7 @@ RunInfo makeRunInfo(const RunSettings& settings,
   }
   run.jobsPerPhase = jobsPerPhase(settings);
   run.wallTimeSeconds = wallTimeSeconds;
+  run.seed = seed;
   run.exportFolder = exportFolder;
   return run;
 }
@@ -49,9 +51,10 @@ RunInfo makeRunInfo(const RunSettings& settings,
 std::vector<std::string> writeRunReport(const RunSettings& settings,
                                         const std::string& exportFolder,
                                         double wallTimeSeconds,
+                                        std::optional<std::uint64_t> seed,
                                         const ResultStore& store) {
-  return writeReport(makeRunInfo(settings, exportFolder, wallTimeSeconds),
-                     store);
+  return writeReport(
+      makeRunInfo(settings, exportFolder, wallTimeSeconds, seed), store);
 }
 
 }  // namespace linprob

@@ -5,6 +5,7 @@
 #define LINPROB_DRIVER_RUN_REPORT_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,13 +21,16 @@ namespace linprob {
 std::uint64_t jobsPerPhase(const RunSettings& settings);
 
 // `exportFolder`: where the run's CSV export went ("Export/" ...).
+// `seed`: the run's seed (--seed, or drawn by a sampling run).
 RunInfo makeRunInfo(const RunSettings& settings,
-                    const std::string& exportFolder, double wallTimeSeconds);
+                    const std::string& exportFolder, double wallTimeSeconds,
+                    std::optional<std::uint64_t> seed = std::nullopt);
 
 // Writes Report/ and returns its failures (report_folder.h).
 std::vector<std::string> writeRunReport(const RunSettings& settings,
                                         const std::string& exportFolder,
                                         double wallTimeSeconds,
+                                        std::optional<std::uint64_t> seed,
                                         const ResultStore& store);
 
 }  // namespace linprob

@@ -104,6 +104,24 @@ std::optional<int> RunShare::awaitStart(RunSettings& settings,
   return std::nullopt;
 }
 
+std::optional<std::uint64_t> RunShare::rootSeed(
+    std::optional<std::uint64_t> seed) {
+  if (group_ == nullptr) return seed;
+  std::string bytes;
+  if (seed) {
+    bytes.resize(sizeof *seed);
+    std::memcpy(bytes.data(), &*seed, sizeof *seed);
+  }
+  group_->broadcast(bytes);
+  if (bytes.empty()) return std::nullopt;
+  if (bytes.size() != sizeof(std::uint64_t)) {
+    throw std::runtime_error("run seed: not shared");
+  }
+  std::uint64_t shared = 0;
+  std::memcpy(&shared, bytes.data(), sizeof shared);
+  return shared;
+}
+
 int RunShare::end(int status) {
   if (group_ == nullptr) return status;
   if (isRoot() && !started_) {

@@ -22,6 +22,7 @@
 #ifndef LINPROB_DRIVER_RUN_SHARE_H_
 #define LINPROB_DRIVER_RUN_SHARE_H_
 
+#include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -67,6 +68,10 @@ class RunShare {
   // served from here on), else the status to end with.
   std::optional<int> awaitStart(RunSettings& settings,
                                 std::optional<int> solverThreads);
+
+  // Rank 0's run seed, on every process (collective; `seed` itself when
+  // alone).
+  std::optional<std::uint64_t> rootSeed(std::optional<std::uint64_t> seed);
 
   // Every process, last: the status to exit with. Before the start it is
   // announced to the others; after it, a failure aborts every process.

@@ -3,8 +3,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
+#include <string>
 #include <system_error>
 
+#include "output/html_report.h"
 #include "output/results_json.h"
 #include "output/tidy_csv.h"
 
@@ -56,11 +59,17 @@ std::vector<std::string> writeReport(const RunInfo& run,
       failures.push_back(target + ": cannot be written");
     }
   };
-  report("results.json",
-         [&](std::ostream& out) { writeResultsJson(run, store, out); });
+  // One rendering of the results document serves results.json and the page
+  // that embeds it.
+  std::ostringstream document;
+  writeResultsJson(run, store, document);
+  const std::string json = document.str();
+  report("results.json", [&](std::ostream& out) { out << json; });
   report("bands.csv", [&](std::ostream& out) { writeBandsCsv(store, out); });
   report("unknowns.csv",
          [&](std::ostream& out) { writeUnknownsCsv(store, out); });
+  report(kReportPage,
+         [&](std::ostream& out) { out << renderHtmlReport(json); });
   return failures;
 }
 

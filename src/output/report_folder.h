@@ -1,5 +1,6 @@
 // The Report/ folder of a run: results.json (results_json.h), bands.csv and
-// unknowns.csv (tidy_csv.h), written at the end of the run in one call. The
+// unknowns.csv (tidy_csv.h), and index.html, the page that shows them
+// (html_report.h), written at the end of the run in one call. The
 // folder is created when missing; each file is written under a temporary
 // name in the folder ("results.json.tmp") and renamed into place, so a
 // report file is never seen half-written. A file that cannot be written does
@@ -16,6 +17,8 @@
 namespace linprob {
 
 inline constexpr const char* kReportFolder = "Report/";
+
+inline constexpr const char* kReportPage = "index.html";
 
 // `folder` ends with "/". Returns one line per failure, naming the file or
 // folder, e.g. "Report/bands.csv: cannot be written" or "Report/: cannot be

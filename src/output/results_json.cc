@@ -265,7 +265,8 @@ Json runJson(const RunInfo& run) {
               {"settings", std::move(settings)},
               {"jobs_per_phase", run.jobsPerPhase},
               {"wall_time_seconds", run.wallTimeSeconds},
-              {"export_folder", run.exportFolder}};
+              {"export_folder", run.exportFolder},
+              {"seed", run.seed ? Json(*run.seed) : Json(nullptr)}};
 }
 
 }  // namespace

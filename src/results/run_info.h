@@ -1,11 +1,12 @@
 // RunInfo: what the reports say of a run as a whole: how it ran (enumeration
 // or sampling), its eight settings as used (after the start-of-run check
-// raised any count), the jobs of every phase, its wall time and the folder of
-// its CSV export.
+// raised any count), the jobs of every phase, its wall time, the folder of
+// its CSV export and the seed its phases' seeds were made from.
 #ifndef LINPROB_RESULTS_RUN_INFO_H_
 #define LINPROB_RESULTS_RUN_INFO_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -23,6 +24,9 @@ struct RunInfo {
   std::uint64_t jobsPerPhase = 0;
   double wallTimeSeconds = 0.0;
   std::string exportFolder;            // "Export/" or "ExportApprox/"
+  // --seed, or the seed a sampling run drew; none in enumeration unless
+  // given.
+  std::optional<std::uint64_t> seed;
 };
 
 }  // namespace linprob

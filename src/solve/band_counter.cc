@@ -21,6 +21,17 @@ using FourWords = std::int64_t __attribute__((vector_size(32)));
 // call would change with the target).
 #define LINPROB_LOAD_FOUR(to, from) std::memcpy(&(to), (from), sizeof(to))
 #define LINPROB_STORE_FOUR(to, from) std::memcpy((to), &(from), sizeof(from))
+// Sixteen running sums (lane j mod 16 of a kernel) in four vectors.
+#define LINPROB_LOAD_LANES(sums, v0, v1, v2, v3) \
+  LINPROB_LOAD_FOUR(v0, (sums));                 \
+  LINPROB_LOAD_FOUR(v1, (sums) + 4);             \
+  LINPROB_LOAD_FOUR(v2, (sums) + 8);             \
+  LINPROB_LOAD_FOUR(v3, (sums) + 12)
+#define LINPROB_STORE_LANES(sums, v0, v1, v2, v3) \
+  LINPROB_STORE_FOUR((sums), v0);                 \
+  LINPROB_STORE_FOUR((sums) + 4, v1);             \
+  LINPROB_STORE_FOUR((sums) + 8, v2);             \
+  LINPROB_STORE_FOUR((sums) + 12, v3)
 
 constexpr std::size_t kWords = kFineSubBands / 64;
 
@@ -67,10 +78,7 @@ void addToSubBands(const std::int32_t* subBands, const double* values,
 LINPROB_KERNEL
 void addWeights(const double* weights, std::size_t count, double* lanes) {
   FourDoubles w0, w1, w2, w3;
-  LINPROB_LOAD_FOUR(w0, lanes);
-  LINPROB_LOAD_FOUR(w1, lanes + 4);
-  LINPROB_LOAD_FOUR(w2, lanes + 8);
-  LINPROB_LOAD_FOUR(w3, lanes + 12);
+  LINPROB_LOAD_LANES(lanes, w0, w1, w2, w3);
   std::size_t j = 0;
   for (; j + 16 <= count; j += 16) {
     FourDoubles p0, p1, p2, p3;
@@ -83,10 +91,7 @@ void addWeights(const double* weights, std::size_t count, double* lanes) {
     w2 = w2 + p2;
     w3 = w3 + p3;
   }
-  LINPROB_STORE_FOUR(lanes, w0);
-  LINPROB_STORE_FOUR(lanes + 4, w1);
-  LINPROB_STORE_FOUR(lanes + 8, w2);
-  LINPROB_STORE_FOUR(lanes + 12, w3);
+  LINPROB_STORE_LANES(lanes, w0, w1, w2, w3);
   for (; j < count; ++j) {
     double& lane = lanes[j % 16];
     lane = lane + weights[j];
@@ -102,14 +107,8 @@ void addMoments(const double* values, const double* weights,
                 std::size_t count, double reference, double* sumFirst,
                 double* sumSecond, std::size_t start) {
   FourDoubles f0, f1, f2, f3, s0, s1, s2, s3;
-  LINPROB_LOAD_FOUR(f0, sumFirst);
-  LINPROB_LOAD_FOUR(f1, sumFirst + 4);
-  LINPROB_LOAD_FOUR(f2, sumFirst + 8);
-  LINPROB_LOAD_FOUR(f3, sumFirst + 12);
-  LINPROB_LOAD_FOUR(s0, sumSecond);
-  LINPROB_LOAD_FOUR(s1, sumSecond + 4);
-  LINPROB_LOAD_FOUR(s2, sumSecond + 8);
-  LINPROB_LOAD_FOUR(s3, sumSecond + 12);
+  LINPROB_LOAD_LANES(sumFirst, f0, f1, f2, f3);
+  LINPROB_LOAD_LANES(sumSecond, s0, s1, s2, s3);
   const FourDoubles zero = {0.0, 0.0, 0.0, 0.0};
   const FourDoubles r = zero + reference;
 #define LINPROB_MOMENT_STEP(at, first, second) \
@@ -132,14 +131,8 @@ void addMoments(const double* values, const double* weights,
     LINPROB_MOMENT_STEP(j + 12, f3, s3)
   }
 #undef LINPROB_MOMENT_STEP
-  LINPROB_STORE_FOUR(sumFirst, f0);
-  LINPROB_STORE_FOUR(sumFirst + 4, f1);
-  LINPROB_STORE_FOUR(sumFirst + 8, f2);
-  LINPROB_STORE_FOUR(sumFirst + 12, f3);
-  LINPROB_STORE_FOUR(sumSecond, s0);
-  LINPROB_STORE_FOUR(sumSecond + 4, s1);
-  LINPROB_STORE_FOUR(sumSecond + 8, s2);
-  LINPROB_STORE_FOUR(sumSecond + 12, s3);
+  LINPROB_STORE_LANES(sumFirst, f0, f1, f2, f3);
+  LINPROB_STORE_LANES(sumSecond, s0, s1, s2, s3);
   for (; j < count; ++j) {
     const std::size_t lane = j % 16;
     const double d = values[j] - reference;
@@ -164,14 +157,8 @@ void subBandsWithMoments(const double* values, const double* weights,
   const FourDoubles last = zero + static_cast<double>(kFineSubBands - 1);
   const FourDoubles r = zero + reference;
   FourDoubles f0, f1, f2, f3, s0, s1, s2, s3;
-  LINPROB_LOAD_FOUR(f0, sumFirst);
-  LINPROB_LOAD_FOUR(f1, sumFirst + 4);
-  LINPROB_LOAD_FOUR(f2, sumFirst + 8);
-  LINPROB_LOAD_FOUR(f3, sumFirst + 12);
-  LINPROB_LOAD_FOUR(s0, sumSecond);
-  LINPROB_LOAD_FOUR(s1, sumSecond + 4);
-  LINPROB_LOAD_FOUR(s2, sumSecond + 8);
-  LINPROB_LOAD_FOUR(s3, sumSecond + 12);
+  LINPROB_LOAD_LANES(sumFirst, f0, f1, f2, f3);
+  LINPROB_LOAD_LANES(sumSecond, s0, s1, s2, s3);
 #define LINPROB_FUSED_STEP(at, first, second)                        \
   {                                                                  \
     FourDoubles x;                                                   \
@@ -198,14 +185,8 @@ void subBandsWithMoments(const double* values, const double* weights,
     LINPROB_FUSED_STEP(j + 12, f3, s3)
   }
 #undef LINPROB_FUSED_STEP
-  LINPROB_STORE_FOUR(sumFirst, f0);
-  LINPROB_STORE_FOUR(sumFirst + 4, f1);
-  LINPROB_STORE_FOUR(sumFirst + 8, f2);
-  LINPROB_STORE_FOUR(sumFirst + 12, f3);
-  LINPROB_STORE_FOUR(sumSecond, s0);
-  LINPROB_STORE_FOUR(sumSecond + 4, s1);
-  LINPROB_STORE_FOUR(sumSecond + 8, s2);
-  LINPROB_STORE_FOUR(sumSecond + 12, s3);
+  LINPROB_STORE_LANES(sumFirst, f0, f1, f2, f3);
+  LINPROB_STORE_LANES(sumSecond, s0, s1, s2, s3);
   if (j < count) {
     // The last jobs, fewer than 16: job j is still in lane j mod 16.
     subBandsOf(values + j, count - j, min, scale, out + j);

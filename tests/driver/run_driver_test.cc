@@ -201,6 +201,7 @@ TEST_F(EnumerationRunTest, PrintsTheDriverLinesInOrder) {
       expected.push_back("Variable 1");
     }
   }
+  expected.push_back("Report: Report/index.html");
   EXPECT_EQ(driverLines, expected);
   // 4 modes x 3 phases, two solver and two generator threads each.
   EXPECT_EQ(threadLines["Solver Thread Started!"], 24);

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "support/console_lines.h"
 #include "support/program_run.h"
@@ -82,6 +85,25 @@ TEST(SeedRunTest, GivesTheSameFilesForAnyThreadCountAndOthersForAnotherSeed) {
             files.at("Matrix0/RESULTS_FF.txt"));
 }
 
+// An unseeded sampling run records the seed it drew; --seed with that value
+// repeats it file for file. The seed is written with all its 64-bit digits.
+TEST(SeedRunTest, TheRecordedSeedOfAnUnseededRunRepeatsIt) {
+  WorkDir drawn, repeated;
+  writeSystem(drawn, false);
+  writeSystem(repeated, false);
+  ASSERT_EQ(testing::runProgramIn(drawn).status, 0);
+  const auto document = nlohmann::json::parse(drawn.read("Report/results.json"));
+  ASSERT_TRUE(document["run"]["seed"].is_number_unsigned());
+  const std::string seed =
+      std::to_string(document["run"]["seed"].get<std::uint64_t>());
+  ASSERT_EQ(testing::runProgramIn(repeated, {"--seed", seed, "-j", "2"}).status,
+            0);
+  EXPECT_EQ(filesUnder(repeated.path()), filesUnder(drawn.path()));
+  EXPECT_EQ(nlohmann::json::parse(repeated.read("Report/results.json"))["run"]
+                                 ["seed"],
+            document["run"]["seed"]);
+}
+
 TEST(QuietRunTest, KeepsExactlyTheBannerAndPhaseLines) {
   WorkDir loud, quiet;
   writeSystem(loud, true, 2);
@@ -101,7 +123,8 @@ TEST(QuietRunTest, KeepsExactlyTheBannerAndPhaseLines) {
   // 12 phases, each with two solver and two generator threads.
   EXPECT_EQ(jobLines, 12u * 9);
   EXPECT_EQ(splitLines(hushed.out), expected);
-  EXPECT_EQ(expected.size(), 4u * 6 + 12 * 4);
+  // Per mode 6 banner lines, per phase 4 lines, and the report's line.
+  EXPECT_EQ(expected.size(), 4u * 6 + 12 * 4 + 1);
   EXPECT_EQ(filesUnder(quiet.path()), filesUnder(loud.path()));
 }
 

@@ -63,6 +63,12 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   dir.write("Settings.txt", settings(2, 2, 4));
   const ProgramRun run = testing::runProgramIn(dir);
   ASSERT_EQ(run.status, 0) << run.err;
+  // The page is written beside the data it shows, and the console's last
+  // line names it.
+  EXPECT_TRUE(run.out.ends_with("\nReport: Report/index.html\n"));
+  EXPECT_NE(dir.read("Report/index.html").find(
+                "\"true_solution\":[0.1114961429893448,2]"),
+            std::string::npos);
   for (const auto& entry :
        std::filesystem::directory_iterator(dir.path() / "Report")) {
     EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
@@ -197,9 +203,26 @@ TEST(RunReportTest, NoReportLeavesNoFolder) {
   WorkDir dir;
   writeDiagonalSystem(dir, "2 1\n8 4\n", "0 4\n0 8\n");
   dir.write("Settings.txt", settings(1, 1, 2));
-  ASSERT_EQ(testing::runProgramIn(dir, {"--no-report"}).status, 0);
+  const ProgramRun run = testing::runProgramIn(dir, {"--no-report"});
+  ASSERT_EQ(run.status, 0);
   EXPECT_TRUE(dir.exists("Export/Results_X0.csv"));
   EXPECT_FALSE(dir.exists("Report"));
+  EXPECT_EQ(run.out.find("Report:"), std::string::npos);
+}
+
+// A page that cannot be put in place is reported, the run fails, and no
+// line points at it; the other report files are still written.
+TEST(RunReportTest, UnwritablePageIsAnError) {
+  WorkDir dir;
+  writeDiagonalSystem(dir, "2 1\n8 4\n", "0 4\n0 8\n");
+  dir.write("Settings.txt", settings(1, 1, 2));
+  std::filesystem::create_directories(dir.path() / "Report/index.html/x");
+  const ProgramRun run = testing::runProgramIn(dir);
+  EXPECT_NE(run.status, 0);
+  EXPECT_EQ(run.err, "Report/index.html: cannot be written\n");
+  EXPECT_EQ(run.out.find("Report:"), std::string::npos);
+  EXPECT_TRUE(dir.exists("Report/results.json"));
+  EXPECT_FALSE(dir.exists("Report/index.html.tmp"));
 }
 
 // Every value the report holds, except the run's own thread counts and wall

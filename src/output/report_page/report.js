@@ -418,7 +418,7 @@
       const coverage = entry.coverage_95 || {};
       const family = familyOf(ctx.modes[current], ctx.family) || {};
       detailsBody.append(el('p', {class: 'small'},
-        'Jobs: ' + fmtCount(family.jobs) + (isNumber(family.seed) ? ' · seed ' + family.seed : '') +
+        'Jobs: ' + fmtCount(family.jobs) + (seedText(family.seed) ? ' · seed ' + seedText(family.seed) : '') +
         ' · coverage resolution ' + fmt(coverage.resolution)));
     }
 
@@ -597,6 +597,14 @@
 
   // ---- page sections ----------------------------------------------------
 
+  // A seed as written in the document (a string of digits), or as a number
+  // where the browser could not keep its digits; '' when there is none.
+  function seedText(seed) {
+    if (typeof seed === 'string' && /^[0-9]+$/.test(seed)) return seed;
+    if (isNumber(seed)) return String(seed) + (Number.isSafeInteger(seed) ? '' : ' (rounded)');
+    return '';
+  }
+
   function runHeader(doc, systems) {
     const program = doc.program || {};
     const run = doc.run || {};
@@ -615,6 +623,9 @@
     fact('Right-hand sides', kind);
     fact('Jobs per phase', fmtCount(run.jobs_per_phase));
     fact('Wall time', fmtSeconds(run.wall_time_seconds));
+    if (seedText(run.seed)) {
+      fact('Seed', seedText(run.seed), el('span', {class: 'muted'}, ' (--seed ' + seedText(run.seed) + ' repeats this run)'));
+    }
     fact('Program', String(program.name || '—') + ' ' + String(program.version || ''),
       program.commit ? el('span', {class: 'muted'}, ' · commit ' + program.commit) : null);
 
@@ -937,7 +948,14 @@
   function main() {
     let doc;
     try {
-      doc = JSON.parse(document.getElementById('results').textContent);
+      // Seeds are 64-bit integers, beyond a double's exact range: where the
+      // browser gives the source text of a value, they keep every digit.
+      doc = JSON.parse(document.getElementById('results').textContent, function (key, value, context) {
+        if (key === 'seed' && typeof value === 'number' && context && typeof context.source === 'string') {
+          return context.source;
+        }
+        return value;
+      });
     } catch (e) {
       fatal('The results document of this page cannot be read: ' + e.message);
       throw e;
