@@ -1,6 +1,6 @@
-// The pieces of a shared phase that need no other process: which rank owns
-// which chunk, and the packing of a rank's chunk sums for the others.
-// (Whole phases shared between ranks: phase_solver_test.cc.)
+// The pieces of a shared phase: the packing of a rank's chunk sums for the
+// others, and the extremes and fine counts merged over the ranks. (Whole
+// phases shared between ranks: phase_solver_test.cc.)
 #include "solve/chunk_exchange.h"
 
 #include <gtest/gtest.h>
@@ -16,26 +16,6 @@
 
 namespace linprob {
 namespace {
-
-// Every chunk belongs to exactly one rank, for any number of chunks and
-// ranks (ranks with no chunk included), and a rank's chunks are c mod P.
-TEST(ChunkShareTest, EveryChunkHasExactlyOneOwner) {
-  for (int ranks = 1; ranks <= 5; ++ranks) {
-    for (std::size_t chunks = 0; chunks <= 300; chunks += 7) {
-      std::vector<int> owners(chunks, 0);
-      for (int rank = 0; rank < ranks; ++rank) {
-        const ChunkShare share{rank, ranks};
-        for (std::size_t c = 0; c < chunks; ++c) {
-          if (share.owns(c)) ++owners[c];
-          EXPECT_EQ(share.owns(c), static_cast<int>(c % ranks) == rank);
-        }
-      }
-      for (std::size_t c = 0; c < chunks; ++c) {
-        ASSERT_EQ(owners[c], 1) << chunks << " chunks, " << ranks << " ranks";
-      }
-    }
-  }
-}
 
 bool sameBits(double a, double b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
