@@ -393,6 +393,8 @@ int runChecked(const RunOptions& options,
     }
   }
 
+  // Every phase is done: from here on nobody waits for anybody.
+  share.phasesDone();
   if (!share.isRoot()) return exitCode(ExitStatus::kSuccess);
   const std::string directory =
       settings.ExactDistributions ? "Export/" : "ExportApprox/";

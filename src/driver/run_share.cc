@@ -132,7 +132,7 @@ int RunShare::end(int status) {
     group_->broadcast(bytes);
     return status;
   }
-  if (toldToEnd_) return status;
+  if (toldToEnd_ || phasesDone_) return status;
   if (status == exitCode(ExitStatus::kSuccess)) return status;
   if (standardError_ != nullptr) {
     std::cerr.rdbuf(standardError_);

@@ -11,9 +11,12 @@
 // printing nothing (their thread count is their own -j, else rank 0's
 // SolverThreadCount).
 //
-// After the start, a process that ends with a failure (an error, a stop)
-// ends every process at once (ProcessGroup::abort) with its status, after
-// its message on standard error: no process is left waiting for it. The
+// After the start and until the last phase is done, a process that ends
+// with a failure (an error, a stop) ends every process at once
+// (ProcessGroup::abort) with its status, after its message on standard
+// error: no process is left waiting for it. A failure of rank 0 while it
+// writes the run's files (CSV, report) afterwards ends rank 0 only, with its
+// status; the others have ended already. The
 // other processes hold their messages until then, so that a failure every
 // process meets alike is reported once, by rank 0.
 //
@@ -73,6 +76,10 @@ class RunShare {
   // alone).
   std::optional<std::uint64_t> rootSeed(std::optional<std::uint64_t> seed);
 
+  // Every process, once the last phase is done: rank 0 then writes the
+  // run's files alone, and a failure there ends rank 0 only.
+  void phasesDone() { phasesDone_ = true; }
+
   // Every process, last: the status to exit with. Before the start it is
   // announced to the others; after it, a failure aborts every process.
   int end(int status);
@@ -81,6 +88,7 @@ class RunShare {
   ProcessGroup* group_ = nullptr;
   bool started_ = false;
   bool toldToEnd_ = false;  // rank 0 announced the status to end with
+  bool phasesDone_ = false;
   InputSnapshot snapshot_;
   std::unique_ptr<InputServing> serving_;
   std::ostringstream held_;  // standard error, other than on rank 0
