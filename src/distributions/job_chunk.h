@@ -63,6 +63,10 @@ struct ChunkShare {
   // The first chunk this process owns, and the step to its next one.
   std::size_t first() const { return static_cast<std::size_t>(rank); }
   std::size_t step() const { return static_cast<std::size_t>(ranks); }
+  // How many of `chunks` chunks this process owns.
+  std::size_t ownedOf(std::size_t chunks) const {
+    return chunks > first() ? (chunks - first() + step() - 1) / step() : 0;
+  }
 };
 
 struct JobChunk {

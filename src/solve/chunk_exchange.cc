@@ -15,12 +15,6 @@ std::size_t valuesPerChunk(const CountLayout& layout) {
   return layout.bandTotal + 3 * moments;
 }
 
-std::size_t ownedChunks(std::size_t chunks, ChunkShare share) {
-  std::size_t owned = 0;
-  for (std::size_t c = share.first(); c < chunks; c += share.step()) ++owned;
-  return owned;
-}
-
 bool hasFineCounts(const CountLayout& layout, std::size_t position) {
   return layout.accumulate && layout.positions[position].subBands;
 }
@@ -35,7 +29,7 @@ std::vector<double> packChunkSums(const std::vector<ChunkSums>& chunks,
                                   ChunkShare share,
                                   const CountLayout& layout) {
   std::vector<double> packed;
-  packed.reserve(ownedChunks(chunks.size(), share) * valuesPerChunk(layout));
+  packed.reserve(share.ownedOf(chunks.size()) * valuesPerChunk(layout));
   for (std::size_t c = share.first(); c < chunks.size(); c += share.step()) {
     const ChunkSums& chunk = chunks[c];
     if (chunk.masses.size() != layout.bandTotal) {
@@ -56,7 +50,7 @@ void unpackChunkSums(const std::vector<double>& packed, ChunkShare share,
                      const CountLayout& layout,
                      std::vector<ChunkSums>& chunks) {
   const std::size_t perChunk = valuesPerChunk(layout);
-  const std::size_t expected = ownedChunks(chunks.size(), share) * perChunk;
+  const std::size_t expected = share.ownedOf(chunks.size()) * perChunk;
   if (packed.size() != expected) {
     throw std::runtime_error("chunk exchange: " +
                              std::to_string(packed.size()) + " values for " +

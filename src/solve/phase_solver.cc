@@ -131,6 +131,11 @@ class ChunkJobs {
   std::optional<SampleBlocks> samples_;
 };
 
+// The chunks of the phase this process takes.
+ChunkShare shareFor(const SolveOptions& options) {
+  return options.group ? shareOf(*options.group) : ChunkShare{};
+}
+
 // Runs work(chunk, thread) for every chunk on `threadCount` silent threads,
 // each taking the next chunk in turn.
 template <typename Work>
@@ -163,10 +168,8 @@ Extremes findExtremes(unsigned n, const ExtremeSearch* search,
   std::vector<JobBlock> blocks(static_cast<std::size_t>(threadCount),
                                JobBlock(n));
   const ChunkPlan plan = chunkJobs.plan();
-  const ChunkShare share = options.group ? shareOf(*options.group) : ChunkShare{};
-  const std::size_t owned =
-      (plan.chunks + share.step() - 1 - share.first()) / share.step();
-  forEachChunk(owned, threadCount, options.stop,
+  const ChunkShare share = shareFor(options);
+  forEachChunk(share.ownedOf(plan.chunks), threadCount, options.stop,
                [&](std::size_t k, int t, const std::stop_token& stop) {
                  const std::size_t c = share.first() + k * share.step();
                  Extremes& own = perThread[static_cast<std::size_t>(t)];
@@ -235,8 +238,7 @@ CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
                      static_cast<std::size_t>(t));
       });
     }
-    const ChunkShare share =
-        options.group ? shareOf(*options.group) : ChunkShare{};
+    const ChunkShare share = shareFor(options);
     if (jobs.enumerate) {
       runGenerators(queue, jobs.enumeration, options.generatorThreads,
                     solvers.stopToken(), share);
@@ -315,13 +317,14 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
     // This process replays its own chunks only; the display counts those
     // (the first pass's share taken in proportion to the jobs).
     const ChunkPlan plan = chunkJobs.plan();
-    const ChunkShare share = shareOf(*options.group);
+    const ChunkShare share = shareFor(options);
     std::uint64_t own = 0;
     for (std::size_t c = share.first(); c < plan.chunks; c += share.step()) {
       own += jobs.enumerate ? jobs.enumeration.chunkJobs(c)
                             : jobs.sampling.chunkJobs(c);
     }
-    const double part = static_cast<double>(own) / static_cast<double>(jobCount);
+    const double part =
+        static_cast<double>(own) / static_cast<double>(jobCount);
     replays = static_cast<std::uint64_t>(static_cast<double>(replays) * part);
   }
   progress.start(jobCount, replays);
