@@ -7,7 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
 command -v /usr/bin/time >/dev/null || { apt-get update -qq; apt-get install -y -qq time; }
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+mpi=OFF
+dpkg -s libopenmpi-dev openmpi-bin >/dev/null 2>&1 && mpi=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DLINPROB_WITH_MPI=$mpi >/dev/null
 cmake --build build -j"$(nproc)" --target linprob linprob_bench
 
 repetitions=${REPETITIONS:-5}
@@ -28,8 +30,31 @@ for threads in 1 2; do
   done
 done
 
-# Processes: 1 and 2 ranks of the same phase go here once the program can
-# spread a phase over several processes.
+# Processes: the bundled example shared between 1 and 2 MPI processes of
+# one solver thread each (mpirun -np K linprob -j 1), the median of
+# `repetitions` wall times; needs a build with LINPROB_WITH_MPI.
+if grep -q '^LINPROB_WITH_MPI:BOOL=ON' build/CMakeCache.txt &&
+   command -v mpirun >/dev/null; then
+  mpirun=(mpirun --oversubscribe)
+  [ "$(id -u)" = 0 ] && mpirun+=(--allow-run-as-root)
+  for ranks in 1 2; do
+    times=()
+    for _ in $(seq "$repetitions"); do
+      rm -rf build/example-ranks
+      cp -r examples build/example-ranks
+      start=$(date +%s.%N)
+      "${mpirun[@]}" -np "$ranks" build/linprob -j 1 --quiet \
+        build/example-ranks >/dev/null
+      times+=("$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')")
+    done
+    median=$(printf '%s\n' "${times[@]}" | sort -g |
+             awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }')
+    printf 'Bundled example, %d MPI process(es) of 1 solver thread: %.2f s\n' \
+      "$ranks" "$median"
+  done
+else
+  echo "Processes: build/ is not built with LINPROB_WITH_MPI=ON; skipped"
+fi
 
 echo "Sampling phase, n = 4, 10 M samples:"
 median 'BM_SamplingPhase/'

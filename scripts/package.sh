@@ -5,7 +5,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
-cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release \
+# With Open MPI present the packaged program shares runs under mpirun
+# (dpkg-shlibdeps then adds Open MPI's library to the Depends).
+mpi=OFF
+dpkg -s libopenmpi-dev openmpi-bin >/dev/null 2>&1 && mpi=ON
+cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DLINPROB_WITH_MPI=$mpi \
   -DLINPROB_BUILD_TESTS=OFF -DLINPROB_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build-package -j"$(nproc)"
 rm -f build-package/linprob_*.deb

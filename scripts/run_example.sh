@@ -4,7 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+mpi=OFF
+dpkg -s libopenmpi-dev openmpi-bin >/dev/null 2>&1 && mpi=ON
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DLINPROB_WITH_MPI=$mpi >/dev/null
 cmake --build build -j"$(nproc)" --target linprob
 rm -rf build/example-run
 cp -r examples build/example-run

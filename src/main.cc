@@ -2,9 +2,15 @@
 // right-hand side. `linprob --help` lists the options.
 #include "driver/command_line.h"
 #include "driver/run_driver.h"
+#include "ranks/launch.h"
 
 int main(int argc, char* argv[]) {
   const linprob::CommandLine line = linprob::parseCommandLine(argc, argv);
   if (!line.run) return linprob::exitWithoutRun(line);
-  return linprob::runProgram(*line.run);
+  // Under mpirun or srun the processes share the run (driver/run_share.h).
+  const std::unique_ptr<linprob::Launch> launch =
+      linprob::joinLaunch(argc, argv);
+  linprob::RunOptions options = *line.run;
+  options.group = launch->group();
+  return linprob::runProgram(options);
 }

@@ -8,6 +8,7 @@
 namespace linprob {
 namespace {
 
+std::atomic<bool> showingLines{true};
 std::atomic<bool> showingJobLines{true};
 
 struct StatusLine {
@@ -37,6 +38,7 @@ std::string erasure(std::size_t width) {
 }  // namespace
 
 void printLine(std::string_view line) {
+  if (!showingLines.load(std::memory_order_relaxed)) return;
   std::string text;
   text.reserve(line.size() + 1);
   text.append(line);
@@ -52,6 +54,10 @@ void printLine(std::string_view line) {
 
 void printJobLine(std::string_view line) {
   if (jobLinesShown()) printLine(line);
+}
+
+void showLines(bool shown) {
+  showingLines.store(shown, std::memory_order_relaxed);
 }
 
 void showJobLines(bool shown) {

@@ -29,6 +29,11 @@ void printLine(std::string_view line);
 // printLine, unless job lines are hidden.
 void printJobLine(std::string_view line);
 
+// Whether printLine (and so printJobLine) prints at all (it does at start):
+// the processes of a run other than rank 0 print nothing. Meant to be set
+// while no other thread prints.
+void showLines(bool shown);
+
 // Whether printJobLine prints (it does at start). Meant to be set while no
 // other thread prints, such as before the threads of a phase start.
 void showJobLines(bool shown);

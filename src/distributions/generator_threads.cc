@@ -10,11 +10,12 @@
 namespace linprob {
 namespace {
 
-// The chunks not yet taken, handed out in increasing order: nextChunk ...
-// chunkCount-1. The mutex guards nextChunk only.
+// The chunks not yet taken, handed out in increasing order: nextChunk,
+// nextChunk + step, ... below chunkCount. The mutex guards nextChunk only.
 struct WorkList {
   std::mutex mutex;
   std::size_t nextChunk = 0;
+  std::size_t step = 1;
   std::size_t chunkCount = 0;
 };
 
@@ -22,11 +23,13 @@ struct WorkList {
 // mutex) and returns nothing when every chunk has been taken.
 std::optional<std::size_t> takeChunk(WorkList& work) {
   std::lock_guard<std::mutex> lock(work.mutex);
-  if (work.nextChunk == work.chunkCount) {
+  if (work.nextChunk >= work.chunkCount) {
     printJobLine("Generator thread stopping!");
     return std::nullopt;
   }
-  return work.nextChunk++;
+  const std::size_t chunk = work.nextChunk;
+  work.nextChunk += work.step;
+  return chunk;
 }
 
 void generatorThread(ChunkQueue& queue, const EnumerationJobs& jobs,
@@ -42,8 +45,11 @@ void generatorThread(ChunkQueue& queue, const EnumerationJobs& jobs,
 }  // namespace
 
 void runGenerators(ChunkQueue& queue, const EnumerationJobs& jobs,
-                   int generatorCount, std::stop_token stop) {
+                   int generatorCount, std::stop_token stop,
+                   ChunkShare share) {
   WorkList work;
+  work.nextChunk = share.first();
+  work.step = share.step();
   work.chunkCount = jobs.chunkPlan().chunks;
   ThreadGroup generators;
   // A stop of the phase stops the generators between two chunks.

@@ -20,11 +20,12 @@
 namespace linprob {
 
 // Returns when every generator thread has ended, that is when every chunk of
-// the phase has been pushed, or early once `stop` is requested (between two
+// the phase that `share` owns has been pushed (in increasing order), or early once `stop` is requested (between two
 // chunks). Pushes no stopper. generatorCount < 1 starts no thread and pushes
 // nothing. Rethrows the first exception of a generator thread.
 void runGenerators(ChunkQueue& queue, const EnumerationJobs& jobs,
-                   int generatorCount, std::stop_token stop = {});
+                   int generatorCount, std::stop_token stop = {},
+                   ChunkShare share = {});
 
 }  // namespace linprob
 

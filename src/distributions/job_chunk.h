@@ -10,6 +10,12 @@
 // processes) take the chunks, so partial results kept per chunk and combined
 // in chunk order give the same bits for any number of workers.
 //
+// ChunkShare: which chunks one process takes when several processes share
+// a phase. Chunk c goes to process c mod P: the split depends only on the
+// chunk's index and P, so every process knows every other's chunks, and
+// neighbouring chunks (of similar cost) go to different processes. The
+// default share is the whole phase.
+//
 // JobChunk is what travels through the ChunkQueue: the chunk's index and its
 // number of jobs (for the queue's bound and the progress count).
 #ifndef LINPROB_DISTRIBUTIONS_JOB_CHUNK_H_
@@ -44,6 +50,22 @@ struct ChunkPlan {
   // units < 2^56, so the products cannot overflow.
   UnitRange range(std::size_t c) const {
     return UnitRange{c * units / chunks, (c + 1) * units / chunks};
+  }
+};
+
+struct ChunkShare {
+  int rank = 0;   // this process, 0 ... ranks-1
+  int ranks = 1;  // the processes sharing the phase, at least 1
+
+  bool owns(std::size_t c) const {
+    return c % static_cast<std::size_t>(ranks) == static_cast<std::size_t>(rank);
+  }
+  // The first chunk this process owns, and the step to its next one.
+  std::size_t first() const { return static_cast<std::size_t>(rank); }
+  std::size_t step() const { return static_cast<std::size_t>(ranks); }
+  // How many of `chunks` chunks this process owns.
+  std::size_t ownedOf(std::size_t chunks) const {
+    return chunks > first() ? (chunks - first() + step() - 1) / step() : 0;
   }
 };
 

@@ -11,9 +11,10 @@
 
 namespace linprob {
 
+// Pushes the chunks of the phase that `share` owns, in increasing order.
 // Stops early, between two chunks, once `stop` is requested.
 void produceSamples(ChunkQueue& queue, const SamplingJobs& jobs,
-                    std::stop_token stop = {});
+                    std::stop_token stop = {}, ChunkShare share = {});
 
 }  // namespace linprob
 

@@ -12,7 +12,6 @@
 #include "solve/phase_solver.h"
 
 namespace linprob {
-
 PhaseResult runDistributionPhase(const FamilyInfo& family,
                                  const PhaseContext& context) {
   const RunSettings& settings = context.settings;
@@ -43,6 +42,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   options.histogramPrecision = settings.HistogramPrecision;
   options.stop = context.stop;
   options.references = context.references;
+  options.group = context.group;
   PhaseBands bands;
   if (context.display != nullptr) {
     options.progress = &context.display->beginPhase(

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/process_group.h"
 #include "distributions/family.h"
 #include "driver/progress_display.h"
 #include "driver/settings.h"
@@ -41,6 +42,9 @@ struct PhaseContext {
   // position's moments about it and its fine histogram. Empty: band masses
   // only.
   std::vector<double> references{};
+  // The processes that share every phase (solve/phase_solver.h); nullptr:
+  // this process alone. They must all have the same runSeed.
+  ProcessGroup* group = nullptr;
 };
 
 PhaseResult runDistributionPhase(const FamilyInfo& family,

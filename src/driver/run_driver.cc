@@ -19,6 +19,7 @@
 
 #include "base/console.h"
 #include "base/folder_lock.h"
+#include "base/input_snapshot.h"
 #include "base/output_file.h"
 #include "base/stop_signals.h"
 #include "driver/calibration.h"
@@ -28,6 +29,7 @@
 #include "driver/progress_display.h"
 #include "driver/run_plan.h"
 #include "driver/run_report.h"
+#include "driver/run_share.h"
 #include "driver/settings.h"
 #include "driver/system_inputs.h"
 #include "distributions/phase_seed.h"
@@ -66,6 +68,12 @@ int solverThreadsFor(int requested) {
   if (requested > 0) return requested;
   const unsigned hardware = std::thread::hardware_concurrency();
   return hardware == 0 ? 1 : static_cast<int>(hardware);
+}
+
+// Whether this process writes the run's files: the lone process, or rank 0
+// of the processes that share the run.
+bool isRoot(const RunOptions& options) {
+  return options.group == nullptr || options.group->isRoot();
 }
 
 // Where a run stands once its settings and inputs are checked.
@@ -186,7 +194,8 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   }
   const PhaseContext context{settings,     system,  subFolder,
                              i,            mode,    options.seed,
-                             display,      stop,    std::move(references)};
+                             display,      stop,    std::move(references),
+                             options.group};
   for (const FamilyInfo& family : kFamilies) {
     // Measured at once: that releases the phase's fine histograms.
     PhaseResult phase = runDistributionPhase(family, context);
@@ -254,7 +263,9 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
                  " was not written");
       return SystemOutcome::kFailed;
     }
-    if (const Status written = writeSummaryFile(result); !written.ok()) {
+    // Rank 0 alone writes; the other processes keep the result only.
+    const Status written = isRoot(options) ? writeSummaryFile(result) : Status();
+    if (!written.ok()) {
       printError(written.message());
       return SystemOutcome::kFailed;
     }
@@ -291,9 +302,9 @@ std::optional<double> estimateRun(const RunSettings& settings, RunPlan& plan) {
 // The run in its working folder. A check of the inputs (--check) writes
 // nothing, not even the lock file; a run holds the folder's lock first.
 int runChecked(const RunOptions& options,
-               std::chrono::steady_clock::time_point start) {
+               std::chrono::steady_clock::time_point start, RunShare& share) {
   FolderLock lock;
-  if (!options.checkOnly) {
+  if (!options.checkOnly && share.isRoot()) {
     if (const Status locked = lock.acquire(kLockFile); !locked.ok()) {
       printError(std::string(kLockFile) + ": " + locked.message());
       return exitCode(ExitStatus::kInputError);
@@ -305,17 +316,35 @@ int runChecked(const RunOptions& options,
   KeptFiles kept;
 
   RunSettings settings;
-  switch (prepareRun(settings, options, stop)) {
-    case RunStart::kReady:
-      break;
-    case RunStart::kRefused:
-      return exitCode(ExitStatus::kInputError);
-    case RunStart::kStopped:
-      return reportInterrupted(signals.signal(), kept);
+  if (share.isRoot()) {
+    RunStart ready = RunStart::kRefused;
+    {
+      // What rank 0 reads here is what the other processes will read.
+      const InputRecording recording(share.recording());
+      ready = prepareRun(settings, options, stop);
+    }
+    switch (ready) {
+      case RunStart::kReady:
+        break;
+      case RunStart::kRefused:
+        return exitCode(ExitStatus::kInputError);
+      case RunStart::kStopped:
+        return reportInterrupted(signals.signal(), kept);
+    }
+    share.announceStart(settings);
+  } else {
+    std::optional<int> ownThreads;
+    if (options.solverThreads) {
+      ownThreads = solverThreadsFor(*options.solverThreads);
+    }
+    if (const auto status = share.awaitStart(settings, ownThreads)) {
+      return *status;
+    }
   }
 
   RunPlan plan = makeRunPlan(settings);
-  const std::optional<double> estimate = estimateRun(settings, plan);
+  const std::optional<double> estimate =
+      share.isRoot() ? estimateRun(settings, plan) : std::nullopt;
   if (options.checkOnly) {
     printLine("");
     for (const std::string& line : planLines(plan, estimate)) printLine(line);
@@ -326,12 +355,20 @@ int runChecked(const RunOptions& options,
   }
 
   std::optional<ProgressDisplay> display;
-  if (options.showProgress) display.emplace(plan.totalReplays());
+  if (options.showProgress && share.isRoot()) {
+    // Rank 0 replays its share of the run: about a K-th.
+    const double processes = options.group ? options.group->size() : 1;
+    display.emplace(plan.totalReplays() / processes);
+  }
 
   // A sampling run without --seed draws one seed for the whole run and
   // records it in the report: --seed with that value repeats the run.
   RunOptions used = options;
-  if (!settings.ExactDistributions && !used.seed) used.seed = drawSeed();
+  if (!settings.ExactDistributions && !used.seed && share.isRoot()) {
+    used.seed = drawSeed();
+  }
+  // Every process samples from rank 0's seed.
+  used.seed = share.rootSeed(used.seed);
 
   ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);
   for (const PivotMode& mode : kPivotModes) {
@@ -356,6 +393,9 @@ int runChecked(const RunOptions& options,
     }
   }
 
+  // Every phase is done: from here on nobody waits for anybody.
+  share.phasesDone();
+  if (!share.isRoot()) return exitCode(ExitStatus::kSuccess);
   const std::string directory =
       settings.ExactDistributions ? "Export/" : "ExportApprox/";
   const CsvExport exported = exportCsv(store, directory, stop);
@@ -393,16 +433,24 @@ int runChecked(const RunOptions& options,
 
 int runProgram(const RunOptions& options) {
   const auto start = std::chrono::steady_clock::now();
-  if (!enterWorkDir(options)) return exitCode(ExitStatus::kUsage);
-  showJobLines(!options.quiet);
-  // Whatever escapes the run (memory for the result store, say) ends it with
-  // a message, never with an abort.
-  try {
-    return runChecked(options, start);
-  } catch (const std::exception& error) {
-    printError(std::string("linprob: ") + error.what());
-    return exitCode(ExitStatus::kComputeError);
-  }
+  RunShare share(options.group);
+  RunOptions shared = options;
+  shared.group = share.group();
+  return share.end([&] {
+    // Only rank 0 reads and writes the working folder.
+    if (share.isRoot() && !enterWorkDir(shared)) {
+      return exitCode(ExitStatus::kUsage);
+    }
+    showJobLines(!shared.quiet);
+    // Whatever escapes the run (memory for the result store, say) ends it
+    // with a message, never with an abort.
+    try {
+      return runChecked(shared, start, share);
+    } catch (const std::exception& error) {
+      printError(std::string("linprob: ") + error.what());
+      return exitCode(ExitStatus::kComputeError);
+    }
+  }());
 }
 
 }  // namespace linprob

@@ -20,6 +20,10 @@
 // blocks, the unfinished file is removed, the completed ones stay, one line
 // on standard error says so, and the exit status is 128 + the signal.
 //
+// With options.group set (several processes launched by mpirun or srun),
+// rank 0 does all of the above while the others run every phase with it and
+// write nothing (driver/run_share.h); the files are those of a lone run.
+//
 // The exit statuses are those of driver/exit_status.h.
 //
 // The options: the run first enters options.workDir (status 64 when it

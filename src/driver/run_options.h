@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "base/process_group.h"
+
 namespace linprob {
 
 // The most solver threads a run accepts.
@@ -31,6 +33,9 @@ struct RunOptions {
   bool checkOnly = false;
   // Whether the run writes its Report/ folder.
   bool writeReport = true;
+  // The processes the run is shared with (launched by mpirun or srun, see
+  // driver/run_share.h); nullptr: this process alone. Not owned.
+  ProcessGroup* group = nullptr;
 };
 
 }  // namespace linprob

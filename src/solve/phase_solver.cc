@@ -19,6 +19,7 @@
 #include "distributions/sampling.h"
 #include "linear/step_replay.h"
 #include "solve/band_counter.h"
+#include "solve/chunk_exchange.h"
 #include "solve/extreme_search.h"
 #include "solve/extremes.h"
 
@@ -130,6 +131,11 @@ class ChunkJobs {
   std::optional<SampleBlocks> samples_;
 };
 
+// The chunks of the phase this process takes.
+ChunkShare shareFor(const SolveOptions& options) {
+  return options.group ? shareOf(*options.group) : ChunkShare{};
+}
+
 // Runs work(chunk, thread) for every chunk on `threadCount` silent threads,
 // each taking the next chunk in turn.
 template <typename Work>
@@ -162,8 +168,10 @@ Extremes findExtremes(unsigned n, const ExtremeSearch* search,
   std::vector<JobBlock> blocks(static_cast<std::size_t>(threadCount),
                                JobBlock(n));
   const ChunkPlan plan = chunkJobs.plan();
-  forEachChunk(plan.chunks, threadCount, options.stop,
-               [&](std::size_t c, int t, const std::stop_token& stop) {
+  const ChunkShare share = shareFor(options);
+  forEachChunk(share.ownedOf(plan.chunks), threadCount, options.stop,
+               [&](std::size_t k, int t, const std::stop_token& stop) {
+                 const std::size_t c = share.first() + k * share.step();
                  Extremes& own = perThread[static_cast<std::size_t>(t)];
                  JobBlock& block = blocks[static_cast<std::size_t>(t)];
                  if (search != nullptr) {
@@ -230,11 +238,12 @@ CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
                      static_cast<std::size_t>(t));
       });
     }
+    const ChunkShare share = shareFor(options);
     if (jobs.enumerate) {
       runGenerators(queue, jobs.enumeration, options.generatorThreads,
-                    solvers.stopToken());
+                    solvers.stopToken(), share);
     } else {
-      produceSamples(queue, jobs.sampling, solvers.stopToken());
+      produceSamples(queue, jobs.sampling, solvers.stopToken(), share);
     }
   } catch (...) {
     solvers.fail(std::current_exception());
@@ -304,6 +313,20 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
   if (__builtin_add_overflow(firstPass, jobCount, &replays)) {
     replays = std::numeric_limits<std::uint64_t>::max();
   }
+  if (options.group != nullptr && jobCount > 0) {
+    // This process replays its own chunks only; the display counts those
+    // (the first pass's share taken in proportion to the jobs).
+    const ChunkPlan plan = chunkJobs.plan();
+    const ChunkShare share = shareFor(options);
+    std::uint64_t own = 0;
+    for (std::size_t c = share.first(); c < plan.chunks; c += share.step()) {
+      own += jobs.enumerate ? jobs.enumeration.chunkJobs(c)
+                            : jobs.sampling.chunkJobs(c);
+    }
+    const double part =
+        static_cast<double>(own) / static_cast<double>(jobCount);
+    replays = static_cast<std::uint64_t>(static_cast<double>(replays) * part);
+  }
   progress.start(jobCount, replays);
 
   PhaseBands bands(n);
@@ -312,6 +335,7 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
     extremes.emplace(findExtremes(n, search ? &*search : nullptr, chunkJobs,
                                   options, progress));
     if (options.stop.stop_requested()) throw PhaseStopped{};
+    if (options.group) shareExtremes(*extremes, *options.group);
     for (unsigned e = 0; e < n; ++e) {
       bands[e].count = jobCount;
       bands[e].min = extremes->min[e];
@@ -320,9 +344,14 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
     }
   }
   const CountLayout layout(bands, options.references);
-  const CountResults results =
+  CountResults results =
       countJobs(jobs, system, chunkJobs, layout, options, progress);
   if (options.stop.stop_requested()) throw PhaseStopped{};
+  if (options.group) {
+    shareChunkSums(results.chunks, layout, *options.group);
+    results.fineByThread = {
+        shareFineCounts(results.fineByThread, layout, *options.group)};
+  }
   combine(results, layout, bands);
   return bands;
 }

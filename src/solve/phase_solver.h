@@ -24,6 +24,15 @@
 // increasing order, for every multiple of 50000 jobs passed in pass 2. The
 // per-job lines are job lines (printJobLine, base/console.h).
 //
+// When SolveOptions::group is set, the phase is shared with the other
+// processes of the run: this process solves the chunks its ChunkShare owns
+// (in both passes), and the passes' results are exchanged as
+// solve/chunk_exchange.h says; every process returns the bands one process
+// alone would have returned, bit for bit. Every process of the group must
+// solve the same phase at the same time. The progress (lines and
+// PhaseProgress::done) then counts this process's jobs only, and
+// PhaseProgress::total this process's share of the replays.
+//
 // When SolveOptions::progress is set, solvePhase fills it: jobs and total
 // (the job replays of both passes: the candidates or every job in pass 1,
 // every job in pass 2) before the first job, done advanced by every block of
@@ -43,6 +52,7 @@
 #include <stop_token>
 #include <vector>
 
+#include "base/process_group.h"
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
 #include "solve/band_table.h"
@@ -75,6 +85,8 @@ struct SolveOptions {
   // or Max is not finite, or for phases of more than kMaxSubBandPositions
   // positions). Empty: only the band masses.
   std::vector<double> references{};
+  // The processes that share the phase; nullptr: this process alone.
+  ProcessGroup* group = nullptr;
 };
 
 // Thrown by solvePhase when options.stop was requested.

@@ -55,8 +55,22 @@ class WeightedMoments {
     sumSecond_ += sumSecond;
   }
 
+  // The accumulator whose three sums are exactly these (signed zeros
+  // included): another process's, as sumWeight(), sumFirst() and
+  // sumSecond() gave them.
+  static WeightedMoments withSums(double reference, double sumWeight,
+                                  double sumFirst, double sumSecond) {
+    WeightedMoments moments(reference);
+    moments.sumWeight_ = sumWeight;
+    moments.sumFirst_ = sumFirst;
+    moments.sumSecond_ = sumSecond;
+    return moments;
+  }
+
   double reference() const { return reference_; }
   double sumWeight() const { return sumWeight_; }
+  double sumFirst() const { return sumFirst_; }
+  double sumSecond() const { return sumSecond_; }
 
   double mean() const {
     if (sumWeight_ == 0.0) return std::numeric_limits<double>::quiet_NaN();

@@ -32,11 +32,12 @@ void drain(ChunkQueue& queue, GeneratorRun& run) {
 
 // Runs the generators with no consumer (on a queue bounded by the phase's
 // jobs, so that they never nap), then takes everything they pushed.
-GeneratorRun generate(const EnumerationJobs& jobs, int threads) {
+GeneratorRun generate(const EnumerationJobs& jobs, int threads,
+                      ChunkShare share = {}) {
   GeneratorRun run;
   ChunkQueue queue(jobs.jobCount());
   testing::internal::CaptureStdout();
-  runGenerators(queue, jobs, threads);
+  runGenerators(queue, jobs, threads, {}, share);
   run.lines = splitLines(testing::internal::GetCapturedStdout());
   queue.pushStopper();
   testing::internal::CaptureStdout();
@@ -96,6 +97,30 @@ TEST(GeneratorThreadsTest, AnyNumberOfThreadsPushesEveryChunkOnce) {
               static_cast<std::size_t>(threads));
     EXPECT_EQ(run.lines.size(), 2u * static_cast<std::size_t>(threads));
   }
+}
+
+// A process's share of the phase: its chunks only (c mod 3 == rank), in
+// increasing order with one thread; the three shares make the whole phase.
+TEST(GeneratorThreadsTest, ASharePushesItsOwnChunksOnly) {
+  const EnumerationJobs jobs = uniformJobs(4, 40);
+  std::vector<int> seen(40, 0);
+  for (int rank = 0; rank < 3; ++rank) {
+    const GeneratorRun run = generate(jobs, 1, ChunkShare{rank, 3});
+    std::vector<std::size_t> indices;
+    for (const JobChunk& chunk : run.chunks) {
+      indices.push_back(chunk.index);
+      ++seen[chunk.index];
+      EXPECT_EQ(chunk.jobs, 64000u);
+    }
+    std::vector<std::size_t> expected;
+    for (std::size_t c = static_cast<std::size_t>(rank); c < 40; c += 3) {
+      expected.push_back(c);
+    }
+    EXPECT_EQ(indices, expected);
+  }
+  EXPECT_EQ(seen, std::vector<int>(40, 1));
+  // More processes than chunks: the surplus ones push nothing.
+  EXPECT_TRUE(generate(uniformJobs(2, 3), 2, ChunkShare{1, 2}).chunks.empty());
 }
 
 TEST(GeneratorThreadsTest, SurplusThreadsStopAtOnce) {

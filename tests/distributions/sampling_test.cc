@@ -51,6 +51,19 @@ TEST(ProduceSamplesTest, PushesTheChunksInOrder) {
   jobs.sampleCount = 0;
   produceSamples(queue, jobs);
   EXPECT_TRUE(queue.empty());
+
+  // Rank 1 of 4 pushes chunks 1 and 5 of the six.
+  jobs.sampleCount = 100000;
+  produceSamples(queue, jobs, {}, ChunkShare{1, 4});
+  testing::internal::CaptureStdout();
+  queue.pushStopper();
+  indices.clear();
+  while (const std::optional<JobChunk> chunk = queue.pop()) {
+    indices.push_back(chunk->index);
+  }
+  testing::internal::GetCapturedStdout();
+  queue.removeStopper();
+  EXPECT_EQ(indices, (std::vector<std::size_t>{1, 5}));
 }
 
 }  // namespace

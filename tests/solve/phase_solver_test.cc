@@ -24,6 +24,7 @@
 #include "distributions/job_source.h"
 #include "distributions/sample_blocks.h"
 #include "linear/step_replay.h"
+#include "support/in_process_ranks.h"
 #include "support/phase_text.h"
 #include "support/sorted_reference.h"
 
@@ -252,6 +253,8 @@ void expectSameBits(const PhaseBands& one, const PhaseBands& other) {
     ASSERT_EQ(other[e].moments.has_value(), one[e].moments.has_value());
     if (one[e].moments) {
       EXPECT_EQ(other[e].moments->sumWeight(), one[e].moments->sumWeight());
+      EXPECT_EQ(other[e].moments->sumFirst(), one[e].moments->sumFirst());
+      EXPECT_EQ(other[e].moments->sumSecond(), one[e].moments->sumSecond());
       EXPECT_EQ(other[e].moments->mean(), one[e].moments->mean());
       EXPECT_EQ(other[e].moments->sd(), one[e].moments->sd());
     }
@@ -288,6 +291,45 @@ TEST(PhaseSolverTest, SamplingWithASeedDoesNotDependOnTheThreadCounts) {
     const PhaseBands one = quietSolve(phase, 1, 1, true);
     for (int solvers : {2, 4}) {
       expectSameBits(one, quietSolve(phase, solvers, 1, true));
+    }
+  }
+}
+
+// The phase shared by 2 and 3 ranks (threads standing in for processes,
+// each with its own solver threads): every rank returns the bits of the
+// lone phase, for phases of one chunk (fewer chunks than ranks) and of
+// many, with and without moments and fine histograms.
+TEST(PhaseSolverTest, RanksSharingAPhaseGiveTheLoneBits) {
+  std::mt19937 random(31);
+  for (int round = 0; round < 12; ++round) {
+    RandomPhase phase = makePhase(random, round % 2 == 0);
+    const unsigned n = phase.system.size;
+    if (round % 4 == 0) {
+      std::vector<double> lower(n, -1.0), upper(n, 2.0);
+      phase.jobs.enumeration.cells =
+          triangularCells(n, n == 1 ? 700 : n == 2 ? 300 : 41, lower, upper);
+    } else if (round % 4 == 1) {
+      phase.jobs.sampling.sampleCount = 70000;
+    }
+    const bool accumulate = round % 3 != 2;
+    const PhaseBands lone = quietSolve(phase, 1, 1, accumulate);
+    for (const int size : {2, 3}) {
+      SCOPED_TRACE("round " + std::to_string(round) + ", " +
+                   std::to_string(size) + " ranks");
+      testing::InProcessRanks ranks(size);
+      std::vector<PhaseBands> shared(static_cast<std::size_t>(size));
+      ::testing::internal::CaptureStdout();
+      ranks.run([&](ProcessGroup& group) {
+        SolveOptions options{.solverThreads = 1 + group.rank() % 2,
+                             .generatorThreads = 2,
+                             .histogramPrecision = phase.histogramPrecision};
+        if (accumulate) options.references = phase.references;
+        options.group = &group;
+        shared[static_cast<std::size_t>(group.rank())] =
+            solvePhase(phase.jobs, phase.system, options);
+      });
+      ::testing::internal::GetCapturedStdout();
+      for (const PhaseBands& bands : shared) expectSameBits(lone, bands);
     }
   }
 }

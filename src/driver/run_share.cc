@@ -1,0 +1,147 @@
+#include "driver/run_share.h"
+
+#include <cstdint>
+#include <cstring>
+#include <iostream>
+#include <stdexcept>
+#include <utility>
+
+#include "base/console.h"
+#include "driver/exit_status.h"
+
+namespace linprob {
+namespace {
+
+constexpr std::int64_t kGoesOn = -1;
+
+void putNumber(std::string& out, std::int64_t value) {
+  char bytes[sizeof value];
+  std::memcpy(bytes, &value, sizeof value);
+  out.append(bytes, sizeof value);
+}
+
+std::int64_t takeNumber(const std::string& bytes, std::size_t& at) {
+  std::int64_t value = 0;
+  if (bytes.size() - at < sizeof value) {
+    throw std::runtime_error("run start: cut short");
+  }
+  std::memcpy(&value, bytes.data() + at, sizeof value);
+  at += sizeof value;
+  return value;
+}
+
+}  // namespace
+
+std::string toBytes(const RunStartNote& note) {
+  std::string out;
+  putNumber(out, note.endStatus ? *note.endStatus : kGoesOn);
+  const RunSettings& s = note.settings;
+  for (const std::int64_t value :
+       {std::int64_t{s.Dimensions}, std::int64_t{s.SolverThreadCount},
+        std::int64_t{s.GeneratorThreadCount},
+        std::int64_t{s.IntegrationPrecision},
+        std::int64_t{s.HistogramPrecision}, std::int64_t{s.MaxMatrix},
+        std::int64_t{s.ExactDistributions}, std::int64_t{s.SampleCount}}) {
+    putNumber(out, value);
+  }
+  out += note.inputs;
+  return out;
+}
+
+RunStartNote runStartFromBytes(const std::string& bytes) {
+  std::size_t at = 0;
+  RunStartNote note;
+  const std::int64_t status = takeNumber(bytes, at);
+  if (status != kGoesOn) note.endStatus = static_cast<int>(status);
+  RunSettings& s = note.settings;
+  s.Dimensions = static_cast<unsigned>(takeNumber(bytes, at));
+  s.SolverThreadCount = static_cast<int>(takeNumber(bytes, at));
+  s.GeneratorThreadCount = static_cast<int>(takeNumber(bytes, at));
+  s.IntegrationPrecision = static_cast<int>(takeNumber(bytes, at));
+  s.HistogramPrecision = static_cast<int>(takeNumber(bytes, at));
+  s.MaxMatrix = static_cast<int>(takeNumber(bytes, at));
+  s.ExactDistributions = takeNumber(bytes, at) != 0;
+  s.SampleCount = static_cast<int>(takeNumber(bytes, at));
+  note.inputs = bytes.substr(at);
+  return note;
+}
+
+RunShare::RunShare(ProcessGroup* group)
+    : group_(group != nullptr && group->size() > 1 ? group : nullptr) {
+  if (isRoot()) return;
+  showLines(false);
+  standardError_ = std::cerr.rdbuf(held_.rdbuf());
+}
+
+RunShare::~RunShare() {
+  if (standardError_ != nullptr) std::cerr.rdbuf(standardError_);
+}
+
+void RunShare::announceStart(const RunSettings& settings) {
+  if (group_ == nullptr) return;
+  RunStartNote note;
+  note.settings = settings;
+  note.inputs = snapshot_.toBytes();
+  std::string bytes = toBytes(note);
+  group_->broadcast(bytes);
+  started_ = true;
+}
+
+std::optional<int> RunShare::awaitStart(RunSettings& settings,
+                                        std::optional<int> solverThreads) {
+  std::string bytes;
+  group_->broadcast(bytes);
+  RunStartNote note = runStartFromBytes(bytes);
+  if (note.endStatus) {
+    toldToEnd_ = true;
+    return note.endStatus;
+  }
+  settings = note.settings;
+  if (solverThreads) settings.SolverThreadCount = *solverThreads;
+  snapshot_ = InputSnapshot::fromBytes(note.inputs);
+  serving_ = std::make_unique<InputServing>(&snapshot_);
+  started_ = true;
+  return std::nullopt;
+}
+
+std::optional<std::uint64_t> RunShare::rootSeed(
+    std::optional<std::uint64_t> seed) {
+  if (group_ == nullptr) return seed;
+  std::string bytes;
+  if (seed) {
+    bytes.resize(sizeof *seed);
+    std::memcpy(bytes.data(), &*seed, sizeof *seed);
+  }
+  group_->broadcast(bytes);
+  if (bytes.empty()) return std::nullopt;
+  if (bytes.size() != sizeof(std::uint64_t)) {
+    throw std::runtime_error("run seed: not shared");
+  }
+  std::uint64_t shared = 0;
+  std::memcpy(&shared, bytes.data(), sizeof shared);
+  return shared;
+}
+
+int RunShare::end(int status) {
+  if (group_ == nullptr) return status;
+  if (isRoot() && !started_) {
+    // The others still wait for the start: they end with this status too.
+    RunStartNote note;
+    note.endStatus = status;
+    std::string bytes = toBytes(note);
+    group_->broadcast(bytes);
+    return status;
+  }
+  if (toldToEnd_ || phasesDone_) return status;
+  if (status == exitCode(ExitStatus::kSuccess)) return status;
+  if (standardError_ != nullptr) {
+    std::cerr.rdbuf(standardError_);
+    standardError_ = nullptr;
+    std::cerr << held_.str() << "linprob: process " << group_->rank()
+              << " of " << group_->size() << " failed" << std::endl;
+  }
+  group_->abort(status);
+  return status;  // not reached: abort ends every process
+}
+
+}  // namespace linprob

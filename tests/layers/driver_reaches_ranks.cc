@@ -1,0 +1,3 @@
+// The run knows its processes only as a ProcessGroup: the launcher (MPI)
+// stays in the program.
+#include "ranks/launch.h"
