@@ -23,6 +23,9 @@ if ! grep -q '^LINPROB_WITH_MPI:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; th
   exit 0
 fi
 mpirun=(mpirun --oversubscribe)
+# Containers often forbid the cross-memory attach of Open MPI's shared-memory
+# transport; copying through the shared segment works everywhere.
+export OMPI_MCA_btl_vader_single_copy_mechanism=${OMPI_MCA_btl_vader_single_copy_mechanism:-none}
 [ "$(id -u)" = 0 ] && mpirun+=(--allow-run-as-root)
 
 work=$(mktemp -d)
