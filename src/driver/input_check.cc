@@ -29,8 +29,8 @@ bool jobCountFits(int cellCount, unsigned n) {
   return true;
 }
 
-bool applies(const SettingSpec& spec, const RunSettings& settings) {
-  switch (spec.scope) {
+bool applies(const SettingRule& rule, const RunSettings& settings) {
+  switch (rule.scope) {
     case SettingScope::kAlways:
       return true;
     case SettingScope::kEnumeration:
@@ -41,20 +41,20 @@ bool applies(const SettingSpec& spec, const RunSettings& settings) {
   return true;
 }
 
-long long fieldValue(const SettingSpec& spec, const RunSettings& settings) {
+long long fieldValue(const SettingRule& rule, const RunSettings& settings) {
   return std::visit(
       [&](auto member) { return static_cast<long long>(settings.*member); },
-      spec.field);
+      rule.field);
 }
 
-void setField(const SettingSpec& spec, RunSettings& settings,
+void setField(const SettingRule& rule, RunSettings& settings,
               long long value) {
   std::visit(
       [&](auto member) {
         using Field = std::remove_reference_t<decltype(settings.*member)>;
         settings.*member = static_cast<Field>(value);
       },
-      spec.field);
+      rule.field);
 }
 
 // The index k of a folder name "Matrix<k>" with k in canonical decimal
@@ -138,22 +138,22 @@ SettingsCheck checkSettings(RunSettings& settings,
                             const SettingsReadResult& read) {
   SettingsCheck check;
   for (std::size_t k = 0; k < kSettings.size(); ++k) {
-    const SettingSpec& spec = kSettings[k];
-    if (!applies(spec, settings)) continue;
+    const SettingRule& rule = kSettings[k];
+    if (!applies(rule, settings)) continue;
     const std::optional<WrittenValue>& written = read.written[k];
-    const long long value = written ? written->value : fieldValue(spec, settings);
+    const long long value = written ? written->value : fieldValue(rule, settings);
     const std::string text = written ? written->text : std::to_string(value);
-    const std::string option = "Settings.txt: " + std::string(spec.name) + " " + text;
-    if (value < spec.least) {
-      if (spec.below == BelowLeast::kRaised) {
-        const std::string least = std::to_string(spec.least);
+    const std::string option = "Settings.txt: " + std::string(rule.name) + " " + text;
+    if (value < rule.least) {
+      if (rule.below == BelowLeast::kRaised) {
+        const std::string least = std::to_string(rule.least);
         check.warnings.push_back(option + " is below " + least + "; using " + least);
-        setField(spec, settings, spec.least);
+        setField(rule, settings, rule.least);
       } else {
-        check.errors.push_back(option + ": " + spec.belowReason);
+        check.errors.push_back(option + ": " + rule.belowReason);
       }
-    } else if (value > spec.most) {
-      check.errors.push_back(option + ": " + spec.aboveReason);
+    } else if (value > rule.most) {
+      check.errors.push_back(option + ": " + rule.aboveReason);
     }
   }
   if (check.errors.empty() && settings.ExactDistributions &&

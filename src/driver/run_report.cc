@@ -26,7 +26,7 @@ RunInfo makeRunInfo(const RunSettings& settings,
                     std::optional<std::uint64_t> seed) {
   RunInfo run;
   run.enumerate = settings.ExactDistributions;
-  for (const SettingSpec& entry : kSettings) {
+  for (const SettingRule& entry : kSettings) {
     SettingValue setting;
     setting.name = entry.name;
     std::visit(

@@ -38,20 +38,20 @@ bool fits(long long value) {
          value <= static_cast<long long>(std::numeric_limits<T>::max());
 }
 
-// Parses one value token for `spec`; assigns the field when the value is
+// Parses one value token for `rule`; assigns the field when the value is
 // well formed and fits its type. Returns the problem, or "".
-std::string readValue(const SettingSpec& spec, const Token& token,
+std::string readValue(const SettingRule& rule, const Token& token,
                       RunSettings& settings, std::optional<WrittenValue>& out) {
   long long value = 0;
-  const std::string prefix = std::string(spec.name) + " " + quotedToken(token);
-  if (const auto unsignedField = std::get_if<unsigned RunSettings::*>(&spec.field)) {
+  const std::string prefix = std::string(rule.name) + " " + quotedToken(token);
+  if (const auto unsignedField = std::get_if<unsigned RunSettings::*>(&rule.field)) {
     if (!parseWhole(token, false, value)) {
       return prefix + " is not an unsigned whole number";
     }
     if (fits<unsigned>(value)) {
       settings.**unsignedField = static_cast<unsigned>(value);
     }
-  } else if (const auto intField = std::get_if<int RunSettings::*>(&spec.field)) {
+  } else if (const auto intField = std::get_if<int RunSettings::*>(&rule.field)) {
     if (!parseWhole(token, true, value)) return prefix + " is not a whole number";
     if (fits<int>(value)) settings.**intField = static_cast<int>(value);
   } else {
@@ -59,7 +59,7 @@ std::string readValue(const SettingSpec& spec, const Token& token,
     if (!parseWhole(token, true, value) || (value != 0 && value != 1)) {
       return prefix + " is not 0 or 1";
     }
-    settings.*std::get<bool RunSettings::*>(spec.field) = value == 1;
+    settings.*std::get<bool RunSettings::*>(rule.field) = value == 1;
   }
   out = WrittenValue{value, token.text};
   return "";
@@ -83,21 +83,21 @@ SettingsReadResult readSettings(const std::string& path,
   std::string misplaced;
   bool ended = false;
   for (std::size_t k = 0; k < kSettings.size(); ++k) {
-    const SettingSpec& spec = kSettings[k];
+    const SettingRule& rule = kSettings[k];
     Token label;
     Token value;
     if (ended || !in.next(label) || !in.next(value)) {
       ended = true;
-      result.keptDefaults.push_back(spec.name);
+      result.keptDefaults.push_back(rule.name);
       continue;
     }
-    for (const SettingSpec& other : kSettings) {
-      if (&other != &spec && !label.cut && label.text == other.name) {
+    for (const SettingRule& other : kSettings) {
+      if (&other != &rule && !label.cut && label.text == other.name) {
         if (!misplaced.empty()) misplaced += ", ";
-        misplaced += label.text + " at the place of " + spec.name;
+        misplaced += label.text + " at the place of " + rule.name;
       }
     }
-    std::string problem = readValue(spec, value, settings, result.written[k]);
+    std::string problem = readValue(rule, value, settings, result.written[k]);
     if (!problem.empty()) result.errors.push_back(path + ": " + problem);
   }
   if (!in.readError().ok()) {

@@ -54,7 +54,7 @@ inline constexpr long long kMaxThreads = 1024;
 // One option: its name in messages, the field it fills (in file order) and
 // the values a run accepts, least ... most, with the reason a value outside
 // them is refused (it follows "Settings.txt: <name> <value>: ").
-struct SettingSpec {
+struct SettingRule {
   const char* name;
   SettingField field;
   long long least;
@@ -65,7 +65,7 @@ struct SettingSpec {
   const char* aboveReason;
 };
 
-inline const std::array<SettingSpec, 8> kSettings = {{
+inline const std::array<SettingRule, 8> kSettings = {{
     {"Dimensions", &RunSettings::Dimensions, 1, kMaxDimensions,
      SettingScope::kAlways, BelowLeast::kRefused,
      "a system needs at least one unknown",
