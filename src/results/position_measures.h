@@ -16,8 +16,9 @@
 //                    over the histogram's borders (exactLinearTable; a zero
 //                    variance is a point mass).
 // Each is empty when what it needs is missing: every one when the phase
-// solved no job; moments and coverage until the counting pass provides
-// them; expectedMoments and exactLinear without exact references; a
+// solved no job; moments and coverage when the phase was counted without
+// references (SolveOptions::references), coverage also when Min or Max is
+// not finite; expectedMoments and exactLinear without exact references; a
 // discrepancy when the approximation walked fewer bands than the histogram
 // has (all solved values equal, or nearly so); a validation without a
 // coverage interval.
