@@ -38,7 +38,7 @@ constexpr const char* kFooter =
     "  1      input error: the settings or an input file was refused; nothing\n"
     "         was written\n"
     "  2      error while computing\n"
-    "  3      a CSV file could not be written\n"
+    "  3      a CSV or report file could not be written\n"
     "  64     usage: unknown option, bad value or unusable WORKDIR\n"
     "  128+N  interrupted by signal N";
 
