@@ -96,6 +96,21 @@ void reportJobs(benchmark::State& state, double jobs) {
   state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024;
 }
 
+// Solves the phase once per iteration, its console lines hidden, and
+// reports the jobs per second.
+void solveEveryIteration(benchmark::State& state, const PhaseJobs& jobs,
+                         const LinearSystem& system,
+                         const SolveOptions& options) {
+  double solved = 0;
+  for (auto _ : state) {
+    QuietStdout quiet;
+    const PhaseBands bands = solvePhase(jobs, system, options);
+    solved += static_cast<double>(bands[0].count);
+    benchmark::DoNotOptimize(bands.data());
+  }
+  reportJobs(state, solved);
+}
+
 // The plain solution at the middle of every entry's range: the reference
 // value of the moments, as the program's driver gives it.
 std::vector<double> middleSolution(const LinearSystem& system,
@@ -120,14 +135,7 @@ void BM_EnumerationPhase(benchmark::State& state) {
                        .generatorThreads = 2,
                        .histogramPrecision = 10};
   if (state.range(1) != 0) options.references = middleSolution(system, jobs);
-  double solved = 0;
-  for (auto _ : state) {
-    QuietStdout quiet;
-    const PhaseBands bands = solvePhase(jobs, system, options);
-    solved += static_cast<double>(bands[0].count);
-    benchmark::DoNotOptimize(bands.data());
-  }
-  reportJobs(state, solved);
+  solveEveryIteration(state, jobs, system, options);
 }
 BENCHMARK(BM_EnumerationPhase)
     ->ArgNames({"threads", "moments"})
@@ -149,13 +157,7 @@ void BM_EnumerationSixUnknowns(benchmark::State& state) {
                        .generatorThreads = 2,
                        .histogramPrecision = 10};
   options.references = middleSolution(system, jobs);
-  double solved = 0;
-  for (auto _ : state) {
-    QuietStdout quiet;
-    const PhaseBands bands = solvePhase(jobs, system, options);
-    solved += static_cast<double>(bands[0].count);
-  }
-  reportJobs(state, solved);
+  solveEveryIteration(state, jobs, system, options);
 }
 BENCHMARK(BM_EnumerationSixUnknowns)
     ->ArgName("threads")
@@ -203,13 +205,7 @@ void BM_SamplingPhase(benchmark::State& state) {
     options.references = jobs.sampling.first;
     replaySteps(options.references, system.steps);
   }
-  double solved = 0;
-  for (auto _ : state) {
-    QuietStdout quiet;
-    const PhaseBands bands = solvePhase(jobs, system, options);
-    solved += static_cast<double>(bands[0].count);
-  }
-  reportJobs(state, solved);
+  solveEveryIteration(state, jobs, system, options);
 }
 BENCHMARK(BM_SamplingPhase)
     ->ArgNames({"samples", "threads", "moments"})
