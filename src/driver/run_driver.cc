@@ -403,28 +403,19 @@ int runChecked(const RunOptions& options,
   for (const std::string& failure : exported.failures) printError(failure);
   if (exported.stopped) return reportInterrupted(signals.signal(), kept);
 
-  std::vector<std::string> reportFailures;
+  ReportWritten report;
   if (options.writeReport) {
     const std::chrono::duration<double> wallTime =
         std::chrono::steady_clock::now() - start;
-    reportFailures =
-        writeRunReport(settings, directory, wallTime.count(), used.seed,
-                       store);
+    report = writeRunReport(settings, directory, wallTime.count(), used.seed,
+                            store);
   }
-  for (const std::string& failure : reportFailures) printError(failure);
-  if (options.writeReport) {
-    // The last line names the page, once it is in place.
-    const std::string page = std::string(kReportFolder) + kReportPage;
-    const std::string folderFailed = std::string(kReportFolder) + ":";
-    bool pageWritten = true;
-    for (const std::string& failure : reportFailures) {
-      if (failure.starts_with(page) || failure.starts_with(folderFailed)) {
-        pageWritten = false;
-      }
-    }
-    if (pageWritten) printLine("Report: " + page);
+  for (const std::string& failure : report.failures) printError(failure);
+  // The last line names the page, once it is in place.
+  if (report.pageWritten) {
+    printLine("Report: " + std::string(kReportFolder) + kReportPage);
   }
-  return exitCode(exported.failures.empty() && reportFailures.empty()
+  return exitCode(exported.failures.empty() && report.failures.empty()
                       ? ExitStatus::kSuccess
                       : ExitStatus::kExportError);
 }

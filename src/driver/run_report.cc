@@ -48,11 +48,11 @@ RunInfo makeRunInfo(const RunSettings& settings,
   return run;
 }
 
-std::vector<std::string> writeRunReport(const RunSettings& settings,
-                                        const std::string& exportFolder,
-                                        double wallTimeSeconds,
-                                        std::optional<std::uint64_t> seed,
-                                        const ResultStore& store) {
+ReportWritten writeRunReport(const RunSettings& settings,
+                             const std::string& exportFolder,
+                             double wallTimeSeconds,
+                             std::optional<std::uint64_t> seed,
+                             const ResultStore& store) {
   return writeReport(
       makeRunInfo(settings, exportFolder, wallTimeSeconds, seed), store);
 }

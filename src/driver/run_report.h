@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver/settings.h"
+#include "output/report_folder.h"
 #include "results/result_store.h"
 #include "results/run_info.h"
 
@@ -26,12 +27,12 @@ RunInfo makeRunInfo(const RunSettings& settings,
                     const std::string& exportFolder, double wallTimeSeconds,
                     std::optional<std::uint64_t> seed = std::nullopt);
 
-// Writes Report/ and returns its failures (report_folder.h).
-std::vector<std::string> writeRunReport(const RunSettings& settings,
-                                        const std::string& exportFolder,
-                                        double wallTimeSeconds,
-                                        std::optional<std::uint64_t> seed,
-                                        const ResultStore& store);
+// Writes Report/ and says what it wrote (report_folder.h).
+ReportWritten writeRunReport(const RunSettings& settings,
+                             const std::string& exportFolder,
+                             double wallTimeSeconds,
+                             std::optional<std::uint64_t> seed,
+                             const ResultStore& store);
 
 }  // namespace linprob
 

@@ -20,12 +20,18 @@ inline constexpr const char* kReportFolder = "Report/";
 
 inline constexpr const char* kReportPage = "index.html";
 
-// `folder` ends with "/". Returns one line per failure, naming the file or
-// folder, e.g. "Report/bands.csv: cannot be written" or "Report/: cannot be
-// created"; empty on success.
-std::vector<std::string> writeReport(const RunInfo& run,
-                                     const ResultStore& store,
-                                     const std::string& folder = kReportFolder);
+// What writeReport did: one line per failure, naming the file or folder and
+// the reason, e.g. "Report/bands.csv: cannot be written: No space left on
+// device" or "Report/: cannot be created" (empty on success), and whether
+// the page is in place.
+struct ReportWritten {
+  std::vector<std::string> failures;
+  bool pageWritten = false;
+};
+
+// `folder` ends with "/".
+ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
+                          const std::string& folder = kReportFolder);
 
 }  // namespace linprob
 

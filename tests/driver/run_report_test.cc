@@ -219,7 +219,7 @@ TEST(RunReportTest, UnwritablePageIsAnError) {
   std::filesystem::create_directories(dir.path() / "Report/index.html/x");
   const ProgramRun run = testing::runProgramIn(dir);
   EXPECT_NE(run.status, 0);
-  EXPECT_EQ(run.err, "Report/index.html: cannot be written\n");
+  EXPECT_EQ(run.err, "Report/index.html: cannot be written: Is a directory\n");
   EXPECT_EQ(run.out.find("Report:"), std::string::npos);
   EXPECT_TRUE(dir.exists("Report/results.json"));
   EXPECT_FALSE(dir.exists("Report/index.html.tmp"));
