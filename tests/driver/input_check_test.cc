@@ -195,15 +195,6 @@ TEST(InputCheckTest, RaisesCountsBelowOneWithAWarning) {
   EXPECT_EQ(sampling.GeneratorThreadCount, 0);
 }
 
-}  // namespace
-}  // namespace linprob
-
-namespace linprob {
-namespace {
-
-using testing::ProgramRun;
-using testing::WorkDir;
-
 // Input files are read only when they are regular files; anything else is
 // refused with the system's reason, and tokens are quoted short and
 // printable.

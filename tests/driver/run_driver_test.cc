@@ -318,23 +318,6 @@ TEST(SettingsMessagesTest, NamesAMissingOrIncompleteSettingsFile) {
             "MaxMatrix, ExactDistributions, SampleCount\n");
 }
 
-}  // namespace
-}  // namespace linprob
-
-namespace linprob {
-namespace {
-
-using testing::ProgramRun;
-using testing::WorkDir;
-
-std::string settingsWith(int solvers, int generators, int cells) {
-  return "Dimensions 2\nSolverThreadCount " + std::to_string(solvers) +
-         "\nGeneratorThreadCount " + std::to_string(generators) +
-         "\nIntegrationPrecision " + std::to_string(cells) +
-         "\nHistogramPrecision 5\nMaxMatrix 1\nExactDistributions 1\n"
-         "SampleCount 100\n";
-}
-
 TEST(ThreadCountRunTest, GivesTheSameFilesByteForByte) {
   // A full matrix, so that every solved value depends on both inputs.
   auto writeSystem = [](const WorkDir& dir) {
@@ -347,8 +330,8 @@ TEST(ThreadCountRunTest, GivesTheSameFilesByteForByte) {
   WorkDir one, many;
   writeSystem(one);
   writeSystem(many);
-  one.write("Settings.txt", settingsWith(1, 1, 301));
-  many.write("Settings.txt", settingsWith(3, 4, 301));
+  one.write("Settings.txt", testing::enumerationSettings(1, 1, 301));
+  many.write("Settings.txt", testing::enumerationSettings(3, 4, 301));
   ASSERT_EQ(testing::runProgramIn(one).status, 0);
   ASSERT_EQ(testing::runProgramIn(many).status, 0);
   for (const char* file :
@@ -378,7 +361,7 @@ TEST(SettingsMessagesTest, WarnsOnceAboutLabelsAtOtherPlacesAndRuns) {
 TEST(MeaninglessSettingsRunTest, AreRefusedAndLeaveEarlierResultsIntact) {
   WorkDir dir;
   writeDiagonalSystem(dir);
-  dir.write("Settings.txt", settingsWith(1, 1, 2));
+  dir.write("Settings.txt", testing::enumerationSettings(1, 1, 2));
   ASSERT_EQ(testing::runProgramIn(dir).status, 0);
   const std::string csv = dir.read("Export/Results_X0.csv");
   const std::string summary = dir.read("Matrix0/RESULTS_FF.txt");
@@ -412,21 +395,13 @@ TEST(MeaninglessSettingsRunTest, AreRefusedAndLeaveEarlierResultsIntact) {
   }
 }
 
-}  // namespace
-}  // namespace linprob
-
 // One run per folder, files that are complete or absent, and a run that a
 // signal stops.
-namespace linprob {
-namespace {
-
-using testing::ProgramRun;
-using testing::WorkDir;
 
 TEST(RunSafetyTest, ASecondRunInTheSameFolderIsRefused) {
   WorkDir dir;
   writeDiagonalSystem(dir);
-  dir.write("Settings.txt", settingsWith(1, 1, 2));
+  dir.write("Settings.txt", testing::enumerationSettings(1, 1, 2));
   {
     FolderLock held;
     ASSERT_TRUE(held.acquire((dir.path() / ".linprob.lock").string()).ok());
@@ -447,7 +422,7 @@ TEST(RunSafetyTest, ASecondRunInTheSameFolderIsRefused) {
 TEST(RunSafetyTest, ASummaryFileThatCannotBeWrittenEndsTheRun) {
   WorkDir dir;
   writeDiagonalSystem(dir);
-  dir.write("Settings.txt", settingsWith(1, 1, 2));
+  dir.write("Settings.txt", testing::enumerationSettings(1, 1, 2));
   dir.write("Matrix0/RESULTS_TF.txt", "earlier results\n");
   std::filesystem::create_symlink("/dev/full",
                                   dir.path() / "Matrix0/RESULTS_TF.txt.tmp");

@@ -19,14 +19,6 @@ using Json = nlohmann::ordered_json;
 using testing::ProgramRun;
 using testing::WorkDir;
 
-std::string settings(int solvers, int generators, int cells) {
-  return "Dimensions 2\nSolverThreadCount " + std::to_string(solvers) +
-         "\nGeneratorThreadCount " + std::to_string(generators) +
-         "\nIntegrationPrecision " + std::to_string(cells) +
-         "\nHistogramPrecision 5\nMaxMatrix 1\nExactDistributions 1\n"
-         "SampleCount 50\n";
-}
-
 // diag(2, 4). b0 is a double that nlohmann's own conversion writes with 17
 // digits instead of its shortest 16.
 void writeDiagonalSystem(const WorkDir& dir, const std::string& normal,
@@ -60,7 +52,7 @@ std::vector<std::vector<std::string>> table(const std::string& text) {
 TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   WorkDir dir;
   writeDiagonalSystem(dir, "2 1\n8 4\n", "0 4\n0 8\n");
-  dir.write("Settings.txt", settings(2, 2, 4));
+  dir.write("Settings.txt", testing::enumerationSettings(2, 2, 4));
   const ProgramRun run = testing::runProgramIn(dir);
   ASSERT_EQ(run.status, 0) << run.err;
   // The page is written beside the data it shows, and the console's last
@@ -142,7 +134,7 @@ TEST(RunReportTest, CountingPassMeasuresMatchTheExactMoments) {
   dir.write("Matrix0/IntRHS.txt", "-1 1\n-1 1\n");
   dir.write("Matrix0/NormalRHS.txt", "0 1\n0 1\n");
   dir.write("Matrix0/UniformRHS.txt", "-1 1\n-1 1\n");
-  dir.write("Settings.txt", settings(2, 1, 100));
+  dir.write("Settings.txt", testing::enumerationSettings(2, 1, 100));
   const ProgramRun run = testing::runProgramIn(dir);
   ASSERT_EQ(run.status, 0) << run.err;
   const Json document = Json::parse(dir.read("Report/results.json"));
@@ -176,13 +168,13 @@ TEST(RunReportTest, CountingPassMeasuresMatchTheExactMoments) {
 TEST(RunReportTest, RefusedRunsAndConstantUnknowns) {
   WorkDir none;
   writeDiagonalSystem(none, "2 1\n8 4\n", "0 4\n0 8\n");
-  none.write("Settings.txt", settings(1, 1, 0));
+  none.write("Settings.txt", testing::enumerationSettings(1, 1, 0));
   EXPECT_NE(testing::runProgramIn(none).status, 0);
   EXPECT_FALSE(std::filesystem::exists(none.path() / "Report"));
 
   WorkDir constant;
   writeDiagonalSystem(constant, "2 1\n8 0\n", "0 4\n8 8\n");
-  constant.write("Settings.txt", settings(1, 1, 3));
+  constant.write("Settings.txt", testing::enumerationSettings(1, 1, 3));
   ASSERT_EQ(testing::runProgramIn(constant).status, 0);
   const Json document = Json::parse(constant.read("Report/results.json"));
   const Json& point =
@@ -202,7 +194,7 @@ TEST(RunReportTest, RefusedRunsAndConstantUnknowns) {
 TEST(RunReportTest, NoReportLeavesNoFolder) {
   WorkDir dir;
   writeDiagonalSystem(dir, "2 1\n8 4\n", "0 4\n0 8\n");
-  dir.write("Settings.txt", settings(1, 1, 2));
+  dir.write("Settings.txt", testing::enumerationSettings(1, 1, 2));
   const ProgramRun run = testing::runProgramIn(dir, {"--no-report"});
   ASSERT_EQ(run.status, 0);
   EXPECT_TRUE(dir.exists("Export/Results_X0.csv"));
@@ -215,7 +207,7 @@ TEST(RunReportTest, NoReportLeavesNoFolder) {
 TEST(RunReportTest, UnwritablePageIsAnError) {
   WorkDir dir;
   writeDiagonalSystem(dir, "2 1\n8 4\n", "0 4\n0 8\n");
-  dir.write("Settings.txt", settings(1, 1, 2));
+  dir.write("Settings.txt", testing::enumerationSettings(1, 1, 2));
   std::filesystem::create_directories(dir.path() / "Report/index.html/x");
   const ProgramRun run = testing::runProgramIn(dir);
   EXPECT_NE(run.status, 0);
@@ -236,8 +228,8 @@ TEST(RunReportTest, ReportDoesNotDependOnTheThreadCounts) {
     dir->write("Matrix0/NormalRHS.txt", "5 0.3\n5 0.7\n");
     dir->write("Matrix0/UniformRHS.txt", "4 6\n3 7\n");
   }
-  one.write("Settings.txt", settings(1, 1, 301));
-  many.write("Settings.txt", settings(3, 4, 301));
+  one.write("Settings.txt", testing::enumerationSettings(1, 1, 301));
+  many.write("Settings.txt", testing::enumerationSettings(3, 4, 301));
   ASSERT_EQ(testing::runProgramIn(one).status, 0);
   ASSERT_EQ(testing::runProgramIn(many).status, 0);
   // filesUnder leaves out the run object of results.json.

@@ -1,7 +1,8 @@
 // Test support: a temporary working directory with input files, a run of the
 // built linprob program (with arguments) with its output captured: to its end
 // (runProgramIn, runProgramFrom), or started in the background so that a test
-// can signal it (StartedProgram); and the files a run leaves.
+// can signal it (StartedProgram); the files a run leaves; and the settings
+// of a small enumeration run.
 #ifndef LINPROB_TESTS_SUPPORT_PROGRAM_RUN_H_
 #define LINPROB_TESTS_SUPPORT_PROGRAM_RUN_H_
 
@@ -108,6 +109,17 @@ inline std::string withoutRunObject(const std::string& resultsJson) {
   if (document.is_discarded() || !document.is_object()) return resultsJson;
   document.erase("run");
   return document.dump();
+}
+
+// Settings.txt of an enumeration run of one system of two unknowns with 5
+// bands, `cells` cells per entry and the given thread counts.
+inline std::string enumerationSettings(int solvers, int generators,
+                                       int cells) {
+  return "Dimensions 2\nSolverThreadCount " + std::to_string(solvers) +
+         "\nGeneratorThreadCount " + std::to_string(generators) +
+         "\nIntegrationPrecision " + std::to_string(cells) +
+         "\nHistogramPrecision 5\nMaxMatrix 1\nExactDistributions 1\n"
+         "SampleCount 100\n";
 }
 
 // Every file under `root` with its content, by path relative to `root`;
