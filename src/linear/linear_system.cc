@@ -45,6 +45,35 @@ void LinearSystem::addRow(unsigned source, unsigned target, double factor) {
   }
 }
 
+void LinearSystem::addRowToRows(unsigned source, unsigned first,
+                                unsigned end, bool descending) {
+  // Each factor reads the source's entry in its own target row, which no
+  // other of these combinations changes: all are taken first.
+  std::vector<double> factors(end);
+  const std::vector<double>& pivotColumn = matrix[source];
+  for (unsigned target = first; target < end; ++target) {
+    factors[target] = -pivotColumn[target] / pivotColumn[source];
+  }
+  for (unsigned k = 0; k < end - first; ++k) {
+    const unsigned target = descending ? end - 1 - k : first + k;
+    steps.push_back(step{StepKind::kCombination, source, target,
+                         factors[target]});
+  }
+  for (unsigned t = 0; t < size; ++t) {
+    double* const column = matrix[t].data();
+    const double from = column[source];
+    double largest = largestEntry;
+    for (unsigned target = first; target < end; ++target) {
+      // Product and sum are rounded separately, as the replay does them.
+      const double product = from * factors[target];
+      column[target] = product + column[target];
+      const double magnitude = std::fabs(column[target]);
+      largest = magnitude > largest ? magnitude : largest;
+    }
+    largestEntry = largest;
+  }
+}
+
 void LinearSystem::scaleRow(unsigned row) {
   steps.push_back(step{StepKind::kScaling, row, 0, matrix[row][row]});
   matrix[row][row] = 1.0;
@@ -89,14 +118,10 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
         if (bestColumn > i) exchange(true, bestColumn, i);
       }
     }
-    for (unsigned j = i + 1; j < n; ++j) {
-      addRow(i, j, -matrix[i][j] / matrix[i][i]);
-    }
+    addRowToRows(i, i + 1, n, false);
   }
   for (unsigned b = n; b-- > 0;) {
-    for (unsigned m = b; m-- > 0;) {
-      addRow(b, m, -matrix[b][m] / matrix[b][b]);
-    }
+    addRowToRows(b, 0, b, true);
     scaleRow(b);
   }
   pivotGrowth = largestEntry / inputLargest;

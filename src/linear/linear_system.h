@@ -77,6 +77,15 @@ class LinearSystem {
   // largest: 1 when no entry grew, NaN for a zero matrix.
   double largestEntry = 0.0;
   double pivotGrowth = 1.0;
+
+ private:
+  // addRow(source, target, -A(target, source) / A(source, source)) for every
+  // target in [first, end), recorded in increasing order of target (or
+  // decreasing when `descending`), the factors all taken before any row
+  // changes. The same steps and entries as those addRow calls one after the
+  // other, the matrix walked column by column.
+  void addRowToRows(unsigned source, unsigned first, unsigned end,
+                    bool descending);
 };
 
 // The first place where an eliminated system met a pivot that cannot be

@@ -17,7 +17,9 @@
 #include "distributions/generator_threads.h"
 #include "distributions/sample_blocks.h"
 #include "distributions/sampling.h"
+#include "linear/replay_schedule.h"
 #include "linear/step_replay.h"
+#include "linear/tiled_replay.h"
 #include "solve/band_counter.h"
 #include "solve/chunk_exchange.h"
 #include "solve/extreme_search.h"
@@ -79,7 +81,9 @@ class Progress {
 class ChunkJobs {
  public:
   ChunkJobs(const PhaseJobs& jobs, const LinearSystem& system)
-      : jobs_(jobs), steps_(system.steps) {
+      : jobs_(jobs),
+        steps_(system.steps),
+        schedule_(system.steps, system.size) {
     if (jobs.enumerate) {
       enumeration_.emplace(jobs.enumeration);
     } else {
@@ -90,6 +94,21 @@ class ChunkJobs {
   ChunkPlan plan() const {
     return jobs_.enumerate ? jobs_.enumeration.chunkPlan()
                            : jobs_.sampling.chunkPlan();
+  }
+
+  // The blocks of every chunk.
+  std::vector<std::uint64_t> blocksPerChunk() const {
+    const ChunkPlan chunks = plan();
+    const std::uint64_t perUnit =
+        jobs_.enumerate
+            ? (jobs_.enumeration.jobsPerPrefix() + kBlockJobs - 1) / kBlockJobs
+            : 1;
+    std::vector<std::uint64_t> blocks(chunks.chunks);
+    for (std::size_t c = 0; c < chunks.chunks; ++c) {
+      const UnitRange units = chunks.range(c);
+      blocks[c] = (units.end - units.first) * perUnit;
+    }
+    return blocks;
   }
 
   // Calls solved(block) for every block of the chunk, in job order, after
@@ -122,11 +141,16 @@ class ChunkJobs {
 
  private:
   void solve(JobBlock& block) const {
-    replayBlock(block.values.data(), kBlockJobs, block.count, steps_);
+    if (schedule_.usable() && schedule_.size() >= kTiledReplayFrom) {
+      replayScheduled(schedule_, block.values.data(), kBlockJobs, block.count);
+    } else {
+      replayBlock(block.values.data(), kBlockJobs, block.count, steps_);
+    }
   }
 
   const PhaseJobs& jobs_;
   const std::vector<step>& steps_;
+  const ReplaySchedule schedule_;
   std::optional<EnumerationFill> enumeration_;
   std::optional<SampleBlocks> samples_;
 };
@@ -159,9 +183,10 @@ void forEachChunk(std::size_t chunks, int threadCount,
 // Pass 1: the extremes of every position. Per-thread extremes merge in any
 // order (see Extremes).
 // `search` is used when usable, else every job is replayed.
+// Without `search`, the solved blocks go into `kept` when it is keeping.
 Extremes findExtremes(unsigned n, const ExtremeSearch* search,
                       const ChunkJobs& chunkJobs, const SolveOptions& options,
-                      Progress& progress) {
+                      Progress& progress, KeptBlocks& kept) {
   const int threadCount = std::max(options.solverThreads, 1);
   std::vector<Extremes> perThread(static_cast<std::size_t>(threadCount),
                                   Extremes(n));
@@ -182,6 +207,9 @@ Extremes findExtremes(unsigned n, const ExtremeSearch* search,
                                         [&](const JobBlock& solved) {
                                           own.take(solved);
                                           progress.replayed(solved.count);
+                                          if (kept.keeping()) {
+                                            kept.keep(c, block);
+                                          }
                                         });
                });
   Extremes extremes(n);
@@ -196,19 +224,30 @@ struct CountResults {
   std::vector<std::vector<std::vector<std::uint64_t>>> fineByThread;
 };
 
+// Counts the chunks it pops: from their kept blocks when `kept` is keeping,
+// else produced and replayed again.
 void solverThread(ChunkQueue& queue, const ChunkJobs& chunkJobs,
                   const CountLayout& layout, unsigned n,
                   const std::stop_token& stop, Progress& progress,
-                  CountResults& results, std::size_t thread) {
+                  CountResults& results, std::size_t thread,
+                  KeptBlocks& kept) {
   printJobLine("Solver Thread Started!");
   BandCounter counter(layout);
   JobBlock block(n);
+  const auto countBlock = [&](const JobBlock& solved) {
+    counter.count(solved);
+    progress.solved(solved.count);
+  };
   while (const std::optional<JobChunk> chunk = queue.pop()) {
-    chunkJobs.forEachBlock(chunk->index, block, stop,
-                           [&](const JobBlock& solved) {
-                             counter.count(solved);
-                             progress.solved(solved.count);
-                           });
+    if (kept.keeping()) {
+      for (const JobBlock& solved : kept.blocks(chunk->index)) {
+        if (stop.stop_requested()) break;
+        countBlock(solved);
+      }
+      kept.release(chunk->index);
+    } else {
+      chunkJobs.forEachBlock(chunk->index, block, stop, countBlock);
+    }
     counter.finishChunk(results.chunks[chunk->index]);
   }
   results.fineByThread[thread] = counter.takeFineCounts();
@@ -217,7 +256,8 @@ void solverThread(ChunkQueue& queue, const ChunkJobs& chunkJobs,
 // Pass 2: the pipeline of producers and solver threads.
 CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
                        const ChunkJobs& chunkJobs, const CountLayout& layout,
-                       const SolveOptions& options, Progress& progress) {
+                       const SolveOptions& options, Progress& progress,
+                       KeptBlocks& kept) {
   const unsigned n = system.size;
   const int threadCount = options.solverThreads;
   CountResults results;
@@ -235,7 +275,7 @@ CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
     for (int t = 0; t < threadCount; ++t) {
       solvers.start([&, t](const std::stop_token& own) {
         solverThread(queue, chunkJobs, layout, n, own, progress, results,
-                     static_cast<std::size_t>(t));
+                     static_cast<std::size_t>(t), kept);
       });
     }
     const ChunkShare share = shareFor(options);
@@ -331,9 +371,14 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
 
   PhaseBands bands(n);
   std::optional<Extremes> extremes;
+  KeptBlocks kept;
+  if (!search && jobCount > 0) {
+    kept = KeptBlocks(chunkJobs.blocksPerChunk(), shareFor(options), n,
+                      options.memoryBudget);
+  }
   if (jobCount > 0) {
     extremes.emplace(findExtremes(n, search ? &*search : nullptr, chunkJobs,
-                                  options, progress));
+                                  options, progress, kept));
     if (options.stop.stop_requested()) throw PhaseStopped{};
     if (options.group) shareExtremes(*extremes, *options.group);
     for (unsigned e = 0; e < n; ++e) {
@@ -345,7 +390,7 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
   }
   const CountLayout layout(bands, options.references);
   CountResults results =
-      countJobs(jobs, system, chunkJobs, layout, options, progress);
+      countJobs(jobs, system, chunkJobs, layout, options, progress, kept);
   if (options.stop.stop_requested()) throw PhaseStopped{};
   if (options.group) {
     shareChunkSums(results.chunks, layout, *options.group);

@@ -11,6 +11,12 @@
 // from the few jobs that can be extreme (ExtremeSearch), or, where that
 // search does not apply, and in sampling, from every job.
 //
+// Where pass 1 replays every job and the blocks fit options.memoryBudget,
+// it keeps them (KeptBlocks), and pass 2 counts those instead of producing
+// and replaying the jobs again: the same values, so the same bits. The
+// replay itself runs on a compiled schedule (ReplaySchedule, the tiled
+// replay) from kTiledReplayFrom unknowns on, step by step below.
+//
 // Then the borders of every position are laid (layBorders), and pass 2 runs
 // the phase's pipeline: SolverThreadCount solver threads ("Solver Thread
 // Started!") pop chunks from a ChunkQueue while the producers fill it (the
@@ -18,7 +24,8 @@
 // thread otherwise), then the stopper ("Stopper inserted", "Stopper
 // found."). A solver produces each job of its chunk itself (enumerated
 // cells, or the block's random samples, see SampleBlocks), replays the steps
-// on whole blocks with no lock held and counts every job into its band
+// on whole blocks with no lock held (or takes the chunk's kept blocks) and
+// counts every job into its band
 // (BandCounter), and, when references are given, into the moments and the
 // fine histogram. The line "I have solved <N> jobs already!" is printed, in
 // increasing order, for every multiple of 50000 jobs passed in pass 2. The
@@ -56,6 +63,7 @@
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
 #include "solve/band_table.h"
+#include "solve/kept_blocks.h"
 
 namespace linprob {
 
@@ -87,6 +95,9 @@ struct SolveOptions {
   std::vector<double> references{};
   // The processes that share the phase; nullptr: this process alone.
   ProcessGroup* group = nullptr;
+  // The bytes of solved blocks the phase may keep from pass 1 for pass 2
+  // (see KeptBlocks); 0: pass 2 always produces and replays its jobs again.
+  std::uint64_t memoryBudget = kDefaultMemoryBudget;
 };
 
 // Thrown by solvePhase when options.stop was requested.

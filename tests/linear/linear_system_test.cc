@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <utility>
 #include <vector>
+
+#include "support/same_bits.h"
 
 namespace linprob {
 namespace {
@@ -157,6 +160,81 @@ TEST(LinearSystemTest, AddRowRoundsProductAndSumSeparately) {
   system.addRow(0, 1, f);
   EXPECT_EQ(system.matrix[0][1], 0.0);
   expectStep(system.steps[0], StepKind::kCombination, 0, 1, f);
+}
+
+// The elimination as the one-by-one operations of the public interface:
+// the pivot search as eliminate() documents it, then one addRow per
+// combination, each factor taken just before its row is combined.
+LinearSystem eliminatedOneByOne(LinearSystem system, bool rowPivot,
+                                bool colPivot) {
+  const unsigned n = system.size;
+  const double inputLargest = [&] {
+    double largest = 0.0;
+    for (const auto& column : system.matrix) {
+      for (double v : column) largest = std::fmax(largest, std::fabs(v));
+    }
+    return largest;
+  }();
+  system.largestEntry = inputLargest;
+  for (unsigned i = 0; i < n; ++i) {
+    double best = 0.0;
+    unsigned bestRow = 0;
+    unsigned bestColumn = 0;
+    for (unsigned c = i; c < n; ++c) {
+      for (unsigned r = i; r < n; ++r) {
+        const bool candidate = (rowPivot && colPivot) ||
+                               (rowPivot && c == i) || (colPivot && r == i);
+        if (candidate && std::fabs(system.matrix[c][r]) > best) {
+          best = std::fabs(system.matrix[c][r]);
+          bestRow = r;
+          bestColumn = c;
+        }
+      }
+    }
+    if (colPivot && bestColumn > i) system.exchange(true, bestColumn, i);
+    if (rowPivot && bestRow > i) system.exchange(false, bestRow, i);
+    for (unsigned j = i + 1; j < n; ++j) {
+      system.addRow(i, j, -system.matrix[i][j] / system.matrix[i][i]);
+    }
+  }
+  for (unsigned b = n; b-- > 0;) {
+    for (unsigned m = b; m-- > 0;) {
+      system.addRow(b, m, -system.matrix[b][m] / system.matrix[b][b]);
+    }
+    system.scaleRow(b);
+  }
+  system.pivotGrowth = system.largestEntry / inputLargest;
+  return system;
+}
+
+TEST(LinearSystemTest, EliminationMatchesOneCombinationAtATime) {
+  // Random matrices with ties and zeros, so that every mode exchanges.
+  std::mt19937_64 random(5);
+  for (const unsigned n : {1u, 2u, 5u, 12u, 33u}) {
+    for (const auto& [rowPivot, colPivot] : kAllModes) {
+      LinearSystem system(n);
+      for (auto& column : system.matrix) {
+        for (double& v : column) {
+          v = random() % 5 == 0 ? 0.0
+                                : static_cast<double>(random() % 9) - 4.5;
+        }
+      }
+      const LinearSystem expected =
+          eliminatedOneByOne(system, rowPivot, colPivot);
+      system.eliminate(rowPivot, colPivot);
+      ASSERT_EQ(system.steps.size(), expected.steps.size());
+      for (std::size_t k = 0; k < expected.steps.size(); ++k) {
+        const step& want = expected.steps[k];
+        const step& got = system.steps[k];
+        ASSERT_TRUE(got.type == want.type && got.first == want.first &&
+                    got.second == want.second &&
+                    sameBits(got.value, want.value))
+            << "n = " << n << ", step " << k;
+      }
+      EXPECT_EQ(system.columnOrder, expected.columnOrder);
+      EXPECT_TRUE(sameBits(system.pivotGrowth, expected.pivotGrowth));
+    }
+  }
 }
 
 TEST(LinearSystemTest, ExchangeMovesRowsOrColumns) {
