@@ -78,6 +78,7 @@ struct RawOptions {
   std::string workDir;
   std::string threads;
   std::string seed;
+  std::string memoryBudget;
   bool quiet = false;
   bool progress = false;
   bool check = false;
@@ -88,6 +89,7 @@ struct App {
   CLI::App app{kDescription, "linprob"};
   CLI::Option* threads = nullptr;
   CLI::Option* seed = nullptr;
+  CLI::Option* memoryBudget = nullptr;
 };
 
 std::unique_ptr<App> makeApp(RawOptions& raw) {
@@ -117,7 +119,14 @@ std::unique_ptr<App> makeApp(RawOptions& raw) {
                      "run's seed is drawn from the system's random\n"
                      "source (Report/results.json keeps it)")
           ->option_text("N");
-  for (CLI::Option* option : {made->threads, made->seed}) {
+  made->memoryBudget =
+      app.add_option("--memory-budget", raw.memoryBudget,
+                     "keep up to MIB MiB of solved values per phase, so\n"
+                     "that each sample is drawn and replayed once, not\n"
+                     "twice; 0: never; default: 512; the files are the\n"
+                     "same for any budget")
+          ->option_text("MIB");
+  for (CLI::Option* option : {made->threads, made->seed, made->memoryBudget}) {
     option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   }
   app.add_flag("-q,--quiet", raw.quiet,
@@ -223,6 +232,16 @@ CommandLine parseArguments(const std::vector<std::string>& arguments,
           ", not \"" + raw.seed + "\"");
     }
     options.seed = *seed;
+  }
+  if (made->memoryBudget->count() > 0) {
+    const std::optional<std::uint64_t> mib =
+        wholeNumber<std::uint64_t>(raw.memoryBudget);
+    if (!mib || *mib > kMostMemoryBudgetMiB) {
+      return usageError("--memory-budget takes a whole number of MiB from 0 "
+                        "to " + std::to_string(kMostMemoryBudgetMiB) +
+                        ", not \"" + raw.memoryBudget + "\"");
+    }
+    options.memoryBudget = *mib << 20;
   }
   options.quiet = raw.quiet;
   options.showProgress = raw.progress;

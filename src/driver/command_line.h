@@ -14,10 +14,12 @@
 //   --progress, --no-progress   the progress line; the last one given wins,
 //                     default: on when standard error is a terminal
 //   --check           check and plan only
+//   --memory-budget MIB   0 ... kMostMemoryBudgetMiB, whole MiB
 //   --no-report       no Report/ folder
 #ifndef LINPROB_DRIVER_COMMAND_LINE_H_
 #define LINPROB_DRIVER_COMMAND_LINE_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +27,9 @@
 #include "driver/run_options.h"
 
 namespace linprob {
+
+// The largest --memory-budget, in MiB (1 TiB).
+inline constexpr std::uint64_t kMostMemoryBudgetMiB = std::uint64_t{1} << 20;
 
 struct CommandLine {
   std::optional<RunOptions> run;  // set: run with these options

@@ -43,6 +43,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   options.stop = context.stop;
   options.references = context.references;
   options.group = context.group;
+  options.memoryBudget = context.memoryBudget;
   PhaseBands bands;
   if (context.display != nullptr) {
     options.progress = &context.display->beginPhase(

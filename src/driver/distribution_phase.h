@@ -23,6 +23,7 @@
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "results/phase_result.h"
+#include "solve/kept_blocks.h"
 
 namespace linprob {
 
@@ -45,6 +46,8 @@ struct PhaseContext {
   // The processes that share every phase (solve/phase_solver.h); nullptr:
   // this process alone. They must all have the same runSeed.
   ProcessGroup* group = nullptr;
+  // SolveOptions::memoryBudget.
+  std::uint64_t memoryBudget = kDefaultMemoryBudget;
 };
 
 PhaseResult runDistributionPhase(const FamilyInfo& family,

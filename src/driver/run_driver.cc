@@ -195,7 +195,7 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   const PhaseContext context{settings,     system,  subFolder,
                              i,            mode,    options.seed,
                              display,      stop,    std::move(references),
-                             options.group};
+                             options.group, options.memoryBudget};
   for (const FamilyInfo& family : kFamilies) {
     // Measured at once: that releases the phase's fine histograms.
     PhaseResult phase = runDistributionPhase(family, context);
@@ -348,6 +348,7 @@ int runChecked(const RunOptions& options,
   if (options.checkOnly) {
     printLine("");
     for (const std::string& line : planLines(plan, estimate)) printLine(line);
+    printLine(memoryBudgetLine(plan, options.memoryBudget));
     return exitCode(ExitStatus::kSuccess);
   }
   if (estimate && *estimate > kLongRunSeconds) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/process_group.h"
+#include "solve/kept_blocks.h"
 
 namespace linprob {
 
@@ -33,6 +34,9 @@ struct RunOptions {
   bool checkOnly = false;
   // Whether the run writes its Report/ folder.
   bool writeReport = true;
+  // The bytes of solved values a phase may keep between its two passes
+  // (SolveOptions::memoryBudget); the files are the same for any budget.
+  std::uint64_t memoryBudget = kDefaultMemoryBudget;
   // The processes the run is shared with (launched by mpirun or srun, see
   // driver/run_share.h); nullptr: this process alone. Not owned.
   ProcessGroup* group = nullptr;

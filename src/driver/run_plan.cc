@@ -7,7 +7,9 @@
 #include <sstream>
 
 #include "distributions/family.h"
+#include "distributions/job_block.h"
 #include "linear/pivot_mode.h"
+#include "solve/kept_blocks.h"
 
 namespace linprob {
 namespace {
@@ -163,6 +165,26 @@ std::vector<std::string> planLines(const RunPlan& plan,
                   (seconds ? formatDuration(*seconds) + " on this machine"
                            : std::string("unknown (the calibration failed)")));
   return lines;
+}
+
+std::string memoryBudgetLine(const RunPlan& plan, std::uint64_t budget) {
+  const auto mib = [](std::uint64_t bytes) {
+    return std::to_string((bytes >> 20) + ((bytes & 0xfffff) != 0)) + " MiB";
+  };
+  const std::string line = "Memory budget: " + mib(budget) + " (--memory-budget)";
+  if (plan.enumerate || plan.jobsPerPhase == 0) {
+    return line + " for the solved values a phase keeps between its passes";
+  }
+  // Sample counts are below 2^31: the product stays far below 2^64.
+  const std::uint64_t blocks =
+      (plan.jobsPerPhase + kBlockJobs - 1) / kBlockJobs;
+  const std::uint64_t bytes = blocks * keptBlockBytes(plan.unknowns);
+  if (bytes <= budget) {
+    return line + "; a phase keeps its " + mib(bytes) +
+           " of solved values for its second pass";
+  }
+  return line + "; a phase's " + mib(bytes) +
+         " of solved values exceed it: each sample is drawn and replayed twice";
 }
 
 }  // namespace linprob

@@ -69,6 +69,10 @@ std::string longRunLine(const RunPlan& plan, double seconds);
 std::vector<std::string> planLines(const RunPlan& plan,
                                    std::optional<double> seconds);
 
+// The --check line of the memory budget: whether a sampling phase keeps its
+// solved values between its passes, and how much they take.
+std::string memoryBudgetLine(const RunPlan& plan, std::uint64_t budget);
+
 // A duration rounded to the second, in its two largest units: "0s", "45s",
 // "3m05s", "2h03m", "12d04h"; "more than 100 years" beyond that.
 std::string formatDuration(double seconds);

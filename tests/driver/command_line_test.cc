@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,13 +32,14 @@ TEST(CommandLineTest, NoArgumentsIsTheRunOfOldWithTheTerminalsProgress) {
     EXPECT_EQ(options.showProgress, terminal);
     EXPECT_FALSE(options.checkOnly);
     EXPECT_TRUE(options.writeReport);
+    EXPECT_EQ(options.memoryBudget, 512u << 20);
   }
 }
 
 TEST(CommandLineTest, TakesEveryOption) {
   const CommandLine line =
       parse({"-j", "0", "--seed", "18446744073709551615", "-q", "--progress",
-             "--check", "--no-report", "some dir"});
+             "--check", "--no-report", "--memory-budget", "0", "some dir"});
   ASSERT_TRUE(line.run.has_value()) << line.text;
   EXPECT_EQ(line.run->workDir, "some dir");
   EXPECT_EQ(line.run->solverThreads, 0);
@@ -46,14 +48,18 @@ TEST(CommandLineTest, TakesEveryOption) {
   EXPECT_TRUE(line.run->showProgress);
   EXPECT_TRUE(line.run->checkOnly);
   EXPECT_FALSE(line.run->writeReport);
+  EXPECT_EQ(line.run->memoryBudget, 0u);
 
   // Long forms with "=", and the last of a repeated option wins.
   const CommandLine repeated = parse(
-      {"--threads=1024", "--threads", "7", "--no-progress", "--seed=0"}, true);
+      {"--threads=1024", "--threads", "7", "--no-progress", "--seed=0",
+       "--memory-budget=1048576"},
+      true);
   ASSERT_TRUE(repeated.run.has_value()) << repeated.text;
   EXPECT_EQ(repeated.run->solverThreads, 7);
   EXPECT_EQ(repeated.run->seed, 0u);
   EXPECT_FALSE(repeated.run->showProgress);
+  EXPECT_EQ(repeated.run->memoryBudget, std::uint64_t{1} << 40);
   EXPECT_TRUE(parse({"--no-progress", "--progress"}).run->showProgress);
 }
 
@@ -63,6 +69,9 @@ TEST(CommandLineTest, RefusesBadUsageInOneLineNamingTheOption) {
   const std::string seed =
       "linprob: --seed takes a whole number from 0 to 18446744073709551615, "
       "not ";
+  const std::string budget =
+      "linprob: --memory-budget takes a whole number of MiB from 0 to "
+      "1048576, not ";
   const std::string help = "; see linprob --help\n";
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--bogus"}, "linprob: unknown option --bogus" + help},
@@ -78,6 +87,9 @@ TEST(CommandLineTest, RefusesBadUsageInOneLineNamingTheOption) {
        seed + "\"18446744073709551616\"" + help},
       {{"--seed", "1.5"}, seed + "\"1.5\"" + help},
       {{"--seed", ""}, seed + "\"\"" + help},
+      {{"--memory-budget", "1048577"}, budget + "\"1048577\"" + help},
+      {{"--memory-budget", "-1"}, budget + "\"-1\"" + help},
+      {{"--memory-budget", "0.5"}, budget + "\"0.5\"" + help},
       {{"-j"}, "linprob: --threads needs a value" + help},
       {{"dir", "--seed"}, "linprob: --seed needs a value" + help},
   };

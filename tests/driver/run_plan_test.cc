@@ -89,5 +89,23 @@ TEST(RunPlanTest, PlanLinesSayWhenNoEstimateCouldBeMade) {
             "Estimated run time: 1m01s on this machine");
 }
 
+TEST(RunPlanTest, MemoryBudgetLineSaysWhetherASamplingPhaseKeepsItsValues) {
+  RunSettings settings;  // n = 4
+  EXPECT_EQ(memoryBudgetLine(makeRunPlan(settings), 512u << 20),
+            "Memory budget: 512 MiB (--memory-budget) for the solved values "
+            "a phase keeps between its passes");
+  settings.ExactDistributions = false;
+  settings.Dimensions = 500;
+  settings.SampleCount = 10000;  // 10 blocks of 501 x 1024 values
+  const RunPlan plan = makeRunPlan(settings);
+  EXPECT_EQ(memoryBudgetLine(plan, 41u << 20),
+            "Memory budget: 41 MiB (--memory-budget); a phase keeps its 40 MiB "
+            "of solved values for its second pass");
+  EXPECT_EQ(memoryBudgetLine(plan, 0),
+            "Memory budget: 0 MiB (--memory-budget); a phase's 40 MiB of "
+            "solved values exceed it: each sample is drawn and replayed "
+            "twice");
+}
+
 }  // namespace
 }  // namespace linprob

@@ -295,6 +295,64 @@ TEST(PhaseSolverTest, SamplingWithASeedDoesNotDependOnTheThreadCounts) {
   }
 }
 
+// A sampling phase of 40 unknowns (the tiled replay) under every pivoting
+// mode: the one-by-one replay's bands, and the same bits whether pass 1
+// keeps its solved blocks for pass 2 or pass 2 draws and replays them again,
+// for any thread count, and for two ranks of which only one keeps them.
+TEST(PhaseSolverTest, KeptAndStreamedValuesGiveTheSameBits) {
+  std::mt19937 random(40);
+  std::uniform_real_distribution<double> real(-1.0, 1.0);
+  for (int mode = 0; mode < 4; ++mode) {
+    RandomPhase phase;
+    const unsigned n = 40;
+    phase.system = LinearSystem(n);
+    for (unsigned r = 0; r < n; ++r) {
+      for (unsigned c = 0; c < n; ++c) phase.system.matrix[c][r] = real(random);
+    }
+    phase.system.eliminate(mode % 2 == 1, mode / 2 != 0);
+    const auto family = static_cast<Family>(mode % 3);
+    std::vector<double> first(n), second(n);
+    for (unsigned e = 0; e < n; ++e) {
+      first[e] = 3.0 * real(random);
+      second[e] = family == Family::kNormal ? 0.25 : first[e] + 0.5;
+    }
+    phase.jobs.enumerate = false;
+    // Two chunks, the second ending in a short block.
+    phase.jobs.sampling = SamplingJobs{n, family, first, second, 35000,
+                                       static_cast<std::uint64_t>(mode)};
+    for (unsigned e = 0; e < n; ++e) {
+      phase.approx.push_back(NormalParameters{first[e], 0.1});
+    }
+    replaySteps(phase.approx, phase.system.steps);
+    for (const NormalParameters& p : phase.approx) {
+      phase.references.push_back(p.mean);
+    }
+    SCOPED_TRACE("mode " + std::to_string(mode));
+    const auto solve = [&](int solvers, std::uint64_t budget,
+                           ProcessGroup* group) {
+      SolveOptions options{.solverThreads = solvers,
+                           .histogramPrecision = 10,
+                           .references = phase.references,
+                           .group = group,
+                           .memoryBudget = budget};
+      return solvePhase(phase.jobs, phase.system, options);
+    };
+    ::testing::internal::CaptureStdout();
+    const PhaseBands streamed = solve(1, 0, nullptr);
+    const PhaseBands kept = solve(3, kDefaultMemoryBudget, nullptr);
+    std::vector<PhaseBands> shared(2);
+    testing::InProcessRanks ranks(2);
+    ranks.run([&](ProcessGroup& group) {
+      const auto rank = static_cast<std::size_t>(group.rank());
+      shared[rank] = solve(2, rank == 0 ? kDefaultMemoryBudget : 0, &group);
+    });
+    ::testing::internal::GetCapturedStdout();
+    expectSameBands(phase, streamed, mode);
+    expectSameBits(streamed, kept);
+    for (const PhaseBands& bands : shared) expectSameBits(streamed, bands);
+  }
+}
+
 // The phase shared by 2 and 3 ranks (threads standing in for processes,
 // each with its own solver threads): every rank returns the bits of the
 // lone phase, for phases of one chunk (fewer chunks than ranks) and of
