@@ -20,6 +20,7 @@
 #include "base/console.h"
 #include "distributions/job_block.h"
 #include "distributions/job_source.h"
+#include "distributions/sample_blocks.h"
 #include "linear/linear_system.h"
 #include "linear/replay_schedule.h"
 #include "linear/step_replay.h"
@@ -104,6 +105,26 @@ BENCHMARK(BM_LargeReplay)
     ->Threads(2)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+// The draws alone: one block of kBlockJobs samples of 20 entries per
+// iteration, for each family (0 triangular, 1 normal, 2 uniform).
+void BM_DrawBlock(benchmark::State& state) {
+  const unsigned n = 20;
+  SamplingJobs jobs{n, static_cast<Family>(state.range(0)),
+                    std::vector<double>(n, 1.0), std::vector<double>(n, 2.0),
+                    1 << 30, 11};
+  const SampleBlocks samples(jobs);
+  JobBlock block(n);
+  std::uint64_t b = 0;
+  for (auto _ : state) {
+    samples.fill(b++, block);
+    benchmark::DoNotOptimize(block.values.data());
+  }
+  state.counters["values_per_second"] = benchmark::Counter(
+      static_cast<double>(state.iterations()) * n * kBlockJobs,
+      benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DrawBlock)->ArgName("family")->Arg(0)->Arg(1)->Arg(2);
 
 void BM_LargeSamplingPhase(benchmark::State& state) {
   const auto n = static_cast<unsigned>(state.range(0));

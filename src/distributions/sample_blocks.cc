@@ -4,34 +4,64 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
+
+#include "linear/vector_clones.h"
 
 namespace linprob {
 namespace {
 
-// The 64-bit words of one (block, entry) stream, two per Philox call.
+// The 64-bit words of one (block, entry) stream, two per Philox call: the
+// calls' first words and second words in call order, made in batches.
 class WordStream {
  public:
   WordStream(std::uint64_t seed, std::uint64_t block, unsigned entry)
       : key_{{seed}},
         counter_{{static_cast<std::uint64_t>(entry) << 40, block}} {}
 
-  std::uint64_t next() {
-    if (spare_) {
-      spare_ = false;
-      return words_.v[1];
+  // The next 2 * calls words of the stream, into out[0 ... 2 * calls - 1].
+  void take(std::uint64_t* out, std::size_t calls) {
+    for (std::size_t c = 0; c < calls; ++c) {
+      const r123::Philox2x64::ctr_type words =
+          r123::Philox2x64()(counter_, key_);
+      out[2 * c] = words.v[0];
+      out[2 * c + 1] = words.v[1];
+      ++counter_.v[0];
     }
-    words_ = r123::Philox2x64()(counter_, key_);
-    ++counter_.v[0];
-    spare_ = true;
-    return words_.v[0];
   }
 
  private:
   r123::Philox2x64::key_type key_;
   r123::Philox2x64::ctr_type counter_;
-  r123::Philox2x64::ctr_type words_{};
-  bool spare_ = false;
+};
+
+// Words for a block's draws: as many as its samples take without rejections
+// up front, then a few more calls' worth whenever the draws run out.
+class WordSupply {
+ public:
+  static constexpr std::size_t kCapacity = kBlockJobs + 16;
+
+  WordSupply(WordStream& stream, std::size_t expected) : stream_(stream) {
+    refill((expected + 1) / 2);
+  }
+
+  std::uint64_t next() {
+    if (at_ == end_) refill(8);
+    return words_[at_++];
+  }
+
+ private:
+  void refill(std::size_t calls) {
+    stream_.take(words_.data(), calls);
+    at_ = 0;
+    end_ = 2 * calls;
+  }
+
+  WordStream& stream_;
+  std::array<std::uint64_t, kCapacity> words_;
+  std::size_t at_ = 0;
+  std::size_t end_ = 0;
 };
 
 // [0, 1): the top 53 bits of a word, scaled exactly.
@@ -43,6 +73,102 @@ double unitFrom(std::uint64_t word) {
 double openUnitFrom(std::uint64_t word) {
   const double half = static_cast<double>(word >> 12) + 0.5;
   return half * 0x1p-52;
+}
+
+using FourWords = std::uint64_t __attribute__((vector_size(32)));
+using FourDoubles = double __attribute__((vector_size(32)));
+using FourIndices = std::int64_t __attribute__((vector_size(32)));
+
+#define LINPROB_LOAD_FOUR(to, from) std::memcpy(&(to), (from), sizeof(to))
+#define LINPROB_STORE_FOUR(to, from) std::memcpy((to), &(from), sizeof(from))
+// All four lanes `value`, a zero's sign included.
+#define LINPROB_BROADCAST(value) {(value), (value), (value), (value)}
+
+// unitFrom of four words. Without a vector conversion of 64-bit integers,
+// the top 53 bits are converted in two parts, each below 2^52 and so exact
+// as the low bits of 2^52: the parts, their sum and the scaling are exact,
+// the same doubles as unitFrom's.
+__attribute__((always_inline)) inline void unitsFrom(const FourWords& words,
+                                                     FourDoubles& units) {
+  const FourWords top = words >> 11;
+  const FourWords magic = {0x4330000000000000u, 0x4330000000000000u,
+                           0x4330000000000000u, 0x4330000000000000u};
+  const FourWords highBits = (top >> 32) | magic;
+  const FourWords lowBits = (top & 0xffffffffu) | magic;
+  FourDoubles high;
+  FourDoubles low;
+  std::memcpy(&high, &highBits, sizeof high);
+  std::memcpy(&low, &lowBits, sizeof low);
+  const FourDoubles shift = LINPROB_BROADCAST(0x1p52);
+  const FourDoubles whole = (high - shift) * 0x1p32 + (low - shift);
+  units = whole * 0x1p-53;
+}
+
+// The triangular draws of one entry from words[0 ... 2 * count - 1]: the
+// statements of the scalar loop below, four samples at a time.
+LINPROB_VECTOR_CLONES __attribute__((flatten))
+void triangularDraws(const std::uint64_t* words, std::size_t count,
+                     double lower, double width, double* values) {
+  const FourDoubles low = LINPROB_BROADCAST(lower);
+  const FourDoubles wide = LINPROB_BROADCAST(width);
+  const FourDoubles half = LINPROB_BROADCAST(0.5);
+  const FourIndices firsts = {0, 2, 4, 6};
+  const FourIndices seconds = {1, 3, 5, 7};
+  std::size_t s = 0;
+  for (; s + 4 <= count; s += 4) {
+    FourWords a;
+    FourWords b;
+    LINPROB_LOAD_FOUR(a, words + 2 * s);
+    LINPROB_LOAD_FOUR(b, words + 2 * s + 4);
+    FourDoubles unitsA;
+    FourDoubles unitsB;
+    unitsFrom(a, unitsA);
+    unitsFrom(b, unitsB);
+    const FourDoubles first = __builtin_shuffle(unitsA, unitsB, firsts);
+    const FourDoubles second = __builtin_shuffle(unitsA, unitsB, seconds);
+    const FourDoubles sum = first + second;
+    const FourDoubles mean = half * sum;
+    const FourDoubles offset = wide * mean;
+    const FourDoubles value = low + offset;
+    LINPROB_STORE_FOUR(values + s, value);
+  }
+  for (; s < count; ++s) {
+    // The sum of two 53-bit fractions, halved: the mean of two uniforms,
+    // whose density is the triangle on [0, 1].
+    const double first = unitFrom(words[2 * s]);
+    const double second = unitFrom(words[2 * s + 1]);
+    const double sum = first + second;
+    const double mean = 0.5 * sum;
+    const double offset = width * mean;
+    values[s] = lower + offset;
+  }
+}
+
+// The uniform draws of one entry from words[0 ... count - 1]: a draw that
+// rounds up to `upper` becomes `below`, the largest double under it.
+LINPROB_VECTOR_CLONES __attribute__((flatten))
+void uniformDraws(const std::uint64_t* words, std::size_t count, double lower,
+                  double width, double upper, double below, double* values) {
+  const FourDoubles low = LINPROB_BROADCAST(lower);
+  const FourDoubles wide = LINPROB_BROADCAST(width);
+  const FourDoubles high = LINPROB_BROADCAST(upper);
+  const FourDoubles under = LINPROB_BROADCAST(below);
+  std::size_t s = 0;
+  for (; s + 4 <= count; s += 4) {
+    FourWords w;
+    LINPROB_LOAD_FOUR(w, words + s);
+    FourDoubles units;
+    unitsFrom(w, units);
+    const FourDoubles offset = wide * units;
+    const FourDoubles value = low + offset;
+    const FourDoubles kept = value < high ? value : under;
+    LINPROB_STORE_FOUR(values + s, kept);
+  }
+  for (; s < count; ++s) {
+    const double offset = width * unitFrom(words[s]);
+    const double value = lower + offset;
+    values[s] = value < upper ? value : below;
+  }
 }
 
 // The ziggurat of the standard normal density f(x) = exp(-x^2 / 2) in 128
@@ -78,7 +204,7 @@ const Ziggurat& ziggurat() {
 }
 
 // A draw from the tail beyond R (Marsaglia's method), with the sign given.
-double normalTail(WordStream& words, bool negative) {
+double normalTail(WordSupply& words, bool negative) {
   constexpr double r = Ziggurat::kTailStart;
   double x = 0.0;
   double y = 0.0;
@@ -91,7 +217,7 @@ double normalTail(WordStream& words, bool negative) {
 
 // One standard normal draw. Each try takes one word: its top 53 bits give
 // u in [-1, 1), its low 7 bits the layer.
-double standardNormal(WordStream& words, const Ziggurat& z) {
+double standardNormal(WordSupply& words, const Ziggurat& z) {
   for (;;) {
     const std::uint64_t word = words.next();
     const double u = 2.0 * unitFrom(word) - 1.0;
@@ -143,40 +269,32 @@ SampleBlocks::SampleBlocks(const SamplingJobs& jobs)
 std::size_t SampleBlocks::fill(std::uint64_t block, JobBlock& out) const {
   const std::size_t count = jobs_.blockJobs(block);
   const Ziggurat& z = ziggurat();
+  std::array<std::uint64_t, 2 * kBlockJobs> words;
   for (unsigned e = 0; e < jobs_.n; ++e) {
     const Entry& entry = entries_[e];
     double* const values = out.entry(e);
-    WordStream words(jobs_.seed, block, e);
+    WordStream stream(jobs_.seed, block, e);
     switch (entry.draw) {
       case Draw::kConstant:
         for (std::size_t s = 0; s < count; ++s) values[s] = entry.first;
         break;
-      case Draw::kNormal:
+      case Draw::kNormal: {
+        WordSupply supply(stream, count);
         for (std::size_t s = 0; s < count; ++s) {
-          const double scaled = entry.second * standardNormal(words, z);
+          const double scaled = entry.second * standardNormal(supply, z);
           values[s] = entry.first + scaled;
         }
         break;
+      }
       case Draw::kTriangular:
-        for (std::size_t s = 0; s < count; ++s) {
-          // The sum of two 53-bit fractions, halved: the mean of two
-          // uniforms, whose density is the triangle on [0, 1].
-          const double first = unitFrom(words.next());
-          const double second = unitFrom(words.next());
-          const double sum = first + second;
-          const double mean = 0.5 * sum;
-          const double offset = entry.width * mean;
-          values[s] = entry.first + offset;
-        }
+        stream.take(words.data(), count);
+        triangularDraws(words.data(), count, entry.first, entry.width, values);
         break;
       case Draw::kUniform:
-        for (std::size_t s = 0; s < count; ++s) {
-          const double offset = entry.width * unitFrom(words.next());
-          const double value = entry.first + offset;
-          values[s] = value < entry.second
-                          ? value
-                          : std::nextafter(entry.second, entry.first);
-        }
+        stream.take(words.data(), (count + 1) / 2);
+        uniformDraws(words.data(), count, entry.first, entry.width,
+                     entry.second, std::nextafter(entry.second, entry.first),
+                     values);
         break;
     }
   }

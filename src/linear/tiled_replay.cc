@@ -19,6 +19,9 @@ constexpr std::size_t kTileBytes = 192 * 1024;
 
 #define LINPROB_LOAD_FOUR(to, from) std::memcpy(&(to), (from), sizeof(to))
 #define LINPROB_STORE_FOUR(to, from) std::memcpy((to), &(from), sizeof(from))
+// All four lanes `value`, a zero's sign included (0.0 + value would turn a
+// factor of -0.0 into +0.0, and with it the sign of a zero product).
+#define LINPROB_BROADCAST(value) {(value), (value), (value), (value)}
 
 // Rows r0 ... r0+Rows-1 of one group: row r at row0 + r * step. Adds every
 // source i < r0 into the panel's rows, then the panel's own rows into the
@@ -36,7 +39,6 @@ __attribute__((always_inline)) inline void solvePanel(
     LINPROB_LOAD_FOUR(low[t], row);
     LINPROB_LOAD_FOUR(high[t], row + 4);
   }
-  const FourDoubles zero = {0.0, 0.0, 0.0, 0.0};
   const double* source = row0;
   const double* factors = panel;
   for (std::size_t i = 0; i < r0; ++i) {
@@ -46,7 +48,7 @@ __attribute__((always_inline)) inline void solvePanel(
     LINPROB_LOAD_FOUR(x1, source + 4);
 #pragma GCC unroll 8
     for (std::size_t t = 0; t < Rows; ++t) {
-      const FourDoubles factor = zero + factors[t];
+      const FourDoubles factor = LINPROB_BROADCAST(factors[t]);
       // The product is rounded first, then added: the replay's order.
       const FourDoubles p0 = factor * x0;
       const FourDoubles p1 = factor * x1;
@@ -63,7 +65,7 @@ __attribute__((always_inline)) inline void solvePanel(
     const double* own = factors + t * kPanelRows;
 #pragma GCC unroll 8
     for (std::size_t u = t + 1; u < Rows; ++u) {
-      const FourDoubles factor = zero + own[u];
+      const FourDoubles factor = LINPROB_BROADCAST(own[u]);
       const FourDoubles p0 = factor * low[t];
       const FourDoubles p1 = factor * high[t];
       low[u] = p0 + low[u];
@@ -152,8 +154,8 @@ void replayScheduled(const ReplaySchedule& schedule, double* values,
     for (unsigned k = 0; k < n; ++k) {
       double* to = values + k * stride + first;
       const double* from = buffer + k * kGroupLanes;
-      const FourDoubles pivot = FourDoubles{0.0, 0.0, 0.0, 0.0} +
-                                schedule.pivot(k);
+      const double own = schedule.pivot(k);
+      const FourDoubles pivot = LINPROB_BROADCAST(own);
       for (std::size_t g = 0; g < whole; ++g) {
         FourDoubles low;
         FourDoubles high;
@@ -165,7 +167,7 @@ void replayScheduled(const ReplaySchedule& schedule, double* values,
         LINPROB_STORE_FOUR(to + g * kGroupLanes + 4, highQuotient);
       }
       for (std::size_t l = 0; l < rest; ++l) {
-        to[whole * kGroupLanes + l] = from[whole * groupSize + l] / pivot[0];
+        to[whole * kGroupLanes + l] = from[whole * groupSize + l] / own;
       }
     }
   }

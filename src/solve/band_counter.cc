@@ -224,7 +224,7 @@ bool finiteRange(const PositionBands& bands) {
 // and the fraction left over for values below 2^63 once scaled, which decide
 // the rounding half to even as fixedPointMass does. A group with a value
 // that fixedPointMass treats apart (negative, NaN, 2 and more) is done by
-// it.
+// it. Groups of four +0.0 are passed over.
 LINPROB_WIDE_CLONES __attribute__((flatten))
 void addFixedPointMasses(double* sums, std::size_t count,
                          std::uint64_t* counts) {
@@ -233,6 +233,10 @@ void addFixedPointMasses(double* sums, std::size_t count,
   for (std::size_t f = 0; f < count; f += 4) {
     FourDoubles v;
     LINPROB_LOAD_FOUR(v, sums + f);
+    FourWords bits;
+    LINPROB_LOAD_FOUR(bits, sums + f);
+    // Most sub-bands of a chunk are empty: +0.0 adds nothing and stays.
+    if ((bits[0] | bits[1] | bits[2] | bits[3]) == 0) continue;
     const FourDoubles scaled = v * 4611686018427387904.0;  // 2^62
     const FourWords usual =
         (scaled >= 0.0) & (scaled < 9223372036854775808.0);  // 2^63

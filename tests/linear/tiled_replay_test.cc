@@ -104,6 +104,20 @@ TEST(TiledReplayTest, ZeroPivotsPropagateInfinitiesAndNaNsAsTheReplayDoes) {
                  "singular");
 }
 
+TEST(TiledReplayTest, NegativeZeroFactorsKeepTheirSign) {
+  // A diagonal matrix records every factor as -0.0; added to a -0.0 entry,
+  // a product of -0.0 stays -0.0 where one of +0.0 would give +0.0.
+  for (const unsigned n : {3u, 9u, 20u}) {
+    LinearSystem diagonal(n);
+    for (unsigned k = 0; k < n; ++k) diagonal.matrix[k][k] = k % 2 ? -2.0 : 0.5;
+    diagonal.eliminate(false, false);
+    std::vector<double> block(n * 16, -0.0);
+    for (std::size_t at = 0; at < block.size(); at += 3) block[at] = 1.0;
+    expectSameBits(diagonal.steps, n, block, 16, 16,
+                   "diagonal, n = " + std::to_string(n));
+  }
+}
+
 TEST(TiledReplayTest, ARegroupedStepListGivesTheSameBits) {
   // The forward combinations of different targets interleave differently,
   // and an exchange of untouched rows comes early: each element still sees
