@@ -100,7 +100,7 @@ void BM_LargeReplay(benchmark::State& state) {
 }
 BENCHMARK(BM_LargeReplay)
     ->ArgNames({"n", "tiled"})
-    ->ArgsProduct({{4, 6, 8, 12, 20, 100, 500, 1000}, {0, 1}})
+    ->ArgsProduct({{20, 100, 500, 1000}, {0, 1}})
     ->Threads(1)
     ->Threads(2)
     ->UseRealTime()

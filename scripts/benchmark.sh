@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Reproduces the performance figures: the phase benchmarks, each in its own
 # process (so its peak memory is its own) and repeated (REPETITIONS, 5 by
-# default; the median is printed), then the whole bundled example run with
-# its wall time and peak resident memory.
+# default; the median is printed), the replay and whole runs of large
+# systems (beside numpy, when Debian's python3-numpy is installed), then the
+# whole bundled example run with its wall time and peak resident memory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
@@ -64,6 +65,66 @@ echo "system on 2 threads, the replay and the counting alone:"
 median 'BM_EnumerationSixUnknowns'
 median 'BM_SystemUnderOneMode'
 median 'BM_Replay|BM_CountBlocks'
+
+# Large systems. The replay alone: step-applications (a recorded combination
+# applied to one right-hand side) per second on one block of 1024, on 1 and
+# 2 threads, beside the multiply-add pairs per second of numpy's dgemm
+# (n x n times n x 1024, OpenBLAS) on the same machine: a pair there is one
+# fused instruction, two here (no fused multiply-add).
+python=/usr/bin/python3
+numpy=yes
+"$python" -c 'import numpy' 2>/dev/null || numpy=no
+echo "Replay of one block of 1024 right-hand sides, n = 20, 100, 500, 1000:"
+for n in 20 100 500 1000; do
+  median "BM_LargeReplay/n:$n/tiled:1/"
+  if [ $numpy = yes ]; then
+    "$python" - "$n" <<'PY'
+import sys, time
+import numpy as np
+n = int(sys.argv[1])
+a, b = np.random.rand(n, n), np.random.rand(n, 1024)
+a @ b
+reps = max(3, int(3e9 / (n * n * 1024)))
+best = 0.0
+for _ in range(5):
+    start = time.perf_counter()
+    for _ in range(reps):
+        a @ b
+    best = max(best, n * n * 1024 * reps / (time.perf_counter() - start))
+print("numpy dgemm, n = %d: %.3gG multiply-add pairs/s" % (n, best / 1e9))
+PY
+  fi
+done
+echo "One sampling phase (normal, 2 solver threads, moments and fine histograms):"
+median 'BM_LargeSamplingPhase/'
+
+# Whole processes against the numpy peer of bench/large_system.py (12
+# phases like the 4 modes x 3 families), side by side, alternated, the
+# median of LARGE_REPETITIONS (default 1) wall times each.
+mid() { printf '%s\n' "$@" | sort -g | awk '{ t[NR] = $1 } END { print t[int((NR + 1) / 2)] }'; }
+if [ $numpy = yes ]; then
+  large=$(mktemp -d)
+  trap 'rm -rf "$large"' EXIT
+  for case in "20 1000000" "100 100000" "500 10000" "1000 10000"; do
+    set -- $case
+    "$python" bench/large_system.py make "$large/n$1" "$1" "$2"
+    ours=()
+    peers=()
+    for _ in $(seq "${LARGE_REPETITIONS:-1}"); do
+      start=$(date +%s.%N)
+      build/linprob -q --no-report "$large/n$1" >/dev/null
+      ours+=("$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')")
+      start=$(date +%s.%N)
+      "$python" bench/large_system.py peer "$large/n$1" >/dev/null
+      peers+=("$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')")
+    done
+    printf 'n = %d, %d samples per phase: linprob %.1f s, numpy peer %.1f s\n' \
+      "$1" "$2" "$(mid "${ours[@]}")" "$(mid "${peers[@]}")"
+  done
+else
+  echo "Large systems against numpy: $python has no numpy (apt-get install"
+  echo "python3-numpy libopenblas0-pthread); skipped"
+fi
 
 # The bundled example as shipped (one solver thread), then with two.
 for solvers in 1 2; do

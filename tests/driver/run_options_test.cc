@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -198,6 +199,51 @@ TEST(ProgressRunTest, DrawsOnStandardErrorOnly) {
   }
   EXPECT_EQ(with.err.find('\n'), std::string::npos);
   EXPECT_EQ(with.err.back(), '\r');
+}
+
+// A system large enough for the tiled replay, sampled in several chunks
+// (the last block short): every budget, kept or streamed, and every thread
+// count write the same files, byte for byte.
+TEST(MemoryBudgetRunTest, LargeSystemFilesDoNotDependOnBudgetOrThreads) {
+  const int n = 60;
+  std::mt19937_64 random(60);
+  std::uniform_real_distribution<double> entry(-1.0, 1.0);
+  std::string matrix, real, interval, normal, uniform;
+  for (int r = 0; r < n; ++r) {
+    for (int c = 0; c < n; ++c) {
+      const double a = r == c ? n / 2.0 + 1.0 : entry(random);
+      matrix += std::to_string(a) + (c + 1 < n ? " " : "\n");
+    }
+    const double b = 5.0 * entry(random);
+    real += std::to_string(b) + " ";
+    interval += std::to_string(b - 0.1) + " " + std::to_string(b + 0.1) + "\n";
+    normal += std::to_string(b) + " 0.01\n";
+    uniform += std::to_string(b - 0.2) + " " + std::to_string(b + 0.2) + "\n";
+  }
+  const auto runWith = [&](const std::vector<std::string>& arguments) {
+    WorkDir dir;
+    dir.write("Settings.txt",
+              "Dimensions " + std::to_string(n) +
+                  "\nSolverThreadCount 1\nGeneratorThreadCount 1\n"
+                  "IntegrationPrecision 5\nHistogramPrecision 10\n"
+                  "MaxMatrix 1\nExactDistributions 0\nSampleCount 40000\n");
+    dir.write("Matrix0/Matice.txt", matrix);
+    dir.write("Matrix0/RealRHS.txt", real + "\n");
+    dir.write("Matrix0/IntRHS.txt", interval);
+    dir.write("Matrix0/NormalRHS.txt", normal);
+    dir.write("Matrix0/UniformRHS.txt", uniform);
+    std::vector<std::string> all = {"-q", "--no-report", "--seed", "9"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    const ProgramRun run = testing::runProgramIn(dir, all);
+    EXPECT_EQ(run.status, 0) << run.err;
+    return filesUnder(dir.path());
+  };
+  // 40 blocks of 61 x 1024 values: 20 MiB kept by default, none with 10.
+  const auto streamed = runWith({"-j", "1", "--memory-budget", "0"});
+  ASSERT_TRUE(streamed.count("Matrix0/RESULTS_TT.txt"));
+  EXPECT_EQ(runWith({"-j", "1"}), streamed);
+  EXPECT_EQ(runWith({"-j", "3"}), streamed);
+  EXPECT_EQ(runWith({"-j", "2", "--memory-budget", "10"}), streamed);
 }
 
 }  // namespace
