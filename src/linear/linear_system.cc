@@ -1,7 +1,11 @@
 #include "linear/linear_system.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <utility>
+
+#include "linear/vector_clones.h"
 
 namespace linprob {
 namespace {
@@ -12,6 +16,51 @@ double largestAbsoluteEntry(const std::vector<std::vector<double>>& matrix) {
     for (double entry : column) {
       if (std::fabs(entry) > largest) largest = std::fabs(entry);
     }
+  }
+  return largest;
+}
+
+using FourDoubles = double __attribute__((vector_size(32)));
+using FourWords = std::uint64_t __attribute__((vector_size(32)));
+
+// column[k] = from * factors[k] + column[k] for first <= k < end, product
+// and sum rounded separately, as the replay does them; returns the largest
+// of `largest` and every |column[k]| written. Four at a time: the lanes'
+// maxima skip a NaN as the scalar comparison does, so any grouping gives the
+// same largest value.
+LINPROB_VECTOR_CLONES
+double combineColumn(double* column, const double* factors, std::size_t first,
+                     std::size_t end, double from, double largest) {
+  const FourDoubles source = {from, from, from, from};
+  const FourWords magnitudeBits = {~(std::uint64_t{1} << 63),
+                                   ~(std::uint64_t{1} << 63),
+                                   ~(std::uint64_t{1} << 63),
+                                   ~(std::uint64_t{1} << 63)};
+  FourDoubles most = {largest, largest, largest, largest};
+  std::size_t k = first;
+  for (; k + 4 <= end; k += 4) {
+    FourDoubles target;
+    FourDoubles factor;
+    std::memcpy(&target, column + k, sizeof target);
+    std::memcpy(&factor, factors + k, sizeof factor);
+    const FourDoubles product = source * factor;
+    const FourDoubles sum = product + target;
+    std::memcpy(column + k, &sum, sizeof sum);
+    FourWords bits;
+    std::memcpy(&bits, &sum, sizeof bits);
+    bits &= magnitudeBits;
+    FourDoubles magnitude;
+    std::memcpy(&magnitude, &bits, sizeof magnitude);
+    most = magnitude > most ? magnitude : most;
+  }
+  for (int lane = 0; lane < 4; ++lane) {
+    largest = most[lane] > largest ? most[lane] : largest;
+  }
+  for (; k < end; ++k) {
+    const double product = from * factors[k];
+    column[k] = product + column[k];
+    const double magnitude = std::fabs(column[k]);
+    largest = magnitude > largest ? magnitude : largest;
   }
   return largest;
 }
@@ -61,16 +110,8 @@ void LinearSystem::addRowToRows(unsigned source, unsigned first,
   }
   for (unsigned t = 0; t < size; ++t) {
     double* const column = matrix[t].data();
-    const double from = column[source];
-    double largest = largestEntry;
-    for (unsigned target = first; target < end; ++target) {
-      // Product and sum are rounded separately, as the replay does them.
-      const double product = from * factors[target];
-      column[target] = product + column[target];
-      const double magnitude = std::fabs(column[target]);
-      largest = magnitude > largest ? magnitude : largest;
-    }
-    largestEntry = largest;
+    largestEntry = combineColumn(column, factors.data(), first, end,
+                                 column[source], largestEntry);
   }
 }
 
