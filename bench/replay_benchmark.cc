@@ -22,6 +22,7 @@
 #include "distributions/job_source.h"
 #include "distributions/sample_blocks.h"
 #include "linear/linear_system.h"
+#include "linear/pivot_mode.h"
 #include "linear/replay_schedule.h"
 #include "linear/step_replay.h"
 #include "linear/tiled_replay.h"
@@ -103,6 +104,31 @@ BENCHMARK(BM_LargeReplay)
     ->ArgsProduct({{20, 100, 500, 1000}, {0, 1}})
     ->Threads(1)
     ->Threads(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The elimination of the large system under each pivoting mode.
+void BM_LargeElimination(benchmark::State& state) {
+  const auto n = static_cast<unsigned>(state.range(0));
+  const PivotMode& mode = kPivotModes[static_cast<std::size_t>(state.range(1))];
+  LinearSystem input = largeSystem(n);
+  input.steps.clear();
+  std::mt19937_64 random(n);
+  std::uniform_real_distribution<double> entry(-1.0, 1.0);
+  for (unsigned c = 0; c < n; ++c) {
+    for (unsigned r = 0; r < n; ++r) {
+      input.matrix[c][r] = r == c ? n / 2.0 + 1.0 : entry(random);
+    }
+  }
+  for (auto _ : state) {
+    LinearSystem system = input;
+    system.eliminate(mode);
+    benchmark::DoNotOptimize(system.steps.data());
+  }
+}
+BENCHMARK(BM_LargeElimination)
+    ->ArgNames({"n", "mode"})
+    ->ArgsProduct({{500, 1000}, {0, 1, 2, 3}})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -1,5 +1,6 @@
 #include "linear/linear_system.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -94,24 +95,91 @@ void LinearSystem::addRow(unsigned source, unsigned target, double factor) {
   }
 }
 
-void LinearSystem::addRowToRows(unsigned source, unsigned first,
-                                unsigned end, bool descending) {
-  // Each factor reads the source's entry in its own target row, which no
-  // other of these combinations changes: all are taken first.
-  std::vector<double> factors(end);
-  const std::vector<double>& pivotColumn = matrix[source];
+LinearSystem::Pivot LinearSystem::takePivot(unsigned row, unsigned first,
+                                            unsigned end, bool descending) {
+  // Each factor reads the pivot column's entry in its own target row, which
+  // no other of these combinations changes: all are taken first.
+  Pivot pivot{row, first, end, row, std::vector<double>(end)};
+  const std::vector<double>& pivotColumn = matrix[row];
   for (unsigned target = first; target < end; ++target) {
-    factors[target] = -pivotColumn[target] / pivotColumn[source];
+    pivot.factors[target] = -pivotColumn[target] / pivotColumn[row];
   }
   for (unsigned k = 0; k < end - first; ++k) {
     const unsigned target = descending ? end - 1 - k : first + k;
-    steps.push_back(step{StepKind::kCombination, source, target,
-                         factors[target]});
+    steps.push_back(step{StepKind::kCombination, row, target,
+                         pivot.factors[target]});
   }
+  return pivot;
+}
+
+void LinearSystem::applyPivot(unsigned t, const Pivot& pivot) {
+  double* const column = matrix[t].data();
+  if (pivot.exchangeWith != pivot.row) {
+    std::swap(column[pivot.row], column[pivot.exchangeWith]);
+  }
+  largestEntry = combineColumn(column, pivot.factors.data(), pivot.first,
+                               pivot.end, column[pivot.row], largestEntry);
+}
+
+void LinearSystem::forwardInPanels(bool rowPivot) {
+  const unsigned n = size;
+  std::vector<Pivot> panel;
+  for (unsigned first = 0; first < n; first += kPanelPivots) {
+    const unsigned end = std::min(n, first + kPanelPivots);
+    panel.clear();
+    for (unsigned i = first; i < end; ++i) {
+      // Column i catches up with the panel's earlier pivots, then chooses
+      // its own.
+      for (const Pivot& earlier : panel) applyPivot(i, earlier);
+      unsigned bestRow = 0;
+      if (rowPivot) {
+        double best = 0.0;
+        for (unsigned r = i; r < n; ++r) {
+          if (std::fabs(matrix[i][r]) > best) {
+            best = std::fabs(matrix[i][r]);
+            bestRow = r;
+          }
+        }
+      }
+      if (bestRow > i) {
+        std::swap(matrix[i][bestRow], matrix[i][i]);
+        steps.push_back(step{StepKind::kExchange, bestRow, i, kRowExchange});
+      }
+      Pivot pivot = takePivot(i, i + 1, n, false);
+      // Column i has its exchange already.
+      applyPivot(i, pivot);
+      pivot.exchangeWith = bestRow > i ? bestRow : i;
+      panel.push_back(std::move(pivot));
+    }
+    sweepPanel(panel, first, end, false);
+  }
+}
+
+void LinearSystem::backwardInPanels() {
+  std::vector<Pivot> panel;
+  for (unsigned end = size; end > 0;) {
+    const unsigned first = end > kPanelPivots ? end - kPanelPivots : 0;
+    panel.clear();
+    for (unsigned b = end; b-- > first;) {
+      for (const Pivot& earlier : panel) applyPivot(b, earlier);
+      panel.push_back(takePivot(b, 0, b, true));
+      applyPivot(b, panel.back());
+      scaleRow(b);
+    }
+    sweepPanel(panel, first, end, true);
+    end = first;
+  }
+}
+
+void LinearSystem::sweepPanel(const std::vector<Pivot>& panel, unsigned first,
+                              unsigned end, bool descending) {
   for (unsigned t = 0; t < size; ++t) {
-    double* const column = matrix[t].data();
-    largestEntry = combineColumn(column, factors.data(), first, end,
-                                 column[source], largestEntry);
+    // A pivot column has its own pivot and the earlier ones already.
+    std::size_t done = 0;
+    if (t >= first && t < end) {
+      done = (descending ? end - 1 - t : t - first) + 1;
+    }
+    for (std::size_t k = done; k < panel.size(); ++k) applyPivot(t, panel[k]);
   }
 }
 
@@ -124,12 +192,16 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
   const unsigned n = size;
   const double inputLargest = largestAbsoluteEntry(matrix);
   largestEntry = inputLargest;
-  for (unsigned i = 0; i < n; ++i) {
-    if (rowPivot || colPivot) {
+  if (!colPivot) {
+    forwardInPanels(rowPivot);
+  } else {
+    // A column's pivot search reads a whole row of the remaining matrix, so
+    // every pivot is applied to every column before the next is chosen.
+    for (unsigned i = 0; i < n; ++i) {
       double best = 0.0;
       unsigned bestRow = 0;
       unsigned bestColumn = 0;
-      if (rowPivot && colPivot) {
+      if (rowPivot) {
         for (unsigned c = i; c < n; ++c) {
           for (unsigned r = i; r < n; ++r) {
             if (std::fabs(matrix[c][r]) > best) {
@@ -141,14 +213,6 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
         }
         if (bestColumn > i) exchange(true, bestColumn, i);
         if (bestRow > i) exchange(false, bestRow, i);
-      } else if (rowPivot) {
-        for (unsigned r = i; r < n; ++r) {
-          if (std::fabs(matrix[i][r]) > best) {
-            best = std::fabs(matrix[i][r]);
-            bestRow = r;
-          }
-        }
-        if (bestRow > i) exchange(false, bestRow, i);
       } else {
         for (unsigned c = i; c < n; ++c) {
           if (std::fabs(matrix[c][i]) > best) {
@@ -158,13 +222,11 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
         }
         if (bestColumn > i) exchange(true, bestColumn, i);
       }
+      const Pivot pivot = takePivot(i, i + 1, n, false);
+      for (unsigned t = 0; t < n; ++t) applyPivot(t, pivot);
     }
-    addRowToRows(i, i + 1, n, false);
   }
-  for (unsigned b = n; b-- > 0;) {
-    addRowToRows(b, 0, b, true);
-    scaleRow(b);
-  }
+  backwardInPanels();
   pivotGrowth = largestEntry / inputLargest;
 }
 

@@ -79,13 +79,38 @@ class LinearSystem {
   double pivotGrowth = 1.0;
 
  private:
-  // addRow(source, target, -A(target, source) / A(source, source)) for every
-  // target in [first, end), recorded in increasing order of target (or
-  // decreasing when `descending`), the factors all taken before any row
-  // changes. The same steps and entries as those addRow calls one after the
-  // other, the matrix walked column by column.
-  void addRowToRows(unsigned source, unsigned first, unsigned end,
-                    bool descending);
+  // The recorded operations of one pivot, for applying them to the columns
+  // one after the other: a row exchange of `row` with `exchangeWith` (none
+  // when they are equal), then row `row` times factors[target] added into
+  // every target row in [first, end).
+  struct Pivot {
+    unsigned row = 0;
+    unsigned first = 0;
+    unsigned end = 0;
+    unsigned exchangeWith = 0;
+    std::vector<double> factors;  // by target row, `end` of them
+  };
+  // Pivots are taken in panels of this many: each panel's pivots are chosen
+  // on their own columns (each column brought up to date with the panel's
+  // earlier pivots first), then applied to every other column, one column
+  // at a time, while it stays in the cache. Every entry still sees every
+  // pivot's operations in pivot order, so entries, factors and steps are
+  // those of applying each pivot to the whole matrix in turn.
+  static constexpr unsigned kPanelPivots = 16;
+
+  // Records the combinations of pivot `row` into the target rows [first,
+  // end), in increasing order of target (decreasing when `descending`),
+  // with the factors -A(target, row) / A(row, row) of the current matrix.
+  Pivot takePivot(unsigned row, unsigned first, unsigned end, bool descending);
+  // The pivot's exchange and combinations on column t, raising largestEntry.
+  void applyPivot(unsigned t, const Pivot& pivot);
+  // The forward pass without column pivoting, and the backward pass.
+  void forwardInPanels(bool rowPivot);
+  void backwardInPanels();
+  // Applies to every column the panel's pivots (those of pivot rows [first,
+  // end), in the order they were taken) that it does not have yet.
+  void sweepPanel(const std::vector<Pivot>& panel, unsigned first,
+                  unsigned end, bool descending);
 };
 
 // The first place where an eliminated system met a pivot that cannot be
