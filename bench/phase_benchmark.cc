@@ -23,7 +23,8 @@
 
 #include "distributions/discretisation.h"
 #include "distributions/job_block.h"
-#include "distributions/job_source.h"
+#include "distributions/enumeration_source.h"
+#include "distributions/sampling_source.h"
 #include "linear/linear_system.h"
 #include "linear/step_replay.h"
 #include "solve/band_counter.h"
@@ -51,19 +52,13 @@ LinearSystem benchmarkSystem(unsigned n) {
   return system;
 }
 
-PhaseJobs enumerationJobs(Family family, unsigned n, int cells) {
+EnumerationJobs enumerationJobs(Family family, unsigned n, int cells) {
   std::vector<double> first(n), second(n);
   for (unsigned e = 0; e < n; ++e) {
     first[e] = 1.0 + e;
     second[e] = family == Family::kNormal ? 0.04 : first[e] + 0.4;
   }
-  PhaseJobs jobs;
-  jobs.enumeration.n = n;
-  jobs.enumeration.cells =
-      family == Family::kNormal       ? normalCells(n, cells, first, second)
-      : family == Family::kTriangular ? triangularCells(n, cells, first, second)
-                                      : uniformCells(n, cells, first, second);
-  return jobs;
+  return EnumerationJobs{n, familyInfo(family).cells(n, cells, first, second)};
 }
 
 // Sends standard output to /dev/null while alive.
@@ -98,7 +93,7 @@ void reportJobs(benchmark::State& state, double jobs) {
 
 // Solves the phase once per iteration, its console lines hidden, and
 // reports the jobs per second.
-void solveEveryIteration(benchmark::State& state, const PhaseJobs& jobs,
+void solveEveryIteration(benchmark::State& state, const JobSource& jobs,
                          const LinearSystem& system,
                          const SolveOptions& options) {
   double solved = 0;
@@ -114,10 +109,10 @@ void solveEveryIteration(benchmark::State& state, const PhaseJobs& jobs,
 // The plain solution at the middle of every entry's range: the reference
 // value of the moments, as the program's driver gives it.
 std::vector<double> middleSolution(const LinearSystem& system,
-                                   const PhaseJobs& jobs) {
+                                   const EnumerationJobs& jobs) {
   const unsigned n = system.size;
   std::vector<double> rhs(n);
-  const RectangleTable& cells = jobs.enumeration.cells;
+  const RectangleTable& cells = jobs.cells;
   for (unsigned e = 0; e < n; ++e) {
     rhs[e] = cells[cells.size() / 2][e].value;
   }
@@ -130,12 +125,12 @@ std::vector<double> middleSolution(const LinearSystem& system,
 void BM_EnumerationPhase(benchmark::State& state) {
   const int solverThreads = static_cast<int>(state.range(0));
   const LinearSystem system = benchmarkSystem(4);
-  const PhaseJobs jobs = enumerationJobs(Family::kUniform, 4, 50);
+  const EnumerationJobs jobs = enumerationJobs(Family::kUniform, 4, 50);
   SolveOptions options{.solverThreads = solverThreads,
                        .generatorThreads = 2,
                        .histogramPrecision = 10};
   if (state.range(1) != 0) options.references = middleSolution(system, jobs);
-  solveEveryIteration(state, jobs, system, options);
+  solveEveryIteration(state, EnumerationSource(jobs), system, options);
 }
 BENCHMARK(BM_EnumerationPhase)
     ->ArgNames({"threads", "moments"})
@@ -152,12 +147,12 @@ BENCHMARK(BM_EnumerationPhase)
 // n = 6, 50-cell system.
 void BM_EnumerationSixUnknowns(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(6);
-  const PhaseJobs jobs = enumerationJobs(Family::kTriangular, 6, 16);
+  const EnumerationJobs jobs = enumerationJobs(Family::kTriangular, 6, 16);
   SolveOptions options{.solverThreads = static_cast<int>(state.range(0)),
                        .generatorThreads = 2,
                        .histogramPrecision = 10};
   options.references = middleSolution(system, jobs);
-  solveEveryIteration(state, jobs, system, options);
+  solveEveryIteration(state, EnumerationSource(jobs), system, options);
 }
 BENCHMARK(BM_EnumerationSixUnknowns)
     ->ArgName("threads")
@@ -174,7 +169,7 @@ void BM_SystemUnderOneMode(benchmark::State& state) {
   for (auto _ : state) {
     for (Family family :
          {Family::kTriangular, Family::kNormal, Family::kUniform}) {
-      const PhaseJobs jobs = enumerationJobs(family, n, 50);
+      const EnumerationSource jobs(enumerationJobs(family, n, 50));
       QuietStdout quiet;
       const PhaseBands bands = solvePhase(jobs, system,
                    {.solverThreads = 2,
@@ -193,16 +188,15 @@ BENCHMARK(BM_SystemUnderOneMode)
 
 void BM_SamplingPhase(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(4);
-  PhaseJobs jobs;
-  jobs.enumerate = false;
-  jobs.sampling = SamplingJobs{4, Family::kNormal, {1.0, 0.0, 0.5, -0.2},
-                               {0.01, 0.0025, 0.0025, 0.0025},
-                               static_cast<int>(state.range(0)), 12345u};
+  const SamplingSource jobs(SamplingJobs{
+      4, Family::kNormal, {1.0, 0.0, 0.5, -0.2},
+      {0.01, 0.0025, 0.0025, 0.0025}, static_cast<int>(state.range(0)),
+      12345u});
   SolveOptions options{.solverThreads = static_cast<int>(state.range(1)),
                        .generatorThreads = 1,
                        .histogramPrecision = 10};
   if (state.range(2) != 0) {
-    options.references = jobs.sampling.first;
+    options.references = jobs.jobs().first;
     replaySteps(options.references, system.steps);
   }
   solveEveryIteration(state, jobs, system, options);
@@ -248,14 +242,15 @@ BENCHMARK(BM_ReplayBlock);
 // of the enumeration benchmark, solved once beforehand.
 void BM_CountBlocks(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(4);
-  const PhaseJobs jobs = enumerationJobs(Family::kUniform, 4, 50);
+  const EnumerationJobs jobs = enumerationJobs(Family::kUniform, 4, 50);
+  const EnumerationFill fill(jobs);
   std::vector<JobBlock> blocks;
   PhaseBands bands(4);
   for (std::uint64_t first = 0; first < 125000; first += kBlockJobs) {
     blocks.emplace_back(4);
     const auto count = static_cast<std::size_t>(
         std::min<std::uint64_t>(kBlockJobs, 125000 - first));
-    jobs.enumeration.fill(25, first, count, blocks.back());
+    fill.fill(25, first, count, blocks.back());
     replayBlock(blocks.back().values.data(), kBlockJobs, count, system.steps);
     for (unsigned e = 0; e < 4; ++e) {
       for (std::size_t j = 0; j < count; ++j) {

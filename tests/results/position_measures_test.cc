@@ -79,7 +79,7 @@ AdditiveModel additiveModel(Family family, int cellCount) {
     for (unsigned c = 0; c < n; ++c) system.matrix[c][r] = inputs.matrix[r * n + c];
   }
   system.eliminate(false, false);
-  std::vector<NormalParameters> moments(n, familyMoments(family, p, q));
+  std::vector<NormalParameters> moments(n, familyInfo(family).moments(p, q));
   replaySteps(moments, system.steps);
   PhaseBands bands(n);
   bands[0] = countedBands(values, weights, 10);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <random>
 #include <sstream>
@@ -21,8 +22,8 @@
 
 #include "base/console.h"
 #include "distributions/discretisation.h"
-#include "distributions/job_source.h"
-#include "distributions/sample_blocks.h"
+#include "distributions/enumeration_source.h"
+#include "distributions/sampling_source.h"
 #include "linear/step_replay.h"
 #include "support/in_process_ranks.h"
 #include "support/phase_text.h"
@@ -35,6 +36,20 @@ using testing::phaseOfBands;
 using testing::SampleTable;
 using testing::sortSamples;
 using testing::tabulateSortedTable;
+
+// What a test phase's jobs are: its cells or its samples.
+struct PhaseJobs {
+  bool enumerate = true;
+  EnumerationJobs enumeration;
+  SamplingJobs sampling;
+};
+
+std::unique_ptr<JobSource> sourceOf(const PhaseJobs& jobs) {
+  if (jobs.enumerate) {
+    return std::make_unique<EnumerationSource>(jobs.enumeration);
+  }
+  return std::make_unique<SamplingSource>(jobs.sampling);
+}
 
 struct RandomPhase {
   LinearSystem system{1};
@@ -215,7 +230,7 @@ PhaseBands quietSolve(const RandomPhase& phase, int solvers, int generators,
                        .histogramPrecision = phase.histogramPrecision};
   if (accumulate) options.references = phase.references;
   ::testing::internal::CaptureStdout();
-  PhaseBands bands = solvePhase(phase.jobs, phase.system, options);
+  PhaseBands bands = solvePhase(*sourceOf(phase.jobs), phase.system, options);
   ::testing::internal::GetCapturedStdout();
   return bands;
 }
@@ -326,7 +341,7 @@ TEST(PhaseSolverTest, RanksSharingAPhaseGiveTheLoneBits) {
         if (accumulate) options.references = phase.references;
         options.group = &group;
         shared[static_cast<std::size_t>(group.rank())] =
-            solvePhase(phase.jobs, phase.system, options);
+            solvePhase(*sourceOf(phase.jobs), phase.system, options);
       });
       ::testing::internal::GetCapturedStdout();
       for (const PhaseBands& bands : shared) expectSameBits(lone, bands);
@@ -345,7 +360,7 @@ TEST(PhaseSolverTest, PrintsThePipelineLinesOfOnePassOnly) {
       uniformCells(2, 350, std::vector<double>{0.0, 1.0},
                    std::vector<double>{1.0, 2.0});
   ::testing::internal::CaptureStdout();
-  const PhaseBands bands = solvePhase(phase.jobs, phase.system,
+  const PhaseBands bands = solvePhase(*sourceOf(phase.jobs), phase.system,
                    {.solverThreads = 3,
                     .generatorThreads = 2,
                     .histogramPrecision = 10});
@@ -386,7 +401,7 @@ TEST(PhaseSolverTest, ReferencesMustMatchThePositions) {
   SolveOptions options;
   options.references = {0.0, 0.0, 0.0};
   try {
-    solvePhase(phase.jobs, phase.system, options);
+    solvePhase(*sourceOf(phase.jobs), phase.system, options);
     FAIL() << "no error";
   } catch (const std::invalid_argument& error) {
     EXPECT_STREQ(error.what(), "solve phase: 3 references for 2 positions");
@@ -415,7 +430,7 @@ TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndStops) {
     PhaseProgress progress;
     progress.done = 12345;  // left from an earlier phase
     ::testing::internal::CaptureStdout();
-    solvePhase(phase.jobs, phase.system,
+    solvePhase(*sourceOf(phase.jobs), phase.system,
                {.solverThreads = 3,
                 .generatorThreads = 2,
                 .histogramPrecision = 10,
@@ -435,7 +450,7 @@ TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndStops) {
   std::stop_source stop;
   stop.request_stop();
   ::testing::internal::CaptureStdout();
-  EXPECT_THROW(solvePhase(phase.jobs, phase.system, {.stop = stop.get_token()}),
+  EXPECT_THROW(solvePhase(*sourceOf(phase.jobs), phase.system, {.stop = stop.get_token()}),
                PhaseStopped);
   ::testing::internal::GetCapturedStdout();
 }
@@ -483,7 +498,7 @@ TEST(PhaseSolverTest, SixteenSolversAndGeneratorsOverManyTinyPhases) {
     ::testing::internal::CaptureStdout();
     try {
       const PhaseBands bands =
-          solvePhase(phase.jobs, phase.system,
+          solvePhase(*sourceOf(phase.jobs), phase.system,
                      {.solverThreads = 16,
                       .generatorThreads = 16,
                       .histogramPrecision = phase.histogramPrecision,
