@@ -43,12 +43,12 @@ LinearSystem benchmarkSystem(unsigned n) {
   LinearSystem system(n);
   for (unsigned r = 0; r < n; ++r) {
     for (unsigned c = 0; c < n; ++c) {
-      system.matrix[c][r] = (n == 4) ? network[r][c]
+      system.setCoefficient(r, c, (n == 4) ? network[r][c]
                             : (r == c) ? 4.0
-                                       : 1.0 / (1.0 + r + 2.0 * c);
+                                       : 1.0 / (1.0 + r + 2.0 * c));
     }
   }
-  system.eliminate(false, false);
+  system.eliminate(kPivotModes[0]);
   return system;
 }
 
@@ -110,13 +110,13 @@ void solveEveryIteration(benchmark::State& state, const JobSource& jobs,
 // value of the moments, as the program's driver gives it.
 std::vector<double> middleSolution(const LinearSystem& system,
                                    const EnumerationJobs& jobs) {
-  const unsigned n = system.size;
+  const unsigned n = system.size();
   std::vector<double> rhs(n);
   const RectangleTable& cells = jobs.cells;
   for (unsigned e = 0; e < n; ++e) {
     rhs[e] = cells[cells.size() / 2][e].value;
   }
-  replaySteps(rhs, system.steps);
+  replaySteps(rhs, system.steps());
   return rhs;
 }
 
@@ -197,7 +197,7 @@ void BM_SamplingPhase(benchmark::State& state) {
                        .histogramPrecision = 10};
   if (state.range(2) != 0) {
     options.references = jobs.jobs().first;
-    replaySteps(options.references, system.steps);
+    replaySteps(options.references, system.steps());
   }
   solveEveryIteration(state, jobs, system, options);
 }
@@ -214,7 +214,7 @@ void BM_ReplayOneJob(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(4);
   std::vector<double> rhs = {1.0, 0.0, 0.5, -0.2};
   for (auto _ : state) {
-    replaySteps(rhs, system.steps);
+    replaySteps(rhs, system.steps());
     rhs = {1.0, 0.0, 0.5, -0.2};
     benchmark::DoNotOptimize(rhs.data());
   }
@@ -229,7 +229,7 @@ void BM_ReplayBlock(benchmark::State& state) {
     for (unsigned e = 0; e < 4; ++e) {
       for (std::size_t j = 0; j < kBlockJobs; ++j) block.entry(e)[j] = 1.0 + e;
     }
-    replayBlock(block.values.data(), kBlockJobs, kBlockJobs, system.steps);
+    replayBlock(block.values.data(), kBlockJobs, kBlockJobs, system.steps());
     benchmark::DoNotOptimize(block.values.data());
   }
   state.SetItemsProcessed(state.iterations() *
@@ -251,7 +251,7 @@ void BM_CountBlocks(benchmark::State& state) {
     const auto count = static_cast<std::size_t>(
         std::min<std::uint64_t>(kBlockJobs, 125000 - first));
     fill.fill(25, first, count, blocks.back());
-    replayBlock(blocks.back().values.data(), kBlockJobs, count, system.steps);
+    replayBlock(blocks.back().values.data(), kBlockJobs, count, system.steps());
     for (unsigned e = 0; e < 4; ++e) {
       for (std::size_t j = 0; j < count; ++j) {
         const double v = blocks.back().entry(e)[j];

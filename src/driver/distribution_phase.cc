@@ -69,9 +69,9 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   }
 
   std::vector<NormalParameters> moments = familyMoments(family, spec.pairs);
-  replaySteps(moments, context.system.steps);
+  replaySteps(moments, context.system.steps());
   PhaseResult result = makePhaseResult(family.family, std::move(bands),
-                                       moments, context.system.columnOrder);
+                                       moments, context.system.columnOrder());
   result.seed = source->seed();
   return result;
 }

@@ -106,12 +106,12 @@ void checkFamily(FamilyInputs& family, const LinearSystem& system,
   const std::string head =
       family.file + ": " + family.info->name + " family, unknown ";
   auto refuse = [&](std::size_t k, const char* what) {
-    problems.push_back(head + std::to_string(system.columnOrder[k]) + ": " +
+    problems.push_back(head + std::to_string(system.columnOrder()[k]) + ": " +
                        what + underMode(mode));
     family.reported = true;
   };
   std::vector<Interval> box = family.box;
-  const bool boxReplayed = replayed(box, system.steps);
+  const bool boxReplayed = replayed(box, system.steps());
   for (std::size_t k = 0; k < box.size(); ++k) {
     if (!boxReplayed || !finite(box[k])) {
       return refuse(k, "the solutions overflow");
@@ -122,7 +122,7 @@ void checkFamily(FamilyInputs& family, const LinearSystem& system,
     }
   }
   std::vector<NormalParameters> moments = family.moments;
-  replaySteps(moments, system.steps);
+  replaySteps(moments, system.steps());
   for (std::size_t k = 0; k < moments.size(); ++k) {
     if (!std::isfinite(moments[k].mean) ||
         !std::isfinite(moments[k].variance)) {
@@ -137,11 +137,11 @@ bool checkSolution(const std::vector<Interval>& rhs, const std::string& file,
                    const char* what, const LinearSystem& system,
                    const PivotMode& mode, std::vector<std::string>& problems) {
   std::vector<Interval> solution = rhs;
-  const bool ok = replayed(solution, system.steps);
+  const bool ok = replayed(solution, system.steps());
   for (std::size_t k = 0; k < solution.size(); ++k) {
     if (!ok || !finite(solution[k])) {
       problems.push_back(file + ": unknown " +
-                         std::to_string(system.columnOrder[k]) + ": " + what +
+                         std::to_string(system.columnOrder()[k]) + ": " + what +
                          underMode(mode));
       return true;
     }
@@ -150,7 +150,7 @@ bool checkSolution(const std::vector<Interval>& rhs, const std::string& file,
 }
 
 bool matrixFinite(const LinearSystem& system) {
-  for (const std::vector<double>& column : system.matrix) {
+  for (const std::vector<double>& column : system.matrix()) {
     for (const double a : column) {
       if (!std::isfinite(a)) return false;
     }

@@ -118,7 +118,7 @@ void forEachChunk(std::size_t chunks, int threadCount,
 Extremes findExtremes(const JobSource& source, const LinearSystem& system,
                       const ExtremeSearch* search, const SolveOptions& options,
                       Progress& progress) {
-  const unsigned n = system.size;
+  const unsigned n = system.size();
   const int threadCount = std::max(options.solverThreads, 1);
   std::vector<Extremes> perThread(static_cast<std::size_t>(threadCount),
                                   Extremes(n));
@@ -135,7 +135,7 @@ Extremes findExtremes(const JobSource& source, const LinearSystem& system,
                    progress.replayed(search->search(plan.range(c), own, block));
                    return;
                  }
-                 forEachBlock(source, system.steps, c, block, stop,
+                 forEachBlock(source, system.steps(), c, block, stop,
                               [&](const JobBlock& solved) {
                                 own.take(solved);
                                 progress.replayed(solved.count);
@@ -190,7 +190,7 @@ CountResults countJobs(const JobSource& source, const LinearSystem& system,
   try {
     for (int t = 0; t < threadCount; ++t) {
       solvers.start([&, t](const std::stop_token& own) {
-        solverThread(queue, source, system.steps, layout, own, progress,
+        solverThread(queue, source, system.steps(), layout, own, progress,
                      results, static_cast<std::size_t>(t));
       });
     }
@@ -236,7 +236,7 @@ void combine(const CountResults& results, const CountLayout& layout,
 
 PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options) {
-  const unsigned n = system.size;
+  const unsigned n = system.size();
   if (!options.references.empty() && options.references.size() != n) {
     throw std::invalid_argument(
         "solve phase: " + std::to_string(options.references.size()) +
@@ -249,7 +249,7 @@ PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
     // beyond kMostCandidates, counting the candidates (on this thread,
     // before the phase starts) would take longer than replaying every job
     // on all threads.
-    search.emplace(*source.cells(), system.steps,
+    search.emplace(*source.cells(), system.steps(),
                    std::min(jobCount / 4, kMostCandidates));
     if (!search->usable()) search.reset();
   }
