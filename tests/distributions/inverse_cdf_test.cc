@@ -1,0 +1,91 @@
+#include "distributions/inverse_cdf.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/math/special_functions/erf.hpp>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace linprob {
+namespace {
+
+TEST(InverseCdf, NormalQuantileMatchesKnownValuesAndIsSymmetric) {
+  // Quantiles of the standard normal distribution to 16 digits.
+  struct Known {
+    double u;
+    double z;
+  };
+  for (const Known known : {Known{0.5, 0.0},
+                            Known{0.975, 1.959963984540054},
+                            Known{0.8413447460685429, 1.0},
+                            Known{0.02275013194817921, -2.0},
+                            Known{1e-10, -6.361340902404056},
+                            Known{0x1p-53, -8.209536151601387}}) {
+    EXPECT_NEAR(standardNormalQuantile(known.u), known.z,
+                1e-14 * std::fmax(1.0, std::fabs(known.z)))
+        << known.u;
+  }
+  // Boost.Math's inverse error function (in long double, its default) on a
+  // grid of u whose 1 - u is exact, across the centre and both tail pieces.
+  for (std::uint64_t k = 1; k < (1u << 20); k += 997) {
+    const double u = static_cast<double>(k) * 0x1p-20;
+    const double z = standardNormalQuantile(u);
+    EXPECT_EQ(standardNormalQuantile(1.0 - u), -z) << u;
+    const double reference = -std::sqrt(2.0) * boost::math::erfc_inv(2.0 * u);
+    EXPECT_NEAR(z, reference, 2e-15 * std::fmax(1.0, std::fabs(reference)))
+        << u;
+  }
+  for (double u = 1e-300; u < 1e-3; u *= 1.7) {
+    const double reference = -std::sqrt(2.0) * boost::math::erfc_inv(2.0 * u);
+    EXPECT_NEAR(standardNormalQuantile(u), reference,
+                2e-15 * std::fabs(reference))
+        << u;
+  }
+}
+
+TEST(InverseCdf, TriangularAndUniformQuantilesInvertTheirDistributions) {
+  // Symmetric triangle on [2, 6]: F(x) = 2 ((x - 2) / 4)^2 below the
+  // middle, 1 - 2 ((6 - x) / 4)^2 above.
+  EXPECT_EQ(triangularQuantile(2.0, 6.0, 0.5), 4.0);
+  EXPECT_EQ(triangularQuantile(2.0, 6.0, 0.125), 3.0);
+  EXPECT_EQ(triangularQuantile(2.0, 6.0, 0.875), 5.0);
+  for (double u = 0.01; u < 1.0; u += 0.0173) {
+    const double x = triangularQuantile(2.0, 6.0, u);
+    const double f = x <= 4.0 ? 2.0 * std::pow((x - 2.0) / 4.0, 2)
+                              : 1.0 - 2.0 * std::pow((6.0 - x) / 4.0, 2);
+    EXPECT_NEAR(f, u, 1e-15) << u;
+  }
+  EXPECT_EQ(uniformQuantile(-1.0, 3.0, 0.25), 0.0);
+  // Just below 1 the value stays below the upper end.
+  EXPECT_LT(uniformQuantile(0.0, 3.0, std::nextafter(1.0, 0.0)), 3.0);
+}
+
+TEST(InverseCdf, MapsEachEntryWithItsParameters) {
+  // Normal: mean 10, variance 4; a variance of 0 is the mean itself.
+  const InverseCdf normal(Family::kNormal, {10.0, 7.0}, {4.0, 0.0});
+  std::vector<double> values = {0.975, 0.5, 0.025};
+  normal.map(0, values.data(), values.size());
+  EXPECT_NEAR(values[0], 10.0 + 2.0 * 1.959963984540054, 1e-13);
+  EXPECT_EQ(values[1], 10.0);
+  EXPECT_NEAR(values[2], 10.0 - 2.0 * 1.959963984540054, 1e-13);
+  values = {0.1, 0.9};
+  normal.map(1, values.data(), values.size());
+  EXPECT_EQ(values, (std::vector<double>{7.0, 7.0}));
+
+  const InverseCdf bounded(Family::kTriangular, {2.0, 5.0}, {6.0, 5.0});
+  values = {0.125, 0.3};
+  bounded.map(0, values.data(), values.size());
+  EXPECT_EQ(values[0], 3.0);
+  bounded.map(1, values.data(), values.size());
+  EXPECT_EQ(values, (std::vector<double>{5.0, 5.0}));
+
+  const InverseCdf uniform(Family::kUniform, {-1.0}, {3.0});
+  values = {0.25, 0.75};
+  uniform.map(0, values.data(), values.size());
+  EXPECT_EQ(values, (std::vector<double>{0.0, 2.0}));
+}
+
+}  // namespace
+}  // namespace linprob
