@@ -23,10 +23,13 @@
 // A coordinate is returned as the 64-bit scrambled fraction or as the double
 // (top 52 bits + 1/2) / 2^52 in (0, 1). Point i of replicate r in dimension d
 // depends on nothing else, so any thread computes any block of points and
-// the same seed gives the same points. fill() allocates nothing.
+// the same seed gives the same points. fill() allocates nothing; filling 512
+// points or more it looks the first 8 digits' flips up in a table built
+// from their 255 nodes, with the same result bit for bit.
 #ifndef LINPROB_DISTRIBUTIONS_SOBOL_POINTS_H_
 #define LINPROB_DISTRIBUTIONS_SOBOL_POINTS_H_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -58,7 +61,11 @@ class SobolPoints {
             std::size_t count, double* out) const;
 
  private:
-  std::uint64_t scramble(std::uint32_t x, std::uint64_t key) const;
+  // The flips of the first 8 digits, by their value (see fill()).
+  using FlipTable = std::array<std::uint8_t, 256>;
+
+  std::uint64_t scramble(std::uint32_t x, std::uint64_t key,
+                         const FlipTable* table) const;
 
   unsigned dimensions_;
   unsigned log2Points_;

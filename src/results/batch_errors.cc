@@ -1,21 +1,12 @@
 #include "results/batch_errors.h"
 
-#include <atomic>
-#include <bit>
 #include <cmath>
 #include <limits>
-#include <stdexcept>
-#include <string>
 
 #include "results/coverage_interval.h"
 
 namespace linprob {
 namespace {
-
-constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
-// All batch histograms together: 64 MiB of counts.
-constexpr std::size_t kMostFineCounts = std::size_t{8} << 20;
-constexpr std::size_t kFewestSubBands = 1024;
 
 // The estimates and weights of one quantity over the batches with weight.
 struct Spread {
@@ -59,87 +50,11 @@ double batchStandardError(std::span<const double> weights,
   return std::sqrt(variance);
 }
 
-PhaseBatches::PhaseBatches(const CountLayout& layout, std::size_t batches,
-                           std::size_t subBands)
-    : layout_(layout), subBands_(subBands) {
-  if (!std::has_single_bit(subBands) || subBands > kFineSubBands) {
-    throw std::invalid_argument("phase batches: " + std::to_string(subBands) +
-                                " sub-bands do not divide " +
-                                std::to_string(kFineSubBands));
-  }
-  shift_ = static_cast<unsigned>(std::countr_zero(kFineSubBands / subBands));
-  slot_.assign(layout.positions.size(), kNoSlot);
-  for (std::size_t e = 0; e < layout.positions.size(); ++e) {
-    if (layout.accumulate && layout.positions[e].subBands) slot_[e] = slots_++;
-  }
-  batches_.resize(batches);
-  for (Batch& batch : batches_) {
-    batch.masses.assign(layout.bandTotal, 0.0);
-    if (!layout.accumulate) continue;
-    for (const PositionLayout& position : layout.positions) {
-      batch.moments.emplace_back(position.reference);
-    }
-  }
-  fine_.assign(batches * slots_ * subBands, 0);
-}
+namespace {
 
-std::size_t PhaseBatches::subBandsFor(std::size_t positions,
-                                      std::size_t batches) {
-  std::size_t subBands = kFineSubBands;
-  while (subBands > kFewestSubBands &&
-         positions * batches * subBands > kMostFineCounts) {
-    subBands /= 2;
-  }
-  return subBands;
-}
-
-void PhaseBatches::addChunk(std::size_t batch, const ChunkSums& chunk) {
-  Batch& own = batches_[batch];
-  for (std::size_t i = 0; i < own.masses.size(); ++i) {
-    // Chunk after chunk, from 0.0, as the phase adds its masses.
-    const double sum = own.masses[i] + chunk.masses[i];
-    own.masses[i] = sum;
-  }
-  for (std::size_t e = 0; e < own.moments.size(); ++e) {
-    own.moments[e].merge(chunk.moments[e]);
-  }
-}
-
-void PhaseBatches::addSubBandSums(std::size_t batch, std::size_t position,
-                                  const double* sums) {
-  const std::size_t at = fineAt(batch, position);
-  if (at == kNoSlot) return;
-  std::uint64_t* const counts = fine_.data() + at;
-  const std::size_t group = std::size_t{1} << shift_;
-  for (std::size_t k = 0; k < subBands_; ++k) {
-    std::uint64_t mass = 0;
-    for (std::size_t f = k * group; f < (k + 1) * group; ++f) {
-      mass += fixedPointMass(sums[f]);
-    }
-    if (mass != 0) {
-      std::atomic_ref<std::uint64_t>(counts[k]).fetch_add(
-          mass, std::memory_order_relaxed);
-    }
-  }
-}
-
-void PhaseBatches::addFineCounts(const std::vector<std::uint64_t>& counts) {
-  if (counts.size() != fine_.size()) {
-    throw std::invalid_argument("phase batches: fine counts of another shape");
-  }
-  for (std::size_t i = 0; i < fine_.size(); ++i) fine_[i] += counts[i];
-}
-
-std::size_t PhaseBatches::fineAt(std::size_t batch,
-                                 std::size_t position) const {
-  const std::size_t slot = slot_[position];
-  if (slot == kNoSlot) return kNoSlot;
-  return (batch * slots_ + slot) * subBands_;
-}
-
-std::optional<PositionErrors> PhaseBatches::positionErrors(
-    std::size_t position, const PositionBands& bands) const {
-  const PositionLayout& own = layout_.positions[position];
+std::optional<PositionErrors> positionErrors(const BatchSums& batches,
+                                             std::size_t position,
+                                             const PositionBands& bands) {
   const std::size_t bandCount = bands.masses.size();
   std::vector<Spread> masses(bandCount);
   Spread mean;
@@ -147,8 +62,8 @@ std::optional<PositionErrors> PhaseBatches::positionErrors(
   std::vector<Spread> ends(4);
   double total = 0.0;
   std::size_t used = 0;
-  for (std::size_t r = 0; r < batches_.size(); ++r) {
-    const double* batchMasses = batches_[r].masses.data() + own.offset;
+  for (std::size_t r = 0; r < batches.batches(); ++r) {
+    const double* batchMasses = batches.masses(r, position);
     double weight = 0.0;
     for (std::size_t k = 0; k < bandCount; ++k) weight += batchMasses[k];
     if (!(weight > 0.0)) continue;
@@ -157,19 +72,16 @@ std::optional<PositionErrors> PhaseBatches::positionErrors(
     for (std::size_t k = 0; k < bandCount; ++k) {
       masses[k].add(weight, batchMasses[k] / weight);
     }
-    if (!batches_[r].moments.empty()) {
-      const WeightedMoments& moments = batches_[r].moments[position];
+    if (!batches.moments(r).empty()) {
+      const WeightedMoments& moments = batches.moments(r)[position];
       mean.add(moments.sumWeight(), moments.mean());
       sd.add(moments.sumWeight(), moments.sd());
     }
-    const std::size_t at = fineAt(r, position);
-    if (at == kNoSlot) continue;
-    const auto counts = fine_.begin() + static_cast<std::ptrdiff_t>(at);
-    FineHistogram histogram(bands.min, bands.max, subBands_);
-    histogram.addCounts(std::vector<std::uint64_t>(
-        counts, counts + static_cast<std::ptrdiff_t>(subBands_)));
+    const std::optional<FineHistogram> histogram =
+        batches.histogram(r, position, bands.min, bands.max);
+    if (!histogram) continue;
     const std::optional<CoverageInterval> interval =
-        coverageInterval(histogram);
+        coverageInterval(*histogram);
     if (!interval) continue;
     ends[0].add(weight, interval->symmetricLower);
     ends[1].add(weight, interval->symmetricUpper);
@@ -192,12 +104,14 @@ std::optional<PositionErrors> PhaseBatches::positionErrors(
   return errors;
 }
 
-std::vector<std::optional<PositionErrors>> PhaseBatches::standardErrors(
-    const PhaseBands& bands) const {
+}  // namespace
+
+std::vector<std::optional<PositionErrors>> standardErrors(
+    const BatchSums& batches, const PhaseBands& bands) {
   std::vector<std::optional<PositionErrors>> errors(bands.size());
   for (std::size_t e = 0; e < bands.size(); ++e) {
     if (bands[e].count == 0) continue;
-    errors[e] = positionErrors(e, bands[e]);
+    errors[e] = positionErrors(batches, e, bands[e]);
   }
   return errors;
 }

@@ -12,21 +12,9 @@ namespace linprob {
 namespace {
 
 TEST(InverseCdf, NormalQuantileMatchesKnownValuesAndIsSymmetric) {
-  // Quantiles of the standard normal distribution to 16 digits.
-  struct Known {
-    double u;
-    double z;
-  };
-  for (const Known known : {Known{0.5, 0.0},
-                            Known{0.975, 1.959963984540054},
-                            Known{0.8413447460685429, 1.0},
-                            Known{0.02275013194817921, -2.0},
-                            Known{1e-10, -6.361340902404056},
-                            Known{0x1p-53, -8.209536151601387}}) {
-    EXPECT_NEAR(standardNormalQuantile(known.u), known.z,
-                1e-14 * std::fmax(1.0, std::fabs(known.z)))
-        << known.u;
-  }
+  // Known to 16 digits.
+  EXPECT_NEAR(standardNormalQuantile(0.975), 1.959963984540054, 4e-15);
+  EXPECT_NEAR(standardNormalQuantile(0x1p-53), -8.209536151601387, 2e-14);
   // Boost.Math's inverse error function (in long double, its default) on a
   // grid of u whose 1 - u is exact, across the centre and both tail pieces.
   for (std::uint64_t k = 1; k < (1u << 20); k += 997) {
@@ -49,8 +37,6 @@ TEST(InverseCdf, TriangularAndUniformQuantilesInvertTheirDistributions) {
   // Symmetric triangle on [2, 6]: F(x) = 2 ((x - 2) / 4)^2 below the
   // middle, 1 - 2 ((6 - x) / 4)^2 above.
   EXPECT_EQ(triangularQuantile(2.0, 6.0, 0.5), 4.0);
-  EXPECT_EQ(triangularQuantile(2.0, 6.0, 0.125), 3.0);
-  EXPECT_EQ(triangularQuantile(2.0, 6.0, 0.875), 5.0);
   for (double u = 0.01; u < 1.0; u += 0.0173) {
     const double x = triangularQuantile(2.0, 6.0, u);
     const double f = x <= 4.0 ? 2.0 * std::pow((x - 2.0) / 4.0, 2)
@@ -63,28 +49,24 @@ TEST(InverseCdf, TriangularAndUniformQuantilesInvertTheirDistributions) {
 }
 
 TEST(InverseCdf, MapsEachEntryWithItsParameters) {
-  // Normal: mean 10, variance 4; a variance of 0 is the mean itself.
+  // Normal (10, 4), a constant 7 (variance 0), a triangle and a uniform.
   const InverseCdf normal(Family::kNormal, {10.0, 7.0}, {4.0, 0.0});
-  std::vector<double> values = {0.975, 0.5, 0.025};
-  normal.map(0, values.data(), values.size());
-  EXPECT_NEAR(values[0], 10.0 + 2.0 * 1.959963984540054, 1e-13);
-  EXPECT_EQ(values[1], 10.0);
-  EXPECT_NEAR(values[2], 10.0 - 2.0 * 1.959963984540054, 1e-13);
-  values = {0.1, 0.9};
-  normal.map(1, values.data(), values.size());
-  EXPECT_EQ(values, (std::vector<double>{7.0, 7.0}));
-
-  const InverseCdf bounded(Family::kTriangular, {2.0, 5.0}, {6.0, 5.0});
-  values = {0.125, 0.3};
-  bounded.map(0, values.data(), values.size());
-  EXPECT_EQ(values[0], 3.0);
-  bounded.map(1, values.data(), values.size());
-  EXPECT_EQ(values, (std::vector<double>{5.0, 5.0}));
-
-  const InverseCdf uniform(Family::kUniform, {-1.0}, {3.0});
-  values = {0.25, 0.75};
-  uniform.map(0, values.data(), values.size());
-  EXPECT_EQ(values, (std::vector<double>{0.0, 2.0}));
+  const InverseCdf triangle(Family::kTriangular, {2.0}, {6.0});
+  const InverseCdf uniform(Family::kUniform, {-1.0, 5.0}, {3.0, 5.0});
+  std::vector<double> v = {0.975, 0.5};
+  normal.map(0, v.data(), v.size());
+  EXPECT_NEAR(v[0], 10.0 + 2.0 * 1.959963984540054, 1e-13);
+  EXPECT_EQ(v[1], 10.0);
+  normal.map(1, v.data(), v.size());
+  EXPECT_EQ(v, (std::vector<double>{7.0, 7.0}));
+  v = {0.125, 0.875};
+  triangle.map(0, v.data(), v.size());
+  EXPECT_EQ(v, (std::vector<double>{3.0, 5.0}));
+  v = {0.25, 0.75};
+  uniform.map(0, v.data(), v.size());
+  EXPECT_EQ(v, (std::vector<double>{0.0, 2.0}));
+  uniform.map(1, v.data(), v.size());
+  EXPECT_EQ(v, (std::vector<double>{5.0, 5.0}));
 }
 
 }  // namespace
