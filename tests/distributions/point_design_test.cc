@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "distributions/job_source.h"
+#include "distributions/sample_blocks.h"
 
 namespace linprob {
 namespace {
