@@ -21,6 +21,7 @@
 #include "distributions/job_block.h"
 #include "distributions/job_source.h"
 #include "distributions/sample_blocks.h"
+#include "distributions/sampling_source.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "linear/replay_schedule.h"
@@ -39,16 +40,16 @@ LinearSystem largeSystem(unsigned n) {
   LinearSystem system(n);
   for (unsigned c = 0; c < n; ++c) {
     for (unsigned r = 0; r < n; ++r) {
-      system.matrix[c][r] = r == c ? n / 2.0 + 1.0 : entry(random);
+      system.setCoefficient(r, c, r == c ? n / 2.0 + 1.0 : entry(random));
     }
   }
-  system.eliminate(false, false);
+  system.eliminate(kPivotModes[0]);
   return system;
 }
 
 double combinations(const LinearSystem& system) {
   double count = 0;
-  for (const step& s : system.steps) {
+  for (const step& s : system.steps()) {
     if (s.type == StepKind::kCombination) ++count;
   }
   return count;
@@ -58,7 +59,7 @@ double combinations(const LinearSystem& system) {
 // so that the threads of a benchmark share them.
 struct Large {
   explicit Large(unsigned n)
-      : system(largeSystem(n)), schedule(system.steps, n) {}
+      : system(largeSystem(n)), schedule(system.steps(), n) {}
   LinearSystem system;
   ReplaySchedule schedule;
 };
@@ -87,7 +88,7 @@ void BM_LargeReplay(benchmark::State& state) {
                       kBlockJobs);
     } else {
       replayBlock(block.values.data(), kBlockJobs, kBlockJobs,
-                  built.system.steps);
+                  built.system.steps());
     }
     benchmark::DoNotOptimize(block.values.data());
     state.PauseTiming();
@@ -111,19 +112,18 @@ BENCHMARK(BM_LargeReplay)
 void BM_LargeElimination(benchmark::State& state) {
   const auto n = static_cast<unsigned>(state.range(0));
   const PivotMode& mode = kPivotModes[static_cast<std::size_t>(state.range(1))];
-  LinearSystem input = largeSystem(n);
-  input.steps.clear();
   std::mt19937_64 random(n);
   std::uniform_real_distribution<double> entry(-1.0, 1.0);
+  LinearSystem input(n);
   for (unsigned c = 0; c < n; ++c) {
     for (unsigned r = 0; r < n; ++r) {
-      input.matrix[c][r] = r == c ? n / 2.0 + 1.0 : entry(random);
+      input.setCoefficient(r, c, r == c ? n / 2.0 + 1.0 : entry(random));
     }
   }
   for (auto _ : state) {
     LinearSystem system = input;
     system.eliminate(mode);
-    benchmark::DoNotOptimize(system.steps.data());
+    benchmark::DoNotOptimize(system.steps().data());
   }
 }
 BENCHMARK(BM_LargeElimination)
@@ -155,17 +155,12 @@ BENCHMARK(BM_DrawBlock)->ArgName("family")->Arg(0)->Arg(1)->Arg(2);
 void BM_LargeSamplingPhase(benchmark::State& state) {
   const auto n = static_cast<unsigned>(state.range(0));
   const LinearSystem system = largeSystem(n);
-  PhaseJobs jobs;
-  jobs.enumerate = false;
-  jobs.sampling.n = n;
-  jobs.sampling.family = Family::kNormal;
-  jobs.sampling.first.assign(n, 1.0);
-  jobs.sampling.second.assign(n, 0.01);
-  jobs.sampling.sampleCount = static_cast<int>(state.range(1));
-  jobs.sampling.seed = 7;
+  const SamplingSource jobs(SamplingJobs{
+      n, Family::kNormal, std::vector<double>(n, 1.0),
+      std::vector<double>(n, 0.01), static_cast<int>(state.range(1)), 7});
   SolveOptions options{.solverThreads = 2, .histogramPrecision = 10};
-  options.references = jobs.sampling.first;
-  replaySteps(options.references, system.steps);
+  options.references = jobs.jobs().first;
+  replaySteps(options.references, system.steps());
   double samples = 0;
   showJobLines(false);
   for (auto _ : state) {

@@ -1,7 +1,9 @@
 #include "linear/linear_system.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -69,29 +71,35 @@ double combineColumn(double* column, const double* factors, std::size_t first,
 }  // namespace
 
 LinearSystem::LinearSystem(unsigned n)
-    : columnOrder(n), matrix(n, std::vector<double>(n, 0.0)), size(n) {
-  for (unsigned k = 0; k < n; ++k) columnOrder[k] = k;
+    : columnOrder_(n), matrix_(n, std::vector<double>(n, 0.0)), size_(n) {
+  for (unsigned k = 0; k < n; ++k) columnOrder_[k] = k;
 }
 
-void LinearSystem::exchange(bool columns, unsigned a, unsigned b) {
-  if (columns) {
-    std::swap(matrix[a], matrix[b]);
-    std::swap(columnOrder[a], columnOrder[b]);
-    steps.push_back(step{StepKind::kExchange, a, b, kColumnExchange});
-  } else {
-    for (unsigned c = 0; c < size; ++c) std::swap(matrix[c][a], matrix[c][b]);
-    steps.push_back(step{StepKind::kExchange, a, b, kRowExchange});
+LinearSystem LinearSystem::fromRows(unsigned n,
+                                    const std::vector<double>& rowMajor) {
+  assert(rowMajor.size() == std::size_t{n} * n);
+  LinearSystem system(n);
+  for (unsigned r = 0; r < n; ++r) {
+    for (unsigned c = 0; c < n; ++c) {
+      system.matrix_[c][r] = rowMajor[std::size_t{r} * n + c];
+    }
   }
+  return system;
 }
 
-void LinearSystem::addRow(unsigned source, unsigned target, double factor) {
-  steps.push_back(step{StepKind::kCombination, source, target, factor});
-  for (unsigned t = 0; t < size; ++t) {
-    // Product and sum are rounded separately, as the replay does them.
-    const double product = matrix[t][source] * factor;
-    matrix[t][target] = product + matrix[t][target];
-    const double magnitude = std::fabs(matrix[t][target]);
-    if (magnitude > largestEntry) largestEntry = magnitude;
+void LinearSystem::setCoefficient(unsigned row, unsigned column, double value) {
+  assert(!eliminated_);
+  matrix_[column][row] = value;
+}
+
+void LinearSystem::exchange(Exchange what, unsigned a, unsigned b) {
+  if (what == Exchange::kColumns) {
+    std::swap(matrix_[a], matrix_[b]);
+    std::swap(columnOrder_[a], columnOrder_[b]);
+    steps_.push_back(step{StepKind::kExchange, a, b, kColumnExchange});
+  } else {
+    for (unsigned c = 0; c < size_; ++c) std::swap(matrix_[c][a], matrix_[c][b]);
+    steps_.push_back(step{StepKind::kExchange, a, b, kRowExchange});
   }
 }
 
@@ -100,29 +108,29 @@ LinearSystem::Pivot LinearSystem::takePivot(unsigned row, unsigned first,
   // Each factor reads the pivot column's entry in its own target row, which
   // no other of these combinations changes: all are taken first.
   Pivot pivot{row, first, end, row, std::vector<double>(end)};
-  const std::vector<double>& pivotColumn = matrix[row];
+  const std::vector<double>& pivotColumn = matrix_[row];
   for (unsigned target = first; target < end; ++target) {
     pivot.factors[target] = -pivotColumn[target] / pivotColumn[row];
   }
   for (unsigned k = 0; k < end - first; ++k) {
     const unsigned target = descending ? end - 1 - k : first + k;
-    steps.push_back(step{StepKind::kCombination, row, target,
+    steps_.push_back(step{StepKind::kCombination, row, target,
                          pivot.factors[target]});
   }
   return pivot;
 }
 
 void LinearSystem::applyPivot(unsigned t, const Pivot& pivot) {
-  double* const column = matrix[t].data();
+  double* const column = matrix_[t].data();
   if (pivot.exchangeWith != pivot.row) {
     std::swap(column[pivot.row], column[pivot.exchangeWith]);
   }
-  largestEntry = combineColumn(column, pivot.factors.data(), pivot.first,
-                               pivot.end, column[pivot.row], largestEntry);
+  largestEntry_ = combineColumn(column, pivot.factors.data(), pivot.first,
+                               pivot.end, column[pivot.row], largestEntry_);
 }
 
 void LinearSystem::forwardInPanels(bool rowPivot) {
-  const unsigned n = size;
+  const unsigned n = size_;
   std::vector<Pivot> panel;
   for (unsigned first = 0; first < n; first += kPanelPivots) {
     const unsigned end = std::min(n, first + kPanelPivots);
@@ -135,15 +143,15 @@ void LinearSystem::forwardInPanels(bool rowPivot) {
       if (rowPivot) {
         double best = 0.0;
         for (unsigned r = i; r < n; ++r) {
-          if (std::fabs(matrix[i][r]) > best) {
-            best = std::fabs(matrix[i][r]);
+          if (std::fabs(matrix_[i][r]) > best) {
+            best = std::fabs(matrix_[i][r]);
             bestRow = r;
           }
         }
       }
       if (bestRow > i) {
-        std::swap(matrix[i][bestRow], matrix[i][i]);
-        steps.push_back(step{StepKind::kExchange, bestRow, i, kRowExchange});
+        std::swap(matrix_[i][bestRow], matrix_[i][i]);
+        steps_.push_back(step{StepKind::kExchange, bestRow, i, kRowExchange});
       }
       Pivot pivot = takePivot(i, i + 1, n, false);
       // Column i has its exchange already.
@@ -157,7 +165,7 @@ void LinearSystem::forwardInPanels(bool rowPivot) {
 
 void LinearSystem::backwardInPanels() {
   std::vector<Pivot> panel;
-  for (unsigned end = size; end > 0;) {
+  for (unsigned end = size_; end > 0;) {
     const unsigned first = end > kPanelPivots ? end - kPanelPivots : 0;
     panel.clear();
     for (unsigned b = end; b-- > first;) {
@@ -173,7 +181,7 @@ void LinearSystem::backwardInPanels() {
 
 void LinearSystem::sweepPanel(const std::vector<Pivot>& panel, unsigned first,
                               unsigned end, bool descending) {
-  for (unsigned t = 0; t < size; ++t) {
+  for (unsigned t = 0; t < size_; ++t) {
     // A pivot column has its own pivot and the earlier ones already.
     std::size_t done = 0;
     if (t >= first && t < end) {
@@ -184,14 +192,19 @@ void LinearSystem::sweepPanel(const std::vector<Pivot>& panel, unsigned first,
 }
 
 void LinearSystem::scaleRow(unsigned row) {
-  steps.push_back(step{StepKind::kScaling, row, 0, matrix[row][row]});
-  matrix[row][row] = 1.0;
+  steps_.push_back(step{StepKind::kScaling, row, 0, matrix_[row][row]});
+  matrix_[row][row] = 1.0;
 }
 
-void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
-  const unsigned n = size;
+void LinearSystem::eliminate(const PivotMode& mode) {
+  assert(!eliminated_);
+  eliminated_ = true;
+  const bool rowPivot = mode.rowPivot;
+  const bool colPivot = mode.colPivot;
+  std::vector<std::vector<double>>& matrix = matrix_;
+  const unsigned n = size_;
   const double inputLargest = largestAbsoluteEntry(matrix);
-  largestEntry = inputLargest;
+  largestEntry_ = inputLargest;
   if (!colPivot) {
     forwardInPanels(rowPivot);
   } else {
@@ -211,8 +224,8 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
             }
           }
         }
-        if (bestColumn > i) exchange(true, bestColumn, i);
-        if (bestRow > i) exchange(false, bestRow, i);
+        if (bestColumn > i) exchange(Exchange::kColumns, bestColumn, i);
+        if (bestRow > i) exchange(Exchange::kRows, bestRow, i);
       } else {
         for (unsigned c = i; c < n; ++c) {
           if (std::fabs(matrix[c][i]) > best) {
@@ -220,18 +233,18 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
             bestColumn = c;
           }
         }
-        if (bestColumn > i) exchange(true, bestColumn, i);
+        if (bestColumn > i) exchange(Exchange::kColumns, bestColumn, i);
       }
       const Pivot pivot = takePivot(i, i + 1, n, false);
       for (unsigned t = 0; t < n; ++t) applyPivot(t, pivot);
     }
   }
   backwardInPanels();
-  pivotGrowth = largestEntry / inputLargest;
+  pivotGrowth_ = largestEntry_ / inputLargest;
 }
 
 std::optional<PivotFault> findPivotFault(const LinearSystem& system) {
-  for (const step& s : system.steps) {
+  for (const step& s : system.steps()) {
     if (s.type == StepKind::kCombination && !std::isfinite(s.value)) {
       return PivotFault{s.first, s.value};
     }

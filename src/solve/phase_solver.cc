@@ -14,9 +14,6 @@
 #include "base/console.h"
 #include "base/thread_group.h"
 #include "distributions/chunk_queue.h"
-#include "distributions/generator_threads.h"
-#include "distributions/sample_blocks.h"
-#include "distributions/sampling.h"
 #include "linear/replay_schedule.h"
 #include "linear/step_replay.h"
 #include "linear/tiled_replay.h"
@@ -77,70 +74,15 @@ class Progress {
   std::uint64_t printed_ = 0;
 };
 
-// What a thread needs to make and solve the jobs of any chunk.
-class ChunkJobs {
+// The replay of a phase's blocks: on the compiled schedule from
+// kTiledReplayFrom unknowns on (when the steps compile), step by step
+// otherwise. Built once per phase, then only read.
+class BlockReplay {
  public:
-  ChunkJobs(const PhaseJobs& jobs, const LinearSystem& system)
-      : jobs_(jobs),
-        steps_(system.steps),
-        schedule_(system.steps, system.size) {
-    if (jobs.enumerate) {
-      enumeration_.emplace(jobs.enumeration);
-    } else {
-      samples_.emplace(jobs.sampling);
-    }
-  }
+  explicit BlockReplay(const LinearSystem& system)
+      : steps_(system.steps()), schedule_(system.steps(), system.size()) {}
 
-  ChunkPlan plan() const {
-    return jobs_.enumerate ? jobs_.enumeration.chunkPlan()
-                           : jobs_.sampling.chunkPlan();
-  }
-
-  // The blocks of every chunk.
-  std::vector<std::uint64_t> blocksPerChunk() const {
-    const ChunkPlan chunks = plan();
-    const std::uint64_t perUnit =
-        jobs_.enumerate
-            ? (jobs_.enumeration.jobsPerPrefix() + kBlockJobs - 1) / kBlockJobs
-            : 1;
-    std::vector<std::uint64_t> blocks(chunks.chunks);
-    for (std::size_t c = 0; c < chunks.chunks; ++c) {
-      const UnitRange units = chunks.range(c);
-      blocks[c] = (units.end - units.first) * perUnit;
-    }
-    return blocks;
-  }
-
-  // Calls solved(block) for every block of the chunk, in job order, after
-  // the block's replay; stops between blocks once `stop` is requested.
-  template <typename Solved>
-  void forEachBlock(std::size_t chunk, JobBlock& block,
-                    const std::stop_token& stop, Solved&& solved) const {
-    const UnitRange units = plan().range(chunk);
-    if (jobs_.enumerate) {
-      const std::uint64_t perPrefix = jobs_.enumeration.jobsPerPrefix();
-      for (std::uint64_t p = units.first; p < units.end; ++p) {
-        for (std::uint64_t first = 0; first < perPrefix; first += kBlockJobs) {
-          if (stop.stop_requested()) return;
-          const auto count = static_cast<std::size_t>(
-              std::min<std::uint64_t>(kBlockJobs, perPrefix - first));
-          enumeration_->fill(static_cast<std::size_t>(p), first, count, block);
-          solve(block);
-          solved(block);
-        }
-      }
-    } else {
-      for (std::uint64_t b = units.first; b < units.end; ++b) {
-        if (stop.stop_requested()) return;
-        samples_->fill(b, block);
-        solve(block);
-        solved(block);
-      }
-    }
-  }
-
- private:
-  void solve(JobBlock& block) const {
+  void operator()(JobBlock& block) const {
     if (schedule_.usable() && schedule_.size() >= kTiledReplayFrom) {
       replayScheduled(schedule_, block.values.data(), kBlockJobs, block.count);
     } else {
@@ -148,12 +90,25 @@ class ChunkJobs {
     }
   }
 
-  const PhaseJobs& jobs_;
+ private:
   const std::vector<step>& steps_;
   const ReplaySchedule schedule_;
-  std::optional<EnumerationFill> enumeration_;
-  std::optional<SampleBlocks> samples_;
 };
+
+// Fills, replays and hands over every block of `chunk` in job order;
+// stops between blocks once `stop` is requested.
+template <typename Solved>
+void forEachBlock(const JobSource& source, const BlockReplay& replay,
+                  std::size_t chunk, JobBlock& block,
+                  const std::stop_token& stop, Solved&& solved) {
+  const std::uint64_t blocks = source.chunkBlocks(chunk);
+  for (std::uint64_t k = 0; k < blocks; ++k) {
+    if (stop.stop_requested()) return;
+    source.fill(chunk, k, block);
+    replay(block);
+    solved(block);
+  }
+}
 
 // The chunks of the phase this process takes.
 ChunkShare shareFor(const SolveOptions& options) {
@@ -182,17 +137,18 @@ void forEachChunk(std::size_t chunks, int threadCount,
 
 // Pass 1: the extremes of every position. Per-thread extremes merge in any
 // order (see Extremes).
-// `search` is used when usable, else every job is replayed.
-// Without `search`, the solved blocks go into `kept` when it is keeping.
-Extremes findExtremes(unsigned n, const ExtremeSearch* search,
-                      const ChunkJobs& chunkJobs, const SolveOptions& options,
+// `search` is used when usable, else every job is replayed, and the solved
+// blocks go into `kept` when it is keeping.
+Extremes findExtremes(const JobSource& source, const BlockReplay& replay,
+                      const ExtremeSearch* search, const SolveOptions& options,
                       Progress& progress, KeptBlocks& kept) {
+  const unsigned n = source.size();
   const int threadCount = std::max(options.solverThreads, 1);
   std::vector<Extremes> perThread(static_cast<std::size_t>(threadCount),
                                   Extremes(n));
   std::vector<JobBlock> blocks(static_cast<std::size_t>(threadCount),
                                JobBlock(n));
-  const ChunkPlan plan = chunkJobs.plan();
+  const ChunkPlan plan = source.chunkPlan();
   const ChunkShare share = shareFor(options);
   forEachChunk(share.ownedOf(plan.chunks), threadCount, options.stop,
                [&](std::size_t k, int t, const std::stop_token& stop) {
@@ -203,14 +159,12 @@ Extremes findExtremes(unsigned n, const ExtremeSearch* search,
                    progress.replayed(search->search(plan.range(c), own, block));
                    return;
                  }
-                 chunkJobs.forEachBlock(c, block, stop,
-                                        [&](const JobBlock& solved) {
-                                          own.take(solved);
-                                          progress.replayed(solved.count);
-                                          if (kept.keeping()) {
-                                            kept.keep(c, block);
-                                          }
-                                        });
+                 forEachBlock(source, replay, c, block, stop,
+                              [&](const JobBlock& solved) {
+                                own.take(solved);
+                                progress.replayed(solved.count);
+                                if (kept.keeping()) kept.keep(c, block);
+                              });
                });
   Extremes extremes(n);
   for (const Extremes& own : perThread) extremes.merge(own);
@@ -225,15 +179,15 @@ struct CountResults {
 };
 
 // Counts the chunks it pops: from their kept blocks when `kept` is keeping,
-// else produced and replayed again.
-void solverThread(ChunkQueue& queue, const ChunkJobs& chunkJobs,
-                  const CountLayout& layout, unsigned n,
+// else filled and replayed again.
+void solverThread(ChunkQueue& queue, const JobSource& source,
+                  const BlockReplay& replay, const CountLayout& layout,
                   const std::stop_token& stop, Progress& progress,
                   CountResults& results, std::size_t thread,
                   KeptBlocks& kept) {
   printJobLine("Solver Thread Started!");
   BandCounter counter(layout);
-  JobBlock block(n);
+  JobBlock block(source.size());
   const auto countBlock = [&](const JobBlock& solved) {
     counter.count(solved);
     progress.solved(solved.count);
@@ -246,7 +200,7 @@ void solverThread(ChunkQueue& queue, const ChunkJobs& chunkJobs,
       }
       kept.release(chunk->index);
     } else {
-      chunkJobs.forEachBlock(chunk->index, block, stop, countBlock);
+      forEachBlock(source, replay, chunk->index, block, stop, countBlock);
     }
     counter.finishChunk(results.chunks[chunk->index]);
   }
@@ -254,14 +208,12 @@ void solverThread(ChunkQueue& queue, const ChunkJobs& chunkJobs,
 }
 
 // Pass 2: the pipeline of producers and solver threads.
-CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
-                       const ChunkJobs& chunkJobs, const CountLayout& layout,
-                       const SolveOptions& options, Progress& progress,
-                       KeptBlocks& kept) {
-  const unsigned n = system.size;
+CountResults countJobs(const JobSource& source, const BlockReplay& replay,
+                       const CountLayout& layout, const SolveOptions& options,
+                       Progress& progress, KeptBlocks& kept) {
   const int threadCount = options.solverThreads;
   CountResults results;
-  results.chunks.resize(chunkJobs.plan().chunks);
+  results.chunks.resize(source.chunkPlan().chunks);
   results.fineByThread.resize(static_cast<std::size_t>(std::max(threadCount, 0)));
   ChunkQueue queue;
   ThreadGroup solvers;
@@ -274,17 +226,12 @@ CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
   try {
     for (int t = 0; t < threadCount; ++t) {
       solvers.start([&, t](const std::stop_token& own) {
-        solverThread(queue, chunkJobs, layout, n, own, progress, results,
+        solverThread(queue, source, replay, layout, own, progress, results,
                      static_cast<std::size_t>(t), kept);
       });
     }
-    const ChunkShare share = shareFor(options);
-    if (jobs.enumerate) {
-      runGenerators(queue, jobs.enumeration, options.generatorThreads,
-                    solvers.stopToken(), share);
-    } else {
-      produceSamples(queue, jobs.sampling, solvers.stopToken(), share);
-    }
+    source.produce(queue, options.generatorThreads, solvers.stopToken(),
+                   shareFor(options));
   } catch (...) {
     solvers.fail(std::current_exception());
   }
@@ -323,26 +270,22 @@ void combine(const CountResults& results, const CountLayout& layout,
 
 }  // namespace
 
-PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
+PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options) {
-  const unsigned n = system.size;
+  const unsigned n = system.size();
   if (!options.references.empty() && options.references.size() != n) {
     throw std::invalid_argument(
         "solve phase: " + std::to_string(options.references.size()) +
         " references for " + std::to_string(n) + " positions");
   }
-  const ChunkJobs chunkJobs(jobs, system);
-  const std::uint64_t jobCount =
-      jobs.enumerate
-          ? jobs.enumeration.jobCount()
-          : static_cast<std::uint64_t>(std::max(jobs.sampling.sampleCount, 0));
+  const std::uint64_t jobCount = source.jobCount();
   std::optional<ExtremeSearch> search;
-  if (jobs.enumerate && jobCount > 0) {
+  if (source.cells() != nullptr && jobCount > 0) {
     // Beyond a quarter of the jobs, replaying every job costs little more;
     // beyond kMostCandidates, counting the candidates (on this thread,
     // before the phase starts) would take longer than replaying every job
     // on all threads.
-    search.emplace(jobs.enumeration, system.steps,
+    search.emplace(*source.cells(), system.steps(),
                    std::min(jobCount / 4, kMostCandidates));
     if (!search->usable()) search.reset();
   }
@@ -356,12 +299,11 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
   if (options.group != nullptr && jobCount > 0) {
     // This process replays its own chunks only; the display counts those
     // (the first pass's share taken in proportion to the jobs).
-    const ChunkPlan plan = chunkJobs.plan();
+    const ChunkPlan plan = source.chunkPlan();
     const ChunkShare share = shareFor(options);
     std::uint64_t own = 0;
     for (std::size_t c = share.first(); c < plan.chunks; c += share.step()) {
-      own += jobs.enumerate ? jobs.enumeration.chunkJobs(c)
-                            : jobs.sampling.chunkJobs(c);
+      own += source.chunkJobs(c);
     }
     const double part =
         static_cast<double>(own) / static_cast<double>(jobCount);
@@ -369,16 +311,23 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
   }
   progress.start(jobCount, replays);
 
-  PhaseBands bands(n);
-  std::optional<Extremes> extremes;
+  const BlockReplay replay(system);
   KeptBlocks kept;
   if (!search && jobCount > 0) {
-    kept = KeptBlocks(chunkJobs.blocksPerChunk(), shareFor(options), n,
+    const std::size_t chunks = source.chunkPlan().chunks;
+    std::vector<std::uint64_t> blocksPerChunk(chunks);
+    for (std::size_t c = 0; c < chunks; ++c) {
+      blocksPerChunk[c] = source.chunkBlocks(c);
+    }
+    kept = KeptBlocks(blocksPerChunk, shareFor(options), n,
                       options.memoryBudget);
   }
+  PhaseBands bands(n);
+  std::optional<Extremes> extremes;
   if (jobCount > 0) {
-    extremes.emplace(findExtremes(n, search ? &*search : nullptr, chunkJobs,
-                                  options, progress, kept));
+    extremes.emplace(findExtremes(source, replay,
+                                  search ? &*search : nullptr, options,
+                                  progress, kept));
     if (options.stop.stop_requested()) throw PhaseStopped{};
     if (options.group) shareExtremes(*extremes, *options.group);
     for (unsigned e = 0; e < n; ++e) {
@@ -390,7 +339,7 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
   }
   const CountLayout layout(bands, options.references);
   CountResults results =
-      countJobs(jobs, system, chunkJobs, layout, options, progress, kept);
+      countJobs(source, replay, layout, options, progress, kept);
   if (options.stop.stop_requested()) throw PhaseStopped{};
   if (options.group) {
     shareChunkSums(results.chunks, layout, *options.group);
