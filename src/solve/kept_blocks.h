@@ -10,7 +10,13 @@
 // Chunk c's blocks are kept in job order by the one thread that solves c in
 // the first pass, and read (then released) by the one thread that counts c
 // in the second; the threads' joins between the passes order the two. No
-// lock: each chunk's slot is written by one thread at a time.
+// lock guards the chunks' slots: each is written by one thread at a time.
+//
+// Released blocks go to a pool of the process, from which later phases take
+// the blocks they keep, so that their memory is faulted in once per run
+// rather than once per phase; the pool holds at most what one phase kept
+// (within its budget) and is emptied when a phase of another size keeps
+// blocks. Its mutex, a leaf, is taken once per block kept or released.
 #ifndef LINPROB_SOLVE_KEPT_BLOCKS_H_
 #define LINPROB_SOLVE_KEPT_BLOCKS_H_
 
@@ -41,14 +47,14 @@ class KeptBlocks {
 
   bool keeping() const { return keeping_; }
 
-  // Keeps `block`, the next solved block of chunk c, and gives `block` an
-  // empty one of the same size in its place.
+  // Keeps `block`, the next solved block of chunk c, and gives `block` one
+  // of the same size in its place (from the pool: its values are stale).
   void keep(std::size_t chunk, JobBlock& block);
   // Chunk c's kept blocks in job order.
   const std::vector<JobBlock>& blocks(std::size_t chunk) const {
     return chunks_[chunk];
   }
-  // Frees chunk c's blocks once they are counted.
+  // Hands chunk c's blocks to the pool once they are counted.
   void release(std::size_t chunk);
 
  private:
