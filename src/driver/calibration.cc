@@ -62,9 +62,11 @@ class HiddenJobLines {
 // Solves `jobs` until enough replays are made or the time is up; sets the
 // seconds per replay (0 when none was made) and the phase's replays per job.
 void timeReplays(const PhaseJobs& jobs, const LinearSystem& system,
-                 const RunSettings& settings, RunCosts& costs) {
+                 const RunSettings& settings, RunCosts& costs,
+                 const std::stop_token& stop) {
   PhaseProgress progress;
   std::stop_source stopPhase;
+  const std::stop_callback stopRun(stop, [&] { stopPhase.request_stop(); });
   SolveOptions options;
   options.solverThreads = settings.SolverThreadCount;
   options.generatorThreads = settings.GeneratorThreadCount;
@@ -106,17 +108,21 @@ void timeReplays(const PhaseJobs& jobs, const LinearSystem& system,
 
 }  // namespace
 
-std::optional<RunCosts> calibrate(const RunSettings& settings) {
+std::optional<RunCosts> calibrate(const RunSettings& settings,
+                                  const std::stop_token& stop) {
   if (settings.MaxMatrix < 1) return std::nullopt;
   const HiddenJobLines hidden;
   try {
     const unsigned n = settings.Dimensions;
     const std::string folder = "Matrix0/";
     LinearSystem system(n);
-    if (!loadMatrix(folder + "Matice.txt", system).ok()) return std::nullopt;
+    if (!loadMatrix(folder + "Matice.txt", system, stop).ok()) {
+      return std::nullopt;
+    }
     RunCosts costs;
     const Clock::time_point start = Clock::now();
-    system.eliminate(kPivotModes[0]);
+    system.eliminate(kPivotModes[0], stop);
+    if (stop.stop_requested()) return std::nullopt;
     costs.secondsPerElimination = secondsSince(start);
 
     // The first phase itself when it is small; else the same phase with
@@ -140,7 +146,8 @@ std::optional<RunCosts> calibrate(const RunSettings& settings) {
              .ok()) {
       return std::nullopt;
     }
-    timeReplays(jobs, system, settings, costs);
+    timeReplays(jobs, system, settings, costs, stop);
+    if (stop.stop_requested()) return std::nullopt;
     return costs;
   } catch (const std::exception&) {
     return std::nullopt;

@@ -18,6 +18,7 @@
 #define LINPROB_DRIVER_CALIBRATION_H_
 
 #include <optional>
+#include <stop_token>
 
 #include "driver/run_plan.h"
 #include "driver/settings.h"
@@ -25,8 +26,11 @@
 namespace linprob {
 
 // Nothing when the run has no system or the first phase cannot be solved
-// (the run then meets and reports that error itself).
-std::optional<RunCosts> calibrate(const RunSettings& settings);
+// (the run then meets and reports that error itself), and nothing once
+// `stop` is requested: the reading, the elimination and the timed solve
+// end within a millisecond or so of it.
+std::optional<RunCosts> calibrate(const RunSettings& settings,
+                                  const std::stop_token& stop = {});
 
 }  // namespace linprob
 

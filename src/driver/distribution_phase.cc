@@ -70,7 +70,9 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   replaySteps(moments.value(), context.system.steps);
   PhaseResult result = makePhaseResult(family.family, std::move(bands),
                                        moments.value(),
-                                       context.system.columnOrder);
+                                       context.system.columnOrder,
+                                       context.stop);
+  if (context.stop.stop_requested()) throw PhaseStopped{};
   if (!jobs.enumerate) result.seed = jobs.sampling.seed;
   return result;
 }

@@ -1,8 +1,10 @@
 #include "driver/numeric_check.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <iomanip>
+#include <span>
 #include <sstream>
 
 #include "distributions/discretisation.h"
@@ -25,15 +27,32 @@ bool finite(const Interval& x) {
   return std::isfinite(x.lower()) && std::isfinite(x.upper());
 }
 
-// Replays `rhs` through the steps; false when the interval library refuses
-// a value on the way (it does for some operations on infinities).
+// How a replay of the check ended.
+enum class Replay {
+  kDone,
+  kRefused,  // the interval library refused a value on the way (it does
+             // for some operations on infinities)
+  kStopped,  // `stop` was requested
+};
+
+// Replays `rhs` through the steps, kStepsPerLook at a time, looking at
+// `stop` in between: the check's replays are n^2 steps long, up to seconds
+// in interval arithmetic for large n.
 template <typename Element>
-bool replayed(std::vector<Element>& rhs, const std::vector<step>& steps) {
+Replay replayed(std::vector<Element>& rhs, const std::vector<step>& steps,
+                const std::stop_token& stop) {
+  constexpr std::size_t kStepsPerLook = 4096;
+  const std::span<const step> all(steps);
+  VectorRows<Element> rows{rhs};
   try {
-    replaySteps(rhs, steps);
-    return true;
+    for (std::size_t at = 0; at < all.size(); at += kStepsPerLook) {
+      if (stop.stop_requested()) return Replay::kStopped;
+      replayOn(rows, all.subspan(at, std::min(kStepsPerLook,
+                                              all.size() - at)));
+    }
+    return Replay::kDone;
   } catch (const std::exception&) {
-    return false;
+    return Replay::kRefused;
   }
 }
 
@@ -114,9 +133,11 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
   return prepared;
 }
 
-// The overflow checks of one family under one eliminated mode.
+// The overflow checks of one family under one eliminated mode; nothing
+// once `stop` is requested.
 void checkFamily(FamilyInputs& family, const LinearSystem& system,
-                 const PivotMode& mode, std::vector<std::string>& problems) {
+                 const PivotMode& mode, std::vector<std::string>& problems,
+                 const std::stop_token& stop) {
   if (family.reported) return;
   const std::string head =
       family.file + ": " + family.info->name + " family, unknown ";
@@ -126,9 +147,10 @@ void checkFamily(FamilyInputs& family, const LinearSystem& system,
     family.reported = true;
   };
   std::vector<Interval> box = family.box;
-  const bool boxReplayed = replayed(box, system.steps);
+  const Replay boxReplay = replayed(box, system.steps, stop);
+  if (boxReplay == Replay::kStopped) return;
   for (std::size_t k = 0; k < box.size(); ++k) {
-    if (!boxReplayed || !finite(box[k])) {
+    if (boxReplay == Replay::kRefused || !finite(box[k])) {
       return refuse(k, "the solutions overflow");
     }
     // Band widths come from max - min; that difference must exist too.
@@ -137,7 +159,7 @@ void checkFamily(FamilyInputs& family, const LinearSystem& system,
     }
   }
   std::vector<NormalParameters> moments = family.moments;
-  replaySteps(moments, system.steps);
+  if (replayed(moments, system.steps, stop) == Replay::kStopped) return;
   for (std::size_t k = 0; k < moments.size(); ++k) {
     if (!std::isfinite(moments[k].mean) ||
         !std::isfinite(moments[k].variance)) {
@@ -147,14 +169,16 @@ void checkFamily(FamilyInputs& family, const LinearSystem& system,
 }
 
 // The plain or the interval solution under one mode; true when a line was
-// written.
+// written (never once `stop` is requested).
 bool checkSolution(const std::vector<Interval>& rhs, const std::string& file,
                    const char* what, const LinearSystem& system,
-                   const PivotMode& mode, std::vector<std::string>& problems) {
+                   const PivotMode& mode, std::vector<std::string>& problems,
+                   const std::stop_token& stop) {
   std::vector<Interval> solution = rhs;
-  const bool ok = replayed(solution, system.steps);
+  const Replay replay = replayed(solution, system.steps, stop);
+  if (replay == Replay::kStopped) return false;
   for (std::size_t k = 0; k < solution.size(); ++k) {
-    if (!ok || !finite(solution[k])) {
+    if (replay == Replay::kRefused || !finite(solution[k])) {
       problems.push_back(file + ": unknown " +
                          std::to_string(system.columnOrder[k]) + ": " + what +
                          underMode(mode));
@@ -182,7 +206,7 @@ std::string conditionText(double kappa) {
 }  // namespace
 
 void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
-                   InputCheck& check) {
+                   InputCheck& check, const std::stop_token& stop) {
   if (!inputs.matrix) return;
   const LinearSystem& loaded = *inputs.matrix;
   const std::string matrixFile = inputs.folder + "Matice.txt";
@@ -207,7 +231,8 @@ void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
   bool intervalReported = false;
   for (const PivotMode& mode : kPivotModes) {
     LinearSystem system = loaded;
-    system.eliminate(mode);
+    system.eliminate(mode, stop);
+    if (stop.stop_requested()) return;
     if (const auto fault = findPivotFault(system)) {
       std::ostringstream message;
       message << matrixFile << ": cannot be eliminated" << underMode(mode)
@@ -215,7 +240,8 @@ void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
       check.errors.push_back(message.str());
       continue;
     }
-    const double kappa = conditionNumber(loaded, system);
+    const double kappa = conditionNumber(loaded, system, stop);
+    if (stop.stop_requested()) return;
     // A NaN estimate counts as the worst of all.
     if (!anyMode || !(kappa <= worst)) worst = kappa;
     anyMode = true;
@@ -228,17 +254,18 @@ void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
     if (inputs.real && !realReported) {
       realReported = checkSolution(*inputs.real, inputs.folder + "RealRHS.txt",
                                    "the solution overflows", system, mode,
-                                   overflows);
+                                   overflows, stop);
     }
     if (inputs.intervals && !intervalReported) {
       intervalReported = checkSolution(
           *inputs.intervals, inputs.folder + "IntRHS.txt",
-          "the interval solution overflows", system, mode, overflows);
+          "the interval solution overflows", system, mode, overflows, stop);
     }
     for (FamilyInputs& family : families) {
-      checkFamily(family, system, mode, overflows);
+      checkFamily(family, system, mode, overflows, stop);
     }
   }
+  if (stop.stop_requested()) return;
 
   if (anyMode && !(worst <= kSingularCondition)) {
     check.errors.push_back(matrixFile + ": condition number " +

@@ -39,6 +39,7 @@
 #define LINPROB_DRIVER_NUMERIC_CHECK_H_
 
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -63,9 +64,13 @@ struct ReadInputs {
 };
 
 // Adds the system's problems to check.errors and its warning to
-// check.warnings. Checks nothing without the matrix.
+// check.warnings. Checks nothing without the matrix. The check takes O(n^3)
+// per pivoting mode (seconds for some hundreds of unknowns): `stop` is
+// looked at within every elimination, condition estimate and replay, at
+// least every millisecond or so, and once it is requested the check returns
+// having added nothing more.
 void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
-                   InputCheck& check);
+                   InputCheck& check, const std::stop_token& stop = {});
 
 }  // namespace linprob
 

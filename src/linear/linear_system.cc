@@ -50,7 +50,8 @@ void LinearSystem::scaleRow(unsigned row) {
   matrix[row][row] = 1.0;
 }
 
-void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
+void LinearSystem::eliminate(bool rowPivot, bool colPivot,
+                             const std::stop_token& stop) {
   const unsigned n = size;
   const double inputLargest = largestAbsoluteEntry(matrix);
   largestEntry = inputLargest;
@@ -90,11 +91,13 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
       }
     }
     for (unsigned j = i + 1; j < n; ++j) {
+      if (stop.stop_requested()) return;
       addRow(i, j, -matrix[i][j] / matrix[i][i]);
     }
   }
   for (unsigned b = n; b-- > 0;) {
     for (unsigned m = b; m-- > 0;) {
+      if (stop.stop_requested()) return;
       addRow(b, m, -matrix[b][m] / matrix[b][b]);
     }
     scaleRow(b);

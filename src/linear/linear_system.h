@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 #include "linear/pivot_mode.h"
@@ -54,9 +55,14 @@ class LinearSystem {
   // a strictly greater fabs, so the first candidate in scan order wins ties and
   // all-zero candidates choose nothing. With both flags the column exchange is
   // recorded before the row exchange.
-  void eliminate(bool rowPivot, bool colPivot);
-  void eliminate(const PivotMode& mode) {
-    eliminate(mode.rowPivot, mode.colPivot);
+  //
+  // `stop` is looked at before each row combination (n operations): once it
+  // is requested the elimination returns at once and leaves the system half
+  // eliminated, which the caller must then drop.
+  void eliminate(bool rowPivot, bool colPivot,
+                 const std::stop_token& stop = {});
+  void eliminate(const PivotMode& mode, const std::stop_token& stop = {}) {
+    eliminate(mode.rowPivot, mode.colPivot, stop);
   }
 
   // Exchanges rows (columns == false) or columns a and b and records it.

@@ -50,6 +50,7 @@ void writeJson(const Json& value, std::ostream& out) {
       out << '[';
       bool first = true;
       for (const Json& element : value) {
+        if (!out) return;  // failed or stopped: the rest would be dropped
         if (!first) out << ',';
         first = false;
         writeJson(element, out);
@@ -61,6 +62,7 @@ void writeJson(const Json& value, std::ostream& out) {
       out << '{';
       bool first = true;
       for (const auto& [key, element] : value.items()) {
+        if (!out) return;
         if (!first) out << ',';
         first = false;
         writeString(key, out);
@@ -284,7 +286,7 @@ void writeResultsJson(const RunInfo& run, const ResultStore& store,
   out << ",\"run\":";
   writeJson(runJson(run), out);
   out << ",\"systems\":[";
-  for (int system = 0; system < store.systemCount(); ++system) {
+  for (int system = 0; system < store.systemCount() && out; ++system) {
     if (system > 0) out << ',';
     writeJson(systemJson(store, system), out);
   }

@@ -28,6 +28,8 @@
 
 namespace linprob {
 
+// Ends early, the document incomplete, once `out` has failed (an
+// OutputBuffer's stream fails on a stop of the run).
 void writeResultsJson(const RunInfo& run, const ResultStore& store,
                       std::ostream& out);
 
