@@ -116,8 +116,11 @@ std::string formatDuration(double seconds) {
 
 std::string longRunLine(const RunPlan& plan, double seconds) {
   std::ostringstream line;
-  line << "linprob: this run is estimated to take about "
-       << formatDuration(seconds) << " (" << plan.phases() << " phases of "
+  // "more than 100 years" is no amount to be "about".
+  const std::string duration = formatDuration(seconds);
+  line << "linprob: this run is estimated to take "
+       << (duration.rfind("more than", 0) == 0 ? "" : "about ") << duration
+       << " (" << plan.phases() << " phases of "
        << plan.jobsPerPhase << " jobs); it goes on";
   return line.str();
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -76,6 +77,29 @@ void writeJson(const Json& value, std::ostream& out) {
       out << "null";
       return;
   }
+}
+
+// Writes `head`'s members, then the member `key`: an array whose elements
+// `element(k, out)` writes, k = 0 ... count-1, one at a time, so that only
+// one of them is ever held as a JSON value; ends early once `out` fails.
+void writeWithArray(const Json& head, const char* key, std::size_t count,
+                    const std::function<void(std::size_t, std::ostream&)>& element,
+                    std::ostream& out) {
+  out << '{';
+  for (const auto& [name, value] : head.items()) {
+    if (!out) return;
+    writeString(name, out);
+    out << ':';
+    writeJson(value, out);
+    out << ',';
+  }
+  writeString(key, out);
+  out << ":[";
+  for (std::size_t k = 0; k < count && out; ++k) {
+    if (k > 0) out << ',';
+    element(k, out);
+  }
+  out << "]}";
 }
 
 // ---- building -------------------------------------------------------------
@@ -179,7 +203,8 @@ Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
               {"unknowns", std::move(unknowns)}};
 }
 
-Json modeJson(const ResultStore& store, int system, const PivotMode& mode) {
+// A mode's members before "families" (which writeMode adds).
+Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
   const StoredElimination& elimination = store.elimination(system, mode.index);
   Json unknowns = Json::array();
   for (int v = 0; v < store.unknownCount(); ++v) {
@@ -192,10 +217,6 @@ Json modeJson(const ResultStore& store, int system, const PivotMode& mode) {
         {"interval_overestimation",
          orNull(solution.measures.intervalOverestimation)}});
   }
-  Json families = Json::array();
-  for (const FamilyInfo& family : kFamilies) {
-    families.push_back(familyJson(store, system, mode, family));
-  }
   const std::string folder = "Matrix" + std::to_string(system) + "/";
   Json columnOrder = Json::array();
   for (unsigned column : elimination.columnOrder) columnOrder.push_back(column);
@@ -203,11 +224,21 @@ Json modeJson(const ResultStore& store, int system, const PivotMode& mode) {
               {"summary_file", folder + mode.summaryFile},
               {"pivot_growth", elimination.pivotGrowth},
               {"column_order", std::move(columnOrder)},
-              {"unknowns", std::move(unknowns)},
-              {"families", std::move(families)}};
+              {"unknowns", std::move(unknowns)}};
 }
 
-Json systemJson(const ResultStore& store, int system) {
+void writeMode(const ResultStore& store, int system, const PivotMode& mode,
+               std::ostream& out) {
+  writeWithArray(
+      modeHead(store, system, mode), "families", kFamilies.size(),
+      [&](std::size_t f, std::ostream& to) {
+        writeJson(familyJson(store, system, mode, kFamilies[f]), to);
+      },
+      out);
+}
+
+// A system's members before "modes" (which writeSystem adds).
+Json systemHead(const ResultStore& store, int system) {
   Json entry{{"index", system},
              {"folder", "Matrix" + std::to_string(system) + "/"}};
   const SystemReference* reference = store.reference(system);
@@ -247,14 +278,20 @@ Json systemJson(const ResultStore& store, int system) {
   entry["true_solution"] = std::move(trueSolution);
   entry["exact_hull"] = std::move(hull);
   entry["condition_number"] = std::move(condition);
-  Json modes = Json::array();
-  for (const PivotMode& mode : kPivotModes) {
-    if (store.elimination(system, mode.index).stored) {
-      modes.push_back(modeJson(store, system, mode));
-    }
-  }
-  entry["modes"] = std::move(modes);
   return entry;
+}
+
+void writeSystem(const ResultStore& store, int system, std::ostream& out) {
+  std::vector<const PivotMode*> modes;
+  for (const PivotMode& mode : kPivotModes) {
+    if (store.elimination(system, mode.index).stored) modes.push_back(&mode);
+  }
+  writeWithArray(
+      systemHead(store, system), "modes", modes.size(),
+      [&](std::size_t m, std::ostream& to) {
+        writeMode(store, system, *modes[m], to);
+      },
+      out);
 }
 
 Json runJson(const RunInfo& run) {
@@ -275,8 +312,8 @@ Json runJson(const RunInfo& run) {
 
 void writeResultsJson(const RunInfo& run, const ResultStore& store,
                       std::ostream& out) {
-  // The document is written one system at a time, so that only one system's
-  // part is ever held as a JSON value.
+  // The document is written one family of one mode of one system at a time,
+  // so that only that part is ever held as a JSON value.
   const std::string commit = programCommit();
   const Json program{{"name", kProgramName},
                      {"version", programVersion()},
@@ -288,7 +325,7 @@ void writeResultsJson(const RunInfo& run, const ResultStore& store,
   out << ",\"systems\":[";
   for (int system = 0; system < store.systemCount() && out; ++system) {
     if (system > 0) out << ',';
-    writeJson(systemJson(store, system), out);
+    writeSystem(store, system, out);
   }
   out << "]}\n";
 }

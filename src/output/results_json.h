@@ -1,6 +1,6 @@
 // The run's results as one JSON document (Report/results.json), for reports
-// that render them: built with nlohmann-json, one system at a time, and
-// written without white space. Every number is written in its shortest
+// that render them: built with nlohmann-json one family of one mode at a
+// time, and written without white space. Every number is written in its shortest
 // round-trip form (number_text.h; nlohmann's own conversion is not always
 // the shortest), and a value that does not exist or is not finite as null.
 // Indices are 0-based, and every "unknown" is the unknown's input index.

@@ -60,6 +60,9 @@ TEST(RunPlanTest, EstimatesEliminationsAndReplays) {
   EXPECT_EQ(longRunLine(plan, 3600.0 * 25 + 60),
             "linprob: this run is estimated to take about 1d01h (12 phases "
             "of 100 jobs); it goes on");
+  EXPECT_EQ(longRunLine(plan, 1e12),
+            "linprob: this run is estimated to take more than 100 years (12 "
+            "phases of 100 jobs); it goes on");
 }
 
 TEST(RunPlanTest, FormatsDurationsInTheirTwoLargestUnits) {
