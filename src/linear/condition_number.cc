@@ -20,11 +20,11 @@ double larger(double largest, double sum) {
 }  // namespace
 
 double matrixNorm(const LinearSystem& loaded) {
-  const unsigned n = loaded.size;
+  const unsigned n = loaded.size();
   double largest = 0.0;
   for (unsigned r = 0; r < n; ++r) {
     double sum = 0.0;
-    for (unsigned c = 0; c < n; ++c) sum += std::fabs(loaded.matrix[c][r]);
+    for (unsigned c = 0; c < n; ++c) sum += std::fabs(loaded.matrix()[c][r]);
     largest = larger(largest, sum);
   }
   return largest;
@@ -32,7 +32,7 @@ double matrixNorm(const LinearSystem& loaded) {
 
 double inverseNorm(const LinearSystem& eliminated,
                    const std::stop_token& stop) {
-  const unsigned n = eliminated.size;
+  const unsigned n = eliminated.size();
   std::vector<double> rowSums(n, 0.0);
   const std::size_t stride = std::min<std::size_t>(n, kConditionLanes);
   std::vector<double> block(static_cast<std::size_t>(n) * stride);
@@ -41,7 +41,7 @@ double inverseNorm(const LinearSystem& eliminated,
     // Lane j holds the unit vector e_(first + j), entry-major.
     std::fill(block.begin(), block.end(), 0.0);
     for (std::size_t j = 0; j < lanes; ++j) block[(first + j) * stride + j] = 1.0;
-    const std::span<const step> steps(eliminated.steps);
+    const std::span<const step> steps(eliminated.steps());
     for (std::size_t at = 0; at < steps.size(); at += kConditionStepsPerLook) {
       if (stop.stop_requested()) return std::nan("");
       replayBlock(block.data(), stride, lanes,
@@ -49,7 +49,7 @@ double inverseNorm(const LinearSystem& eliminated,
                                              steps.size() - at)));
     }
     for (unsigned k = 0; k < n; ++k) {
-      double& sum = rowSums[eliminated.columnOrder[k]];
+      double& sum = rowSums[eliminated.columnOrder()[k]];
       for (std::size_t j = 0; j < lanes; ++j) {
         sum += std::fabs(block[k * stride + j]);
       }
