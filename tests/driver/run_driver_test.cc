@@ -39,15 +39,7 @@ std::vector<std::string> lines(const std::string& text) {
   return result;
 }
 
-// diag(2, 4) with b = (2, 8): x = (1, 2). Complete pivoting moves unknown 1
-// to position 0; the other modes keep the identity order.
-void writeDiagonalSystem(const WorkDir& dir) {
-  dir.write("Matrix0/Matice.txt", "2 0\n0 4\n");
-  dir.write("Matrix0/RealRHS.txt", "2 8\n");
-  dir.write("Matrix0/IntRHS.txt", "1 3\n4 12\n");
-  dir.write("Matrix0/NormalRHS.txt", "2 1\n8 4\n");
-  dir.write("Matrix0/UniformRHS.txt", "0 4\n0 8\n");
-}
+using testing::writeDiagonalSystem;
 
 // The invalid table of an unknown with two bands over [lo, hi].
 std::string invalidTable(int k, double lo, double hi, double mean,

@@ -20,14 +20,10 @@ namespace fs = std::filesystem;
 using testing::ProgramRun;
 using testing::WorkDir;
 
-// diag(2, 4) with b = (2, 8), a run of 2 cells per entry and 5 bands.
+// The diagonal system, 2 cells per entry and 5 bands.
 void writeSmallRun(const WorkDir& dir) {
   dir.write("Settings.txt", testing::enumerationSettings(1, 1, 2));
-  dir.write("Matrix0/Matice.txt", "2 0\n0 4\n");
-  dir.write("Matrix0/RealRHS.txt", "2 8\n");
-  dir.write("Matrix0/IntRHS.txt", "1 3\n4 12\n");
-  dir.write("Matrix0/NormalRHS.txt", "2 1\n8 4\n");
-  dir.write("Matrix0/UniformRHS.txt", "0 4\n0 8\n");
+  testing::writeDiagonalSystem(dir);
 }
 
 // A time limit around the program: a run that waits on a FIFO ends there

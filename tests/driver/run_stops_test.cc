@@ -12,6 +12,8 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 #include "support/program_run.h"
 
@@ -74,55 +76,46 @@ int filesIn(const fs::path& folder) {
   return count;
 }
 
+// A second into the check of 600 unknowns (seconds of work), as a run and as
+// --check: nothing is written, the plan is not printed.
 TEST(RunStopsTest, ASignalStopsTheCheckOfALargeSystem) {
-  WorkDir dir;
-  writeLargeSystem(dir, 600);
-  testing::StartedProgram program(dir);
-  std::this_thread::sleep_for(std::chrono::seconds(1));
-  const ProgramRun run = stopWith(program, SIGTERM);
-  EXPECT_EQ(run.status, 128 + SIGTERM);
-  EXPECT_EQ(run.err,
-            "Interrupted by SIGTERM: kept 0 completed summary files and 0 "
-            "CSV files; nothing unfinished was left\n");
-  EXPECT_EQ(run.out.find("Pivot mode"), std::string::npos);
-  EXPECT_FALSE(dir.exists(".linprob.lock"));
-  EXPECT_FALSE(dir.exists("Export"));
+  for (const auto& [arguments, signal, name] :
+       {std::tuple{std::vector<std::string>{}, SIGTERM, "SIGTERM"},
+        std::tuple{std::vector<std::string>{"--check"}, SIGHUP, "SIGHUP"}}) {
+    WorkDir dir;
+    writeLargeSystem(dir, 600);
+    testing::StartedProgram program(dir, arguments);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const ProgramRun run = stopWith(program, signal);
+    EXPECT_EQ(run.status, 128 + signal);
+    EXPECT_EQ(run.err, std::string("Interrupted by ") + name +
+                           ": kept 0 completed summary files and 0 CSV "
+                           "files; nothing unfinished was left\n");
+    EXPECT_EQ(run.out.find("Pivot mode"), std::string::npos);
+    EXPECT_EQ(run.out.find("Check:"), std::string::npos);
+    EXPECT_FALSE(dir.exists(".linprob.lock"));
+    EXPECT_FALSE(dir.exists("Export"));
+  }
 }
 
-TEST(RunStopsTest, ASignalStopsTheCheckOnlyRun) {
-  WorkDir dir;
-  writeLargeSystem(dir, 600);
-  testing::StartedProgram program(dir, {"--check"});
-  std::this_thread::sleep_for(std::chrono::seconds(1));
-  const ProgramRun run = stopWith(program, SIGHUP);
-  EXPECT_EQ(run.status, 128 + SIGHUP);
-  EXPECT_EQ(run.err,
-            "Interrupted by SIGHUP: kept 0 completed summary files and 0 CSV "
-            "files; nothing unfinished was left\n");
-  EXPECT_EQ(run.out.find("Check:"), std::string::npos);
-}
-
-// 2 unknowns of 20,000 bands: some tens of megabytes of files after the last
-// phase. The program is frozen as soon as the first file of a stage is
-// begun, signalled, and resumed: the signal meets that stage.
-void writeLargeOutputRun(const WorkDir& dir) {
+// A run of 2 unknowns of 20,000 bands (some tens of megabytes of files after
+// the last phase), frozen as soon as a file of `folder` whose name begins
+// with `prefix` is begun, signalled, and resumed: the signal meets the stage
+// that writes it.
+ProgramRun stopWhenBegun(const WorkDir& dir, const std::string& folder,
+                         const std::string& prefix, int signal) {
   dir.write("Settings.txt", "D 2 S 1 G 1 I 2 H 20000 M 1 E 1 N 10\n");
-  dir.write("Matrix0/Matice.txt", "2 0\n0 4\n");
-  dir.write("Matrix0/RealRHS.txt", "2 8\n");
-  dir.write("Matrix0/IntRHS.txt", "1 3\n4 12\n");
-  dir.write("Matrix0/NormalRHS.txt", "2 1\n8 4\n");
-  dir.write("Matrix0/UniformRHS.txt", "0 4\n0 8\n");
+  testing::writeDiagonalSystem(dir);
+  testing::StartedProgram program(dir, {"-q"});
+  EXPECT_TRUE(testing::waitForFileNamed(dir.path() / folder, prefix,
+                                        std::chrono::seconds(600)));
+  program.freeze();
+  return stopWith(program, signal, true);
 }
 
 TEST(RunStopsTest, ASignalStopsTheCsvExport) {
   WorkDir dir;
-  writeLargeOutputRun(dir);
-  testing::StartedProgram program(dir, {"-q"});
-  ASSERT_TRUE(testing::waitForFileNamed(dir.path() / "Export",
-                                        "Results_X0.csv.",
-                                        std::chrono::seconds(600)));
-  program.freeze();
-  const ProgramRun run = stopWith(program, SIGINT, true);
+  const ProgramRun run = stopWhenBegun(dir, "Export", "Results_X0.csv.", SIGINT);
   EXPECT_EQ(run.status, 128 + SIGINT);
   const int csv = filesIn(dir.path() / "Export");
   EXPECT_LT(csv, 2);
@@ -135,13 +128,7 @@ TEST(RunStopsTest, ASignalStopsTheCsvExport) {
 
 TEST(RunStopsTest, ASignalStopsTheReport) {
   WorkDir dir;
-  writeLargeOutputRun(dir);
-  testing::StartedProgram program(dir, {"-q"});
-  ASSERT_TRUE(testing::waitForFileNamed(dir.path() / "Report",
-                                        "results.json.",
-                                        std::chrono::seconds(600)));
-  program.freeze();
-  const ProgramRun run = stopWith(program, SIGTERM, true);
+  const ProgramRun run = stopWhenBegun(dir, "Report", "results.json.", SIGTERM);
   EXPECT_EQ(run.status, 128 + SIGTERM);
   const int report = filesIn(dir.path() / "Report");
   EXPECT_LT(report, 4);

@@ -2,8 +2,8 @@
 // built linprob program (with arguments) with its output captured: to its end
 // (runProgramIn, runProgramFrom), with a standard output that fails
 // (runWithBrokenOutput), or started in the background so that a test can
-// signal it (StartedProgram); the files a run leaves; and the settings of a
-// small enumeration run.
+// signal it (StartedProgram); the files a run leaves; and a small diagonal
+// system with the settings of a small enumeration run.
 #ifndef LINPROB_TESTS_SUPPORT_PROGRAM_RUN_H_
 #define LINPROB_TESTS_SUPPORT_PROGRAM_RUN_H_
 
@@ -112,6 +112,16 @@ inline std::string withoutRunObject(const std::string& resultsJson) {
   if (document.is_discarded() || !document.is_object()) return resultsJson;
   document.erase("run");
   return document.dump();
+}
+
+// diag(2, 4) with b = (2, 8): x = (1, 2), as Matrix0/. Complete pivoting
+// moves unknown 1 to position 0; the other modes keep the identity order.
+inline void writeDiagonalSystem(const WorkDir& dir) {
+  dir.write("Matrix0/Matice.txt", "2 0\n0 4\n");
+  dir.write("Matrix0/RealRHS.txt", "2 8\n");
+  dir.write("Matrix0/IntRHS.txt", "1 3\n4 12\n");
+  dir.write("Matrix0/NormalRHS.txt", "2 1\n8 4\n");
+  dir.write("Matrix0/UniformRHS.txt", "0 4\n0 8\n");
 }
 
 // Settings.txt of an enumeration run of one system of two unknowns with 5
