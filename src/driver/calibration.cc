@@ -1,17 +1,25 @@
 #include "driver/calibration.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <exception>
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "base/console.h"
 #include "base/thread_group.h"
+#include "distributions/discretisation.h"
 #include "distributions/family.h"
 #include "distributions/parameter_files.h"
+#include "driver/system_inputs.h"
+#include "driver/writer_timing.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "linear/system_files.h"
@@ -23,12 +31,22 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A calibration phase of about a million jobs (two million replays) takes
-// some tens of milliseconds; the watch stops a larger one at that many
-// replays, and any one at the time limit on a slow machine.
+// some tens of milliseconds; one that cannot be made that small is cut off
+// after kSliceSeconds of replays, and the watch looks every kWatchInterval.
 constexpr std::uint64_t kCalibrationJobs = std::uint64_t{1} << 20;
-constexpr std::uint64_t kEnoughReplays = 2 * kCalibrationJobs;
-constexpr std::chrono::milliseconds kLongest{150};
+constexpr double kSliceSeconds = 0.1;
 constexpr std::chrono::milliseconds kWatchInterval{1};
+// Sampling copies: the first size, the replay time below which a larger
+// copy is timed, how much larger at most, and what it aims at.
+constexpr int kFirstSamples = 64;
+constexpr double kMostGrowth = 256.0;
+constexpr double kEnoughReplaySeconds = 0.03;
+constexpr double kTargetReplaySeconds = 0.06;
+// The setup of larger systems: made-up systems from kFirstSetupUnknowns
+// unknowns up, until one takes kLongestSetupSeconds.
+constexpr double kFirstSetupUnknowns = 32.0;
+constexpr double kLongestSetupSeconds = 0.25;
+constexpr double kShortestFittedSeconds = 0.002;
 
 // The most cells per entry whose every combination stays within
 // kCalibrationJobs, at most `cells`; 1 when even two cells are too many.
@@ -59,89 +77,271 @@ class HiddenJobLines {
   bool shown_;
 };
 
-// Solves `jobs` until enough replays are made or the time is up; sets the
-// seconds per replay (0 when none was made) and the phase's replays per job.
-void timeReplays(const PhaseJobs& jobs, const LinearSystem& system,
-                 const RunSettings& settings, RunCosts& costs) {
+// One timed phase: its seconds, the replays it made (both passes), its jobs
+// and replays had it run whole, and its chunks.
+struct PhaseTiming {
+  double seconds = 0.0;
+  std::uint64_t done = 0;
+  std::uint64_t jobs = 0;
+  std::uint64_t total = 0;
+  std::size_t chunks = 1;
+  bool whole = true;
+};
+
+// Solves `jobs` whole on `threads` solver threads; with `slice` above 0,
+// stops it once that many seconds have passed after the setup `setup`.
+PhaseTiming timePhase(const PhaseJobs& jobs, const LinearSystem& system,
+                      const RunSettings& settings, int threads,
+                      double slice = 0.0, double setup = 0.0) {
   PhaseProgress progress;
   std::stop_source stopPhase;
   SolveOptions options;
-  options.solverThreads = settings.SolverThreadCount;
+  options.solverThreads = threads;
   options.generatorThreads = settings.GeneratorThreadCount;
   options.histogramPrecision = settings.HistogramPrecision;
   options.stop = stopPhase.get_token();
   options.progress = &progress;
+  // As the run counts them: with moments and fine histograms.
+  options.references.assign(system.size, 0.0);
 
+  PhaseTiming timing;
+  timing.chunks = jobs.enumerate ? jobs.enumeration.chunkPlan().chunks
+                                 : jobs.sampling.chunkPlan().chunks;
   const Clock::time_point start = Clock::now();
   {
     ThreadGroup watcher;
-    watcher.start([&](const std::stop_token& own) {
-      while (!own.stop_requested()) {
-        if (progress.done.load(std::memory_order_relaxed) >= kEnoughReplays ||
-            Clock::now() - start >= kLongest) {
-          stopPhase.request_stop();
-          return;
+    if (slice > 0.0) {
+      watcher.start([&](const std::stop_token& own) {
+        while (!own.stop_requested()) {
+          if (secondsSince(start) >= setup + slice) {
+            stopPhase.request_stop();
+            return;
+          }
+          std::this_thread::sleep_for(kWatchInterval);
         }
-        std::this_thread::sleep_for(kWatchInterval);
-      }
-    });
+      });
+    }
     try {
       solvePhase(jobs, system, options);
     } catch (const PhaseStopped&) {
-      // The slice is done.
+      timing.whole = false;
     }
     watcher.requestStop();
     watcher.join();
   }
-  const double seconds = secondsSince(start);
-  const std::uint64_t done = progress.done.load(std::memory_order_relaxed);
-  costs.secondsPerReplay = done == 0 ? 0.0 : seconds / static_cast<double>(done);
-  const std::uint64_t phaseJobs = progress.jobs.load(std::memory_order_relaxed);
-  if (phaseJobs > 0) {
-    costs.replaysPerJob =
-        static_cast<double>(progress.total.load(std::memory_order_relaxed)) /
-        static_cast<double>(phaseJobs);
+  timing.seconds = secondsSince(start);
+  timing.done = progress.done.load(std::memory_order_relaxed);
+  timing.jobs = progress.jobs.load(std::memory_order_relaxed);
+  timing.total = progress.total.load(std::memory_order_relaxed);
+  return timing;
+}
+
+// The first family's jobs of Matrix0 with `count` cells or samples (a fixed
+// seed: the calibration draws nothing from the random source).
+PhaseJobs firstPhaseJobs(const RunSettings& settings, int count,
+                         bool enumerate) {
+  const FamilyInfo& family = kFamilies[0];
+  PhaseJobs jobs;
+  const Status loaded = loadPhaseJobs(
+      family.family, std::string("Matrix0/") + family.parameterFile,
+      settings.Dimensions,
+      count, enumerate, jobs, std::uint64_t{0});
+  if (!loaded.ok()) throw std::runtime_error(loaded.message());
+  return jobs;
+}
+
+// A regular made-up system of k unknowns, eliminated without pivoting, and
+// its one job of one cell per entry.
+struct MadeUpPhase {
+  LinearSystem system;
+  PhaseJobs jobs;
+};
+
+MadeUpPhase madeUpPhase(unsigned k) {
+  MadeUpPhase phase{LinearSystem(k), PhaseJobs{}};
+  for (unsigned r = 0; r < k; ++r) {
+    for (unsigned c = 0; c < k; ++c) {
+      phase.system.matrix[c][r] = ((r * 31 + c * 17) % 23) / 23.0 - 0.5;
+    }
+    phase.system.matrix[r][r] = k + 1.0;
+  }
+  phase.system.eliminate(kPivotModes[0]);
+  const std::vector<double> lower(k, -1.0), upper(k, 1.0);
+  phase.jobs.enumerate = true;
+  phase.jobs.enumeration.n = k;
+  phase.jobs.enumeration.cells = uniformCells(k, 1, lower, upper);
+  return phase;
+}
+
+// The setup of a one-job enumeration phase of n unknowns on one thread,
+// carried from made-up systems of fewer unknowns (see calibration.h).
+double extrapolatedSetup(unsigned n, const RunSettings& settings) {
+  std::vector<std::pair<double, double>> points;  // log k, log seconds
+  double k = kFirstSetupUnknowns;
+  double seconds = 0.0;
+  for (; k < n; k *= std::sqrt(2.0)) {
+    const MadeUpPhase phase = madeUpPhase(static_cast<unsigned>(k));
+    seconds = timePhase(phase.jobs, phase.system, settings, 1).seconds;
+    if (seconds >= kShortestFittedSeconds) {
+      points.emplace_back(std::log(static_cast<unsigned>(k)),
+                          std::log(seconds));
+    }
+    if (seconds >= kLongestSetupSeconds) break;
+  }
+  if (points.size() < 2) return seconds;
+  double meanX = 0.0, meanY = 0.0;
+  for (const auto& [x, y] : points) {
+    meanX += x;
+    meanY += y;
+  }
+  meanX /= static_cast<double>(points.size());
+  meanY /= static_cast<double>(points.size());
+  double covariance = 0.0, variance = 0.0;
+  for (const auto& [x, y] : points) {
+    covariance += (x - meanX) * (y - meanY);
+    variance += (x - meanX) * (x - meanX);
+  }
+  const double power = std::clamp(covariance / variance, 1.0, 4.0);
+  const auto& [lastX, lastY] = points.back();
+  return std::exp(lastY + power * (std::log(static_cast<double>(n)) - lastX));
+}
+
+// The shorter of two timings of `jobs` solved whole: the first phase of a
+// process also pays for memory the later ones reuse.
+double shorterOfTwo(const PhaseJobs& jobs, const LinearSystem& system,
+                    const RunSettings& settings, int threads) {
+  const double first = timePhase(jobs, system, settings, threads).seconds;
+  return std::min(first, timePhase(jobs, system, settings, threads).seconds);
+}
+
+// A phase's setup with the run's threads: one job (one cell, or one
+// sample), solved whole; see calibration.h for large enumerations.
+double phaseSetup(const RunSettings& settings, const LinearSystem& system,
+                  int threads) {
+  const bool enumerate = settings.ExactDistributions;
+  const unsigned n = settings.Dimensions;
+  if (enumerate && n > kDirectSetupUnknowns) {
+    const PhaseJobs one = firstPhaseJobs(settings, 1, false);
+    return extrapolatedSetup(n, settings) +
+           shorterOfTwo(one, system, settings, threads);
+  }
+  const PhaseJobs one = firstPhaseJobs(settings, 1, enumerate);
+  return shorterOfTwo(one, system, settings, threads);
+}
+
+// Sets costs.secondsPerReplay (one thread) and costs.replaysPerJob from a
+// phase of this run's kind solved on `threads` threads, whose setup takes
+// `setup` seconds.
+void timeReplays(const RunSettings& settings, const LinearSystem& system,
+                 int threads, double setup, RunCosts& costs) {
+  // A phase solved whole is timed twice and the faster kept: a burst of
+  // other work on the machine slows one of them.
+  const auto fasterOfTwo = [&](const PhaseJobs& jobs) {
+    const PhaseTiming first = timePhase(jobs, system, settings, threads);
+    const PhaseTiming second = timePhase(jobs, system, settings, threads);
+    return second.seconds < first.seconds ? second : first;
+  };
+  PhaseTiming timing;
+  if (settings.ExactDistributions) {
+    const int cells = settings.IntegrationPrecision;
+    const int fewer = calibrationCells(cells, settings.Dimensions);
+    if (fewer >= 2 || cells == 1) {
+      timing = fasterOfTwo(firstPhaseJobs(settings, fewer, true));
+    } else {
+      // Too many unknowns for even two cells: a slice of the phase.
+      timing = timePhase(firstPhaseJobs(settings, cells, true), system,
+                         settings, threads, kSliceSeconds, setup);
+    }
+  } else {
+    // Larger copies until the replays take long enough to be timed.
+    int samples = std::min(settings.SampleCount, kFirstSamples);
+    for (int round = 0;; ++round) {
+      const PhaseJobs jobs = firstPhaseJobs(settings, samples, false);
+      timing = timePhase(jobs, system, settings, threads);
+      const double replaying = timing.seconds - setup;
+      if (replaying >= kEnoughReplaySeconds || round == 3 ||
+          samples >= settings.SampleCount ||
+          static_cast<std::uint64_t>(samples) >= kCalibrationJobs) {
+        const PhaseTiming again = timePhase(jobs, system, settings, threads);
+        if (again.seconds < timing.seconds) timing = again;
+        break;
+      }
+      const double factor = std::min(
+          kMostGrowth, kTargetReplaySeconds / std::max(replaying, 1e-4));
+      samples = static_cast<int>(std::min<double>(
+          {static_cast<double>(settings.SampleCount), samples * factor,
+           static_cast<double>(kCalibrationJobs)}));
+    }
+  }
+  if (timing.done == 0) return;
+  // The setup off, but never more than four fifths of the phase.
+  const double replaying =
+      std::max(timing.seconds - setup, 0.2 * timing.seconds);
+  const double parallel =
+      timing.whole
+          ? phaseSpeedUp(timing.chunks, threads, costs.hardwareThreads)
+          : std::max(1.0, std::min<double>(
+                              {static_cast<double>(threads),
+                               static_cast<double>(costs.hardwareThreads),
+                               static_cast<double>(timing.chunks)}));
+  costs.secondsPerReplay =
+      replaying * parallel / static_cast<double>(timing.done);
+  if (timing.jobs > 0) {
+    costs.replaysPerJob = static_cast<double>(timing.total) /
+                          static_cast<double>(timing.jobs);
   }
 }
 
 }  // namespace
 
-std::optional<RunCosts> calibrate(const RunSettings& settings) {
+unsigned hardwareThreads() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) == 0) {
+    const int count = CPU_COUNT(&set);
+    if (count > 0) return static_cast<unsigned>(count);
+  }
+  return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
+std::optional<Calibration> calibrate(const RunSettings& settings,
+                                     bool writeReport) {
   if (settings.MaxMatrix < 1) return std::nullopt;
   const HiddenJobLines hidden;
   try {
     const unsigned n = settings.Dimensions;
-    const std::string folder = "Matrix0/";
     LinearSystem system(n);
-    if (!loadMatrix(folder + "Matice.txt", system).ok()) return std::nullopt;
-    RunCosts costs;
-    const Clock::time_point start = Clock::now();
+    if (!loadMatrix("Matrix0/Matice.txt", system).ok()) return std::nullopt;
+    Calibration calibration;
+    RunCosts& costs = calibration.costs;
+    costs.hardwareThreads = hardwareThreads();
+
+    Clock::time_point start = Clock::now();
+    calibration.firstReference =
+        makeSystemReference(readSystemInputs(settings, 0));
+    costs.secondsPerReference = secondsSince(start);
+    costs.referencesKept = 1;
+
+    start = Clock::now();
     system.eliminate(kPivotModes[0]);
     costs.secondsPerElimination = secondsSince(start);
 
-    // The first phase itself when it is small; else the same phase with
-    // fewer cells or samples, solved whole (both passes in their true
-    // shares); else, with too many unknowns for even two cells, a slice of
-    // the first phase.
-    const FamilyInfo& family = kFamilies[0];
-    PhaseJobs jobs;
-    int count = settings.SampleCount;
-    if (!settings.ExactDistributions) {
-      count = static_cast<int>(std::min<std::int64_t>(
-          count, static_cast<std::int64_t>(kCalibrationJobs)));
-    } else {
-      count = settings.IntegrationPrecision;
-      const int fewer = calibrationCells(count, n);
-      if (fewer >= 2) count = fewer;
+    const int threads = std::max(settings.SolverThreadCount, 1);
+    costs.phaseSetupSeconds = phaseSetup(settings, system, threads);
+    const RunPlan plan = makeRunPlan(settings, writeReport);
+    if (plan.jobsPerPhase > 1) {
+      // Replays are timed on the threads that can run at once, whose setup
+      // is timed apart when the run asks for more.
+      const int running = static_cast<int>(
+          std::min<unsigned>(static_cast<unsigned>(threads), costs.hardwareThreads));
+      const double setup = running == threads
+                               ? costs.phaseSetupSeconds
+                               : phaseSetup(settings, system, running);
+      timeReplays(settings, system, running, setup, costs);
     }
-    const std::uint64_t fixedSeed = 0;
-    if (!loadPhaseJobs(family.family, folder + family.parameterFile, n, count,
-                       settings.ExactDistributions, jobs, fixedSeed)
-             .ok()) {
-      return std::nullopt;
-    }
-    timeReplays(jobs, system, settings, costs);
-    return costs;
+    costs.writerSecondsPerSystem = writerSecondsPerSystem(
+        settings, writeReport, calibration.firstReference->matrix);
+    return calibration;
   } catch (const std::exception&) {
     return std::nullopt;
   }

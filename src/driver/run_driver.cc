@@ -27,6 +27,7 @@
 #include "driver/exit_status.h"
 #include "driver/input_check.h"
 #include "driver/progress_display.h"
+#include "driver/run_footprint.h"
 #include "driver/run_plan.h"
 #include "driver/run_report.h"
 #include "driver/run_share.h"
@@ -128,8 +129,16 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
                " more problems in the input files");
   }
   if (folders.missingTail) printError(*folders.missingTail);
-  return problems.empty() && !folders.missingTail ? RunStart::kReady
-                                                  : RunStart::kRefused;
+  if (!problems.empty() || folders.missingTail) return RunStart::kRefused;
+  // What the settings would cost, once every input is known to be sound.
+  if (const auto problem =
+          footprintProblem(settings,
+                           estimateFootprint(settings, options.writeReport),
+                           machineLimits())) {
+    printError(*problem);
+    return RunStart::kRefused;
+  }
+  return RunStart::kReady;
 }
 
 void printSystemBanner(const RunSettings& settings, int i) {
@@ -289,14 +298,24 @@ bool enterWorkDir(const RunOptions& options) {
   return false;
 }
 
-// The estimate of the run time, from a calibration on this machine; none
-// when it could not be made. The calibration's replays per job go into the
-// plan, for the progress display.
-std::optional<double> estimateRun(const RunSettings& settings, RunPlan& plan) {
-  const std::optional<RunCosts> costs = calibrate(settings);
-  if (!costs) return std::nullopt;
-  plan.replaysPerJob = costs->replaysPerJob;
-  return estimateSeconds(plan, *costs);
+// The estimate of the whole run's time, from the time spent since `start`
+// and a calibration on this machine; none when it could not be made. The
+// calibration's replays per job go into the plan, for the progress display,
+// and the first system's references it computed into `kept`, for the run.
+std::optional<double> estimateRun(const RunSettings& settings,
+                                  const RunOptions& options, RunPlan& plan,
+                                  std::chrono::steady_clock::time_point start,
+                                  std::optional<SystemReference>& kept) {
+  std::optional<Calibration> calibration =
+      calibrate(settings, options.writeReport);
+  if (!calibration) return std::nullopt;
+  RunCosts& costs = calibration->costs;
+  costs.elapsedSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  plan.replaysPerJob = costs.replaysPerJob;
+  kept = std::move(calibration->firstReference);
+  return estimateSeconds(plan, costs);
 }
 
 // The run in its working folder. A check of the inputs (--check) writes
@@ -342,9 +361,11 @@ int runChecked(const RunOptions& options,
     }
   }
 
-  RunPlan plan = makeRunPlan(settings);
+  RunPlan plan = makeRunPlan(settings, options.writeReport);
+  std::optional<SystemReference> firstReference;
   const std::optional<double> estimate =
-      share.isRoot() ? estimateRun(settings, plan) : std::nullopt;
+      share.isRoot() ? estimateRun(settings, options, plan, start, firstReference)
+                     : std::nullopt;
   if (options.checkOnly) {
     printLine("");
     for (const std::string& line : planLines(plan, estimate)) printLine(line);
@@ -371,6 +392,7 @@ int runChecked(const RunOptions& options,
   used.seed = share.rootSeed(used.seed);
 
   ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);
+  if (firstReference) store.addReference(std::move(*firstReference));
   for (const PivotMode& mode : kPivotModes) {
     printLine("");
     printLine("Pivot mode change to:" + std::to_string(mode.rowPivot) + "," +

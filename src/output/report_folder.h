@@ -4,7 +4,9 @@
 // folder is created when missing; each file is written under a temporary
 // name in the folder ("results.json.tmp") and renamed into place, so a
 // report file is never seen half-written. A file that cannot be written does
-// not stop the others.
+// not stop the others. results.json holds every band; the page embeds a
+// copy whose large tables have their bands merged for drawing
+// (pageBandsPerChart, results_json.h); bands.csv holds every band too.
 #ifndef LINPROB_OUTPUT_REPORT_FOLDER_H_
 #define LINPROB_OUTPUT_REPORT_FOLDER_H_
 

@@ -1,5 +1,6 @@
 #include "output/results_json.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -76,6 +77,18 @@ void writeJson(const Json& value, std::ostream& out) {
   }
 }
 
+// The members of an object without its braces, as writeJson writes them.
+void writeFields(const Json& object, std::ostream& out) {
+  bool first = true;
+  for (const auto& [key, element] : object.items()) {
+    if (!first) out << ',';
+    first = false;
+    writeString(key, out);
+    out << ':';
+    writeJson(element, out);
+  }
+}
+
 // ---- building -------------------------------------------------------------
 
 Json orNull(const std::optional<double>& x) {
@@ -126,7 +139,47 @@ Json coverageJson(const std::optional<CoverageInterval>& coverage) {
       {"resolution", coverage->resolution}};
 }
 
-Json phaseUnknownJson(int unknown, const PositionResult* position) {
+// The values summed in order `group` at a time (the last group takes what
+// is left).
+Json mergedNumbers(const std::vector<double>& values, std::size_t group) {
+  Json array = Json::array();
+  for (std::size_t first = 0; first < values.size(); first += group) {
+    const std::size_t end = std::min(values.size(), first + group);
+    double sum = 0.0;
+    for (std::size_t k = first; k < end; ++k) sum = sum + values[k];
+    array.push_back(sum);
+  }
+  return array;
+}
+
+// The page's copy of a table of K > mostBands bands (results_json.h).
+void mergeBands(Json& entry, const PositionResult& position,
+                std::size_t mostBands) {
+  const PositionBands& bands = position.valid;
+  const std::size_t count = bands.masses.size();
+  if (mostBands == 0 || count <= mostBands) return;
+  const std::size_t group = (count + mostBands - 1) / mostBands;
+  Json borders = Json::array({bands.min});
+  for (std::size_t k = group; k < count; k += group) {
+    borders.push_back(bands.borders[k - 1]);
+  }
+  borders.push_back(bands.borders.back());
+  entry["borders"] = std::move(borders);
+  entry["valid"] = mergedNumbers(bands.masses, group);
+  const PositionMeasures& measures = position.measures;
+  if (measures.invalid && position.invalid.masses.size() == count) {
+    entry["invalid"]["bands"] = mergedNumbers(position.invalid.masses, group);
+  }
+  if (measures.exactLinear && measures.exactLinearTable.masses.size() == count) {
+    entry["exact_linear"]["bands"] =
+        mergedNumbers(measures.exactLinearTable.masses, group);
+  }
+  entry["band_count"] = count;
+  entry["merged_bands"] = group;
+}
+
+Json phaseUnknownJson(int unknown, const PositionResult* position,
+                      std::size_t mostBands) {
   Json entry{{"unknown", unknown}};
   const char* fields[] = {"min",         "max",          "borders",
                           "valid",       "invalid",      "exact_linear",
@@ -160,15 +213,16 @@ Json phaseUnknownJson(int unknown, const PositionResult* position) {
   entry["gum_validation"] =
       Json{{"invalid", validationJson(measures.invalid)},
            {"exact_linear", validationJson(measures.exactLinear)}};
+  mergeBands(entry, *position, mostBands);
   return entry;
 }
 
 Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
-                const FamilyInfo& family) {
+                const FamilyInfo& family, std::size_t mostBands) {
   Json unknowns = Json::array();
   for (int v = 0; v < store.unknownCount(); ++v) {
-    unknowns.push_back(
-        phaseUnknownJson(v, store.phase(v, system, mode.index, family.family)));
+    unknowns.push_back(phaseUnknownJson(
+        v, store.phase(v, system, mode.index, family.family), mostBands));
   }
   const StoredPhase& run = store.phaseRun(system, mode.index, family.family);
   return Json{{"family", family.name},
@@ -177,7 +231,9 @@ Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
               {"unknowns", std::move(unknowns)}};
 }
 
-Json modeJson(const ResultStore& store, int system, const PivotMode& mode) {
+// A mode's members but its families, which writeSystem writes one at a
+// time after them.
+Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
   const StoredElimination& elimination = store.elimination(system, mode.index);
   Json unknowns = Json::array();
   for (int v = 0; v < store.unknownCount(); ++v) {
@@ -190,10 +246,6 @@ Json modeJson(const ResultStore& store, int system, const PivotMode& mode) {
         {"interval_overestimation",
          orNull(solution.measures.intervalOverestimation)}});
   }
-  Json families = Json::array();
-  for (const FamilyInfo& family : kFamilies) {
-    families.push_back(familyJson(store, system, mode, family));
-  }
   const std::string folder = "Matrix" + std::to_string(system) + "/";
   Json columnOrder = Json::array();
   for (unsigned column : elimination.columnOrder) columnOrder.push_back(column);
@@ -201,11 +253,11 @@ Json modeJson(const ResultStore& store, int system, const PivotMode& mode) {
               {"summary_file", folder + mode.summaryFile},
               {"pivot_growth", elimination.pivotGrowth},
               {"column_order", std::move(columnOrder)},
-              {"unknowns", std::move(unknowns)},
-              {"families", std::move(families)}};
+              {"unknowns", std::move(unknowns)}};
 }
 
-Json systemJson(const ResultStore& store, int system) {
+// A system's members but its modes.
+Json systemHead(const ResultStore& store, int system) {
   Json entry{{"index", system},
              {"folder", "Matrix" + std::to_string(system) + "/"}};
   const SystemReference* reference = store.reference(system);
@@ -245,14 +297,32 @@ Json systemJson(const ResultStore& store, int system) {
   entry["true_solution"] = std::move(trueSolution);
   entry["exact_hull"] = std::move(hull);
   entry["condition_number"] = std::move(condition);
-  Json modes = Json::array();
-  for (const PivotMode& mode : kPivotModes) {
-    if (store.elimination(system, mode.index).stored) {
-      modes.push_back(modeJson(store, system, mode));
-    }
-  }
-  entry["modes"] = std::move(modes);
   return entry;
+}
+
+// One system, each family's part built and written on its own, so that only
+// one family's tables are ever held as JSON values ("modes" and "families"
+// are the last members of their objects).
+void writeSystem(const ResultStore& store, int system, std::size_t mostBands,
+                 std::ostream& out) {
+  out << '{';
+  writeFields(systemHead(store, system), out);
+  out << ",\"modes\":[";
+  bool firstMode = true;
+  for (const PivotMode& mode : kPivotModes) {
+    if (!store.elimination(system, mode.index).stored) continue;
+    if (!firstMode) out << ',';
+    firstMode = false;
+    out << '{';
+    writeFields(modeHead(store, system, mode), out);
+    out << ",\"families\":[";
+    for (std::size_t f = 0; f < kFamilies.size(); ++f) {
+      if (f > 0) out << ',';
+      writeJson(familyJson(store, system, mode, kFamilies[f], mostBands), out);
+    }
+    out << "]}";
+  }
+  out << "]}";
 }
 
 Json runJson(const RunInfo& run) {
@@ -271,10 +341,13 @@ Json runJson(const RunInfo& run) {
 
 }  // namespace
 
+std::size_t pageBandsPerChart(std::size_t tables) {
+  const std::size_t share = tables == 0 ? kPageBands : kPageBands / tables;
+  return std::clamp(share, kFewestPageBands, kPageBandsPerChart);
+}
+
 void writeResultsJson(const RunInfo& run, const ResultStore& store,
-                      std::ostream& out) {
-  // The document is written one system at a time, so that only one system's
-  // part is ever held as a JSON value.
+                      std::ostream& out, std::size_t mostBands) {
   const std::string commit = programCommit();
   const Json program{{"name", kProgramName},
                      {"version", programVersion()},
@@ -286,7 +359,7 @@ void writeResultsJson(const RunInfo& run, const ResultStore& store,
   out << ",\"systems\":[";
   for (int system = 0; system < store.systemCount(); ++system) {
     if (system > 0) out << ',';
-    writeJson(systemJson(store, system), out);
+    writeSystem(store, system, mostBands, out);
   }
   out << "]}\n";
 }

@@ -382,6 +382,10 @@
     const note = el('p', {class: 'no-samples overlay hidden'});
     const box = el('div', {class: 'chart-box'}, canvas, note);
     card.append(box);
+    // A large table is drawn with neighbouring bands merged (band_count and
+    // merged_bands in the page's copy of the results); the note says so.
+    const mergeNote = el('p', {class: 'small muted hidden'});
+    card.append(mergeNote);
 
     const pngButton = el('button', {type: 'button'}, 'PNG');
     const csvButton = el('button', {type: 'button'}, 'CSV');
@@ -439,6 +443,13 @@
         note.classList.remove('hidden');
         note.textContent = 'No samples were solved in this phase (' + modeName(ctx.modes[m].mode) + ').';
       }
+      const merged = view && isNumber(entry.merged_bands) && entry.merged_bands > 1;
+      mergeNote.classList.toggle('hidden', !merged);
+      mergeNote.textContent = merged
+        ? 'Drawn with ' + entry.valid.length + ' bands, each joining up to ' + entry.merged_bands +
+          ' neighbouring bands of the ' + fmtCount(entry.band_count) +
+          '; every band is in bands.csv and results.json.'
+        : '';
       pngButton.disabled = !view;
       csvButton.disabled = !view;
       fillDetails(entry);
