@@ -45,8 +45,10 @@ constexpr double kTargetReplaySeconds = 0.06;
 // The setup of larger systems: made-up systems from kFirstSetupUnknowns
 // unknowns up, until one takes kLongestSetupSeconds.
 constexpr double kFirstSetupUnknowns = 32.0;
-constexpr double kLongestSetupSeconds = 0.25;
-constexpr double kShortestFittedSeconds = 0.002;
+constexpr double kLongestSetupSeconds = 0.5;
+constexpr double kShortestFittedSeconds = 0.02;
+constexpr std::size_t kFittedPoints = 3;
+constexpr double kSetupShare = 0.02;
 
 // The most cells per entry whose every combination stays within
 // kCalibrationJobs, at most `cells`; 1 when even two cells are too many.
@@ -173,37 +175,62 @@ MadeUpPhase madeUpPhase(unsigned k) {
   return phase;
 }
 
-// The setup of a one-job enumeration phase of n unknowns on one thread,
-// carried from made-up systems of fewer unknowns (see calibration.h).
-double extrapolatedSetup(unsigned n, const RunSettings& settings) {
-  std::vector<std::pair<double, double>> points;  // log k, log seconds
-  double k = kFirstSetupUnknowns;
-  double seconds = 0.0;
-  for (; k < n; k *= std::sqrt(2.0)) {
-    const MadeUpPhase phase = madeUpPhase(static_cast<unsigned>(k));
-    seconds = timePhase(phase.jobs, phase.system, settings, 1).seconds;
-    if (seconds >= kShortestFittedSeconds) {
-      points.emplace_back(std::log(static_cast<unsigned>(k)),
-                          std::log(seconds));
-    }
-    if (seconds >= kLongestSetupSeconds) break;
+// The power that fits the last kFittedPoints times of at least
+// kShortestFittedSeconds (below that the phase's other work, which grows
+// more slowly, would flatten it), or of the last two when fewer are that
+// long: least squares of the logarithms, between 1 and 4; 3 from one point.
+double fittedPower(const std::vector<std::pair<double, double>>& points) {
+  std::size_t first = points.size();
+  while (first > 0 && points.size() - first < kFittedPoints &&
+         points[first - 1].second >= std::log(kShortestFittedSeconds)) {
+    --first;
   }
-  if (points.size() < 2) return seconds;
+  if (points.size() - first < 2) {
+    first = points.size() >= 2 ? points.size() - 2 : 0;
+  }
+  const double count = static_cast<double>(points.size() - first);
+  if (count < 2.0) return 3.0;
   double meanX = 0.0, meanY = 0.0;
-  for (const auto& [x, y] : points) {
-    meanX += x;
-    meanY += y;
+  for (std::size_t p = first; p < points.size(); ++p) {
+    meanX += points[p].first;
+    meanY += points[p].second;
   }
-  meanX /= static_cast<double>(points.size());
-  meanY /= static_cast<double>(points.size());
+  meanX /= count;
+  meanY /= count;
   double covariance = 0.0, variance = 0.0;
-  for (const auto& [x, y] : points) {
-    covariance += (x - meanX) * (y - meanY);
-    variance += (x - meanX) * (x - meanX);
+  for (std::size_t p = first; p < points.size(); ++p) {
+    covariance += (points[p].first - meanX) * (points[p].second - meanY);
+    variance += (points[p].first - meanX) * (points[p].first - meanX);
   }
-  const double power = std::clamp(covariance / variance, 1.0, 4.0);
-  const auto& [lastX, lastY] = points.back();
-  return std::exp(lastY + power * (std::log(static_cast<double>(n)) - lastX));
+  return std::clamp(covariance / variance, 1.0, 4.0);
+}
+
+// The setup of a one-job enumeration phase of n unknowns on one thread,
+// carried from made-up systems of fewer unknowns (see calibration.h): the
+// larger the run, the nearer n the last of them, within kSetupShare of the
+// run's `phases` phases.
+double extrapolatedSetup(unsigned n, const RunSettings& settings,
+                         double phases) {
+  std::vector<std::pair<double, double>> points;  // log k, log seconds
+  double predicted = 0.0;
+  for (double k = kFirstSetupUnknowns; k < n; k *= std::sqrt(2.0)) {
+    const auto size = static_cast<unsigned>(k);
+    const MadeUpPhase phase = madeUpPhase(size);
+    const double seconds =
+        timePhase(phase.jobs, phase.system, settings, 1).seconds;
+    points.emplace_back(std::log(static_cast<double>(size)),
+                        std::log(std::max(seconds, 1e-6)));
+    const double power = fittedPower(points);
+    predicted = std::exp(points.back().second +
+                         power * (std::log(static_cast<double>(n)) -
+                                  points.back().first));
+    const double next = seconds * std::pow(std::sqrt(2.0), power);
+    if (seconds >= kLongestSetupSeconds &&
+        next > kSetupShare * phases * predicted) {
+      break;
+    }
+  }
+  return predicted;
 }
 
 // The shorter of two timings of `jobs` solved whole: the first phase of a
@@ -222,7 +249,9 @@ double phaseSetup(const RunSettings& settings, const LinearSystem& system,
   const unsigned n = settings.Dimensions;
   if (enumerate && n > kDirectSetupUnknowns) {
     const PhaseJobs one = firstPhaseJobs(settings, 1, false);
-    return extrapolatedSetup(n, settings) +
+    const double phases =
+        static_cast<double>(makeRunPlan(settings, false).phases());
+    return extrapolatedSetup(n, settings, phases) +
            shorterOfTwo(one, system, settings, threads);
   }
   const PhaseJobs one = firstPhaseJobs(settings, 1, enumerate);

@@ -15,9 +15,14 @@
 //   kDirectSetupUnknowns unknowns, where that setup (the extreme search)
 //   grows as a power of n and a whole phase may take minutes, it is timed
 //   on made-up regular systems of 32, 45, 64, ... unknowns (each the last
-//   times sqrt(2)) until one takes a quarter of a second, and carried to n
-//   by the power that fits those times (least squares of their logarithms,
-//   between 1 and 4); the thread setup of n unknowns comes from one sample;
+//   times sqrt(2)), and carried to n by the power that fits the last three
+//   times of 20 ms or more (least squares of their logarithms, between 1
+//   and 4; below 20 ms the phase's other work, which grows more slowly,
+//   would flatten it). They go on while they take less than half a second,
+//   or while the next would take less than 2 % of the run's phases as
+//   estimated so far: the longer the run, the nearer n the last of them
+//   (about n / 2), so that the power is read where the run works. The
+//   thread setup of n unknowns comes from one sample;
 // - a replay, when the run's phases have more than one job: the first phase
 //   itself when it has at most about a million jobs, else a copy with fewer
 //   cells or samples, solved whole on min(threads, hardware threads)
