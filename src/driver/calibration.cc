@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -14,10 +15,11 @@
 #include <vector>
 
 #include "base/console.h"
+#include "base/number_file.h"
 #include "base/thread_group.h"
-#include "distributions/discretisation.h"
 #include "distributions/family.h"
-#include "distributions/parameter_files.h"
+#include "distributions/job_source_kinds.h"
+#include "driver/phase_settings.h"
 #include "driver/system_inputs.h"
 #include "driver/writer_timing.h"
 #include "linear/linear_system.h"
@@ -90,25 +92,22 @@ struct PhaseTiming {
   bool whole = true;
 };
 
-// Solves `jobs` whole on `threads` solver threads; with `slice` above 0,
+// Solves `source` whole on `threads` solver threads; with `slice` above 0,
 // stops it once that many seconds have passed after the setup `setup`.
-PhaseTiming timePhase(const PhaseJobs& jobs, const LinearSystem& system,
+PhaseTiming timePhase(const JobSource& source, const LinearSystem& system,
                       const RunSettings& settings, int threads,
                       double slice = 0.0, double setup = 0.0) {
   PhaseProgress progress;
   std::stop_source stopPhase;
-  SolveOptions options;
+  SolveOptions options = solveOptionsFor(settings);
   options.solverThreads = threads;
-  options.generatorThreads = settings.GeneratorThreadCount;
-  options.histogramPrecision = settings.HistogramPrecision;
   options.stop = stopPhase.get_token();
   options.progress = &progress;
   // As the run counts them: with moments and fine histograms.
-  options.references.assign(system.size, 0.0);
+  options.references.assign(system.size(), 0.0);
 
   PhaseTiming timing;
-  timing.chunks = jobs.enumerate ? jobs.enumeration.chunkPlan().chunks
-                                 : jobs.sampling.chunkPlan().chunks;
+  timing.chunks = source.chunkPlan().chunks;
   const Clock::time_point start = Clock::now();
   {
     ThreadGroup watcher;
@@ -124,7 +123,7 @@ PhaseTiming timePhase(const PhaseJobs& jobs, const LinearSystem& system,
       });
     }
     try {
-      solvePhase(jobs, system, options);
+      solvePhase(source, system, options);
     } catch (const PhaseStopped&) {
       timing.whole = false;
     }
@@ -138,40 +137,48 @@ PhaseTiming timePhase(const PhaseJobs& jobs, const LinearSystem& system,
   return timing;
 }
 
-// The first family's jobs of Matrix0 with `count` cells or samples (a fixed
-// seed: the calibration draws nothing from the random source).
-PhaseJobs firstPhaseJobs(const RunSettings& settings, int count,
-                         bool enumerate) {
+// The first family's jobs of Matrix0, of the given kind with `count` cells
+// or samples (a fixed seed: the calibration draws nothing from the random
+// source).
+std::unique_ptr<JobSource> firstPhaseJobs(const RunSettings& settings,
+                                          int count, JobSourceKind kind) {
   const FamilyInfo& family = kFamilies[0];
-  PhaseJobs jobs;
-  const Status loaded = loadPhaseJobs(
-      family.family, std::string("Matrix0/") + family.parameterFile,
-      settings.Dimensions,
-      count, enumerate, jobs, std::uint64_t{0});
-  if (!loaded.ok()) throw std::runtime_error(loaded.message());
-  return jobs;
+  const unsigned n = settings.Dimensions;
+  const auto file = readNumbers(std::string("Matrix0/") + family.parameterFile,
+                                2 * std::size_t{n});
+  if (!file.ok()) throw std::runtime_error(file.status().message());
+  PhaseSpec spec;
+  spec.family = &family;
+  spec.n = n;
+  spec.pairs = splitPairs(file.value(), n);
+  spec.count = count;
+  spec.seed = 0;
+  return makeJobSource(kind, spec);
 }
 
 // A regular made-up system of k unknowns, eliminated without pivoting, and
-// its one job of one cell per entry.
+// the first family's one job of one cell per entry on [-1, 1].
 struct MadeUpPhase {
   LinearSystem system;
-  PhaseJobs jobs;
+  std::unique_ptr<JobSource> jobs;
 };
 
 MadeUpPhase madeUpPhase(unsigned k) {
-  MadeUpPhase phase{LinearSystem(k), PhaseJobs{}};
+  MadeUpPhase phase{LinearSystem(k), nullptr};
   for (unsigned r = 0; r < k; ++r) {
     for (unsigned c = 0; c < k; ++c) {
-      phase.system.matrix[c][r] = ((r * 31 + c * 17) % 23) / 23.0 - 0.5;
+      phase.system.setCoefficient(
+          r, c, r == c ? k + 1.0 : ((r * 31 + c * 17) % 23) / 23.0 - 0.5);
     }
-    phase.system.matrix[r][r] = k + 1.0;
   }
   phase.system.eliminate(kPivotModes[0]);
-  const std::vector<double> lower(k, -1.0), upper(k, 1.0);
-  phase.jobs.enumerate = true;
-  phase.jobs.enumeration.n = k;
-  phase.jobs.enumeration.cells = uniformCells(k, 1, lower, upper);
+  PhaseSpec spec;
+  spec.family = &kFamilies[0];
+  spec.n = k;
+  spec.pairs.first.assign(k, -1.0);
+  spec.pairs.second.assign(k, 1.0);
+  spec.count = 1;
+  phase.jobs = makeJobSource(JobSourceKind::kEnumeration, spec);
   return phase;
 }
 
@@ -217,7 +224,7 @@ double extrapolatedSetup(unsigned n, const RunSettings& settings,
     const auto size = static_cast<unsigned>(k);
     const MadeUpPhase phase = madeUpPhase(size);
     const double seconds =
-        timePhase(phase.jobs, phase.system, settings, 1).seconds;
+        timePhase(*phase.jobs, phase.system, settings, 1).seconds;
     points.emplace_back(std::log(static_cast<double>(size)),
                         std::log(std::max(seconds, 1e-6)));
     const double power = fittedPower(points);
@@ -235,7 +242,7 @@ double extrapolatedSetup(unsigned n, const RunSettings& settings,
 
 // The shorter of two timings of `jobs` solved whole: the first phase of a
 // process also pays for memory the later ones reuse.
-double shorterOfTwo(const PhaseJobs& jobs, const LinearSystem& system,
+double shorterOfTwo(const JobSource& jobs, const LinearSystem& system,
                     const RunSettings& settings, int threads) {
   const double first = timePhase(jobs, system, settings, threads).seconds;
   return std::min(first, timePhase(jobs, system, settings, threads).seconds);
@@ -245,17 +252,17 @@ double shorterOfTwo(const PhaseJobs& jobs, const LinearSystem& system,
 // sample), solved whole; see calibration.h for large enumerations.
 double phaseSetup(const RunSettings& settings, const LinearSystem& system,
                   int threads) {
-  const bool enumerate = settings.ExactDistributions;
+  const JobSourceKind kind = sourceKindFor(settings);
   const unsigned n = settings.Dimensions;
-  if (enumerate && n > kDirectSetupUnknowns) {
-    const PhaseJobs one = firstPhaseJobs(settings, 1, false);
+  if (kind == JobSourceKind::kEnumeration && n > kDirectSetupUnknowns) {
+    const auto one = firstPhaseJobs(settings, 1, JobSourceKind::kSampling);
     const double phases =
         static_cast<double>(makeRunPlan(settings, false).phases());
     return extrapolatedSetup(n, settings, phases) +
-           shorterOfTwo(one, system, settings, threads);
+           shorterOfTwo(*one, system, settings, threads);
   }
-  const PhaseJobs one = firstPhaseJobs(settings, 1, enumerate);
-  return shorterOfTwo(one, system, settings, threads);
+  const auto one = firstPhaseJobs(settings, 1, kind);
+  return shorterOfTwo(*one, system, settings, threads);
 }
 
 // Sets costs.secondsPerReplay (one thread) and costs.replaysPerJob from a
@@ -265,40 +272,41 @@ void timeReplays(const RunSettings& settings, const LinearSystem& system,
                  int threads, double setup, RunCosts& costs) {
   // A phase solved whole is timed twice and the faster kept: a burst of
   // other work on the machine slows one of them.
-  const auto fasterOfTwo = [&](const PhaseJobs& jobs) {
+  const auto fasterOfTwo = [&](const JobSource& jobs) {
     const PhaseTiming first = timePhase(jobs, system, settings, threads);
     const PhaseTiming second = timePhase(jobs, system, settings, threads);
     return second.seconds < first.seconds ? second : first;
   };
   PhaseTiming timing;
-  if (settings.ExactDistributions) {
-    const int cells = settings.IntegrationPrecision;
-    const int fewer = calibrationCells(cells, settings.Dimensions);
-    if (fewer >= 2 || cells == 1) {
-      timing = fasterOfTwo(firstPhaseJobs(settings, fewer, true));
+  const JobSourceKind kind = sourceKindFor(settings);
+  const int count = phaseCountFor(settings);
+  if (kind == JobSourceKind::kEnumeration) {
+    const int fewer = calibrationCells(count, settings.Dimensions);
+    if (fewer >= 2 || count == 1) {
+      timing = fasterOfTwo(*firstPhaseJobs(settings, fewer, kind));
     } else {
       // Too many unknowns for even two cells: a slice of the phase.
-      timing = timePhase(firstPhaseJobs(settings, cells, true), system,
+      timing = timePhase(*firstPhaseJobs(settings, count, kind), system,
                          settings, threads, kSliceSeconds, setup);
     }
   } else {
     // Larger copies until the replays take long enough to be timed.
-    int samples = std::min(settings.SampleCount, kFirstSamples);
+    int samples = std::min(count, kFirstSamples);
     for (int round = 0;; ++round) {
-      const PhaseJobs jobs = firstPhaseJobs(settings, samples, false);
-      timing = timePhase(jobs, system, settings, threads);
+      const auto jobs = firstPhaseJobs(settings, samples, kind);
+      timing = timePhase(*jobs, system, settings, threads);
       const double replaying = timing.seconds - setup;
       if (replaying >= kEnoughReplaySeconds || round == 3 ||
-          samples >= settings.SampleCount ||
+          samples >= count ||
           static_cast<std::uint64_t>(samples) >= kCalibrationJobs) {
-        const PhaseTiming again = timePhase(jobs, system, settings, threads);
+        const PhaseTiming again = timePhase(*jobs, system, settings, threads);
         if (again.seconds < timing.seconds) timing = again;
         break;
       }
       const double factor = std::min(
           kMostGrowth, kTargetReplaySeconds / std::max(replaying, 1e-4));
       samples = static_cast<int>(std::min<double>(
-          {static_cast<double>(settings.SampleCount), samples * factor,
+          {static_cast<double>(count), samples * factor,
            static_cast<double>(kCalibrationJobs)}));
     }
   }

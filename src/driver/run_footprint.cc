@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "distributions/job_block.h"
-#include "distributions/job_chunk.h"
+#include "driver/phase_settings.h"
 #include "linear/exact_inverse.h"
 #include "linear/linear_system.h"
 #include "output/results_json.h"
@@ -60,25 +60,10 @@ Counts countsOf(const RunSettings& settings) {
   c.systems = std::max(settings.MaxMatrix, 0);
   c.tables = c.systems * 12.0 * c.n;
   c.threads = std::max(settings.SolverThreadCount, 1);
-  ChunkPlan plan;
-  if (settings.ExactDistributions) {
-    const auto cells =
-        static_cast<std::uint64_t>(std::max(settings.IntegrationPrecision, 1));
-    std::uint64_t jobs = 1;
-    for (unsigned e = 0; e < settings.Dimensions; ++e) {
-      if (__builtin_mul_overflow(jobs, cells, &jobs)) {
-        jobs = ~std::uint64_t{0};
-        break;
-      }
-    }
-    plan = ChunkPlan::of(cells, jobs);
-    c.cells = static_cast<double>(cells);
-  } else {
-    const auto samples =
-        static_cast<std::uint64_t>(std::max(settings.SampleCount, 1));
-    plan = ChunkPlan::of((samples + kBlockJobs - 1) / kBlockJobs, samples);
+  c.chunks = static_cast<double>(chunksPerPhaseFor(settings));
+  if (sourceKindFor(settings) == JobSourceKind::kEnumeration) {
+    c.cells = static_cast<double>(std::max(phaseCountFor(settings), 1));
   }
-  c.chunks = static_cast<double>(plan.chunks);
   c.subBandPositions =
       settings.Dimensions <= kMaxSubBandPositions ? c.n : 0.0;
   return c;

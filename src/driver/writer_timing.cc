@@ -63,7 +63,6 @@ SystemReference madeUpReference(unsigned n, bool exact) {
     inputs.normalPairs[2 * std::size_t{k}] = 0.0;
     inputs.boundsPairs[2 * std::size_t{k}] = -1.0;
   }
-  inputs.enumerate = false;
   if (exact) return makeSystemReference(std::move(inputs));
   SystemReference reference;
   reference.n = n;

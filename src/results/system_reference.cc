@@ -21,24 +21,13 @@ void checkPairs(const std::vector<double>& pairs, unsigned n,
 }
 
 // The entry moments of a family's parameter pairs.
-std::vector<EntryMoments> familyEntries(Family family,
+std::vector<EntryMoments> familyEntries(const FamilyInfo& family,
                                         const SystemInputs& inputs) {
-  const bool normal = family == Family::kNormal;
-  const std::vector<double>& pairs =
-      normal ? inputs.normalPairs : inputs.boundsPairs;
+  const std::vector<double>& pairs = inputs.pairsOf(family.parameterKind);
   std::vector<EntryMoments> entries;
   entries.reserve(inputs.n);
   for (std::size_t j = 0; j < inputs.n; ++j) {
-    const double p = pairs[2 * j];
-    const double q = pairs[2 * j + 1];
-    if (normal) {
-      entries.push_back(normalEntryMoments(p, q));
-    } else {
-      entries.push_back(boundedEntryMoments(
-          p, q,
-          family == Family::kTriangular ? BoundedFamily::kTriangular
-                                        : BoundedFamily::kUniform));
-    }
+    entries.push_back(family.exactMoments(pairs[2 * j], pairs[2 * j + 1]));
   }
   return entries;
 }
@@ -78,13 +67,13 @@ SystemReference makeSystemReference(SystemInputs inputs) {
       for (const FamilyInfo& info : kFamilies) {
         FamilyReference family;
         family.exactLinear =
-            propagateMoments(*inverse, familyEntries(info.family, inputs));
-        const RectangleTable& cells =
+            propagateMoments(*inverse, familyEntries(info, inputs));
+        const std::optional<RectangleTable>& cells =
             inputs.cells[static_cast<std::size_t>(info.family)];
-        if (!inputs.enumerate) {
+        if (!cells) {
           family.expected = family.exactLinear;
-        } else if (!cells.empty()) {
-          family.expected = propagateMoments(*inverse, cellEntries(cells, n));
+        } else if (!cells->empty()) {
+          family.expected = propagateMoments(*inverse, cellEntries(*cells, n));
         }
         reference.families[static_cast<std::size_t>(info.family)] =
             std::move(family);

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
-#include "distributions/discretisation.h"
-#include "distributions/job_source.h"
+#include "distributions/enumeration_source.h"
+#include "distributions/job_source_kinds.h"
 #include "linear/step_replay.h"
 #include "solve/phase_solver.h"
 
@@ -72,21 +73,25 @@ TEST(CoverageInterval, PrintedIntervalsHoldTheirShareOfALattice) {
   const double rows[4][4] = {
       {1, -1, -1, -1}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
   for (unsigned r = 0; r < n; ++r) {
-    for (unsigned c = 0; c < n; ++c) system.matrix[c][r] = rows[r][c];
+    for (unsigned c = 0; c < n; ++c) system.setCoefficient(r, c, rows[r][c]);
   }
-  system.eliminate(false, false);
-  const std::vector<double> lower(n, -std::sqrt(3.0)), upper(n, std::sqrt(3.0));
-  PhaseJobs jobs;
-  jobs.enumerate = true;
-  jobs.enumeration.n = n;
-  jobs.enumeration.cells = triangularCells(n, 6, lower, upper);
+  system.eliminate(kPivotModes[0]);
+  PhaseSpec spec;
+  spec.family = &familyInfo(Family::kTriangular);
+  spec.n = n;
+  spec.pairs.first.assign(n, -std::sqrt(3.0));
+  spec.pairs.second.assign(n, std::sqrt(3.0));
+  spec.count = 6;
+  const std::unique_ptr<JobSource> source =
+      makeJobSource(JobSourceKind::kEnumeration, spec);
+  ASSERT_NE(source->cells(), nullptr);
 
   std::vector<CoverageInterval> found;
   for (const int threads : {1, 3}) {
     SolveOptions options;
     options.solverThreads = threads;
     options.references.assign(n, 0.0);
-    PhaseBands bands = solvePhase(jobs, system, options);
+    PhaseBands bands = solvePhase(*source, system, options);
     ASSERT_TRUE(bands[0].fine);
     const auto coverage = coverageInterval(*bands[0].fine);
     ASSERT_TRUE(coverage);
@@ -97,7 +102,7 @@ TEST(CoverageInterval, PrintedIntervalsHoldTheirShareOfALattice) {
   EXPECT_EQ(found[0].shortestLower, found[1].shortestLower);
   EXPECT_EQ(found[0].shortestUpper, found[1].shortestUpper);
 
-  const RectangleTable& cells = jobs.enumeration.cells;
+  const RectangleTable& cells = source->cells()->cells;
   std::vector<double> values, weights;
   for (std::size_t a = 0; a < 6; ++a) {
     for (std::size_t b = 0; b < 6; ++b) {
@@ -105,7 +110,7 @@ TEST(CoverageInterval, PrintedIntervalsHoldTheirShareOfALattice) {
         for (std::size_t d = 0; d < 6; ++d) {
           std::vector<double> x = {cells[a][0].value, cells[b][1].value,
                                    cells[c][2].value, cells[d][3].value};
-          replaySteps(x, system.steps);
+          replaySteps(x, system.steps());
           values.push_back(x[0]);
           weights.push_back(cells[a][0].probability * cells[b][1].probability *
                             cells[c][2].probability * cells[d][3].probability);

@@ -1,0 +1,41 @@
+#include "driver/phase_settings.h"
+
+#include <algorithm>
+
+#include "distributions/job_source_kinds.h"
+
+namespace linprob {
+
+JobSourceKind sourceKindFor(const RunSettings& settings) {
+  return settings.ExactDistributions ? JobSourceKind::kEnumeration
+                                     : JobSourceKind::kSampling;
+}
+
+int phaseCountFor(const RunSettings& settings) {
+  return settings.ExactDistributions ? settings.IntegrationPrecision
+                                     : settings.SampleCount;
+}
+
+std::uint64_t jobsPerPhaseFor(const RunSettings& settings) {
+  return jobSourceRow(sourceKindFor(settings))
+      .jobsPerPhase(settings.Dimensions, phaseCountFor(settings));
+}
+
+std::size_t chunksPerPhaseFor(const RunSettings& settings) {
+  const JobSourceRow& row = jobSourceRow(sourceKindFor(settings));
+  const int count = phaseCountFor(settings);
+  const ChunkPlan plan =
+      ChunkPlan::of(row.unitsPerPhase(settings.Dimensions, count),
+                    row.jobsPerPhase(settings.Dimensions, count));
+  return std::max<std::size_t>(plan.chunks, 1);
+}
+
+SolveOptions solveOptionsFor(const RunSettings& settings) {
+  SolveOptions options;
+  options.solverThreads = settings.SolverThreadCount;
+  options.generatorThreads = settings.GeneratorThreadCount;
+  options.histogramPrecision = settings.HistogramPrecision;
+  return options;
+}
+
+}  // namespace linprob
