@@ -28,6 +28,19 @@ void writeString(const std::string& text, std::ostream& out) {
   out << Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// The members of an object without its braces: an object's part of
+// writeJson, and the heads of the parts written one at a time.
+void writeFields(const Json& object, std::ostream& out) {
+  bool first = true;
+  for (const auto& [key, element] : object.items()) {
+    if (!first) out << ',';
+    first = false;
+    writeString(key, out);
+    out << ':';
+    writeJson(element, out);
+  }
+}
+
 void writeJson(const Json& value, std::ostream& out) {
   switch (value.type()) {
     case Json::value_t::boolean:
@@ -58,34 +71,14 @@ void writeJson(const Json& value, std::ostream& out) {
       out << ']';
       return;
     }
-    case Json::value_t::object: {
+    case Json::value_t::object:
       out << '{';
-      bool first = true;
-      for (const auto& [key, element] : value.items()) {
-        if (!first) out << ',';
-        first = false;
-        writeString(key, out);
-        out << ':';
-        writeJson(element, out);
-      }
+      writeFields(value, out);
       out << '}';
       return;
-    }
     default:  // null, and kinds the document never holds
       out << "null";
       return;
-  }
-}
-
-// The members of an object without its braces, as writeJson writes them.
-void writeFields(const Json& object, std::ostream& out) {
-  bool first = true;
-  for (const auto& [key, element] : object.items()) {
-    if (!first) out << ',';
-    first = false;
-    writeString(key, out);
-    out << ':';
-    writeJson(element, out);
   }
 }
 

@@ -29,6 +29,7 @@
   const MATRIX_SHOWN = 12;       // rows and columns of a matrix shown at most
   const UNKNOWNS_ALL_SHOWN = 8;  // above this, one unknown's charts at a time
   const EXPORT_LINKS_SHOWN = 40;
+  const MARKED_BANDS = 200;      // above this, the approximations' lines have no markers
 
   const liveCharts = new Set();
   const drawnCharts = new Set();
@@ -262,6 +263,8 @@
     const symmetric = pairOf(coverage.symmetric);
     const shortest = pairOf(coverage.shortest);
     const top = largest([].concat(entry.valid, invalid ? invalid.bands : [], exact ? exact.bands : [])) || 1;
+    // A marker on every band only while the bands are few enough to tell apart.
+    function marker(radius) { return k <= MARKED_BANDS ? radius : 0; }
 
     const datasets = [{
       type: 'bar', label: 'VALID (solved values)',
@@ -274,7 +277,7 @@
         type: 'line', label: 'INVALID (normal approximation)',
         data: mids.map(function (x, i) { return {x: x, y: invalid.bands[i]}; }),
         borderColor: COLOUR.vermillion, backgroundColor: COLOUR.vermillion,
-        borderDash: [6, 4], borderWidth: 2, pointStyle: 'triangle', pointRadius: 5, order: 1
+        borderDash: [6, 4], borderWidth: 2, pointStyle: 'triangle', pointRadius: marker(5), order: 1
       });
     }
     if (exact) {
@@ -282,7 +285,7 @@
         type: 'line', label: 'exact linear',
         data: mids.map(function (x, i) { return {x: x, y: exact.bands[i]}; }),
         borderColor: COLOUR.black, backgroundColor: COLOUR.black,
-        borderDash: [2, 3], borderWidth: 1.5, pointStyle: 'rectRot', pointRadius: 4, order: 2
+        borderDash: [2, 3], borderWidth: 1.5, pointStyle: 'rectRot', pointRadius: marker(4), order: 2
       });
     }
     // The coverage intervals: horizontal brackets above the bars.
