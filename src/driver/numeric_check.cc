@@ -4,8 +4,11 @@
 #include <cmath>
 #include <exception>
 #include <iomanip>
+#include <limits>
+#include <optional>
 #include <span>
 #include <sstream>
+#include <utility>
 
 #include "distributions/job_source_kinds.h"
 #include "driver/phase_settings.h"
@@ -64,8 +67,20 @@ struct FamilyInputs {
   std::string file;         // "Matrix0/UniformRHS.txt"
   std::vector<Interval> box;
   std::vector<NormalParameters> moments;
+  double leastVariance = 0.0;  // see leastVariance()
   bool reported = false;    // a line was written; nothing more about it
 };
+
+// The least propagated variance a phase of these settings keeps to about
+// six digits: the smallest normal double, or, for a phase of N jobs,
+// N 2^-1054 when that is larger. Each of the counting pass's N terms
+// w (x - r)^2 that underflows is off by at most 2^-1074, so N of them stay
+// below 2^-20 of a variance of N 2^-1054.
+double leastVariance(const RunSettings& settings) {
+  const auto jobs = static_cast<double>(jobsPerPhaseFor(settings));
+  return std::max(std::numeric_limits<double>::min(),
+                  std::ldexp(jobs, -1054));
+}
 
 FamilyInputs prepareFamily(const FamilyInfo& family,
                            const std::vector<double>& pairs,
@@ -74,6 +89,7 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
                            std::vector<std::string>& problems) {
   FamilyInputs prepared;
   prepared.info = &family;
+  prepared.leastVariance = leastVariance(settings);
   prepared.file = inputs.folder + family.parameterFile;
   const unsigned n = settings.Dimensions;
   std::vector<double> first(n);
@@ -118,8 +134,53 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
   return prepared;
 }
 
-// The overflow checks of one family under one eliminated mode; nothing
-// once `stop` is requested.
+// The variances alone replayed in long double (64-bit significand, exponent
+// down to about 1e-4951), where no product of a few double coefficients
+// underflows: a variance that is zero there depends on no entry with a
+// variance above zero.
+struct WideVariances {
+  std::vector<long double> variance;
+
+  void combine(std::size_t source, std::size_t target, double factor) {
+    const long double f = factor;
+    long double product = variance[source] * f;
+    product = product * f;
+    variance[target] = variance[target] + product;
+  }
+  void swap(std::size_t a, std::size_t b) {
+    std::swap(variance[a], variance[b]);
+  }
+  void divide(std::size_t row, double pivot) {
+    const long double reciprocal = 1.0L / pivot;
+    const long double once = variance[row] * reciprocal;
+    variance[row] = once * reciprocal;
+  }
+};
+
+// The first position whose propagated variance is above zero in exact terms
+// (the wide replay's) but below family.leastVariance in the replay the run
+// makes, or in the wide one: its standard deviation, and the counting pass's
+// sums of squares, would lose digits or vanish.
+std::optional<std::size_t> underflowingVariance(
+    const FamilyInputs& family, const std::vector<NormalParameters>& moments,
+    const LinearSystem& system) {
+  WideVariances wide;
+  for (const NormalParameters& entry : family.moments) {
+    wide.variance.push_back(entry.variance);
+  }
+  replayOn(wide, system.steps());
+  for (std::size_t k = 0; k < moments.size(); ++k) {
+    const long double exact = wide.variance[k];
+    if (exact > 0.0L && (moments[k].variance < family.leastVariance ||
+                         exact < family.leastVariance)) {
+      return k;
+    }
+  }
+  return std::nullopt;
+}
+
+// The overflow and underflow checks of one family under one eliminated
+// mode; nothing once `stop` is requested.
 void checkFamily(FamilyInputs& family, const LinearSystem& system,
                  const PivotMode& mode, std::vector<std::string>& problems,
                  const std::stop_token& stop) {
@@ -150,6 +211,9 @@ void checkFamily(FamilyInputs& family, const LinearSystem& system,
         !std::isfinite(moments[k].variance)) {
       return refuse(k, "the propagated mean or variance overflows");
     }
+  }
+  if (const auto k = underflowingVariance(family, moments, system)) {
+    return refuse(*k, "the propagated variance underflows");
   }
 }
 

@@ -28,6 +28,7 @@
 #include "driver/exit_status.h"
 #include "driver/input_check.h"
 #include "driver/progress_display.h"
+#include "driver/run_footprint.h"
 #include "driver/run_plan.h"
 #include "driver/run_report.h"
 #include "driver/run_share.h"
@@ -133,7 +134,16 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
     printError("... and " + std::to_string(problems.size() - kMostReported) +
                " more problems in the input files");
   }
-  return problems.empty() ? RunStart::kReady : RunStart::kRefused;
+  if (!problems.empty()) return RunStart::kRefused;
+  // What the settings would cost, once every input is known to be sound.
+  if (const auto problem =
+          footprintProblem(settings,
+                           estimateFootprint(settings, options.writeReport),
+                           machineLimits())) {
+    printError(*problem);
+    return RunStart::kRefused;
+  }
+  return RunStart::kReady;
 }
 
 void printSystemBanner(const RunSettings& settings, int i) {
@@ -307,15 +317,26 @@ bool enterWorkDir(const RunOptions& options) {
   return false;
 }
 
-// The estimate of the run time, from a calibration on this machine; none
-// when it could not be made or was stopped. The calibration's replays per
-// job go into the plan, for the progress display.
-std::optional<double> estimateRun(const RunSettings& settings, RunPlan& plan,
+// The estimate of the whole run's time, from the time spent since `start`
+// and a calibration on this machine; none when it could not be made or was
+// stopped. The calibration's replays per job go into the plan, for the
+// progress display, and the first system's references it computed into
+// `kept`, for the run.
+std::optional<double> estimateRun(const RunSettings& settings,
+                                  const RunOptions& options, RunPlan& plan,
+                                  std::chrono::steady_clock::time_point start,
+                                  std::optional<SystemReference>& kept,
                                   const std::stop_token& stop) {
-  const std::optional<RunCosts> costs = calibrate(settings, stop);
-  if (!costs) return std::nullopt;
-  plan.replaysPerJob = costs->replaysPerJob;
-  return estimateSeconds(plan, *costs);
+  std::optional<Calibration> calibration =
+      calibrate(settings, options.writeReport, stop);
+  if (!calibration) return std::nullopt;
+  RunCosts& costs = calibration->costs;
+  costs.elapsedSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  plan.replaysPerJob = costs.replaysPerJob;
+  kept = std::move(calibration->firstReference);
+  return estimateSeconds(plan, costs);
 }
 
 // The run in its working folder. A check of the inputs (--check) writes
@@ -363,9 +384,12 @@ int runChecked(const RunOptions& options,
     }
   }
 
-  RunPlan plan = makeRunPlan(settings);
+  RunPlan plan = makeRunPlan(settings, options.writeReport);
+  std::optional<SystemReference> firstReference;
   const std::optional<double> estimate =
-      share.isRoot() ? estimateRun(settings, plan, stop) : std::nullopt;
+      share.isRoot()
+          ? estimateRun(settings, options, plan, start, firstReference, stop)
+          : std::nullopt;
   if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
   if (options.checkOnly) {
     printLine("");
@@ -396,6 +420,7 @@ int runChecked(const RunOptions& options,
   used.seed = share.rootSeed(used.seed);
 
   ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);
+  if (firstReference) store.addReference(std::move(*firstReference));
   for (const PivotMode& mode : kPivotModes) {
     printLine("");
     printLine("Pivot mode change to:" + std::to_string(mode.rowPivot) + "," +

@@ -35,19 +35,26 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
     }
     return written.ok();
   };
-  // One rendering of the results document serves results.json and the page
-  // that embeds it; a stop ends the rendering too.
+  report("results.json",
+         [&](std::ostream& out) { writeResultsJson(run, store, out); });
+  report("bands.csv", [&](std::ostream& out) { writeBandsCsv(store, out); });
+  report("unknowns.csv",
+         [&](std::ostream& out) { writeUnknownsCsv(store, out); });
+  // The page embeds its own copy of the document, with the bands of large
+  // tables merged (results_json.h), so that it stays small. It is built in
+  // memory first (the page checks it is one JSON value); a stop ends the
+  // building too.
+  if (outcome.stopped) return outcome;
+  const std::size_t tables = static_cast<std::size_t>(store.systemCount()) *
+                             kPivotModeCount * kFamilyCount *
+                             static_cast<std::size_t>(store.unknownCount());
   TextOutput document(stop);
-  writeResultsJson(run, store, document.stream());
+  writeResultsJson(run, store, document.stream(), pageBandsPerChart(tables));
   const std::string json = document.take();
   if (stop.stop_requested()) {
     outcome.stopped = true;
     return outcome;
   }
-  report("results.json", [&](std::ostream& out) { out << json; });
-  report("bands.csv", [&](std::ostream& out) { writeBandsCsv(store, out); });
-  report("unknowns.csv",
-         [&](std::ostream& out) { writeUnknownsCsv(store, out); });
   outcome.pageWritten = report(kReportPage, [&](std::ostream& out) {
     writeHtmlReport(json, out, stop);
   });

@@ -6,7 +6,9 @@
 // report file is never seen half-written. A file that cannot be written does
 // not stop the others; a stop of the run ends the report within a block of
 // output (the document rendered in memory, the file being written), and the
-// files completed before it stay.
+// files completed before it stay. results.json holds every band; the page
+// embeds a copy whose large tables have their bands merged for drawing
+// (pageBandsPerChart, results_json.h); bands.csv holds every band too.
 #ifndef LINPROB_OUTPUT_REPORT_FOLDER_H_
 #define LINPROB_OUTPUT_REPORT_FOLDER_H_
 
