@@ -270,7 +270,8 @@ PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
     // before the phase starts) would take longer than replaying every job
     // on all threads.
     search.emplace(*source.cells(), system.steps(),
-                   std::min(jobCount / 4, kMostCandidates));
+                   std::min(jobCount / 4, kMostCandidates), options.stop);
+    if (options.stop.stop_requested()) throw PhaseStopped{};
     if (!search->usable()) search.reset();
   }
   Progress progress(options.progress);

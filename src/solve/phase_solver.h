@@ -74,7 +74,8 @@ struct SolveOptions {
   int generatorThreads = 1;    // sources that produce on threads of their own
   int histogramPrecision = 10; // at least 1
   // A stop of the whole run (a signal): every thread ends between two
-  // blocks and solvePhase throws PhaseStopped.
+  // blocks (the extreme search's setup between two of its replays) and
+  // solvePhase throws PhaseStopped.
   std::stop_token stop{};
   // When set, filled as the phase goes (see PhaseProgress).
   PhaseProgress* progress = nullptr;
