@@ -1,7 +1,6 @@
 #include "base/output_file.h"
 
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <csignal>
@@ -83,33 +82,6 @@ TEST(OutputFileTest, AnUncommittedOrStoppedFileLeavesNoTemporary) {
   EXPECT_EQ(namesIn(dir), std::vector<std::string>{"out.txt"});
 }
 
-// Whatever is at the names an earlier version wrote through (a link to a
-// file outside, a hard link, a link to a device, a FIFO, at the old
-// temporary name or at the target) is never opened: the victim keeps its
-// content, and a link at the target is replaced, not followed.
-TEST(OutputFileTest, NothingThatExistsIsWrittenThrough) {
-  TempDir dir;
-  TempDir outside;
-  const std::string victim = outside.write("victim", "KEEP\n");
-  fs::create_symlink(victim, dir.path("a.csv.tmp"));
-  fs::create_hard_link(victim, dir.path("b.csv.tmp"));
-  fs::create_symlink("/dev/null", dir.path("c.csv.tmp"));
-  ASSERT_EQ(::mkfifo(dir.path("d.csv.tmp").c_str(), 0600), 0);
-  fs::create_symlink(victim, dir.path("e.csv"));
-  for (const char* name : {"a.csv", "b.csv", "c.csv", "d.csv", "e.csv"}) {
-    OutputFile file(dir.path(name));
-    ASSERT_TRUE(file.open().ok()) << name;
-    file.stream() << "new " << name << std::endl;
-    ASSERT_TRUE(file.commit().ok()) << name;
-    EXPECT_FALSE(fs::is_symlink(dir.path(name))) << name;
-    EXPECT_EQ(readFile(dir.path(name)), std::string("new ") + name + "\n");
-  }
-  EXPECT_EQ(readFile(victim), "KEEP\n");
-  EXPECT_EQ(fs::hard_link_count(victim), 2u);
-  EXPECT_TRUE(fs::is_symlink(dir.path("a.csv.tmp")));
-  EXPECT_TRUE(fs::is_fifo(dir.path("d.csv.tmp")));
-}
-
 TEST(OutputFileTest, FailuresGiveTheSystemsReason) {
   TempDir dir;
   // Writes beyond 1 KiB fail (EFBIG) instead of raising SIGXFSZ.
@@ -132,18 +104,6 @@ TEST(OutputFileTest, FailuresGiveTheSystemsReason) {
   OutputFile nowhere(dir.path("absent/out.txt"));
   EXPECT_EQ(nowhere.open().message(),
             "cannot be written: No such file or directory");
-}
-
-TEST(OutputFileTest, OutputFoldersAreMadeOrRefusedWithTheReason) {
-  TempDir dir;
-  EXPECT_TRUE(makeOutputFolder(dir.path("deep/er/Export/")).ok());
-  EXPECT_TRUE(fs::is_directory(dir.path("deep/er/Export")));
-  EXPECT_TRUE(makeOutputFolder(dir.path("deep/er/Export/")).ok());
-  dir.write("Report", "a file");
-  EXPECT_EQ(makeOutputFolder(dir.path("Report/")).message(),
-            "cannot be created: Not a directory");
-  EXPECT_EQ(makeOutputFolder(dir.path("Report/inner/")).message(),
-            "cannot be created: Not a directory");
 }
 
 }  // namespace
