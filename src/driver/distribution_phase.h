@@ -24,6 +24,7 @@
 #include "linear/pivot_mode.h"
 #include "results/phase_result.h"
 #include "solve/kept_blocks.h"
+#include "solve/phase_solver.h"
 
 namespace linprob {
 
@@ -50,8 +51,17 @@ struct PhaseContext {
   std::uint64_t memoryBudget = kDefaultMemoryBudget;
 };
 
+// A phase whose band width is below the resolution of its values is
+// refused (solve/phase_solver.h, BandsCollapse): runDistributionPhase throws
+// std::runtime_error with this message, e.g. "Triangular family, unknown 0:
+// the band width 1e-16 (HistogramPrecision 1000) is below the resolution of
+// the values from Min 1 to Max 1.0000000000001: the bands would collapse".
 PhaseResult runDistributionPhase(const FamilyInfo& family,
                                  const PhaseContext& context);
+
+std::string collapseMessage(const FamilyInfo& family, unsigned unknown,
+                            const BandsCollapse& collapse,
+                            int histogramPrecision);
 
 }  // namespace linprob
 

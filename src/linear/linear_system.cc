@@ -129,13 +129,14 @@ void LinearSystem::applyPivot(unsigned t, const Pivot& pivot) {
                                pivot.end, column[pivot.row], largestEntry_);
 }
 
-void LinearSystem::forwardInPanels(bool rowPivot) {
+bool LinearSystem::forwardInPanels(bool rowPivot, const std::stop_token& stop) {
   const unsigned n = size_;
   std::vector<Pivot> panel;
   for (unsigned first = 0; first < n; first += kPanelPivots) {
     const unsigned end = std::min(n, first + kPanelPivots);
     panel.clear();
     for (unsigned i = first; i < end; ++i) {
+      if (stop.stop_requested()) return false;
       // Column i catches up with the panel's earlier pivots, then chooses
       // its own.
       for (const Pivot& earlier : panel) applyPivot(i, earlier);
@@ -159,24 +160,29 @@ void LinearSystem::forwardInPanels(bool rowPivot) {
       pivot.exchangeWith = bestRow > i ? bestRow : i;
       panel.push_back(std::move(pivot));
     }
+    if (stop.stop_requested()) return false;
     sweepPanel(panel, first, end, false);
   }
+  return true;
 }
 
-void LinearSystem::backwardInPanels() {
+bool LinearSystem::backwardInPanels(const std::stop_token& stop) {
   std::vector<Pivot> panel;
   for (unsigned end = size_; end > 0;) {
     const unsigned first = end > kPanelPivots ? end - kPanelPivots : 0;
     panel.clear();
     for (unsigned b = end; b-- > first;) {
+      if (stop.stop_requested()) return false;
       for (const Pivot& earlier : panel) applyPivot(b, earlier);
       panel.push_back(takePivot(b, 0, b, true));
       applyPivot(b, panel.back());
       scaleRow(b);
     }
+    if (stop.stop_requested()) return false;
     sweepPanel(panel, first, end, true);
     end = first;
   }
+  return true;
 }
 
 void LinearSystem::sweepPanel(const std::vector<Pivot>& panel, unsigned first,
@@ -196,7 +202,8 @@ void LinearSystem::scaleRow(unsigned row) {
   matrix_[row][row] = 1.0;
 }
 
-void LinearSystem::eliminate(const PivotMode& mode) {
+void LinearSystem::eliminate(const PivotMode& mode,
+                             const std::stop_token& stop) {
   assert(!eliminated_);
   eliminated_ = true;
   const bool rowPivot = mode.rowPivot;
@@ -206,7 +213,7 @@ void LinearSystem::eliminate(const PivotMode& mode) {
   const double inputLargest = largestAbsoluteEntry(matrix);
   largestEntry_ = inputLargest;
   if (!colPivot) {
-    forwardInPanels(rowPivot);
+    if (!forwardInPanels(rowPivot, stop)) return;
   } else {
     // A column's pivot search reads a whole row of the remaining matrix, so
     // every pivot is applied to every column before the next is chosen.
@@ -235,11 +242,12 @@ void LinearSystem::eliminate(const PivotMode& mode) {
         }
         if (bestColumn > i) exchange(Exchange::kColumns, bestColumn, i);
       }
+      if (stop.stop_requested()) return;
       const Pivot pivot = takePivot(i, i + 1, n, false);
       for (unsigned t = 0; t < n; ++t) applyPivot(t, pivot);
     }
   }
-  backwardInPanels();
+  if (!backwardInPanels(stop)) return;
   pivotGrowth_ = largestEntry_ / inputLargest;
 }
 

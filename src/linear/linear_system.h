@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 #include "linear/pivot_mode.h"
@@ -61,7 +62,12 @@ class LinearSystem {
   // scan order wins ties and all-zero candidates choose nothing. With both
   // flags the column exchange is recorded before the row exchange.
   // Afterwards the system is read-only.
-  void eliminate(const PivotMode& mode);
+  //
+  // `stop` is looked at before each pivot and before each panel of pivots is
+  // applied to the other columns (at most kPanelPivots x n x n operations):
+  // once it is requested the elimination returns at once and leaves the system half
+  // eliminated, which the caller must then drop.
+  void eliminate(const PivotMode& mode, const std::stop_token& stop = {});
 
   unsigned size() const { return size_; }
   // Solution position k holds the unknown of input index columnOrder()[k].
@@ -108,9 +114,10 @@ class LinearSystem {
   // The pivot's exchange and combinations on column t, raising
   // largestEntry_ to the largest absolute entry written.
   void applyPivot(unsigned t, const Pivot& pivot);
-  // The forward pass without column pivoting, and the backward pass.
-  void forwardInPanels(bool rowPivot);
-  void backwardInPanels();
+  // The forward pass without column pivoting, and the backward pass; false
+  // when `stop` was requested before a pivot or a panel's sweep.
+  bool forwardInPanels(bool rowPivot, const std::stop_token& stop);
+  bool backwardInPanels(const std::stop_token& stop);
   // Applies to every column the panel's pivots (those of pivot rows [first,
   // end), in the order they were taken) that it does not have yet.
   void sweepPanel(const std::vector<Pivot>& panel, unsigned first,
