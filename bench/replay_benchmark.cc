@@ -33,8 +33,8 @@ namespace linprob {
 namespace {
 
 // Like scripts' large systems: uniform entries in [-1, 1], the diagonal
-// n / 2 and more, eliminated without pivoting.
-LinearSystem largeSystem(unsigned n) {
+// n / 2 and more.
+LinearSystem largeInput(unsigned n) {
   std::mt19937_64 random(n);
   std::uniform_real_distribution<double> entry(-1.0, 1.0);
   LinearSystem system(n);
@@ -43,6 +43,12 @@ LinearSystem largeSystem(unsigned n) {
       system.setCoefficient(r, c, r == c ? n / 2.0 + 1.0 : entry(random));
     }
   }
+  return system;
+}
+
+// The large system eliminated without pivoting.
+LinearSystem largeSystem(unsigned n) {
+  LinearSystem system = largeInput(n);
   system.eliminate(kPivotModes[0]);
   return system;
 }
@@ -112,14 +118,7 @@ BENCHMARK(BM_LargeReplay)
 void BM_LargeElimination(benchmark::State& state) {
   const auto n = static_cast<unsigned>(state.range(0));
   const PivotMode& mode = kPivotModes[static_cast<std::size_t>(state.range(1))];
-  std::mt19937_64 random(n);
-  std::uniform_real_distribution<double> entry(-1.0, 1.0);
-  LinearSystem input(n);
-  for (unsigned c = 0; c < n; ++c) {
-    for (unsigned r = 0; r < n; ++r) {
-      input.setCoefficient(r, c, r == c ? n / 2.0 + 1.0 : entry(random));
-    }
-  }
+  const LinearSystem input = largeInput(n);
   for (auto _ : state) {
     LinearSystem system = input;
     system.eliminate(mode);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <stop_token>
 #include <utility>
 #include <vector>
 
@@ -265,6 +266,22 @@ TEST(LinearSystemTest, EliminationMatchesOneCombinationAtATime) {
               << "A(" << r << ", " << c << ")";
         }
       }
+    }
+  }
+}
+
+TEST(LinearSystemTest, AStopEndsTheEliminationBeforeItsNextPivot) {
+  // Requested before the start: no pivot is taken under any mode, in panels
+  // or not.
+  std::stop_source stopped;
+  stopped.request_stop();
+  for (const PivotMode& mode : kPivotModes) {
+    LinearSystem system(40);
+    for (unsigned k = 0; k < 40; ++k) system.setCoefficient(k, k, 2.0);
+    system.eliminate(mode, stopped.get_token());
+    for (const step& s : system.steps()) {
+      EXPECT_NE(s.type, StepKind::kCombination) << mode.label;
+      EXPECT_NE(s.type, StepKind::kScaling) << mode.label;
     }
   }
 }
