@@ -253,7 +253,8 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
     // A system's references do not depend on the mode: the first mode
     // computes them, the others reuse them.
     if (store.reference(i) == nullptr) {
-      store.addReference(makeSystemReference(readSystemInputs(settings, i)));
+      store.addReference(
+          makeSystemReference(readSystemInputs(settings, i), stop));
     }
     const SystemResult result = analyseSystem(
         settings, i, mode, options, display, *store.reference(i), stop);

@@ -8,7 +8,6 @@
 
 #include "base/number_file.h"
 #include "distributions/parameter_files.h"
-#include "linear/exact_inverse.h"
 
 namespace linprob {
 namespace {
@@ -37,7 +36,7 @@ SystemInputs readSystemInputs(const RunSettings& settings, int system) {
   for (std::size_t j = 0; j < size; ++j) {
     inputs.intervalRhs.push_back(ValueBounds{bounds[2 * j], bounds[2 * j + 1]});
   }
-  if (n > kMaxExactSize) return inputs;
+  if (n > kMaxCertifiedSize) return inputs;
 
   for (const FamilyInfo& family : kFamilies) {
     const std::string path = folder + family.parameterFile;
