@@ -88,7 +88,9 @@ double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
   RunPlan measured = plan;
   measured.replaysPerJob = costs.replaysPerJob;
   const double solving = measured.totalReplays() * costs.secondsPerReplay;
-  return eliminating + solving;
+  const double references =
+      static_cast<double>(plan.systems) * costs.secondsPerReference;
+  return eliminating + solving + references;
 }
 
 std::string formatDuration(double seconds) {

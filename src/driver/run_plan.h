@@ -51,9 +51,12 @@ struct RunCosts {
   // Replays per job of the calibration phase (both passes): what the first
   // pass costs for phases of this run.
   double replaysPerJob = 2.0;
+  // One system's certified references (0 beyond their size limit).
+  double secondsPerReference = 0.0;
 };
 
-// The estimated seconds of the whole run.
+// The estimated seconds of the whole run: the eliminations, every replay
+// and each system's references.
 double estimateSeconds(const RunPlan& plan, const RunCosts& costs);
 
 // Above this estimate (10 minutes) a run says beforehand how long it will

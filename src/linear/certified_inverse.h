@@ -21,7 +21,7 @@
 // residual is exactly zero, S is A^-1 itself and every radius is 0.
 //
 // Cost (measured, see README): O(n^3) per term; a well-conditioned matrix
-// reaches kTargetResidualBits after three terms. Memory: the exact residual
+// reaches kTargetResidualBits after two terms. Memory: the exact residual
 // (about 50 bytes an entry), the terms (8 bytes an entry each) and three
 // double matrices while computing. compute() and refine() look at `stop`
 // between blocks of work of well under a second and return kStopped.
@@ -44,8 +44,10 @@
 
 namespace linprob {
 
-// The residual the first computation aims at: ||R||inf <= 2^-100.
-inline constexpr int kTargetResidualBits = 100;
+// The residual the first computation aims at, ||R||inf <= 2^-80: enough to
+// decide all but about one value in 2^27 (those within 2^-80 of a rounding
+// boundary, relative to their row of A^-1), which then raise the precision.
+inline constexpr int kTargetResidualBits = 80;
 // The most terms compute() and refine() together add.
 inline constexpr int kMaxInverseTerms = 24;
 

@@ -57,6 +57,9 @@ TEST(RunPlanTest, EstimatesEliminationsAndReplays) {
   // A first pass that replays a quarter of the jobs: 1.25 replays a job.
   EXPECT_EQ(estimateSeconds(plan, RunCosts{0.5, 0.25, 1.25}),
             4 * 0.5 + 1500 * 0.25);
+  // And the system's references once, whatever the modes.
+  EXPECT_EQ(estimateSeconds(plan, RunCosts{0.5, 0.25, 1.25, 8.0}),
+            4 * 0.5 + 1500 * 0.25 + 8.0);
   EXPECT_EQ(longRunLine(plan, 3600.0 * 25 + 60),
             "linprob: this run is estimated to take about 1d01h (12 phases "
             "of 100 jobs); it goes on");

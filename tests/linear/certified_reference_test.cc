@@ -111,6 +111,8 @@ TEST(CertifiedReferenceTest, TiesAreLeftOpenOrSettledByTheExactRows) {
   const std::vector<double> matrix = {2, 1, 1, 2};
   const CertifiedReference open =
       certifiedReference(matrix, request, LastResort::kNever);
+  // More terms of the inverse narrowed the enclosures, but cannot decide.
+  EXPECT_EQ(open.extraTerms, kExtraInverseTerms);
   EXPECT_FALSE(open.values.trueSolution[0]);  // 0 +- a tiny radius
   EXPECT_EQ(open.values.trueSolution[1], 1.0);  // 1 is no rounding boundary
   EXPECT_FALSE(open.values.hull[0]);
