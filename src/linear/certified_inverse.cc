@@ -4,14 +4,13 @@
 #include <climits>
 #include <cmath>
 #include <cstddef>
-#include <stdexcept>
-#include <string>
 #include <utility>
 
 #include "linear/approximate_inverse.h"
 #include "linear/ball_rounding.h"
 #include "linear/certified_inverse_state.h"
 #include "linear/dyadic_form.h"
+#include "linear/matrix_check.h"
 
 namespace linprob {
 namespace {
@@ -24,21 +23,6 @@ constexpr unsigned kTermBits = 53;
 // Word products per block of rows between two looks at the stop token:
 // about a tenth of a second.
 constexpr double kBlockWork = 1.5e8;
-
-void checkMatrix(unsigned n, const std::vector<double>& matrix) {
-  const std::size_t needed = static_cast<std::size_t>(n) * n;
-  if (matrix.size() != needed) {
-    throw std::invalid_argument("certified inverse: the matrix holds " +
-                                std::to_string(matrix.size()) +
-                                " numbers, not " + std::to_string(needed));
-  }
-  for (std::size_t k = 0; k < needed; ++k) {
-    if (!std::isfinite(matrix[k])) {
-      throw std::invalid_argument("certified inverse: matrix entry " +
-                                  std::to_string(k) + " is not finite");
-    }
-  }
-}
 
 // Each row's power of two (its lowest set bit) and the width of the slices
 // A's integers are cut into; false for a zero row (A is singular).
@@ -95,16 +79,28 @@ bool columnQuantum(const std::vector<double>& x, unsigned n, unsigned j,
   return true;
 }
 
-// gamma, beta and the residual in doubles, from the exact residual.
-void updateResidualBounds(CertifiedInverseState& state) {
+// What a term's residual gives: its bounds and its doubles. Computed aside
+// and moved into the state whole, so that a stop never leaves the state's
+// enclosure made of parts that do not belong together.
+struct TermBounds {
+  Mag residualNorm;
+  std::vector<Mag> columnBounds;
+  std::vector<Mag> rowRadii;
+  std::vector<double> roundedResidual;
+};
+
+// gamma, beta and the residual in doubles, from the exact residual; false
+// when stopped.
+bool residualBounds(const CertifiedInverseState& state, TermBounds& bounds,
+                    const std::stop_token& stop) {
   const unsigned n = state.n;
   const FmpzMatrix& residual = *state.residual;
-  state.columnBounds.assign(n, Mag());
-  state.roundedResidual.assign(std::size_t{n} * n, 0.0);
-  mag_zero(state.residualNorm.get());
+  bounds.columnBounds.assign(n, Mag());
+  bounds.roundedResidual.assign(std::size_t{n} * n, 0.0);
   Mag entry;
   Mag rowSum;
   for (unsigned r = 0; r < n; ++r) {
+    if (stop.stop_requested()) return false;
     mag_zero(rowSum.get());
     for (unsigned j = 0; j < n; ++j) {
       const fmpz* value = residual.at(r, j);
@@ -114,44 +110,52 @@ void updateResidualBounds(CertifiedInverseState& state) {
       mag_set_fmpz(entry.get(), value);
       mag_mul_2exp_si(entry.get(), entry.get(), exponent);
       mag_add(rowSum.get(), rowSum.get(), entry.get());
-      mag_max(state.columnBounds[j].get(), state.columnBounds[j].get(),
+      mag_max(bounds.columnBounds[j].get(), bounds.columnBounds[j].get(),
               entry.get());
       slong binary = 0;
       const double fraction = fmpz_get_d_2exp(&binary, value);
       const slong total = std::clamp<slong>(binary + exponent, INT_MIN / 2,
                                             INT_MAX / 2);
-      state.roundedResidual[std::size_t{r} * n + j] =
+      bounds.roundedResidual[std::size_t{r} * n + j] =
           std::ldexp(fraction, static_cast<int>(total));
     }
-    mag_max(state.residualNorm.get(), state.residualNorm.get(), rowSum.get());
+    mag_max(bounds.residualNorm.get(), bounds.residualNorm.get(), rowSum.get());
   }
+  return true;
 }
 
-// rho_i = ||s_i||1 / (1 - beta), infinite while beta >= 1.
-void updateRowRadii(CertifiedInverseState& state) {
+// rho_i = ||s_i||1 / (1 - beta) over the terms and `last`, infinite while
+// beta >= 1; false when stopped.
+bool rowRadii(const CertifiedInverseState& state, const InverseTerm& last,
+              TermBounds& bounds, const std::stop_token& stop) {
   const unsigned n = state.n;
-  state.rowRadii.assign(n, Mag());
+  bounds.rowRadii.assign(n, Mag());
   Mag margin;
   mag_one(margin.get());
-  mag_sub_lower(margin.get(), margin.get(), state.residualNorm.get());
+  mag_sub_lower(margin.get(), margin.get(), bounds.residualNorm.get());
   Mag entry;
+  std::vector<const InverseTerm*> terms;
+  for (const InverseTerm& term : state.terms) terms.push_back(&term);
+  terms.push_back(&last);
   for (unsigned i = 0; i < n; ++i) {
-    mag_struct* radius = state.rowRadii[i].get();
+    if (stop.stop_requested()) return false;
+    mag_struct* radius = bounds.rowRadii[i].get();
     if (mag_is_zero(margin.get())) {
       mag_inf(radius);
       continue;
     }
-    for (const InverseTerm& term : state.terms) {
+    for (const InverseTerm* term : terms) {
       for (unsigned j = 0; j < n; ++j) {
-        const fmpz* value = term.ints.at(i, j);
+        const fmpz* value = term->ints.at(i, j);
         if (fmpz_is_zero(value)) continue;
         mag_set_fmpz(entry.get(), value);
-        mag_mul_2exp_si(entry.get(), entry.get(), term.columnExponents[j]);
+        mag_mul_2exp_si(entry.get(), entry.get(), term->columnExponents[j]);
         mag_add(radius, radius, entry.get());
       }
     }
     mag_div(radius, radius, margin.get());
   }
+  return true;
 }
 
 // Subtracts A times the term from the residual, block of rows by block.
@@ -205,7 +209,8 @@ bool subtractProduct(CertifiedInverseState& state, const InverseTerm& term,
 }
 
 // Adds x (n * n doubles) as the next term: its integers, the residual's
-// finer columns, the exact update and the new bounds.
+// finer columns, the exact update and the new bounds. False when stopped:
+// the terms and bounds are then those before, and the residual is gone.
 bool addTerm(CertifiedInverseState& state, const std::vector<double>& x,
              const std::stop_token& stop) {
   const unsigned n = state.n;
@@ -234,10 +239,19 @@ bool addTerm(CertifiedInverseState& state, const std::vector<double>& x,
       fmpz_set_d(term.ints.at(i, j), scaled);
     }
   }
-  if (!subtractProduct(state, term, stop)) return false;
+  TermBounds bounds;
+  if (!subtractProduct(state, term, stop) ||
+      !residualBounds(state, bounds, stop) ||
+      !rowRadii(state, term, bounds, stop)) {
+    // The residual no longer belongs to the terms: no more of them.
+    state.residual.reset();
+    return false;
+  }
   state.terms.push_back(std::move(term));
-  updateResidualBounds(state);
-  updateRowRadii(state);
+  state.residualNorm = bounds.residualNorm;
+  state.columnBounds = std::move(bounds.columnBounds);
+  state.rowRadii = std::move(bounds.rowRadii);
+  state.roundedResidual = std::move(bounds.roundedResidual);
   return true;
 }
 
@@ -266,7 +280,7 @@ void startResidual(CertifiedInverseState& state) {
 CertifiedInverseResult CertifiedInverse::compute(
     unsigned n, const std::vector<double>& matrixRowMajor,
     const std::stop_token& stop) {
-  checkMatrix(n, matrixRowMajor);
+  checkSquareMatrix(n, matrixRowMajor, "certified inverse");
   CertifiedInverseResult result;
   auto state = std::make_unique<CertifiedInverseState>(n);
   state->matrix = matrixRowMajor;

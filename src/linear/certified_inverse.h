@@ -84,7 +84,8 @@ class CertifiedInverse {
 
   // One more term. kImproved when the residual bound at least halved,
   // kStalled when it did not or no term is left (kMaxInverseTerms), or when
-  // the working data was released.
+  // the working data was released. After kStopped the enclosure is the one
+  // before and no further term can be added.
   Refinement refine(const std::stop_token& stop);
   // Drops what only refine() needs (the exact residual and the double
   // matrices), keeping the enclosure.

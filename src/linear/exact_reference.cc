@@ -6,6 +6,7 @@
 #include <string>
 
 #include "linear/dyadic_form.h"
+#include "linear/matrix_check.h"
 #include "linear/rational_rounding.h"
 
 namespace linprob {
@@ -117,18 +118,7 @@ ValueBounds exactConditionNumber(const ExactRows& rows,
 std::optional<ExactReference> computeExactReference(
     unsigned n, const std::vector<double>& matrixRowMajor,
     const std::vector<double>& rhs, const std::vector<ValueBounds>& intervalRhs) {
-  const std::size_t needed = static_cast<std::size_t>(n) * n;
-  if (matrixRowMajor.size() != needed) {
-    throw std::invalid_argument("exact reference: the matrix holds " +
-                                std::to_string(matrixRowMajor.size()) +
-                                " numbers, not " + std::to_string(needed));
-  }
-  for (std::size_t k = 0; k < needed; ++k) {
-    if (!std::isfinite(matrixRowMajor[k])) {
-      throw std::invalid_argument("exact reference: matrix entry " +
-                                  std::to_string(k) + " is not finite");
-    }
-  }
+  checkSquareMatrix(n, matrixRowMajor, "exact reference");
   checkRightHandSides(n, rhs, intervalRhs);
   std::vector<unsigned> every(n);
   std::iota(every.begin(), every.end(), 0u);

@@ -48,45 +48,26 @@ class FmpzMatrix {
   fmpz_mat_t value_;
 };
 
-class Fmpz {
+// A FLINT or Arb value of type T, set up by Init and cleared by Clear.
+template <typename T, void (*Init)(T*), void (*Clear)(T*)>
+class FlintValue {
  public:
-  Fmpz() { fmpz_init(value_); }
-  ~Fmpz() { fmpz_clear(value_); }
-  Fmpz(const Fmpz&) = delete;
-  Fmpz& operator=(const Fmpz&) = delete;
-  fmpz* get() { return value_; }
-  const fmpz* get() const { return value_; }
+  FlintValue() { Init(value_); }
+  ~FlintValue() { Clear(value_); }
+  FlintValue(const FlintValue&) = delete;
+  FlintValue& operator=(const FlintValue&) = delete;
+  T* get() { return value_; }
+  const T* get() const { return value_; }
 
  private:
-  fmpz_t value_;
+  T value_[1];
 };
 
-class Arf {
- public:
-  Arf() { arf_init(value_); }
-  ~Arf() { arf_clear(value_); }
-  Arf(const Arf&) = delete;
-  Arf& operator=(const Arf&) = delete;
-  arf_struct* get() { return value_; }
-  const arf_struct* get() const { return value_; }
+using Fmpz = FlintValue<fmpz, fmpz_init, fmpz_clear>;
+using Arf = FlintValue<arf_struct, arf_init, arf_clear>;
+using Arb = FlintValue<arb_struct, arb_init, arb_clear>;
 
- private:
-  arf_t value_;
-};
-
-class Arb {
- public:
-  Arb() { arb_init(value_); }
-  ~Arb() { arb_clear(value_); }
-  Arb(const Arb&) = delete;
-  Arb& operator=(const Arb&) = delete;
-  arb_struct* get() { return value_; }
-  const arb_struct* get() const { return value_; }
-
- private:
-  arb_t value_;
-};
-
+// A magnitude bound; it copies, unlike the values above.
 class Mag {
  public:
   Mag() { mag_init(value_); }
