@@ -46,7 +46,7 @@ BenchSystem mixedSystem(unsigned n, double decades) {
     const double b = mantissa(random);
     system.request.rhs.push_back(b);
     system.request.intervalRhs.push_back({b - 0.01, b + 0.01});
-    moments.push_back(boundedEntryMoments(b - 0.01, b + 0.01, BoundedFamily::kUniform));
+    moments.push_back(boundedEntryMoments(b - 0.01, b + 0.01, 12));
   }
   system.request.momentSets.push_back(std::move(moments));
   return system;

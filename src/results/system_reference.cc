@@ -22,24 +22,13 @@ void checkPairs(const std::vector<double>& pairs, unsigned n,
 }
 
 // The entry moments of a family's parameter pairs.
-std::vector<EntryMoments> familyEntries(Family family,
+std::vector<EntryMoments> familyEntries(const FamilyInfo& family,
                                         const SystemInputs& inputs) {
-  const bool normal = family == Family::kNormal;
-  const std::vector<double>& pairs =
-      normal ? inputs.normalPairs : inputs.boundsPairs;
+  const std::vector<double>& pairs = inputs.pairsOf(family.parameterKind);
   std::vector<EntryMoments> entries;
   entries.reserve(inputs.n);
   for (std::size_t j = 0; j < inputs.n; ++j) {
-    const double p = pairs[2 * j];
-    const double q = pairs[2 * j + 1];
-    if (normal) {
-      entries.push_back(normalEntryMoments(p, q));
-    } else {
-      entries.push_back(boundedEntryMoments(
-          p, q,
-          family == Family::kTriangular ? BoundedFamily::kTriangular
-                                        : BoundedFamily::kUniform));
-    }
+    entries.push_back(family.exactMoments(pairs[2 * j], pairs[2 * j + 1]));
   }
   return entries;
 }
@@ -85,7 +74,7 @@ void setEveryReason(ReferenceReasons& reasons, const std::string& text) {
 }
 
 // The references from a certified inverse: the request holds each family's
-// own entry moments and then, in enumeration, its cells' when it has any.
+// own entry moments and then its cells' when it has any.
 void certifiedReferences(const SystemInputs& inputs, CertifiedInverse& inverse,
                          SystemReference& reference,
                          const std::stop_token& stop) {
@@ -95,14 +84,14 @@ void certifiedReferences(const SystemInputs& inputs, CertifiedInverse& inverse,
   request.intervalRhs = inputs.intervalRhs;
   std::array<int, kFamilies.size()> cellSet{};
   for (const FamilyInfo& info : kFamilies) {
-    request.momentSets.push_back(familyEntries(info.family, inputs));
-    const RectangleTable& cells =
+    request.momentSets.push_back(familyEntries(info, inputs));
+    const std::optional<RectangleTable>& cells =
         inputs.cells[static_cast<std::size_t>(info.family)];
     cellSet[static_cast<std::size_t>(info.family)] = -1;
-    if (inputs.enumerate && !cells.empty()) {
+    if (cells && !cells->empty()) {
       cellSet[static_cast<std::size_t>(info.family)] =
           static_cast<int>(request.momentSets.size());
-      request.momentSets.push_back(cellEntries(cells, n));
+      request.momentSets.push_back(cellEntries(*cells, n));
     }
   }
   std::optional<CertifiedReference> values = computeCertifiedReference(
@@ -116,7 +105,7 @@ void certifiedReferences(const SystemInputs& inputs, CertifiedInverse& inverse,
     family.exactLinear = std::move(values->moments[set++]);
     if (cellSet[f] >= 0) {
       family.expected = std::move(values->moments[set++]);
-    } else if (!inputs.enumerate) {
+    } else if (!inputs.cells[f]) {
       family.expected = family.exactLinear;
     }
     for (const auto& list : {&family.exactLinear,

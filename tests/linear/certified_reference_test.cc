@@ -27,7 +27,7 @@ ReferenceRequest requestOf(const testing::RandomSystem& system) {
   std::vector<EntryMoments> normal;
   for (unsigned j = 0; j < system.n; ++j) {
     const ValueBounds& box = system.intervalRhs[j];
-    uniform.push_back(boundedEntryMoments(box.lower, box.upper, BoundedFamily::kUniform));
+    uniform.push_back(boundedEntryMoments(box.lower, box.upper, 12));
     normal.push_back(normalEntryMoments(system.rhs[j], 0.25 * system.rhs[j] * system.rhs[j]));
   }
   request.momentSets = {uniform, normal};
@@ -140,8 +140,8 @@ TEST(CertifiedReferenceTest, ADyadicInverseDecidesEverything) {
   ReferenceRequest request;
   request.rhs = {1, -2};
   request.intervalRhs = {{0, 2}, {-3, -1}};
-  request.momentSets = {{boundedEntryMoments(0, 2, BoundedFamily::kUniform),
-                         boundedEntryMoments(-3, -1, BoundedFamily::kUniform)}};
+  request.momentSets = {{boundedEntryMoments(0, 2, 12),
+                         boundedEntryMoments(-3, -1, 12)}};
   // A = diag(2, 4): x = (0.5, -0.5), hull [0, 1] x [-0.75, -0.25], kappa 2.
   const CertifiedReference reference =
       certifiedReference({2, 0, 0, 4}, request, LastResort::kNever);

@@ -45,8 +45,10 @@ void expectMoments(const UnknownMomentList& moments,
 
 TEST(SystemReferenceTest, HandInvertedTwoByTwo) {
   SystemInputs inputs = handInvertedInputs();
-  inputs.enumerate = true;
   inputs.cells[static_cast<std::size_t>(Family::kTriangular)] = twoCells();
+  // Enumerated phases without cells.
+  inputs.cells[static_cast<std::size_t>(Family::kNormal)] = RectangleTable{};
+  inputs.cells[static_cast<std::size_t>(Family::kUniform)] = RectangleTable{};
   const SystemReference reference = makeSystemReference(inputs);
   EXPECT_EQ(reference.system, 3);
   EXPECT_EQ(reference.matrix, (std::vector<double>{4, 1, 2, 3}));
@@ -82,7 +84,6 @@ TEST(SystemReferenceTest, HandInvertedTwoByTwo) {
 
 TEST(SystemReferenceTest, SamplingExpectsTheFamilyMoments) {
   SystemInputs inputs = handInvertedInputs();
-  inputs.enumerate = false;
   const SystemReference reference = makeSystemReference(inputs);
   for (const FamilyInfo& info : kFamilies) {
     const FamilyReference* family = reference.family(info.family);
