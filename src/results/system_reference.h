@@ -38,8 +38,8 @@
 
 namespace linprob {
 
-// The largest system the certified references are computed for (about
-// 0.6 GB and a minute and a half at n = 2000, see README).
+// The largest system the certified references are computed for (at
+// n = 2000 about 0.55 GB and a minute of processor time, see README).
 inline constexpr unsigned kMaxCertifiedSize = 2000;
 
 using UnknownMomentList = std::vector<std::optional<UnknownMoments>>;
