@@ -52,7 +52,7 @@ void measurePosition(PositionResult& position, const FamilyReference* family,
   if (const auto& linear = family->exactLinear[position.unknown]) {
     const NormalParameters parameters{linear->mean, linear->variance};
     if (approxState(parameters) == ApproxState::kAvailable) {
-      measures.exactLinearTable = normalTable(bands, parameters);
+      measures.exactLinearTable = normalTable(bands, parameters, stop);
       measures.exactLinear =
           check(meanSd(linear->mean, linear->variance),
                 measures.exactLinearTable, bands, measures.coverage);
