@@ -22,6 +22,7 @@
 #include "solve/chunk_exchange.h"
 #include "solve/extreme_search.h"
 #include "solve/extremes.h"
+#include "solve/halves_counter.h"
 
 namespace linprob {
 namespace {
@@ -60,12 +61,16 @@ class Progress {
       return;
     }
     std::lock_guard<std::mutex> lock(printMutex_);
+    // The lines of one call in one write: a chunk counted by halves passes
+    // thousands of multiples at once.
+    std::string lines;
     for (std::uint64_t mark = printed_ + kProgressInterval; mark <= after;
          mark += kProgressInterval) {
-      printJobLine("I have solved " + std::to_string(mark) +
-                   " jobs already!");
+      if (!lines.empty()) lines += '\n';
+      lines += "I have solved " + std::to_string(mark) + " jobs already!";
       printed_ = mark;
     }
+    printJobLine(lines);
   }
 
  private:
@@ -199,8 +204,19 @@ struct CountResults {
 void solverThread(ChunkQueue& queue, const ChunkJobs& chunkJobs,
                   const CountLayout& layout, unsigned n,
                   const std::stop_token& stop, Progress& progress,
-                  CountResults& results, std::size_t thread) {
+                  CountResults& results, std::size_t thread,
+                  const HalvesCounter* halves) {
   printJobLine("Solver Thread Started!");
+  if (halves != nullptr) {
+    // Counting by halves: a chunk's sums without replaying its jobs.
+    HalvesCounter::Scratch scratch(*halves);
+    while (const std::optional<JobChunk> chunk = queue.pop()) {
+      if (stop.stop_requested()) continue;
+      halves->countChunk(chunk->index, results.chunks[chunk->index], scratch);
+      progress.solved(chunk->jobs);
+    }
+    return;
+  }
   BandCounter counter(layout);
   JobBlock block(n);
   while (const std::optional<JobChunk> chunk = queue.pop()) {
@@ -217,7 +233,8 @@ void solverThread(ChunkQueue& queue, const ChunkJobs& chunkJobs,
 // Pass 2: the pipeline of producers and solver threads.
 CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
                        const ChunkJobs& chunkJobs, const CountLayout& layout,
-                       const SolveOptions& options, Progress& progress) {
+                       const SolveOptions& options, Progress& progress,
+                       const HalvesCounter* halves) {
   const unsigned n = system.size;
   const int threadCount = options.solverThreads;
   CountResults results;
@@ -235,7 +252,7 @@ CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
     for (int t = 0; t < threadCount; ++t) {
       solvers.start([&, t](const std::stop_token& own) {
         solverThread(queue, chunkJobs, layout, n, own, progress, results,
-                     static_cast<std::size_t>(t));
+                     static_cast<std::size_t>(t), halves);
       });
     }
     const ChunkShare share = shareFor(options);
@@ -272,12 +289,118 @@ void combine(const CountResults& results, const CountLayout& layout,
     for (const ChunkSums& chunk : results.chunks) {
       position.moments->merge(chunk.moments[e]);
     }
-    if (own.subBands) {
+    if (own.subBands && !position.coverage) {
       position.fine.emplace(position.min, position.max);
       for (const auto& fine : results.fineByThread) {
         if (!fine.empty()) position.fine->addCounts(fine[e]);
       }
     }
+  }
+}
+
+// ---- Counting by halves: a hook until enumeration gets a job source type
+// of its own. ----
+
+// The counter the plan chooses, or none (replay every job).
+std::optional<HalvesCounter> halvesFor(const PhaseJobs& jobs,
+                                       const LinearSystem& system,
+                                       const CountLayout& layout,
+                                       const PhaseBands& bands,
+                                       const SolveOptions& options) {
+  std::optional<HalvesCounter> halves;
+  if (!jobs.enumerate || jobs.enumeration.jobCount() == 0) return halves;
+  PhaseShape shape;
+  shape.n = jobs.enumeration.n;
+  shape.cells = jobs.enumeration.prefixCount();
+  for (const PositionBands& position : bands) {
+    shape.bands = std::max(shape.bands, position.borders.size());
+  }
+  shape.coveragePositions = layout.accumulate ? layout.subBandPositions : 0;
+  shape.threads = std::max(options.solverThreads, 1);
+  shape.memoryBudget = options.halvesMemory;
+  CountingPlan plan = planCounting(shape, options.counting);
+  if (plan.method == CountingMethod::kHalves) {
+    halves.emplace(jobs.enumeration, system.steps, layout, plan.split);
+    if (!halves->usable()) {
+      halves.reset();
+      plan.method = CountingMethod::kReplay;
+      plan.reason =
+          "replaying every job: the solved values cannot be split into "
+          "contributions of the entries (a bound is not finite)";
+    }
+  }
+  if (options.plan != nullptr) *options.plan = plan;
+  return halves;
+}
+
+// The fine histograms of the positions marked in `replayed`, from a replay
+// of every job of the phase (in every process: nothing is exchanged).
+std::vector<FineCounts> fineByReplay(const std::vector<char>& replayed,
+                                     const ChunkJobs& chunkJobs,
+                                     const PhaseBands& bands,
+                                     const SolveOptions& options) {
+  const auto n = static_cast<unsigned>(bands.size());
+  const int threadCount = std::max(options.solverThreads, 1);
+  std::vector<FineCounts> counts(static_cast<std::size_t>(threadCount),
+                                 FineCounts(n));
+  std::vector<std::optional<FineHistogram>> probes(n);
+  for (unsigned e = 0; e < n; ++e) {
+    if (!replayed[e]) continue;
+    probes[e].emplace(bands[e].min, bands[e].max);
+    for (FineCounts& own : counts) own[e].assign(kFineSubBands, 0);
+  }
+  std::vector<JobBlock> blocks(static_cast<std::size_t>(threadCount),
+                               JobBlock(n));
+  forEachChunk(chunkJobs.plan().chunks, threadCount, options.stop,
+               [&](std::size_t c, int t, const std::stop_token& stop) {
+                 FineCounts& own = counts[static_cast<std::size_t>(t)];
+                 chunkJobs.forEachBlock(
+                     c, blocks[static_cast<std::size_t>(t)], stop,
+                     [&](const JobBlock& solved) {
+                       for (unsigned e = 0; e < n; ++e) {
+                         if (!replayed[e]) continue;
+                         for (std::size_t j = 0; j < solved.count; ++j) {
+                           own[e][probes[e]->subBand(solved.entry(e)[j])] +=
+                               fixedPointMass(solved.probabilities[j]);
+                         }
+                       }
+                     });
+               });
+  return counts;
+}
+
+// The coverage borders of every position with sub-bands, by halves on
+// `solverThreads` threads, a position at a time; where the undecided pairs
+// would cost more replays than a phase's jobs shared among its positions,
+// the fine histogram from a replay of every job instead.
+void coverageByHalves(const HalvesCounter& halves, const ChunkJobs& chunkJobs,
+                      const CountLayout& layout, const SolveOptions& options,
+                      CountResults& results, PhaseBands& bands) {
+  const auto n = static_cast<unsigned>(bands.size());
+  const int threadCount = std::max(options.solverThreads, 1);
+  const std::uint64_t jobCount = bands.empty() ? 0 : bands.front().count;
+  const std::uint64_t budget = std::min<std::uint64_t>(
+      jobCount / std::max(n, 1u), std::uint64_t{1} << 24);
+  std::vector<HalvesCounter::Scratch> scratch;
+  for (int t = 0; t < threadCount; ++t) scratch.emplace_back(halves);
+  std::vector<std::optional<CoverageBorders>> found(n);
+  forEachChunk(n, threadCount, options.stop,
+               [&](std::size_t e, int t, const std::stop_token&) {
+                 if (!layout.positions[e].subBands) return;
+                 found[e] = halves.coverage(
+                     static_cast<unsigned>(e),
+                     scratch[static_cast<std::size_t>(t)], budget);
+               });
+  std::vector<char> replayed(n, 0);
+  bool anyReplayed = false;
+  for (unsigned e = 0; e < n; ++e) {
+    bands[e].coverage = found[e];
+    replayed[e] = layout.positions[e].subBands && !found[e];
+    anyReplayed = anyReplayed || replayed[e];
+  }
+  results.fineByThread.clear();
+  if (anyReplayed) {
+    results.fineByThread = fineByReplay(replayed, chunkJobs, bands, options);
   }
 }
 
@@ -344,13 +467,21 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
     }
   }
   const CountLayout layout(bands, options.references);
-  CountResults results =
-      countJobs(jobs, system, chunkJobs, layout, options, progress);
+  const std::optional<HalvesCounter> halves =
+      halvesFor(jobs, system, layout, bands, options);
+  CountResults results = countJobs(jobs, system, chunkJobs, layout, options,
+                                   progress, halves ? &*halves : nullptr);
   if (options.stop.stop_requested()) throw PhaseStopped{};
   if (options.group) {
     shareChunkSums(results.chunks, layout, *options.group);
-    results.fineByThread = {
-        shareFineCounts(results.fineByThread, layout, *options.group)};
+    if (!halves) {
+      results.fineByThread = {
+          shareFineCounts(results.fineByThread, layout, *options.group)};
+    }
+  }
+  if (halves && layout.accumulate) {
+    coverageByHalves(*halves, chunkJobs, layout, options, results, bands);
+    if (options.stop.stop_requested()) throw PhaseStopped{};
   }
   combine(results, layout, bands);
   return bands;

@@ -56,6 +56,7 @@
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
 #include "solve/band_table.h"
+#include "solve/counting_plan.h"
 
 namespace linprob {
 
@@ -87,6 +88,14 @@ struct SolveOptions {
   std::vector<double> references{};
   // The processes that share the phase; nullptr: this process alone.
   ProcessGroup* group = nullptr;
+  // Enumeration: count by replaying every job or by halves (counting_plan.h).
+  // Counting by halves gives the same Min, Max, borders and band of every
+  // job, masses and moments to rounding, and instead of the fine histogram
+  // the coverage borders it would give (PositionBands::coverage).
+  CountingChoice counting = CountingChoice::kCheaper;
+  std::uint64_t halvesMemory = kDefaultHalvesMemory;
+  // When set, the plan the phase followed (enumeration phases with jobs).
+  CountingPlan* plan = nullptr;
 };
 
 // Thrown by solvePhase when options.stop was requested.
