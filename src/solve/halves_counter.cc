@@ -12,34 +12,6 @@ namespace {
 
 constexpr double kUnitRoundoff = 0x1p-53;
 
-// The first i in [0, bound] with reaches(values[i]) (bound when none),
-// given that values[bound ...] all reach it: galloping down from bound, for
-// cuts that move down a little from one sum to the next.
-template <typename Reaches>
-std::size_t firstReaching(const double* values, std::size_t bound,
-                          Reaches&& reaches) {
-  if (bound == 0 || !reaches(values[bound - 1])) return bound;
-  std::size_t top = bound - 1;  // reaches
-  std::size_t step = 1;
-  while (step <= top && reaches(values[top - step])) {
-    top -= step;
-    step *= 2;
-  }
-  // values[top - step] (when step <= top) does not reach: the answer lies in
-  // (top - step, top].
-  std::size_t first = step <= top ? top - step + 1 : 0;
-  std::size_t last = top;
-  while (first < last) {
-    const std::size_t middle = first + (last - first) / 2;
-    if (reaches(values[middle])) {
-      last = middle;
-    } else {
-      first = middle + 1;
-    }
-  }
-  return first;
-}
-
 double largestMagnitude(const std::vector<double>& values) {
   double largest = 0.0;
   for (double v : values) largest = std::max(largest, std::fabs(v));
@@ -59,57 +31,68 @@ HalvesCounter::HalvesCounter(const EnumerationJobs& jobs,
     : jobs_(jobs), steps_(steps), layout_(layout), split_(split) {
   const unsigned n = jobs.n;
   if (n == 0 || jobs.prefixCount() == 0 || split == 0 || split > n) return;
-  const Contributions contributions(jobs, steps);
-  if (!contributions.finite()) return;
-  const PartSums firstListed = partProbabilities(jobs, 0, split);
-  const PartSums secondListed = partProbabilities(jobs, split, n);
-  prefixBlock_ = firstListed.probabilities.size() / jobs.prefixCount();
+  contributions_.emplace(jobs, steps);
+  if (!contributions_->finite()) return;
+  firstListed_ = partProbabilities(jobs, 0, split);
+  secondListed_ = partProbabilities(jobs, split, n);
+  prefixBlock_ = firstListed_.probabilities.size() / jobs.prefixCount();
   positions_.resize(n);
-  for (unsigned i = 0; i < n; ++i) {
-    Position& own = positions_[i];
-    own.first = partSums(contributions, firstListed, i, 0, split);
-    sortPart(own.first, prefixBlock_);
-    own.second = partSums(contributions, secondListed, i, split, n);
-    sortPart(own.second, 0);
-    own.secondMasses.emplace(own.second.probabilities);
+}
 
-    // E, then W (see the header).
-    const PositionBands& bands = *layout.positions[i].bands;
-    double error = addUp(contributions.tolerance(i),
-                         contributions.sumRounding(i, 0, split));
-    error = addUp(error, contributions.sumRounding(i, split, n));
-    double thresholds = std::max(std::fabs(bands.min), std::fabs(bands.max));
-    if (!bands.borders.empty()) {
-      thresholds = std::max(thresholds, std::fabs(bands.borders.back()));
-    }
-    const double sums = addUp(largestMagnitude(own.first.values),
-                              largestMagnitude(own.second.values));
-    const double reach = addUp(multiplyUp(2.0, thresholds), sums);
-    own.margin = addUp(multiplyUp(2.0, error),
-                       multiplyUp(4.0 * kUnitRoundoff, reach));
-    if (!std::isfinite(own.margin)) return;
-
-    if (layout.accumulate) {
-      // The second part's mean, then its moments about it, in its order.
-      double weight = 0.0;
-      double weighted = 0.0;
-      for (std::size_t j = 0; j < own.second.size(); ++j) {
-        const double w = own.second.probabilities[j];
-        const double product = w * own.second.values[j];
-        weight = weight + w;
-        weighted = weighted + product;
-      }
-      own.secondMean = weight > 0.0 ? weighted / weight : 0.0;
-      WeightedMoments about(own.secondMean);
-      for (std::size_t j = 0; j < own.second.size(); ++j) {
-        about.add(own.second.values[j], own.second.probabilities[j]);
-      }
-      own.secondWeight = about.sumWeight();
-      own.secondFirst = about.sumFirst();
-      own.secondSecond = about.sumSecond();
-    }
+bool HalvesCounter::usable() const {
+  if (positions_.empty()) return false;
+  for (const Position& own : positions_) {
+    if (!std::isfinite(own.margin)) return false;
   }
-  usable_ = true;
+  return true;
+}
+
+void HalvesCounter::prepare(unsigned i) {
+  if (positions_.empty()) return;
+  const Contributions& contributions = *contributions_;
+  const unsigned n = jobs_.n;
+  Position& own = positions_[i];
+  own.first = partSums(contributions, firstListed_, i, 0, split_);
+  sortPart(own.first, prefixBlock_);
+  own.second = partSums(contributions, secondListed_, i, split_, n);
+  sortPart(own.second, 0);
+  own.secondCuts.emplace(own.second.values);
+  own.secondMasses.emplace(own.second.probabilities);
+
+  // E, then W (see the header).
+  const PositionBands& bands = *layout_.positions[i].bands;
+  double error = addUp(contributions.tolerance(i),
+                       contributions.sumRounding(i, 0, split_));
+  error = addUp(error, contributions.sumRounding(i, split_, n));
+  double thresholds = std::max(std::fabs(bands.min), std::fabs(bands.max));
+  if (!bands.borders.empty()) {
+    thresholds = std::max(thresholds, std::fabs(bands.borders.back()));
+  }
+  const double sums = addUp(largestMagnitude(own.first.values),
+                            largestMagnitude(own.second.values));
+  const double reach = addUp(multiplyUp(2.0, thresholds), sums);
+  own.margin = addUp(multiplyUp(2.0, error),
+                     multiplyUp(4.0 * kUnitRoundoff, reach));
+
+  if (layout_.accumulate) {
+    // The second part's mean, then its moments about it, in its order.
+    double weight = 0.0;
+    double weighted = 0.0;
+    for (std::size_t j = 0; j < own.second.size(); ++j) {
+      const double w = own.second.probabilities[j];
+      const double product = w * own.second.values[j];
+      weight = weight + w;
+      weighted = weighted + product;
+    }
+    own.secondMean = weight > 0.0 ? weighted / weight : 0.0;
+    WeightedMoments about(own.secondMean);
+    for (std::size_t j = 0; j < own.second.size(); ++j) {
+      about.add(own.second.values[j], own.second.probabilities[j]);
+    }
+    own.secondWeight = about.sumWeight();
+    own.secondFirst = about.sumFirst();
+    own.secondSecond = about.sumSecond();
+  }
 }
 
 void HalvesCounter::countChunk(std::size_t chunk, ChunkSums& out,
@@ -132,9 +115,11 @@ void HalvesCounter::countBands(unsigned e, UnitRange prefixes, double* masses,
   const std::size_t bandCount = borders.size();
   const std::size_t separating = bandCount - 1;
   const PartSums& second = own.second;
+  const PartCuts& cuts = *own.secondCuts;
   const PartMasses& secondMasses = *own.secondMasses;
-  const double* const b = second.values.data();
   const std::size_t size = second.size();
+  const double lowest = second.values.front();
+  const double highest = second.values.back();
   const double margin = own.margin;
   scratch.low_.resize(separating);
   scratch.high_.resize(separating);
@@ -154,43 +139,47 @@ void HalvesCounter::countBands(unsigned e, UnitRange prefixes, double* masses,
     queuedMass.clear();
   };
 
-  for (std::uint64_t p = prefixes.first; p < prefixes.end; ++p) {
-    // Within a prefix the sums ascend, so every cut only moves down.
-    std::fill(scratch.low_.begin(), scratch.low_.end(), size);
-    std::fill(scratch.high_.begin(), scratch.high_.end(), size);
-    const std::size_t end = (p + 1) * prefixBlock_;
-    for (std::size_t j = p * prefixBlock_; j < end; ++j) {
-      const double a = own.first.values[j];
-      const double pa = own.first.probabilities[j];
-      for (std::size_t k = 0; k < separating; ++k) {
-        const double rest = borders[k] - a;
-        const double lowCut = rest - margin;
-        const double highCut = rest + margin;
-        scratch.low_[k] = firstReaching(b, scratch.low_[k],
-                                        [&](double v) { return v >= lowCut; });
-        scratch.high_[k] = firstReaching(
-            b, scratch.high_[k], [&](double v) { return v > highCut; });
+  const std::size_t begin = prefixes.first * prefixBlock_;
+  const std::size_t end = prefixes.end * prefixBlock_;
+  for (std::size_t j = begin; j < end; ++j) {
+    const double a = own.first.values[j];
+    const double pa = own.first.probabilities[j];
+    // Cut k: the first second-part sum not below border k's low cut, and
+    // the first above its high cut.
+    for (std::size_t k = 0; k < separating; ++k) {
+      const double rest = borders[k] - a;
+      const double lowCut = rest - margin;
+      const double highCut = rest + margin;
+      if (lowCut > highest) {
+        scratch.low_[k] = size;
+        scratch.high_[k] = size;
+      } else if (highCut < lowest) {
+        scratch.low_[k] = 0;
+        scratch.high_[k] = 0;
+      } else {
+        scratch.low_[k] = cuts.firstNotBelow(lowCut);
+        scratch.high_[k] = cuts.firstAbove(highCut);
       }
-      // Band k holds the decided sums above cut k-1 and below cut k; the
-      // sums between the cuts of a border are replayed once each.
-      std::size_t start = 0;
-      std::size_t replayed = 0;
-      for (std::size_t k = 0; k < bandCount; ++k) {
-        const std::size_t stop = k < separating ? scratch.low_[k] : size;
-        if (stop > start) {
-          const double mass = pa * secondMasses.range(start, stop);
-          scratch.decided_[k] = scratch.decided_[k] + mass;
-        }
-        if (k == separating) break;
-        for (std::size_t i = std::max(scratch.low_[k], replayed);
-             i < scratch.high_[k]; ++i) {
-          replay.add(own.first.combinations[j], second.combinations[i]);
-          queuedMass.push_back(pa * second.probabilities[i]);
-          if (replay.full()) flush();
-        }
-        replayed = std::max(replayed, scratch.high_[k]);
-        start = std::max(start, scratch.high_[k]);
+    }
+    // Band k holds the decided sums above cut k-1 and below cut k; the
+    // sums between the cuts of a border are replayed once each.
+    std::size_t start = 0;
+    std::size_t replayed = 0;
+    for (std::size_t k = 0; k < bandCount; ++k) {
+      const std::size_t stop = k < separating ? scratch.low_[k] : size;
+      if (stop > start) {
+        const double mass = pa * secondMasses.range(start, stop);
+        scratch.decided_[k] = scratch.decided_[k] + mass;
       }
+      if (k == separating) break;
+      for (std::size_t i = std::max(scratch.low_[k], replayed);
+           i < scratch.high_[k]; ++i) {
+        replay.add(own.first.combinations[j], second.combinations[i]);
+        queuedMass.push_back(pa * second.probabilities[i]);
+        if (replay.full()) flush();
+      }
+      replayed = std::max(replayed, scratch.high_[k]);
+      start = std::max(start, scratch.high_[k]);
     }
   }
   if (replay.queued() > 0) flush();
@@ -241,6 +230,7 @@ std::optional<CoverageBorders> HalvesCounter::coverage(
   const Position& own = positions_[position];
   const HalvesPosition halves{own.first,
                               own.second,
+                              *own.secondCuts,
                               *own.secondMasses,
                               own.margin,
                               position,

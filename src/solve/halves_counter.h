@@ -44,27 +44,33 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
 #include "solve/band_counter.h"
+#include "solve/contributions.h"
 #include "solve/coverage_search.h"
 #include "solve/pair_replay.h"
+#include "solve/part_cuts.h"
 #include "solve/part_sums.h"
 
 namespace linprob {
 
 class HalvesCounter {
  public:
-  // 1 <= split <= n.
+  // 1 <= split <= n. Then prepare(i) for every position i (on any threads,
+  // each position once), before anything else.
   HalvesCounter(const EnumerationJobs& jobs, const std::vector<step>& steps,
                 const CountLayout& layout, unsigned split);
+  // Lists and sorts position i's partial sums and bounds their rounding.
+  void prepare(unsigned position);
 
   // False when the contributions or their bounds are not finite: the phase
   // must then be counted by replay.
-  bool usable() const { return usable_; }
+  bool usable() const;
 
   class Scratch {
    public:
@@ -92,8 +98,9 @@ class HalvesCounter {
   struct Position {
     PartSums first;   // sorted within each prefix
     PartSums second;  // sorted
+    std::optional<PartCuts> secondCuts;
     std::optional<PartMasses> secondMasses;
-    double margin = 0.0;  // W
+    double margin = std::numeric_limits<double>::infinity();  // W
     // The second part's weight and its moments about its mean.
     double secondMean = 0.0;
     double secondWeight = 0.0;
@@ -110,8 +117,9 @@ class HalvesCounter {
   const CountLayout& layout_;
   unsigned split_;
   std::size_t prefixBlock_ = 0;  // first-part sums per prefix
-  std::vector<Position> positions_;
-  bool usable_ = false;
+  std::optional<Contributions> contributions_;
+  PartSums firstListed_, secondListed_;  // probabilities, listed order
+  std::vector<Position> positions_;      // none when not finite
 };
 
 }  // namespace linprob

@@ -6,7 +6,6 @@
 #include <limits>
 #include <vector>
 
-#include "linear/vector_clones.h"
 #include "solve/fine_histogram.h"
 
 namespace linprob {
@@ -43,31 +42,6 @@ std::size_t firstFailing(std::size_t first, std::size_t end, Holds&& holds) {
   return first;
 }
 
-// For j < count, the first index of `b` (ascending, then +inf twice) not
-// below cut_j = fl(fl(t - a_j) - margin), or an index before it at most
-// where no sum lies between (its cell's start, two steps on): cell c
-// starts at cellStart[c], the cell of v is fl(fl(v - lowest) * scale)
-// clamped to [0, lastCell]. A loop of independent gathers, compiled for
-// vectors where the machine has them.
-LINPROB_VECTOR_CLONES
-void startsOf(const double* a, std::size_t count, double t, double margin,
-              double lowest, double scale, double lastCell,
-              const std::uint32_t* cellStart, const double* b,
-              std::uint32_t* low) {
-  for (std::size_t j = 0; j < count; ++j) {
-    const double rest = t - a[j];
-    const double cut = rest - margin;
-    const double offset = cut - lowest;
-    double position = offset * scale;
-    position = position > 0.0 ? position : 0.0;
-    position = position < lastCell ? position : lastCell;
-    std::uint32_t at = cellStart[static_cast<std::uint32_t>(position)];
-    at += b[at] < cut ? 1u : 0u;
-    at += b[at] < cut ? 1u : 0u;
-    low[j] = at;
-  }
-}
-
 // C(t) of one position, for one search.
 class MassBelow {
  public:
@@ -82,24 +56,6 @@ class MassBelow {
       const double term = first.probabilities[j] * whole;
       wholePrefix_[j + 1] = wholePrefix_[j] + term;
     }
-    // The second part's sums, then +inf twice; and equal cells over their
-    // range, each with the first sum in that cell or above it (cellOf never
-    // decreases, so no sum before that one reaches a cut in the cell).
-    const std::vector<double>& values = halves.second.values;
-    const std::size_t size = values.size();
-    lowest_ = values.front();
-    const double range = values.back() - lowest_;
-    const double cells = static_cast<double>(kCellsPerSum * size);
-    scale_ = range > 0.0 && std::isfinite(cells / range) ? cells / range : 0.0;
-    lastCell_ = static_cast<double>(kCellsPerSum * size);
-    second_.assign(values.begin(), values.end());
-    second_.resize(size + 2, kInfinity);
-    cellStart_.assign(kCellsPerSum * size + 1, 0);
-    std::size_t at = 0;
-    for (std::size_t cell = 0; cell < cellStart_.size(); ++cell) {
-      while (at < size && cellOf(values[at]) < cell) ++at;
-      cellStart_[cell] = static_cast<std::uint32_t>(at);
-    }
   }
 
   // The sum over the first-part sums a, ascending, of p_a times the second
@@ -109,7 +65,8 @@ class MassBelow {
   // the next).
   double operator()(double t) {
     const PartSums& second = halves_.second;
-    const double* const b = second_.data();
+    const PartCuts& cuts = halves_.secondCuts;
+    const double* const b = cuts.values();
     const double* const a = first_.values.data();
     const double* const pa = first_.probabilities.data();
     const double* const below = halves_.secondMasses.belowData();
@@ -130,8 +87,7 @@ class MassBelow {
         whole, count, [&](std::size_t j) { return !(highCut(j) < b[0]); });
     windows_.clear();
     std::uint32_t* const lowAt = lowAt_.data();
-    startsOf(a + whole, end - whole, t, margin, lowest_, scale_, lastCell_,
-             cellStart_.data(), b, lowAt + whole);
+    cuts.startsNotBelow(a + whole, end - whole, t, margin, lowAt + whole);
     double sum = wholePrefix_[whole];
     for (std::size_t j = whole; j < end; ++j) {
       const double cut = lowCut(j);
@@ -168,21 +124,10 @@ class MassBelow {
   }
 
  private:
-  static constexpr std::size_t kCellsPerSum = 4;
-
   struct Window {
     std::size_t first;      // the first-part sum
     std::size_t low, high;  // its undecided second-part sums
   };
-
-  // The cell of v, clamped to the grid; never decreases as v grows.
-  std::size_t cellOf(double v) const {
-    const double offset = v - lowest_;
-    const double position = offset * scale_;
-    if (!(position > 0.0)) return 0;
-    if (!(position < lastCell_)) return cellStart_.size() - 1;
-    return static_cast<std::size_t>(position);
-  }
 
   void replayWindows(double t) {
     std::uint64_t pairs = 0;
@@ -216,11 +161,6 @@ class MassBelow {
   std::uint64_t used_ = 0;
   std::vector<std::uint32_t> lowAt_;
   std::vector<double> wholePrefix_;  // by first-part sums taken
-  std::vector<double> second_;       // the sums, then +inf twice
-  double lowest_ = 0.0;
-  double scale_ = 0.0;
-  double lastCell_ = 0.0;
-  std::vector<std::uint32_t> cellStart_;
   std::vector<Window> windows_;
   std::vector<std::uint8_t> below_;  // by undecided pair
 };

@@ -25,6 +25,7 @@
 
 #include "solve/coverage_search.h"
 #include "solve/pair_replay.h"
+#include "solve/part_cuts.h"
 #include "solve/part_sums.h"
 
 namespace linprob {
@@ -32,6 +33,7 @@ namespace linprob {
 struct HalvesPosition {
   const PartSums& first;  // any order
   const PartSums& second;  // sorted
+  const PartCuts& secondCuts;
   const PartMasses& secondMasses;
   double margin = 0.0;  // W of halves_counter.h
   unsigned position = 0;

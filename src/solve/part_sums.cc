@@ -136,8 +136,16 @@ void cellsOf(std::uint32_t combination, std::size_t cellCount, unsigned first,
 PartMasses::PartMasses(const std::vector<double>& probabilities) {
   const std::size_t size = probabilities.size();
   prefix_.assign(size + 1, 0.0);
+  prefixError_.assign(size + 1, 0.0);
   for (std::size_t i = 0; i < size; ++i) {
-    prefix_[i + 1] = prefix_[i] + probabilities[i];
+    // TwoSum: the rounded sum and exactly what its rounding lost.
+    const double sum = prefix_[i] + probabilities[i];
+    const double addend = sum - prefix_[i];
+    const double lostOfPrefix = prefix_[i] - (sum - addend);
+    const double lostOfAddend = probabilities[i] - addend;
+    const double lost = lostOfPrefix + lostOfAddend;
+    prefix_[i + 1] = sum;
+    prefixError_[i + 1] = prefixError_[i] + lost;
   }
   suffix_.assign(size + 1, 0.0);
   for (std::size_t i = size; i-- > 0;) {
@@ -156,6 +164,13 @@ double PartMasses::range(std::size_t first, std::size_t end) const {
   if (first >= end) return 0.0;
   if (first == 0) return prefix_[end];
   if (end + 1 == prefix_.size()) return suffix_[first];
+  // The prefix sums' difference is exact when they lie within a factor 2
+  // (else it is at least half the larger one, and rounds once); their
+  // errors' difference is tiny beside it.
+  const double difference = prefix_[end] - prefix_[first];
+  const double errors = prefixError_[end] - prefixError_[first];
+  const double mass = difference + errors;
+  if (mass >= prefix_[end] * 0x1p-40) return mass;
   // The fewest whole subtrees covering the range, bottom up.
   double left = 0.0;
   double right = 0.0;

@@ -54,8 +54,11 @@ void cellsOf(std::uint32_t combination, std::size_t cellCount, unsigned first,
              unsigned end, std::uint32_t* cells);
 
 // The masses of ranges of a sorted part: prefix sums from the bottom,
-// suffix sums from the top, and for the ranges in between the sums of a
-// binary tree over the probabilities.
+// suffix sums from the top, and for the ranges in between the difference
+// of two prefix sums kept to twice the precision (a sum and its rounding
+// error, added up with TwoSum), exact to a rounding relative to the range's
+// mass down to 2^-40 of the prefix; below that, the sums of a binary tree
+// over the probabilities.
 class PartMasses {
  public:
   explicit PartMasses(const std::vector<double>& probabilities);
@@ -69,6 +72,7 @@ class PartMasses {
 
  private:
   std::vector<double> prefix_;  // size + 1
+  std::vector<double> prefixError_;  // the roundings prefix_ left out
   std::vector<double> suffix_;  // size + 1
   std::vector<double> tree_;    // 2 * leaves
   std::size_t leaves_ = 1;

@@ -321,6 +321,10 @@ std::optional<HalvesCounter> halvesFor(const PhaseJobs& jobs,
   CountingPlan plan = planCounting(shape, options.counting);
   if (plan.method == CountingMethod::kHalves) {
     halves.emplace(jobs.enumeration, system.steps, layout, plan.split);
+    forEachChunk(shape.n, shape.threads, options.stop,
+                 [&](std::size_t e, int, const std::stop_token&) {
+                   halves->prepare(static_cast<unsigned>(e));
+                 });
     if (!halves->usable()) {
       halves.reset();
       plan.method = CountingMethod::kReplay;
