@@ -8,7 +8,6 @@
 namespace linprob {
 namespace {
 
-constexpr double kCoverageEvaluations = 150.0;
 constexpr double kMaxPartSums = 4294967296.0;  // 2^32
 
 double log2Of(double x) { return x > 1.0 ? std::log2(x) : 0.0; }
@@ -27,14 +26,12 @@ Estimate halvesEstimate(const PhaseShape& shape, unsigned split) {
   const double positions = shape.n;
   const double leaves = std::exp2(std::ceil(log2Of(b)));
   Estimate estimate;
-  estimate.bytes = positions * (20.0 * a + 52.0 * b + 16.0 * leaves) +
+  estimate.bytes = positions * (20.0 * a + 68.0 * b + 16.0 * leaves) +
                    static_cast<double>(shape.threads) * 40.0 * a;
-  const double sorting = 5.0 * (a * log2Of(a) + b * log2Of(b));
-  const double bands =
-      a * ((k - 1.0) * 2.0 * (4.0 + log2Of(1.0 + b * c / a)) +
-           (k / 2.0 + 1.0) * 2.0 * log2Of(b));
-  const double coverage =
-      kCoverageEvaluations * (3.0 * a + b) + 5.0 * a * log2Of(a);
+  const double sorting =
+      5.0 * (a * log2Of(a) + b * log2Of(b)) + 8.0 * (a + b);
+  const double bands = a * (12.0 * (k - 1.0) + 4.0 * (k / 2.0 + 1.0));
+  const double coverage = 600.0 * a + 5.0 * a * log2Of(a);
   estimate.nanoseconds =
       positions * (sorting + bands) +
       static_cast<double>(shape.coveragePositions) * coverage;

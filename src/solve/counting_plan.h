@@ -2,22 +2,24 @@
 // job (BandCounter), or by halves (HalvesCounter), whichever the cost model
 // expects to be cheaper within the memory budget, and why, in one line.
 //
-// The model, in nanoseconds on one core (measured on a 2-core Sapphire
-// Rapids virtual machine; only the ratio matters):
+// The model, in nanoseconds on one core (fitted on a 2-core Sapphire
+// Rapids virtual machine; only the ratio matters, and it holds to about a
+// factor 2):
 //   replay:  J (0.3 n^2 + 1.3 n)                     J = C^n jobs
 //   halves:  per position, with parts of A = C^s and B = C^(n-s) sums,
-//            sorting    5 (A log2 A + B log2 B)
-//            bands      A ((K - 1) 2 (4 + log2(1 + B C / A))
-//                          + (K / 2 + 1) 2 log2 B)
-//            coverage   Q (3 A + B) + 5 A log2 A,  Q = 150 evaluations
-//                       (positions with a fine histogram only)
+//            sorting    5 (A log2 A + B log2 B) + 8 (A + B)
+//            bands      A (12 (K - 1) + 4 (K / 2 + 1))
+//            coverage   600 A + 5 A log2 A
+//                       (positions with a fine histogram only: about 400
+//                       evaluations of the mass below a border, each
+//                       visiting a part of the first part's sums)
 // with C cells, n entries, K bands. Halves are chosen when their memory
 // fits the budget and they cost less than half the replay (the caller falls
 // back to the replay where the contributions are not finite). Memory: every
-// position keeps both parts (20 bytes a sum, the second part 32 bytes more
-// and a tree of 16 bytes a leaf) and each thread a sorted copy of a first
-// part during the coverage search (40 bytes a sum). The split s is the one
-// of least cost among those that fit.
+// position keeps both parts (20 bytes a sum, the second part 48 bytes more
+// for its masses and cuts, and a tree of 16 bytes a leaf) and each thread a
+// sorted copy of a first part during the coverage search (40 bytes a sum).
+// The split s is the one of least cost among those that fit.
 #ifndef LINPROB_SOLVE_COUNTING_PLAN_H_
 #define LINPROB_SOLVE_COUNTING_PLAN_H_
 

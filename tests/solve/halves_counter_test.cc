@@ -437,7 +437,7 @@ TEST(HalvesCounterTest, PlanSaysWhichAndWhy) {
   const CountingPlan over = planCounting(example, CountingChoice::kHalves);
   EXPECT_EQ(over.method, CountingMethod::kReplay);
   EXPECT_EQ(over.reason,
-            "replaying every job: counting by halves needs at least 1.13 "
+            "replaying every job: counting by halves needs at least 1.28 "
             "MiB, over the budget of 0.00391 MiB");
   EXPECT_EQ(planCounting(example, CountingChoice::kReplay).reason,
             "replaying every job, as asked");
