@@ -223,10 +223,15 @@ WeightedMoments HalvesCounter::moments(unsigned e, UnitRange prefixes) const {
   return moments;
 }
 
+bool HalvesCounter::hasCoverage(unsigned position) const {
+  return layout_.accumulate && layout_.positions[position].subBands;
+}
+
 std::optional<CoverageBorders> HalvesCounter::coverage(
-    unsigned position, Scratch& scratch, std::uint64_t replayBudget) const {
+    unsigned position, Scratch& scratch, std::uint64_t replayBudget,
+    const std::stop_token& stop) const {
+  if (!hasCoverage(position)) return std::nullopt;
   const PositionLayout& layout = layout_.positions[position];
-  if (!layout.subBands || !layout_.accumulate) return std::nullopt;
   const Position& own = positions_[position];
   const HalvesPosition halves{own.first,
                               own.second,
@@ -236,7 +241,7 @@ std::optional<CoverageBorders> HalvesCounter::coverage(
                               position,
                               layout.min,
                               layout.scale};
-  return coverageByHalves(halves, scratch.replay_, replayBudget);
+  return coverageByHalves(halves, scratch.replay_, replayBudget, stop);
 }
 
 }  // namespace linprob

@@ -46,6 +46,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 #include "distributions/job_source.h"
@@ -89,10 +90,15 @@ class HalvesCounter {
   // leaves them.
   void countChunk(std::size_t chunk, ChunkSums& out, Scratch& scratch) const;
 
-  // The coverage borders of `position`.
+  // Whether `position` has coverage borders: it has sub-bands and the
+  // layout accumulates (as a counting pass would give it a fine histogram).
+  bool hasCoverage(unsigned position) const;
+  // The coverage borders of `position` (coverageByHalves: none beyond the
+  // replay budget or once `stop` is requested).
   std::optional<CoverageBorders> coverage(unsigned position,
                                           Scratch& scratch,
-                                          std::uint64_t replayBudget) const;
+                                          std::uint64_t replayBudget,
+                                          const std::stop_token& stop) const;
 
  private:
   struct Position {

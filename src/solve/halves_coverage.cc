@@ -25,7 +25,8 @@ double fromKey(std::uint64_t key) {
   return std::bit_cast<double>((key & sign) != 0 ? key & ~sign : ~key);
 }
 
-struct OverBudget {};
+// Ends a search: too many replays, or a stop.
+struct SearchEnded {};
 
 // The first j in [first, end) where holds(j) fails (end when none), for a
 // condition that holds up to some j and fails from there on.
@@ -132,7 +133,7 @@ class MassBelow {
   void replayWindows(double t) {
     std::uint64_t pairs = 0;
     for (const Window& window : windows_) pairs += window.high - window.low;
-    if (pairs > budget_ - used_) throw OverBudget{};
+    if (pairs > budget_ - used_) throw SearchEnded{};
     used_ += pairs;
     below_.assign(pairs, 0);
     std::size_t flag = 0;
@@ -212,7 +213,8 @@ double subBandStart(double min, double scale, std::size_t k) {
 
 std::optional<CoverageBorders> coverageByHalves(const HalvesPosition& halves,
                                                 PairReplay& replay,
-                                                std::uint64_t replayBudget) {
+                                                std::uint64_t replayBudget,
+                                                const std::stop_token& stop) {
   PartSums first = halves.first;
   sortPart(first, 0);
   MassBelow below(halves, first, replay, replayBudget);
@@ -220,9 +222,10 @@ std::optional<CoverageBorders> coverageByHalves(const HalvesPosition& halves,
     const std::uint64_t total = fixedPointMass(below(kInfinity));
     if (total == 0) return std::nullopt;
     return searchCoverage(kFineSubBands, total, [&](std::size_t k) {
+      if (stop.stop_requested()) throw SearchEnded{};
       return fixedPointMass(below(subBandStart(halves.min, halves.scale, k)));
     });
-  } catch (const OverBudget&) {
+  } catch (const SearchEnded&) {
     replay.clear();
     return std::nullopt;
   }

@@ -13,15 +13,17 @@
 // never decreases, and C(+inf) is the total. Masses become fixed-point
 // counts with fixedPointMass.
 //
-// Each C_k costs one pass over both parts plus the replay of its undecided
+// Each C_k costs one pass over the first part's sums whose pairs are
+// neither all below t nor all above it, plus the replay of its undecided
 // pairs; std::nullopt when these, over the whole search, would exceed
-// replayBudget.
+// replayBudget, or once `stop` is requested (checked before each C_k).
 #ifndef LINPROB_SOLVE_HALVES_COVERAGE_H_
 #define LINPROB_SOLVE_HALVES_COVERAGE_H_
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 
 #include "solve/coverage_search.h"
 #include "solve/pair_replay.h"
@@ -43,7 +45,8 @@ struct HalvesPosition {
 
 std::optional<CoverageBorders> coverageByHalves(const HalvesPosition& halves,
                                                 PairReplay& replay,
-                                                std::uint64_t replayBudget);
+                                                std::uint64_t replayBudget,
+                                                const std::stop_token& stop);
 
 // The least double v with fl(fl(v - min) * scale) >= k (k >= 1): +inf when
 // scale is 0.

@@ -22,7 +22,8 @@
 #include "solve/chunk_exchange.h"
 #include "solve/extreme_search.h"
 #include "solve/extremes.h"
-#include "solve/halves_counter.h"
+#include "solve/chunk_threads.h"
+#include "solve/halves_phase.h"
 
 namespace linprob {
 namespace {
@@ -139,26 +140,6 @@ class ChunkJobs {
 // The chunks of the phase this process takes.
 ChunkShare shareFor(const SolveOptions& options) {
   return options.group ? shareOf(*options.group) : ChunkShare{};
-}
-
-// Runs work(chunk, thread) for every chunk on `threadCount` silent threads,
-// each taking the next chunk in turn.
-template <typename Work>
-void forEachChunk(std::size_t chunks, int threadCount,
-                  const std::stop_token& stop, Work&& work) {
-  std::atomic<std::size_t> next{0};
-  ThreadGroup threads;
-  const std::stop_callback stopThreads(stop,
-                                       [&threads] { threads.requestStop(); });
-  for (int t = 0; t < threadCount; ++t) {
-    threads.start([&, t](const std::stop_token& own) {
-      for (std::size_t c = next++; c < chunks && !own.stop_requested();
-           c = next++) {
-        work(c, t, own);
-      }
-    });
-  }
-  threads.join();
 }
 
 // Pass 1: the extremes of every position. Per-thread extremes merge in any
@@ -298,116 +279,6 @@ void combine(const CountResults& results, const CountLayout& layout,
   }
 }
 
-// ---- Counting by halves: a hook until enumeration gets a job source type
-// of its own. ----
-
-// The counter the plan chooses, or none (replay every job).
-std::optional<HalvesCounter> halvesFor(const PhaseJobs& jobs,
-                                       const LinearSystem& system,
-                                       const CountLayout& layout,
-                                       const PhaseBands& bands,
-                                       const SolveOptions& options) {
-  std::optional<HalvesCounter> halves;
-  if (!jobs.enumerate || jobs.enumeration.jobCount() == 0) return halves;
-  PhaseShape shape;
-  shape.n = jobs.enumeration.n;
-  shape.cells = jobs.enumeration.prefixCount();
-  for (const PositionBands& position : bands) {
-    shape.bands = std::max(shape.bands, position.borders.size());
-  }
-  shape.coveragePositions = layout.accumulate ? layout.subBandPositions : 0;
-  shape.threads = std::max(options.solverThreads, 1);
-  shape.memoryBudget = options.halvesMemory;
-  CountingPlan plan = planCounting(shape, options.counting);
-  if (plan.method == CountingMethod::kHalves) {
-    halves.emplace(jobs.enumeration, system.steps, layout, plan.split);
-    forEachChunk(shape.n, shape.threads, options.stop,
-                 [&](std::size_t e, int, const std::stop_token&) {
-                   halves->prepare(static_cast<unsigned>(e));
-                 });
-    if (!halves->usable()) {
-      halves.reset();
-      plan.method = CountingMethod::kReplay;
-      plan.reason =
-          "replaying every job: the solved values cannot be split into "
-          "contributions of the entries (a bound is not finite)";
-    }
-  }
-  if (options.plan != nullptr) *options.plan = plan;
-  return halves;
-}
-
-// The fine histograms of the positions marked in `replayed`, from a replay
-// of every job of the phase (in every process: nothing is exchanged).
-std::vector<FineCounts> fineByReplay(const std::vector<char>& replayed,
-                                     const ChunkJobs& chunkJobs,
-                                     const PhaseBands& bands,
-                                     const SolveOptions& options) {
-  const auto n = static_cast<unsigned>(bands.size());
-  const int threadCount = std::max(options.solverThreads, 1);
-  std::vector<FineCounts> counts(static_cast<std::size_t>(threadCount),
-                                 FineCounts(n));
-  std::vector<std::optional<FineHistogram>> probes(n);
-  for (unsigned e = 0; e < n; ++e) {
-    if (!replayed[e]) continue;
-    probes[e].emplace(bands[e].min, bands[e].max);
-    for (FineCounts& own : counts) own[e].assign(kFineSubBands, 0);
-  }
-  std::vector<JobBlock> blocks(static_cast<std::size_t>(threadCount),
-                               JobBlock(n));
-  forEachChunk(chunkJobs.plan().chunks, threadCount, options.stop,
-               [&](std::size_t c, int t, const std::stop_token& stop) {
-                 FineCounts& own = counts[static_cast<std::size_t>(t)];
-                 chunkJobs.forEachBlock(
-                     c, blocks[static_cast<std::size_t>(t)], stop,
-                     [&](const JobBlock& solved) {
-                       for (unsigned e = 0; e < n; ++e) {
-                         if (!replayed[e]) continue;
-                         for (std::size_t j = 0; j < solved.count; ++j) {
-                           own[e][probes[e]->subBand(solved.entry(e)[j])] +=
-                               fixedPointMass(solved.probabilities[j]);
-                         }
-                       }
-                     });
-               });
-  return counts;
-}
-
-// The coverage borders of every position with sub-bands, by halves on
-// `solverThreads` threads, a position at a time; where the undecided pairs
-// would cost more replays than a phase's jobs shared among its positions,
-// the fine histogram from a replay of every job instead.
-void coverageByHalves(const HalvesCounter& halves, const ChunkJobs& chunkJobs,
-                      const CountLayout& layout, const SolveOptions& options,
-                      CountResults& results, PhaseBands& bands) {
-  const auto n = static_cast<unsigned>(bands.size());
-  const int threadCount = std::max(options.solverThreads, 1);
-  const std::uint64_t jobCount = bands.empty() ? 0 : bands.front().count;
-  const std::uint64_t budget = std::min<std::uint64_t>(
-      jobCount / std::max(n, 1u), std::uint64_t{1} << 24);
-  std::vector<HalvesCounter::Scratch> scratch;
-  for (int t = 0; t < threadCount; ++t) scratch.emplace_back(halves);
-  std::vector<std::optional<CoverageBorders>> found(n);
-  forEachChunk(n, threadCount, options.stop,
-               [&](std::size_t e, int t, const std::stop_token&) {
-                 if (!layout.positions[e].subBands) return;
-                 found[e] = halves.coverage(
-                     static_cast<unsigned>(e),
-                     scratch[static_cast<std::size_t>(t)], budget);
-               });
-  std::vector<char> replayed(n, 0);
-  bool anyReplayed = false;
-  for (unsigned e = 0; e < n; ++e) {
-    bands[e].coverage = found[e];
-    replayed[e] = layout.positions[e].subBands && !found[e];
-    anyReplayed = anyReplayed || replayed[e];
-  }
-  results.fineByThread.clear();
-  if (anyReplayed) {
-    results.fineByThread = fineByReplay(replayed, chunkJobs, bands, options);
-  }
-}
-
 }  // namespace
 
 PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
@@ -484,7 +355,8 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
     }
   }
   if (halves && layout.accumulate) {
-    coverageByHalves(*halves, chunkJobs, layout, options, results, bands);
+    results.fineByThread = coverageByHalves(*halves, jobs.enumeration,
+                                            system.steps, options, bands);
     if (options.stop.stop_requested()) throw PhaseStopped{};
   }
   combine(results, layout, bands);
