@@ -1,9 +1,8 @@
 #include "solve/coverage_search.h"
 
 #include <algorithm>
-#include <functional>
 #include <map>
-#include <queue>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -32,6 +31,7 @@ class Masses {
   // The first k in [first, last] with C_k >= target; C_last >= target.
   std::size_t firstAtLeast(Wide target, std::size_t first, std::size_t last) {
     if ((*this)(first) >= target) return first;
+
     // C_below < target <= C_above.
     std::size_t below = first;
     std::size_t above = last;
@@ -91,65 +91,36 @@ CoverageBorders searchCoverage(std::size_t subBands, std::uint64_t total,
 
   // J(i) <= S exactly for i <= lastLeft (20 C_i <= total).
   const std::size_t lastLeft = c.firstAtLeast(whole / 20 + 1, 1, s) - 1;
-  const Wide reach = (19 * whole + 19) / 20;  // ceil(19 total / 20)
-  auto rightOf = [&](std::size_t i, std::size_t first, std::size_t last) {
-    return c.firstAtLeast(c(i) + reach, std::max(first, i + 1), last);
+  const Wide whole19 = (19 * whole + 19) / 20;  // ceil(19 total / 20)
+  // J(i), each searched once, between the J of the nearest left borders
+  // known on either side (J never decreases).
+  std::map<std::size_t, std::size_t> reaches;
+  auto reachOf = [&](std::size_t i) {
+    const auto known = reaches.lower_bound(i);
+    if (known != reaches.end() && known->first == i) return known->second;
+    const std::size_t last = known == reaches.end() ? s : known->second;
+    const std::size_t first =
+        known == reaches.begin() ? i + 1
+                                 : std::max(std::prev(known)->second, i + 1);
+    const std::size_t reach = c.firstAtLeast(c(i) + whole19, first, last);
+    reaches.emplace(i, reach);
+    return reach;
   };
-  // J(0) and J(lastLeft) bound J on [0, lastLeft]; the symmetric interval
-  // holds 95 % and gives a first best near the shortest.
-  const std::size_t firstRight = rightOf(0, 1, s);
-  const std::size_t lastRight = rightOf(lastLeft, firstRight, s);
-  Best best{firstRight, 0};
-  auto consider = [&](std::size_t left, std::size_t right) {
+  Best best{reachOf(0), 0};
+  auto consider = [&](std::size_t left) {
+    const std::size_t right = reachOf(left);
     if (best.beatenBy(right - left, left)) best = Best{right - left, left};
   };
-  consider(lastLeft, lastRight);
-  // A part: the left borders strictly between `left` and `right`, J known
-  // at both ends. Inside, J(i) >= J(left) and i <= right - 1, so no width
-  // there is below `bound`.
-  struct Part {
-    std::size_t bound;
-    std::size_t left, right;
-    std::size_t leftReach, rightReach;  // J(left), J(right)
-    bool operator>(const Part& other) const {
-      return bound != other.bound ? bound > other.bound : left > other.left;
-    }
-  };
-  std::priority_queue<Part, std::vector<Part>, std::greater<Part>> open;
-  auto add = [&](std::size_t left, std::size_t right, std::size_t leftReach,
-                 std::size_t rightReach) {
-    if (right - left < 2) return;
-    open.push(Part{leftReach - (right - 1), left, right, leftReach,
-                   rightReach});
-  };
-  if (lastLeft > 0 && result.symmetricLower > 0 &&
-      result.symmetricLower < lastLeft) {
-    const std::size_t middle = result.symmetricLower;
-    const std::size_t middleReach = rightOf(middle, firstRight, lastRight);
-    consider(middle, middleReach);
-    add(0, middle, firstRight, middleReach);
-    add(middle, lastLeft, middleReach, lastRight);
-  } else {
-    add(0, lastLeft, firstRight, lastRight);
-  }
-  // The best is the least (width, left border) found, whatever the order
-  // the parts are taken in; the part of least bound first, and none once
-  // that bound cannot beat the best.
-  while (!open.empty()) {
-    const Part part = open.top();
-    open.pop();
-    if (!best.beatenBy(part.bound, part.left + 1)) break;
-    if (part.leftReach == part.rightReach) {
-      // J is constant inside: the best is its rightmost left border.
-      consider(part.right - 1, part.leftReach);
-      continue;
-    }
-    const std::size_t middle = part.left + (part.right - part.left) / 2;
-    const std::size_t middleReach =
-        rightOf(middle, part.leftReach, part.rightReach);
-    consider(middle, middleReach);
-    add(part.left, middle, part.leftReach, middleReach);
-    add(middle, part.right, middleReach, part.rightReach);
+  consider(lastLeft);
+  if (result.symmetricLower < lastLeft) consider(result.symmetricLower);
+  // Then every left border in turn, skipping those that cannot beat the
+  // best: for i < i' <= J(i) - best, J(i') - i' >= J(i) - i' >= best
+  // (equal only at i' = J(i) - best, which beats a best further right).
+  for (std::size_t i = 0; i <= lastLeft;) {
+    consider(i);
+    const std::size_t ahead = reachOf(i) - best.width;
+    const std::size_t next = ahead < best.left ? ahead : ahead + 1;
+    i = std::max(i + 1, next);
   }
   result.shortestLower = best.left;
   result.shortestUpper = best.left + best.width;

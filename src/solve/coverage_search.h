@@ -14,10 +14,11 @@
 //              on ties), J(i) the smallest j with 20 (C_j - C_i) >= 19 total.
 // Each threshold is the first k whose C_k reaches a target: a search that
 // interpolates in C (bisecting when that does not halve the bracket). J never
-// decreases, so the shortest interval is found by splitting the range of
-// left borders and leaving out every part whose best possible width,
-// J(left end) - (right end - 1), cannot beat the best width found.
-// Every C_k is asked for at most once.
+// decreases, so after J(i) every left border up to J(i) - best has a width
+// of at least the best found: a sweep over the left borders (those with
+// J(i) <= S) looks at the others only, after a first best from the
+// symmetric interval's lower border. Every C_k is asked for at most once;
+// a smooth distribution over the 16,384 sub-bands needs about 350.
 #ifndef LINPROB_SOLVE_COVERAGE_SEARCH_H_
 #define LINPROB_SOLVE_COVERAGE_SEARCH_H_
 
