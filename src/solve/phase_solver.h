@@ -20,7 +20,11 @@
 // cells, or the block's random samples, see SampleBlocks), replays the steps
 // on whole blocks with no lock held and counts every job into its band
 // (BandCounter), and, when references are given, into the moments and the
-// fine histogram. The line "I have solved <N> jobs already!" is printed, in
+// fine histogram. In enumeration a solver may count each chunk by halves
+// instead (SolveOptions::counting, halves_phase.h): the same chunks, lines
+// and Min, Max, borders and band of every job, and, after the chunks, the
+// coverage borders of each position instead of its fine histogram. The line
+// "I have solved <N> jobs already!" is printed, in
 // increasing order, for every multiple of 50000 jobs passed in pass 2. The
 // per-job lines are job lines (printJobLine, base/console.h).
 //
