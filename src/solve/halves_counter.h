@@ -18,7 +18,8 @@
 //
 // Band masses of a chunk: for each prefix of the chunk, for each of its
 // first-part sums in ascending order, p_a times the mass of the decided
-// second-part sums of each band (PartMasses: sums of probabilities only);
+// second-part sums of each band (PartCuts finds the cuts, PartMasses the
+// masses between them from probabilities only);
 // then, per band, the undecided pairs' p_a p_b in the order they were met.
 // A job's probability is taken as p_a p_b, which differs from the product
 // of its cells in entry order by a few roundings. Moments (when the layout
@@ -36,9 +37,9 @@
 // pairs replayed (halves_coverage.h). Not available (std::nullopt) when the
 // undecided pairs would take more replays than the budget given.
 //
-// Built once per phase after the borders are laid; countChunk and coverage
-// are const and may run on any number of threads, each with a Scratch of
-// its own.
+// Built once per phase after the borders are laid, then prepared a
+// position at a time (on any threads); countChunk and coverage are const
+// and may run on any number of threads, each with a Scratch of its own.
 #ifndef LINPROB_SOLVE_HALVES_COUNTER_H_
 #define LINPROB_SOLVE_HALVES_COUNTER_H_
 
