@@ -65,6 +65,10 @@ median 'BM_EnumerationSixUnknowns'
 median 'BM_SystemUnderOneMode'
 median 'BM_Replay|BM_CountBlocks'
 
+echo "Counting by halves on 2 threads, with moments and coverage: n = 4 and 6"
+echo "at 50 cells, n = 8 at 20 cells:"
+median 'BM_EnumerationByHalves'
+
 # The bundled example as shipped (one solver thread), then with two.
 for solvers in 1 2; do
   rm -rf build/example-bench

@@ -20,7 +20,11 @@
 // replays the steps
 // on whole blocks with no lock held and counts every job into its band
 // (BandCounter), and, when references are given, into the moments and the
-// fine histogram. The line "I have solved <N> jobs already!" is printed, in
+// fine histogram. In enumeration a solver may count each chunk by halves
+// instead (SolveOptions::counting, halves_phase.h): the same chunks, lines
+// and Min, Max, borders and band of every job, and, after the chunks, the
+// coverage borders of each position instead of its fine histogram. The line
+// "I have solved <N> jobs already!" is printed, in
 // increasing order, for every multiple of 50000 jobs passed in pass 2. The
 // per-job lines are job lines (printJobLine, base/console.h).
 //
@@ -57,6 +61,7 @@
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
 #include "solve/band_table.h"
+#include "solve/counting_plan.h"
 
 namespace linprob {
 
@@ -89,6 +94,14 @@ struct SolveOptions {
   std::vector<double> references{};
   // The processes that share the phase; nullptr: this process alone.
   ProcessGroup* group = nullptr;
+  // Enumeration: count by replaying every job or by halves (counting_plan.h).
+  // Counting by halves gives the same Min, Max, borders and band of every
+  // job, masses and moments to rounding, and instead of the fine histogram
+  // the coverage borders it would give (PositionBands::coverage).
+  CountingChoice counting = CountingChoice::kCheaper;
+  std::uint64_t halvesMemory = kDefaultHalvesMemory;
+  // When set, the plan the phase followed (enumeration phases with jobs).
+  CountingPlan* plan = nullptr;
 };
 
 // Thrown by solvePhase when options.stop was requested.
