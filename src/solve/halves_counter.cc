@@ -239,8 +239,8 @@ std::optional<CoverageBorders> HalvesCounter::coverage(
                               *own.secondMasses,
                               own.margin,
                               position,
-                              layout.min,
-                              layout.scale};
+                              layout.bands->min,
+                              layout.bands->max};
   return coverageByHalves(halves, scratch.replay_, replayBudget, stop);
 }
 

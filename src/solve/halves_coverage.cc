@@ -1,7 +1,6 @@
 #include "solve/halves_coverage.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -12,18 +11,6 @@ namespace linprob {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-
-// Doubles as unsigned integers in the same order (-0.0 just below +0.0),
-// and back.
-std::uint64_t keyOf(double v) {
-  const auto bits = std::bit_cast<std::uint64_t>(v);
-  constexpr std::uint64_t sign = std::uint64_t{1} << 63;
-  return (bits & sign) != 0 ? ~bits : bits | sign;
-}
-double fromKey(std::uint64_t key) {
-  constexpr std::uint64_t sign = std::uint64_t{1} << 63;
-  return std::bit_cast<double>((key & sign) != 0 ? key & ~sign : ~key);
-}
 
 // Ends a search: too many replays, or a stop.
 struct SearchEnded {};
@@ -168,49 +155,6 @@ class MassBelow {
 
 }  // namespace
 
-double subBandStart(double min, double scale, std::size_t k) {
-  if (!(scale > 0.0)) return kInfinity;
-  const double target = static_cast<double>(k);
-  auto reaches = [&](std::uint64_t key) {
-    // As FineHistogram::subBand: the offset, then the product.
-    const double offset = fromKey(key) - min;
-    const double position = offset * scale;
-    return position >= target;
-  };
-  const std::uint64_t least = keyOf(-kInfinity);  // never reaches
-  const std::uint64_t most = keyOf(kInfinity);    // always reaches
-  const double quotient = target / scale;
-  const double guess = min + quotient;
-  const std::uint64_t start =
-      guess == guess ? std::clamp(keyOf(guess), least, most) : least;
-  // A bracket (below fails, above reaches) grown from the guess.
-  std::uint64_t below = start;
-  std::uint64_t above = start;
-  std::uint64_t step = 1;
-  if (reaches(start)) {
-    do {
-      above = below;
-      below = above - std::min(step, above - least);
-      step *= 2;
-    } while (reaches(below));
-  } else {
-    do {
-      below = above;
-      above = below + std::min(step, most - below);
-      step *= 2;
-    } while (!reaches(above));
-  }
-  while (above - below > 1) {
-    const std::uint64_t middle = below + (above - below) / 2;
-    if (reaches(middle)) {
-      above = middle;
-    } else {
-      below = middle;
-    }
-  }
-  return fromKey(above);
-}
-
 std::optional<CoverageBorders> coverageByHalves(const HalvesPosition& halves,
                                                 PairReplay& replay,
                                                 std::uint64_t replayBudget,
@@ -218,12 +162,13 @@ std::optional<CoverageBorders> coverageByHalves(const HalvesPosition& halves,
   PartSums first = halves.first;
   sortPart(first, 0);
   MassBelow below(halves, first, replay, replayBudget);
+  const FineHistogram fine(halves.min, halves.max, kFineSubBands);
   try {
     const std::uint64_t total = fixedPointMass(below(kInfinity));
     if (total == 0) return std::nullopt;
     return searchCoverage(kFineSubBands, total, [&](std::size_t k) {
       if (stop.stop_requested()) throw SearchEnded{};
-      return fixedPointMass(below(subBandStart(halves.min, halves.scale, k)));
+      return fixedPointMass(below(fine.border(k)));
     });
   } catch (const SearchEnded&) {
     replay.clear();

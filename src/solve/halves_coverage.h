@@ -4,8 +4,10 @@
 // sub-bands the counting pass gives (FineHistogram::subBand).
 //
 // The sub-band of v never decreases with v, so "sub-band below k" is
-// "v < t_k", t_k = subBandStart(min, scale, k) the least double in sub-band
-// k or above. C(t) is the sum over the first part's sums a, ascending, of
+// "v < t_k", t_k = FineHistogram::border(k) the least double the fine
+// histogram counts in sub-band k or above: the borders the interval is
+// printed at (results/coverage_interval.h), so C_k is the mass below the
+// printed border also when values sit on it. C(t) is the sum over the first part's sums a, ascending, of
 // p_a times the second part's mass below t - a: the prefix mass below the
 // low cut, plus the undecided pairs between the cuts (in the second part's
 // order) that the replay puts below t. A larger t never gives a smaller sum
@@ -39,18 +41,14 @@ struct HalvesPosition {
   const PartMasses& secondMasses;
   double margin = 0.0;  // W of halves_counter.h
   unsigned position = 0;
-  double min = 0.0;    // the fine histogram's
-  double scale = 0.0;  // FineHistogram::scale()
+  double min = 0.0;  // the fine histogram's range
+  double max = 0.0;
 };
 
 std::optional<CoverageBorders> coverageByHalves(const HalvesPosition& halves,
                                                 PairReplay& replay,
                                                 std::uint64_t replayBudget,
                                                 const std::stop_token& stop);
-
-// The least double v with fl(fl(v - min) * scale) >= k (k >= 1): +inf when
-// scale is 0.
-double subBandStart(double min, double scale, std::size_t k);
 
 }  // namespace linprob
 

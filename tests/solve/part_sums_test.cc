@@ -9,8 +9,6 @@
 
 #include "distributions/discretisation.h"
 #include "linear/linear_system.h"
-#include "solve/fine_histogram.h"
-#include "solve/halves_coverage.h"
 #include "solve/part_cuts.h"
 
 namespace linprob {
@@ -121,23 +119,6 @@ TEST(PartSumsTest, CutsLandWhereASearchPutsThem) {
       EXPECT_LE(starts[j], cuts.firstNotBelow(rest - 1e-9));
     }
   }
-}
-
-// The start of sub-band k is the least double the fine histogram puts in
-// sub-band k or above.
-TEST(PartSumsTest, SubBandStartIsTheLeastDoubleOfTheSubBand) {
-  std::mt19937 random(3);
-  std::uniform_real_distribution<double> unit(-1.0, 1.0);
-  for (int round = 0; round < 300; ++round) {
-    const double min = unit(random) * std::ldexp(1.0, round % 40 - 20);
-    const double width = std::fabs(unit(random)) * std::ldexp(1.0, round % 13);
-    const FineHistogram fine(min, min + width);
-    const std::size_t k = 1 + random() % (kFineSubBands - 1);
-    const double start = subBandStart(min, fine.scale(), k);
-    EXPECT_GE(fine.subBand(start), k);
-    EXPECT_LT(fine.subBand(std::nextafter(start, -INFINITY)), k);
-  }
-  EXPECT_EQ(subBandStart(1.0, 0.0, 3), INFINITY);
 }
 
 }  // namespace
