@@ -96,19 +96,22 @@ void HalvesCounter::prepare(unsigned i) {
 }
 
 void HalvesCounter::countChunk(std::size_t chunk, ChunkSums& out,
-                               Scratch& scratch) const {
+                               Scratch& scratch,
+                               const std::stop_token& stop) const {
   const UnitRange prefixes = jobs_.chunkPlan().range(chunk);
   out.masses.assign(layout_.bandTotal, 0.0);
   out.moments.clear();
   for (unsigned e = 0; e < jobs_.n; ++e) {
     countBands(e, prefixes, out.masses.data() + layout_.positions[e].offset,
-               scratch);
+               scratch, stop);
+    if (stop.stop_requested()) return;
     if (layout_.accumulate) out.moments.push_back(moments(e, prefixes));
   }
 }
 
 void HalvesCounter::countBands(unsigned e, UnitRange prefixes, double* masses,
-                               Scratch& scratch) const {
+                               Scratch& scratch,
+                               const std::stop_token& stop) const {
   const Position& own = positions_[e];
   const PositionBands& bands = *layout_.positions[e].bands;
   const std::vector<double>& borders = bands.borders;
@@ -142,6 +145,7 @@ void HalvesCounter::countBands(unsigned e, UnitRange prefixes, double* masses,
   const std::size_t begin = prefixes.first * prefixBlock_;
   const std::size_t end = prefixes.end * prefixBlock_;
   for (std::size_t j = begin; j < end; ++j) {
+    if (stop.stop_requested()) break;
     const double a = own.first.values[j];
     const double pa = own.first.probabilities[j];
     // Cut k: the first second-part sum not below border k's low cut, and
@@ -166,9 +170,9 @@ void HalvesCounter::countBands(unsigned e, UnitRange prefixes, double* masses,
     std::size_t start = 0;
     std::size_t replayed = 0;
     for (std::size_t k = 0; k < bandCount; ++k) {
-      const std::size_t stop = k < separating ? scratch.low_[k] : size;
-      if (stop > start) {
-        const double mass = pa * secondMasses.range(start, stop);
+      const std::size_t last = k < separating ? scratch.low_[k] : size;
+      if (last > start) {
+        const double mass = pa * secondMasses.range(start, last);
         scratch.decided_[k] = scratch.decided_[k] + mass;
       }
       if (k == separating) break;

@@ -88,8 +88,11 @@ class HalvesCounter {
 
   // The chunk's band masses of every position and, when the layout
   // accumulates, its moments, into `out` as BandCounter::finishChunk
-  // leaves them.
-  void countChunk(std::size_t chunk, ChunkSums& out, Scratch& scratch) const;
+  // leaves them. `stop` is looked at before each first-part sum (a chunk
+  // whose pairs are mostly undecided replays as many jobs as the replay's
+  // chunk): once it is requested `out` is incomplete and must be dropped.
+  void countChunk(std::size_t chunk, ChunkSums& out, Scratch& scratch,
+                  const std::stop_token& stop) const;
 
   // Whether `position` has coverage borders: it has sub-bands and the
   // layout accumulates (as a counting pass would give it a fine histogram).
@@ -116,7 +119,7 @@ class HalvesCounter {
   };
 
   void countBands(unsigned e, UnitRange prefixes, double* masses,
-                  Scratch& scratch) const;
+                  Scratch& scratch, const std::stop_token& stop) const;
   WeightedMoments moments(unsigned e, UnitRange prefixes) const;
 
   const EnumerationJobs& jobs_;

@@ -34,8 +34,10 @@ std::size_t firstFailing(std::size_t first, std::size_t end, Holds&& holds) {
 class MassBelow {
  public:
   MassBelow(const HalvesPosition& halves, const PartSums& first,
-            PairReplay& replay, std::uint64_t budget)
+            PairReplay& replay, std::uint64_t budget,
+            const std::stop_token& stop)
       : halves_(halves), first_(first), replay_(replay), budget_(budget),
+        stop_(stop),
         lowAt_(first.size()), wholePrefix_(first.size() + 1, 0.0) {
     // The terms of the first-part sums whose pairs all lie below t, added
     // as operator() adds them.
@@ -125,6 +127,8 @@ class MassBelow {
     below_.assign(pairs, 0);
     std::size_t flag = 0;
     auto flush = [&] {
+      // A mass with many undecided pairs may take a while.
+      if (stop_.stop_requested()) throw SearchEnded{};
       replay_.replay();
       const double* const values = replay_.values(halves_.position);
       for (std::size_t lane = 0; lane < replay_.queued(); ++lane) {
@@ -146,6 +150,7 @@ class MassBelow {
   const PartSums& first_;  // sorted
   PairReplay& replay_;
   const std::uint64_t budget_;
+  const std::stop_token& stop_;
   std::uint64_t used_ = 0;
   std::vector<std::uint32_t> lowAt_;
   std::vector<double> wholePrefix_;  // by first-part sums taken
@@ -161,7 +166,7 @@ std::optional<CoverageBorders> coverageByHalves(const HalvesPosition& halves,
                                                 const std::stop_token& stop) {
   PartSums first = halves.first;
   sortPart(first, 0);
-  MassBelow below(halves, first, replay, replayBudget);
+  MassBelow below(halves, first, replay, replayBudget, stop);
   const FineHistogram fine(halves.min, halves.max, kFineSubBands);
   try {
     const std::uint64_t total = fixedPointMass(below(kInfinity));

@@ -18,7 +18,8 @@
 // Each C_k costs one pass over the first part's sums whose pairs are
 // neither all below t nor all above it, plus the replay of its undecided
 // pairs; std::nullopt when these, over the whole search, would exceed
-// replayBudget, or once `stop` is requested (checked before each C_k).
+// replayBudget, or once `stop` is requested (checked before each C_k and
+// between two batches of replayed pairs).
 #ifndef LINPROB_SOLVE_HALVES_COVERAGE_H_
 #define LINPROB_SOLVE_HALVES_COVERAGE_H_
 

@@ -151,7 +151,8 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
     HalvesCounter::Scratch scratch(*halves);
     while (const std::optional<JobChunk> chunk = queue.pop()) {
       if (stop.stop_requested()) continue;
-      halves->countChunk(chunk->index, results.chunks[chunk->index], scratch);
+      halves->countChunk(chunk->index, results.chunks[chunk->index], scratch,
+                         stop);
       progress.solved(chunk->jobs);
     }
     return;

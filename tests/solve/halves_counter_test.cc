@@ -11,7 +11,9 @@
 #include <cmath>
 #include <random>
 #include <sstream>
+#include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "distributions/discretisation.h"
@@ -377,6 +379,54 @@ TEST(HalvesCounterTest, ThreadsAndRanksGiveTheSameBits) {
       for (const PhaseBands& bands : shared) expectSame(bands);
     }
   }
+}
+
+// A stop requested at any point of a phase counted by halves (the extreme
+// search, the chunks, the coverage search, the replay of a position's fine
+// histogram) ends it with PhaseStopped; a phase the stop comes too late for
+// gives the bands of an unstopped one.
+TEST(HalvesCounterTest, AStopEndsEveryStage) {
+  std::mt19937 random(5150);
+  int stopped = 0;
+  for (int round = 0; round < 12; ++round) {
+    const Case c = randomCase(random, 4 + round % 3,
+                              round % 2 == 0 ? Shape::kNarrow : Shape::kDense,
+                              200000);
+    SCOPED_TRACE("round " + std::to_string(round) + ": " + c.name);
+    const PhaseBands whole = solve(c, CountingChoice::kHalves, 2, true);
+    // Past the first pass, the halves add the jobs a chunk at a time.
+    const std::uint64_t after = c.jobs.jobCount() / 12 * (round % 12);
+    std::stop_source stop;
+    PhaseProgress progress;
+    std::jthread stopper([&] {
+      while (progress.done.load() < after && !stop.stop_requested()) {
+        std::this_thread::yield();
+      }
+      stop.request_stop();
+    });
+    SolveOptions options{.solverThreads = 2,
+                         .generatorThreads = 2,
+                         .histogramPrecision = c.histogramPrecision,
+                         .stop = stop.get_token(),
+                         .progress = &progress};
+    options.references = c.references;
+    options.counting = CountingChoice::kHalves;
+    ::testing::internal::CaptureStdout();
+    try {
+      const PhaseBands bands =
+          solvePhase(EnumerationSource(c.jobs), c.system, options);
+      ::testing::internal::GetCapturedStdout();
+      for (std::size_t e = 0; e < whole.size(); ++e) {
+        EXPECT_EQ(bands[e].masses, whole[e].masses);
+        EXPECT_EQ(bands[e].coverage, whole[e].coverage);
+      }
+    } catch (const PhaseStopped&) {
+      ::testing::internal::GetCapturedStdout();
+      ++stopped;
+    }
+    stop.request_stop();
+  }
+  EXPECT_GT(stopped, 0);
 }
 
 // The console counts the combinations accounted for, as the replay counts
