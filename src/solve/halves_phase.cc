@@ -30,12 +30,16 @@ std::vector<FineCounts> fineByReplay(const std::vector<char>& replayed,
     for (FineCounts& own : counts) own[e].assign(kFineSubBands, 0);
   }
   const EnumerationFill fill(jobs);
+  // With a process group, each process replays the prefixes it owns.
+  const ChunkShare share = options.group != nullptr ? shareOf(*options.group)
+                                                    : ChunkShare{};
   std::vector<JobBlock> blocks(static_cast<std::size_t>(threadCount),
                                JobBlock(n));
   const std::uint64_t perPrefix = jobs.jobsPerPrefix();
   forEachChunk(
       jobs.prefixCount(), threadCount, options.stop,
       [&](std::size_t prefix, int t, const std::stop_token& stop) {
+        if (!share.owns(prefix)) return;
         FineCounts& own = counts[static_cast<std::size_t>(t)];
         JobBlock& block = blocks[static_cast<std::size_t>(t)];
         for (std::uint64_t first = 0; first < perPrefix; first += kBlockJobs) {
@@ -54,6 +58,31 @@ std::vector<FineCounts> fineByReplay(const std::vector<char>& replayed,
         }
       });
   return counts;
+}
+
+// Every process's borders to every process: each sends those of the
+// positions it owns (found or not, and the four indices), zeros elsewhere,
+// and the integer sums give every process the owner's.
+void shareCoverage(std::vector<std::optional<CoverageBorders>>& found,
+                   const ChunkShare& share, ProcessGroup& group) {
+  constexpr std::size_t kFields = 5;
+  std::vector<std::uint64_t> flat(found.size() * kFields, 0);
+  for (std::size_t e = 0; e < found.size(); ++e) {
+    if (!share.owns(e) || !found[e]) continue;
+    std::uint64_t* const out = flat.data() + e * kFields;
+    out[0] = 1;
+    out[1] = found[e]->symmetricLower;
+    out[2] = found[e]->symmetricUpper;
+    out[3] = found[e]->shortestLower;
+    out[4] = found[e]->shortestUpper;
+  }
+  group.sumAll(flat);
+  for (std::size_t e = 0; e < found.size(); ++e) {
+    const std::uint64_t* const in = flat.data() + e * kFields;
+    found[e].reset();
+    if (in[0] == 0) continue;
+    found[e] = CoverageBorders{in[1], in[2], in[3], in[4]};
+  }
 }
 
 }  // namespace
@@ -95,12 +124,15 @@ std::optional<HalvesCounter> halvesFor(const JobSource& source,
 }
 
 std::vector<FineCounts> coverageByHalves(const HalvesCounter& halves,
+                                         const CountLayout& layout,
                                          const EnumerationJobs& jobs,
                                          const std::vector<step>& steps,
                                          const SolveOptions& options,
                                          PhaseBands& bands) {
   const auto n = static_cast<unsigned>(bands.size());
   const int threadCount = std::max(options.solverThreads, 1);
+  const ChunkShare share = options.group != nullptr ? shareOf(*options.group)
+                                                    : ChunkShare{};
   const std::uint64_t budget = std::min<std::uint64_t>(
       jobs.jobCount() / std::max(n, 1u), std::uint64_t{1} << 24);
   std::vector<HalvesCounter::Scratch> scratch;
@@ -112,11 +144,13 @@ std::vector<FineCounts> coverageByHalves(const HalvesCounter& halves,
                  const auto position = static_cast<unsigned>(e);
                  if (!halves.hasCoverage(position)) return;
                  searched[e] = 1;
+                 if (!share.owns(e)) return;
                  found[e] = halves.coverage(
                      position, scratch[static_cast<std::size_t>(t)], budget,
                      stop);
                });
   if (options.stop.stop_requested()) return {};
+  if (options.group != nullptr) shareCoverage(found, share, *options.group);
   std::vector<char> replayed(n, 0);
   bool anyReplayed = false;
   for (unsigned e = 0; e < n; ++e) {
@@ -125,7 +159,10 @@ std::vector<FineCounts> coverageByHalves(const HalvesCounter& halves,
     anyReplayed = anyReplayed || replayed[e];
   }
   if (!anyReplayed) return {};
-  return fineByReplay(replayed, jobs, steps, bands, options);
+  std::vector<FineCounts> counts =
+      fineByReplay(replayed, jobs, steps, bands, options);
+  if (options.stop.stop_requested() || options.group == nullptr) return counts;
+  return {shareFineCounts(counts, layout, *options.group)};
 }
 
 }  // namespace linprob

@@ -8,13 +8,16 @@
 // or when the contributions are not finite. It writes the plan followed to
 // options.plan when set.
 //
-// coverageByHalves runs after every chunk is counted, in every process of
-// the phase alike (each has the whole phase's parts): the coverage borders
+// coverageByHalves runs after every chunk is counted: the coverage borders
 // of every position with sub-bands, a position per solver thread at a time,
-// into bands[e].coverage. A position whose undecided pairs would cost more
-// replays than min(jobs / n, 2^24) gets the fine histogram of a replay of
-// every job instead (every process replays every job; nothing is
-// exchanged), returned as the counting pass returns its threads' counts.
+// into bands[e].coverage; with a process group, each process searches the
+// positions e with e % ranks == rank (each has the whole phase's parts) and
+// the borders are then summed into every process. A position whose
+// undecided pairs would cost more replays than min(jobs / n, 2^24) gets the
+// fine histogram of a replay of every job instead (with a group, each
+// process replays the prefixes it owns and the integer counts are summed),
+// returned as the counting pass returns its threads' counts (one entry
+// when summed over a group).
 // Nothing once options.stop is requested.
 #ifndef LINPROB_SOLVE_HALVES_PHASE_H_
 #define LINPROB_SOLVE_HALVES_PHASE_H_
@@ -38,6 +41,7 @@ std::optional<HalvesCounter> halvesFor(const JobSource& source,
                                        const SolveOptions& options);
 
 std::vector<FineCounts> coverageByHalves(const HalvesCounter& halves,
+                                         const CountLayout& layout,
                                          const EnumerationJobs& jobs,
                                          const std::vector<step>& steps,
                                          const SolveOptions& options,

@@ -325,7 +325,7 @@ PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
     }
   }
   if (halves && layout.accumulate) {
-    results.fineByThread = coverageByHalves(*halves, *source.cells(),
+    results.fineByThread = coverageByHalves(*halves, layout, *source.cells(),
                                             system.steps(), options, bands);
     if (options.stop.stop_requested()) throw PhaseStopped{};
   }

@@ -341,6 +341,10 @@ TEST(HalvesCounterTest, CoverageHoldsWhatTheReplayOfEveryJobHolds) {
 // on the processes that share it.
 TEST(HalvesCounterTest, ThreadsAndRanksGiveTheSameBits) {
   std::mt19937 random(77);
+  // Positions whose fine histogram is replayed (the ranks share its prefixes)
+  // and whose borders are searched (the ranks share the positions).
+  int replayedFines = 0;
+  int searched = 0;
   for (int round = 0; round < 8; ++round) {
     const unsigned n = 2 + static_cast<unsigned>(round % 4);
     const Case c = randomCase(random, n, shapeOf(round), 60000);
@@ -360,6 +364,10 @@ TEST(HalvesCounterTest, ThreadsAndRanksGiveTheSameBits) {
         }
       }
     };
+    for (const PositionBands& position : one) {
+      replayedFines += position.fine.has_value();
+      searched += position.coverage.has_value();
+    }
     expectSame(solve(c, CountingChoice::kHalves, 3, true));
     for (const int size : {2, 3}) {
       testing::InProcessRanks ranks(size);
@@ -379,6 +387,8 @@ TEST(HalvesCounterTest, ThreadsAndRanksGiveTheSameBits) {
       for (const PhaseBands& bands : shared) expectSame(bands);
     }
   }
+  EXPECT_GT(replayedFines, 0);
+  EXPECT_GT(searched, 3);
 }
 
 // A stop requested at any point of a phase counted by halves (the extreme
