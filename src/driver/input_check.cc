@@ -160,9 +160,11 @@ std::string missingRange(long long first, long long last) {
 
 }  // namespace
 
-SettingsCheck checkSettings(RunSettings& settings,
+SettingsCheck checkSettings(const RunSettings& asRead,
                             const SettingsReadResult& read) {
   SettingsCheck check;
+  check.settings = asRead;
+  RunSettings& settings = check.settings;
   for (std::size_t k = 0; k < kSettings.size(); ++k) {
     const SettingRule& rule = kSettings[k];
     if (!applies(rule, settings)) continue;

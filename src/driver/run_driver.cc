@@ -20,7 +20,6 @@
 #include "base/console.h"
 #include "base/folder_lock.h"
 #include "base/input_file.h"
-#include "base/input_snapshot.h"
 #include "base/output_file.h"
 #include "base/stop_signals.h"
 #include "driver/calibration.h"
@@ -39,7 +38,6 @@
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "linear/step_replay.h"
-#include "linear/system_files.h"
 #include "output/csv_export.h"
 #include "output/report_folder.h"
 #include "output/summary_file.h"
@@ -51,12 +49,6 @@
 
 namespace linprob {
 namespace {
-
-void printError(const std::string& message) {
-  // A write cut short by a signal would leave std::cerr failed for good.
-  std::cerr.clear();
-  std::cerr << message << std::endl;
-}
 
 std::string joined(const std::vector<std::string>& names) {
   std::string text;
@@ -106,6 +98,7 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   // A malformed value keeps its default, so the bounds of every option can
   // still be checked: all settings problems are reported in one go.
   const SettingsCheck check = checkSettings(settings, read);
+  settings = check.settings;
   if (!read.labelWarning.empty()) printError(read.labelWarning);
   for (const std::string& warning : check.warnings) printError(warning);
   for (const std::string& error : read.errors) printError(error);
@@ -165,10 +158,6 @@ void printSystemBanner(const RunSettings& settings, int i) {
   printLine(line.str());
 }
 
-void throwIfProblem(const std::string& path, const Status& status) {
-  if (!status.ok()) throw std::runtime_error(path + ": " + status.message());
-}
-
 // The deterministic pass and the three distribution phases of system i under
 // one pivoting mode, each measured against the system's references.
 SystemResult analyseSystem(const RunSettings& settings, int i,
@@ -177,11 +166,8 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
                            const SystemReference& reference,
                            const std::stop_token& stop) {
   printSystemBanner(settings, i);
-  const std::string subFolder = "Matrix" + std::to_string(i) + "/";
   const unsigned n = settings.Dimensions;
-  LinearSystem system(n);
-  throwIfProblem(subFolder + "Matice.txt",
-                 loadMatrix(subFolder + "Matice.txt", system, stop));
+  LinearSystem system = LinearSystem::fromRows(n, reference.matrix);
   system.eliminate(mode, stop);
   if (stop.stop_requested()) throw PhaseStopped{};
 
@@ -190,11 +176,15 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   result.mode = mode;
   result.columnOrder = system.columnOrder();
   result.pivotGrowth = system.pivotGrowth();
-  throwIfProblem(subFolder + "RealRHS.txt",
-                 loadRealRhs(subFolder + "RealRHS.txt", n, result.exact));
+  result.exact.reserve(n);
+  for (const double b : reference.rhs) result.exact.push_back(Interval(b));
   replaySteps(result.exact, system.steps());
-  throwIfProblem(subFolder + "IntRHS.txt",
-                 loadIntervalRhs(subFolder + "IntRHS.txt", n, result.interval));
+  // The start-of-run check refused a pair whose lower bound is above its
+  // upper bound.
+  result.interval.reserve(n);
+  for (const ValueBounds& bounds : reference.intervalRhs) {
+    result.interval.push_back(Interval(bounds.lower, bounds.upper));
+  }
   replaySteps(result.interval, system.steps());
   result.measures =
       measureSolution(result.exact, result.interval, result.columnOrder,
@@ -207,7 +197,7 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   for (const Interval& value : result.exact) {
     references.push_back(value.lower());
   }
-  const PhaseContext context{settings,     system,  subFolder,
+  const PhaseContext context{settings,     system,  reference,
                              i,            mode,    options.seed,
                              display,      stop,    std::move(references),
                              options.group};
@@ -271,9 +261,17 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
   label << "Matrix" << i << " under pivoting mode " << mode.index << " ("
         << mode.plainName << "): ";
   try {
-    // A system's references do not depend on the mode: the first mode
-    // computes them, the others reuse them.
-    if (store.reference(i) == nullptr) {
+    // A system's inputs and references do not depend on the mode: the
+    // first mode reads and computes them, the others reuse them.
+    if (options.group != nullptr && mode.index == kPivotModes[0].index) {
+      // Rank 0 hands the inputs to the others, whether it has kept them
+      // from the calibration or reads them now.
+      SystemInputs inputs = shareSystemInputs(settings, i, *options.group,
+                                              store.reference(i), stop);
+      if (store.reference(i) == nullptr) {
+        store.addReference(makeSystemReference(std::move(inputs), stop));
+      }
+    } else if (store.reference(i) == nullptr) {
       store.addReference(
           makeSystemReference(readSystemInputs(settings, i, stop), stop));
     }
@@ -359,13 +357,7 @@ int runChecked(const RunOptions& options,
 
   RunSettings settings;
   if (share.isRoot()) {
-    RunStart ready = RunStart::kRefused;
-    {
-      // What rank 0 reads here is what the other processes will read.
-      const InputRecording recording(share.recording());
-      ready = prepareRun(settings, options, stop);
-    }
-    switch (ready) {
+    switch (prepareRun(settings, options, stop)) {
       case RunStart::kReady:
         break;
       case RunStart::kRefused:

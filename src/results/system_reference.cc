@@ -160,6 +160,8 @@ SystemReference makeSystemReference(SystemInputs inputs,
   reference.matrix = std::move(inputs.matrix);
   reference.rhs = std::move(inputs.rhs);
   reference.intervalRhs = std::move(inputs.intervalRhs);
+  reference.normalPairs = std::move(inputs.normalPairs);
+  reference.boundsPairs = std::move(inputs.boundsPairs);
   return reference;
 }
 

@@ -61,15 +61,23 @@ struct ReferenceReasons {
 struct SystemReference {
   int system = 0;  // i of "Matrix<i>/"
   unsigned n = 0;
+  // The system's inputs, read once: every mode and phase of the run takes
+  // them from here.
   std::vector<double> matrix;  // row-major, as read
   std::vector<double> rhs;
   std::vector<ValueBounds> intervalRhs;
+  std::vector<double> normalPairs;  // NormalRHS.txt: mean, variance, ...
+  std::vector<double> boundsPairs;  // UniformRHS.txt: lower, upper, ...
   std::optional<ExactReference> exact;
   // The certified inverse the values came from, for whatever else needs
   // A^-1 (its working data released).
   std::shared_ptr<const CertifiedInverse> inverse;
   ReferenceReasons reasons;
   std::array<std::optional<FamilyReference>, kFamilies.size()> families;
+
+  const std::vector<double>& pairsOf(ParameterKind kind) const {
+    return kind == ParameterKind::kNormal ? normalPairs : boundsPairs;
+  }
 
   const FamilyReference* family(Family f) const {
     const auto& entry = families[static_cast<std::size_t>(f)];
