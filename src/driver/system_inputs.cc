@@ -13,6 +13,7 @@
 #include "distributions/enumeration_source.h"
 #include "distributions/job_source_kinds.h"
 #include "driver/phase_settings.h"
+#include "linear/system_files.h"
 
 namespace linprob {
 namespace {
@@ -87,16 +88,16 @@ struct ByteReader {
 
 SystemInputs readSystemFiles(const RunSettings& settings, int system,
                              const std::stop_token& stop) {
-  const std::string folder = "Matrix" + std::to_string(system) + "/";
+  const std::string folder = systemFolder(system);
   const unsigned n = settings.Dimensions;
   const std::size_t size = n;
   SystemInputs inputs;
   inputs.system = system;
   inputs.n = n;
-  inputs.matrix = numbersOf(folder + "Matice.txt", size * size, stop);
-  inputs.rhs = numbersOf(folder + "RealRHS.txt", size, stop);
+  inputs.matrix = numbersOf(folder + kMatrixFile, size * size, stop);
+  inputs.rhs = numbersOf(folder + kRealRhsFile, size, stop);
   const std::vector<double> bounds =
-      numbersOf(folder + "IntRHS.txt", 2 * size, stop);
+      numbersOf(folder + kIntervalRhsFile, 2 * size, stop);
   inputs.intervalRhs.reserve(size);
   for (std::size_t j = 0; j < size; ++j) {
     inputs.intervalRhs.push_back(ValueBounds{bounds[2 * j], bounds[2 * j + 1]});

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/program_version.h"
+#include "linear/system_files.h"
 #include "output/number_text.h"
 
 namespace linprob {
@@ -241,7 +242,7 @@ Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
         {"interval_overestimation",
          orNull(solution.measures.intervalOverestimation)}});
   }
-  const std::string folder = "Matrix" + std::to_string(system) + "/";
+  const std::string folder = systemFolder(system);
   Json columnOrder = Json::array();
   for (unsigned column : elimination.columnOrder) columnOrder.push_back(column);
   return Json{{"mode", mode.label},
@@ -259,7 +260,7 @@ Json reasonJson(const SystemReference* reference, const std::string& reason) {
 // A system's members but its modes.
 Json systemHead(const ResultStore& store, int system) {
   Json entry{{"index", system},
-             {"folder", "Matrix" + std::to_string(system) + "/"}};
+             {"folder", systemFolder(system)}};
   const SystemReference* reference = store.reference(system);
   Json matrix = nullptr;
   Json rhs = nullptr;
