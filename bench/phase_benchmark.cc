@@ -5,8 +5,11 @@
 //       accumulates the moments and fine histograms of every position.
 //   EnumerationSixUnknowns/threads:T: n = 6, 16 cells (16.8 M jobs), with
 //       the moments and fine histograms.
+//   EnumerationByHalves/n:N/cells:C: a phase counted by halves, with the
+//       moments and coverage, 2 threads.
 //   SystemUnderOneMode: the three phases (triangular, normal, uniform) of one
 //       system with n = 5 and 50 cells (312.5 M jobs per phase), 2 threads.
+// The other enumeration benchmarks replay every job.
 //   SamplingPhase/samples:S/threads:T/moments:M: S random right-hand sides of
 //       n = 4 (normal family), T solver threads.
 // jobs_per_second counts every job once, however often it is replayed;
@@ -129,6 +132,7 @@ void BM_EnumerationPhase(benchmark::State& state) {
   SolveOptions options{.solverThreads = solverThreads,
                        .generatorThreads = 2,
                        .histogramPrecision = 10};
+  options.counting = CountingChoice::kReplay;
   if (state.range(1) != 0) options.references = middleSolution(system, jobs);
   solveEveryIteration(state, EnumerationSource(jobs), system, options);
 }
@@ -151,6 +155,7 @@ void BM_EnumerationSixUnknowns(benchmark::State& state) {
   SolveOptions options{.solverThreads = static_cast<int>(state.range(0)),
                        .generatorThreads = 2,
                        .histogramPrecision = 10};
+  options.counting = CountingChoice::kReplay;
   options.references = middleSolution(system, jobs);
   solveEveryIteration(state, EnumerationSource(jobs), system, options);
 }
@@ -158,6 +163,30 @@ BENCHMARK(BM_EnumerationSixUnknowns)
     ->ArgName("threads")
     ->Arg(1)
     ->Arg(2)
+    ->Iterations(2)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Counting by halves, with the moments and coverage borders, on 2 threads:
+// n unknowns and C cells (n = 4, 50 cells: the bundled example's phases;
+// n = 6, 50 cells and n = 8, 20 cells: 1.6e10 and 2.6e10 jobs a phase).
+void BM_EnumerationByHalves(benchmark::State& state) {
+  const auto n = static_cast<unsigned>(state.range(0));
+  const LinearSystem system = benchmarkSystem(n);
+  const EnumerationJobs jobs = enumerationJobs(
+      Family::kTriangular, n, static_cast<int>(state.range(1)));
+  SolveOptions options{.solverThreads = 2,
+                       .generatorThreads = 2,
+                       .histogramPrecision = 10};
+  options.counting = CountingChoice::kHalves;
+  options.references = middleSolution(system, jobs);
+  solveEveryIteration(state, EnumerationSource(jobs), system, options);
+}
+BENCHMARK(BM_EnumerationByHalves)
+    ->ArgNames({"n", "cells"})
+    ->Args({4, 50})
+    ->Args({6, 50})
+    ->Args({8, 20})
     ->Iterations(2)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
@@ -171,10 +200,11 @@ void BM_SystemUnderOneMode(benchmark::State& state) {
          {Family::kTriangular, Family::kNormal, Family::kUniform}) {
       const EnumerationSource jobs(enumerationJobs(family, n, 50));
       QuietStdout quiet;
-      const PhaseBands bands = solvePhase(jobs, system,
-                   {.solverThreads = 2,
-                    .generatorThreads = 2,
-                    .histogramPrecision = 10});
+      SolveOptions options{.solverThreads = 2,
+                           .generatorThreads = 2,
+                           .histogramPrecision = 10};
+      options.counting = CountingChoice::kReplay;
+      const PhaseBands bands = solvePhase(jobs, system, options);
       solved += static_cast<double>(bands[0].count);
     }
   }

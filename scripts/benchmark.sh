@@ -66,6 +66,9 @@ median 'BM_EnumerationSixUnknowns'
 median 'BM_SystemUnderOneMode'
 median 'BM_Replay|BM_CountBlocks'
 
+echo "Counting by halves on 2 threads, with moments and coverage: n = 4 and 6"
+echo "at 50 cells, n = 8 at 20 cells:"
+median 'BM_EnumerationByHalves'
 # Large systems. The replay alone: step-applications (a recorded combination
 # applied to one right-hand side) per second on one block of 1024, on 1 and
 # 2 threads, beside the multiply-add pairs per second of numpy's dgemm

@@ -106,6 +106,8 @@ PhaseTiming timePhase(const JobSource& source, const LinearSystem& system,
   options.progress = &progress;
   // As the run counts them: with moments and fine histograms.
   options.references.assign(system.size(), 0.0);
+  // The cost of a replay, whatever the phases themselves count by.
+  options.counting = CountingChoice::kReplay;
 
   PhaseTiming timing;
   timing.chunks = source.chunkPlan().chunks;

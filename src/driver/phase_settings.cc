@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "distributions/job_source_kinds.h"
+#include "solve/band_counter.h"
 
 namespace linprob {
 
@@ -28,6 +29,23 @@ std::size_t chunksPerPhaseFor(const RunSettings& settings) {
       ChunkPlan::of(row.unitsPerPhase(settings.Dimensions, count),
                     row.jobsPerPhase(settings.Dimensions, count));
   return std::max<std::size_t>(plan.chunks, 1);
+}
+
+CountingPlan countingPlanFor(const RunSettings& settings) {
+  if (sourceKindFor(settings) != JobSourceKind::kEnumeration ||
+      jobsPerPhaseFor(settings) == 0) {
+    return CountingPlan{};
+  }
+  const SolveOptions options = solveOptionsFor(settings);
+  PhaseShape shape;
+  shape.n = settings.Dimensions;
+  shape.cells = static_cast<std::size_t>(settings.IntegrationPrecision);
+  shape.bands = static_cast<std::size_t>(
+      std::max(options.histogramPrecision, 1) + 1);
+  shape.coveragePositions = shape.n <= kMaxSubBandPositions ? shape.n : 0;
+  shape.threads = std::max(options.solverThreads, 1);
+  shape.memoryBudget = options.halvesMemory;
+  return planCounting(shape, options.counting);
 }
 
 SolveOptions solveOptionsFor(const RunSettings& settings) {

@@ -10,6 +10,7 @@
 
 #include "distributions/job_source.h"
 #include "driver/settings.h"
+#include "solve/counting_plan.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -27,6 +28,13 @@ std::uint64_t jobsPerPhaseFor(const RunSettings& settings);
 // The chunks every phase of the run is split into (ChunkPlan::of the
 // source's units and jobs), at least 1.
 std::size_t chunksPerPhaseFor(const RunSettings& settings);
+
+// How the run's enumeration phases count their jobs (counting_plan.h), as
+// solvePhase plans each with solveOptionsFor's options before its borders
+// are known: the most bands a position may have (HistogramPrecision + 1),
+// a fine histogram for every unknown (up to kMaxSubBandPositions). Sampling
+// phases replay: a plan of kReplay with no reason.
+CountingPlan countingPlanFor(const RunSettings& settings);
 
 // Solver and generator threads and the histogram's bands; the caller adds
 // the stop token, progress, references and process group of its phase.

@@ -147,8 +147,13 @@ RunFootprint estimateFootprint(const RunSettings& settings, bool writeReport,
       c.tables * (c.bands * kStoredBytesPerBand + kStoredBytesPerTable);
   // Every system's matrix is kept with its references; one is worked on.
   const double matrices = c.systems * c.n * c.n * 8.0 + systemBytes(c);
+  // An enumeration phase counted by halves keeps its parts besides.
+  const CountingPlan counting = countingPlanFor(settings);
+  const double halves = counting.method == CountingMethod::kHalves
+                            ? static_cast<double>(counting.memoryBytes)
+                            : 0.0;
   const double working =
-      std::max(phaseBytes(c), writeReport ? reportBytes(c) : 0.0);
+      std::max(phaseBytes(c) + halves, writeReport ? reportBytes(c) : 0.0);
   footprint.memoryBytes =
       kProgramBytes + stored + matrices + working +
       keptBytes(settings, memoryBudget);

@@ -12,7 +12,8 @@
 // thread the sub-band sums and fine-histogram counts of up to
 // kMaxSubBandPositions unknowns, 256 KiB each, and a band sum per band; per
 // chunk one band sum per band; the borders' layout; in enumeration the
-// extreme search's tables) and the report's (one family's tables as JSON
+// extreme search's tables, and the parts of a phase counted by halves:
+// CountingPlan::memoryBytes) and the report's (one family's tables as JSON
 // values, the page and its copy of the results).
 //
 // Output: the summary files (72 bytes a band), the CSV export (34), and,

@@ -1,6 +1,7 @@
 #include "driver/run_plan.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -64,6 +65,8 @@ RunPlan makeRunPlan(const RunSettings& settings, bool writeReport,
   plan.jobsPerPhase = jobsPerPhaseFor(settings);
   plan.chunksPerPhase = chunksPerPhaseFor(settings);
   plan.footprint = estimateFootprint(settings, writeReport, memoryBudget);
+  plan.footprint = estimateFootprint(settings, writeReport);
+  plan.counting = countingPlanFor(settings);
   return plan;
 }
 
@@ -81,8 +84,18 @@ double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
       std::max(systems - costs.referencesKept, 0.0) * costs.secondsPerReference;
   const double eliminating =
       static_cast<double>(plan.eliminations()) * costs.secondsPerElimination;
-  const double replays = static_cast<double>(plan.jobsPerPhase) *
-                         costs.replaysPerJob * costs.secondsPerReplay /
+  // The counting pass in replays of a job: one, or by halves the model's
+  // ratio.
+  const CountingPlan& counting = plan.counting;
+  double countingPass = 1.0;
+  if (counting.method == CountingMethod::kHalves &&
+      counting.replaySeconds > 0.0) {
+    countingPass = counting.halvesSeconds / counting.replaySeconds;
+  }
+  const double perJob =
+      std::max(costs.replaysPerJob - 1.0, 0.0) + countingPass;
+  const double replays = static_cast<double>(plan.jobsPerPhase) * perJob *
+                         costs.secondsPerReplay /
                          phaseSpeedUp(plan.chunksPerPhase, plan.solverThreads,
                                       costs.hardwareThreads);
   const double phases = static_cast<double>(plan.phases()) *
@@ -156,6 +169,15 @@ std::vector<std::string> planLines(const RunPlan& plan,
     threads += ", generator threads: " + std::to_string(plan.generatorThreads);
   }
   lines.push_back(threads);
+  if (plan.source == JobSourceKind::kEnumeration && !plan.counting.reason.empty()) {
+    // The plan's reason with a capital: "Counting by halves: ..." or
+    // "Replaying every job: ...".
+    std::string counting = plan.counting.reason;
+    counting[0] = static_cast<char>(std::toupper(
+        static_cast<unsigned char>(counting[0])));
+    lines.push_back(counting + " (memory budget " +
+                    std::to_string(kDefaultHalvesMemory >> 20) + " MiB)");
+  }
   lines.push_back("Memory at the peak: about " +
                   byteText(plan.footprint.memoryBytes) +
                   "; files written: about " +

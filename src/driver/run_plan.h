@@ -18,6 +18,10 @@
 //   + systems x 4 x an elimination
 //   + phases x (a phase's setup + jobs x replaysPerJob x a replay / S)
 //   + systems x the measures and writers of a system,
+// except that an enumeration phase counted by halves (counting_plan.h)
+// replays its jobs in the first pass only and counts them in the time of
+// jobs x a replay x halvesSeconds / replaySeconds of its plan (the cost
+// model's ratio, applied to the replay measured here) / S.
 // where S is the speed-up of a phase's chunks on the solver threads: with
 // P = min(solver threads, hardware threads) and C chunks,
 // S = C / ceil(C / P) (threads beyond the hardware's add nothing, and a
@@ -36,6 +40,7 @@
 #include "distributions/job_source.h"
 #include "driver/run_footprint.h"
 #include "driver/settings.h"
+#include "solve/counting_plan.h"
 
 namespace linprob {
 
@@ -50,6 +55,9 @@ struct RunPlan {
   int generatorThreads = 1;
   double replaysPerJob = 2.0;  // both passes; see above
   RunFootprint footprint;      // run_footprint.h
+  // How an enumeration phase counts its jobs (phase_settings.h); sampling:
+  // kReplay with no reason.
+  CountingPlan counting;
 
   std::uint64_t phases() const;
   // phases() x jobsPerPhase, or nothing when that is beyond 64 bits.

@@ -7,6 +7,22 @@ namespace linprob {
 
 namespace {
 using Wide = unsigned __int128;
+
+CoverageInterval intervalAt(const FineHistogram& histogram,
+                            const CoverageBorders& borders) {
+  CoverageInterval result;
+  result.resolution = histogram.resolution();
+  result.symmetricLowerBorder = borders.symmetricLower;
+  result.symmetricUpperBorder = borders.symmetricUpper;
+  result.shortestLowerBorder = borders.shortestLower;
+  result.shortestUpperBorder = borders.shortestUpper;
+  result.symmetricLower = histogram.border(borders.symmetricLower);
+  result.symmetricUpper = histogram.border(borders.symmetricUpper);
+  result.shortestLower = histogram.border(borders.shortestLower);
+  result.shortestUpper = histogram.border(borders.shortestUpper);
+  return result;
+}
+
 }  // namespace
 
 std::optional<CoverageInterval> coverageInterval(
@@ -20,8 +36,6 @@ std::optional<CoverageInterval> coverageInterval(
   for (std::size_t k = 0; k < s; ++k) cumulative[k + 1] = cumulative[k] + counts[k];
 
   const Wide whole = total;
-  CoverageInterval result;
-  result.resolution = histogram.resolution();
 
   // C_k grows with k: the last k with 40 C_k <= total, the first with
   // 40 C_k >= 39 total (k = S always qualifies).
@@ -29,8 +43,6 @@ std::optional<CoverageInterval> coverageInterval(
   while (lower < s && Wide{40} * cumulative[lower + 1] <= whole) ++lower;
   std::size_t upper = 0;
   while (Wide{40} * cumulative[upper] < Wide{39} * whole) ++upper;
-  result.symmetricLowerBorder = lower;
-  result.symmetricUpperBorder = upper;
 
   // For each left border i the first j with 20 (C_j - C_i) >= 19 total; j
   // never moves back as i grows. Stop once no j <= S qualifies any more.
@@ -49,14 +61,13 @@ std::optional<CoverageInterval> coverageInterval(
       bestRight = j;
     }
   }
-  result.shortestLowerBorder = bestLeft;
-  result.shortestUpperBorder = bestRight;
+  return intervalAt(histogram,
+                    CoverageBorders{lower, upper, bestLeft, bestRight});
+}
 
-  result.symmetricLower = histogram.border(lower);
-  result.symmetricUpper = histogram.border(upper);
-  result.shortestLower = histogram.border(bestLeft);
-  result.shortestUpper = histogram.border(bestRight);
-  return result;
+CoverageInterval coverageIntervalAt(double min, double max,
+                                    const CoverageBorders& borders) {
+  return intervalAt(FineHistogram(min, max), borders);
 }
 
 }  // namespace linprob

@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "solve/coverage_search.h"
 #include "solve/fine_histogram.h"
 
 namespace linprob {
@@ -40,6 +41,11 @@ struct CoverageInterval {
 
 std::optional<CoverageInterval> coverageInterval(
     const FineHistogram& histogram);
+
+// The interval at borders found elsewhere (a phase counted by halves) for
+// the fine sub-bands over [min, max] (min, max and max - min finite).
+CoverageInterval coverageIntervalAt(double min, double max,
+                                    const CoverageBorders& borders);
 
 }  // namespace linprob
 

@@ -42,6 +42,9 @@ void measurePosition(PositionResult& position, const FamilyReference* family,
   if (bands.fine) {
     measures.coverage = coverageInterval(*bands.fine);
     bands.fine.reset();
+  } else if (bands.coverage) {
+    measures.coverage =
+        coverageIntervalAt(bands.min, bands.max, *bands.coverage);
   }
   if (position.hasInvalid()) {
     measures.invalid =

@@ -6,7 +6,8 @@
 //                    values (the counting pass's WeightedMoments);
 //   expectedMoments  what they should be (SystemReference::expected);
 //   coverage         the 95 % coverage intervals of the counting pass's fine
-//                    histogram (results/coverage_interval.h);
+//                    histogram (results/coverage_interval.h), or at the
+//                    borders a phase counted by halves found instead;
 //   invalid          the INVALID approximation judged: its mean and
 //                    standard deviation, its discrepancy against VALID
 //                    (results/discrepancy.h) and its validation against the

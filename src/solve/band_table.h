@@ -24,6 +24,7 @@
 #include <optional>
 #include <vector>
 
+#include "solve/coverage_search.h"
 #include "solve/fine_histogram.h"
 #include "solve/weighted_moments.h"
 
@@ -41,6 +42,9 @@ struct PositionBands {
   // over [min, max].
   std::optional<WeightedMoments> moments;
   std::optional<FineHistogram> fine;
+  // Instead of `fine`, when the phase was counted by halves: the sub-band
+  // borders of its coverage intervals (solve/coverage_search.h).
+  std::optional<CoverageBorders> coverage;
 };
 
 // By solution position.

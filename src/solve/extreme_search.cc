@@ -5,39 +5,10 @@
 #include <limits>
 
 #include "linear/step_replay.h"
+#include "solve/contributions.h"
 #include "solve/replay_bound.h"
 
 namespace linprob {
-namespace {
-
-constexpr double kUnitRoundoff = 0x1p-53;
-
-// contributions[(e * cells + k) * n + i]: position i of the replay of the
-// right-hand side with cell k's value at entry e and zeros elsewhere.
-std::vector<double> replayContributions(const EnumerationJobs& jobs,
-                                        const std::vector<step>& steps,
-                                        const std::stop_token& stop) {
-  const unsigned n = jobs.n;
-  const std::size_t cells = jobs.prefixCount();
-  std::vector<double> contributions(static_cast<std::size_t>(n) * cells * n);
-  // Every cell of one entry at once: row r of lane k at rows[r * cells + k].
-  std::vector<double> rows(static_cast<std::size_t>(n) * cells);
-  for (unsigned e = 0; e < n && !stop.stop_requested(); ++e) {
-    std::fill(rows.begin(), rows.end(), 0.0);
-    for (std::size_t k = 0; k < cells; ++k) {
-      rows[e * cells + k] = jobs.cells[k][e].value;
-    }
-    replayBlock(rows.data(), cells, cells, steps);
-    for (std::size_t k = 0; k < cells; ++k) {
-      for (unsigned i = 0; i < n; ++i) {
-        contributions[(e * cells + k) * n + i] = rows[i * cells + k];
-      }
-    }
-  }
-  return contributions;
-}
-
-}  // namespace
 
 ExtremeSearch::ExtremeSearch(const EnumerationJobs& jobs,
                              const std::vector<step>& steps,
@@ -47,54 +18,16 @@ ExtremeSearch::ExtremeSearch(const EnumerationJobs& jobs,
   const unsigned n = jobs.n;
   const std::size_t cells = jobs.prefixCount();
   if (n == 0 || cells == 0) return;
-
-  std::vector<double> magnitude(n, 0.0);
-  for (unsigned e = 0; e < n; ++e) {
-    for (std::size_t k = 0; k < cells; ++k) {
-      magnitude[e] = std::max(magnitude[e], std::fabs(jobs.cells[k][e].value));
-    }
-    if (!std::isfinite(magnitude[e])) return;
-  }
-  // T_i: the replay of a job against L b, plus each contribution against
-  // its exact part.
-  const ReplayBound whole = replayBound(steps, magnitude);
-  if (!whole.finite()) return;
-  std::vector<double> tolerance = whole.error;
-  for (unsigned e = 0; e < n; ++e) {
-    if (stop.stop_requested()) return;
-    std::vector<double> alone(n, 0.0);
-    alone[e] = magnitude[e];
-    const ReplayBound single = replayBound(steps, alone);
-    if (!single.finite()) return;
-    for (unsigned i = 0; i < n; ++i) {
-      tolerance[i] = addUp(tolerance[i], single.error[i]);
-    }
-  }
-
-  const std::vector<double> contributions =
-      replayContributions(jobs, steps, stop);
-  if (stop.stop_requested()) return;
+  const Contributions parts(jobs, steps, stop);
+  if (!parts.finite()) return;
   auto contribution = [&](unsigned e, std::size_t k, unsigned i) {
-    return contributions[(e * cells + k) * n + i];
+    return parts.at(e, k, i);
   };
-  for (double c : contributions) {
-    if (!std::isfinite(c)) return;
-  }
 
   for (unsigned i = 0; i < n; ++i) {
-    // sigma: a sum of n contributions rounds by at most (n - 1) u times the
-    // sum of their magnitudes (doubled for the growth of the partial sums).
-    double largestSum = 0.0;
-    for (unsigned e = 0; e < n; ++e) {
-      double largest = 0.0;
-      for (std::size_t k = 0; k < cells; ++k) {
-        largest = std::max(largest, std::fabs(contribution(e, k, i)));
-      }
-      largestSum = addUp(largestSum, largest);
-    }
-    const double sigma = multiplyUp(
-        multiplyUp(2.0 * kUnitRoundoff, static_cast<double>(n)), largestSum);
-    const double margin = addUp(multiplyUp(4.0, tolerance[i]),
+    // sigma: the rounding of a sum of n contributions.
+    const double sigma = parts.sumRounding(i, 0, n);
+    const double margin = addUp(multiplyUp(4.0, parts.tolerance(i)),
                                 multiplyUp(8.0, sigma));
     if (!std::isfinite(margin)) return;
 

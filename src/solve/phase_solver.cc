@@ -22,6 +22,8 @@
 #include "solve/chunk_exchange.h"
 #include "solve/extreme_search.h"
 #include "solve/extremes.h"
+#include "solve/chunk_threads.h"
+#include "solve/halves_phase.h"
 
 namespace linprob {
 namespace {
@@ -60,12 +62,16 @@ class Progress {
       return;
     }
     std::lock_guard<std::mutex> lock(printMutex_);
+    // The lines of one call in one write: a chunk counted by halves passes
+    // thousands of multiples at once.
+    std::string lines;
     for (std::uint64_t mark = printed_ + kProgressInterval; mark <= after;
          mark += kProgressInterval) {
-      printJobLine("I have solved " + std::to_string(mark) +
-                   " jobs already!");
+      if (!lines.empty()) lines += '\n';
+      lines += "I have solved " + std::to_string(mark) + " jobs already!";
       printed_ = mark;
     }
+    printJobLine(lines);
   }
 
  private:
@@ -114,26 +120,6 @@ void forEachBlock(const JobSource& source, const BlockReplay& replay,
 // The chunks of the phase this process takes.
 ChunkShare shareFor(const SolveOptions& options) {
   return options.group ? shareOf(*options.group) : ChunkShare{};
-}
-
-// Runs work(chunk, thread) for every chunk on `threadCount` silent threads,
-// each taking the next chunk in turn.
-template <typename Work>
-void forEachChunk(std::size_t chunks, int threadCount,
-                  const std::stop_token& stop, Work&& work) {
-  std::atomic<std::size_t> next{0};
-  ThreadGroup threads;
-  const std::stop_callback stopThreads(stop,
-                                       [&threads] { threads.requestStop(); });
-  for (int t = 0; t < threadCount; ++t) {
-    threads.start([&, t](const std::stop_token& own) {
-      for (std::size_t c = next++; c < chunks && !own.stop_requested();
-           c = next++) {
-        work(c, t, own);
-      }
-    });
-  }
-  threads.join();
 }
 
 // Pass 1: the extremes of every position. Per-thread extremes merge in any
@@ -185,8 +171,19 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
                   const BlockReplay& replay, const CountLayout& layout,
                   const std::stop_token& stop, Progress& progress,
                   CountResults& results, std::size_t thread,
-                  KeptBlocks& kept) {
+                  KeptBlocks& kept, const HalvesCounter* halves) {
   printJobLine("Solver Thread Started!");
+  if (halves != nullptr) {
+    // Counting by halves: a chunk's sums without replaying its jobs.
+    HalvesCounter::Scratch scratch(*halves);
+    while (const std::optional<JobChunk> chunk = queue.pop()) {
+      if (stop.stop_requested()) continue;
+      halves->countChunk(chunk->index, results.chunks[chunk->index], scratch,
+                         stop);
+      progress.solved(chunk->jobs);
+    }
+    return;
+  }
   BandCounter counter(layout);
   JobBlock block(source.size());
   const auto countBlock = [&](const JobBlock& solved) {
@@ -211,7 +208,8 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
 // Pass 2: the pipeline of producers and solver threads.
 CountResults countJobs(const JobSource& source, const BlockReplay& replay,
                        const CountLayout& layout, const SolveOptions& options,
-                       Progress& progress, KeptBlocks& kept) {
+                       Progress& progress, KeptBlocks& kept,
+                       const HalvesCounter* halves) {
   const int threadCount = options.solverThreads;
   CountResults results;
   results.chunks.resize(source.chunkPlan().chunks);
@@ -228,7 +226,7 @@ CountResults countJobs(const JobSource& source, const BlockReplay& replay,
     for (int t = 0; t < threadCount; ++t) {
       solvers.start([&, t](const std::stop_token& own) {
         solverThread(queue, source, replay, layout, own, progress, results,
-                     static_cast<std::size_t>(t), kept);
+                     static_cast<std::size_t>(t), kept, halves);
       });
     }
     source.produce(queue, options.generatorThreads, solvers.stopToken(),
@@ -260,7 +258,7 @@ void combine(const CountResults& results, const CountLayout& layout,
     for (const ChunkSums& chunk : results.chunks) {
       position.moments->merge(chunk.moments[e]);
     }
-    if (own.subBands) {
+    if (own.subBands && !position.coverage) {
       position.fine.emplace(position.min, position.max);
       for (const auto& fine : results.fineByThread) {
         if (!fine.empty()) position.fine->addCounts(fine[e]);
@@ -362,13 +360,24 @@ PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
     }
   }
   const CountLayout layout(bands, options.references);
-  CountResults results =
-      countJobs(source, replay, layout, options, progress, kept);
+  const std::optional<HalvesCounter> halves =
+      halvesFor(source, system, layout, bands, options);
+  // Counted by halves: the blocks kept from pass 1 are not needed.
+  if (halves) kept = KeptBlocks();
+  CountResults results = countJobs(source, replay, layout, options, progress,
+                                   kept, halves ? &*halves : nullptr);
   if (options.stop.stop_requested()) throw PhaseStopped{};
   if (options.group) {
     shareChunkSums(results.chunks, layout, *options.group);
-    results.fineByThread = {
-        shareFineCounts(results.fineByThread, layout, *options.group)};
+    if (!halves) {
+      results.fineByThread = {
+          shareFineCounts(results.fineByThread, layout, *options.group)};
+    }
+  }
+  if (halves && layout.accumulate) {
+    results.fineByThread = coverageByHalves(*halves, layout, *source.cells(),
+                                            system.steps(), options, bands);
+    if (options.stop.stop_requested()) throw PhaseStopped{};
   }
   combine(results, layout, bands);
   return bands;

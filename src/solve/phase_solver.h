@@ -26,7 +26,11 @@
 // replays the steps on whole blocks with no lock held (or takes the chunk's
 // kept blocks) and counts every job into its band
 // (BandCounter), and, when references are given, into the moments and the
-// fine histogram. The line "I have solved <N> jobs already!" is printed, in
+// fine histogram. In enumeration a solver may count each chunk by halves
+// instead (SolveOptions::counting, halves_phase.h): the same chunks, lines
+// and Min, Max, borders and band of every job, and, after the chunks, the
+// coverage borders of each position instead of its fine histogram. The line
+// "I have solved <N> jobs already!" is printed, in
 // increasing order, for every multiple of 50000 jobs passed in pass 2. The
 // per-job lines are job lines (printJobLine, base/console.h).
 //
@@ -64,6 +68,7 @@
 #include "linear/linear_system.h"
 #include "solve/band_table.h"
 #include "solve/kept_blocks.h"
+#include "solve/counting_plan.h"
 
 namespace linprob {
 
@@ -99,6 +104,14 @@ struct SolveOptions {
   // The bytes of solved blocks the phase may keep from pass 1 for pass 2
   // (see KeptBlocks); 0: pass 2 always fills and replays its jobs again.
   std::uint64_t memoryBudget = kDefaultMemoryBudget;
+  // Enumeration: count by replaying every job or by halves (counting_plan.h).
+  // Counting by halves gives the same Min, Max, borders and band of every
+  // job, masses and moments to rounding, and instead of the fine histogram
+  // the coverage borders it would give (PositionBands::coverage).
+  CountingChoice counting = CountingChoice::kCheaper;
+  std::uint64_t halvesMemory = kDefaultHalvesMemory;
+  // When set, the plan the phase followed (enumeration phases with jobs).
+  CountingPlan* plan = nullptr;
 };
 
 // Thrown by solvePhase when options.stop was requested.

@@ -75,6 +75,15 @@ TEST(RunPlanTest, EstimatesEveryStage) {
   EXPECT_EQ(estimateSeconds(plan, costs),
             3 + 8 + 8 * 0.5 + 24 * (0.125 + 125 * 0.25) + 32);
 
+  // Counted by halves at an eighth of a replay: the first pass's quarter,
+  // then an eighth a job.
+  plan.solverThreads = 1;
+  plan.counting.method = CountingMethod::kHalves;
+  plan.counting.halvesSeconds = 1.0;
+  plan.counting.replaySeconds = 8.0;
+  EXPECT_EQ(estimateSeconds(plan, costs),
+            3 + 8 + 8 * 0.5 + 24 * (0.125 + 100 * 0.375 * 0.25) + 32);
+
   // 6.25 M jobs in 50 chunks on 8 threads, 4 hardware threads: 50 / 13.
   EXPECT_EQ(makeRunPlan(RunSettings{}).chunksPerPhase, 50u);
   EXPECT_EQ(phaseSpeedUp(50, 8, 4), 50.0 / 13.0);
@@ -102,6 +111,24 @@ TEST(RunPlanTest, FormatsDurationsInTheirTwoLargestUnits) {
             "more than 100 years");
   EXPECT_EQ(formatDuration(std::numeric_limits<double>::quiet_NaN()),
             "more than 100 years");
+}
+
+// The bundled example's phases are counted by halves; sampling has no
+// counting line.
+TEST(RunPlanTest, EnumerationSaysHowItCounts) {
+  RunSettings settings;
+  const RunPlan plan = makeRunPlan(settings);
+  EXPECT_EQ(plan.counting.method, CountingMethod::kHalves);
+  EXPECT_EQ(plan.counting.split, 2u);
+  const std::vector<std::string> lines = planLines(plan, 2.0);
+  ASSERT_EQ(lines.size(), 11u);
+  EXPECT_EQ(lines[8].rfind("Counting by halves: about ", 0), 0u) << lines[8];
+  EXPECT_NE(lines[8].find("(parts of 2500 and 2500 sums per unknown"),
+            std::string::npos);
+  settings.ExactDistributions = false;
+  const RunPlan sampling = makeRunPlan(settings);
+  EXPECT_EQ(sampling.counting.method, CountingMethod::kReplay);
+  EXPECT_EQ(planLines(sampling, 2.0).size(), 10u);
 }
 
 TEST(RunPlanTest, PlanLinesSayWhenNoEstimateCouldBeMade) {
