@@ -47,6 +47,8 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
   report("bands.csv", [&](std::ostream& out) { writeBandsCsv(store, out); });
   report("unknowns.csv",
          [&](std::ostream& out) { writeUnknownsCsv(store, out); });
+  report("sensitivity.csv",
+         [&](std::ostream& out) { writeSensitivityCsv(store, out); });
   outcome.pageWritten = report(
       kReportPage, [&](std::ostream& out) { out << renderHtmlReport(json); });
   return outcome;

@@ -103,10 +103,10 @@ Json tableJson(const MeanSd& normal, const NormalTable& table) {
               {"upper_tail", table.upperTail}};
 }
 
+Json discrepancyJson(const std::optional<Discrepancy>& discrepancy);
+
 Json discrepancyJson(const std::optional<ApproximationCheck>& check) {
-  if (!check || !check->discrepancy) return nullptr;
-  return Json{{"total_variation", check->discrepancy->totalVariation},
-              {"max_cdf", check->discrepancy->maxCdf}};
+  return discrepancyJson(check ? check->discrepancy : std::nullopt);
 }
 
 Json validationJson(const std::optional<ApproximationCheck>& check) {
@@ -126,6 +126,103 @@ Json coverageJson(const std::optional<CoverageInterval>& coverage) {
       {"resolution", coverage->resolution}};
 }
 
+// ---- the continuous truth and the variance shares -------------------------
+
+Json discrepancyJson(const std::optional<Discrepancy>& discrepancy) {
+  if (!discrepancy) return nullptr;
+  return Json{{"total_variation", discrepancy->totalVariation},
+              {"max_cdf", discrepancy->maxCdf}};
+}
+
+Json tailedJson(const NormalTable& table) {
+  return Json{{"lower_tail", table.lowerTail},
+              {"bands", numbers(table.masses)},
+              {"upper_tail", table.upperTail}};
+}
+
+// `truth`, `truth_reason` and the discrepancies against the truth of one
+// phase entry (null for a phase that solved nothing).
+void addTruthFields(Json& entry, const PositionResult* position) {
+  if (position == nullptr || !position->solved()) {
+    entry["truth"] = nullptr;
+    entry["truth_reason"] = nullptr;
+    return;
+  }
+  const TruthCheck& check = position->measures.truth;
+  Json truth = nullptr;
+  if (check.truth) {
+    const TruthTable& table = *check.truth;
+    truth = Json{{"method", truthMethodName(table.method)}};
+    truth.update(tailedJson(table.values));
+    truth["error_bounds"] = tailedJson(table.errors);
+    truth["max_error"] = table.maxError;
+  }
+  entry["truth"] = std::move(truth);
+  entry["truth_reason"] =
+      check.reason.empty() ? Json(nullptr) : Json(check.reason);
+  entry["discrepancy"]["truth"] =
+      Json{{"valid", discrepancyJson(check.valid)},
+           {"invalid", discrepancyJson(check.invalid)},
+           {"exact_linear", discrepancyJson(check.exactLinear)}};
+}
+
+Json sharesJson(const UnknownShares& shares) {
+  return shares.state == ShareState::kCertified ? numbers(shares.shares)
+                                                : Json(nullptr);
+}
+
+const char* shareReason(ShareState state) {
+  switch (state) {
+    case ShareState::kCertified:
+      return nullptr;
+    case ShareState::kNoSpread:
+      return "the unknown has no spread";
+    case ShareState::kUncertain:
+      break;
+  }
+  return "not certified to 1e-12";
+}
+
+// Per family and unknown: the shares of the entries in its variance.
+Json sensitivityJson(const SystemReference& reference) {
+  Json families = Json::array();
+  for (const FamilyInfo& info : kFamilies) {
+    const FamilyReference* family = reference.family(info.family);
+    if (family == nullptr) continue;
+    Json unknowns = Json::array();
+    for (std::size_t i = 0; i < family->shares.size(); ++i) {
+      const UnknownShares& shares = family->shares[i];
+      const char* reason = shareReason(shares.state);
+      unknowns.push_back(Json{
+          {"unknown", i},
+          {"shares", sharesJson(shares)},
+          {"contribution_sd", numbers(shares.contributionSd)},
+          {"cells_shares", family->cellShares
+                               ? sharesJson((*family->cellShares)[i])
+                               : Json(nullptr)},
+          {"reason", reason ? Json(reason) : Json(nullptr)}});
+    }
+    families.push_back(
+        Json{{"family", info.name}, {"unknowns", std::move(unknowns)}});
+  }
+  return families;
+}
+
+void addSensitivityFields(Json& entry, const SystemReference* reference) {
+  if (reference == nullptr) {
+    entry["sensitivity"] = nullptr;
+    entry["sensitivity_reason"] = nullptr;
+  } else if (!reference->inverse) {
+    entry["sensitivity"] = nullptr;
+    entry["sensitivity_reason"] = reference->inverseReason;
+  } else {
+    entry["sensitivity"] = sensitivityJson(*reference);
+    entry["sensitivity_reason"] = nullptr;
+  }
+}
+
+// ---- phases -----------------------------------------------------------------
+
 Json phaseUnknownJson(int unknown, const PositionResult* position) {
   Json entry{{"unknown", unknown}};
   const char* fields[] = {"min",         "max",          "borders",
@@ -134,6 +231,7 @@ Json phaseUnknownJson(int unknown, const PositionResult* position) {
                           "discrepancy", "gum_validation"};
   if (position == nullptr || !position->solved()) {
     for (const char* field : fields) entry[field] = nullptr;
+    addTruthFields(entry, position);
     return entry;
   }
   const PositionBands& bands = position->valid;
@@ -160,6 +258,7 @@ Json phaseUnknownJson(int unknown, const PositionResult* position) {
   entry["gum_validation"] =
       Json{{"invalid", validationJson(measures.invalid)},
            {"exact_linear", validationJson(measures.exactLinear)}};
+  addTruthFields(entry, position);
   return entry;
 }
 
@@ -252,6 +351,7 @@ Json systemJson(const ResultStore& store, int system) {
     }
   }
   entry["modes"] = std::move(modes);
+  addSensitivityFields(entry, reference);
   return entry;
 }
 

@@ -22,6 +22,7 @@
 #ifndef LINPROB_RESULTS_PHASE_RESULT_H_
 #define LINPROB_RESULTS_PHASE_RESULT_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -67,6 +68,10 @@ struct PhaseResult {
 };
 
 ApproxState approxState(const NormalParameters& moments);
+
+// How many of the histogram's bands a table over them walks: all of them,
+// or none when the first border would not move away from min.
+std::size_t walkedBands(const PositionBands& bands);
 
 // The normal distribution of `moments` (kAvailable) over the bands.
 NormalTable normalTable(const PositionBands& bands,

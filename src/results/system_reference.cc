@@ -6,8 +6,12 @@
 #include <utility>
 
 #include "linear/exact_inverse.h"
+#include "linear/inverse_rows.h"
 
 namespace linprob {
+
+using boost::multiprecision::cpp_rational;
+
 namespace {
 
 void checkPairs(const std::vector<double>& pairs, unsigned n,
@@ -23,7 +27,7 @@ void checkPairs(const std::vector<double>& pairs, unsigned n,
 // The entry moments of a family's parameter pairs.
 std::vector<EntryMoments> familyEntries(Family family,
                                         const SystemInputs& inputs) {
-  const bool normal = family == Family::kNormal;
+  const bool normal = familyInfo(family).parameterKind == ParameterKind::kNormal;
   const std::vector<double>& pairs =
       normal ? inputs.normalPairs : inputs.boundsPairs;
   std::vector<EntryMoments> entries;
@@ -60,6 +64,13 @@ std::vector<EntryMoments> cellEntries(const RectangleTable& cells,
   return entries;
 }
 
+std::vector<cpp_rational> variancesOf(const std::vector<EntryMoments>& entries) {
+  std::vector<cpp_rational> variances;
+  variances.reserve(entries.size());
+  for (const EntryMoments& entry : entries) variances.push_back(entry.variance);
+  return variances;
+}
+
 }  // namespace
 
 SystemReference makeSystemReference(SystemInputs inputs) {
@@ -67,33 +78,58 @@ SystemReference makeSystemReference(SystemInputs inputs) {
   reference.system = inputs.system;
   reference.n = inputs.n;
   const unsigned n = inputs.n;
-  if (n <= kMaxExactSize) {
+  if (n > kMaxExactSize) {
+    reference.inverseReason = "more than " + std::to_string(kMaxExactSize) +
+                              " unknowns, beyond the exact inverse";
+  } else {
     checkPairs(inputs.normalPairs, n, "NormalRHS.txt");
     checkPairs(inputs.boundsPairs, n, "UniformRHS.txt");
-    const std::optional<ExactInverse> inverse =
+    std::optional<ExactInverse> inverse =
         ExactInverse::compute(n, inputs.matrix);
-    if (inverse) {
+    if (!inverse) {
+      reference.inverseReason = "the matrix is singular in exact arithmetic";
+    } else {
       reference.exact = computeExactReference(*inverse, inputs.matrix,
                                               inputs.rhs, inputs.intervalRhs);
+      // The variances of each family's entries and cells, for the shares.
+      std::array<std::vector<cpp_rational>, kFamilies.size()> variances;
+      std::array<std::vector<cpp_rational>, kFamilies.size()> cellVariances;
       for (const FamilyInfo& info : kFamilies) {
+        const auto f = static_cast<std::size_t>(info.family);
         FamilyReference family;
-        family.exactLinear =
-            propagateMoments(*inverse, familyEntries(info.family, inputs));
-        const RectangleTable& cells =
-            inputs.cells[static_cast<std::size_t>(info.family)];
+        const std::vector<EntryMoments> entries =
+            familyEntries(info.family, inputs);
+        variances[f] = variancesOf(entries);
+        family.exactLinear = propagateMoments(*inverse, entries);
+        const RectangleTable& cells = inputs.cells[f];
         if (!inputs.enumerate) {
           family.expected = family.exactLinear;
         } else if (!cells.empty()) {
-          family.expected = propagateMoments(*inverse, cellEntries(cells, n));
+          const std::vector<EntryMoments> cellMoments = cellEntries(cells, n);
+          cellVariances[f] = variancesOf(cellMoments);
+          family.expected = propagateMoments(*inverse, cellMoments);
         }
-        reference.families[static_cast<std::size_t>(info.family)] =
-            std::move(family);
+        reference.families[f] = std::move(family);
+      }
+      // A^-1 as balls for the shares and the truth. The exact inverse
+      // serves here; a certified ball inverse (any size) plugs in at this
+      // point, through InverseRows.
+      reference.inverse = exactInverseRows(std::move(*inverse));
+      for (std::size_t f = 0; f < kFamilies.size(); ++f) {
+        FamilyReference& family = *reference.families[f];
+        family.shares = varianceShares(*reference.inverse, variances[f]);
+        if (!cellVariances[f].empty()) {
+          family.cellShares =
+              varianceShares(*reference.inverse, cellVariances[f]);
+        }
       }
     }
   }
   reference.matrix = std::move(inputs.matrix);
   reference.rhs = std::move(inputs.rhs);
   reference.intervalRhs = std::move(inputs.intervalRhs);
+  reference.normalPairs = std::move(inputs.normalPairs);
+  reference.boundsPairs = std::move(inputs.boundsPairs);
   return reference;
 }
 

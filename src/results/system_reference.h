@@ -16,23 +16,36 @@
 //                None when an enumeration has no cells.
 // Beyond kMaxExactSize, or for an exactly singular matrix, `exact` and every
 // family are empty. Unknowns are in input order.
+//
+// A^-1 is also kept as balls (`inverse`, linear/inverse_rows.h) for what
+// needs it per unknown beyond the moments: each family's variance shares
+// (results/variance_shares.h), from the family's own variances and, in
+// enumeration, from its cells' (`cellShares`), and the continuous truth of
+// each phase (results/truth_check.h), from the parameter pairs kept here.
+// Without it `inverseReason` says why, in words for the report.
 #ifndef LINPROB_RESULTS_SYSTEM_REFERENCE_H_
 #define LINPROB_RESULTS_SYSTEM_REFERENCE_H_
 
 #include <array>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "distributions/family.h"
 #include "distributions/sample_rectangle.h"
 #include "linear/exact_moments.h"
 #include "linear/exact_reference.h"
+#include "linear/inverse_rows.h"
+#include "results/variance_shares.h"
 
 namespace linprob {
 
 struct FamilyReference {
   std::vector<UnknownMoments> exactLinear;
   std::optional<std::vector<UnknownMoments>> expected;
+  std::vector<UnknownShares> shares;  // by unknown
+  std::optional<std::vector<UnknownShares>> cellShares;
 };
 
 struct SystemReference {
@@ -43,10 +56,19 @@ struct SystemReference {
   std::vector<ValueBounds> intervalRhs;
   std::optional<ExactReference> exact;
   std::array<std::optional<FamilyReference>, kFamilies.size()> families;
+  std::shared_ptr<const InverseRows> inverse;
+  std::string inverseReason;        // empty when `inverse` is set
+  std::vector<double> normalPairs;  // NormalRHS.txt: mean, variance, ...
+  std::vector<double> boundsPairs;  // UniformRHS.txt: lower, upper, ...
 
   const FamilyReference* family(Family f) const {
     const auto& entry = families[static_cast<std::size_t>(f)];
     return entry ? &*entry : nullptr;
+  }
+  // The parameter pairs the family's entries follow.
+  const std::vector<double>& parameterPairs(Family f) const {
+    return familyInfo(f).parameterKind == ParameterKind::kNormal ? normalPairs
+                                                                : boundsPairs;
   }
 };
 
