@@ -13,8 +13,11 @@
 namespace linprob {
 namespace {
 
-// Gauss-Legendre evaluations one integral may spend before it gives up.
+// Gauss-Legendre evaluations one integral may spend before it gives up, and
+// the half-periods of sin(t y) psi(t) over [0, T] beyond which it is not
+// tried at all (a few tens of evaluations each).
 constexpr slong kEvaluationBudget = 200000;
+constexpr double kMaxHalfPeriods = 4000.0;
 
 struct Integrand {
   const SumLaw* law;
@@ -153,6 +156,14 @@ bool characteristicCdf(const SumLaw& law, arb_srcptr points, std::size_t count,
       continue;
     }
     arb_sub(offset.get(), points + k, law.center.get(), precision);
+    const double frequency =
+        std::fabs(arf_get_d(arb_midref(offset.get()), ARF_RND_UP)) +
+        arf_get_d(arb_midref(law.supportHalfWidth.get()), ARF_RND_UP);
+    if (!(truncation.t * frequency / std::numbers::pi <= kMaxHalfPeriods)) {
+      arb_indeterminate(out + k);
+      reached = false;
+      continue;
+    }
     Integrand f{&law, offset.get(), triangular};
     acb_calc_integrate(integral, integrand, &f, lower, upper, 50, absolute,
                        options, precision);

@@ -18,7 +18,9 @@
 // Points at or beyond the support's ends are exactly 0 or 1.
 //
 // Returns false when the integration did not reach the tolerance within its
-// evaluation budget (the balls are still enclosures, only wide).
+// evaluation budget (the balls are still enclosures, only wide), or would
+// span too many oscillations to try (T large against the law's width: a
+// few dominant parts; that point's ball is then indeterminate).
 #ifndef LINPROB_DISTRIBUTIONS_CHARACTERISTIC_CDF_H_
 #define LINPROB_DISTRIBUTIONS_CHARACTERISTIC_CDF_H_
 

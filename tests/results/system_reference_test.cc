@@ -38,6 +38,20 @@ void expectMoments(const std::vector<UnknownMoments>& moments,
   }
 }
 
+// Shares to within 2 units in the last place of the nearest double of
+// each expected fraction (given here as a rounded quotient).
+void expectShares(const std::vector<UnknownShares>& shares,
+                  const std::vector<std::vector<double>>& expected) {
+  ASSERT_EQ(shares.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(shares[i].state, ShareState::kCertified) << i;
+    ASSERT_EQ(shares[i].shares.size(), expected[i].size());
+    for (std::size_t j = 0; j < expected[i].size(); ++j) {
+      EXPECT_NEAR(shares[i].shares[j], expected[i][j], 4e-16) << i << j;
+    }
+  }
+}
+
 TEST(SystemReferenceTest, HandInvertedTwoByTwo) {
   SystemInputs inputs = handInvertedInputs();
   inputs.enumerate = true;
@@ -67,6 +81,20 @@ TEST(SystemReferenceTest, HandInvertedTwoByTwo) {
   ASSERT_TRUE(triangular->expected);
   expectMoments(*triangular->expected, {{0.1, 0.0325}, {0.6, 0.17}});
   EXPECT_FALSE(normal->expected);
+
+  // Shares of the same terms: normal 0.0225 : 0.005 and 0.01 : 0.08, the
+  // triangular cells' 0.0225 : 0.01 and 0.01 : 0.16, the family's own
+  // 0.09 : 0.01 and 0.04 : 0.16 (its entries' variances are equal).
+  ASSERT_TRUE(reference.inverse);
+  EXPECT_EQ(reference.inverseReason, "");
+  expectShares(normal->shares, {{9.0 / 11, 2.0 / 11}, {1.0 / 9, 8.0 / 9}});
+  EXPECT_FALSE(normal->cellShares);
+  ASSERT_TRUE(triangular->cellShares);
+  expectShares(*triangular->cellShares,
+               {{9.0 / 13, 4.0 / 13}, {1.0 / 17, 16.0 / 17}});
+  expectShares(triangular->shares, {{0.9, 0.1}, {0.2, 0.8}});
+  EXPECT_EQ(reference.parameterPairs(Family::kUniform),
+            (std::vector<double>{0, 2, 1, 3}));
 }
 
 TEST(SystemReferenceTest, SamplingExpectsTheFamilyMoments) {
@@ -91,6 +119,8 @@ TEST(SystemReferenceTest, NoExactReferencesBeyondTheLimitOrWhenSingular) {
   const SystemReference big = makeSystemReference(large);
   EXPECT_FALSE(big.exact);
   EXPECT_EQ(big.family(Family::kNormal), nullptr);
+  EXPECT_FALSE(big.inverse);
+  EXPECT_EQ(big.inverseReason, "more than 64 unknowns, beyond the exact inverse");
   EXPECT_EQ(big.matrix.size(), large.n * large.n);
 
   SystemInputs singular = handInvertedInputs();
@@ -98,6 +128,7 @@ TEST(SystemReferenceTest, NoExactReferencesBeyondTheLimitOrWhenSingular) {
   const SystemReference none = makeSystemReference(singular);
   EXPECT_FALSE(none.exact);
   EXPECT_EQ(none.family(Family::kUniform), nullptr);
+  EXPECT_EQ(none.inverseReason, "the matrix is singular in exact arithmetic");
 }
 
 }  // namespace

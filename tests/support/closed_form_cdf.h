@@ -3,7 +3,8 @@
 // uniforms on [0, 1]) and the sum of two independent symmetric triangular
 // laws, each on [-a, a] and [-b, b] (by Simpson's rule on the pieces of the
 // convolution integral, where the integrand is a cubic and the rule exact).
-// Also the laws themselves, built from plain doubles.
+// Also the laws themselves, built from plain doubles, and a check that a
+// ball encloses an exact value.
 #ifndef LINPROB_TESTS_SUPPORT_CLOSED_FORM_CDF_H_
 #define LINPROB_TESTS_SUPPORT_CLOSED_FORM_CDF_H_
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include <boost/multiprecision/cpp_int.hpp>
+#include <gtest/gtest.h>
 
 #include "distributions/sum_law.h"
 #include "linear/ball.h"
@@ -73,16 +75,49 @@ inline Rational twoTriangularCdf(const Rational& a, const Rational& b,
   return sum;
 }
 
-// The law of sum_j row[j] b_j for doubles.
-inline SumLaw lawOf(EntryShape shape, const std::vector<double>& row,
-                    const std::vector<double>& pairs, slong precision = 128) {
-  BallVector balls(row.size());
-  for (std::size_t j = 0; j < row.size(); ++j) arb_set_d(balls[j], row[j]);
-  return sumLaw(shape, balls.data(), pairs, precision);
-}
 
 // The exact value of a double, for the closed forms' arguments.
 inline Rational exactly(double x) { return exactRationalOf(x); }
+
+inline BallVector ballsOf(const std::vector<double>& values) {
+  BallVector balls(values.size());
+  for (std::size_t k = 0; k < values.size(); ++k) arb_set_d(balls[k], values[k]);
+  return balls;
+}
+
+// Whether `ball` holds `exact` (taken at 600 bits) and is at most `width`
+// wide.
+inline ::testing::AssertionResult encloses(arb_srcptr ball,
+                                           const Rational& exact,
+                                           double width) {
+  Ball truth;
+  setRational(truth.get(), exact, 600);
+  if (!arb_contains(ball, truth.get())) {
+    return ::testing::AssertionFailure()
+           << arb_get_str(ball, 30, 0) << " misses " << exact;
+  }
+  if (!(mag_get_d(arb_radref(ball)) <= width)) {
+    return ::testing::AssertionFailure()
+           << arb_get_str(ball, 30, 0) << " wider than " << width;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// The law of sum_j row[j] b_j for doubles.
+inline SumLaw lawOf(EntryShape shape, const std::vector<double>& row,
+                    const std::vector<double>& pairs, slong precision = 128) {
+  return sumLaw(shape, ballsOf(row).data(), pairs, precision);
+}
+
+// `m` copies of the pair (p, q).
+inline std::vector<double> repeatedPairs(unsigned m, double p, double q) {
+  std::vector<double> pairs;
+  for (unsigned j = 0; j < m; ++j) {
+    pairs.push_back(p);
+    pairs.push_back(q);
+  }
+  return pairs;
+}
 
 }  // namespace linprob::testing
 
