@@ -18,7 +18,7 @@ struct Placeholder {
   std::string_view text;
 };
 
-void fillTemplate(std::string_view page, const Placeholder (&parts)[4],
+void fillTemplate(std::string_view page, const Placeholder (&parts)[5],
                   std::string& out) {
   for (const Placeholder& part : parts) {
     const std::size_t first = page.find(part.name);
@@ -79,16 +79,17 @@ std::string renderHtmlReport(const std::string& resultsJson) {
     throw std::invalid_argument("results document: not valid JSON");
   }
   const std::string escaped = escapeJsonForScript(resultsJson);
-  const Placeholder parts[4] = {
+  const Placeholder parts[5] = {
       {"@@REPORT_CSS@@", reportStyleSheet()},
       {"@@RESULTS_JSON@@", escaped},
       {"@@CHART_JS@@", chartLibrarySource()},
+      {"@@TRUTH_JS@@", truthRenderer()},
       {"@@REPORT_JS@@", reportRenderer()},
   };
   std::string page;
   page.reserve(reportPageTemplate().size() + escaped.size() +
                chartLibrarySource().size() + reportStyleSheet().size() +
-               reportRenderer().size());
+               truthRenderer().size() + reportRenderer().size());
   fillTemplate(reportPageTemplate(), parts, page);
   return page;
 }
