@@ -1,7 +1,7 @@
 #include "distributions/characteristic_cdf.h"
 
 #include <acb.h>
-#include <acb_calc.h>
+#include <arb_hypgeom.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,41 +13,20 @@
 namespace linprob {
 namespace {
 
-// Gauss-Legendre evaluations one integral may spend before it gives up, and
-// the half-periods of sin(t y) psi(t) over [0, T] beyond which it is not
-// tried at all (a few tens of evaluations each).
-constexpr slong kEvaluationBudget = 200000;
-constexpr double kMaxHalfPeriods = 4000.0;
-
-struct Integrand {
-  const SumLaw* law;
-  arb_srcptr offset;  // y = x - center
-  bool triangular;
-};
-
-// sin(t y) / t * psi(t) = y sinc(t y) psi(t): entire in t, so the order
-// (holomorphy) requests of the integrator need no check.
-int integrand(acb_ptr out, const acb_t t, void* param, slong /*order*/,
-              slong precision) {
-  const Integrand& f = *static_cast<const Integrand*>(param);
-  acb_t u;
-  acb_t part;
-  acb_init(u);
-  acb_init(part);
-  acb_mul_arb(u, t, f.offset, precision);
-  acb_sinc(out, u, precision);
-  acb_mul_arb(out, out, f.offset, precision);
-  for (const Ball& h : f.law->halfWidths) {
-    acb_mul_arb(u, t, h.get(), precision);
-    if (f.triangular) acb_mul_2exp_si(u, u, -1);
-    acb_sinc(part, u, precision);
-    if (f.triangular) acb_sqr(part, part, precision);
-    acb_mul(out, out, part, precision);
-  }
-  acb_clear(part);
-  acb_clear(u);
-  return 0;
-}
+// Gauss-Legendre points per panel, and the Bernstein ellipse (parameter
+// rho) its error bound is taken on: for f analytic inside the ellipse with
+// |f| <= M there, the N-point rule on [a, b] errs by at most
+//   (b - a) / 2 * 64/15 * M * rho^(-2(N - 1)) / (rho^2 - 1)
+// (Trefethen, "Is Gauss quadrature better than Clenshaw-Curtis?", 2008,
+// Theorem 4.5, with one point fewer than the rule has, to be safe).
+constexpr ulong kNodes = 32;
+constexpr double kRho = 4.0;
+// The first panel width: this many radians of the fastest oscillation,
+// halved until every point's bound fits; beyond kMaxPanels panels, or
+// kHalvings halvings, the integral is not tried (too costly).
+constexpr double kPanelPhase = 32.0;
+constexpr int kHalvings = 6;
+constexpr double kMaxPanels = 4000.0;
 
 // The truncation point T: the smallest over the sets L of largest parts of
 // (B / (R pi bound))^(1/R), chosen in doubles (any T is sound; the bound is
@@ -74,8 +53,7 @@ Truncation chooseTruncation(const std::vector<double>& sortedHalfWidths,
   return best;
 }
 
-// An upper bound of the tail beyond T: B / (R T^R) / pi over the parts in
-// `order` of positive half-width.
+// An upper bound of the tail beyond T: B / (R T^R) / pi over `parts`.
 void tailBound(const std::vector<const Ball*>& parts, double order, double t,
                slong precision, arb_t out) {
   Ball beta;
@@ -95,6 +73,156 @@ void tailBound(const std::vector<const Ball*>& parts, double order, double t,
   arb_div_ui(out, out, r, precision);
   arb_div(out, out, pi.get(), precision);
 }
+
+// psi(t) for real t, and on a complex box.
+void psiAt(const SumLaw& law, bool triangular, const arb_t t, slong precision,
+           arb_t out) {
+  Ball u;
+  arb_one(out);
+  for (const Ball& h : law.halfWidths) {
+    arb_mul(u.get(), t, h.get(), precision);
+    if (triangular) arb_mul_2exp_si(u.get(), u.get(), -1);
+    arb_sinc(u.get(), u.get(), precision);
+    if (triangular) arb_sqr(u.get(), u.get(), precision);
+    arb_mul(out, out, u.get(), precision);
+  }
+}
+
+void psiOn(const SumLaw& law, bool triangular, const acb_t z, slong precision,
+           acb_t out) {
+  acb_t u;
+  acb_init(u);
+  acb_one(out);
+  for (const Ball& h : law.halfWidths) {
+    acb_mul_arb(u, z, h.get(), precision);
+    if (triangular) acb_mul_2exp_si(u, u, -1);
+    acb_sinc(u, u, precision);
+    if (triangular) acb_sqr(u, u, precision);
+    acb_mul(out, out, u, precision);
+  }
+  acb_clear(u);
+}
+
+// The integrals of y_k sinc(t y_k) psi(t) over [0, T] for every offset y_k,
+// each with its error bound added; false when the panels needed exceed
+// kMaxPanels.
+class PanelQuadrature {
+ public:
+  PanelQuadrature(const SumLaw& law, bool triangular, slong precision)
+      : law_(law), triangular_(triangular), precision_(precision),
+        nodes_(kNodes), weights_(kNodes) {
+    for (ulong i = 0; i < kNodes; ++i) {
+      arb_hypgeom_legendre_p_ui_root(nodes_[i], weights_[i], kNodes, i,
+                                     precision);
+    }
+    // 64/15 rho^(-2(N-1)) / (rho^2 - 1), in Arb.
+    Ball rho(kRho);
+    arb_pow_ui(factor_.get(), rho.get(), 2 * (kNodes - 1), precision);
+    Ball denominator;
+    arb_sqr(denominator.get(), rho.get(), precision);
+    arb_sub_ui(denominator.get(), denominator.get(), 1, precision);
+    arb_mul(factor_.get(), factor_.get(), denominator.get(), precision);
+    arb_mul_ui(factor_.get(), factor_.get(), 15, precision);
+    arb_ui_div(factor_.get(), 64, factor_.get(), precision);
+  }
+
+  bool integrate(const BallVector& offsets, double t, double frequency,
+                 BallVector& out) {
+    double width = std::min(t, kPanelPhase / frequency);
+    for (int attempt = 0; attempt <= kHalvings; ++attempt, width /= 2.0) {
+      const double panels = std::ceil(t / width);
+      if (!(panels <= kMaxPanels)) return false;
+      if (sweep(offsets, t, static_cast<std::size_t>(panels), out)) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  double budget = 0.0;  // per offset, for the quadrature error
+
+ private:
+  // One pass over `panels` equal panels; false when some error bound
+  // exceeds the budget.
+  bool sweep(const BallVector& offsets, double t, std::size_t panels,
+             BallVector& out) {
+    const std::size_t count = offsets.size();
+    for (std::size_t k = 0; k < count; ++k) arb_zero(out[k]);
+    std::vector<double> errors(count, 0.0);
+    Ball half;  // of a panel
+    Ball mid;
+    Ball node;
+    Ball psi;
+    Ball term;
+    acb_t box;
+    acb_t psiBox;
+    acb_t value;
+    acb_init(box);
+    acb_init(psiBox);
+    acb_init(value);
+    arf_t bound;
+    arf_init(bound);
+    const double alpha = (kRho + 1.0 / kRho) / 2.0;
+    const double beta = (kRho - 1.0 / kRho) / 2.0;
+    for (std::size_t p = 0; p < panels; ++p) {
+      // [a, b] = [p T / panels, (p + 1) T / panels].
+      arb_set_d(half.get(), t);
+      arb_div_ui(half.get(), half.get(), 2 * panels, precision_);
+      arb_mul_ui(mid.get(), half.get(), 2 * p + 1, precision_);
+      for (ulong i = 0; i < kNodes; ++i) {
+        arb_mul(node.get(), half.get(), nodes_[i], precision_);
+        arb_add(node.get(), node.get(), mid.get(), precision_);
+        psiAt(law_, triangular_, node.get(), precision_, psi.get());
+        arb_mul(psi.get(), psi.get(), weights_[i], precision_);
+        arb_mul(psi.get(), psi.get(), half.get(), precision_);
+        for (std::size_t k = 0; k < count; ++k) {
+          arb_mul(term.get(), node.get(), offsets[k], precision_);
+          arb_sinc(term.get(), term.get(), precision_);
+          arb_mul(term.get(), term.get(), offsets[k], precision_);
+          arb_addmul(out[k], term.get(), psi.get(), precision_);
+        }
+      }
+      // The box around the panel's ellipse, and |f| on it.
+      const double halfWidth = t / (2.0 * static_cast<double>(panels));
+      arb_set(acb_realref(box), mid.get());
+      mag_set_d(arb_radref(acb_realref(box)), halfWidth * alpha);
+      arb_zero(acb_imagref(box));
+      mag_set_d(arb_radref(acb_imagref(box)), halfWidth * beta);
+      psiOn(law_, triangular_, box, precision_, psiBox);
+      for (std::size_t k = 0; k < count; ++k) {
+        acb_mul_arb(value, box, offsets[k], precision_);
+        acb_sinc(value, value, precision_);
+        acb_mul_arb(value, value, offsets[k], precision_);
+        acb_mul(value, value, psiBox, precision_);
+        acb_get_abs_ubound_arf(bound, value, 53);
+        arb_set_arf(term.get(), bound);
+        arb_mul(term.get(), term.get(), factor_.get(), precision_);
+        arb_mul(term.get(), term.get(), half.get(), precision_);
+        arb_get_ubound_arf(bound, term.get(), 53);
+        errors[k] += arf_get_d(bound, ARF_RND_UP);
+      }
+    }
+    arf_clear(bound);
+    acb_clear(value);
+    acb_clear(psiBox);
+    acb_clear(box);
+    bool within = true;
+    Ball error;
+    for (std::size_t k = 0; k < count; ++k) {
+      if (!(errors[k] <= budget)) within = false;
+      arb_set_d(error.get(), errors[k] * (1.0 + 1e-12));
+      arb_add_error(out[k], error.get());
+    }
+    return within;
+  }
+
+  const SumLaw& law_;
+  bool triangular_;
+  slong precision_;
+  BallVector nodes_;
+  BallVector weights_;
+  Ball factor_;
+};
 
 }  // namespace
 
@@ -122,62 +250,49 @@ bool characteristicCdf(const SumLaw& law, arb_srcptr points, std::size_t count,
   const Truncation truncation =
       chooseTruncation(sorted, order, tolerance / 4.0);
 
+  // The points that need the integral, as offsets y = x - center.
+  std::vector<std::size_t> inside;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (!cdfOutsideParts(law, points + k, precision, out + k)) {
+      inside.push_back(k);
+    }
+  }
+  if (inside.empty()) return true;
+  BallVector offsets(inside.size());
+  double frequency = arf_get_d(arb_midref(law.supportHalfWidth.get()), ARF_RND_UP);
+  double largestOffset = 0.0;
+  for (std::size_t i = 0; i < inside.size(); ++i) {
+    arb_sub(offsets[i], points + inside[i], law.center.get(), precision);
+    largestOffset = std::max(
+        largestOffset, std::fabs(arf_get_d(arb_midref(offsets[i]), ARF_RND_UP)));
+  }
+  frequency += largestOffset;
+
+  BallVector integrals(inside.size());
+  bool reached = std::isfinite(truncation.t) && frequency > 0.0;
+  if (reached) {
+    PanelQuadrature quadrature(law, triangular, precision);
+    quadrature.budget = tolerance * std::numbers::pi / 8.0;
+    reached = quadrature.integrate(offsets, truncation.t, frequency, integrals);
+  }
+  if (!reached) {
+    for (const std::size_t k : inside) arb_indeterminate(out + k);
+    return false;
+  }
   Ball tail;
+  positive.resize(truncation.parts);
+  tailBound(positive, order, truncation.t, precision, tail.get());
   Ball pi;
   arb_const_pi(pi.get(), precision);
-  const bool finiteT = std::isfinite(truncation.t);
-  if (finiteT) {
-    positive.resize(truncation.parts);
-    tailBound(positive, order, truncation.t, precision, tail.get());
-  }
-
-  acb_calc_integrate_opt_t options;
-  acb_calc_integrate_opt_init(options);
-  options->eval_limit = kEvaluationBudget;
-  mag_t absolute;
-  mag_init(absolute);
-  mag_set_d(absolute, tolerance / 4.0);
-  acb_t lower;
-  acb_t upper;
-  acb_t integral;
-  acb_init(lower);
-  acb_init(upper);
-  acb_init(integral);
-  acb_set_d(upper, truncation.t);
-
-  bool reached = true;
-  Ball offset;
   Ball half(0.5);
-  for (std::size_t k = 0; k < count; ++k) {
-    if (cdfOutsideParts(law, points + k, precision, out + k)) continue;
-    if (!finiteT) {
-      arb_indeterminate(out + k);
-      reached = false;
-      continue;
-    }
-    arb_sub(offset.get(), points + k, law.center.get(), precision);
-    const double frequency =
-        std::fabs(arf_get_d(arb_midref(offset.get()), ARF_RND_UP)) +
-        arf_get_d(arb_midref(law.supportHalfWidth.get()), ARF_RND_UP);
-    if (!(truncation.t * frequency / std::numbers::pi <= kMaxHalfPeriods)) {
-      arb_indeterminate(out + k);
-      reached = false;
-      continue;
-    }
-    Integrand f{&law, offset.get(), triangular};
-    acb_calc_integrate(integral, integrand, &f, lower, upper, 50, absolute,
-                       options, precision);
-    // F = 1/2 + (integral +- tail) / pi.
-    arb_set(out + k, acb_realref(integral));
-    arb_add_error(out + k, tail.get());
-    arb_div(out + k, out + k, pi.get(), precision);
-    arb_add(out + k, out + k, half.get(), precision);
-    if (!(mag_get_d(arb_radref(out + k)) <= tolerance)) reached = false;
+  for (std::size_t i = 0; i < inside.size(); ++i) {
+    // F = 1/2 + integral / pi, the tail's bound (already over pi) added.
+    arb_ptr value = out + inside[i];
+    arb_div(value, integrals[i], pi.get(), precision);
+    arb_add(value, value, half.get(), precision);
+    arb_add_error(value, tail.get());
+    if (!(mag_get_d(arb_radref(value)) <= tolerance)) reached = false;
   }
-  acb_clear(integral);
-  acb_clear(upper);
-  acb_clear(lower);
-  mag_clear(absolute);
   return reached;
 }
 

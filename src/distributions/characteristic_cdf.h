@@ -12,15 +12,16 @@
 //     or 2/h_j (r_j = 2), so the tail beyond T is at most
 //     B / (R T^R) / pi with B = prod beta_j^{r_j}, R = sum r_j; T and L are
 //     chosen for the smallest T that keeps it below tolerance / 4;
-//   quadrature on [0, T]: Arb's rigorous Gauss-Legendre integration
-//     (acb_calc_integrate) of the entire integrand, its own error in the
-//     radius of the result.
+//   quadrature on [0, T]: equal panels, each with a 32-point Gauss-Legendre
+//     rule in Arb (nodes and weights certified), psi evaluated once per
+//     node for every point; each panel's error bounded from |integrand|
+//     on a complex box around its Bernstein ellipse (rho = 4), evaluated
+//     in Arb; panels halved until every point's bound is within budget.
 // Points at or beyond the support's ends are exactly 0 or 1.
 //
-// Returns false when the integration did not reach the tolerance within its
-// evaluation budget (the balls are still enclosures, only wide), or would
-// span too many oscillations to try (T large against the law's width: a
-// few dominant parts; that point's ball is then indeterminate).
+// Returns false when the tolerance was not reached: the balls are still
+// enclosures, only wide, or indeterminate where the panels needed would be
+// too many (T large against the law's width: a few dominant parts).
 #ifndef LINPROB_DISTRIBUTIONS_CHARACTERISTIC_CDF_H_
 #define LINPROB_DISTRIBUTIONS_CHARACTERISTIC_CDF_H_
 

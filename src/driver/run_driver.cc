@@ -45,6 +45,7 @@
 #include "results/result_store.h"
 #include "results/solution_measures.h"
 #include "results/system_result.h"
+#include "results/truth_check.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -156,7 +157,8 @@ void throwIfProblem(const std::string& path, const Status& status) {
 }
 
 // The deterministic pass and the three distribution phases of system i under
-// one pivoting mode, each measured against the system's references.
+// one pivoting mode, each measured against the system's references and its
+// continuous truth (on the phase's solver threads).
 SystemResult analyseSystem(const RunSettings& settings, int i,
                            const PivotMode& mode, const RunOptions& options,
                            ProgressDisplay* display,
@@ -200,6 +202,9 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
     // Measured at once: that releases the phase's fine histograms.
     PhaseResult phase = runDistributionPhase(family, context);
     measurePhase(phase, reference);
+    checkPhaseAgainstTruth(phase, reference,
+                           static_cast<unsigned>(settings.SolverThreadCount),
+                           stop);
     result.phases.push_back(std::move(phase));
   }
   return result;

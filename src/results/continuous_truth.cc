@@ -18,7 +18,7 @@ constexpr slong kPrecisions[] = {128, 256, 512, 1024, 2048, 4096};
 // The characteristic function has no cancellation to outrun: one
 // precision, and a tolerance per distribution function value that leaves
 // the differences of two well inside kTruthErrorLimit.
-constexpr slong kCharacteristicPrecision = 128;
+constexpr slong kCharacteristicPrecision = 64;
 constexpr double kCharacteristicTolerance = 1e-11;
 
 // One value of the table from its ball: cut to [0, 1], rounded.

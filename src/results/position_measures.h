@@ -16,8 +16,8 @@
 //                    over the histogram's borders (exactLinearTable; a zero
 //                    variance is a point mass).
 //   truth            the continuous truth over the same bands and how far
-//                    VALID and both normals lie from it
-//                    (results/truth_check.h).
+//                    VALID and both normals lie from it, filled apart by
+//                    checkPhaseAgainstTruth (results/truth_check.h).
 // Each is empty when what it needs is missing: every one when the phase
 // solved no job; moments and coverage when the phase was counted without
 // references (SolveOptions::references), coverage also when Min or Max is

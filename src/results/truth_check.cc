@@ -1,6 +1,13 @@
 #include "results/truth_check.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+
+#include "base/thread_group.h"
+#include "linear/ball.h"
 #include "results/phase_result.h"
+#include "solve/phase_solver.h"
 
 namespace linprob {
 namespace {
@@ -49,6 +56,36 @@ void checkAgainstTruth(PositionResult& position,
   if (measures.exactLinear) {
     check.exactLinear = againstTruth(truth, measures.exactLinearTable);
   }
+}
+
+void checkPhaseAgainstTruth(PhaseResult& phase,
+                            const SystemReference& reference,
+                            unsigned threads, const std::stop_token& stop) {
+  std::atomic<std::size_t> next{0};
+  const std::size_t count = phase.positions.size();
+  const auto work = [&] {
+    for (;;) {
+      if (stop.stop_requested()) return;
+      const std::size_t i = next.fetch_add(1, std::memory_order_relaxed);
+      if (i >= count) return;
+      checkAgainstTruth(phase.positions[i], reference, phase.family);
+    }
+  };
+  const std::size_t workers =
+      std::min<std::size_t>(std::max(threads, 1u), count);
+  if (workers <= 1) {
+    work();
+  } else {
+    ThreadGroup group;
+    for (std::size_t t = 0; t < workers; ++t) {
+      group.start([&](const std::stop_token&) {
+        work();
+        releaseArbCaches();
+      });
+    }
+    group.join();
+  }
+  if (stop.stop_requested()) throw PhaseStopped{};
 }
 
 }  // namespace linprob

@@ -15,6 +15,7 @@
 #define LINPROB_RESULTS_TRUTH_CHECK_H_
 
 #include <optional>
+#include <stop_token>
 #include <string>
 
 #include "distributions/family.h"
@@ -32,11 +33,23 @@ struct TruthCheck {
 };
 
 struct PositionResult;
+struct PhaseResult;
 struct SystemReference;
 
-// Fills position.measures.truth; the other measures must be in place.
+// Fills position.measures.truth; the other measures must be in place
+// (measurePhase).
 void checkAgainstTruth(PositionResult& position,
                        const SystemReference& reference, Family family);
+
+// The same for every position of `phase`, spread over up to `threads`
+// threads, each position on one of them, so that the results do not depend
+// on their number. `stop` is checked before each position: once it is
+// requested the threads end and PhaseStopped (solve/phase_solver.h) is
+// thrown. No lock: each thread writes only the positions it takes from an
+// atomic counter.
+void checkPhaseAgainstTruth(PhaseResult& phase,
+                            const SystemReference& reference,
+                            unsigned threads, const std::stop_token& stop);
 
 }  // namespace linprob
 
