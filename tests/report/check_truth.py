@@ -28,6 +28,9 @@ from fractions import Fraction
 
 import mpmath
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from make_sample_results import exact_inverse as inverse  # noqa: E402  (Fractions, Gauss-Jordan)
+
 mpmath.mp.dps = 50
 SYSTEMS = 4
 SHARE_LIMIT = 1e-12
@@ -81,22 +84,6 @@ def run(program, folder):
         raise SystemExit("the program ended with status %d: %s" % (done.returncode, done.stderr))
     with open(os.path.join(folder, "Report", "results.json")) as f:
         return json.load(f)
-
-
-def inverse(matrix):
-    n = len(matrix)
-    a = [[Fraction(v) for v in row] + [Fraction(int(i == j)) for j in range(n)]
-         for i, row in enumerate(matrix)]
-    for c in range(n):
-        pivot = next(r for r in range(c, n) if a[r][c] != 0)
-        a[c], a[pivot] = a[pivot], a[c]
-        scale = a[c][c]
-        a[c] = [v / scale for v in a[c]]
-        for r in range(n):
-            if r != c and a[r][c] != 0:
-                factor = a[r][c]
-                a[r] = [v - factor * w for v, w in zip(a[r], a[c])]
-    return [row[n:] for row in a]
 
 
 def family_variances(family, normal, bounds):
@@ -217,7 +204,7 @@ def main():
             for index, (matrix, _, normal, bounds) in enumerate(systems):
                 label = "n=%d system %d" % (n, index)
                 system = documents[0]["systems"][index]
-                ainv = inverse([[Fraction(v) for v in row] for row in matrix])
+                ainv = inverse(matrix)
                 check_shares(label, system, ainv, normal, bounds, problems)
                 checked += check_truth(label, system, ainv, normal, bounds, problems)
                 other = documents[1]["systems"][index]
@@ -237,7 +224,7 @@ def main():
         system = run(program, folder)["systems"][0]
         system["sampling"] = True
         matrix, _, normal, bounds = systems[0]
-        ainv = inverse([[Fraction(v) for v in row] for row in matrix])
+        ainv = inverse(matrix)
         check_shares("n=13", system, ainv, normal, bounds, problems)
         methods = set()
         for family in system["modes"][0]["families"]:
