@@ -45,7 +45,6 @@ SystemReference exampleReference(int system) {
   }
   inputs.normalPairs = numbersOf(folder + "NormalRHS.txt", 2 * kUnknowns);
   inputs.boundsPairs = numbersOf(folder + "UniformRHS.txt", 2 * kUnknowns);
-  inputs.enumerate = false;
   return makeSystemReference(std::move(inputs));
 }
 
@@ -79,8 +78,8 @@ void TruthOfExampleSystem(benchmark::State& state) {
           TruthQuestion question;
           question.inverse = reference.inverse.get();
           question.unknown = u;
-          question.shape = entryShape(info.family);
-          question.pairs = &reference.parameterPairs(info.family);
+          question.shape = info.shape;
+          question.pairs = &reference.pairsOf(info.parameterKind);
           question.min = b.front();
           question.borders = &upper;
           question.walked = upper.size();

@@ -23,7 +23,8 @@
 
 #include "distributions/discretisation.h"
 #include "distributions/job_block.h"
-#include "distributions/job_source.h"
+#include "distributions/enumeration_source.h"
+#include "distributions/sampling_source.h"
 #include "linear/linear_system.h"
 #include "linear/step_replay.h"
 #include "solve/band_counter.h"
@@ -42,28 +43,22 @@ LinearSystem benchmarkSystem(unsigned n) {
   LinearSystem system(n);
   for (unsigned r = 0; r < n; ++r) {
     for (unsigned c = 0; c < n; ++c) {
-      system.matrix[c][r] = (n == 4) ? network[r][c]
+      system.setCoefficient(r, c, (n == 4) ? network[r][c]
                             : (r == c) ? 4.0
-                                       : 1.0 / (1.0 + r + 2.0 * c);
+                                       : 1.0 / (1.0 + r + 2.0 * c));
     }
   }
-  system.eliminate(false, false);
+  system.eliminate(kPivotModes[0]);
   return system;
 }
 
-PhaseJobs enumerationJobs(Family family, unsigned n, int cells) {
+EnumerationJobs enumerationJobs(Family family, unsigned n, int cells) {
   std::vector<double> first(n), second(n);
   for (unsigned e = 0; e < n; ++e) {
     first[e] = 1.0 + e;
     second[e] = family == Family::kNormal ? 0.04 : first[e] + 0.4;
   }
-  PhaseJobs jobs;
-  jobs.enumeration.n = n;
-  jobs.enumeration.cells =
-      family == Family::kNormal       ? normalCells(n, cells, first, second)
-      : family == Family::kTriangular ? triangularCells(n, cells, first, second)
-                                      : uniformCells(n, cells, first, second);
-  return jobs;
+  return EnumerationJobs{n, familyInfo(family).cells(n, cells, first, second)};
 }
 
 // Sends standard output to /dev/null while alive.
@@ -98,7 +93,7 @@ void reportJobs(benchmark::State& state, double jobs) {
 
 // Solves the phase once per iteration, its console lines hidden, and
 // reports the jobs per second.
-void solveEveryIteration(benchmark::State& state, const PhaseJobs& jobs,
+void solveEveryIteration(benchmark::State& state, const JobSource& jobs,
                          const LinearSystem& system,
                          const SolveOptions& options) {
   double solved = 0;
@@ -114,14 +109,14 @@ void solveEveryIteration(benchmark::State& state, const PhaseJobs& jobs,
 // The plain solution at the middle of every entry's range: the reference
 // value of the moments, as the program's driver gives it.
 std::vector<double> middleSolution(const LinearSystem& system,
-                                   const PhaseJobs& jobs) {
-  const unsigned n = system.size;
+                                   const EnumerationJobs& jobs) {
+  const unsigned n = system.size();
   std::vector<double> rhs(n);
-  const RectangleTable& cells = jobs.enumeration.cells;
+  const RectangleTable& cells = jobs.cells;
   for (unsigned e = 0; e < n; ++e) {
     rhs[e] = cells[cells.size() / 2][e].value;
   }
-  replaySteps(rhs, system.steps);
+  replaySteps(rhs, system.steps());
   return rhs;
 }
 
@@ -130,12 +125,12 @@ std::vector<double> middleSolution(const LinearSystem& system,
 void BM_EnumerationPhase(benchmark::State& state) {
   const int solverThreads = static_cast<int>(state.range(0));
   const LinearSystem system = benchmarkSystem(4);
-  const PhaseJobs jobs = enumerationJobs(Family::kUniform, 4, 50);
+  const EnumerationJobs jobs = enumerationJobs(Family::kUniform, 4, 50);
   SolveOptions options{.solverThreads = solverThreads,
                        .generatorThreads = 2,
                        .histogramPrecision = 10};
   if (state.range(1) != 0) options.references = middleSolution(system, jobs);
-  solveEveryIteration(state, jobs, system, options);
+  solveEveryIteration(state, EnumerationSource(jobs), system, options);
 }
 BENCHMARK(BM_EnumerationPhase)
     ->ArgNames({"threads", "moments"})
@@ -152,12 +147,12 @@ BENCHMARK(BM_EnumerationPhase)
 // n = 6, 50-cell system.
 void BM_EnumerationSixUnknowns(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(6);
-  const PhaseJobs jobs = enumerationJobs(Family::kTriangular, 6, 16);
+  const EnumerationJobs jobs = enumerationJobs(Family::kTriangular, 6, 16);
   SolveOptions options{.solverThreads = static_cast<int>(state.range(0)),
                        .generatorThreads = 2,
                        .histogramPrecision = 10};
   options.references = middleSolution(system, jobs);
-  solveEveryIteration(state, jobs, system, options);
+  solveEveryIteration(state, EnumerationSource(jobs), system, options);
 }
 BENCHMARK(BM_EnumerationSixUnknowns)
     ->ArgName("threads")
@@ -174,7 +169,7 @@ void BM_SystemUnderOneMode(benchmark::State& state) {
   for (auto _ : state) {
     for (Family family :
          {Family::kTriangular, Family::kNormal, Family::kUniform}) {
-      const PhaseJobs jobs = enumerationJobs(family, n, 50);
+      const EnumerationSource jobs(enumerationJobs(family, n, 50));
       QuietStdout quiet;
       const PhaseBands bands = solvePhase(jobs, system,
                    {.solverThreads = 2,
@@ -193,17 +188,16 @@ BENCHMARK(BM_SystemUnderOneMode)
 
 void BM_SamplingPhase(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(4);
-  PhaseJobs jobs;
-  jobs.enumerate = false;
-  jobs.sampling = SamplingJobs{4, Family::kNormal, {1.0, 0.0, 0.5, -0.2},
-                               {0.01, 0.0025, 0.0025, 0.0025},
-                               static_cast<int>(state.range(0)), 12345u};
+  const SamplingSource jobs(SamplingJobs{
+      4, Family::kNormal, {1.0, 0.0, 0.5, -0.2},
+      {0.01, 0.0025, 0.0025, 0.0025}, static_cast<int>(state.range(0)),
+      12345u});
   SolveOptions options{.solverThreads = static_cast<int>(state.range(1)),
                        .generatorThreads = 1,
                        .histogramPrecision = 10};
   if (state.range(2) != 0) {
-    options.references = jobs.sampling.first;
-    replaySteps(options.references, system.steps);
+    options.references = jobs.jobs().first;
+    replaySteps(options.references, system.steps());
   }
   solveEveryIteration(state, jobs, system, options);
 }
@@ -220,7 +214,7 @@ void BM_ReplayOneJob(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(4);
   std::vector<double> rhs = {1.0, 0.0, 0.5, -0.2};
   for (auto _ : state) {
-    replaySteps(rhs, system.steps);
+    replaySteps(rhs, system.steps());
     rhs = {1.0, 0.0, 0.5, -0.2};
     benchmark::DoNotOptimize(rhs.data());
   }
@@ -235,7 +229,7 @@ void BM_ReplayBlock(benchmark::State& state) {
     for (unsigned e = 0; e < 4; ++e) {
       for (std::size_t j = 0; j < kBlockJobs; ++j) block.entry(e)[j] = 1.0 + e;
     }
-    replayBlock(block.values.data(), kBlockJobs, kBlockJobs, system.steps);
+    replayBlock(block.values.data(), kBlockJobs, kBlockJobs, system.steps());
     benchmark::DoNotOptimize(block.values.data());
   }
   state.SetItemsProcessed(state.iterations() *
@@ -248,15 +242,16 @@ BENCHMARK(BM_ReplayBlock);
 // of the enumeration benchmark, solved once beforehand.
 void BM_CountBlocks(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(4);
-  const PhaseJobs jobs = enumerationJobs(Family::kUniform, 4, 50);
+  const EnumerationJobs jobs = enumerationJobs(Family::kUniform, 4, 50);
+  const EnumerationFill fill(jobs);
   std::vector<JobBlock> blocks;
   PhaseBands bands(4);
   for (std::uint64_t first = 0; first < 125000; first += kBlockJobs) {
     blocks.emplace_back(4);
     const auto count = static_cast<std::size_t>(
         std::min<std::uint64_t>(kBlockJobs, 125000 - first));
-    jobs.enumeration.fill(25, first, count, blocks.back());
-    replayBlock(blocks.back().values.data(), kBlockJobs, count, system.steps);
+    fill.fill(25, first, count, blocks.back());
+    replayBlock(blocks.back().values.data(), kBlockJobs, count, system.steps());
     for (unsigned e = 0; e < 4; ++e) {
       for (std::size_t j = 0; j < count; ++j) {
         const double v = blocks.back().entry(e)[j];

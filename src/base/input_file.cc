@@ -22,7 +22,7 @@ bool isSpace(int byte) {
 }
 
 Status openProblem(int error) {
-  if (error == ENOENT) return Status::error("missing");
+  if (error == ENOENT) return Status::error(StatusCode::kMissing, "missing");
   return Status::error(std::strerror(error));
 }
 
@@ -53,7 +53,9 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
 Result<InputFile> InputFile::open(const std::string& path) {
   if (const InputSnapshot* served = servedInputs()) {
     const auto found = served->files.find(path);
-    if (found == served->files.end()) return Status::error("missing");
+    if (found == served->files.end()) {
+      return Status::error(StatusCode::kMissing, "missing");
+    }
     const InputSnapshot::Entry& entry = found->second;
     if (!entry.problem.empty()) return Status::error(entry.problem);
     InputFile file(-1);

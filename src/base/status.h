@@ -2,7 +2,8 @@
 //
 // A Status is either ok or carries one message that names the problem, worded
 // to follow the name of the thing that failed ("only 3 of the 4 numbers
-// needed" follows "Matrix1/Matice.txt: "). A Result<T> holds either a value
+// needed" follows "Matrix1/Matice.txt: "), and a code that callers branch on
+// (never on the message). A Result<T> holds either a value
 // or the Status of its failure. Both are [[nodiscard]]: a failure cannot be
 // dropped by accident. Only the driver turns them into lines on standard
 // error and an exit status.
@@ -20,16 +21,27 @@
 
 namespace linprob {
 
+enum class StatusCode {
+  kOk,
+  kMissing,  // nothing there to read (no such file)
+  kInvalid,  // there, but refused: unreadable, malformed, out of range ...
+};
+
 class [[nodiscard]] Status {
  public:
   Status() = default;  // ok
   static Status error(std::string message) {
+    return error(StatusCode::kInvalid, std::move(message));
+  }
+  static Status error(StatusCode code, std::string message) {
     Status status;
+    status.code_ = code;
     status.message_ = std::move(message);
     return status;
   }
 
   bool ok() const { return !message_.has_value(); }
+  StatusCode code() const { return code_; }
   // The problem; empty for an ok status.
   const std::string& message() const {
     static const std::string kNone;
@@ -37,10 +49,11 @@ class [[nodiscard]] Status {
   }
   // The same problem with `prefix` in front, e.g. the file's name and ": ".
   Status prefixed(const std::string& prefix) const {
-    return ok() ? Status() : error(prefix + *message_);
+    return ok() ? Status() : error(code_, prefix + *message_);
   }
 
  private:
+  StatusCode code_ = StatusCode::kOk;
   std::optional<std::string> message_;
 };
 

@@ -1,8 +1,10 @@
 #include "distributions/family.h"
 
+#include <cmath>
 #include <cstddef>
 
 #include "base/number_file.h"
+#include "linear/exact_moments.h"
 
 namespace linprob {
 namespace {
@@ -18,30 +20,67 @@ NormalParameters boundedMoments(double low, double up, double divisor) {
 
 }  // namespace
 
-NormalParameters familyMoments(Family family, double p, double q) {
-  switch (family) {
-    case Family::kNormal:
-      return NormalParameters{p, q};
-    case Family::kTriangular:
-      return boundedMoments(p, q, 24.0);
-    case Family::kUniform:
-      return boundedMoments(p, q, 12.0);
+namespace family_rows {
+
+NormalParameters normalMoments(double mean, double variance) {
+  return NormalParameters{mean, variance};
+}
+NormalParameters triangularMoments(double lower, double upper) {
+  return boundedMoments(lower, upper, 24.0);
+}
+NormalParameters uniformMoments(double lower, double upper) {
+  return boundedMoments(lower, upper, 12.0);
+}
+
+EntryMoments exactNormalMoments(double mean, double variance) {
+  return normalEntryMoments(mean, variance);
+}
+EntryMoments exactTriangularMoments(double lower, double upper) {
+  return boundedEntryMoments(lower, upper, 24);
+}
+EntryMoments exactUniformMoments(double lower, double upper) {
+  return boundedEntryMoments(lower, upper, 12);
+}
+
+// The mean plus or minus kSamplingDeviations standard deviations, far
+// beyond anything the normal draws reach; a variance of 0 is the mean
+// itself.
+SamplingRange normalRange(double mean, double variance) {
+  const double reach = kSamplingDeviations * std::sqrt(variance);
+  return SamplingRange{mean - reach, mean + reach};
+}
+SamplingRange boundedRange(double lower, double upper) {
+  return SamplingRange{lower, upper};
+}
+
+}  // namespace family_rows
+
+ParameterPairs splitPairs(const std::vector<double>& values, unsigned n) {
+  ParameterPairs pairs;
+  pairs.first.reserve(n);
+  pairs.second.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    pairs.first.push_back(values[2 * i]);
+    pairs.second.push_back(values[2 * i + 1]);
   }
-  return NormalParameters{};
+  return pairs;
+}
+
+std::vector<NormalParameters> familyMoments(const FamilyInfo& family,
+                                            const ParameterPairs& pairs) {
+  std::vector<NormalParameters> moments;
+  moments.reserve(pairs.first.size());
+  for (std::size_t i = 0; i < pairs.first.size(); ++i) {
+    moments.push_back(family.moments(pairs.first[i], pairs.second[i]));
+  }
+  return moments;
 }
 
 Result<std::vector<NormalParameters>> readFamilyMoments(
     Family family, const std::string& path, unsigned n) {
-  const std::size_t pairs = n;
-  const auto file = readNumbers(path, 2 * pairs);
+  const auto file = readNumbers(path, 2 * std::size_t{n});
   if (!file.ok()) return file.status();
-  const std::vector<double>& values = file.value();
-  std::vector<NormalParameters> moments;
-  moments.reserve(pairs);
-  for (std::size_t i = 0; i < pairs; ++i) {
-    moments.push_back(familyMoments(family, values[2 * i], values[2 * i + 1]));
-  }
-  return moments;
+  return familyMoments(familyInfo(family), splitPairs(file.value(), n));
 }
 
 }  // namespace linprob

@@ -31,21 +31,16 @@ FamilyBox cellBox(const RectangleTable& cells, unsigned n) {
   return box;
 }
 
-FamilyBox samplingBox(Family family, const std::vector<double>& first,
-                      const std::vector<double>& second) {
+FamilyBox samplingBox(const FamilyInfo& family, const ParameterPairs& pairs) {
   FamilyBox box;
-  const std::size_t n = first.size();
+  const std::size_t n = pairs.first.size();
   box.lower.resize(n);
   box.upper.resize(n);
   for (std::size_t e = 0; e < n; ++e) {
-    if (family == Family::kNormal) {
-      const double reach = kSamplingDeviations * std::sqrt(second[e]);
-      box.lower[e] = first[e] - reach;
-      box.upper[e] = first[e] + reach;
-    } else {
-      box.lower[e] = first[e];
-      box.upper[e] = second[e];
-    }
+    const SamplingRange range =
+        family.samplingRange(pairs.first[e], pairs.second[e]);
+    box.lower[e] = range.lower;
+    box.upper[e] = range.upper;
     if (!std::isfinite(box.lower[e]) || !std::isfinite(box.upper[e])) {
       noteFault(box, static_cast<unsigned>(e));
     }

@@ -4,10 +4,7 @@
 //
 // Enumeration: each entry's interval is the hull of its cells' values (the
 // cells themselves, values and weights, must be finite). Sampling: the range
-// the draws come from: the two ends for the triangular and the uniform
-// family; for the normal family the mean plus or minus 40 standard
-// deviations, far beyond anything std::normal_distribution draws; a variance
-// of 0 is the mean itself.
+// the family's draws come from (FamilyInfo::samplingRange).
 #ifndef LINPROB_DISTRIBUTIONS_FAMILY_BOX_H_
 #define LINPROB_DISTRIBUTIONS_FAMILY_BOX_H_
 
@@ -18,8 +15,6 @@
 #include "distributions/sample_rectangle.h"
 
 namespace linprob {
-
-inline constexpr double kSamplingDeviations = 40.0;
 
 struct FamilyBox {
   std::vector<double> lower;  // per entry
@@ -33,10 +28,8 @@ struct FamilyBox {
 // no cell gives the box [0, 0]).
 FamilyBox cellBox(const RectangleTable& cells, unsigned n);
 
-// The sampling range of each entry of `family` from its parameter pairs
-// (`first`: mean or lower end, `second`: variance or upper end).
-FamilyBox samplingBox(Family family, const std::vector<double>& first,
-                      const std::vector<double>& second);
+// The sampling range of each entry of `family` from its parameter pairs.
+FamilyBox samplingBox(const FamilyInfo& family, const ParameterPairs& pairs);
 
 }  // namespace linprob
 

@@ -1,102 +1,85 @@
-// The jobs of one distribution phase, reproducible: the same jobs, with the
-// same values and probabilities in the same order, can be produced twice
-// (once to find each unknown's smallest and largest solution, once to count
-// each job into its band), without ever holding them all in memory.
+// JobSource: how a distribution phase makes its jobs.
 //
-// Enumeration: every combination of one cell per entry. The combinations are
-// split by the cell index of entry 0 into prefixes; within a prefix, job j is
-// the j-th combination in lexicographic order (entry n-1 fastest). A job's
-// probability is the product of its cells' probabilities multiplied in entry
-// order from 1.0; its right-hand side is the cells' values.
+// A phase's jobs are reproducible: the same jobs, with the same values and
+// probabilities in the same order, can be made twice (once to find each
+// unknown's smallest and largest solution, once to count each job into its
+// band) by any thread, without ever holding them all in memory. A source
+// splits them into a fixed sequence of chunks (ChunkPlan), each chunk into
+// blocks of at most kBlockJobs jobs, and fills any block of any chunk on
+// demand. It also produces the phase's chunks onto its queue, with whatever
+// threads and console lines its kind of production has.
 //
-// Sampling: sampleCount right-hand sides in blocks of kBlockJobs, each of
-// weight 1 / sampleCount computed in float; block b is drawn from streams of
-// its own derived from `seed` and b (SampleBlocks), so any thread draws any
-// block and the same seed gives the same samples.
-//
-// Both split their units (prefixes, sample blocks) into the chunks of a
-// ChunkPlan.
+// Concrete sources, each in its own files, are made through the table of
+// job_source_kinds.h: enumeration of every combination of cells
+// (enumeration_source.h) and pseudo-random sampling (sampling_source.h). A
+// source is built before the phase's threads start; every const member may
+// then run on any number of threads at once, and fill() allocates nothing.
 #ifndef LINPROB_DISTRIBUTIONS_JOB_SOURCE_H_
 #define LINPROB_DISTRIBUTIONS_JOB_SOURCE_H_
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <optional>
+#include <stop_token>
 
+#include "distributions/chunk_queue.h"
 #include "distributions/family.h"
+#include "distributions/family_box.h"
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
-#include "distributions/sample_rectangle.h"
 
 namespace linprob {
 
-struct EnumerationJobs {
-  unsigned n = 0;
-  RectangleTable cells;  // [cell][entry]
-
-  std::size_t prefixCount() const;       // cells.size(), 0 when n == 0
-  std::uint64_t jobsPerPrefix() const;   // cellCount^(n-1)
-  std::uint64_t jobCount() const;        // cellCount^n
-  // Chunks of consecutive prefixes.
-  ChunkPlan chunkPlan() const;
-  std::uint64_t chunkJobs(std::size_t chunk) const;
-  // Fills block jobs 0 ... count-1 with jobs first ... first+count-1 of
-  // `prefix`, sets block.count = count. count <= kBlockJobs. Builds an
-  // EnumerationFill on every call: a phase builds one and fills from it.
-  void fill(std::size_t prefix, std::uint64_t first, std::size_t count,
-            JobBlock& block) const;
+enum class JobSourceKind {
+  kEnumeration,  // every combination of one cell per entry
+  kSampling,     // independent pseudo-random right-hand sides
 };
 
-// The cells of an EnumerationJobs by entry (each entry's values and
-// probabilities in arrays of their own), so that the varying last entry of a
-// block is copied and multiplied in vector loops. Built once per phase; fill
-// is const, allocates nothing and may run on any number of threads at once.
-// Fills exactly what EnumerationJobs::fill describes, bit for bit.
-class EnumerationFill {
+// What a phase's jobs are made from.
+struct PhaseSpec {
+  const FamilyInfo* family = nullptr;
+  unsigned n = 0;
+  ParameterPairs pairs;  // n pairs of the family's parameter file
+  int count = 0;         // cells per entry, or samples
+  std::uint64_t seed = 0;  // sources that draw
+};
+
+struct EnumerationJobs;
+
+class JobSource {
  public:
-  explicit EnumerationFill(const EnumerationJobs& jobs);
+  JobSource() = default;
+  JobSource(const JobSource&) = delete;
+  JobSource& operator=(const JobSource&) = delete;
+  virtual ~JobSource() = default;
 
-  void fill(std::size_t prefix, std::uint64_t first, std::size_t count,
-            JobBlock& block) const;
+  virtual JobSourceKind kind() const = 0;
+  // Entries per job.
+  virtual unsigned size() const = 0;
+  virtual std::uint64_t jobCount() const = 0;
+  virtual ChunkPlan chunkPlan() const = 0;
+  virtual std::uint64_t chunkJobs(std::size_t chunk) const = 0;
+  // The blocks of a chunk, and block k of them (0 <= k < chunkBlocks):
+  // the chunk's jobs in order, kBlockJobs per block but at the end of a
+  // unit (a prefix, a block of samples). Lanes past block.count are zero.
+  virtual std::uint64_t chunkBlocks(std::size_t chunk) const = 0;
+  virtual void fill(std::size_t chunk, std::uint64_t k,
+                    JobBlock& block) const = 0;
 
- private:
-  double value(std::size_t cell, unsigned entry) const {
-    return values_[entry * cellCount_ + cell];
-  }
-  double probability(std::size_t cell, unsigned entry) const {
-    return probabilities_[entry * cellCount_ + cell];
-  }
+  // Pushes the chunks that `share` owns onto `queue` in increasing order,
+  // stopping between two chunks once `stop` is requested; no stopper. By
+  // default from the calling thread, silently.
+  virtual void produce(ChunkQueue& queue, int generatorThreads,
+                       std::stop_token stop, ChunkShare share) const;
 
-  unsigned n_;
-  std::size_t cellCount_;
-  std::vector<double> values_;         // [entry * cellCount + cell]
-  std::vector<double> probabilities_;  // [entry * cellCount + cell]
+  // The box that holds every job (the start-of-run check replays it).
+  virtual FamilyBox box() const = 0;
+  // The cells of a source that enumerates them (the extreme search and
+  // other counting shortcuts use them); nullptr otherwise.
+  virtual const EnumerationJobs* cells() const { return nullptr; }
+  // The seed of a source that draws.
+  virtual std::optional<std::uint64_t> seed() const { return std::nullopt; }
 };
-
-struct SamplingJobs {
-  unsigned n = 0;
-  Family family = Family::kNormal;
-  std::vector<double> first;   // Mean or Lower
-  std::vector<double> second;  // Variance or Upper
-  int sampleCount = 0;
-  std::uint64_t seed = 0;
-
-  // Blocks of kBlockJobs samples, the last one shorter when needed.
-  std::uint64_t blockCount() const;
-  std::size_t blockJobs(std::uint64_t block) const;
-  // Chunks of consecutive blocks.
-  ChunkPlan chunkPlan() const;
-  std::uint64_t chunkJobs(std::size_t chunk) const;
-};
-
-struct PhaseJobs {
-  bool enumerate = true;
-  EnumerationJobs enumeration;
-  SamplingJobs sampling;
-};
-
-// 1 / sampleCount evaluated in float, widened to double.
-double sampleWeight(int sampleCount);
 
 }  // namespace linprob
 

@@ -2,34 +2,12 @@
 
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
 #include <sstream>
-#include <utility>
 
-#include "distributions/discretisation.h"
-#include "distributions/phase_seed.h"
 #include "base/number_file.h"
 
 namespace linprob {
 namespace {
-
-// The two numbers of every pair: the first into `first`, the second into
-// `second`, in entry order.
-struct ParameterPairs {
-  std::vector<double> first;
-  std::vector<double> second;
-};
-
-ParameterPairs splitPairs(const std::vector<double>& values, unsigned n) {
-  ParameterPairs pairs;
-  pairs.first.reserve(n);
-  pairs.second.reserve(n);
-  for (unsigned i = 0; i < n; ++i) {
-    pairs.first.push_back(values[2 * static_cast<std::size_t>(i)]);
-    pairs.second.push_back(values[2 * static_cast<std::size_t>(i) + 1]);
-  }
-  return pairs;
-}
 
 std::string pairProblem(unsigned i, const std::string& what, double value) {
   std::ostringstream text;
@@ -87,48 +65,6 @@ std::vector<std::string> checkParameterFile(const std::string& path, unsigned n,
     }
   }
   return problems;
-}
-
-Status loadPhaseJobs(Family family, const std::string& path, unsigned n,
-                     int count, bool enumerate, PhaseJobs& jobs,
-                     std::optional<std::uint64_t> seed) {
-  // A phase whose file cannot be read has no job at all.
-  jobs = PhaseJobs{};
-  const auto file = readNumbers(path, 2 * static_cast<std::size_t>(n));
-  if (!file.ok()) {
-    return file.status();
-  }
-  ParameterPairs pairs = splitPairs(file.value(), n);
-  if (enumerate) {
-    jobs.enumerate = true;
-    jobs.enumeration.n = n;
-    switch (family) {
-      case Family::kNormal:
-        jobs.enumeration.cells =
-            normalCells(n, count, pairs.first, pairs.second);
-        break;
-      case Family::kTriangular:
-        jobs.enumeration.cells =
-            triangularCells(n, count, pairs.first, pairs.second);
-        break;
-      case Family::kUniform:
-        jobs.enumeration.cells =
-            uniformCells(n, count, pairs.first, pairs.second);
-        break;
-    }
-    return Status();
-  }
-  jobs.enumerate = false;
-  SamplingJobs& sampling = jobs.sampling;
-  sampling.n = n;
-  sampling.family = family;
-  sampling.first = std::move(pairs.first);
-  sampling.second = std::move(pairs.second);
-  sampling.sampleCount = count;
-  // Every draw, in both passes over the samples, comes from the engine
-  // seeded with it.
-  sampling.seed = seed ? *seed : drawSeed();
-  return Status();
 }
 
 }  // namespace linprob

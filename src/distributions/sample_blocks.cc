@@ -2,6 +2,7 @@
 
 #include <Random123/philox.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -111,26 +112,59 @@ double standardNormal(WordStream& words, const Ziggurat& z) {
 
 }  // namespace
 
+double sampleWeight(int sampleCount) {
+  // Evaluated in single precision and only then widened.
+  const float weight = 1.0f / static_cast<float>(sampleCount);
+  return static_cast<double>(weight);
+}
+
+std::uint64_t SamplingJobs::blockCount() const {
+  const auto samples = static_cast<std::uint64_t>(std::max(sampleCount, 0));
+  return (samples + kBlockJobs - 1) / kBlockJobs;
+}
+
+std::size_t SamplingJobs::blockJobs(std::uint64_t block) const {
+  const auto samples = static_cast<std::uint64_t>(std::max(sampleCount, 0));
+  const std::uint64_t start = block * kBlockJobs;
+  if (start >= samples) return 0;
+  return static_cast<std::size_t>(
+      std::min<std::uint64_t>(kBlockJobs, samples - start));
+}
+
+ChunkPlan SamplingJobs::chunkPlan() const {
+  return ChunkPlan::of(blockCount(),
+                       static_cast<std::uint64_t>(std::max(sampleCount, 0)));
+}
+
+std::uint64_t SamplingJobs::chunkJobs(std::size_t chunk) const {
+  const UnitRange blocks = chunkPlan().range(chunk);
+  const auto samples = static_cast<std::uint64_t>(std::max(sampleCount, 0));
+  const std::uint64_t start = blocks.first * kBlockJobs;
+  const std::uint64_t end = std::min(blocks.end * kBlockJobs, samples);
+  return end - start;
+}
+
 SampleBlocks::SampleBlocks(const SamplingJobs& jobs)
     : jobs_(jobs), weight_(sampleWeight(jobs.sampleCount)), entries_(jobs.n) {
+  const SampleDraw draw = familyInfo(jobs.family).draw;
   for (unsigned e = 0; e < jobs.n; ++e) {
     Entry& entry = entries_[e];
     const double p = jobs.first[e];
     const double q = jobs.second[e];
     entry.first = p;
-    switch (jobs.family) {
-      case Family::kNormal:
+    entry.draw = draw;
+    switch (draw) {
+      case SampleDraw::kNormal:
         // A variance of exactly 0 is a known constant, the mean.
         if (q != 0.0) {
-          entry.draw = Draw::kNormal;
+          entry.constant = false;
           entry.second = std::sqrt(q);
         }
         break;
-      case Family::kTriangular:
-      case Family::kUniform:
+      case SampleDraw::kTriangular:
+      case SampleDraw::kUniform:
         if (p != q) {
-          entry.draw = jobs.family == Family::kTriangular ? Draw::kTriangular
-                                                          : Draw::kUniform;
+          entry.constant = false;
           entry.second = q;
           entry.width = q - p;
         }
@@ -147,17 +181,18 @@ std::size_t SampleBlocks::fill(std::uint64_t block, JobBlock& out) const {
     const Entry& entry = entries_[e];
     double* const values = out.entry(e);
     WordStream words(jobs_.seed, block, e);
+    if (entry.constant) {
+      for (std::size_t s = 0; s < count; ++s) values[s] = entry.first;
+      continue;
+    }
     switch (entry.draw) {
-      case Draw::kConstant:
-        for (std::size_t s = 0; s < count; ++s) values[s] = entry.first;
-        break;
-      case Draw::kNormal:
+      case SampleDraw::kNormal:
         for (std::size_t s = 0; s < count; ++s) {
           const double scaled = entry.second * standardNormal(words, z);
           values[s] = entry.first + scaled;
         }
         break;
-      case Draw::kTriangular:
+      case SampleDraw::kTriangular:
         for (std::size_t s = 0; s < count; ++s) {
           // The sum of two 53-bit fractions, halved: the mean of two
           // uniforms, whose density is the triangle on [0, 1].
@@ -169,7 +204,7 @@ std::size_t SampleBlocks::fill(std::uint64_t block, JobBlock& out) const {
           values[s] = entry.first + offset;
         }
         break;
-      case Draw::kUniform:
+      case SampleDraw::kUniform:
         for (std::size_t s = 0; s < count; ++s) {
           const double offset = entry.width * unitFrom(words.next());
           const double value = entry.first + offset;

@@ -26,9 +26,30 @@
 #include <vector>
 
 #include "distributions/job_block.h"
-#include "distributions/job_source.h"
+#include "distributions/family.h"
+#include "distributions/job_chunk.h"
 
 namespace linprob {
+
+// The samples of a sampling phase.
+struct SamplingJobs {
+  unsigned n = 0;
+  Family family = Family::kNormal;
+  std::vector<double> first;   // Mean or Lower
+  std::vector<double> second;  // Variance or Upper
+  int sampleCount = 0;
+  std::uint64_t seed = 0;
+
+  // Blocks of kBlockJobs samples, the last one shorter when needed.
+  std::uint64_t blockCount() const;
+  std::size_t blockJobs(std::uint64_t block) const;
+  // Chunks of consecutive blocks.
+  ChunkPlan chunkPlan() const;
+  std::uint64_t chunkJobs(std::size_t chunk) const;
+};
+
+// 1 / sampleCount evaluated in float, widened to double.
+double sampleWeight(int sampleCount);
 
 class SampleBlocks {
  public:
@@ -39,9 +60,9 @@ class SampleBlocks {
   std::size_t fill(std::uint64_t block, JobBlock& out) const;
 
  private:
-  enum class Draw { kConstant, kNormal, kTriangular, kUniform };
   struct Entry {
-    Draw draw = Draw::kConstant;
+    bool constant = true;  // a degenerate entry: always `first`
+    SampleDraw draw = SampleDraw::kUniform;
     double first = 0.0;   // constant, mean or lower end
     double second = 0.0;  // standard deviation or upper end
     double width = 0.0;   // upper end minus lower end

@@ -4,18 +4,6 @@
 
 namespace linprob {
 
-EntryShape entryShape(Family family) {
-  switch (family) {
-    case Family::kTriangular:
-      return EntryShape::kTriangular;
-    case Family::kUniform:
-      return EntryShape::kUniform;
-    case Family::kNormal:
-      break;
-  }
-  return EntryShape::kNormal;
-}
-
 SumLaw sumLaw(EntryShape shape, arb_srcptr row,
               const std::vector<double>& pairs, slong precision) {
   SumLaw law;

@@ -31,11 +31,7 @@
 
 namespace linprob {
 
-enum class EntryShape { kNormal, kUniform, kTriangular };
-
-// Which continuous law the entries of each family follow: the one place
-// that ties a family to its law.
-EntryShape entryShape(Family family);
+// The shape of a family's entries is its row's `shape` (family.h).
 
 struct SumLaw {
   EntryShape shape = EntryShape::kNormal;

@@ -3,15 +3,19 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstddef>
 #include <exception>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <thread>
 
 #include "base/console.h"
 #include "base/thread_group.h"
+#include "base/number_file.h"
 #include "distributions/family.h"
-#include "distributions/parameter_files.h"
+#include "distributions/job_source_kinds.h"
+#include "driver/phase_settings.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "linear/system_files.h"
@@ -61,14 +65,11 @@ class HiddenJobLines {
 
 // Solves `jobs` until enough replays are made or the time is up; sets the
 // seconds per replay (0 when none was made) and the phase's replays per job.
-void timeReplays(const PhaseJobs& jobs, const LinearSystem& system,
+void timeReplays(const JobSource& source, const LinearSystem& system,
                  const RunSettings& settings, RunCosts& costs) {
   PhaseProgress progress;
   std::stop_source stopPhase;
-  SolveOptions options;
-  options.solverThreads = settings.SolverThreadCount;
-  options.generatorThreads = settings.GeneratorThreadCount;
-  options.histogramPrecision = settings.HistogramPrecision;
+  SolveOptions options = solveOptionsFor(settings);
   options.stop = stopPhase.get_token();
   options.progress = &progress;
 
@@ -86,7 +87,7 @@ void timeReplays(const PhaseJobs& jobs, const LinearSystem& system,
       }
     });
     try {
-      solvePhase(jobs, system, options);
+      solvePhase(source, system, options);
     } catch (const PhaseStopped&) {
       // The slice is done.
     }
@@ -124,23 +125,24 @@ std::optional<RunCosts> calibrate(const RunSettings& settings) {
     // shares); else, with too many unknowns for even two cells, a slice of
     // the first phase.
     const FamilyInfo& family = kFamilies[0];
-    PhaseJobs jobs;
-    int count = settings.SampleCount;
+    const auto file = readNumbers(folder + family.parameterFile, 2 * std::size_t{n});
+    if (!file.ok()) return std::nullopt;
+    PhaseSpec spec;
+    spec.family = &family;
+    spec.n = n;
+    spec.pairs = splitPairs(file.value(), n);
+    spec.seed = 0;  // fixed: the calibration changes no output
+    spec.count = phaseCountFor(settings);
     if (!settings.ExactDistributions) {
-      count = static_cast<int>(std::min<std::int64_t>(
-          count, static_cast<std::int64_t>(kCalibrationJobs)));
+      spec.count = static_cast<int>(std::min<std::int64_t>(
+          spec.count, static_cast<std::int64_t>(kCalibrationJobs)));
     } else {
-      count = settings.IntegrationPrecision;
-      const int fewer = calibrationCells(count, n);
-      if (fewer >= 2) count = fewer;
+      const int fewer = calibrationCells(spec.count, n);
+      if (fewer >= 2) spec.count = fewer;
     }
-    const std::uint64_t fixedSeed = 0;
-    if (!loadPhaseJobs(family.family, folder + family.parameterFile, n, count,
-                       settings.ExactDistributions, jobs, fixedSeed)
-             .ok()) {
-      return std::nullopt;
-    }
-    timeReplays(jobs, system, settings, costs);
+    const std::unique_ptr<JobSource> source =
+        makeJobSource(sourceKindFor(settings), spec);
+    timeReplays(*source, system, settings, costs);
     return costs;
   } catch (const std::exception&) {
     return std::nullopt;

@@ -1,13 +1,17 @@
 #include "driver/distribution_phase.h"
 
+#include <cstddef>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 #include "base/console.h"
-#include "distributions/parameter_files.h"
+#include "base/number_file.h"
+#include "distributions/job_source_kinds.h"
 #include "distributions/phase_seed.h"
+#include "driver/phase_settings.h"
 #include "linear/step_replay.h"
 #include "solve/phase_solver.h"
 
@@ -24,22 +28,23 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   }
 
   const std::string path = context.subFolder + family.parameterFile;
-  PhaseJobs jobs;
-  const int count = settings.ExactDistributions ? settings.IntegrationPrecision
-                                                : settings.SampleCount;
-  std::optional<std::uint64_t> seed;
-  if (context.runSeed) {
-    seed = phaseSeed(*context.runSeed, context.matrixIndex, context.mode,
-                     family.family);
+  const unsigned n = settings.Dimensions;
+  const auto file = readNumbers(path, 2 * std::size_t{n});
+  if (!file.ok()) {
+    throw std::runtime_error(path + ": " + file.status().message());
   }
-  const Status loaded =
-      loadPhaseJobs(family.family, path, settings.Dimensions, count,
-                    settings.ExactDistributions, jobs, seed);
-  if (!loaded.ok()) throw std::runtime_error(path + ": " + loaded.message());
-  SolveOptions options;
-  options.solverThreads = settings.SolverThreadCount;
-  options.generatorThreads = settings.GeneratorThreadCount;
-  options.histogramPrecision = settings.HistogramPrecision;
+  PhaseSpec spec;
+  spec.family = &family;
+  spec.n = n;
+  spec.pairs = splitPairs(file.value(), n);
+  spec.count = phaseCountFor(settings);
+  // Every draw, in both passes over the samples, comes from this seed.
+  spec.seed = context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
+                                          context.mode, family.family)
+                              : drawSeed();
+  const std::unique_ptr<JobSource> source =
+      makeJobSource(sourceKindFor(settings), spec);
+  SolveOptions options = solveOptionsFor(settings);
   options.stop = context.stop;
   options.references = context.references;
   options.group = context.group;
@@ -52,9 +57,9 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
       ProgressDisplay& display;
       ~EndPhase() { display.endPhase(); }
     } endPhase{*context.display};
-    bands = solvePhase(jobs, context.system, options);
+    bands = solvePhase(*source, context.system, options);
   } else {
-    bands = solvePhase(jobs, context.system, options);
+    bands = solvePhase(*source, context.system, options);
   }
 
   // The bands are counted without sorting; the lines stay for the user.
@@ -63,15 +68,11 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
     printLine("Variable " + std::to_string(v));
   }
 
-  auto moments = readFamilyMoments(family.family, path, settings.Dimensions);
-  if (!moments.ok()) {
-    throw std::runtime_error(path + ": " + moments.status().message());
-  }
-  replaySteps(moments.value(), context.system.steps);
+  std::vector<NormalParameters> moments = familyMoments(family, spec.pairs);
+  replaySteps(moments, context.system.steps());
   PhaseResult result = makePhaseResult(family.family, std::move(bands),
-                                       moments.value(),
-                                       context.system.columnOrder);
-  if (!jobs.enumerate) result.seed = jobs.sampling.seed;
+                                       moments, context.system.columnOrder());
+  result.seed = source->seed();
   return result;
 }
 

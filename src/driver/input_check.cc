@@ -114,19 +114,16 @@ void checkSystem(const std::string& folder, const RunSettings& settings,
     inputs.intervals = std::move(rhs);
   }
 
-  // Each parameter file once: the triangular family reads the uniform
-  // family's file.
-  for (const Family f : {Family::kNormal, Family::kUniform}) {
-    const FamilyInfo& family = familyInfo(f);
-    const std::string path = folder + family.parameterFile;
-    const std::vector<std::string> problems =
-        checkParameterFile(path, n, family.parameterKind);
+  // Each parameter file once, whichever families share it.
+  for (std::size_t k = 0; k < kParameterKindCount; ++k) {
+    const auto kind = static_cast<ParameterKind>(k);
+    const std::string path = folder + parameterFileOf(kind);
+    const std::vector<std::string> problems = checkParameterFile(path, n, kind);
     for (const std::string& p : problems) check.errors.push_back(path + ": " + p);
     if (!problems.empty()) continue;
     auto pairs = readNumbers(path, 2 * std::size_t{n});
     if (!pairs.ok()) continue;  // changed since it was checked
-    (f == Family::kNormal ? inputs.normalPairs : inputs.boundPairs) =
-        std::move(pairs).value();
+    inputs.pairs[k] = std::move(pairs).value();
   }
 
   checkNumerics(inputs, settings, check);

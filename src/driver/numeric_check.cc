@@ -5,7 +5,8 @@
 #include <iomanip>
 #include <sstream>
 
-#include "distributions/discretisation.h"
+#include "distributions/job_source_kinds.h"
+#include "driver/phase_settings.h"
 #include "distributions/family.h"
 #include "distributions/family_box.h"
 #include "linear/condition_number.h"
@@ -70,40 +71,24 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
   };
 
   FamilyBox box;
-  if (settings.ExactDistributions) {
-    RectangleTable cells;
-    try {
-      const int count = settings.IntegrationPrecision;
-      switch (family.family) {
-        case Family::kNormal:
-          cells = normalCells(n, count, first, second);
-          break;
-        case Family::kTriangular:
-          cells = triangularCells(n, count, first, second);
-          break;
-        case Family::kUniform:
-          cells = uniformCells(n, count, first, second);
-          break;
-      }
-      box = cellBox(cells, n);
-    } catch (const std::exception&) {
-      // The normal density refuses a deviation that is not finite.
-      box.faultyEntry = 0;
-    }
-    if (box.faultyEntry) {
-      refuse(*box.faultyEntry, "the cells are not finite");
-      return prepared;
-    }
-  } else {
-    box = samplingBox(family.family, first, second);
-    if (box.faultyEntry) {
-      refuse(*box.faultyEntry, "the sampling range is not finite");
-      return prepared;
-    }
+  const JobSourceKind kind = sourceKindFor(settings);
+  try {
+    PhaseSpec spec;
+    spec.family = &family;
+    spec.n = n;
+    spec.pairs = ParameterPairs{first, second};
+    spec.count = phaseCountFor(settings);
+    box = makeJobSource(kind, spec)->box();
+  } catch (const std::exception&) {
+    // The normal density refuses a deviation that is not finite.
+    box.faultyEntry = 0;
+  }
+  if (box.faultyEntry) {
+    refuse(*box.faultyEntry, jobSourceRow(kind).unsoundBox);
+    return prepared;
   }
   for (unsigned e = 0; e < n; ++e) {
-    const NormalParameters moments =
-        familyMoments(family.family, first[e], second[e]);
+    const NormalParameters moments = family.moments(first[e], second[e]);
     if (!std::isfinite(moments.mean) || !std::isfinite(moments.variance)) {
       refuse(e, "the variance is not finite");
       return prepared;
@@ -121,12 +106,12 @@ void checkFamily(FamilyInputs& family, const LinearSystem& system,
   const std::string head =
       family.file + ": " + family.info->name + " family, unknown ";
   auto refuse = [&](std::size_t k, const char* what) {
-    problems.push_back(head + std::to_string(system.columnOrder[k]) + ": " +
+    problems.push_back(head + std::to_string(system.columnOrder()[k]) + ": " +
                        what + underMode(mode));
     family.reported = true;
   };
   std::vector<Interval> box = family.box;
-  const bool boxReplayed = replayed(box, system.steps);
+  const bool boxReplayed = replayed(box, system.steps());
   for (std::size_t k = 0; k < box.size(); ++k) {
     if (!boxReplayed || !finite(box[k])) {
       return refuse(k, "the solutions overflow");
@@ -137,7 +122,7 @@ void checkFamily(FamilyInputs& family, const LinearSystem& system,
     }
   }
   std::vector<NormalParameters> moments = family.moments;
-  replaySteps(moments, system.steps);
+  replaySteps(moments, system.steps());
   for (std::size_t k = 0; k < moments.size(); ++k) {
     if (!std::isfinite(moments[k].mean) ||
         !std::isfinite(moments[k].variance)) {
@@ -152,11 +137,11 @@ bool checkSolution(const std::vector<Interval>& rhs, const std::string& file,
                    const char* what, const LinearSystem& system,
                    const PivotMode& mode, std::vector<std::string>& problems) {
   std::vector<Interval> solution = rhs;
-  const bool ok = replayed(solution, system.steps);
+  const bool ok = replayed(solution, system.steps());
   for (std::size_t k = 0; k < solution.size(); ++k) {
     if (!ok || !finite(solution[k])) {
       problems.push_back(file + ": unknown " +
-                         std::to_string(system.columnOrder[k]) + ": " + what +
+                         std::to_string(system.columnOrder()[k]) + ": " + what +
                          underMode(mode));
       return true;
     }
@@ -165,7 +150,7 @@ bool checkSolution(const std::vector<Interval>& rhs, const std::string& file,
 }
 
 bool matrixFinite(const LinearSystem& system) {
-  for (const std::vector<double>& column : system.matrix) {
+  for (const std::vector<double>& column : system.matrix()) {
     for (const double a : column) {
       if (!std::isfinite(a)) return false;
     }
@@ -191,9 +176,8 @@ void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
   std::vector<std::string> overflows;
   std::vector<FamilyInputs> families;
   for (const FamilyInfo& family : kFamilies) {
-    const auto& pairs = family.parameterKind == ParameterKind::kNormal
-                            ? inputs.normalPairs
-                            : inputs.boundPairs;
+    const auto& pairs =
+        inputs.pairs[static_cast<std::size_t>(family.parameterKind)];
     if (pairs) {
       families.push_back(
           prepareFamily(family, *pairs, inputs, settings, overflows));

@@ -38,10 +38,12 @@
 #ifndef LINPROB_DRIVER_NUMERIC_CHECK_H_
 #define LINPROB_DRIVER_NUMERIC_CHECK_H_
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "distributions/family.h"
 #include "driver/input_check.h"
 #include "driver/settings.h"
 #include "linear/interval.h"
@@ -58,8 +60,9 @@ struct ReadInputs {
   std::optional<LinearSystem> matrix;            // as read
   std::optional<std::vector<Interval>> real;     // RealRHS.txt
   std::optional<std::vector<Interval>> intervals;  // IntRHS.txt
-  std::optional<std::vector<double>> normalPairs;  // mean, variance, ...
-  std::optional<std::vector<double>> boundPairs;   // lower, upper, ...
+  // The numbers of each parameter file, by ParameterKind: mean, variance,
+  // ... or lower, upper, ...
+  std::array<std::optional<std::vector<double>>, kParameterKindCount> pairs;
 };
 
 // Adds the system's problems to check.errors and its warning to

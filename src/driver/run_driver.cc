@@ -175,14 +175,14 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   SystemResult result;
   result.system = i;
   result.mode = mode;
-  result.columnOrder = system.columnOrder;
-  result.pivotGrowth = system.pivotGrowth;
+  result.columnOrder = system.columnOrder();
+  result.pivotGrowth = system.pivotGrowth();
   throwIfProblem(subFolder + "RealRHS.txt",
                  loadRealRhs(subFolder + "RealRHS.txt", n, result.exact));
-  replaySteps(result.exact, system.steps);
+  replaySteps(result.exact, system.steps());
   throwIfProblem(subFolder + "IntRHS.txt",
                  loadIntervalRhs(subFolder + "IntRHS.txt", n, result.interval));
-  replaySteps(result.interval, system.steps);
+  replaySteps(result.interval, system.steps());
   result.measures =
       measureSolution(result.exact, result.interval, result.columnOrder,
                       reference.exact ? &*reference.exact : nullptr);

@@ -7,22 +7,12 @@
 #include <sstream>
 
 #include "distributions/family.h"
+#include "distributions/job_source_kinds.h"
+#include "driver/phase_settings.h"
 #include "linear/pivot_mode.h"
 
 namespace linprob {
 namespace {
-
-// base^exponent, or the largest 64-bit count when that is beyond 64 bits.
-std::uint64_t saturatedPower(std::uint64_t base, unsigned exponent) {
-  std::uint64_t power = 1;
-  for (unsigned k = 0; k < exponent; ++k) {
-    if (__builtin_mul_overflow(power, base, &power)) {
-      return std::numeric_limits<std::uint64_t>::max();
-    }
-    if (power == 0) return 0;
-  }
-  return power;
-}
 
 // "a, b, c" of the name `nameOf` gives each entry of `table`.
 template <typename Table, typename Name>
@@ -62,23 +52,12 @@ std::uint64_t RunPlan::eliminations() const {
 RunPlan makeRunPlan(const RunSettings& settings) {
   RunPlan plan;
   plan.systems = settings.MaxMatrix > 0 ? settings.MaxMatrix : 0;
-  plan.enumerate = settings.ExactDistributions;
+  plan.source = sourceKindFor(settings);
   plan.unknowns = settings.Dimensions;
-  plan.cellsPerEntry = settings.IntegrationPrecision;
+  plan.countPerPhase = phaseCountFor(settings);
   plan.solverThreads = settings.SolverThreadCount;
   plan.generatorThreads = settings.GeneratorThreadCount;
-  if (plan.enumerate) {
-    plan.jobsPerPhase =
-        settings.IntegrationPrecision > 0
-            ? saturatedPower(
-                  static_cast<std::uint64_t>(settings.IntegrationPrecision),
-                  settings.Dimensions)
-            : 0;
-  } else {
-    plan.jobsPerPhase = settings.SampleCount > 0
-                            ? static_cast<std::uint64_t>(settings.SampleCount)
-                            : 0;
-  }
+  plan.jobsPerPhase = jobsPerPhaseFor(settings);
   return plan;
 }
 
@@ -141,21 +120,15 @@ std::vector<std::string> planLines(const RunPlan& plan,
                     return family.name;
                   }) + ")");
   lines.push_back("Phases: " + std::to_string(plan.phases()));
-  std::string perPhase = "Jobs per phase: " + std::to_string(plan.jobsPerPhase);
-  if (plan.enumerate) {
-    perPhase += " (every combination of " + std::to_string(plan.cellsPerEntry) +
-                " cells for each of " + std::to_string(plan.unknowns) +
-                " entries)";
-  } else {
-    perPhase += " (random samples)";
-  }
-  lines.push_back(perPhase);
+  const JobSourceRow& source = jobSourceRow(plan.source);
+  lines.push_back("Jobs per phase: " + std::to_string(plan.jobsPerPhase) +
+                  source.describeJobs(plan.unknowns, plan.countPerPhase));
   const std::optional<std::uint64_t> total = plan.totalJobs();
   lines.push_back("Jobs in all: " +
                   (total ? std::to_string(*total) : "more than 2^64"));
   std::string threads =
       "Solver threads: " + std::to_string(plan.solverThreads);
-  if (plan.enumerate) {
+  if (source.producers == ProducerThreads::kGeneratorThreads) {
     threads += ", generator threads: " + std::to_string(plan.generatorThreads);
   }
   lines.push_back(threads);

@@ -16,15 +16,16 @@
 #include <string>
 #include <vector>
 
+#include "distributions/job_source.h"
 #include "driver/settings.h"
 
 namespace linprob {
 
 struct RunPlan {
   int systems = 0;  // MaxMatrix, 0 when below 1
-  bool enumerate = true;
+  JobSourceKind source = JobSourceKind::kEnumeration;
   unsigned unknowns = 0;
-  int cellsPerEntry = 0;           // enumeration
+  int countPerPhase = 0;           // cells per entry, or samples
   std::uint64_t jobsPerPhase = 0;  // 0 when the count is below 1
   int solverThreads = 1;
   int generatorThreads = 1;

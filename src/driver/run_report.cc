@@ -4,28 +4,17 @@
 #include <utility>
 #include <variant>
 
+#include "distributions/job_source_kinds.h"
+#include "driver/phase_settings.h"
 #include "output/report_folder.h"
 
 namespace linprob {
-
-std::uint64_t jobsPerPhase(const RunSettings& settings) {
-  if (!settings.ExactDistributions) {
-    return settings.SampleCount > 0
-               ? static_cast<std::uint64_t>(settings.SampleCount)
-               : 0;
-  }
-  if (settings.IntegrationPrecision <= 0) return 0;
-  const auto cells = static_cast<std::uint64_t>(settings.IntegrationPrecision);
-  std::uint64_t jobs = 1;
-  for (unsigned k = 0; k < settings.Dimensions; ++k) jobs *= cells;
-  return jobs;
-}
 
 RunInfo makeRunInfo(const RunSettings& settings,
                     const std::string& exportFolder, double wallTimeSeconds,
                     std::optional<std::uint64_t> seed) {
   RunInfo run;
-  run.enumerate = settings.ExactDistributions;
+  run.kind = jobSourceRow(sourceKindFor(settings)).name;
   for (const SettingRule& entry : kSettings) {
     SettingValue setting;
     setting.name = entry.name;
@@ -41,7 +30,7 @@ RunInfo makeRunInfo(const RunSettings& settings,
         entry.field);
     run.settings.push_back(std::move(setting));
   }
-  run.jobsPerPhase = jobsPerPhase(settings);
+  run.jobsPerPhase = jobsPerPhaseFor(settings);
   run.wallTimeSeconds = wallTimeSeconds;
   run.seed = seed;
   run.exportFolder = exportFolder;

@@ -19,7 +19,7 @@ namespace linprob {
 // The jobs of every phase: IntegrationPrecision^Dimensions in enumeration
 // (0 for fewer than one cell), SampleCount in sampling (0 below one). The
 // start-of-run check has made sure the power fits in 64 bits.
-std::uint64_t jobsPerPhase(const RunSettings& settings);
+
 
 // `exportFolder`: where the run's CSV export went ("Export/" ...).
 // `seed`: the run's seed (--seed, or drawn by a sampling run).

@@ -72,7 +72,7 @@ SettingsReadResult readSettings(const std::string& path,
   SettingsReadResult result;
   auto opened = InputFile::open(path);
   if (!opened.ok()) {
-    if (opened.status().message() != "missing") {
+    if (opened.status().code() != StatusCode::kMissing) {
       result.fileFound = true;
       result.errors.push_back(path + ": " + opened.status().message());
     }

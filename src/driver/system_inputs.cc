@@ -1,13 +1,16 @@
 #include "driver/system_inputs.h"
 
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "base/number_file.h"
-#include "distributions/parameter_files.h"
+#include "distributions/enumeration_source.h"
+#include "distributions/job_source_kinds.h"
+#include "driver/phase_settings.h"
 #include "linear/exact_inverse.h"
 
 namespace linprob {
@@ -30,7 +33,6 @@ SystemInputs readSystemInputs(const RunSettings& settings, int system) {
   SystemInputs inputs;
   inputs.system = system;
   inputs.n = n;
-  inputs.enumerate = settings.ExactDistributions;
   inputs.matrix = numbersOf(folder + "Matice.txt", size * size);
   inputs.rhs = numbersOf(folder + "RealRHS.txt", size);
   const std::vector<double> bounds = numbersOf(folder + "IntRHS.txt", 2 * size);
@@ -45,15 +47,17 @@ SystemInputs readSystemInputs(const RunSettings& settings, int system) {
                                      ? inputs.normalPairs
                                      : inputs.boundsPairs;
     if (pairs.empty()) pairs = numbersOf(path, 2 * size);
-    if (!settings.ExactDistributions) continue;
     // The cells exactly as the phase builds them.
-    PhaseJobs jobs;
-    const Status loaded = loadPhaseJobs(family.family, path, n,
-                                        settings.IntegrationPrecision, true,
-                                        jobs);
-    if (!loaded.ok()) throw std::runtime_error(path + ": " + loaded.message());
-    inputs.cells[static_cast<std::size_t>(family.family)] =
-        std::move(jobs.enumeration.cells);
+    PhaseSpec spec;
+    spec.family = &family;
+    spec.n = n;
+    spec.pairs = splitPairs(pairs, n);
+    spec.count = phaseCountFor(settings);
+    const std::unique_ptr<JobSource> source =
+        makeJobSource(sourceKindFor(settings), spec);
+    if (const EnumerationJobs* cells = source->cells()) {
+      inputs.cells[static_cast<std::size_t>(family.family)] = cells->cells;
+    }
   }
   return inputs;
 }

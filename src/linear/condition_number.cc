@@ -19,18 +19,18 @@ double larger(double largest, double sum) {
 }  // namespace
 
 double matrixNorm(const LinearSystem& loaded) {
-  const unsigned n = loaded.size;
+  const unsigned n = loaded.size();
   double largest = 0.0;
   for (unsigned r = 0; r < n; ++r) {
     double sum = 0.0;
-    for (unsigned c = 0; c < n; ++c) sum += std::fabs(loaded.matrix[c][r]);
+    for (unsigned c = 0; c < n; ++c) sum += std::fabs(loaded.matrix()[c][r]);
     largest = larger(largest, sum);
   }
   return largest;
 }
 
 double inverseNorm(const LinearSystem& eliminated) {
-  const unsigned n = eliminated.size;
+  const unsigned n = eliminated.size();
   std::vector<double> rowSums(n, 0.0);
   const std::size_t stride = std::min<std::size_t>(n, kConditionLanes);
   std::vector<double> block(static_cast<std::size_t>(n) * stride);
@@ -39,9 +39,9 @@ double inverseNorm(const LinearSystem& eliminated) {
     // Lane j holds the unit vector e_(first + j), entry-major.
     std::fill(block.begin(), block.end(), 0.0);
     for (std::size_t j = 0; j < lanes; ++j) block[(first + j) * stride + j] = 1.0;
-    replayBlock(block.data(), stride, lanes, eliminated.steps);
+    replayBlock(block.data(), stride, lanes, eliminated.steps());
     for (unsigned k = 0; k < n; ++k) {
-      double& sum = rowSums[eliminated.columnOrder[k]];
+      double& sum = rowSums[eliminated.columnOrder()[k]];
       for (std::size_t j = 0; j < lanes; ++j) {
         sum += std::fabs(block[k * stride + j]);
       }

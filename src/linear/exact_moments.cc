@@ -32,8 +32,7 @@ cpp_int commonNumerators(const std::vector<const cpp_rational*>& rationals,
 
 }  // namespace
 
-EntryMoments boundedEntryMoments(double lower, double upper,
-                                 BoundedFamily family) {
+EntryMoments boundedEntryMoments(double lower, double upper, int divisor) {
   if (!std::isfinite(lower) || !std::isfinite(upper)) {
     throw std::invalid_argument("exact moments: bounds are not finite");
   }
@@ -43,7 +42,6 @@ EntryMoments boundedEntryMoments(double lower, double upper,
   const cpp_rational p = exactRationalOf(lower);
   const cpp_rational q = exactRationalOf(upper);
   const cpp_rational width = q - p;
-  const int divisor = family == BoundedFamily::kUniform ? 12 : 24;
   EntryMoments moments;
   moments.mean = (p + q) / 2;
   moments.variance = width * width / divisor;

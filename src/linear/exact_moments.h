@@ -29,12 +29,11 @@ struct EntryMoments {
   boost::multiprecision::cpp_rational variance;
 };
 
-enum class BoundedFamily { kUniform, kTriangular };
-
+// A distribution on [lower, upper] with mean (lower + upper) / 2 and
+// variance (upper - lower)^2 / divisor (12 uniform, 24 triangular).
 // "exact moments: bounds are not finite"
 // "exact moments: lower bound above upper bound"
-EntryMoments boundedEntryMoments(double lower, double upper,
-                                 BoundedFamily family);
+EntryMoments boundedEntryMoments(double lower, double upper, int divisor);
 
 // "exact moments: normal mean or variance is not finite"
 // "exact moments: normal variance is negative"

@@ -1,6 +1,8 @@
 #include "linear/linear_system.h"
 
+#include <cassert>
 #include <cmath>
+#include <cstddef>
 #include <utility>
 
 namespace linprob {
@@ -19,41 +21,63 @@ double largestAbsoluteEntry(const std::vector<std::vector<double>>& matrix) {
 }  // namespace
 
 LinearSystem::LinearSystem(unsigned n)
-    : columnOrder(n), matrix(n, std::vector<double>(n, 0.0)), size(n) {
-  for (unsigned k = 0; k < n; ++k) columnOrder[k] = k;
+    : columnOrder_(n), matrix_(n, std::vector<double>(n, 0.0)), size_(n) {
+  for (unsigned k = 0; k < n; ++k) columnOrder_[k] = k;
 }
 
-void LinearSystem::exchange(bool columns, unsigned a, unsigned b) {
-  if (columns) {
-    std::swap(matrix[a], matrix[b]);
-    std::swap(columnOrder[a], columnOrder[b]);
-    steps.push_back(step{StepKind::kExchange, a, b, kColumnExchange});
+LinearSystem LinearSystem::fromRows(unsigned n,
+                                    const std::vector<double>& rowMajor) {
+  assert(rowMajor.size() == std::size_t{n} * n);
+  LinearSystem system(n);
+  for (unsigned r = 0; r < n; ++r) {
+    for (unsigned c = 0; c < n; ++c) {
+      system.matrix_[c][r] = rowMajor[std::size_t{r} * n + c];
+    }
+  }
+  return system;
+}
+
+void LinearSystem::setCoefficient(unsigned row, unsigned column, double value) {
+  assert(!eliminated_);
+  matrix_[column][row] = value;
+}
+
+void LinearSystem::exchange(Exchange what, unsigned a, unsigned b) {
+  if (what == Exchange::kColumns) {
+    std::swap(matrix_[a], matrix_[b]);
+    std::swap(columnOrder_[a], columnOrder_[b]);
+    steps_.push_back(step{StepKind::kExchange, a, b, kColumnExchange});
   } else {
-    for (unsigned c = 0; c < size; ++c) std::swap(matrix[c][a], matrix[c][b]);
-    steps.push_back(step{StepKind::kExchange, a, b, kRowExchange});
+    for (unsigned c = 0; c < size_; ++c) std::swap(matrix_[c][a], matrix_[c][b]);
+    steps_.push_back(step{StepKind::kExchange, a, b, kRowExchange});
   }
 }
 
 void LinearSystem::addRow(unsigned source, unsigned target, double factor) {
-  steps.push_back(step{StepKind::kCombination, source, target, factor});
-  for (unsigned t = 0; t < size; ++t) {
+  steps_.push_back(step{StepKind::kCombination, source, target, factor});
+  for (unsigned t = 0; t < size_; ++t) {
     // Product and sum are rounded separately, as the replay does them.
-    const double product = matrix[t][source] * factor;
-    matrix[t][target] = product + matrix[t][target];
-    const double magnitude = std::fabs(matrix[t][target]);
-    if (magnitude > largestEntry) largestEntry = magnitude;
+    const double product = matrix_[t][source] * factor;
+    matrix_[t][target] = product + matrix_[t][target];
+    const double magnitude = std::fabs(matrix_[t][target]);
+    if (magnitude > largestEntry_) largestEntry_ = magnitude;
   }
 }
 
 void LinearSystem::scaleRow(unsigned row) {
-  steps.push_back(step{StepKind::kScaling, row, 0, matrix[row][row]});
-  matrix[row][row] = 1.0;
+  steps_.push_back(step{StepKind::kScaling, row, 0, matrix_[row][row]});
+  matrix_[row][row] = 1.0;
 }
 
-void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
-  const unsigned n = size;
+void LinearSystem::eliminate(const PivotMode& mode) {
+  assert(!eliminated_);
+  eliminated_ = true;
+  const bool rowPivot = mode.rowPivot;
+  const bool colPivot = mode.colPivot;
+  std::vector<std::vector<double>>& matrix = matrix_;
+  const unsigned n = size_;
   const double inputLargest = largestAbsoluteEntry(matrix);
-  largestEntry = inputLargest;
+  largestEntry_ = inputLargest;
   for (unsigned i = 0; i < n; ++i) {
     if (rowPivot || colPivot) {
       double best = 0.0;
@@ -69,8 +93,8 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
             }
           }
         }
-        if (bestColumn > i) exchange(true, bestColumn, i);
-        if (bestRow > i) exchange(false, bestRow, i);
+        if (bestColumn > i) exchange(Exchange::kColumns, bestColumn, i);
+        if (bestRow > i) exchange(Exchange::kRows, bestRow, i);
       } else if (rowPivot) {
         for (unsigned r = i; r < n; ++r) {
           if (std::fabs(matrix[i][r]) > best) {
@@ -78,7 +102,7 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
             bestRow = r;
           }
         }
-        if (bestRow > i) exchange(false, bestRow, i);
+        if (bestRow > i) exchange(Exchange::kRows, bestRow, i);
       } else {
         for (unsigned c = i; c < n; ++c) {
           if (std::fabs(matrix[c][i]) > best) {
@@ -86,7 +110,7 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
             bestColumn = c;
           }
         }
-        if (bestColumn > i) exchange(true, bestColumn, i);
+        if (bestColumn > i) exchange(Exchange::kColumns, bestColumn, i);
       }
     }
     for (unsigned j = i + 1; j < n; ++j) {
@@ -99,11 +123,11 @@ void LinearSystem::eliminate(bool rowPivot, bool colPivot) {
     }
     scaleRow(b);
   }
-  pivotGrowth = largestEntry / inputLargest;
+  pivotGrowth_ = largestEntry_ / inputLargest;
 }
 
 std::optional<PivotFault> findPivotFault(const LinearSystem& system) {
-  for (const step& s : system.steps) {
+  for (const step& s : system.steps()) {
     if (s.type == StepKind::kCombination && !std::isfinite(s.value)) {
       return PivotFault{s.first, s.value};
     }

@@ -1,12 +1,13 @@
 // LinearSystem: one square system A x = b and its Gauss-Jordan elimination,
 // recorded as a list of steps that any right-hand side can later replay.
 //
-// The matrix is stored by columns: A(r, c) is matrix[c][r]. eliminate() runs
-// once, right after the matrix is loaded; afterwards `steps` and `columnOrder`
-// are read-only and may be shared by any number of threads.
+// The matrix is stored by columns: A(r, c) is matrix()[c][r]. It is set
+// before eliminate(), which runs once; afterwards the system is read-only
+// (only const accessors remain), so its steps and column order may be shared
+// by any number of threads.
 //
 // Solution position k of a replayed right-hand side holds the unknown whose
-// input index (its column in A as read) is columnOrder[k].
+// input index (its column in A as read) is columnOrder()[k].
 //
 // Pivot growth: eliminate() also keeps the largest absolute entry of any
 // matrix its combinations produce (the input matrix included) and divides it
@@ -46,37 +47,54 @@ class LinearSystem {
  public:
   // An n x n zero matrix, the identity column order and no steps.
   explicit LinearSystem(unsigned n);
+  // The n x n matrix of `rowMajor` (row by row, as "Matice.txt" holds it).
+  static LinearSystem fromRows(unsigned n, const std::vector<double>& rowMajor);
 
-  // Gauss-Jordan elimination with the given pivoting: a forward pass to upper
-  // triangular form (pivot search, then combinations into the rows below), a
-  // backward pass clearing the entries above the diagonal, each row scaled by
-  // its pivot. The pivot search replaces its running maximum (from 0.0) only on
-  // a strictly greater fabs, so the first candidate in scan order wins ties and
-  // all-zero candidates choose nothing. With both flags the column exchange is
-  // recorded before the row exchange.
-  void eliminate(bool rowPivot, bool colPivot);
-  void eliminate(const PivotMode& mode) {
-    eliminate(mode.rowPivot, mode.colPivot);
-  }
+  // A(row, column) = value; only before eliminate().
+  void setCoefficient(unsigned row, unsigned column, double value);
 
-  // Exchanges rows (columns == false) or columns a and b and records it.
-  void exchange(bool columns, unsigned a, unsigned b);
+  // Gauss-Jordan elimination with the mode's pivoting, once: a forward pass
+  // to upper triangular form (pivot search, then combinations into the rows
+  // below), a backward pass clearing the entries above the diagonal, each
+  // row scaled by its pivot. The pivot search replaces its running maximum
+  // (from 0.0) only on a strictly greater fabs, so the first candidate in
+  // scan order wins ties and all-zero candidates choose nothing. With both
+  // flags the column exchange is recorded before the row exchange.
+  // Afterwards the system is read-only.
+  void eliminate(const PivotMode& mode);
+
+  unsigned size() const { return size_; }
+  // Solution position k holds the unknown of input index columnOrder()[k].
+  const std::vector<unsigned>& columnOrder() const { return columnOrder_; }
+  const std::vector<step>& steps() const { return steps_; }
+  // By columns: A(r, c) is matrix()[c][r]; after eliminate(), about the
+  // identity.
+  const std::vector<std::vector<double>>& matrix() const { return matrix_; }
+  // The largest absolute entry the elimination produced (the input's
+  // included) over the input's largest: 1 when no entry grew, NaN for a
+  // zero matrix; 1 before eliminate().
+  double pivotGrowth() const { return pivotGrowth_; }
+  bool eliminated() const { return eliminated_; }
+
+ private:
+  enum class Exchange { kRows, kColumns };
+
+  // Exchanges rows or columns a and b and records it.
+  void exchange(Exchange what, unsigned a, unsigned b);
   // Records {0, source, target, factor}, then A(target, t) = A(source, t) *
   // factor + A(target, t) for every column t, product and sum rounded apart,
-  // and raises largestEntry to the largest absolute entry written.
+  // and raises largestEntry_ to the largest absolute entry written.
   void addRow(unsigned source, unsigned target, double factor);
   // Records {2, row, -, A(row, row)}, then sets A(row, row) = 1.0.
   void scaleRow(unsigned row);
 
-  std::vector<unsigned> columnOrder;
-  std::vector<std::vector<double>> matrix;
-  unsigned size;
-  std::vector<step> steps;
-  // The largest absolute entry the matrix has held since eliminate() began
-  // (the input's included), and after eliminate() that over the input's
-  // largest: 1 when no entry grew, NaN for a zero matrix.
-  double largestEntry = 0.0;
-  double pivotGrowth = 1.0;
+  std::vector<unsigned> columnOrder_;
+  std::vector<std::vector<double>> matrix_;
+  unsigned size_;
+  std::vector<step> steps_;
+  double largestEntry_ = 0.0;
+  double pivotGrowth_ = 1.0;
+  bool eliminated_ = false;
 };
 
 // The first place where an eliminated system met a pivot that cannot be

@@ -8,7 +8,7 @@
 namespace linprob {
 
 Status loadMatrix(const std::string& path, LinearSystem& system) {
-  const unsigned n = system.size;
+  const unsigned n = system.size();
   const auto file = readNumbers(path, std::size_t{n} * n);
   if (!file.ok()) return file.status();
   const std::vector<double>& values = file.value();
@@ -16,7 +16,7 @@ Status loadMatrix(const std::string& path, LinearSystem& system) {
   std::size_t next = 0;
   for (unsigned i = 0; i < n; ++i) {
     for (unsigned j = 0; j < n; ++j) {
-      system.matrix[j][i] = values[next];
+      system.setCoefficient(i, j, values[next]);
       ++next;
     }
   }

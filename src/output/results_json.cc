@@ -361,7 +361,7 @@ Json runJson(const RunInfo& run) {
     settings[setting.name] =
         std::visit([](auto value) { return Json(value); }, setting.value);
   }
-  return Json{{"kind", run.enumerate ? "enumeration" : "sampling"},
+  return Json{{"kind", run.kind},
               {"settings", std::move(settings)},
               {"jobs_per_phase", run.jobsPerPhase},
               {"wall_time_seconds", run.wallTimeSeconds},

@@ -28,7 +28,6 @@
 namespace linprob {
 
 inline constexpr int kPivotModeCount = 4;
-inline constexpr int kFamilyCount = 3;
 
 struct StoredSolution {
   double exact = 0.0;

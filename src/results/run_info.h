@@ -19,7 +19,7 @@ struct SettingValue {
 };
 
 struct RunInfo {
-  bool enumerate = true;
+  std::string kind = "enumeration";  // the job source: "sampling" ...
   std::vector<SettingValue> settings;  // in the order of Settings.txt
   std::uint64_t jobsPerPhase = 0;
   double wallTimeSeconds = 0.0;

@@ -25,24 +25,13 @@ void checkPairs(const std::vector<double>& pairs, unsigned n,
 }
 
 // The entry moments of a family's parameter pairs.
-std::vector<EntryMoments> familyEntries(Family family,
+std::vector<EntryMoments> familyEntries(const FamilyInfo& family,
                                         const SystemInputs& inputs) {
-  const bool normal = familyInfo(family).parameterKind == ParameterKind::kNormal;
-  const std::vector<double>& pairs =
-      normal ? inputs.normalPairs : inputs.boundsPairs;
+  const std::vector<double>& pairs = inputs.pairsOf(family.parameterKind);
   std::vector<EntryMoments> entries;
   entries.reserve(inputs.n);
   for (std::size_t j = 0; j < inputs.n; ++j) {
-    const double p = pairs[2 * j];
-    const double q = pairs[2 * j + 1];
-    if (normal) {
-      entries.push_back(normalEntryMoments(p, q));
-    } else {
-      entries.push_back(boundedEntryMoments(
-          p, q,
-          family == Family::kTriangular ? BoundedFamily::kTriangular
-                                        : BoundedFamily::kUniform));
-    }
+    entries.push_back(family.exactMoments(pairs[2 * j], pairs[2 * j + 1]));
   }
   return entries;
 }
@@ -97,15 +86,14 @@ SystemReference makeSystemReference(SystemInputs inputs) {
       for (const FamilyInfo& info : kFamilies) {
         const auto f = static_cast<std::size_t>(info.family);
         FamilyReference family;
-        const std::vector<EntryMoments> entries =
-            familyEntries(info.family, inputs);
+        const std::vector<EntryMoments> entries = familyEntries(info, inputs);
         variances[f] = variancesOf(entries);
         family.exactLinear = propagateMoments(*inverse, entries);
-        const RectangleTable& cells = inputs.cells[f];
-        if (!inputs.enumerate) {
+        const std::optional<RectangleTable>& cells = inputs.cells[f];
+        if (!cells) {
           family.expected = family.exactLinear;
-        } else if (!cells.empty()) {
-          const std::vector<EntryMoments> cellMoments = cellEntries(cells, n);
+        } else if (!cells->empty()) {
+          const std::vector<EntryMoments> cellMoments = cellEntries(*cells, n);
           cellVariances[f] = variancesOf(cellMoments);
           family.expected = propagateMoments(*inverse, cellMoments);
         }

@@ -65,16 +65,15 @@ struct SystemReference {
     const auto& entry = families[static_cast<std::size_t>(f)];
     return entry ? &*entry : nullptr;
   }
-  // The parameter pairs the family's entries follow.
-  const std::vector<double>& parameterPairs(Family f) const {
-    return familyInfo(f).parameterKind == ParameterKind::kNormal ? normalPairs
-                                                                : boundsPairs;
+  // The parameter pairs of one kind (a family's row names its kind).
+  const std::vector<double>& pairsOf(ParameterKind kind) const {
+    return kind == ParameterKind::kNormal ? normalPairs : boundsPairs;
   }
 };
 
 // What a reference is computed from: the system's input files as read and,
-// in enumeration, each family's cells ([cell][entry], as the phase builds
-// them; empty tables in sampling).
+// when the phases enumerate cells, each family's cells ([cell][entry], as
+// the phase builds them; none when the phases draw samples).
 struct SystemInputs {
   int system = 0;
   unsigned n = 0;
@@ -83,8 +82,11 @@ struct SystemInputs {
   std::vector<ValueBounds> intervalRhs;
   std::vector<double> normalPairs;  // NormalRHS.txt: mean, variance, ...
   std::vector<double> boundsPairs;  // UniformRHS.txt: lower, upper, ...
-  bool enumerate = true;
-  std::array<RectangleTable, kFamilies.size()> cells;
+  std::array<std::optional<RectangleTable>, kFamilies.size()> cells;
+
+  const std::vector<double>& pairsOf(ParameterKind kind) const {
+    return kind == ParameterKind::kNormal ? normalPairs : boundsPairs;
+  }
 };
 
 // Throws std::invalid_argument on inputs of the wrong size or that exact

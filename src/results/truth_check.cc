@@ -36,8 +36,8 @@ void checkAgainstTruth(PositionResult& position,
   TruthQuestion question;
   question.inverse = reference.inverse.get();
   question.unknown = position.unknown;
-  question.shape = entryShape(family);
-  question.pairs = &reference.parameterPairs(family);
+  question.shape = familyInfo(family).shape;
+  question.pairs = &reference.pairsOf(familyInfo(family).parameterKind);
   question.min = bands.min;
   question.borders = &bands.borders;
   question.walked = walkedBands(bands);

@@ -14,47 +14,89 @@ using FourInts = std::int32_t __attribute__((vector_size(16)));
 using FourWords = std::int64_t __attribute__((vector_size(32)));
 
 // The kernels below are compiled once per LINPROB_VECTOR_CLONES target and
-// flattened, so that the helpers they call run in the clone's instructions.
+// flattened, so that the lane helpers they call run in the clone's
+// instructions.
 #define LINPROB_KERNEL LINPROB_VECTOR_CLONES __attribute__((flatten))
 
-// Inlined into the kernels (a vector passed by value across an ordinary
-// call would change with the target).
-#define LINPROB_LOAD_FOUR(to, from) std::memcpy(&(to), (from), sizeof(to))
-#define LINPROB_STORE_FOUR(to, from) std::memcpy((to), &(from), sizeof(from))
+// Lane helpers: always inlined into the kernels, vectors passed by
+// reference (a vector passed by value across an ordinary call would change
+// with the target).
+template <typename Vector, typename Element>
+[[gnu::always_inline]] inline void loadFour(Vector& to, const Element* from) {
+  static_assert(sizeof(Vector) == 4 * sizeof(Element));
+  std::memcpy(&to, from, sizeof to);
+}
+template <typename Vector, typename Element>
+[[gnu::always_inline]] inline void storeFour(Element* to, const Vector& from) {
+  static_assert(sizeof(Vector) == 4 * sizeof(Element));
+  std::memcpy(to, &from, sizeof from);
+}
+
 // Sixteen running sums (lane j mod 16 of a kernel) in four vectors.
-#define LINPROB_LOAD_LANES(sums, v0, v1, v2, v3) \
-  LINPROB_LOAD_FOUR(v0, (sums));                 \
-  LINPROB_LOAD_FOUR(v1, (sums) + 4);             \
-  LINPROB_LOAD_FOUR(v2, (sums) + 8);             \
-  LINPROB_LOAD_FOUR(v3, (sums) + 12)
-#define LINPROB_STORE_LANES(sums, v0, v1, v2, v3) \
-  LINPROB_STORE_FOUR((sums), v0);                 \
-  LINPROB_STORE_FOUR((sums) + 4, v1);             \
-  LINPROB_STORE_FOUR((sums) + 8, v2);             \
-  LINPROB_STORE_FOUR((sums) + 12, v3)
+struct SixteenLanes {
+  FourDoubles part[4];
+};
+[[gnu::always_inline]] inline void loadLanes(SixteenLanes& lanes,
+                                             const double* sums) {
+#pragma GCC unroll 4
+  for (int k = 0; k < 4; ++k) loadFour(lanes.part[k], sums + 4 * k);
+}
+[[gnu::always_inline]] inline void storeLanes(double* sums,
+                                              const SixteenLanes& lanes) {
+#pragma GCC unroll 4
+  for (int k = 0; k < 4; ++k) storeFour(sums + 4 * k, lanes.part[k]);
+}
+
+// FineHistogram::subBand of four values: clamping the position to
+// [0, S - 1] before truncating gives the same index: a NaN or a position not
+// above 0 gives 0, one of S - 1 or more gives S - 1.
+struct SubBandScale {
+  FourDoubles low;     // Min in every lane
+  FourDoubles factor;  // the scale in every lane
+  FourDoubles last;    // S - 1 in every lane
+};
+[[gnu::always_inline]] inline SubBandScale subBandScale(double min,
+                                                        double scale) {
+  const FourDoubles zero = {0.0, 0.0, 0.0, 0.0};
+  return SubBandScale{zero + min, zero + scale,
+                      zero + static_cast<double>(kFineSubBands - 1)};
+}
+[[gnu::always_inline]] inline FourInts subBandsOfFour(const FourDoubles& v,
+                                                      const SubBandScale& s) {
+  const FourDoubles zero = {0.0, 0.0, 0.0, 0.0};
+  const FourDoubles offset = v - s.low;
+  const FourDoubles position = offset * s.factor;
+  FourDoubles clamped = position > zero ? position : zero;
+  clamped = clamped < s.last ? clamped : s.last;
+  return __builtin_convertvector(clamped, FourInts);
+}
+
+// The moments step of four jobs, in the statement order of
+// WeightedMoments::add: d = x - r, weighted = p d, squared = weighted d.
+[[gnu::always_inline]] inline void momentsOfFour(const FourDoubles& x,
+                                                 const FourDoubles& p,
+                                                 const FourDoubles& r,
+                                                 FourDoubles& first,
+                                                 FourDoubles& second) {
+  const FourDoubles d = x - r;
+  const FourDoubles weighted = p * d;
+  const FourDoubles squared = weighted * d;
+  first = first + weighted;
+  second = second + squared;
+}
 
 constexpr std::size_t kWords = kFineSubBands / 64;
 
 // FineHistogram::subBand of values[0 ... count-1], four at a time (the
-// arrays hold count rounded up to four). Clamping the position to
-// [0, S - 1] before truncating gives the same index: a NaN or a position not
-// above 0 gives 0, one of S - 1 or more gives S - 1.
+// arrays hold count rounded up to four).
 LINPROB_KERNEL
 void subBandsOf(const double* values, std::size_t count, double min,
                 double scale, std::int32_t* out) {
-  const FourDoubles zero = {0.0, 0.0, 0.0, 0.0};
-  const FourDoubles low = zero + min;
-  const FourDoubles factor = zero + scale;
-  const FourDoubles last = zero + static_cast<double>(kFineSubBands - 1);
+  const SubBandScale bands = subBandScale(min, scale);
   for (std::size_t j = 0; j < count; j += 4) {
     FourDoubles v;
-    LINPROB_LOAD_FOUR(v, values + j);
-    const FourDoubles offset = v - low;
-    const FourDoubles position = offset * factor;
-    FourDoubles clamped = position > zero ? position : zero;
-    clamped = clamped < last ? clamped : last;
-    const FourInts index = __builtin_convertvector(clamped, FourInts);
-    LINPROB_STORE_FOUR(out + j, index);
+    loadFour(v, values + j);
+    storeFour(out + j, subBandsOfFour(v, bands));
   }
 }
 
@@ -77,21 +119,18 @@ void addToSubBands(const std::int32_t* subBands, const double* values,
 // The weights' part of the weighted moments, job j into lane j mod 16.
 LINPROB_KERNEL
 void addWeights(const double* weights, std::size_t count, double* lanes) {
-  FourDoubles w0, w1, w2, w3;
-  LINPROB_LOAD_LANES(lanes, w0, w1, w2, w3);
+  SixteenLanes w;
+  loadLanes(w, lanes);
   std::size_t j = 0;
   for (; j + 16 <= count; j += 16) {
-    FourDoubles p0, p1, p2, p3;
-    LINPROB_LOAD_FOUR(p0, weights + j);
-    LINPROB_LOAD_FOUR(p1, weights + j + 4);
-    LINPROB_LOAD_FOUR(p2, weights + j + 8);
-    LINPROB_LOAD_FOUR(p3, weights + j + 12);
-    w0 = w0 + p0;
-    w1 = w1 + p1;
-    w2 = w2 + p2;
-    w3 = w3 + p3;
+#pragma GCC unroll 4
+    for (int k = 0; k < 4; ++k) {
+      FourDoubles p;
+      loadFour(p, weights + j + 4 * k);
+      w.part[k] = w.part[k] + p;
+    }
   }
-  LINPROB_STORE_LANES(lanes, w0, w1, w2, w3);
+  storeLanes(lanes, w);
   for (; j < count; ++j) {
     double& lane = lanes[j % 16];
     lane = lane + weights[j];
@@ -106,33 +145,26 @@ LINPROB_KERNEL
 void addMoments(const double* values, const double* weights,
                 std::size_t count, double reference, double* sumFirst,
                 double* sumSecond, std::size_t start) {
-  FourDoubles f0, f1, f2, f3, s0, s1, s2, s3;
-  LINPROB_LOAD_LANES(sumFirst, f0, f1, f2, f3);
-  LINPROB_LOAD_LANES(sumSecond, s0, s1, s2, s3);
+  SixteenLanes first;
+  SixteenLanes second;
+  loadLanes(first, sumFirst);
+  loadLanes(second, sumSecond);
   const FourDoubles zero = {0.0, 0.0, 0.0, 0.0};
   const FourDoubles r = zero + reference;
-#define LINPROB_MOMENT_STEP(at, first, second) \
-  {                                            \
-    FourDoubles x;                             \
-    FourDoubles p;                             \
-    LINPROB_LOAD_FOUR(x, values + (at));       \
-    LINPROB_LOAD_FOUR(p, weights + (at));      \
-    const FourDoubles d = x - r;               \
-    const FourDoubles weighted = p * d;        \
-    const FourDoubles squared = weighted * d;  \
-    first = first + weighted;                  \
-    second = second + squared;                 \
-  }
   std::size_t j = start;
   for (; j + 16 <= count; j += 16) {
-    LINPROB_MOMENT_STEP(j, f0, s0)
-    LINPROB_MOMENT_STEP(j + 4, f1, s1)
-    LINPROB_MOMENT_STEP(j + 8, f2, s2)
-    LINPROB_MOMENT_STEP(j + 12, f3, s3)
+#pragma GCC unroll 4
+    for (int k = 0; k < 4; ++k) {
+      const std::size_t at = j + 4 * static_cast<std::size_t>(k);
+      FourDoubles x;
+      FourDoubles p;
+      loadFour(x, values + at);
+      loadFour(p, weights + at);
+      momentsOfFour(x, p, r, first.part[k], second.part[k]);
+    }
   }
-#undef LINPROB_MOMENT_STEP
-  LINPROB_STORE_LANES(sumFirst, f0, f1, f2, f3);
-  LINPROB_STORE_LANES(sumSecond, s0, s1, s2, s3);
+  storeLanes(sumFirst, first);
+  storeLanes(sumSecond, second);
   for (; j < count; ++j) {
     const std::size_t lane = j % 16;
     const double d = values[j] - reference;
@@ -151,42 +183,28 @@ void subBandsWithMoments(const double* values, const double* weights,
                          std::size_t count, double min, double scale,
                          std::int32_t* out, double reference,
                          double* sumFirst, double* sumSecond) {
+  const SubBandScale bands = subBandScale(min, scale);
   const FourDoubles zero = {0.0, 0.0, 0.0, 0.0};
-  const FourDoubles low = zero + min;
-  const FourDoubles factor = zero + scale;
-  const FourDoubles last = zero + static_cast<double>(kFineSubBands - 1);
   const FourDoubles r = zero + reference;
-  FourDoubles f0, f1, f2, f3, s0, s1, s2, s3;
-  LINPROB_LOAD_LANES(sumFirst, f0, f1, f2, f3);
-  LINPROB_LOAD_LANES(sumSecond, s0, s1, s2, s3);
-#define LINPROB_FUSED_STEP(at, first, second)                        \
-  {                                                                  \
-    FourDoubles x;                                                   \
-    FourDoubles p;                                                   \
-    LINPROB_LOAD_FOUR(x, values + (at));                             \
-    LINPROB_LOAD_FOUR(p, weights + (at));                            \
-    const FourDoubles offset = x - low;                              \
-    const FourDoubles position = offset * factor;                    \
-    FourDoubles clamped = position > zero ? position : zero;         \
-    clamped = clamped < last ? clamped : last;                       \
-    const FourInts index = __builtin_convertvector(clamped, FourInts); \
-    LINPROB_STORE_FOUR(out + (at), index);                           \
-    const FourDoubles d = x - r;                                     \
-    const FourDoubles weighted = p * d;                              \
-    const FourDoubles squared = weighted * d;                        \
-    first = first + weighted;                                        \
-    second = second + squared;                                       \
-  }
+  SixteenLanes first;
+  SixteenLanes second;
+  loadLanes(first, sumFirst);
+  loadLanes(second, sumSecond);
   std::size_t j = 0;
   for (; j + 16 <= count; j += 16) {
-    LINPROB_FUSED_STEP(j, f0, s0)
-    LINPROB_FUSED_STEP(j + 4, f1, s1)
-    LINPROB_FUSED_STEP(j + 8, f2, s2)
-    LINPROB_FUSED_STEP(j + 12, f3, s3)
+#pragma GCC unroll 4
+    for (int k = 0; k < 4; ++k) {
+      const std::size_t at = j + 4 * static_cast<std::size_t>(k);
+      FourDoubles x;
+      FourDoubles p;
+      loadFour(x, values + at);
+      loadFour(p, weights + at);
+      storeFour(out + at, subBandsOfFour(x, bands));
+      momentsOfFour(x, p, r, first.part[k], second.part[k]);
+    }
   }
-#undef LINPROB_FUSED_STEP
-  LINPROB_STORE_LANES(sumFirst, f0, f1, f2, f3);
-  LINPROB_STORE_LANES(sumSecond, s0, s1, s2, s3);
+  storeLanes(sumFirst, first);
+  storeLanes(sumSecond, second);
   if (j < count) {
     // The last jobs, fewer than 16: job j is still in lane j mod 16.
     subBandsOf(values + j, count - j, min, scale, out + j);
@@ -202,7 +220,7 @@ double rangeSum(const double* sums, std::size_t first, std::size_t end) {
   std::size_t f = first;
   for (; f + 4 <= end; f += 4) {
     FourDoubles v;
-    LINPROB_LOAD_FOUR(v, sums + f);
+    loadFour(v, sums + f);
     partial = partial + v;
   }
   double total = partial[0] + partial[1];
@@ -232,7 +250,7 @@ void addFixedPointMasses(double* sums, std::size_t count,
   const FourDoubles half = zero + 0.5;
   for (std::size_t f = 0; f < count; f += 4) {
     FourDoubles v;
-    LINPROB_LOAD_FOUR(v, sums + f);
+    loadFour(v, sums + f);
     const FourDoubles scaled = v * 4611686018427387904.0;  // 2^62
     const FourWords usual =
         (scaled >= 0.0) & (scaled < 9223372036854775808.0);  // 2^63
@@ -248,11 +266,11 @@ void addFixedPointMasses(double* sums, std::size_t count,
       // Comparisons give -1 where true: subtracting `up` adds one.
       const FourWords up = (fraction > half) | ((fraction == half) & odd);
       FourWords total;
-      LINPROB_LOAD_FOUR(total, counts + f);
+      loadFour(total, counts + f);
       total = total + (whole - up);
-      LINPROB_STORE_FOUR(counts + f, total);
+      storeFour(counts + f, total);
     }
-    LINPROB_STORE_FOUR(sums + f, zero);
+    storeFour(sums + f, zero);
   }
 }
 

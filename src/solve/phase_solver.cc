@@ -14,9 +14,6 @@
 #include "base/console.h"
 #include "base/thread_group.h"
 #include "distributions/chunk_queue.h"
-#include "distributions/generator_threads.h"
-#include "distributions/sample_blocks.h"
-#include "distributions/sampling.h"
 #include "linear/step_replay.h"
 #include "solve/band_counter.h"
 #include "solve/chunk_exchange.h"
@@ -75,61 +72,20 @@ class Progress {
   std::uint64_t printed_ = 0;
 };
 
-// What a thread needs to make and solve the jobs of any chunk.
-class ChunkJobs {
- public:
-  ChunkJobs(const PhaseJobs& jobs, const LinearSystem& system)
-      : jobs_(jobs), steps_(system.steps) {
-    if (jobs.enumerate) {
-      enumeration_.emplace(jobs.enumeration);
-    } else {
-      samples_.emplace(jobs.sampling);
-    }
+// Fills, replays and hands over every block of `chunk` in job order;
+// stops between blocks once `stop` is requested.
+template <typename Solved>
+void forEachBlock(const JobSource& source, const std::vector<step>& steps,
+                  std::size_t chunk, JobBlock& block,
+                  const std::stop_token& stop, Solved&& solved) {
+  const std::uint64_t blocks = source.chunkBlocks(chunk);
+  for (std::uint64_t k = 0; k < blocks; ++k) {
+    if (stop.stop_requested()) return;
+    source.fill(chunk, k, block);
+    replayBlock(block.values.data(), kBlockJobs, block.count, steps);
+    solved(block);
   }
-
-  ChunkPlan plan() const {
-    return jobs_.enumerate ? jobs_.enumeration.chunkPlan()
-                           : jobs_.sampling.chunkPlan();
-  }
-
-  // Calls solved(block) for every block of the chunk, in job order, after
-  // the block's replay; stops between blocks once `stop` is requested.
-  template <typename Solved>
-  void forEachBlock(std::size_t chunk, JobBlock& block,
-                    const std::stop_token& stop, Solved&& solved) const {
-    const UnitRange units = plan().range(chunk);
-    if (jobs_.enumerate) {
-      const std::uint64_t perPrefix = jobs_.enumeration.jobsPerPrefix();
-      for (std::uint64_t p = units.first; p < units.end; ++p) {
-        for (std::uint64_t first = 0; first < perPrefix; first += kBlockJobs) {
-          if (stop.stop_requested()) return;
-          const auto count = static_cast<std::size_t>(
-              std::min<std::uint64_t>(kBlockJobs, perPrefix - first));
-          enumeration_->fill(static_cast<std::size_t>(p), first, count, block);
-          solve(block);
-          solved(block);
-        }
-      }
-    } else {
-      for (std::uint64_t b = units.first; b < units.end; ++b) {
-        if (stop.stop_requested()) return;
-        samples_->fill(b, block);
-        solve(block);
-        solved(block);
-      }
-    }
-  }
-
- private:
-  void solve(JobBlock& block) const {
-    replayBlock(block.values.data(), kBlockJobs, block.count, steps_);
-  }
-
-  const PhaseJobs& jobs_;
-  const std::vector<step>& steps_;
-  std::optional<EnumerationFill> enumeration_;
-  std::optional<SampleBlocks> samples_;
-};
+}
 
 // The chunks of the phase this process takes.
 ChunkShare shareFor(const SolveOptions& options) {
@@ -159,15 +115,16 @@ void forEachChunk(std::size_t chunks, int threadCount,
 // Pass 1: the extremes of every position. Per-thread extremes merge in any
 // order (see Extremes).
 // `search` is used when usable, else every job is replayed.
-Extremes findExtremes(unsigned n, const ExtremeSearch* search,
-                      const ChunkJobs& chunkJobs, const SolveOptions& options,
+Extremes findExtremes(const JobSource& source, const LinearSystem& system,
+                      const ExtremeSearch* search, const SolveOptions& options,
                       Progress& progress) {
+  const unsigned n = system.size();
   const int threadCount = std::max(options.solverThreads, 1);
   std::vector<Extremes> perThread(static_cast<std::size_t>(threadCount),
                                   Extremes(n));
   std::vector<JobBlock> blocks(static_cast<std::size_t>(threadCount),
                                JobBlock(n));
-  const ChunkPlan plan = chunkJobs.plan();
+  const ChunkPlan plan = source.chunkPlan();
   const ChunkShare share = shareFor(options);
   forEachChunk(share.ownedOf(plan.chunks), threadCount, options.stop,
                [&](std::size_t k, int t, const std::stop_token& stop) {
@@ -178,11 +135,11 @@ Extremes findExtremes(unsigned n, const ExtremeSearch* search,
                    progress.replayed(search->search(plan.range(c), own, block));
                    return;
                  }
-                 chunkJobs.forEachBlock(c, block, stop,
-                                        [&](const JobBlock& solved) {
-                                          own.take(solved);
-                                          progress.replayed(solved.count);
-                                        });
+                 forEachBlock(source, system.steps(), c, block, stop,
+                              [&](const JobBlock& solved) {
+                                own.take(solved);
+                                progress.replayed(solved.count);
+                              });
                });
   Extremes extremes(n);
   for (const Extremes& own : perThread) extremes.merge(own);
@@ -196,32 +153,31 @@ struct CountResults {
   std::vector<std::vector<std::vector<std::uint64_t>>> fineByThread;
 };
 
-void solverThread(ChunkQueue& queue, const ChunkJobs& chunkJobs,
-                  const CountLayout& layout, unsigned n,
+void solverThread(ChunkQueue& queue, const JobSource& source,
+                  const std::vector<step>& steps, const CountLayout& layout,
                   const std::stop_token& stop, Progress& progress,
                   CountResults& results, std::size_t thread) {
   printJobLine("Solver Thread Started!");
   BandCounter counter(layout);
-  JobBlock block(n);
+  JobBlock block(source.size());
   while (const std::optional<JobChunk> chunk = queue.pop()) {
-    chunkJobs.forEachBlock(chunk->index, block, stop,
-                           [&](const JobBlock& solved) {
-                             counter.count(solved);
-                             progress.solved(solved.count);
-                           });
+    forEachBlock(source, steps, chunk->index, block, stop,
+                 [&](const JobBlock& solved) {
+                   counter.count(solved);
+                   progress.solved(solved.count);
+                 });
     counter.finishChunk(results.chunks[chunk->index]);
   }
   results.fineByThread[thread] = counter.takeFineCounts();
 }
 
 // Pass 2: the pipeline of producers and solver threads.
-CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
-                       const ChunkJobs& chunkJobs, const CountLayout& layout,
-                       const SolveOptions& options, Progress& progress) {
-  const unsigned n = system.size;
+CountResults countJobs(const JobSource& source, const LinearSystem& system,
+                       const CountLayout& layout, const SolveOptions& options,
+                       Progress& progress) {
   const int threadCount = options.solverThreads;
   CountResults results;
-  results.chunks.resize(chunkJobs.plan().chunks);
+  results.chunks.resize(source.chunkPlan().chunks);
   results.fineByThread.resize(static_cast<std::size_t>(std::max(threadCount, 0)));
   ChunkQueue queue;
   ThreadGroup solvers;
@@ -234,17 +190,12 @@ CountResults countJobs(const PhaseJobs& jobs, const LinearSystem& system,
   try {
     for (int t = 0; t < threadCount; ++t) {
       solvers.start([&, t](const std::stop_token& own) {
-        solverThread(queue, chunkJobs, layout, n, own, progress, results,
-                     static_cast<std::size_t>(t));
+        solverThread(queue, source, system.steps(), layout, own, progress,
+                     results, static_cast<std::size_t>(t));
       });
     }
-    const ChunkShare share = shareFor(options);
-    if (jobs.enumerate) {
-      runGenerators(queue, jobs.enumeration, options.generatorThreads,
-                    solvers.stopToken(), share);
-    } else {
-      produceSamples(queue, jobs.sampling, solvers.stopToken(), share);
-    }
+    source.produce(queue, options.generatorThreads, solvers.stopToken(),
+                   shareFor(options));
   } catch (...) {
     solvers.fail(std::current_exception());
   }
@@ -283,26 +234,22 @@ void combine(const CountResults& results, const CountLayout& layout,
 
 }  // namespace
 
-PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
+PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options) {
-  const unsigned n = system.size;
+  const unsigned n = system.size();
   if (!options.references.empty() && options.references.size() != n) {
     throw std::invalid_argument(
         "solve phase: " + std::to_string(options.references.size()) +
         " references for " + std::to_string(n) + " positions");
   }
-  const ChunkJobs chunkJobs(jobs, system);
-  const std::uint64_t jobCount =
-      jobs.enumerate
-          ? jobs.enumeration.jobCount()
-          : static_cast<std::uint64_t>(std::max(jobs.sampling.sampleCount, 0));
+  const std::uint64_t jobCount = source.jobCount();
   std::optional<ExtremeSearch> search;
-  if (jobs.enumerate && jobCount > 0) {
+  if (source.cells() != nullptr && jobCount > 0) {
     // Beyond a quarter of the jobs, replaying every job costs little more;
     // beyond kMostCandidates, counting the candidates (on this thread,
     // before the phase starts) would take longer than replaying every job
     // on all threads.
-    search.emplace(jobs.enumeration, system.steps,
+    search.emplace(*source.cells(), system.steps(),
                    std::min(jobCount / 4, kMostCandidates));
     if (!search->usable()) search.reset();
   }
@@ -316,12 +263,11 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
   if (options.group != nullptr && jobCount > 0) {
     // This process replays its own chunks only; the display counts those
     // (the first pass's share taken in proportion to the jobs).
-    const ChunkPlan plan = chunkJobs.plan();
+    const ChunkPlan plan = source.chunkPlan();
     const ChunkShare share = shareFor(options);
     std::uint64_t own = 0;
     for (std::size_t c = share.first(); c < plan.chunks; c += share.step()) {
-      own += jobs.enumerate ? jobs.enumeration.chunkJobs(c)
-                            : jobs.sampling.chunkJobs(c);
+      own += source.chunkJobs(c);
     }
     const double part =
         static_cast<double>(own) / static_cast<double>(jobCount);
@@ -332,7 +278,7 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
   PhaseBands bands(n);
   std::optional<Extremes> extremes;
   if (jobCount > 0) {
-    extremes.emplace(findExtremes(n, search ? &*search : nullptr, chunkJobs,
+    extremes.emplace(findExtremes(source, system, search ? &*search : nullptr,
                                   options, progress));
     if (options.stop.stop_requested()) throw PhaseStopped{};
     if (options.group) shareExtremes(*extremes, *options.group);
@@ -344,8 +290,7 @@ PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
     }
   }
   const CountLayout layout(bands, options.references);
-  CountResults results =
-      countJobs(jobs, system, chunkJobs, layout, options, progress);
+  CountResults results = countJobs(source, system, layout, options, progress);
   if (options.stop.stop_requested()) throw PhaseStopped{};
   if (options.group) {
     shareChunkSums(results.chunks, layout, *options.group);

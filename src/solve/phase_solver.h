@@ -1,23 +1,22 @@
 // Solving and tabulating a whole distribution phase in bounded memory, the
 // same bits for any number of threads.
 //
-// The phase's jobs are split into a fixed sequence of chunks (ChunkPlan:
-// prefixes in enumeration, blocks of samples in sampling); every partial
-// result that depends on the order of additions is kept per chunk and the
-// chunks are combined in chunk order.
+// The phase's jobs come from a JobSource, split into a fixed sequence of
+// chunks (ChunkPlan); every partial result that depends on the order of
+// additions is kept per chunk and the chunks are combined in chunk order.
 //
 // Pass 1, silent, finds each position's smallest and largest solution on
-// SolverThreadCount threads that take the chunks in turn: in enumeration
-// from the few jobs that can be extreme (ExtremeSearch), or, where that
-// search does not apply, and in sampling, from every job.
+// SolverThreadCount threads that take the chunks in turn: for a source of
+// cells from the few jobs that can be extreme (ExtremeSearch), or, where
+// that search does not apply, from every job.
 //
 // Then the borders of every position are laid (layBorders), and pass 2 runs
 // the phase's pipeline: SolverThreadCount solver threads ("Solver Thread
-// Started!") pop chunks from a ChunkQueue while the producers fill it (the
-// generator threads in enumeration, the sampling producer on the calling
+// Started!") pop chunks from a ChunkQueue while the source produces them
+// (JobSource::produce: the generator threads of an enumeration, the calling
 // thread otherwise), then the stopper ("Stopper inserted", "Stopper
-// found."). A solver produces each job of its chunk itself (enumerated
-// cells, or the block's random samples, see SampleBlocks), replays the steps
+// found."). A solver fills each block of its chunk itself (JobSource::fill),
+// replays the steps
 // on whole blocks with no lock held and counts every job into its band
 // (BandCounter), and, when references are given, into the moments and the
 // fine histogram. The line "I have solved <N> jobs already!" is printed, in
@@ -70,7 +69,7 @@ struct PhaseProgress {
 
 struct SolveOptions {
   int solverThreads = 1;       // at least 1
-  int generatorThreads = 1;    // enumeration only
+  int generatorThreads = 1;    // sources that produce on threads of their own
   int histogramPrecision = 10; // at least 1
   // A stop of the whole run (a signal): every thread ends between two
   // blocks and solvePhase throws PhaseStopped.
@@ -92,7 +91,7 @@ struct SolveOptions {
 // Thrown by solvePhase when options.stop was requested.
 struct PhaseStopped {};
 
-PhaseBands solvePhase(const PhaseJobs& jobs, const LinearSystem& system,
+PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options);
 
 }  // namespace linprob

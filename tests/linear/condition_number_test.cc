@@ -11,7 +11,7 @@ namespace {
 LinearSystem loaded(const std::vector<std::vector<double>>& rows) {
   LinearSystem system(static_cast<unsigned>(rows.size()));
   for (unsigned r = 0; r < rows.size(); ++r) {
-    for (unsigned c = 0; c < rows.size(); ++c) system.matrix[c][r] = rows[r][c];
+    for (unsigned c = 0; c < rows.size(); ++c) system.setCoefficient(r, c, rows[r][c]);
   }
   return system;
 }

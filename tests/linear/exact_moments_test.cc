@@ -25,11 +25,11 @@ std::string refusal(Call call) {
 }
 
 TEST(ExactMoments, EntryMomentsOfEachFamilyAreExact) {
-  const EntryMoments uniform = boundedEntryMoments(1, 3, BoundedFamily::kUniform);
+  const EntryMoments uniform = boundedEntryMoments(1, 3, 12);
   EXPECT_EQ(uniform.mean, 2);
   EXPECT_EQ(uniform.variance, cpp_rational(1, 3));
   const EntryMoments triangular =
-      boundedEntryMoments(1, 3, BoundedFamily::kTriangular);
+      boundedEntryMoments(1, 3, 24);
   EXPECT_EQ(triangular.variance, cpp_rational(1, 6));
   // 0.1 is the double nearest to 1/10, kept as it is.
   const EntryMoments normal = normalEntryMoments(0.1, 0.3);
@@ -49,7 +49,7 @@ TEST(ExactMoments, PropagationThroughTheInverse) {
   // normal (1, 1/4): means -1/10 and 1/5, variances 0.36/3 + 0.49/4 =
   // 0.2425 and 0.04/3 + 0.16/4 = 1/75 + 1/25.
   const std::vector<UnknownMoments> moments = propagateMoments(
-      *inverse, {boundedEntryMoments(0, 2, BoundedFamily::kUniform),
+      *inverse, {boundedEntryMoments(0, 2, 12),
                  normalEntryMoments(1, 0.25)});
   ASSERT_EQ(moments.size(), 2u);
   EXPECT_EQ(moments[0].mean, -0.1);

@@ -13,7 +13,7 @@ namespace {
 LinearSystem systemOf(const std::vector<std::vector<double>>& rows) {
   LinearSystem system(static_cast<unsigned>(rows.size()));
   for (unsigned r = 0; r < rows.size(); ++r) {
-    for (unsigned c = 0; c < rows.size(); ++c) system.matrix[c][r] = rows[r][c];
+    for (unsigned c = 0; c < rows.size(); ++c) system.setCoefficient(r, c, rows[r][c]);
   }
   return system;
 }
@@ -28,45 +28,42 @@ void expectStep(const step& s, StepKind type, unsigned first, unsigned second,
   EXPECT_EQ(s.value, value);
 }
 
-const std::pair<bool, bool> kAllModes[4] = {
-    {false, false}, {true, false}, {false, true}, {true, true}};
-
 TEST(LinearSystemTest, ConstructionGivesZerosIdentityOrderAndNoSteps) {
   const LinearSystem system(3);
-  EXPECT_EQ(system.size, 3u);
-  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{0, 1, 2}));
-  EXPECT_EQ(system.matrix,
+  EXPECT_EQ(system.size(), 3u);
+  EXPECT_EQ(system.columnOrder(), (std::vector<unsigned>{0, 1, 2}));
+  EXPECT_EQ(system.matrix(),
             std::vector<std::vector<double>>(3, std::vector<double>(3, 0.0)));
-  EXPECT_TRUE(system.steps.empty());
+  EXPECT_TRUE(system.steps().empty());
 }
 
 TEST(LinearSystemTest, WorkedExampleWithRowPivoting) {
   LinearSystem system = systemOf({{0, 1}, {2, 3}});
-  system.eliminate(true, false);
-  ASSERT_EQ(system.steps.size(), 5u);
-  expectStep(system.steps[0], StepKind::kExchange, 1, 0, kRowExchange);
-  expectStep(system.steps[1], StepKind::kCombination, 0, 1, 0.0);
-  EXPECT_TRUE(std::signbit(system.steps[1].value));  // -0 / 2
-  expectStep(system.steps[2], StepKind::kCombination, 1, 0, -3.0);
-  expectStep(system.steps[3], StepKind::kScaling, 1, 0, 1.0);
-  expectStep(system.steps[4], StepKind::kScaling, 0, 0, 2.0);
-  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{0, 1}));
+  system.eliminate(kPivotModes[1]);
+  ASSERT_EQ(system.steps().size(), 5u);
+  expectStep(system.steps()[0], StepKind::kExchange, 1, 0, kRowExchange);
+  expectStep(system.steps()[1], StepKind::kCombination, 0, 1, 0.0);
+  EXPECT_TRUE(std::signbit(system.steps()[1].value));  // -0 / 2
+  expectStep(system.steps()[2], StepKind::kCombination, 1, 0, -3.0);
+  expectStep(system.steps()[3], StepKind::kScaling, 1, 0, 1.0);
+  expectStep(system.steps()[4], StepKind::kScaling, 0, 0, 2.0);
+  EXPECT_EQ(system.columnOrder(), (std::vector<unsigned>{0, 1}));
   // The diagonal is set to exactly 1 by the scalings.
-  EXPECT_EQ(system.matrix[0][0], 1.0);
-  EXPECT_EQ(system.matrix[1][1], 1.0);
+  EXPECT_EQ(system.matrix()[0][0], 1.0);
+  EXPECT_EQ(system.matrix()[1][1], 1.0);
 }
 
 TEST(LinearSystemTest, StepOrderWithoutExchanges) {
   LinearSystem system = systemOf({{4, 1, 2}, {1, 5, 1}, {2, 1, 6}});
-  system.eliminate(false, false);
+  system.eliminate(kPivotModes[0]);
   // n (n - 1) combinations and n scalings: forward i = 0, 1, then backward
   // b = 2, 1, 0 with the nearest row above first, each followed by its
   // scaling.
   const std::vector<std::pair<unsigned, unsigned>> expected{
       {0, 1}, {0, 2}, {1, 2}, {2, 1}, {2, 0}, {2, 2}, {1, 0}, {1, 1}, {0, 0}};
-  ASSERT_EQ(system.steps.size(), expected.size());
+  ASSERT_EQ(system.steps().size(), expected.size());
   for (std::size_t k = 0; k < expected.size(); ++k) {
-    const step& s = system.steps[k];
+    const step& s = system.steps()[k];
     const bool scaling = expected[k].first == expected[k].second;
     EXPECT_EQ(s.type, scaling ? StepKind::kScaling : StepKind::kCombination) << k;
     EXPECT_EQ(s.first, expected[k].first) << k;
@@ -75,24 +72,24 @@ TEST(LinearSystemTest, StepOrderWithoutExchanges) {
     }
   }
   // The first factor is computed from the loaded values: -A(1,0) / A(0,0).
-  EXPECT_EQ(system.steps[0].value, -0.25);
-  EXPECT_EQ(system.steps[8].value, 4.0);
+  EXPECT_EQ(system.steps()[0].value, -0.25);
+  EXPECT_EQ(system.steps()[8].value, 4.0);
 }
 
 TEST(LinearSystemTest, SingleUnknownRecordsOneScaling) {
-  for (const auto& [rowPivot, colPivot] : kAllModes) {
+  for (const PivotMode& mode : kPivotModes) {
     LinearSystem system = systemOf({{7}});
-    system.eliminate(rowPivot, colPivot);
-    ASSERT_EQ(system.steps.size(), 1u);
-    expectStep(system.steps[0], StepKind::kScaling, 0, 0, 7.0);
+    system.eliminate(mode);
+    ASSERT_EQ(system.steps().size(), 1u);
+    expectStep(system.steps()[0], StepKind::kScaling, 0, 0, 7.0);
   }
 }
 
 TEST(LinearSystemTest, IdentityRecordsNegativeZeroFactorsAndUnitScalings) {
   LinearSystem system = systemOf({{1, 0, 0}, {0, 1, 0}, {0, 0, 1}});
-  system.eliminate(false, false);
-  ASSERT_EQ(system.steps.size(), 9u);
-  for (const step& s : system.steps) {
+  system.eliminate(kPivotModes[0]);
+  ASSERT_EQ(system.steps().size(), 9u);
+  for (const step& s : system.steps()) {
     if (s.type == StepKind::kCombination) {
       EXPECT_EQ(s.value, 0.0);
       EXPECT_TRUE(std::signbit(s.value));
@@ -105,97 +102,101 @@ TEST(LinearSystemTest, IdentityRecordsNegativeZeroFactorsAndUnitScalings) {
 
 TEST(LinearSystemTest, RowPivotTieGoesToTheFirstRow) {
   LinearSystem system = systemOf({{1, 0, 0}, {-3, 1, 0}, {3, 0, 1}});
-  system.eliminate(true, false);
-  expectStep(system.steps[0], StepKind::kExchange, 1, 0, kRowExchange);
-  EXPECT_EQ(system.steps[1].type, StepKind::kCombination);
+  system.eliminate(kPivotModes[1]);
+  expectStep(system.steps()[0], StepKind::kExchange, 1, 0, kRowExchange);
+  EXPECT_EQ(system.steps()[1].type, StepKind::kCombination);
 }
 
 TEST(LinearSystemTest, CompletePivotingRecordsColumnBeforeRowExchange) {
   // Largest entry 9 at row 2, column 1.
   LinearSystem system = systemOf({{1, 0, 0}, {0, 2, 0}, {0, 9, 3}});
-  system.eliminate(true, true);
-  expectStep(system.steps[0], StepKind::kExchange, 1, 0, kColumnExchange);
-  expectStep(system.steps[1], StepKind::kExchange, 2, 0, kRowExchange);
-  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{1, 0, 2}));
+  system.eliminate(kPivotModes[3]);
+  expectStep(system.steps()[0], StepKind::kExchange, 1, 0, kColumnExchange);
+  expectStep(system.steps()[1], StepKind::kExchange, 2, 0, kRowExchange);
+  EXPECT_EQ(system.columnOrder(), (std::vector<unsigned>{1, 0, 2}));
 }
 
 TEST(LinearSystemTest, CompletePivotingTieGoesToTheLowestColumn) {
   // |A(2,0)| = |A(0,1)| = 5: column 0 is scanned first, so only rows move.
   LinearSystem system = systemOf({{1, 5, 0}, {0, 1, 0}, {5, 0, 1}});
-  system.eliminate(true, true);
-  expectStep(system.steps[0], StepKind::kExchange, 2, 0, kRowExchange);
-  EXPECT_EQ(system.steps[1].type, StepKind::kCombination);
-  EXPECT_EQ(system.columnOrder[0], 0u);
+  system.eliminate(kPivotModes[3]);
+  expectStep(system.steps()[0], StepKind::kExchange, 2, 0, kRowExchange);
+  EXPECT_EQ(system.steps()[1].type, StepKind::kCombination);
+  EXPECT_EQ(system.columnOrder()[0], 0u);
 }
 
 TEST(LinearSystemTest, ColumnPivotingScansAlongTheRow) {
   // The 5 below the zero pivot is not a candidate; the 3 in row 0 is.
   LinearSystem system = systemOf({{0, 3}, {5, 1}});
-  system.eliminate(false, true);
-  expectStep(system.steps[0], StepKind::kExchange, 1, 0, kColumnExchange);
-  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{1, 0}));
+  system.eliminate(kPivotModes[2]);
+  expectStep(system.steps()[0], StepKind::kExchange, 1, 0, kColumnExchange);
+  EXPECT_EQ(system.columnOrder(), (std::vector<unsigned>{1, 0}));
   // The exchange moved whole columns: row 0 is now 3 0.
-  EXPECT_EQ(system.steps.back().value, 3.0);
+  EXPECT_EQ(system.steps().back().value, 3.0);
 }
 
 TEST(LinearSystemTest, AllZeroCandidatesChooseNothing) {
-  for (const auto& [rowPivot, colPivot] : kAllModes) {
+  for (const PivotMode& mode : kPivotModes) {
     LinearSystem system = systemOf({{0, 0}, {0, 0}});
-    system.eliminate(rowPivot, colPivot);
-    EXPECT_EQ(system.steps.size(), 4u);
-    for (const step& s : system.steps) EXPECT_NE(s.type, StepKind::kExchange);
-    EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{0, 1}));
+    system.eliminate(mode);
+    EXPECT_EQ(system.steps().size(), 4u);
+    for (const step& s : system.steps()) EXPECT_NE(s.type, StepKind::kExchange);
+    EXPECT_EQ(system.columnOrder(), (std::vector<unsigned>{0, 1}));
   }
 }
 
-TEST(LinearSystemTest, AddRowRoundsProductAndSumSeparately) {
-  // x * f = 1 - 2^-60 exactly; rounded first it is 1, so the sum with -1 is
+TEST(LinearSystemTest, CombinationsRoundProductAndSumSeparately) {
+  // Rows 1 x and -f -1 give the factor f and then A(1, 1) = x * f - 1 with
+  // x * f = 1 - 2^-60 exactly: rounded first it is 1, so the new pivot is
   // 0. A fused multiply-add would leave -2^-60.
   const double x = 1.0 + std::ldexp(1.0, -30);
   const double f = 1.0 - std::ldexp(1.0, -30);
-  LinearSystem system = systemOf({{x, 0}, {-1, 0}});
-  system.addRow(0, 1, f);
-  EXPECT_EQ(system.matrix[0][1], 0.0);
-  expectStep(system.steps[0], StepKind::kCombination, 0, 1, f);
+  LinearSystem system = systemOf({{1, x}, {-f, -1}});
+  system.eliminate(kPivotModes[0]);
+  expectStep(system.steps()[0], StepKind::kCombination, 0, 1, f);
+  // Backward: the combination into row 0, then the scaling of row 1 by it.
+  expectStep(system.steps()[2], StepKind::kScaling, 1, 0, 0.0);
 }
 
-TEST(LinearSystemTest, ExchangeMovesRowsOrColumns) {
-  LinearSystem system = systemOf({{1, 2}, {3, 4}});
-  system.exchange(false, 1, 0);
-  EXPECT_EQ(system.matrix, (std::vector<std::vector<double>>{{3, 1}, {4, 2}}));
-  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{0, 1}));
-  system.exchange(true, 1, 0);
-  EXPECT_EQ(system.matrix, (std::vector<std::vector<double>>{{4, 2}, {3, 1}}));
-  EXPECT_EQ(system.columnOrder, (std::vector<unsigned>{1, 0}));
-  ASSERT_EQ(system.steps.size(), 2u);
-  expectStep(system.steps[0], StepKind::kExchange, 1, 0, kRowExchange);
-  expectStep(system.steps[1], StepKind::kExchange, 1, 0, kColumnExchange);
+TEST(LinearSystemTest, ExchangesMoveRowsOrColumns) {
+  LinearSystem rows = systemOf({{1, 2}, {3, 4}});
+  rows.eliminate(kPivotModes[1]);
+  expectStep(rows.steps()[0], StepKind::kExchange, 1, 0, kRowExchange);
+  EXPECT_EQ(rows.columnOrder(), (std::vector<unsigned>{0, 1}));
+  // The factor of the rows below comes from the exchanged rows: -1 / 3.
+  EXPECT_EQ(rows.steps()[1].value, -1.0 / 3.0);
+  LinearSystem columns = systemOf({{1, 2}, {3, 4}});
+  columns.eliminate(kPivotModes[2]);
+  expectStep(columns.steps()[0], StepKind::kExchange, 1, 0, kColumnExchange);
+  EXPECT_EQ(columns.columnOrder(), (std::vector<unsigned>{1, 0}));
+  // Columns moved: row 1 is now 4 3, factor -4 / 2.
+  EXPECT_EQ(columns.steps()[1].value, -2.0);
 }
 
 TEST(LinearSystemTest, PivotFaultOfAZeroOnTheDiagonalWithoutPivoting) {
   LinearSystem system = systemOf({{0, 1}, {2, 3}});
-  system.eliminate(false, false);
+  system.eliminate(kPivotModes[0]);
   const std::optional<PivotFault> fault = findPivotFault(system);
   ASSERT_TRUE(fault.has_value());
   EXPECT_EQ(fault->position, 0u);
   EXPECT_FALSE(std::isfinite(fault->pivot));
   // Row pivoting cures the same matrix.
   LinearSystem pivoted = systemOf({{0, 1}, {2, 3}});
-  pivoted.eliminate(true, false);
+  pivoted.eliminate(kPivotModes[1]);
   EXPECT_FALSE(findPivotFault(pivoted).has_value());
 }
 
 TEST(LinearSystemTest, PivotFaultOfASingularMatrixUnderEveryMode) {
-  for (const auto& [rowPivot, colPivot] : kAllModes) {
+  for (const PivotMode& mode : kPivotModes) {
     LinearSystem system = systemOf({{1, 2}, {2, 4}});
-    system.eliminate(rowPivot, colPivot);
+    system.eliminate(mode);
     const std::optional<PivotFault> fault = findPivotFault(system);
-    ASSERT_TRUE(fault.has_value()) << rowPivot << colPivot;
+    ASSERT_TRUE(fault.has_value()) << mode.index;
     EXPECT_EQ(fault->position, 1u);
   }
   // A zero matrix of one unknown fails on its scaling by 0.
   LinearSystem single = systemOf({{0}});
-  single.eliminate(false, false);
+  single.eliminate(kPivotModes[0]);
   const std::optional<PivotFault> fault = findPivotFault(single);
   ASSERT_TRUE(fault.has_value());
   EXPECT_EQ(fault->position, 0u);
@@ -203,10 +204,10 @@ TEST(LinearSystemTest, PivotFaultOfASingularMatrixUnderEveryMode) {
 }
 
 TEST(LinearSystemTest, NoPivotFaultOnARegularMatrix) {
-  for (const auto& [rowPivot, colPivot] : kAllModes) {
+  for (const PivotMode& mode : kPivotModes) {
     LinearSystem system = systemOf({{4, 1, 2}, {1, 5, 1}, {2, 1, 6}});
-    system.eliminate(rowPivot, colPivot);
-    EXPECT_FALSE(findPivotFault(system).has_value()) << rowPivot << colPivot;
+    system.eliminate(mode);
+    EXPECT_FALSE(findPivotFault(system).has_value()) << mode.index;
   }
 }
 
@@ -217,17 +218,16 @@ TEST(LinearSystemTest, PivotGrowthOfASmallPivot) {
   const std::vector<double> growth = {3.0, 1.0, 1.0, 1.0};
   for (std::size_t m = 0; m < 4; ++m) {
     LinearSystem system = systemOf({{0.25, 1}, {1, 1}});
-    system.eliminate(kAllModes[m].first, kAllModes[m].second);
-    EXPECT_EQ(system.pivotGrowth, growth[m]) << m;
+    system.eliminate(kPivotModes[m]);
+    EXPECT_EQ(system.pivotGrowth(), growth[m]) << m;
   }
   // Relative to the input's largest entry: the same matrix times 8.
   LinearSystem scaled = systemOf({{2, 8}, {8, 8}});
-  scaled.eliminate(false, false);
-  EXPECT_EQ(scaled.largestEntry, 24.0);
-  EXPECT_EQ(scaled.pivotGrowth, 3.0);
+  scaled.eliminate(kPivotModes[0]);
+  EXPECT_EQ(scaled.pivotGrowth(), 3.0);
   LinearSystem zero = systemOf({{0, 0}, {0, 0}});
-  zero.eliminate(false, false);
-  EXPECT_TRUE(std::isnan(zero.pivotGrowth));
+  zero.eliminate(kPivotModes[0]);
+  EXPECT_TRUE(std::isnan(zero.pivotGrowth()));
 }
 
 }  // namespace

@@ -16,9 +16,9 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // The worked example: rows 0 1 and 2 3 eliminated with row pivoting.
 std::vector<step> workedExampleSteps() {
   LinearSystem system(2);
-  system.matrix = {{0, 2}, {1, 3}};
-  system.eliminate(true, false);
-  return system.steps;
+  system = LinearSystem::fromRows(2, {0, 1, 2, 3});
+  system.eliminate(kPivotModes[1]);
+  return system.steps();
 }
 
 TEST(StepReplayTest, WorkedExampleForEveryElementType) {

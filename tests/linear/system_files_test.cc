@@ -14,7 +14,7 @@ TEST(SystemFilesTest, MatrixIsReadRowByRowAndStoredByColumns) {
   for (const char* text : {"1 2 3 4", "1 2\n3 4\n", "1\n2\n3\n4 5 six\n"}) {
     LinearSystem system(2);
     EXPECT_EQ(loadMatrix(dir.write("Matice.txt", text), system).message(), "") << text;
-    EXPECT_EQ(system.matrix,
+    EXPECT_EQ(system.matrix(),
               (std::vector<std::vector<double>>{{1, 3}, {2, 4}}))
         << text;
   }
@@ -26,7 +26,7 @@ TEST(SystemFilesTest, MatrixProblemLeavesTheMatrixUntouched) {
   EXPECT_EQ(loadMatrix(dir.write("Matice.txt", "1 2 3"), system).message(),
             "only 3 of the 4 numbers needed");
   EXPECT_EQ(loadMatrix(dir.path("absent.txt"), system).message(), "missing");
-  EXPECT_EQ(system.matrix,
+  EXPECT_EQ(system.matrix(),
             std::vector<std::vector<double>>(2, std::vector<double>(2, 0.0)));
 }
 
@@ -74,7 +74,7 @@ TEST(SystemFilesTest, SingleUnknown) {
   TempDir dir;
   LinearSystem system(1);
   EXPECT_EQ(loadMatrix(dir.write("Matice.txt", "7"), system).message(), "");
-  EXPECT_EQ(system.matrix[0][0], 7.0);
+  EXPECT_EQ(system.matrix()[0][0], 7.0);
   std::vector<Interval> real;
   std::vector<Interval> box;
   EXPECT_EQ(loadRealRhs(dir.write("RealRHS.txt", "3"), 1, real).message(), "");

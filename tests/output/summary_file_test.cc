@@ -29,13 +29,13 @@ TEST(SummaryFileTest, BoundsFollowPositionsAndNameTheUnknowns) {
   // Rows 1 2 and 0 1 with column pivoting: columns 0 and 1 are exchanged at
   // once, so position 0 holds unknown 1. The solution is x0 = 1, x1 = 2.
   LinearSystem system(2);
-  system.matrix = {{1, 0}, {2, 1}};
-  system.eliminate(false, true);
-  ASSERT_EQ(system.columnOrder, (std::vector<unsigned>{1, 0}));
+  system = LinearSystem::fromRows(2, {1, 2, 0, 1});
+  system.eliminate(kPivotModes[2]);
+  ASSERT_EQ(system.columnOrder(), (std::vector<unsigned>{1, 0}));
   std::vector<Interval> solution{Interval(5), Interval(2)};
-  replaySteps(solution, system.steps);
+  replaySteps(solution, system.steps());
   std::ostringstream out;
-  printBounds(solution, system.columnOrder, out);
+  printBounds(solution, system.columnOrder(), out);
   EXPECT_EQ(out.str(),
             "Variable number 1 has bounds: 2 to 2\n"
             "Variable number 0 has bounds: 1 to 1\n");

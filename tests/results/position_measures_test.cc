@@ -76,15 +76,15 @@ AdditiveModel additiveModel(Family family, int cellCount) {
   // INVALID: the family's moments through the recorded elimination.
   LinearSystem system(n);
   for (unsigned r = 0; r < n; ++r) {
-    for (unsigned c = 0; c < n; ++c) system.matrix[c][r] = inputs.matrix[r * n + c];
+    for (unsigned c = 0; c < n; ++c) system.setCoefficient(r, c, inputs.matrix[r * n + c]);
   }
-  system.eliminate(false, false);
-  std::vector<NormalParameters> moments(n, familyMoments(family, p, q));
-  replaySteps(moments, system.steps);
+  system.eliminate(kPivotModes[0]);
+  std::vector<NormalParameters> moments(n, familyInfo(family).moments(p, q));
+  replaySteps(moments, system.steps());
   PhaseBands bands(n);
   bands[0] = countedBands(values, weights, 10);
   model.phase = makePhaseResult(family, std::move(bands), moments,
-                                system.columnOrder);
+                                system.columnOrder());
   measurePhase(model.phase, makeSystemReference(inputs));
   return model;
 }

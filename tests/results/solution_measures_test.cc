@@ -88,10 +88,10 @@ TEST(SolutionMeasuresTest, BundledMatrix3OverestimatesWithoutPivoting) {
   // The naive interval solution, as the program finds it.
   LinearSystem system(n);
   ASSERT_TRUE(loadMatrix(folder + "Matice.txt", system).ok());
-  system.eliminate(false, false);
+  system.eliminate(kPivotModes[0]);
   std::vector<Interval> interval;
   ASSERT_TRUE(loadIntervalRhs(folder + "IntRHS.txt", n, interval).ok());
-  replaySteps(interval, system.steps);
+  replaySteps(interval, system.steps());
   std::vector<double> rhs(n);
   std::vector<ValueBounds> bounds(n);
   for (unsigned j = 0; j < n; ++j) bounds[j] = {box[2 * j], box[2 * j + 1]};
@@ -99,10 +99,10 @@ TEST(SolutionMeasuresTest, BundledMatrix3OverestimatesWithoutPivoting) {
       n, std::vector<double>(a.begin(), a.begin() + 16), rhs, bounds);
   ASSERT_TRUE(reference);
   const std::vector<SolutionMeasures> measures = measureSolution(
-      std::vector<Interval>(n, Interval(0.0)), interval, system.columnOrder,
+      std::vector<Interval>(n, Interval(0.0)), interval, system.columnOrder(),
       &*reference);
   for (unsigned k = 0; k < n; ++k) {
-    const unsigned unknown = system.columnOrder[k];
+    const unsigned unknown = system.columnOrder()[k];
     const double width = interval[k].upper() - interval[k].lower();
     ASSERT_TRUE(measures[k].intervalOverestimation);
     // The hull's ends are rounded outward before the program divides: a

@@ -54,8 +54,10 @@ void expectShares(const std::vector<UnknownShares>& shares,
 
 TEST(SystemReferenceTest, HandInvertedTwoByTwo) {
   SystemInputs inputs = handInvertedInputs();
-  inputs.enumerate = true;
   inputs.cells[static_cast<std::size_t>(Family::kTriangular)] = twoCells();
+  // Enumerated phases without cells.
+  inputs.cells[static_cast<std::size_t>(Family::kNormal)] = RectangleTable{};
+  inputs.cells[static_cast<std::size_t>(Family::kUniform)] = RectangleTable{};
   const SystemReference reference = makeSystemReference(inputs);
   EXPECT_EQ(reference.system, 3);
   EXPECT_EQ(reference.matrix, (std::vector<double>{4, 1, 2, 3}));
@@ -93,13 +95,12 @@ TEST(SystemReferenceTest, HandInvertedTwoByTwo) {
   expectShares(*triangular->cellShares,
                {{9.0 / 13, 4.0 / 13}, {1.0 / 17, 16.0 / 17}});
   expectShares(triangular->shares, {{0.9, 0.1}, {0.2, 0.8}});
-  EXPECT_EQ(reference.parameterPairs(Family::kUniform),
+  EXPECT_EQ(reference.pairsOf(ParameterKind::kBounds),
             (std::vector<double>{0, 2, 1, 3}));
 }
 
 TEST(SystemReferenceTest, SamplingExpectsTheFamilyMoments) {
   SystemInputs inputs = handInvertedInputs();
-  inputs.enumerate = false;
   const SystemReference reference = makeSystemReference(inputs);
   for (const FamilyInfo& info : kFamilies) {
     const FamilyReference* family = reference.family(info.family);

@@ -28,7 +28,6 @@ Case uniformCase(std::vector<double> matrix = {2, 0, 0, 4}) {
   inputs.intervalRhs = {{0, 1}, {0, 1}};
   inputs.normalPairs = {0, 1, 0, 1};
   inputs.boundsPairs = {0, 4, 2, 6};
-  inputs.enumerate = false;
   Case c{makeSystemReference(std::move(inputs)), {}};
   PhaseBands bands;
   std::vector<NormalParameters> moments;

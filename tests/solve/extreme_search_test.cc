@@ -25,7 +25,7 @@ Extremes everyJob(const EnumerationJobs& jobs, const LinearSystem& system) {
   while (cells > 0) {
     std::vector<double> rhs(n);
     for (unsigned e = 0; e < n; ++e) rhs[e] = jobs.cells[index[e]][e].value;
-    replaySteps(rhs, system.steps);
+    replaySteps(rhs, system.steps());
     for (unsigned e = 0; e < n; ++e) {
       extremes.takeMin(e, rhs[e]);
       extremes.takeMax(e, rhs[e]);
@@ -81,12 +81,12 @@ RandomCase randomCase(std::mt19937& random) {
   for (unsigned r = 0; r < n; ++r) {
     for (unsigned col = 0; col < n; ++col) {
       const bool kept = shape == 0 || (shape == 1 && col <= r) || r == col;
-      c.system.matrix[col][r] = kept ? real(random) : 0.0;
+      c.system.setCoefficient(r, col, kept ? real(random) : 0.0);
     }
-    c.system.matrix[r][r] = 8.0 + real(random);
+    c.system.setCoefficient(r, r, 8.0 + real(random));
   }
   const int mode = std::uniform_int_distribution<int>(0, 3)(random);
-  c.system.eliminate(mode % 2 == 1, mode / 2 != 0);
+  c.system.eliminate(pivotMode(mode));
   std::vector<double> lower(n), upper(n);
   for (unsigned e = 0; e < n; ++e) {
     const double scale = std::ldexp(1.0, std::uniform_int_distribution<int>(-20, 20)(random));
@@ -109,7 +109,7 @@ TEST(ExtremeSearchTest, FindsTheExtremesOfEveryJobBitForBit) {
     const RandomCase c = randomCase(random);
     // No limit (every job a candidate of each of the 2n walks): the search
     // must be right whatever the ties.
-    const ExtremeSearch search(c.jobs, c.system.steps,
+    const ExtremeSearch search(c.jobs, c.system.steps(),
                                2 * c.jobs.n * c.jobs.jobCount());
     ASSERT_TRUE(search.usable()) << "round " << round;
     ++usable;
@@ -129,12 +129,12 @@ TEST(ExtremeSearchTest, ReplaysFewJobsUnlessEntriesTie) {
                                 {0.0, -1.5, -0.5, 2.2}};
   LinearSystem system(4);
   for (unsigned r = 0; r < 4; ++r) {
-    for (unsigned c = 0; c < 4; ++c) system.matrix[c][r] = network[r][c];
+    for (unsigned c = 0; c < 4; ++c) system.setCoefficient(r, c, network[r][c]);
   }
-  system.eliminate(true, true);
+  system.eliminate(kPivotModes[3]);
   const EnumerationJobs jobs{
       4, uniformCells(4, 50, {1.0, 2.0, 3.0, 4.0}, {1.4, 2.4, 3.4, 4.4})};
-  const ExtremeSearch search(jobs, system.steps, jobs.jobCount() / 4);
+  const ExtremeSearch search(jobs, system.steps(), jobs.jobCount() / 4);
   ASSERT_TRUE(search.usable());
   EXPECT_LE(search.candidates(), 16u);
 
@@ -142,26 +142,26 @@ TEST(ExtremeSearchTest, ReplaysFewJobsUnlessEntriesTie) {
   // their 125,000 combinations ties at each of the 8 extremes; one fewer
   // allowed and the search gives up.
   LinearSystem diagonal(4);
-  for (unsigned r = 0; r < 4; ++r) diagonal.matrix[r][r] = 2.0 + r;
-  diagonal.eliminate(false, false);
-  const ExtremeSearch ties(jobs, diagonal.steps, jobs.jobCount() / 4);
+  for (unsigned r = 0; r < 4; ++r) diagonal.setCoefficient(r, r, 2.0 + r);
+  diagonal.eliminate(kPivotModes[0]);
+  const ExtremeSearch ties(jobs, diagonal.steps(), jobs.jobCount() / 4);
   ASSERT_TRUE(ties.usable());
   EXPECT_EQ(ties.candidates(), 8u * 125000u);
-  EXPECT_FALSE(ExtremeSearch(jobs, diagonal.steps, 8 * 125000 - 1).usable());
+  EXPECT_FALSE(ExtremeSearch(jobs, diagonal.steps(), 8 * 125000 - 1).usable());
 }
 
 TEST(ExtremeSearchTest, NonFiniteCellsOrPivotsLeaveItUnusable) {
   LinearSystem system(2);
-  system.matrix = {{2.0, 1.0}, {1.0, 3.0}};
-  system.eliminate(false, false);
+  system = LinearSystem::fromRows(2, {2.0, 1.0, 1.0, 3.0});
+  system.eliminate(kPivotModes[0]);
   EnumerationJobs jobs{2, uniformCells(2, 4, {0.0, 0.0}, {1.0, 1.0})};
   jobs.cells[2][1].value = std::numeric_limits<double>::infinity();
-  EXPECT_FALSE(ExtremeSearch(jobs, system.steps, jobs.jobCount()).usable());
+  EXPECT_FALSE(ExtremeSearch(jobs, system.steps(), jobs.jobCount()).usable());
   const EnumerationJobs fine{2, uniformCells(2, 4, {0.0, 0.0}, {1.0, 1.0})};
-  std::vector<step> broken = system.steps;
+  std::vector<step> broken = system.steps();
   broken.push_back(step{StepKind::kScaling, 0, 0, 0.0});
   EXPECT_FALSE(ExtremeSearch(fine, broken, fine.jobCount()).usable());
-  EXPECT_TRUE(ExtremeSearch(fine, system.steps, fine.jobCount()).usable());
+  EXPECT_TRUE(ExtremeSearch(fine, system.steps(), fine.jobCount()).usable());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <random>
 #include <sstream>
@@ -21,8 +22,8 @@
 
 #include "base/console.h"
 #include "distributions/discretisation.h"
-#include "distributions/job_source.h"
-#include "distributions/sample_blocks.h"
+#include "distributions/enumeration_source.h"
+#include "distributions/sampling_source.h"
 #include "linear/step_replay.h"
 #include "support/in_process_ranks.h"
 #include "support/phase_text.h"
@@ -35,6 +36,20 @@ using testing::phaseOfBands;
 using testing::SampleTable;
 using testing::sortSamples;
 using testing::tabulateSortedTable;
+
+// What a test phase's jobs are: its cells or its samples.
+struct PhaseJobs {
+  bool enumerate = true;
+  EnumerationJobs enumeration;
+  SamplingJobs sampling;
+};
+
+std::unique_ptr<JobSource> sourceOf(const PhaseJobs& jobs) {
+  if (jobs.enumerate) {
+    return std::make_unique<EnumerationSource>(jobs.enumeration);
+  }
+  return std::make_unique<SamplingSource>(jobs.sampling);
+}
 
 struct RandomPhase {
   LinearSystem system{1};
@@ -53,11 +68,11 @@ RandomPhase makePhase(std::mt19937& random, bool enumerate) {
   const unsigned n = sizes(random);
   phase.system = LinearSystem(n);
   for (unsigned r = 0; r < n; ++r) {
-    for (unsigned c = 0; c < n; ++c) phase.system.matrix[c][r] = real(random);
-    phase.system.matrix[r][r] = 8.0 + real(random);
+    for (unsigned c = 0; c < n; ++c) phase.system.setCoefficient(r, c, real(random));
+    phase.system.setCoefficient(r, r, 8.0 + real(random));
   }
   const int mode = std::uniform_int_distribution<int>(0, 3)(random);
-  phase.system.eliminate(mode % 2 == 1, mode / 2 != 0);
+  phase.system.eliminate(pivotMode(mode));
   phase.histogramPrecision = std::uniform_int_distribution<int>(1, 12)(random);
 
   const auto family = static_cast<Family>(
@@ -85,7 +100,7 @@ RandomPhase makePhase(std::mt19937& random, bool enumerate) {
   for (unsigned e = 0; e < n; ++e) {
     phase.approx.push_back(NormalParameters{first[e], std::fabs(second[e])});
   }
-  replaySteps(phase.approx, phase.system.steps);
+  replaySteps(phase.approx, phase.system.steps());
   for (const NormalParameters& p : phase.approx) {
     phase.references.push_back(p.mean);
   }
@@ -94,10 +109,10 @@ RandomPhase makePhase(std::mt19937& random, bool enumerate) {
 
 // Every job, solved one by one, in the plain order of enumeration.
 SampleTable referenceSamples(const RandomPhase& phase) {
-  const unsigned n = phase.system.size;
+  const unsigned n = phase.system.size();
   SampleTable table(n);
   auto record = [&](std::vector<double> rhs, double probability) {
-    replaySteps(rhs, phase.system.steps);
+    replaySteps(rhs, phase.system.steps());
     for (unsigned e = 0; e < n; ++e) {
       table[e].push_back(SampleRectangle{rhs[e], probability});
     }
@@ -137,7 +152,7 @@ SampleTable referenceSamples(const RandomPhase& phase) {
 // must match the reference to the last character.
 std::string invalidText(const RandomPhase& phase, const PhaseBands& bands) {
   return testing::invalidText(
-      phaseOfBands(bands, phase.system.columnOrder, phase.approx));
+      phaseOfBands(bands, phase.system.columnOrder(), phase.approx));
 }
 
 // Borders, extremes and counts agree bit for bit; a band mass may differ in
@@ -215,7 +230,7 @@ PhaseBands quietSolve(const RandomPhase& phase, int solvers, int generators,
                        .histogramPrecision = phase.histogramPrecision};
   if (accumulate) options.references = phase.references;
   ::testing::internal::CaptureStdout();
-  PhaseBands bands = solvePhase(phase.jobs, phase.system, options);
+  PhaseBands bands = solvePhase(*sourceOf(phase.jobs), phase.system, options);
   ::testing::internal::GetCapturedStdout();
   return bands;
 }
@@ -270,7 +285,7 @@ TEST(PhaseSolverTest, EnumerationDoesNotDependOnTheThreadCounts) {
   for (int round = 0; round < 20; ++round) {
     RandomPhase phase = makePhase(random, true);
     // Enough cells for several blocks per prefix and several chunks.
-    const unsigned n = phase.system.size;
+    const unsigned n = phase.system.size();
     std::vector<double> lower(n, -1.0), upper(n, 2.0);
     phase.jobs.enumeration.cells =
         triangularCells(n, n == 1 ? 700 : n == 2 ? 300 : 41, lower, upper);
@@ -303,7 +318,7 @@ TEST(PhaseSolverTest, RanksSharingAPhaseGiveTheLoneBits) {
   std::mt19937 random(31);
   for (int round = 0; round < 12; ++round) {
     RandomPhase phase = makePhase(random, round % 2 == 0);
-    const unsigned n = phase.system.size;
+    const unsigned n = phase.system.size();
     if (round % 4 == 0) {
       std::vector<double> lower(n, -1.0), upper(n, 2.0);
       phase.jobs.enumeration.cells =
@@ -326,7 +341,7 @@ TEST(PhaseSolverTest, RanksSharingAPhaseGiveTheLoneBits) {
         if (accumulate) options.references = phase.references;
         options.group = &group;
         shared[static_cast<std::size_t>(group.rank())] =
-            solvePhase(phase.jobs, phase.system, options);
+            solvePhase(*sourceOf(phase.jobs), phase.system, options);
       });
       ::testing::internal::GetCapturedStdout();
       for (const PhaseBands& bands : shared) expectSameBits(lone, bands);
@@ -338,14 +353,14 @@ TEST(PhaseSolverTest, PrintsThePipelineLinesOfOnePassOnly) {
   // 350^2 = 122500 jobs: two progress lines, whatever the block boundaries.
   RandomPhase phase;
   phase.system = LinearSystem(2);
-  phase.system.matrix = {{2.0, 1.0}, {1.0, 3.0}};
-  phase.system.eliminate(true, false);
+  phase.system = LinearSystem::fromRows(2, {2.0, 1.0, 1.0, 3.0});
+  phase.system.eliminate(kPivotModes[1]);
   phase.jobs.enumeration.n = 2;
   phase.jobs.enumeration.cells =
       uniformCells(2, 350, std::vector<double>{0.0, 1.0},
                    std::vector<double>{1.0, 2.0});
   ::testing::internal::CaptureStdout();
-  const PhaseBands bands = solvePhase(phase.jobs, phase.system,
+  const PhaseBands bands = solvePhase(*sourceOf(phase.jobs), phase.system,
                    {.solverThreads = 3,
                     .generatorThreads = 2,
                     .histogramPrecision = 10});
@@ -379,14 +394,14 @@ TEST(PhaseSolverTest, PrintsThePipelineLinesOfOnePassOnly) {
 TEST(PhaseSolverTest, ReferencesMustMatchThePositions) {
   RandomPhase phase;
   phase.system = LinearSystem(2);
-  phase.system.matrix = {{1.0, 0.0}, {0.0, 1.0}};
-  phase.system.eliminate(false, false);
+  phase.system = LinearSystem::fromRows(2, {1.0, 0.0, 0.0, 1.0});
+  phase.system.eliminate(kPivotModes[0]);
   phase.jobs.enumeration.n = 2;
   phase.jobs.enumeration.cells = uniformCells(2, 3, {0.0, 0.0}, {1.0, 1.0});
   SolveOptions options;
   options.references = {0.0, 0.0, 0.0};
   try {
-    solvePhase(phase.jobs, phase.system, options);
+    solvePhase(*sourceOf(phase.jobs), phase.system, options);
     FAIL() << "no error";
   } catch (const std::invalid_argument& error) {
     EXPECT_STREQ(error.what(), "solve phase: 3 references for 2 positions");
@@ -400,8 +415,8 @@ TEST(PhaseSolverTest, ReferencesMustMatchThePositions) {
 TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndStops) {
   RandomPhase phase;
   phase.system = LinearSystem(2);
-  phase.system.matrix = {{2.0, 1.0}, {1.0, 3.0}};
-  phase.system.eliminate(false, false);
+  phase.system = LinearSystem::fromRows(2, {2.0, 1.0, 1.0, 3.0});
+  phase.system.eliminate(kPivotModes[0]);
   phase.jobs.enumeration.n = 2;
   phase.jobs.enumeration.cells =
       uniformCells(2, 300, std::vector<double>{0.0, 1.0},
@@ -415,7 +430,7 @@ TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndStops) {
     PhaseProgress progress;
     progress.done = 12345;  // left from an earlier phase
     ::testing::internal::CaptureStdout();
-    solvePhase(phase.jobs, phase.system,
+    solvePhase(*sourceOf(phase.jobs), phase.system,
                {.solverThreads = 3,
                 .generatorThreads = 2,
                 .histogramPrecision = 10,
@@ -435,7 +450,7 @@ TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndStops) {
   std::stop_source stop;
   stop.request_stop();
   ::testing::internal::CaptureStdout();
-  EXPECT_THROW(solvePhase(phase.jobs, phase.system, {.stop = stop.get_token()}),
+  EXPECT_THROW(solvePhase(*sourceOf(phase.jobs), phase.system, {.stop = stop.get_token()}),
                PhaseStopped);
   ::testing::internal::GetCapturedStdout();
 }
@@ -443,8 +458,8 @@ TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndStops) {
 TEST(PhaseSolverTest, APhaseWithoutJobsHasNoTables) {
   RandomPhase phase;
   phase.system = LinearSystem(2);
-  phase.system.matrix = {{1.0, 0.0}, {0.0, 1.0}};
-  phase.system.eliminate(false, false);
+  phase.system = LinearSystem::fromRows(2, {1.0, 0.0, 0.0, 1.0});
+  phase.system.eliminate(kPivotModes[0]);
   phase.jobs.enumeration.n = 2;  // no cells
   const PhaseBands bands = quietSolve(phase, 2, 2);
   ASSERT_EQ(bands.size(), 2u);
@@ -464,7 +479,7 @@ TEST(PhaseSolverTest, SixteenSolversAndGeneratorsOverManyTinyPhases) {
     const bool stopMidway = round % 5 == 4;
     if (stopMidway && phase.jobs.enumerate) {
       // Enough blocks that the stop usually comes while they flow.
-      const unsigned n = phase.system.size;
+      const unsigned n = phase.system.size();
       phase.jobs.enumeration.cells = uniformCells(
           n, n == 1 ? 20000 : n == 2 ? 150 : 30, std::vector<double>(n, 0.0),
           std::vector<double>(n, 1.0));
@@ -483,7 +498,7 @@ TEST(PhaseSolverTest, SixteenSolversAndGeneratorsOverManyTinyPhases) {
     ::testing::internal::CaptureStdout();
     try {
       const PhaseBands bands =
-          solvePhase(phase.jobs, phase.system,
+          solvePhase(*sourceOf(phase.jobs), phase.system,
                      {.solverThreads = 16,
                       .generatorThreads = 16,
                       .histogramPrecision = phase.histogramPrecision,

@@ -1,4 +1,4 @@
-#include "distributions/sampling.h"
+#include "distributions/sampling_source.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +19,9 @@ TEST(SampleWeightTest, IsComputedInSinglePrecision) {
   EXPECT_EQ(sampleWeight(4), 0.25);
 }
 
-// produceSamples pushes every chunk of the plan once, in order, with its
-// number of samples, and no stopper.
-TEST(ProduceSamplesTest, PushesTheChunksInOrder) {
+// A sampling source pushes every chunk of the plan once, in order, with its
+// number of samples, silently and without a stopper.
+TEST(SamplingSourceTest, PushesTheChunksInOrder) {
   SamplingJobs jobs;
   jobs.n = 2;
   jobs.family = Family::kTriangular;
@@ -30,7 +30,7 @@ TEST(ProduceSamplesTest, PushesTheChunksInOrder) {
   jobs.sampleCount = 100000;
   ChunkQueue queue(jobs.sampleCount);
   testing::internal::CaptureStdout();
-  produceSamples(queue, jobs);
+  SamplingSource(jobs).produce(queue, 0, {}, {});
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(queue.queuedJobs(), 100000u);
   testing::internal::CaptureStdout();
@@ -49,12 +49,12 @@ TEST(ProduceSamplesTest, PushesTheChunksInOrder) {
   EXPECT_TRUE(queue.empty());
 
   jobs.sampleCount = 0;
-  produceSamples(queue, jobs);
+  SamplingSource(jobs).produce(queue, 0, {}, {});
   EXPECT_TRUE(queue.empty());
 
   // Rank 1 of 4 pushes chunks 1 and 5 of the six.
   jobs.sampleCount = 100000;
-  produceSamples(queue, jobs, {}, ChunkShare{1, 4});
+  SamplingSource(jobs).produce(queue, 0, {}, ChunkShare{1, 4});
   testing::internal::CaptureStdout();
   queue.pushStopper();
   indices.clear();

@@ -1,4 +1,4 @@
-#include "distributions/job_source.h"
+#include "distributions/enumeration_source.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "distributions/sample_blocks.h"
 
 namespace linprob {
 namespace {
@@ -104,7 +106,7 @@ TEST(EnumerationJobsTest, ThreeCellsTwoEntriesInLexicographicOrder) {
   const RectangleTable& cells = jobs.cells;
   JobBlock block(2);
   for (std::size_t p = 0; p < 3; ++p) {
-    jobs.fill(p, 0, 3, block);
+    EnumerationFill(jobs).fill(p, 0, 3, block);
     ASSERT_EQ(block.count, 3u);
     for (std::size_t k = 0; k < 3; ++k) {
       EXPECT_EQ(block.entry(0)[k], cells[p][0].value);
@@ -140,7 +142,7 @@ TEST(EnumerationJobsTest, FillIsTheNestedEnumerationBitForBit) {
         for (std::uint64_t first = 0; first < perPrefix; first += step) {
           const auto count = static_cast<std::size_t>(
               std::min(step, perPrefix - first));
-          jobs.fill(prefix, first, count, block);
+          EnumerationFill(jobs).fill(prefix, first, count, block);
           expectBlock(block, shape.n, expected, first, count);
           if (HasFatalFailure()) {
             FAIL() << "n " << shape.n << " cells " << shape.cellCount
@@ -200,14 +202,41 @@ TEST(ChunkPlanTest, ChunkJobsAddUpToThePhase) {
 TEST(EnumerationJobsTest, EmptyFillClearsEveryLane) {
   const EnumerationJobs jobs{2, labelledTable(2, 3)};
   JobBlock block(2);
-  jobs.fill(1, 0, 3, block);
-  jobs.fill(1, 0, 0, block);
+  EnumerationFill(jobs).fill(1, 0, 3, block);
+  EnumerationFill(jobs).fill(1, 0, 0, block);
   EXPECT_EQ(block.count, 0u);
   EXPECT_TRUE(std::all_of(block.values.begin(), block.values.end(),
                           [](double v) { return v == 0.0; }));
   EXPECT_TRUE(std::all_of(block.probabilities.begin(),
                           block.probabilities.end(),
                           [](double p) { return p == 0.0; }));
+}
+
+// The source hands out a chunk's jobs block by block, prefix after prefix,
+// each prefix in blocks of kBlockJobs and a shorter last one.
+TEST(EnumerationSourceTest, BlocksOfAChunkWalkItsPrefixesInOrder) {
+  const EnumerationJobs jobs{3, labelledTable(3, 40)};  // 1600 jobs a prefix
+  const EnumerationSource source(jobs);
+  const EnumerationFill direct(jobs);
+  ASSERT_EQ(source.jobCount(), 64000u);
+  JobBlock fromSource(3);
+  JobBlock expected(3);
+  std::uint64_t total = 0;
+  for (std::size_t c = 0; c < source.chunkPlan().chunks; ++c) {
+    const UnitRange prefixes = source.chunkPlan().range(c);
+    ASSERT_EQ(source.chunkBlocks(c), 2 * (prefixes.end - prefixes.first));
+    for (std::uint64_t k = 0; k < source.chunkBlocks(c); ++k) {
+      source.fill(c, k, fromSource);
+      const std::uint64_t first = k % 2 == 0 ? 0 : kBlockJobs;
+      direct.fill(static_cast<std::size_t>(prefixes.first + k / 2), first,
+                  k % 2 == 0 ? kBlockJobs : 1600 - kBlockJobs, expected);
+      ASSERT_EQ(fromSource.count, expected.count);
+      EXPECT_EQ(fromSource.values, expected.values);
+      EXPECT_EQ(fromSource.probabilities, expected.probabilities);
+      total += fromSource.count;
+    }
+  }
+  EXPECT_EQ(total, source.jobCount());
 }
 
 }  // namespace

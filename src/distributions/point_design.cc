@@ -1,0 +1,95 @@
+#include "distributions/point_design.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "distributions/job_block.h"
+
+namespace linprob {
+
+std::uint64_t PointDesign::replicateBlocks() const {
+  return (replicateJobs + kBlockJobs - 1) / kBlockJobs;
+}
+
+std::uint64_t PointDesign::blockCount() const {
+  return replicates * replicateBlocks();
+}
+
+std::size_t PointDesign::blockJobs(std::uint64_t unit) const {
+  if (unit >= blockCount()) return 0;
+  const std::uint64_t first = firstJobOf(unit);
+  return static_cast<std::size_t>(
+      std::min<std::uint64_t>(kBlockJobs, replicateJobs - first));
+}
+
+unsigned PointDesign::replicateOf(std::uint64_t unit) const {
+  return static_cast<unsigned>(unit / replicateBlocks());
+}
+
+std::uint64_t PointDesign::firstJobOf(std::uint64_t unit) const {
+  return unit % replicateBlocks() * kBlockJobs;
+}
+
+std::size_t PointDesign::chunksPerReplicate() const {
+  const std::uint64_t blocks = replicateBlocks();
+  if (blocks == 0) return 0;
+  const std::uint64_t most =
+      std::max<std::uint64_t>(kMaxChunks / std::max(replicates, 1U), 1);
+  const std::uint64_t byJobs =
+      std::clamp<std::uint64_t>(replicateJobs / kMinChunkJobs, 1, most);
+  return static_cast<std::size_t>(std::min(byJobs, blocks));
+}
+
+ChunkPlan PointDesign::chunkPlan() const {
+  return ChunkPlan{blockCount(), replicates * chunksPerReplicate()};
+}
+
+std::uint64_t PointDesign::chunkJobs(std::size_t chunk) const {
+  const UnitRange units = chunkPlan().range(chunk);
+  std::uint64_t jobs = 0;
+  for (std::uint64_t u = units.first; u < units.end; ++u) jobs += blockJobs(u);
+  return jobs;
+}
+
+std::size_t PointDesign::batchCount() const {
+  return replicates > 1 ? replicates : chunkPlan().chunks;
+}
+
+std::size_t PointDesign::batchOf(std::size_t chunk) const {
+  return replicates > 1 ? chunk / chunksPerReplicate() : chunk;
+}
+
+double PointDesign::jobWeight() const {
+  // Evaluated in single precision and only then widened.
+  const float weight = 1.0f / static_cast<float>(jobCount());
+  return static_cast<double>(weight);
+}
+
+PointDesign pointDesign(PointSet points, int sampleCount) {
+  const auto samples = static_cast<std::uint64_t>(std::max(sampleCount, 0));
+  if (points == PointSet::kRandom) return PointDesign{points, 1, samples};
+  const std::uint64_t each = (samples + kReplicates - 1) / kReplicates;
+  if (points == PointSet::kSobol && each > 0) {
+    return PointDesign{points, kReplicates, std::bit_ceil(each)};
+  }
+  return PointDesign{points, kReplicates, each};
+}
+
+std::vector<PointDesign> digitsRounds(PointSet points, int ceiling) {
+  const auto samples = static_cast<std::uint64_t>(std::max(ceiling, 0));
+  if (samples < 2 * kReplicates) return {pointDesign(points, ceiling)};
+  std::uint64_t last = points == PointSet::kSobol
+                           ? pointDesign(points, ceiling).replicateJobs
+                           : samples / kReplicates;
+  if (points != PointSet::kSobol && last >= kBlockJobs) {
+    last -= last % kBlockJobs;
+  }
+  std::vector<PointDesign> rounds;
+  for (std::uint64_t each = kBlockJobs; each < last; each *= 2) {
+    rounds.push_back(PointDesign{points, kReplicates, each});
+  }
+  rounds.push_back(PointDesign{points, kReplicates, last});
+  return rounds;
+}
+
+}  // namespace linprob

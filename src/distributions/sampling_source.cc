@@ -1,0 +1,41 @@
+#include "distributions/sampling_source.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace linprob {
+
+SamplingSource::SamplingSource(SamplingJobs jobs)
+    : jobs_(std::move(jobs)), blocks_(jobs_) {}
+
+std::unique_ptr<JobSource> SamplingSource::make(const PhaseSpec& spec) {
+  SamplingJobs jobs;
+  jobs.n = spec.n;
+  jobs.family = spec.family->family;
+  jobs.first = spec.pairs.first;
+  jobs.second = spec.pairs.second;
+  jobs.sampleCount = spec.count;
+  jobs.seed = spec.seed;
+  return std::make_unique<SamplingSource>(std::move(jobs));
+}
+
+std::uint64_t SamplingSource::jobCount() const {
+  return static_cast<std::uint64_t>(std::max(jobs_.sampleCount, 0));
+}
+
+std::uint64_t SamplingSource::chunkBlocks(std::size_t chunk) const {
+  const UnitRange blocks = jobs_.chunkPlan().range(chunk);
+  return blocks.end - blocks.first;
+}
+
+void SamplingSource::fill(std::size_t chunk, std::uint64_t k,
+                          JobBlock& block) const {
+  blocks_.fill(jobs_.chunkPlan().range(chunk).first + k, block);
+}
+
+FamilyBox SamplingSource::box() const {
+  return samplingBox(familyInfo(jobs_.family),
+                     ParameterPairs{jobs_.first, jobs_.second});
+}
+
+}  // namespace linprob

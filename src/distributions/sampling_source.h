@@ -1,0 +1,49 @@
+// SamplingSource: the jobs of a sampling phase, sampleCount independent
+// pseudo-random right-hand sides in blocks of kBlockJobs, each of weight
+// 1 / sampleCount computed in float. Block b is drawn from streams of its
+// own derived from the phase's seed and b (SampleBlocks), so any thread
+// draws any block and the same seed gives the same samples. The blocks are
+// the units of the chunk plan; the chunks are pushed from the calling
+// thread, silently.
+#ifndef LINPROB_DISTRIBUTIONS_SAMPLING_SOURCE_H_
+#define LINPROB_DISTRIBUTIONS_SAMPLING_SOURCE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "distributions/job_source.h"
+#include "distributions/sample_blocks.h"
+
+namespace linprob {
+
+class SamplingSource final : public JobSource {
+ public:
+  explicit SamplingSource(SamplingJobs jobs);
+  // spec.count samples of the family drawn from spec.seed.
+  static std::unique_ptr<JobSource> make(const PhaseSpec& spec);
+
+  JobSourceKind kind() const override { return JobSourceKind::kSampling; }
+  unsigned size() const override { return jobs_.n; }
+  std::uint64_t jobCount() const override;
+  ChunkPlan chunkPlan() const override { return jobs_.chunkPlan(); }
+  std::uint64_t chunkJobs(std::size_t chunk) const override {
+    return jobs_.chunkJobs(chunk);
+  }
+  std::uint64_t chunkBlocks(std::size_t chunk) const override;
+  void fill(std::size_t chunk, std::uint64_t k, JobBlock& block) const override;
+  FamilyBox box() const override;
+  std::optional<std::uint64_t> seed() const override { return jobs_.seed; }
+
+  const SamplingJobs& jobs() const { return jobs_; }
+
+ private:
+  SamplingJobs jobs_;
+  SampleBlocks blocks_;
+};
+
+}  // namespace linprob
+
+#endif  // LINPROB_DISTRIBUTIONS_SAMPLING_SOURCE_H_

@@ -1,0 +1,32 @@
+// What a run's settings say about each of its distribution phases, in one
+// place: the kind of job source (every combination of cells, or samples),
+// the count that source takes (cells per entry, or samples), the jobs a
+// phase has, and the options its solver runs with.
+#ifndef LINPROB_DRIVER_PHASE_SETTINGS_H_
+#define LINPROB_DRIVER_PHASE_SETTINGS_H_
+
+#include <cstdint>
+
+#include "distributions/job_source.h"
+#include "driver/settings.h"
+#include "solve/phase_solver.h"
+
+namespace linprob {
+
+// ExactDistributions 1: enumeration; 0: sampling.
+JobSourceKind sourceKindFor(const RunSettings& settings);
+
+// IntegrationPrecision when enumerating, else SampleCount.
+int phaseCountFor(const RunSettings& settings);
+
+// The jobs of every phase of the run: 0 for a count below 1, the largest
+// 64-bit count when beyond.
+std::uint64_t jobsPerPhaseFor(const RunSettings& settings);
+
+// Solver and generator threads and the histogram's bands; the caller adds
+// the stop token, progress, references and process group of its phase.
+SolveOptions solveOptionsFor(const RunSettings& settings);
+
+}  // namespace linprob
+
+#endif  // LINPROB_DRIVER_PHASE_SETTINGS_H_

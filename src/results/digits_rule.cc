@@ -1,0 +1,49 @@
+#include "results/digits_rule.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+namespace linprob {
+
+double numericalTolerance(double value, int digits) {
+  if (digits < kFewestDigits || digits > kMostDigits) {
+    throw std::invalid_argument("digits: " + std::to_string(digits) +
+                                " is not within " +
+                                std::to_string(kFewestDigits) + " ... " +
+                                std::to_string(kMostDigits));
+  }
+  if (!std::isfinite(value)) return std::numeric_limits<double>::quiet_NaN();
+  if (value == 0.0) return 0.0;
+  // "d.ddde+XX": the exponent of the first digit after rounding to `digits`
+  // significant digits.
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*e", digits - 1, std::fabs(value));
+  const char* const mark = std::strchr(text, 'e');
+  const long first = std::strtol(mark + 1, nullptr, 10);
+  const long last = first - (digits - 1);
+  // 10^l / 2 = 5 * 10^(l-1), read back as the nearest double.
+  std::snprintf(text, sizeof text, "5e%ld", last - 1);
+  return std::strtod(text, nullptr);
+}
+
+bool precisionReached(std::span<const UnknownPrecision> unknowns, int digits) {
+  if (unknowns.empty()) return false;
+  for (const UnknownPrecision& unknown : unknowns) {
+    const double delta = numericalTolerance(unknown.sd, digits);
+    for (const double error :
+         {unknown.meanError, unknown.sdError, unknown.symmetricLowerError,
+          unknown.symmetricUpperError}) {
+      // Written so that a NaN fails.
+      const double twice = 2.0 * error;
+      if (!(twice <= delta)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace linprob

@@ -1,0 +1,107 @@
+#include "solve/batch_sums.h"
+
+#include <atomic>
+#include <bit>
+#include <stdexcept>
+#include <string>
+
+namespace linprob {
+namespace {
+
+constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
+// All batch histograms together: 64 MiB of counts.
+constexpr std::size_t kMostFineCounts = std::size_t{8} << 20;
+constexpr std::size_t kFewestSubBands = 1024;
+
+}  // namespace
+
+BatchSums::BatchSums(const CountLayout& layout, std::size_t batches,
+                     std::size_t subBands)
+    : subBands_(subBands),
+      masses_(batches, std::vector<double>(layout.bandTotal, 0.0)),
+      moments_(batches) {
+  if (!std::has_single_bit(subBands) || subBands > kFineSubBands) {
+    throw std::invalid_argument("batch sums: " + std::to_string(subBands) +
+                                " sub-bands do not divide " +
+                                std::to_string(kFineSubBands));
+  }
+  shift_ = static_cast<unsigned>(std::countr_zero(kFineSubBands / subBands));
+  for (const PositionLayout& position : layout.positions) {
+    offsets_.push_back(position.offset);
+    const bool fine = layout.accumulate && position.subBands;
+    slot_.push_back(fine ? slots_++ : kNoSlot);
+    if (!layout.accumulate) continue;
+    for (std::vector<WeightedMoments>& own : moments_) {
+      own.emplace_back(position.reference);
+    }
+  }
+  fine_.assign(batches * slots_ * subBands, 0);
+}
+
+std::size_t BatchSums::subBandsFor(std::size_t positions, std::size_t batches) {
+  std::size_t subBands = kFineSubBands;
+  while (subBands > kFewestSubBands &&
+         positions * batches * subBands > kMostFineCounts) {
+    subBands /= 2;
+  }
+  return subBands;
+}
+
+void BatchSums::addChunk(std::size_t batch, const ChunkSums& chunk) {
+  std::vector<double>& masses = masses_[batch];
+  for (std::size_t i = 0; i < masses.size(); ++i) {
+    // Chunk after chunk, from 0.0, as the phase adds its masses.
+    const double sum = masses[i] + chunk.masses[i];
+    masses[i] = sum;
+  }
+  std::vector<WeightedMoments>& moments = moments_[batch];
+  for (std::size_t e = 0; e < moments.size(); ++e) {
+    moments[e].merge(chunk.moments[e]);
+  }
+}
+
+void BatchSums::addSubBandSums(std::size_t batch, std::size_t position,
+                               const double* sums) {
+  const std::size_t at = fineAt(batch, position);
+  if (at == kNoSlot) return;
+  std::uint64_t* const counts = fine_.data() + at;
+  const std::size_t group = std::size_t{1} << shift_;
+  for (std::size_t k = 0; k < subBands_; ++k) {
+    std::uint64_t mass = 0;
+    for (std::size_t f = k * group; f < (k + 1) * group; ++f) {
+      mass += fixedPointMass(sums[f]);
+    }
+    if (mass != 0) {
+      std::atomic_ref<std::uint64_t>(counts[k]).fetch_add(
+          mass, std::memory_order_relaxed);
+    }
+  }
+}
+
+void BatchSums::addFineCounts(const std::vector<std::uint64_t>& counts) {
+  if (counts.size() != fine_.size()) {
+    throw std::invalid_argument("batch sums: fine counts of another shape");
+  }
+  for (std::size_t i = 0; i < fine_.size(); ++i) fine_[i] += counts[i];
+}
+
+std::optional<FineHistogram> BatchSums::histogram(std::size_t batch,
+                                                  std::size_t position,
+                                                  double min,
+                                                  double max) const {
+  const std::size_t at = fineAt(batch, position);
+  if (at == kNoSlot) return std::nullopt;
+  const auto first = fine_.begin() + static_cast<std::ptrdiff_t>(at);
+  FineHistogram histogram(min, max, subBands_);
+  histogram.addCounts(std::vector<std::uint64_t>(
+      first, first + static_cast<std::ptrdiff_t>(subBands_)));
+  return histogram;
+}
+
+std::size_t BatchSums::fineAt(std::size_t batch, std::size_t position) const {
+  const std::size_t slot = slot_[position];
+  if (slot == kNoSlot) return kNoSlot;
+  return (batch * slots_ + slot) * subBands_;
+}
+
+}  // namespace linprob

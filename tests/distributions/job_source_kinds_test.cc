@@ -1,0 +1,94 @@
+#include "distributions/job_source_kinds.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "distributions/enumeration_source.h"
+#include "distributions/sampling_source.h"
+
+namespace linprob {
+namespace {
+
+bool sameCells(const RectangleTable& a, const RectangleTable& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t m = 0; m < a.size(); ++m) {
+    if (a[m].size() != b[m].size()) return false;
+    for (std::size_t e = 0; e < a[m].size(); ++e) {
+      if (a[m][e].value != b[m][e].value ||
+          a[m][e].probability != b[m][e].probability) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+PhaseSpec specOf(Family family, unsigned n, std::vector<double> first,
+                 std::vector<double> second, int count) {
+  PhaseSpec spec;
+  spec.family = &familyInfo(family);
+  spec.n = n;
+  spec.pairs = ParameterPairs{std::move(first), std::move(second)};
+  spec.count = count;
+  spec.seed = 0xfedcba9876543210u;
+  return spec;
+}
+
+TEST(JobSourceKindsTest, EnumerationBuildsTheFamilysCells) {
+  const auto normal = makeJobSource(
+      JobSourceKind::kEnumeration, specOf(Family::kNormal, 2, {10, 0}, {4, 0}, 3));
+  ASSERT_NE(normal->cells(), nullptr);
+  EXPECT_EQ(normal->kind(), JobSourceKind::kEnumeration);
+  EXPECT_TRUE(sameCells(normal->cells()->cells, normalCells(2, 3, {10, 0}, {4, 0})));
+  EXPECT_EQ(normal->jobCount(), 9u);
+  EXPECT_FALSE(normal->seed());
+
+  // The pair holds a variance: one cell sits 1.12468265 deviations (2)
+  // below the mean.
+  const auto one = makeJobSource(JobSourceKind::kEnumeration,
+                                 specOf(Family::kNormal, 1, {10}, {4}, 1));
+  ASSERT_EQ(one->cells()->cells.size(), 1u);
+  EXPECT_NEAR(one->cells()->cells[0][0].value, 10.0 - 1.12468265 * 2.0, 1e-12);
+
+  const auto triangular =
+      makeJobSource(JobSourceKind::kEnumeration,
+                    specOf(Family::kTriangular, 2, {1, 2}, {3, 2}, 4));
+  EXPECT_TRUE(sameCells(triangular->cells()->cells,
+                        triangularCells(2, 4, {1.0, 2.0}, {3.0, 2.0})));
+  const auto uniform =
+      makeJobSource(JobSourceKind::kEnumeration,
+                    specOf(Family::kUniform, 3, {1, 2, 8}, {3, 2, 9}, 2));
+  EXPECT_TRUE(sameCells(uniform->cells()->cells,
+                        uniformCells(3, 2, {1.0, 2.0, 8.0}, {3.0, 2.0, 9.0})));
+}
+
+TEST(JobSourceKindsTest, SamplingKeepsTheParametersAndTheSeed) {
+  for (const Family family : {Family::kTriangular, Family::kUniform}) {
+    const auto source = makeJobSource(
+        JobSourceKind::kSampling, specOf(family, 2, {1, 2}, {3, 2}, 7));
+    EXPECT_EQ(source->cells(), nullptr);
+    EXPECT_EQ(source->jobCount(), 7u);
+    EXPECT_EQ(source->seed(), 0xfedcba9876543210u);
+    const SamplingJobs& sampling =
+        dynamic_cast<const SamplingSource&>(*source).jobs();
+    EXPECT_EQ(sampling.family, family);
+    EXPECT_EQ(sampling.first, (std::vector<double>{1.0, 2.0}));
+    EXPECT_EQ(sampling.second, (std::vector<double>{3.0, 2.0}));
+  }
+}
+
+// Jobs per phase saturate instead of wrapping, and a count below 1 has none.
+TEST(JobSourceKindsTest, JobsPerPhaseSaturate) {
+  const auto& enumeration = jobSourceRow(JobSourceKind::kEnumeration);
+  EXPECT_EQ(enumeration.jobsPerPhase(4, 50), 6250000u);
+  EXPECT_EQ(enumeration.jobsPerPhase(20, 1000), UINT64_MAX);
+  EXPECT_EQ(enumeration.jobsPerPhase(3, 0), 0u);
+  const auto& sampling = jobSourceRow(JobSourceKind::kSampling);
+  EXPECT_EQ(sampling.jobsPerPhase(500, 100000), 100000u);
+  EXPECT_EQ(sampling.jobsPerPhase(4, -1), 0u);
+}
+
+}  // namespace
+}  // namespace linprob

@@ -1,0 +1,87 @@
+#include "distributions/point_design.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "distributions/sample_blocks.h"
+
+namespace linprob {
+namespace {
+
+TEST(PointDesign, FixedCountsRoundUpPerReplicate) {
+  const PointDesign sobol = pointDesign(PointSet::kSobol, 100000);
+  EXPECT_EQ(sobol.replicates, kReplicates);
+  EXPECT_EQ(sobol.replicateJobs, 8192u);
+  EXPECT_EQ(sobol.jobCount(), 131072u);
+  EXPECT_EQ(pointDesign(PointSet::kSobol, 65536).jobCount(), 65536u);
+  const PointDesign lhs = pointDesign(PointSet::kLatinHypercube, 100001);
+  EXPECT_EQ(lhs.replicateJobs, 6251u);
+  EXPECT_EQ(pointDesign(PointSet::kRandom, 100001).jobCount(), 100001u);
+  EXPECT_EQ(pointDesign(PointSet::kSobol, 0).chunkPlan().chunks, 0u);
+}
+
+TEST(PointDesign, OneRandomReplicateIsTodaysChunkPlan) {
+  for (const int samples : {1, 1000, 1025, 16384, 100000, 4200000, 9000000}) {
+    SamplingJobs jobs;
+    jobs.sampleCount = samples;
+    const PointDesign design = pointDesign(PointSet::kRandom, samples);
+    EXPECT_EQ(design.chunkPlan().units, jobs.chunkPlan().units);
+    EXPECT_EQ(design.chunkPlan().chunks, jobs.chunkPlan().chunks);
+    EXPECT_EQ(design.batchCount(), jobs.chunkPlan().chunks);
+    for (std::uint64_t b = 0; b < jobs.blockCount(); b += 7) {
+      ASSERT_EQ(design.blockJobs(b), jobs.blockJobs(b));
+    }
+  }
+}
+
+TEST(PointDesign, ChunksNestInReplicates) {
+  for (const PointDesign design :
+       {PointDesign{PointSet::kSobol, 16, 8192},
+        PointDesign{PointSet::kLatinHypercube, 16, 6251},
+        PointDesign{PointSet::kLatinHypercube, 16, 1000000},
+        PointDesign{PointSet::kSobol, 16, 1}}) {
+    const ChunkPlan plan = design.chunkPlan();
+    EXPECT_EQ(plan.chunks % design.replicates, 0u);
+    EXPECT_EQ(design.batchCount(), design.replicates);
+    EXPECT_LE(plan.chunks, kMaxChunks);
+    std::vector<std::uint64_t> jobs(design.replicates, 0);
+    for (std::size_t c = 0; c < plan.chunks; ++c) {
+      const UnitRange units = plan.range(c);
+      ASSERT_LT(units.first, units.end);
+      const unsigned replicate = design.replicateOf(units.first);
+      EXPECT_EQ(design.replicateOf(units.end - 1), replicate);
+      EXPECT_EQ(design.batchOf(c), replicate);
+      jobs[replicate] += design.chunkJobs(c);
+    }
+    EXPECT_EQ(jobs, std::vector<std::uint64_t>(design.replicates,
+                                               design.replicateJobs));
+  }
+}
+
+TEST(PointDesign, DigitsRoundsDoubleUpToTheCeiling) {
+  const auto each = [](PointSet points, int ceiling) {
+    std::vector<std::uint64_t> sizes;
+    for (const PointDesign& round : digitsRounds(points, ceiling)) {
+      EXPECT_EQ(round.replicates, kReplicates);
+      sizes.push_back(round.replicateJobs);
+    }
+    return sizes;
+  };
+  using Sizes = std::vector<std::uint64_t>;
+  EXPECT_EQ(each(PointSet::kRandom, 100000), (Sizes{1024, 2048, 4096, 6144}));
+  EXPECT_EQ(each(PointSet::kLatinHypercube, 65536),
+            (Sizes{1024, 2048, 4096}));
+  EXPECT_EQ(each(PointSet::kSobol, 100000),
+            (Sizes{1024, 2048, 4096, 8192}));
+  EXPECT_EQ(each(PointSet::kSobol, 5000), (Sizes{512}));
+  EXPECT_EQ(each(PointSet::kRandom, 5000), (Sizes{312}));
+  // Too few for batches: the one fixed-count design.
+  const std::vector<PointDesign> tiny = digitsRounds(PointSet::kRandom, 20);
+  ASSERT_EQ(tiny.size(), 1u);
+  EXPECT_EQ(tiny[0].jobCount(), 20u);
+}
+
+}  // namespace
+}  // namespace linprob
