@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   settings.IntegrationPrecision = std::min(settings.IntegrationPrecision, 40);
   settings.MaxMatrix = std::min(settings.MaxMatrix, 2);
   const SystemFolders folders = findSystemFolders(settings.MaxMatrix);
-  if (folders.missingTail) expectPrintable(*folders.missingTail);
+  expectPrintable(folders.missingTail);
   const InputCheck inputs = checkRunInputs(settings, folders.present);
   expectPrintable(inputs.errors);
   expectPrintable(inputs.warnings);

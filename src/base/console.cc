@@ -1,7 +1,9 @@
 #include "base/console.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <string>
 
@@ -12,8 +14,9 @@ std::atomic<bool> showingLines{true};
 std::atomic<bool> showingJobLines{true};
 
 struct StatusLine {
-  std::mutex mutex;  // guards text and orders the writes to both streams
+  std::mutex mutex;  // guards text and outputError, orders the writes
   std::string text;  // empty: no status line is shown
+  int outputError = 0;  // the first failure of standard output, 0 while none
 };
 
 StatusLine& statusLine() {
@@ -35,6 +38,20 @@ std::string erasure(std::size_t width) {
   return text;
 }
 
+// Writes `text` to standard output unless it has failed; keeps the reason
+// of a failure. Called with the mutex held.
+void writeToStdout(StatusLine& status, std::string_view text) {
+  if (status.outputError != 0) return;
+  // One fwrite per line: the C stream locks itself for the whole call.
+  errno = 0;
+  const bool wrote = std::fwrite(text.data(), 1, text.size(), stdout) ==
+                     text.size();
+  if (wrote && std::fflush(stdout) == 0) return;
+  const int error = errno == 0 ? EIO : errno;
+  std::clearerr(stdout);
+  if (error != EINTR) status.outputError = error;
+}
+
 }  // namespace
 
 void printLine(std::string_view line) {
@@ -46,10 +63,23 @@ void printLine(std::string_view line) {
   StatusLine& status = statusLine();
   std::lock_guard<std::mutex> lock(status.mutex);
   if (!status.text.empty()) writeToStderr(erasure(status.text.size()));
-  // One fwrite per line: the C stream locks itself for the whole call.
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  writeToStdout(status, text);
   if (!status.text.empty()) writeToStderr("\r" + status.text);
+}
+
+void printText(std::string_view text) {
+  if (!showingLines.load(std::memory_order_relaxed)) return;
+  StatusLine& status = statusLine();
+  std::lock_guard<std::mutex> lock(status.mutex);
+  writeToStdout(status, text);
+}
+
+Status standardOutputStatus() {
+  StatusLine& status = statusLine();
+  std::lock_guard<std::mutex> lock(status.mutex);
+  if (status.outputError == 0) return Status();
+  return Status::error(std::string("cannot be written: ") +
+                       std::strerror(status.outputError));
 }
 
 void printJobLine(std::string_view line) {

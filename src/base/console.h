@@ -13,18 +13,34 @@
 // printed line first erases it and then draws it again below itself, so the
 // two never share a line on a terminal.
 //
-// One mutex guards the status line's text and orders the writes to both
-// streams. It is held only while writing, and nothing here calls out while
+// Standard output that cannot be written (a reader that closed its pipe:
+// EPIPE, the program ignoring SIGPIPE; a full disk: ENOSPC) is given up at
+// its first failure: the system's reason is kept for the driver to report
+// once, and every later line is dropped, so a run whose output nobody
+// reads still writes its files. A write interrupted by a signal (EINTR)
+// loses the rest of its line only.
+//
+// One mutex guards the status line's text and the failure of standard
+// output, and orders the writes to both streams. It is held only while writing, and nothing here calls out while
 // holding it, so a caller may print while holding one of its own mutexes.
 #ifndef LINPROB_BASE_CONSOLE_H_
 #define LINPROB_BASE_CONSOLE_H_
 
 #include <string_view>
 
+#include "base/status.h"
+
 namespace linprob {
 
 // Writes `line` and a line end to standard output, then flushes.
 void printLine(std::string_view line);
+
+// As printLine, without adding a line end.
+void printText(std::string_view text);
+
+// Ok while standard output works; else "cannot be written: <reason>", the
+// reason of its first failure.
+Status standardOutputStatus();
 
 // printLine, unless job lines are hidden.
 void printJobLine(std::string_view line);

@@ -159,9 +159,10 @@ bool InputFile::next(Token& token) {
   return true;
 }
 
-std::string quotedToken(std::string_view text, bool cut) {
+std::string quotedToken(std::string_view text, bool cut,
+                        std::size_t shownBytes) {
   std::string out = "\"";
-  const std::size_t shown = text.size() < kQuotedBytes ? text.size() : kQuotedBytes;
+  const std::size_t shown = text.size() < shownBytes ? text.size() : shownBytes;
   for (std::size_t k = 0; k < shown; ++k) {
     const auto byte = static_cast<unsigned char>(text[k]);
     if (byte >= 0x20 && byte < 0x7F) {
@@ -172,7 +173,7 @@ std::string quotedToken(std::string_view text, bool cut) {
       out += escaped;
     }
   }
-  if (cut || text.size() > kQuotedBytes) out += "...";
+  if (cut || text.size() > shownBytes) out += "...";
   out.push_back('"');
   return out;
 }

@@ -18,9 +18,11 @@
 // rest of it is skipped before the next token, so no token is ever held
 // whole. The file is read through one fixed buffer.
 //
-// quotedToken() renders a token for a message: in double quotes, at most
-// kQuotedBytes bytes of it, every byte outside printable ASCII as \xNN, and
-// "..." inside the quotes when it was longer.
+// quotedToken() renders a token (or any text from outside the program, such
+// as a command-line argument) for a message: in double quotes, at most
+// kQuotedBytes bytes of it (or as many as asked), every byte outside
+// printable ASCII as \xNN, and "..." inside the quotes when it was longer,
+// so that no escape sequence or line break reaches the terminal.
 #ifndef LINPROB_BASE_INPUT_FILE_H_
 #define LINPROB_BASE_INPUT_FILE_H_
 
@@ -34,6 +36,8 @@ namespace linprob {
 
 inline constexpr std::size_t kMaxTokenBytes = 1024;
 inline constexpr std::size_t kQuotedBytes = 40;
+// As much of a path as the system accepts in one.
+inline constexpr std::size_t kQuotedPathBytes = 4096;
 
 struct Token {
   std::string text;  // at most kMaxTokenBytes bytes
@@ -81,7 +85,8 @@ class InputFile {
 
 // The token in double quotes, cut to kQuotedBytes bytes, non-printable bytes
 // as \xNN: "\xef\xbb\xbf3", "0123456789012345678901234567890123456789...".
-std::string quotedToken(std::string_view text, bool cut = false);
+std::string quotedToken(std::string_view text, bool cut = false,
+                        std::size_t shownBytes = kQuotedBytes);
 inline std::string quotedToken(const Token& token) {
   return quotedToken(token.text, token.cut);
 }

@@ -7,13 +7,16 @@
 // holds a token that is not a number. A token must be a whole number in the
 // notation of formatted stream extraction (optional sign, decimal point,
 // exponent); "inf", "nan" and values beyond the range of double, too large
-// ("1e999") or too small ("1e-999") for it, are refused. Files are read
+// ("1e999") or so close to 0 that they would be read as 0 ("1e-999"), are
+// refused. A subnormal value ("4.9e-324") is a finite double and is taken
+// as the nearest one. Files are read
 // through InputFile: a byte-order mark is skipped, and a token is quoted in
 // a message as quotedToken() renders it.
 #ifndef LINPROB_BASE_NUMBER_FILE_H_
 #define LINPROB_BASE_NUMBER_FILE_H_
 
 #include <cstddef>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -28,8 +31,12 @@ namespace linprob {
 //   "only 3 of the 4 numbers needed"
 //   "\"abc\" is not a number"
 //   "\"1e999\" is out of the range of double"
+//   "\"1e-999\" is too close to 0 for double (it would be read as 0)"
+//   "reading stopped"        `stop` was requested (looked at every few
+//                            thousand numbers)
 Result<std::vector<double>> readNumbers(const std::string& path,
-                                        std::size_t count);
+                                        std::size_t count,
+                                        const std::stop_token& stop = {});
 
 // One token as a number: "" and `value` set, or the problem as above.
 std::string parseNumber(const Token& token, double& value);

@@ -5,68 +5,67 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <streambuf>
+#include <filesystem>
+#include <system_error>
 #include <utility>
-#include <vector>
+
+#include "base/output_buffer.h"
 
 namespace linprob {
+namespace {
 
-// A stream buffer over a file descriptor that remembers the first error.
-class OutputFile::Buffer : public std::streambuf {
+// Names drawn before giving up: each clash means a file of a random name is
+// already there, so more than a few are a sign of something else.
+constexpr int kNameAttempts = 100;
+
+std::string randomSuffix() {
+  static constexpr char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::string suffix(6, ' ');
+  for (char& c : suffix) c = kLetters[::arc4random_uniform(sizeof kLetters - 1)];
+  return suffix;
+}
+
+Status cannotBeWritten(int error) {
+  return Status::error(std::string("cannot be written: ") +
+                       std::strerror(error));
+}
+
+}  // namespace
+
+// The OutputBuffer of a file descriptor, which it closes.
+class OutputFile::Buffer : public OutputBuffer {
  public:
-  explicit Buffer(int fd) : fd_(fd), space_(kBytes) {
-    setp(space_.data(), space_.data() + space_.size());
-  }
+  Buffer(int fd, std::stop_token stop) : OutputBuffer(std::move(stop)), fd_(fd) {}
   ~Buffer() override { closeFile(); }
 
-  // Writes everything buffered; false (and error() set) on a failure.
-  bool drain() {
-    const char* from = pbase();
-    std::size_t left = static_cast<std::size_t>(pptr() - pbase());
-    while (left > 0 && error_ == 0) {
-      const ssize_t wrote = ::write(fd_, from, left);
-      if (wrote < 0) {
-        if (errno != EINTR) error_ = errno;
-        continue;
-      }
-      if (wrote == 0) {
-        error_ = EIO;
-        break;
-      }
-      from += wrote;
-      left -= static_cast<std::size_t>(wrote);
-    }
-    setp(space_.data(), space_.data() + space_.size());
-    return error_ == 0;
-  }
   // Closes the descriptor once; false (and error() set) when close fails.
   bool closeFile() {
-    if (fd_ < 0) return true;
+    if (fd_ < 0) return error() == 0;
     const int fd = std::exchange(fd_, -1);
-    if (::close(fd) != 0 && error_ == 0) error_ = errno;
-    return error_ == 0;
+    if (::close(fd) != 0) noteError(errno);
+    return error() == 0;
   }
-  int error() const { return error_; }
 
  protected:
-  int_type overflow(int_type c) override {
-    if (!drain()) return traits_type::eof();
-    if (!traits_type::eq_int_type(c, traits_type::eof())) {
-      *pptr() = traits_type::to_char_type(c);
-      pbump(1);
+  int emit(const char* data, std::size_t size) override {
+    while (size > 0) {
+      const ssize_t wrote = ::write(fd_, data, size);
+      if (wrote < 0) {
+        if (errno == EINTR) continue;
+        return errno;
+      }
+      if (wrote == 0) return EIO;
+      data += wrote;
+      size -= static_cast<std::size_t>(wrote);
     }
-    return traits_type::not_eof(c);
+    return 0;
   }
-  // A flush of the stream only marks a line end; the bytes follow in
-  // blocks, and the caller learns of a failure from commit().
-  int sync() override { return error_ == 0 ? 0 : -1; }
 
  private:
-  static constexpr std::size_t kBytes = 64 * 1024;
   int fd_;
-  std::vector<char> space_;
-  int error_ = 0;
 };
 
 OutputFile::OutputFile(std::string target) : target_(std::move(target)) {}
@@ -75,29 +74,35 @@ OutputFile::~OutputFile() { discard(); }
 
 Status OutputFile::fail(int error) {
   discard();
-  return Status::error(std::string("cannot be written: ") +
-                       std::strerror(error));
+  return cannotBeWritten(error);
 }
 
 void OutputFile::discard() {
   stream_.reset();
   buffer_.reset();
-  if (temporaryExists_) {
-    ::unlink(temporary().c_str());
-    temporaryExists_ = false;
+  if (!temporary_.empty()) {
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
   }
 }
 
-Status OutputFile::open() {
+Status OutputFile::open(const std::stop_token& stop) {
   discard();
-  const int fd = ::open(temporary().c_str(),
-                        O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return Status::error(std::string("cannot be written: ") +
-                                   std::strerror(errno));
-  temporaryExists_ = true;
-  buffer_ = std::make_unique<Buffer>(fd);
-  stream_ = std::make_unique<std::ostream>(buffer_.get());
-  return Status();
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string name = target_ + "." + randomSuffix() + ".tmp";
+    const int fd =
+        ::open(name.c_str(),
+               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return cannotBeWritten(errno);
+    }
+    temporary_ = std::move(name);
+    buffer_ = std::make_unique<Buffer>(fd, stop);
+    stream_ = std::make_unique<std::ostream>(buffer_.get());
+    return Status();
+  }
+  return cannotBeWritten(EEXIST);
 }
 
 std::ostream& OutputFile::stream() { return *stream_; }
@@ -110,13 +115,37 @@ Status OutputFile::commit() {
   // The stream itself may have failed without an error of the file (a
   // value it could not format): the content is then incomplete.
   if (stream_->fail()) return fail(EIO);
-  if (std::rename(temporary().c_str(), target_.c_str()) != 0) {
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
     return fail(errno);
   }
-  temporaryExists_ = false;
+  temporary_.clear();
   stream_.reset();
   buffer_.reset();
   return Status();
+}
+
+Status writeOutputFile(const std::string& target,
+                       const std::function<void(std::ostream&)>& write,
+                       const std::stop_token& stop) {
+  OutputFile file(target);
+  if (Status opened = file.open(stop); !opened.ok()) return opened;
+  write(file.stream());
+  return file.commit();
+}
+
+Status makeOutputFolder(const std::string& folder) {
+  std::string path = folder;
+  // Without the trailing "/" a file in the way is reported as such (ENOTDIR)
+  // rather than as EEXIST.
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  std::error_code error;
+  std::filesystem::create_directories(path, error);
+  // The return value is not trusted: what counts is whether the folder is
+  // there now.
+  std::error_code statusError;
+  if (std::filesystem::is_directory(path, statusError)) return Status();
+  if (!error) error = std::make_error_code(std::errc::not_a_directory);
+  return Status::error("cannot be created: " + error.message());
 }
 
 }  // namespace linprob

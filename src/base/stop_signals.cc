@@ -53,8 +53,12 @@ StopSignals::StopSignals() {
   struct sigaction action {};
   action.sa_handler = onStopSignal;
   sigemptyset(&action.sa_mask);
-  // Interrupted reads and writes resume: only the stop flag tells.
-  action.sa_flags = SA_RESTART;
+  // No SA_RESTART: a call that blocks in the thread the signal meets (a
+  // write to a standard output whose reader has stopped reading) returns
+  // EINTR instead of being resumed, so that the stop can be seen. Every
+  // loop of the program around a read or write retries or gives up on
+  // EINTR by itself.
+  action.sa_flags = 0;
   for (std::size_t k = 0; k < kSignals.size(); ++k) {
     ::sigaction(kSignals[k], &action, &previous[k]);
   }

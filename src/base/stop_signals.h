@@ -9,7 +9,8 @@
 // inside a handler. Later signals change nothing. The destructor restores
 // the handlers found at construction and ends the watcher. When the pipe or
 // the watcher thread cannot be had, no handler is installed and the signals
-// keep their usual effect.
+// keep their usual effect. The handlers are installed without SA_RESTART: a
+// blocking call interrupted by one returns EINTR (see stop_signals.cc).
 //
 // At most one StopSignals exists at a time.
 #ifndef LINPROB_BASE_STOP_SIGNALS_H_

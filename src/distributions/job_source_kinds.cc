@@ -17,6 +17,14 @@ std::uint64_t samples(unsigned /*n*/, int count) {
   return count > 0 ? static_cast<std::uint64_t>(count) : 0;
 }
 
+std::uint64_t prefixes(unsigned /*n*/, int cells) {
+  return cells > 0 ? static_cast<std::uint64_t>(cells) : 0;
+}
+
+std::uint64_t sampleBlocks(unsigned /*n*/, int count) {
+  return (samples(0, count) + kBlockJobs - 1) / kBlockJobs;
+}
+
 std::string everyCombination(unsigned n, int cells) {
   return " (every combination of " + std::to_string(cells) +
          " cells for each of " + std::to_string(n) + " entries)";
@@ -30,10 +38,10 @@ std::string randomSamples(unsigned /*n*/, int /*count*/) {
 constexpr std::array<JobSourceRow, 2> kJobSourceRows = {{
     {JobSourceKind::kEnumeration, "enumeration",
      ProducerThreads::kGeneratorThreads, everyCombination,
-     "the cells are not finite", combinations,
+     "the cells are not finite", combinations, prefixes,
      EnumerationSource::make},
     {JobSourceKind::kSampling, "sampling", ProducerThreads::kCallingThread,
-     randomSamples, "the sampling range is not finite", samples,
+     randomSamples, "the sampling range is not finite", samples, sampleBlocks,
      SamplingSource::make},
 }};
 

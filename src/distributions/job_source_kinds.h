@@ -31,6 +31,9 @@ struct JobSourceRow {
   // The jobs of a phase of n entries with `count` (cells per entry, or
   // samples): 0 for a count below 1, the largest 64-bit count when beyond.
   std::uint64_t (*jobsPerPhase)(unsigned n, int count);
+  // The units those jobs are grouped in (prefixes, blocks of samples): with
+  // the jobs, what ChunkPlan::of splits into the phase's chunks.
+  std::uint64_t (*unitsPerPhase)(unsigned n, int count);
   std::unique_ptr<JobSource> (*make)(const PhaseSpec& spec);
 };
 

@@ -1,21 +1,27 @@
 #include "driver/calibration.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
-#include <cstddef>
 #include <exception>
 #include <memory>
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "base/console.h"
-#include "base/thread_group.h"
 #include "base/number_file.h"
+#include "base/thread_group.h"
 #include "distributions/family.h"
 #include "distributions/job_source_kinds.h"
 #include "driver/phase_settings.h"
+#include "driver/system_inputs.h"
+#include "driver/writer_timing.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "linear/system_files.h"
@@ -27,12 +33,24 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A calibration phase of about a million jobs (two million replays) takes
-// some tens of milliseconds; the watch stops a larger one at that many
-// replays, and any one at the time limit on a slow machine.
+// some tens of milliseconds; one that cannot be made that small is cut off
+// after kSliceSeconds of replays, and the watch looks every kWatchInterval.
 constexpr std::uint64_t kCalibrationJobs = std::uint64_t{1} << 20;
-constexpr std::uint64_t kEnoughReplays = 2 * kCalibrationJobs;
-constexpr std::chrono::milliseconds kLongest{150};
+constexpr double kSliceSeconds = 0.1;
 constexpr std::chrono::milliseconds kWatchInterval{1};
+// Sampling copies: the first size, the replay time below which a larger
+// copy is timed, how much larger at most, and what it aims at.
+constexpr int kFirstSamples = 64;
+constexpr double kMostGrowth = 256.0;
+constexpr double kEnoughReplaySeconds = 0.03;
+constexpr double kTargetReplaySeconds = 0.06;
+// The setup of larger systems: made-up systems from kFirstSetupUnknowns
+// unknowns up, until one takes kLongestSetupSeconds.
+constexpr double kFirstSetupUnknowns = 32.0;
+constexpr double kLongestSetupSeconds = 0.5;
+constexpr double kShortestFittedSeconds = 0.02;
+constexpr std::size_t kFittedPoints = 3;
+constexpr double kSetupShare = 0.02;
 
 // The most cells per entry whose every combination stays within
 // kCalibrationJobs, at most `cells`; 1 when even two cells are too many.
@@ -63,87 +81,321 @@ class HiddenJobLines {
   bool shown_;
 };
 
-// Solves `jobs` until enough replays are made or the time is up; sets the
-// seconds per replay (0 when none was made) and the phase's replays per job.
-void timeReplays(const JobSource& source, const LinearSystem& system,
-                 const RunSettings& settings, RunCosts& costs) {
+// One timed phase: its seconds, the replays it made (both passes), its jobs
+// and replays had it run whole, and its chunks.
+struct PhaseTiming {
+  double seconds = 0.0;
+  std::uint64_t done = 0;
+  std::uint64_t jobs = 0;
+  std::uint64_t total = 0;
+  std::size_t chunks = 1;
+  bool whole = true;
+};
+
+// Solves `source` whole on `threads` solver threads; with `slice` above 0,
+// stops it once that many seconds have passed after the setup `setup`.
+PhaseTiming timePhase(const JobSource& source, const LinearSystem& system,
+                      const RunSettings& settings, int threads,
+                      const std::stop_token& stop, double slice = 0.0,
+                      double setup = 0.0) {
   PhaseProgress progress;
   std::stop_source stopPhase;
+  const std::stop_callback stopRun(stop, [&] { stopPhase.request_stop(); });
   SolveOptions options = solveOptionsFor(settings);
+  options.solverThreads = threads;
   options.stop = stopPhase.get_token();
   options.progress = &progress;
+  // As the run counts them: with moments and fine histograms.
+  options.references.assign(system.size(), 0.0);
 
+  PhaseTiming timing;
+  timing.chunks = source.chunkPlan().chunks;
   const Clock::time_point start = Clock::now();
   {
     ThreadGroup watcher;
-    watcher.start([&](const std::stop_token& own) {
-      while (!own.stop_requested()) {
-        if (progress.done.load(std::memory_order_relaxed) >= kEnoughReplays ||
-            Clock::now() - start >= kLongest) {
-          stopPhase.request_stop();
-          return;
+    if (slice > 0.0) {
+      watcher.start([&](const std::stop_token& own) {
+        while (!own.stop_requested()) {
+          if (secondsSince(start) >= setup + slice) {
+            stopPhase.request_stop();
+            return;
+          }
+          std::this_thread::sleep_for(kWatchInterval);
         }
-        std::this_thread::sleep_for(kWatchInterval);
-      }
-    });
+      });
+    }
     try {
       solvePhase(source, system, options);
     } catch (const PhaseStopped&) {
-      // The slice is done.
+      timing.whole = false;
     }
     watcher.requestStop();
     watcher.join();
   }
-  const double seconds = secondsSince(start);
-  const std::uint64_t done = progress.done.load(std::memory_order_relaxed);
-  costs.secondsPerReplay = done == 0 ? 0.0 : seconds / static_cast<double>(done);
-  const std::uint64_t phaseJobs = progress.jobs.load(std::memory_order_relaxed);
-  if (phaseJobs > 0) {
-    costs.replaysPerJob =
-        static_cast<double>(progress.total.load(std::memory_order_relaxed)) /
-        static_cast<double>(phaseJobs);
+  // A stop of the run ends the calibration (calibrate() catches it).
+  if (stop.stop_requested()) throw PhaseStopped{};
+  timing.seconds = secondsSince(start);
+  timing.done = progress.done.load(std::memory_order_relaxed);
+  timing.jobs = progress.jobs.load(std::memory_order_relaxed);
+  timing.total = progress.total.load(std::memory_order_relaxed);
+  return timing;
+}
+
+// The first family's jobs of Matrix0, of the given kind with `count` cells
+// or samples (a fixed seed: the calibration draws nothing from the random
+// source).
+std::unique_ptr<JobSource> firstPhaseJobs(const RunSettings& settings,
+                                          int count, JobSourceKind kind) {
+  const FamilyInfo& family = kFamilies[0];
+  const unsigned n = settings.Dimensions;
+  const auto file = readNumbers(std::string("Matrix0/") + family.parameterFile,
+                                2 * std::size_t{n});
+  if (!file.ok()) throw std::runtime_error(file.status().message());
+  PhaseSpec spec;
+  spec.family = &family;
+  spec.n = n;
+  spec.pairs = splitPairs(file.value(), n);
+  spec.count = count;
+  spec.seed = 0;
+  return makeJobSource(kind, spec);
+}
+
+// A regular made-up system of k unknowns, eliminated without pivoting, and
+// the first family's one job of one cell per entry on [-1, 1].
+struct MadeUpPhase {
+  LinearSystem system;
+  std::unique_ptr<JobSource> jobs;
+};
+
+MadeUpPhase madeUpPhase(unsigned k, const std::stop_token& stop) {
+  MadeUpPhase phase{LinearSystem(k), nullptr};
+  for (unsigned r = 0; r < k; ++r) {
+    for (unsigned c = 0; c < k; ++c) {
+      phase.system.setCoefficient(
+          r, c, r == c ? k + 1.0 : ((r * 31 + c * 17) % 23) / 23.0 - 0.5);
+    }
+  }
+  phase.system.eliminate(kPivotModes[0], stop);
+  if (stop.stop_requested()) throw PhaseStopped{};
+  PhaseSpec spec;
+  spec.family = &kFamilies[0];
+  spec.n = k;
+  spec.pairs.first.assign(k, -1.0);
+  spec.pairs.second.assign(k, 1.0);
+  spec.count = 1;
+  phase.jobs = makeJobSource(JobSourceKind::kEnumeration, spec);
+  return phase;
+}
+
+// The power that fits the last kFittedPoints times of at least
+// kShortestFittedSeconds (below that the phase's other work, which grows
+// more slowly, would flatten it), or of the last two when fewer are that
+// long: least squares of the logarithms, between 1 and 4; 3 from one point.
+double fittedPower(const std::vector<std::pair<double, double>>& points) {
+  std::size_t first = points.size();
+  while (first > 0 && points.size() - first < kFittedPoints &&
+         points[first - 1].second >= std::log(kShortestFittedSeconds)) {
+    --first;
+  }
+  if (points.size() - first < 2) {
+    first = points.size() >= 2 ? points.size() - 2 : 0;
+  }
+  const double count = static_cast<double>(points.size() - first);
+  if (count < 2.0) return 3.0;
+  double meanX = 0.0, meanY = 0.0;
+  for (std::size_t p = first; p < points.size(); ++p) {
+    meanX += points[p].first;
+    meanY += points[p].second;
+  }
+  meanX /= count;
+  meanY /= count;
+  double covariance = 0.0, variance = 0.0;
+  for (std::size_t p = first; p < points.size(); ++p) {
+    covariance += (points[p].first - meanX) * (points[p].second - meanY);
+    variance += (points[p].first - meanX) * (points[p].first - meanX);
+  }
+  return std::clamp(covariance / variance, 1.0, 4.0);
+}
+
+// The setup of a one-job enumeration phase of n unknowns on one thread,
+// carried from made-up systems of fewer unknowns (see calibration.h): the
+// larger the run, the nearer n the last of them, within kSetupShare of the
+// run's `phases` phases.
+double extrapolatedSetup(unsigned n, const RunSettings& settings,
+                         double phases, const std::stop_token& stop) {
+  std::vector<std::pair<double, double>> points;  // log k, log seconds
+  double predicted = 0.0;
+  for (double k = kFirstSetupUnknowns; k < n; k *= std::sqrt(2.0)) {
+    const auto size = static_cast<unsigned>(k);
+    const MadeUpPhase phase = madeUpPhase(size, stop);
+    const double seconds =
+        timePhase(*phase.jobs, phase.system, settings, 1, stop).seconds;
+    points.emplace_back(std::log(static_cast<double>(size)),
+                        std::log(std::max(seconds, 1e-6)));
+    const double power = fittedPower(points);
+    predicted = std::exp(points.back().second +
+                         power * (std::log(static_cast<double>(n)) -
+                                  points.back().first));
+    const double next = seconds * std::pow(std::sqrt(2.0), power);
+    if (seconds >= kLongestSetupSeconds &&
+        next > kSetupShare * phases * predicted) {
+      break;
+    }
+  }
+  return predicted;
+}
+
+// The shorter of two timings of `jobs` solved whole: the first phase of a
+// process also pays for memory the later ones reuse.
+double shorterOfTwo(const JobSource& jobs, const LinearSystem& system,
+                    const RunSettings& settings, int threads,
+                    const std::stop_token& stop) {
+  const double first = timePhase(jobs, system, settings, threads, stop).seconds;
+  return std::min(first,
+                  timePhase(jobs, system, settings, threads, stop).seconds);
+}
+
+// A phase's setup with the run's threads: one job (one cell, or one
+// sample), solved whole; see calibration.h for large enumerations.
+double phaseSetup(const RunSettings& settings, const LinearSystem& system,
+                  int threads, const std::stop_token& stop) {
+  const JobSourceKind kind = sourceKindFor(settings);
+  const unsigned n = settings.Dimensions;
+  if (kind == JobSourceKind::kEnumeration && n > kDirectSetupUnknowns) {
+    const auto one = firstPhaseJobs(settings, 1, JobSourceKind::kSampling);
+    const double phases =
+        static_cast<double>(makeRunPlan(settings, false).phases());
+    return extrapolatedSetup(n, settings, phases, stop) +
+           shorterOfTwo(*one, system, settings, threads, stop);
+  }
+  const auto one = firstPhaseJobs(settings, 1, kind);
+  return shorterOfTwo(*one, system, settings, threads, stop);
+}
+
+// Sets costs.secondsPerReplay (one thread) and costs.replaysPerJob from a
+// phase of this run's kind solved on `threads` threads, whose setup takes
+// `setup` seconds.
+void timeReplays(const RunSettings& settings, const LinearSystem& system,
+                 int threads, double setup, RunCosts& costs,
+                 const std::stop_token& stop) {
+  // A phase solved whole is timed twice and the faster kept: a burst of
+  // other work on the machine slows one of them.
+  const auto fasterOfTwo = [&](const JobSource& jobs) {
+    const PhaseTiming first = timePhase(jobs, system, settings, threads, stop);
+    const PhaseTiming second = timePhase(jobs, system, settings, threads, stop);
+    return second.seconds < first.seconds ? second : first;
+  };
+  PhaseTiming timing;
+  const JobSourceKind kind = sourceKindFor(settings);
+  const int count = phaseCountFor(settings);
+  if (kind == JobSourceKind::kEnumeration) {
+    const int fewer = calibrationCells(count, settings.Dimensions);
+    if (fewer >= 2 || count == 1) {
+      timing = fasterOfTwo(*firstPhaseJobs(settings, fewer, kind));
+    } else {
+      // Too many unknowns for even two cells: a slice of the phase.
+      timing = timePhase(*firstPhaseJobs(settings, count, kind), system,
+                         settings, threads, stop, kSliceSeconds, setup);
+    }
+  } else {
+    // Larger copies until the replays take long enough to be timed.
+    int samples = std::min(count, kFirstSamples);
+    for (int round = 0;; ++round) {
+      const auto jobs = firstPhaseJobs(settings, samples, kind);
+      timing = timePhase(*jobs, system, settings, threads, stop);
+      const double replaying = timing.seconds - setup;
+      if (replaying >= kEnoughReplaySeconds || round == 3 ||
+          samples >= count ||
+          static_cast<std::uint64_t>(samples) >= kCalibrationJobs) {
+        const PhaseTiming again =
+            timePhase(*jobs, system, settings, threads, stop);
+        if (again.seconds < timing.seconds) timing = again;
+        break;
+      }
+      const double factor = std::min(
+          kMostGrowth, kTargetReplaySeconds / std::max(replaying, 1e-4));
+      samples = static_cast<int>(std::min<double>(
+          {static_cast<double>(count), samples * factor,
+           static_cast<double>(kCalibrationJobs)}));
+    }
+  }
+  if (timing.done == 0) return;
+  // The setup off, but never more than four fifths of the phase.
+  const double replaying =
+      std::max(timing.seconds - setup, 0.2 * timing.seconds);
+  const double parallel =
+      timing.whole
+          ? phaseSpeedUp(timing.chunks, threads, costs.hardwareThreads)
+          : std::max(1.0, std::min<double>(
+                              {static_cast<double>(threads),
+                               static_cast<double>(costs.hardwareThreads),
+                               static_cast<double>(timing.chunks)}));
+  costs.secondsPerReplay =
+      replaying * parallel / static_cast<double>(timing.done);
+  if (timing.jobs > 0) {
+    costs.replaysPerJob = static_cast<double>(timing.total) /
+                          static_cast<double>(timing.jobs);
   }
 }
 
 }  // namespace
 
-std::optional<RunCosts> calibrate(const RunSettings& settings) {
+unsigned hardwareThreads() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) == 0) {
+    const int count = CPU_COUNT(&set);
+    if (count > 0) return static_cast<unsigned>(count);
+  }
+  return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
+std::optional<Calibration> calibrate(const RunSettings& settings,
+                                     bool writeReport,
+                                     const std::stop_token& stop) {
   if (settings.MaxMatrix < 1) return std::nullopt;
   const HiddenJobLines hidden;
   try {
     const unsigned n = settings.Dimensions;
-    const std::string folder = "Matrix0/";
     LinearSystem system(n);
-    if (!loadMatrix(folder + "Matice.txt", system).ok()) return std::nullopt;
-    RunCosts costs;
-    const Clock::time_point start = Clock::now();
-    system.eliminate(kPivotModes[0]);
+    if (!loadMatrix("Matrix0/Matice.txt", system, stop).ok()) {
+      return std::nullopt;
+    }
+    Calibration calibration;
+    RunCosts& costs = calibration.costs;
+    costs.hardwareThreads = hardwareThreads();
+
+    Clock::time_point start = Clock::now();
+    calibration.firstReference =
+        makeSystemReference(readSystemInputs(settings, 0, stop));
+    costs.secondsPerReference = secondsSince(start);
+    costs.referencesKept = 1;
+
+    start = Clock::now();
+    system.eliminate(kPivotModes[0], stop);
+    if (stop.stop_requested()) return std::nullopt;
     costs.secondsPerElimination = secondsSince(start);
 
-    // The first phase itself when it is small; else the same phase with
-    // fewer cells or samples, solved whole (both passes in their true
-    // shares); else, with too many unknowns for even two cells, a slice of
-    // the first phase.
-    const FamilyInfo& family = kFamilies[0];
-    const auto file = readNumbers(folder + family.parameterFile, 2 * std::size_t{n});
-    if (!file.ok()) return std::nullopt;
-    PhaseSpec spec;
-    spec.family = &family;
-    spec.n = n;
-    spec.pairs = splitPairs(file.value(), n);
-    spec.seed = 0;  // fixed: the calibration changes no output
-    spec.count = phaseCountFor(settings);
-    if (!settings.ExactDistributions) {
-      spec.count = static_cast<int>(std::min<std::int64_t>(
-          spec.count, static_cast<std::int64_t>(kCalibrationJobs)));
-    } else {
-      const int fewer = calibrationCells(spec.count, n);
-      if (fewer >= 2) spec.count = fewer;
+    const int threads = std::max(settings.SolverThreadCount, 1);
+    costs.phaseSetupSeconds = phaseSetup(settings, system, threads, stop);
+    const RunPlan plan = makeRunPlan(settings, writeReport);
+    if (plan.jobsPerPhase > 1) {
+      // Replays are timed on the threads that can run at once, whose setup
+      // is timed apart when the run asks for more.
+      const int running = static_cast<int>(
+          std::min<unsigned>(static_cast<unsigned>(threads), costs.hardwareThreads));
+      const double setup = running == threads
+                               ? costs.phaseSetupSeconds
+                               : phaseSetup(settings, system, running, stop);
+      timeReplays(settings, system, running, setup, costs, stop);
     }
-    const std::unique_ptr<JobSource> source =
-        makeJobSource(sourceKindFor(settings), spec);
-    timeReplays(*source, system, settings, costs);
-    return costs;
+    if (stop.stop_requested()) return std::nullopt;
+    costs.writerSecondsPerSystem = writerSecondsPerSystem(
+        settings, writeReport, calibration.firstReference->matrix);
+    if (stop.stop_requested()) return std::nullopt;
+    return calibration;
+  } catch (const PhaseStopped&) {
+    return std::nullopt;
   } catch (const std::exception&) {
     return std::nullopt;
   }

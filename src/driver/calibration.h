@@ -1,15 +1,40 @@
-// Calibration: how fast this machine runs a phase of this run, measured in a
-// fraction of a second, for the estimate of the run time (run_plan.h).
+// Calibration: how fast this machine runs each stage of this run, measured
+// in a fraction of a second (a few seconds for systems of hundreds of
+// unknowns), for the estimate of the run time (run_plan.h). Measured, not
+// assumed, so that the estimate follows the program when a stage gets
+// faster:
 //
-// It eliminates Matrix0 without pivoting (timed) and solves the run's first
-// phase (Matrix0, no pivoting, the triangular family; a sampling phase with
-// a fixed seed) with the run's thread counts, timed: the phase itself when it
-// has at most about a million jobs; else the same phase cut into fewer cells
-// or samples, so that it has about that many; else (too many unknowns for
-// even two cells) the phase itself again. The solve is stopped after two
-// million job replays or 0.15 s, whichever comes first, and the cost of one
-// replay is the time taken over the replays made. The inputs must have
-// passed the start-of-run check.
+// - an elimination: Matrix0 without pivoting;
+// - a system's exact references: Matrix0's, computed as the run would and
+//   handed to it (Calibration::firstReference), so they cost nothing extra;
+// - a phase's setup: the run's first phase (Matrix0, no pivoting, the
+//   triangular family) with one cell per entry (one job) or one sample,
+//   solved whole with the run's thread counts, the shorter of two times
+//   (the first phase of a process also pays for memory that later phases
+//   reuse). In enumeration beyond
+//   kDirectSetupUnknowns unknowns, where that setup (the extreme search)
+//   grows as a power of n and a whole phase may take minutes, it is timed
+//   on made-up regular systems of 32, 45, 64, ... unknowns (each the last
+//   times sqrt(2)), and carried to n by the power that fits the last three
+//   times of 20 ms or more (least squares of their logarithms, between 1
+//   and 4; below 20 ms the phase's other work, which grows more slowly,
+//   would flatten it). They go on while they take less than half a second,
+//   or while the next would take less than 2 % of the run's phases as
+//   estimated so far: the longer the run, the nearer n the last of them
+//   (about n / 2), so that the power is read where the run works. The
+//   thread setup of n unknowns comes from one sample;
+// - a replay, when the run's phases have more than one job: the first phase
+//   itself when it has at most about a million jobs, else a copy with fewer
+//   cells or samples, solved whole on min(threads, hardware threads)
+//   threads, the faster of two times; else (too many unknowns for even two
+//   cells) a slice of the phase, stopped after a tenth of a second of
+//   replays. The setup is taken
+//   off and the time per replay on one thread follows from the speed-up of
+//   that phase's chunks (phaseSpeedUp). A sampling copy starts with 64
+//   samples and is solved again, up to three times, with more when its
+//   replays took less than 30 ms;
+// - the measures and writers of a system (writer_timing.h).
+// The inputs must have passed the start-of-run check.
 //
 // It prints nothing (the job lines are hidden meanwhile and shown again as
 // they were), writes no file, draws nothing from the random source and
@@ -18,15 +43,33 @@
 #define LINPROB_DRIVER_CALIBRATION_H_
 
 #include <optional>
+#include <stop_token>
 
 #include "driver/run_plan.h"
 #include "driver/settings.h"
+#include "results/system_reference.h"
 
 namespace linprob {
 
+inline constexpr unsigned kDirectSetupUnknowns = 96;
+
+struct Calibration {
+  RunCosts costs;  // elapsedSeconds left to the caller
+  // Matrix0's references, for the run to keep (costs.referencesKept is 1).
+  std::optional<SystemReference> firstReference;
+};
+
 // Nothing when the run has no system or the first phase cannot be solved
-// (the run then meets and reports that error itself).
-std::optional<RunCosts> calibrate(const RunSettings& settings);
+// (the run then meets and reports that error itself), and nothing once
+// `stop` is requested: the readings, eliminations and timed phases of every
+// stage look at it, and the calibration ends within a millisecond or so.
+std::optional<Calibration> calibrate(const RunSettings& settings,
+                                     bool writeReport,
+                                     const std::stop_token& stop = {});
+
+// The hardware threads this process may run on (its CPU affinity), at
+// least 1.
+unsigned hardwareThreads();
 
 }  // namespace linprob
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include <string>
 #include <system_error>
 
+#include "base/console.h"
+#include "base/input_file.h"
 #include "base/program_version.h"
 #include "driver/exit_status.h"
 
@@ -38,7 +41,8 @@ constexpr const char* kFooter =
     "  1      input error: the settings or an input file was refused; nothing\n"
     "         was written\n"
     "  2      error while computing\n"
-    "  3      a CSV or report file could not be written\n"
+    "  3      an output could not be written: a CSV or report file, or\n"
+    "         standard output (the run writes the rest)\n"
     "  64     usage: unknown option, bad value or unusable WORKDIR\n"
     "  128+N  interrupted by signal N";
 
@@ -86,6 +90,7 @@ struct RawOptions {
 
 struct App {
   CLI::App app{kDescription, "linprob"};
+  CLI::Option* workDir = nullptr;
   CLI::Option* threads = nullptr;
   CLI::Option* seed = nullptr;
 };
@@ -100,9 +105,11 @@ std::unique_ptr<App> makeApp(RawOptions& raw) {
   app.set_help_flag("-h,--help", "print this help and exit");
   app.set_version_flag("--version", versionText(),
                        "print the version and exit");
-  app.add_option("WORKDIR", raw.workDir,
-                 "the working folder (default: the current one); the\n"
-                 "run works there as if started there");
+  made->workDir =
+      app.add_option("WORKDIR", raw.workDir,
+                     "the working folder (default: the current one); the\n"
+                     "run works there as if started there; after --, it\n"
+                     "may begin with -");
   made->threads =
       app.add_option("-j,--threads", raw.threads,
                      "solver threads of every phase, overriding\n"
@@ -135,6 +142,20 @@ std::unique_ptr<App> makeApp(RawOptions& raw) {
                "run time) and exit; writes nothing");
   app.add_flag("--no-report", raw.noReport, "do not write the Report/ folder");
   return made;
+}
+
+// An argument as messages show it: quoted, with every byte outside
+// printable ASCII as \xNN, so that no escape sequence or line break reaches
+// the terminal.
+std::string quotedArgument(const std::string& text) {
+  return quotedToken(text, false, kQuotedPathBytes);
+}
+
+// A message of CLI11 that may hold an argument as given: every byte outside
+// printable ASCII as \xNN.
+std::string printable(const std::string& message) {
+  const std::string quoted = quotedToken(message, false, message.size());
+  return quoted.substr(1, quoted.size() - 2);
 }
 
 CommandLine usageError(const std::string& message) {
@@ -188,28 +209,38 @@ CommandLine parseArguments(const std::vector<std::string>& arguments,
   } catch (const CLI::CallForVersion&) {
     return CommandLine{std::nullopt, 0, versionText() + "\n"};
   } catch (const CLI::ArgumentMismatch& error) {
-    return usageError(optionOf(error.what()) + " needs a value");
+    return usageError(printable(optionOf(error.what())) + " needs a value");
   } catch (const CLI::ParseError& error) {
-    return usageError(error.what());
+    return usageError(printable(error.what()));
   }
-  const std::vector<std::string> extras = app.remaining();
+  std::vector<std::string> extras = app.remaining();
+  // "--" ends the options (what follows is WORKDIR even when it begins with
+  // "-"); CLI11 keeps the first one among the arguments it did not take.
+  if (const auto mark = std::find(extras.begin(), extras.end(), "--");
+      mark != extras.end()) {
+    extras.erase(mark);
+  }
   if (!extras.empty()) {
     const std::string& first = extras.front();
     if (first.size() > 1 && first[0] == '-') {
-      return usageError("unknown option " + first);
+      return usageError("unknown option " + quotedArgument(first));
     }
-    return usageError("unexpected argument " + first +
+    return usageError("unexpected argument " + quotedArgument(first) +
                       " (one WORKDIR at most)");
   }
 
   RunOptions options;
+  if (made->workDir->count() > 0 && raw.workDir.empty()) {
+    return usageError("WORKDIR \"\" is empty (to work in the current "
+                      "folder, give none, or \".\")");
+  }
   options.workDir = raw.workDir;
   if (made->threads->count() > 0) {
     const std::optional<int> threads = wholeNumber<int>(raw.threads);
     if (!threads || *threads < 0 || *threads > kMaxSolverThreads) {
       return usageError("--threads takes a whole number from 0 to " +
-                        std::to_string(kMaxSolverThreads) + ", not \"" +
-                        raw.threads + "\"");
+                        std::to_string(kMaxSolverThreads) + ", not " +
+                        quotedArgument(raw.threads));
     }
     options.solverThreads = *threads;
   }
@@ -220,7 +251,7 @@ CommandLine parseArguments(const std::vector<std::string>& arguments,
       return usageError(
           "--seed takes a whole number from 0 to " +
           std::to_string(std::numeric_limits<std::uint64_t>::max()) +
-          ", not \"" + raw.seed + "\"");
+          ", not " + quotedArgument(raw.seed));
     }
     options.seed = *seed;
   }
@@ -238,9 +269,18 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
 }
 
 int exitWithoutRun(const CommandLine& line) {
-  std::FILE* stream = line.exitStatus == 0 ? stdout : stderr;
-  std::fwrite(line.text.data(), 1, line.text.size(), stream);
-  std::fflush(stream);
+  if (line.exitStatus != 0) {
+    std::fwrite(line.text.data(), 1, line.text.size(), stderr);
+    std::fflush(stderr);
+    return line.exitStatus;
+  }
+  printText(line.text);
+  if (const Status output = standardOutputStatus(); !output.ok()) {
+    const std::string message = "standard output: " + output.message() + "\n";
+    std::fwrite(message.data(), 1, message.size(), stderr);
+    std::fflush(stderr);
+    return exitCode(ExitStatus::kExportError);
+  }
   return line.exitStatus;
 }
 

@@ -2,12 +2,14 @@
 //
 // Parsing yields either the options of a run or an exit: --help and --version
 // exit with status 0 and their text for standard output; an unknown option,
-// a second WORKDIR, a missing or bad value exit with status 64 (usage) and
-// one line for standard error that names the option. Parsing prints nothing,
-// reads no file and changes nothing; the working folder is only entered by
-// the run.
+// a second WORKDIR, an empty WORKDIR, a missing or bad value exit with
+// status 64 (usage) and one line for standard error that names the option.
+// An argument a line repeats is quoted with every byte outside printable
+// ASCII as \xNN (base/input_file.h, quotedToken). "--" ends the options.
+// Parsing prints nothing, reads no file and changes nothing; the working
+// folder is only entered by the run.
 //
-//   WORKDIR           the working folder
+//   WORKDIR           the working folder (not empty)
 //   -j, --threads N   solver threads, 0 ... 1024 (0: one per hardware thread)
 //   --seed N          0 ... 2^64 - 1, decimal
 //   -q, --quiet       hide the per-job lines
@@ -44,7 +46,8 @@ CommandLine parseArguments(const std::vector<std::string>& arguments,
 CommandLine parseCommandLine(int argc, const char* const argv[]);
 
 // Prints the text of a command line that asks for no run; returns its exit
-// status.
+// status, or 3 (with one line on standard error) when standard output could
+// not be written.
 int exitWithoutRun(const CommandLine& line);
 
 // "linprob <version>", and " (git <commit>)" when built from a git checkout.

@@ -13,9 +13,24 @@
 #include "distributions/phase_seed.h"
 #include "driver/phase_settings.h"
 #include "linear/step_replay.h"
+#include "output/number_text.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
+
+std::string collapseMessage(const FamilyInfo& family, unsigned unknown,
+                            const BandsCollapse& collapse,
+                            int histogramPrecision) {
+  std::ostringstream text;
+  text << family.name << " family, unknown " << unknown << ": the band width "
+       << numberText(collapse.step) << " (HistogramPrecision "
+       << histogramPrecision
+       << ") is below the resolution of the values from Min "
+       << numberText(collapse.min) << " to Max " << numberText(collapse.max)
+       << ": the bands would collapse";
+  return text.str();
+}
+
 PhaseResult runDistributionPhase(const FamilyInfo& family,
                                  const PhaseContext& context) {
   const RunSettings& settings = context.settings;
@@ -49,17 +64,23 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   options.references = context.references;
   options.group = context.group;
   PhaseBands bands;
-  if (context.display != nullptr) {
-    options.progress = &context.display->beginPhase(
-        context.matrixIndex, context.mode, family.family);
-    // The line is erased when the phase ends, solved or not.
-    struct EndPhase {
-      ProgressDisplay& display;
-      ~EndPhase() { display.endPhase(); }
-    } endPhase{*context.display};
-    bands = solvePhase(*source, context.system, options);
-  } else {
-    bands = solvePhase(*source, context.system, options);
+  try {
+    if (context.display != nullptr) {
+      options.progress = &context.display->beginPhase(
+          context.matrixIndex, context.mode, family.family);
+      // The line is erased when the phase ends, solved or not.
+      struct EndPhase {
+        ProgressDisplay& display;
+        ~EndPhase() { display.endPhase(); }
+      } endPhase{*context.display};
+      bands = solvePhase(*source, context.system, options);
+    } else {
+      bands = solvePhase(*source, context.system, options);
+    }
+  } catch (const BandsCollapse& collapse) {
+    throw std::runtime_error(collapseMessage(
+        family, context.system.columnOrder()[collapse.position], collapse,
+        settings.HistogramPrecision));
   }
 
   // The bands are counted without sorting; the lines stay for the user.
@@ -71,7 +92,9 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   std::vector<NormalParameters> moments = familyMoments(family, spec.pairs);
   replaySteps(moments, context.system.steps());
   PhaseResult result = makePhaseResult(family.family, std::move(bands),
-                                       moments, context.system.columnOrder());
+                                       moments, context.system.columnOrder(),
+                                       context.stop);
+  if (context.stop.stop_requested()) throw PhaseStopped{};
   result.seed = source->seed();
   return result;
 }

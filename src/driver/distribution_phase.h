@@ -23,6 +23,7 @@
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "results/phase_result.h"
+#include "solve/phase_solver.h"
 
 namespace linprob {
 
@@ -47,8 +48,17 @@ struct PhaseContext {
   ProcessGroup* group = nullptr;
 };
 
+// A phase whose band width is below the resolution of its values is
+// refused (solve/phase_solver.h, BandsCollapse): runDistributionPhase throws
+// std::runtime_error with this message, e.g. "Triangular family, unknown 0:
+// the band width 1e-16 (HistogramPrecision 1000) is below the resolution of
+// the values from Min 1 to Max 1.0000000000001: the bands would collapse".
 PhaseResult runDistributionPhase(const FamilyInfo& family,
                                  const PhaseContext& context);
+
+std::string collapseMessage(const FamilyInfo& family, unsigned unknown,
+                            const BandsCollapse& collapse,
+                            int histogramPrecision);
 
 }  // namespace linprob
 

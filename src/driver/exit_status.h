@@ -9,7 +9,8 @@ enum class ExitStatus : int {
   kSuccess = 0,
   kInputError = 1,    // settings or input files refused; nothing written
   kComputeError = 2,  // an error while computing
-  kExportError = 3,   // a CSV or report file could not be written
+  kExportError = 3,   // an output could not be written: a CSV or report
+                      // file, or standard output
   kUsage = 64,        // unknown option, bad value, unusable working folder
 };
 

@@ -1,5 +1,6 @@
 #include "driver/input_check.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -79,10 +80,26 @@ std::string folderName(long long index) {
   return "Matrix" + std::to_string(index) + "/";
 }
 
+// The line for a system's name that is taken by something other than a
+// folder (a file, a FIFO, a link that leads nowhere).
+std::string notAFolder(long long index) {
+  return "Matrix" + std::to_string(index) + " is not a folder";
+}
+
 // Reads the files of one system, refusing each one that is not sound, and
-// hands what could be read to the numerical check.
-void checkSystem(const std::string& folder, const RunSettings& settings,
-                 InputCheck& check) {
+// hands what could be read to the numerical check. Returns early, adding
+// nothing, once `stop` is requested.
+void checkSystem(int index, const RunSettings& settings, InputCheck& check,
+                 const std::stop_token& stop) {
+  const std::string folder = folderName(index);
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder, error) &&
+      std::filesystem::symlink_status(folder.substr(0, folder.size() - 1),
+                                      error)
+              .type() != std::filesystem::file_type::not_found) {
+    check.errors.push_back(notAFolder(index));
+    return;
+  }
   const unsigned n = settings.Dimensions;
   ReadInputs inputs;
   inputs.folder = folder;
@@ -90,11 +107,15 @@ void checkSystem(const std::string& folder, const RunSettings& settings,
   // The numbers are counted before an n x n matrix is allocated, so a size
   // far beyond the file is refused without reserving memory for it.
   const std::string matrixPath = folder + "Matice.txt";
-  if (const auto file = readNumbers(matrixPath, std::size_t{n} * n); !file.ok()) {
-    check.errors.push_back(matrixPath + ": " + file.status().message());
+  const auto counted = readNumbers(matrixPath, std::size_t{n} * n, stop);
+  if (stop.stop_requested()) return;
+  if (!counted.ok()) {
+    check.errors.push_back(matrixPath + ": " + counted.status().message());
   } else {
     LinearSystem loaded(n);
-    if (const Status status = loadMatrix(matrixPath, loaded); !status.ok()) {
+    const Status status = loadMatrix(matrixPath, loaded, stop);
+    if (stop.stop_requested()) return;
+    if (!status.ok()) {
       check.errors.push_back(matrixPath + ": " + status.message());
     } else {
       inputs.matrix = std::move(loaded);
@@ -126,7 +147,15 @@ void checkSystem(const std::string& folder, const RunSettings& settings,
     inputs.pairs[k] = std::move(pairs).value();
   }
 
-  checkNumerics(inputs, settings, check);
+  checkNumerics(inputs, settings, check, stop);
+}
+
+// "Matrix<first>/ is missing" or "Matrix<first>/ ... Matrix<last>/ are
+// missing".
+std::string missingRange(long long first, long long last) {
+  return first == last ? folderName(first) + " is missing"
+                       : folderName(first) + " ... " + folderName(last) +
+                             " are missing";
 }
 
 }  // namespace
@@ -167,24 +196,35 @@ SettingsCheck checkSettings(RunSettings& settings,
 SystemFolders findSystemFolders(int maxMatrix) {
   SystemFolders folders;
   int highest = -1;
+  // The names of system folders taken by something else; at most one per
+  // entry of the folder.
+  std::vector<int> others;
   std::error_code error;
   for (std::filesystem::directory_iterator entry(".", error), end;
        !error && entry != end; entry.increment(error)) {
     const auto index = systemIndex(entry->path().filename().native(), maxMatrix);
+    if (!index) continue;
     std::error_code statusError;
-    if (index && *index > highest &&
-        std::filesystem::is_directory(entry->path(), statusError)) {
-      highest = *index;
+    if (std::filesystem::is_directory(entry->path(), statusError)) {
+      highest = std::max(highest, *index);
+    } else {
+      others.push_back(*index);
     }
   }
   folders.present = highest + 1;
-  if (folders.present < maxMatrix) {
-    const long long first = folders.present;
-    const long long last = static_cast<long long>(maxMatrix) - 1;
-    folders.missingTail =
-        first == last ? folderName(first) + " is missing"
-                      : folderName(first) + " ... " + folderName(last) +
-                            " are missing";
+  // Beyond the last folder: the missing ranges, broken by the names taken
+  // by something other than a folder, in order.
+  std::sort(others.begin(), others.end());
+  long long next = folders.present;
+  for (const int other : others) {
+    if (other < folders.present) continue;
+    if (other > next) folders.missingTail.push_back(missingRange(next, other - 1));
+    folders.missingTail.push_back(notAFolder(other));
+    next = static_cast<long long>(other) + 1;
+  }
+  if (next < maxMatrix) {
+    folders.missingTail.push_back(
+        missingRange(next, static_cast<long long>(maxMatrix) - 1));
   }
   return folders;
 }
@@ -193,7 +233,7 @@ InputCheck checkRunInputs(const RunSettings& settings, int systemCount,
                           const std::stop_token& stop) {
   InputCheck check;
   for (int i = 0; i < systemCount && !stop.stop_requested(); ++i) {
-    checkSystem(folderName(i), settings, check);
+    checkSystem(i, settings, check, stop);
   }
   return check;
 }

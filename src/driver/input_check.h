@@ -41,19 +41,26 @@ SettingsCheck checkSettings(RunSettings& settings,
 
 // Where the system folders Matrix0/ ... Matrix<maxMatrix-1>/ end: the
 // working folder is listed once, and the highest index below maxMatrix of a
-// folder named Matrix<k> is found in constant memory.
+// folder named Matrix<k> is found, keeping only the names of that form that
+// are taken by something other than a folder.
 struct SystemFolders {
   int present = 0;  // systems 0 ... present-1 are checked file by file
-  // "Matrix5/ ... Matrix2147483646/ are missing" (or "Matrix4/ is missing")
-  // when the folders beyond the last present one are missing.
-  std::optional<std::string> missingTail;
+  // The systems beyond the last present folder, in order, one line per
+  // range of missing folders and per name taken by something else:
+  //   "Matrix5/ ... Matrix2147483646/ are missing", "Matrix4/ is missing",
+  //   "Matrix1 is not a folder"
+  // Empty when every system's folder is present.
+  std::vector<std::string> missingTail;
 };
 SystemFolders findSystemFolders(int maxMatrix);
 
 // Checks the files of systems 0 ... systemCount-1. Errors begin with the
 // file's path relative to the working directory, e.g. "Matrix1/Matice.txt:
-// only 3 of the 4 numbers needed". Returns early, between two systems, once
-// `stop` is requested.
+// only 3 of the 4 numbers needed"; a system whose name is taken by
+// something other than a folder is one line, "Matrix1 is not a folder".
+// `stop` is looked at while files are read and throughout the numerical
+// check: once it is requested the check returns early, and what it returns
+// is incomplete.
 InputCheck checkRunInputs(const RunSettings& settings, int systemCount,
                           const std::stop_token& stop = {});
 

@@ -1,9 +1,14 @@
 #include "driver/numeric_check.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <iomanip>
+#include <limits>
+#include <optional>
+#include <span>
 #include <sstream>
+#include <utility>
 
 #include "distributions/job_source_kinds.h"
 #include "driver/phase_settings.h"
@@ -26,15 +31,32 @@ bool finite(const Interval& x) {
   return std::isfinite(x.lower()) && std::isfinite(x.upper());
 }
 
-// Replays `rhs` through the steps; false when the interval library refuses
-// a value on the way (it does for some operations on infinities).
+// How a replay of the check ended.
+enum class Replay {
+  kDone,
+  kRefused,  // the interval library refused a value on the way (it does
+             // for some operations on infinities)
+  kStopped,  // `stop` was requested
+};
+
+// Replays `rhs` through the steps, kStepsPerLook at a time, looking at
+// `stop` in between: the check's replays are n^2 steps long, up to seconds
+// in interval arithmetic for large n.
 template <typename Element>
-bool replayed(std::vector<Element>& rhs, const std::vector<step>& steps) {
+Replay replayed(std::vector<Element>& rhs, const std::vector<step>& steps,
+                const std::stop_token& stop) {
+  constexpr std::size_t kStepsPerLook = 4096;
+  const std::span<const step> all(steps);
+  VectorRows<Element> rows{rhs};
   try {
-    replaySteps(rhs, steps);
-    return true;
+    for (std::size_t at = 0; at < all.size(); at += kStepsPerLook) {
+      if (stop.stop_requested()) return Replay::kStopped;
+      replayOn(rows, all.subspan(at, std::min(kStepsPerLook,
+                                              all.size() - at)));
+    }
+    return Replay::kDone;
   } catch (const std::exception&) {
-    return false;
+    return Replay::kRefused;
   }
 }
 
@@ -45,8 +67,20 @@ struct FamilyInputs {
   std::string file;         // "Matrix0/UniformRHS.txt"
   std::vector<Interval> box;
   std::vector<NormalParameters> moments;
+  double leastVariance = 0.0;  // see leastVariance()
   bool reported = false;    // a line was written; nothing more about it
 };
+
+// The least propagated variance a phase of these settings keeps to about
+// six digits: the smallest normal double, or, for a phase of N jobs,
+// N 2^-1054 when that is larger. Each of the counting pass's N terms
+// w (x - r)^2 that underflows is off by at most 2^-1074, so N of them stay
+// below 2^-20 of a variance of N 2^-1054.
+double leastVariance(const RunSettings& settings) {
+  const auto jobs = static_cast<double>(jobsPerPhaseFor(settings));
+  return std::max(std::numeric_limits<double>::min(),
+                  std::ldexp(jobs, -1054));
+}
 
 FamilyInputs prepareFamily(const FamilyInfo& family,
                            const std::vector<double>& pairs,
@@ -55,6 +89,7 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
                            std::vector<std::string>& problems) {
   FamilyInputs prepared;
   prepared.info = &family;
+  prepared.leastVariance = leastVariance(settings);
   prepared.file = inputs.folder + family.parameterFile;
   const unsigned n = settings.Dimensions;
   std::vector<double> first(n);
@@ -99,9 +134,56 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
   return prepared;
 }
 
-// The overflow checks of one family under one eliminated mode.
+// The variances alone replayed in long double (64-bit significand, exponent
+// down to about 1e-4951), where no product of a few double coefficients
+// underflows: a variance that is zero there depends on no entry with a
+// variance above zero.
+struct WideVariances {
+  std::vector<long double> variance;
+
+  void combine(std::size_t source, std::size_t target, double factor) {
+    const long double f = factor;
+    long double product = variance[source] * f;
+    product = product * f;
+    variance[target] = variance[target] + product;
+  }
+  void swap(std::size_t a, std::size_t b) {
+    std::swap(variance[a], variance[b]);
+  }
+  void divide(std::size_t row, double pivot) {
+    const long double reciprocal = 1.0L / pivot;
+    const long double once = variance[row] * reciprocal;
+    variance[row] = once * reciprocal;
+  }
+};
+
+// The first position whose propagated variance is above zero in exact terms
+// (the wide replay's) but below family.leastVariance in the replay the run
+// makes, or in the wide one: its standard deviation, and the counting pass's
+// sums of squares, would lose digits or vanish.
+std::optional<std::size_t> underflowingVariance(
+    const FamilyInputs& family, const std::vector<NormalParameters>& moments,
+    const LinearSystem& system) {
+  WideVariances wide;
+  for (const NormalParameters& entry : family.moments) {
+    wide.variance.push_back(entry.variance);
+  }
+  replayOn(wide, system.steps());
+  for (std::size_t k = 0; k < moments.size(); ++k) {
+    const long double exact = wide.variance[k];
+    if (exact > 0.0L && (moments[k].variance < family.leastVariance ||
+                         exact < family.leastVariance)) {
+      return k;
+    }
+  }
+  return std::nullopt;
+}
+
+// The overflow and underflow checks of one family under one eliminated
+// mode; nothing once `stop` is requested.
 void checkFamily(FamilyInputs& family, const LinearSystem& system,
-                 const PivotMode& mode, std::vector<std::string>& problems) {
+                 const PivotMode& mode, std::vector<std::string>& problems,
+                 const std::stop_token& stop) {
   if (family.reported) return;
   const std::string head =
       family.file + ": " + family.info->name + " family, unknown ";
@@ -111,9 +193,10 @@ void checkFamily(FamilyInputs& family, const LinearSystem& system,
     family.reported = true;
   };
   std::vector<Interval> box = family.box;
-  const bool boxReplayed = replayed(box, system.steps());
+  const Replay boxReplay = replayed(box, system.steps(), stop);
+  if (boxReplay == Replay::kStopped) return;
   for (std::size_t k = 0; k < box.size(); ++k) {
-    if (!boxReplayed || !finite(box[k])) {
+    if (boxReplay == Replay::kRefused || !finite(box[k])) {
       return refuse(k, "the solutions overflow");
     }
     // Band widths come from max - min; that difference must exist too.
@@ -122,24 +205,29 @@ void checkFamily(FamilyInputs& family, const LinearSystem& system,
     }
   }
   std::vector<NormalParameters> moments = family.moments;
-  replaySteps(moments, system.steps());
+  if (replayed(moments, system.steps(), stop) == Replay::kStopped) return;
   for (std::size_t k = 0; k < moments.size(); ++k) {
     if (!std::isfinite(moments[k].mean) ||
         !std::isfinite(moments[k].variance)) {
       return refuse(k, "the propagated mean or variance overflows");
     }
   }
+  if (const auto k = underflowingVariance(family, moments, system)) {
+    return refuse(*k, "the propagated variance underflows");
+  }
 }
 
 // The plain or the interval solution under one mode; true when a line was
-// written.
+// written (never once `stop` is requested).
 bool checkSolution(const std::vector<Interval>& rhs, const std::string& file,
                    const char* what, const LinearSystem& system,
-                   const PivotMode& mode, std::vector<std::string>& problems) {
+                   const PivotMode& mode, std::vector<std::string>& problems,
+                   const std::stop_token& stop) {
   std::vector<Interval> solution = rhs;
-  const bool ok = replayed(solution, system.steps());
+  const Replay replay = replayed(solution, system.steps(), stop);
+  if (replay == Replay::kStopped) return false;
   for (std::size_t k = 0; k < solution.size(); ++k) {
-    if (!ok || !finite(solution[k])) {
+    if (replay == Replay::kRefused || !finite(solution[k])) {
       problems.push_back(file + ": unknown " +
                          std::to_string(system.columnOrder()[k]) + ": " + what +
                          underMode(mode));
@@ -167,7 +255,7 @@ std::string conditionText(double kappa) {
 }  // namespace
 
 void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
-                   InputCheck& check) {
+                   InputCheck& check, const std::stop_token& stop) {
   if (!inputs.matrix) return;
   const LinearSystem& loaded = *inputs.matrix;
   const std::string matrixFile = inputs.folder + "Matice.txt";
@@ -191,7 +279,8 @@ void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
   bool intervalReported = false;
   for (const PivotMode& mode : kPivotModes) {
     LinearSystem system = loaded;
-    system.eliminate(mode);
+    system.eliminate(mode, stop);
+    if (stop.stop_requested()) return;
     if (const auto fault = findPivotFault(system)) {
       std::ostringstream message;
       message << matrixFile << ": cannot be eliminated" << underMode(mode)
@@ -199,7 +288,8 @@ void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
       check.errors.push_back(message.str());
       continue;
     }
-    const double kappa = conditionNumber(loaded, system);
+    const double kappa = conditionNumber(loaded, system, stop);
+    if (stop.stop_requested()) return;
     // A NaN estimate counts as the worst of all.
     if (!anyMode || !(kappa <= worst)) worst = kappa;
     anyMode = true;
@@ -212,17 +302,18 @@ void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
     if (inputs.real && !realReported) {
       realReported = checkSolution(*inputs.real, inputs.folder + "RealRHS.txt",
                                    "the solution overflows", system, mode,
-                                   overflows);
+                                   overflows, stop);
     }
     if (inputs.intervals && !intervalReported) {
       intervalReported = checkSolution(
           *inputs.intervals, inputs.folder + "IntRHS.txt",
-          "the interval solution overflows", system, mode, overflows);
+          "the interval solution overflows", system, mode, overflows, stop);
     }
     for (FamilyInputs& family : families) {
-      checkFamily(family, system, mode, overflows);
+      checkFamily(family, system, mode, overflows, stop);
     }
   }
+  if (stop.stop_requested()) return;
 
   if (anyMode && !(worst <= kSingularCondition)) {
     check.errors.push_back(matrixFile + ": condition number " +

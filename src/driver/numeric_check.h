@@ -13,7 +13,12 @@
 //   job (replayed in interval arithmetic, outward rounded, so it holds
 //   every solved value of the phase) and the width of their range, and the
 //   means and variances propagated through the steps. Each file and family
-//   is reported once, at the first mode and unknown that fail.
+//   is reported once, at the first mode and unknown that fail;
+// - a propagated variance that underflows: above zero in exact terms (some
+//   entry it depends on has a variance) but, as the run computes it, below
+//   the smallest normal double (2.2e-308), or below N 2^-1054 for phases of
+//   N jobs when that is larger: its standard deviation, INVALID and the
+//   moments of the solved values would lose their digits or be zero.
 // A condition number above kIllCondition is one warning line per system.
 //
 // Messages (after the system's folder, e.g. "Matrix0/"):
@@ -35,11 +40,14 @@
 //   "... unknown 1: the range of the solutions overflows under ..."
 //   "NormalRHS.txt: Normal family, unknown 1: the propagated mean or
 //    variance overflows under pivoting mode 0 (none)"
+//   "UniformRHS.txt: Uniform family, unknown 0: the propagated variance
+//    underflows under pivoting mode 0 (none)"
 #ifndef LINPROB_DRIVER_NUMERIC_CHECK_H_
 #define LINPROB_DRIVER_NUMERIC_CHECK_H_
 
 #include <array>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -66,9 +74,13 @@ struct ReadInputs {
 };
 
 // Adds the system's problems to check.errors and its warning to
-// check.warnings. Checks nothing without the matrix.
+// check.warnings. Checks nothing without the matrix. The check takes O(n^3)
+// per pivoting mode (seconds for some hundreds of unknowns): `stop` is
+// looked at within every elimination, condition estimate and replay, at
+// least every millisecond or so, and once it is requested the check returns
+// having added nothing more.
 void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
-                   InputCheck& check);
+                   InputCheck& check, const std::stop_token& stop = {});
 
 }  // namespace linprob
 

@@ -1,5 +1,7 @@
 #include "driver/phase_settings.h"
 
+#include <algorithm>
+
 #include "distributions/job_source_kinds.h"
 
 namespace linprob {
@@ -17,6 +19,15 @@ int phaseCountFor(const RunSettings& settings) {
 std::uint64_t jobsPerPhaseFor(const RunSettings& settings) {
   return jobSourceRow(sourceKindFor(settings))
       .jobsPerPhase(settings.Dimensions, phaseCountFor(settings));
+}
+
+std::size_t chunksPerPhaseFor(const RunSettings& settings) {
+  const JobSourceRow& row = jobSourceRow(sourceKindFor(settings));
+  const int count = phaseCountFor(settings);
+  const ChunkPlan plan =
+      ChunkPlan::of(row.unitsPerPhase(settings.Dimensions, count),
+                    row.jobsPerPhase(settings.Dimensions, count));
+  return std::max<std::size_t>(plan.chunks, 1);
 }
 
 SolveOptions solveOptionsFor(const RunSettings& settings) {

@@ -5,6 +5,7 @@
 #ifndef LINPROB_DRIVER_PHASE_SETTINGS_H_
 #define LINPROB_DRIVER_PHASE_SETTINGS_H_
 
+#include <cstddef>
 #include <cstdint>
 
 #include "distributions/job_source.h"
@@ -22,6 +23,10 @@ int phaseCountFor(const RunSettings& settings);
 // The jobs of every phase of the run: 0 for a count below 1, the largest
 // 64-bit count when beyond.
 std::uint64_t jobsPerPhaseFor(const RunSettings& settings);
+
+// The chunks every phase of the run is split into (ChunkPlan::of the
+// source's units and jobs), at least 1.
+std::size_t chunksPerPhaseFor(const RunSettings& settings);
 
 // Solver and generator threads and the histogram's bands; the caller adds
 // the stop token, progress, references and process group of its phase.

@@ -19,6 +19,7 @@
 
 #include "base/console.h"
 #include "base/folder_lock.h"
+#include "base/input_file.h"
 #include "base/input_snapshot.h"
 #include "base/output_file.h"
 #include "base/stop_signals.h"
@@ -27,6 +28,7 @@
 #include "driver/exit_status.h"
 #include "driver/input_check.h"
 #include "driver/progress_display.h"
+#include "driver/run_footprint.h"
 #include "driver/run_plan.h"
 #include "driver/run_report.h"
 #include "driver/run_share.h"
@@ -52,6 +54,8 @@ namespace linprob {
 namespace {
 
 void printError(const std::string& message) {
+  // A write cut short by a signal would leave std::cerr failed for good.
+  std::cerr.clear();
   std::cerr << message << std::endl;
 }
 
@@ -91,7 +95,7 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   const SettingsReadResult read = readSettings("Settings.txt", settings);
   if (!read.fileFound) {
     // No line end: the first line end of the mode loop closes this line.
-    std::cout << "No Settings.txt file found. Using defaults" << std::flush;
+    printText("No Settings.txt file found. Using defaults");
   } else if (!read.keptDefaults.empty()) {
     printLine("Settings.txt ended early; these options keep their "
               "defaults: " +
@@ -110,17 +114,20 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   if (!read.errors.empty() || !check.errors.empty()) {
     return RunStart::kRefused;
   }
+  if (stop.stop_requested()) return RunStart::kStopped;
 
   // Only the folders up to the last present one are read file by file; the
   // missing rest is one line, however large MaxMatrix is.
   const SystemFolders folders = findSystemFolders(settings.MaxMatrix);
-  const InputCheck inputs = checkRunInputs(settings, folders.present, stop);
+  InputCheck inputs = checkRunInputs(settings, folders.present, stop);
   if (stop.stop_requested()) return RunStart::kStopped;
   for (const std::string& warning : inputs.warnings) printError(warning);
   // A MaxMatrix far beyond the folders present would otherwise list millions
   // of missing files.
   constexpr std::size_t kMostReported = 100;
-  const std::vector<std::string>& problems = inputs.errors;
+  std::vector<std::string>& problems = inputs.errors;
+  problems.insert(problems.end(), folders.missingTail.begin(),
+                  folders.missingTail.end());
   for (std::size_t k = 0; k < problems.size() && k < kMostReported; ++k) {
     printError(problems[k]);
   }
@@ -128,9 +135,16 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
     printError("... and " + std::to_string(problems.size() - kMostReported) +
                " more problems in the input files");
   }
-  if (folders.missingTail) printError(*folders.missingTail);
-  return problems.empty() && !folders.missingTail ? RunStart::kReady
-                                                  : RunStart::kRefused;
+  if (!problems.empty()) return RunStart::kRefused;
+  // What the settings would cost, once every input is known to be sound.
+  if (const auto problem =
+          footprintProblem(settings,
+                           estimateFootprint(settings, options.writeReport),
+                           machineLimits())) {
+    printError(*problem);
+    return RunStart::kRefused;
+  }
+  return RunStart::kReady;
 }
 
 void printSystemBanner(const RunSettings& settings, int i) {
@@ -169,8 +183,9 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   const unsigned n = settings.Dimensions;
   LinearSystem system(n);
   throwIfProblem(subFolder + "Matice.txt",
-                 loadMatrix(subFolder + "Matice.txt", system));
-  system.eliminate(mode);
+                 loadMatrix(subFolder + "Matice.txt", system, stop));
+  system.eliminate(mode, stop);
+  if (stop.stop_requested()) throw PhaseStopped{};
 
   SystemResult result;
   result.system = i;
@@ -201,10 +216,11 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   for (const FamilyInfo& family : kFamilies) {
     // Measured at once: that releases the phase's fine histograms.
     PhaseResult phase = runDistributionPhase(family, context);
-    measurePhase(phase, reference);
+    measurePhase(phase, reference, stop);
     checkPhaseAgainstTruth(phase, reference,
                            static_cast<unsigned>(settings.SolverThreadCount),
                            stop);
+    if (stop.stop_requested()) throw PhaseStopped{};
     result.phases.push_back(std::move(phase));
   }
   return result;
@@ -213,16 +229,13 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
 // The system's summary file under its mode, rendered from its result under
 // a temporary name and renamed into place. Ok, or the failure naming the
 // file and the system's reason.
-Status writeSummaryFile(const SystemResult& result) {
+Status writeSummaryFile(const SystemResult& result,
+                        const std::stop_token& stop) {
   const std::string path = "Matrix" + std::to_string(result.system) + "/" +
                            result.mode.summaryFile;
-  OutputFile file(path);
-  Status written = file.open();
-  if (written.ok()) {
-    writeSummary(result, file.stream());
-    written = file.commit();
-  }
-  return written.prefixed(path + ": ");
+  return writeOutputFile(
+             path, [&](std::ostream& out) { writeSummary(result, out); }, stop)
+      .prefixed(path + ": ");
 }
 
 std::string counted(int count, const std::string& what) {
@@ -233,12 +246,20 @@ std::string counted(int count, const std::string& what) {
 struct KeptFiles {
   int summaries = 0;
   int csv = 0;
+  std::optional<int> report;  // set once the run began its Report/ folder
 };
 
 int reportInterrupted(int signal, const KeptFiles& kept) {
-  printError("Interrupted by " + StopSignals::name(signal) + ": kept " +
-             counted(kept.summaries, "completed summary file") + " and " +
-             counted(kept.csv, "CSV file") + "; nothing unfinished was left");
+  std::string line = "Interrupted by " + StopSignals::name(signal) +
+                     ": kept " +
+                     counted(kept.summaries, "completed summary file");
+  if (kept.report) {
+    line += ", " + counted(kept.csv, "CSV file") + " and " +
+            counted(*kept.report, "report file");
+  } else {
+    line += " and " + counted(kept.csv, "CSV file");
+  }
+  printError(line + "; nothing unfinished was left");
   return 128 + signal;
 }
 
@@ -258,7 +279,8 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
     // A system's references do not depend on the mode: the first mode
     // computes them, the others reuse them.
     if (store.reference(i) == nullptr) {
-      store.addReference(makeSystemReference(readSystemInputs(settings, i)));
+      store.addReference(
+          makeSystemReference(readSystemInputs(settings, i, stop)));
     }
     const SystemResult result = analyseSystem(
         settings, i, mode, options, display, *store.reference(i), stop);
@@ -269,8 +291,11 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
       return SystemOutcome::kFailed;
     }
     // Rank 0 alone writes; the other processes keep the result only.
-    const Status written = isRoot(options) ? writeSummaryFile(result) : Status();
+    const Status written =
+        isRoot(options) ? writeSummaryFile(result, stop) : Status();
     if (!written.ok()) {
+      // A file a stop cut short is no failure.
+      if (stop.stop_requested()) return SystemOutcome::kStopped;
       printError(written.message());
       return SystemOutcome::kFailed;
     }
@@ -279,6 +304,8 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
   } catch (const PhaseStopped&) {
     return SystemOutcome::kStopped;
   } catch (const std::exception& error) {
+    // A reading that a stop ended is no failure either.
+    if (stop.stop_requested()) return SystemOutcome::kStopped;
     printError(label.str() + error.what());
     return SystemOutcome::kFailed;
   }
@@ -289,25 +316,44 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
 bool enterWorkDir(const RunOptions& options) {
   if (options.workDir.empty()) return true;
   if (::chdir(options.workDir.c_str()) == 0) return true;
-  printError("linprob: cannot work in " + options.workDir + ": " +
+  printError("linprob: cannot work in " +
+             quotedToken(options.workDir, false, kQuotedPathBytes) + ": " +
              std::strerror(errno));
   return false;
 }
 
-// The estimate of the run time, from a calibration on this machine; none
-// when it could not be made. The calibration's replays per job go into the
-// plan, for the progress display.
-std::optional<double> estimateRun(const RunSettings& settings, RunPlan& plan) {
-  const std::optional<RunCosts> costs = calibrate(settings);
-  if (!costs) return std::nullopt;
-  plan.replaysPerJob = costs->replaysPerJob;
-  return estimateSeconds(plan, *costs);
+// The estimate of the whole run's time, from the time spent since `start`
+// and a calibration on this machine; none when it could not be made or was
+// stopped. The calibration's replays per job go into the plan, for the
+// progress display, and the first system's references it computed into
+// `kept`, for the run.
+std::optional<double> estimateRun(const RunSettings& settings,
+                                  const RunOptions& options, RunPlan& plan,
+                                  std::chrono::steady_clock::time_point start,
+                                  std::optional<SystemReference>& kept,
+                                  const std::stop_token& stop) {
+  std::optional<Calibration> calibration =
+      calibrate(settings, options.writeReport, stop);
+  if (!calibration) return std::nullopt;
+  RunCosts& costs = calibration->costs;
+  costs.elapsedSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+          .count();
+  plan.replaysPerJob = costs.replaysPerJob;
+  kept = std::move(calibration->firstReference);
+  return estimateSeconds(plan, costs);
 }
 
 // The run in its working folder. A check of the inputs (--check) writes
 // nothing, not even the lock file; a run holds the folder's lock first.
 int runChecked(const RunOptions& options,
                std::chrono::steady_clock::time_point start, RunShare& share) {
+  // From here on SIGINT, SIGTERM and SIGHUP stop the run through `stop`;
+  // every stage looks at it at least every millisecond or so. Made before
+  // the lock, so that the lock file is removed whenever the run stops.
+  StopSignals signals;
+  const std::stop_token stop = signals.token();
+  KeptFiles kept;
   FolderLock lock;
   if (!options.checkOnly && share.isRoot()) {
     if (const Status locked = lock.acquire(kLockFile); !locked.ok()) {
@@ -315,10 +361,6 @@ int runChecked(const RunOptions& options,
       return exitCode(ExitStatus::kInputError);
     }
   }
-  // From here on SIGINT, SIGTERM and SIGHUP stop the run through `stop`.
-  StopSignals signals;
-  const std::stop_token stop = signals.token();
-  KeptFiles kept;
 
   RunSettings settings;
   if (share.isRoot()) {
@@ -347,12 +389,19 @@ int runChecked(const RunOptions& options,
     }
   }
 
-  RunPlan plan = makeRunPlan(settings);
+  RunPlan plan = makeRunPlan(settings, options.writeReport);
+  std::optional<SystemReference> firstReference;
   const std::optional<double> estimate =
-      share.isRoot() ? estimateRun(settings, plan) : std::nullopt;
+      share.isRoot()
+          ? estimateRun(settings, options, plan, start, firstReference, stop)
+          : std::nullopt;
+  if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
   if (options.checkOnly) {
     printLine("");
     for (const std::string& line : planLines(plan, estimate)) printLine(line);
+    if (stop.stop_requested()) {
+      return reportInterrupted(signals.signal(), kept);
+    }
     return exitCode(ExitStatus::kSuccess);
   }
   if (estimate && *estimate > kLongRunSeconds) {
@@ -376,6 +425,7 @@ int runChecked(const RunOptions& options,
   used.seed = share.rootSeed(used.seed);
 
   ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);
+  if (firstReference) store.addReference(std::move(*firstReference));
   for (const PivotMode& mode : kPivotModes) {
     printLine("");
     printLine("Pivot mode change to:" + std::to_string(mode.rowPivot) + "," +
@@ -400,29 +450,49 @@ int runChecked(const RunOptions& options,
 
   // Every phase is done: from here on nobody waits for anybody.
   share.phasesDone();
+  if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
   if (!share.isRoot()) return exitCode(ExitStatus::kSuccess);
   const std::string directory =
       settings.ExactDistributions ? "Export/" : "ExportApprox/";
   const CsvExport exported = exportCsv(store, directory, stop);
   kept.csv = exported.written;
   for (const std::string& failure : exported.failures) printError(failure);
+  if (exported.leftover) printError(*exported.leftover);
   if (exported.stopped) return reportInterrupted(signals.signal(), kept);
 
   ReportWritten report;
   if (options.writeReport) {
     const std::chrono::duration<double> wallTime =
         std::chrono::steady_clock::now() - start;
+    kept.report = 0;
     report = writeRunReport(settings, directory, wallTime.count(), used.seed,
-                            store);
+                            store, stop);
+    kept.report = report.written;
   }
   for (const std::string& failure : report.failures) printError(failure);
+  if (report.stopped) return reportInterrupted(signals.signal(), kept);
   // The last line names the page, once it is in place.
   if (report.pageWritten) {
     printLine("Report: " + std::string(kReportFolder) + kReportPage);
   }
+  // A stop after the last file still ends the run as a stop.
+  if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
   return exitCode(exported.failures.empty() && report.failures.empty()
                       ? ExitStatus::kSuccess
                       : ExitStatus::kExportError);
+}
+
+// The exit status once standard output is looked at: a run that could not
+// write it has failed to write an output (reported once, here), unless it
+// ended worse already.
+int withStandardOutput(int status) {
+  const Status output = standardOutputStatus();
+  if (output.ok()) return status;
+  printError("standard output: " + output.message() +
+             "; the run went on without it");
+  return status == exitCode(ExitStatus::kSuccess)
+             ? exitCode(ExitStatus::kExportError)
+             : status;
 }
 
 }  // namespace
@@ -441,10 +511,10 @@ int runProgram(const RunOptions& options) {
     // Whatever escapes the run (memory for the result store, say) ends it
     // with a message, never with an abort.
     try {
-      return runChecked(shared, start, share);
+      return withStandardOutput(runChecked(shared, start, share));
     } catch (const std::exception& error) {
       printError(std::string("linprob: ") + error.what());
-      return exitCode(ExitStatus::kComputeError);
+      return withStandardOutput(exitCode(ExitStatus::kComputeError));
     }
   }());
 }

@@ -12,13 +12,19 @@
 // then 1. An error while computing (a thread that cannot start, a result
 // that is not finite) is reported with the system and pivoting mode, files
 // already written are left intact, and the exit status is 2; so is a
-// summary file that cannot be written. A CSV file that cannot be written is
-// reported and the others are still written (exit status 3). Every result
-// file is written under a temporary name and renamed into place.
+// summary file that cannot be written. A CSV or report file that cannot be
+// written is reported and the others are still written (exit status 3);
+// so is standard output that fails (reported once, at the end, the run
+// having gone on: base/console.h). Every result file is written under a
+// fresh temporary name and renamed into place (base/output_file.h).
 //
-// SIGINT, SIGTERM and SIGHUP stop the run: its threads end between two
-// blocks, the unfinished file is removed, the completed ones stay, one line
-// on standard error says so, and the exit status is 128 + the signal.
+// SIGINT, SIGTERM and SIGHUP stop the run within a second in every stage:
+// the settings, the start-of-run check, the calibration, the phases (their
+// threads end between two blocks), each file being written, and after the
+// last one. The unfinished file is removed, the completed ones stay, one
+// line on standard error says which ("kept 20 completed summary files and 4
+// CSV files", with ", 4 CSV files and 2 report files" once Report/ was
+// begun), and the exit status is 128 + the signal.
 //
 // With options.group set (several processes launched by mpirun or srun),
 // rank 0 does all of the above while the others run every phase with it and

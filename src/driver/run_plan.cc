@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "distributions/family.h"
+#include "distributions/job_chunk.h"
 #include "distributions/job_source_kinds.h"
 #include "driver/phase_settings.h"
 #include "linear/pivot_mode.h"
@@ -49,7 +50,7 @@ std::uint64_t RunPlan::eliminations() const {
   return static_cast<std::uint64_t>(systems) * kPivotModes.size();
 }
 
-RunPlan makeRunPlan(const RunSettings& settings) {
+RunPlan makeRunPlan(const RunSettings& settings, bool writeReport) {
   RunPlan plan;
   plan.systems = settings.MaxMatrix > 0 ? settings.MaxMatrix : 0;
   plan.source = sourceKindFor(settings);
@@ -58,16 +59,33 @@ RunPlan makeRunPlan(const RunSettings& settings) {
   plan.solverThreads = settings.SolverThreadCount;
   plan.generatorThreads = settings.GeneratorThreadCount;
   plan.jobsPerPhase = jobsPerPhaseFor(settings);
+  plan.chunksPerPhase = chunksPerPhaseFor(settings);
+  plan.footprint = estimateFootprint(settings, writeReport);
   return plan;
 }
 
+double phaseSpeedUp(std::size_t chunks, int threads, unsigned hardware) {
+  const double parallel = std::max(
+      1.0, std::min(static_cast<double>(std::max(threads, 1)),
+                    static_cast<double>(std::max(hardware, 1u))));
+  const double c = static_cast<double>(std::max<std::size_t>(chunks, 1));
+  return std::max(1.0, c / std::ceil(c / parallel));
+}
+
 double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
+  const double systems = plan.systems;
+  const double references =
+      std::max(systems - costs.referencesKept, 0.0) * costs.secondsPerReference;
   const double eliminating =
       static_cast<double>(plan.eliminations()) * costs.secondsPerElimination;
-  RunPlan measured = plan;
-  measured.replaysPerJob = costs.replaysPerJob;
-  const double solving = measured.totalReplays() * costs.secondsPerReplay;
-  return eliminating + solving;
+  const double replays = static_cast<double>(plan.jobsPerPhase) *
+                         costs.replaysPerJob * costs.secondsPerReplay /
+                         phaseSpeedUp(plan.chunksPerPhase, plan.solverThreads,
+                                      costs.hardwareThreads);
+  const double phases = static_cast<double>(plan.phases()) *
+                        (costs.phaseSetupSeconds + replays);
+  const double writing = systems * costs.writerSecondsPerSystem;
+  return costs.elapsedSeconds + references + eliminating + phases + writing;
 }
 
 std::string formatDuration(double seconds) {
@@ -95,8 +113,11 @@ std::string formatDuration(double seconds) {
 
 std::string longRunLine(const RunPlan& plan, double seconds) {
   std::ostringstream line;
-  line << "linprob: this run is estimated to take about "
-       << formatDuration(seconds) << " (" << plan.phases() << " phases of "
+  // "more than 100 years" is no amount to be "about".
+  const std::string duration = formatDuration(seconds);
+  line << "linprob: this run is estimated to take "
+       << (duration.rfind("more than", 0) == 0 ? "" : "about ") << duration
+       << " (" << plan.phases() << " phases of "
        << plan.jobsPerPhase << " jobs); it goes on";
   return line.str();
 }
@@ -132,6 +153,10 @@ std::vector<std::string> planLines(const RunPlan& plan,
     threads += ", generator threads: " + std::to_string(plan.generatorThreads);
   }
   lines.push_back(threads);
+  lines.push_back("Memory at the peak: about " +
+                  byteText(plan.footprint.memoryBytes) +
+                  "; files written: about " +
+                  byteText(plan.footprint.outputBytes));
   lines.push_back("Estimated run time: " +
                   (seconds ? formatDuration(*seconds) + " on this machine"
                            : std::string("unknown (the calibration failed)")));

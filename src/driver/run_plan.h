@@ -1,22 +1,40 @@
 // RunPlan: what a run will do, worked out from its settings alone (its
-// systems, phases and jobs), the estimate of its run time, and the text that
-// --check prints and the durations every message shows.
+// systems, phases and jobs, what it holds in memory and writes), the
+// estimate of its run time, and the text that --check prints and the
+// durations every message shows.
 //
 // A run has systems x 4 pivoting modes x 3 families phases; each phase has
 // IntegrationPrecision^Dimensions jobs (enumeration) or SampleCount jobs
-// (sampling). A phase replays every job to count it into its band, and
-// before that the jobs that can hold an unknown's extremes: in enumeration
-// usually a few per prefix, else every job again. replaysPerJob is that
-// ratio, 2 until a calibration has measured it.
+// (sampling), split into chunksPerPhase chunks (distributions/job_chunk.h).
+// A phase replays every job to count it into its band, and before that the
+// jobs that can hold an unknown's extremes: in enumeration usually a few per
+// prefix, else every job again. replaysPerJob is that ratio, 2 until a
+// calibration has measured it.
+//
+// The estimate (estimateSeconds) is the time already spent (the start-of-run
+// check and the calibration) and what is left, from costs measured on this
+// machine (calibration.h):
+//   (systems - references kept) x a system's references
+//   + systems x 4 x an elimination
+//   + phases x (a phase's setup + jobs x replaysPerJob x a replay / S)
+//   + systems x the measures and writers of a system,
+// where S is the speed-up of a phase's chunks on the solver threads: with
+// P = min(solver threads, hardware threads) and C chunks,
+// S = C / ceil(C / P) (threads beyond the hardware's add nothing, and a
+// phase's last round of chunks may leave threads idle). A phase's setup
+// (starting its threads, its per-thread tables, the extreme search) is
+// measured with the run's own thread count.
 #ifndef LINPROB_DRIVER_RUN_PLAN_H_
 #define LINPROB_DRIVER_RUN_PLAN_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "distributions/job_source.h"
+#include "driver/run_footprint.h"
 #include "driver/settings.h"
 
 namespace linprob {
@@ -27,9 +45,11 @@ struct RunPlan {
   unsigned unknowns = 0;
   int countPerPhase = 0;           // cells per entry, or samples
   std::uint64_t jobsPerPhase = 0;  // 0 when the count is below 1
+  std::size_t chunksPerPhase = 1;
   int solverThreads = 1;
   int generatorThreads = 1;
   double replaysPerJob = 2.0;  // both passes; see above
+  RunFootprint footprint;      // run_footprint.h
 
   std::uint64_t phases() const;
   // phases() x jobsPerPhase, or nothing when that is beyond 64 bits.
@@ -43,16 +63,32 @@ struct RunPlan {
 
 // The plan of a run with these (checked) settings. A job count beyond 64
 // bits, which the check refuses, is taken as the largest 64-bit count.
-RunPlan makeRunPlan(const RunSettings& settings);
+RunPlan makeRunPlan(const RunSettings& settings, bool writeReport = true);
 
 // Times measured on this machine (see calibration.h).
 struct RunCosts {
+  // Spent before the estimate: the start-of-run check and the calibration.
+  double elapsedSeconds = 0.0;
   double secondsPerElimination = 0.0;
-  double secondsPerReplay = 0.0;  // one job replay, its production included
+  double secondsPerReference = 0.0;  // one system's exact references
+  int referencesKept = 0;  // computed by the calibration, kept for the run
+  // A phase without its replays, with the run's thread counts.
+  double phaseSetupSeconds = 0.0;
+  // One job replay on one thread, its production and counting included.
+  double secondsPerReplay = 0.0;
   // Replays per job of the calibration phase (both passes): what the first
   // pass costs for phases of this run.
   double replaysPerJob = 2.0;
+  unsigned hardwareThreads = 1;
+  // The phases' measures, the summary files, the export and the report of
+  // one system.
+  double writerSecondsPerSystem = 0.0;
 };
+
+// The speed-up of a phase of `chunks` chunks on `threads` solver threads on
+// a machine of `hardware` threads: C / ceil(C / P), P = min(threads,
+// hardware); at least 1.
+double phaseSpeedUp(std::size_t chunks, int threads, unsigned hardware);
 
 // The estimated seconds of the whole run.
 double estimateSeconds(const RunPlan& plan, const RunCosts& costs);
@@ -65,8 +101,8 @@ inline constexpr double kLongRunSeconds = 600.0;
 // before it starts.
 std::string longRunLine(const RunPlan& plan, double seconds);
 
-// The plan as --check prints it; `seconds` is the estimate (none when the
-// calibration could not be made).
+// The plan as --check prints it, with the memory and files it needs;
+// `seconds` is the estimate (none when the calibration could not be made).
 std::vector<std::string> planLines(const RunPlan& plan,
                                    std::optional<double> seconds);
 

@@ -41,9 +41,11 @@ ReportWritten writeRunReport(const RunSettings& settings,
                              const std::string& exportFolder,
                              double wallTimeSeconds,
                              std::optional<std::uint64_t> seed,
-                             const ResultStore& store) {
+                             const ResultStore& store,
+                             const std::stop_token& stop) {
   return writeReport(
-      makeRunInfo(settings, exportFolder, wallTimeSeconds, seed), store);
+      makeRunInfo(settings, exportFolder, wallTimeSeconds, seed), store,
+      kReportFolder, stop);
 }
 
 }  // namespace linprob

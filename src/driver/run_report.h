@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -27,12 +28,14 @@ RunInfo makeRunInfo(const RunSettings& settings,
                     const std::string& exportFolder, double wallTimeSeconds,
                     std::optional<std::uint64_t> seed = std::nullopt);
 
-// Writes Report/ and says what it wrote (report_folder.h).
+// Writes Report/ and says what it wrote (report_folder.h); a stop of the
+// run ends it.
 ReportWritten writeRunReport(const RunSettings& settings,
                              const std::string& exportFolder,
                              double wallTimeSeconds,
                              std::optional<std::uint64_t> seed,
-                             const ResultStore& store);
+                             const ResultStore& store,
+                             const std::stop_token& stop = {});
 
 }  // namespace linprob
 

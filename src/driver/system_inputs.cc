@@ -16,8 +16,9 @@
 namespace linprob {
 namespace {
 
-std::vector<double> numbersOf(const std::string& path, std::size_t count) {
-  auto file = readNumbers(path, count);
+std::vector<double> numbersOf(const std::string& path, std::size_t count,
+                              const std::stop_token& stop = {}) {
+  auto file = readNumbers(path, count, stop);
   if (!file.ok()) {
     throw std::runtime_error(path + ": " + file.status().message());
   }
@@ -26,14 +27,15 @@ std::vector<double> numbersOf(const std::string& path, std::size_t count) {
 
 }  // namespace
 
-SystemInputs readSystemInputs(const RunSettings& settings, int system) {
+SystemInputs readSystemInputs(const RunSettings& settings, int system,
+                              const std::stop_token& stop) {
   const std::string folder = "Matrix" + std::to_string(system) + "/";
   const unsigned n = settings.Dimensions;
   const std::size_t size = n;
   SystemInputs inputs;
   inputs.system = system;
   inputs.n = n;
-  inputs.matrix = numbersOf(folder + "Matice.txt", size * size);
+  inputs.matrix = numbersOf(folder + "Matice.txt", size * size, stop);
   inputs.rhs = numbersOf(folder + "RealRHS.txt", size);
   const std::vector<double> bounds = numbersOf(folder + "IntRHS.txt", 2 * size);
   for (std::size_t j = 0; j < size; ++j) {

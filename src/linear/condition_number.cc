@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <vector>
 
 #include "linear/step_replay.h"
@@ -29,7 +30,8 @@ double matrixNorm(const LinearSystem& loaded) {
   return largest;
 }
 
-double inverseNorm(const LinearSystem& eliminated) {
+double inverseNorm(const LinearSystem& eliminated,
+                   const std::stop_token& stop) {
   const unsigned n = eliminated.size();
   std::vector<double> rowSums(n, 0.0);
   const std::size_t stride = std::min<std::size_t>(n, kConditionLanes);
@@ -39,7 +41,13 @@ double inverseNorm(const LinearSystem& eliminated) {
     // Lane j holds the unit vector e_(first + j), entry-major.
     std::fill(block.begin(), block.end(), 0.0);
     for (std::size_t j = 0; j < lanes; ++j) block[(first + j) * stride + j] = 1.0;
-    replayBlock(block.data(), stride, lanes, eliminated.steps());
+    const std::span<const step> steps(eliminated.steps());
+    for (std::size_t at = 0; at < steps.size(); at += kConditionStepsPerLook) {
+      if (stop.stop_requested()) return std::nan("");
+      replayBlock(block.data(), stride, lanes,
+                  steps.subspan(at, std::min(kConditionStepsPerLook,
+                                             steps.size() - at)));
+    }
     for (unsigned k = 0; k < n; ++k) {
       double& sum = rowSums[eliminated.columnOrder()[k]];
       for (std::size_t j = 0; j < lanes; ++j) {
@@ -53,8 +61,9 @@ double inverseNorm(const LinearSystem& eliminated) {
 }
 
 double conditionNumber(const LinearSystem& loaded,
-                       const LinearSystem& eliminated) {
-  return matrixNorm(loaded) * inverseNorm(eliminated);
+                       const LinearSystem& eliminated,
+                       const std::stop_token& stop) {
+  return matrixNorm(loaded) * inverseNorm(eliminated, stop);
 }
 
 }  // namespace linprob

@@ -9,7 +9,10 @@
 // largest absolute row sum is taken. Solution position k of a replay holds
 // unknown columnOrder[k], so position k of column j is A^-1(columnOrder[k], j).
 // The unit vectors are replayed in groups of kConditionLanes, so the memory
-// is n * kConditionLanes numbers whatever n.
+// is n * kConditionLanes numbers whatever n, and each group's replay goes
+// through the steps kConditionStepsPerLook at a time: `stop` is looked at
+// between two such parts (well under a millisecond each), and once it is
+// requested the result is NaN, which the caller must drop.
 //
 // A value that is not finite (an inverse too large for double) stays as it
 // is: callers compare with !(kappa <= limit).
@@ -17,20 +20,24 @@
 #define LINPROB_LINEAR_CONDITION_NUMBER_H_
 
 #include <cstddef>
+#include <stop_token>
 
 #include "linear/linear_system.h"
 
 namespace linprob {
 
 inline constexpr std::size_t kConditionLanes = 64;
+inline constexpr std::size_t kConditionStepsPerLook = 4096;
 
 // ||A||inf of a loaded, not yet eliminated system.
 double matrixNorm(const LinearSystem& loaded);
 // ||A^-1||inf from the steps of an eliminated system.
-double inverseNorm(const LinearSystem& eliminated);
+double inverseNorm(const LinearSystem& eliminated,
+                   const std::stop_token& stop = {});
 // matrixNorm(loaded) * inverseNorm(eliminated).
 double conditionNumber(const LinearSystem& loaded,
-                       const LinearSystem& eliminated);
+                       const LinearSystem& eliminated,
+                       const std::stop_token& stop = {});
 
 }  // namespace linprob
 

@@ -69,7 +69,8 @@ void LinearSystem::scaleRow(unsigned row) {
   matrix_[row][row] = 1.0;
 }
 
-void LinearSystem::eliminate(const PivotMode& mode) {
+void LinearSystem::eliminate(const PivotMode& mode,
+                             const std::stop_token& stop) {
   assert(!eliminated_);
   eliminated_ = true;
   const bool rowPivot = mode.rowPivot;
@@ -114,11 +115,13 @@ void LinearSystem::eliminate(const PivotMode& mode) {
       }
     }
     for (unsigned j = i + 1; j < n; ++j) {
+      if (stop.stop_requested()) return;
       addRow(i, j, -matrix[i][j] / matrix[i][i]);
     }
   }
   for (unsigned b = n; b-- > 0;) {
     for (unsigned m = b; m-- > 0;) {
+      if (stop.stop_requested()) return;
       addRow(b, m, -matrix[b][m] / matrix[b][b]);
     }
     scaleRow(b);

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 #include "linear/pivot_mode.h"
@@ -61,7 +62,11 @@ class LinearSystem {
   // scan order wins ties and all-zero candidates choose nothing. With both
   // flags the column exchange is recorded before the row exchange.
   // Afterwards the system is read-only.
-  void eliminate(const PivotMode& mode);
+  //
+  // `stop` is looked at before each row combination (n operations): once it
+  // is requested the elimination returns at once and leaves the system half
+  // eliminated, which the caller must then drop.
+  void eliminate(const PivotMode& mode, const std::stop_token& stop = {});
 
   unsigned size() const { return size_; }
   // Solution position k holds the unknown of input index columnOrder()[k].

@@ -39,7 +39,7 @@ void reportInvalidStep() { printLine("ERROR! INVALID STEP TYPE!"); }
 // would be compiled once, for the baseline target).
 LINPROB_VECTOR_CLONES __attribute__((flatten))
 void replayBlock(double* values, std::size_t stride, std::size_t lanes,
-                 const std::vector<step>& steps) {
+                 std::span<const step> steps) {
   BlockRows rows{values, stride, lanes};
   replayOn(rows, steps);
 }

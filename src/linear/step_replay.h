@@ -18,6 +18,7 @@
 #define LINPROB_LINEAR_STEP_REPLAY_H_
 
 #include <cstddef>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -35,7 +36,7 @@ void reportInvalidStep();
 //   swap(a, b):                      exchanges two rows
 //   divide(row, pivot):              row /= pivot
 template <typename Rows>
-void replayOn(Rows& rows, const std::vector<step>& steps) {
+void replayOn(Rows& rows, std::span<const step> steps) {
   for (const step& s : steps) {
     switch (s.type) {
       case StepKind::kCombination:
@@ -106,8 +107,10 @@ void replaySteps(std::vector<Element>& rhs, const std::vector<step>& steps) {
 // The double replay on `lanes` right-hand sides at once, stored entry-major:
 // entry e of right-hand side j is values[e * stride + j]. Every lane gets
 // exactly the roundings of replaySteps; the loop over lanes vectorises.
+// Consecutive parts of a step list replayed one after the other give the
+// replay of the whole list.
 void replayBlock(double* values, std::size_t stride, std::size_t lanes,
-                 const std::vector<step>& steps);
+                 std::span<const step> steps);
 
 }  // namespace linprob
 

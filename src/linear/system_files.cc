@@ -7,9 +7,10 @@
 
 namespace linprob {
 
-Status loadMatrix(const std::string& path, LinearSystem& system) {
+Status loadMatrix(const std::string& path, LinearSystem& system,
+                  const std::stop_token& stop) {
   const unsigned n = system.size();
-  const auto file = readNumbers(path, std::size_t{n} * n);
+  const auto file = readNumbers(path, std::size_t{n} * n, stop);
   if (!file.ok()) return file.status();
   const std::vector<double>& values = file.value();
   // The file holds the matrix row by row; the storage is by columns.

@@ -2,11 +2,13 @@
 // "RealRHS.txt" (n numbers) and "IntRHS.txt" (n pairs lower, upper).
 //
 // Each loader returns ok, or the problem (as worded by readNumbers, or the
-// refused interval of an IntRHS pair) without touching its output. The driver checks every file before the run, so a problem here means
-// the file changed while the program ran.
+// refused interval of an IntRHS pair) without touching its output. The
+// driver checks every file before the run, so a problem here means the file
+// changed while the program ran.
 #ifndef LINPROB_LINEAR_SYSTEM_FILES_H_
 #define LINPROB_LINEAR_SYSTEM_FILES_H_
 
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -17,7 +19,9 @@
 namespace linprob {
 
 // The number read as the j-th value of the i-th group goes to matrix[j][i].
-Status loadMatrix(const std::string& path, LinearSystem& system);
+// The reading ends early, "reading stopped", once `stop` is requested.
+Status loadMatrix(const std::string& path, LinearSystem& system,
+                  const std::stop_token& stop = {});
 // Appends n degenerate intervals [b, b].
 Status loadRealRhs(const std::string& path, unsigned n,
                    std::vector<Interval>& rhs);

@@ -1,9 +1,14 @@
 #include "output/csv_export.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "base/output_file.h"
 
@@ -21,6 +26,8 @@ void writeTables(const PositionResult& position, std::ostream& out) {
         << std::endl;
   }
   for (std::size_t k = 0; k < bands.borders.size(); ++k) {
+    // A failed (or stopped) stream drops the rest: skip its formatting.
+    if (!out) return;
     const double approx =
         invalid && k < position.invalid.masses.size()
             ? position.invalid.masses[k]
@@ -34,14 +41,53 @@ void writeTables(const PositionResult& position, std::ostream& out) {
   }
 }
 
-// Writes one unknown's file to its temporary name and renames it into place.
-// Ok, or why not ("cannot be written: Is a directory"); no temporary is
-// left behind either way.
-Status writeFile(const ResultStore& store, int v, const std::string& target) {
-  OutputFile file(target);
-  if (Status opened = file.open(); !opened.ok()) return opened;
-  writeCsv(store, v, file.stream());
-  return file.commit();
+// "Results_X<v>.csv" for v in canonical decimal, or nothing.
+std::optional<long long> exportedUnknown(std::string_view name) {
+  constexpr std::string_view kPrefix = "Results_X";
+  constexpr std::string_view kSuffix = ".csv";
+  if (name.size() <= kPrefix.size() + kSuffix.size() ||
+      name.substr(0, kPrefix.size()) != kPrefix ||
+      name.substr(name.size() - kSuffix.size()) != kSuffix) {
+    return std::nullopt;
+  }
+  const std::string_view digits = name.substr(
+      kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+  if (digits.size() > 1 && digits[0] == '0') return std::nullopt;
+  long long v = 0;
+  const auto [end, error] =
+      std::from_chars(digits.data(), digits.data() + digits.size(), v);
+  if (error != std::errc() || end != digits.data() + digits.size()) {
+    return std::nullopt;
+  }
+  return v;
+}
+
+// The line about CSV files in `directory` of unknowns beyond `unknowns`,
+// left by an earlier run with more; nothing when there are none.
+std::optional<std::string> leftoverLine(const std::string& directory,
+                                        int unknowns) {
+  std::vector<long long> beyond;
+  std::error_code error;
+  const std::string folder = directory.empty() ? "." : directory;
+  for (std::filesystem::directory_iterator entry(folder, error), end;
+       !error && entry != end; entry.increment(error)) {
+    const auto v = exportedUnknown(entry->path().filename().native());
+    if (v && *v >= unknowns) beyond.push_back(*v);
+  }
+  if (beyond.empty()) return std::nullopt;
+  std::sort(beyond.begin(), beyond.end());
+  constexpr std::size_t kMostNamed = 10;
+  std::string line = directory + ": left from an earlier run with more "
+                     "unknowns (this run has " +
+                     std::to_string(unknowns) + "): ";
+  for (std::size_t k = 0; k < beyond.size() && k < kMostNamed; ++k) {
+    if (k > 0) line += ", ";
+    line += "Results_X" + std::to_string(beyond[k]) + ".csv";
+  }
+  if (beyond.size() > kMostNamed) {
+    line += " and " + std::to_string(beyond.size() - kMostNamed) + " more";
+  }
+  return line;
 }
 
 }  // namespace
@@ -71,30 +117,30 @@ void writeCsv(const ResultStore& store, int v, std::ostream& out) {
 CsvExport exportCsv(const ResultStore& store, const std::string& directory,
                     const std::stop_token& stop) {
   CsvExport result;
-  std::vector<std::string>& failures = result.failures;
   if (!directory.empty()) {
-    std::error_code error;
-    // The return value is not trusted (a trailing "/" can make it false even
-    // when the folder was made): what counts is whether the folder exists.
-    std::filesystem::create_directories(directory, error);
-    if (!std::filesystem::is_directory(directory, error)) {
-      failures.push_back(directory + ": cannot be created");
+    if (const Status made = makeOutputFolder(directory); !made.ok()) {
+      result.failures.push_back(directory + ": " + made.message());
       return result;
     }
   }
   for (int v = 0; v < store.unknownCount(); ++v) {
-    if (stop.stop_requested()) {
-      result.stopped = true;
-      break;
-    }
     const std::string target =
         directory + "Results_X" + std::to_string(v) + ".csv";
-    if (const Status written = writeFile(store, v, target); !written.ok()) {
-      failures.push_back(target + ": " + written.message());
+    const Status written = writeOutputFile(
+        target, [&](std::ostream& out) { writeCsv(store, v, out); }, stop);
+    // A file a stop cut short is no failure: the run says it stopped.
+    if (stop.stop_requested()) {
+      result.stopped = true;
+      if (written.ok()) ++result.written;
+      return result;
+    }
+    if (!written.ok()) {
+      result.failures.push_back(target + ": " + written.message());
     } else {
       ++result.written;
     }
   }
+  result.leftover = leftoverLine(directory, store.unknownCount());
   return result;
 }
 

@@ -1,7 +1,11 @@
 #include "output/html_report.h"
 
+#include <algorithm>
+#include <functional>
+#include <sstream>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -10,16 +14,18 @@
 namespace linprob {
 namespace {
 
-// Appends `page` to `out` with each placeholder "@@NAME@@" of the template
-// replaced by its text. Every placeholder must occur exactly once; anything
-// else means the template and this file disagree.
+// A part of the page: the placeholder "@@NAME@@" of the template and what
+// takes its place.
 struct Placeholder {
   std::string_view name;
-  std::string_view text;
+  std::function<void(std::ostream&)> write;
 };
 
+// Writes `page` to `out` with each placeholder of the template replaced.
+// Every placeholder must occur exactly once; anything else means the
+// template and this file disagree.
 void fillTemplate(std::string_view page, const Placeholder (&parts)[5],
-                  std::string& out) {
+                  std::ostream& out) {
   for (const Placeholder& part : parts) {
     const std::size_t first = page.find(part.name);
     if (first == std::string_view::npos ||
@@ -29,7 +35,7 @@ void fillTemplate(std::string_view page, const Placeholder (&parts)[5],
     }
   }
   std::size_t at = 0;
-  while (at < page.size()) {
+  while (at < page.size() && out) {
     std::size_t next = std::string_view::npos;
     const Placeholder* found = nullptr;
     for (const Placeholder& part : parts) {
@@ -40,21 +46,22 @@ void fillTemplate(std::string_view page, const Placeholder (&parts)[5],
       }
     }
     if (found == nullptr) {
-      out.append(page.substr(at));
+      out << page.substr(at);
       break;
     }
-    out.append(page.substr(at, next - at));
-    out.append(found->text);
+    out << page.substr(at, next - at);
+    found->write(out);
     at = next + found->name.size();
   }
 }
 
-}  // namespace
-
-std::string escapeJsonForScript(const std::string& json) {
-  std::string out;
-  out.reserve(json.size() + json.size() / 16);
-  for (std::size_t i = 0; i < json.size(); ++i) {
+// Appends the escaped form of json[from, to) to `out`; returns where it
+// ended: `to`, or just past it when a character of three bytes began
+// before `to`, which is never split.
+std::size_t escapeInto(std::string_view json, std::size_t from,
+                       std::size_t to, std::string& out) {
+  std::size_t i = from;
+  for (; i < to; ++i) {
     const char c = json[i];
     if (c == '<') {
       out += "\\u003c";
@@ -71,27 +78,90 @@ std::string escapeJsonForScript(const std::string& json) {
       out += c;
     }
   }
+  return i;
+}
+
+// Writes the escaped document to `out` a piece at a time, ending early once
+// `out` has failed (a stop of the run).
+void writeEscaped(std::string_view json, std::ostream& out) {
+  constexpr std::size_t kPieceBytes = 64 * 1024;
+  std::string piece;
+  piece.reserve(kPieceBytes + kPieceBytes / 8);
+  for (std::size_t at = 0; at < json.size() && out;) {
+    piece.clear();
+    at = escapeInto(json, at, std::min(json.size(), at + kPieceBytes), piece);
+    out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+  }
+}
+
+// A reader of the document that only checks its form, as
+// nlohmann::json::accept does, and gives up once `stop` is requested.
+class FormCheck {
+ public:
+  using Json = nlohmann::json;
+  explicit FormCheck(const std::stop_token& stop) : stop_(stop) {}
+
+  bool null() { return goOn(); }
+  bool boolean(bool) { return goOn(); }
+  bool number_integer(Json::number_integer_t) { return goOn(); }
+  bool number_unsigned(Json::number_unsigned_t) { return goOn(); }
+  bool number_float(Json::number_float_t, const Json::string_t&) {
+    return goOn();
+  }
+  bool string(Json::string_t&) { return goOn(); }
+  bool binary(Json::binary_t&) { return goOn(); }
+  bool start_object(std::size_t) { return goOn(); }
+  bool key(Json::string_t&) { return goOn(); }
+  bool end_object() { return goOn(); }
+  bool start_array(std::size_t) { return goOn(); }
+  bool end_array() { return goOn(); }
+  bool parse_error(std::size_t, const std::string&,
+                   const nlohmann::detail::exception&) {
+    return false;
+  }
+
+ private:
+  bool goOn() const { return !stop_.stop_requested(); }
+  const std::stop_token& stop_;
+};
+
+}  // namespace
+
+std::string escapeJsonForScript(const std::string& json) {
+  std::string out;
+  out.reserve(json.size() + json.size() / 16);
+  escapeInto(json, 0, json.size(), out);
   return out;
 }
 
-std::string renderHtmlReport(const std::string& resultsJson) {
-  if (!nlohmann::json::accept(resultsJson)) {
-    throw std::invalid_argument("results document: not valid JSON");
+void writeHtmlReport(const std::string& resultsJson, std::ostream& out,
+                     const std::stop_token& stop) {
+  FormCheck check(stop);
+  const bool valid = nlohmann::json::sax_parse(resultsJson.begin(),
+                                               resultsJson.end(), &check);
+  if (stop.stop_requested()) {
+    out.setstate(std::ios::badbit);
+    return;
   }
-  const std::string escaped = escapeJsonForScript(resultsJson);
-  const Placeholder parts[5] = {
-      {"@@REPORT_CSS@@", reportStyleSheet()},
-      {"@@RESULTS_JSON@@", escaped},
-      {"@@CHART_JS@@", chartLibrarySource()},
-      {"@@TRUTH_JS@@", truthRenderer()},
-      {"@@REPORT_JS@@", reportRenderer()},
+  if (!valid) throw std::invalid_argument("results document: not valid JSON");
+  const auto text = [](std::string_view part) {
+    return [part](std::ostream& to) { to << part; };
   };
-  std::string page;
-  page.reserve(reportPageTemplate().size() + escaped.size() +
-               chartLibrarySource().size() + reportStyleSheet().size() +
-               truthRenderer().size() + reportRenderer().size());
-  fillTemplate(reportPageTemplate(), parts, page);
-  return page;
+  const Placeholder parts[5] = {
+      {"@@REPORT_CSS@@", text(reportStyleSheet())},
+      {"@@RESULTS_JSON@@",
+       [&](std::ostream& to) { writeEscaped(resultsJson, to); }},
+      {"@@CHART_JS@@", text(chartLibrarySource())},
+      {"@@TRUTH_JS@@", text(truthRenderer())},
+      {"@@REPORT_JS@@", text(reportRenderer())},
+  };
+  fillTemplate(reportPageTemplate(), parts, out);
+}
+
+std::string renderHtmlReport(const std::string& resultsJson) {
+  std::ostringstream page;
+  writeHtmlReport(resultsJson, page);
+  return std::move(page).str();
 }
 
 std::string renderHtmlReport(const nlohmann::json& results) {

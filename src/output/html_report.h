@@ -16,14 +16,24 @@
 #ifndef LINPROB_OUTPUT_HTML_REPORT_H_
 #define LINPROB_OUTPUT_HTML_REPORT_H_
 
+#include <ostream>
+#include <stop_token>
 #include <string>
 
 #include <nlohmann/json_fwd.hpp>
 
 namespace linprob {
 
-// The whole page for `resultsJson`, which must be one JSON value; otherwise
-// throws std::invalid_argument("results document: not valid JSON").
+// Writes the whole page for `resultsJson` to `out`, which must be one JSON
+// value; otherwise throws std::invalid_argument("results document: not
+// valid JSON"). The document is checked and escaped a piece at a time:
+// once `stop` is requested the check gives up, or the writing ends with the
+// failure of `out` (an OutputBuffer's stream fails on a stop), and `out` is
+// left failed with the page incomplete.
+void writeHtmlReport(const std::string& resultsJson, std::ostream& out,
+                     const std::stop_token& stop = {});
+
+// The whole page for `resultsJson`, as writeHtmlReport writes it.
 std::string renderHtmlReport(const std::string& resultsJson);
 
 // The same for a document already in memory (written with dump()).

@@ -1,11 +1,9 @@
 #include "output/report_folder.h"
 
-#include <filesystem>
 #include <functional>
-#include <sstream>
 #include <string>
-#include <system_error>
 
+#include "base/output_buffer.h"
 #include "base/output_file.h"
 #include "base/status.h"
 #include "output/html_report.h"
@@ -15,42 +13,53 @@
 namespace linprob {
 
 ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
-                          const std::string& folder) {
+                          const std::string& folder,
+                          const std::stop_token& stop) {
   ReportWritten outcome;
-  std::vector<std::string>& failures = outcome.failures;
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (!std::filesystem::is_directory(folder, error)) {
-    failures.push_back(folder + ": cannot be created");
+  if (const Status made = makeOutputFolder(folder); !made.ok()) {
+    outcome.failures.push_back(folder + ": " + made.message());
     return outcome;
   }
-  // True when the file is in place; a failure is added to `failures`.
+  // True when the file is in place; a failure is added to `failures`, and a
+  // stop ends the report.
   const auto report = [&](const char* name,
                           const std::function<void(std::ostream&)>& write) {
-    OutputFile file(folder + name);
-    Status written = file.open();
-    if (written.ok()) {
-      write(file.stream());
-      written = file.commit();
-    }
-    if (!written.ok()) {
-      failures.push_back(file.target() + ": " + written.message());
+    if (outcome.stopped) return false;
+    const std::string target = folder + name;
+    const Status written = writeOutputFile(target, write, stop);
+    if (written.ok()) ++outcome.written;
+    if (stop.stop_requested()) {
+      outcome.stopped = true;
+    } else if (!written.ok()) {
+      outcome.failures.push_back(target + ": " + written.message());
     }
     return written.ok();
   };
-  // One rendering of the results document serves results.json and the page
-  // that embeds it.
-  std::ostringstream document;
-  writeResultsJson(run, store, document);
-  const std::string json = document.str();
-  report("results.json", [&](std::ostream& out) { out << json; });
+  report("results.json",
+         [&](std::ostream& out) { writeResultsJson(run, store, out); });
   report("bands.csv", [&](std::ostream& out) { writeBandsCsv(store, out); });
   report("unknowns.csv",
          [&](std::ostream& out) { writeUnknownsCsv(store, out); });
   report("sensitivity.csv",
          [&](std::ostream& out) { writeSensitivityCsv(store, out); });
-  outcome.pageWritten = report(
-      kReportPage, [&](std::ostream& out) { out << renderHtmlReport(json); });
+  // The page embeds its own copy of the document, with the bands of large
+  // tables merged (results_json.h), so that it stays small. It is built in
+  // memory first (the page checks it is one JSON value); a stop ends the
+  // building too.
+  if (outcome.stopped) return outcome;
+  const std::size_t tables = static_cast<std::size_t>(store.systemCount()) *
+                             kPivotModeCount * kFamilyCount *
+                             static_cast<std::size_t>(store.unknownCount());
+  TextOutput document(stop);
+  writeResultsJson(run, store, document.stream(), pageBandsPerChart(tables));
+  const std::string json = document.take();
+  if (stop.stop_requested()) {
+    outcome.stopped = true;
+    return outcome;
+  }
+  outcome.pageWritten = report(kReportPage, [&](std::ostream& out) {
+    writeHtmlReport(json, out, stop);
+  });
   return outcome;
 }
 

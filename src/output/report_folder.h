@@ -2,12 +2,17 @@
 // unknowns.csv and sensitivity.csv (tidy_csv.h), and index.html, the page that shows them
 // (html_report.h), written at the end of the run in one call. The
 // folder is created when missing; each file is written under a temporary
-// name in the folder ("results.json.tmp") and renamed into place, so a
+// name in the folder and renamed into place (base/output_file.h), so a
 // report file is never seen half-written. A file that cannot be written does
-// not stop the others.
+// not stop the others; a stop of the run ends the report within a block of
+// output (the document rendered in memory, the file being written), and the
+// files completed before it stay. results.json holds every band; the page
+// embeds a copy whose large tables have their bands merged for drawing
+// (pageBandsPerChart, results_json.h); bands.csv holds every band too.
 #ifndef LINPROB_OUTPUT_REPORT_FOLDER_H_
 #define LINPROB_OUTPUT_REPORT_FOLDER_H_
 
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -22,16 +27,20 @@ inline constexpr const char* kReportPage = "index.html";
 
 // What writeReport did: one line per failure, naming the file or folder and
 // the reason, e.g. "Report/bands.csv: cannot be written: No space left on
-// device" or "Report/: cannot be created" (empty on success), and whether
-// the page is in place.
+// device" or "Report/: cannot be created: Not a directory" (empty on
+// success; a file a stop cut short is no failure), how many files are in
+// place, whether the page is one of them, and whether a stop ended it.
 struct ReportWritten {
   std::vector<std::string> failures;
+  int written = 0;
   bool pageWritten = false;
+  bool stopped = false;
 };
 
 // `folder` ends with "/".
 ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
-                          const std::string& folder = kReportFolder);
+                          const std::string& folder = kReportFolder,
+                          const std::stop_token& stop = {});
 
 }  // namespace linprob
 

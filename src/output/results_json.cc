@@ -1,5 +1,6 @@
 #include "output/results_json.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -27,6 +28,20 @@ void writeString(const std::string& text, std::ostream& out) {
   out << Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// The members of an object without its braces: an object's part of
+// writeJson, and the heads of the parts written one at a time.
+void writeFields(const Json& object, std::ostream& out) {
+  bool first = true;
+  for (const auto& [key, element] : object.items()) {
+    if (!out) return;  // failed or stopped: the rest would be dropped
+    if (!first) out << ',';
+    first = false;
+    writeString(key, out);
+    out << ':';
+    writeJson(element, out);
+  }
+}
+
 void writeJson(const Json& value, std::ostream& out) {
   switch (value.type()) {
     case Json::value_t::boolean:
@@ -50,6 +65,7 @@ void writeJson(const Json& value, std::ostream& out) {
       out << '[';
       bool first = true;
       for (const Json& element : value) {
+        if (!out) return;
         if (!first) out << ',';
         first = false;
         writeJson(element, out);
@@ -57,19 +73,11 @@ void writeJson(const Json& value, std::ostream& out) {
       out << ']';
       return;
     }
-    case Json::value_t::object: {
+    case Json::value_t::object:
       out << '{';
-      bool first = true;
-      for (const auto& [key, element] : value.items()) {
-        if (!first) out << ',';
-        first = false;
-        writeString(key, out);
-        out << ':';
-        writeJson(element, out);
-      }
+      writeFields(value, out);
       out << '}';
       return;
-    }
     default:  // null, and kinds the document never holds
       out << "null";
       return;
@@ -223,7 +231,54 @@ void addSensitivityFields(Json& entry, const SystemReference* reference) {
 
 // ---- phases -----------------------------------------------------------------
 
-Json phaseUnknownJson(int unknown, const PositionResult* position) {
+// The values summed in order `group` at a time (the last group takes what
+// is left).
+Json mergedNumbers(const std::vector<double>& values, std::size_t group) {
+  Json array = Json::array();
+  for (std::size_t first = 0; first < values.size(); first += group) {
+    const std::size_t end = std::min(values.size(), first + group);
+    double sum = 0.0;
+    for (std::size_t k = first; k < end; ++k) sum = sum + values[k];
+    array.push_back(sum);
+  }
+  return array;
+}
+
+// The page's copy of a table of K > mostBands bands (results_json.h).
+void mergeBands(Json& entry, const PositionResult& position,
+                std::size_t mostBands) {
+  const PositionBands& bands = position.valid;
+  const std::size_t count = bands.masses.size();
+  if (mostBands == 0 || count <= mostBands) return;
+  const std::size_t group = (count + mostBands - 1) / mostBands;
+  Json borders = Json::array({bands.min});
+  for (std::size_t k = group; k < count; k += group) {
+    borders.push_back(bands.borders[k - 1]);
+  }
+  borders.push_back(bands.borders.back());
+  entry["borders"] = std::move(borders);
+  entry["valid"] = mergedNumbers(bands.masses, group);
+  const PositionMeasures& measures = position.measures;
+  if (measures.invalid && position.invalid.masses.size() == count) {
+    entry["invalid"]["bands"] = mergedNumbers(position.invalid.masses, group);
+  }
+  if (measures.exactLinear && measures.exactLinearTable.masses.size() == count) {
+    entry["exact_linear"]["bands"] =
+        mergedNumbers(measures.exactLinearTable.masses, group);
+  }
+  // A merged band's error bound is the sum of its bands' bounds.
+  const std::optional<TruthTable>& truth = measures.truth.truth;
+  if (truth && truth->values.masses.size() == count) {
+    entry["truth"]["bands"] = mergedNumbers(truth->values.masses, group);
+    entry["truth"]["error_bounds"]["bands"] =
+        mergedNumbers(truth->errors.masses, group);
+  }
+  entry["band_count"] = count;
+  entry["merged_bands"] = group;
+}
+
+Json phaseUnknownJson(int unknown, const PositionResult* position,
+                      std::size_t mostBands) {
   Json entry{{"unknown", unknown}};
   const char* fields[] = {"min",         "max",          "borders",
                           "valid",       "invalid",      "exact_linear",
@@ -259,15 +314,16 @@ Json phaseUnknownJson(int unknown, const PositionResult* position) {
       Json{{"invalid", validationJson(measures.invalid)},
            {"exact_linear", validationJson(measures.exactLinear)}};
   addTruthFields(entry, position);
+  mergeBands(entry, *position, mostBands);
   return entry;
 }
 
 Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
-                const FamilyInfo& family) {
+                const FamilyInfo& family, std::size_t mostBands) {
   Json unknowns = Json::array();
   for (int v = 0; v < store.unknownCount(); ++v) {
-    unknowns.push_back(
-        phaseUnknownJson(v, store.phase(v, system, mode.index, family.family)));
+    unknowns.push_back(phaseUnknownJson(
+        v, store.phase(v, system, mode.index, family.family), mostBands));
   }
   const StoredPhase& run = store.phaseRun(system, mode.index, family.family);
   return Json{{"family", family.name},
@@ -276,7 +332,9 @@ Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
               {"unknowns", std::move(unknowns)}};
 }
 
-Json modeJson(const ResultStore& store, int system, const PivotMode& mode) {
+// A mode's members but its families, which writeSystem writes one at a
+// time after them.
+Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
   const StoredElimination& elimination = store.elimination(system, mode.index);
   Json unknowns = Json::array();
   for (int v = 0; v < store.unknownCount(); ++v) {
@@ -289,10 +347,6 @@ Json modeJson(const ResultStore& store, int system, const PivotMode& mode) {
         {"interval_overestimation",
          orNull(solution.measures.intervalOverestimation)}});
   }
-  Json families = Json::array();
-  for (const FamilyInfo& family : kFamilies) {
-    families.push_back(familyJson(store, system, mode, family));
-  }
   const std::string folder = "Matrix" + std::to_string(system) + "/";
   Json columnOrder = Json::array();
   for (unsigned column : elimination.columnOrder) columnOrder.push_back(column);
@@ -300,11 +354,11 @@ Json modeJson(const ResultStore& store, int system, const PivotMode& mode) {
               {"summary_file", folder + mode.summaryFile},
               {"pivot_growth", elimination.pivotGrowth},
               {"column_order", std::move(columnOrder)},
-              {"unknowns", std::move(unknowns)},
-              {"families", std::move(families)}};
+              {"unknowns", std::move(unknowns)}};
 }
 
-Json systemJson(const ResultStore& store, int system) {
+// A system's members but its modes.
+Json systemHead(const ResultStore& store, int system) {
   Json entry{{"index", system},
              {"folder", "Matrix" + std::to_string(system) + "/"}};
   const SystemReference* reference = store.reference(system);
@@ -344,15 +398,34 @@ Json systemJson(const ResultStore& store, int system) {
   entry["true_solution"] = std::move(trueSolution);
   entry["exact_hull"] = std::move(hull);
   entry["condition_number"] = std::move(condition);
-  Json modes = Json::array();
-  for (const PivotMode& mode : kPivotModes) {
-    if (store.elimination(system, mode.index).stored) {
-      modes.push_back(modeJson(store, system, mode));
-    }
-  }
-  entry["modes"] = std::move(modes);
   addSensitivityFields(entry, reference);
   return entry;
+}
+
+// One system, each family's part built and written on its own, so that only
+// one family's tables are ever held as JSON values ("modes" and "families"
+// are the last members of their objects).
+void writeSystem(const ResultStore& store, int system, std::size_t mostBands,
+                 std::ostream& out) {
+  out << '{';
+  writeFields(systemHead(store, system), out);
+  out << ",\"modes\":[";
+  bool firstMode = true;
+  for (const PivotMode& mode : kPivotModes) {
+    if (!store.elimination(system, mode.index).stored) continue;
+    if (!out) return;
+    if (!firstMode) out << ',';
+    firstMode = false;
+    out << '{';
+    writeFields(modeHead(store, system, mode), out);
+    out << ",\"families\":[";
+    for (std::size_t f = 0; f < kFamilies.size() && out; ++f) {
+      if (f > 0) out << ',';
+      writeJson(familyJson(store, system, mode, kFamilies[f], mostBands), out);
+    }
+    out << "]}";
+  }
+  out << "]}";
 }
 
 Json runJson(const RunInfo& run) {
@@ -371,10 +444,13 @@ Json runJson(const RunInfo& run) {
 
 }  // namespace
 
+std::size_t pageBandsPerChart(std::size_t tables) {
+  const std::size_t share = tables == 0 ? kPageBands : kPageBands / tables;
+  return std::clamp(share, kFewestPageBands, kPageBandsPerChart);
+}
+
 void writeResultsJson(const RunInfo& run, const ResultStore& store,
-                      std::ostream& out) {
-  // The document is written one system at a time, so that only one system's
-  // part is ever held as a JSON value.
+                      std::ostream& out, std::size_t mostBands) {
   const std::string commit = programCommit();
   const Json program{{"name", kProgramName},
                      {"version", programVersion()},
@@ -384,9 +460,9 @@ void writeResultsJson(const RunInfo& run, const ResultStore& store,
   out << ",\"run\":";
   writeJson(runJson(run), out);
   out << ",\"systems\":[";
-  for (int system = 0; system < store.systemCount(); ++system) {
+  for (int system = 0; system < store.systemCount() && out; ++system) {
     if (system > 0) out << ',';
-    writeJson(systemJson(store, system), out);
+    writeSystem(store, system, mostBands, out);
   }
   out << "]}\n";
 }

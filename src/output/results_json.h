@@ -18,9 +18,23 @@
 //            valid, invalid, exact_linear, moments, expected_moments,
 //            coverage_95, discrepancy, gum_validation).
 // The README lists every field and when it is null.
+//
+// The copy of the document that the report page embeds may merge bands
+// (mostBands above 0): the table of an unknown with K > mostBands bands
+// then holds g = ceil(K / mostBands) neighbouring bands in each of its
+// ceil(K / g) bands (the last one takes what is left): the borders b0, b_g,
+// b_2g, ..., bK, the VALID, INVALID and exact linear masses of each group
+// summed in band order, and two more fields, band_count K and
+// merged_bands g. Tails, moments and every measure stay those of the full
+// table. A table of at most mostBands bands is written as results.json has
+// it.
+//
+// Memory: the document is written one family of one mode at a time; only
+// that part is ever held as JSON values.
 #ifndef LINPROB_OUTPUT_RESULTS_JSON_H_
 #define LINPROB_OUTPUT_RESULTS_JSON_H_
 
+#include <cstddef>
 #include <ostream>
 
 #include "results/result_store.h"
@@ -28,8 +42,20 @@
 
 namespace linprob {
 
+// mostBands 0: every band (results.json). Ends early, the document
+// incomplete, once `out` has failed (an OutputBuffer's stream fails on a
+// stop of the run).
 void writeResultsJson(const RunInfo& run, const ResultStore& store,
-                      std::ostream& out);
+                      std::ostream& out, std::size_t mostBands = 0);
+
+// The bands a chart of the page draws at most, when the page shows `tables`
+// tables in all (systems x modes x families x unknowns): kPageBandsPerChart,
+// or fewer, down to kFewestPageBands, so that the page's tables hold at most
+// about kPageBands bands together.
+inline constexpr std::size_t kPageBandsPerChart = 2000;
+inline constexpr std::size_t kFewestPageBands = 50;
+inline constexpr std::size_t kPageBands = 1000000;
+std::size_t pageBandsPerChart(std::size_t tables);
 
 }  // namespace linprob
 

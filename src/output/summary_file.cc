@@ -39,6 +39,8 @@ void printValidTables(const PhaseResult& phase, std::ostream& out) {
         << std::endl;
     out << "<" << bands.min << " : 0" << std::endl;
     for (std::size_t k = 0; k < bands.borders.size(); ++k) {
+      // A failed (or stopped) stream drops the rest: skip its formatting.
+      if (!out) return;
       const double upper = bands.borders[k];
       // The lower border is recomputed from the upper one.
       const double lower = upper - bands.step;
@@ -67,6 +69,7 @@ void printInvalidTables(const PhaseResult& phase, std::ostream& out) {
     out << "Lower than " << bands.min << " : " << table.lowerTail << std::endl;
     double from = bands.min;
     for (std::size_t k = 0; k < table.masses.size(); ++k) {
+      if (!out) return;
       const double to = bands.borders[k];
       out << from << " to " << to << " : " << table.masses[k] << std::endl;
       from = to;

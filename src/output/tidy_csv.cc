@@ -150,6 +150,8 @@ void writeBandRows(int system, const PivotMode& mode, const FamilyInfo& family,
 
   double from = bands.min;
   for (std::size_t k = 1; k <= bandCount + 1; ++k) {
+    // A failed (or stopped) stream drops the rest: skip its formatting.
+    if (!out) return;
     Row row = keyRow(system, mode, family, unknown);
     if (k <= bandCount) {
       const double to = bands.borders[k - 1];

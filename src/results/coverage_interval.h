@@ -1,7 +1,10 @@
 // 95 % coverage intervals read off a fine histogram, at sub-band borders
-// b_k (FineHistogram::border: b_k = min + k * resolution, b_0 = min,
-// b_S = max). The mass at or below b_k is taken as C_k, the sum of the
-// first k sub-band counts (C_0 = 0, C_S = total).
+// b_k (FineHistogram::border: b_0 = min, b_S = max, and b_k the least value
+// the histogram counts in sub-band k or above). C_k, the sum of the first k
+// sub-band counts (C_0 = 0, C_S = total), is the mass below b_k, so the
+// closed interval [b_i, b_j] holds at least C_j - C_i: every interval
+// printed holds at least the share it claims, also when mass sits exactly
+// on a border.
 //
 //   symmetric: [b_lo, b_hi], lo the largest k with C_k <= 2.5 % of the
 //              total, hi the smallest k with C_k >= 97.5 % of it;

@@ -51,7 +51,8 @@ ApproxState approxState(const NormalParameters& moments) {
 }
 
 NormalTable normalTable(const PositionBands& bands,
-                        const NormalParameters& moments) {
+                        const NormalParameters& moments,
+                        const std::stop_token& stop) {
   const Approximation approximation(moments);
   NormalTable table;
   // Each band is cdf(upper) - cdf(lower) at the histogram's borders, the
@@ -62,6 +63,7 @@ NormalTable normalTable(const PositionBands& bands,
   const std::size_t count = walkedBands(bands);
   table.masses.reserve(count);
   for (std::size_t k = 0; k < count; ++k) {
+    if (k % kBandsPerLook == 0 && stop.stop_requested()) break;
     const double upper = bands.borders[k];
     const double cdfUpper = approximation.cdf(upper);
     table.masses.push_back(cdfUpper - cdfLower);
@@ -74,11 +76,13 @@ NormalTable normalTable(const PositionBands& bands,
 
 PhaseResult makePhaseResult(Family family, PhaseBands bands,
                             const std::vector<NormalParameters>& moments,
-                            const std::vector<unsigned>& columnOrder) {
+                            const std::vector<unsigned>& columnOrder,
+                            const std::stop_token& stop) {
   PhaseResult result;
   result.family = family;
   result.positions.resize(columnOrder.size());
   for (std::size_t i = 0; i < columnOrder.size(); ++i) {
+    if (stop.stop_requested()) break;
     PositionResult& position = result.positions[i];
     position.unknown = columnOrder[i];
     if (i < bands.size()) position.valid = std::move(bands[i]);
@@ -89,7 +93,7 @@ PhaseResult makePhaseResult(Family family, PhaseBands bands,
                                std::numeric_limits<double>::quiet_NaN()};
     position.approxState = approxState(position.moments);
     if (position.hasInvalid()) {
-      position.invalid = normalTable(position.valid, position.moments);
+      position.invalid = normalTable(position.valid, position.moments, stop);
     }
   }
   return result;

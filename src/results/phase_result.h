@@ -25,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 #include "distributions/family.h"
@@ -74,15 +75,22 @@ ApproxState approxState(const NormalParameters& moments);
 std::size_t walkedBands(const PositionBands& bands);
 
 // The normal distribution of `moments` (kAvailable) over the bands.
+// `stop` is looked at every kBandsPerLook bands (up to a million per
+// table): once it is requested the table ends early, and the caller must
+// drop it.
 NormalTable normalTable(const PositionBands& bands,
-                        const NormalParameters& moments);
+                        const NormalParameters& moments,
+                        const std::stop_token& stop = {});
+inline constexpr std::size_t kBandsPerLook = 4096;
 
 // The result of a phase from its counted bands and its propagated moments
 // (both by solution position; a position beyond the end of `moments` has no
-// approximation).
+// approximation). Incomplete, for the caller to drop, once `stop` is
+// requested.
 PhaseResult makePhaseResult(Family family, PhaseBands bands,
                             const std::vector<NormalParameters>& moments,
-                            const std::vector<unsigned>& columnOrder);
+                            const std::vector<unsigned>& columnOrder,
+                            const std::stop_token& stop = {});
 
 }  // namespace linprob
 

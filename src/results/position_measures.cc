@@ -30,7 +30,8 @@ ApproximationCheck check(const MeanSd& normal, const NormalTable& table,
   return result;
 }
 
-void measurePosition(PositionResult& position, const FamilyReference* family) {
+void measurePosition(PositionResult& position, const FamilyReference* family,
+                     const std::stop_token& stop) {
   PositionMeasures& measures = position.measures;
   measures = PositionMeasures{};
   if (!position.solved()) return;
@@ -51,7 +52,7 @@ void measurePosition(PositionResult& position, const FamilyReference* family) {
   const UnknownMoments& linear = family->exactLinear[position.unknown];
   const NormalParameters parameters{linear.mean, linear.variance};
   if (approxState(parameters) == ApproxState::kAvailable) {
-    measures.exactLinearTable = normalTable(bands, parameters);
+    measures.exactLinearTable = normalTable(bands, parameters, stop);
     measures.exactLinear =
         check(meanSd(linear.mean, linear.variance), measures.exactLinearTable,
               bands, measures.coverage);
@@ -64,10 +65,12 @@ void measurePosition(PositionResult& position, const FamilyReference* family) {
 
 }  // namespace
 
-void measurePhase(PhaseResult& phase, const SystemReference& reference) {
+void measurePhase(PhaseResult& phase, const SystemReference& reference,
+                  const std::stop_token& stop) {
   const FamilyReference* family = reference.family(phase.family);
   for (PositionResult& position : phase.positions) {
-    measurePosition(position, family);
+    if (stop.stop_requested()) return;
+    measurePosition(position, family, stop);
   }
 }
 

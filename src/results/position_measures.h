@@ -29,6 +29,7 @@
 #define LINPROB_RESULTS_POSITION_MEASURES_H_
 
 #include <optional>
+#include <stop_token>
 
 #include "results/coverage_interval.h"
 #include "results/discrepancy.h"
@@ -67,8 +68,10 @@ struct PhaseResult;
 // Fills the measures of every position of `phase` from its own values and
 // `reference` (its family's moments, by the position's unknown), and then
 // releases each position's fine histogram: the coverage interval is all a
-// result keeps of it.
-void measurePhase(PhaseResult& phase, const SystemReference& reference);
+// result keeps of it. Incomplete, for the caller to drop, once `stop` is
+// requested (looked at per position and within its tables).
+void measurePhase(PhaseResult& phase, const SystemReference& reference,
+                  const std::stop_token& stop = {});
 
 }  // namespace linprob
 

@@ -23,7 +23,7 @@ bool mayOpenBand(int bandsOpen, double upper, double step,
   return next != upper;
 }
 
-void layBorders(PositionBands& bands, int histogramPrecision) {
+BorderWalk layBorders(PositionBands& bands, int histogramPrecision) {
   const double step = bandWidth(bands.min, bands.max, histogramPrecision);
   bands.step = step;
   bands.borders.clear();
@@ -42,6 +42,7 @@ void layBorders(PositionBands& bands, int histogramPrecision) {
     ++bandsOpen;
   }
   bands.masses.assign(bands.borders.size(), 0.0);
+  return bands.max > upper ? BorderWalk::kFallsShort : BorderWalk::kReachesMax;
 }
 
 }  // namespace linprob

@@ -63,8 +63,17 @@ double bandWidth(double min, double max, int histogramPrecision);
 bool mayOpenBand(int bandsOpen, double upper, double step,
                  int histogramPrecision);
 
-// Fills step and borders (and K zero masses) from min and max.
-void layBorders(PositionBands& bands, int histogramPrecision);
+// Whether the laid borders cover [min, max]: the last border is not below
+// max (kReachesMax, always so where the width is well above the resolution
+// of the values), or the walk had to stop before it got there (kFallsShort):
+// the width is below the resolution of the values (adding it no longer moves
+// a border), or rounding kept H + 1 borders below max. A table that falls
+// short would put every value above its last border into its last band.
+enum class BorderWalk { kReachesMax, kFallsShort };
+
+// Fills step and borders (and K zero masses) from min and max, and says
+// whether they reach max.
+BorderWalk layBorders(PositionBands& bands, int histogramPrecision);
 
 // The 0-based index of the band holding v, for min <= v <= max, searched
 // from `guess` (any band; the nearer, the faster) by exact comparisons with

@@ -15,13 +15,14 @@ constexpr double kUnitRoundoff = 0x1p-53;
 // contributions[(e * cells + k) * n + i]: position i of the replay of the
 // right-hand side with cell k's value at entry e and zeros elsewhere.
 std::vector<double> replayContributions(const EnumerationJobs& jobs,
-                                        const std::vector<step>& steps) {
+                                        const std::vector<step>& steps,
+                                        const std::stop_token& stop) {
   const unsigned n = jobs.n;
   const std::size_t cells = jobs.prefixCount();
   std::vector<double> contributions(static_cast<std::size_t>(n) * cells * n);
   // Every cell of one entry at once: row r of lane k at rows[r * cells + k].
   std::vector<double> rows(static_cast<std::size_t>(n) * cells);
-  for (unsigned e = 0; e < n; ++e) {
+  for (unsigned e = 0; e < n && !stop.stop_requested(); ++e) {
     std::fill(rows.begin(), rows.end(), 0.0);
     for (std::size_t k = 0; k < cells; ++k) {
       rows[e * cells + k] = jobs.cells[k][e].value;
@@ -40,7 +41,8 @@ std::vector<double> replayContributions(const EnumerationJobs& jobs,
 
 ExtremeSearch::ExtremeSearch(const EnumerationJobs& jobs,
                              const std::vector<step>& steps,
-                             std::uint64_t candidateLimit)
+                             std::uint64_t candidateLimit,
+                             const std::stop_token& stop)
     : jobs_(jobs), steps_(steps) {
   const unsigned n = jobs.n;
   const std::size_t cells = jobs.prefixCount();
@@ -59,6 +61,7 @@ ExtremeSearch::ExtremeSearch(const EnumerationJobs& jobs,
   if (!whole.finite()) return;
   std::vector<double> tolerance = whole.error;
   for (unsigned e = 0; e < n; ++e) {
+    if (stop.stop_requested()) return;
     std::vector<double> alone(n, 0.0);
     alone[e] = magnitude[e];
     const ReplayBound single = replayBound(steps, alone);
@@ -68,7 +71,9 @@ ExtremeSearch::ExtremeSearch(const EnumerationJobs& jobs,
     }
   }
 
-  const std::vector<double> contributions = replayContributions(jobs, steps);
+  const std::vector<double> contributions =
+      replayContributions(jobs, steps, stop);
+  if (stop.stop_requested()) return;
   auto contribution = [&](unsigned e, std::size_t k, unsigned i) {
     return contributions[(e * cells + k) * n + i];
   };
@@ -133,6 +138,7 @@ ExtremeSearch::ExtremeSearch(const EnumerationJobs& jobs,
   std::vector<std::uint32_t> chosen(n);
   const UnitRange all{0, cells};
   for (const Target& target : targets_) {
+    if (stop.stop_requested()) return;
     walk(target, all, chosen, [&](const std::vector<std::uint32_t>&) {
       ++candidates_;
       return candidates_ <= candidateLimit;

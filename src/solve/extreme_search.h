@@ -35,6 +35,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <utility>
+#include <stop_token>
 #include <vector>
 
 #include "distributions/job_block.h"
@@ -47,8 +48,12 @@ namespace linprob {
 
 class ExtremeSearch {
  public:
+  // The setup replays the steps about 2n times (seconds for some hundreds
+  // of unknowns): `stop` is looked at between two of them and between two
+  // positions' walks, and once it is requested the search is not usable.
   ExtremeSearch(const EnumerationJobs& jobs, const std::vector<step>& steps,
-                std::uint64_t candidateLimit);
+                std::uint64_t candidateLimit,
+                const std::stop_token& stop = {});
 
   bool usable() const { return usable_; }
   // The replays search() makes over all prefixes (when usable).

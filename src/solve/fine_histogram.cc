@@ -1,6 +1,8 @@
 #include "solve/fine_histogram.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -47,11 +49,39 @@ void FineHistogram::addCounts(const std::vector<std::uint64_t>& counts) {
   }
 }
 
+namespace {
+
+// The doubles in the order of their values, as unsigned integers (-0.0 just
+// below +0.0): a larger double maps to a larger integer.
+constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
+
+std::uint64_t orderKey(double x) {
+  const auto bits = std::bit_cast<std::uint64_t>(x);
+  return (bits & kSignBit) != 0 ? ~bits : bits | kSignBit;
+}
+
+double fromOrderKey(std::uint64_t key) {
+  return std::bit_cast<double>((key & kSignBit) != 0 ? key & ~kSignBit : ~key);
+}
+
+}  // namespace
+
 double FineHistogram::border(std::size_t k) const {
-  if (k >= counts_.size()) return max_;
-  // The product, then the sum, each rounded once.
-  const double offset = static_cast<double>(k) * resolution_;
-  return min_ + offset;
+  if (k == 0) return min_;
+  if (k >= counts_.size() || scale_ == 0.0) return max_;
+  // subBand(min) = 0 < k <= S - 1 = subBand(max), and subBand never
+  // decreases: halve [low, high] keeping subBand(low) < k <= subBand(high).
+  std::uint64_t low = orderKey(min_);
+  std::uint64_t high = orderKey(max_);
+  while (high - low > 1) {
+    const std::uint64_t middle = low + (high - low) / 2;
+    if (subBand(fromOrderKey(middle)) >= k) {
+      high = middle;
+    } else {
+      low = middle;
+    }
+  }
+  return fromOrderKey(high);
 }
 
 }  // namespace linprob

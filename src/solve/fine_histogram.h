@@ -11,8 +11,12 @@
 // Sub-band of x: floor((x - min) * (S / (max - min))), clamped to [0, S-1]
 // (so values outside the range and NaN land in the end sub-bands, NaN in 0);
 // with max == min everything goes to sub-band 0. max - min must be finite.
-// Borders: b_k = min + k * resolution with resolution = (max - min) / S (the
-// product and the sum rounded once each), b_0 = min and b_S = max exactly.
+// Borders: b_0 = min, b_S = max, and for 0 < k < S, b_k is the least double
+// x in [min, max] with subBand(x) >= k: sub-band k holds exactly the values
+// b_k <= x < b_{k+1} (the last one max too), so a closed interval
+// [b_i, b_j] holds at least the mass of sub-bands i ... j-1. b_k lies within
+// a few roundings of min + k * resolution, with resolution = (max - min) / S;
+// borders never decrease (equal neighbours bound an empty sub-band).
 //
 // add() is inline and allocates nothing; the counts are allocated once by
 // the constructor. Not thread-safe: one histogram per thread, then merge().
@@ -82,7 +86,8 @@ class FineHistogram {
   std::size_t subBands() const { return counts_.size(); }
   double resolution() const { return resolution_; }
   double scale() const { return scale_; }  // S / (max - min), or 0
-  // b_k for 0 <= k <= S.
+  // b_k for 0 <= k <= S: a binary search over the doubles in [min, max],
+  // at most 64 subBand() calls.
   double border(std::size_t k) const;
   const std::vector<std::uint64_t>& counts() const { return counts_; }
   std::uint64_t total() const { return total_; }

@@ -7,6 +7,7 @@
 #include <limits>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -234,6 +235,25 @@ void combine(const CountResults& results, const CountLayout& layout,
 
 }  // namespace
 
+namespace {
+
+std::string collapseText(unsigned position, double step) {
+  std::ostringstream text;
+  text << "solution position " << position << ": the band width " << step
+       << " is below the resolution of the values";
+  return text.str();
+}
+
+}  // namespace
+
+BandsCollapse::BandsCollapse(unsigned atPosition, double least,
+                             double most, double width)
+    : std::runtime_error(collapseText(atPosition, width)),
+      position(atPosition),
+      min(least),
+      max(most),
+      step(width) {}
+
 PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options) {
   const unsigned n = system.size();
@@ -250,7 +270,8 @@ PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
     // before the phase starts) would take longer than replaying every job
     // on all threads.
     search.emplace(*source.cells(), system.steps(),
-                   std::min(jobCount / 4, kMostCandidates));
+                   std::min(jobCount / 4, kMostCandidates), options.stop);
+    if (options.stop.stop_requested()) throw PhaseStopped{};
     if (!search->usable()) search.reset();
   }
   Progress progress(options.progress);
@@ -286,7 +307,10 @@ PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
       bands[e].count = jobCount;
       bands[e].min = extremes->min[e];
       bands[e].max = extremes->max[e];
-      layBorders(bands[e], options.histogramPrecision);
+      if (layBorders(bands[e], options.histogramPrecision) ==
+          BorderWalk::kFallsShort) {
+        throw BandsCollapse(e, bands[e].min, bands[e].max, bands[e].step);
+      }
     }
   }
   const CountLayout layout(bands, options.references);

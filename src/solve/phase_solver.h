@@ -10,7 +10,8 @@
 // cells from the few jobs that can be extreme (ExtremeSearch), or, where
 // that search does not apply, from every job.
 //
-// Then the borders of every position are laid (layBorders), and pass 2 runs
+// Then the borders of every position are laid (layBorders; BandsCollapse
+// when they fall short of a position's Max), and pass 2 runs
 // the phase's pipeline: SolverThreadCount solver threads ("Solver Thread
 // Started!") pop chunks from a ChunkQueue while the source produces them
 // (JobSource::produce: the generator threads of an enumeration, the calling
@@ -48,6 +49,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <stdexcept>
 #include <stop_token>
 #include <vector>
 
@@ -72,7 +74,8 @@ struct SolveOptions {
   int generatorThreads = 1;    // sources that produce on threads of their own
   int histogramPrecision = 10; // at least 1
   // A stop of the whole run (a signal): every thread ends between two
-  // blocks and solvePhase throws PhaseStopped.
+  // blocks (the extreme search's setup between two of its replays) and
+  // solvePhase throws PhaseStopped.
   std::stop_token stop{};
   // When set, filled as the phase goes (see PhaseProgress).
   PhaseProgress* progress = nullptr;
@@ -90,6 +93,19 @@ struct SolveOptions {
 
 // Thrown by solvePhase when options.stop was requested.
 struct PhaseStopped {};
+
+// Thrown by solvePhase, before the counting pass, when the borders of a
+// position stop below its Max (layBorders gives BorderWalk::kFallsShort):
+// its band width is below the resolution of its values, and its bands would
+// collapse into the last one. what() is "solution position <k>: the band
+// width <step> is below the resolution of the values".
+struct BandsCollapse : std::runtime_error {
+  BandsCollapse(unsigned atPosition, double least, double most, double width);
+  unsigned position;
+  double min;
+  double max;
+  double step;
+};
 
 PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "support/temp_dir.h"
 
 namespace linprob {
@@ -74,13 +76,20 @@ TEST(NumberFileTest, TextAfterTheNeededNumbersIsIgnored) {
 namespace linprob {
 namespace {
 
-TEST(NumberFileTest, ValuesTooSmallForDoubleAreOutOfRangeToo) {
+TEST(NumberFileTest, ValuesReadAsZeroAreRefusedAndSubnormalsTaken) {
   testing::TempDir dir;
   EXPECT_EQ(readNumbers(dir.write("a.txt", "1e-999"), 1).status().message(),
-            "\"1e-999\" is out of the range of double");
+            "\"1e-999\" is too close to 0 for double (it would be read as 0)");
+  EXPECT_EQ(readNumbers(dir.write("c.txt", "2 -2e-324"), 2).status().message(),
+            "\"-2e-324\" is too close to 0 for double (it would be read as "
+            "0)");
   // Exactly zero in any notation is a number.
   EXPECT_EQ(readNumbers(dir.write("b.txt", "0e-999 -0.0"), 2).value(),
             (std::vector<double>{0.0, 0.0}));
+  // Subnormal values are finite doubles: the nearest one is taken.
+  const double smallest = std::numeric_limits<double>::denorm_min();
+  EXPECT_EQ(readNumbers(dir.write("d.txt", "4.9e-324 -1e-310 3e-324"), 3).value(),
+            (std::vector<double>{smallest, -1e-310, smallest}));
 }
 
 }  // namespace

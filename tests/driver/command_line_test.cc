@@ -65,10 +65,22 @@ TEST(CommandLineTest, RefusesBadUsageInOneLineNamingTheOption) {
       "not ";
   const std::string help = "; see linprob --help\n";
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{"--bogus"}, "linprob: unknown option --bogus" + help},
-      {{"-x", "dir"}, "linprob: unknown option -x" + help},
+      {{"--bogus"}, "linprob: unknown option \"--bogus\"" + help},
+      {{"-x", "dir"}, "linprob: unknown option \"-x\"" + help},
       {{"one", "two"},
-       "linprob: unexpected argument two (one WORKDIR at most)" + help},
+       "linprob: unexpected argument \"two\" (one WORKDIR at most)" + help},
+      // Arguments are quoted with what a terminal would act on escaped.
+      {{"--bo\x1b[31mgus"}, "linprob: unknown option \"--bo\\x1b[31mgus\"" + help},
+      {{"one", "two\nlines"},
+       "linprob: unexpected argument \"two\\x0alines\" (one WORKDIR at most)" +
+           help},
+      {{"-j", "\r7"}, threads + "\"\\x0d7\"" + help},
+      {{"--quiet=y\x07"},
+       "linprob: Could not convert: --quiet = y\\x07" + help},
+      {{""}, "linprob: WORKDIR \"\" is empty (to work in the current folder, "
+             "give none, or \".\")" + help},
+      {{"--", "one", "two"},
+       "linprob: unexpected argument \"two\" (one WORKDIR at most)" + help},
       {{"-j", "abc"}, threads + "\"abc\"" + help},
       {{"-j", "1025"}, threads + "\"1025\"" + help},
       {{"--threads", "-1"}, threads + "\"-1\"" + help},
@@ -87,6 +99,21 @@ TEST(CommandLineTest, RefusesBadUsageInOneLineNamingTheOption) {
     EXPECT_EQ(line.exitStatus, 64) << message;
     EXPECT_EQ(line.text, message);
   }
+}
+
+// "--" ends the options: what follows is WORKDIR, even "-q" or "--".
+TEST(CommandLineTest, TwoDashesEndTheOptions) {
+  for (const auto& [arguments, workDir] :
+       std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--", "dir"}, "dir"},
+           {{"-q", "--", "-q"}, "-q"},
+           {{"--", "--"}, "--"},
+           {{"--"}, ""}}) {
+    const CommandLine line = parse(arguments);
+    ASSERT_TRUE(line.run.has_value()) << line.text;
+    EXPECT_EQ(line.run->workDir, workDir);
+  }
+  EXPECT_TRUE(parse({"-q", "--", "-q"}).run->quiet);
 }
 
 TEST(CommandLineTest, HelpAndVersionExitWithStatusZero) {
@@ -129,8 +156,14 @@ TEST(CommandLineRunTest, BadUsageWritesNothingAndExits64) {
     EXPECT_EQ(testing::filesUnder(dir.path()), before);
   }
   EXPECT_EQ(testing::runProgramIn(dir, {"no-such-folder"}).err,
-            "linprob: cannot work in no-such-folder: No such file or "
+            "linprob: cannot work in \"no-such-folder\": No such file or "
             "directory\n");
+  EXPECT_EQ(testing::runProgramIn(dir, {"no\x1b]0;such\n"}).err,
+            "linprob: cannot work in \"no\\x1b]0;such\\x0a\": No such file or "
+            "directory\n");
+  const testing::ProgramRun empty = testing::runProgramIn(dir, {""});
+  EXPECT_EQ(empty.status, 64);
+  EXPECT_EQ(testing::filesUnder(dir.path()), before);
 }
 
 }  // namespace

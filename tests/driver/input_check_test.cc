@@ -71,7 +71,7 @@ TEST(InputCheckTest, RefusesAMissingSystemFolder) {
 
 // The folders are listed once: the missing ones after the last present one
 // are one line, those before it are checked file by file.
-TEST(InputCheckTest, ReportsTheMissingTailInOneLine) {
+TEST(InputCheckTest, ReportsTheMissingTailAndNamesWhatIsNotAFolder) {
   WorkDir dir;
   writeSoundSystem(dir, 0);
   writeSoundSystem(dir, 2);
@@ -79,14 +79,26 @@ TEST(InputCheckTest, ReportsTheMissingTailInOneLine) {
   dir.write("Matrix3", "not a folder");
   writeSoundSystem(dir, 4);
   std::filesystem::rename(dir.path() / "Matrix4", dir.path() / "Matrix04");
-  dir.write("Settings.txt", "D 2 S 1 G 1 C 2 B 2 Systems 5 E 1 N 10");
+  dir.write("Settings.txt", "D 2 S 1 G 1 C 2 B 2 Systems 7 E 1 N 10");
+  std::filesystem::create_symlink("nowhere", dir.path() / "Matrix5");
   expectRefused(dir, testing::runProgramIn(dir),
                 "Matrix1/Matice.txt: missing\n"
                 "Matrix1/RealRHS.txt: missing\n"
                 "Matrix1/IntRHS.txt: missing\n"
                 "Matrix1/NormalRHS.txt: missing\n"
                 "Matrix1/UniformRHS.txt: missing\n"
-                "Matrix3/ ... Matrix4/ are missing\n");
+                "Matrix3 is not a folder\n"
+                "Matrix4/ is missing\n"
+                "Matrix5 is not a folder\n"
+                "Matrix6/ is missing\n");
+
+  // A file before the last folder: one line for it, not one per input file.
+  WorkDir before;
+  before.write("Matrix0", "not a folder");
+  writeSoundSystem(before, 1);
+  before.write("Settings.txt", "D 2 S 1 G 1 C 2 B 2 Systems 2 E 1 N 10");
+  expectRefused(before, testing::runProgramIn(before),
+                "Matrix0 is not a folder\n");
 }
 
 TEST(InputCheckTest, ListsAtMostAHundredProblems) {
@@ -257,7 +269,8 @@ TEST(InputFileCheckTest, ReadsThroughAByteOrderMarkAndRefusesUnderflow) {
   bad.write("Matrix0/NormalRHS.txt", std::string("\x7f" "ELF\x02\x01", 6));
   expectRefused(
       bad, testing::runProgramIn(bad),
-      "Matrix0/RealRHS.txt: \"1e-999\" is out of the range of double\n"
+      "Matrix0/RealRHS.txt: \"1e-999\" is too close to 0 for double (it "
+      "would be read as 0)\n"
       "Matrix0/IntRHS.txt: \"7777777777777777777777777777777777777777...\" "
       "is not a number\n"
       "Matrix0/NormalRHS.txt: \"\\x7fELF\\x02\\x01\" is not a number\n");

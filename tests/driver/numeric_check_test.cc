@@ -1,5 +1,6 @@
 // Systems whose results could not be trusted are refused before the run, end
-// to end: numerically singular matrices and anything that would overflow.
+// to end: numerically singular matrices, anything that would overflow, and
+// spreads that would underflow.
 #include "driver/numeric_check.h"
 
 #include <gtest/gtest.h>
@@ -140,6 +141,23 @@ TEST(NumericCheckTest, RefusesOverflowNamingFileFamilyAndUnknown) {
   EXPECT_EQ(run("1 1\n0 1\n", 0, "1 2", huge).err,
             "Matrix0/NormalRHS.txt: Normal family, unknown 0: the propagated "
             "mean or variance overflows under pivoting mode 0 (none)\n");
+}
+
+TEST(NumericCheckTest, RefusesAPropagatedVarianceThatUnderflows) {
+  // x = b / 1e160: the variances 1 and 1/12 become about 1e-320, subnormal
+  // (the standard deviation of the solved values would come out 0).
+  const std::string tiny = "1e160 0\n0 1e160\n";
+  EXPECT_EQ(run(tiny, 1, "1 1").err,
+            "Matrix0/UniformRHS.txt: Triangular family, unknown 0: the "
+            "propagated variance underflows under pivoting mode 0 (none)\n"
+            "Matrix0/NormalRHS.txt: Normal family, unknown 0: the propagated "
+            "variance underflows under pivoting mode 0 (none)\n"
+            "Matrix0/UniformRHS.txt: Uniform family, unknown 0: the "
+            "propagated variance underflows under pivoting mode 0 (none)\n");
+  // Variances of zero stay zero: nothing underflows, the run goes on.
+  EXPECT_EQ(run(tiny, 1, "1 1", "1 0 1 0", "1 1 1 1").status, 0);
+  // 1e-300 is a normal double: accepted.
+  EXPECT_EQ(run("1e150 0\n0 1e150\n", 0, "1 1").status, 0);
 }
 
 }  // namespace

@@ -39,15 +39,7 @@ std::vector<std::string> lines(const std::string& text) {
   return result;
 }
 
-// diag(2, 4) with b = (2, 8): x = (1, 2). Complete pivoting moves unknown 1
-// to position 0; the other modes keep the identity order.
-void writeDiagonalSystem(const WorkDir& dir) {
-  dir.write("Matrix0/Matice.txt", "2 0\n0 4\n");
-  dir.write("Matrix0/RealRHS.txt", "2 8\n");
-  dir.write("Matrix0/IntRHS.txt", "1 3\n4 12\n");
-  dir.write("Matrix0/NormalRHS.txt", "2 1\n8 4\n");
-  dir.write("Matrix0/UniformRHS.txt", "0 4\n0 8\n");
-}
+using testing::writeDiagonalSystem;
 
 // The invalid table of an unknown with two bands over [lo, hi].
 std::string invalidTable(int k, double lo, double hi, double mean,
@@ -417,27 +409,6 @@ TEST(RunSafetyTest, ASecondRunInTheSameFolderIsRefused) {
   EXPECT_FALSE(dir.exists(".linprob.lock"));
 }
 
-// A full disk under the summary file's temporary name: the run ends with the
-// system's reason, removes the temporary and leaves the earlier file alone.
-TEST(RunSafetyTest, ASummaryFileThatCannotBeWrittenEndsTheRun) {
-  WorkDir dir;
-  writeDiagonalSystem(dir);
-  dir.write("Settings.txt", testing::enumerationSettings(1, 1, 2));
-  dir.write("Matrix0/RESULTS_TF.txt", "earlier results\n");
-  std::filesystem::create_symlink("/dev/full",
-                                  dir.path() / "Matrix0/RESULTS_TF.txt.tmp");
-  const ProgramRun run = testing::runProgramIn(dir);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err,
-            "Matrix0/RESULTS_TF.txt: cannot be written: No space left on "
-            "device\n");
-  EXPECT_TRUE(dir.exists("Matrix0/RESULTS_FF.txt"));
-  EXPECT_FALSE(std::filesystem::is_symlink(dir.path() /
-                                           "Matrix0/RESULTS_TF.txt.tmp"));
-  EXPECT_EQ(dir.read("Matrix0/RESULTS_TF.txt"), "earlier results\n");
-  EXPECT_FALSE(dir.exists("Export"));
-}
-
 std::vector<std::filesystem::path> filesEndingIn(const WorkDir& dir,
                                                  const std::string& ending) {
   std::vector<std::filesystem::path> found;
@@ -451,6 +422,24 @@ std::vector<std::filesystem::path> filesEndingIn(const WorkDir& dir,
     }
   }
   return found;
+}
+
+// A file size limit stands for a full disk (the writes fail with the
+// system's reason): the run ends with that reason, removes the temporary and
+// leaves the earlier file alone.
+TEST(RunSafetyTest, ASummaryFileThatCannotBeWrittenEndsTheRun) {
+  WorkDir dir;
+  writeDiagonalSystem(dir);
+  dir.write("Settings.txt", "D 2 S 1 G 1 I 2 H 50 M 1 E 1 N 10\n");
+  dir.write("Matrix0/RESULTS_FF.txt", "earlier results\n");
+  const ProgramRun run = testing::runProgramFrom(
+      dir.path(), {"-q"}, "trap '' XFSZ; ulimit -f 4;");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err,
+            "Matrix0/RESULTS_FF.txt: cannot be written: File too large\n");
+  EXPECT_EQ(dir.read("Matrix0/RESULTS_FF.txt"), "earlier results\n");
+  EXPECT_TRUE(filesEndingIn(dir, ".tmp").empty());
+  EXPECT_FALSE(dir.exists("Export"));
 }
 
 // SIGTERM while the second summary file is being computed: the first one

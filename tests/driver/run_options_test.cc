@@ -137,8 +137,8 @@ TEST(CheckRunTest, PrintsThePlanAndWritesNothing) {
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(filesUnder(dir.path()), before);
   const std::vector<std::string> lines = splitLines(run.out);
-  ASSERT_EQ(lines.size(), 10u) << run.out;
-  const std::vector<std::string> plan(lines.begin(), lines.end() - 1);
+  ASSERT_EQ(lines.size(), 11u) << run.out;
+  const std::vector<std::string> plan(lines.begin(), lines.end() - 2);
   EXPECT_EQ(plan, (std::vector<std::string>{
                       "",
                       "Check: the settings and every input file are sound.",
@@ -150,6 +150,7 @@ TEST(CheckRunTest, PrintsThePlanAndWritesNothing) {
                       "each of 2 entries)",
                       "Jobs in all: 108",
                       "Solver threads: 3, generator threads: 2"}));
+  EXPECT_EQ(lines[9].rfind("Memory at the peak: about ", 0), 0u);
   EXPECT_EQ(lines.back().rfind("Estimated run time: ", 0), 0u);
 
   // Sampling: SampleCount jobs per phase.

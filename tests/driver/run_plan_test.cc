@@ -46,20 +46,47 @@ TEST(RunPlanTest, CountsPhasesAndJobs) {
             std::numeric_limits<std::uint64_t>::max());
 }
 
-TEST(RunPlanTest, EstimatesEliminationsAndReplays) {
+TEST(RunPlanTest, EstimatesEveryStage) {
   RunSettings settings;
-  settings.MaxMatrix = 1;
+  settings.MaxMatrix = 2;
   settings.Dimensions = 2;
   settings.IntegrationPrecision = 10;
-  const RunPlan plan = makeRunPlan(settings);  // 12 phases of 100 jobs
-  // Powers of two: the sums are exact.
-  EXPECT_EQ(estimateSeconds(plan, RunCosts{0.5, 0.25}), 4 * 0.5 + 2400 * 0.25);
+  RunPlan plan = makeRunPlan(settings);  // 24 phases of 100 jobs, 1 chunk
+  EXPECT_EQ(plan.chunksPerPhase, 1u);
+  RunCosts costs;
+  costs.elapsedSeconds = 3.0;
+  costs.secondsPerElimination = 0.5;
+  costs.secondsPerReference = 8.0;
+  costs.referencesKept = 1;
+  costs.phaseSetupSeconds = 0.125;
+  costs.secondsPerReplay = 0.25;
+  costs.hardwareThreads = 4;
+  costs.writerSecondsPerSystem = 16.0;
+  // Powers of two: the sums are exact. One reference left, 8 eliminations,
+  // 24 phases of a setup and 200 replays, 2 systems written.
+  const double replays = 24 * (0.125 + 200 * 0.25);
+  EXPECT_EQ(estimateSeconds(plan, costs), 3 + 8 + 8 * 0.5 + replays + 32);
   // A first pass that replays a quarter of the jobs: 1.25 replays a job.
-  EXPECT_EQ(estimateSeconds(plan, RunCosts{0.5, 0.25, 1.25}),
-            4 * 0.5 + 1500 * 0.25);
+  costs.replaysPerJob = 1.25;
+  EXPECT_EQ(estimateSeconds(plan, costs),
+            3 + 8 + 8 * 0.5 + 24 * (0.125 + 125 * 0.25) + 32);
+  // One chunk: more threads take no less time.
+  plan.solverThreads = 8;
+  EXPECT_EQ(estimateSeconds(plan, costs),
+            3 + 8 + 8 * 0.5 + 24 * (0.125 + 125 * 0.25) + 32);
+
+  // 6.25 M jobs in 50 chunks on 8 threads, 4 hardware threads: 50 / 13.
+  EXPECT_EQ(makeRunPlan(RunSettings{}).chunksPerPhase, 50u);
+  EXPECT_EQ(phaseSpeedUp(50, 8, 4), 50.0 / 13.0);
+  EXPECT_EQ(phaseSpeedUp(50, 2, 4), 2.0);
+  EXPECT_EQ(phaseSpeedUp(3, 1024, 64), 3.0);
+  EXPECT_EQ(phaseSpeedUp(0, 0, 0), 1.0);
   EXPECT_EQ(longRunLine(plan, 3600.0 * 25 + 60),
-            "linprob: this run is estimated to take about 1d01h (12 phases "
+            "linprob: this run is estimated to take about 1d01h (24 phases "
             "of 100 jobs); it goes on");
+  EXPECT_EQ(longRunLine(plan, 1e12),
+            "linprob: this run is estimated to take more than 100 years (24 "
+            "phases of 100 jobs); it goes on");
 }
 
 TEST(RunPlanTest, FormatsDurationsInTheirTwoLargestUnits) {
@@ -84,6 +111,7 @@ TEST(RunPlanTest, PlanLinesSayWhenNoEstimateCouldBeMade) {
       planLines(makeRunPlan(settings), std::nullopt);
   EXPECT_EQ(lines[1], "Systems: 5 (Matrix0/ ... Matrix4/)");
   EXPECT_EQ(lines[7], "Solver threads: 1");
+  EXPECT_EQ(lines[8].rfind("Memory at the peak: about ", 0), 0u);
   EXPECT_EQ(lines.back(), "Estimated run time: unknown (the calibration failed)");
   EXPECT_EQ(planLines(makeRunPlan(settings), 61.0).back(),
             "Estimated run time: 1m01s on this machine");

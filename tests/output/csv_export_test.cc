@@ -172,7 +172,37 @@ TEST(CsvExportTest, FolderThatCannotBeCreatedIsReported) {
   dir.write("plain", "a file, not a folder");
   const std::string prefix = dir.path("plain/Export/");
   EXPECT_EQ(exportCsv(smallStore(), prefix).failures,
-            (std::vector<std::string>{prefix + ": cannot be created"}));
+            (std::vector<std::string>{prefix +
+                                      ": cannot be created: Not a directory"}));
+}
+
+// Files of unknowns beyond this run's, left by a run with more, are named
+// once and left alone; so is anything else that is not this run's export.
+TEST(CsvExportTest, FilesOfUnknownsBeyondTheRunAreNamedAndKept) {
+  TempDir dir;
+  for (const char* name : {"Results_X2.csv", "Results_X11.csv",
+                           "Results_X02.csv", "Results_X3.csv.ab12CD.tmp",
+                           "Results_X4.txt"}) {
+    dir.write(name, "earlier");
+  }
+  const CsvExport exported = exportCsv(smallStore(), dir.prefix());
+  EXPECT_TRUE(exported.failures.empty());
+  EXPECT_EQ(exported.leftover,
+            dir.prefix() + ": left from an earlier run with more unknowns "
+                           "(this run has 2): Results_X2.csv, Results_X11.csv");
+  EXPECT_EQ(readFile(dir.path("Results_X11.csv")), "earlier");
+
+  TempDir many;
+  for (int v = 2; v < 14; ++v) {
+    many.write("Results_X" + std::to_string(v) + ".csv", "earlier");
+  }
+  EXPECT_EQ(exportCsv(smallStore(), many.prefix()).leftover,
+            many.prefix() + ": left from an earlier run with more unknowns "
+                            "(this run has 2): Results_X2.csv, Results_X3.csv, "
+                            "Results_X4.csv, Results_X5.csv, Results_X6.csv, "
+                            "Results_X7.csv, Results_X8.csv, Results_X9.csv, "
+                            "Results_X10.csv, Results_X11.csv and 2 more");
+  EXPECT_EQ(exportCsv(smallStore(), dir.path("fresh/")).leftover, std::nullopt);
 }
 
 TEST(CsvExportTest, AStoppedRunWritesNoFurtherFile) {

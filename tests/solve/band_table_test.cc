@@ -143,6 +143,12 @@ TEST(BandTable, LaidBordersAreTheWalksBorders) {
     if (bands.borders.size() == h + 1) ++extraBands;
     if (bands.borders.back() < r.max) ++capped;
     if (bands.borders.size() == 1) ++single;
+    // Borders that stop below Max are reported, and only those.
+    PositionBands again;
+    again.min = r.min;
+    again.max = r.max;
+    ASSERT_EQ(layBorders(again, r.h) == BorderWalk::kFallsShort,
+              bands.borders.back() < r.max);
   }
   // The random ranges must reach the rare cases, or the test proves little.
   EXPECT_GT(extraBands, 100);

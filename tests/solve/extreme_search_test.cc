@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <random>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -162,6 +163,12 @@ TEST(ExtremeSearchTest, NonFiniteCellsOrPivotsLeaveItUnusable) {
   broken.push_back(step{StepKind::kScaling, 0, 0, 0.0});
   EXPECT_FALSE(ExtremeSearch(fine, broken, fine.jobCount()).usable());
   EXPECT_TRUE(ExtremeSearch(fine, system.steps(), fine.jobCount()).usable());
+  // A stop of the run ends the setup: nothing is usable.
+  std::stop_source stop;
+  stop.request_stop();
+  EXPECT_FALSE(ExtremeSearch(fine, system.steps(), fine.jobCount(),
+                             stop.get_token())
+                   .usable());
 }
 
 }  // namespace

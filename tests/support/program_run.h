@@ -1,8 +1,9 @@
 // Test support: a temporary working directory with input files, a run of the
 // built linprob program (with arguments) with its output captured: to its end
-// (runProgramIn, runProgramFrom), or started in the background so that a test
-// can signal it (StartedProgram); the files a run leaves; and the settings
-// of a small enumeration run.
+// (runProgramIn, runProgramFrom), with a standard output that fails
+// (runWithBrokenOutput), or started in the background so that a test can
+// signal it (StartedProgram); the files a run leaves; and a small diagonal
+// system with the settings of a small enumeration run.
 #ifndef LINPROB_TESTS_SUPPORT_PROGRAM_RUN_H_
 #define LINPROB_TESTS_SUPPORT_PROGRAM_RUN_H_
 
@@ -16,7 +17,9 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -111,6 +114,16 @@ inline std::string withoutRunObject(const std::string& resultsJson) {
   return document.dump();
 }
 
+// diag(2, 4) with b = (2, 8): x = (1, 2), as Matrix0/. Complete pivoting
+// moves unknown 1 to position 0; the other modes keep the identity order.
+inline void writeDiagonalSystem(const WorkDir& dir) {
+  dir.write("Matrix0/Matice.txt", "2 0\n0 4\n");
+  dir.write("Matrix0/RealRHS.txt", "2 8\n");
+  dir.write("Matrix0/IntRHS.txt", "1 3\n4 12\n");
+  dir.write("Matrix0/NormalRHS.txt", "2 1\n8 4\n");
+  dir.write("Matrix0/UniformRHS.txt", "0 4\n0 8\n");
+}
+
 // Settings.txt of an enumeration run of one system of two unknowns with 5
 // bands, `cells` cells per entry and the given thread counts.
 inline std::string enumerationSettings(int solvers, int generators,
@@ -144,14 +157,19 @@ inline std::map<std::string, std::string> filesUnder(
   return files;
 }
 
-// The program started in `dir` in the background, its output going to files
-// outside `dir`.
+// The program started in `dir` in the background with `arguments`, its
+// output going to files outside `dir`.
 class StartedProgram {
  public:
-  explicit StartedProgram(const WorkDir& dir) {
+  explicit StartedProgram(const WorkDir& dir,
+                          std::vector<std::string> arguments = {})
+      : arguments_(std::move(arguments)) {
     const std::string folder = dir.path().string();
     const std::string out = outputs_.path("stdout");
     const std::string err = outputs_.path("stderr");
+    std::vector<char*> argv{const_cast<char*>(LINPROB_BINARY)};
+    for (std::string& argument : arguments_) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ == 0) {
       // Only calls that are safe after fork() in a threaded process.
@@ -161,7 +179,7 @@ class StartedProgram {
       if (o < 0 || e < 0) ::_exit(126);
       ::dup2(o, 1);
       ::dup2(e, 2);
-      ::execl(LINPROB_BINARY, LINPROB_BINARY, static_cast<char*>(nullptr));
+      ::execv(LINPROB_BINARY, argv.data());
       ::_exit(127);
     }
   }
@@ -175,6 +193,10 @@ class StartedProgram {
   StartedProgram& operator=(const StartedProgram&) = delete;
 
   void signal(int number) const { ::kill(pid_, number); }
+  // Freezes the program where it is (SIGSTOP), so that a signal sent then is
+  // taken in that very stage once it goes on (resume(), SIGCONT).
+  void freeze() const { ::kill(pid_, SIGSTOP); }
+  void resume() const { ::kill(pid_, SIGCONT); }
 
   // Waits for the program to end; status -1 when a signal ended it.
   ProgramRun wait() {
@@ -190,9 +212,72 @@ class StartedProgram {
 
  private:
   TempDir outputs_;
+  std::vector<std::string> arguments_;
   pid_t pid_ = -1;
   bool waited_ = false;
 };
+
+// How a run's standard output is broken: a pipe whose reader has closed it
+// before the program starts (every write fails with EPIPE), or a device
+// that is always full (ENOSPC).
+enum class BrokenOutput { kClosedPipe, kFullDevice };
+
+// Runs the program in `dir` with `arguments` and its standard output broken
+// as `kind`; the run's `out` stays empty.
+inline ProgramRun runWithBrokenOutput(const WorkDir& dir, BrokenOutput kind,
+                                      std::vector<std::string> arguments = {}) {
+  TempDir outputs;
+  const std::string folder = dir.path().string();
+  const std::string err = outputs.path("stderr");
+  std::vector<char*> argv{const_cast<char*>(LINPROB_BINARY)};
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  // The reader is closed before the program exists.
+  int ends[2] = {-1, -1};
+  if (kind == BrokenOutput::kClosedPipe) {
+    if (::pipe(ends) != 0) return {};
+    ::close(ends[0]);
+  }
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::chdir(folder.c_str()) != 0) ::_exit(126);
+    const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int o = kind == BrokenOutput::kClosedPipe
+                      ? ends[1]
+                      : ::open("/dev/full", O_WRONLY);
+    const int in = ::open("/dev/null", O_RDONLY);
+    if (o < 0 || e < 0 || in < 0) ::_exit(126);
+    ::dup2(in, 0);
+    ::dup2(o, 1);
+    ::dup2(e, 2);
+    ::execv(LINPROB_BINARY, argv.data());
+    ::_exit(127);
+  }
+  if (kind == BrokenOutput::kClosedPipe) ::close(ends[1]);
+  int raw = 0;
+  ::waitpid(pid, &raw, 0);
+  ProgramRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.err = readFile(err);
+  return run;
+}
+
+// Waits until a file of `folder` whose name begins with `prefix` exists;
+// false if none does within `limit` (a guard, not a measurement).
+inline bool waitForFileNamed(const std::filesystem::path& folder,
+                             const std::string& prefix,
+                             std::chrono::seconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), last;
+         !error && entry != last; entry.increment(error)) {
+      if (entry->path().filename().string().rfind(prefix, 0) == 0) return true;
+    }
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
 
 // Waits until `path` exists; false if it does not within `limit` (a guard
 // against a hanging test, not a measurement).

@@ -29,6 +29,7 @@
   const MATRIX_SHOWN = 12;       // rows and columns of a matrix shown at most
   const UNKNOWNS_ALL_SHOWN = 8;  // above this, one unknown's charts at a time
   const EXPORT_LINKS_SHOWN = 40;
+  const MARKED_BANDS = 200;      // above this, the approximations' lines have no markers
 
   const liveCharts = new Set();
   const drawnCharts = new Set();
@@ -272,6 +273,9 @@
     const truthLine = truthPage.dataset(entry, mids);
     const top = largest([].concat(entry.valid, invalid ? invalid.bands : [], exact ? exact.bands : [],
       truthLine ? truthLine.data.map(function (p) { return p.y; }) : [])) || 1;
+    // A marker on every band only while the bands are few enough to tell apart.
+    function marker(radius) { return k <= MARKED_BANDS ? radius : 0; }
+    if (truthLine) truthLine.pointRadius = marker(3);
 
     const datasets = [{
       type: 'bar', label: 'VALID (solved values)',
@@ -284,7 +288,7 @@
         type: 'line', label: 'INVALID (normal approximation)',
         data: mids.map(function (x, i) { return {x: x, y: invalid.bands[i]}; }),
         borderColor: COLOUR.vermillion, backgroundColor: COLOUR.vermillion,
-        borderDash: [6, 4], borderWidth: 2, pointStyle: 'triangle', pointRadius: 5, order: 1
+        borderDash: [6, 4], borderWidth: 2, pointStyle: 'triangle', pointRadius: marker(5), order: 1
       });
     }
     if (exact) {
@@ -292,7 +296,7 @@
         type: 'line', label: 'exact linear',
         data: mids.map(function (x, i) { return {x: x, y: exact.bands[i]}; }),
         borderColor: COLOUR.black, backgroundColor: COLOUR.black,
-        borderDash: [2, 3], borderWidth: 1.5, pointStyle: 'rectRot', pointRadius: 4, order: 2
+        borderDash: [2, 3], borderWidth: 1.5, pointStyle: 'rectRot', pointRadius: marker(4), order: 2
       });
     }
     if (truthLine) datasets.push(truthLine);
@@ -397,6 +401,10 @@
     card.append(box);
     const words = el('p', {class: 'truth-words small'});
     card.append(words);
+    // A large table is drawn with neighbouring bands merged (band_count and
+    // merged_bands in the page's copy of the results); the note says so.
+    const mergeNote = el('p', {class: 'small muted hidden'});
+    card.append(mergeNote);
 
     const pngButton = el('button', {type: 'button'}, 'PNG');
     const csvButton = el('button', {type: 'button'}, 'CSV');
@@ -456,6 +464,13 @@
         note.classList.remove('hidden');
         note.textContent = 'No samples were solved in this phase (' + modeName(ctx.modes[m].mode) + ').';
       }
+      const merged = view && isNumber(entry.merged_bands) && entry.merged_bands > 1;
+      mergeNote.classList.toggle('hidden', !merged);
+      mergeNote.textContent = merged
+        ? 'Drawn with ' + entry.valid.length + ' bands, each joining up to ' + entry.merged_bands +
+          ' neighbouring bands of the ' + fmtCount(entry.band_count) +
+          '; every band is in bands.csv and results.json.'
+        : '';
       pngButton.disabled = !view;
       csvButton.disabled = !view;
       if (view) truthPage.describe(words, entry);

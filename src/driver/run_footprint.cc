@@ -1,0 +1,204 @@
+#include "driver/run_footprint.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "distributions/job_block.h"
+#include "driver/phase_settings.h"
+#include "linear/exact_inverse.h"
+#include "linear/linear_system.h"
+#include "output/results_json.h"
+#include "solve/band_counter.h"
+#include "solve/fine_histogram.h"
+
+namespace linprob {
+namespace {
+
+// The program, its libraries and its first allocations.
+constexpr double kProgramBytes = 24e6;
+// A stored table: borders, VALID, INVALID and exact linear masses by band,
+// and what a table holds besides.
+constexpr double kStoredBytesPerBand = 32.0;
+constexpr double kStoredBytesPerTable = 600.0;
+// A thread's stack pages in use and its slot.
+constexpr double kThreadBytes = 64.0 * 1024.0;
+// A number of the exact inverse (a rational of 64-bit words), n <= 64.
+constexpr double kExactBytesPerEntry = 1024.0;
+// Bytes of the files per band, and per table besides (headers, tails, the
+// scalars of unknowns.csv and of the JSON document); the page's own code.
+constexpr double kSummaryBytesPerBand = 72.0;
+constexpr double kCsvBytesPerBand = 34.0;
+constexpr double kBandsCsvBytesPerBand = 138.0;
+constexpr double kJsonBytesPerBand = 88.0;
+constexpr double kFileBytesPerTable = 3500.0;
+constexpr double kPageBytes = 0.35e6;
+// A matrix entry as JSON text, in results.json and in the page.
+constexpr double kJsonBytesPerNumber = 24.0;
+// A JSON value in memory, and the slack of a growing array.
+constexpr double kJsonValueBytes = 16.0 * 2.0;
+
+struct Counts {
+  double n = 0.0;
+  double bands = 0.0;   // of a table, at most
+  double tables = 0.0;  // systems x modes x families x unknowns
+  double systems = 0.0;
+  double threads = 0.0;
+  double chunks = 0.0;
+  double cells = 0.0;    // per entry, enumeration; 0 in sampling
+  double subBandPositions = 0.0;
+};
+
+Counts countsOf(const RunSettings& settings) {
+  Counts c;
+  c.n = settings.Dimensions;
+  c.bands = static_cast<double>(std::max(settings.HistogramPrecision, 1)) + 1.0;
+  c.systems = std::max(settings.MaxMatrix, 0);
+  c.tables = c.systems * 12.0 * c.n;
+  c.threads = std::max(settings.SolverThreadCount, 1);
+  c.chunks = static_cast<double>(chunksPerPhaseFor(settings));
+  if (sourceKindFor(settings) == JobSourceKind::kEnumeration) {
+    c.cells = static_cast<double>(std::max(phaseCountFor(settings), 1));
+  }
+  c.subBandPositions =
+      settings.Dimensions <= kMaxSubBandPositions ? c.n : 0.0;
+  return c;
+}
+
+double phaseBytes(const Counts& c) {
+  const double subBands = static_cast<double>(kFineSubBands) * 8.0;
+  const double bandSums = c.n * c.bands * 8.0;
+  // Per thread: sub-band sums and fine counts, compared band sums, a block
+  // of each pass.
+  const double thread = c.subBandPositions * 2.0 * subBands + bandSums +
+                        2.0 * (c.n + 1.0) * kBlockJobs * 8.0 + kThreadBytes;
+  // The layout, the bands, the merged fine histograms and both normal
+  // tables of the phase.
+  const double tables = c.n * (c.bands * (16.0 + 16.0 + 16.0) + 2048.0) +
+                        c.subBandPositions * subBands;
+  // Enumeration: the cells twice, the extreme search's contributions and
+  // sorted targets.
+  const double search = c.cells * c.n * 32.0 + 40.0 * c.n * c.n * c.cells;
+  // A quarter more for what the allocator keeps between phases.
+  return 1.25 * (c.threads * thread + c.chunks * (bandSums + c.n * 32.0) +
+                 tables + search);
+}
+
+double reportBytes(const Counts& c) {
+  // One family's tables as JSON values; the page's document (in its stream
+  // and copied out of it), its escaped copy and the page itself, with the
+  // slack of a growing string.
+  const double family = c.n * c.bands * 4.0 * kJsonValueBytes;
+  const double drawn = std::min(
+      c.bands,
+      static_cast<double>(pageBandsPerChart(static_cast<std::size_t>(c.tables))));
+  const double page = c.tables * (drawn * kJsonBytesPerBand + 1000.0) +
+                      c.n * c.n * kJsonBytesPerNumber + kPageBytes;
+  return family + 5.0 * page;
+}
+
+// The bytes that one system's matrix costs while it is checked, eliminated
+// and kept: the matrix as read and eliminated, the steps, and the exact
+// inverse of a small system.
+double systemBytes(const Counts& c) {
+  const double entries = c.n * c.n;
+  double bytes = entries * (3.0 * 8.0 + static_cast<double>(sizeof(step)));
+  if (c.n <= kMaxExactSize) bytes += entries * kExactBytesPerEntry;
+  return bytes;
+}
+
+double readLimit(const char* path) {
+  std::ifstream file(path);
+  std::string text;
+  if (!(file >> text) || text == "max") return 0.0;
+  try {
+    return std::stod(text);
+  } catch (const std::exception&) {
+    return 0.0;
+  }
+}
+
+}  // namespace
+
+RunFootprint estimateFootprint(const RunSettings& settings, bool writeReport) {
+  const Counts c = countsOf(settings);
+  RunFootprint footprint;
+  const double stored =
+      c.tables * (c.bands * kStoredBytesPerBand + kStoredBytesPerTable);
+  // Every system's matrix is kept with its references; one is worked on.
+  const double matrices = c.systems * c.n * c.n * 8.0 + systemBytes(c);
+  const double working =
+      std::max(phaseBytes(c), writeReport ? reportBytes(c) : 0.0);
+  footprint.memoryBytes = kProgramBytes + stored + matrices + working;
+
+  const double typicalBands = c.bands - 1.0;
+  double perBand = kSummaryBytesPerBand + kCsvBytesPerBand;
+  double output = c.tables * typicalBands * perBand;
+  if (writeReport) {
+    const double drawn = std::min(
+        typicalBands, static_cast<double>(pageBandsPerChart(
+                          static_cast<std::size_t>(c.tables))));
+    output += c.tables * (typicalBands * (kBandsCsvBytesPerBand +
+                                          kJsonBytesPerBand) +
+                          drawn * kJsonBytesPerBand);
+    output += c.systems * c.n * c.n * 2.0 * kJsonBytesPerNumber + kPageBytes;
+  }
+  footprint.outputBytes = output + c.tables * kFileBytesPerTable;
+  return footprint;
+}
+
+FootprintLimits machineLimits() {
+  FootprintLimits limits;
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+  double memory = pages > 0 && pageSize > 0
+                      ? static_cast<double>(pages) * static_cast<double>(pageSize)
+                      : 0.0;
+  const double group = readLimit("/sys/fs/cgroup/memory.max");
+  if (group > 0.0 && (memory == 0.0 || group < memory)) memory = group;
+  // Unknown: no limit from memory.
+  limits.memoryBytes = memory > 0.0 ? memory / 2.0 : HUGE_VAL;
+  return limits;
+}
+
+std::optional<std::string> footprintProblem(const RunSettings& settings,
+                                            const RunFootprint& footprint,
+                                            const FootprintLimits& limits) {
+  if (footprint.memoryBytes <= limits.memoryBytes &&
+      footprint.outputBytes <= limits.outputBytes) {
+    return std::nullopt;
+  }
+  std::ostringstream line;
+  line << "Settings.txt: HistogramPrecision " << settings.HistogramPrecision
+       << " with Dimensions " << settings.Dimensions << " and MaxMatrix "
+       << settings.MaxMatrix << ": the run would need about "
+       << byteText(footprint.memoryBytes) << " of memory and write about "
+       << byteText(footprint.outputBytes)
+       << " of files; this machine allows " << byteText(limits.memoryBytes)
+       << " of memory (half of its memory) and "
+       << byteText(limits.outputBytes) << " of files";
+  return line.str();
+}
+
+std::string byteText(double bytes) {
+  static const char* const kUnits[] = {"B", "kB", "MB", "GB", "TB", "PB", "EB"};
+  std::size_t unit = 0;
+  double value = std::max(bytes, 0.0);
+  while (value >= 999.5 && unit + 1 < std::size(kUnits)) {
+    value /= 1000.0;
+    ++unit;
+  }
+  char text[32];
+  if (unit == 0 || value >= 9.95) {
+    std::snprintf(text, sizeof text, "%.0f %s", value, kUnits[unit]);
+  } else {
+    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+  }
+  return text;
+}
+
+}  // namespace linprob

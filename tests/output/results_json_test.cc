@@ -1,0 +1,100 @@
+// The copy of the results that the page embeds: large tables with their
+// neighbouring bands merged, everything else as results.json has it.
+#include "output/results_json.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "results/phase_result.h"
+#include "results/position_measures.h"
+
+namespace linprob {
+namespace {
+
+using Json = nlohmann::json;
+
+// One system of one unknown under the first mode; its three phases have
+// tables of `bands` bands over [0, 1], each band 1 / K.
+ResultStore storeWithBands(int bands) {
+  ResultStore store(1, 1);
+  SystemResult result;
+  result.columnOrder = {0};
+  result.exact = {Interval(0.5)};
+  result.interval = {Interval(0.0, 1.0)};
+  result.measures.resize(1);
+  for (const FamilyInfo& family : kFamilies) {
+    PhaseBands phase(1);
+    phase[0].count = 10;
+    phase[0].min = 0.0;
+    phase[0].max = 1.0;
+    layBorders(phase[0], bands);
+    for (double& mass : phase[0].masses) mass = 1.0 / phase[0].masses.size();
+    PhaseResult measured =
+        makePhaseResult(family.family, std::move(phase), {{0.5, 0.01}}, {0});
+    measurePhase(measured, SystemReference{});
+    result.phases.push_back(std::move(measured));
+  }
+  store.add(result);
+  return store;
+}
+
+Json document(const ResultStore& store, std::size_t mostBands) {
+  std::ostringstream out;
+  writeResultsJson(RunInfo{}, store, out, mostBands);
+  return Json::parse(out.str());
+}
+
+const Json& firstTable(const Json& doc) {
+  return doc["systems"][0]["modes"][0]["families"][0]["unknowns"][0];
+}
+
+TEST(ResultsJsonTest, PageCopyMergesNeighbouringBandsOfLargeTables) {
+  const ResultStore store = storeWithBands(4500);
+  const Json full = document(store, 0);
+  const Json page = document(store, 2000);
+  const Json& all = firstTable(full);
+  const Json& drawn = firstTable(page);
+  const std::size_t k = all["valid"].size();
+  ASSERT_GE(k, 4500u);
+  // Three bands to a drawn band (the last one takes what is left).
+  EXPECT_EQ(drawn["merged_bands"], 3);
+  EXPECT_EQ(drawn["band_count"], k);
+  const std::size_t groups = (k + 2) / 3;
+  ASSERT_EQ(drawn["valid"].size(), groups);
+  ASSERT_EQ(drawn["borders"].size(), groups + 1);
+  ASSERT_EQ(drawn["invalid"]["bands"].size(), groups);
+  for (std::size_t g = 0; g < groups; ++g) {
+    EXPECT_EQ(drawn["borders"][g], all["borders"][3 * g]);
+    double valid = 0.0, invalid = 0.0;
+    for (std::size_t b = 3 * g; b < std::min(k, 3 * g + 3); ++b) {
+      valid += all["valid"][b].get<double>();
+      invalid += all["invalid"]["bands"][b].get<double>();
+    }
+    EXPECT_EQ(drawn["valid"][g], valid);
+    EXPECT_EQ(drawn["invalid"]["bands"][g], invalid);
+  }
+  EXPECT_EQ(drawn["borders"].back(), all["borders"].back());
+  // Tails and measures stay those of the full table.
+  EXPECT_EQ(drawn["invalid"]["upper_tail"], all["invalid"]["upper_tail"]);
+  EXPECT_EQ(drawn["coverage_95"], all["coverage_95"]);
+
+  // A table of at most that many bands is the same in both.
+  const ResultStore small = storeWithBands(10);
+  EXPECT_EQ(document(small, 2000), document(small, 0));
+  EXPECT_FALSE(firstTable(document(small, 2000)).contains("merged_bands"));
+}
+
+TEST(ResultsJsonTest, PageBandsShrinkWithTheTablesShown) {
+  EXPECT_EQ(pageBandsPerChart(0), kPageBandsPerChart);
+  EXPECT_EQ(pageBandsPerChart(240), 2000u);  // the bundled example
+  EXPECT_EQ(pageBandsPerChart(1000), 1000u);
+  EXPECT_EQ(pageBandsPerChart(1000000), kFewestPageBands);
+}
+
+}  // namespace
+}  // namespace linprob
