@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,11 +56,12 @@ void TruthOfExampleSystem(benchmark::State& state) {
   std::vector<std::vector<std::vector<double>>> borders(kFamilies.size());
   for (const FamilyInfo& info : kFamilies) {
     const FamilyReference& family = *reference.family(info.family);
-    for (const UnknownMoments& m : family.exactLinear) {
-      const double sd = std::sqrt(m.variance);
+    for (const std::optional<UnknownMoments>& m : family.exactLinear) {
+      // The example's moments are all decided.
+      const double sd = std::sqrt(m->variance);
       std::vector<double> b;
       for (int k = 0; k <= kBands; ++k) {
-        b.push_back(m.mean - 4 * sd + 8 * sd * k / kBands);
+        b.push_back(m->mean - 4 * sd + 8 * sd * k / kBands);
       }
       borders[static_cast<std::size_t>(info.family)].push_back(b);
     }
@@ -69,14 +71,14 @@ void TruthOfExampleSystem(benchmark::State& state) {
   for (auto _ : state) {
     for (const FamilyInfo& info : kFamilies) {
       // Shares cost the same whatever the variances: stand-ins here.
-      benchmark::DoNotOptimize(varianceShares(*reference.inverse, variances));
+      benchmark::DoNotOptimize(varianceShares(*reference.inverseRows, variances));
       for (int mode = 0; mode < kModes; ++mode) {
         for (unsigned u = 0; u < kUnknowns; ++u) {
           const std::vector<double>& b =
               borders[static_cast<std::size_t>(info.family)][u];
           const std::vector<double> upper(b.begin() + 1, b.end());
           TruthQuestion question;
-          question.inverse = reference.inverse.get();
+          question.inverse = reference.inverseRows.get();
           question.unknown = u;
           question.shape = info.shape;
           question.pairs = &reference.pairsOf(info.parameterKind);

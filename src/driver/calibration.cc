@@ -25,6 +25,7 @@
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "linear/system_files.h"
+#include "results/system_reference.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -367,7 +368,7 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
 
     Clock::time_point start = Clock::now();
     calibration.firstReference =
-        makeSystemReference(readSystemInputs(settings, 0, stop));
+        makeSystemReference(readSystemInputs(settings, 0, stop), stop);
     costs.secondsPerReference = secondsSince(start);
     costs.referencesKept = 1;
 

@@ -280,7 +280,7 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
     // computes them, the others reuse them.
     if (store.reference(i) == nullptr) {
       store.addReference(
-          makeSystemReference(readSystemInputs(settings, i, stop)));
+          makeSystemReference(readSystemInputs(settings, i, stop), stop));
     }
     const SystemResult result = analyseSystem(
         settings, i, mode, options, display, *store.reference(i), stop);

@@ -11,7 +11,6 @@
 #include "distributions/enumeration_source.h"
 #include "distributions/job_source_kinds.h"
 #include "driver/phase_settings.h"
-#include "linear/exact_inverse.h"
 
 namespace linprob {
 namespace {
@@ -41,7 +40,7 @@ SystemInputs readSystemInputs(const RunSettings& settings, int system,
   for (std::size_t j = 0; j < size; ++j) {
     inputs.intervalRhs.push_back(ValueBounds{bounds[2 * j], bounds[2 * j + 1]});
   }
-  if (n > kMaxExactSize) return inputs;
+  if (n > kMaxCertifiedSize) return inputs;
 
   for (const FamilyInfo& family : kFamilies) {
     const std::string path = folder + family.parameterFile;

@@ -1,8 +1,8 @@
-// The inputs of a system's exact references (results/system_reference.h),
-// read from its folder "Matrix<i>/": the matrix, the plain and the interval
-// right-hand side and, for a system small enough for exact arithmetic
-// (kMaxExactSize), both parameter files and, in enumeration, each family's
-// cells as its phase builds them. Files that cannot be read throw
+// The inputs of a system's references (results/system_reference.h), read
+// from its folder "Matrix<i>/": the matrix, the plain and the interval
+// right-hand side and, for a system small enough for the certified
+// computation (kMaxCertifiedSize), both parameter files and, in
+// enumeration, each family's cells as its phase builds them. Files that cannot be read throw
 // std::runtime_error "<path>: <problem>" (the start-of-run check has read
 // them all before, so this means a file changed while the program ran, or
 // that `stop` was requested: "reading stopped").

@@ -8,7 +8,8 @@
 // precision in bits the caller is about to compute at: a source that can
 // (the exact inverse) gives its entries to about that precision, so that a
 // caller that lost too many bits to cancellation may ask again at a higher
-// one; a source of fixed precision gives its own balls whatever is asked.
+// one; a source of fixed precision (the certified inverse, whose enclosure
+// is kept as doubles rounded outward) gives its own balls whatever is asked.
 //
 // Sources hold no mutable state: any number of threads may read rows.
 #ifndef LINPROB_LINEAR_INVERSE_ROWS_H_
@@ -18,7 +19,8 @@
 
 #include <arb.h>
 
-#include "linear/exact_inverse.h"
+#include "linear/certified_inverse.h"
+#include "linear/exact_rows.h"
 
 namespace linprob {
 
@@ -29,9 +31,13 @@ class InverseRows {
   virtual void row(unsigned i, slong precision, arb_ptr out) const = 0;
 };
 
-// The rows of an exact inverse, each entry rounded into a ball at the
-// precision asked for (exact zeros stay exact).
-std::shared_ptr<const InverseRows> exactInverseRows(ExactInverse inverse);
+// The rows of an exact inverse (every row, in order), each entry rounded
+// into a ball at the precision asked for (exact zeros stay exact).
+std::shared_ptr<const InverseRows> exactInverseRows(ExactRows inverse);
+
+// The rows of a certified inverse: each entry the ball of its enclosure.
+std::shared_ptr<const InverseRows> certifiedInverseRows(
+    std::shared_ptr<const CertifiedInverse> inverse);
 
 }  // namespace linprob
 

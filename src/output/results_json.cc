@@ -220,7 +220,7 @@ void addSensitivityFields(Json& entry, const SystemReference* reference) {
   if (reference == nullptr) {
     entry["sensitivity"] = nullptr;
     entry["sensitivity_reason"] = nullptr;
-  } else if (!reference->inverse) {
+  } else if (!reference->inverseRows) {
     entry["sensitivity"] = nullptr;
     entry["sensitivity_reason"] = reference->inverseReason;
   } else {
@@ -357,6 +357,11 @@ Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
               {"unknowns", std::move(unknowns)}};
 }
 
+Json reasonJson(const SystemReference* reference, const std::string& reason) {
+  if (reference == nullptr || reason.empty()) return nullptr;
+  return reason;
+}
+
 // A system's members but its modes.
 Json systemHead(const ResultStore& store, int system) {
   Json entry{{"index", system},
@@ -368,6 +373,7 @@ Json systemHead(const ResultStore& store, int system) {
   Json trueSolution = nullptr;
   Json hull = nullptr;
   Json condition = nullptr;
+  Json enclosure = nullptr;
   if (reference != nullptr) {
     const std::size_t n = reference->n;
     matrix = Json::array();
@@ -384,20 +390,36 @@ Json systemHead(const ResultStore& store, int system) {
       intervalRhs.push_back(pairOf(bounds.lower, bounds.upper));
     }
     if (reference->exact) {
-      trueSolution = numbers(reference->exact->trueSolution);
-      hull = Json::array();
-      for (const ValueBounds& bounds : reference->exact->hull) {
-        hull.push_back(pairOf(bounds.lower, bounds.upper));
+      const ExactReference& exact = *reference->exact;
+      trueSolution = Json::array();
+      for (const std::optional<double>& value : exact.trueSolution) {
+        trueSolution.push_back(orNull(value));
       }
-      condition = reference->exact->conditionNumber;
+      hull = Json::array();
+      for (const std::optional<ValueBounds>& bounds : exact.hull) {
+        hull.push_back(bounds ? pairOf(bounds->lower, bounds->upper)
+                              : Json(nullptr));
+      }
+      condition = exact.conditionNumber;
+      enclosure = pairOf(exact.conditionEnclosure.lower,
+                         exact.conditionEnclosure.upper);
     }
   }
+  const ReferenceReasons noReasons;
+  const ReferenceReasons& reasons =
+      reference != nullptr ? reference->reasons : noReasons;
   entry["matrix"] = std::move(matrix);
   entry["rhs"] = std::move(rhs);
   entry["interval_rhs"] = std::move(intervalRhs);
   entry["true_solution"] = std::move(trueSolution);
+  entry["true_solution_reason"] = reasonJson(reference, reasons.trueSolution);
   entry["exact_hull"] = std::move(hull);
+  entry["exact_hull_reason"] = reasonJson(reference, reasons.hull);
   entry["condition_number"] = std::move(condition);
+  entry["condition_number_enclosure"] = std::move(enclosure);
+  entry["condition_number_reason"] =
+      reasonJson(reference, reasons.conditionNumber);
+  entry["exact_moments_reason"] = reasonJson(reference, reasons.moments);
   addSensitivityFields(entry, reference);
   return entry;
 }

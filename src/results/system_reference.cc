@@ -5,8 +5,10 @@
 #include <string>
 #include <utility>
 
-#include "linear/exact_inverse.h"
+#include "linear/certified_reference.h"
+#include "linear/exact_rows.h"
 #include "linear/inverse_rows.h"
+#include "solve/phase_solver.h"
 
 namespace linprob {
 
@@ -60,57 +62,149 @@ std::vector<cpp_rational> variancesOf(const std::vector<EntryMoments>& entries) 
   return variances;
 }
 
+// A^-1 as balls for the shares and the truth: exact rows while they are
+// cheap (kMaxExactSize), else the certified enclosure; then each family's
+// shares of its own variances and, in enumeration, of its cells'.
+void sharesOf(const SystemInputs& inputs, SystemReference& reference) {
+  const unsigned n = inputs.n;
+  if (n <= kMaxExactSize) {
+    std::vector<unsigned> rows(n);
+    for (unsigned i = 0; i < n; ++i) rows[i] = i;
+    std::optional<ExactRows> exact = ExactRows::compute(n, inputs.matrix, rows);
+    if (!exact) {
+      reference.inverseReason = "the matrix is singular in exact arithmetic";
+      return;
+    }
+    reference.inverseRows = exactInverseRows(std::move(*exact));
+  } else {
+    reference.inverseRows = certifiedInverseRows(reference.inverse);
+  }
+  for (const FamilyInfo& info : kFamilies) {
+    const auto f = static_cast<std::size_t>(info.family);
+    if (!reference.families[f]) continue;
+    FamilyReference& family = *reference.families[f];
+    family.shares = varianceShares(*reference.inverseRows,
+                                   variancesOf(familyEntries(info, inputs)));
+    const std::optional<RectangleTable>& cells = inputs.cells[f];
+    if (cells && !cells->empty()) {
+      family.cellShares = varianceShares(
+          *reference.inverseRows, variancesOf(cellEntries(*cells, n)));
+    }
+  }
+}
+
+std::string counted(std::size_t count, const char* what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+// "3 of 500 values could not be decided ..." when some are open.
+template <typename List>
+std::string openReason(const List& values, const char* what) {
+  std::size_t open = 0;
+  for (const auto& value : values) {
+    if (!value) ++open;
+  }
+  if (open == 0) return "";
+  return std::to_string(open) + " of " + counted(values.size(), what) +
+         " could not be decided within the precision budget";
+}
+
+void setEveryReason(ReferenceReasons& reasons, const std::string& text) {
+  reasons.trueSolution = text;
+  reasons.hull = text;
+  reasons.conditionNumber = text;
+  reasons.moments = text;
+}
+
+// The references from a certified inverse: the request holds each family's
+// own entry moments and then its cells' when it has any.
+void certifiedReferences(const SystemInputs& inputs, CertifiedInverse& inverse,
+                         SystemReference& reference,
+                         const std::stop_token& stop) {
+  const unsigned n = inputs.n;
+  ReferenceRequest request;
+  request.rhs = inputs.rhs;
+  request.intervalRhs = inputs.intervalRhs;
+  std::array<int, kFamilies.size()> cellSet{};
+  for (const FamilyInfo& info : kFamilies) {
+    request.momentSets.push_back(familyEntries(info, inputs));
+    const std::optional<RectangleTable>& cells =
+        inputs.cells[static_cast<std::size_t>(info.family)];
+    cellSet[static_cast<std::size_t>(info.family)] = -1;
+    if (cells && !cells->empty()) {
+      cellSet[static_cast<std::size_t>(info.family)] =
+          static_cast<int>(request.momentSets.size());
+      request.momentSets.push_back(cellEntries(*cells, n));
+    }
+  }
+  std::optional<CertifiedReference> values = computeCertifiedReference(
+      inverse, request, LastResort::kWhenAffordable, stop);
+  if (!values) throw PhaseStopped{};
+  std::size_t set = 0;
+  std::size_t open = 0;
+  for (const FamilyInfo& info : kFamilies) {
+    const std::size_t f = static_cast<std::size_t>(info.family);
+    FamilyReference family;
+    family.exactLinear = std::move(values->moments[set++]);
+    if (cellSet[f] >= 0) {
+      family.expected = std::move(values->moments[set++]);
+    } else if (!inputs.cells[f]) {
+      family.expected = family.exactLinear;
+    }
+    for (const auto& list : {&family.exactLinear,
+                             family.expected ? &*family.expected : nullptr}) {
+      if (list == nullptr) continue;
+      for (const auto& moments : *list) open += moments ? 0 : 1;
+    }
+    reference.families[f] = std::move(family);
+  }
+  reference.reasons.trueSolution =
+      openReason(values->values.trueSolution, "value");
+  reference.reasons.hull = openReason(values->values.hull, "hull");
+  if (open > 0) {
+    reference.reasons.moments =
+        counted(open, "propagated mean or variance") +
+        " could not be decided within the precision budget";
+  }
+  reference.exact = std::move(values->values);
+}
+
 }  // namespace
 
-SystemReference makeSystemReference(SystemInputs inputs) {
+SystemReference makeSystemReference(SystemInputs inputs,
+                                    const std::stop_token& stop) {
   SystemReference reference;
   reference.system = inputs.system;
   reference.n = inputs.n;
   const unsigned n = inputs.n;
-  if (n > kMaxExactSize) {
-    reference.inverseReason = "more than " + std::to_string(kMaxExactSize) +
-                              " unknowns, beyond the exact inverse";
+  if (n > kMaxCertifiedSize) {
+    reference.inverseReason = "more than " +
+                              std::to_string(kMaxCertifiedSize) +
+                              " unknowns, beyond the certified inverse";
+    setEveryReason(reference.reasons,
+                   "not computed: the system has " + std::to_string(n) +
+                       " unknowns, above the " +
+                       std::to_string(kMaxCertifiedSize) +
+                       " the certified computation takes");
   } else {
     checkPairs(inputs.normalPairs, n, "NormalRHS.txt");
     checkPairs(inputs.boundsPairs, n, "UniformRHS.txt");
-    std::optional<ExactInverse> inverse =
-        ExactInverse::compute(n, inputs.matrix);
-    if (!inverse) {
-      reference.inverseReason = "the matrix is singular in exact arithmetic";
+    CertifiedInverseResult certified =
+        CertifiedInverse::compute(n, inputs.matrix, stop);
+    if (certified.status == Certification::kStopped) throw PhaseStopped{};
+    if (!certified.inverse) {
+      reference.inverseReason =
+          "the matrix is singular or too ill-conditioned for the certified "
+          "inverse";
+      setEveryReason(reference.reasons,
+                     "not computed: the matrix is singular or too "
+                     "ill-conditioned for the certified inverse");
     } else {
-      reference.exact = computeExactReference(*inverse, inputs.matrix,
-                                              inputs.rhs, inputs.intervalRhs);
-      // The variances of each family's entries and cells, for the shares.
-      std::array<std::vector<cpp_rational>, kFamilies.size()> variances;
-      std::array<std::vector<cpp_rational>, kFamilies.size()> cellVariances;
-      for (const FamilyInfo& info : kFamilies) {
-        const auto f = static_cast<std::size_t>(info.family);
-        FamilyReference family;
-        const std::vector<EntryMoments> entries = familyEntries(info, inputs);
-        variances[f] = variancesOf(entries);
-        family.exactLinear = propagateMoments(*inverse, entries);
-        const std::optional<RectangleTable>& cells = inputs.cells[f];
-        if (!cells) {
-          family.expected = family.exactLinear;
-        } else if (!cells->empty()) {
-          const std::vector<EntryMoments> cellMoments = cellEntries(*cells, n);
-          cellVariances[f] = variancesOf(cellMoments);
-          family.expected = propagateMoments(*inverse, cellMoments);
-        }
-        reference.families[f] = std::move(family);
-      }
-      // A^-1 as balls for the shares and the truth. The exact inverse
-      // serves here; a certified ball inverse (any size) plugs in at this
-      // point, through InverseRows.
-      reference.inverse = exactInverseRows(std::move(*inverse));
-      for (std::size_t f = 0; f < kFamilies.size(); ++f) {
-        FamilyReference& family = *reference.families[f];
-        family.shares = varianceShares(*reference.inverse, variances[f]);
-        if (!cellVariances[f].empty()) {
-          family.cellShares =
-              varianceShares(*reference.inverse, cellVariances[f]);
-        }
-      }
+      certifiedReferences(inputs, *certified.inverse, reference, stop);
+      certified.inverse->releaseWorkingData();
+      reference.inverse = std::make_shared<const CertifiedInverse>(
+          std::move(*certified.inverse));
+      sharesOf(inputs, reference);
     }
   }
   reference.matrix = std::move(inputs.matrix);

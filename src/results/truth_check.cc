@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <string>
 
 #include "base/thread_group.h"
 #include "linear/ball.h"
@@ -28,13 +29,18 @@ void checkAgainstTruth(PositionResult& position,
   TruthCheck& check = position.measures.truth;
   check = TruthCheck{};
   if (!position.solved()) return;
-  if (!reference.inverse) {
+  if (!reference.inverseRows) {
     check.reason = reference.inverseReason;
+    return;
+  }
+  if (reference.n > kMaxTruthSize) {
+    check.reason = "not computed: more than " + std::to_string(kMaxTruthSize) +
+                   " unknowns";
     return;
   }
   const PositionBands& bands = position.valid;
   TruthQuestion question;
-  question.inverse = reference.inverse.get();
+  question.inverse = reference.inverseRows.get();
   question.unknown = position.unknown;
   question.shape = familyInfo(family).shape;
   question.pairs = &reference.pairsOf(familyInfo(family).parameterKind);

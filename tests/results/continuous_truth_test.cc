@@ -7,19 +7,15 @@
 #include <vector>
 
 #include "support/closed_form_cdf.h"
+#include "support/exact_inverse_rows.h"
 
 namespace linprob {
 namespace {
 
+using testing::rowsOf;
+
 using testing::exactly;
 using testing::Rational;
-
-std::shared_ptr<const InverseRows> rowsOf(unsigned n,
-                                          const std::vector<double>& matrix) {
-  std::optional<ExactInverse> inverse = ExactInverse::compute(n, matrix);
-  EXPECT_TRUE(inverse);
-  return exactInverseRows(std::move(*inverse));
-}
 
 TruthOutcome truthOf(const InverseRows& rows, EntryShape shape,
                      const std::vector<double>& pairs, double min,

@@ -79,14 +79,24 @@ TEST(TruthCheck, ThreadCountsChangeNothing) {
               (borders[1] - borders[0]) / 2, 1e-15);
 }
 
-TEST(TruthCheck, ReasonWithoutInverseAndStopBetweenPositions) {
+TEST(TruthCheck, ReasonsWithoutATruthAndStopBetweenPositions) {
   Case singular = uniformCase({1, 2, 2, 4});
   checkPhaseAgainstTruth(singular.phase, singular.reference, 2,
                          std::stop_token());
   const TruthCheck& none = singular.phase.positions[0].measures.truth;
   EXPECT_FALSE(none.truth);
-  EXPECT_EQ(none.reason, "the matrix is singular in exact arithmetic");
+  EXPECT_EQ(none.reason,
+            "the matrix is singular or too ill-conditioned for the certified "
+            "inverse");
   EXPECT_FALSE(none.valid);
+
+  // Beyond kMaxTruthSize unknowns the truth is left out, with its reason.
+  Case large = uniformCase();
+  large.reference.n = kMaxTruthSize + 1;
+  checkPhaseAgainstTruth(large.phase, large.reference, 1, std::stop_token());
+  const TruthCheck& left = large.phase.positions[1].measures.truth;
+  EXPECT_FALSE(left.truth);
+  EXPECT_EQ(left.reason, "not computed: more than 64 unknowns");
 
   Case stopped = uniformCase();
   std::stop_source source;

@@ -7,17 +7,13 @@
 #include <stdexcept>
 #include <vector>
 
+#include "support/exact_inverse_rows.h"
+
 namespace linprob {
 namespace {
 
 using boost::multiprecision::cpp_rational;
-
-std::shared_ptr<const InverseRows> rowsOf(unsigned n,
-                                          const std::vector<double>& matrix) {
-  std::optional<ExactInverse> inverse = ExactInverse::compute(n, matrix);
-  EXPECT_TRUE(inverse);
-  return exactInverseRows(std::move(*inverse));
-}
+using testing::rowsOf;
 
 // A diagonal system: x_i = b_i / d_i depends on its own entry alone, so
 // each share is 1 on the diagonal and 0 elsewhere, and the contribution is
@@ -59,6 +55,16 @@ TEST(VarianceShares, MatchExactFractionsOfTheVariance) {
     sum += shares[0].shares[j];
   }
   EXPECT_NEAR(sum, 1.0, 1e-15);
+  // The certified enclosure, which serves beyond the exact rows, gives the
+  // same shares within their 1e-12.
+  const std::vector<UnknownShares> certified = varianceShares(
+      *testing::certifiedRowsOf(3, {2, 1, 0, 1, 3, 1, 0, 1, 4}), variances);
+  for (std::size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(certified[i].state, ShareState::kCertified) << i;
+    for (int j = 0; j < 3; ++j) {
+      EXPECT_NEAR(certified[i].shares[j], shares[i].shares[j], 1e-12);
+    }
+  }
   try {
     varianceShares(*rows, {cpp_rational(1)});
     FAIL() << "no exception";
