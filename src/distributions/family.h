@@ -6,7 +6,8 @@
 //
 // Everything that depends on the family is one row of kFamilies: its names
 // and lines, its parameter file, how its pairs become cells, moments (as
-// doubles and exactly), a sampling range and draws. Nothing else in the
+// doubles and exactly), a sampling range and draws, and the continuous law
+// of its entries. Nothing else in the
 // program switches on the family; a new family is a new enumerator and a
 // new row (and, for a new shape of draw, a new SampleDraw), and the
 // static_asserts below tie every count to the table.
@@ -51,6 +52,11 @@ inline constexpr const char* parameterFileOf(ParameterKind kind) {
 // How a sampling phase draws one entry (distributions/sample_blocks.h).
 enum class SampleDraw { kNormal, kTriangular, kUniform };
 
+// The continuous law an entry follows as its pair describes it, for the
+// exact distribution of the unknowns (distributions/sum_law.h): normal,
+// uniform on [p, q], symmetric triangular on [p, q].
+enum class EntryShape { kNormal, kUniform, kTriangular };
+
 // Normal draws are held within this many standard deviations of the mean
 // (far beyond anything they reach), for the box of a sampling phase.
 inline constexpr double kSamplingDeviations = 40.0;
@@ -92,6 +98,7 @@ struct FamilyInfo {
   // Where a sampling phase's draws of the entry lie.
   SamplingRange (*samplingRange)(double p, double q);
   SampleDraw draw;
+  EntryShape shape;
 };
 
 namespace family_rows {
@@ -113,7 +120,7 @@ inline constexpr std::array<FamilyInfo, 3> kFamilies = {{
      "INVALID Results for the Triangular distribution:", "Triangular;",
      triangularCells, family_rows::triangularMoments,
      family_rows::exactTriangularMoments, family_rows::boundedRange,
-     SampleDraw::kTriangular},
+     SampleDraw::kTriangular, EntryShape::kTriangular},
     {Family::kNormal, "Normal", kParameterFiles[0], ParameterKind::kNormal,
      "Calculating results for Normal Distribution...", " Mode ",
      "Sorting results for Normal Distribution...",
@@ -121,7 +128,7 @@ inline constexpr std::array<FamilyInfo, 3> kFamilies = {{
      "INVALID Results for the Normal distribution:", "Normal;",
      normalCells, family_rows::normalMoments,
      family_rows::exactNormalMoments, family_rows::normalRange,
-     SampleDraw::kNormal},
+     SampleDraw::kNormal, EntryShape::kNormal},
     {Family::kUniform, "Uniform", kParameterFiles[1], ParameterKind::kBounds,
      "Calculating results for Uniform Distribution...", " Mode",
      "Sorting results for Uniform Distribution...",
@@ -129,7 +136,7 @@ inline constexpr std::array<FamilyInfo, 3> kFamilies = {{
      "INVALID Results for the Uniform distribution:", "Uniform;",
      uniformCells, family_rows::uniformMoments,
      family_rows::exactUniformMoments, family_rows::boundedRange,
-     SampleDraw::kUniform},
+     SampleDraw::kUniform, EntryShape::kUniform},
 }};
 
 inline constexpr std::size_t kFamilyCount = kFamilies.size();

@@ -21,9 +21,9 @@ namespace {
 
 // The program, its libraries and its first allocations.
 constexpr double kProgramBytes = 24e6;
-// A stored table: borders, VALID, INVALID and exact linear masses by band,
-// and what a table holds besides.
-constexpr double kStoredBytesPerBand = 32.0;
+// A stored table: borders, VALID, INVALID, exact linear and truth masses and
+// the truth's error bounds by band, and what a table holds besides.
+constexpr double kStoredBytesPerBand = 48.0;
 constexpr double kStoredBytesPerTable = 600.0;
 // A thread's stack pages in use and its slot.
 constexpr double kThreadBytes = 64.0 * 1024.0;
@@ -35,10 +35,11 @@ constexpr double kCertifiedBytesPerEntry = 140.0;
 // scalars of unknowns.csv and of the JSON document); the page's own code.
 constexpr double kSummaryBytesPerBand = 72.0;
 constexpr double kCsvBytesPerBand = 34.0;
-constexpr double kBandsCsvBytesPerBand = 138.0;
-constexpr double kJsonBytesPerBand = 88.0;
-constexpr double kFileBytesPerTable = 3500.0;
-constexpr double kPageBytes = 0.35e6;
+constexpr double kBandsCsvBytesPerBand = 188.0;
+constexpr double kJsonBytesPerBand = 139.0;
+constexpr double kPageBytesPerBand = 107.0;
+constexpr double kFileBytesPerTable = 5600.0;
+constexpr double kPageBytes = 0.37e6;
 // A matrix entry as JSON text, in results.json and in the page.
 constexpr double kJsonBytesPerNumber = 24.0;
 // A JSON value in memory, and the slack of a growing array.
@@ -98,7 +99,7 @@ double reportBytes(const Counts& c) {
   const double drawn = std::min(
       c.bands,
       static_cast<double>(pageBandsPerChart(static_cast<std::size_t>(c.tables))));
-  const double page = c.tables * (drawn * kJsonBytesPerBand + 1000.0) +
+  const double page = c.tables * (drawn * kPageBytesPerBand + 1000.0) +
                       c.n * c.n * kJsonBytesPerNumber + kPageBytes;
   return family + 5.0 * page;
 }
@@ -167,7 +168,7 @@ RunFootprint estimateFootprint(const RunSettings& settings, bool writeReport,
                           static_cast<std::size_t>(c.tables))));
     output += c.tables * (typicalBands * (kBandsCsvBytesPerBand +
                                           kJsonBytesPerBand) +
-                          drawn * kJsonBytesPerBand);
+                          drawn * kPageBytesPerBand);
     output += c.systems * c.n * c.n * 2.0 * kJsonBytesPerNumber + kPageBytes;
   }
   footprint.outputBytes = output + c.tables * kFileBytesPerTable;

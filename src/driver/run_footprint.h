@@ -1,13 +1,14 @@
 // RunFootprint: what a run of these settings holds in memory at its peak
 // and writes to disk, estimated from the settings alone, so that a run that
 // could not end well (HistogramPrecision 1000000 on the bundled example's
-// five systems needs some 10 GB of memory and 80 GB of files) is refused
+// five systems needs some 14 GB of memory and 100 GB of files) is refused
 // before it starts (the driver checks it once the inputs are found sound)
 // instead of failing after hours.
 //
 // Memory, per process: the program itself; every stored table (its borders,
-// VALID, INVALID and exact linear masses: 32 bytes a band, of H + 1 bands
-// at most) of every system, mode, family and unknown; the systems' matrices
+// VALID, INVALID, exact linear and truth masses and the truth's error
+// bounds: 48 bytes a band, of H + 1 bands at most) of every system, mode,
+// family and unknown; the systems' matrices
 // and references; and the larger of a phase's working set (per solver
 // thread the sub-band sums and fine-histogram counts of up to
 // kMaxSubBandPositions unknowns, 256 KiB each, and a band sum per band; per
@@ -17,8 +18,8 @@
 // values, the page and its copy of the results).
 //
 // Output: the summary files (72 bytes a band), the CSV export (34), and,
-// unless the report is skipped, bands.csv (138), results.json (88) and the
-// page (88 a drawn band: at most pageBandsPerChart per table), a few KB per
+// unless the report is skipped, bands.csv (188), results.json (139) and the
+// page (107 a drawn band: at most pageBandsPerChart per table), a few KB per
 // table besides, and each system's matrix twice as JSON. The figures per
 // band are those of the bundled example's files with a tenth added.
 //

@@ -20,6 +20,7 @@
 #include "results/position_measures.h"
 #include "results/solution_measures.h"
 #include "results/system_result.h"
+#include "results/truth_check.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -45,7 +46,8 @@ void printSystemBanner(const RunSettings& settings, int i) {
 }
 
 // The deterministic pass and the three distribution phases of system i under
-// one pivoting mode, each measured against the system's references.
+// one pivoting mode, each measured against the system's references and its
+// continuous truth (on the phase's solver threads).
 SystemResult analyseSystem(const RunSettings& settings, int i,
                            const PivotMode& mode, const RunOptions& options,
                            ProgressDisplay* display,
@@ -91,6 +93,9 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
     // Measured at once: that releases the phase's fine histograms.
     PhaseResult phase = runDistributionPhase(family, context);
     measurePhase(phase, reference, stop);
+    checkPhaseAgainstTruth(phase, reference,
+                           static_cast<unsigned>(settings.SolverThreadCount),
+                           stop);
     if (stop.stop_requested()) throw PhaseStopped{};
     result.phases.push_back(std::move(phase));
   }

@@ -133,6 +133,7 @@ double timeOneSystem(const RunSettings& settings, bool writeReport,
     writeResultsJson(run, store, out);
     writeBandsCsv(store, out);
     writeUnknownsCsv(store, out);
+    writeSensitivityCsv(store, out);
     std::ostringstream page;
     writeResultsJson(run, store, page,
                      pageBandsPerChart(std::size_t{12} * n));

@@ -24,7 +24,7 @@ struct Placeholder {
 // Writes `page` to `out` with each placeholder of the template replaced.
 // Every placeholder must occur exactly once; anything else means the
 // template and this file disagree.
-void fillTemplate(std::string_view page, const Placeholder (&parts)[4],
+void fillTemplate(std::string_view page, const Placeholder (&parts)[5],
                   std::ostream& out) {
   for (const Placeholder& part : parts) {
     const std::size_t first = page.find(part.name);
@@ -147,11 +147,12 @@ void writeHtmlReport(const std::string& resultsJson, std::ostream& out,
   const auto text = [](std::string_view part) {
     return [part](std::ostream& to) { to << part; };
   };
-  const Placeholder parts[4] = {
+  const Placeholder parts[5] = {
       {"@@REPORT_CSS@@", text(reportStyleSheet())},
       {"@@RESULTS_JSON@@",
        [&](std::ostream& to) { writeEscaped(resultsJson, to); }},
       {"@@CHART_JS@@", text(chartLibrarySource())},
+      {"@@TRUTH_JS@@", text(truthRenderer())},
       {"@@REPORT_JS@@", text(reportRenderer())},
   };
   fillTemplate(reportPageTemplate(), parts, out);

@@ -40,6 +40,8 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
   report("bands.csv", [&](std::ostream& out) { writeBandsCsv(store, out); });
   report("unknowns.csv",
          [&](std::ostream& out) { writeUnknownsCsv(store, out); });
+  report("sensitivity.csv",
+         [&](std::ostream& out) { writeSensitivityCsv(store, out); });
   // The page embeds its own copy of the document, with the bands of large
   // tables merged (results_json.h), so that it stays small. It is built in
   // memory first (the page checks it is one JSON value); a stop ends the

@@ -1,5 +1,5 @@
-// The Report/ folder of a run: results.json (results_json.h), bands.csv and
-// unknowns.csv (tidy_csv.h), and index.html, the page that shows them
+// The Report/ folder of a run: results.json (results_json.h), bands.csv,
+// unknowns.csv and sensitivity.csv (tidy_csv.h), and index.html, the page that shows them
 // (html_report.h), written at the end of the run in one call. The
 // folder is created when missing; each file is written under a temporary
 // name in the folder and renamed into place (base/output_file.h), so a

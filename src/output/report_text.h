@@ -1,9 +1,10 @@
 // The texts compiled into the program for the HTML report, each generated at
 // build time by embed_text.cmake from its file: the chart library (Chart.js 3
 // from Debian's libjs-chart.js) and the page's template, style sheet and
-// renderer (src/output/report_page/). The style sheet, the renderer and the
-// chart library hold no "</script", "</style" or "<!--": the build refuses
-// such a file, so each can be placed inside its element as it is.
+// renderer (src/output/report_page/: report.js, with truth.js for the
+// continuous truth and the variance shares). The style sheet, the scripts
+// and the chart library hold no "</script", "</style" or "<!--": the build
+// refuses such a file, so each can be placed inside its element as it is.
 #ifndef LINPROB_OUTPUT_REPORT_TEXT_H_
 #define LINPROB_OUTPUT_REPORT_TEXT_H_
 
@@ -21,6 +22,8 @@ extern const unsigned char reportCss[];
 extern const std::size_t reportCssSize;
 extern const unsigned char reportJs[];
 extern const std::size_t reportJsSize;
+extern const unsigned char truthJs[];
+extern const std::size_t truthJsSize;
 }  // namespace report_text
 
 inline std::string_view chartLibrarySource() {
@@ -38,6 +41,13 @@ inline std::string_view reportStyleSheet() {
 inline std::string_view reportRenderer() {
   return {reinterpret_cast<const char*>(report_text::reportJs),
           report_text::reportJsSize};
+}
+
+// The page's parts for the continuous truth and the variance shares, which
+// the renderer calls (truth.js).
+inline std::string_view truthRenderer() {
+  return {reinterpret_cast<const char*>(report_text::truthJs),
+          report_text::truthJsSize};
 }
 
 }  // namespace linprob

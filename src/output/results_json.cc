@@ -112,10 +112,10 @@ Json tableJson(const MeanSd& normal, const NormalTable& table) {
               {"upper_tail", table.upperTail}};
 }
 
+Json discrepancyJson(const std::optional<Discrepancy>& discrepancy);
+
 Json discrepancyJson(const std::optional<ApproximationCheck>& check) {
-  if (!check || !check->discrepancy) return nullptr;
-  return Json{{"total_variation", check->discrepancy->totalVariation},
-              {"max_cdf", check->discrepancy->maxCdf}};
+  return discrepancyJson(check ? check->discrepancy : std::nullopt);
 }
 
 Json validationJson(const std::optional<ApproximationCheck>& check) {
@@ -134,6 +134,103 @@ Json coverageJson(const std::optional<CoverageInterval>& coverage) {
       {"shortest", pairOf(coverage->shortestLower, coverage->shortestUpper)},
       {"resolution", coverage->resolution}};
 }
+
+// ---- the continuous truth and the variance shares -------------------------
+
+Json discrepancyJson(const std::optional<Discrepancy>& discrepancy) {
+  if (!discrepancy) return nullptr;
+  return Json{{"total_variation", discrepancy->totalVariation},
+              {"max_cdf", discrepancy->maxCdf}};
+}
+
+Json tailedJson(const NormalTable& table) {
+  return Json{{"lower_tail", table.lowerTail},
+              {"bands", numbers(table.masses)},
+              {"upper_tail", table.upperTail}};
+}
+
+// `truth`, `truth_reason` and the discrepancies against the truth of one
+// phase entry (null for a phase that solved nothing).
+void addTruthFields(Json& entry, const PositionResult* position) {
+  if (position == nullptr || !position->solved()) {
+    entry["truth"] = nullptr;
+    entry["truth_reason"] = nullptr;
+    return;
+  }
+  const TruthCheck& check = position->measures.truth;
+  Json truth = nullptr;
+  if (check.truth) {
+    const TruthTable& table = *check.truth;
+    truth = Json{{"method", truthMethodName(table.method)}};
+    truth.update(tailedJson(table.values));
+    truth["error_bounds"] = tailedJson(table.errors);
+    truth["max_error"] = table.maxError;
+  }
+  entry["truth"] = std::move(truth);
+  entry["truth_reason"] =
+      check.reason.empty() ? Json(nullptr) : Json(check.reason);
+  entry["discrepancy"]["truth"] =
+      Json{{"valid", discrepancyJson(check.valid)},
+           {"invalid", discrepancyJson(check.invalid)},
+           {"exact_linear", discrepancyJson(check.exactLinear)}};
+}
+
+Json sharesJson(const UnknownShares& shares) {
+  return shares.state == ShareState::kCertified ? numbers(shares.shares)
+                                                : Json(nullptr);
+}
+
+const char* shareReason(ShareState state) {
+  switch (state) {
+    case ShareState::kCertified:
+      return nullptr;
+    case ShareState::kNoSpread:
+      return "the unknown has no spread";
+    case ShareState::kUncertain:
+      break;
+  }
+  return "not certified to 1e-12";
+}
+
+// Per family and unknown: the shares of the entries in its variance.
+Json sensitivityJson(const SystemReference& reference) {
+  Json families = Json::array();
+  for (const FamilyInfo& info : kFamilies) {
+    const FamilyReference* family = reference.family(info.family);
+    if (family == nullptr) continue;
+    Json unknowns = Json::array();
+    for (std::size_t i = 0; i < family->shares.size(); ++i) {
+      const UnknownShares& shares = family->shares[i];
+      const char* reason = shareReason(shares.state);
+      unknowns.push_back(Json{
+          {"unknown", i},
+          {"shares", sharesJson(shares)},
+          {"contribution_sd", numbers(shares.contributionSd)},
+          {"cells_shares", family->cellShares
+                               ? sharesJson((*family->cellShares)[i])
+                               : Json(nullptr)},
+          {"reason", reason ? Json(reason) : Json(nullptr)}});
+    }
+    families.push_back(
+        Json{{"family", info.name}, {"unknowns", std::move(unknowns)}});
+  }
+  return families;
+}
+
+void addSensitivityFields(Json& entry, const SystemReference* reference) {
+  if (reference == nullptr) {
+    entry["sensitivity"] = nullptr;
+    entry["sensitivity_reason"] = nullptr;
+  } else if (!reference->inverseRows) {
+    entry["sensitivity"] = nullptr;
+    entry["sensitivity_reason"] = reference->inverseReason;
+  } else {
+    entry["sensitivity"] = sensitivityJson(*reference);
+    entry["sensitivity_reason"] = nullptr;
+  }
+}
+
+// ---- phases -----------------------------------------------------------------
 
 // The values summed in order `group` at a time (the last group takes what
 // is left).
@@ -170,6 +267,13 @@ void mergeBands(Json& entry, const PositionResult& position,
     entry["exact_linear"]["bands"] =
         mergedNumbers(measures.exactLinearTable.masses, group);
   }
+  // A merged band's error bound is the sum of its bands' bounds.
+  const std::optional<TruthTable>& truth = measures.truth.truth;
+  if (truth && truth->values.masses.size() == count) {
+    entry["truth"]["bands"] = mergedNumbers(truth->values.masses, group);
+    entry["truth"]["error_bounds"]["bands"] =
+        mergedNumbers(truth->errors.masses, group);
+  }
   entry["band_count"] = count;
   entry["merged_bands"] = group;
 }
@@ -183,6 +287,7 @@ Json phaseUnknownJson(int unknown, const PositionResult* position,
                           "discrepancy", "gum_validation"};
   if (position == nullptr || !position->solved()) {
     for (const char* field : fields) entry[field] = nullptr;
+    addTruthFields(entry, position);
     return entry;
   }
   const PositionBands& bands = position->valid;
@@ -209,6 +314,7 @@ Json phaseUnknownJson(int unknown, const PositionResult* position,
   entry["gum_validation"] =
       Json{{"invalid", validationJson(measures.invalid)},
            {"exact_linear", validationJson(measures.exactLinear)}};
+  addTruthFields(entry, position);
   mergeBands(entry, *position, mostBands);
   return entry;
 }
@@ -315,6 +421,7 @@ Json systemHead(const ResultStore& store, int system) {
   entry["condition_number_reason"] =
       reasonJson(reference, reasons.conditionNumber);
   entry["exact_moments_reason"] = reasonJson(reference, reasons.moments);
+  addSensitivityFields(entry, reference);
   return entry;
 }
 

@@ -82,6 +82,54 @@ std::optional<double> approxCell(bool available, const NormalTable& table,
   return k <= bandCount ? table.masses[k - 1] : table.upperTail;
 }
 
+// ---- the continuous truth and the variance shares -------------------------
+
+// The truth's value and error bound for the lower tail (k = 0), band k or
+// the upper tail (k = K+1); empty when it is missing or walked other bands.
+void truthCells(Row& row, const TruthCheck& check, std::size_t k,
+                std::size_t bandCount) {
+  if (!check.truth) {
+    row.empty().empty();
+    return;
+  }
+  const TruthTable& truth = *check.truth;
+  if (k == 0) {
+    row.number(truth.values.lowerTail).number(truth.errors.lowerTail);
+    return;
+  }
+  const bool walked = truth.values.masses.size() == bandCount;
+  row.number(approxCell(walked, truth.values, k, bandCount));
+  row.number(approxCell(walked, truth.errors, k, bandCount));
+}
+
+void truthDiscrepancyCells(Row& row, const std::optional<Discrepancy>& d) {
+  if (d) {
+    row.number(d->totalVariation).number(d->maxCdf);
+  } else {
+    row.empty().empty();
+  }
+}
+
+void truthUnknownCells(Row& row, const TruthCheck& check) {
+  if (check.truth) {
+    row.text(truthMethodName(check.truth->method))
+        .number(check.truth->maxError);
+  } else {
+    row.empty().empty();
+  }
+  truthDiscrepancyCells(row, check.valid);
+  truthDiscrepancyCells(row, check.invalid);
+  truthDiscrepancyCells(row, check.exactLinear);
+}
+
+void shareCell(Row& row, const UnknownShares& shares, std::size_t entry) {
+  row.number(shares.state == ShareState::kCertified
+                 ? std::optional<double>(shares.shares[entry])
+                 : std::nullopt);
+}
+
+// ---- bands and unknowns -------------------------------------------------------
+
 void writeBandRows(int system, const PivotMode& mode, const FamilyInfo& family,
                    int unknown, const PositionResult& position,
                    std::ostream& out) {
@@ -97,6 +145,7 @@ void writeBandRows(int system, const PivotMode& mode, const FamilyInfo& family,
                        : std::nullopt);
   lower.number(linear ? std::optional<double>(linearTable.lowerTail)
                       : std::nullopt);
+  truthCells(lower, position.measures.truth, 0, bandCount);
   lower.writeTo(out);
 
   double from = bands.min;
@@ -113,6 +162,7 @@ void writeBandRows(int system, const PivotMode& mode, const FamilyInfo& family,
     }
     row.number(approxCell(invalid, position.invalid, k, bandCount));
     row.number(approxCell(linear, linearTable, k, bandCount));
+    truthCells(row, position.measures.truth, k, bandCount);
     row.writeTo(out);
   }
 }
@@ -207,6 +257,7 @@ void writeUnknownRow(const ResultStore& store, int system,
   discrepancyCells(row, measures.exactLinear);
   validationCells(row, measures.invalid);
   validationCells(row, measures.exactLinear);
+  truthUnknownCells(row, measures.truth);
   row.writeTo(out);
 }
 
@@ -230,6 +281,36 @@ void writeUnknownsCsv(const ResultStore& store, std::ostream& out) {
                             const FamilyInfo& family, int unknown) {
     writeUnknownRow(store, system, mode, family, unknown, out);
   });
+}
+
+void writeSensitivityCsv(const ResultStore& store, std::ostream& out) {
+  writeHeader(kSensitivityColumns, out);
+  for (int system = 0; system < store.systemCount(); ++system) {
+    const SystemReference* reference = store.reference(system);
+    if (reference == nullptr) continue;
+    for (const FamilyInfo& info : kFamilies) {
+      const FamilyReference* family = reference->family(info.family);
+      if (family == nullptr) continue;
+      for (std::size_t i = 0; i < family->shares.size(); ++i) {
+        const UnknownShares& shares = family->shares[i];
+        for (std::size_t j = 0; j < shares.contributionSd.size(); ++j) {
+          Row row;
+          row.count(static_cast<std::uint64_t>(system))
+              .text(info.name)
+              .count(i)
+              .count(j);
+          shareCell(row, shares, j);
+          row.number(shares.contributionSd[j]);
+          if (family->cellShares) {
+            shareCell(row, (*family->cellShares)[i], j);
+          } else {
+            row.empty();
+          }
+          row.writeTo(out);
+        }
+      }
+    }
+  }
 }
 
 }  // namespace linprob

@@ -6,14 +6,22 @@
 // family and unknown (input index), each in its run order.
 //
 // bands.csv: system,mode,family,unknown,band,lower,upper,valid,invalid,
-// exact_linear; per solved unknown the row "lower_tail" (no lower end, upper
-// end b0 = Min), the bands 1 ... K (b_{k-1} to b_k) and "upper_tail" (lower
-// end b_K, no upper end). VALID has no tails (0). An approximation that is
-// missing, or that walked fewer bands than the histogram has (all solved
-// values equal), leaves its band and upper-tail cells empty.
+// exact_linear,truth,truth_error; per solved unknown the row "lower_tail"
+// (no lower end, upper end b0 = Min), the bands 1 ... K (b_{k-1} to b_k) and
+// "upper_tail" (lower end b_K, no upper end). VALID has no tails (0). An
+// approximation that is missing, or that walked fewer bands than the
+// histogram has (all solved values equal), leaves its band and upper-tail
+// cells empty; so does the continuous truth (results/truth_check.h), whose
+// truth_error is the bound on its value's error.
 //
 // unknowns.csv: one row per system, mode, family and unknown with every
 // scalar of that unknown (kUnknownColumns, in order).
+//
+// sensitivity.csv: per system with an inverse, family, unknown and
+// right-hand-side entry, the entry's share of the unknown's variance, its
+// standard deviation alone and, in enumeration, its share under the cells'
+// variances (results/variance_shares.h); a share that is missing (no
+// spread, not certified; cells in sampling) is an empty cell.
 #ifndef LINPROB_OUTPUT_TIDY_CSV_H_
 #define LINPROB_OUTPUT_TIDY_CSV_H_
 
@@ -24,11 +32,12 @@
 
 namespace linprob {
 
-inline constexpr std::array<const char*, 10> kBandColumns = {
-    "system", "mode", "family", "unknown", "band",
-    "lower",  "upper", "valid", "invalid", "exact_linear"};
+inline constexpr std::array<const char*, 12> kBandColumns = {
+    "system", "mode",    "family",       "unknown", "band",  "lower",
+    "upper",  "valid",   "invalid",      "exact_linear", "truth",
+    "truth_error"};
 
-inline constexpr std::array<const char*, 42> kUnknownColumns = {
+inline constexpr std::array<const char*, 50> kUnknownColumns = {
     "system",
     "mode",
     "family",
@@ -71,10 +80,23 @@ inline constexpr std::array<const char*, 42> kUnknownColumns = {
     "exact_linear_d_low",
     "exact_linear_d_high",
     "exact_linear_validated",
+    "truth_method",
+    "truth_max_error",
+    "valid_truth_total_variation",
+    "valid_truth_max_cdf",
+    "invalid_truth_total_variation",
+    "invalid_truth_max_cdf",
+    "exact_linear_truth_total_variation",
+    "exact_linear_truth_max_cdf",
 };
+
+inline constexpr std::array<const char*, 7> kSensitivityColumns = {
+    "system", "family",          "unknown",    "entry",
+    "share",  "contribution_sd", "cells_share"};
 
 void writeBandsCsv(const ResultStore& store, std::ostream& out);
 void writeUnknownsCsv(const ResultStore& store, std::ostream& out);
+void writeSensitivityCsv(const ResultStore& store, std::ostream& out);
 
 }  // namespace linprob
 

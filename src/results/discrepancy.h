@@ -6,6 +6,10 @@
 //   maxCdf = max over k = 0..K of |F_valid(b_k) - F_approx(b_k)| with
 //            F_valid(b_0) = 0, F_approx(b_0) = lowerTail and both cumulative
 //            sums taken in band order.
+// discrepancyBetween compares two tables that both have tails (the
+// continuous truth against VALID or an approximation): the tails' absolute
+// differences enter the sum as the bands' do, and F_a(b_0) = lowerTailA,
+// F_b(b_0) = lowerTailB; with lowerTailA = upperTailA = 0 it is the above.
 // VALID masses are used as they are, even when sampling leaves their sum a
 // little below 1 (no renormalisation). Sums run in band order, one rounding
 // per step, so the result is reproducible.
@@ -26,6 +30,13 @@ struct Discrepancy {
 Discrepancy discrepancy(const std::vector<double>& valid, double lowerTail,
                         const std::vector<double>& approxBands,
                         double upperTail);
+
+// Throws std::invalid_argument "discrepancy: 3 bands but 4" when the band
+// counts differ.
+Discrepancy discrepancyBetween(double lowerTailA, const std::vector<double>& a,
+                               double upperTailA, double lowerTailB,
+                               const std::vector<double>& b,
+                               double upperTailB);
 
 }  // namespace linprob
 

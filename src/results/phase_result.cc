@@ -34,15 +34,13 @@ class Approximation {
   boost::math::normal_distribution<double> distro_;
 };
 
-// How many of the histogram's bands the approximation walks: all of them,
-// or none when the first border would not move away from min.
+}  // namespace
+
 std::size_t walkedBands(const PositionBands& bands) {
   const double first = bands.min + bands.step;
   const bool opens = bands.max > bands.min && first != bands.min;
   return opens ? bands.borders.size() : 0;
 }
-
-}  // namespace
 
 ApproxState approxState(const NormalParameters& moments) {
   if (!std::isfinite(moments.mean) || !std::isfinite(moments.variance)) {

@@ -70,6 +70,10 @@ struct PhaseResult {
 
 ApproxState approxState(const NormalParameters& moments);
 
+// How many of the histogram's bands a table over them walks: all of them,
+// or none when the first border would not move away from min.
+std::size_t walkedBands(const PositionBands& bands);
+
 // The normal distribution of `moments` (kAvailable) over the bands.
 // `stop` is looked at every kBandsPerLook bands (up to a million per
 // table): once it is requested the table ends early, and the caller must

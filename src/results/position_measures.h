@@ -16,6 +16,9 @@
 //                    N(exactLinear mean, variance), tabulated like INVALID
 //                    over the histogram's borders (exactLinearTable; a zero
 //                    variance is a point mass).
+//   truth            the continuous truth over the same bands and how far
+//                    VALID and both normals lie from it, filled apart by
+//                    checkPhaseAgainstTruth (results/truth_check.h).
 // Each is empty when what it needs is missing: every one when the phase
 // solved no job; moments and coverage when the phase was counted without
 // references (SolveOptions::references), coverage also when Min or Max is
@@ -34,6 +37,7 @@
 #include "results/gum_validation.h"
 #include "results/normal_table.h"
 #include "results/system_reference.h"
+#include "results/truth_check.h"
 
 namespace linprob {
 
@@ -57,6 +61,7 @@ struct PositionMeasures {
   std::optional<ApproximationCheck> invalid;
   std::optional<ApproximationCheck> exactLinear;
   NormalTable exactLinearTable;  // meaningful when exactLinear
+  TruthCheck truth;
 };
 
 struct PhaseResult;

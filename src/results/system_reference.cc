@@ -6,9 +6,14 @@
 #include <utility>
 
 #include "linear/certified_reference.h"
+#include "linear/exact_rows.h"
+#include "linear/inverse_rows.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
+
+using boost::multiprecision::cpp_rational;
+
 namespace {
 
 void checkPairs(const std::vector<double>& pairs, unsigned n,
@@ -48,6 +53,44 @@ std::vector<EntryMoments> cellEntries(const RectangleTable& cells,
     entries.push_back(discretisedEntryMoments(values, weights));
   }
   return entries;
+}
+
+std::vector<cpp_rational> variancesOf(const std::vector<EntryMoments>& entries) {
+  std::vector<cpp_rational> variances;
+  variances.reserve(entries.size());
+  for (const EntryMoments& entry : entries) variances.push_back(entry.variance);
+  return variances;
+}
+
+// A^-1 as balls for the shares and the truth: exact rows while they are
+// cheap (kMaxExactSize), else the certified enclosure; then each family's
+// shares of its own variances and, in enumeration, of its cells'.
+void sharesOf(const SystemInputs& inputs, SystemReference& reference) {
+  const unsigned n = inputs.n;
+  if (n <= kMaxExactSize) {
+    std::vector<unsigned> rows(n);
+    for (unsigned i = 0; i < n; ++i) rows[i] = i;
+    std::optional<ExactRows> exact = ExactRows::compute(n, inputs.matrix, rows);
+    if (!exact) {
+      reference.inverseReason = "the matrix is singular in exact arithmetic";
+      return;
+    }
+    reference.inverseRows = exactInverseRows(std::move(*exact));
+  } else {
+    reference.inverseRows = certifiedInverseRows(reference.inverse);
+  }
+  for (const FamilyInfo& info : kFamilies) {
+    const auto f = static_cast<std::size_t>(info.family);
+    if (!reference.families[f]) continue;
+    FamilyReference& family = *reference.families[f];
+    family.shares = varianceShares(*reference.inverseRows,
+                                   variancesOf(familyEntries(info, inputs)));
+    const std::optional<RectangleTable>& cells = inputs.cells[f];
+    if (cells && !cells->empty()) {
+      family.cellShares = varianceShares(
+          *reference.inverseRows, variancesOf(cellEntries(*cells, n)));
+    }
+  }
 }
 
 std::string counted(std::size_t count, const char* what) {
@@ -135,6 +178,9 @@ SystemReference makeSystemReference(SystemInputs inputs,
   reference.n = inputs.n;
   const unsigned n = inputs.n;
   if (n > kMaxCertifiedSize) {
+    reference.inverseReason = "more than " +
+                              std::to_string(kMaxCertifiedSize) +
+                              " unknowns, beyond the certified inverse";
     setEveryReason(reference.reasons,
                    "not computed: the system has " + std::to_string(n) +
                        " unknowns, above the " +
@@ -147,6 +193,9 @@ SystemReference makeSystemReference(SystemInputs inputs,
         CertifiedInverse::compute(n, inputs.matrix, stop);
     if (certified.status == Certification::kStopped) throw PhaseStopped{};
     if (!certified.inverse) {
+      reference.inverseReason =
+          "the matrix is singular or too ill-conditioned for the certified "
+          "inverse";
       setEveryReason(reference.reasons,
                      "not computed: the matrix is singular or too "
                      "ill-conditioned for the certified inverse");
@@ -155,6 +204,7 @@ SystemReference makeSystemReference(SystemInputs inputs,
       certified.inverse->releaseWorkingData();
       reference.inverse = std::make_shared<const CertifiedInverse>(
           std::move(*certified.inverse));
+      sharesOf(inputs, reference);
     }
   }
   reference.matrix = std::move(inputs.matrix);

@@ -20,6 +20,15 @@
 // certification refuses (singular or too ill-conditioned), `exact`,
 // `inverse` and every family are empty. `reasons` says in words why a field
 // is empty or incomplete. Unknowns are in input order.
+//
+// A^-1 is also kept as balls (`inverseRows`, linear/inverse_rows.h) for
+// what needs it per unknown beyond the moments: each family's variance
+// shares (results/variance_shares.h), from the family's own variances and,
+// in enumeration, from its cells' (`cellShares`), and the continuous truth
+// of each phase (results/truth_check.h), from the parameter pairs kept here.
+// Up to kMaxExactSize unknowns the rows are exact (linear/exact_rows.h),
+// beyond they are the certified inverse's enclosure. Without them
+// `inverseReason` says why, in words for the report.
 #ifndef LINPROB_RESULTS_SYSTEM_REFERENCE_H_
 #define LINPROB_RESULTS_SYSTEM_REFERENCE_H_
 
@@ -35,6 +44,8 @@
 #include "linear/certified_inverse.h"
 #include "linear/exact_moments.h"
 #include "linear/exact_reference.h"
+#include "linear/inverse_rows.h"
+#include "results/variance_shares.h"
 
 namespace linprob {
 
@@ -47,6 +58,8 @@ using UnknownMomentList = std::vector<std::optional<UnknownMoments>>;
 struct FamilyReference {
   UnknownMomentList exactLinear;
   std::optional<UnknownMomentList> expected;
+  std::vector<UnknownShares> shares;  // by unknown
+  std::optional<std::vector<UnknownShares>> cellShares;
 };
 
 // Why a field of the references is empty or incomplete, one sentence each
@@ -74,6 +87,10 @@ struct SystemReference {
   std::shared_ptr<const CertifiedInverse> inverse;
   ReferenceReasons reasons;
   std::array<std::optional<FamilyReference>, kFamilies.size()> families;
+  std::shared_ptr<const InverseRows> inverseRows;
+  std::string inverseReason;        // empty when `inverseRows` is set
+  std::vector<double> normalPairs;  // NormalRHS.txt: mean, variance, ...
+  std::vector<double> boundsPairs;  // UniformRHS.txt: lower, upper, ...
 
   const std::vector<double>& pairsOf(ParameterKind kind) const {
     return kind == ParameterKind::kNormal ? normalPairs : boundsPairs;
@@ -82,6 +99,10 @@ struct SystemReference {
   const FamilyReference* family(Family f) const {
     const auto& entry = families[static_cast<std::size_t>(f)];
     return entry ? &*entry : nullptr;
+  }
+  // The parameter pairs of one kind (a family's row names its kind).
+  const std::vector<double>& pairsOf(ParameterKind kind) const {
+    return kind == ParameterKind::kNormal ? normalPairs : boundsPairs;
   }
 };
 

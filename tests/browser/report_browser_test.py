@@ -7,6 +7,12 @@ error banner), and a screenshot of the page is not blank.
 
     report_browser_test.py REPORT.html [--expect-charts N] [--max-bytes B]
                            [--max-render-ms MS] [--keep-screenshot PNG]
+                           [--expect-share-charts N] [--expect-heat-maps N]
+                           [--expect-text TEXT ...]
+
+The share charts and heat maps are the canvases of the variance-share cards
+(<figure class="card shares"> and "card heat-map"); each --expect-text must
+occur in the page's text after its scripts ran.
 
 Any missing piece (Chromium, the file) is a failure, never a skip. Prints the
 page size, the number of charts and the time the page took to draw. Needs
@@ -65,6 +71,10 @@ class PageDump(html.parser.HTMLParser):
         self.fatal = []
         self.results_element = False
         self._in_fatal = 0
+        self.share_charts = 0
+        self.heat_maps = 0
+        self.text = []
+        self._figures = []
 
     def handle_starttag(self, tag, attrs):
         attributes = dict(attrs)
@@ -72,20 +82,28 @@ class PageDump(html.parser.HTMLParser):
             self.body = attributes
         elif tag == "canvas":
             self.canvases += 1
+            kinds = self._figures[-1] if self._figures else set()
+            self.share_charts += "shares" in kinds
+            self.heat_maps += "heat-map" in kinds
         elif tag == "img":
             self.images += 1
         elif tag == "script" and attributes.get("id") == "results":
             self.results_element = True
         classes = (attributes.get("class") or "").split()
+        if tag == "figure":
+            self._figures.append(set(classes))
         if "fatal" in classes and "no-script" not in classes:
             self.fatal.append("")
             self._in_fatal += 1
 
     def handle_endtag(self, tag):
+        if tag == "figure" and self._figures:
+            self._figures.pop()
         if self._in_fatal and tag == "p":
             self._in_fatal -= 1
 
     def handle_data(self, data):
+        self.text.append(data)
         if self._in_fatal:
             self.fatal[-1] += data
 
@@ -157,7 +175,8 @@ def screenshot_check(path):
     return distinct, drawn
 
 
-def check(report, expect_charts, max_bytes, max_render_ms, keep_screenshot):
+def check(report, expect_charts, max_bytes, max_render_ms, keep_screenshot,
+          expect_shares=None, expect_heat_maps=None, expect_texts=()):
     if not os.path.isfile(report):
         raise Failure(report + ": not found")
     size = os.path.getsize(report)
@@ -191,6 +210,14 @@ def check(report, expect_charts, max_bytes, max_render_ms, keep_screenshot):
             raise Failure("%d charts drawn for %d canvases" % (drawn, page.canvases))
         if expect_charts is not None and drawn != expect_charts:
             raise Failure("%d charts drawn, expected %d" % (drawn, expect_charts))
+        if expect_shares is not None and page.share_charts != expect_shares:
+            raise Failure("%d share charts, expected %d" % (page.share_charts, expect_shares))
+        if expect_heat_maps is not None and page.heat_maps != expect_heat_maps:
+            raise Failure("%d heat maps, expected %d" % (page.heat_maps, expect_heat_maps))
+        text = " ".join("".join(page.text).split())
+        for wanted in expect_texts:
+            if wanted not in text:
+                raise Failure("the page does not say: " + wanted)
         if page.images:
             raise Failure("%d <img> elements: text from the data became markup" % page.images)
         render_ms = int(page.body.get("data-render-ms", "-1"))
@@ -215,9 +242,13 @@ def main():
     parser.add_argument("--max-bytes", type=int, default=2_000_000)
     parser.add_argument("--max-render-ms", type=int)
     parser.add_argument("--keep-screenshot")
+    parser.add_argument("--expect-share-charts", type=int)
+    parser.add_argument("--expect-heat-maps", type=int)
+    parser.add_argument("--expect-text", action="append", default=[])
     args = parser.parse_args()
     try:
-        check(args.report, args.expect_charts, args.max_bytes, args.max_render_ms, args.keep_screenshot)
+        check(args.report, args.expect_charts, args.max_bytes, args.max_render_ms, args.keep_screenshot,
+              args.expect_share_charts, args.expect_heat_maps, args.expect_text)
     except Failure as failure:
         print("FAIL: " + str(failure), file=sys.stderr)
         return 1

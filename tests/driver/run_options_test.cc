@@ -138,8 +138,8 @@ TEST(CheckRunTest, PrintsThePlanAndWritesNothing) {
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(filesUnder(dir.path()), before);
   const std::vector<std::string> lines = splitLines(run.out);
-  ASSERT_EQ(lines.size(), 12u) << run.out;
-  const std::vector<std::string> plan(lines.begin(), lines.end() - 3);
+  ASSERT_EQ(lines.size(), 13u) << run.out;
+  const std::vector<std::string> plan(lines.begin(), lines.end() - 4);
   EXPECT_EQ(plan, (std::vector<std::string>{
                       "",
                       "Check: the settings and every input file are sound.",
@@ -151,8 +151,11 @@ TEST(CheckRunTest, PrintsThePlanAndWritesNothing) {
                       "each of 2 entries)",
                       "Jobs in all: 108",
                       "Solver threads: 3, generator threads: 2"}));
-  EXPECT_EQ(lines[9].rfind("Memory at the peak: about ", 0), 0u);
-  EXPECT_EQ(lines[10].rfind("Estimated run time: ", 0), 0u);
+  // Nine jobs: replaying them is cheaper than any halves.
+  EXPECT_EQ(lines[9].rfind("Replaying every job: about ", 0), 0u) << lines[9];
+  EXPECT_NE(lines[9].find(" (memory budget 1024 MiB)"), std::string::npos);
+  EXPECT_EQ(lines[10].rfind("Memory at the peak: about ", 0), 0u);
+  EXPECT_EQ(lines[11].rfind("Estimated run time: ", 0), 0u);
   EXPECT_EQ(lines.back(),
             "Memory budget: 512 MiB (--memory-budget) for the solved values "
             "a phase keeps between its passes");

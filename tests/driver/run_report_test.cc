@@ -77,7 +77,7 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   const std::vector<std::string> fields = {
       "unknown", "min", "max", "borders", "valid", "invalid", "exact_linear",
       "moments", "expected_moments", "coverage_95", "discrepancy",
-      "gum_validation"};
+      "gum_validation", "truth", "truth_reason"};
   for (const Json& mode : system["modes"]) {
     EXPECT_EQ(mode["pivot_growth"], 1.0);
     for (int v = 0; v < 2; ++v) {
@@ -105,21 +105,54 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   EXPECT_EQ(uniform["expected_moments"]["mean"], 0.75);
   EXPECT_EQ(uniform["expected_moments"]["sd"], std::sqrt(1.25) / 2);
 
-  // bands.csv: both tails and every band, INVALID equal to exact linear.
+  // x0 = b0 / 2 with b0 uniform on [0, 4]: the truth is uniform on [0, 2],
+  // half of each band's width, the rest above the last border.
+  const Json& truth = uniform["truth"];
+  EXPECT_EQ(truth["method"], "piecewise polynomial");
+  EXPECT_EQ(uniform["truth_reason"], nullptr);
+  const Json& borders = uniform["borders"];
+  EXPECT_EQ(truth["lower_tail"], 0.0);
+  for (std::size_t k = 0; k + 1 < borders.size(); ++k) {
+    const double width =
+        borders[k + 1].get<double>() - borders[k].get<double>();
+    EXPECT_NEAR(truth["bands"][k].get<double>(), width / 2,
+                truth["error_bounds"]["bands"][k].get<double>() + 1e-16);
+  }
+  EXPECT_LE(truth["max_error"].get<double>(), 1e-9);
+  // Every unknown depends on its own entry alone.
+  const Json& sensitivity = system["sensitivity"];
+  EXPECT_EQ(system["sensitivity_reason"], nullptr);
+  ASSERT_EQ(sensitivity.size(), 3u);
+  EXPECT_EQ(sensitivity[1]["family"], "Normal");
+  EXPECT_EQ(sensitivity[1]["unknowns"][1]["shares"], Json::parse("[0,1]"));
+  EXPECT_EQ(sensitivity[1]["unknowns"][1]["contribution_sd"],
+            Json::parse("[0,0.5]"));  // sqrt(4) / 4
+  EXPECT_EQ(sensitivity[2]["unknowns"][0]["cells_shares"],
+            Json::parse("[1,0]"));
+
+  // bands.csv: both tails and every band, INVALID equal to exact linear,
+  // the truth and its bound beside them.
   const auto bands = table(dir.read("Report/bands.csv"));
   ASSERT_GT(bands.size(), 3u);
   EXPECT_EQ(bands[0], cells("system,mode,family,unknown,band,lower,upper,"
-                            "valid,invalid,exact_linear"));
+                            "valid,invalid,exact_linear,truth,truth_error"));
   EXPECT_EQ(bands[1][4], "lower_tail");
   EXPECT_EQ(bands[1][5], "");
   for (std::size_t r = 1; r < bands.size(); ++r) {
-    ASSERT_EQ(bands[r].size(), 10u);
+    ASSERT_EQ(bands[r].size(), 12u);
     EXPECT_EQ(bands[r][8], bands[r][9]);
+    EXPECT_NE(bands[r][10], "");
   }
   // unknowns.csv: 4 modes x 3 families x 2 unknowns, every row complete.
   const auto unknowns = table(dir.read("Report/unknowns.csv"));
   ASSERT_EQ(unknowns.size(), 1u + 24);
-  for (const auto& row : unknowns) EXPECT_EQ(row.size(), 42u);
+  for (const auto& row : unknowns) EXPECT_EQ(row.size(), 50u);
+  // sensitivity.csv: 3 families x 2 unknowns x 2 entries.
+  const auto shares = table(dir.read("Report/sensitivity.csv"));
+  ASSERT_EQ(shares.size(), 1u + 12);
+  EXPECT_EQ(shares[0], cells("system,family,unknown,entry,share,"
+                             "contribution_sd,cells_share"));
+  EXPECT_EQ(shares[1], cells("0,Triangular,0,0,1,0.408248290463863,1"));
 }
 
 // The counting pass's moments of the solved values are the moments of the
@@ -181,8 +214,14 @@ TEST(RunReportTest, RefusedRunsAndConstantUnknowns) {
       document["systems"][0]["modes"][0]["families"][1]["unknowns"][1];
   EXPECT_EQ(point["min"], 2.0);
   EXPECT_EQ(point["invalid"]["bands"], Json::array());
-  EXPECT_EQ(point["discrepancy"],
-            Json({{"invalid", nullptr}, {"exact_linear", nullptr}}));
+  EXPECT_EQ(point["discrepancy"]["invalid"], nullptr);
+  EXPECT_EQ(point["discrepancy"]["exact_linear"], nullptr);
+  // The truth is the same point mass: all of it at min, in the lower tail,
+  // no band walked, so nothing to hold VALID's bands against.
+  EXPECT_EQ(point["truth"]["lower_tail"], 1.0);
+  EXPECT_EQ(point["truth"]["bands"], Json::array());
+  EXPECT_EQ(point["discrepancy"]["truth"]["valid"], nullptr);
+  EXPECT_EQ(point["discrepancy"]["truth"]["invalid"]["total_variation"], 0.0);
   for (const auto& row : table(constant.read("Report/bands.csv"))) {
     if (row[2] == "Normal" && row[3] == "1" && row[4] != "lower_tail") {
       EXPECT_EQ(row[8], "");

@@ -77,9 +77,10 @@ TEST(HtmlReportTest, MarkupInValuesStaysInsideTheResultsElement) {
   // "<img" or "<!--" would be the ones from the document.
   EXPECT_EQ(count(page, "<img"), 0u);
   EXPECT_EQ(count(page, "<!--"), 0u);
-  // Four script elements: error recorder, results, chart library, renderer.
-  EXPECT_EQ(count(page, "</script"), 4u);
-  EXPECT_EQ(count(page, "<script"), 4u);
+  // Five script elements: error recorder, results, chart library, the
+  // truth's parts, renderer.
+  EXPECT_EQ(count(page, "</script"), 5u);
+  EXPECT_EQ(count(page, "<script"), 5u);
 }
 
 TEST(HtmlReportTest, EscapesOnlyTheCharactersThatCouldEndTheElement) {
@@ -105,6 +106,7 @@ TEST(HtmlReportTest, PageHoldsLibraryStyleAndRenderer) {
   EXPECT_NE(page.find("Chart.js v3."), std::string::npos);
   EXPECT_NE(page.find("data-charts-drawn"), std::string::npos);
   EXPECT_NE(page.find("@media print"), std::string::npos);
+  EXPECT_NE(page.find("window.linprobTruth = function"), std::string::npos);
   EXPECT_EQ(resultsElementText(page), "{}");
 }
 

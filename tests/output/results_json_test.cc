@@ -1,5 +1,5 @@
 // The copy of the results that the page embeds: large tables with their
-// neighbouring bands merged, everything else as results.json has it.
+// neighbouring bands merged (the truth and its bounds too), everything else as results.json has it.
 #include "output/results_json.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "results/continuous_truth.h"
 #include "results/phase_result.h"
 #include "results/position_measures.h"
 
@@ -37,6 +38,16 @@ ResultStore storeWithBands(int bands) {
     PhaseResult measured =
         makePhaseResult(family.family, std::move(phase), {{0.5, 0.01}}, {0});
     measurePhase(measured, SystemReference{});
+    // A made-up truth: band b has mass b and error bound 2b.
+    const std::size_t k = measured.positions[0].valid.masses.size();
+    TruthTable truth;
+    truth.values.lowerTail = 0.25;
+    truth.errors.lowerTail = 1e-12;
+    for (std::size_t b = 0; b < k; ++b) {
+      truth.values.masses.push_back(static_cast<double>(b));
+      truth.errors.masses.push_back(2.0 * static_cast<double>(b));
+    }
+    measured.positions[0].measures.truth.truth = std::move(truth);
     result.phases.push_back(std::move(measured));
   }
   store.add(result);
@@ -68,19 +79,27 @@ TEST(ResultsJsonTest, PageCopyMergesNeighbouringBandsOfLargeTables) {
   ASSERT_EQ(drawn["valid"].size(), groups);
   ASSERT_EQ(drawn["borders"].size(), groups + 1);
   ASSERT_EQ(drawn["invalid"]["bands"].size(), groups);
+  ASSERT_EQ(drawn["truth"]["bands"].size(), groups);
+  ASSERT_EQ(drawn["truth"]["error_bounds"]["bands"].size(), groups);
   for (std::size_t g = 0; g < groups; ++g) {
     EXPECT_EQ(drawn["borders"][g], all["borders"][3 * g]);
-    double valid = 0.0, invalid = 0.0;
+    double valid = 0.0, invalid = 0.0, truth = 0.0, bound = 0.0;
     for (std::size_t b = 3 * g; b < std::min(k, 3 * g + 3); ++b) {
       valid += all["valid"][b].get<double>();
       invalid += all["invalid"]["bands"][b].get<double>();
+      truth += all["truth"]["bands"][b].get<double>();
+      bound += all["truth"]["error_bounds"]["bands"][b].get<double>();
     }
     EXPECT_EQ(drawn["valid"][g], valid);
     EXPECT_EQ(drawn["invalid"]["bands"][g], invalid);
+    EXPECT_EQ(drawn["truth"]["bands"][g], truth);
+    EXPECT_EQ(drawn["truth"]["error_bounds"]["bands"][g], bound);
   }
   EXPECT_EQ(drawn["borders"].back(), all["borders"].back());
   // Tails and measures stay those of the full table.
   EXPECT_EQ(drawn["invalid"]["upper_tail"], all["invalid"]["upper_tail"]);
+  EXPECT_EQ(drawn["truth"]["lower_tail"], 0.25);
+  EXPECT_EQ(drawn["truth"]["error_bounds"]["lower_tail"], 1e-12);
   EXPECT_EQ(drawn["coverage_95"], all["coverage_95"]);
 
   // A table of at most that many bands is the same in both.

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """check_csv.py PROGRAM EXAMPLE_FOLDER: runs the built program on a copy of
-the example folder, then reads Report/bands.csv and Report/unknowns.csv with
-pandas.read_csv(path) and no options and checks their column names and the
-types pandas gives them. Exits 1 with one line per problem."""
+the example folder, then reads Report/bands.csv, Report/unknowns.csv and
+Report/sensitivity.csv with pandas.read_csv(path) and no options and checks
+their column names and the types pandas gives them. Exits 1 with one line per problem."""
 
 import os
 import shutil
@@ -12,7 +12,7 @@ import tempfile
 
 import pandas
 
-BANDS = "system mode family unknown band lower upper valid invalid exact_linear"
+BANDS = "system mode family unknown band lower upper valid invalid exact_linear truth truth_error"
 UNKNOWNS = """system mode family unknown jobs condition_number pivot_growth exact
 true_solution forward_error_ulps interval_lower interval_upper hull_lower
 hull_upper interval_overestimation min max moments_mean moments_sd
@@ -22,10 +22,14 @@ coverage_symmetric_upper coverage_shortest_lower coverage_shortest_upper
 coverage_resolution invalid_total_variation invalid_max_cdf
 exact_linear_total_variation exact_linear_max_cdf invalid_delta invalid_d_low
 invalid_d_high invalid_validated exact_linear_delta exact_linear_d_low
-exact_linear_d_high exact_linear_validated"""
+exact_linear_d_high exact_linear_validated truth_method truth_max_error
+valid_truth_total_variation valid_truth_max_cdf invalid_truth_total_variation
+invalid_truth_max_cdf exact_linear_truth_total_variation
+exact_linear_truth_max_cdf"""
+SENSITIVITY = "system family unknown entry share contribution_sd cells_share"
 
-LABELS = {"mode", "family", "band"}
-INTEGERS = {"system", "unknown", "jobs"}
+LABELS = {"mode", "family", "band", "truth_method"}
+INTEGERS = {"system", "unknown", "jobs", "entry"}
 VERDICTS = {"invalid_validated", "exact_linear_validated"}
 
 
@@ -71,6 +75,7 @@ def main():
         report = os.path.join(folder, "Report")
         problems = check(os.path.join(report, "bands.csv"), BANDS)
         problems += check(os.path.join(report, "unknowns.csv"), UNKNOWNS)
+        problems += check(os.path.join(report, "sensitivity.csv"), SENSITIVITY)
     for problem in problems:
         print(problem)
     return 1 if problems else 0

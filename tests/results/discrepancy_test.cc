@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 namespace linprob {
 namespace {
@@ -20,6 +21,29 @@ TEST(Discrepancy, TailsBandsAndCumulativeGaps) {
   const Discrepancy shortfall = discrepancy({0.25, 0.5}, 0.0, {0.25, 0.5}, 0.25);
   EXPECT_EQ(shortfall.totalVariation, 0.125);
   EXPECT_EQ(shortfall.maxCdf, 0.0);
+}
+
+// Two tables with tails: the tails count like bands, and the cumulative
+// sums start from each table's own lower tail. With one table's tails 0 it
+// is the comparison against VALID, bit for bit.
+TEST(Discrepancy, BetweenTablesWithTails) {
+  const Discrepancy d =
+      discrepancyBetween(0.25, {0.5, 0.125}, 0.125, 0.0, {0.5, 0.25}, 0.25);
+  EXPECT_EQ(d.totalVariation, 0.25);  // (0.25 + 0 + 0.125 + 0.125) / 2
+  EXPECT_EQ(d.maxCdf, 0.25);          // at b0 and b1
+  const std::vector<double> valid = {0.1, 0.7, 0.2};
+  const std::vector<double> approx = {0.3, 0.3, 0.3};
+  const Discrepancy against = discrepancy(valid, 0.05, approx, 0.05);
+  const Discrepancy between =
+      discrepancyBetween(0.0, valid, 0.0, 0.05, approx, 0.05);
+  EXPECT_EQ(between.totalVariation, against.totalVariation);
+  EXPECT_EQ(between.maxCdf, against.maxCdf);
+  try {
+    discrepancyBetween(0.0, {0.5}, 0.0, 0.0, {}, 0.0);
+    FAIL() << "no exception";
+  } catch (const std::invalid_argument& e) {
+    EXPECT_STREQ(e.what(), "discrepancy: 1 bands but 0");
+  }
 }
 
 TEST(Discrepancy, RefusesDifferentBandCounts) {

@@ -43,6 +43,20 @@ void expectMoments(const UnknownMomentList& moments,
   }
 }
 
+// Shares to within 2 units in the last place of the nearest double of
+// each expected fraction (given here as a rounded quotient).
+void expectShares(const std::vector<UnknownShares>& shares,
+                  const std::vector<std::vector<double>>& expected) {
+  ASSERT_EQ(shares.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    ASSERT_EQ(shares[i].state, ShareState::kCertified) << i;
+    ASSERT_EQ(shares[i].shares.size(), expected[i].size());
+    for (std::size_t j = 0; j < expected[i].size(); ++j) {
+      EXPECT_NEAR(shares[i].shares[j], expected[i][j], 4e-16) << i << j;
+    }
+  }
+}
+
 TEST(SystemReferenceTest, HandInvertedTwoByTwo) {
   SystemInputs inputs = handInvertedInputs();
   inputs.cells[static_cast<std::size_t>(Family::kTriangular)] = twoCells();
@@ -80,6 +94,20 @@ TEST(SystemReferenceTest, HandInvertedTwoByTwo) {
   ASSERT_TRUE(triangular->expected);
   expectMoments(*triangular->expected, {{0.1, 0.0325}, {0.6, 0.17}});
   EXPECT_FALSE(normal->expected);
+
+  // Shares of the same terms: normal 0.0225 : 0.005 and 0.01 : 0.08, the
+  // triangular cells' 0.0225 : 0.01 and 0.01 : 0.16, the family's own
+  // 0.09 : 0.01 and 0.04 : 0.16 (its entries' variances are equal).
+  ASSERT_TRUE(reference.inverseRows);
+  EXPECT_EQ(reference.inverseReason, "");
+  expectShares(normal->shares, {{9.0 / 11, 2.0 / 11}, {1.0 / 9, 8.0 / 9}});
+  EXPECT_FALSE(normal->cellShares);
+  ASSERT_TRUE(triangular->cellShares);
+  expectShares(*triangular->cellShares,
+               {{9.0 / 13, 4.0 / 13}, {1.0 / 17, 16.0 / 17}});
+  expectShares(triangular->shares, {{0.9, 0.1}, {0.2, 0.8}});
+  EXPECT_EQ(reference.pairsOf(ParameterKind::kBounds),
+            (std::vector<double>{0, 2, 1, 3}));
 }
 
 TEST(SystemReferenceTest, SamplingExpectsTheFamilyMoments) {
@@ -109,6 +137,9 @@ TEST(SystemReferenceTest, NoReferencesBeyondTheLimitOrWhenSingularWithTheReason)
   EXPECT_FALSE(big.exact);
   EXPECT_FALSE(big.inverse);
   EXPECT_EQ(big.family(Family::kNormal), nullptr);
+  EXPECT_FALSE(big.inverseRows);
+  EXPECT_EQ(big.inverseReason,
+            "more than 2000 unknowns, beyond the certified inverse");
   EXPECT_EQ(big.matrix.size(), large.n * large.n);
   EXPECT_EQ(big.reasons.conditionNumber,
             "not computed: the system has 2001 unknowns, above the 2000 the "
@@ -120,6 +151,9 @@ TEST(SystemReferenceTest, NoReferencesBeyondTheLimitOrWhenSingularWithTheReason)
   const SystemReference none = makeSystemReference(singular);
   EXPECT_FALSE(none.exact);
   EXPECT_EQ(none.family(Family::kUniform), nullptr);
+  EXPECT_EQ(none.inverseReason,
+            "the matrix is singular or too ill-conditioned for the certified "
+            "inverse");
   EXPECT_EQ(none.reasons.trueSolution,
             "not computed: the matrix is singular or too ill-conditioned for "
             "the certified inverse");

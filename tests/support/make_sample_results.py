@@ -196,6 +196,73 @@ def discrepancy(valid, table):
     return {"total_variation": tv, "max_cdf": worst}
 
 
+def truth_discrepancy(truth, tails_lower, bands, tails_upper):
+    tv = 0.5 * (abs(truth["lower_tail"] - tails_lower) + abs(truth["upper_tail"] - tails_upper)
+                + sum(abs(t - b) for t, b in zip(truth["bands"], bands)))
+    ft, fb = truth["lower_tail"], tails_lower
+    worst = abs(ft - fb)
+    for t, b in zip(truth["bands"], bands):
+        ft += t
+        fb += b
+        worst = max(worst, abs(ft - fb))
+    return {"total_variation": tv, "max_cdf": worst}
+
+
+def box_cdf(lows, widths, x):
+    """P(sum of uniforms on [lo_j, lo_j + w_j] <= x), the corner sum in floats."""
+    m = len(widths)
+    y = x - sum(lows)
+    total = 0.0
+    for mask in range(1 << m):
+        z = y - sum(w for j, w in enumerate(widths) if mask >> j & 1)
+        if z > 0:
+            total += (-1) ** bin(mask).count("1") * z ** m
+    return min(1.0, max(0.0, total / (math.factorial(m) * math.prod(widths))))
+
+
+def truth_table(family, row, uniform, normal, borders):
+    """The exact distribution of sum_j row[j] b_j over the borders."""
+    if family == "Normal":
+        mean = sum(a * m for a, (m, _) in zip(row, normal))
+        sd = math.sqrt(sum(a * a * v for a, (_, v) in zip(row, normal)))
+        cdf = [phi((b - mean) / sd) for b in borders]
+        method = "normal"
+    else:
+        copies = 2 if family == "Triangular" else 1
+        lows, widths = [], []
+        for a, (lo, hi) in zip(row, uniform):
+            ends = sorted((a * lo, a * hi))
+            for _ in range(copies):
+                lows.append(ends[0] / copies)
+                widths.append((ends[1] - ends[0]) / copies)
+        cdf = [box_cdf(lows, widths, b) for b in borders]
+        method = "piecewise polynomial"
+    bands = [cdf[i + 1] - cdf[i] for i in range(len(borders) - 1)]
+    return {"method": method, "lower_tail": cdf[0], "bands": bands, "upper_tail": 1.0 - cdf[-1],
+            "error_bounds": {"lower_tail": 1e-17, "bands": [2e-17] * len(bands), "upper_tail": 1e-17},
+            "max_error": 2e-17}
+
+
+def sensitivity(inv, uniform, normal, cells):
+    blocks = []
+    for family in FAMILIES:
+        if family == "Normal":
+            variances = [Fraction(v) for _, v in normal]
+        else:
+            divisor = 24 if family == "Triangular" else 12
+            variances = [(Fraction(hi) - Fraction(lo)) ** 2 / divisor for lo, hi in uniform]
+        unknowns = []
+        for i, row in enumerate(inv):
+            terms = [a * a * v for a, v in zip(row, variances)]
+            total = sum(terms)
+            shares = [float(t / total) for t in terms]
+            unknowns.append({"unknown": i, "shares": shares,
+                             "contribution_sd": [math.sqrt(t) for t in terms],
+                             "cells_shares": shares if cells else None, "reason": None})
+        blocks.append({"family": family, "unknowns": unknowns})
+    return blocks
+
+
 def gum(sym, low, high, sd):
     if not sd > 0:
         return {"delta": None, "d_low": None, "d_high": None, "validated": None}
@@ -273,11 +340,15 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
         system["condition_number_reason"] = None
         system["exact_moments_reason"] = None
         inv_float = [[float(v) for v in row] for row in inv]
+        system["sensitivity"] = sensitivity(inv, uniform, normal, samples is None or samples > 5000)
+        system["sensitivity_reason"] = None
     else:
         for key in ("true_solution", "true_solution_reason", "exact_hull", "exact_hull_reason",
                     "condition_number", "condition_number_enclosure", "condition_number_reason",
                     "exact_moments_reason"):
             system[key] = NOT_CERTIFIED if key.endswith("_reason") else None
+        system["sensitivity"] = None
+        system["sensitivity_reason"] = "the matrix is singular or too ill-conditioned for the certified inverse " + HOSTILE
 
     # Right-hand sides of every family, shared by the four modes as a run
     # shares its jobs; and the exact linear references (mode independent).
@@ -297,7 +368,8 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
             for _ in range(4 * count):
                 b = draw(family, rng, uniform, normal)
                 big.append([sum(inv_float[i][j] * b[j] for j in range(n)) for i in range(n)])
-        references[family] = (mean, sd, big)
+        references[family] = (mean, sd, big,
+                              lambda u, borders, f=family: truth_table(f, inv_float[u], uniform, normal, borders))
 
     system["modes"] = []
     for name, row_pivot, col_pivot, suffix in MODES:
@@ -336,7 +408,8 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
 def empty_unknown(u):
     return {"unknown": u, "min": None, "max": None, "borders": None, "valid": None,
             "invalid": None, "exact_linear": None, "moments": None, "expected_moments": None,
-            "coverage_95": None, "discrepancy": None, "gum_validation": None}
+            "coverage_95": None, "discrepancy": None, "gum_validation": None,
+            "truth": None, "truth_reason": None}
 
 
 def unknown_entry(u, values, bands, family, reference):
@@ -356,7 +429,8 @@ def unknown_entry(u, values, bands, family, reference):
                       "discrepancy": {"invalid": discrepancy(valid, invalid), "exact_linear": None},
                       "gum_validation": {"invalid": gum(cover["symmetric"], mean - 1.959964 * sd,
                                                         mean + 1.959964 * sd, sd),
-                                         "exact_linear": None}})
+                                         "exact_linear": None},
+                      "truth": None, "truth_reason": "no inverse: " + HOSTILE})
         return entry
     mean_u, sd_u = reference[0][u], reference[1][u]
     invalid = normal_table(mean_u, sd_u, borders)
@@ -375,6 +449,13 @@ def unknown_entry(u, values, bands, family, reference):
         "gum_validation": {
             "invalid": gum(cover["symmetric"], mean_u - 1.959964 * sd_u, mean_u + 1.959964 * sd_u, sd_u),
             "exact_linear": gum(cover["symmetric"], exact_low, exact_high, sd_u)}})
+    truth = reference[3](u, borders)
+    entry["truth"] = truth
+    entry["truth_reason"] = None
+    entry["discrepancy"]["truth"] = {
+        "valid": truth_discrepancy(truth, 0.0, valid, 0.0),
+        "invalid": truth_discrepancy(truth, invalid["lower_tail"], invalid["bands"], invalid["upper_tail"]),
+        "exact_linear": truth_discrepancy(truth, exact["lower_tail"], exact["bands"], exact["upper_tail"])}
     return entry
 
 

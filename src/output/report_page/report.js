@@ -243,6 +243,14 @@
     return {display: true, text: text, font: {weight: '600'}};
   }
 
+  // The truth over the histograms and the variance shares (truth.js).
+  const truthPage = window.linprobTruth({
+    el: el, fmt: fmt, fmtCount: fmtCount, isNumber: isNumber, COLOUR: COLOUR,
+    makeChart: makeChart, legendLabels: legendLabels, axisTitle: axisTitle,
+    numberTable: numberTable, download: download, downloadCsv: downloadCsv,
+    fileSafe: fileSafe, systemLabel: systemLabel
+  });
+
   // Digits of the tick labels: enough to tell neighbouring borders apart.
   function tickDigits(borders) {
     const step = Math.abs(borders[borders.length - 1] - borders[0]) / Math.max(1, borders.length - 1);
@@ -262,9 +270,12 @@
     const coverage = entry.coverage_95 || {};
     const symmetric = pairOf(coverage.symmetric);
     const shortest = pairOf(coverage.shortest);
-    const top = largest([].concat(entry.valid, invalid ? invalid.bands : [], exact ? exact.bands : [])) || 1;
+    const truthLine = truthPage.dataset(entry, mids);
+    const top = largest([].concat(entry.valid, invalid ? invalid.bands : [], exact ? exact.bands : [],
+      truthLine ? truthLine.data.map(function (p) { return p.y; }) : [])) || 1;
     // A marker on every band only while the bands are few enough to tell apart.
     function marker(radius) { return k <= MARKED_BANDS ? radius : 0; }
+    if (truthLine) truthLine.pointRadius = marker(3);
 
     const datasets = [{
       type: 'bar', label: 'VALID (solved values)',
@@ -288,6 +299,7 @@
         borderDash: [2, 3], borderWidth: 1.5, pointStyle: 'rectRot', pointRadius: marker(4), order: 2
       });
     }
+    if (truthLine) datasets.push(truthLine);
     // The coverage intervals: horizontal brackets above the bars.
     function bracket(pair, label, colour, dash, level) {
       datasets.push({
@@ -325,8 +337,10 @@
     if (symmetric) rows.push(['95 % symmetric', symmetric[0], symmetric[1], null, null, null]);
     if (shortest) rows.push(['95 % shortest', shortest[0], shortest[1], null, null, null]);
 
-    return {datasets: datasets, borders: borders, min: min, max: max, top: top,
-            digits: tickDigits(borders), header: header, rows: rows};
+    const view = {datasets: datasets, borders: borders, min: min, max: max, top: top,
+                  digits: tickDigits(borders), header: header, rows: rows};
+    truthPage.extendTable(view, entry);
+    return view;
   }
 
   // Statistics of one phase entry, for the second table under a histogram.
@@ -385,6 +399,8 @@
     const note = el('p', {class: 'no-samples overlay hidden'});
     const box = el('div', {class: 'chart-box'}, canvas, note);
     card.append(box);
+    const words = el('p', {class: 'truth-words small'});
+    card.append(words);
     // A large table is drawn with neighbouring bands merged (band_count and
     // merged_bands in the page's copy of the results); the note says so.
     const mergeNote = el('p', {class: 'small muted hidden'});
@@ -422,6 +438,8 @@
       detailsBody.append(numberTable(['of', 'mean', 'standard deviation'], statisticsRows(entry), null, 'Moments'));
       detailsBody.append(numberTable(['against VALID', 'total variation', 'max CDF difference', 'δ', 'd low', 'd high', 'GUM validation'],
         checksRows(entry), null, 'Trust measures'));
+      detailsBody.append(numberTable(['against the exact distribution', 'total variation', 'max CDF difference'],
+        truthPage.checkRows(entry), null, 'Distance from the truth'));
       const coverage = entry.coverage_95 || {};
       const family = familyOf(ctx.modes[current], ctx.family) || {};
       detailsBody.append(el('p', {class: 'small'},
@@ -455,6 +473,8 @@
         : '';
       pngButton.disabled = !view;
       csvButton.disabled = !view;
+      if (view) truthPage.describe(words, entry);
+      else words.replaceChildren();
       fillDetails(entry);
       if (chart) {
         chart.data.datasets = view ? view.datasets : [];
@@ -711,7 +731,9 @@
   function readingGuide() {
     return el('details', {class: 'guide'}, el('summary', null, 'How to read this report'),
       el('ul', null,
-        el('li', null, 'VALID: the probability of each band of solved values, from every solved right-hand side. INVALID: the normal approximation obtained by propagating means and variances through the elimination, over the same bands. Exact linear: the exact distribution of the linear map of the right-hand-side distribution.'),
+        el('li', null, 'VALID: the probability of each band of solved values, from every solved right-hand side. INVALID: the normal approximation obtained by propagating means and variances through the elimination, over the same bands. Exact linear: the normal distribution with the exact mean and variance of the linear map of the right-hand side.'),
+        el('li', null, 'Truth: the exact distribution of the unknown when the right-hand-side entries follow their family exactly (continuous, not in cells), over the same bands, each value certified to the error bound shown. Its distance from VALID is the error of the cells or of the sample; from INVALID and the exact linear normal, the error of the normal approximation.'),
+        el('li', null, 'Variance shares: the part of an unknown’s variance each right-hand-side entry contributes alone, (A⁻¹)ᵢⱼ² σⱼ² / Var(xᵢ); they sum to 1.'),
         el('li', null, 'Total variation: half the summed absolute differences of the band probabilities (tails included) against VALID; values above ' + TOTAL_VARIATION_LIMIT + ' are marked ✗.'),
         el('li', null, 'GUM validation: whether the approximation’s 95 % interval agrees with the one of the solved values within the numerical tolerance δ.'),
         el('li', null, 'Interval overestimation: width of the interval solution over the width of the exact hull; values above ' + OVERESTIMATION_LIMIT + ' are marked ✗. Forward error: distance of the computed solution from the exact one, in units in the last place.')));
@@ -920,6 +942,9 @@
       if (range.create) registry.creators.push(range.create);
       section.append(el('div', {class: 'chart-row'}, histogram.card, range.card));
     }
+    const shares = truthPage.sharesCard(ctx, u);
+    if (shares.create) registry.creators.push(shares.create);
+    section.append(el('div', {class: 'chart-row'}, shares.card));
     return section;
   }
 
@@ -941,6 +966,13 @@
         el('span', {class: 'verdict ' + verdict.level}, verdict.text)));
     section.append(el('div', {class: 'system-tables'}, matrixTable(system), solutionTable(system, unknowns)));
     section.append(pivotingTable(system, families));
+    const distances = truthPage.distanceTable(system, families, modeShort, modeName);
+    if (distances) section.append(distances);
+    const heatMap = truthPage.heatMapCard({system: system, position: position});
+    if (heatMap) {
+      section.append(el('div', {class: 'chart-row'}, heatMap.card));
+      pending.push(heatMap.create);
+    }
 
     const ctx = {system: system, position: position, modes: modes};
     const registry = {cards: [], creators: []};
@@ -1013,6 +1045,7 @@
     document.title = 'linprob report · ' + systems.length + (systems.length === 1 ? ' system' : ' systems') +
       (doc.run && doc.run.kind ? ' · ' + doc.run.kind : '');
     const root = document.getElementById('report');
+    truthPage.setRun(doc.run);
     const pending = [];
     const page = [runHeader(doc, systems)];
     systems.forEach(function (system, position) { page.push(systemSection(system, position, pending)); });

@@ -1,0 +1,74 @@
+// The continuous truth of one unknown: the probabilities of the bands of
+// its VALID histogram and of both tails under the exact distribution of
+// x_i = sum_j (A^-1)ij b_j with the b_j independent and following the
+// family as its parameters describe it (distributions/sum_law.h), each with
+// a certified bound on its error.
+//
+// Method, by law:
+//   normal               erfc in Arb (kNormal);
+//   uniform, triangular  the alternating sum of polynomial pieces
+//                        (distributions/piecewise_cdf.h) while the pieces
+//                        number at most kMaxPieces, at 128 bits and then
+//                        more until every bound is at most kWantedError
+//                        (kPiecewise); beyond, or when the precision ladder
+//                        ends first, inversion of the characteristic
+//                        function (distributions/characteristic_cdf.h,
+//                        kCharacteristic).
+// The table is given only when every bound is at most kTruthErrorLimit;
+// otherwise `reason` says why. Each value is the double nearest to its
+// ball's midpoint, cut to [0, 1]; its bound covers that rounding too.
+//
+// The bands are those the normal tables walk (results/phase_result.h): from
+// b0 = min through the first `walked` upper borders. No state is shared: any
+// number of threads may compute truths at once (each calling
+// releaseArbCaches before it ends).
+#ifndef LINPROB_RESULTS_CONTINUOUS_TRUTH_H_
+#define LINPROB_RESULTS_CONTINUOUS_TRUTH_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "distributions/sum_law.h"
+#include "linear/inverse_rows.h"
+#include "results/normal_table.h"
+
+namespace linprob {
+
+inline constexpr double kTruthErrorLimit = 1e-9;
+inline constexpr double kWantedError = 1e-13;
+inline constexpr std::uint64_t kMaxPieces = 4096;
+
+enum class TruthMethod { kNormal, kPiecewise, kCharacteristic };
+
+// "normal", "piecewise polynomial", "characteristic function"
+const char* truthMethodName(TruthMethod method);
+
+struct TruthTable {
+  TruthMethod method = TruthMethod::kNormal;
+  NormalTable values;
+  NormalTable errors;    // the bound on each value's error, same layout
+  double maxError = 0.0;
+};
+
+struct TruthOutcome {
+  std::optional<TruthTable> table;
+  std::string reason;  // empty when the table is given
+};
+
+struct TruthQuestion {
+  const InverseRows* inverse = nullptr;
+  unsigned unknown = 0;
+  EntryShape shape = EntryShape::kNormal;
+  const std::vector<double>* pairs = nullptr;  // the family's parameters
+  double min = 0.0;                            // b0
+  const std::vector<double>* borders = nullptr;
+  std::size_t walked = 0;                      // bands, from b0 on
+};
+
+TruthOutcome continuousTruth(const TruthQuestion& question);
+
+}  // namespace linprob
+
+#endif  // LINPROB_RESULTS_CONTINUOUS_TRUTH_H_

@@ -1,0 +1,97 @@
+#include "results/truth_check.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <string>
+
+#include "base/thread_group.h"
+#include "linear/ball.h"
+#include "results/phase_result.h"
+#include "solve/phase_solver.h"
+
+namespace linprob {
+namespace {
+
+// `table` against the truth, when both walked the same bands.
+std::optional<Discrepancy> againstTruth(const TruthTable& truth,
+                                        const NormalTable& table) {
+  const NormalTable& t = truth.values;
+  if (table.masses.size() != t.masses.size()) return std::nullopt;
+  return discrepancyBetween(t.lowerTail, t.masses, t.upperTail,
+                            table.lowerTail, table.masses, table.upperTail);
+}
+
+}  // namespace
+
+void checkAgainstTruth(PositionResult& position,
+                       const SystemReference& reference, Family family) {
+  TruthCheck& check = position.measures.truth;
+  check = TruthCheck{};
+  if (!position.solved()) return;
+  if (!reference.inverseRows) {
+    check.reason = reference.inverseReason;
+    return;
+  }
+  if (reference.n > kMaxTruthSize) {
+    check.reason = "not computed: more than " + std::to_string(kMaxTruthSize) +
+                   " unknowns";
+    return;
+  }
+  const PositionBands& bands = position.valid;
+  TruthQuestion question;
+  question.inverse = reference.inverseRows.get();
+  question.unknown = position.unknown;
+  question.shape = familyInfo(family).shape;
+  question.pairs = &reference.pairsOf(familyInfo(family).parameterKind);
+  question.min = bands.min;
+  question.borders = &bands.borders;
+  question.walked = walkedBands(bands);
+  TruthOutcome outcome = continuousTruth(question);
+  check.reason = std::move(outcome.reason);
+  if (!outcome.table) return;
+  check.truth = std::move(outcome.table);
+  const TruthTable& truth = *check.truth;
+  if (truth.values.masses.size() == bands.masses.size()) {
+    check.valid = discrepancyBetween(
+        truth.values.lowerTail, truth.values.masses, truth.values.upperTail,
+        0.0, bands.masses, 0.0);
+  }
+  const PositionMeasures& measures = position.measures;
+  if (measures.invalid) check.invalid = againstTruth(truth, position.invalid);
+  if (measures.exactLinear) {
+    check.exactLinear = againstTruth(truth, measures.exactLinearTable);
+  }
+}
+
+void checkPhaseAgainstTruth(PhaseResult& phase,
+                            const SystemReference& reference,
+                            unsigned threads, const std::stop_token& stop) {
+  std::atomic<std::size_t> next{0};
+  const std::size_t count = phase.positions.size();
+  const auto work = [&] {
+    for (;;) {
+      if (stop.stop_requested()) return;
+      const std::size_t i = next.fetch_add(1, std::memory_order_relaxed);
+      if (i >= count) return;
+      checkAgainstTruth(phase.positions[i], reference, phase.family);
+    }
+  };
+  const std::size_t workers =
+      std::min<std::size_t>(std::max(threads, 1u), count);
+  if (workers <= 1) {
+    work();
+  } else {
+    ThreadGroup group;
+    for (std::size_t t = 0; t < workers; ++t) {
+      group.start([&](const std::stop_token&) {
+        work();
+        releaseArbCaches();
+      });
+    }
+    group.join();
+  }
+  if (stop.stop_requested()) throw PhaseStopped{};
+}
+
+}  // namespace linprob

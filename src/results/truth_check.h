@@ -1,0 +1,60 @@
+// TruthCheck: one unknown of one phase judged against its continuous truth
+// (results/continuous_truth.h): the truth over the histogram's own bands and
+// how far VALID, the INVALID approximation and the exact linear normal lie
+// from it (results/discrepancy.h, discrepancyBetween, the truth as the
+// first table):
+//   valid        VALID against the truth: the error of the discretisation
+//                (enumeration) or of the finite sample (sampling);
+//   invalid,     the approximations' own errors.
+//   exactLinear
+// `truth` is empty, with `reason`, when the system has no inverse, has more
+// than kMaxTruthSize unknowns (the truth's cost grows with n^2 per phase:
+// about 10 s of CPU per system at 64 unknowns) or the truth could not be
+// certified; a discrepancy is empty when what it compares
+// is missing or walked other bands. Nothing is set for a phase that solved
+// no job.
+#ifndef LINPROB_RESULTS_TRUTH_CHECK_H_
+#define LINPROB_RESULTS_TRUTH_CHECK_H_
+
+#include <optional>
+#include <stop_token>
+#include <string>
+
+#include "distributions/family.h"
+#include "results/continuous_truth.h"
+#include "results/discrepancy.h"
+
+namespace linprob {
+
+inline constexpr unsigned kMaxTruthSize = 64;
+
+struct TruthCheck {
+  std::optional<TruthTable> truth;
+  std::string reason;
+  std::optional<Discrepancy> valid;
+  std::optional<Discrepancy> invalid;
+  std::optional<Discrepancy> exactLinear;
+};
+
+struct PositionResult;
+struct PhaseResult;
+struct SystemReference;
+
+// Fills position.measures.truth; the other measures must be in place
+// (measurePhase).
+void checkAgainstTruth(PositionResult& position,
+                       const SystemReference& reference, Family family);
+
+// The same for every position of `phase`, spread over up to `threads`
+// threads, each position on one of them, so that the results do not depend
+// on their number. `stop` is checked before each position: once it is
+// requested the threads end and PhaseStopped (solve/phase_solver.h) is
+// thrown. No lock: each thread writes only the positions it takes from an
+// atomic counter.
+void checkPhaseAgainstTruth(PhaseResult& phase,
+                            const SystemReference& reference,
+                            unsigned threads, const std::stop_token& stop);
+
+}  // namespace linprob
+
+#endif  // LINPROB_RESULTS_TRUTH_CHECK_H_

@@ -1,0 +1,46 @@
+// Variance shares: which right-hand-side entry drives the spread of each
+// unknown. With the entries b_j independent of variances sigma_j^2,
+// Var(x_i) = sum_k (A^-1)ik^2 sigma_k^2, and entry j's share of it is
+//
+//   S_ij = (A^-1)ij^2 sigma_j^2 / sum_k (A^-1)ik^2 sigma_k^2,
+//
+// its standard deviation alone contributionSd_ij = |(A^-1)ij| sigma_j. For a
+// linear map of independent inputs S_ij is both the first-order and the
+// total Sobol index of entry j (there is no interaction).
+//
+// Computed in Arb from the rows of A^-1 (linear/inverse_rows.h) and the
+// exact variances, at rising precision until every share's error bound is
+// at most kShareErrorLimit; an unknown whose variance is exactly 0 has no
+// shares (kNoSpread), one that the precision ladder cannot certify none
+// either (kUncertain). contributionSd is always given (to about 1e-15
+// relative). Unknowns and entries are in input order.
+#ifndef LINPROB_RESULTS_VARIANCE_SHARES_H_
+#define LINPROB_RESULTS_VARIANCE_SHARES_H_
+
+#include <vector>
+
+#include <boost/multiprecision/cpp_int.hpp>
+
+#include "linear/inverse_rows.h"
+
+namespace linprob {
+
+inline constexpr double kShareErrorLimit = 1e-12;
+
+enum class ShareState { kCertified, kNoSpread, kUncertain };
+
+struct UnknownShares {
+  ShareState state = ShareState::kCertified;
+  std::vector<double> shares;          // by entry; empty unless kCertified
+  std::vector<double> contributionSd;  // by entry
+};
+
+// One variance per entry (std::invalid_argument "variance shares: 3
+// variances, not 4" when the count differs from the inverse's size).
+std::vector<UnknownShares> varianceShares(
+    const InverseRows& inverse,
+    const std::vector<boost::multiprecision::cpp_rational>& variances);
+
+}  // namespace linprob
+
+#endif  // LINPROB_RESULTS_VARIANCE_SHARES_H_
