@@ -79,6 +79,14 @@ class JobSource {
   virtual const EnumerationJobs* cells() const { return nullptr; }
   // The seed of a source that draws.
   virtual std::optional<std::uint64_t> seed() const { return std::nullopt; }
+  // The independent batches behind a sampling phase's standard errors
+  // (PointDesign), none in enumeration, and the batch of block k of a
+  // chunk: fixed by the phase alone, never decreasing along a chunk's
+  // blocks, and below batchCount().
+  virtual std::size_t batchCount() const { return 0; }
+  virtual std::size_t batchOf(std::size_t /*chunk*/, std::uint64_t /*k*/) const {
+    return 0;
+  }
 };
 
 }  // namespace linprob

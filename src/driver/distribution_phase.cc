@@ -14,6 +14,7 @@
 #include "driver/phase_settings.h"
 #include "linear/step_replay.h"
 #include "output/number_text.h"
+#include "results/batch_errors.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -63,7 +64,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   options.stop = context.stop;
   options.references = context.references;
   options.group = context.group;
-  PhaseBands bands;
+  PhaseCounts counts;
   try {
     if (context.display != nullptr) {
       options.progress = &context.display->beginPhase(
@@ -73,9 +74,9 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
         ProgressDisplay& display;
         ~EndPhase() { display.endPhase(); }
       } endPhase{*context.display};
-      bands = solvePhase(*source, context.system, options);
+      counts = countPhase(*source, context.system, options);
     } else {
-      bands = solvePhase(*source, context.system, options);
+      counts = countPhase(*source, context.system, options);
     }
   } catch (const BandsCollapse& collapse) {
     throw std::runtime_error(collapseMessage(
@@ -91,11 +92,16 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
 
   std::vector<NormalParameters> moments = familyMoments(family, spec.pairs);
   replaySteps(moments, context.system.steps());
-  PhaseResult result = makePhaseResult(family.family, std::move(bands),
+  std::vector<std::optional<PositionErrors>> errors;
+  if (counts.batches) errors = standardErrors(*counts.batches, counts.bands);
+  PhaseResult result = makePhaseResult(family.family, std::move(counts.bands),
                                        moments, context.system.columnOrder(),
                                        context.stop);
   if (context.stop.stop_requested()) throw PhaseStopped{};
   result.seed = source->seed();
+  for (std::size_t e = 0; e < errors.size(); ++e) {
+    result.positions[e].errors = std::move(errors[e]);
+  }
   return result;
 }
 

@@ -97,6 +97,9 @@ void writeBandRows(int system, const PivotMode& mode, const FamilyInfo& family,
                        : std::nullopt);
   lower.number(linear ? std::optional<double>(linearTable.lowerTail)
                       : std::nullopt);
+  // VALID has no tails: their error is 0 where there are errors.
+  const std::optional<PositionErrors>& errors = position.errors;
+  lower.number(errors ? std::optional<double>(0.0) : std::nullopt);
   lower.writeTo(out);
 
   double from = bands.min;
@@ -113,6 +116,13 @@ void writeBandRows(int system, const PivotMode& mode, const FamilyInfo& family,
     }
     row.number(approxCell(invalid, position.invalid, k, bandCount));
     row.number(approxCell(linear, linearTable, k, bandCount));
+    if (!errors) {
+      row.empty();
+    } else {
+      row.number(k <= bandCount && k <= errors->masses.size()
+                     ? errors->masses[k - 1]
+                     : 0.0);
+    }
     row.writeTo(out);
   }
 }
@@ -151,6 +161,23 @@ void meanSdCells(Row& row, const std::optional<MeanSd>& value) {
     row.number(value->mean).number(value->sd);
   } else {
     row.empty().empty();
+  }
+}
+
+// The standard errors of the mean, the sd and the four interval ends, or
+// empties (enumeration, fewer than two batches, no interval).
+void errorCells(Row& row, const std::optional<PositionErrors>& errors) {
+  if (errors) {
+    row.number(errors->mean).number(errors->sd);
+  } else {
+    row.empty().empty();
+  }
+  if (errors && errors->coverage) {
+    const CoverageErrors& c = *errors->coverage;
+    row.number(c.symmetricLower).number(c.symmetricUpper);
+    row.number(c.shortestLower).number(c.shortestUpper);
+  } else {
+    row.empty().empty().empty().empty();
   }
 }
 
@@ -208,6 +235,7 @@ void writeUnknownRow(const ResultStore& store, int system,
   discrepancyCells(row, measures.exactLinear);
   validationCells(row, measures.invalid);
   validationCells(row, measures.exactLinear);
+  errorCells(row, position->errors);
   row.writeTo(out);
 }
 

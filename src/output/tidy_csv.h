@@ -24,11 +24,12 @@
 
 namespace linprob {
 
-inline constexpr std::array<const char*, 10> kBandColumns = {
-    "system", "mode", "family", "unknown", "band",
-    "lower",  "upper", "valid", "invalid", "exact_linear"};
+inline constexpr std::array<const char*, 11> kBandColumns = {
+    "system", "mode",    "family",       "unknown",
+    "band",   "lower",   "upper",        "valid",
+    "invalid", "exact_linear", "valid_se"};
 
-inline constexpr std::array<const char*, 42> kUnknownColumns = {
+inline constexpr std::array<const char*, 48> kUnknownColumns = {
     "system",
     "mode",
     "family",
@@ -71,6 +72,12 @@ inline constexpr std::array<const char*, 42> kUnknownColumns = {
     "exact_linear_d_low",
     "exact_linear_d_high",
     "exact_linear_validated",
+    "moments_mean_se",
+    "moments_sd_se",
+    "coverage_symmetric_lower_se",
+    "coverage_symmetric_upper_se",
+    "coverage_shortest_lower_se",
+    "coverage_shortest_upper_se",
 };
 
 void writeBandsCsv(const ResultStore& store, std::ostream& out);

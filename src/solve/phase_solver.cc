@@ -17,6 +17,7 @@
 #include "distributions/chunk_queue.h"
 #include "linear/step_replay.h"
 #include "solve/band_counter.h"
+#include "solve/batch_parts.h"
 #include "solve/chunk_exchange.h"
 #include "solve/extreme_search.h"
 #include "solve/extremes.h"
@@ -152,6 +153,9 @@ Extremes findExtremes(const JobSource& source, const LinearSystem& system,
 struct CountResults {
   std::vector<ChunkSums> chunks;
   std::vector<std::vector<std::vector<std::uint64_t>>> fineByThread;
+  // With batches: each chunk's parts, and the batches' histograms.
+  std::vector<std::vector<BatchPart>> parts;
+  BatchSums* batches = nullptr;
 };
 
 void solverThread(ChunkQueue& queue, const JobSource& source,
@@ -160,14 +164,28 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
                   CountResults& results, std::size_t thread) {
   printJobLine("Solver Thread Started!");
   BandCounter counter(layout);
+  BatchPartCounter partCounter(layout);
   JobBlock block(source.size());
   while (const std::optional<JobChunk> chunk = queue.pop()) {
-    forEachBlock(source, steps, chunk->index, block, stop,
-                 [&](const JobBlock& solved) {
-                   counter.count(solved);
-                   progress.solved(solved.count);
-                 });
-    counter.finishChunk(results.chunks[chunk->index]);
+    const std::size_t c = chunk->index;
+    std::vector<BatchPart>* const parts =
+        results.batches != nullptr ? &results.parts[c] : nullptr;
+    std::size_t part = 0;
+    std::uint64_t k = 0;
+    if (parts != nullptr) partCounter.startChunk();
+    forEachBlock(source, steps, c, block, stop, [&](const JobBlock& solved) {
+      if (parts != nullptr && k > 0 &&
+          source.batchOf(c, k) != (*parts)[part].batch) {
+        partCounter.finishPart(counter, (*parts)[part++], *results.batches);
+      }
+      ++k;
+      counter.count(solved);
+      progress.solved(solved.count);
+    });
+    if (parts != nullptr && k > 0) {
+      partCounter.finishPart(counter, (*parts)[part], *results.batches);
+    }
+    counter.finishChunk(results.chunks[c]);
   }
   results.fineByThread[thread] = counter.takeFineCounts();
 }
@@ -175,10 +193,14 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
 // Pass 2: the pipeline of producers and solver threads.
 CountResults countJobs(const JobSource& source, const LinearSystem& system,
                        const CountLayout& layout, const SolveOptions& options,
-                       Progress& progress) {
+                       Progress& progress, BatchSums* batches) {
   const int threadCount = options.solverThreads;
   CountResults results;
   results.chunks.resize(source.chunkPlan().chunks);
+  if (batches != nullptr) {
+    results.parts = batchPartsOf(source);
+    results.batches = batches;
+  }
   results.fineByThread.resize(static_cast<std::size_t>(std::max(threadCount, 0)));
   ChunkQueue queue;
   ThreadGroup solvers;
@@ -256,6 +278,11 @@ BandsCollapse::BandsCollapse(unsigned atPosition, double least,
 
 PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options) {
+  return countPhase(source, system, options).bands;
+}
+
+PhaseCounts countPhase(const JobSource& source, const LinearSystem& system,
+                       const SolveOptions& options) {
   const unsigned n = system.size();
   if (!options.references.empty() && options.references.size() != n) {
     throw std::invalid_argument(
@@ -314,15 +341,24 @@ PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
     }
   }
   const CountLayout layout(bands, options.references);
-  CountResults results = countJobs(source, system, layout, options, progress);
+  std::optional<BatchSums> batches;
+  const std::size_t batchCount = source.batchCount();
+  if (batchCount >= 2 && jobCount > 0) {
+    batches.emplace(layout, batchCount,
+                    BatchSums::subBandsFor(layout.subBandPositions, batchCount));
+  }
+  CountResults results = countJobs(source, system, layout, options, progress,
+                                   batches ? &*batches : nullptr);
   if (options.stop.stop_requested()) throw PhaseStopped{};
   if (options.group) {
     shareChunkSums(results.chunks, layout, *options.group);
     results.fineByThread = {
         shareFineCounts(results.fineByThread, layout, *options.group)};
+    if (batches) shareBatchParts(results.parts, *batches, layout, *options.group);
   }
   combine(results, layout, bands);
-  return bands;
+  if (batches) addBatchParts(results.parts, *batches);
+  return PhaseCounts{std::move(bands), std::move(batches)};
 }
 
 }  // namespace linprob

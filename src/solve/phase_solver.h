@@ -49,6 +49,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <stop_token>
 #include <vector>
@@ -57,6 +58,7 @@
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
 #include "solve/band_table.h"
+#include "solve/batch_sums.h"
 
 namespace linprob {
 
@@ -109,6 +111,17 @@ struct BandsCollapse : std::runtime_error {
 
 PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options);
+
+// solvePhase, and for a source of two batches or more (JobSource::
+// batchCount) the sums of each batch (solve/batch_sums.h, cut by
+// solve/batch_parts.h), the same bits for any number of threads and
+// processes.
+struct PhaseCounts {
+  PhaseBands bands;
+  std::optional<BatchSums> batches;
+};
+PhaseCounts countPhase(const JobSource& source, const LinearSystem& system,
+                       const SolveOptions& options);
 
 }  // namespace linprob
 

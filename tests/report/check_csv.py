@@ -12,7 +12,7 @@ import tempfile
 
 import pandas
 
-BANDS = "system mode family unknown band lower upper valid invalid exact_linear"
+BANDS = "system mode family unknown band lower upper valid invalid exact_linear valid_se"
 UNKNOWNS = """system mode family unknown jobs condition_number pivot_growth exact
 true_solution forward_error_ulps interval_lower interval_upper hull_lower
 hull_upper interval_overestimation min max moments_mean moments_sd
@@ -22,7 +22,9 @@ coverage_symmetric_upper coverage_shortest_lower coverage_shortest_upper
 coverage_resolution invalid_total_variation invalid_max_cdf
 exact_linear_total_variation exact_linear_max_cdf invalid_delta invalid_d_low
 invalid_d_high invalid_validated exact_linear_delta exact_linear_d_low
-exact_linear_d_high exact_linear_validated"""
+exact_linear_d_high exact_linear_validated moments_mean_se moments_sd_se
+coverage_symmetric_lower_se coverage_symmetric_upper_se
+coverage_shortest_lower_se coverage_shortest_upper_se"""
 
 LABELS = {"mode", "family", "band"}
 INTEGERS = {"system", "unknown", "jobs"}
