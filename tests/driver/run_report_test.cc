@@ -77,7 +77,7 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   const std::vector<std::string> fields = {
       "unknown", "min", "max", "borders", "valid", "invalid", "exact_linear",
       "moments", "expected_moments", "coverage_95", "discrepancy",
-      "gum_validation"};
+      "gum_validation", "standard_error"};
   for (const Json& mode : system["modes"]) {
     EXPECT_EQ(mode["pivot_growth"], 1.0);
     for (int v = 0; v < 2; ++v) {
@@ -94,6 +94,7 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
         for (const auto& item : unknown.items()) keys.push_back(item.key());
         EXPECT_EQ(keys, fields);
         EXPECT_EQ(unknown["invalid"], unknown["exact_linear"]);
+        EXPECT_TRUE(unknown["standard_error"].is_null());  // enumeration
         EXPECT_EQ(unknown["borders"].size(), unknown["valid"].size() + 1);
       }
     }
