@@ -27,6 +27,7 @@
 #include "distributions/family_box.h"
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
+#include "distributions/point_design.h"
 
 namespace linprob {
 
@@ -42,6 +43,7 @@ struct PhaseSpec {
   ParameterPairs pairs;  // n pairs of the family's parameter file
   int count = 0;         // cells per entry, or samples
   std::uint64_t seed = 0;  // sources that draw
+  PointSet points = PointSet::kRandom;  // sampling: which points
 };
 
 struct EnumerationJobs;

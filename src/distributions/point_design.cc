@@ -79,6 +79,26 @@ PointDesign pointDesign(PointSet points, int sampleCount) {
   return PointDesign{points, kReplicates, each};
 }
 
+const char* pointSetName(PointSet points) {
+  switch (points) {
+    case PointSet::kSobol:
+      return "sobol";
+    case PointSet::kLatinHypercube:
+      return "lhs";
+    case PointSet::kRandom:
+      break;
+  }
+  return "random";
+}
+
+std::optional<PointSet> pointSetNamed(std::string_view name) {
+  for (const PointSet points :
+       {PointSet::kRandom, PointSet::kSobol, PointSet::kLatinHypercube}) {
+    if (name == pointSetName(points)) return points;
+  }
+  return std::nullopt;
+}
+
 std::vector<PointDesign> digitsRounds(PointSet points, int ceiling) {
   const auto samples = static_cast<std::uint64_t>(std::max(ceiling, 0));
   if (samples < 2 * kReplicates) return {pointDesign(points, ceiling)};

@@ -40,6 +40,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "distributions/job_chunk.h"
@@ -79,6 +81,10 @@ struct PointDesign {
 };
 
 PointDesign pointDesign(PointSet points, int sampleCount);
+
+// "random", "sobol", "lhs": what the command line and results call them.
+const char* pointSetName(PointSet points);
+std::optional<PointSet> pointSetNamed(std::string_view name);
 
 std::vector<PointDesign> digitsRounds(PointSet points, int ceiling);
 

@@ -82,6 +82,7 @@ struct RawOptions {
   std::string workDir;
   std::string threads;
   std::string seed;
+  std::string points;
   bool quiet = false;
   bool progress = false;
   bool check = false;
@@ -93,6 +94,7 @@ struct App {
   CLI::Option* workDir = nullptr;
   CLI::Option* threads = nullptr;
   CLI::Option* seed = nullptr;
+  CLI::Option* points = nullptr;
 };
 
 std::unique_ptr<App> makeApp(RawOptions& raw) {
@@ -124,7 +126,14 @@ std::unique_ptr<App> makeApp(RawOptions& raw) {
                      "run's seed is drawn from the system's random\n"
                      "source (Report/results.json keeps it)")
           ->option_text("N");
-  for (CLI::Option* option : {made->threads, made->seed}) {
+  made->points =
+      app.add_option("--points", raw.points,
+                     "the points of every sampling phase: random\n"
+                     "(default), sobol (scrambled Sobol' points, 16\n"
+                     "scrambles of a power of two, the samples rounded\n"
+                     "up) or lhs (16 Latin hypercube designs)")
+          ->option_text("KIND");
+  for (CLI::Option* option : {made->threads, made->seed, made->points}) {
     option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   }
   app.add_flag("-q,--quiet", raw.quiet,
@@ -254,6 +263,14 @@ CommandLine parseArguments(const std::vector<std::string>& arguments,
           ", not " + quotedArgument(raw.seed));
     }
     options.seed = *seed;
+  }
+  if (made->points->count() > 0) {
+    const std::optional<PointSet> points = pointSetNamed(raw.points);
+    if (!points) {
+      return usageError("--points takes random, sobol or lhs, not " +
+                        quotedArgument(raw.points));
+    }
+    options.points = *points;
   }
   options.quiet = raw.quiet;
   options.showProgress = raw.progress;

@@ -54,6 +54,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   spec.n = n;
   spec.pairs = splitPairs(file.value(), n);
   spec.count = phaseCountFor(settings);
+  spec.points = settings.points;
   // Every draw, in both passes over the samples, comes from this seed.
   spec.seed = context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
                                           context.mode, family.family)

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/process_group.h"
+#include "distributions/point_design.h"
 
 namespace linprob {
 
@@ -25,6 +26,8 @@ struct RunOptions {
   std::optional<int> solverThreads;
   // Seeds every sampling phase from this, the system, the mode and the family.
   std::optional<std::uint64_t> seed;
+  // The points of every sampling phase (--points random|sobol|lhs).
+  PointSet points = PointSet::kRandom;
   // Hides the per-job lines of standard output.
   bool quiet = false;
   // One self-updating progress line on standard error per phase.

@@ -22,6 +22,8 @@
 #include <variant>
 #include <vector>
 
+#include "distributions/point_design.h"
+
 namespace linprob {
 
 // The defaults are the member initialisers, and nowhere else.
@@ -34,6 +36,9 @@ struct RunSettings {
   int MaxMatrix = 5;
   bool ExactDistributions = true;
   int SampleCount = 100000;
+  // Not a line of Settings.txt: the points of a sampling phase, from the
+  // command line (--points).
+  PointSet points = PointSet::kRandom;
 };
 
 using SettingField = std::variant<unsigned RunSettings::*, int RunSettings::*,

@@ -368,6 +368,7 @@ Json runJson(const RunInfo& run) {
         std::visit([](auto value) { return Json(value); }, setting.value);
   }
   return Json{{"kind", run.kind},
+              {"points", run.points.empty() ? Json(nullptr) : Json(run.points)},
               {"settings", std::move(settings)},
               {"jobs_per_phase", run.jobsPerPhase},
               {"wall_time_seconds", run.wallTimeSeconds},

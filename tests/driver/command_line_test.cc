@@ -31,6 +31,7 @@ TEST(CommandLineTest, NoArgumentsIsTheRunOfOldWithTheTerminalsProgress) {
     EXPECT_EQ(options.showProgress, terminal);
     EXPECT_FALSE(options.checkOnly);
     EXPECT_TRUE(options.writeReport);
+    EXPECT_EQ(options.points, PointSet::kRandom);
   }
 }
 
@@ -49,10 +50,14 @@ TEST(CommandLineTest, TakesEveryOption) {
 
   // Long forms with "=", and the last of a repeated option wins.
   const CommandLine repeated = parse(
-      {"--threads=1024", "--threads", "7", "--no-progress", "--seed=0"}, true);
+      {"--threads=1024", "--threads", "7", "--no-progress", "--seed=0",
+       "--points", "sobol", "--points=lhs"}, true);
   ASSERT_TRUE(repeated.run.has_value()) << repeated.text;
   EXPECT_EQ(repeated.run->solverThreads, 7);
   EXPECT_EQ(repeated.run->seed, 0u);
+  EXPECT_EQ(repeated.run->points, PointSet::kLatinHypercube);
+  EXPECT_EQ(parse({"--points", "sobol"}).run->points, PointSet::kSobol);
+  EXPECT_EQ(parse({"--points", "random"}).run->points, PointSet::kRandom);
   EXPECT_FALSE(repeated.run->showProgress);
   EXPECT_TRUE(parse({"--no-progress", "--progress"}).run->showProgress);
 }
@@ -90,6 +95,8 @@ TEST(CommandLineTest, RefusesBadUsageInOneLineNamingTheOption) {
        seed + "\"18446744073709551616\"" + help},
       {{"--seed", "1.5"}, seed + "\"1.5\"" + help},
       {{"--seed", ""}, seed + "\"\"" + help},
+      {{"--points", "Sobol"},
+       "linprob: --points takes random, sobol or lhs, not \"Sobol\"" + help},
       {{"-j"}, "linprob: --threads needs a value" + help},
       {{"dir", "--seed"}, "linprob: --seed needs a value" + help},
   };

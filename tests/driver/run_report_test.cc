@@ -110,17 +110,18 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   const auto bands = table(dir.read("Report/bands.csv"));
   ASSERT_GT(bands.size(), 3u);
   EXPECT_EQ(bands[0], cells("system,mode,family,unknown,band,lower,upper,"
-                            "valid,invalid,exact_linear"));
+                            "valid,invalid,exact_linear,valid_se"));
   EXPECT_EQ(bands[1][4], "lower_tail");
   EXPECT_EQ(bands[1][5], "");
   for (std::size_t r = 1; r < bands.size(); ++r) {
-    ASSERT_EQ(bands[r].size(), 10u);
+    ASSERT_EQ(bands[r].size(), 11u);
     EXPECT_EQ(bands[r][8], bands[r][9]);
+    EXPECT_EQ(bands[r][10], "");  // enumeration: no standard errors
   }
   // unknowns.csv: 4 modes x 3 families x 2 unknowns, every row complete.
   const auto unknowns = table(dir.read("Report/unknowns.csv"));
   ASSERT_EQ(unknowns.size(), 1u + 24);
-  for (const auto& row : unknowns) EXPECT_EQ(row.size(), 42u);
+  for (const auto& row : unknowns) EXPECT_EQ(row.size(), 48u);
 }
 
 // The counting pass's moments of the solved values are the moments of the

@@ -6,12 +6,13 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "distributions/sampling_source.h"
+#include "distributions/point_source.h"
 #include "results/coverage_interval.h"
 #include "solve/phase_solver.h"
 
@@ -194,9 +195,11 @@ namespace {
 // its means and variances): over 60 seeds of 20000 samples, the exact mean, the
 // exact band masses (bands of 2 % and more) and the exact ends of the
 // symmetric interval lie within 2 standard errors in about 93 % of the
-// cases (16 batches: Student's t with 15 degrees of freedom). Sized to run
-// in a second; the 200 seeds give the same shares.
-TEST(BatchErrors, TwoStandardErrorsCoverTheExactValues) {
+// cases (16 batches: Student's t with 15 degrees of freedom), for random,
+// sobol and lhs points alike. Sized to run in seconds (60 seeds, not 200).
+class ErrorCalibration : public ::testing::TestWithParam<PointSet> {};
+
+TEST_P(ErrorCalibration, TwoStandardErrorsCoverTheExactValues) {
   LinearSystem system(2);
   system.setCoefficient(0, 0, 3.0);
   system.setCoefficient(0, 1, 1.0);
@@ -218,11 +221,17 @@ TEST(BatchErrors, TwoStandardErrorsCoverTheExactValues) {
   };
   ::testing::internal::CaptureStdout();
   for (std::uint64_t seed = 1; seed <= 60; ++seed) {
-    const SamplingSource source(
-        SamplingJobs{2, Family::kNormal, means, variances, 20000, seed});
+    PhaseSpec spec;
+    spec.family = &familyInfo(Family::kNormal);
+    spec.n = 2;
+    spec.pairs = ParameterPairs{means, variances};
+    spec.count = 20000;
+    spec.seed = seed;
+    spec.points = GetParam();
+    const std::unique_ptr<JobSource> source = makeSamplingSource(spec);
     SolveOptions options{.solverThreads = 2, .histogramPrecision = 10};
     options.references = references;
-    const PhaseCounts counts = countPhase(source, system, options);
+    const PhaseCounts counts = countPhase(*source, system, options);
     ASSERT_TRUE(counts.batches.has_value());
     const auto errors = standardErrors(*counts.batches, counts.bands);
     for (std::size_t e = 0; e < 2; ++e) {
@@ -261,6 +270,10 @@ TEST(BatchErrors, TwoStandardErrorsCoverTheExactValues) {
     EXPECT_LE(share, 0.99) << what;
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Points, ErrorCalibration,
+                         ::testing::Values(PointSet::kRandom, PointSet::kSobol,
+                                           PointSet::kLatinHypercube));
 
 }  // namespace
 }  // namespace linprob
