@@ -29,6 +29,16 @@ std::size_t PointSource::batchOf(std::size_t chunk, std::uint64_t k) const {
   return design_.batchOf(design_.chunkPlan().range(chunk).first + k);
 }
 
+std::unique_ptr<JobSource> makeDesignSource(const PhaseSpec& spec,
+                                            const PointDesign& design) {
+  if (design.points != PointSet::kRandom) {
+    return std::make_unique<PointSource>(spec, design);
+  }
+  PhaseSpec random = spec;
+  random.count = static_cast<int>(design.jobCount());
+  return SamplingSource::make(random);
+}
+
 std::unique_ptr<JobSource> makeSamplingSource(const PhaseSpec& spec) {
   if (spec.points == PointSet::kRandom) return SamplingSource::make(spec);
   return std::make_unique<PointSource>(spec,

@@ -52,6 +52,11 @@ class PointSource final : public JobSource {
 // The source of a sampling phase: spec.count samples of spec.points
 // (PointDesign's pointDesign; random ones are SamplingSource's).
 std::unique_ptr<JobSource> makeSamplingSource(const PhaseSpec& spec);
+// The source of one design (a --digits round): a random design of R
+// replicates is R * N random samples, whose blocks then fall into R batches
+// of N when N is a multiple of kBlockJobs.
+std::unique_ptr<JobSource> makeDesignSource(const PhaseSpec& spec,
+                                            const PointDesign& design);
 
 }  // namespace linprob
 

@@ -1,6 +1,7 @@
 #include "driver/distribution_phase.h"
 
 #include <cstddef>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -13,11 +14,16 @@
 #include "distributions/phase_seed.h"
 #include "driver/phase_settings.h"
 #include "linear/step_replay.h"
+#include "distributions/point_source.h"
 #include "output/number_text.h"
+#include "results/digits_rule.h"
 #include "results/batch_errors.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
+namespace {
+constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
+}  // namespace
 
 std::string collapseMessage(const FamilyInfo& family, unsigned unknown,
                             const BandsCollapse& collapse,
@@ -31,6 +37,54 @@ std::string collapseMessage(const FamilyInfo& family, unsigned unknown,
        << ": the bands would collapse";
   return text.str();
 }
+
+namespace {
+
+// What the --digits rule looks at, by position (solved ones only).
+std::vector<UnknownPrecision> precisionOf(const PhaseCounts& counts) {
+  std::vector<UnknownPrecision> unknowns;
+  if (!counts.batches) return unknowns;
+  const std::vector<std::optional<PositionErrors>> errors =
+      standardErrors(*counts.batches, counts.bands);
+  for (std::size_t e = 0; e < counts.bands.size(); ++e) {
+    const PositionBands& bands = counts.bands[e];
+    if (bands.count == 0) continue;
+    UnknownPrecision unknown;
+    unknown.sd = bands.moments ? bands.moments->sd() : kNotANumber;
+    unknown.meanError = errors[e] ? errors[e]->mean : kNotANumber;
+    unknown.sdError = errors[e] ? errors[e]->sd : kNotANumber;
+    const bool ends = errors[e] && errors[e]->coverage;
+    unknown.symmetricLowerError =
+        ends ? errors[e]->coverage->symmetricLower : kNotANumber;
+    unknown.symmetricUpperError =
+        ends ? errors[e]->coverage->symmetricUpper : kNotANumber;
+    unknowns.push_back(unknown);
+  }
+  return unknowns;
+}
+
+// The phase's counts: one phase of the settings' source, or with --digits
+// in sampling the rounds of digitsRounds in turn, each a complete phase
+// from the same seed, until the first whose results meet the rule (the
+// last round otherwise). Which round ends it depends on the results alone,
+// so on no thread or process count.
+PhaseCounts countWith(const RunSettings& settings, const PhaseSpec& spec,
+                      const LinearSystem& system, const SolveOptions& options) {
+  if (settings.ExactDistributions || !settings.digits) {
+    return countPhase(*makeJobSource(sourceKindFor(settings), spec), system,
+                      options);
+  }
+  const std::vector<PointDesign> rounds =
+      digitsRounds(settings.points, settings.SampleCount);
+  PhaseCounts counts;
+  for (const PointDesign& design : rounds) {
+    counts = countPhase(*makeDesignSource(spec, design), system, options);
+    if (precisionReached(precisionOf(counts), *settings.digits)) break;
+  }
+  return counts;
+}
+
+}  // namespace
 
 PhaseResult runDistributionPhase(const FamilyInfo& family,
                                  const PhaseContext& context) {
@@ -59,8 +113,6 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   spec.seed = context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
                                           context.mode, family.family)
                               : drawSeed();
-  const std::unique_ptr<JobSource> source =
-      makeJobSource(sourceKindFor(settings), spec);
   SolveOptions options = solveOptionsFor(settings);
   options.stop = context.stop;
   options.references = context.references;
@@ -75,9 +127,9 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
         ProgressDisplay& display;
         ~EndPhase() { display.endPhase(); }
       } endPhase{*context.display};
-      counts = countPhase(*source, context.system, options);
+      counts = countWith(settings, spec, context.system, options);
     } else {
-      counts = countPhase(*source, context.system, options);
+      counts = countWith(settings, spec, context.system, options);
     }
   } catch (const BandsCollapse& collapse) {
     throw std::runtime_error(collapseMessage(
@@ -99,7 +151,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
                                        moments, context.system.columnOrder(),
                                        context.stop);
   if (context.stop.stop_requested()) throw PhaseStopped{};
-  result.seed = source->seed();
+  if (!settings.ExactDistributions) result.seed = spec.seed;
   for (std::size_t e = 0; e < errors.size(); ++e) {
     result.positions[e].errors = std::move(errors[e]);
   }

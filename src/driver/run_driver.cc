@@ -105,6 +105,7 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
     settings.SolverThreadCount = solverThreadsFor(*options.solverThreads);
   }
   settings.points = options.points;
+  settings.digits = options.digits;
   // A malformed value keeps its default, so the bounds of every option can
   // still be checked: all settings problems are reported in one go.
   const SettingsCheck check = checkSettings(settings, read);

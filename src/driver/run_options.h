@@ -28,6 +28,8 @@ struct RunOptions {
   std::optional<std::uint64_t> seed;
   // The points of every sampling phase (--points random|sobol|lhs).
   PointSet points = PointSet::kRandom;
+  // Sample each phase until D (1 ... 4) significant digits are stable.
+  std::optional<int> digits;
   // Hides the per-job lines of standard output.
   bool quiet = false;
   // One self-updating progress line on standard error per phase.

@@ -39,6 +39,9 @@ struct RunSettings {
   // Not a line of Settings.txt: the points of a sampling phase, from the
   // command line (--points).
   PointSet points = PointSet::kRandom;
+  // Not a line of Settings.txt either: --digits D, sampling until D
+  // significant digits are stable (results/digits_rule.h).
+  std::optional<int> digits;
 };
 
 using SettingField = std::variant<unsigned RunSettings::*, int RunSettings::*,

@@ -58,6 +58,8 @@ TEST(CommandLineTest, TakesEveryOption) {
   EXPECT_EQ(repeated.run->points, PointSet::kLatinHypercube);
   EXPECT_EQ(parse({"--points", "sobol"}).run->points, PointSet::kSobol);
   EXPECT_EQ(parse({"--points", "random"}).run->points, PointSet::kRandom);
+  EXPECT_EQ(parse({"--digits", "4"}).run->digits, 4);
+  EXPECT_FALSE(parse({}).run->digits.has_value());
   EXPECT_FALSE(repeated.run->showProgress);
   EXPECT_TRUE(parse({"--no-progress", "--progress"}).run->showProgress);
 }
@@ -95,6 +97,10 @@ TEST(CommandLineTest, RefusesBadUsageInOneLineNamingTheOption) {
        seed + "\"18446744073709551616\"" + help},
       {{"--seed", "1.5"}, seed + "\"1.5\"" + help},
       {{"--seed", ""}, seed + "\"\"" + help},
+      {{"--digits", "0"},
+       "linprob: --digits takes a whole number from 1 to 4, not \"0\"" + help},
+      {{"--digits", "5"},
+       "linprob: --digits takes a whole number from 1 to 4, not \"5\"" + help},
       {{"--points", "Sobol"},
        "linprob: --points takes random, sobol or lhs, not \"Sobol\"" + help},
       {{"-j"}, "linprob: --threads needs a value" + help},

@@ -244,5 +244,49 @@ TEST(RunReportTest, ReportDoesNotDependOnTheThreadCounts) {
   }
 }
 
+// Sampling with --digits, with each kind of points: the same files for any
+// number of threads under --seed, a phase stops once its standard errors
+// meet the rule (below the SampleCount ceiling here), and every unknown
+// has its standard errors.
+TEST(RunReportTest, DigitsRoundsDoNotDependOnTheThreadCounts) {
+  for (const char* points : {"random", "sobol", "lhs"}) {
+    SCOPED_TRACE(points);
+    WorkDir one, many;
+    for (const WorkDir* dir : {&one, &many}) {
+      dir->write("Matrix0/Matice.txt", "3 1\n1 2\n");
+      dir->write("Matrix0/RealRHS.txt", "5 5\n");
+      dir->write("Matrix0/IntRHS.txt", "4 6\n4 6\n");
+      dir->write("Matrix0/NormalRHS.txt", "5 0.3\n5 0.7\n");
+      dir->write("Matrix0/UniformRHS.txt", "4 6\n3 7\n");
+    }
+    auto settings = [](int threads) {
+      return "Dimensions 2\nSolverThreadCount " + std::to_string(threads) +
+             "\nGeneratorThreadCount 1\nIntegrationPrecision 10\n"
+             "HistogramPrecision 20\nMaxMatrix 1\nExactDistributions 0\n"
+             "SampleCount 2000000\n";
+    };
+    one.write("Settings.txt", settings(1));
+    many.write("Settings.txt", settings(3));
+    const std::vector<std::string> arguments = {"-q", "--seed", "5", "--digits",
+                                                "1", "--points", points};
+    ASSERT_EQ(testing::runProgramIn(one, arguments).status, 0);
+    ASSERT_EQ(testing::runProgramIn(many, arguments).status, 0);
+    auto first = testing::filesUnder(one.path());
+    auto second = testing::filesUnder(many.path());
+    for (const char* file :
+         {"Report/bands.csv", "Report/unknowns.csv", "Report/results.json"}) {
+      EXPECT_EQ(first[file], second[file]) << file;
+    }
+    const Json document = Json::parse(one.read("Report/results.json"));
+    EXPECT_EQ(document["run"]["points"], points);
+    for (const Json& family : document["systems"][0]["modes"][0]["families"]) {
+      EXPECT_LT(family["jobs"].get<std::uint64_t>(), 2000000u);
+      for (const Json& unknown : family["unknowns"]) {
+        EXPECT_TRUE(unknown["standard_error"]["moments"]["mean"].is_number());
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace linprob
