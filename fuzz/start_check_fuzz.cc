@@ -88,10 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const SettingsReadResult read = readSettings("Settings.txt", settings);
   expectPrintable(read.errors);
   if (!read.labelWarning.empty()) expectPrintable(read.labelWarning);
-  const InputCheck check = checkSettings(settings, read);
+  const SettingsCheck check = checkSettings(settings, read);
   expectPrintable(check.errors);
   expectPrintable(check.warnings);
   if (!read.errors.empty() || !check.errors.empty()) return 0;
+  settings = check.settings;
 
   settings.Dimensions = std::min(settings.Dimensions, 5u);
   settings.IntegrationPrecision = std::min(settings.IntegrationPrecision, 40);

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is
 # missing: librandom123-dev for the sampling streams, libcli11-dev for the
-# command line, nlohmann-json3-dev and libjs-chart.js for the report
+# command line, libflint-dev and libflint-arb-dev (on libgmp-dev) for the
+# certified and exact references, nlohmann-json3-dev and libjs-chart.js for the report
 # (compiled into the program), libopenmpi-dev and openmpi-bin for runs
 # shared between processes (mpirun), help2man for the man page, dpkg-dev
 # (dpkg-shlibdeps) for the Depends of the Debian package, and for the tests
-# chromium (the report in a real browser) and python3-pandas (the report's
-# CSV files as pandas reads them).
+# chromium (the report in a real browser), python3-pandas (the report's
+# CSV files as pandas reads them) and python3-mpmath with python3-numpy (the
+# references checked at 300 digits).
 set -euo pipefail
 packages=(cmake make g++ libboost-dev libgtest-dev libbenchmark-dev
           librandom123-dev libcli11-dev nlohmann-json3-dev libjs-chart.js
+          libflint-dev libflint-arb-dev libgmp-dev
           libopenmpi-dev openmpi-bin help2man dpkg-dev python3 python3-pandas
-          chromium)
+          python3-mpmath python3-numpy chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <mutex>
 #include <string>
 
@@ -72,6 +73,15 @@ void printText(std::string_view text) {
   StatusLine& status = statusLine();
   std::lock_guard<std::mutex> lock(status.mutex);
   writeToStdout(status, text);
+}
+
+void printError(std::string_view message) {
+  StatusLine& status = statusLine();
+  std::lock_guard<std::mutex> lock(status.mutex);
+  if (!status.text.empty()) writeToStderr(erasure(status.text.size()));
+  std::cerr.clear();
+  std::cerr << message << std::endl;
+  if (!status.text.empty()) writeToStderr("\r" + status.text);
 }
 
 Status standardOutputStatus() {

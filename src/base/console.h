@@ -38,6 +38,13 @@ void printLine(std::string_view line);
 // As printLine, without adding a line end.
 void printText(std::string_view text);
 
+// Writes `message` and a line end to standard error through std::cerr (so
+// that a caller that holds standard error back, by replacing std::cerr's
+// buffer, holds this too), erasing the status line first and drawing it
+// again below. Clears a failed std::cerr first: a write a signal cut short
+// would otherwise leave it failed for good.
+void printError(std::string_view message);
+
 // Ok while standard output works; else "cannot be written: <reason>", the
 // reason of its first failure.
 Status standardOutputStatus();

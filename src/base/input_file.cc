@@ -9,7 +9,6 @@
 #include <cstring>
 #include <utility>
 
-#include "base/input_snapshot_hooks.h"
 
 namespace linprob {
 namespace {
@@ -44,39 +43,11 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
     skipRest_ = other.skipRest_;
     atStart_ = other.atStart_;
     readError_ = other.readError_;
-    record_ = std::exchange(other.record_, nullptr);
-    readSoFar_ = other.readSoFar_;
   }
   return *this;
 }
 
 Result<InputFile> InputFile::open(const std::string& path) {
-  if (const InputSnapshot* served = servedInputs()) {
-    const auto found = served->files.find(path);
-    if (found == served->files.end()) {
-      return Status::error(StatusCode::kMissing, "missing");
-    }
-    const InputSnapshot::Entry& entry = found->second;
-    if (!entry.problem.empty()) return Status::error(entry.problem);
-    InputFile file(-1);
-    file.buffer_ = entry.bytes;
-    file.end_ = file.buffer_.size();
-    return file;
-  }
-  Result<InputFile> opened = openOnDisk(path);
-  if (InputSnapshot* recording = recordingInputs()) {
-    InputSnapshot::Entry& entry = recording->files[path];
-    if (opened.ok()) {
-      entry.problem.clear();
-      opened.value().record_ = &entry.bytes;
-    } else {
-      entry.problem = opened.status().message();
-    }
-  }
-  return opened;
-}
-
-Result<InputFile> InputFile::openOnDisk(const std::string& path) {
   // Looked at first, so that a FIFO is never opened (its open would wait for
   // a writer).
   struct stat info {};
@@ -102,15 +73,6 @@ bool InputFile::refill() {
     if (got > 0) {
       position_ = 0;
       end_ = static_cast<std::size_t>(got);
-      if (record_ != nullptr) {
-        // The bytes past what any open of this file has recorded so far.
-        const std::size_t readEnd = readSoFar_ + end_;
-        if (readEnd > record_->size()) {
-          const std::size_t known = record_->size() - readSoFar_;
-          record_->append(buffer_.data() + known, end_ - known);
-        }
-        readSoFar_ = readEnd;
-      }
       return true;
     }
     if (got == 0) return false;

@@ -8,9 +8,7 @@
 //   "Permission denied", "Too many levels of symbolic links", ...
 //                                        any other reason, as the system
 //                                        words it
-// A UTF-8 byte-order mark at the start of the file is skipped. While an
-// InputSnapshot records or is served (base/input_snapshot.h), open() notes
-// each file there, or reads from it instead of the disk.
+// A UTF-8 byte-order mark at the start of the file is skipped.
 //
 // Tokens are the runs of characters between white space (blanks, tabs, line
 // breaks, as isspace sees them in the "C" locale). A token holds at most
@@ -64,7 +62,6 @@ class InputFile {
 
  private:
   explicit InputFile(int fd) : fd_(fd) {}
-  static Result<InputFile> openOnDisk(const std::string& path);
   // The next byte, or -1 at the end or on an error.
   int get();
   bool refill();
@@ -77,10 +74,6 @@ class InputFile {
   bool skipRest_ = false;  // the last token was cut: skip its remainder
   bool atStart_ = true;    // the byte-order mark is still to be looked for
   Status readError_;
-  // While recording: the file's bytes in the snapshot, and how many this
-  // open has read.
-  std::string* record_ = nullptr;
-  std::size_t readSoFar_ = 0;
 };
 
 // The token in double quotes, cut to kQuotedBytes bytes, non-printable bytes

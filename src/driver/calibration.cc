@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "base/console.h"
-#include "base/number_file.h"
 #include "base/thread_group.h"
 #include "distributions/family.h"
 #include "distributions/job_source_kinds.h"
@@ -24,7 +23,7 @@
 #include "driver/writer_timing.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
-#include "linear/system_files.h"
+#include "results/system_reference.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -141,20 +140,18 @@ PhaseTiming timePhase(const JobSource& source, const LinearSystem& system,
   return timing;
 }
 
-// The first family's jobs of Matrix0, of the given kind with `count` cells
-// or samples (a fixed seed: the calibration draws nothing from the random
-// source).
+// The first family's jobs of Matrix0 (its parameter pairs in `pairs`), of
+// the given kind with `count` cells or samples (a fixed seed: the
+// calibration draws nothing from the random source).
 std::unique_ptr<JobSource> firstPhaseJobs(const RunSettings& settings,
+                                          const std::vector<double>& pairs,
                                           int count, JobSourceKind kind) {
   const FamilyInfo& family = kFamilies[0];
   const unsigned n = settings.Dimensions;
-  const auto file = readNumbers(std::string("Matrix0/") + family.parameterFile,
-                                2 * std::size_t{n});
-  if (!file.ok()) throw std::runtime_error(file.status().message());
   PhaseSpec spec;
   spec.family = &family;
   spec.n = n;
-  spec.pairs = splitPairs(file.value(), n);
+  spec.pairs = splitPairs(pairs, n);
   spec.count = count;
   spec.seed = 0;
   return makeJobSource(kind, spec);
@@ -258,17 +255,17 @@ double shorterOfTwo(const JobSource& jobs, const LinearSystem& system,
 // A phase's setup with the run's threads: one job (one cell, or one
 // sample), solved whole; see calibration.h for large enumerations.
 double phaseSetup(const RunSettings& settings, const LinearSystem& system,
-                  int threads, const std::stop_token& stop) {
+                  const std::vector<double>& pairs, int threads, const std::stop_token& stop) {
   const JobSourceKind kind = sourceKindFor(settings);
   const unsigned n = settings.Dimensions;
   if (kind == JobSourceKind::kEnumeration && n > kDirectSetupUnknowns) {
-    const auto one = firstPhaseJobs(settings, 1, JobSourceKind::kSampling);
+    const auto one = firstPhaseJobs(settings, pairs, 1, JobSourceKind::kSampling);
     const double phases =
         static_cast<double>(makeRunPlan(settings, false).phases());
     return extrapolatedSetup(n, settings, phases, stop) +
            shorterOfTwo(*one, system, settings, threads, stop);
   }
-  const auto one = firstPhaseJobs(settings, 1, kind);
+  const auto one = firstPhaseJobs(settings, pairs, 1, kind);
   return shorterOfTwo(*one, system, settings, threads, stop);
 }
 
@@ -276,7 +273,7 @@ double phaseSetup(const RunSettings& settings, const LinearSystem& system,
 // phase of this run's kind solved on `threads` threads, whose setup takes
 // `setup` seconds.
 void timeReplays(const RunSettings& settings, const LinearSystem& system,
-                 int threads, double setup, RunCosts& costs,
+                 const std::vector<double>& pairs, int threads, double setup, RunCosts& costs,
                  const std::stop_token& stop) {
   // A phase solved whole is timed twice and the faster kept: a burst of
   // other work on the machine slows one of them.
@@ -291,17 +288,17 @@ void timeReplays(const RunSettings& settings, const LinearSystem& system,
   if (kind == JobSourceKind::kEnumeration) {
     const int fewer = calibrationCells(count, settings.Dimensions);
     if (fewer >= 2 || count == 1) {
-      timing = fasterOfTwo(*firstPhaseJobs(settings, fewer, kind));
+      timing = fasterOfTwo(*firstPhaseJobs(settings, pairs, fewer, kind));
     } else {
       // Too many unknowns for even two cells: a slice of the phase.
-      timing = timePhase(*firstPhaseJobs(settings, count, kind), system,
+      timing = timePhase(*firstPhaseJobs(settings, pairs, count, kind), system,
                          settings, threads, stop, kSliceSeconds, setup);
     }
   } else {
     // Larger copies until the replays take long enough to be timed.
     int samples = std::min(count, kFirstSamples);
     for (int round = 0;; ++round) {
-      const auto jobs = firstPhaseJobs(settings, samples, kind);
+      const auto jobs = firstPhaseJobs(settings, pairs, samples, kind);
       timing = timePhase(*jobs, system, settings, threads, stop);
       const double replaying = timing.seconds - setup;
       if (replaying >= kEnoughReplaySeconds || round == 3 ||
@@ -357,27 +354,27 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
   const HiddenJobLines hidden;
   try {
     const unsigned n = settings.Dimensions;
-    LinearSystem system(n);
-    if (!loadMatrix("Matrix0/Matice.txt", system, stop).ok()) {
-      return std::nullopt;
-    }
     Calibration calibration;
     RunCosts& costs = calibration.costs;
     costs.hardwareThreads = hardwareThreads();
 
     Clock::time_point start = Clock::now();
     calibration.firstReference =
-        makeSystemReference(readSystemInputs(settings, 0, stop));
+        makeSystemReference(readSystemInputs(settings, 0, stop), stop);
     costs.secondsPerReference = secondsSince(start);
     costs.referencesKept = 1;
+    const SystemReference& inputs = *calibration.firstReference;
+    const std::vector<double>& pairs =
+        inputs.pairsOf(kFamilies[0].parameterKind);
 
+    LinearSystem system = LinearSystem::fromRows(n, inputs.matrix);
     start = Clock::now();
     system.eliminate(kPivotModes[0], stop);
     if (stop.stop_requested()) return std::nullopt;
     costs.secondsPerElimination = secondsSince(start);
 
     const int threads = std::max(settings.SolverThreadCount, 1);
-    costs.phaseSetupSeconds = phaseSetup(settings, system, threads, stop);
+    costs.phaseSetupSeconds = phaseSetup(settings, system, pairs, threads, stop);
     const RunPlan plan = makeRunPlan(settings, writeReport);
     if (plan.jobsPerPhase > 1) {
       // Replays are timed on the threads that can run at once, whose setup
@@ -386,8 +383,8 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
           std::min<unsigned>(static_cast<unsigned>(threads), costs.hardwareThreads));
       const double setup = running == threads
                                ? costs.phaseSetupSeconds
-                               : phaseSetup(settings, system, running, stop);
-      timeReplays(settings, system, running, setup, costs, stop);
+                               : phaseSetup(settings, system, pairs, running, stop);
+      timeReplays(settings, system, pairs, running, setup, costs, stop);
     }
     if (stop.stop_requested()) return std::nullopt;
     costs.writerSecondsPerSystem = writerSecondsPerSystem(

@@ -5,7 +5,7 @@
 // faster:
 //
 // - an elimination: Matrix0 without pivoting;
-// - a system's exact references: Matrix0's, computed as the run would and
+// - a system's certified references: Matrix0's, computed as the run would and
 //   handed to it (Calibration::firstReference), so they cost nothing extra;
 // - a phase's setup: the run's first phase (Matrix0, no pivoting, the
 //   triangular family) with one cell per entry (one job) or one sample,

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/console.h"
-#include "base/number_file.h"
 #include "distributions/job_source_kinds.h"
 #include "distributions/phase_seed.h"
 #include "driver/phase_settings.h"
@@ -97,16 +96,11 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
     printLine(line.str());
   }
 
-  const std::string path = context.subFolder + family.parameterFile;
   const unsigned n = settings.Dimensions;
-  const auto file = readNumbers(path, 2 * std::size_t{n});
-  if (!file.ok()) {
-    throw std::runtime_error(path + ": " + file.status().message());
-  }
   PhaseSpec spec;
   spec.family = &family;
   spec.n = n;
-  spec.pairs = splitPairs(file.value(), n);
+  spec.pairs = splitPairs(context.inputs.pairsOf(family.parameterKind), n);
   spec.count = phaseCountFor(settings);
   spec.points = settings.points;
   // Every draw, in both passes over the samples, comes from this seed.

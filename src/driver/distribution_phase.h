@@ -23,6 +23,7 @@
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "results/phase_result.h"
+#include "results/system_reference.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -30,7 +31,8 @@ namespace linprob {
 struct PhaseContext {
   const RunSettings& settings;
   const LinearSystem& system;
-  const std::string& subFolder;  // "Matrix<i>/"
+  // The system's inputs as read once: the phase's parameter pairs.
+  const SystemReference& inputs;
   int matrixIndex;
   const PivotMode& mode;
   // A seeded run: the phase's seed comes from this (phaseSeed); else drawn.

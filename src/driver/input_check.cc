@@ -76,10 +76,6 @@ std::optional<int> systemIndex(std::string_view name, int limit) {
   return static_cast<int>(index);
 }
 
-std::string folderName(long long index) {
-  return "Matrix" + std::to_string(index) + "/";
-}
-
 // The line for a system's name that is taken by something other than a
 // folder (a file, a FIFO, a link that leads nowhere).
 std::string notAFolder(long long index) {
@@ -91,7 +87,7 @@ std::string notAFolder(long long index) {
 // nothing, once `stop` is requested.
 void checkSystem(int index, const RunSettings& settings, InputCheck& check,
                  const std::stop_token& stop) {
-  const std::string folder = folderName(index);
+  const std::string folder = systemFolder(index);
   std::error_code error;
   if (!std::filesystem::is_directory(folder, error) &&
       std::filesystem::symlink_status(folder.substr(0, folder.size() - 1),
@@ -106,7 +102,7 @@ void checkSystem(int index, const RunSettings& settings, InputCheck& check,
 
   // The numbers are counted before an n x n matrix is allocated, so a size
   // far beyond the file is refused without reserving memory for it.
-  const std::string matrixPath = folder + "Matice.txt";
+  const std::string matrixPath = folder + kMatrixFile;
   const auto counted = readNumbers(matrixPath, std::size_t{n} * n, stop);
   if (stop.stop_requested()) return;
   if (!counted.ok()) {
@@ -123,14 +119,14 @@ void checkSystem(int index, const RunSettings& settings, InputCheck& check,
   }
 
   std::vector<Interval> rhs;
-  if (const Status real = loadRealRhs(folder + "RealRHS.txt", n, rhs); !real.ok()) {
-    check.errors.push_back(folder + "RealRHS.txt: " + real.message());
+  if (const Status real = loadRealRhs(folder + kRealRhsFile, n, rhs); !real.ok()) {
+    check.errors.push_back(folder + kRealRhsFile + ": " + real.message());
   } else {
     inputs.real = std::move(rhs);
   }
   rhs.clear();
-  if (const Status box = loadIntervalRhs(folder + "IntRHS.txt", n, rhs); !box.ok()) {
-    check.errors.push_back(folder + "IntRHS.txt: " + box.message());
+  if (const Status box = loadIntervalRhs(folder + kIntervalRhsFile, n, rhs); !box.ok()) {
+    check.errors.push_back(folder + kIntervalRhsFile + ": " + box.message());
   } else {
     inputs.intervals = std::move(rhs);
   }
@@ -153,16 +149,18 @@ void checkSystem(int index, const RunSettings& settings, InputCheck& check,
 // "Matrix<first>/ is missing" or "Matrix<first>/ ... Matrix<last>/ are
 // missing".
 std::string missingRange(long long first, long long last) {
-  return first == last ? folderName(first) + " is missing"
-                       : folderName(first) + " ... " + folderName(last) +
+  return first == last ? systemFolder(first) + " is missing"
+                       : systemFolder(first) + " ... " + systemFolder(last) +
                              " are missing";
 }
 
 }  // namespace
 
-SettingsCheck checkSettings(RunSettings& settings,
+SettingsCheck checkSettings(const RunSettings& asRead,
                             const SettingsReadResult& read) {
   SettingsCheck check;
+  check.settings = asRead;
+  RunSettings& settings = check.settings;
   for (std::size_t k = 0; k < kSettings.size(); ++k) {
     const SettingRule& rule = kSettings[k];
     if (!applies(rule, settings)) continue;

@@ -28,7 +28,11 @@ struct InputCheck {
   std::vector<std::string> errors;
   std::vector<std::string> warnings;
 };
-using SettingsCheck = InputCheck;
+// The settings check also gives the settings to run with: those read, with
+// the values below their least raised where the table says so.
+struct SettingsCheck : InputCheck {
+  RunSettings settings;
+};
 
 // Messages name the option and its value as the file has it (as a number
 // when it did not come from the file):
@@ -36,7 +40,7 @@ using SettingsCheck = InputCheck;
 //   "Settings.txt: SolverThreadCount 0 is below 1; using 1"
 //   "Settings.txt: IntegrationPrecision 10000 to the power Dimensions 20 is
 //    too many jobs to count in 64 bits"
-SettingsCheck checkSettings(RunSettings& settings,
+SettingsCheck checkSettings(const RunSettings& settings,
                             const SettingsReadResult& read = {});
 
 // Where the system folders Matrix0/ ... Matrix<maxMatrix-1>/ end: the

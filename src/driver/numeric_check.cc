@@ -18,6 +18,7 @@
 #include "linear/normal_parameters.h"
 #include "linear/pivot_mode.h"
 #include "linear/step_replay.h"
+#include "linear/system_files.h"
 
 namespace linprob {
 namespace {
@@ -258,7 +259,7 @@ void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
                    InputCheck& check, const std::stop_token& stop) {
   if (!inputs.matrix) return;
   const LinearSystem& loaded = *inputs.matrix;
-  const std::string matrixFile = inputs.folder + "Matice.txt";
+  const std::string matrixFile = inputs.folder + kMatrixFile;
 
   // Overflow problems are gathered apart and follow the condition line.
   std::vector<std::string> overflows;
@@ -300,13 +301,13 @@ void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
       matrixReported = true;
     }
     if (inputs.real && !realReported) {
-      realReported = checkSolution(*inputs.real, inputs.folder + "RealRHS.txt",
+      realReported = checkSolution(*inputs.real, inputs.folder + kRealRhsFile,
                                    "the solution overflows", system, mode,
                                    overflows, stop);
     }
     if (inputs.intervals && !intervalReported) {
       intervalReported = checkSolution(
-          *inputs.intervals, inputs.folder + "IntRHS.txt",
+          *inputs.intervals, inputs.folder + kIntervalRhsFile,
           "the interval solution overflows", system, mode, overflows, stop);
     }
     for (FamilyInputs& family : families) {

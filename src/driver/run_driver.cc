@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -20,11 +19,9 @@
 #include "base/console.h"
 #include "base/folder_lock.h"
 #include "base/input_file.h"
-#include "base/input_snapshot.h"
 #include "base/output_file.h"
 #include "base/stop_signals.h"
 #include "driver/calibration.h"
-#include "driver/distribution_phase.h"
 #include "driver/exit_status.h"
 #include "driver/input_check.h"
 #include "driver/phase_settings.h"
@@ -34,30 +31,16 @@
 #include "driver/run_report.h"
 #include "driver/run_share.h"
 #include "driver/settings.h"
-#include "driver/system_inputs.h"
+#include "driver/system_run.h"
 #include "distributions/phase_seed.h"
-#include "linear/interval.h"
-#include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
-#include "linear/step_replay.h"
-#include "linear/system_files.h"
 #include "output/csv_export.h"
 #include "output/report_folder.h"
-#include "output/summary_file.h"
-#include "results/position_measures.h"
 #include "results/result_store.h"
-#include "results/solution_measures.h"
-#include "results/system_result.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
 namespace {
-
-void printError(const std::string& message) {
-  // A write cut short by a signal would leave std::cerr failed for good.
-  std::cerr.clear();
-  std::cerr << message << std::endl;
-}
 
 std::string joined(const std::vector<std::string>& names) {
   std::string text;
@@ -73,12 +56,6 @@ int solverThreadsFor(int requested) {
   if (requested > 0) return requested;
   const unsigned hardware = std::thread::hardware_concurrency();
   return hardware == 0 ? 1 : static_cast<int>(hardware);
-}
-
-// Whether this process writes the run's files: the lone process, or rank 0
-// of the processes that share the run.
-bool isRoot(const RunOptions& options) {
-  return options.group == nullptr || options.group->isRoot();
 }
 
 // Where a run stands once its settings and inputs are checked.
@@ -109,6 +86,7 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   // A malformed value keeps its default, so the bounds of every option can
   // still be checked: all settings problems are reported in one go.
   const SettingsCheck check = checkSettings(settings, read);
+  settings = check.settings;
   if (!read.labelWarning.empty()) printError(read.labelWarning);
   for (const std::string& warning : check.warnings) printError(warning);
   for (const std::string& error : read.errors) printError(error);
@@ -161,93 +139,6 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   return RunStart::kReady;
 }
 
-void printSystemBanner(const RunSettings& settings, int i) {
-  printLine("Matrix index: " + std::to_string(i));
-  printLine("Loading a square matrix with " +
-            std::to_string(settings.Dimensions) + " variables.");
-  std::ostringstream line;
-  if (settings.ExactDistributions) {
-    printLine("Each of them will be represented by " +
-              std::to_string(settings.IntegrationPrecision) + " instances.");
-    const double jobs =
-        std::pow(static_cast<double>(settings.IntegrationPrecision),
-                 static_cast<double>(settings.Dimensions));
-    line << "Expect " << jobs << " jobs per distribution.";
-  } else {
-    line << "Each RHS distribution will be represented by "
-         << settings.SampleCount << " samples.";
-  }
-  printLine(line.str());
-}
-
-void throwIfProblem(const std::string& path, const Status& status) {
-  if (!status.ok()) throw std::runtime_error(path + ": " + status.message());
-}
-
-// The deterministic pass and the three distribution phases of system i under
-// one pivoting mode, each measured against the system's references.
-SystemResult analyseSystem(const RunSettings& settings, int i,
-                           const PivotMode& mode, const RunOptions& options,
-                           ProgressDisplay* display,
-                           const SystemReference& reference,
-                           const std::stop_token& stop) {
-  printSystemBanner(settings, i);
-  const std::string subFolder = "Matrix" + std::to_string(i) + "/";
-  const unsigned n = settings.Dimensions;
-  LinearSystem system(n);
-  throwIfProblem(subFolder + "Matice.txt",
-                 loadMatrix(subFolder + "Matice.txt", system, stop));
-  system.eliminate(mode, stop);
-  if (stop.stop_requested()) throw PhaseStopped{};
-
-  SystemResult result;
-  result.system = i;
-  result.mode = mode;
-  result.columnOrder = system.columnOrder();
-  result.pivotGrowth = system.pivotGrowth();
-  throwIfProblem(subFolder + "RealRHS.txt",
-                 loadRealRhs(subFolder + "RealRHS.txt", n, result.exact));
-  replaySteps(result.exact, system.steps());
-  throwIfProblem(subFolder + "IntRHS.txt",
-                 loadIntervalRhs(subFolder + "IntRHS.txt", n, result.interval));
-  replaySteps(result.interval, system.steps());
-  result.measures =
-      measureSolution(result.exact, result.interval, result.columnOrder,
-                      reference.exact ? &*reference.exact : nullptr);
-
-  // Moments about the plain solution keep the sums small, and its value
-  // lies inside [Min, Max] whenever the right-hand side's does.
-  std::vector<double> references;
-  references.reserve(n);
-  for (const Interval& value : result.exact) {
-    references.push_back(value.lower());
-  }
-  const PhaseContext context{settings,     system,  subFolder,
-                             i,            mode,    options.seed,
-                             display,      stop,    std::move(references),
-                             options.group};
-  for (const FamilyInfo& family : kFamilies) {
-    // Measured at once: that releases the phase's fine histograms.
-    PhaseResult phase = runDistributionPhase(family, context);
-    measurePhase(phase, reference, stop);
-    if (stop.stop_requested()) throw PhaseStopped{};
-    result.phases.push_back(std::move(phase));
-  }
-  return result;
-}
-
-// The system's summary file under its mode, rendered from its result under
-// a temporary name and renamed into place. Ok, or the failure naming the
-// file and the system's reason.
-Status writeSummaryFile(const SystemResult& result,
-                        const std::stop_token& stop) {
-  const std::string path = "Matrix" + std::to_string(result.system) + "/" +
-                           result.mode.summaryFile;
-  return writeOutputFile(
-             path, [&](std::ostream& out) { writeSummary(result, out); }, stop)
-      .prefixed(path + ": ");
-}
-
 std::string counted(int count, const std::string& what) {
   return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
 }
@@ -271,54 +162,6 @@ int reportInterrupted(int signal, const KeptFiles& kept) {
   }
   printError(line + "; nothing unfinished was left");
   return 128 + signal;
-}
-
-// How one system under one mode ended.
-enum class SystemOutcome { kWritten, kFailed, kStopped };
-
-// Analyses system i under `mode`, writes its summary file and stores its
-// result. Every failure has been reported when it returns kFailed.
-SystemOutcome runSystem(const RunSettings& settings, int i,
-                        const PivotMode& mode, const RunOptions& options,
-                        ProgressDisplay* display, const std::stop_token& stop,
-                        ResultStore& store) {
-  std::ostringstream label;
-  label << "Matrix" << i << " under pivoting mode " << mode.index << " ("
-        << mode.plainName << "): ";
-  try {
-    // A system's references do not depend on the mode: the first mode
-    // computes them, the others reuse them.
-    if (store.reference(i) == nullptr) {
-      store.addReference(
-          makeSystemReference(readSystemInputs(settings, i, stop)));
-    }
-    const SystemResult result = analyseSystem(
-        settings, i, mode, options, display, *store.reference(i), stop);
-    // Nothing that is not a finite number is ever written.
-    if (const auto bad = findNonFinite(result)) {
-      printError(label.str() + *bad + " is not finite; " + mode.summaryFile +
-                 " was not written");
-      return SystemOutcome::kFailed;
-    }
-    // Rank 0 alone writes; the other processes keep the result only.
-    const Status written =
-        isRoot(options) ? writeSummaryFile(result, stop) : Status();
-    if (!written.ok()) {
-      // A file a stop cut short is no failure.
-      if (stop.stop_requested()) return SystemOutcome::kStopped;
-      printError(written.message());
-      return SystemOutcome::kFailed;
-    }
-    store.add(result);
-    return SystemOutcome::kWritten;
-  } catch (const PhaseStopped&) {
-    return SystemOutcome::kStopped;
-  } catch (const std::exception& error) {
-    // A reading that a stop ended is no failure either.
-    if (stop.stop_requested()) return SystemOutcome::kStopped;
-    printError(label.str() + error.what());
-    return SystemOutcome::kFailed;
-  }
 }
 
 // Enters the working folder of the options; false (reported) when it
@@ -374,13 +217,7 @@ int runChecked(const RunOptions& options,
 
   RunSettings settings;
   if (share.isRoot()) {
-    RunStart ready = RunStart::kRefused;
-    {
-      // What rank 0 reads here is what the other processes will read.
-      const InputRecording recording(share.recording());
-      ready = prepareRun(settings, options, stop);
-    }
-    switch (ready) {
+    switch (prepareRun(settings, options, stop)) {
       case RunStart::kReady:
         break;
       case RunStart::kRefused:

@@ -10,9 +10,9 @@
 
 #include "distributions/job_block.h"
 #include "driver/phase_settings.h"
-#include "linear/exact_inverse.h"
 #include "linear/linear_system.h"
 #include "output/results_json.h"
+#include "results/system_reference.h"
 #include "solve/band_counter.h"
 #include "solve/fine_histogram.h"
 
@@ -27,8 +27,10 @@ constexpr double kStoredBytesPerBand = 32.0;
 constexpr double kStoredBytesPerTable = 600.0;
 // A thread's stack pages in use and its slot.
 constexpr double kThreadBytes = 64.0 * 1024.0;
-// A number of the exact inverse (a rational of 64-bit words), n <= 64.
-constexpr double kExactBytesPerEntry = 1024.0;
+// The certified references' peak while they are computed, per matrix entry
+// (the exact residual, the terms, three double matrices; 549 MB measured
+// at n = 2000), n <= kMaxCertifiedSize.
+constexpr double kCertifiedBytesPerEntry = 140.0;
 // Bytes of the files per band, and per table besides (headers, tails, the
 // scalars of unknowns.csv and of the JSON document); the page's own code.
 constexpr double kSummaryBytesPerBand = 72.0;
@@ -102,12 +104,12 @@ double reportBytes(const Counts& c) {
 }
 
 // The bytes that one system's matrix costs while it is checked, eliminated
-// and kept: the matrix as read and eliminated, the steps, and the exact
-// inverse of a small system.
+// and kept: the matrix as read and eliminated, the steps, and the certified
+// references' working memory.
 double systemBytes(const Counts& c) {
   const double entries = c.n * c.n;
   double bytes = entries * (3.0 * 8.0 + static_cast<double>(sizeof(step)));
-  if (c.n <= kMaxExactSize) bytes += entries * kExactBytesPerEntry;
+  if (c.n <= kMaxCertifiedSize) bytes += entries * kCertifiedBytesPerEntry;
   return bytes;
 }
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iostream>
 #include <stdexcept>
+#include <type_traits>
+#include <variant>
 #include <utility>
 
 #include "base/console.h"
@@ -35,16 +37,14 @@ std::int64_t takeNumber(const std::string& bytes, std::size_t& at) {
 std::string toBytes(const RunStartNote& note) {
   std::string out;
   putNumber(out, note.endStatus ? *note.endStatus : kGoesOn);
-  const RunSettings& s = note.settings;
-  for (const std::int64_t value :
-       {std::int64_t{s.Dimensions}, std::int64_t{s.SolverThreadCount},
-        std::int64_t{s.GeneratorThreadCount},
-        std::int64_t{s.IntegrationPrecision},
-        std::int64_t{s.HistogramPrecision}, std::int64_t{s.MaxMatrix},
-        std::int64_t{s.ExactDistributions}, std::int64_t{s.SampleCount}}) {
-    putNumber(out, value);
+  // Every option of the settings table, in its order.
+  for (const SettingRule& rule : kSettings) {
+    std::visit(
+        [&](auto field) {
+          putNumber(out, static_cast<std::int64_t>(note.settings.*field));
+        },
+        rule.field);
   }
-  out += note.inputs;
   return out;
 }
 
@@ -53,16 +53,16 @@ RunStartNote runStartFromBytes(const std::string& bytes) {
   RunStartNote note;
   const std::int64_t status = takeNumber(bytes, at);
   if (status != kGoesOn) note.endStatus = static_cast<int>(status);
-  RunSettings& s = note.settings;
-  s.Dimensions = static_cast<unsigned>(takeNumber(bytes, at));
-  s.SolverThreadCount = static_cast<int>(takeNumber(bytes, at));
-  s.GeneratorThreadCount = static_cast<int>(takeNumber(bytes, at));
-  s.IntegrationPrecision = static_cast<int>(takeNumber(bytes, at));
-  s.HistogramPrecision = static_cast<int>(takeNumber(bytes, at));
-  s.MaxMatrix = static_cast<int>(takeNumber(bytes, at));
-  s.ExactDistributions = takeNumber(bytes, at) != 0;
-  s.SampleCount = static_cast<int>(takeNumber(bytes, at));
-  note.inputs = bytes.substr(at);
+  for (const SettingRule& rule : kSettings) {
+    const std::int64_t value = takeNumber(bytes, at);
+    std::visit(
+        [&](auto field) {
+          using Value = std::remove_reference_t<decltype(note.settings.*field)>;
+          note.settings.*field = static_cast<Value>(value);
+        },
+        rule.field);
+  }
+  if (at != bytes.size()) throw std::runtime_error("run start: cut short");
   return note;
 }
 
@@ -81,7 +81,6 @@ void RunShare::announceStart(const RunSettings& settings) {
   if (group_ == nullptr) return;
   RunStartNote note;
   note.settings = settings;
-  note.inputs = snapshot_.toBytes();
   std::string bytes = toBytes(note);
   group_->broadcast(bytes);
   started_ = true;
@@ -98,8 +97,6 @@ std::optional<int> RunShare::awaitStart(RunSettings& settings,
   }
   settings = note.settings;
   if (solverThreads) settings.SolverThreadCount = *solverThreads;
-  snapshot_ = InputSnapshot::fromBytes(note.inputs);
-  serving_ = std::make_unique<InputServing>(&snapshot_);
   started_ = true;
   return std::nullopt;
 }

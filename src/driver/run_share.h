@@ -1,15 +1,14 @@
 // RunShare: how the processes of one run (base/process_group.h) start and
 // end together.
 //
-// Rank 0 reads the settings and checks every input while an InputSnapshot
-// records what it reads, then announces the start to the other processes:
-// either the exit status the run ends with there (inputs refused, a stop,
-// a working folder it cannot enter), or the settings after the command
-// line's overrides with the recorded inputs. The other processes wait for
-// it: they end with the same status, or serve the inputs from the snapshot
-// (they never read the working folder) and run every phase with rank 0,
+// Rank 0 reads the settings and checks every input, then announces the
+// start to the other processes: either the exit status the run ends with
+// there (inputs refused, a stop, a working folder it cannot enter), or the
+// settings after the command line's overrides. The other processes wait for
+// it: they end with the same status, or run every phase with rank 0,
 // printing nothing (their thread count is their own -j, else rank 0's
-// SolverThreadCount).
+// SolverThreadCount). They never read the working folder: rank 0 hands them
+// each system's inputs (driver/system_inputs.h).
 //
 // After the start and until the last phase is done, a process that ends
 // with a failure (an error, a stop) ends every process at once
@@ -32,7 +31,6 @@
 #include <sstream>
 #include <string>
 
-#include "base/input_snapshot.h"
 #include "base/process_group.h"
 #include "driver/settings.h"
 
@@ -42,7 +40,6 @@ namespace linprob {
 struct RunStartNote {
   std::optional<int> endStatus;  // set: every process ends with it
   RunSettings settings;          // when the run goes on
-  std::string inputs;            // InputSnapshot::toBytes
 };
 std::string toBytes(const RunStartNote& note);
 // Throws std::runtime_error "run start: cut short" on bytes toBytes did not
@@ -62,13 +59,11 @@ class RunShare {
   ProcessGroup* group() const { return group_; }
   bool isRoot() const { return group_ == nullptr || group_->isRoot(); }
 
-  // Rank 0: the snapshot to record the inputs into (nullptr when alone).
-  InputSnapshot* recording() { return group_ ? &snapshot_ : nullptr; }
-  // Rank 0: the run goes on with `settings` and the recorded inputs.
+  // Rank 0: the run goes on with `settings`.
   void announceStart(const RunSettings& settings);
   // Other ranks: waits for rank 0. Nothing when the run goes on (settings
-  // filled, SolverThreadCount from `solverThreads` when set, the inputs
-  // served from here on), else the status to end with.
+  // filled, SolverThreadCount from `solverThreads` when set), else the
+  // status to end with.
   std::optional<int> awaitStart(RunSettings& settings,
                                 std::optional<int> solverThreads);
 
@@ -89,8 +84,6 @@ class RunShare {
   bool started_ = false;
   bool toldToEnd_ = false;  // rank 0 announced the status to end with
   bool phasesDone_ = false;
-  InputSnapshot snapshot_;
-  std::unique_ptr<InputServing> serving_;
   std::ostringstream held_;  // standard error, other than on rank 0
   std::streambuf* standardError_ = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "driver/system_inputs.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -11,13 +13,13 @@
 #include "distributions/enumeration_source.h"
 #include "distributions/job_source_kinds.h"
 #include "driver/phase_settings.h"
-#include "linear/exact_inverse.h"
+#include "linear/system_files.h"
 
 namespace linprob {
 namespace {
 
 std::vector<double> numbersOf(const std::string& path, std::size_t count,
-                              const std::stop_token& stop = {}) {
+                              const std::stop_token& stop) {
   auto file = readNumbers(path, count, stop);
   if (!file.ok()) {
     throw std::runtime_error(path + ": " + file.status().message());
@@ -25,35 +27,98 @@ std::vector<double> numbersOf(const std::string& path, std::size_t count,
   return std::move(file).value();
 }
 
+// The bytes: n, then each list as its count and its numbers, in the
+// machine's own representation (the processes of a run share a machine
+// type).
+void putCount(std::string& bytes, std::uint64_t count) {
+  bytes.append(reinterpret_cast<const char*>(&count), sizeof count);
+}
+
+void putNumbers(std::string& bytes, const double* numbers, std::size_t count) {
+  putCount(bytes, count);
+  if (count == 0) return;
+  bytes.append(reinterpret_cast<const char*>(numbers), count * sizeof(double));
+}
+
+std::string inputBytes(unsigned n, const std::vector<double>& matrix,
+                       const std::vector<double>& rhs,
+                       const std::vector<ValueBounds>& intervalRhs,
+                       const std::vector<double>& normalPairs,
+                       const std::vector<double>& boundsPairs) {
+  static_assert(sizeof(ValueBounds) == 2 * sizeof(double));
+  std::string bytes;
+  putCount(bytes, n);
+  putNumbers(bytes, matrix.data(), matrix.size());
+  putNumbers(bytes, rhs.data(), rhs.size());
+  putNumbers(bytes, reinterpret_cast<const double*>(intervalRhs.data()),
+             2 * intervalRhs.size());
+  putNumbers(bytes, normalPairs.data(), normalPairs.size());
+  putNumbers(bytes, boundsPairs.data(), boundsPairs.size());
+  return bytes;
+}
+
+struct ByteReader {
+  const std::string& bytes;
+  std::size_t at = 0;
+
+  void take(void* into, std::size_t size) {
+    if (bytes.size() - at < size) {
+      throw std::runtime_error("system inputs: cut short");
+    }
+    std::memcpy(into, bytes.data() + at, size);
+    at += size;
+  }
+  std::uint64_t count() {
+    std::uint64_t value = 0;
+    take(&value, sizeof value);
+    return value;
+  }
+  std::vector<double> numbers() {
+    const std::uint64_t size = count();
+    if (size > (bytes.size() - at) / sizeof(double)) {
+      throw std::runtime_error("system inputs: cut short");
+    }
+    std::vector<double> values(size);
+    if (size > 0) take(values.data(), size * sizeof(double));
+    return values;
+  }
+};
+
 }  // namespace
 
-SystemInputs readSystemInputs(const RunSettings& settings, int system,
-                              const std::stop_token& stop) {
-  const std::string folder = "Matrix" + std::to_string(system) + "/";
+SystemInputs readSystemFiles(const RunSettings& settings, int system,
+                             const std::stop_token& stop) {
+  const std::string folder = systemFolder(system);
   const unsigned n = settings.Dimensions;
   const std::size_t size = n;
   SystemInputs inputs;
   inputs.system = system;
   inputs.n = n;
-  inputs.matrix = numbersOf(folder + "Matice.txt", size * size, stop);
-  inputs.rhs = numbersOf(folder + "RealRHS.txt", size);
-  const std::vector<double> bounds = numbersOf(folder + "IntRHS.txt", 2 * size);
+  inputs.matrix = numbersOf(folder + kMatrixFile, size * size, stop);
+  inputs.rhs = numbersOf(folder + kRealRhsFile, size, stop);
+  const std::vector<double> bounds =
+      numbersOf(folder + kIntervalRhsFile, 2 * size, stop);
+  inputs.intervalRhs.reserve(size);
   for (std::size_t j = 0; j < size; ++j) {
     inputs.intervalRhs.push_back(ValueBounds{bounds[2 * j], bounds[2 * j + 1]});
   }
-  if (n > kMaxExactSize) return inputs;
-
-  for (const FamilyInfo& family : kFamilies) {
-    const std::string path = folder + family.parameterFile;
-    std::vector<double>& pairs = family.parameterKind == ParameterKind::kNormal
+  for (const ParameterKind kind : {ParameterKind::kNormal,
+                                   ParameterKind::kBounds}) {
+    std::vector<double>& pairs = kind == ParameterKind::kNormal
                                      ? inputs.normalPairs
                                      : inputs.boundsPairs;
-    if (pairs.empty()) pairs = numbersOf(path, 2 * size);
-    // The cells exactly as the phase builds them.
+    pairs = numbersOf(folder + parameterFileOf(kind), 2 * size, stop);
+  }
+  return inputs;
+}
+
+void addCells(const RunSettings& settings, SystemInputs& inputs) {
+  if (inputs.n > kMaxCertifiedSize) return;
+  for (const FamilyInfo& family : kFamilies) {
     PhaseSpec spec;
     spec.family = &family;
-    spec.n = n;
-    spec.pairs = splitPairs(pairs, n);
+    spec.n = inputs.n;
+    spec.pairs = splitPairs(inputs.pairsOf(family.parameterKind), inputs.n);
     spec.count = phaseCountFor(settings);
     const std::unique_ptr<JobSource> source =
         makeJobSource(sourceKindFor(settings), spec);
@@ -61,6 +126,64 @@ SystemInputs readSystemInputs(const RunSettings& settings, int system,
       inputs.cells[static_cast<std::size_t>(family.family)] = cells->cells;
     }
   }
+}
+
+SystemInputs readSystemInputs(const RunSettings& settings, int system,
+                              const std::stop_token& stop) {
+  SystemInputs inputs = readSystemFiles(settings, system, stop);
+  addCells(settings, inputs);
+  return inputs;
+}
+
+std::string toBytes(const SystemInputs& inputs) {
+  return inputBytes(inputs.n, inputs.matrix, inputs.rhs, inputs.intervalRhs,
+                    inputs.normalPairs, inputs.boundsPairs);
+}
+
+std::string toBytes(const SystemReference& reference) {
+  return inputBytes(reference.n, reference.matrix, reference.rhs,
+                    reference.intervalRhs, reference.normalPairs,
+                    reference.boundsPairs);
+}
+
+SystemInputs systemInputsFromBytes(const std::string& bytes) {
+  ByteReader reader{bytes};
+  SystemInputs inputs;
+  inputs.n = static_cast<unsigned>(reader.count());
+  inputs.matrix = reader.numbers();
+  inputs.rhs = reader.numbers();
+  const std::vector<double> bounds = reader.numbers();
+  for (std::size_t j = 0; j + 1 < bounds.size(); j += 2) {
+    inputs.intervalRhs.push_back(ValueBounds{bounds[j], bounds[j + 1]});
+  }
+  inputs.normalPairs = reader.numbers();
+  inputs.boundsPairs = reader.numbers();
+  if (reader.at != bytes.size()) {
+    throw std::runtime_error("system inputs: cut short");
+  }
+  return inputs;
+}
+
+SystemInputs shareSystemInputs(const RunSettings& settings, int system,
+                               ProcessGroup& group,
+                               const SystemReference* kept,
+                               const std::stop_token& stop) {
+  SystemInputs inputs;
+  std::string bytes;
+  if (group.isRoot()) {
+    if (kept != nullptr) {
+      bytes = toBytes(*kept);
+    } else {
+      inputs = readSystemFiles(settings, system, stop);
+      bytes = toBytes(inputs);
+    }
+  }
+  group.broadcast(bytes);
+  if (!group.isRoot() || kept != nullptr) {
+    inputs = systemInputsFromBytes(bytes);
+  }
+  inputs.system = system;
+  addCells(settings, inputs);
   return inputs;
 }
 

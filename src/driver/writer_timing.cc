@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "driver/run_report.h"
-#include "linear/exact_inverse.h"
 #include "linear/interval.h"
 #include "linear/pivot_mode.h"
 #include "output/csv_export.h"
@@ -100,7 +99,7 @@ double timeOneSystem(const RunSettings& settings, bool writeReport,
   DiscardingBuffer discard;
   std::ostream out(&discard);
   const SystemReference reference =
-      madeUpReference(n, settings.Dimensions <= kMaxExactSize);
+      madeUpReference(n, settings.Dimensions <= kMaxCertifiedSize);
   std::vector<unsigned> order(n);
   for (unsigned k = 0; k < n; ++k) order[k] = k;
   const std::vector<Interval> exact(n, Interval(0.1234567890123456));

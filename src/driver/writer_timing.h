@@ -9,8 +9,8 @@
 // band then comes from two sizes), written to a stream that keeps nothing,
 // and scaled to the run's n unknowns; the system's own matrix, which
 // results.json and the page each write once, is timed apart. The made-up
-// system has exact references when the run's systems can have them
-// (kMaxExactSize). Takes a few tens of milliseconds; prints and writes
+// system has certified references when the run's systems can have them
+// (kMaxCertifiedSize). Takes a few tens of milliseconds; prints and writes
 // nothing.
 #ifndef LINPROB_DRIVER_WRITER_TIMING_H_
 #define LINPROB_DRIVER_WRITER_TIMING_H_

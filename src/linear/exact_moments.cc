@@ -104,21 +104,27 @@ EntryMoments discretisedEntryMoments(const std::vector<double>& values,
   return moments;
 }
 
-std::vector<UnknownMoments> propagateMoments(
-    const ExactInverse& inverse, const std::vector<EntryMoments>& entries) {
-  const unsigned n = inverse.size();
+void checkEntryMoments(unsigned n, const std::vector<EntryMoments>& entries) {
   if (entries.size() != n) {
     throw std::invalid_argument("exact moments: " +
                                 std::to_string(entries.size()) +
                                 " entries, not " + std::to_string(n));
   }
-  std::vector<const cpp_rational*> means(n);
-  std::vector<const cpp_rational*> variances(n);
   for (unsigned j = 0; j < n; ++j) {
     if (entries[j].variance < 0) {
       throw std::invalid_argument("exact moments: entry " + std::to_string(j) +
                                   " has a negative variance");
     }
+  }
+}
+
+std::vector<UnknownMoments> propagateMoments(
+    const ExactRows& rows, const std::vector<EntryMoments>& entries) {
+  const unsigned n = rows.size();
+  checkEntryMoments(n, entries);
+  std::vector<const cpp_rational*> means(n);
+  std::vector<const cpp_rational*> variances(n);
+  for (unsigned j = 0; j < n; ++j) {
     means[j] = &entries[j].mean;
     variances[j] = &entries[j].variance;
   }
@@ -128,23 +134,23 @@ std::vector<UnknownMoments> propagateMoments(
   const cpp_int varianceCommon = commonNumerators(variances, varianceNumerators);
   // (A^-1)ij = N_ij / D: mean_i = sum N_ij m_j / (D L), variance_i =
   // sum N_ij^2 v_j / (D^2 Lv).
-  const cpp_int& d = inverse.denominator();
+  const cpp_int& d = rows.denominator();
   const cpp_int meanDenominator = d * meanCommon;
   const cpp_int varianceDenominator = d * d * varianceCommon;
-  std::vector<UnknownMoments> result(n);
+  std::vector<UnknownMoments> result(rows.rows().size());
   cpp_int meanSum;
   cpp_int varianceSum;
-  for (unsigned i = 0; i < n; ++i) {
+  for (std::size_t k = 0; k < result.size(); ++k) {
     meanSum = 0;
     varianceSum = 0;
     for (unsigned j = 0; j < n; ++j) {
-      const cpp_int& entry = inverse.numerator(i, j);
+      const cpp_int& entry = rows.numerator(k, j);
       meanSum += entry * meanNumerators[j];
       varianceSum += entry * entry * varianceNumerators[j];
     }
-    result[i].mean = roundQuotient(meanSum, meanDenominator, 0,
+    result[k].mean = roundQuotient(meanSum, meanDenominator, 0,
                                    RoundingDirection::kToNearest);
-    result[i].variance = roundQuotient(varianceSum, varianceDenominator, 0,
+    result[k].variance = roundQuotient(varianceSum, varianceDenominator, 0,
                                        RoundingDirection::kToNearest);
   }
   return result;

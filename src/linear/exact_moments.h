@@ -2,8 +2,11 @@
 // entries of b independent, the unknowns of x = A^-1 b have
 //   mean_i     = sum_j (A^-1)ij mu_j
 //   variance_i = sum_j (A^-1)ij^2 sigma_j^2
-// computed exactly (entry moments as rationals, ExactInverse) and each
-// rounded to nearest once. Unknowns are in input order.
+// each rounded to nearest once. The certified path
+// (linear/certified_reference.h) encloses them from the certified inverse;
+// propagateMoments here computes them exactly (entry moments as rationals,
+// exact rows of A^-1), its last resort and the reference it is tested
+// against.
 //
 // Entry moments are built exactly from the doubles that describe an entry:
 //   bounded family on [p, q]: mean (p + q) / 2, variance (q - p)^2 / d with
@@ -20,7 +23,7 @@
 
 #include <boost/multiprecision/cpp_int.hpp>
 
-#include "linear/exact_inverse.h"
+#include "linear/exact_rows.h"
 
 namespace linprob {
 
@@ -54,8 +57,12 @@ struct UnknownMoments {
 
 // "exact moments: 3 entries, not 4"
 // "exact moments: entry 2 has a negative variance"
+void checkEntryMoments(unsigned n, const std::vector<EntryMoments>& entries);
+
+// The moments of the unknowns rows.rows()[k], in that order (checked as
+// above).
 std::vector<UnknownMoments> propagateMoments(
-    const ExactInverse& inverse, const std::vector<EntryMoments>& entries);
+    const ExactRows& rows, const std::vector<EntryMoments>& entries);
 
 }  // namespace linprob
 

@@ -1,17 +1,17 @@
 #include "linear/exact_reference.h"
 
 #include <cmath>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 
 #include "linear/dyadic_form.h"
+#include "linear/matrix_check.h"
 #include "linear/rational_rounding.h"
 
 namespace linprob {
 
 using boost::multiprecision::cpp_int;
-
-namespace {
 
 void checkRightHandSides(unsigned n, const std::vector<double>& rhs,
                          const std::vector<ValueBounds>& intervalRhs) {
@@ -45,42 +45,13 @@ void checkRightHandSides(unsigned n, const std::vector<double>& rhs,
   }
 }
 
-// max over rows of the sum of |integers| in the row.
-cpp_int largestRowSum(unsigned n, const std::vector<cpp_int>& rowMajor) {
-  cpp_int largest = 0;
-  cpp_int sum;
-  for (unsigned r = 0; r < n; ++r) {
-    sum = 0;
-    for (unsigned c = 0; c < n; ++c) {
-      sum += abs(rowMajor[static_cast<std::size_t>(r) * n + c]);
-    }
-    if (sum > largest) largest = sum;
-  }
-  return largest;
-}
-
-}  // namespace
-
-ExactReference computeExactReference(const ExactInverse& inverse,
-                                     const std::vector<double>& matrixRowMajor,
-                                     const std::vector<double>& rhs,
-                                     const std::vector<ValueBounds>& intervalRhs) {
-  const unsigned n = inverse.size();
-  checkRightHandSides(n, rhs, intervalRhs);
-  const cpp_int& denominator = inverse.denominator();
-  ExactReference result;
-
+void fillExactUnknowns(const ExactRows& rows, const std::vector<double>& rhs,
+                       const std::vector<ValueBounds>& intervalRhs,
+                       ExactReference& reference) {
+  const unsigned n = rows.size();
+  const cpp_int& denominator = rows.denominator();
   // x = A^-1 b = (N B) 2^e / D with b = B 2^e.
   const DyadicVector b = dyadicVectorOf(rhs);
-  result.trueSolution.resize(n);
-  cpp_int sum;
-  for (unsigned i = 0; i < n; ++i) {
-    sum = 0;
-    for (unsigned j = 0; j < n; ++j) sum += inverse.numerator(i, j) * b.integers[j];
-    result.trueSolution[i] =
-        roundQuotient(sum, denominator, b.exponent, RoundingDirection::kToNearest);
-  }
-
   // Lower and upper ends L 2^e, H 2^e of the box: mid = (L + H) 2^(e-1),
   // rad = (H - L) 2^(e-1), both exact.
   std::vector<double> ends(2 * static_cast<std::size_t>(n));
@@ -89,50 +60,77 @@ ExactReference computeExactReference(const ExactInverse& inverse,
     ends[n + j] = intervalRhs[j].upper;
   }
   const DyadicVector box = dyadicVectorOf(ends);
-  result.hull.resize(n);
+  cpp_int sum;
   cpp_int centre;
   cpp_int spread;
   cpp_int end;
-  for (unsigned i = 0; i < n; ++i) {
+  for (std::size_t k = 0; k < rows.rows().size(); ++k) {
+    const unsigned i = rows.rows()[k];
+    sum = 0;
     centre = 0;
     spread = 0;
     for (unsigned j = 0; j < n; ++j) {
-      const cpp_int& entry = inverse.numerator(i, j);
+      const cpp_int& entry = rows.numerator(k, j);
+      sum += entry * b.integers[j];
       centre += entry * (box.integers[j] + box.integers[n + j]);
       spread += abs(entry) * (box.integers[n + j] - box.integers[j]);
     }
+    reference.trueSolution[i] =
+        roundQuotient(sum, denominator, b.exponent, RoundingDirection::kToNearest);
     end = centre - spread;
-    result.hull[i].lower = roundQuotient(end, denominator, box.exponent - 1,
-                                         RoundingDirection::kDownward);
+    ValueBounds hull;
+    hull.lower = roundQuotient(end, denominator, box.exponent - 1,
+                               RoundingDirection::kDownward);
     end = centre + spread;
-    result.hull[i].upper = roundQuotient(end, denominator, box.exponent - 1,
-                                         RoundingDirection::kUpward);
+    hull.upper = roundQuotient(end, denominator, box.exponent - 1,
+                               RoundingDirection::kUpward);
+    reference.hull[i] = hull;
   }
+}
 
+ValueBounds exactConditionNumber(const ExactRows& rows,
+                                 const std::vector<double>& matrixRowMajor) {
+  const unsigned n = rows.size();
   // ||A|| = rowA 2^e and ||A^-1|| = rowInverse / D.
   const DyadicVector a = dyadicVectorOf(matrixRowMajor);
-  cpp_int rowInverse = 0;
-  for (unsigned i = 0; i < n; ++i) {
+  cpp_int rowA = 0;
+  cpp_int sum;
+  for (unsigned r = 0; r < n; ++r) {
     sum = 0;
-    for (unsigned j = 0; j < n; ++j) sum += abs(inverse.numerator(i, j));
+    for (unsigned c = 0; c < n; ++c) {
+      sum += abs(a.integers[static_cast<std::size_t>(r) * n + c]);
+    }
+    if (sum > rowA) rowA = sum;
+  }
+  cpp_int rowInverse = 0;
+  for (std::size_t k = 0; k < rows.rows().size(); ++k) {
+    sum = 0;
+    for (unsigned j = 0; j < n; ++j) sum += abs(rows.numerator(k, j));
     if (sum > rowInverse) rowInverse = sum;
   }
-  const cpp_int product = largestRowSum(n, a.integers) * rowInverse;
-  result.conditionNumber = roundQuotient(product, denominator, a.exponent,
-                                         RoundingDirection::kToNearest);
-  return result;
+  const cpp_int product = rowA * rowInverse;
+  return ValueBounds{roundQuotient(product, rows.denominator(), a.exponent,
+                                   RoundingDirection::kDownward),
+                     roundQuotient(product, rows.denominator(), a.exponent,
+                                   RoundingDirection::kUpward)};
 }
 
 std::optional<ExactReference> computeExactReference(
     unsigned n, const std::vector<double>& matrixRowMajor,
     const std::vector<double>& rhs, const std::vector<ValueBounds>& intervalRhs) {
-  const std::optional<ExactInverse> inverse =
-      ExactInverse::compute(n, matrixRowMajor);
-  if (!inverse) {
-    checkRightHandSides(n, rhs, intervalRhs);
-    return std::nullopt;
-  }
-  return computeExactReference(*inverse, matrixRowMajor, rhs, intervalRhs);
+  checkSquareMatrix(n, matrixRowMajor, "exact reference");
+  checkRightHandSides(n, rhs, intervalRhs);
+  std::vector<unsigned> every(n);
+  std::iota(every.begin(), every.end(), 0u);
+  const std::optional<ExactRows> rows = ExactRows::compute(n, matrixRowMajor, every);
+  if (!rows) return std::nullopt;
+  ExactReference reference;
+  reference.trueSolution.resize(n);
+  reference.hull.resize(n);
+  fillExactUnknowns(*rows, rhs, intervalRhs, reference);
+  reference.conditionEnclosure = exactConditionNumber(*rows, matrixRowMajor);
+  reference.conditionNumber = reference.conditionEnclosure.upper;
+  return reference;
 }
 
 }  // namespace linprob

@@ -18,6 +18,14 @@
 
 namespace linprob {
 
+// The folder of system i, "Matrix<i>/", and the names of its three files.
+inline std::string systemFolder(long long system) {
+  return "Matrix" + std::to_string(system) + "/";
+}
+inline constexpr const char* kMatrixFile = "Matice.txt";
+inline constexpr const char* kRealRhsFile = "RealRHS.txt";
+inline constexpr const char* kIntervalRhsFile = "IntRHS.txt";
+
 // The number read as the j-th value of the i-th group goes to matrix[j][i].
 // The reading ends early, "reading stopped", once `stop` is requested.
 Status loadMatrix(const std::string& path, LinearSystem& system,

@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/program_version.h"
+#include "linear/system_files.h"
 #include "output/number_text.h"
 
 namespace linprob {
@@ -281,7 +282,7 @@ Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
         {"interval_overestimation",
          orNull(solution.measures.intervalOverestimation)}});
   }
-  const std::string folder = "Matrix" + std::to_string(system) + "/";
+  const std::string folder = systemFolder(system);
   Json columnOrder = Json::array();
   for (unsigned column : elimination.columnOrder) columnOrder.push_back(column);
   return Json{{"mode", mode.label},
@@ -291,10 +292,15 @@ Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
               {"unknowns", std::move(unknowns)}};
 }
 
+Json reasonJson(const SystemReference* reference, const std::string& reason) {
+  if (reference == nullptr || reason.empty()) return nullptr;
+  return reason;
+}
+
 // A system's members but its modes.
 Json systemHead(const ResultStore& store, int system) {
   Json entry{{"index", system},
-             {"folder", "Matrix" + std::to_string(system) + "/"}};
+             {"folder", systemFolder(system)}};
   const SystemReference* reference = store.reference(system);
   Json matrix = nullptr;
   Json rhs = nullptr;
@@ -302,6 +308,7 @@ Json systemHead(const ResultStore& store, int system) {
   Json trueSolution = nullptr;
   Json hull = nullptr;
   Json condition = nullptr;
+  Json enclosure = nullptr;
   if (reference != nullptr) {
     const std::size_t n = reference->n;
     matrix = Json::array();
@@ -318,20 +325,36 @@ Json systemHead(const ResultStore& store, int system) {
       intervalRhs.push_back(pairOf(bounds.lower, bounds.upper));
     }
     if (reference->exact) {
-      trueSolution = numbers(reference->exact->trueSolution);
-      hull = Json::array();
-      for (const ValueBounds& bounds : reference->exact->hull) {
-        hull.push_back(pairOf(bounds.lower, bounds.upper));
+      const ExactReference& exact = *reference->exact;
+      trueSolution = Json::array();
+      for (const std::optional<double>& value : exact.trueSolution) {
+        trueSolution.push_back(orNull(value));
       }
-      condition = reference->exact->conditionNumber;
+      hull = Json::array();
+      for (const std::optional<ValueBounds>& bounds : exact.hull) {
+        hull.push_back(bounds ? pairOf(bounds->lower, bounds->upper)
+                              : Json(nullptr));
+      }
+      condition = exact.conditionNumber;
+      enclosure = pairOf(exact.conditionEnclosure.lower,
+                         exact.conditionEnclosure.upper);
     }
   }
+  const ReferenceReasons noReasons;
+  const ReferenceReasons& reasons =
+      reference != nullptr ? reference->reasons : noReasons;
   entry["matrix"] = std::move(matrix);
   entry["rhs"] = std::move(rhs);
   entry["interval_rhs"] = std::move(intervalRhs);
   entry["true_solution"] = std::move(trueSolution);
+  entry["true_solution_reason"] = reasonJson(reference, reasons.trueSolution);
   entry["exact_hull"] = std::move(hull);
+  entry["exact_hull_reason"] = reasonJson(reference, reasons.hull);
   entry["condition_number"] = std::move(condition);
+  entry["condition_number_enclosure"] = std::move(enclosure);
+  entry["condition_number_reason"] =
+      reasonJson(reference, reasons.conditionNumber);
+  entry["exact_moments_reason"] = reasonJson(reference, reasons.moments);
   return entry;
 }
 

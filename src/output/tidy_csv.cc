@@ -196,12 +196,11 @@ void writeUnknownRow(const ResultStore& store, int system,
                    : std::nullopt);
   row.number(store.elimination(system, mode.index).pivotGrowth);
   row.number(solution.exact);
-  row.number(exact ? std::optional<double>(exact->trueSolution[u])
-                   : std::nullopt);
+  row.number(exact ? exact->trueSolution[u] : std::nullopt);
   row.number(solution.measures.forwardErrorUlps);
   row.number(solution.intervalLow).number(solution.intervalHigh);
-  if (exact) {
-    row.number(exact->hull[u].lower).number(exact->hull[u].upper);
+  if (exact && exact->hull[u]) {
+    row.number(exact->hull[u]->lower).number(exact->hull[u]->upper);
   } else {
     row.empty().empty();
   }

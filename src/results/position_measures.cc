@@ -49,17 +49,19 @@ void measurePosition(PositionResult& position, const FamilyReference* family,
               position.invalid, bands, measures.coverage);
   }
   if (family == nullptr) return;
-  const UnknownMoments& linear = family->exactLinear[position.unknown];
-  const NormalParameters parameters{linear.mean, linear.variance};
-  if (approxState(parameters) == ApproxState::kAvailable) {
-    measures.exactLinearTable = normalTable(bands, parameters, stop);
-    measures.exactLinear =
-        check(meanSd(linear.mean, linear.variance), measures.exactLinearTable,
-              bands, measures.coverage);
+  if (const auto& linear = family->exactLinear[position.unknown]) {
+    const NormalParameters parameters{linear->mean, linear->variance};
+    if (approxState(parameters) == ApproxState::kAvailable) {
+      measures.exactLinearTable = normalTable(bands, parameters);
+      measures.exactLinear =
+          check(meanSd(linear->mean, linear->variance),
+                measures.exactLinearTable, bands, measures.coverage);
+    }
   }
   if (family->expected) {
-    const UnknownMoments& expected = (*family->expected)[position.unknown];
-    measures.expectedMoments = meanSd(expected.mean, expected.variance);
+    if (const auto& expected = (*family->expected)[position.unknown]) {
+      measures.expectedMoments = meanSd(expected->mean, expected->variance);
+    }
   }
 }
 

@@ -34,10 +34,13 @@ std::vector<SolutionMeasures> measureSolution(
   if (reference == nullptr) return measures;
   for (std::size_t k = 0; k < columnOrder.size(); ++k) {
     const unsigned unknown = columnOrder[k];
-    measures[k].forwardErrorUlps =
-        forwardErrorUlps(exact[k].lower(), reference->trueSolution[unknown]);
-    measures[k].intervalOverestimation =
-        intervalOverestimation(interval[k], reference->hull[unknown]);
+    if (const std::optional<double>& truth = reference->trueSolution[unknown]) {
+      measures[k].forwardErrorUlps = forwardErrorUlps(exact[k].lower(), *truth);
+    }
+    if (const std::optional<ValueBounds>& hull = reference->hull[unknown]) {
+      measures[k].intervalOverestimation =
+          intervalOverestimation(interval[k], *hull);
+    }
   }
   return measures;
 }

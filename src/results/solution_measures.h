@@ -6,11 +6,11 @@
 //                           difference rounded once, then scaled exactly.
 //                           None when the two are equal, when t is 0 (it has
 //                           no last place to count in) or without a
-//                           reference;
+//                           reference (or true value);
 //   intervalOverestimation  the interval solution's width over the exact
 //                           hull's (each width and the quotient rounded to
 //                           nearest). None for a hull of width 0 or without a
-//                           reference.
+//                           reference (or hull).
 // `exact` is the lower end of the narrow interval of the RealRHS.txt replay,
 // as everything else reports it.
 #ifndef LINPROB_RESULTS_SOLUTION_MEASURES_H_

@@ -5,7 +5,8 @@
 #include <string>
 #include <utility>
 
-#include "linear/exact_inverse.h"
+#include "linear/certified_reference.h"
+#include "solve/phase_solver.h"
 
 namespace linprob {
 namespace {
@@ -49,40 +50,118 @@ std::vector<EntryMoments> cellEntries(const RectangleTable& cells,
   return entries;
 }
 
+std::string counted(std::size_t count, const char* what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+// "3 of 500 values could not be decided ..." when some are open.
+template <typename List>
+std::string openReason(const List& values, const char* what) {
+  std::size_t open = 0;
+  for (const auto& value : values) {
+    if (!value) ++open;
+  }
+  if (open == 0) return "";
+  return std::to_string(open) + " of " + counted(values.size(), what) +
+         " could not be decided within the precision budget";
+}
+
+void setEveryReason(ReferenceReasons& reasons, const std::string& text) {
+  reasons.trueSolution = text;
+  reasons.hull = text;
+  reasons.conditionNumber = text;
+  reasons.moments = text;
+}
+
+// The references from a certified inverse: the request holds each family's
+// own entry moments and then its cells' when it has any.
+void certifiedReferences(const SystemInputs& inputs, CertifiedInverse& inverse,
+                         SystemReference& reference,
+                         const std::stop_token& stop) {
+  const unsigned n = inputs.n;
+  ReferenceRequest request;
+  request.rhs = inputs.rhs;
+  request.intervalRhs = inputs.intervalRhs;
+  std::array<int, kFamilies.size()> cellSet{};
+  for (const FamilyInfo& info : kFamilies) {
+    request.momentSets.push_back(familyEntries(info, inputs));
+    const std::optional<RectangleTable>& cells =
+        inputs.cells[static_cast<std::size_t>(info.family)];
+    cellSet[static_cast<std::size_t>(info.family)] = -1;
+    if (cells && !cells->empty()) {
+      cellSet[static_cast<std::size_t>(info.family)] =
+          static_cast<int>(request.momentSets.size());
+      request.momentSets.push_back(cellEntries(*cells, n));
+    }
+  }
+  std::optional<CertifiedReference> values = computeCertifiedReference(
+      inverse, request, LastResort::kWhenAffordable, stop);
+  if (!values) throw PhaseStopped{};
+  std::size_t set = 0;
+  std::size_t open = 0;
+  for (const FamilyInfo& info : kFamilies) {
+    const std::size_t f = static_cast<std::size_t>(info.family);
+    FamilyReference family;
+    family.exactLinear = std::move(values->moments[set++]);
+    if (cellSet[f] >= 0) {
+      family.expected = std::move(values->moments[set++]);
+    } else if (!inputs.cells[f]) {
+      family.expected = family.exactLinear;
+    }
+    for (const auto& list : {&family.exactLinear,
+                             family.expected ? &*family.expected : nullptr}) {
+      if (list == nullptr) continue;
+      for (const auto& moments : *list) open += moments ? 0 : 1;
+    }
+    reference.families[f] = std::move(family);
+  }
+  reference.reasons.trueSolution =
+      openReason(values->values.trueSolution, "value");
+  reference.reasons.hull = openReason(values->values.hull, "hull");
+  if (open > 0) {
+    reference.reasons.moments =
+        counted(open, "propagated mean or variance") +
+        " could not be decided within the precision budget";
+  }
+  reference.exact = std::move(values->values);
+}
+
 }  // namespace
 
-SystemReference makeSystemReference(SystemInputs inputs) {
+SystemReference makeSystemReference(SystemInputs inputs,
+                                    const std::stop_token& stop) {
   SystemReference reference;
   reference.system = inputs.system;
   reference.n = inputs.n;
   const unsigned n = inputs.n;
-  if (n <= kMaxExactSize) {
+  if (n > kMaxCertifiedSize) {
+    setEveryReason(reference.reasons,
+                   "not computed: the system has " + std::to_string(n) +
+                       " unknowns, above the " +
+                       std::to_string(kMaxCertifiedSize) +
+                       " the certified computation takes");
+  } else {
     checkPairs(inputs.normalPairs, n, "NormalRHS.txt");
     checkPairs(inputs.boundsPairs, n, "UniformRHS.txt");
-    const std::optional<ExactInverse> inverse =
-        ExactInverse::compute(n, inputs.matrix);
-    if (inverse) {
-      reference.exact = computeExactReference(*inverse, inputs.matrix,
-                                              inputs.rhs, inputs.intervalRhs);
-      for (const FamilyInfo& info : kFamilies) {
-        FamilyReference family;
-        family.exactLinear =
-            propagateMoments(*inverse, familyEntries(info, inputs));
-        const std::optional<RectangleTable>& cells =
-            inputs.cells[static_cast<std::size_t>(info.family)];
-        if (!cells) {
-          family.expected = family.exactLinear;
-        } else if (!cells->empty()) {
-          family.expected = propagateMoments(*inverse, cellEntries(*cells, n));
-        }
-        reference.families[static_cast<std::size_t>(info.family)] =
-            std::move(family);
-      }
+    CertifiedInverseResult certified =
+        CertifiedInverse::compute(n, inputs.matrix, stop);
+    if (certified.status == Certification::kStopped) throw PhaseStopped{};
+    if (!certified.inverse) {
+      setEveryReason(reference.reasons,
+                     "not computed: the matrix is singular or too "
+                     "ill-conditioned for the certified inverse");
+    } else {
+      certifiedReferences(inputs, *certified.inverse, reference, stop);
+      certified.inverse->releaseWorkingData();
+      reference.inverse = std::make_shared<const CertifiedInverse>(
+          std::move(*certified.inverse));
     }
   }
   reference.matrix = std::move(inputs.matrix);
   reference.rhs = std::move(inputs.rhs);
   reference.intervalRhs = std::move(inputs.intervalRhs);
+  reference.normalPairs = std::move(inputs.normalPairs);
+  reference.boundsPairs = std::move(inputs.boundsPairs);
   return reference;
 }
 

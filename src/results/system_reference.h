@@ -1,12 +1,13 @@
-// SystemReference: what one system is, and what exact arithmetic says of it,
-// independent of the pivoting mode; computed once per system and shared by
-// the results of its four modes.
+// SystemReference: what one system is, and what certified arithmetic says of
+// it, independent of the pivoting mode; computed once per system and shared
+// by the results of its four modes.
 //
 // The inputs as read (the matrix row by row, the plain and the interval
-// right-hand side) and, for systems of at most kMaxExactSize unknowns whose
-// matrix is regular in exact arithmetic, the exact references
-// (linear/exact_reference.h) and, per family, the moments of every unknown
-// propagated exactly through A^-1 (linear/exact_moments.h):
+// right-hand side) and, for systems of at most kMaxCertifiedSize unknowns
+// whose inverse can be certified (linear/certified_inverse.h), the inverse
+// itself, the reference values (linear/exact_reference.h, computed by
+// linear/certified_reference.h) and, per family, the moments of every
+// unknown propagated through A^-1 (linear/exact_moments.h):
 //   exactLinear  from the family's own entry moments (normal: the mean and
 //                variance as given; triangular and uniform on [p, q]:
 //                (p + q) / 2 and (q - p)^2 / 24 or / 12);
@@ -14,35 +15,69 @@
 //                moments of each entry's cells (their own discrete
 //                distribution), in sampling the family's moments again.
 //                None when an enumeration has no cells.
-// Beyond kMaxExactSize, or for an exactly singular matrix, `exact` and every
-// family are empty. Unknowns are in input order.
+// Every value is the exact one rounded once; one the certification could
+// not decide is std::nullopt. Beyond kMaxCertifiedSize, or for a matrix the
+// certification refuses (singular or too ill-conditioned), `exact`,
+// `inverse` and every family are empty. `reasons` says in words why a field
+// is empty or incomplete. Unknowns are in input order.
 #ifndef LINPROB_RESULTS_SYSTEM_REFERENCE_H_
 #define LINPROB_RESULTS_SYSTEM_REFERENCE_H_
 
 #include <array>
+#include <memory>
 #include <optional>
+#include <stop_token>
+#include <string>
 #include <vector>
 
 #include "distributions/family.h"
 #include "distributions/sample_rectangle.h"
+#include "linear/certified_inverse.h"
 #include "linear/exact_moments.h"
 #include "linear/exact_reference.h"
 
 namespace linprob {
 
+// The largest system the certified references are computed for (at
+// n = 2000 about 0.55 GB and a minute of processor time, see README).
+inline constexpr unsigned kMaxCertifiedSize = 2000;
+
+using UnknownMomentList = std::vector<std::optional<UnknownMoments>>;
+
 struct FamilyReference {
-  std::vector<UnknownMoments> exactLinear;
-  std::optional<std::vector<UnknownMoments>> expected;
+  UnknownMomentList exactLinear;
+  std::optional<UnknownMomentList> expected;
+};
+
+// Why a field of the references is empty or incomplete, one sentence each
+// for the report; empty strings when it is complete.
+struct ReferenceReasons {
+  std::string trueSolution;
+  std::string hull;
+  std::string conditionNumber;
+  std::string moments;
 };
 
 struct SystemReference {
   int system = 0;  // i of "Matrix<i>/"
   unsigned n = 0;
+  // The system's inputs, read once: every mode and phase of the run takes
+  // them from here.
   std::vector<double> matrix;  // row-major, as read
   std::vector<double> rhs;
   std::vector<ValueBounds> intervalRhs;
+  std::vector<double> normalPairs;  // NormalRHS.txt: mean, variance, ...
+  std::vector<double> boundsPairs;  // UniformRHS.txt: lower, upper, ...
   std::optional<ExactReference> exact;
+  // The certified inverse the values came from, for whatever else needs
+  // A^-1 (its working data released).
+  std::shared_ptr<const CertifiedInverse> inverse;
+  ReferenceReasons reasons;
   std::array<std::optional<FamilyReference>, kFamilies.size()> families;
+
+  const std::vector<double>& pairsOf(ParameterKind kind) const {
+    return kind == ParameterKind::kNormal ? normalPairs : boundsPairs;
+  }
 
   const FamilyReference* family(Family f) const {
     const auto& entry = families[static_cast<std::size_t>(f)];
@@ -68,11 +103,13 @@ struct SystemInputs {
   }
 };
 
-// Throws std::invalid_argument on inputs of the wrong size or that exact
-// arithmetic refuses (the messages of linear/exact_*.h, and
-// "system reference: NormalRHS.txt holds 3 numbers, not 4" or the same of
-// UniformRHS.txt).
-SystemReference makeSystemReference(SystemInputs inputs);
+// Throws std::invalid_argument on inputs of the wrong size or that the
+// certified computation refuses (the messages of linear/certified_inverse.h
+// and linear/exact_*.h, and "system reference: NormalRHS.txt holds 3
+// numbers, not 4" or the same of UniformRHS.txt), and PhaseStopped
+// (solve/phase_solver.h) when `stop` is requested meanwhile.
+SystemReference makeSystemReference(SystemInputs inputs,
+                                    const std::stop_token& stop = {});
 
 }  // namespace linprob
 

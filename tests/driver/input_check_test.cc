@@ -195,16 +195,18 @@ TEST(InputCheckTest, RaisesCountsBelowOneWithAWarning) {
             "Settings.txt: GeneratorThreadCount -2 is below 1; using 1");
   EXPECT_EQ(check.warnings[2],
             "Settings.txt: HistogramPrecision 0 is below 1; using 1");
-  EXPECT_EQ(settings.SolverThreadCount, 1);
-  EXPECT_EQ(settings.GeneratorThreadCount, 1);
-  EXPECT_EQ(settings.HistogramPrecision, 1);
+  EXPECT_EQ(check.settings.SolverThreadCount, 1);
+  EXPECT_EQ(check.settings.GeneratorThreadCount, 1);
+  EXPECT_EQ(check.settings.HistogramPrecision, 1);
+  EXPECT_EQ(settings.SolverThreadCount, 0);  // what was read stays as read
 
   // Generator threads play no part in sampling: left as they are.
   RunSettings sampling;
   sampling.ExactDistributions = false;
   sampling.GeneratorThreadCount = 0;
-  EXPECT_TRUE(checkSettings(sampling).warnings.empty());
-  EXPECT_EQ(sampling.GeneratorThreadCount, 0);
+  const SettingsCheck checked = checkSettings(sampling);
+  EXPECT_TRUE(checked.warnings.empty());
+  EXPECT_EQ(checked.settings.GeneratorThreadCount, 0);
 }
 
 // Input files are read only when they are regular files; anything else is

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "linear/dyadic_form.h"
+#include "linear/exact_rows.h"
 #include "linear/rational_rounding.h"
 
 namespace linprob {
@@ -43,13 +44,13 @@ TEST(ExactMoments, EntryMomentsOfEachFamilyAreExact) {
 }
 
 TEST(ExactMoments, PropagationThroughTheInverse) {
-  const auto inverse = ExactInverse::compute(2, {4, 7, 2, 6});
-  ASSERT_TRUE(inverse);
+  const auto rows = ExactRows::compute(2, {4, 7, 2, 6}, {0, 1});
+  ASSERT_TRUE(rows);
   // A^-1 = [0.6 -0.7; -0.2 0.4]; uniform [0, 2] (mean 1, variance 1/3) and
   // normal (1, 1/4): means -1/10 and 1/5, variances 0.36/3 + 0.49/4 =
   // 0.2425 and 0.04/3 + 0.16/4 = 1/75 + 1/25.
   const std::vector<UnknownMoments> moments = propagateMoments(
-      *inverse, {boundedEntryMoments(0, 2, 12),
+      *rows, {boundedEntryMoments(0, 2, 12),
                  normalEntryMoments(1, 0.25)});
   ASSERT_EQ(moments.size(), 2u);
   EXPECT_EQ(moments[0].mean, -0.1);
@@ -60,12 +61,12 @@ TEST(ExactMoments, PropagationThroughTheInverse) {
 }
 
 TEST(ExactMoments, RefusesInconsistentInput) {
-  const auto inverse = ExactInverse::compute(1, {2});
-  ASSERT_TRUE(inverse);
-  EXPECT_EQ(refusal([&] { propagateMoments(*inverse, {}); }),
+  const auto rows = ExactRows::compute(1, {2}, {0});
+  ASSERT_TRUE(rows);
+  EXPECT_EQ(refusal([&] { propagateMoments(*rows, {}); }),
             "exact moments: 0 entries, not 1");
   EXPECT_EQ(refusal([&] {
-              propagateMoments(*inverse, {EntryMoments{0, cpp_rational(-1, 3)}});
+              propagateMoments(*rows, {EntryMoments{0, cpp_rational(-1, 3)}});
             }),
             "exact moments: entry 0 has a negative variance");
   EXPECT_EQ(refusal([] { normalEntryMoments(0, -1); }),

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -23,9 +24,14 @@ TEST(ExactReference, SolutionHullAndConditionOfASmallSystem) {
       computeExactReference(2, kMatrix, {1, 1}, {{0, 2}, {1, 1}});
   ASSERT_TRUE(reference);
   // x = (-1/10, 1/5), each the nearest double.
-  EXPECT_EQ(reference->trueSolution, (std::vector<double>{-0.1, 0.2}));
+  EXPECT_EQ(reference->trueSolution,
+            (std::vector<std::optional<double>>{-0.1, 0.2}));
   // x1 = 0.6 b1 - 0.7 over b1 in [0, 2]: [-7/10, 1/2], outward.
-  const auto& hull = reference->hull;
+  std::vector<ValueBounds> hull;
+  for (const auto& bounds : reference->hull) {
+    ASSERT_TRUE(bounds);
+    hull.push_back(*bounds);
+  }
   EXPECT_EQ(hull[0].lower, roundToDouble(cpp_rational(-7, 10),
                                          RoundingDirection::kDownward));
   EXPECT_LT(hull[0].lower, -0.7);  // -0.7 itself lies above -7/10
@@ -34,8 +40,11 @@ TEST(ExactReference, SolutionHullAndConditionOfASmallSystem) {
   EXPECT_EQ(hull[1].lower, 0.0);
   EXPECT_EQ(hull[1].upper, roundToDouble(cpp_rational(2, 5),
                                          RoundingDirection::kUpward));
-  // ||A|| = 11, ||A^-1|| = 13/10.
+  // ||A|| = 11, ||A^-1|| = 13/10: 143/10 rounded up (the double nearest
+  // 14.3 lies above it) and down.
   EXPECT_EQ(reference->conditionNumber, 14.3);
+  EXPECT_EQ(reference->conditionEnclosure.upper, 14.3);
+  EXPECT_EQ(reference->conditionEnclosure.lower, std::nextafter(14.3, 0.0));
 }
 
 // The hull is the range over the corners of the box (x is linear in b), so
@@ -52,35 +61,39 @@ TEST(ExactReference, HullMatchesTheExtremeCornersOfTheBox) {
     rhs[j] = value(random);
     box[j] = {rhs[j] - 0.3, rhs[j] + 0.1 * (j + 1)};
   }
-  const auto inverse = ExactInverse::compute(n, a);
-  ASSERT_TRUE(inverse);
-  const ExactReference reference = computeExactReference(*inverse, a, rhs, box);
+  const auto rows = ExactRows::compute(n, a, {0, 1, 2});
+  ASSERT_TRUE(rows);
+  const auto reference = computeExactReference(n, a, rhs, box);
+  ASSERT_TRUE(reference);
   for (unsigned i = 0; i < n; ++i) {
+    const auto entry = [&](unsigned j) {
+      return cpp_rational(rows->numerator(i, j), rows->denominator());
+    };
     std::vector<cpp_rational> corners;
     for (unsigned mask = 0; mask < (1u << n); ++mask) {
       cpp_rational x = 0;
       for (unsigned j = 0; j < n; ++j) {
         const double b = (mask >> j & 1) != 0 ? box[j].upper : box[j].lower;
-        x += inverse->entry(i, j) * exactRationalOf(b);
+        x += entry(j) * exactRationalOf(b);
       }
       corners.push_back(x);
     }
     const auto [low, high] = std::minmax_element(corners.begin(), corners.end());
-    EXPECT_EQ(reference.hull[i].lower,
+    ASSERT_TRUE(reference->hull[i]);
+    EXPECT_EQ(reference->hull[i]->lower,
               roundToDouble(*low, RoundingDirection::kDownward));
-    EXPECT_EQ(reference.hull[i].upper,
+    EXPECT_EQ(reference->hull[i]->upper,
               roundToDouble(*high, RoundingDirection::kUpward));
     cpp_rational x = 0;
-    for (unsigned j = 0; j < n; ++j) {
-      x += inverse->entry(i, j) * exactRationalOf(rhs[j]);
-    }
-    EXPECT_EQ(reference.trueSolution[i],
+    for (unsigned j = 0; j < n; ++j) x += entry(j) * exactRationalOf(rhs[j]);
+    EXPECT_EQ(reference->trueSolution[i],
               roundToDouble(x, RoundingDirection::kToNearest));
   }
 }
 
 TEST(ExactReference, SingularSystemHasNoReferenceAndBadInputIsRefused) {
   EXPECT_FALSE(computeExactReference(2, {1, 2, 2, 4}, {1, 1}, {{0, 1}, {0, 1}}));
+  EXPECT_FALSE(computeExactReference(2, {0, 0, 1, 4}, {1, 1}, {{0, 1}, {0, 1}}));
   try {
     computeExactReference(2, kMatrix, {1, 1}, {{0, 1}, {2, 1}});
     FAIL() << "no exception";

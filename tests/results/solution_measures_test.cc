@@ -28,7 +28,9 @@ TEST(SolutionMeasuresTest, ForwardErrorAndOverestimation) {
   EXPECT_EQ(forwardErrorUlps(-0.0, 0.0), std::nullopt);
   EXPECT_EQ(forwardErrorUlps(1e-300, 0.0), std::nullopt);
   // By position: position 0 holds unknown 1.
-  const ExactReference reference{{1.0, 2.0}, {{0.5, 1.5}, {1.5, 2.5}}, 1.0};
+  ExactReference reference;
+  reference.trueSolution = {1.0, 2.0};
+  reference.hull = {ValueBounds{0.5, 1.5}, ValueBounds{1.5, 2.5}};
   const std::vector<SolutionMeasures> measures = measureSolution(
       {Interval(2.0), Interval(std::nextafter(1.0, 2.0))},
       {Interval(1.0, 3.0), Interval(0.0, 4.0)}, {1, 0}, &reference);
@@ -37,6 +39,16 @@ TEST(SolutionMeasuresTest, ForwardErrorAndOverestimation) {
   EXPECT_EQ(measures[1].forwardErrorUlps, 1.0);
   EXPECT_EQ(measures[1].intervalOverestimation, 4.0);
   EXPECT_EQ(intervalOverestimation(Interval(1.0), {1.0, 1.0}), std::nullopt);
+  // A true value or hull the certification left open leaves its measure
+  // empty.
+  reference.trueSolution[0] = std::nullopt;
+  reference.hull[1] = std::nullopt;
+  const std::vector<SolutionMeasures> open = measureSolution(
+      {Interval(2.0), Interval(std::nextafter(1.0, 2.0))},
+      {Interval(1.0, 3.0), Interval(0.0, 4.0)}, {1, 0}, &reference);
+  EXPECT_EQ(open[0].intervalOverestimation, std::nullopt);
+  EXPECT_EQ(open[1].forwardErrorUlps, std::nullopt);
+  EXPECT_EQ(open[1].intervalOverestimation, 4.0);
 }
 
 std::vector<double> readAll(const std::string& path) {

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <stop_token>
 #include <vector>
+
+#include "solve/phase_solver.h"
 
 namespace linprob {
 namespace {
@@ -29,12 +33,13 @@ RectangleTable twoCells() {
   return {{{0.5, 0.5}, {1, 0.5}}, {{1.5, 0.5}, {3, 0.5}}};
 }
 
-void expectMoments(const std::vector<UnknownMoments>& moments,
+void expectMoments(const UnknownMomentList& moments,
                    const std::vector<UnknownMoments>& expected) {
   ASSERT_EQ(moments.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(moments[i].mean, expected[i].mean) << i;
-    EXPECT_EQ(moments[i].variance, expected[i].variance) << i;
+    ASSERT_TRUE(moments[i]) << i;
+    EXPECT_EQ(moments[i]->mean, expected[i].mean) << i;
+    EXPECT_EQ(moments[i]->variance, expected[i].variance) << i;
   }
 }
 
@@ -48,8 +53,14 @@ TEST(SystemReferenceTest, HandInvertedTwoByTwo) {
   EXPECT_EQ(reference.system, 3);
   EXPECT_EQ(reference.matrix, (std::vector<double>{4, 1, 2, 3}));
   ASSERT_TRUE(reference.exact);
-  EXPECT_EQ(reference.exact->trueSolution, (std::vector<double>{0.1, 0.6}));
+  EXPECT_EQ(reference.exact->trueSolution,
+            (std::vector<std::optional<double>>{0.1, 0.6}));
   EXPECT_EQ(reference.exact->conditionNumber, 3.0);  // 5 * 0.6
+  EXPECT_EQ(reference.exact->conditionEnclosure, (ValueBounds{3.0, 3.0}));
+  ASSERT_TRUE(reference.inverse);
+  EXPECT_EQ(reference.inverse->size(), 2u);
+  EXPECT_TRUE(reference.reasons.trueSolution.empty());
+  EXPECT_TRUE(reference.reasons.moments.empty());
 
   // Normal: means 0.3 - 0.2 and -0.2 + 0.8; variances 0.09 * 0.25 + 0.01 *
   // 0.5 and 0.04 * 0.25 + 0.16 * 0.5.
@@ -78,27 +89,47 @@ TEST(SystemReferenceTest, SamplingExpectsTheFamilyMoments) {
     const FamilyReference* family = reference.family(info.family);
     ASSERT_NE(family, nullptr);
     ASSERT_TRUE(family->expected);
-    expectMoments(*family->expected, family->exactLinear);
+    ASSERT_EQ(family->expected->size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+      EXPECT_EQ((*family->expected)[i]->mean, family->exactLinear[i]->mean);
+      EXPECT_EQ((*family->expected)[i]->variance,
+                family->exactLinear[i]->variance);
+    }
   }
 }
 
-TEST(SystemReferenceTest, NoExactReferencesBeyondTheLimitOrWhenSingular) {
+TEST(SystemReferenceTest, NoReferencesBeyondTheLimitOrWhenSingularWithTheReason) {
   SystemInputs large;
-  large.n = kMaxExactSize + 1;
+  large.n = kMaxCertifiedSize + 1;
   large.matrix.assign(large.n * large.n, 0.0);
   for (unsigned i = 0; i < large.n; ++i) large.matrix[i * large.n + i] = 1.0;
   large.rhs.assign(large.n, 1.0);
   large.intervalRhs.assign(large.n, {0.0, 1.0});
   const SystemReference big = makeSystemReference(large);
   EXPECT_FALSE(big.exact);
+  EXPECT_FALSE(big.inverse);
   EXPECT_EQ(big.family(Family::kNormal), nullptr);
   EXPECT_EQ(big.matrix.size(), large.n * large.n);
+  EXPECT_EQ(big.reasons.conditionNumber,
+            "not computed: the system has 2001 unknowns, above the 2000 the "
+            "certified computation takes");
+  EXPECT_EQ(big.reasons.hull, big.reasons.conditionNumber);
 
   SystemInputs singular = handInvertedInputs();
   singular.matrix = {1, 2, 2, 4};
   const SystemReference none = makeSystemReference(singular);
   EXPECT_FALSE(none.exact);
   EXPECT_EQ(none.family(Family::kUniform), nullptr);
+  EXPECT_EQ(none.reasons.trueSolution,
+            "not computed: the matrix is singular or too ill-conditioned for "
+            "the certified inverse");
+}
+
+TEST(SystemReferenceTest, AStopRequestedMeanwhileStopsTheComputation) {
+  std::stop_source source;
+  source.request_stop();
+  EXPECT_THROW(makeSystemReference(handInvertedInputs(), source.get_token()),
+               PhaseStopped);
 }
 
 }  // namespace

@@ -10,8 +10,10 @@ writes, into tests/support/ by default:
   results_default.json  the bundled example (examples/Matrix0-4), n = 4,
                         enumeration settings, 11 bands
   results_edge.json     n = 13 (matrix truncated, one unknown's charts at a
-                        time), phases without jobs, a system without exact
-                        references, and markup in every free text field
+                        time), phases without jobs, a system without
+                        references and one with an unknown left open (both
+                        with their reasons), and markup in every free text
+                        field
 
 Standard library only; the output is the same on every run (fixed seeds)."""
 
@@ -222,8 +224,23 @@ def family_moments(family, uniform, normal):
 
 # ---- one system -------------------------------------------------------------
 
+def rounded_up(q):
+    """The smallest double at or above the fraction q."""
+    nearest = float(q)
+    return nearest if Fraction(nearest) >= q else math.nextafter(nearest, math.inf)
+
+
+def rounded_down(q):
+    return -rounded_up(-q)
+
+
+NOT_CERTIFIED = "not computed: the matrix is singular or too ill-conditioned for the certified inverse"
+
+
 def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
-                 rng, exact=True, folder=None, solved=None):
+                 rng, exact=True, folder=None, solved=None, undecided=None):
+    """`undecided`: an unknown whose true value and hull the certification
+    left open (null, with the reasons a run gives)."""
     n = len(a)
     system = {"index": index, "folder": folder or "Matrix%d/" % index,
               "matrix": a, "rhs": rhs, "interval_rhs": interval_rhs}
@@ -238,16 +255,29 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
             hi = sum(max(inv[i][j] * Fraction(l), inv[i][j] * Fraction(h))
                      for j, (l, h) in enumerate(interval_rhs))
             hull.append([float(lo), float(hi)])
-        norm_a = max(sum(abs(v) for v in row) for row in a)
+        norm_a = max(sum(abs(Fraction(v)) for v in row) for row in a)
         norm_inv = max(sum(abs(v) for v in row) for row in inv)
-        system["true_solution"] = [float(v) for v in truth_exact]
+        kappa = norm_a * norm_inv
+        truth = [float(v) for v in truth_exact]
+        open_reason = None
+        if undecided is not None:
+            truth[undecided] = None
+            hull[undecided] = None
+            open_reason = "1 of %d values could not be decided within the precision budget" % n
+        system["true_solution"] = truth
+        system["true_solution_reason"] = open_reason
         system["exact_hull"] = hull
-        system["condition_number"] = float(norm_a * norm_inv)
+        system["exact_hull_reason"] = open_reason and open_reason.replace("values", "hulls")
+        system["condition_number"] = rounded_up(kappa)
+        system["condition_number_enclosure"] = [rounded_down(kappa), rounded_up(kappa)]
+        system["condition_number_reason"] = None
+        system["exact_moments_reason"] = None
         inv_float = [[float(v) for v in row] for row in inv]
     else:
-        system["true_solution"] = None
-        system["exact_hull"] = None
-        system["condition_number"] = None
+        for key in ("true_solution", "true_solution_reason", "exact_hull", "exact_hull_reason",
+                    "condition_number", "condition_number_enclosure", "condition_number_reason",
+                    "exact_moments_reason"):
+            system[key] = NOT_CERTIFIED if key.endswith("_reason") else None
 
     # Right-hand sides of every family, shared by the four modes as a run
     # shares its jobs; and the exact linear references (mode independent).
@@ -279,7 +309,7 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
         for u in range(n):
             ulps = None
             over = None
-            if exact:
+            if exact and u != undecided:
                 t = system["true_solution"][u]
                 err = round(abs(x[u] - t) / math.ulp(t)) if t != 0 else None
                 ulps = err if err else None
@@ -411,8 +441,10 @@ def edge_document():
         # System 0: no phase solved a job. System 1: no exact references, and
         # only the Normal family solved jobs, in two of the four modes.
         solved = {} if index == 0 else {"Normal": 1500}
+        # System 0 leaves unknown 3's true value and hull open.
         system = build_system(index, a, rhs, interval, uniform, normal, None, 10, rng,
-                              exact=(index == 0), folder=folder, solved=solved)
+                              exact=(index == 0), folder=folder, solved=solved,
+                              undecided=3 if index == 0 else None)
         if index == 1:
             for mode in system["modes"][2:]:
                 for f in mode["families"]:

@@ -747,11 +747,32 @@
         el('li', null, 'Interval overestimation: width of the interval solution over the width of the exact hull; values above ' + OVERESTIMATION_LIMIT + ' are marked ✗. Forward error: distance of the computed solution from the exact one, in units in the last place.')));
   }
 
-  function conditionVerdict(kappa) {
-    if (!isNumber(kappa)) return {text: 'not computed (system too large for exact arithmetic)', level: 'muted'};
+  // The correct significant digits a double result can be counted on for
+  // at condition number kappa: 53 bits are 15.95 digits, kappa costs
+  // log10(kappa) of them.
+  function trustedDigits(kappa) {
+    return Math.max(0, Math.floor(53 * Math.log10(2) - Math.log10(kappa)));
+  }
+
+  function conditionVerdict(system) {
+    const kappa = system.condition_number;
+    if (!isNumber(kappa)) {
+      const reason = typeof system.condition_number_reason === 'string' ? system.condition_number_reason : 'not computed';
+      return {text: reason, level: 'muted'};
+    }
     if (kappa <= 1e3) return {text: 'well conditioned', level: 'good'};
-    if (kappa <= 1e9) return {text: 'moderately conditioned', level: 'fair'};
-    return {text: 'ill conditioned: results may have fewer than 6 correct digits', level: 'fail'};
+    const digits = trustedDigits(kappa);
+    const loss = digits > 0 ? 'results may have fewer than ' + digits + ' correct digits' : 'results may have no correct digit';
+    if (kappa <= 1e9) return {text: 'moderately conditioned: ' + loss, level: 'fair'};
+    return {text: 'ill conditioned: ' + loss, level: 'fail'};
+  }
+
+  // The certified enclosure of kappa, worth showing when it is wider than
+  // a millionth.
+  function conditionEnclosure(system) {
+    const e = pairOf(system.condition_number_enclosure);
+    if (!e || !(e[1] - e[0] > 1e-6 * e[1])) return null;
+    return el('span', {class: 'muted'}, ' (certified enclosure ' + fmtInterval(e) + ')');
   }
 
   function matrixTable(system) {
@@ -788,8 +809,11 @@
   function solutionTable(system, unknowns) {
     const truth = Array.isArray(system.true_solution) ? system.true_solution : null;
     const hull = Array.isArray(system.exact_hull) ? system.exact_hull : null;
+    const reasons = [system.true_solution_reason, system.exact_hull_reason].filter(function (r) {
+      return typeof r === 'string';
+    });
     if (!truth && !hull) {
-      return el('p', {class: 'small muted'}, 'Exact solution and hull: not computed (system too large for exact arithmetic).');
+      return el('p', {class: 'small muted'}, 'Exact solution and hull: ' + (reasons[0] || 'not computed') + '.');
     }
     const shown = unknowns.slice(0, MATRIX_SHOWN);
     const rows = shown.map(function (u) {
@@ -800,6 +824,13 @@
       numberTable(['unknown', 'true solution', 'hull lower', 'hull upper'], rows, null, 'Exact solution and hull of the interval system'));
     if (unknowns.length > shown.length) {
       wrap.append(el('p', {class: 'small muted'}, 'Showing ' + shown.length + ' of ' + unknowns.length + ' unknowns.'));
+    }
+    // Values the certification left open are empty cells: say why.
+    for (const [label, reason] of [['True solution', system.true_solution_reason], ['Hull', system.exact_hull_reason]]) {
+      if (typeof reason === 'string') wrap.append(el('p', {class: 'small muted'}, label + ': ' + reason + '.'));
+    }
+    if (typeof system.exact_moments_reason === 'string') {
+      wrap.append(el('p', {class: 'small muted'}, 'Exact linear moments: ' + system.exact_moments_reason + '.'));
     }
     return wrap;
   }
@@ -870,9 +901,13 @@
       tr.append(cell(fmt(mode.pivot_growth, 4)));
       // A missing forward error means 0 ulps when the true solution exists.
       const ulps = largest(unknowns.map(function (e) { return e.forward_error_ulps; }));
-      tr.append(cell(hasTruth ? fmt(ulps === null ? 0 : ulps, 4) : 'not computed', hasTruth ? '' : 'muted'));
-      tr.append(hasHull ? limitCell(largest(unknowns.map(function (e) { return e.interval_overestimation; })), OVERESTIMATION_LIMIT)
-        : cell('not computed', 'muted'));
+      const ulpsCell = cell(hasTruth ? fmt(ulps === null ? 0 : ulps, 4) : 'not computed', hasTruth ? '' : 'muted');
+      if (!hasTruth && typeof system.true_solution_reason === 'string') ulpsCell.title = system.true_solution_reason;
+      tr.append(ulpsCell);
+      const hullCell = hasHull ? limitCell(largest(unknowns.map(function (e) { return e.interval_overestimation; })), OVERESTIMATION_LIMIT)
+        : cell('not computed', 'muted');
+      if (!hasHull && typeof system.exact_hull_reason === 'string') hullCell.title = system.exact_hull_reason;
+      tr.append(hullCell);
       for (const family of families) {
         const f = familyOf(mode, family);
         const entries = f && Array.isArray(f.unknowns) ? f.unknowns.filter(Boolean) : [];
@@ -927,10 +962,10 @@
       system.folder ? el('span', {class: 'folder'}, ' · ' + system.folder) : null,
       el('span', {class: 'muted'}, ' · n = ' + unknowns.length)));
 
-    const verdict = conditionVerdict(system.condition_number);
+    const verdict = conditionVerdict(system);
     section.append(isNumber(system.condition_number)
       ? el('p', {class: 'condition'}, 'Condition number κ∞(A) = ',
-        el('strong', null, fmt(system.condition_number, 3)), ': ',
+        el('strong', null, fmt(system.condition_number, 3)), conditionEnclosure(system), ': ',
         el('span', {class: 'verdict ' + verdict.level}, verdict.text))
       : el('p', {class: 'condition'}, 'Condition number κ∞(A): ',
         el('span', {class: 'verdict ' + verdict.level}, verdict.text)));

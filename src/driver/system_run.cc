@@ -1,0 +1,165 @@
+#include "driver/system_run.h"
+
+#include <exception>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/console.h"
+#include "base/output_file.h"
+#include "driver/distribution_phase.h"
+#include "driver/phase_settings.h"
+#include "driver/system_inputs.h"
+#include "linear/interval.h"
+#include "linear/linear_system.h"
+#include "linear/step_replay.h"
+#include "linear/system_files.h"
+#include "output/summary_file.h"
+#include "results/position_measures.h"
+#include "results/solution_measures.h"
+#include "results/system_result.h"
+#include "solve/phase_solver.h"
+
+namespace linprob {
+namespace {
+
+void printSystemBanner(const RunSettings& settings, int i) {
+  printLine("Matrix index: " + std::to_string(i));
+  printLine("Loading a square matrix with " +
+            std::to_string(settings.Dimensions) + " variables.");
+  std::ostringstream line;
+  if (settings.ExactDistributions) {
+    printLine("Each of them will be represented by " +
+              std::to_string(settings.IntegrationPrecision) + " instances.");
+    // Printed as a double, as it always was ("Expect 6.25e+06 jobs ...");
+    // the start-of-run check refused counts beyond 64 bits.
+    const double jobs = static_cast<double>(jobsPerPhaseFor(settings));
+    line << "Expect " << jobs << " jobs per distribution.";
+  } else {
+    line << "Each RHS distribution will be represented by "
+         << settings.SampleCount << " samples.";
+  }
+  printLine(line.str());
+}
+
+// The deterministic pass and the three distribution phases of system i under
+// one pivoting mode, each measured against the system's references.
+SystemResult analyseSystem(const RunSettings& settings, int i,
+                           const PivotMode& mode, const RunOptions& options,
+                           ProgressDisplay* display,
+                           const SystemReference& reference,
+                           const std::stop_token& stop) {
+  printSystemBanner(settings, i);
+  const unsigned n = settings.Dimensions;
+  LinearSystem system = LinearSystem::fromRows(n, reference.matrix);
+  system.eliminate(mode, stop);
+  if (stop.stop_requested()) throw PhaseStopped{};
+
+  SystemResult result;
+  result.system = i;
+  result.mode = mode;
+  result.columnOrder = system.columnOrder();
+  result.pivotGrowth = system.pivotGrowth();
+  result.exact.reserve(n);
+  for (const double b : reference.rhs) result.exact.push_back(Interval(b));
+  replaySteps(result.exact, system.steps());
+  // The start-of-run check refused a pair whose lower bound is above its
+  // upper bound.
+  result.interval.reserve(n);
+  for (const ValueBounds& bounds : reference.intervalRhs) {
+    result.interval.push_back(Interval(bounds.lower, bounds.upper));
+  }
+  replaySteps(result.interval, system.steps());
+  result.measures =
+      measureSolution(result.exact, result.interval, result.columnOrder,
+                      reference.exact ? &*reference.exact : nullptr);
+
+  // Moments about the plain solution keep the sums small, and its value
+  // lies inside [Min, Max] whenever the right-hand side's does.
+  std::vector<double> references;
+  references.reserve(n);
+  for (const Interval& value : result.exact) {
+    references.push_back(value.lower());
+  }
+  const PhaseContext context{settings,     system,  reference,
+                             i,            mode,    options.seed,
+                             display,      stop,    std::move(references),
+                             options.group};
+  for (const FamilyInfo& family : kFamilies) {
+    // Measured at once: that releases the phase's fine histograms.
+    PhaseResult phase = runDistributionPhase(family, context);
+    measurePhase(phase, reference, stop);
+    if (stop.stop_requested()) throw PhaseStopped{};
+    result.phases.push_back(std::move(phase));
+  }
+  return result;
+}
+
+// The system's summary file under its mode, rendered from its result under
+// a temporary name and renamed into place. Ok, or the failure naming the
+// file and the system's reason.
+Status writeSummaryFile(const SystemResult& result,
+                        const std::stop_token& stop) {
+  const std::string path = systemFolder(result.system) + result.mode.summaryFile;
+  return writeOutputFile(
+             path, [&](std::ostream& out) { writeSummary(result, out); }, stop)
+      .prefixed(path + ": ");
+}
+
+}  // namespace
+
+SystemOutcome runSystem(const RunSettings& settings, int i,
+                        const PivotMode& mode, const RunOptions& options,
+                        ProgressDisplay* display, const std::stop_token& stop,
+                        ResultStore& store) {
+  std::ostringstream label;
+  label << "Matrix" << i << " under pivoting mode " << mode.index << " ("
+        << mode.plainName << "): ";
+  try {
+    // A system's inputs and references do not depend on the mode: the
+    // first mode reads and computes them, the others reuse them.
+    if (options.group != nullptr && mode.index == kPivotModes[0].index) {
+      // Rank 0 hands the inputs to the others, whether it has kept them
+      // from the calibration or reads them now.
+      SystemInputs inputs = shareSystemInputs(settings, i, *options.group,
+                                              store.reference(i), stop);
+      if (store.reference(i) == nullptr) {
+        store.addReference(makeSystemReference(std::move(inputs), stop));
+      }
+    } else if (store.reference(i) == nullptr) {
+      store.addReference(
+          makeSystemReference(readSystemInputs(settings, i, stop), stop));
+    }
+    const SystemResult result = analyseSystem(
+        settings, i, mode, options, display, *store.reference(i), stop);
+    // Nothing that is not a finite number is ever written.
+    if (const auto bad = findNonFinite(result)) {
+      printError(label.str() + *bad + " is not finite; " + mode.summaryFile +
+                 " was not written");
+      return SystemOutcome::kFailed;
+    }
+    // Rank 0 alone writes; the other processes keep the result only.
+    const Status written =
+        options.group == nullptr || options.group->isRoot()
+            ? writeSummaryFile(result, stop) : Status();
+    if (!written.ok()) {
+      // A file a stop cut short is no failure.
+      if (stop.stop_requested()) return SystemOutcome::kStopped;
+      printError(written.message());
+      return SystemOutcome::kFailed;
+    }
+    store.add(result);
+    return SystemOutcome::kWritten;
+  } catch (const PhaseStopped&) {
+    return SystemOutcome::kStopped;
+  } catch (const std::exception& error) {
+    // A reading that a stop ended is no failure either.
+    if (stop.stop_requested()) return SystemOutcome::kStopped;
+    printError(label.str() + error.what());
+    return SystemOutcome::kFailed;
+  }
+}
+
+}  // namespace linprob

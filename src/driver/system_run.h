@@ -1,0 +1,35 @@
+// One system under one pivoting mode: its banner, the elimination, the
+// plain and the interval solution, the three distribution phases (each
+// measured against the system's references at once), its summary file
+// (written by the lone process or rank 0) and its result in the store.
+//
+// The system's inputs are read at its first mode, once, with its
+// references (driver/system_inputs.h); later modes take both from the
+// store.
+#ifndef LINPROB_DRIVER_SYSTEM_RUN_H_
+#define LINPROB_DRIVER_SYSTEM_RUN_H_
+
+#include <stop_token>
+
+#include "driver/progress_display.h"
+#include "driver/run_options.h"
+#include "driver/settings.h"
+#include "linear/pivot_mode.h"
+#include "results/result_store.h"
+
+namespace linprob {
+
+// How one system under one mode ended.
+enum class SystemOutcome { kWritten, kFailed, kStopped };
+
+// Every failure has been reported on standard error when it returns
+// kFailed; kStopped once `stop` is requested (a file a stop cut short is no
+// failure).
+SystemOutcome runSystem(const RunSettings& settings, int i,
+                        const PivotMode& mode, const RunOptions& options,
+                        ProgressDisplay* display, const std::stop_token& stop,
+                        ResultStore& store);
+
+}  // namespace linprob
+
+#endif  // LINPROB_DRIVER_SYSTEM_RUN_H_

@@ -1,0 +1,125 @@
+// A system's inputs read once: the five files as numbers, the same numbers
+// again on every process of a shared run (whether rank 0 reads them or
+// hands over the ones its calibration kept), and a change of a file while
+// the program runs reported with the file's name.
+#include "driver/system_inputs.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "support/in_process_ranks.h"
+#include "support/temp_dir.h"
+
+namespace linprob {
+namespace {
+
+// Runs in `dir` while it lives.
+class InFolder {
+ public:
+  explicit InFolder(const std::string& dir)
+      : before_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~InFolder() { std::filesystem::current_path(before_); }
+
+ private:
+  std::filesystem::path before_;
+};
+
+void writeSystem(const testing::TempDir& dir) {
+  std::filesystem::create_directories(dir.path("Matrix0"));
+  dir.write("Matrix0/Matice.txt", "2 1\n1 3\n");
+  dir.write("Matrix0/RealRHS.txt", "1 2");
+  dir.write("Matrix0/IntRHS.txt", "0.5 1.5 -1 2.25");
+  dir.write("Matrix0/NormalRHS.txt", "1 0.25 2 0.5");
+  dir.write("Matrix0/UniformRHS.txt", "0 2 1 3");
+}
+
+void expectSameNumbers(const SystemInputs& got, const SystemInputs& want) {
+  EXPECT_EQ(got.n, want.n);
+  EXPECT_EQ(got.matrix, want.matrix);
+  EXPECT_EQ(got.rhs, want.rhs);
+  ASSERT_EQ(got.intervalRhs.size(), want.intervalRhs.size());
+  for (std::size_t j = 0; j < got.intervalRhs.size(); ++j) {
+    EXPECT_EQ(got.intervalRhs[j].lower, want.intervalRhs[j].lower);
+    EXPECT_EQ(got.intervalRhs[j].upper, want.intervalRhs[j].upper);
+  }
+  EXPECT_EQ(got.normalPairs, want.normalPairs);
+  EXPECT_EQ(got.boundsPairs, want.boundsPairs);
+}
+
+RunSettings twoUnknowns() {
+  RunSettings settings;
+  settings.Dimensions = 2;
+  settings.IntegrationPrecision = 3;
+  settings.MaxMatrix = 1;
+  return settings;
+}
+
+TEST(SystemInputsTest, ReadsTheFiveFilesOnceAndSharesTheirNumbers) {
+  const testing::TempDir dir;
+  writeSystem(dir);
+  const InFolder in(dir.path(""));
+  const RunSettings settings = twoUnknowns();
+  const SystemInputs read = readSystemInputs(settings, 0);
+  EXPECT_EQ(read.matrix, (std::vector<double>{2, 1, 1, 3}));
+  EXPECT_EQ(read.intervalRhs[1].lower, -1.0);
+  EXPECT_EQ(read.intervalRhs[1].upper, 2.25);
+  EXPECT_EQ(read.boundsPairs, (std::vector<double>{0, 2, 1, 3}));
+  // Enumeration: each family's cells, as its phase builds them.
+  for (const auto& cells : read.cells) EXPECT_TRUE(cells.has_value());
+
+  expectSameNumbers(systemInputsFromBytes(toBytes(read)), read);
+  const SystemReference reference = makeSystemReference(read);
+  EXPECT_EQ(toBytes(reference), toBytes(read));
+  EXPECT_THROW((void)systemInputsFromBytes(toBytes(read).substr(1)),
+               std::runtime_error);
+
+  // Rank 0 reads (or hands over what it kept); the others get the same
+  // numbers and make the same cells.
+  for (const SystemReference* kept : {static_cast<const SystemReference*>(nullptr),
+                                      &reference}) {
+    testing::InProcessRanks ranks(3);
+    std::vector<SystemInputs> shared(3);
+    ranks.run([&](ProcessGroup& group) {
+      shared[static_cast<std::size_t>(group.rank())] =
+          shareSystemInputs(settings, 0, group, kept, {});
+    });
+    for (int rank = kept != nullptr ? 1 : 0; rank < 3; ++rank) {
+      const SystemInputs& got = shared[static_cast<std::size_t>(rank)];
+      expectSameNumbers(got, read);
+      EXPECT_EQ(got.system, 0);
+      for (std::size_t f = 0; f < got.cells.size(); ++f) {
+        ASSERT_TRUE(got.cells[f].has_value());
+        ASSERT_EQ(got.cells[f]->size(), read.cells[f]->size());
+        for (std::size_t c = 0; c < got.cells[f]->size(); ++c) {
+          for (std::size_t e = 0; e < 2; ++e) {
+            EXPECT_EQ((*got.cells[f])[c][e].value, (*read.cells[f])[c][e].value);
+            EXPECT_EQ((*got.cells[f])[c][e].probability,
+                      (*read.cells[f])[c][e].probability);
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(SystemInputsTest, AFileChangedSinceTheCheckNamesItself) {
+  const testing::TempDir dir;
+  writeSystem(dir);
+  dir.write("Matrix0/UniformRHS.txt", "0 2 1");
+  const InFolder in(dir.path(""));
+  try {
+    (void)readSystemFiles(twoUnknowns(), 0);
+    FAIL() << "no exception";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(),
+                 "Matrix0/UniformRHS.txt: only 3 of the 4 numbers needed");
+  }
+}
+
+}  // namespace
+}  // namespace linprob
