@@ -27,6 +27,7 @@
 #include "distributions/family_box.h"
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
+#include "distributions/point_design.h"
 
 namespace linprob {
 
@@ -42,6 +43,7 @@ struct PhaseSpec {
   ParameterPairs pairs;  // n pairs of the family's parameter file
   int count = 0;         // cells per entry, or samples
   std::uint64_t seed = 0;  // sources that draw
+  PointSet points = PointSet::kRandom;  // sampling: which points
 };
 
 struct EnumerationJobs;
@@ -79,6 +81,14 @@ class JobSource {
   virtual const EnumerationJobs* cells() const { return nullptr; }
   // The seed of a source that draws.
   virtual std::optional<std::uint64_t> seed() const { return std::nullopt; }
+  // The independent batches behind a sampling phase's standard errors
+  // (PointDesign), none in enumeration, and the batch of block k of a
+  // chunk: fixed by the phase alone, never decreasing along a chunk's
+  // blocks, and below batchCount().
+  virtual std::size_t batchCount() const { return 0; }
+  virtual std::size_t batchOf(std::size_t /*chunk*/, std::uint64_t /*k*/) const {
+    return 0;
+  }
 };
 
 }  // namespace linprob

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "distributions/enumeration_source.h"
-#include "distributions/sampling_source.h"
+#include "distributions/point_source.h"
 
 namespace linprob {
 namespace {
@@ -42,7 +42,7 @@ constexpr std::array<JobSourceRow, 2> kJobSourceRows = {{
      EnumerationSource::make},
     {JobSourceKind::kSampling, "sampling", ProducerThreads::kCallingThread,
      randomSamples, "the sampling range is not finite", samples, sampleBlocks,
-     SamplingSource::make},
+     makeSamplingSource},
 }};
 
 constexpr bool rowsInKindOrder() {

@@ -52,11 +52,15 @@ std::uint64_t PointDesign::chunkJobs(std::size_t chunk) const {
 }
 
 std::size_t PointDesign::batchCount() const {
-  return replicates > 1 ? replicates : chunkPlan().chunks;
+  if (replicates > 1) return replicates;
+  return static_cast<std::size_t>(
+      std::min<std::uint64_t>(kReplicates, blockCount()));
 }
 
-std::size_t PointDesign::batchOf(std::size_t chunk) const {
-  return replicates > 1 ? chunk / chunksPerReplicate() : chunk;
+std::size_t PointDesign::batchOf(std::uint64_t unit) const {
+  if (replicates > 1) return replicateOf(unit);
+  // blockCount() < 2^56 and batchCount() <= kReplicates: no overflow.
+  return static_cast<std::size_t>(unit * batchCount() / blockCount());
 }
 
 double PointDesign::jobWeight() const {
@@ -73,6 +77,26 @@ PointDesign pointDesign(PointSet points, int sampleCount) {
     return PointDesign{points, kReplicates, std::bit_ceil(each)};
   }
   return PointDesign{points, kReplicates, each};
+}
+
+const char* pointSetName(PointSet points) {
+  switch (points) {
+    case PointSet::kSobol:
+      return "sobol";
+    case PointSet::kLatinHypercube:
+      return "lhs";
+    case PointSet::kRandom:
+      break;
+  }
+  return "random";
+}
+
+std::optional<PointSet> pointSetNamed(std::string_view name) {
+  for (const PointSet points :
+       {PointSet::kRandom, PointSet::kSobol, PointSet::kLatinHypercube}) {
+    if (name == pointSetName(points)) return points;
+  }
+  return std::nullopt;
 }
 
 std::vector<PointDesign> digitsRounds(PointSet points, int ceiling) {

@@ -2,8 +2,10 @@
 // independent batches, the units of its standard errors.
 //
 //   random  independent pseudo-random samples (SampleBlocks); any group of
-//           them is a batch. With one replicate the batches are the chunks
-//           of the phase's ChunkPlan, exactly as a phase splits today.
+//           them is a batch. With one replicate the blocks fall into
+//           min(kReplicates, blocks) batches of consecutive blocks (block u
+//           of B in batch u * H / B), however the phase's ChunkPlan splits
+//           them: a batch may end inside a chunk.
 //   sobol   `replicates` independent scrambles of 2^m Sobol' points each
 //           (SobolPoints), mapped through the inverse distribution
 //           functions (InverseCdf); each scramble is a batch.
@@ -38,6 +40,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "distributions/job_chunk.h"
@@ -67,15 +71,20 @@ struct PointDesign {
   ChunkPlan chunkPlan() const;
   std::uint64_t chunkJobs(std::size_t chunk) const;
   // The batches behind standard errors: the replicates, or with one
-  // replicate the chunks; batchOf(chunk) < batchCount().
+  // replicate consecutive groups of blocks; batchOf(unit) < batchCount(),
+  // never decreasing with the unit.
   std::size_t batchCount() const;
-  std::size_t batchOf(std::size_t chunk) const;
+  std::size_t batchOf(std::uint64_t unit) const;
   // The weight of every job: 1 / jobCount() evaluated in float, as
   // sampleWeight.
   double jobWeight() const;
 };
 
 PointDesign pointDesign(PointSet points, int sampleCount);
+
+// "random", "sobol", "lhs": what the command line and results call them.
+const char* pointSetName(PointSet points);
+std::optional<PointSet> pointSetNamed(std::string_view name);
 
 std::vector<PointDesign> digitsRounds(PointSet points, int ceiling);
 

@@ -6,7 +6,9 @@
 namespace linprob {
 
 SamplingSource::SamplingSource(SamplingJobs jobs)
-    : jobs_(std::move(jobs)), blocks_(jobs_) {}
+    : jobs_(std::move(jobs)),
+      blocks_(jobs_),
+      design_(pointDesign(PointSet::kRandom, jobs_.sampleCount)) {}
 
 std::unique_ptr<JobSource> SamplingSource::make(const PhaseSpec& spec) {
   SamplingJobs jobs;
@@ -31,6 +33,11 @@ std::uint64_t SamplingSource::chunkBlocks(std::size_t chunk) const {
 void SamplingSource::fill(std::size_t chunk, std::uint64_t k,
                           JobBlock& block) const {
   blocks_.fill(jobs_.chunkPlan().range(chunk).first + k, block);
+}
+
+std::size_t SamplingSource::batchOf(std::size_t chunk,
+                                    std::uint64_t k) const {
+  return design_.batchOf(jobs_.chunkPlan().range(chunk).first + k);
 }
 
 FamilyBox SamplingSource::box() const {

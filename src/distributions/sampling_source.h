@@ -4,7 +4,8 @@
 // own derived from the phase's seed and b (SampleBlocks), so any thread
 // draws any block and the same seed gives the same samples. The blocks are
 // the units of the chunk plan; the chunks are pushed from the calling
-// thread, silently.
+// thread, silently. The blocks fall into the batches of a random
+// PointDesign.
 #ifndef LINPROB_DISTRIBUTIONS_SAMPLING_SOURCE_H_
 #define LINPROB_DISTRIBUTIONS_SAMPLING_SOURCE_H_
 
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "distributions/job_source.h"
+#include "distributions/point_design.h"
 #include "distributions/sample_blocks.h"
 
 namespace linprob {
@@ -36,12 +38,15 @@ class SamplingSource final : public JobSource {
   void fill(std::size_t chunk, std::uint64_t k, JobBlock& block) const override;
   FamilyBox box() const override;
   std::optional<std::uint64_t> seed() const override { return jobs_.seed; }
+  std::size_t batchCount() const override { return design_.batchCount(); }
+  std::size_t batchOf(std::size_t chunk, std::uint64_t k) const override;
 
   const SamplingJobs& jobs() const { return jobs_; }
 
  private:
   SamplingJobs jobs_;
   SampleBlocks blocks_;
+  PointDesign design_;  // random points: the batches of the blocks
 };
 
 }  // namespace linprob

@@ -16,6 +16,7 @@
 #include "base/input_file.h"
 #include "base/program_version.h"
 #include "driver/exit_status.h"
+#include "results/digits_rule.h"
 
 namespace linprob {
 namespace {
@@ -83,6 +84,8 @@ struct RawOptions {
   std::string threads;
   std::string seed;
   std::string memoryBudget;
+  std::string points;
+  std::string digits;
   bool quiet = false;
   bool progress = false;
   bool check = false;
@@ -95,6 +98,8 @@ struct App {
   CLI::Option* threads = nullptr;
   CLI::Option* seed = nullptr;
   CLI::Option* memoryBudget = nullptr;
+  CLI::Option* points = nullptr;
+  CLI::Option* digits = nullptr;
 };
 
 std::unique_ptr<App> makeApp(RawOptions& raw) {
@@ -133,7 +138,23 @@ std::unique_ptr<App> makeApp(RawOptions& raw) {
                      "twice; 0: never; default: 512; the files are the\n"
                      "same for any budget")
           ->option_text("MIB");
-  for (CLI::Option* option : {made->threads, made->seed, made->memoryBudget}) {
+  made->points =
+      app.add_option("--points", raw.points,
+                     "the points of every sampling phase: random\n"
+                     "(default), sobol (scrambled Sobol' points, 16\n"
+                     "scrambles of a power of two, the samples rounded\n"
+                     "up) or lhs (16 Latin hypercube designs)")
+          ->option_text("KIND");
+  made->digits =
+      app.add_option("--digits", raw.digits,
+                     "sample every phase in rounds of 16 batches until\n"
+                     "twice the standard error of each unknown's mean,\n"
+                     "sd and 95 % interval ends is at most half a unit\n"
+                     "of the sd's D-th significant digit (1 ... 4);\n"
+                     "SampleCount is the most samples a phase takes")
+          ->option_text("D");
+  for (CLI::Option* option : {made->threads, made->seed, made->memoryBudget,
+                              made->points, made->digits}) {
     option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   }
   app.add_flag("-q,--quiet", raw.quiet,
@@ -270,9 +291,25 @@ CommandLine parseArguments(const std::vector<std::string>& arguments,
     if (!mib || *mib > kMostMemoryBudgetMiB) {
       return usageError("--memory-budget takes a whole number of MiB from 0 "
                         "to " + std::to_string(kMostMemoryBudgetMiB) +
-                        ", not \"" + raw.memoryBudget + "\"");
+                        ", not " + quotedArgument(raw.memoryBudget));
     }
     options.memoryBudget = *mib << 20;
+  }
+  if (made->points->count() > 0) {
+    const std::optional<PointSet> points = pointSetNamed(raw.points);
+    if (!points) {
+      return usageError("--points takes random, sobol or lhs, not " +
+                        quotedArgument(raw.points));
+    }
+    options.points = *points;
+  }
+  if (made->digits->count() > 0) {
+    const std::optional<int> digits = wholeNumber<int>(raw.digits);
+    if (!digits || *digits < kFewestDigits || *digits > kMostDigits) {
+      return usageError("--digits takes a whole number from 1 to 4, not " +
+                        quotedArgument(raw.digits));
+    }
+    options.digits = *digits;
   }
   options.quiet = raw.quiet;
   options.showProgress = raw.progress;

@@ -1,6 +1,7 @@
 #include "driver/distribution_phase.h"
 
 #include <cstddef>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -12,10 +13,16 @@
 #include "distributions/phase_seed.h"
 #include "driver/phase_settings.h"
 #include "linear/step_replay.h"
+#include "distributions/point_source.h"
 #include "output/number_text.h"
+#include "results/digits_rule.h"
+#include "results/batch_errors.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
+namespace {
+constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
+}  // namespace
 
 std::string collapseMessage(const FamilyInfo& family, unsigned unknown,
                             const BandsCollapse& collapse,
@@ -29,6 +36,54 @@ std::string collapseMessage(const FamilyInfo& family, unsigned unknown,
        << ": the bands would collapse";
   return text.str();
 }
+
+namespace {
+
+// What the --digits rule looks at, by position (solved ones only).
+std::vector<UnknownPrecision> precisionOf(const PhaseCounts& counts) {
+  std::vector<UnknownPrecision> unknowns;
+  if (!counts.batches) return unknowns;
+  const std::vector<std::optional<PositionErrors>> errors =
+      standardErrors(*counts.batches, counts.bands);
+  for (std::size_t e = 0; e < counts.bands.size(); ++e) {
+    const PositionBands& bands = counts.bands[e];
+    if (bands.count == 0) continue;
+    UnknownPrecision unknown;
+    unknown.sd = bands.moments ? bands.moments->sd() : kNotANumber;
+    unknown.meanError = errors[e] ? errors[e]->mean : kNotANumber;
+    unknown.sdError = errors[e] ? errors[e]->sd : kNotANumber;
+    const bool ends = errors[e] && errors[e]->coverage;
+    unknown.symmetricLowerError =
+        ends ? errors[e]->coverage->symmetricLower : kNotANumber;
+    unknown.symmetricUpperError =
+        ends ? errors[e]->coverage->symmetricUpper : kNotANumber;
+    unknowns.push_back(unknown);
+  }
+  return unknowns;
+}
+
+// The phase's counts: one phase of the settings' source, or with --digits
+// in sampling the rounds of digitsRounds in turn, each a complete phase
+// from the same seed, until the first whose results meet the rule (the
+// last round otherwise). Which round ends it depends on the results alone,
+// so on no thread or process count.
+PhaseCounts countWith(const RunSettings& settings, const PhaseSpec& spec,
+                      const LinearSystem& system, const SolveOptions& options) {
+  if (settings.ExactDistributions || !settings.digits) {
+    return countPhase(*makeJobSource(sourceKindFor(settings), spec), system,
+                      options);
+  }
+  const std::vector<PointDesign> rounds =
+      digitsRounds(settings.points, settings.SampleCount);
+  PhaseCounts counts;
+  for (const PointDesign& design : rounds) {
+    counts = countPhase(*makeDesignSource(spec, design), system, options);
+    if (precisionReached(precisionOf(counts), *settings.digits)) break;
+  }
+  return counts;
+}
+
+}  // namespace
 
 PhaseResult runDistributionPhase(const FamilyInfo& family,
                                  const PhaseContext& context) {
@@ -47,18 +102,17 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   spec.n = n;
   spec.pairs = splitPairs(context.inputs.pairsOf(family.parameterKind), n);
   spec.count = phaseCountFor(settings);
+  spec.points = settings.points;
   // Every draw, in both passes over the samples, comes from this seed.
   spec.seed = context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
                                           context.mode, family.family)
                               : drawSeed();
-  const std::unique_ptr<JobSource> source =
-      makeJobSource(sourceKindFor(settings), spec);
   SolveOptions options = solveOptionsFor(settings);
   options.stop = context.stop;
   options.references = context.references;
   options.group = context.group;
   options.memoryBudget = context.memoryBudget;
-  PhaseBands bands;
+  PhaseCounts counts;
   try {
     if (context.display != nullptr) {
       options.progress = &context.display->beginPhase(
@@ -68,9 +122,9 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
         ProgressDisplay& display;
         ~EndPhase() { display.endPhase(); }
       } endPhase{*context.display};
-      bands = solvePhase(*source, context.system, options);
+      counts = countWith(settings, spec, context.system, options);
     } else {
-      bands = solvePhase(*source, context.system, options);
+      counts = countWith(settings, spec, context.system, options);
     }
   } catch (const BandsCollapse& collapse) {
     throw std::runtime_error(collapseMessage(
@@ -86,11 +140,16 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
 
   std::vector<NormalParameters> moments = familyMoments(family, spec.pairs);
   replaySteps(moments, context.system.steps());
-  PhaseResult result = makePhaseResult(family.family, std::move(bands),
+  std::vector<std::optional<PositionErrors>> errors;
+  if (counts.batches) errors = standardErrors(*counts.batches, counts.bands);
+  PhaseResult result = makePhaseResult(family.family, std::move(counts.bands),
                                        moments, context.system.columnOrder(),
                                        context.stop);
   if (context.stop.stop_requested()) throw PhaseStopped{};
-  result.seed = source->seed();
+  if (!settings.ExactDistributions) result.seed = spec.seed;
+  for (std::size_t e = 0; e < errors.size(); ++e) {
+    result.positions[e].errors = std::move(errors[e]);
+  }
   return result;
 }
 

@@ -17,12 +17,25 @@ int phaseCountFor(const RunSettings& settings) {
                                      : settings.SampleCount;
 }
 
+std::optional<PointDesign> pointDesignFor(const RunSettings& settings) {
+  if (settings.ExactDistributions || settings.points == PointSet::kRandom) {
+    return std::nullopt;
+  }
+  return pointDesign(settings.points, settings.SampleCount);
+}
+
 std::uint64_t jobsPerPhaseFor(const RunSettings& settings) {
+  if (const std::optional<PointDesign> design = pointDesignFor(settings)) {
+    return design->jobCount();
+  }
   return jobSourceRow(sourceKindFor(settings))
       .jobsPerPhase(settings.Dimensions, phaseCountFor(settings));
 }
 
 std::size_t chunksPerPhaseFor(const RunSettings& settings) {
+  if (const std::optional<PointDesign> design = pointDesignFor(settings)) {
+    return std::max<std::size_t>(design->chunkPlan().chunks, 1);
+  }
   const JobSourceRow& row = jobSourceRow(sourceKindFor(settings));
   const int count = phaseCountFor(settings);
   const ChunkPlan plan =

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "distributions/job_source.h"
 #include "driver/settings.h"
@@ -20,6 +21,9 @@ JobSourceKind sourceKindFor(const RunSettings& settings);
 
 // IntegrationPrecision when enumerating, else SampleCount.
 int phaseCountFor(const RunSettings& settings);
+
+// The design of a sampling run's sobol or lhs points; none otherwise.
+std::optional<PointDesign> pointDesignFor(const RunSettings& settings);
 
 // The jobs of every phase of the run: 0 for a count below 1, the largest
 // 64-bit count when beyond.

@@ -24,6 +24,7 @@
 #include "driver/calibration.h"
 #include "driver/exit_status.h"
 #include "driver/input_check.h"
+#include "driver/phase_settings.h"
 #include "driver/progress_display.h"
 #include "driver/run_footprint.h"
 #include "driver/run_plan.h"
@@ -80,6 +81,8 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   if (options.solverThreads) {
     settings.SolverThreadCount = solverThreadsFor(*options.solverThreads);
   }
+  settings.points = options.points;
+  settings.digits = options.digits;
   // A malformed value keeps its default, so the bounds of every option can
   // still be checked: all settings problems are reported in one go.
   const SettingsCheck check = checkSettings(settings, read);
@@ -92,6 +95,18 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
     return RunStart::kRefused;
   }
   if (stop.stop_requested()) return RunStart::kStopped;
+  if (const std::optional<PointDesign> design = pointDesignFor(settings)) {
+    printLine(std::string(pointSetName(settings.points)) + " points: " +
+              std::to_string(design->replicates) + " independent sets of " +
+              std::to_string(design->replicateJobs) + ", " +
+              std::to_string(design->jobCount()) +
+              " samples per phase (SampleCount " +
+              std::to_string(settings.SampleCount) +
+              (design->jobCount() != static_cast<std::uint64_t>(
+                                         settings.SampleCount)
+                   ? ", rounded up)"
+                   : ")"));
+  }
 
   // Only the folders up to the last present one are read file by file; the
   // missing rest is one line, however large MaxMatrix is.

@@ -12,6 +12,7 @@
 
 #include "base/process_group.h"
 #include "solve/kept_blocks.h"
+#include "distributions/point_design.h"
 
 namespace linprob {
 
@@ -26,6 +27,10 @@ struct RunOptions {
   std::optional<int> solverThreads;
   // Seeds every sampling phase from this, the system, the mode and the family.
   std::optional<std::uint64_t> seed;
+  // The points of every sampling phase (--points random|sobol|lhs).
+  PointSet points = PointSet::kRandom;
+  // Sample each phase until D (1 ... 4) significant digits are stable.
+  std::optional<int> digits;
   // Hides the per-job lines of standard output.
   bool quiet = false;
   // One self-updating progress line on standard error per phase.

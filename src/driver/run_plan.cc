@@ -60,6 +60,7 @@ RunPlan makeRunPlan(const RunSettings& settings, bool writeReport,
   plan.source = sourceKindFor(settings);
   plan.unknowns = settings.Dimensions;
   plan.countPerPhase = phaseCountFor(settings);
+  if (!settings.ExactDistributions) plan.digits = settings.digits;
   plan.solverThreads = settings.SolverThreadCount;
   plan.generatorThreads = settings.GeneratorThreadCount;
   plan.jobsPerPhase = jobsPerPhaseFor(settings);
@@ -160,6 +161,17 @@ std::vector<std::string> planLines(const RunPlan& plan,
   const JobSourceRow& source = jobSourceRow(plan.source);
   lines.push_back("Jobs per phase: " + std::to_string(plan.jobsPerPhase) +
                   source.describeJobs(plan.unknowns, plan.countPerPhase));
+  if (plan.digits) {
+    lines.push_back(
+        "Digits: " + std::to_string(*plan.digits) +
+        " (each phase is sampled in rounds of 16 batches, 1024 samples a "
+        "batch and doubling, until for every unknown twice the standard "
+        "error of the mean, the sd and both ends of the symmetric 95 % "
+        "interval is at most half a unit in the last of the sd's " +
+        std::to_string(*plan.digits) +
+        " significant digits; the jobs per phase are the most a phase "
+        "takes)");
+  }
   const std::optional<std::uint64_t> total = plan.totalJobs();
   lines.push_back("Jobs in all: " +
                   (total ? std::to_string(*total) : "more than 2^64"));

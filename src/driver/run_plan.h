@@ -49,6 +49,7 @@ struct RunPlan {
   JobSourceKind source = JobSourceKind::kEnumeration;
   unsigned unknowns = 0;
   int countPerPhase = 0;           // cells per entry, or samples
+  std::optional<int> digits;       // a sampling run's --digits
   std::uint64_t jobsPerPhase = 0;  // 0 when the count is below 1
   std::size_t chunksPerPhase = 1;
   int solverThreads = 1;

@@ -15,6 +15,7 @@ RunInfo makeRunInfo(const RunSettings& settings,
                     std::optional<std::uint64_t> seed) {
   RunInfo run;
   run.kind = jobSourceRow(sourceKindFor(settings)).name;
+  if (!settings.ExactDistributions) run.points = pointSetName(settings.points);
   for (const SettingRule& entry : kSettings) {
     SettingValue setting;
     setting.name = entry.name;

@@ -22,6 +22,8 @@
 #include <variant>
 #include <vector>
 
+#include "distributions/point_design.h"
+
 namespace linprob {
 
 // The defaults are the member initialisers, and nowhere else.
@@ -34,6 +36,12 @@ struct RunSettings {
   int MaxMatrix = 5;
   bool ExactDistributions = true;
   int SampleCount = 100000;
+  // Not a line of Settings.txt: the points of a sampling phase, from the
+  // command line (--points).
+  PointSet points = PointSet::kRandom;
+  // Not a line of Settings.txt either: --digits D, sampling until D
+  // significant digits are stable (results/digits_rule.h).
+  std::optional<int> digits;
 };
 
 using SettingField = std::variant<unsigned RunSettings::*, int RunSettings::*,

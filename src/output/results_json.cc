@@ -1,6 +1,7 @@
 #include "output/results_json.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -232,6 +233,40 @@ void addSensitivityFields(Json& entry, const SystemReference* reference) {
 
 // ---- phases -----------------------------------------------------------------
 
+// The standard errors beside a position's values (results/batch_errors.h),
+// or null in enumeration.
+Json errorsJson(const std::optional<PositionErrors>& errors) {
+  if (!errors) return nullptr;
+  Json coverage = nullptr;
+  if (errors->coverage) {
+    const CoverageErrors& c = *errors->coverage;
+    coverage = Json{{"symmetric", pairOf(c.symmetricLower, c.symmetricUpper)},
+                    {"shortest", pairOf(c.shortestLower, c.shortestUpper)}};
+  }
+  return Json{{"valid", numbers(errors->masses)},
+              {"lower_tail", 0.0},
+              {"upper_tail", 0.0},
+              {"moments", Json{{"mean", errors->mean}, {"sd", errors->sd}}},
+              {"coverage_95", std::move(coverage)}};
+}
+
+// The errors of merged bands: the root of the sum of their squares (the
+// bands' estimates are negatively correlated, so this bounds the error of
+// their sum from above, up to the batches' own spread).
+Json mergedErrors(const std::vector<double>& errors, std::size_t group) {
+  Json array = Json::array();
+  for (std::size_t first = 0; first < errors.size(); first += group) {
+    const std::size_t end = std::min(errors.size(), first + group);
+    double sum = 0.0;
+    for (std::size_t k = first; k < end; ++k) {
+      const double square = errors[k] * errors[k];
+      sum = sum + square;
+    }
+    array.push_back(std::sqrt(sum));
+  }
+  return array;
+}
+
 // The values summed in order `group` at a time (the last group takes what
 // is left).
 Json mergedNumbers(const std::vector<double>& values, std::size_t group) {
@@ -274,6 +309,10 @@ void mergeBands(Json& entry, const PositionResult& position,
     entry["truth"]["error_bounds"]["bands"] =
         mergedNumbers(truth->errors.masses, group);
   }
+  if (position.errors && position.errors->masses.size() == count) {
+    entry["standard_error"]["valid"] =
+        mergedErrors(position.errors->masses, group);
+  }
   entry["band_count"] = count;
   entry["merged_bands"] = group;
 }
@@ -284,7 +323,7 @@ Json phaseUnknownJson(int unknown, const PositionResult* position,
   const char* fields[] = {"min",         "max",          "borders",
                           "valid",       "invalid",      "exact_linear",
                           "moments",     "expected_moments", "coverage_95",
-                          "discrepancy", "gum_validation"};
+                          "discrepancy", "gum_validation", "standard_error"};
   if (position == nullptr || !position->solved()) {
     for (const char* field : fields) entry[field] = nullptr;
     addTruthFields(entry, position);
@@ -315,6 +354,7 @@ Json phaseUnknownJson(int unknown, const PositionResult* position,
       Json{{"invalid", validationJson(measures.invalid)},
            {"exact_linear", validationJson(measures.exactLinear)}};
   addTruthFields(entry, position);
+  entry["standard_error"] = errorsJson(position->errors);
   mergeBands(entry, *position, mostBands);
   return entry;
 }
@@ -458,6 +498,7 @@ Json runJson(const RunInfo& run) {
         std::visit([](auto value) { return Json(value); }, setting.value);
   }
   return Json{{"kind", run.kind},
+              {"points", run.points.empty() ? Json(nullptr) : Json(run.points)},
               {"settings", std::move(settings)},
               {"jobs_per_phase", run.jobsPerPhase},
               {"wall_time_seconds", run.wallTimeSeconds},

@@ -146,6 +146,9 @@ void writeBandRows(int system, const PivotMode& mode, const FamilyInfo& family,
   lower.number(linear ? std::optional<double>(linearTable.lowerTail)
                       : std::nullopt);
   truthCells(lower, position.measures.truth, 0, bandCount);
+  // VALID has no tails: their error is 0 where there are errors.
+  const std::optional<PositionErrors>& errors = position.errors;
+  lower.number(errors ? std::optional<double>(0.0) : std::nullopt);
   lower.writeTo(out);
 
   double from = bands.min;
@@ -163,6 +166,13 @@ void writeBandRows(int system, const PivotMode& mode, const FamilyInfo& family,
     row.number(approxCell(invalid, position.invalid, k, bandCount));
     row.number(approxCell(linear, linearTable, k, bandCount));
     truthCells(row, position.measures.truth, k, bandCount);
+    if (!errors) {
+      row.empty();
+    } else {
+      row.number(k <= bandCount && k <= errors->masses.size()
+                     ? errors->masses[k - 1]
+                     : 0.0);
+    }
     row.writeTo(out);
   }
 }
@@ -201,6 +211,23 @@ void meanSdCells(Row& row, const std::optional<MeanSd>& value) {
     row.number(value->mean).number(value->sd);
   } else {
     row.empty().empty();
+  }
+}
+
+// The standard errors of the mean, the sd and the four interval ends, or
+// empties (enumeration, fewer than two batches, no interval).
+void errorCells(Row& row, const std::optional<PositionErrors>& errors) {
+  if (errors) {
+    row.number(errors->mean).number(errors->sd);
+  } else {
+    row.empty().empty();
+  }
+  if (errors && errors->coverage) {
+    const CoverageErrors& c = *errors->coverage;
+    row.number(c.symmetricLower).number(c.symmetricUpper);
+    row.number(c.shortestLower).number(c.shortestUpper);
+  } else {
+    row.empty().empty().empty().empty();
   }
 }
 
@@ -258,6 +285,7 @@ void writeUnknownRow(const ResultStore& store, int system,
   validationCells(row, measures.invalid);
   validationCells(row, measures.exactLinear);
   truthUnknownCells(row, measures.truth);
+  errorCells(row, position->errors);
   row.writeTo(out);
 }
 

@@ -32,12 +32,12 @@
 
 namespace linprob {
 
-inline constexpr std::array<const char*, 12> kBandColumns = {
+inline constexpr std::array<const char*, 13> kBandColumns = {
     "system", "mode",    "family",       "unknown", "band",  "lower",
     "upper",  "valid",   "invalid",      "exact_linear", "truth",
-    "truth_error"};
+    "truth_error", "valid_se"};
 
-inline constexpr std::array<const char*, 50> kUnknownColumns = {
+inline constexpr std::array<const char*, 56> kUnknownColumns = {
     "system",
     "mode",
     "family",
@@ -88,6 +88,12 @@ inline constexpr std::array<const char*, 50> kUnknownColumns = {
     "invalid_truth_max_cdf",
     "exact_linear_truth_total_variation",
     "exact_linear_truth_max_cdf",
+    "moments_mean_se",
+    "moments_sd_se",
+    "coverage_symmetric_lower_se",
+    "coverage_symmetric_upper_se",
+    "coverage_shortest_lower_se",
+    "coverage_shortest_upper_se",
 };
 
 inline constexpr std::array<const char*, 7> kSensitivityColumns = {

@@ -30,6 +30,7 @@
 
 #include "distributions/family.h"
 #include "linear/normal_parameters.h"
+#include "results/batch_errors.h"
 #include "results/normal_table.h"
 #include "results/position_measures.h"
 #include "solve/band_table.h"
@@ -49,6 +50,10 @@ struct PositionResult {
   ApproxState approxState = ApproxState::kAvailable;
   NormalTable invalid;           // meaningful when hasInvalid()
   PositionMeasures measures;
+  // The Monte Carlo standard errors of a sampling phase's VALID masses,
+  // moments and coverage intervals (results/batch_errors.h); none in
+  // enumeration.
+  std::optional<PositionErrors> errors;
 
   bool solved() const { return valid.count > 0; }
   bool hasInvalid() const {

@@ -20,6 +20,9 @@ struct SettingValue {
 
 struct RunInfo {
   std::string kind = "enumeration";  // the job source: "sampling" ...
+  // A sampling run's points ("random", "sobol", "lhs"); empty in
+  // enumeration.
+  std::string points;
   std::vector<SettingValue> settings;  // in the order of Settings.txt
   std::uint64_t jobsPerPhase = 0;
   double wallTimeSeconds = 0.0;

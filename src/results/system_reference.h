@@ -89,12 +89,6 @@ struct SystemReference {
   std::array<std::optional<FamilyReference>, kFamilies.size()> families;
   std::shared_ptr<const InverseRows> inverseRows;
   std::string inverseReason;        // empty when `inverseRows` is set
-  std::vector<double> normalPairs;  // NormalRHS.txt: mean, variance, ...
-  std::vector<double> boundsPairs;  // UniformRHS.txt: lower, upper, ...
-
-  const std::vector<double>& pairsOf(ParameterKind kind) const {
-    return kind == ParameterKind::kNormal ? normalPairs : boundsPairs;
-  }
 
   const FamilyReference* family(Family f) const {
     const auto& entry = families[static_cast<std::size_t>(f)];

@@ -369,24 +369,46 @@ void BandCounter::count(const JobBlock& block) {
   }
 }
 
-void BandCounter::finishChunk(ChunkSums& out) {
-  out.masses.resize(layout_.bandTotal);
+void BandCounter::runningMasses(std::vector<double>& out) const {
+  out.resize(layout_.bandTotal);
   for (std::size_t e = 0; e < layout_.positions.size(); ++e) {
     const PositionLayout& position = layout_.positions[e];
     const std::size_t bandCount = position.bands->borders.size();
-    double* const compared = compared_.data() + position.offset;
-    double* const masses = out.masses.data() + position.offset;
-    if (!position.subBands) {
+    const double* const compared = compared_.data() + position.offset;
+    double* const masses = out.data() + position.offset;
+    const double* const sums = subBandSums(e);
+    if (sums == nullptr) {
       std::copy(compared, compared + bandCount, masses);
       continue;
     }
-    double* const sums = subBandSums_.data() + slot_[e] * kFineSubBands;
     for (std::size_t k = 0; k < bandCount; ++k) {
       const SubBandRange range = position.bandSubBands[k];
       // The sub-bands inside the band, then its compared jobs.
       const double inside = rangeSum(sums, range.first, range.end);
       masses[k] = inside + compared[k];
     }
+  }
+}
+
+const double* BandCounter::subBandSums(std::size_t position) const {
+  if (!layout_.positions[position].subBands) return nullptr;
+  return subBandSums_.data() + slot_[position] * kFineSubBands;
+}
+
+WeightedMoments BandCounter::runningMoments(std::size_t position) const {
+  WeightedMoments moments(layout_.positions[position].reference);
+  const MomentLanes& lanes = moments_[position];
+  for (std::size_t lane = 0; lane < kMomentLanes; ++lane) {
+    moments.addSums(weights_[lane], lanes.first[lane], lanes.second[lane]);
+  }
+  return moments;
+}
+
+void BandCounter::finishChunk(ChunkSums& out) {
+  runningMasses(out.masses);
+  for (std::size_t e = 0; e < layout_.positions.size(); ++e) {
+    if (!layout_.positions[e].subBands) continue;
+    double* const sums = subBandSums_.data() + slot_[e] * kFineSubBands;
     if (layout_.accumulate) {
       addFixedPointMasses(sums, kFineSubBands, fine_[e].data());
     } else {
@@ -396,13 +418,8 @@ void BandCounter::finishChunk(ChunkSums& out) {
   std::fill(compared_.begin(), compared_.end(), 0.0);
   out.moments.clear();
   for (std::size_t e = 0; e < moments_.size(); ++e) {
-    WeightedMoments chunk(layout_.positions[e].reference);
-    MomentLanes& lanes = moments_[e];
-    for (std::size_t lane = 0; lane < kMomentLanes; ++lane) {
-      chunk.addSums(weights_[lane], lanes.first[lane], lanes.second[lane]);
-    }
-    out.moments.push_back(chunk);
-    lanes = MomentLanes{};
+    out.moments.push_back(runningMoments(e));
+    moments_[e] = MomentLanes{};
   }
   std::fill(std::begin(weights_), std::end(weights_), 0.0);
 }

@@ -93,6 +93,14 @@ class BandCounter {
   void count(const JobBlock& block);
   // Moves the current chunk's sums into `out` and starts the next chunk.
   void finishChunk(ChunkSums& out);
+  // The current chunk's sums so far, leaving them as they are (a batch that
+  // ends inside the chunk takes their differences, solve/batch_parts.h):
+  // the band masses as finishChunk would give them now, a position's
+  // kFineSubBands sub-band sums (nullptr without them), and its moments
+  // (positions with references only).
+  void runningMasses(std::vector<double>& out) const;
+  const double* subBandSums(std::size_t position) const;
+  WeightedMoments runningMoments(std::size_t position) const;
   // The fine histograms' counts of every chunk this counter finished, by
   // position (empty vectors for positions without one). The counter counts
   // no more afterwards.

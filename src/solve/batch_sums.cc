@@ -4,6 +4,7 @@
 #include <bit>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace linprob {
 namespace {
@@ -83,6 +84,13 @@ void BatchSums::addFineCounts(const std::vector<std::uint64_t>& counts) {
     throw std::invalid_argument("batch sums: fine counts of another shape");
   }
   for (std::size_t i = 0; i < fine_.size(); ++i) fine_[i] += counts[i];
+}
+
+void BatchSums::setFineCounts(std::vector<std::uint64_t> counts) {
+  if (counts.size() != fine_.size()) {
+    throw std::invalid_argument("batch sums: fine counts of another shape");
+  }
+  fine_ = std::move(counts);
 }
 
 std::optional<FineHistogram> BatchSums::histogram(std::size_t batch,

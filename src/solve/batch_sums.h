@@ -53,6 +53,8 @@ class BatchSums {
                       const double* sums);
   const std::vector<std::uint64_t>& fineCounts() const { return fine_; }
   void addFineCounts(const std::vector<std::uint64_t>& counts);
+  // Replaces them (another process's added in); throws as addFineCounts.
+  void setFineCounts(std::vector<std::uint64_t> counts);
 
   // Batch b's masses of position e's bands (offset + band, as ChunkSums).
   const double* masses(std::size_t batch, std::size_t position) const {

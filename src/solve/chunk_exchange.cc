@@ -15,6 +15,30 @@ std::size_t valuesPerChunk(const CountLayout& layout) {
   return layout.bandTotal + 3 * moments;
 }
 
+void packSums(const ChunkSums& sums, std::vector<double>& packed) {
+  packed.insert(packed.end(), sums.masses.begin(), sums.masses.end());
+  for (const WeightedMoments& moments : sums.moments) {
+    packed.push_back(moments.sumWeight());
+    packed.push_back(moments.sumFirst());
+    packed.push_back(moments.sumSecond());
+  }
+}
+
+// Reads one ChunkSums from `next` on and returns where it ended.
+const double* unpackSums(const double* next, const CountLayout& layout,
+                         ChunkSums& sums) {
+  const std::size_t positions = layout.accumulate ? layout.positions.size() : 0;
+  sums.masses.assign(next, next + layout.bandTotal);
+  next += layout.bandTotal;
+  sums.moments.clear();
+  for (std::size_t e = 0; e < positions; ++e) {
+    sums.moments.push_back(WeightedMoments::withSums(
+        layout.positions[e].reference, next[0], next[1], next[2]));
+    next += 3;
+  }
+  return next;
+}
+
 bool hasFineCounts(const CountLayout& layout, std::size_t position) {
   return layout.accumulate && layout.positions[position].subBands;
 }
@@ -36,12 +60,7 @@ std::vector<double> packChunkSums(const std::vector<ChunkSums>& chunks,
       throw std::runtime_error("chunk exchange: chunk " + std::to_string(c) +
                                " was not counted");
     }
-    packed.insert(packed.end(), chunk.masses.begin(), chunk.masses.end());
-    for (const WeightedMoments& moments : chunk.moments) {
-      packed.push_back(moments.sumWeight());
-      packed.push_back(moments.sumFirst());
-      packed.push_back(moments.sumSecond());
-    }
+    packSums(chunk, packed);
   }
   return packed;
 }
@@ -56,18 +75,9 @@ void unpackChunkSums(const std::vector<double>& packed, ChunkShare share,
                              std::to_string(packed.size()) + " values for " +
                              std::to_string(expected) + " sums");
   }
-  const std::size_t positions = layout.accumulate ? layout.positions.size() : 0;
   const double* next = packed.data();
   for (std::size_t c = share.first(); c < chunks.size(); c += share.step()) {
-    ChunkSums& chunk = chunks[c];
-    chunk.masses.assign(next, next + layout.bandTotal);
-    next += layout.bandTotal;
-    chunk.moments.clear();
-    for (std::size_t e = 0; e < positions; ++e) {
-      chunk.moments.push_back(WeightedMoments::withSums(
-          layout.positions[e].reference, next[0], next[1], next[2]));
-      next += 3;
-    }
+    next = unpackSums(next, layout, chunks[c]);
   }
 }
 
@@ -129,6 +139,39 @@ FineCounts shareFineCounts(const std::vector<FineCounts>& byThread,
     total[e].assign(in, in + kFineSubBands);
   }
   return total;
+}
+
+void shareBatchParts(std::vector<std::vector<BatchPart>>& parts,
+                     BatchSums& batches, const CountLayout& layout,
+                     ProcessGroup& group) {
+  const ChunkShare own = shareOf(group);
+  std::vector<double> mine;
+  for (std::size_t c = own.first(); c < parts.size(); c += own.step()) {
+    for (const BatchPart& part : parts[c]) packSums(part.sums, mine);
+  }
+  const std::vector<std::vector<double>> all = group.allGather(mine);
+  for (int rank = 0; rank < group.size(); ++rank) {
+    if (rank == own.rank) continue;
+    const std::vector<double>& packed = all[static_cast<std::size_t>(rank)];
+    const ChunkShare theirs{rank, group.size()};
+    std::size_t expected = 0;
+    for (std::size_t c = theirs.first(); c < parts.size(); c += theirs.step()) {
+      expected += parts[c].size() * valuesPerChunk(layout);
+    }
+    if (packed.size() != expected) {
+      throw std::runtime_error("chunk exchange: " +
+                               std::to_string(packed.size()) +
+                               " values for " + std::to_string(expected) +
+                               " batch sums");
+    }
+    const double* next = packed.data();
+    for (std::size_t c = theirs.first(); c < parts.size(); c += theirs.step()) {
+      for (BatchPart& part : parts[c]) next = unpackSums(next, layout, part.sums);
+    }
+  }
+  std::vector<std::uint64_t> counts = batches.fineCounts();
+  group.sumAll(counts);
+  batches.setFineCounts(std::move(counts));
 }
 
 }  // namespace linprob

@@ -25,6 +25,8 @@
 #include "base/process_group.h"
 #include "distributions/job_chunk.h"
 #include "solve/band_counter.h"
+#include "solve/batch_parts.h"
+#include "solve/batch_sums.h"
 #include "solve/extremes.h"
 
 namespace linprob {
@@ -51,6 +53,12 @@ void shareChunkSums(std::vector<ChunkSums>& chunks, const CountLayout& layout,
 // The counts of every thread of every process, added up.
 FineCounts shareFineCounts(const std::vector<FineCounts>& byThread,
                            const CountLayout& layout, ProcessGroup& group);
+// `parts` holds the parts of this process's chunks on entry and of every
+// chunk on return (packed as chunks are); the batch histograms' counts are
+// added up over the processes.
+void shareBatchParts(std::vector<std::vector<BatchPart>>& parts,
+                     BatchSums& batches, const CountLayout& layout,
+                     ProcessGroup& group);
 
 }  // namespace linprob
 

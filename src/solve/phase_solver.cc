@@ -19,6 +19,7 @@
 #include "linear/step_replay.h"
 #include "linear/tiled_replay.h"
 #include "solve/band_counter.h"
+#include "solve/batch_parts.h"
 #include "solve/chunk_exchange.h"
 #include "solve/extreme_search.h"
 #include "solve/extremes.h"
@@ -163,6 +164,9 @@ Extremes findExtremes(const JobSource& source, const BlockReplay& replay,
 struct CountResults {
   std::vector<ChunkSums> chunks;
   std::vector<std::vector<std::vector<std::uint64_t>>> fineByThread;
+  // With batches: each chunk's parts, and the batches' histograms.
+  std::vector<std::vector<BatchPart>> parts;
+  BatchSums* batches = nullptr;
 };
 
 // Counts the chunks it pops: from their kept blocks when `kept` is keeping,
@@ -185,22 +189,41 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
     return;
   }
   BandCounter counter(layout);
+  BatchPartCounter partCounter(layout);
   JobBlock block(source.size());
   const auto countBlock = [&](const JobBlock& solved) {
     counter.count(solved);
     progress.solved(solved.count);
   };
   while (const std::optional<JobChunk> chunk = queue.pop()) {
-    if (kept.keeping()) {
-      for (const JobBlock& solved : kept.blocks(chunk->index)) {
-        if (stop.stop_requested()) break;
-        countBlock(solved);
+    const std::size_t c = chunk->index;
+    std::vector<BatchPart>* const parts =
+        results.batches != nullptr ? &results.parts[c] : nullptr;
+    std::size_t part = 0;
+    std::uint64_t k = 0;
+    if (parts != nullptr) partCounter.startChunk();
+    // A batch that ends inside the chunk: its part is cut there.
+    const auto countBatched = [&](const JobBlock& solved) {
+      if (parts != nullptr && k > 0 &&
+          source.batchOf(c, k) != (*parts)[part].batch) {
+        partCounter.finishPart(counter, (*parts)[part++], *results.batches);
       }
-      kept.release(chunk->index);
+      ++k;
+      countBlock(solved);
+    };
+    if (kept.keeping()) {
+      for (const JobBlock& solved : kept.blocks(c)) {
+        if (stop.stop_requested()) break;
+        countBatched(solved);
+      }
+      kept.release(c);
     } else {
-      forEachBlock(source, replay, chunk->index, block, stop, countBlock);
+      forEachBlock(source, replay, c, block, stop, countBatched);
     }
-    counter.finishChunk(results.chunks[chunk->index]);
+    if (parts != nullptr && k > 0) {
+      partCounter.finishPart(counter, (*parts)[part], *results.batches);
+    }
+    counter.finishChunk(results.chunks[c]);
   }
   results.fineByThread[thread] = counter.takeFineCounts();
 }
@@ -209,10 +232,14 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
 CountResults countJobs(const JobSource& source, const BlockReplay& replay,
                        const CountLayout& layout, const SolveOptions& options,
                        Progress& progress, KeptBlocks& kept,
-                       const HalvesCounter* halves) {
+                       const HalvesCounter* halves, BatchSums* batches) {
   const int threadCount = options.solverThreads;
   CountResults results;
   results.chunks.resize(source.chunkPlan().chunks);
+  if (batches != nullptr) {
+    results.parts = batchPartsOf(source);
+    results.batches = batches;
+  }
   results.fineByThread.resize(static_cast<std::size_t>(std::max(threadCount, 0)));
   ChunkQueue queue;
   ThreadGroup solvers;
@@ -290,6 +317,11 @@ BandsCollapse::BandsCollapse(unsigned atPosition, double least,
 
 PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options) {
+  return countPhase(source, system, options).bands;
+}
+
+PhaseCounts countPhase(const JobSource& source, const LinearSystem& system,
+                       const SolveOptions& options) {
   const unsigned n = system.size();
   if (!options.references.empty() && options.references.size() != n) {
     throw std::invalid_argument(
@@ -364,8 +396,15 @@ PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
       halvesFor(source, system, layout, bands, options);
   // Counted by halves: the blocks kept from pass 1 are not needed.
   if (halves) kept = KeptBlocks();
-  CountResults results = countJobs(source, replay, layout, options, progress,
-                                   kept, halves ? &*halves : nullptr);
+  std::optional<BatchSums> batches;
+  const std::size_t batchCount = source.batchCount();
+  if (batchCount >= 2 && jobCount > 0) {
+    batches.emplace(layout, batchCount,
+                    BatchSums::subBandsFor(layout.subBandPositions, batchCount));
+  }
+  CountResults results =
+      countJobs(source, replay, layout, options, progress, kept,
+                halves ? &*halves : nullptr, batches ? &*batches : nullptr);
   if (options.stop.stop_requested()) throw PhaseStopped{};
   if (options.group) {
     shareChunkSums(results.chunks, layout, *options.group);
@@ -373,6 +412,7 @@ PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
       results.fineByThread = {
           shareFineCounts(results.fineByThread, layout, *options.group)};
     }
+    if (batches) shareBatchParts(results.parts, *batches, layout, *options.group);
   }
   if (halves && layout.accumulate) {
     results.fineByThread = coverageByHalves(*halves, layout, *source.cells(),
@@ -380,7 +420,8 @@ PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
     if (options.stop.stop_requested()) throw PhaseStopped{};
   }
   combine(results, layout, bands);
-  return bands;
+  if (batches) addBatchParts(results.parts, *batches);
+  return PhaseCounts{std::move(bands), std::move(batches)};
 }
 
 }  // namespace linprob

@@ -59,6 +59,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <stop_token>
 #include <vector>
@@ -69,6 +70,7 @@
 #include "solve/band_table.h"
 #include "solve/kept_blocks.h"
 #include "solve/counting_plan.h"
+#include "solve/batch_sums.h"
 
 namespace linprob {
 
@@ -132,6 +134,17 @@ struct BandsCollapse : std::runtime_error {
 
 PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options);
+
+// solvePhase, and for a source of two batches or more (JobSource::
+// batchCount) the sums of each batch (solve/batch_sums.h, cut by
+// solve/batch_parts.h), the same bits for any number of threads and
+// processes.
+struct PhaseCounts {
+  PhaseBands bands;
+  std::optional<BatchSums> batches;
+};
+PhaseCounts countPhase(const JobSource& source, const LinearSystem& system,
+                       const SolveOptions& options);
 
 }  // namespace linprob
 

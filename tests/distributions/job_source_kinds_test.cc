@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "distributions/enumeration_source.h"
+#include "distributions/point_blocks.h"
 #include "distributions/sampling_source.h"
 
 namespace linprob {
@@ -77,6 +80,38 @@ TEST(JobSourceKindsTest, SamplingKeepsTheParametersAndTheSeed) {
     EXPECT_EQ(sampling.first, (std::vector<double>{1.0, 2.0}));
     EXPECT_EQ(sampling.second, (std::vector<double>{3.0, 2.0}));
   }
+}
+
+// Sobol' and Latin hypercube points: the design's jobs, chunks nested in
+// its 16 replicates (each a batch), every block as PointBlocks fills it.
+TEST(JobSourceKindsTest, SamplingDrawsTheChosenPoints) {
+  for (const PointSet points : {PointSet::kSobol, PointSet::kLatinHypercube}) {
+    PhaseSpec spec = specOf(Family::kNormal, 2, {1, 2}, {3, 2}, 100000);
+    spec.points = points;
+    const auto source = makeJobSource(JobSourceKind::kSampling, spec);
+    const PointDesign design = pointDesign(points, 100000);
+    EXPECT_EQ(source->jobCount(), design.jobCount());
+    EXPECT_EQ(source->seed(), spec.seed);
+    ASSERT_EQ(source->batchCount(), 16u);
+    const PointBlocks blocks(Family::kNormal, {1, 2}, {3, 2}, spec.seed, design);
+    JobBlock mine(2), theirs(2);
+    std::uint64_t unit = 0;
+    for (std::size_t c = 0; c < source->chunkPlan().chunks; ++c) {
+      for (std::uint64_t k = 0; k < source->chunkBlocks(c); ++k, ++unit) {
+        EXPECT_EQ(source->batchOf(c, k), design.replicateOf(unit));
+        if (unit % 13 != 0) continue;
+        source->fill(c, k, mine);
+        blocks.fill(unit, theirs);
+        ASSERT_EQ(mine.count, theirs.count);
+        EXPECT_EQ(mine.values, theirs.values);
+        EXPECT_EQ(mine.probabilities, theirs.probabilities);
+      }
+    }
+    EXPECT_EQ(unit, design.blockCount());
+  }
+  EXPECT_EQ(pointSetNamed("lhs"), PointSet::kLatinHypercube);
+  EXPECT_EQ(pointSetName(PointSet::kSobol), std::string("sobol"));
+  EXPECT_FALSE(pointSetNamed("quasi").has_value());
 }
 
 // Jobs per phase saturate instead of wrapping, and a count below 1 has none.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -29,7 +30,14 @@ TEST(PointDesign, OneRandomReplicateIsTodaysChunkPlan) {
     const PointDesign design = pointDesign(PointSet::kRandom, samples);
     EXPECT_EQ(design.chunkPlan().units, jobs.chunkPlan().units);
     EXPECT_EQ(design.chunkPlan().chunks, jobs.chunkPlan().chunks);
-    EXPECT_EQ(design.batchCount(), jobs.chunkPlan().chunks);
+    const std::uint64_t blocks = jobs.blockCount();
+    EXPECT_EQ(design.batchCount(), std::min<std::uint64_t>(blocks, kReplicates));
+    // Consecutive groups of blocks, one to two blocks apart in size.
+    std::vector<std::uint64_t> perBatch(design.batchCount(), 0);
+    for (std::uint64_t b = 0; b < blocks; ++b) ++perBatch[design.batchOf(b)];
+    EXPECT_LE(*std::max_element(perBatch.begin(), perBatch.end()),
+              *std::min_element(perBatch.begin(), perBatch.end()) + 1);
+    EXPECT_EQ(design.batchOf(blocks - 1), design.batchCount() - 1);
     for (std::uint64_t b = 0; b < jobs.blockCount(); b += 7) {
       ASSERT_EQ(design.blockJobs(b), jobs.blockJobs(b));
     }
@@ -52,7 +60,7 @@ TEST(PointDesign, ChunksNestInReplicates) {
       ASSERT_LT(units.first, units.end);
       const unsigned replicate = design.replicateOf(units.first);
       EXPECT_EQ(design.replicateOf(units.end - 1), replicate);
-      EXPECT_EQ(design.batchOf(c), replicate);
+      EXPECT_EQ(design.batchOf(units.first), replicate);
       jobs[replicate] += design.chunkJobs(c);
     }
     EXPECT_EQ(jobs, std::vector<std::uint64_t>(design.replicates,

@@ -33,6 +33,7 @@ TEST(CommandLineTest, NoArgumentsIsTheRunOfOldWithTheTerminalsProgress) {
     EXPECT_FALSE(options.checkOnly);
     EXPECT_TRUE(options.writeReport);
     EXPECT_EQ(options.memoryBudget, 512u << 20);
+    EXPECT_EQ(options.points, PointSet::kRandom);
   }
 }
 
@@ -53,11 +54,16 @@ TEST(CommandLineTest, TakesEveryOption) {
   // Long forms with "=", and the last of a repeated option wins.
   const CommandLine repeated = parse(
       {"--threads=1024", "--threads", "7", "--no-progress", "--seed=0",
-       "--memory-budget=1048576"},
+       "--memory-budget=1048576", "--points", "sobol", "--points=lhs"},
       true);
   ASSERT_TRUE(repeated.run.has_value()) << repeated.text;
   EXPECT_EQ(repeated.run->solverThreads, 7);
   EXPECT_EQ(repeated.run->seed, 0u);
+  EXPECT_EQ(repeated.run->points, PointSet::kLatinHypercube);
+  EXPECT_EQ(parse({"--points", "sobol"}).run->points, PointSet::kSobol);
+  EXPECT_EQ(parse({"--points", "random"}).run->points, PointSet::kRandom);
+  EXPECT_EQ(parse({"--digits", "4"}).run->digits, 4);
+  EXPECT_FALSE(parse({}).run->digits.has_value());
   EXPECT_FALSE(repeated.run->showProgress);
   EXPECT_EQ(repeated.run->memoryBudget, std::uint64_t{1} << 40);
   EXPECT_TRUE(parse({"--no-progress", "--progress"}).run->showProgress);
@@ -102,6 +108,12 @@ TEST(CommandLineTest, RefusesBadUsageInOneLineNamingTheOption) {
       {{"--memory-budget", "1048577"}, budget + "\"1048577\"" + help},
       {{"--memory-budget", "-1"}, budget + "\"-1\"" + help},
       {{"--memory-budget", "0.5"}, budget + "\"0.5\"" + help},
+      {{"--digits", "0"},
+       "linprob: --digits takes a whole number from 1 to 4, not \"0\"" + help},
+      {{"--digits", "5"},
+       "linprob: --digits takes a whole number from 1 to 4, not \"5\"" + help},
+      {{"--points", "Sobol"},
+       "linprob: --points takes random, sobol or lhs, not \"Sobol\"" + help},
       {{"-j"}, "linprob: --threads needs a value" + help},
       {{"dir", "--seed"}, "linprob: --seed needs a value" + help},
   };

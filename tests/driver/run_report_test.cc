@@ -77,7 +77,7 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   const std::vector<std::string> fields = {
       "unknown", "min", "max", "borders", "valid", "invalid", "exact_linear",
       "moments", "expected_moments", "coverage_95", "discrepancy",
-      "gum_validation", "truth", "truth_reason"};
+      "gum_validation", "truth", "truth_reason", "standard_error"};
   for (const Json& mode : system["modes"]) {
     EXPECT_EQ(mode["pivot_growth"], 1.0);
     for (int v = 0; v < 2; ++v) {
@@ -94,6 +94,7 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
         for (const auto& item : unknown.items()) keys.push_back(item.key());
         EXPECT_EQ(keys, fields);
         EXPECT_EQ(unknown["invalid"], unknown["exact_linear"]);
+        EXPECT_TRUE(unknown["standard_error"].is_null());  // enumeration
         EXPECT_EQ(unknown["borders"].size(), unknown["valid"].size() + 1);
       }
     }
@@ -135,18 +136,20 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   const auto bands = table(dir.read("Report/bands.csv"));
   ASSERT_GT(bands.size(), 3u);
   EXPECT_EQ(bands[0], cells("system,mode,family,unknown,band,lower,upper,"
-                            "valid,invalid,exact_linear,truth,truth_error"));
+                            "valid,invalid,exact_linear,truth,truth_error,"
+                            "valid_se"));
   EXPECT_EQ(bands[1][4], "lower_tail");
   EXPECT_EQ(bands[1][5], "");
   for (std::size_t r = 1; r < bands.size(); ++r) {
-    ASSERT_EQ(bands[r].size(), 12u);
+    ASSERT_EQ(bands[r].size(), 13u);
     EXPECT_EQ(bands[r][8], bands[r][9]);
     EXPECT_NE(bands[r][10], "");
+    EXPECT_EQ(bands[r][12], "");  // enumeration: no standard errors
   }
   // unknowns.csv: 4 modes x 3 families x 2 unknowns, every row complete.
   const auto unknowns = table(dir.read("Report/unknowns.csv"));
   ASSERT_EQ(unknowns.size(), 1u + 24);
-  for (const auto& row : unknowns) EXPECT_EQ(row.size(), 50u);
+  for (const auto& row : unknowns) EXPECT_EQ(row.size(), 56u);
   // sensitivity.csv: 3 families x 2 unknowns x 2 entries.
   const auto shares = table(dir.read("Report/sensitivity.csv"));
   ASSERT_EQ(shares.size(), 1u + 12);
@@ -278,6 +281,50 @@ TEST(RunReportTest, ReportDoesNotDependOnTheThreadCounts) {
        {"Report/bands.csv", "Report/unknowns.csv", "Report/results.json"}) {
     EXPECT_FALSE(first[file].empty()) << file;
     EXPECT_EQ(first[file], second[file]) << file;
+  }
+}
+
+// Sampling with --digits, with each kind of points: the same files for any
+// number of threads under --seed, a phase stops once its standard errors
+// meet the rule (below the SampleCount ceiling here), and every unknown
+// has its standard errors.
+TEST(RunReportTest, DigitsRoundsDoNotDependOnTheThreadCounts) {
+  for (const char* points : {"random", "sobol", "lhs"}) {
+    SCOPED_TRACE(points);
+    WorkDir one, many;
+    for (const WorkDir* dir : {&one, &many}) {
+      dir->write("Matrix0/Matice.txt", "3 1\n1 2\n");
+      dir->write("Matrix0/RealRHS.txt", "5 5\n");
+      dir->write("Matrix0/IntRHS.txt", "4 6\n4 6\n");
+      dir->write("Matrix0/NormalRHS.txt", "5 0.3\n5 0.7\n");
+      dir->write("Matrix0/UniformRHS.txt", "4 6\n3 7\n");
+    }
+    auto settings = [](int threads) {
+      return "Dimensions 2\nSolverThreadCount " + std::to_string(threads) +
+             "\nGeneratorThreadCount 1\nIntegrationPrecision 10\n"
+             "HistogramPrecision 20\nMaxMatrix 1\nExactDistributions 0\n"
+             "SampleCount 2000000\n";
+    };
+    one.write("Settings.txt", settings(1));
+    many.write("Settings.txt", settings(3));
+    const std::vector<std::string> arguments = {"-q", "--seed", "5", "--digits",
+                                                "1", "--points", points};
+    ASSERT_EQ(testing::runProgramIn(one, arguments).status, 0);
+    ASSERT_EQ(testing::runProgramIn(many, arguments).status, 0);
+    auto first = testing::filesUnder(one.path());
+    auto second = testing::filesUnder(many.path());
+    for (const char* file :
+         {"Report/bands.csv", "Report/unknowns.csv", "Report/results.json"}) {
+      EXPECT_EQ(first[file], second[file]) << file;
+    }
+    const Json document = Json::parse(one.read("Report/results.json"));
+    EXPECT_EQ(document["run"]["points"], points);
+    for (const Json& family : document["systems"][0]["modes"][0]["families"]) {
+      EXPECT_LT(family["jobs"].get<std::uint64_t>(), 2000000u);
+      for (const Json& unknown : family["unknowns"]) {
+        EXPECT_TRUE(unknown["standard_error"]["moments"]["mean"].is_number());
+      }
+    }
   }
 }
 

@@ -12,7 +12,7 @@ import tempfile
 
 import pandas
 
-BANDS = "system mode family unknown band lower upper valid invalid exact_linear truth truth_error"
+BANDS = "system mode family unknown band lower upper valid invalid exact_linear truth truth_error valid_se"
 UNKNOWNS = """system mode family unknown jobs condition_number pivot_growth exact
 true_solution forward_error_ulps interval_lower interval_upper hull_lower
 hull_upper interval_overestimation min max moments_mean moments_sd
@@ -25,7 +25,9 @@ invalid_d_high invalid_validated exact_linear_delta exact_linear_d_low
 exact_linear_d_high exact_linear_validated truth_method truth_max_error
 valid_truth_total_variation valid_truth_max_cdf invalid_truth_total_variation
 invalid_truth_max_cdf exact_linear_truth_total_variation
-exact_linear_truth_max_cdf"""
+exact_linear_truth_max_cdf moments_mean_se moments_sd_se
+coverage_symmetric_lower_se coverage_symmetric_upper_se
+coverage_shortest_lower_se coverage_shortest_upper_se"""
 SENSITIVITY = "system family unknown entry share contribution_sd cells_share"
 
 LABELS = {"mode", "family", "band", "truth_method"}

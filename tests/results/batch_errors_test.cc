@@ -4,10 +4,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <map>
+#include <memory>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "distributions/point_source.h"
 #include "results/coverage_interval.h"
+#include "solve/phase_solver.h"
 
 namespace linprob {
 namespace {
@@ -176,6 +183,97 @@ TEST_F(BatchErrorsTest, MassesAloneWithoutMomentsAndNothingFromOneBatch) {
   EXPECT_FALSE(errors[0]->coverage);
   EXPECT_FALSE(standardErrors(lone, bands_)[0]);
 }
+
+}  // namespace
+}  // namespace linprob
+
+namespace linprob {
+namespace {
+
+// Calibration against the exact answer of a 2 x 2 system with normal
+// right-hand sides (the solution is normal: A^-1 = [2 -1; -1 3] / 5 gives
+// its means and variances): over 60 seeds of 20000 samples, the exact mean, the
+// exact band masses (bands of 2 % and more) and the exact ends of the
+// symmetric interval lie within 2 standard errors in about 93 % of the
+// cases (16 batches: Student's t with 15 degrees of freedom), for random,
+// sobol and lhs points alike. Sized to run in seconds (60 seeds, not 200).
+class ErrorCalibration : public ::testing::TestWithParam<PointSet> {};
+
+TEST_P(ErrorCalibration, TwoStandardErrorsCoverTheExactValues) {
+  LinearSystem system(2);
+  system.setCoefficient(0, 0, 3.0);
+  system.setCoefficient(0, 1, 1.0);
+  system.setCoefficient(1, 0, 1.0);
+  system.setCoefficient(1, 1, 2.0);
+  system.eliminate(pivotMode(0));
+  const std::vector<double> means = {5.0, 4.0};
+  const std::vector<double> variances = {0.5, 2.0};
+  const std::vector<NormalParameters> exact = {
+      {(2.0 * 5.0 - 4.0) / 5.0, (4.0 * 0.5 + 2.0) / 25.0},
+      {(-5.0 + 3.0 * 4.0) / 5.0, (0.5 + 9.0 * 2.0) / 25.0}};
+  const std::vector<double> references = {exact[0].mean, exact[1].mean};
+  std::map<std::string, std::pair<int, int>> covered;  // inside, all
+  auto tally = [&](const std::string& what, double value, double truth,
+                   double error) {
+    auto& [inside, all] = covered[what];
+    ++all;
+    if (std::fabs(value - truth) <= 2.0 * error) ++inside;
+  };
+  ::testing::internal::CaptureStdout();
+  for (std::uint64_t seed = 1; seed <= 60; ++seed) {
+    PhaseSpec spec;
+    spec.family = &familyInfo(Family::kNormal);
+    spec.n = 2;
+    spec.pairs = ParameterPairs{means, variances};
+    spec.count = 20000;
+    spec.seed = seed;
+    spec.points = GetParam();
+    const std::unique_ptr<JobSource> source = makeSamplingSource(spec);
+    SolveOptions options{.solverThreads = 2, .histogramPrecision = 10};
+    options.references = references;
+    const PhaseCounts counts = countPhase(*source, system, options);
+    ASSERT_TRUE(counts.batches.has_value());
+    const auto errors = standardErrors(*counts.batches, counts.bands);
+    for (std::size_t e = 0; e < 2; ++e) {
+      const PositionBands& bands = counts.bands[e];
+      const PositionErrors& u = *errors[e];
+      const double sd = std::sqrt(exact[e].variance);
+      auto cdf = [&](double x) {
+        return 0.5 * std::erfc(-(x - exact[e].mean) / (sd * std::sqrt(2.0)));
+      };
+      tally("mean", bands.moments->mean(), exact[e].mean, u.mean);
+      tally("sd", bands.moments->sd(), sd, u.sd);
+      double from = bands.min;
+      for (std::size_t k = 0; k < bands.masses.size(); ++k) {
+        // The first and last band reach out to every value beyond them.
+        const double low = k == 0 ? 0.0 : cdf(from);
+        const double high =
+            k + 1 == bands.masses.size() ? 1.0 : cdf(bands.borders[k]);
+        from = bands.borders[k];
+        if (high - low >= 0.02) {
+          tally("bands", bands.masses[k], high - low, u.masses[k]);
+        }
+      }
+      const CoverageInterval interval = *coverageInterval(*bands.fine);
+      ASSERT_TRUE(u.coverage.has_value());
+      tally("symmetric", interval.symmetricLower,
+            exact[e].mean - 1.959963984540054 * sd, u.coverage->symmetricLower);
+      tally("symmetric", interval.symmetricUpper,
+            exact[e].mean + 1.959963984540054 * sd, u.coverage->symmetricUpper);
+    }
+  }
+  ::testing::internal::GetCapturedStdout();
+  for (const auto& [what, counts] : covered) {
+    const double share =
+        static_cast<double>(counts.first) / static_cast<double>(counts.second);
+    EXPECT_GE(share, 0.85) << what;
+    EXPECT_LE(share, 0.99) << what;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, ErrorCalibration,
+                         ::testing::Values(PointSet::kRandom, PointSet::kSobol,
+                                           PointSet::kLatinHypercube));
 
 }  // namespace
 }  // namespace linprob

@@ -312,6 +312,24 @@
     }
     if (symmetric) bracket(symmetric, '95 % interval, symmetric', COLOUR.orange, [], 1.1);
     if (shortest) bracket(shortest, '95 % interval, shortest', COLOUR.purple, [5, 3], 1.2);
+    // A sampling phase's error bars: each VALID bar ± 2 standard errors.
+    const errors = entry.standard_error || null;
+    const bandErrors = errors && Array.isArray(errors.valid) && errors.valid.length === k ? errors.valid : null;
+    if (bandErrors) {
+      const bars = [];
+      for (let i = 0; i < k; ++i) {
+        const u = bandErrors[i];
+        if (!(u >= 0)) continue;
+        bars.push({x: mids[i], y: Math.max(0, entry.valid[i] - 2 * u)}, {x: mids[i], y: entry.valid[i] + 2 * u},
+          {x: mids[i], y: null});
+      }
+      datasets.push({
+        type: 'line', label: 'VALID ± 2 standard errors', data: bars, spanGaps: false,
+        borderColor: COLOUR.black, backgroundColor: COLOUR.black, borderWidth: 1, pointRadius: 0,
+        order: 0, legendStyle: 'line'
+      });
+    }
+    const coverageErrors = errors && errors.coverage_95 ? errors.coverage_95 : {};
 
     let min = borders[0];
     let max = borders[k];
@@ -325,17 +343,27 @@
     }
 
     const header = ['band', 'lower border', 'upper border', 'VALID', 'INVALID', 'exact linear'];
+    if (errors) header.push('VALID standard error u');
     const rows = [];
-    rows.push(['below b0', null, borders[0], 0,
-      invalid ? invalid.lower_tail : null, exact ? exact.lower_tail : null]);
-    for (let i = 0; i < k; ++i) {
-      rows.push([String(i + 1), borders[i], borders[i + 1], entry.valid[i],
-        invalid ? invalid.bands[i] : null, exact ? exact.bands[i] : null]);
+    // Each row with its standard error last when the phase has them.
+    function row(cells, u) {
+      if (errors) cells.push(u);
+      rows.push(cells);
     }
-    rows.push(['above b' + k, borders[k], null, 0,
-      invalid ? invalid.upper_tail : null, exact ? exact.upper_tail : null]);
-    if (symmetric) rows.push(['95 % symmetric', symmetric[0], symmetric[1], null, null, null]);
-    if (shortest) rows.push(['95 % shortest', shortest[0], shortest[1], null, null, null]);
+    row(['below b0', null, borders[0], 0,
+      invalid ? invalid.lower_tail : null, exact ? exact.lower_tail : null], 0);
+    for (let i = 0; i < k; ++i) {
+      row([String(i + 1), borders[i], borders[i + 1], entry.valid[i],
+        invalid ? invalid.bands[i] : null, exact ? exact.bands[i] : null], bandErrors ? bandErrors[i] : null);
+    }
+    row(['above b' + k, borders[k], null, 0,
+      invalid ? invalid.upper_tail : null, exact ? exact.upper_tail : null], 0);
+    for (const [pair, key, label] of [[symmetric, 'symmetric', '95 % symmetric'], [shortest, 'shortest', '95 % shortest']]) {
+      if (!pair) continue;
+      row([label, pair[0], pair[1], null, null, null], null);
+      const u = pairOf(coverageErrors[key]);
+      if (u) row(['± u', u[0], u[1], null, null, null], null);
+    }
 
     const view = {datasets: datasets, borders: borders, min: min, max: max, top: top,
                   digits: tickDigits(borders), header: header, rows: rows};
@@ -350,6 +378,8 @@
       rows.push([label, object ? object.mean : null, object ? object.sd : null]);
     }
     pairRow('solved values', entry.moments);
+    const errors = entry.standard_error;
+    if (errors && errors.moments) pairRow('± u (standard error)', errors.moments);
     pairRow('expected (exact propagation)', entry.expected_moments);
     pairRow('INVALID (normal approximation)', entry.invalid);
     pairRow('exact linear', entry.exact_linear);

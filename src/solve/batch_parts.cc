@@ -1,0 +1,82 @@
+#include "solve/batch_parts.h"
+
+#include <algorithm>
+
+#include "solve/fine_histogram.h"
+
+namespace linprob {
+
+std::vector<std::vector<BatchPart>> batchPartsOf(const JobSource& source) {
+  const std::size_t chunks = source.chunkPlan().chunks;
+  std::vector<std::vector<BatchPart>> parts(chunks);
+  if (source.batchCount() == 0) return parts;
+  for (std::size_t c = 0; c < chunks; ++c) {
+    const std::uint64_t blocks = source.chunkBlocks(c);
+    for (std::uint64_t k = 0; k < blocks; ++k) {
+      const std::size_t batch = source.batchOf(c, k);
+      if (parts[c].empty() || parts[c].back().batch != batch) {
+        parts[c].push_back(BatchPart{batch, {}});
+      }
+    }
+  }
+  return parts;
+}
+
+void addBatchParts(const std::vector<std::vector<BatchPart>>& parts,
+                   BatchSums& batches) {
+  for (const std::vector<BatchPart>& chunk : parts) {
+    for (const BatchPart& part : chunk) {
+      if (!part.sums.masses.empty()) batches.addChunk(part.batch, part.sums);
+    }
+  }
+}
+
+BatchPartCounter::BatchPartCounter(const CountLayout& layout)
+    : layout_(layout) {}
+
+void BatchPartCounter::startChunk() {
+  std::fill(masses_.begin(), masses_.end(), 0.0);
+  moments_.clear();
+  std::fill(subBands_.begin(), subBands_.end(), 0.0);
+}
+
+void BatchPartCounter::finishPart(const BandCounter& counter, BatchPart& part,
+                                  BatchSums& batches) {
+  if (masses_.empty()) {
+    masses_.assign(layout_.bandTotal, 0.0);
+    if (layout_.accumulate) {
+      subBands_.assign(layout_.subBandPositions * kFineSubBands, 0.0);
+      part_.assign(kFineSubBands, 0.0);
+    }
+  }
+  counter.runningMasses(now_);
+  part.sums.masses.resize(now_.size());
+  for (std::size_t i = 0; i < now_.size(); ++i) {
+    part.sums.masses[i] = now_[i] - masses_[i];
+  }
+  std::swap(masses_, now_);
+  part.sums.moments.clear();
+  if (!layout_.accumulate) return;
+  std::size_t slot = 0;
+  for (std::size_t e = 0; e < layout_.positions.size(); ++e) {
+    const WeightedMoments running = counter.runningMoments(e);
+    if (moments_.size() <= e) moments_.emplace_back(running.reference());
+    const WeightedMoments& last = moments_[e];
+    WeightedMoments own(running.reference());
+    own.addSums(running.sumWeight() - last.sumWeight(),
+                running.sumFirst() - last.sumFirst(),
+                running.sumSecond() - last.sumSecond());
+    part.sums.moments.push_back(own);
+    moments_[e] = running;
+    const double* const sums = counter.subBandSums(e);
+    if (sums == nullptr) continue;
+    double* const before = subBands_.data() + slot++ * kFineSubBands;
+    for (std::size_t f = 0; f < kFineSubBands; ++f) {
+      part_[f] = sums[f] - before[f];
+      before[f] = sums[f];
+    }
+    batches.addSubBandSums(part.batch, e, part_.data());
+  }
+}
+
+}  // namespace linprob
