@@ -45,6 +45,9 @@ std::string toBytes(const RunStartNote& note) {
         },
         rule.field);
   }
+  // And the two the command line sets.
+  putNumber(out, static_cast<std::int64_t>(note.settings.points));
+  putNumber(out, note.settings.digits ? *note.settings.digits : -1);
   return out;
 }
 
@@ -62,6 +65,9 @@ RunStartNote runStartFromBytes(const std::string& bytes) {
         },
         rule.field);
   }
+  note.settings.points = static_cast<PointSet>(takeNumber(bytes, at));
+  const std::int64_t digits = takeNumber(bytes, at);
+  if (digits >= 0) note.settings.digits = static_cast<int>(digits);
   if (at != bytes.size()) throw std::runtime_error("run start: cut short");
   return note;
 }

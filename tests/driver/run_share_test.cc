@@ -13,7 +13,8 @@ namespace {
 
 TEST(RunShareTest, TheStartComesBackAsItLeft) {
   RunStartNote note;
-  note.settings = RunSettings{7, 3, 5, 11, 13, 17, false, 19};
+  note.settings = RunSettings{7, 3, 5, 11, 13, 17, false, 19,
+                              PointSet::kSobol, 3};
   const RunStartNote back = runStartFromBytes(toBytes(note));
   EXPECT_FALSE(back.endStatus.has_value());
   EXPECT_EQ(back.settings.Dimensions, 7u);
@@ -24,6 +25,9 @@ TEST(RunShareTest, TheStartComesBackAsItLeft) {
   EXPECT_EQ(back.settings.MaxMatrix, 17);
   EXPECT_FALSE(back.settings.ExactDistributions);
   EXPECT_EQ(back.settings.SampleCount, 19);
+  EXPECT_EQ(back.settings.points, PointSet::kSobol);
+  EXPECT_EQ(back.settings.digits, 3);
+  EXPECT_FALSE(runStartFromBytes(toBytes(RunStartNote{})).settings.digits);
 
   RunStartNote ended;
   ended.endStatus = 130;

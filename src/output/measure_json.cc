@@ -1,0 +1,206 @@
+#include "output/measure_json.h"
+
+#include <cmath>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace linprob::json_parts {
+
+Json orNull(const std::optional<double>& x) {
+  return x ? Json(*x) : Json(nullptr);
+}
+
+Json numbers(const std::vector<double>& values) {
+  Json array = Json::array();
+  for (double v : values) array.push_back(v);
+  return array;
+}
+
+Json pairOf(double lower, double upper) { return Json::array({lower, upper}); }
+
+Json meanSdJson(const std::optional<MeanSd>& value) {
+  if (!value) return nullptr;
+  return Json{{"mean", value->mean}, {"sd", value->sd}};
+}
+
+Json tableJson(const MeanSd& normal, const NormalTable& table) {
+  return Json{{"mean", normal.mean},
+              {"sd", normal.sd},
+              {"lower_tail", table.lowerTail},
+              {"bands", numbers(table.masses)},
+              {"upper_tail", table.upperTail}};
+}
+
+Json discrepancyJson(const std::optional<ApproximationCheck>& check) {
+  return discrepancyJson(check ? check->discrepancy : std::nullopt);
+}
+
+Json validationJson(const std::optional<ApproximationCheck>& check) {
+  if (!check || !check->validation) return nullptr;
+  const GumValidation& v = *check->validation;
+  return Json{{"delta", v.delta},
+              {"d_low", v.dLow},
+              {"d_high", v.dHigh},
+              {"validated", v.validated ? Json(*v.validated) : Json(nullptr)}};
+}
+
+Json coverageJson(const std::optional<CoverageInterval>& coverage) {
+  if (!coverage) return nullptr;
+  return Json{
+      {"symmetric", pairOf(coverage->symmetricLower, coverage->symmetricUpper)},
+      {"shortest", pairOf(coverage->shortestLower, coverage->shortestUpper)},
+      {"resolution", coverage->resolution}};
+}
+
+// ---- the continuous truth and the variance shares -------------------------
+
+Json discrepancyJson(const std::optional<Discrepancy>& discrepancy) {
+  if (!discrepancy) return nullptr;
+  return Json{{"total_variation", discrepancy->totalVariation},
+              {"max_cdf", discrepancy->maxCdf}};
+}
+
+Json tailedJson(const NormalTable& table) {
+  return Json{{"lower_tail", table.lowerTail},
+              {"bands", numbers(table.masses)},
+              {"upper_tail", table.upperTail}};
+}
+
+// `truth`, `truth_reason` and the discrepancies against the truth of one
+// phase entry (null for a phase that solved nothing).
+void addTruthFields(Json& entry, const PositionResult* position) {
+  if (position == nullptr || !position->solved()) {
+    entry["truth"] = nullptr;
+    entry["truth_reason"] = nullptr;
+    return;
+  }
+  const TruthCheck& check = position->measures.truth;
+  Json truth = nullptr;
+  if (check.truth) {
+    const TruthTable& table = *check.truth;
+    truth = Json{{"method", truthMethodName(table.method)}};
+    truth.update(tailedJson(table.values));
+    truth["error_bounds"] = tailedJson(table.errors);
+    truth["max_error"] = table.maxError;
+  }
+  entry["truth"] = std::move(truth);
+  entry["truth_reason"] =
+      check.reason.empty() ? Json(nullptr) : Json(check.reason);
+  entry["discrepancy"]["truth"] =
+      Json{{"valid", discrepancyJson(check.valid)},
+           {"invalid", discrepancyJson(check.invalid)},
+           {"exact_linear", discrepancyJson(check.exactLinear)}};
+}
+
+Json sharesJson(const UnknownShares& shares) {
+  return shares.state == ShareState::kCertified ? numbers(shares.shares)
+                                                : Json(nullptr);
+}
+
+namespace {
+
+const char* shareReason(ShareState state) {
+  switch (state) {
+    case ShareState::kCertified:
+      return nullptr;
+    case ShareState::kNoSpread:
+      return "the unknown has no spread";
+    case ShareState::kUncertain:
+      break;
+  }
+  return "not certified to 1e-12";
+}
+
+}  // namespace
+
+// Per family and unknown: the shares of the entries in its variance.
+Json sensitivityJson(const SystemReference& reference) {
+  Json families = Json::array();
+  for (const FamilyInfo& info : kFamilies) {
+    const FamilyReference* family = reference.family(info.family);
+    if (family == nullptr) continue;
+    Json unknowns = Json::array();
+    for (std::size_t i = 0; i < family->shares.size(); ++i) {
+      const UnknownShares& shares = family->shares[i];
+      const char* reason = shareReason(shares.state);
+      unknowns.push_back(Json{
+          {"unknown", i},
+          {"shares", sharesJson(shares)},
+          {"contribution_sd", numbers(shares.contributionSd)},
+          {"cells_shares", family->cellShares
+                               ? sharesJson((*family->cellShares)[i])
+                               : Json(nullptr)},
+          {"reason", reason ? Json(reason) : Json(nullptr)}});
+    }
+    families.push_back(
+        Json{{"family", info.name}, {"unknowns", std::move(unknowns)}});
+  }
+  return families;
+}
+
+void addSensitivityFields(Json& entry, const SystemReference* reference) {
+  if (reference == nullptr) {
+    entry["sensitivity"] = nullptr;
+    entry["sensitivity_reason"] = nullptr;
+  } else if (!reference->inverseRows) {
+    entry["sensitivity"] = nullptr;
+    entry["sensitivity_reason"] = reference->inverseReason;
+  } else {
+    entry["sensitivity"] = sensitivityJson(*reference);
+    entry["sensitivity_reason"] = nullptr;
+  }
+}
+
+// ---- phases -----------------------------------------------------------------
+
+// The standard errors beside a position's values (results/batch_errors.h),
+// or null in enumeration.
+Json errorsJson(const std::optional<PositionErrors>& errors) {
+  if (!errors) return nullptr;
+  Json coverage = nullptr;
+  if (errors->coverage) {
+    const CoverageErrors& c = *errors->coverage;
+    coverage = Json{{"symmetric", pairOf(c.symmetricLower, c.symmetricUpper)},
+                    {"shortest", pairOf(c.shortestLower, c.shortestUpper)}};
+  }
+  return Json{{"valid", numbers(errors->masses)},
+              {"lower_tail", 0.0},
+              {"upper_tail", 0.0},
+              {"moments", Json{{"mean", errors->mean}, {"sd", errors->sd}}},
+              {"coverage_95", std::move(coverage)}};
+}
+
+// The errors of merged bands: the root of the sum of their squares (the
+// bands' estimates are negatively correlated, so this bounds the error of
+// their sum from above, up to the batches' own spread).
+Json mergedErrors(const std::vector<double>& errors, std::size_t group) {
+  Json array = Json::array();
+  for (std::size_t first = 0; first < errors.size(); first += group) {
+    const std::size_t end = std::min(errors.size(), first + group);
+    double sum = 0.0;
+    for (std::size_t k = first; k < end; ++k) {
+      const double square = errors[k] * errors[k];
+      sum = sum + square;
+    }
+    array.push_back(std::sqrt(sum));
+  }
+  return array;
+}
+
+// The values summed in order `group` at a time (the last group takes what
+// is left).
+Json mergedNumbers(const std::vector<double>& values, std::size_t group) {
+  Json array = Json::array();
+  for (std::size_t first = 0; first < values.size(); first += group) {
+    const std::size_t end = std::min(values.size(), first + group);
+    double sum = 0.0;
+    for (std::size_t k = first; k < end; ++k) sum = sum + values[k];
+    array.push_back(sum);
+  }
+  return array;
+}
+
+}  // namespace linprob::json_parts

@@ -1,0 +1,46 @@
+// The measures of results.json as JSON values, one builder per kind of
+// value: what the document and the page's copy of it say of a position's
+// tables, moments, coverage, checks against the approximations and the
+// truth, standard errors and the variance shares, with null where a value
+// is missing (as the README's table of fields says).
+#ifndef LINPROB_OUTPUT_MEASURE_JSON_H_
+#define LINPROB_OUTPUT_MEASURE_JSON_H_
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "output/json_text.h"
+#include "results/result_store.h"
+
+namespace linprob::json_parts {
+
+Json orNull(const std::optional<double>& x);
+Json numbers(const std::vector<double>& values);
+Json pairOf(double lower, double upper);
+Json meanSdJson(const std::optional<MeanSd>& value);
+Json tableJson(const MeanSd& normal, const NormalTable& table);
+Json discrepancyJson(const std::optional<ApproximationCheck>& check);
+Json discrepancyJson(const std::optional<Discrepancy>& discrepancy);
+Json validationJson(const std::optional<ApproximationCheck>& check);
+Json coverageJson(const std::optional<CoverageInterval>& coverage);
+// lower_tail, bands, upper_tail of a table.
+Json tailedJson(const NormalTable& table);
+// `truth`, `truth_reason` and the discrepancies against the truth of one
+// phase entry (null for a phase that solved nothing).
+void addTruthFields(Json& entry, const PositionResult* position);
+Json sharesJson(const UnknownShares& shares);
+// Per family and unknown: the shares of the entries in its variance.
+Json sensitivityJson(const SystemReference& reference);
+void addSensitivityFields(Json& entry, const SystemReference* reference);
+// The standard errors beside a position's values, or null in enumeration.
+Json errorsJson(const std::optional<PositionErrors>& errors);
+// The errors of merged bands: the root of the sum of their squares.
+Json mergedErrors(const std::vector<double>& errors, std::size_t group);
+// The values summed in order `group` at a time (the last group takes what
+// is left).
+Json mergedNumbers(const std::vector<double>& values, std::size_t group);
+
+}  // namespace linprob::json_parts
+
+#endif  // LINPROB_OUTPUT_MEASURE_JSON_H_
