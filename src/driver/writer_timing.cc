@@ -14,6 +14,7 @@
 #include "output/csv_export.h"
 #include "output/html_report.h"
 #include "output/number_text.h"
+#include "output/page_document.h"
 #include "output/results_json.h"
 #include "output/summary_file.h"
 #include "output/tidy_csv.h"
@@ -135,8 +136,8 @@ double timeOneSystem(const RunSettings& settings, bool writeReport,
     writeUnknownsCsv(store, out);
     writeSensitivityCsv(store, out);
     std::ostringstream page;
-    writeResultsJson(run, store, page,
-                     pageBandsPerChart(std::size_t{12} * n));
+    const PageForm form = choosePageForm(store);
+    writeResultsJson(run, store, page, &form);
     out << renderHtmlReport(page.str());
   }
   return secondsSince(start);

@@ -345,6 +345,20 @@ ValueBounds CertifiedInverse::entry(unsigned row, unsigned column) const {
   return bounds;
 }
 
+std::vector<double> CertifiedInverse::rowMagnitudes(unsigned row) const {
+  const unsigned n = state_->n;
+  ArbVector balls(n);
+  state_->enclosedRow(row, balls.data());
+  std::vector<double> sizes(n);
+  Arf end;
+  for (unsigned j = 0; j < n; ++j) {
+    arb_abs(balls[j], balls[j]);
+    arb_get_ubound_arf(end.get(), balls[j], 128);
+    sizes[j] = roundedArf(end.get(), RoundingDirection::kUpward);
+  }
+  return sizes;
+}
+
 ValueBounds CertifiedInverse::inverseNorm() const {
   const unsigned n = state_->n;
   ArbVector balls(n);

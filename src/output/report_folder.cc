@@ -7,6 +7,7 @@
 #include "base/output_file.h"
 #include "base/status.h"
 #include "output/html_report.h"
+#include "output/page_document.h"
 #include "output/results_json.h"
 #include "output/tidy_csv.h"
 
@@ -42,16 +43,14 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
          [&](std::ostream& out) { writeUnknownsCsv(store, out); });
   report("sensitivity.csv",
          [&](std::ostream& out) { writeSensitivityCsv(store, out); });
-  // The page embeds its own copy of the document, with the bands of large
-  // tables merged (results_json.h), so that it stays small. It is built in
+  // The page embeds its own copy of the document, shaped so that it stays
+  // small (page_document.h). It is built in
   // memory first (the page checks it is one JSON value); a stop ends the
   // building too.
   if (outcome.stopped) return outcome;
-  const std::size_t tables = static_cast<std::size_t>(store.systemCount()) *
-                             kPivotModeCount * kFamilyCount *
-                             static_cast<std::size_t>(store.unknownCount());
+  const PageForm form = choosePageForm(store);
   TextOutput document(stop);
-  writeResultsJson(run, store, document.stream(), pageBandsPerChart(tables));
+  writeResultsJson(run, store, document.stream(), &form);
   const std::string json = document.take();
   if (stop.stop_requested()) {
     outcome.stopped = true;

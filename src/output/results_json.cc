@@ -17,6 +17,7 @@
 #include "output/json_text.h"
 #include "output/measure_json.h"
 #include "output/number_text.h"
+#include "output/page_document.h"
 
 namespace linprob {
 namespace {
@@ -103,11 +104,14 @@ Json phaseUnknownJson(int unknown, const PositionResult* position,
 }
 
 Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
-                const FamilyInfo& family, std::size_t mostBands) {
+                const FamilyInfo& family, const PageForm& form) {
   Json unknowns = Json::array();
   for (int v = 0; v < store.unknownCount(); ++v) {
-    unknowns.push_back(phaseUnknownJson(
-        v, store.phase(v, system, mode.index, family.family), mostBands));
+    const PositionResult* position =
+        store.phase(v, system, mode.index, family.family);
+    unknowns.push_back(form.table(system, v) == TableForm::kFull
+                           ? phaseUnknownJson(v, position, form.mostBands)
+                           : tableSummaryJson(v, position));
   }
   const StoredPhase& run = store.phaseRun(system, mode.index, family.family);
   return Json{{"family", family.name},
@@ -146,8 +150,9 @@ Json reasonJson(const SystemReference* reference, const std::string& reason) {
   return reason;
 }
 
-// A system's members but its modes.
-Json systemHead(const ResultStore& store, int system) {
+// A system's members but its modes; the page's copy (`page`) has maps of
+// the matrix and its inverse in place of a large matrix.
+Json systemHead(const ResultStore& store, int system, const PageForm* page) {
   Json entry{{"index", system},
              {"folder", systemFolder(system)}};
   const SystemReference* reference = store.reference(system);
@@ -158,10 +163,13 @@ Json systemHead(const ResultStore& store, int system) {
   Json hull = nullptr;
   Json condition = nullptr;
   Json enclosure = nullptr;
+  const bool mapped = page != nullptr && reference != nullptr &&
+                      reference->n > kMatrixTableMost;
   if (reference != nullptr) {
     const std::size_t n = reference->n;
     matrix = Json::array();
-    for (std::size_t r = 0; r < n && reference->matrix.size() >= n * n; ++r) {
+    for (std::size_t r = 0;
+         r < n && !mapped && reference->matrix.size() >= n * n; ++r) {
       Json row = Json::array();
       for (std::size_t c = 0; c < n; ++c) {
         row.push_back(reference->matrix[r * n + c]);
@@ -192,7 +200,13 @@ Json systemHead(const ResultStore& store, int system) {
   const ReferenceReasons noReasons;
   const ReferenceReasons& reasons =
       reference != nullptr ? reference->reasons : noReasons;
-  entry["matrix"] = std::move(matrix);
+  if (mapped) {
+    entry["matrix"] = nullptr;
+    entry["matrix_map"] = matrixMapJson(*reference);
+    entry["inverse_map"] = inverseMapJson(*reference);
+  } else {
+    entry["matrix"] = std::move(matrix);
+  }
   entry["rhs"] = std::move(rhs);
   entry["interval_rhs"] = std::move(intervalRhs);
   entry["true_solution"] = std::move(trueSolution);
@@ -204,17 +218,28 @@ Json systemHead(const ResultStore& store, int system) {
   entry["condition_number_reason"] =
       reasonJson(reference, reasons.conditionNumber);
   entry["exact_moments_reason"] = reasonJson(reference, reasons.moments);
-  addSensitivityFields(entry, reference);
+  if (mapped) {
+    // n^2 shares per family: too many for the page, which points to the
+    // files that hold them.
+    entry["sensitivity"] = nullptr;
+    entry["sensitivity_reason"] =
+        "not drawn for more than " + std::to_string(kMatrixTableMost) +
+        " unknowns; Report/sensitivity.csv and results.json hold them";
+  } else {
+    addSensitivityFields(entry, reference);
+  }
   return entry;
 }
 
 // One system, each family's part built and written on its own, so that only
 // one family's tables are ever held as JSON values ("modes" and "families"
 // are the last members of their objects).
-void writeSystem(const ResultStore& store, int system, std::size_t mostBands,
+void writeSystem(const ResultStore& store, int system, const PageForm* page,
                  std::ostream& out) {
+  static const PageForm kWhole;
+  const PageForm& form = page != nullptr ? *page : kWhole;
   out << '{';
-  writeFields(systemHead(store, system), out);
+  writeFields(systemHead(store, system, page), out);
   out << ",\"modes\":[";
   bool firstMode = true;
   for (const PivotMode& mode : kPivotModes) {
@@ -227,7 +252,7 @@ void writeSystem(const ResultStore& store, int system, std::size_t mostBands,
     out << ",\"families\":[";
     for (std::size_t f = 0; f < kFamilies.size() && out; ++f) {
       if (f > 0) out << ',';
-      writeJson(familyJson(store, system, mode, kFamilies[f], mostBands), out);
+      writeJson(familyJson(store, system, mode, kFamilies[f], form), out);
     }
     out << "]}";
   }
@@ -257,7 +282,7 @@ std::size_t pageBandsPerChart(std::size_t tables) {
 }
 
 void writeResultsJson(const RunInfo& run, const ResultStore& store,
-                      std::ostream& out, std::size_t mostBands) {
+                      std::ostream& out, const PageForm* page) {
   const std::string commit = programCommit();
   const Json program{{"name", kProgramName},
                      {"version", programVersion()},
@@ -269,7 +294,7 @@ void writeResultsJson(const RunInfo& run, const ResultStore& store,
   out << ",\"systems\":[";
   for (int system = 0; system < store.systemCount() && out; ++system) {
     if (system > 0) out << ',';
-    writeSystem(store, system, mostBands, out);
+    writeSystem(store, system, page, out);
   }
   out << "]}\n";
 }

@@ -19,8 +19,8 @@
 //            coverage_95, discrepancy, gum_validation).
 // The README lists every field and when it is null.
 //
-// The copy of the document that the report page embeds may merge bands
-// (mostBands above 0): the table of an unknown with K > mostBands bands
+// The copy of the document that the report page embeds (page_document.h)
+// may merge bands (its mostBands above 0): the table of an unknown with K > mostBands bands
 // then holds g = ceil(K / mostBands) neighbouring bands in each of its
 // ceil(K / g) bands (the last one takes what is left): the borders b0, b_g,
 // b_2g, ..., bK, the VALID, INVALID and exact linear masses of each group
@@ -42,11 +42,12 @@
 
 namespace linprob {
 
-// mostBands 0: every band (results.json). Ends early, the document
-// incomplete, once `out` has failed (an OutputBuffer's stream fails on a
-// stop of the run).
+// `page` null: results.json, every value; else the page's copy in that
+// form. Ends early, the document incomplete, once `out` has failed (an
+// OutputBuffer's stream fails on a stop of the run).
+struct PageForm;
 void writeResultsJson(const RunInfo& run, const ResultStore& store,
-                      std::ostream& out, std::size_t mostBands = 0);
+                      std::ostream& out, const PageForm* page = nullptr);
 
 // The bands a chart of the page draws at most, when the page shows `tables`
 // tables in all (systems x modes x families x unknowns): kPageBandsPerChart,

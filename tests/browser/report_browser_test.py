@@ -6,6 +6,7 @@ and is above 0), no markup from the data became an element (no <img>, no
 error banner), and a screenshot of the page is not blank.
 
     report_browser_test.py REPORT.html [--expect-charts N] [--max-bytes B]
+                           [--expect-overview-rows R]
                            [--max-render-ms MS] [--keep-screenshot PNG]
                            [--expect-share-charts N] [--expect-heat-maps N]
                            [--expect-text TEXT ...]
@@ -13,6 +14,9 @@ error banner), and a screenshot of the page is not blank.
 The share charts and heat maps are the canvases of the variance-share cards
 (<figure class="card shares"> and "card heat-map"); each --expect-text must
 occur in the page's text after its scripts ran.
+
+--expect-overview-rows: the overview tables of the systems show R rows of
+unknowns together.
 
 Any missing piece (Chromium, the file) is a failure, never a skip. Prints the
 page size, the number of charts and the time the page took to draw. Needs
@@ -70,6 +74,7 @@ class PageDump(html.parser.HTMLParser):
         self.images = 0
         self.fatal = []
         self.results_element = False
+        self.overview_rows = 0
         self._in_fatal = 0
         self.share_charts = 0
         self.heat_maps = 0
@@ -90,6 +95,8 @@ class PageDump(html.parser.HTMLParser):
         elif tag == "script" and attributes.get("id") == "results":
             self.results_element = True
         classes = (attributes.get("class") or "").split()
+        if tag == "tr" and "pick" in classes:
+            self.overview_rows += 1
         if tag == "figure":
             self._figures.append(set(classes))
         if "fatal" in classes and "no-script" not in classes:
@@ -176,7 +183,7 @@ def screenshot_check(path):
 
 
 def check(report, expect_charts, max_bytes, max_render_ms, keep_screenshot,
-          expect_shares=None, expect_heat_maps=None, expect_texts=()):
+          expect_shares=None, expect_heat_maps=None, expect_texts=(), expect_rows=None):
     if not os.path.isfile(report):
         raise Failure(report + ": not found")
     size = os.path.getsize(report)
@@ -210,6 +217,8 @@ def check(report, expect_charts, max_bytes, max_render_ms, keep_screenshot,
             raise Failure("%d charts drawn for %d canvases" % (drawn, page.canvases))
         if expect_charts is not None and drawn != expect_charts:
             raise Failure("%d charts drawn, expected %d" % (drawn, expect_charts))
+        if expect_rows is not None and page.overview_rows != expect_rows:
+            raise Failure("%d rows in the overview tables, expected %d" % (page.overview_rows, expect_rows))
         if expect_shares is not None and page.share_charts != expect_shares:
             raise Failure("%d share charts, expected %d" % (page.share_charts, expect_shares))
         if expect_heat_maps is not None and page.heat_maps != expect_heat_maps:
@@ -241,6 +250,7 @@ def main():
     parser.add_argument("--expect-charts", type=int)
     parser.add_argument("--max-bytes", type=int, default=2_000_000)
     parser.add_argument("--max-render-ms", type=int)
+    parser.add_argument("--expect-overview-rows", type=int)
     parser.add_argument("--keep-screenshot")
     parser.add_argument("--expect-share-charts", type=int)
     parser.add_argument("--expect-heat-maps", type=int)
@@ -248,7 +258,8 @@ def main():
     args = parser.parse_args()
     try:
         check(args.report, args.expect_charts, args.max_bytes, args.max_render_ms, args.keep_screenshot,
-              args.expect_share_charts, args.expect_heat_maps, args.expect_text)
+              args.expect_share_charts, args.expect_heat_maps, args.expect_text,
+              args.expect_overview_rows)
     except Failure as failure:
         print("FAIL: " + str(failure), file=sys.stderr)
         return 1

@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "output/page_document.h"
 #include "results/continuous_truth.h"
 #include "results/phase_result.h"
 #include "results/position_measures.h"
@@ -56,7 +57,8 @@ ResultStore storeWithBands(int bands) {
 
 Json document(const ResultStore& store, std::size_t mostBands) {
   std::ostringstream out;
-  writeResultsJson(RunInfo{}, store, out, mostBands);
+  const PageForm form{mostBands, {}};
+  writeResultsJson(RunInfo{}, store, out, mostBands == 0 ? nullptr : &form);
   return Json::parse(out.str());
 }
 

@@ -24,7 +24,6 @@ Exits 1 with one line per problem."""
 import json
 import math
 import os
-import random
 import subprocess
 import sys
 import tempfile
@@ -32,6 +31,9 @@ import tempfile
 import mpmath
 import numpy
 from mpmath import mp
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from random_system_folder import random_system, write_folder  # noqa: E402
 
 mp.dps = 300
 
@@ -44,52 +46,6 @@ MaxMatrix {count}
 ExactDistributions 0
 SampleCount 200
 """
-
-
-def random_system(n, kappa, seed, dominant=False):
-    """Entries m * 10^e (m in [1, 10), e in -2..1), a random sign each; for
-    kappa > 1 the last row a combination of the others plus a perturbation
-    of relative size 1 / kappa (kappa about 1e3 times that); `dominant`
-    puts 20 n on the diagonal (so no pivoting mode grows the entries)."""
-    rng = random.Random(seed)
-
-    def draw():
-        return rng.choice((-1.0, 1.0)) * rng.uniform(1.0, 10.0) * 10.0 ** rng.randint(-2, 1)
-
-    a = [[draw() for _ in range(n)] for _ in range(n)]
-    if dominant:
-        for i in range(n):
-            a[i][i] = 20.0 * n
-    if kappa > 1:
-        weights = [rng.uniform(-1, 1) for _ in range(n - 1)]
-        for c in range(n):
-            column = [a[r][c] for r in range(n - 1)]
-            size = sum(abs(v) for v in column)
-            a[n - 1][c] = sum(w * v for w, v in zip(weights, column)) + rng.uniform(-1, 1) * size / kappa
-    rhs = [draw() for _ in range(n)]
-    box = []
-    for b in rhs:
-        spread = abs(b) * 0.01 * (1 + rng.random())
-        box.append((b - spread, b + 0.5 * spread))
-    return a, rhs, box
-
-
-def write_folder(folder, systems):
-    n = len(systems[0][0])
-    with open(os.path.join(folder, "Settings.txt"), "w") as f:
-        f.write(SETTINGS.format(n=n, count=len(systems)))
-    for i, (a, rhs, box) in enumerate(systems):
-        sub = os.path.join(folder, "Matrix%d" % i)
-        os.mkdir(sub)
-        with open(os.path.join(sub, "Matice.txt"), "w") as f:
-            f.writelines(" ".join(repr(v) for v in row) + "\n" for row in a)
-        with open(os.path.join(sub, "RealRHS.txt"), "w") as f:
-            f.writelines(repr(v) + "\n" for v in rhs)
-        for name in ("IntRHS.txt", "UniformRHS.txt"):
-            with open(os.path.join(sub, name), "w") as f:
-                f.writelines("%r %r\n" % pair for pair in box)
-        with open(os.path.join(sub, "NormalRHS.txt"), "w") as f:
-            f.writelines("%r %r\n" % (b, (0.01 * b) ** 2) for b in rhs)
 
 
 # ---- the inverse at 300 digits ---------------------------------------------
@@ -221,7 +177,8 @@ def check_system(label, system, entry, inverse, err, problems):
 
 def run(program, systems, invert, problems):
     with tempfile.TemporaryDirectory() as folder:
-        write_folder(folder, [s for _, s in systems])
+        cases = [s for _, s in systems]
+        write_folder(folder, cases, SETTINGS.format(n=len(cases[0][0]), count=len(cases)))
         done = subprocess.run([program], cwd=folder,
                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         if done.returncode != 0:

@@ -186,7 +186,10 @@
         'Which entries drive x' + u + ': shares of Var(x' + u + ')')));
       if (!blocks) {
         const why = ctx.system.sensitivity_reason;
-        card.append(el('p', {class: 'no-samples'}, 'Variance shares not computed' + (why ? ': ' + why + '.' : '.')));
+        // The page leaves out the shares of large systems ("not drawn ...").
+        const text = why && why.indexOf('not drawn') === 0 ? 'Variance shares ' + why + '.'
+          : 'Variance shares not computed' + (why ? ': ' + why + '.' : '.');
+        card.append(el('p', {class: 'no-samples'}, text));
         return {card: card, create: null};
       }
       const series = shareSeries(blocks, u);
