@@ -78,7 +78,6 @@ double openUnitFrom(std::uint64_t word) {
 
 using FourWords = std::uint64_t __attribute__((vector_size(32)));
 using FourDoubles = double __attribute__((vector_size(32)));
-using FourIndices = std::int64_t __attribute__((vector_size(32)));
 
 #define LINPROB_LOAD_FOUR(to, from) std::memcpy(&(to), (from), sizeof(to))
 #define LINPROB_STORE_FOUR(to, from) std::memcpy((to), &(from), sizeof(from))
@@ -113,8 +112,6 @@ void triangularDraws(const std::uint64_t* words, std::size_t count,
   const FourDoubles low = LINPROB_BROADCAST(lower);
   const FourDoubles wide = LINPROB_BROADCAST(width);
   const FourDoubles half = LINPROB_BROADCAST(0.5);
-  const FourIndices firsts = {0, 2, 4, 6};
-  const FourIndices seconds = {1, 3, 5, 7};
   std::size_t s = 0;
   for (; s + 4 <= count; s += 4) {
     FourWords a;
@@ -125,8 +122,10 @@ void triangularDraws(const std::uint64_t* words, std::size_t count,
     FourDoubles unitsB;
     unitsFrom(a, unitsA);
     unitsFrom(b, unitsB);
-    const FourDoubles first = __builtin_shuffle(unitsA, unitsB, firsts);
-    const FourDoubles second = __builtin_shuffle(unitsA, unitsB, seconds);
+    // The even words of the eight give the first uniforms, the odd the
+    // second (constant lanes: GCC and clang both know this builtin).
+    const FourDoubles first = __builtin_shufflevector(unitsA, unitsB, 0, 2, 4, 6);
+    const FourDoubles second = __builtin_shufflevector(unitsA, unitsB, 1, 3, 5, 7);
     const FourDoubles sum = first + second;
     const FourDoubles mean = half * sum;
     const FourDoubles offset = wide * mean;
