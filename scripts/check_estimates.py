@@ -89,12 +89,12 @@ def main():
     print(f"{'case':<20} {'estimate':>9} {'run':>9} {'ratio':>6}  long-run line")
     worst = 1.0
     for name in args.cases.split(","):
-        spec = CASES[name]
+        parameters = CASES[name]
         root = args.keep or tempfile.mkdtemp(prefix="linprob-estimate-")
         folder = os.path.join(root, name)
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
-        write_case(folder, *spec)
+        write_case(folder, *parameters)
         check = subprocess.run([binary, "--check", folder],
                                capture_output=True, text=True)
         found = re.search(r"Estimated run time: (\S+)", check.stdout)

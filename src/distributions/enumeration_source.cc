@@ -159,10 +159,10 @@ void EnumerationFill::fill(std::size_t prefix, std::uint64_t first,
 EnumerationSource::EnumerationSource(EnumerationJobs jobs)
     : jobs_(std::move(jobs)), fill_(jobs_) {}
 
-std::unique_ptr<JobSource> EnumerationSource::make(const PhaseSpec& spec) {
+std::unique_ptr<JobSource> EnumerationSource::make(const SourceRequest& request) {
   return std::make_unique<EnumerationSource>(EnumerationJobs{
-      spec.n, spec.family->cells(spec.n, spec.count, spec.pairs.first,
-                                 spec.pairs.second)});
+      request.n, request.family->cells(request.n, request.count, request.pairs.first,
+                                 request.pairs.second)});
 }
 
 std::uint64_t EnumerationSource::blocksPerPrefix() const {

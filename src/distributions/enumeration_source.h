@@ -62,8 +62,8 @@ class EnumerationFill {
 class EnumerationSource final : public JobSource {
  public:
   explicit EnumerationSource(EnumerationJobs jobs);
-  // spec.count cells per entry of the family's discretisation.
-  static std::unique_ptr<JobSource> make(const PhaseSpec& spec);
+  // request.count cells per entry of the family's discretisation.
+  static std::unique_ptr<JobSource> make(const SourceRequest& request);
 
   JobSourceKind kind() const override { return JobSourceKind::kEnumeration; }
   unsigned size() const override { return jobs_.n; }

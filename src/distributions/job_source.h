@@ -37,7 +37,7 @@ enum class JobSourceKind {
 };
 
 // What a phase's jobs are made from.
-struct PhaseSpec {
+struct SourceRequest {
   const FamilyInfo* family = nullptr;
   unsigned n = 0;
   ParameterPairs pairs;  // n pairs of the family's parameter file

@@ -60,8 +60,8 @@ const JobSourceRow& jobSourceRow(JobSourceKind kind) {
 }
 
 std::unique_ptr<JobSource> makeJobSource(JobSourceKind kind,
-                                         const PhaseSpec& spec) {
-  return jobSourceRow(kind).make(spec);
+                                         const SourceRequest& request) {
+  return jobSourceRow(kind).make(request);
 }
 
 std::uint64_t saturatedPower(std::uint64_t base, unsigned exponent) {

@@ -34,14 +34,14 @@ struct JobSourceRow {
   // The units those jobs are grouped in (prefixes, blocks of samples): with
   // the jobs, what ChunkPlan::of splits into the phase's chunks.
   std::uint64_t (*unitsPerPhase)(unsigned n, int count);
-  std::unique_ptr<JobSource> (*make)(const PhaseSpec& spec);
+  std::unique_ptr<JobSource> (*make)(const SourceRequest& request);
 };
 
 const JobSourceRow& jobSourceRow(JobSourceKind kind);
 
-// The source of a phase; spec.family must be set.
+// The source of a phase; request.family must be set.
 std::unique_ptr<JobSource> makeJobSource(JobSourceKind kind,
-                                         const PhaseSpec& spec);
+                                         const SourceRequest& request);
 
 // base^exponent, or the largest 64-bit count when that is beyond 64 bits.
 std::uint64_t saturatedPower(std::uint64_t base, unsigned exponent);

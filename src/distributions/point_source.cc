@@ -4,14 +4,14 @@
 
 namespace linprob {
 
-PointSource::PointSource(const PhaseSpec& spec, const PointDesign& design)
-    : n_(spec.n),
-      family_(spec.family),
-      pairs_(spec.pairs),
-      seed_(spec.seed),
+PointSource::PointSource(const SourceRequest& request, const PointDesign& design)
+    : n_(request.n),
+      family_(request.family),
+      pairs_(request.pairs),
+      seed_(request.seed),
       design_(design),
-      blocks_(spec.family->family, spec.pairs.first, spec.pairs.second,
-              spec.seed, design) {}
+      blocks_(request.family->family, request.pairs.first, request.pairs.second,
+              request.seed, design) {}
 
 std::uint64_t PointSource::chunkBlocks(std::size_t chunk) const {
   const UnitRange units = design_.chunkPlan().range(chunk);
@@ -29,20 +29,20 @@ std::size_t PointSource::batchOf(std::size_t chunk, std::uint64_t k) const {
   return design_.batchOf(design_.chunkPlan().range(chunk).first + k);
 }
 
-std::unique_ptr<JobSource> makeDesignSource(const PhaseSpec& spec,
+std::unique_ptr<JobSource> makeDesignSource(const SourceRequest& request,
                                             const PointDesign& design) {
   if (design.points != PointSet::kRandom) {
-    return std::make_unique<PointSource>(spec, design);
+    return std::make_unique<PointSource>(request, design);
   }
-  PhaseSpec random = spec;
+  SourceRequest random = request;
   random.count = static_cast<int>(design.jobCount());
   return SamplingSource::make(random);
 }
 
-std::unique_ptr<JobSource> makeSamplingSource(const PhaseSpec& spec) {
-  if (spec.points == PointSet::kRandom) return SamplingSource::make(spec);
-  return std::make_unique<PointSource>(spec,
-                                       pointDesign(spec.points, spec.count));
+std::unique_ptr<JobSource> makeSamplingSource(const SourceRequest& request) {
+  if (request.points == PointSet::kRandom) return SamplingSource::make(request);
+  return std::make_unique<PointSource>(request,
+                                       pointDesign(request.points, request.count));
 }
 
 }  // namespace linprob

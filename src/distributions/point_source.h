@@ -24,7 +24,7 @@ namespace linprob {
 class PointSource final : public JobSource {
  public:
   // Throws what PointBlocks throws (a random design among them).
-  PointSource(const PhaseSpec& spec, const PointDesign& design);
+  PointSource(const SourceRequest& request, const PointDesign& design);
 
   JobSourceKind kind() const override { return JobSourceKind::kSampling; }
   unsigned size() const override { return n_; }
@@ -49,13 +49,13 @@ class PointSource final : public JobSource {
   PointBlocks blocks_;
 };
 
-// The source of a sampling phase: spec.count samples of spec.points
+// The source of a sampling phase: request.count samples of request.points
 // (PointDesign's pointDesign; random ones are SamplingSource's).
-std::unique_ptr<JobSource> makeSamplingSource(const PhaseSpec& spec);
+std::unique_ptr<JobSource> makeSamplingSource(const SourceRequest& request);
 // The source of one design (a --digits round): a random design of R
 // replicates is R * N random samples, whose blocks then fall into R batches
 // of N when N is a multiple of kBlockJobs.
-std::unique_ptr<JobSource> makeDesignSource(const PhaseSpec& spec,
+std::unique_ptr<JobSource> makeDesignSource(const SourceRequest& request,
                                             const PointDesign& design);
 
 }  // namespace linprob

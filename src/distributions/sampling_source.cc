@@ -10,14 +10,14 @@ SamplingSource::SamplingSource(SamplingJobs jobs)
       blocks_(jobs_),
       design_(pointDesign(PointSet::kRandom, jobs_.sampleCount)) {}
 
-std::unique_ptr<JobSource> SamplingSource::make(const PhaseSpec& spec) {
+std::unique_ptr<JobSource> SamplingSource::make(const SourceRequest& request) {
   SamplingJobs jobs;
-  jobs.n = spec.n;
-  jobs.family = spec.family->family;
-  jobs.first = spec.pairs.first;
-  jobs.second = spec.pairs.second;
-  jobs.sampleCount = spec.count;
-  jobs.seed = spec.seed;
+  jobs.n = request.n;
+  jobs.family = request.family->family;
+  jobs.first = request.pairs.first;
+  jobs.second = request.pairs.second;
+  jobs.sampleCount = request.count;
+  jobs.seed = request.seed;
   return std::make_unique<SamplingSource>(std::move(jobs));
 }
 

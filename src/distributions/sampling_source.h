@@ -24,8 +24,8 @@ namespace linprob {
 class SamplingSource final : public JobSource {
  public:
   explicit SamplingSource(SamplingJobs jobs);
-  // spec.count samples of the family drawn from spec.seed.
-  static std::unique_ptr<JobSource> make(const PhaseSpec& spec);
+  // request.count samples of the family drawn from request.seed.
+  static std::unique_ptr<JobSource> make(const SourceRequest& request);
 
   JobSourceKind kind() const override { return JobSourceKind::kSampling; }
   unsigned size() const override { return jobs_.n; }

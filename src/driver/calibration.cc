@@ -150,13 +150,13 @@ std::unique_ptr<JobSource> firstPhaseJobs(const RunSettings& settings,
                                           int count, JobSourceKind kind) {
   const FamilyInfo& family = kFamilies[0];
   const unsigned n = settings.Dimensions;
-  PhaseSpec spec;
-  spec.family = &family;
-  spec.n = n;
-  spec.pairs = splitPairs(pairs, n);
-  spec.count = count;
-  spec.seed = 0;
-  return makeJobSource(kind, spec);
+  SourceRequest request;
+  request.family = &family;
+  request.n = n;
+  request.pairs = splitPairs(pairs, n);
+  request.count = count;
+  request.seed = 0;
+  return makeJobSource(kind, request);
 }
 
 // A regular made-up system of k unknowns, eliminated without pivoting, and
@@ -176,13 +176,13 @@ MadeUpPhase madeUpPhase(unsigned k, const std::stop_token& stop) {
   }
   phase.system.eliminate(kPivotModes[0], stop);
   if (stop.stop_requested()) throw PhaseStopped{};
-  PhaseSpec spec;
-  spec.family = &kFamilies[0];
-  spec.n = k;
-  spec.pairs.first.assign(k, -1.0);
-  spec.pairs.second.assign(k, 1.0);
-  spec.count = 1;
-  phase.jobs = makeJobSource(JobSourceKind::kEnumeration, spec);
+  SourceRequest request;
+  request.family = &kFamilies[0];
+  request.n = k;
+  request.pairs.first.assign(k, -1.0);
+  request.pairs.second.assign(k, 1.0);
+  request.count = 1;
+  phase.jobs = makeJobSource(JobSourceKind::kEnumeration, request);
   return phase;
 }
 

@@ -67,17 +67,17 @@ std::vector<UnknownPrecision> precisionOf(const PhaseCounts& counts) {
 // from the same seed, until the first whose results meet the rule (the
 // last round otherwise). Which round ends it depends on the results alone,
 // so on no thread or process count.
-PhaseCounts countWith(const RunSettings& settings, const PhaseSpec& spec,
+PhaseCounts countWith(const RunSettings& settings, const SourceRequest& request,
                       const LinearSystem& system, const SolveOptions& options) {
   if (settings.ExactDistributions || !settings.digits) {
-    return countPhase(*makeJobSource(sourceKindFor(settings), spec), system,
+    return countPhase(*makeJobSource(sourceKindFor(settings), request), system,
                       options);
   }
   const std::vector<PointDesign> rounds =
       digitsRounds(settings.points, settings.SampleCount);
   PhaseCounts counts;
   for (const PointDesign& design : rounds) {
-    counts = countPhase(*makeDesignSource(spec, design), system, options);
+    counts = countPhase(*makeDesignSource(request, design), system, options);
     if (precisionReached(precisionOf(counts), *settings.digits)) break;
   }
   return counts;
@@ -97,14 +97,14 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   }
 
   const unsigned n = settings.Dimensions;
-  PhaseSpec spec;
-  spec.family = &family;
-  spec.n = n;
-  spec.pairs = splitPairs(context.inputs.pairsOf(family.parameterKind), n);
-  spec.count = phaseCountFor(settings);
-  spec.points = settings.points;
+  SourceRequest request;
+  request.family = &family;
+  request.n = n;
+  request.pairs = splitPairs(context.inputs.pairsOf(family.parameterKind), n);
+  request.count = phaseCountFor(settings);
+  request.points = settings.points;
   // Every draw, in both passes over the samples, comes from this seed.
-  spec.seed = context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
+  request.seed = context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
                                           context.mode, family.family)
                               : drawSeed();
   SolveOptions options = solveOptionsFor(settings);
@@ -122,9 +122,9 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
         ProgressDisplay& display;
         ~EndPhase() { display.endPhase(); }
       } endPhase{*context.display};
-      counts = countWith(settings, spec, context.system, options);
+      counts = countWith(settings, request, context.system, options);
     } else {
-      counts = countWith(settings, spec, context.system, options);
+      counts = countWith(settings, request, context.system, options);
     }
   } catch (const BandsCollapse& collapse) {
     throw std::runtime_error(collapseMessage(
@@ -138,7 +138,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
     printLine("Variable " + std::to_string(v));
   }
 
-  std::vector<NormalParameters> moments = familyMoments(family, spec.pairs);
+  std::vector<NormalParameters> moments = familyMoments(family, request.pairs);
   replaySteps(moments, context.system.steps());
   std::vector<std::optional<PositionErrors>> errors;
   if (counts.batches) errors = standardErrors(*counts.batches, counts.bands);
@@ -146,7 +146,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
                                        moments, context.system.columnOrder(),
                                        context.stop);
   if (context.stop.stop_requested()) throw PhaseStopped{};
-  if (!settings.ExactDistributions) result.seed = spec.seed;
+  if (!settings.ExactDistributions) result.seed = request.seed;
   for (std::size_t e = 0; e < errors.size(); ++e) {
     result.positions[e].errors = std::move(errors[e]);
   }

@@ -109,12 +109,12 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
   FamilyBox box;
   const JobSourceKind kind = sourceKindFor(settings);
   try {
-    PhaseSpec spec;
-    spec.family = &family;
-    spec.n = n;
-    spec.pairs = ParameterPairs{first, second};
-    spec.count = phaseCountFor(settings);
-    box = makeJobSource(kind, spec)->box();
+    SourceRequest request;
+    request.family = &family;
+    request.n = n;
+    request.pairs = ParameterPairs{first, second};
+    request.count = phaseCountFor(settings);
+    box = makeJobSource(kind, request)->box();
   } catch (const std::exception&) {
     // The normal density refuses a deviation that is not finite.
     box.faultyEntry = 0;

@@ -115,13 +115,13 @@ SystemInputs readSystemFiles(const RunSettings& settings, int system,
 void addCells(const RunSettings& settings, SystemInputs& inputs) {
   if (inputs.n > kMaxCertifiedSize) return;
   for (const FamilyInfo& family : kFamilies) {
-    PhaseSpec spec;
-    spec.family = &family;
-    spec.n = inputs.n;
-    spec.pairs = splitPairs(inputs.pairsOf(family.parameterKind), inputs.n);
-    spec.count = phaseCountFor(settings);
+    SourceRequest request;
+    request.family = &family;
+    request.n = inputs.n;
+    request.pairs = splitPairs(inputs.pairsOf(family.parameterKind), inputs.n);
+    request.count = phaseCountFor(settings);
     const std::unique_ptr<JobSource> source =
-        makeJobSource(sourceKindFor(settings), spec);
+        makeJobSource(sourceKindFor(settings), request);
     if (const EnumerationJobs* cells = source->cells()) {
       inputs.cells[static_cast<std::size_t>(family.family)] = cells->cells;
     }

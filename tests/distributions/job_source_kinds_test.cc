@@ -28,15 +28,15 @@ bool sameCells(const RectangleTable& a, const RectangleTable& b) {
   return true;
 }
 
-PhaseSpec specOf(Family family, unsigned n, std::vector<double> first,
+SourceRequest specOf(Family family, unsigned n, std::vector<double> first,
                  std::vector<double> second, int count) {
-  PhaseSpec spec;
-  spec.family = &familyInfo(family);
-  spec.n = n;
-  spec.pairs = ParameterPairs{std::move(first), std::move(second)};
-  spec.count = count;
-  spec.seed = 0xfedcba9876543210u;
-  return spec;
+  SourceRequest request;
+  request.family = &familyInfo(family);
+  request.n = n;
+  request.pairs = ParameterPairs{std::move(first), std::move(second)};
+  request.count = count;
+  request.seed = 0xfedcba9876543210u;
+  return request;
 }
 
 TEST(JobSourceKindsTest, EnumerationBuildsTheFamilysCells) {
@@ -86,14 +86,14 @@ TEST(JobSourceKindsTest, SamplingKeepsTheParametersAndTheSeed) {
 // its 16 replicates (each a batch), every block as PointBlocks fills it.
 TEST(JobSourceKindsTest, SamplingDrawsTheChosenPoints) {
   for (const PointSet points : {PointSet::kSobol, PointSet::kLatinHypercube}) {
-    PhaseSpec spec = specOf(Family::kNormal, 2, {1, 2}, {3, 2}, 100000);
-    spec.points = points;
-    const auto source = makeJobSource(JobSourceKind::kSampling, spec);
+    SourceRequest request = specOf(Family::kNormal, 2, {1, 2}, {3, 2}, 100000);
+    request.points = points;
+    const auto source = makeJobSource(JobSourceKind::kSampling, request);
     const PointDesign design = pointDesign(points, 100000);
     EXPECT_EQ(source->jobCount(), design.jobCount());
-    EXPECT_EQ(source->seed(), spec.seed);
+    EXPECT_EQ(source->seed(), request.seed);
     ASSERT_EQ(source->batchCount(), 16u);
-    const PointBlocks blocks(Family::kNormal, {1, 2}, {3, 2}, spec.seed, design);
+    const PointBlocks blocks(Family::kNormal, {1, 2}, {3, 2}, request.seed, design);
     JobBlock mine(2), theirs(2);
     std::uint64_t unit = 0;
     for (std::size_t c = 0; c < source->chunkPlan().chunks; ++c) {

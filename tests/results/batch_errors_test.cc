@@ -221,14 +221,14 @@ TEST_P(ErrorCalibration, TwoStandardErrorsCoverTheExactValues) {
   };
   ::testing::internal::CaptureStdout();
   for (std::uint64_t seed = 1; seed <= 60; ++seed) {
-    PhaseSpec spec;
-    spec.family = &familyInfo(Family::kNormal);
-    spec.n = 2;
-    spec.pairs = ParameterPairs{means, variances};
-    spec.count = 20000;
-    spec.seed = seed;
-    spec.points = GetParam();
-    const std::unique_ptr<JobSource> source = makeSamplingSource(spec);
+    SourceRequest request;
+    request.family = &familyInfo(Family::kNormal);
+    request.n = 2;
+    request.pairs = ParameterPairs{means, variances};
+    request.count = 20000;
+    request.seed = seed;
+    request.points = GetParam();
+    const std::unique_ptr<JobSource> source = makeSamplingSource(request);
     SolveOptions options{.solverThreads = 2, .histogramPrecision = 10};
     options.references = references;
     const PhaseCounts counts = countPhase(*source, system, options);

@@ -76,14 +76,14 @@ TEST(CoverageInterval, PrintedIntervalsHoldTheirShareOfALattice) {
     for (unsigned c = 0; c < n; ++c) system.setCoefficient(r, c, rows[r][c]);
   }
   system.eliminate(kPivotModes[0]);
-  PhaseSpec spec;
-  spec.family = &familyInfo(Family::kTriangular);
-  spec.n = n;
-  spec.pairs.first.assign(n, -std::sqrt(3.0));
-  spec.pairs.second.assign(n, std::sqrt(3.0));
-  spec.count = 6;
+  SourceRequest request;
+  request.family = &familyInfo(Family::kTriangular);
+  request.n = n;
+  request.pairs.first.assign(n, -std::sqrt(3.0));
+  request.pairs.second.assign(n, std::sqrt(3.0));
+  request.count = 6;
   const std::unique_ptr<JobSource> source =
-      makeJobSource(JobSourceKind::kEnumeration, spec);
+      makeJobSource(JobSourceKind::kEnumeration, request);
   ASSERT_NE(source->cells(), nullptr);
 
   std::vector<CoverageInterval> found;
