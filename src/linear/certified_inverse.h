@@ -79,6 +79,8 @@ class CertifiedInverse {
   double residualBound() const;
   // An enclosure of (A^-1)(row, column), each end rounded outward.
   ValueBounds entry(unsigned row, unsigned column) const;
+  // entry(row, j) for every column j, for the cost of one.
+  std::vector<ValueBounds> rowBounds(unsigned row) const;
   // Upper bounds of |(A^-1)(row, j)| for every column j, each rounded up
   // (one row's enclosure: n entries for the cost of one).
   std::vector<double> rowMagnitudes(unsigned row) const;

@@ -1,6 +1,7 @@
 #include "linear/inverse_rows.h"
 
 #include <utility>
+#include <vector>
 
 #include "linear/ball.h"
 
@@ -33,8 +34,9 @@ class CertifiedRows final : public InverseRows {
 
   void row(unsigned i, slong precision, arb_ptr out) const override {
     Ball upper;
+    const std::vector<ValueBounds> entries = inverse_->rowBounds(i);
     for (unsigned j = 0; j < inverse_->size(); ++j) {
-      const ValueBounds bounds = inverse_->entry(i, j);
+      const ValueBounds& bounds = entries[j];
       arb_set_d(out + j, bounds.lower);
       arb_set_d(upper.get(), bounds.upper);
       arb_union(out + j, out + j, upper.get(), precision);
