@@ -1,17 +1,83 @@
 #include "base/number_file.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <locale>
+#include <optional>
 #include <sstream>
+#include <system_error>
 
 #include "base/input_file.h"
 
 namespace linprob {
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The value of a token in the plain form that stream extraction reads
+// whole, [+-] digits [. digits] [(e|E) [+-] digits] with a digit before or
+// after the point, whose decimal exponent keeps it far inside the normal
+// range of double: then extraction and from_chars both round it correctly
+// to the same double, and neither can fail. Nothing for any other token,
+// which the stream reads as before (a matrix of a million numbers is read
+// in a fraction of a second this way, against seconds through a stream).
+std::optional<double> plainNumber(const std::string& text) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (p != end && (*p == '+' || *p == '-')) ++p;
+  const char* const body = p;  // from_chars takes no sign
+  long exponent = 0;           // about the decimal exponent of the value
+  bool anyDigit = false;
+  bool nonZero = false;
+  for (; p != end && isDigit(*p); ++p) {
+    anyDigit = true;
+    if (nonZero || *p != '0') {
+      nonZero = true;
+      ++exponent;
+    }
+  }
+  if (p != end && *p == '.') {
+    for (++p; p != end && isDigit(*p); ++p) {
+      anyDigit = true;
+      if (!nonZero && *p == '0') {
+        --exponent;
+      } else {
+        nonZero = true;
+      }
+    }
+  }
+  if (!anyDigit) return std::nullopt;
+  if (p != end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    const char* const digits = p;
+    long written = 0;
+    for (; p != end && isDigit(*p) && p - digits < 5; ++p) {
+      written = written * 10 + (*p - '0');
+    }
+    if (p == digits) return std::nullopt;
+    exponent += negative ? -written : written;
+  }
+  if (p != end) return std::nullopt;  // more digits or another character
+  // Normal doubles span about 1e-308 ... 1.8e308.
+  if (nonZero && (exponent < -290 || exponent > 290)) return std::nullopt;
+  double value = 0.0;
+  const auto [stop, error] = std::from_chars(body, end, value);
+  if (error != std::errc() || stop != end) return std::nullopt;
+  return text[0] == '-' ? -value : value;
+}
+
+}  // namespace
 
 std::string parseNumber(const Token& token, double& value) {
   if (!token.cut) {
+    if (const std::optional<double> plain = plainNumber(token.text)) {
+      value = *plain;
+      return "";
+    }
     std::istringstream in(token.text);
     in.imbue(std::locale::classic());
     in >> value;

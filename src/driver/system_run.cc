@@ -13,6 +13,7 @@
 #include "driver/phase_settings.h"
 #include "driver/system_inputs.h"
 #include "linear/interval.h"
+#include "linear/interval_replay.h"
 #include "linear/linear_system.h"
 #include "linear/step_replay.h"
 #include "linear/system_files.h"
@@ -73,7 +74,7 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   for (const ValueBounds& bounds : reference.intervalRhs) {
     result.interval.push_back(Interval(bounds.lower, bounds.upper));
   }
-  replaySteps(result.interval, system.steps());
+  replayIntervals(result.interval, system.steps());
   result.measures =
       measureSolution(result.exact, result.interval, result.columnOrder,
                       reference.exact ? &*reference.exact : nullptr);

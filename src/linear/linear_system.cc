@@ -68,6 +68,36 @@ double combineColumn(double* column, const double* factors, std::size_t first,
   return largest;
 }
 
+// The largest of `largest` and every |column[k]|, first <= k < end; a NaN
+// is skipped, as by the scalar comparison. Four lanes at a time, which any
+// grouping allows: the maximum does not depend on the order.
+LINPROB_VECTOR_CLONES
+double columnMaximum(const double* column, std::size_t first, std::size_t end,
+                     double largest) {
+  const FourWords magnitudeBits = {~(std::uint64_t{1} << 63),
+                                   ~(std::uint64_t{1} << 63),
+                                   ~(std::uint64_t{1} << 63),
+                                   ~(std::uint64_t{1} << 63)};
+  FourDoubles most = {largest, largest, largest, largest};
+  std::size_t k = first;
+  for (; k + 4 <= end; k += 4) {
+    FourWords bits;
+    std::memcpy(&bits, column + k, sizeof bits);
+    bits &= magnitudeBits;
+    FourDoubles magnitude;
+    std::memcpy(&magnitude, &bits, sizeof magnitude);
+    most = magnitude > most ? magnitude : most;
+  }
+  for (int lane = 0; lane < 4; ++lane) {
+    largest = most[lane] > largest ? most[lane] : largest;
+  }
+  for (; k < end; ++k) {
+    const double magnitude = std::fabs(column[k]);
+    largest = magnitude > largest ? magnitude : largest;
+  }
+  return largest;
+}
+
 }  // namespace
 
 LinearSystem::LinearSystem(unsigned n)
@@ -120,13 +150,18 @@ LinearSystem::Pivot LinearSystem::takePivot(unsigned row, unsigned first,
   return pivot;
 }
 
-void LinearSystem::applyPivot(unsigned t, const Pivot& pivot) {
+double LinearSystem::applyPivot(unsigned t, const Pivot& pivot) {
   double* const column = matrix_[t].data();
   if (pivot.exchangeWith != pivot.row) {
     std::swap(column[pivot.row], column[pivot.exchangeWith]);
   }
-  largestEntry_ = combineColumn(column, pivot.factors.data(), pivot.first,
-                               pivot.end, column[pivot.row], largestEntry_);
+  // The largest of the magnitudes written (a NaN skipped), then of all so
+  // far: the same largest entry as folding them in one by one.
+  const double written = combineColumn(column, pivot.factors.data(),
+                                       pivot.first, pivot.end,
+                                       column[pivot.row], 0.0);
+  largestEntry_ = written > largestEntry_ ? written : largestEntry_;
+  return written;
 }
 
 bool LinearSystem::forwardInPanels(bool rowPivot, const std::stop_token& stop) {
@@ -217,19 +252,39 @@ void LinearSystem::eliminate(const PivotMode& mode,
   } else {
     // A column's pivot search reads a whole row of the remaining matrix, so
     // every pivot is applied to every column before the next is chosen.
+    // With row pivoting too, the search reads each column's largest
+    // magnitude in the rows still to come (i .. n-1), as the previous
+    // pivot wrote them (a row exchange within those rows changes none),
+    // instead of the remaining matrix again.
+    std::vector<double> remainingLargest(rowPivot ? n : 0);
+    for (unsigned c = 0; c < remainingLargest.size(); ++c) {
+      remainingLargest[c] = columnMaximum(matrix[c].data(), 0, n, 0.0);
+    }
     for (unsigned i = 0; i < n; ++i) {
       double best = 0.0;
       unsigned bestRow = 0;
       unsigned bestColumn = 0;
       if (rowPivot) {
+        // The first entry of the remaining matrix, column by column, of the
+        // largest magnitude above 0: found from each column's largest, then
+        // in the first column that holds it.
         for (unsigned c = i; c < n; ++c) {
+          best = remainingLargest[c] > best ? remainingLargest[c] : best;
+        }
+        bool found = !(best > 0.0);
+        for (unsigned c = i; c < n && !found; ++c) {
+          if (remainingLargest[c] != best) continue;
           for (unsigned r = i; r < n; ++r) {
-            if (std::fabs(matrix[c][r]) > best) {
-              best = std::fabs(matrix[c][r]);
+            if (std::fabs(matrix[c][r]) == best) {
               bestRow = r;
               bestColumn = c;
+              found = true;
+              break;
             }
           }
+        }
+        if (bestColumn > i) {
+          std::swap(remainingLargest[bestColumn], remainingLargest[i]);
         }
         if (bestColumn > i) exchange(Exchange::kColumns, bestColumn, i);
         if (bestRow > i) exchange(Exchange::kRows, bestRow, i);
@@ -244,7 +299,10 @@ void LinearSystem::eliminate(const PivotMode& mode,
       }
       if (stop.stop_requested()) return;
       const Pivot pivot = takePivot(i, i + 1, n, false);
-      for (unsigned t = 0; t < n; ++t) applyPivot(t, pivot);
+      for (unsigned t = 0; t < n; ++t) {
+        const double written = applyPivot(t, pivot);
+        if (rowPivot) remainingLargest[t] = written;
+      }
     }
   }
   if (!backwardInPanels(stop)) return;

@@ -113,7 +113,8 @@ class LinearSystem {
   Pivot takePivot(unsigned row, unsigned first, unsigned end, bool descending);
   // The pivot's exchange and combinations on column t, raising
   // largestEntry_ to the largest absolute entry written.
-  void applyPivot(unsigned t, const Pivot& pivot);
+  // Applies `pivot` to column t; the largest magnitude it wrote.
+  double applyPivot(unsigned t, const Pivot& pivot);
   // The forward pass without column pivoting, and the backward pass; false
   // when `stop` was requested before a pivot or a panel's sweep.
   bool forwardInPanels(bool rowPivot, const std::stop_token& stop);

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <limits>
+#include <locale>
+#include <random>
+#include <sstream>
+#include <string>
 
 #include "support/temp_dir.h"
 
@@ -90,6 +96,48 @@ TEST(NumberFileTest, ValuesReadAsZeroAreRefusedAndSubnormalsTaken) {
   const double smallest = std::numeric_limits<double>::denorm_min();
   EXPECT_EQ(readNumbers(dir.write("d.txt", "4.9e-324 -1e-310 3e-324"), 3).value(),
             (std::vector<double>{smallest, -1e-310, smallest}));
+}
+
+// Plain tokens take a quicker path than stream extraction; every token,
+// on either path, must get the value and verdict extraction gives it.
+TEST(NumberFileTest, EveryTokenReadsAsStreamExtractionReadsIt) {
+  std::mt19937_64 random(20261208);
+  auto digits = [&](int most) {
+    std::string text;
+    const int count = static_cast<int>(random() % (most + 1));
+    for (int i = 0; i < count; ++i) text += static_cast<char>('0' + random() % 10);
+    return text;
+  };
+  const char* signs[] = {"", "+", "-"};
+  for (int i = 0; i < 200000; ++i) {
+    std::string text = signs[random() % 3];
+    text += (random() % 4 == 0) ? std::string(random() % 4, '0') : "";
+    text += digits(i % 50 == 0 ? 40 : 12);
+    if (random() % 2) text += "." + digits(12);
+    if (random() % 2) {
+      text += (random() % 2) ? "e" : "E";
+      text += signs[random() % 3];
+      text += std::to_string(random() % (i % 3 == 0 ? 400 : 30));
+    }
+    if (random() % 500 == 0) text += "x";
+    double parsed = 0.0;
+    const std::string problem = parseNumber(Token{text, false}, parsed);
+
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
+    double extracted = 0.0;
+    in >> extracted;
+    const bool whole = !in.fail() && in.peek() == std::char_traits<char>::eof();
+    if (problem.empty()) {
+      ASSERT_TRUE(whole) << text;
+      // Bit for bit, the sign of a zero included.
+      ASSERT_EQ(std::memcmp(&parsed, &extracted, sizeof parsed), 0) << text;
+    } else {
+      ASSERT_TRUE(!whole || extracted == 0.0 || std::isinf(extracted) ||
+                  std::fabs(extracted) < 1e-300)
+          << text << ": " << problem;
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,51 @@
+// The numerical checks of one family's parameters for the start-of-run
+// check (driver/numeric_check.h): its box and moments, prepared once, then
+// replayed under each eliminated pivoting mode. Their messages are listed
+// there.
+#ifndef LINPROB_DRIVER_FAMILY_CHECK_H_
+#define LINPROB_DRIVER_FAMILY_CHECK_H_
+
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "distributions/family.h"
+#include "driver/settings.h"
+#include "linear/interval.h"
+#include "linear/linear_system.h"
+#include "linear/normal_parameters.h"
+#include "linear/pivot_mode.h"
+
+namespace linprob {
+
+// One family's parameters, ready for every mode: its box and its moments,
+// or the problem that makes either unusable.
+struct FamilyInputs {
+  const FamilyInfo* info = nullptr;
+  std::string file;         // "Matrix0/UniformRHS.txt"
+  std::vector<Interval> box;
+  std::vector<NormalParameters> moments;
+  double leastVariance = 0.0;  // see leastVariance()
+  bool reported = false;    // a line was written; nothing more about it
+};
+
+// The family's box and moments from its parameter pairs (mean, variance, ...
+// or lower, upper, ...) of the files in `folder`; a problem that makes either
+// unusable goes to `problems`, and the family is then `reported`.
+FamilyInputs prepareFamily(const FamilyInfo& family,
+                           const std::vector<double>& pairs,
+                           const std::string& folder,
+                           const RunSettings& settings,
+                           std::vector<std::string>& problems);
+
+// The overflow and underflow checks of a prepared family under one
+// eliminated mode: its problem, if any; nothing once `stop` is requested.
+std::optional<std::string> checkFamily(const FamilyInputs& family,
+                                       const LinearSystem& system,
+                                       const PivotMode& mode,
+                                       const std::stop_token& stop);
+
+}  // namespace linprob
+
+#endif  // LINPROB_DRIVER_FAMILY_CHECK_H_
