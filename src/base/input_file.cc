@@ -116,6 +116,15 @@ bool InputFile::next(Token& token) {
       return true;
     }
     token.text.push_back(static_cast<char>(byte));
+    // The rest of the token that the buffer holds, at once.
+    const std::size_t room = kMaxTokenBytes - token.text.size();
+    std::size_t last = position_;
+    while (last < end_ && last - position_ < room &&
+           !isSpace(static_cast<unsigned char>(buffer_[last]))) {
+      ++last;
+    }
+    token.text.append(buffer_, position_, last - position_);
+    position_ = last;
     byte = get();
   }
   return true;

@@ -109,13 +109,8 @@ void checkSystem(int index, const RunSettings& settings, InputCheck& check,
     check.errors.push_back(matrixPath + ": " + counted.status().message());
   } else {
     LinearSystem loaded(n);
-    const Status status = loadMatrix(matrixPath, loaded, stop);
-    if (stop.stop_requested()) return;
-    if (!status.ok()) {
-      check.errors.push_back(matrixPath + ": " + status.message());
-    } else {
-      inputs.matrix = std::move(loaded);
-    }
+    setMatrixRows(counted.value(), loaded);
+    inputs.matrix = std::move(loaded);
   }
 
   std::vector<Interval> rhs;

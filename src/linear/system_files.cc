@@ -12,16 +12,20 @@ Status loadMatrix(const std::string& path, LinearSystem& system,
   const unsigned n = system.size();
   const auto file = readNumbers(path, std::size_t{n} * n, stop);
   if (!file.ok()) return file.status();
-  const std::vector<double>& values = file.value();
+  setMatrixRows(file.value(), system);
+  return Status();
+}
+
+void setMatrixRows(const std::vector<double>& rowMajor, LinearSystem& system) {
+  const unsigned n = system.size();
   // The file holds the matrix row by row; the storage is by columns.
   std::size_t next = 0;
   for (unsigned i = 0; i < n; ++i) {
     for (unsigned j = 0; j < n; ++j) {
-      system.setCoefficient(i, j, values[next]);
+      system.setCoefficient(i, j, rowMajor[next]);
       ++next;
     }
   }
-  return Status();
 }
 
 Status loadRealRhs(const std::string& path, unsigned n,

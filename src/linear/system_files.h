@@ -30,6 +30,8 @@ inline constexpr const char* kIntervalRhsFile = "IntRHS.txt";
 // The reading ends early, "reading stopped", once `stop` is requested.
 Status loadMatrix(const std::string& path, LinearSystem& system,
                   const std::stop_token& stop = {});
+// The same from the n * n numbers of the file, in the file's order.
+void setMatrixRows(const std::vector<double>& rowMajor, LinearSystem& system);
 // Appends n degenerate intervals [b, b].
 Status loadRealRhs(const std::string& path, unsigned n,
                    std::vector<Interval>& rhs);
