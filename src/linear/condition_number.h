@@ -9,9 +9,11 @@
 // largest absolute row sum is taken. Solution position k of a replay holds
 // unknown columnOrder[k], so position k of column j is A^-1(columnOrder[k], j).
 // The unit vectors are replayed in groups of kConditionLanes, so the memory
-// is n * kConditionLanes numbers whatever n, and each group's replay goes
-// through the steps kConditionStepsPerLook at a time: `stop` is looked at
-// between two such parts (well under a millisecond each), and once it is
+// is n * kConditionLanes numbers whatever n (and, from kTiledReplayFrom
+// unknowns on, the compiled schedule of the tiled replay, about n^2
+// numbers, which gives the same values faster). `stop` is looked at between
+// two groups (about a tenth of a second each at 2,000 unknowns), or, below
+// kTiledReplayFrom, every kConditionStepsPerLook steps; once it is
 // requested the result is NaN, which the caller must drop.
 //
 // A value that is not finite (an inverse too large for double) stays as it
