@@ -79,17 +79,25 @@ void sharesOf(const SystemInputs& inputs, SystemReference& reference) {
   } else {
     reference.inverseRows = certifiedInverseRows(reference.inverse);
   }
+  // Every set of variances at once: A^-1's rows are read once for all.
+  std::vector<std::vector<cpp_rational>> sets;
+  std::vector<std::vector<UnknownShares>*> targets;
   for (const FamilyInfo& info : kFamilies) {
     const auto f = static_cast<std::size_t>(info.family);
     if (!reference.families[f]) continue;
     FamilyReference& family = *reference.families[f];
-    family.shares = varianceShares(*reference.inverseRows,
-                                   variancesOf(familyEntries(info, inputs)));
+    sets.push_back(variancesOf(familyEntries(info, inputs)));
+    targets.push_back(&family.shares);
     const std::optional<RectangleTable>& cells = inputs.cells[f];
     if (cells && !cells->empty()) {
-      family.cellShares = varianceShares(
-          *reference.inverseRows, variancesOf(cellEntries(*cells, n)));
+      sets.push_back(variancesOf(cellEntries(*cells, n)));
+      targets.push_back(&family.cellShares.emplace());
     }
+  }
+  std::vector<std::vector<UnknownShares>> shares =
+      varianceSharesOfEach(*reference.inverseRows, sets);
+  for (std::size_t s = 0; s < shares.size(); ++s) {
+    *targets[s] = std::move(shares[s]);
   }
 }
 

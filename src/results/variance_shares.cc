@@ -1,16 +1,25 @@
 #include "results/variance_shares.h"
 
+#include <algorithm>
+#include <atomic>
 #include <stdexcept>
+#include <thread>
+#include <utility>
 #include <string>
 #include <vector>
 
+#include "base/thread_group.h"
 #include "linear/ball.h"
 
 namespace linprob {
 namespace {
 
+using boost::multiprecision::cpp_rational;
+
 // Working precisions, in bits, tried in turn.
 constexpr slong kPrecisions[] = {128, 512, 2048};
+// Below this many unknowns a second thread costs more than it saves.
+constexpr std::size_t kRowsPerThread = 64;
 
 // The shares of one unknown at one precision; false when some share's
 // error bound exceeds the limit.
@@ -54,35 +63,95 @@ bool sharesOfRow(arb_srcptr row, const BallVector& variances,
 
 }  // namespace
 
-std::vector<UnknownShares> varianceShares(
+std::vector<std::vector<UnknownShares>> varianceSharesOfEach(
     const InverseRows& inverse,
-    const std::vector<boost::multiprecision::cpp_rational>& variances) {
+    const std::vector<std::vector<cpp_rational>>& variances) {
   const unsigned n = inverse.size();
-  if (variances.size() != n) {
-    throw std::invalid_argument("variance shares: " +
-                                std::to_string(variances.size()) +
-                                " variances, not " + std::to_string(n));
-  }
-  std::vector<UnknownShares> result(n);
-  std::vector<unsigned> pending(n);
-  for (unsigned i = 0; i < n; ++i) pending[i] = i;
-  BallVector row(n);
-  BallVector sigma2(n);
-  for (const slong precision : kPrecisions) {
-    for (unsigned j = 0; j < n; ++j) {
-      setRational(sigma2[j], variances[j], precision);
+  for (const std::vector<cpp_rational>& set : variances) {
+    if (set.size() != n) {
+      throw std::invalid_argument("variance shares: " +
+                                  std::to_string(set.size()) +
+                                  " variances, not " + std::to_string(n));
     }
-    std::vector<unsigned> uncertain;
-    for (const unsigned i : pending) {
-      inverse.row(i, precision, row.data());
-      if (!sharesOfRow(row.data(), sigma2, precision, result[i])) {
-        uncertain.push_back(i);
+  }
+  const std::size_t sets = variances.size();
+  std::vector<std::vector<UnknownShares>> result(
+      sets, std::vector<UnknownShares>(n));
+  // By set, the unknowns still to certify at the next precision.
+  std::vector<std::vector<unsigned>> pending(sets);
+  for (std::size_t s = 0; s < sets; ++s) {
+    pending[s].resize(n);
+    for (unsigned i = 0; i < n; ++i) pending[s][i] = i;
+  }
+  for (const slong precision : kPrecisions) {
+    std::vector<BallVector> sigma2;
+    for (const std::vector<cpp_rational>& set : variances) {
+      sigma2.emplace_back(n);
+      for (unsigned j = 0; j < n; ++j) {
+        setRational(sigma2.back()[j], set[j], precision);
       }
     }
-    pending.swap(uncertain);
-    if (pending.empty()) break;
+    // The unknowns any set still needs, each row read once for all sets.
+    std::vector<unsigned> rows;
+    for (const std::vector<unsigned>& open : pending) {
+      rows.insert(rows.end(), open.begin(), open.end());
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<std::vector<char>> wanted(sets, std::vector<char>(n, 0));
+    for (std::size_t s = 0; s < sets; ++s) {
+      for (const unsigned i : pending[s]) wanted[s][i] = 1;
+    }
+    std::vector<std::vector<char>> uncertain(sets, std::vector<char>(n, 0));
+    // Each thread takes rows in turn and writes only their results.
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+      BallVector row(n);
+      for (std::size_t k = next++; k < rows.size(); k = next++) {
+        const unsigned i = rows[k];
+        inverse.row(i, precision, row.data());
+        for (std::size_t s = 0; s < sets; ++s) {
+          if (wanted[s][i] &&
+              !sharesOfRow(row.data(), sigma2[s], precision, result[s][i])) {
+            uncertain[s][i] = 1;
+          }
+        }
+      }
+    };
+    const std::size_t threads =
+        n < kRowsPerThread
+            ? 1
+            : std::min<std::size_t>(
+                  std::max(1u, std::thread::hardware_concurrency()),
+                  rows.size() / kRowsPerThread + 1);
+    if (threads <= 1) {
+      work();
+    } else {
+      ThreadGroup group;
+      for (std::size_t t = 0; t < threads; ++t) {
+        group.start([&](const std::stop_token&) {
+          work();
+          releaseArbCaches();
+        });
+      }
+      group.join();
+    }
+    bool anyOpen = false;
+    for (std::size_t s = 0; s < sets; ++s) {
+      pending[s].clear();
+      for (unsigned i = 0; i < n; ++i) {
+        if (uncertain[s][i]) pending[s].push_back(i);
+      }
+      anyOpen = anyOpen || !pending[s].empty();
+    }
+    if (!anyOpen) break;
   }
   return result;
+}
+
+std::vector<UnknownShares> varianceShares(
+    const InverseRows& inverse, const std::vector<cpp_rational>& variances) {
+  return std::move(varianceSharesOfEach(inverse, {variances}).front());
 }
 
 }  // namespace linprob

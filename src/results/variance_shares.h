@@ -41,6 +41,14 @@ std::vector<UnknownShares> varianceShares(
     const InverseRows& inverse,
     const std::vector<boost::multiprecision::cpp_rational>& variances);
 
+// The shares of each set of variances, by set: the same values, each row of
+// A^-1 read once for all sets, the rows on up to one thread per hardware
+// thread (each ends before this returns, having released its Arb caches).
+std::vector<std::vector<UnknownShares>> varianceSharesOfEach(
+    const InverseRows& inverse,
+    const std::vector<std::vector<boost::multiprecision::cpp_rational>>&
+        variances);
+
 }  // namespace linprob
 
 #endif  // LINPROB_RESULTS_VARIANCE_SHARES_H_
