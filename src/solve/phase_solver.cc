@@ -15,10 +15,9 @@
 #include "base/console.h"
 #include "base/thread_group.h"
 #include "distributions/chunk_queue.h"
-#include "linear/replay_schedule.h"
-#include "linear/step_replay.h"
-#include "linear/tiled_replay.h"
 #include "solve/band_counter.h"
+#include "solve/block_replay.h"
+#include "solve/job_progress.h"
 #include "solve/batch_parts.h"
 #include "solve/chunk_exchange.h"
 #include "solve/extreme_search.h"
@@ -29,79 +28,7 @@
 namespace linprob {
 namespace {
 
-constexpr std::uint64_t kProgressInterval = 50000;
 constexpr std::uint64_t kMostCandidates = std::uint64_t{1} << 24;
-
-// The progress of a phase: every replayed block advances the caller's
-// PhaseProgress; the blocks of pass 2 also print "I have solved <N> jobs
-// already!" for each multiple of 50000 they pass. A block's jobs are added
-// with one atomic step; printMutex is taken only when a multiple was passed,
-// and guards `printed` so that the lines come out once each and in order.
-class Progress {
- public:
-  explicit Progress(PhaseProgress* external) : external_(external) {}
-
-  // Before the first replay: the phase's jobs and replays, nothing done.
-  void start(std::uint64_t jobs, std::uint64_t replays) {
-    if (external_ == nullptr) return;
-    external_->jobs.store(jobs, std::memory_order_relaxed);
-    external_->total.store(replays, std::memory_order_relaxed);
-    external_->done.store(0, std::memory_order_relaxed);
-  }
-
-  void replayed(std::uint64_t jobs) {
-    if (external_ != nullptr) {
-      external_->done.fetch_add(jobs, std::memory_order_relaxed);
-    }
-  }
-
-  void solved(std::uint64_t jobs) {
-    replayed(jobs);
-    const std::uint64_t after =
-        solved_.fetch_add(jobs, std::memory_order_relaxed) + jobs;
-    if ((after - jobs) / kProgressInterval == after / kProgressInterval) {
-      return;
-    }
-    std::lock_guard<std::mutex> lock(printMutex_);
-    // The lines of one call in one write: a chunk counted by halves passes
-    // thousands of multiples at once.
-    std::string lines;
-    for (std::uint64_t mark = printed_ + kProgressInterval; mark <= after;
-         mark += kProgressInterval) {
-      if (!lines.empty()) lines += '\n';
-      lines += "I have solved " + std::to_string(mark) + " jobs already!";
-      printed_ = mark;
-    }
-    printJobLine(lines);
-  }
-
- private:
-  PhaseProgress* const external_;
-  std::atomic<std::uint64_t> solved_{0};
-  std::mutex printMutex_;
-  std::uint64_t printed_ = 0;
-};
-
-// The replay of a phase's blocks: on the compiled schedule from
-// kTiledReplayFrom unknowns on (when the steps compile), step by step
-// otherwise. Built once per phase, then only read.
-class BlockReplay {
- public:
-  explicit BlockReplay(const LinearSystem& system)
-      : steps_(system.steps()), schedule_(system.steps(), system.size()) {}
-
-  void operator()(JobBlock& block) const {
-    if (schedule_.usable() && schedule_.size() >= kTiledReplayFrom) {
-      replayScheduled(schedule_, block.values.data(), kBlockJobs, block.count);
-    } else {
-      replayBlock(block.values.data(), kBlockJobs, block.count, steps_);
-    }
-  }
-
- private:
-  const std::vector<step>& steps_;
-  const ReplaySchedule schedule_;
-};
 
 // Fills, replays and hands over every block of `chunk` in job order;
 // stops between blocks once `stop` is requested.
@@ -129,7 +56,7 @@ ChunkShare shareFor(const SolveOptions& options) {
 // blocks go into `kept` when it is keeping.
 Extremes findExtremes(const JobSource& source, const BlockReplay& replay,
                       const ExtremeSearch* search, const SolveOptions& options,
-                      Progress& progress, KeptBlocks& kept) {
+                      JobProgress& progress, KeptBlocks& kept) {
   const unsigned n = source.size();
   const int threadCount = std::max(options.solverThreads, 1);
   std::vector<Extremes> perThread(static_cast<std::size_t>(threadCount),
@@ -173,7 +100,7 @@ struct CountResults {
 // else filled and replayed again.
 void solverThread(ChunkQueue& queue, const JobSource& source,
                   const BlockReplay& replay, const CountLayout& layout,
-                  const std::stop_token& stop, Progress& progress,
+                  const std::stop_token& stop, JobProgress& progress,
                   CountResults& results, std::size_t thread,
                   KeptBlocks& kept, const HalvesCounter* halves) {
   printJobLine("Solver Thread Started!");
@@ -231,7 +158,7 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
 // Pass 2: the pipeline of producers and solver threads.
 CountResults countJobs(const JobSource& source, const BlockReplay& replay,
                        const CountLayout& layout, const SolveOptions& options,
-                       Progress& progress, KeptBlocks& kept,
+                       JobProgress& progress, KeptBlocks& kept,
                        const HalvesCounter* halves, BatchSums* batches) {
   const int threadCount = options.solverThreads;
   CountResults results;
@@ -340,7 +267,7 @@ PhaseCounts countPhase(const JobSource& source, const LinearSystem& system,
     if (options.stop.stop_requested()) throw PhaseStopped{};
     if (!search->usable()) search.reset();
   }
-  Progress progress(options.progress);
+  JobProgress progress(options.progress);
   // Saturates for a phase of more than 2^63 jobs: only a display reads it.
   const std::uint64_t firstPass = search ? search->candidates() : jobCount;
   std::uint64_t replays = 0;

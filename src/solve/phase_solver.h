@@ -70,18 +70,10 @@
 #include "solve/band_table.h"
 #include "solve/kept_blocks.h"
 #include "solve/counting_plan.h"
+#include "solve/job_progress.h"
 #include "solve/batch_sums.h"
 
 namespace linprob {
-
-// How far a phase has got, for a progress display. Written only by
-// solvePhase, with relaxed atomics (no lock, one addition per block); read by
-// anyone at any time.
-struct PhaseProgress {
-  std::atomic<std::uint64_t> jobs{0};   // the phase's jobs
-  std::atomic<std::uint64_t> total{0};  // job replays of every pass
-  std::atomic<std::uint64_t> done{0};   // job replays made so far
-};
 
 struct SolveOptions {
   int solverThreads = 1;       // at least 1
