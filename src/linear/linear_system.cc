@@ -26,6 +26,34 @@ double largestAbsoluteEntry(const std::vector<std::vector<double>>& matrix) {
 using FourDoubles = double __attribute__((vector_size(32)));
 using FourWords = std::uint64_t __attribute__((vector_size(32)));
 
+// Lane helpers of the kernels below, always inlined so that each clone runs
+// them in its own instructions (vectors by reference: one passed by value
+// across an ordinary call would change with the target).
+//
+// most = |values| lane by lane where that is larger; a NaN never is, as
+// with the scalar comparison.
+[[gnu::always_inline]] inline void keepLargest(const FourDoubles& values,
+                                               FourDoubles& most) {
+  const FourWords magnitudeBits = {~(std::uint64_t{1} << 63),
+                                   ~(std::uint64_t{1} << 63),
+                                   ~(std::uint64_t{1} << 63),
+                                   ~(std::uint64_t{1} << 63)};
+  FourWords bits;
+  std::memcpy(&bits, &values, sizeof bits);
+  bits &= magnitudeBits;
+  FourDoubles magnitude;
+  std::memcpy(&magnitude, &bits, sizeof magnitude);
+  most = magnitude > most ? magnitude : most;
+}
+// The largest of `largest` and the four lanes of `most`.
+[[gnu::always_inline]] inline double largestLane(const FourDoubles& most,
+                                                 double largest) {
+  for (int lane = 0; lane < 4; ++lane) {
+    largest = most[lane] > largest ? most[lane] : largest;
+  }
+  return largest;
+}
+
 // column[k] = from * factors[k] + column[k] for first <= k < end, product
 // and sum rounded separately, as the replay does them; returns the largest
 // of `largest` and every |column[k]| written. Four at a time: the lanes'
@@ -35,10 +63,6 @@ LINPROB_VECTOR_CLONES
 double combineColumn(double* column, const double* factors, std::size_t first,
                      std::size_t end, double from, double largest) {
   const FourDoubles source = {from, from, from, from};
-  const FourWords magnitudeBits = {~(std::uint64_t{1} << 63),
-                                   ~(std::uint64_t{1} << 63),
-                                   ~(std::uint64_t{1} << 63),
-                                   ~(std::uint64_t{1} << 63)};
   FourDoubles most = {largest, largest, largest, largest};
   std::size_t k = first;
   for (; k + 4 <= end; k += 4) {
@@ -49,16 +73,9 @@ double combineColumn(double* column, const double* factors, std::size_t first,
     const FourDoubles product = source * factor;
     const FourDoubles sum = product + target;
     std::memcpy(column + k, &sum, sizeof sum);
-    FourWords bits;
-    std::memcpy(&bits, &sum, sizeof bits);
-    bits &= magnitudeBits;
-    FourDoubles magnitude;
-    std::memcpy(&magnitude, &bits, sizeof magnitude);
-    most = magnitude > most ? magnitude : most;
+    keepLargest(sum, most);
   }
-  for (int lane = 0; lane < 4; ++lane) {
-    largest = most[lane] > largest ? most[lane] : largest;
-  }
+  largest = largestLane(most, largest);
   for (; k < end; ++k) {
     const double product = from * factors[k];
     column[k] = product + column[k];
@@ -74,23 +91,14 @@ double combineColumn(double* column, const double* factors, std::size_t first,
 LINPROB_VECTOR_CLONES
 double columnMaximum(const double* column, std::size_t first, std::size_t end,
                      double largest) {
-  const FourWords magnitudeBits = {~(std::uint64_t{1} << 63),
-                                   ~(std::uint64_t{1} << 63),
-                                   ~(std::uint64_t{1} << 63),
-                                   ~(std::uint64_t{1} << 63)};
   FourDoubles most = {largest, largest, largest, largest};
   std::size_t k = first;
   for (; k + 4 <= end; k += 4) {
-    FourWords bits;
-    std::memcpy(&bits, column + k, sizeof bits);
-    bits &= magnitudeBits;
-    FourDoubles magnitude;
-    std::memcpy(&magnitude, &bits, sizeof magnitude);
-    most = magnitude > most ? magnitude : most;
+    FourDoubles values;
+    std::memcpy(&values, column + k, sizeof values);
+    keepLargest(values, most);
   }
-  for (int lane = 0; lane < 4; ++lane) {
-    largest = most[lane] > largest ? most[lane] : largest;
-  }
+  largest = largestLane(most, largest);
   for (; k < end; ++k) {
     const double magnitude = std::fabs(column[k]);
     largest = magnitude > largest ? magnitude : largest;
