@@ -65,7 +65,8 @@ std::vector<cpp_rational> variancesOf(const std::vector<EntryMoments>& entries) 
 // A^-1 as balls for the shares and the truth: exact rows while they are
 // cheap (kMaxExactSize), else the certified enclosure; then each family's
 // shares of its own variances and, in enumeration, of its cells'.
-void sharesOf(const SystemInputs& inputs, SystemReference& reference) {
+void sharesOf(const SystemInputs& inputs, SystemReference& reference,
+              const std::stop_token& stop) {
   const unsigned n = inputs.n;
   if (n <= kMaxExactSize) {
     std::vector<unsigned> rows(n);
@@ -95,7 +96,8 @@ void sharesOf(const SystemInputs& inputs, SystemReference& reference) {
     }
   }
   std::vector<std::vector<UnknownShares>> shares =
-      varianceSharesOfEach(*reference.inverseRows, sets);
+      varianceSharesOfEach(*reference.inverseRows, sets, stop);
+  if (stop.stop_requested()) throw PhaseStopped{};
   for (std::size_t s = 0; s < shares.size(); ++s) {
     *targets[s] = std::move(shares[s]);
   }
@@ -212,7 +214,7 @@ SystemReference makeSystemReference(SystemInputs inputs,
       certified.inverse->releaseWorkingData();
       reference.inverse = std::make_shared<const CertifiedInverse>(
           std::move(*certified.inverse));
-      sharesOf(inputs, reference);
+      sharesOf(inputs, reference, stop);
     }
   }
   reference.matrix = std::move(inputs.matrix);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
+#include <stop_token>
 #include <thread>
 #include <utility>
 #include <string>
@@ -65,7 +66,8 @@ bool sharesOfRow(arb_srcptr row, const BallVector& variances,
 
 std::vector<std::vector<UnknownShares>> varianceSharesOfEach(
     const InverseRows& inverse,
-    const std::vector<std::vector<cpp_rational>>& variances) {
+    const std::vector<std::vector<cpp_rational>>& variances,
+    const std::stop_token& stop) {
   const unsigned n = inverse.size();
   for (const std::vector<cpp_rational>& set : variances) {
     if (set.size() != n) {
@@ -108,6 +110,7 @@ std::vector<std::vector<UnknownShares>> varianceSharesOfEach(
     auto work = [&] {
       BallVector row(n);
       for (std::size_t k = next++; k < rows.size(); k = next++) {
+        if (stop.stop_requested()) return;
         const unsigned i = rows[k];
         inverse.row(i, precision, row.data());
         for (std::size_t s = 0; s < sets; ++s) {
@@ -144,7 +147,7 @@ std::vector<std::vector<UnknownShares>> varianceSharesOfEach(
       }
       anyOpen = anyOpen || !pending[s].empty();
     }
-    if (!anyOpen) break;
+    if (!anyOpen || stop.stop_requested()) break;
   }
   return result;
 }

@@ -17,6 +17,7 @@
 #ifndef LINPROB_RESULTS_VARIANCE_SHARES_H_
 #define LINPROB_RESULTS_VARIANCE_SHARES_H_
 
+#include <stop_token>
 #include <vector>
 
 #include <boost/multiprecision/cpp_int.hpp>
@@ -44,10 +45,14 @@ std::vector<UnknownShares> varianceShares(
 // The shares of each set of variances, by set: the same values, each row of
 // A^-1 read once for all sets, the rows on up to one thread per hardware
 // thread (each ends before this returns, having released its Arb caches).
+// `stop` is looked at before every row (a few milliseconds at 2,000
+// unknowns); once it is requested the rows left are skipped and the result
+// is incomplete: the caller must drop it.
 std::vector<std::vector<UnknownShares>> varianceSharesOfEach(
     const InverseRows& inverse,
     const std::vector<std::vector<boost::multiprecision::cpp_rational>>&
-        variances);
+        variances,
+    const std::stop_token& stop = {});
 
 }  // namespace linprob
 

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <optional>
+#include <random>
 #include <stdexcept>
+#include <stop_token>
 #include <vector>
 
 #include "support/exact_inverse_rows.h"
@@ -70,6 +72,44 @@ TEST(VarianceShares, MatchExactFractionsOfTheVariance) {
     FAIL() << "no exception";
   } catch (const std::invalid_argument& e) {
     EXPECT_STREQ(e.what(), "variance shares: 1 variances, not 3");
+  }
+}
+
+// Several sets of variances at once, their rows shared out over threads:
+// each set's shares are those it gets alone, bit for bit; a stop requested
+// before skips every row.
+TEST(VarianceShares, SetsAtOnceAsEachAlone) {
+  const unsigned n = 150;  // enough rows for the threads
+  std::mt19937_64 random(9);
+  std::uniform_real_distribution<double> entry(-1.0, 1.0);
+  std::vector<double> matrix(n * n);
+  for (unsigned i = 0; i < n; ++i) {
+    for (unsigned j = 0; j < n; ++j) {
+      matrix[i * n + j] = i == j ? 4.0 * n : entry(random);
+    }
+  }
+  const auto rows = testing::certifiedRowsOf(n, matrix);
+  std::vector<std::vector<cpp_rational>> sets(3);
+  for (unsigned j = 0; j < n; ++j) {
+    sets[0].push_back(cpp_rational(j + 1, 7));
+    sets[1].push_back(j % 3 == 0 ? cpp_rational(0) : cpp_rational(2));
+    sets[2].push_back(cpp_rational(1, j + 2));
+  }
+  const auto together = varianceSharesOfEach(*rows, sets);
+  ASSERT_EQ(together.size(), 3u);
+  for (std::size_t s = 0; s < sets.size(); ++s) {
+    const std::vector<UnknownShares> alone = varianceShares(*rows, sets[s]);
+    for (unsigned i = 0; i < n; ++i) {
+      ASSERT_EQ(together[s][i].state, alone[i].state) << s << " " << i;
+      ASSERT_EQ(together[s][i].shares, alone[i].shares) << s << " " << i;
+      ASSERT_EQ(together[s][i].contributionSd, alone[i].contributionSd);
+    }
+  }
+  std::stop_source stop;
+  stop.request_stop();
+  const auto stopped = varianceSharesOfEach(*rows, sets, stop.get_token());
+  for (const UnknownShares& unknown : stopped[0]) {
+    EXPECT_TRUE(unknown.contributionSd.empty());
   }
 }
 
