@@ -33,8 +33,8 @@ inline bool bothEndsFinite(const Interval& x) {
 // How a replay of the check ended.
 enum class Replay {
   kDone,
-  kRefused,  // the interval library refused a value on the way (it does
-             // for some operations on infinities)
+  kRefused,  // the replay threw on the way (the interval division does
+             // for a zero pivot)
   kStopped,  // `stop` was requested
 };
 
