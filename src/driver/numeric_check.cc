@@ -13,6 +13,7 @@
 #include <sstream>
 #include <utility>
 
+#include "base/thread_group.h"
 #include "distributions/family.h"
 #include "driver/check_replay.h"
 #include "driver/family_check.h"
@@ -117,33 +118,26 @@ ModeFindings checkMode(const ReadInputs& inputs,
 // checkMode for every pivoting mode, in order, on up to one thread per
 // mode and hardware thread: each mode is O(n^3) (an elimination and the
 // condition estimate), about half a second at 1,000 unknowns. Each thread
-// writes its own modes' slots; the threads end before this returns.
+// writes its own modes' slots; the threads end before this returns, and
+// the first exception one of them threw is thrown here.
 std::vector<ModeFindings> findingsOfEveryMode(
     const ReadInputs& inputs, const std::vector<FamilyInputs>& families,
     const std::stop_token& stop) {
   std::vector<ModeFindings> findings(kPivotModes.size());
-  std::vector<std::exception_ptr> failures(kPivotModes.size());
   std::atomic<std::size_t> next{0};
-  auto work = [&] {
-    for (std::size_t m = next++; m < kPivotModes.size(); m = next++) {
-      try {
-        findings[m] = checkMode(inputs, families, kPivotModes[m], stop);
-      } catch (...) {
-        failures[m] = std::current_exception();
-      }
-    }
-  };
   const std::size_t threads =
       std::min<std::size_t>(kPivotModes.size(),
                             std::max(1u, std::thread::hardware_concurrency()));
-  {
-    std::vector<std::jthread> helpers;
-    for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
-    work();
+  ThreadGroup group;
+  for (std::size_t t = 0; t < threads; ++t) {
+    group.start([&](const std::stop_token&) {
+      for (std::size_t m = next++; m < kPivotModes.size(); m = next++) {
+        findings[m] = checkMode(inputs, families, kPivotModes[m], stop);
+      }
+    });
   }
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
+  // Rethrows the first exception a mode threw.
+  group.join();
   return findings;
 }
 
