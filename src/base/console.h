@@ -62,6 +62,18 @@ void showLines(bool shown);
 void showJobLines(bool shown);
 bool jobLinesShown();
 
+// Hides the job lines while alive, then shows them again as they were.
+class HiddenJobLines {
+ public:
+  HiddenJobLines() : shown_(jobLinesShown()) { showJobLines(false); }
+  ~HiddenJobLines() { showJobLines(shown_); }
+  HiddenJobLines(const HiddenJobLines&) = delete;
+  HiddenJobLines& operator=(const HiddenJobLines&) = delete;
+
+ private:
+  bool shown_;
+};
+
 // Shows `text` (one line, no line end) as the status line, replacing the one
 // shown before.
 void drawStatusLine(std::string_view text);

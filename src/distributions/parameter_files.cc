@@ -50,13 +50,15 @@ void checkBoundsPair(unsigned i, double lower, double upper,
 
 std::vector<std::string> checkParameterFile(const std::string& path, unsigned n,
                                             ParameterKind kind) {
-  std::vector<std::string> problems;
   const auto file = readNumbers(path, 2 * static_cast<std::size_t>(n));
-  if (!file.ok()) {
-    problems.push_back(file.status().message());
-    return problems;
-  }
-  const ParameterPairs pairs = splitPairs(file.value(), n);
+  if (!file.ok()) return {file.status().message()};
+  return checkParameterPairs(file.value(), n, kind);
+}
+
+std::vector<std::string> checkParameterPairs(const std::vector<double>& numbers,
+                                             unsigned n, ParameterKind kind) {
+  std::vector<std::string> problems;
+  const ParameterPairs pairs = splitPairs(numbers, n);
   for (unsigned i = 0; i < n; ++i) {
     if (kind == ParameterKind::kNormal) {
       checkNormalPair(i, pairs.first[i], pairs.second[i], problems);

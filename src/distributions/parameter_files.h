@@ -2,7 +2,8 @@
 //
 // "NormalRHS.txt" holds n pairs (mean, variance); "UniformRHS.txt" n pairs
 // (lower, upper), used by the uniform and the triangular family. The driver
-// checks the files before the run with checkParameterFile.
+// checks the files before the run with checkParameterFile or, having read
+// them, checkParameterPairs.
 #ifndef LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 #define LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 
@@ -25,6 +26,9 @@ namespace linprob {
 // Pairs are counted from 0.
 std::vector<std::string> checkParameterFile(const std::string& path, unsigned n,
                                             ParameterKind kind);
+// The same for the 2n numbers of a file already read.
+std::vector<std::string> checkParameterPairs(const std::vector<double>& numbers,
+                                             unsigned n, ParameterKind kind);
 
 }  // namespace linprob
 

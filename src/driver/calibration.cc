@@ -68,18 +68,6 @@ double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Hides the job lines while alive, then shows them again as they were.
-class HiddenJobLines {
- public:
-  HiddenJobLines() : shown_(jobLinesShown()) { showJobLines(false); }
-  ~HiddenJobLines() { showJobLines(shown_); }
-  HiddenJobLines(const HiddenJobLines&) = delete;
-  HiddenJobLines& operator=(const HiddenJobLines&) = delete;
-
- private:
-  bool shown_;
-};
-
 // One timed phase: its seconds, the replays it made (both passes), its jobs
 // and replays had it run whole, and its chunks.
 struct PhaseTiming {
@@ -351,8 +339,8 @@ unsigned hardwareThreads() {
 
 std::optional<Calibration> calibrate(const RunSettings& settings,
                                      bool writeReport,
+                                     const SystemInputs& first,
                                      const std::stop_token& stop) {
-  if (settings.MaxMatrix < 1) return std::nullopt;
   const HiddenJobLines hidden;
   try {
     const unsigned n = settings.Dimensions;
@@ -361,15 +349,16 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
     costs.hardwareThreads = hardwareThreads();
 
     Clock::time_point start = Clock::now();
-    calibration.firstReference =
-        makeSystemReference(readSystemInputs(settings, 0, stop), stop);
+    SystemInputs inputs = first;
+    addCells(settings, inputs);
+    calibration.firstReference = makeSystemReference(std::move(inputs), stop);
     costs.secondsPerReference = secondsSince(start);
     costs.referencesKept = 1;
-    const SystemReference& inputs = *calibration.firstReference;
+    const SystemReference& reference = *calibration.firstReference;
     const std::vector<double>& pairs =
-        inputs.pairsOf(kFamilies[0].parameterKind);
+        reference.pairsOf(kFamilies[0].parameterKind);
 
-    LinearSystem system = LinearSystem::fromRows(n, inputs.matrix);
+    LinearSystem system = LinearSystem::fromRows(n, reference.matrix);
     start = Clock::now();
     system.eliminate(kPivotModes[0], stop);
     if (stop.stop_requested()) return std::nullopt;

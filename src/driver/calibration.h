@@ -61,10 +61,12 @@ struct Calibration {
 
 // Nothing when the run has no system or the first phase cannot be solved
 // (the run then meets and reports that error itself), and nothing once
-// `stop` is requested: the readings, eliminations and timed phases of every
+// `stop` is requested: the references, eliminations and timed phases of every
 // stage look at it, and the calibration ends within a millisecond or so.
+// `first`: Matrix0's inputs as the start check read them.
 std::optional<Calibration> calibrate(const RunSettings& settings,
                                      bool writeReport,
+                                     const SystemInputs& first,
                                      const std::stop_token& stop = {});
 
 // The hardware threads this process may run on (its CPU affinity), at

@@ -14,6 +14,7 @@
 #include "driver/numeric_check.h"
 #include "linear/linear_system.h"
 #include "linear/system_files.h"
+#include "linear/value_bounds.h"
 
 namespace linprob {
 namespace {
@@ -83,10 +84,11 @@ std::string notAFolder(long long index) {
 }
 
 // Reads the files of one system, refusing each one that is not sound, and
-// hands what could be read to the numerical check. Returns early, adding
-// nothing, once `stop` is requested.
-void checkSystem(int index, const RunSettings& settings, InputCheck& check,
-                 const std::stop_token& stop) {
+// hands what could be read to the numerical check. Returns what was read,
+// or nothing once `stop` is requested.
+std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
+                                      InputCheck& check,
+                                      const std::stop_token& stop) {
   const std::string folder = systemFolder(index);
   std::error_code error;
   if (!std::filesystem::is_directory(folder, error) &&
@@ -94,51 +96,72 @@ void checkSystem(int index, const RunSettings& settings, InputCheck& check,
                                       error)
               .type() != std::filesystem::file_type::not_found) {
     check.errors.push_back(notAFolder(index));
-    return;
+    return ReadInputs{};
   }
   const unsigned n = settings.Dimensions;
   ReadInputs inputs;
   inputs.folder = folder;
+  inputs.files.system = index;
+  inputs.files.n = n;
 
-  // The numbers are counted before an n x n matrix is allocated, so a size
-  // far beyond the file is refused without reserving memory for it.
-  const std::string matrixPath = folder + kMatrixFile;
-  const auto counted = readNumbers(matrixPath, std::size_t{n} * n, stop);
-  if (stop.stop_requested()) return;
-  if (!counted.ok()) {
-    check.errors.push_back(matrixPath + ": " + counted.status().message());
-  } else {
-    LinearSystem loaded(n);
-    setMatrixRows(counted.value(), loaded);
-    inputs.matrix = std::move(loaded);
+  // Each file's numbers are counted before they are kept, so a size far
+  // beyond the file is refused without reserving memory for it. A file that
+  // is not sound is reported once and left empty.
+  auto readFile = [&](const std::string& name, std::size_t count,
+                      SystemFile file) -> std::optional<std::vector<double>> {
+    auto numbers = readNumbers(folder + name, count, stop);
+    if (stop.stop_requested()) return std::nullopt;
+    if (!numbers.ok()) {
+      check.errors.push_back(folder + name + ": " + numbers.status().message());
+      return std::nullopt;
+    }
+    inputs.mark(file);
+    return std::move(numbers).value();
+  };
+  const std::size_t size = n;
+  if (auto matrix = readFile(kMatrixFile, size * size, SystemFile::kMatrix)) {
+    inputs.files.matrix = std::move(*matrix);
   }
-
-  std::vector<Interval> rhs;
-  if (const Status real = loadRealRhs(folder + kRealRhsFile, n, rhs); !real.ok()) {
-    check.errors.push_back(folder + kRealRhsFile + ": " + real.message());
-  } else {
-    inputs.real = std::move(rhs);
+  if (auto rhs = readFile(kRealRhsFile, size, SystemFile::kRealRhs)) {
+    inputs.files.rhs = std::move(*rhs);
   }
-  rhs.clear();
-  if (const Status box = loadIntervalRhs(folder + kIntervalRhsFile, n, rhs); !box.ok()) {
-    check.errors.push_back(folder + kIntervalRhsFile + ": " + box.message());
-  } else {
-    inputs.intervals = std::move(rhs);
+  if (auto bounds =
+          readFile(kIntervalRhsFile, 2 * size, SystemFile::kIntervalRhs)) {
+    if (const Status pairs = checkIntervalPairs(*bounds); !pairs.ok()) {
+      check.errors.push_back(folder + kIntervalRhsFile + ": " +
+                             pairs.message());
+      inputs.read.reset(static_cast<std::size_t>(SystemFile::kIntervalRhs));
+    } else {
+      inputs.files.intervalRhs.reserve(size);
+      for (std::size_t j = 0; j < size; ++j) {
+        inputs.files.intervalRhs.push_back(
+            ValueBounds{(*bounds)[2 * j], (*bounds)[2 * j + 1]});
+      }
+    }
   }
-
   // Each parameter file once, whichever families share it.
   for (std::size_t k = 0; k < kParameterKindCount; ++k) {
     const auto kind = static_cast<ParameterKind>(k);
+    const SystemFile file = pairsFile(kind);
+    auto pairs = readFile(parameterFileOf(kind), 2 * size, file);
+    if (!pairs) continue;
     const std::string path = folder + parameterFileOf(kind);
-    const std::vector<std::string> problems = checkParameterFile(path, n, kind);
+    const std::vector<std::string> problems =
+        checkParameterPairs(*pairs, n, kind);
     for (const std::string& p : problems) check.errors.push_back(path + ": " + p);
-    if (!problems.empty()) continue;
-    auto pairs = readNumbers(path, 2 * std::size_t{n});
-    if (!pairs.ok()) continue;  // changed since it was checked
-    inputs.pairs[k] = std::move(pairs).value();
+    if (!problems.empty()) {
+      inputs.read.reset(static_cast<std::size_t>(file));
+      continue;
+    }
+    (kind == ParameterKind::kNormal ? inputs.files.normalPairs
+                                    : inputs.files.boundsPairs) =
+        std::move(*pairs);
   }
+  if (stop.stop_requested()) return std::nullopt;
 
   checkNumerics(inputs, settings, check, stop);
+  if (stop.stop_requested()) return std::nullopt;
+  return inputs;
 }
 
 // "Matrix<first>/ is missing" or "Matrix<first>/ ... Matrix<last>/ are
@@ -222,11 +245,12 @@ SystemFolders findSystemFolders(int maxMatrix) {
   return folders;
 }
 
-InputCheck checkRunInputs(const RunSettings& settings, int systemCount,
-                          const std::stop_token& stop) {
-  InputCheck check;
+RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
+                              const std::stop_token& stop) {
+  RunInputsCheck check;
   for (int i = 0; i < systemCount && !stop.stop_requested(); ++i) {
-    checkSystem(i, settings, check, stop);
+    std::optional<ReadInputs> read = checkSystem(i, settings, check, stop);
+    if (read && read->read.all()) check.systems.push_back(std::move(read->files));
   }
   return check;
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "driver/settings.h"
+#include "results/system_reference.h"
 
 namespace linprob {
 
@@ -65,8 +66,16 @@ SystemFolders findSystemFolders(int maxMatrix);
 // `stop` is looked at while files are read and throughout the numerical
 // check: once it is requested the check returns early, and what it returns
 // is incomplete.
-InputCheck checkRunInputs(const RunSettings& settings, int systemCount,
-                          const std::stop_token& stop = {});
+//
+// Each file is read once: the numbers checked are the numbers the run uses.
+// `systems` holds the inputs of every system whose five files were read and
+// found sound, in order (all of them, systems[i] of Matrix<i>/, when there
+// are no errors); their cells are not made yet.
+struct RunInputsCheck : InputCheck {
+  std::vector<SystemInputs> systems;
+};
+RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
+                              const std::stop_token& stop = {});
 
 }  // namespace linprob
 

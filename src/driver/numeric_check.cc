@@ -23,6 +23,7 @@
 #include "linear/pivot_mode.h"
 #include "linear/step_replay.h"
 #include "linear/system_files.h"
+#include "linear/value_bounds.h"
 
 namespace linprob {
 namespace {
@@ -62,6 +63,34 @@ std::string conditionText(double kappa) {
   return text.str();
 }
 
+// The system as every mode reads it: the matrix as read and, when their
+// files were read, the plain and the interval right-hand side.
+struct ModeInputs {
+  std::string folder;
+  LinearSystem loaded;
+  std::optional<std::vector<Interval>> real;
+  std::optional<std::vector<Interval>> intervals;
+};
+
+ModeInputs modeInputsOf(const ReadInputs& read) {
+  const SystemInputs& files = read.files;
+  ModeInputs inputs{read.folder, LinearSystem::fromRows(files.n, files.matrix),
+                    std::nullopt, std::nullopt};
+  if (read.has(SystemFile::kRealRhs)) {
+    std::vector<Interval>& real = inputs.real.emplace();
+    real.reserve(files.rhs.size());
+    for (const double b : files.rhs) real.push_back(Interval(b));
+  }
+  if (read.has(SystemFile::kIntervalRhs)) {
+    std::vector<Interval>& box = inputs.intervals.emplace();
+    box.reserve(files.intervalRhs.size());
+    for (const ValueBounds& b : files.intervalRhs) {
+      box.push_back(Interval(b.lower, b.upper));
+    }
+  }
+  return inputs;
+}
+
 // What one pivoting mode shows of a system, each problem worded in full.
 struct ModeFindings {
   std::optional<std::string> pivotFault;  // then nothing else was looked at
@@ -75,12 +104,12 @@ struct ModeFindings {
 // Eliminates the matrix under `mode` and looks at everything the mode
 // computes. Reads `inputs` and `families` only, so that the modes may run
 // at once; incomplete once `stop` is requested.
-ModeFindings checkMode(const ReadInputs& inputs,
+ModeFindings checkMode(const ModeInputs& inputs,
                        const std::vector<FamilyInputs>& families,
                        const PivotMode& mode, const std::stop_token& stop) {
   ModeFindings found;
   found.familyProblems.resize(families.size());
-  const LinearSystem& loaded = *inputs.matrix;
+  const LinearSystem& loaded = inputs.loaded;
   LinearSystem system = loaded;
   system.eliminate(mode, stop);
   if (stop.stop_requested()) return found;
@@ -121,7 +150,7 @@ ModeFindings checkMode(const ReadInputs& inputs,
 // writes its own modes' slots; the threads end before this returns, and
 // the first exception one of them threw is thrown here.
 std::vector<ModeFindings> findingsOfEveryMode(
-    const ReadInputs& inputs, const std::vector<FamilyInputs>& families,
+    const ModeInputs& inputs, const std::vector<FamilyInputs>& families,
     const std::stop_token& stop) {
   std::vector<ModeFindings> findings(kPivotModes.size());
   std::atomic<std::size_t> next{0};
@@ -143,25 +172,24 @@ std::vector<ModeFindings> findingsOfEveryMode(
 
 }  // namespace
 
-void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
+void checkNumerics(const ReadInputs& read, const RunSettings& settings,
                    InputCheck& check, const std::stop_token& stop) {
-  if (!inputs.matrix) return;
-  const std::string matrixFile = inputs.folder + kMatrixFile;
+  if (!read.has(SystemFile::kMatrix)) return;
+  const std::string matrixFile = read.folder + kMatrixFile;
 
   // Overflow problems are gathered apart and follow the condition line.
   std::vector<std::string> overflows;
   std::vector<FamilyInputs> families;
   for (const FamilyInfo& family : kFamilies) {
-    const auto& pairs =
-        inputs.pairs[static_cast<std::size_t>(family.parameterKind)];
-    if (pairs) {
-      families.push_back(
-          prepareFamily(family, *pairs, inputs.folder, settings, overflows));
+    if (read.has(pairsFile(family.parameterKind))) {
+      families.push_back(prepareFamily(family,
+                                       read.files.pairsOf(family.parameterKind),
+                                       read.folder, settings, overflows));
     }
   }
 
   const std::vector<ModeFindings> findings =
-      findingsOfEveryMode(inputs, families, stop);
+      findingsOfEveryMode(modeInputsOf(read), families, stop);
   if (stop.stop_requested()) return;
 
   // Each problem is reported once, at the first mode that shows it.

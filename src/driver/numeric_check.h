@@ -45,7 +45,8 @@
 #ifndef LINPROB_DRIVER_NUMERIC_CHECK_H_
 #define LINPROB_DRIVER_NUMERIC_CHECK_H_
 
-#include <array>
+#include <bitset>
+#include <cstddef>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -54,23 +55,41 @@
 #include "distributions/family.h"
 #include "driver/input_check.h"
 #include "driver/settings.h"
-#include "linear/interval.h"
-#include "linear/linear_system.h"
+#include "results/system_reference.h"
 
 namespace linprob {
 
 inline constexpr double kSingularCondition = 1e15;
 inline constexpr double kIllCondition = 1e9;
 
-// What could be read of one system; a file that could not is left out.
+// The files of a system, for what could be read of them.
+enum class SystemFile {
+  kMatrix,
+  kRealRhs,
+  kIntervalRhs,
+  kNormalPairs,
+  kBoundsPairs,
+};
+inline constexpr std::size_t kSystemFileCount = 5;
+
+// The parameter file of a kind of parameters.
+constexpr SystemFile pairsFile(ParameterKind kind) {
+  return kind == ParameterKind::kNormal ? SystemFile::kNormalPairs
+                                        : SystemFile::kBoundsPairs;
+}
+
+// What could be read of one system: its numbers, as the run then uses them,
+// and which of its files were read and found sound (the parts of a file
+// that was not are left empty).
 struct ReadInputs {
-  std::string folder;                            // "Matrix<i>/"
-  std::optional<LinearSystem> matrix;            // as read
-  std::optional<std::vector<Interval>> real;     // RealRHS.txt
-  std::optional<std::vector<Interval>> intervals;  // IntRHS.txt
-  // The numbers of each parameter file, by ParameterKind: mean, variance,
-  // ... or lower, upper, ...
-  std::array<std::optional<std::vector<double>>, kParameterKindCount> pairs;
+  std::string folder;  // "Matrix<i>/"
+  SystemInputs files;
+  std::bitset<kSystemFileCount> read;  // by SystemFile
+
+  bool has(SystemFile file) const {
+    return read.test(static_cast<std::size_t>(file));
+  }
+  void mark(SystemFile file) { read.set(static_cast<std::size_t>(file)); }
 };
 
 // Adds the system's problems to check.errors and its warning to

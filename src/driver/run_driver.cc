@@ -66,8 +66,10 @@ constexpr const char* kLockFile = ".linprob.lock";
 
 // Reads the settings, applies the command line's overrides, and checks every
 // input of the run, before the result store is created. Every problem has
-// been reported when it returns kRefused.
+// been reported when it returns kRefused; when it returns kReady, `systems`
+// holds every system's inputs as the check read them.
 RunStart prepareRun(RunSettings& settings, const RunOptions& options,
+                    std::vector<SystemInputs>& systems,
                     const std::stop_token& stop) {
   const SettingsReadResult read = readSettings("Settings.txt", settings);
   if (!read.fileFound) {
@@ -111,7 +113,7 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   // Only the folders up to the last present one are read file by file; the
   // missing rest is one line, however large MaxMatrix is.
   const SystemFolders folders = findSystemFolders(settings.MaxMatrix);
-  InputCheck inputs = checkRunInputs(settings, folders.present, stop);
+  RunInputsCheck inputs = checkRunInputs(settings, folders.present, stop);
   if (stop.stop_requested()) return RunStart::kStopped;
   for (const std::string& warning : inputs.warnings) printError(warning);
   // A MaxMatrix far beyond the folders present would otherwise list millions
@@ -137,6 +139,7 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
     printError(*problem);
     return RunStart::kRefused;
   }
+  systems = std::move(inputs.systems);
   return RunStart::kReady;
 }
 
@@ -184,10 +187,12 @@ bool enterWorkDir(const RunOptions& options) {
 std::optional<double> estimateRun(const RunSettings& settings,
                                   const RunOptions& options, RunPlan& plan,
                                   std::chrono::steady_clock::time_point start,
+                                  const std::vector<SystemInputs>& systems,
                                   std::optional<SystemReference>& kept,
                                   const std::stop_token& stop) {
+  if (systems.empty()) return std::nullopt;
   std::optional<Calibration> calibration =
-      calibrate(settings, options.writeReport, stop);
+      calibrate(settings, options.writeReport, systems[0], stop);
   if (!calibration) return std::nullopt;
   RunCosts& costs = calibration->costs;
   costs.elapsedSeconds =
@@ -217,8 +222,10 @@ int runChecked(const RunOptions& options,
   }
 
   RunSettings settings;
+  // The inputs of every system as the check read them (rank 0 only).
+  std::vector<SystemInputs> systems;
   if (share.isRoot()) {
-    switch (prepareRun(settings, options, stop)) {
+    switch (prepareRun(settings, options, systems, stop)) {
       case RunStart::kReady:
         break;
       case RunStart::kRefused:
@@ -242,7 +249,8 @@ int runChecked(const RunOptions& options,
   std::optional<SystemReference> firstReference;
   const std::optional<double> estimate =
       share.isRoot()
-          ? estimateRun(settings, options, plan, start, firstReference, stop)
+          ? estimateRun(settings, options, plan, start, systems,
+                        firstReference, stop)
           : std::nullopt;
   if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
   if (options.checkOnly) {
@@ -284,8 +292,10 @@ int runChecked(const RunOptions& options,
       if (stop.stop_requested()) {
         return reportInterrupted(signals.signal(), kept);
       }
+      SystemInputs* checked =
+          share.isRoot() ? &systems[static_cast<std::size_t>(i)] : nullptr;
       switch (runSystem(settings, i, mode, used,
-                        display ? &*display : nullptr, stop, store)) {
+                        display ? &*display : nullptr, stop, checked, store)) {
         case SystemOutcome::kWritten:
           ++kept.summaries;
           break;

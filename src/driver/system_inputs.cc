@@ -9,23 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "base/number_file.h"
 #include "distributions/enumeration_source.h"
 #include "distributions/job_source_kinds.h"
 #include "driver/phase_settings.h"
-#include "linear/system_files.h"
 
 namespace linprob {
 namespace {
-
-std::vector<double> numbersOf(const std::string& path, std::size_t count,
-                              const std::stop_token& stop) {
-  auto file = readNumbers(path, count, stop);
-  if (!file.ok()) {
-    throw std::runtime_error(path + ": " + file.status().message());
-  }
-  return std::move(file).value();
-}
 
 // The bytes: n, then each list as its count and its numbers, in the
 // machine's own representation (the processes of a run share a machine
@@ -86,32 +75,6 @@ struct ByteReader {
 
 }  // namespace
 
-SystemInputs readSystemFiles(const RunSettings& settings, int system,
-                             const std::stop_token& stop) {
-  const std::string folder = systemFolder(system);
-  const unsigned n = settings.Dimensions;
-  const std::size_t size = n;
-  SystemInputs inputs;
-  inputs.system = system;
-  inputs.n = n;
-  inputs.matrix = numbersOf(folder + kMatrixFile, size * size, stop);
-  inputs.rhs = numbersOf(folder + kRealRhsFile, size, stop);
-  const std::vector<double> bounds =
-      numbersOf(folder + kIntervalRhsFile, 2 * size, stop);
-  inputs.intervalRhs.reserve(size);
-  for (std::size_t j = 0; j < size; ++j) {
-    inputs.intervalRhs.push_back(ValueBounds{bounds[2 * j], bounds[2 * j + 1]});
-  }
-  for (const ParameterKind kind : {ParameterKind::kNormal,
-                                   ParameterKind::kBounds}) {
-    std::vector<double>& pairs = kind == ParameterKind::kNormal
-                                     ? inputs.normalPairs
-                                     : inputs.boundsPairs;
-    pairs = numbersOf(folder + parameterFileOf(kind), 2 * size, stop);
-  }
-  return inputs;
-}
-
 void addCells(const RunSettings& settings, SystemInputs& inputs) {
   if (inputs.n > kMaxCertifiedSize) return;
   for (const FamilyInfo& family : kFamilies) {
@@ -126,13 +89,6 @@ void addCells(const RunSettings& settings, SystemInputs& inputs) {
       inputs.cells[static_cast<std::size_t>(family.family)] = cells->cells;
     }
   }
-}
-
-SystemInputs readSystemInputs(const RunSettings& settings, int system,
-                              const std::stop_token& stop) {
-  SystemInputs inputs = readSystemFiles(settings, system, stop);
-  addCells(settings, inputs);
-  return inputs;
 }
 
 std::string toBytes(const SystemInputs& inputs) {
@@ -165,23 +121,9 @@ SystemInputs systemInputsFromBytes(const std::string& bytes) {
 }
 
 SystemInputs shareSystemInputs(const RunSettings& settings, int system,
-                               ProcessGroup& group,
-                               const SystemReference* kept,
-                               const std::stop_token& stop) {
-  SystemInputs inputs;
-  std::string bytes;
-  if (group.isRoot()) {
-    if (kept != nullptr) {
-      bytes = toBytes(*kept);
-    } else {
-      inputs = readSystemFiles(settings, system, stop);
-      bytes = toBytes(inputs);
-    }
-  }
+                               ProcessGroup& group, std::string bytes) {
   group.broadcast(bytes);
-  if (!group.isRoot() || kept != nullptr) {
-    inputs = systemInputsFromBytes(bytes);
-  }
+  SystemInputs inputs = systemInputsFromBytes(bytes);
   inputs.system = system;
   addCells(settings, inputs);
   return inputs;

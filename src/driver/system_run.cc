@@ -119,24 +119,29 @@ Status writeSummaryFile(const SystemResult& result,
 SystemOutcome runSystem(const RunSettings& settings, int i,
                         const PivotMode& mode, const RunOptions& options,
                         ProgressDisplay* display, const std::stop_token& stop,
-                        ResultStore& store) {
+                        SystemInputs* checked, ResultStore& store) {
   std::ostringstream label;
   label << "Matrix" << i << " under pivoting mode " << mode.index << " ("
         << mode.plainName << "): ";
   try {
     // A system's inputs and references do not depend on the mode: the
-    // first mode reads and computes them, the others reuse them.
+    // first mode computes the references, the others reuse them.
+    const SystemReference* kept = store.reference(i);
     if (options.group != nullptr && mode.index == kPivotModes[0].index) {
       // Rank 0 hands the inputs to the others, whether it has kept them
-      // from the calibration or reads them now.
-      SystemInputs inputs = shareSystemInputs(settings, i, *options.group,
-                                              store.reference(i), stop);
-      if (store.reference(i) == nullptr) {
+      // from the calibration or has them from the check.
+      std::string bytes;
+      if (options.group->isRoot()) {
+        bytes = kept != nullptr ? toBytes(*kept) : toBytes(*checked);
+      }
+      SystemInputs inputs =
+          shareSystemInputs(settings, i, *options.group, std::move(bytes));
+      if (kept == nullptr) {
         store.addReference(makeSystemReference(std::move(inputs), stop));
       }
-    } else if (store.reference(i) == nullptr) {
-      store.addReference(
-          makeSystemReference(readSystemInputs(settings, i, stop), stop));
+    } else if (kept == nullptr) {
+      addCells(settings, *checked);
+      store.addReference(makeSystemReference(std::move(*checked), stop));
     }
     const SystemResult result = analyseSystem(
         settings, i, mode, options, display, *store.reference(i), stop);

@@ -3,9 +3,9 @@
 // measured against the system's references at once), its summary file
 // (written by the lone process or rank 0) and its result in the store.
 //
-// The system's inputs are read at its first mode, once, with its
-// references (driver/system_inputs.h); later modes take both from the
-// store.
+// The system's references are made at its first mode, once, from the
+// inputs the start-of-run check read (driver/system_inputs.h); later modes
+// take both from the store.
 #ifndef LINPROB_DRIVER_SYSTEM_RUN_H_
 #define LINPROB_DRIVER_SYSTEM_RUN_H_
 
@@ -16,6 +16,7 @@
 #include "driver/settings.h"
 #include "linear/pivot_mode.h"
 #include "results/result_store.h"
+#include "results/system_reference.h"
 
 namespace linprob {
 
@@ -25,10 +26,14 @@ enum class SystemOutcome { kWritten, kFailed, kStopped };
 // Every failure has been reported on standard error when it returns
 // kFailed; kStopped once `stop` is requested (a file a stop cut short is no
 // failure).
+//
+// `checked`: system i's inputs as the start check read them, on the lone
+// process or rank 0 (nullptr on the others); the first mode moves them
+// into the system's reference, unless the store already keeps it.
 SystemOutcome runSystem(const RunSettings& settings, int i,
                         const PivotMode& mode, const RunOptions& options,
                         ProgressDisplay* display, const std::stop_token& stop,
-                        ResultStore& store);
+                        SystemInputs* checked, ResultStore& store);
 
 }  // namespace linprob
 

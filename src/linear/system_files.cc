@@ -44,16 +44,23 @@ Status loadIntervalRhs(const std::string& path, unsigned n,
   const std::vector<double>& values = file.value();
   // Every pair is checked before any interval is built: the interval type
   // would throw on a reversed pair, and `rhs` must stay untouched on failure.
-  for (unsigned k = 0; k < n; ++k) {
-    if (values[2 * k] > values[2 * k + 1]) {
-      return Status::error("IntRHS pair " + std::to_string(k) +
-                           " has its lower bound above its upper bound "
-                           "(boost::interval: empty interval created)");
-    }
+  if (const Status pairs = checkIntervalPairs(values); !pairs.ok()) {
+    return pairs;
   }
   rhs.reserve(rhs.size() + n);
   for (unsigned k = 0; k < n; ++k) {
     rhs.push_back(Interval(values[2 * k], values[2 * k + 1]));
+  }
+  return Status();
+}
+
+Status checkIntervalPairs(const std::vector<double>& bounds) {
+  for (std::size_t k = 0; k + 1 < bounds.size(); k += 2) {
+    if (bounds[k] > bounds[k + 1]) {
+      return Status::error("IntRHS pair " + std::to_string(k / 2) +
+                           " has its lower bound above its upper bound "
+                           "(boost::interval: empty interval created)");
+    }
   }
   return Status();
 }

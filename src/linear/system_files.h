@@ -40,6 +40,9 @@ Status loadRealRhs(const std::string& path, unsigned n,
 // bound (boost::interval: empty interval created)" (pairs counted from 0).
 Status loadIntervalRhs(const std::string& path, unsigned n,
                        std::vector<Interval>& rhs);
+// The same refusal for the numbers of an IntRHS file already read (lower,
+// upper, ...): ok, or the first reversed pair.
+Status checkIntervalPairs(const std::vector<double>& bounds);
 
 }  // namespace linprob
 

@@ -1,7 +1,7 @@
-// A system's inputs read once: the five files as numbers, the same numbers
-// again on every process of a shared run (whether rank 0 reads them or
-// hands over the ones its calibration kept), and a change of a file while
-// the program runs reported with the file's name.
+// A system's inputs read once, by the start check: the five files as
+// numbers, only for a system whose files are all sound, and the same numbers
+// again on every process of a shared run (whether rank 0 hands over what it
+// checked or what its calibration kept).
 #include "driver/system_inputs.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/input_check.h"
 #include "support/in_process_ranks.h"
 #include "support/temp_dir.h"
 
@@ -64,7 +65,12 @@ TEST(SystemInputsTest, ReadsTheFiveFilesOnceAndSharesTheirNumbers) {
   writeSystem(dir);
   const InFolder in(dir.path(""));
   const RunSettings settings = twoUnknowns();
-  const SystemInputs read = readSystemInputs(settings, 0);
+  RunInputsCheck check = checkRunInputs(settings, 1);
+  EXPECT_TRUE(check.errors.empty());
+  ASSERT_EQ(check.systems.size(), 1u);
+  SystemInputs read = check.systems[0];
+  for (const auto& cells : read.cells) EXPECT_FALSE(cells.has_value());
+  addCells(settings, read);
   EXPECT_EQ(read.matrix, (std::vector<double>{2, 1, 1, 3}));
   EXPECT_EQ(read.intervalRhs[1].lower, -1.0);
   EXPECT_EQ(read.intervalRhs[1].upper, 2.25);
@@ -78,17 +84,16 @@ TEST(SystemInputsTest, ReadsTheFiveFilesOnceAndSharesTheirNumbers) {
   EXPECT_THROW((void)systemInputsFromBytes(toBytes(read).substr(1)),
                std::runtime_error);
 
-  // Rank 0 reads (or hands over what it kept); the others get the same
-  // numbers and make the same cells.
-  for (const SystemReference* kept : {static_cast<const SystemReference*>(nullptr),
-                                      &reference}) {
+  // Rank 0 hands over what it checked or kept; every process gets the
+  // same numbers and makes the same cells.
+  for (const std::string& sent : {toBytes(check.systems[0]), toBytes(reference)}) {
     testing::InProcessRanks ranks(3);
     std::vector<SystemInputs> shared(3);
     ranks.run([&](ProcessGroup& group) {
-      shared[static_cast<std::size_t>(group.rank())] =
-          shareSystemInputs(settings, 0, group, kept, {});
+      shared[static_cast<std::size_t>(group.rank())] = shareSystemInputs(
+          settings, 0, group, group.isRoot() ? sent : std::string());
     });
-    for (int rank = kept != nullptr ? 1 : 0; rank < 3; ++rank) {
+    for (int rank = 0; rank < 3; ++rank) {
       const SystemInputs& got = shared[static_cast<std::size_t>(rank)];
       expectSameNumbers(got, read);
       EXPECT_EQ(got.system, 0);
@@ -107,18 +112,27 @@ TEST(SystemInputsTest, ReadsTheFiveFilesOnceAndSharesTheirNumbers) {
   }
 }
 
-TEST(SystemInputsTest, AFileChangedSinceTheCheckNamesItself) {
+TEST(SystemInputsTest, OnlyASystemWhoseFilesAreAllSoundIsHandedOn) {
   const testing::TempDir dir;
   writeSystem(dir);
-  dir.write("Matrix0/UniformRHS.txt", "0 2 1");
-  const InFolder in(dir.path(""));
-  try {
-    (void)readSystemFiles(twoUnknowns(), 0);
-    FAIL() << "no exception";
-  } catch (const std::runtime_error& error) {
-    EXPECT_STREQ(error.what(),
-                 "Matrix0/UniformRHS.txt: only 3 of the 4 numbers needed");
+  std::filesystem::create_directories(dir.path("Matrix1"));
+  for (const char* file : {"Matice.txt", "RealRHS.txt", "IntRHS.txt",
+                           "NormalRHS.txt", "UniformRHS.txt"}) {
+    std::filesystem::copy_file(dir.path(std::string("Matrix0/") + file),
+                               dir.path(std::string("Matrix1/") + file));
   }
+  dir.write("Matrix1/IntRHS.txt", "0.5 1.5 3 2");
+  const InFolder in(dir.path(""));
+  RunSettings settings = twoUnknowns();
+  settings.MaxMatrix = 2;
+  const RunInputsCheck check = checkRunInputs(settings, 2);
+  EXPECT_EQ(check.errors,
+            (std::vector<std::string>{
+                "Matrix1/IntRHS.txt: IntRHS pair 1 has its lower bound above "
+                "its upper bound (boost::interval: empty interval created)"}));
+  ASSERT_EQ(check.systems.size(), 1u);
+  EXPECT_EQ(check.systems[0].system, 0);
+  EXPECT_EQ(check.systems[0].intervalRhs[0].upper, 1.5);
 }
 
 }  // namespace
