@@ -166,7 +166,7 @@ void drawDesign(const Model& model, Kind kind, unsigned replicates,
   const PointDesign design{
       kind == Kind::kSobol ? PointSet::kSobol : PointSet::kLatinHypercube,
       replicates, kSamples / replicates};
-  const PointBlocks blocks(model.family, model.first, model.second, seed,
+  const PointBlocks blocks(familyInfo(model.family), model.first, model.second, seed,
                            design);
   const std::uint64_t perBatch = design.blockCount() / kBatches;
   for (std::uint64_t u = 0; u < design.blockCount(); ++u) {

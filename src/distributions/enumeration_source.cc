@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <limits>
+#include <string>
 #include <utility>
 
 #include "distributions/generator_threads.h"
@@ -158,6 +160,28 @@ void EnumerationFill::fill(std::size_t prefix, std::uint64_t first,
 
 EnumerationSource::EnumerationSource(EnumerationJobs jobs)
     : jobs_(std::move(jobs)), fill_(jobs_) {}
+
+std::uint64_t EnumerationSource::jobsFor(unsigned n, int cells) {
+  if (cells <= 0) return 0;
+  // cells^n, or the largest 64-bit count when that is beyond 64 bits.
+  const auto base = static_cast<std::uint64_t>(cells);
+  std::uint64_t power = 1;
+  for (unsigned k = 0; k < n; ++k) {
+    if (__builtin_mul_overflow(power, base, &power)) {
+      return std::numeric_limits<std::uint64_t>::max();
+    }
+  }
+  return power;
+}
+
+std::uint64_t EnumerationSource::unitsFor(unsigned /*n*/, int cells) {
+  return cells > 0 ? static_cast<std::uint64_t>(cells) : 0;
+}
+
+std::string EnumerationSource::describeJobs(unsigned n, int cells) {
+  return " (every combination of " + std::to_string(cells) +
+         " cells for each of " + std::to_string(n) + " entries)";
+}
 
 std::unique_ptr<JobSource> EnumerationSource::make(const SourceRequest& request) {
   return std::make_unique<EnumerationSource>(EnumerationJobs{

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "distributions/job_source.h"
@@ -65,7 +66,13 @@ class EnumerationSource final : public JobSource {
   // request.count cells per entry of the family's discretisation.
   static std::unique_ptr<JobSource> make(const SourceRequest& request);
 
-  JobSourceKind kind() const override { return JobSourceKind::kEnumeration; }
+  // For the kind's row (job_source_kinds.h): the jobs of a phase of n
+  // entries with `cells` per entry (saturating), its prefixes (the units of
+  // its chunk plan) and how --check describes them.
+  static std::uint64_t jobsFor(unsigned n, int cells);
+  static std::uint64_t unitsFor(unsigned n, int cells);
+  static std::string describeJobs(unsigned n, int cells);
+
   unsigned size() const override { return jobs_.n; }
   std::uint64_t jobCount() const override { return jobs_.jobCount(); }
   ChunkPlan chunkPlan() const override { return jobs_.chunkPlan(); }

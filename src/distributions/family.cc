@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "base/number_file.h"
+#include "distributions/inverse_cdf.h"
 #include "linear/exact_moments.h"
 
 namespace linprob {
@@ -51,6 +52,19 @@ SamplingRange normalRange(double mean, double variance) {
 }
 SamplingRange boundedRange(double lower, double upper) {
   return SamplingRange{lower, upper};
+}
+
+// As InverseCdf maps the entries of the three families.
+double normalQuantile(double mean, double variance, double u) {
+  if (variance == 0.0) return mean;
+  const double scaled = std::sqrt(variance) * standardNormalQuantile(u);
+  return mean + scaled;
+}
+double triangularQuantile(double lower, double upper, double u) {
+  return lower == upper ? lower : linprob::triangularQuantile(lower, upper, u);
+}
+double uniformQuantile(double lower, double upper, double u) {
+  return lower == upper ? lower : linprob::uniformQuantile(lower, upper, u);
 }
 
 }  // namespace family_rows

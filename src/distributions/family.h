@@ -7,9 +7,13 @@
 // Everything that depends on the family is one row of kFamilies: its names
 // and lines, its parameter file, how its pairs become cells, moments (as
 // doubles and exactly), a sampling range and draws, and the continuous law
-// of its entries. Nothing else in the
-// program switches on the family; a new family is a new enumerator and a
-// new row (and, for a new shape of draw, a new SampleDraw), and the
+// of its entries. Nothing else in the program switches on the family.
+//
+// A new family is a new enumerator and a new row here, and its own file
+// pair with the row's functions (cells, moments, exact moments, sampling
+// range and quantile); it draws through its quantile (SampleDraw::kQuantile)
+// and, as long as no exact law of its sums is written (EntryShape::kOther),
+// its phases say that the continuous truth was not computed. The
 // static_asserts below tie every count to the table.
 //
 // The VALID header of the triangular family is spelled "Triangluar", as the
@@ -49,13 +53,16 @@ inline constexpr const char* parameterFileOf(ParameterKind kind) {
   return kParameterFiles[static_cast<std::size_t>(kind)];
 }
 
-// How a sampling phase draws one entry (distributions/sample_blocks.h).
-enum class SampleDraw { kNormal, kTriangular, kUniform };
+// How a sampling phase draws one entry (distributions/sample_blocks.h) and
+// how points in the unit cube become entries (distributions/inverse_cdf.h):
+// the first three by their own code, any other law as its quantile of a
+// uniform in (0, 1).
+enum class SampleDraw { kNormal, kTriangular, kUniform, kQuantile };
 
 // The continuous law an entry follows as its pair describes it, for the
 // exact distribution of the unknowns (distributions/sum_law.h): normal,
-// uniform on [p, q], symmetric triangular on [p, q].
-enum class EntryShape { kNormal, kUniform, kTriangular };
+// uniform on [p, q], symmetric triangular on [p, q]; kOther has none.
+enum class EntryShape { kNormal, kUniform, kTriangular, kOther };
 
 // Normal draws are held within this many standard deviations of the mean
 // (far beyond anything they reach), for the box of a sampling phase.
@@ -97,6 +104,8 @@ struct FamilyInfo {
   EntryMoments (*exactMoments)(double p, double q);
   // Where a sampling phase's draws of the entry lie.
   SamplingRange (*samplingRange)(double p, double q);
+  // The entry's value at probability u in (0, 1), within samplingRange.
+  double (*quantile)(double p, double q, double u);
   SampleDraw draw;
   EntryShape shape;
 };
@@ -110,6 +119,9 @@ EntryMoments exactTriangularMoments(double lower, double upper);
 EntryMoments exactUniformMoments(double lower, double upper);
 SamplingRange normalRange(double mean, double variance);
 SamplingRange boundedRange(double lower, double upper);
+double normalQuantile(double mean, double variance, double u);
+double triangularQuantile(double lower, double upper, double u);
+double uniformQuantile(double lower, double upper, double u);
 }  // namespace family_rows
 
 inline constexpr std::array<FamilyInfo, 3> kFamilies = {{
@@ -120,7 +132,7 @@ inline constexpr std::array<FamilyInfo, 3> kFamilies = {{
      "INVALID Results for the Triangular distribution:", "Triangular;",
      triangularCells, family_rows::triangularMoments,
      family_rows::exactTriangularMoments, family_rows::boundedRange,
-     SampleDraw::kTriangular, EntryShape::kTriangular},
+     family_rows::triangularQuantile, SampleDraw::kTriangular, EntryShape::kTriangular},
     {Family::kNormal, "Normal", kParameterFiles[0], ParameterKind::kNormal,
      "Calculating results for Normal Distribution...", " Mode ",
      "Sorting results for Normal Distribution...",
@@ -128,7 +140,7 @@ inline constexpr std::array<FamilyInfo, 3> kFamilies = {{
      "INVALID Results for the Normal distribution:", "Normal;",
      normalCells, family_rows::normalMoments,
      family_rows::exactNormalMoments, family_rows::normalRange,
-     SampleDraw::kNormal, EntryShape::kNormal},
+     family_rows::normalQuantile, SampleDraw::kNormal, EntryShape::kNormal},
     {Family::kUniform, "Uniform", kParameterFiles[1], ParameterKind::kBounds,
      "Calculating results for Uniform Distribution...", " Mode",
      "Sorting results for Uniform Distribution...",
@@ -136,7 +148,7 @@ inline constexpr std::array<FamilyInfo, 3> kFamilies = {{
      "INVALID Results for the Uniform distribution:", "Uniform;",
      uniformCells, family_rows::uniformMoments,
      family_rows::exactUniformMoments, family_rows::boundedRange,
-     SampleDraw::kUniform, EntryShape::kUniform},
+     family_rows::uniformQuantile, SampleDraw::kUniform, EntryShape::kUniform},
 }};
 
 inline constexpr std::size_t kFamilyCount = kFamilies.size();

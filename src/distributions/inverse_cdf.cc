@@ -91,28 +91,34 @@ double uniformQuantile(double lower, double upper, double u) {
   return value < upper ? value : std::nextafter(upper, lower);
 }
 
-InverseCdf::InverseCdf(Family family, const std::vector<double>& first,
+InverseCdf::InverseCdf(const FamilyInfo& family,
+                       const std::vector<double>& first,
                        const std::vector<double>& second)
-    : entries_(first.size()) {
+    : entries_(first.size()), quantile_(family.quantile) {
   for (std::size_t e = 0; e < entries_.size(); ++e) {
     Entry& entry = entries_[e];
     const double p = first[e];
     const double q = second[e];
     entry.first = p;
-    switch (family) {
-      case Family::kNormal:
+    switch (family.draw) {
+      case SampleDraw::kNormal:
         if (q != 0.0) {
           entry.shape = Shape::kNormal;
           entry.second = std::sqrt(q);
         }
         break;
-      case Family::kTriangular:
-      case Family::kUniform:
+      case SampleDraw::kTriangular:
+      case SampleDraw::kUniform:
         if (p != q) {
-          entry.shape = family == Family::kTriangular ? Shape::kTriangular
-                                                      : Shape::kUniform;
+          entry.shape = family.draw == SampleDraw::kTriangular
+                            ? Shape::kTriangular
+                            : Shape::kUniform;
           entry.second = q;
         }
+        break;
+      case SampleDraw::kQuantile:
+        entry.shape = Shape::kQuantile;
+        entry.second = q;
         break;
     }
   }
@@ -138,6 +144,11 @@ void InverseCdf::map(unsigned entry, double* values, std::size_t count) const {
     case Shape::kUniform:
       for (std::size_t s = 0; s < count; ++s) {
         values[s] = uniformQuantile(own.first, own.second, values[s]);
+      }
+      break;
+    case Shape::kQuantile:
+      for (std::size_t s = 0; s < count; ++s) {
+        values[s] = quantile_(own.first, own.second, values[s]);
       }
       break;
   }

@@ -11,8 +11,9 @@
 //   symmetric triangular on [p, q], width w = q - p:
 //                                 p + w sqrt(u / 2) for u <= 1/2,
 //                                 q - w sqrt((1 - u) / 2) above;
-//   uniform on [p, q]:            p + w u, held below q as SampleBlocks does.
-// A degenerate entry (variance 0, or p == q) is the constant p.
+//   uniform on [p, q]:            p + w u, held below q as SampleBlocks does;
+//   any other family's:           its row's quantile (SampleDraw::kQuantile).
+// A degenerate entry of the three (variance 0, or p == q) is the constant p.
 //
 // InverseCdf holds a phase's entries and maps a block's uniforms in place,
 // entry by entry; map() is const and allocates nothing.
@@ -34,7 +35,7 @@ class InverseCdf {
  public:
   // Entry e has the pair (first[e], second[e]) of the family's parameter
   // file.
-  InverseCdf(Family family, const std::vector<double>& first,
+  InverseCdf(const FamilyInfo& family, const std::vector<double>& first,
              const std::vector<double>& second);
 
   unsigned size() const { return static_cast<unsigned>(entries_.size()); }
@@ -43,13 +44,14 @@ class InverseCdf {
   void map(unsigned entry, double* values, std::size_t count) const;
 
  private:
-  enum class Shape { kConstant, kNormal, kTriangular, kUniform };
+  enum class Shape { kConstant, kNormal, kTriangular, kUniform, kQuantile };
   struct Entry {
     Shape shape = Shape::kConstant;
     double first = 0.0;   // the constant, mean or lower end
     double second = 0.0;  // standard deviation or upper end
   };
   std::vector<Entry> entries_;
+  double (*quantile_)(double p, double q, double u);  // the family's
 };
 
 }  // namespace linprob

@@ -31,11 +31,6 @@
 
 namespace linprob {
 
-enum class JobSourceKind {
-  kEnumeration,  // every combination of one cell per entry
-  kSampling,     // independent pseudo-random right-hand sides
-};
-
 // What a phase's jobs are made from.
 struct SourceRequest {
   const FamilyInfo* family = nullptr;
@@ -55,7 +50,6 @@ class JobSource {
   JobSource& operator=(const JobSource&) = delete;
   virtual ~JobSource() = default;
 
-  virtual JobSourceKind kind() const = 0;
   // Entries per job.
   virtual unsigned size() const = 0;
   virtual std::uint64_t jobCount() const = 0;

@@ -31,7 +31,8 @@ std::variant<SobolPoints, LatinHypercube> pointsOf(const PointDesign& design,
 
 }  // namespace
 
-PointBlocks::PointBlocks(Family family, const std::vector<double>& first,
+PointBlocks::PointBlocks(const FamilyInfo& family,
+                         const std::vector<double>& first,
                          const std::vector<double>& second, std::uint64_t seed,
                          const PointDesign& design)
     : design_(design),

@@ -32,7 +32,7 @@ class PointBlocks {
   // "point blocks: random points are drawn by SampleBlocks", "point blocks:
   // 3000 sobol points per replicate is not a power of two", or what
   // SobolPoints or LatinHypercube throw.
-  PointBlocks(Family family, const std::vector<double>& first,
+  PointBlocks(const FamilyInfo& family, const std::vector<double>& first,
               const std::vector<double>& second, std::uint64_t seed,
               const PointDesign& design);
 

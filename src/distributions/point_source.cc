@@ -10,7 +10,7 @@ PointSource::PointSource(const SourceRequest& request, const PointDesign& design
       pairs_(request.pairs),
       seed_(request.seed),
       design_(design),
-      blocks_(request.family->family, request.pairs.first, request.pairs.second,
+      blocks_(*request.family, request.pairs.first, request.pairs.second,
               request.seed, design) {}
 
 std::uint64_t PointSource::chunkBlocks(std::size_t chunk) const {

@@ -26,7 +26,6 @@ class PointSource final : public JobSource {
   // Throws what PointBlocks throws (a random design among them).
   PointSource(const SourceRequest& request, const PointDesign& design);
 
-  JobSourceKind kind() const override { return JobSourceKind::kSampling; }
   unsigned size() const override { return n_; }
   std::uint64_t jobCount() const override { return design_.jobCount(); }
   ChunkPlan chunkPlan() const override { return design_.chunkPlan(); }

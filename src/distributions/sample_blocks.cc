@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "linear/four_lanes.h"
 #include "linear/vector_clones.h"
 
 namespace linprob {
@@ -76,13 +77,7 @@ double openUnitFrom(std::uint64_t word) {
   return half * 0x1p-52;
 }
 
-using FourWords = std::uint64_t __attribute__((vector_size(32)));
-using FourDoubles = double __attribute__((vector_size(32)));
 
-#define LINPROB_LOAD_FOUR(to, from) std::memcpy(&(to), (from), sizeof(to))
-#define LINPROB_STORE_FOUR(to, from) std::memcpy((to), &(from), sizeof(from))
-// All four lanes `value`, a zero's sign included.
-#define LINPROB_BROADCAST(value) {(value), (value), (value), (value)}
 
 // unitFrom of four words. Without a vector conversion of 64-bit integers,
 // the top 53 bits are converted in two parts, each below 2^52 and so exact
@@ -99,7 +94,8 @@ __attribute__((always_inline)) inline void unitsFrom(const FourWords& words,
   FourDoubles low;
   std::memcpy(&high, &highBits, sizeof high);
   std::memcpy(&low, &lowBits, sizeof low);
-  const FourDoubles shift = LINPROB_BROADCAST(0x1p52);
+  FourDoubles shift;
+  fillFour(shift, 0x1p52);
   const FourDoubles whole = (high - shift) * 0x1p32 + (low - shift);
   units = whole * 0x1p-53;
 }
@@ -109,15 +105,18 @@ __attribute__((always_inline)) inline void unitsFrom(const FourWords& words,
 LINPROB_VECTOR_CLONES __attribute__((flatten))
 void triangularDraws(const std::uint64_t* words, std::size_t count,
                      double lower, double width, double* values) {
-  const FourDoubles low = LINPROB_BROADCAST(lower);
-  const FourDoubles wide = LINPROB_BROADCAST(width);
-  const FourDoubles half = LINPROB_BROADCAST(0.5);
+  FourDoubles low;
+  fillFour(low, lower);
+  FourDoubles wide;
+  fillFour(wide, width);
+  FourDoubles half;
+  fillFour(half, 0.5);
   std::size_t s = 0;
   for (; s + 4 <= count; s += 4) {
     FourWords a;
     FourWords b;
-    LINPROB_LOAD_FOUR(a, words + 2 * s);
-    LINPROB_LOAD_FOUR(b, words + 2 * s + 4);
+    loadFour(a, words + 2 * s);
+    loadFour(b, words + 2 * s + 4);
     FourDoubles unitsA;
     FourDoubles unitsB;
     unitsFrom(a, unitsA);
@@ -130,7 +129,7 @@ void triangularDraws(const std::uint64_t* words, std::size_t count,
     const FourDoubles mean = half * sum;
     const FourDoubles offset = wide * mean;
     const FourDoubles value = low + offset;
-    LINPROB_STORE_FOUR(values + s, value);
+    storeFour(values + s, value);
   }
   for (; s < count; ++s) {
     // The sum of two 53-bit fractions, halved: the mean of two uniforms,
@@ -149,20 +148,24 @@ void triangularDraws(const std::uint64_t* words, std::size_t count,
 LINPROB_VECTOR_CLONES __attribute__((flatten))
 void uniformDraws(const std::uint64_t* words, std::size_t count, double lower,
                   double width, double upper, double below, double* values) {
-  const FourDoubles low = LINPROB_BROADCAST(lower);
-  const FourDoubles wide = LINPROB_BROADCAST(width);
-  const FourDoubles high = LINPROB_BROADCAST(upper);
-  const FourDoubles under = LINPROB_BROADCAST(below);
+  FourDoubles low;
+  fillFour(low, lower);
+  FourDoubles wide;
+  fillFour(wide, width);
+  FourDoubles high;
+  fillFour(high, upper);
+  FourDoubles under;
+  fillFour(under, below);
   std::size_t s = 0;
   for (; s + 4 <= count; s += 4) {
     FourWords w;
-    LINPROB_LOAD_FOUR(w, words + s);
+    loadFour(w, words + s);
     FourDoubles units;
     unitsFrom(w, units);
     const FourDoubles offset = wide * units;
     const FourDoubles value = low + offset;
     const FourDoubles kept = value < high ? value : under;
-    LINPROB_STORE_FOUR(values + s, kept);
+    storeFour(values + s, kept);
   }
   for (; s < count; ++s) {
     const double offset = width * unitFrom(words[s]);
@@ -270,8 +273,14 @@ std::uint64_t SamplingJobs::chunkJobs(std::size_t chunk) const {
 }
 
 SampleBlocks::SampleBlocks(const SamplingJobs& jobs)
-    : jobs_(jobs), weight_(sampleWeight(jobs.sampleCount)), entries_(jobs.n) {
-  const SampleDraw draw = familyInfo(jobs.family).draw;
+    : SampleBlocks(jobs, familyInfo(jobs.family)) {}
+
+SampleBlocks::SampleBlocks(const SamplingJobs& jobs, const FamilyInfo& family)
+    : jobs_(jobs),
+      quantile_(family.quantile),
+      weight_(sampleWeight(jobs.sampleCount)),
+      entries_(jobs.n) {
+  const SampleDraw draw = family.draw;
   for (unsigned e = 0; e < jobs.n; ++e) {
     Entry& entry = entries_[e];
     const double p = jobs.first[e];
@@ -293,6 +302,11 @@ SampleBlocks::SampleBlocks(const SamplingJobs& jobs)
           entry.second = q;
           entry.width = q - p;
         }
+        break;
+      case SampleDraw::kQuantile:
+        // The quantile knows its own degenerate pairs.
+        entry.constant = false;
+        entry.second = q;
         break;
     }
   }
@@ -329,6 +343,13 @@ std::size_t SampleBlocks::fill(std::uint64_t block, JobBlock& out) const {
         uniformDraws(words.data(), count, entry.first, entry.width,
                      entry.second, std::nextafter(entry.second, entry.first),
                      values);
+        break;
+      case SampleDraw::kQuantile:
+        stream.take(words.data(), (count + 1) / 2);
+        for (std::size_t s = 0; s < count; ++s) {
+          values[s] = quantile_(entry.first, entry.second,
+                                openUnitFrom(words[s]));
+        }
         break;
     }
   }

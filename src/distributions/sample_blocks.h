@@ -54,6 +54,9 @@ double sampleWeight(int sampleCount);
 class SampleBlocks {
  public:
   explicit SampleBlocks(const SamplingJobs& jobs);
+  // Draws as `family` says, whatever jobs.family is (a family that is not
+  // in kFamilies).
+  SampleBlocks(const SamplingJobs& jobs, const FamilyInfo& family);
 
   // Fills block `block` (0 <= block < jobs.blockCount()), zeroes the lanes
   // after its samples and returns their number (also set as block.count).
@@ -69,6 +72,7 @@ class SampleBlocks {
   };
 
   const SamplingJobs& jobs_;
+  double (*quantile_)(double p, double q, double u);  // kQuantile's
   double weight_;
   std::vector<Entry> entries_;
 };

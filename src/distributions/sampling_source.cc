@@ -1,6 +1,7 @@
 #include "distributions/sampling_source.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 namespace linprob {
@@ -9,6 +10,18 @@ SamplingSource::SamplingSource(SamplingJobs jobs)
     : jobs_(std::move(jobs)),
       blocks_(jobs_),
       design_(pointDesign(PointSet::kRandom, jobs_.sampleCount)) {}
+
+std::uint64_t SamplingSource::jobsFor(unsigned /*n*/, int count) {
+  return count > 0 ? static_cast<std::uint64_t>(count) : 0;
+}
+
+std::uint64_t SamplingSource::unitsFor(unsigned n, int count) {
+  return (jobsFor(n, count) + kBlockJobs - 1) / kBlockJobs;
+}
+
+std::string SamplingSource::describeJobs(unsigned /*n*/, int /*count*/) {
+  return " (random samples)";
+}
 
 std::unique_ptr<JobSource> SamplingSource::make(const SourceRequest& request) {
   SamplingJobs jobs;

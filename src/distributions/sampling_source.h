@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "distributions/job_source.h"
@@ -27,7 +28,13 @@ class SamplingSource final : public JobSource {
   // request.count samples of the family drawn from request.seed.
   static std::unique_ptr<JobSource> make(const SourceRequest& request);
 
-  JobSourceKind kind() const override { return JobSourceKind::kSampling; }
+  // For the kind's row (job_source_kinds.h): the jobs of a phase of
+  // `count` samples, its blocks (the units of its chunk plan) and how
+  // --check describes them.
+  static std::uint64_t jobsFor(unsigned n, int count);
+  static std::uint64_t unitsFor(unsigned n, int count);
+  static std::string describeJobs(unsigned n, int count);
+
   unsigned size() const override { return jobs_.n; }
   std::uint64_t jobCount() const override;
   ChunkPlan chunkPlan() const override { return jobs_.chunkPlan(); }

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "distributions/job_source.h"
+#include "distributions/job_source_kinds.h"
 #include "driver/settings.h"
 #include "solve/counting_plan.h"
 #include "solve/phase_solver.h"

@@ -37,7 +37,7 @@
 #include <string>
 #include <vector>
 
-#include "distributions/job_source.h"
+#include "distributions/job_source_kinds.h"
 #include "driver/run_footprint.h"
 #include "driver/settings.h"
 #include "solve/counting_plan.h"

@@ -4,12 +4,12 @@
 #include <cstring>
 #include <vector>
 
+#include "linear/four_lanes.h"
 #include "linear/vector_clones.h"
 
 namespace linprob {
 namespace {
 
-using FourDoubles = double __attribute__((vector_size(32)));
 
 // Lanes per group: two vectors per row. A tile holds whole groups, stored
 // group after group, each as its rows of kGroupLanes lanes.
@@ -17,11 +17,6 @@ constexpr std::size_t kGroupLanes = 8;
 // The tile stays in the second-level cache beside the factors in use.
 constexpr std::size_t kTileBytes = 192 * 1024;
 
-#define LINPROB_LOAD_FOUR(to, from) std::memcpy(&(to), (from), sizeof(to))
-#define LINPROB_STORE_FOUR(to, from) std::memcpy((to), &(from), sizeof(from))
-// All four lanes `value`, a zero's sign included (0.0 + value would turn a
-// factor of -0.0 into +0.0, and with it the sign of a zero product).
-#define LINPROB_BROADCAST(value) {(value), (value), (value), (value)}
 
 // Rows r0 ... r0+Rows-1 of one group: row r at row0 + r * step. Adds every
 // source i < r0 into the panel's rows, then the panel's own rows into the
@@ -36,19 +31,20 @@ __attribute__((always_inline)) inline void solvePanel(
 #pragma GCC unroll 8
   for (std::size_t t = 0; t < Rows; ++t) {
     const double* row = row0 + static_cast<std::ptrdiff_t>(r0 + t) * step;
-    LINPROB_LOAD_FOUR(low[t], row);
-    LINPROB_LOAD_FOUR(high[t], row + 4);
+    loadFour(low[t], row);
+    loadFour(high[t], row + 4);
   }
   const double* source = row0;
   const double* factors = panel;
   for (std::size_t i = 0; i < r0; ++i) {
     FourDoubles x0;
     FourDoubles x1;
-    LINPROB_LOAD_FOUR(x0, source);
-    LINPROB_LOAD_FOUR(x1, source + 4);
+    loadFour(x0, source);
+    loadFour(x1, source + 4);
 #pragma GCC unroll 8
     for (std::size_t t = 0; t < Rows; ++t) {
-      const FourDoubles factor = LINPROB_BROADCAST(factors[t]);
+      FourDoubles factor;
+      fillFour(factor, factors[t]);
       // The product is rounded first, then added: the replay's order.
       const FourDoubles p0 = factor * x0;
       const FourDoubles p1 = factor * x1;
@@ -65,7 +61,8 @@ __attribute__((always_inline)) inline void solvePanel(
     const double* own = factors + t * kPanelRows;
 #pragma GCC unroll 8
     for (std::size_t u = t + 1; u < Rows; ++u) {
-      const FourDoubles factor = LINPROB_BROADCAST(own[u]);
+      FourDoubles factor;
+      fillFour(factor, own[u]);
       const FourDoubles p0 = factor * low[t];
       const FourDoubles p1 = factor * high[t];
       low[u] = p0 + low[u];
@@ -75,8 +72,8 @@ __attribute__((always_inline)) inline void solvePanel(
 #pragma GCC unroll 8
   for (std::size_t t = 0; t < Rows; ++t) {
     double* row = row0 + static_cast<std::ptrdiff_t>(r0 + t) * step;
-    LINPROB_STORE_FOUR(row, low[t]);
-    LINPROB_STORE_FOUR(row + 4, high[t]);
+    storeFour(row, low[t]);
+    storeFour(row + 4, high[t]);
   }
 }
 
@@ -155,16 +152,17 @@ void replayScheduled(const ReplaySchedule& schedule, double* values,
       double* to = values + k * stride + first;
       const double* from = buffer + k * kGroupLanes;
       const double own = schedule.pivot(k);
-      const FourDoubles pivot = LINPROB_BROADCAST(own);
+      FourDoubles pivot;
+      fillFour(pivot, own);
       for (std::size_t g = 0; g < whole; ++g) {
         FourDoubles low;
         FourDoubles high;
-        LINPROB_LOAD_FOUR(low, from + g * groupSize);
-        LINPROB_LOAD_FOUR(high, from + g * groupSize + 4);
+        loadFour(low, from + g * groupSize);
+        loadFour(high, from + g * groupSize + 4);
         const FourDoubles lowQuotient = low / pivot;
         const FourDoubles highQuotient = high / pivot;
-        LINPROB_STORE_FOUR(to + g * kGroupLanes, lowQuotient);
-        LINPROB_STORE_FOUR(to + g * kGroupLanes + 4, highQuotient);
+        storeFour(to + g * kGroupLanes, lowQuotient);
+        storeFour(to + g * kGroupLanes + 4, highQuotient);
       }
       for (std::size_t l = 0; l < rest; ++l) {
         to[whole * kGroupLanes + l] = from[whole * groupSize + l] / own;

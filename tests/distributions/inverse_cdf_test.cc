@@ -50,9 +50,9 @@ TEST(InverseCdf, TriangularAndUniformQuantilesInvertTheirDistributions) {
 
 TEST(InverseCdf, MapsEachEntryWithItsParameters) {
   // Normal (10, 4), a constant 7 (variance 0), a triangle and a uniform.
-  const InverseCdf normal(Family::kNormal, {10.0, 7.0}, {4.0, 0.0});
-  const InverseCdf triangle(Family::kTriangular, {2.0}, {6.0});
-  const InverseCdf uniform(Family::kUniform, {-1.0, 5.0}, {3.0, 5.0});
+  const InverseCdf normal(familyInfo(Family::kNormal), {10.0, 7.0}, {4.0, 0.0});
+  const InverseCdf triangle(familyInfo(Family::kTriangular), {2.0}, {6.0});
+  const InverseCdf uniform(familyInfo(Family::kUniform), {-1.0, 5.0}, {3.0, 5.0});
   std::vector<double> v = {0.975, 0.5};
   normal.map(0, v.data(), v.size());
   EXPECT_NEAR(v[0], 10.0 + 2.0 * 1.959963984540054, 1e-13);
@@ -67,6 +67,30 @@ TEST(InverseCdf, MapsEachEntryWithItsParameters) {
   EXPECT_EQ(v, (std::vector<double>{0.0, 2.0}));
   uniform.map(1, v.data(), v.size());
   EXPECT_EQ(v, (std::vector<double>{5.0, 5.0}));
+}
+
+// A family's row maps one value as InverseCdf maps its entries, and a
+// family that draws through its quantile is mapped by it alone.
+TEST(InverseCdf, EveryRowsQuantileIsWhatTheEntriesAreMappedBy) {
+  const std::vector<double> first = {-1.0, 2.0, 0.5};
+  const std::vector<double> second = {3.0, 2.0, 0.75};
+  const std::vector<double> points = {1e-9, 0.1, 0.5, 0.7, 1.0 - 1e-9};
+  FamilyInfo square = kFamilies[0];
+  square.quantile = [](double p, double q, double u) { return p + q * u * u; };
+  square.draw = SampleDraw::kQuantile;
+  std::vector<FamilyInfo> rows(kFamilies.begin(), kFamilies.end());
+  rows.push_back(square);
+  for (const FamilyInfo& row : rows) {
+    const InverseCdf inverse(row, first, second);
+    for (unsigned e = 0; e < first.size(); ++e) {
+      std::vector<double> v = points;
+      inverse.map(e, v.data(), v.size());
+      for (std::size_t k = 0; k < points.size(); ++k) {
+        EXPECT_EQ(v[k], row.quantile(first[e], second[e], points[k]))
+            << row.name << " entry " << e << " at " << points[k];
+      }
+    }
+  }
 }
 
 }  // namespace

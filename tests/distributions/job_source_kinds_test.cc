@@ -43,7 +43,6 @@ TEST(JobSourceKindsTest, EnumerationBuildsTheFamilysCells) {
   const auto normal = makeJobSource(
       JobSourceKind::kEnumeration, specOf(Family::kNormal, 2, {10, 0}, {4, 0}, 3));
   ASSERT_NE(normal->cells(), nullptr);
-  EXPECT_EQ(normal->kind(), JobSourceKind::kEnumeration);
   EXPECT_TRUE(sameCells(normal->cells()->cells, normalCells(2, 3, {10, 0}, {4, 0})));
   EXPECT_EQ(normal->jobCount(), 9u);
   EXPECT_FALSE(normal->seed());
@@ -93,7 +92,7 @@ TEST(JobSourceKindsTest, SamplingDrawsTheChosenPoints) {
     EXPECT_EQ(source->jobCount(), design.jobCount());
     EXPECT_EQ(source->seed(), request.seed);
     ASSERT_EQ(source->batchCount(), 16u);
-    const PointBlocks blocks(Family::kNormal, {1, 2}, {3, 2}, request.seed, design);
+    const PointBlocks blocks(familyInfo(Family::kNormal), {1, 2}, {3, 2}, request.seed, design);
     JobBlock mine(2), theirs(2);
     std::uint64_t unit = 0;
     for (std::size_t c = 0; c < source->chunkPlan().chunks; ++c) {

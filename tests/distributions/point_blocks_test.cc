@@ -39,7 +39,7 @@ TEST(PointBlocks, FillsReplicatesThroughTheInverseDistributions) {
   // Two replicates of 2048 sobol points; the uniform entry on [0, 1]
   // shows the points themselves, the triangular one their quantiles.
   const PointDesign design{PointSet::kSobol, 2, 2048};
-  const PointBlocks blocks(Family::kUniform, {0.0, -1.0}, {1.0, 1.0}, 42,
+  const PointBlocks blocks(familyInfo(Family::kUniform), {0.0, -1.0}, {1.0, 1.0}, 42,
                            design);
   const std::vector<std::vector<double>> values = fillAll(blocks, 2);
   const SobolPoints points(2, 11, 42);
@@ -60,7 +60,7 @@ TEST(PointBlocks, FillsReplicatesThroughTheInverseDistributions) {
 TEST(PointBlocks, RejectsDesignsItCannotFill) {
   const auto message = [](const PointDesign& design) {
     try {
-      PointBlocks blocks(Family::kNormal, {0.0}, {1.0}, 1, design);
+      PointBlocks blocks(familyInfo(Family::kNormal), {0.0}, {1.0}, 1, design);
     } catch (const std::invalid_argument& error) {
       return std::string(error.what());
     }

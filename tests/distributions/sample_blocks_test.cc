@@ -31,11 +31,13 @@ SamplingJobs samplingJobs(Family family, std::vector<double> first,
 // checks on the way the block sizes, the weights and that unused lanes are
 // zero.
 std::vector<std::vector<double>> drawAll(const SamplingJobs& jobs,
-                                         bool backwards = false) {
+                                         bool backwards = false,
+                                         const FamilyInfo* row = nullptr) {
   const std::uint64_t blocks = jobs.blockCount();
   std::vector<std::vector<double>> samples(
       jobs.n, std::vector<double>(static_cast<std::size_t>(jobs.sampleCount)));
-  const SampleBlocks draws(jobs);
+  const SampleBlocks draws =
+      row != nullptr ? SampleBlocks(jobs, *row) : SampleBlocks(jobs);
   JobBlock block(jobs.n);
   const double weight = sampleWeight(jobs.sampleCount);
   for (std::uint64_t k = 0; k < blocks; ++k) {
@@ -127,6 +129,37 @@ TEST(SampleBlocksTest, TriangularDrawsFollowTheSymmetricTriangle) {
   }
   EXPECT_TRUE(std::all_of(samples[1].begin(), samples[1].end(),
                           [](double v) { return v == 7.0; }));
+}
+
+// The arcsine law on [p, q], a family that is not one of the program's:
+// its value at probability u is p + (q - p) sin^2(pi u / 2).
+double arcsineQuantile(double p, double q, double u) {
+  const double s = std::sin(std::acos(-1.0) * u / 2.0);
+  return p + (q - p) * s * s;
+}
+
+FamilyInfo arcsineFamily() {
+  FamilyInfo row = kFamilies[2];
+  row.name = "Arcsine";
+  row.quantile = arcsineQuantile;
+  row.draw = SampleDraw::kQuantile;
+  row.shape = EntryShape::kOther;
+  return row;
+}
+
+TEST(SampleBlocksTest, AFamilyOfItsOwnDrawsThroughItsQuantile) {
+  const FamilyInfo arcsine = arcsineFamily();
+  const SamplingJobs jobs =
+      samplingJobs(Family::kUniform, {1.0, 5.0}, {3.0, 5.0}, kDraws, 3);
+  const auto samples = drawAll(jobs, false, &arcsine);
+  // Arcsine on [1, 3]: mean 2, variance 2^2 / 8, kurtosis 1.5.
+  expectDistribution(samples[0], 2.0, 0.5, 1.5, [](double x) {
+    return 2.0 / std::acos(-1.0) * std::asin(std::sqrt((x - 1.0) / 2.0));
+  });
+  EXPECT_TRUE(std::all_of(samples[1].begin(), samples[1].end(),
+                          [](double v) { return v == 5.0; }));
+  // The same seed draws the same values, blocks in any order.
+  EXPECT_EQ(drawAll(jobs, true, &arcsine), samples);
 }
 
 TEST(SampleBlocksTest, UniformDrawsCoverTheHalfOpenRange) {
