@@ -62,10 +62,17 @@ std::vector<UnknownPrecision> precisionOf(const PhaseCounts& counts) {
   return unknowns;
 }
 
+// Standard errors from 16 batches are themselves uncertain by about a
+// fifth: a round chosen by them aims this much higher, so that it rarely
+// falls short and costs a round more.
+constexpr double kGrowthMargin = 1.5;
+
 // The phase's counts: one phase of the settings' source, or with --digits
-// in sampling the rounds of digitsRounds in turn, each a complete phase
-// from the same seed, until the first whose results meet the rule (the
-// last round otherwise). Which round ends it depends on the results alone,
+// in sampling rounds of digitsRounds, each a complete phase from the same
+// seed, until the first whose results meet the rule (the last round
+// otherwise). After a round that misses it, the next round tried is the
+// first with the samples the errors ask for (neededGrowth, with a margin),
+// at least the one after. Which round ends it depends on the results alone,
 // so on no thread or process count.
 PhaseCounts countWith(const RunSettings& settings, const SourceRequest& request,
                       const LinearSystem& system, const SolveOptions& options) {
@@ -76,11 +83,22 @@ PhaseCounts countWith(const RunSettings& settings, const SourceRequest& request,
   const std::vector<PointDesign> rounds =
       digitsRounds(settings.points, settings.SampleCount);
   PhaseCounts counts;
-  for (const PointDesign& design : rounds) {
-    counts = countPhase(*makeDesignSource(request, design), system, options);
-    if (precisionReached(precisionOf(counts), *settings.digits)) break;
+  std::size_t round = 0;
+  for (;;) {
+    counts =
+        countPhase(*makeDesignSource(request, rounds[round]), system, options);
+    if (round + 1 == rounds.size()) return counts;
+    const std::vector<UnknownPrecision> unknowns = precisionOf(counts);
+    if (precisionReached(unknowns, *settings.digits)) return counts;
+    const double wanted = static_cast<double>(rounds[round].replicateJobs) *
+                          neededGrowth(unknowns, *settings.digits) *
+                          kGrowthMargin;
+    ++round;
+    while (round + 1 < rounds.size() &&
+           static_cast<double>(rounds[round].replicateJobs) < wanted) {
+      ++round;
+    }
   }
-  return counts;
 }
 
 }  // namespace

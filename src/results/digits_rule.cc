@@ -1,5 +1,6 @@
 #include "results/digits_rule.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,25 @@ bool precisionReached(std::span<const UnknownPrecision> unknowns, int digits) {
     }
   }
   return true;
+}
+
+double neededGrowth(std::span<const UnknownPrecision> unknowns, int digits) {
+  constexpr double kNone = std::numeric_limits<double>::infinity();
+  if (unknowns.empty()) return kNone;
+  double growth = 0.0;
+  for (const UnknownPrecision& unknown : unknowns) {
+    const double delta = numericalTolerance(unknown.sd, digits);
+    for (const double error :
+         {unknown.meanError, unknown.sdError, unknown.symmetricLowerError,
+          unknown.symmetricUpperError}) {
+      if (std::isnan(error) || std::isnan(delta)) return kNone;
+      if (error == 0.0) continue;
+      if (delta == 0.0) return kNone;
+      const double ratio = 2.0 * error / delta;
+      growth = std::max(growth, ratio * ratio);
+    }
+  }
+  return growth;
 }
 
 }  // namespace linprob

@@ -13,6 +13,13 @@
 // precisionReached: whether every unknown meets the rule. An unknown with
 // sd 0 meets it when its errors are 0 too; an error that is NaN (fewer than
 // two batches, no interval) never does, nor does an empty list.
+//
+// neededGrowth: by how much the samples behind `unknowns` would have to
+// grow for every unknown to meet the rule, standard errors shrinking as the
+// square root of the samples: the largest (2 u / delta)^2 over every error
+// u, 1 or less when the rule is met. Infinite where no growth is known to
+// be enough: an error that is NaN, a delta of 0 beside an error above 0, an
+// empty list.
 #ifndef LINPROB_RESULTS_DIGITS_RULE_H_
 #define LINPROB_RESULTS_DIGITS_RULE_H_
 
@@ -35,6 +42,7 @@ struct UnknownPrecision {
 };
 
 bool precisionReached(std::span<const UnknownPrecision> unknowns, int digits);
+double neededGrowth(std::span<const UnknownPrecision> unknowns, int digits);
 
 }  // namespace linprob
 

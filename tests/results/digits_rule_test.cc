@@ -58,5 +58,23 @@ TEST(DigitsRule, EveryErrorOfEveryUnknownMustFit) {
   EXPECT_FALSE(precisionReached(std::vector<UnknownPrecision>{}, 2));
 }
 
+TEST(DigitsRule, TheGrowthNeededIsTheWorstErrorsSquaredRatio) {
+  // delta 0.0005: the worst error 0.001 asks for (2 * 0.001 / 0.0005)^2.
+  const UnknownPrecision fits{0.0123, 0.00025, 0.0001, 0.0002, 0.00025};
+  UnknownPrecision wide = fits;
+  wide.sdError = 0.001;
+  EXPECT_NEAR(neededGrowth(std::vector{fits, wide}, 2), 16.0, 1e-9);
+  EXPECT_LE(neededGrowth(std::vector{fits}, 2), 1.0);
+  // Nothing is known to be enough without errors, or with spread beside a
+  // zero sd; a constant unknown needs nothing.
+  constexpr double kNone = std::numeric_limits<double>::infinity();
+  wide.meanError = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(neededGrowth(std::vector{fits, wide}, 2), kNone);
+  EXPECT_EQ(neededGrowth(std::vector{UnknownPrecision{0.0, 1e-9, 0, 0, 0}}, 2),
+            kNone);
+  EXPECT_EQ(neededGrowth(std::vector{UnknownPrecision{}}, 2), 0.0);
+  EXPECT_EQ(neededGrowth(std::vector<UnknownPrecision>{}, 2), kNone);
+}
+
 }  // namespace
 }  // namespace linprob
