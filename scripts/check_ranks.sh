@@ -4,7 +4,9 @@
 # solver thread: on a copy of the bundled example made small (20 cells per
 # entry, two systems), once by enumeration and once by seeded sampling
 # (20000 samples, --seed 7), for 2 and 3 processes (mpirun -np) and for 2 and
-# 4 threads (-j). Every file must be byte-identical (diff -r), except
+# 4 threads (-j); then the seeded sampling run with sobol points, with lhs
+# points and with --digits 2, for 2 processes of 2 threads and for 3
+# processes. Every file must be byte-identical (diff -r), except
 # Report/results.json and the page Report/index.html that holds it, compared
 # without the run's wall time and SolverThreadCount;
 # so must standard output (--quiet: the per-job lines, which depend on the
@@ -113,6 +115,19 @@ for kind in enumeration sampling; do
     run "$kind-j$threads" -- -j "$threads" "${seed[@]}"
     same_as_reference "$kind-j$threads" "$kind-lone"
   done
+done
+
+# The sampling options too (the input is still the sampling one): sobol and
+# lhs points, and --digits, whose rounds end where the results say, so on no
+# process or thread count.
+for option in "--points sobol" "--points lhs" "--digits 2"; do
+  name=sampling${option//[- ]/}
+  read -r -a args <<<"$option"
+  run "$name-lone" -- -j 1 --seed 7 "${args[@]}"
+  run "$name-np2-j2" "${mpirun[@]}" -np 2 -- -j 2 --seed 7 "${args[@]}"
+  same_as_reference "$name-np2-j2" "$name-lone"
+  run "$name-np3" "${mpirun[@]}" -np 3 -- -j 1 --seed 7 "${args[@]}"
+  same_as_reference "$name-np3" "$name-lone"
 done
 
 # A refused input: rank 0 reports it once, and every process ends with 1.

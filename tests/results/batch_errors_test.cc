@@ -192,11 +192,11 @@ namespace {
 
 // Calibration against the exact answer of a 2 x 2 system with normal
 // right-hand sides (the solution is normal: A^-1 = [2 -1; -1 3] / 5 gives
-// its means and variances): over 60 seeds of 20000 samples, the exact mean, the
-// exact band masses (bands of 2 % and more) and the exact ends of the
-// symmetric interval lie within 2 standard errors in about 93 % of the
-// cases (16 batches: Student's t with 15 degrees of freedom), for random,
-// sobol and lhs points alike. Sized to run in seconds (60 seeds, not 200).
+// its means and variances): over 200 seeds of 20000 samples, the exact mean,
+// sd, band masses (bands of 2 % and more) and ends of the symmetric interval
+// lie within 2 standard errors in 90 to 98 % of the cases (about 93 %: 16
+// batches, Student's t with 15 degrees of freedom), for random, sobol and
+// lhs points alike.
 class ErrorCalibration : public ::testing::TestWithParam<PointSet> {};
 
 TEST_P(ErrorCalibration, TwoStandardErrorsCoverTheExactValues) {
@@ -220,7 +220,7 @@ TEST_P(ErrorCalibration, TwoStandardErrorsCoverTheExactValues) {
     if (std::fabs(value - truth) <= 2.0 * error) ++inside;
   };
   ::testing::internal::CaptureStdout();
-  for (std::uint64_t seed = 1; seed <= 60; ++seed) {
+  for (std::uint64_t seed = 1; seed <= 200; ++seed) {
     SourceRequest request;
     request.family = &familyInfo(Family::kNormal);
     request.n = 2;
@@ -266,8 +266,8 @@ TEST_P(ErrorCalibration, TwoStandardErrorsCoverTheExactValues) {
   for (const auto& [what, counts] : covered) {
     const double share =
         static_cast<double>(counts.first) / static_cast<double>(counts.second);
-    EXPECT_GE(share, 0.85) << what;
-    EXPECT_LE(share, 0.99) << what;
+    EXPECT_GE(share, 0.90) << what;
+    EXPECT_LE(share, 0.98) << what;
   }
 }
 
