@@ -46,7 +46,6 @@ void BatchPartCounter::finishPart(const BandCounter& counter, BatchPart& part,
     masses_.assign(layout_.bandTotal, 0.0);
     if (layout_.accumulate) {
       subBands_.assign(layout_.subBandPositions * kFineSubBands, 0.0);
-      part_.assign(kFineSubBands, 0.0);
     }
   }
   counter.runningMasses(now_);
@@ -71,11 +70,7 @@ void BatchPartCounter::finishPart(const BandCounter& counter, BatchPart& part,
     const double* const sums = counter.subBandSums(e);
     if (sums == nullptr) continue;
     double* const before = subBands_.data() + slot++ * kFineSubBands;
-    for (std::size_t f = 0; f < kFineSubBands; ++f) {
-      part_[f] = sums[f] - before[f];
-      before[f] = sums[f];
-    }
-    batches.addSubBandSums(part.batch, e, part_.data());
+    batches.addSubBandChanges(part.batch, e, sums, before);
   }
 }
 

@@ -54,7 +54,6 @@ class BatchPartCounter {
   std::vector<WeightedMoments> moments_;  // at the last end, by position
   std::vector<double> subBands_;  // at the last end, by position with them
   std::vector<double> now_;       // scratch
-  std::vector<double> part_;      // scratch, kFineSubBands
 };
 
 }  // namespace linprob

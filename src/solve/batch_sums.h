@@ -9,7 +9,9 @@
 //                   (one thread, after the pass, as the phase adds its
 //                   chunks), so a batch's sums are the same bits for any
 //                   number of threads or processes;
-//   addSubBandSums  the chunk's kFineSubBands sub-band sums of one position,
+//   addSubBandSums  the chunk's kFineSubBands sub-band sums of one position
+//                   (addSubBandChanges: those since a running sum's last
+//                   end),
 //                   as fixed-point counts (fixedPointMass) folded into the
 //                   batch histogram's fewer sub-bands; any thread at any
 //                   time: each count is added with one relaxed atomic step
@@ -51,6 +53,10 @@ class BatchSums {
   void addChunk(std::size_t batch, const ChunkSums& chunk);
   void addSubBandSums(std::size_t batch, std::size_t position,
                       const double* sums);
+  // The same for the sums added since `before` (sums[f] - before[f], as the
+  // part's own sums up to rounding), in one pass; `before` becomes `sums`.
+  void addSubBandChanges(std::size_t batch, std::size_t position,
+                         const double* sums, double* before);
   const std::vector<std::uint64_t>& fineCounts() const { return fine_; }
   void addFineCounts(const std::vector<std::uint64_t>& counts);
   // Replaces them (another process's added in); throws as addFineCounts.
