@@ -17,6 +17,7 @@
 #include "output/number_text.h"
 #include "results/digits_rule.h"
 #include "results/batch_errors.h"
+#include "results/convergence.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -62,25 +63,54 @@ std::vector<UnknownPrecision> precisionOf(const PhaseCounts& counts) {
   return unknowns;
 }
 
+// A phase's counts, the jobs of each of its batches, and how a --digits
+// phase ended.
+struct CountedPhase {
+  PhaseCounts counts;
+  std::vector<std::uint64_t> batchJobs;
+  std::optional<DigitsStop> digits;
+};
+
+// The counts of the source's jobs, with the jobs of each of its batches.
+void countSource(const JobSource& source, const LinearSystem& system,
+                 const SolveOptions& options, CountedPhase& counted) {
+  counted.batchJobs.clear();
+  for (std::size_t b = 0; b < source.batchCount(); ++b) {
+    counted.batchJobs.push_back(source.batchJobs(b));
+  }
+  counted.counts = countPhase(source, system, options);
+}
+
 // The phase's counts: one phase of the settings' source, or with --digits
 // in sampling the rounds of digitsRounds in turn, each a complete phase
 // from the same seed, until the first whose results meet the rule (the
 // last round otherwise). Which round ends it depends on the results alone,
 // so on no thread or process count.
-PhaseCounts countWith(const RunSettings& settings, const SourceRequest& request,
-                      const LinearSystem& system, const SolveOptions& options) {
+CountedPhase countWith(const RunSettings& settings,
+                       const SourceRequest& request,
+                       const LinearSystem& system,
+                       const SolveOptions& options) {
+  CountedPhase counted;
   if (settings.ExactDistributions || !settings.digits) {
-    return countPhase(*makeJobSource(sourceKindFor(settings), request), system,
-                      options);
+    countSource(*makeJobSource(sourceKindFor(settings), request), system,
+                options, counted);
+    return counted;
   }
   const std::vector<PointDesign> rounds =
       digitsRounds(settings.points, settings.SampleCount);
-  PhaseCounts counts;
+  DigitsStop stop{*settings.digits,
+                  static_cast<std::uint64_t>(settings.SampleCount),
+                  DigitsEnd::kCeilingReached};
   for (const PointDesign& design : rounds) {
-    counts = countPhase(*makeDesignSource(request, design), system, options);
-    if (precisionReached(precisionOf(counts), *settings.digits)) break;
+    countSource(*makeDesignSource(request, design), system, options,
+                counted);
+    if (precisionReached(precisionOf(counted.counts), *settings.digits)) {
+      stop.end = DigitsEnd::kRuleMet;
+      break;
+    }
   }
-  return counts;
+  counted.digits = stop;
+  return counted;
 }
 
 }  // namespace
@@ -112,7 +142,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   options.references = context.references;
   options.group = context.group;
   options.memoryBudget = context.memoryBudget;
-  PhaseCounts counts;
+  CountedPhase counted;
   try {
     if (context.display != nullptr) {
       options.progress = &context.display->beginPhase(
@@ -122,9 +152,9 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
         ProgressDisplay& display;
         ~EndPhase() { display.endPhase(); }
       } endPhase{*context.display};
-      counts = countWith(settings, request, context.system, options);
+      counted = countWith(settings, request, context.system, options);
     } else {
-      counts = countWith(settings, request, context.system, options);
+      counted = countWith(settings, request, context.system, options);
     }
   } catch (const BandsCollapse& collapse) {
     throw std::runtime_error(collapseMessage(
@@ -140,15 +170,23 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
 
   std::vector<NormalParameters> moments = familyMoments(family, request.pairs);
   replaySteps(moments, context.system.steps());
+  PhaseCounts& counts = counted.counts;
   std::vector<std::optional<PositionErrors>> errors;
-  if (counts.batches) errors = standardErrors(*counts.batches, counts.bands);
+  std::vector<std::optional<Convergence>> convergence;
+  if (counts.batches) {
+    errors = standardErrors(*counts.batches, counts.bands);
+    convergence =
+        convergenceSeries(*counts.batches, counts.bands, counted.batchJobs);
+  }
   PhaseResult result = makePhaseResult(family.family, std::move(counts.bands),
                                        moments, context.system.columnOrder(),
                                        context.stop);
   if (context.stop.stop_requested()) throw PhaseStopped{};
   if (!settings.ExactDistributions) result.seed = request.seed;
+  result.digits = counted.digits;
   for (std::size_t e = 0; e < errors.size(); ++e) {
     result.positions[e].errors = std::move(errors[e]);
+    result.positions[e].convergence = std::move(convergence[e]);
   }
   return result;
 }
