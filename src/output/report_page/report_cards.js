@@ -16,6 +16,17 @@
     return {node: node, buttons: buttons};
   }
 
+  // A card's PNG and CSV buttons and its collapsed "Numbers" section, added
+  // to the card.
+  function cardTools(card) {
+    const pngButton = el('button', {type: 'button'}, 'PNG');
+    const csvButton = el('button', {type: 'button'}, 'CSV');
+    card.append(el('div', {class: 'toolbar no-print'}, pngButton, csvButton));
+    const detailsBody = el('div', {class: 'details-body'});
+    card.append(el('details', {class: 'numbers-details'}, el('summary', null, 'Numbers'), detailsBody));
+    return {pngButton: pngButton, csvButton: csvButton, detailsBody: detailsBody};
+  }
+
   function histogramCard(ctx) {
     // ctx: {system, position, unknown, family, modes}
     const entries = ctx.modes.map(function (mode) { return familyUnknown(mode, ctx.family, ctx.unknown); });
@@ -46,13 +57,7 @@
     const mergeNote = el('p', {class: 'small muted hidden'});
     card.append(mergeNote);
 
-    const pngButton = el('button', {type: 'button'}, 'PNG');
-    const csvButton = el('button', {type: 'button'}, 'CSV');
-    card.append(el('div', {class: 'toolbar no-print'}, pngButton, csvButton));
-    const details = el('details', {class: 'numbers-details'});
-    const detailsBody = el('div', {class: 'details-body'});
-    details.append(el('summary', null, 'Numbers'), detailsBody);
-    card.append(details);
+    const {pngButton, csvButton, detailsBody} = cardTools(card);
 
     let chart = null;
     let current = -1;

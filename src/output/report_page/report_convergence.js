@@ -87,11 +87,7 @@
     card.append(el('div', {class: 'chart-box'}, canvas, note));
     const words = el('p', {class: 'small'});
     card.append(words);
-    const pngButton = el('button', {type: 'button'}, 'PNG');
-    const csvButton = el('button', {type: 'button'}, 'CSV');
-    card.append(el('div', {class: 'toolbar no-print'}, pngButton, csvButton));
-    const detailsBody = el('div', {class: 'details-body'});
-    card.append(el('details', {class: 'numbers-details'}, el('summary', null, 'Numbers'), detailsBody));
+    const {pngButton, csvButton, detailsBody} = cardTools(card);
 
     let chart = null;
     let current = -1;
