@@ -174,9 +174,11 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   std::vector<std::optional<PositionErrors>> errors;
   std::vector<std::optional<Convergence>> convergence;
   if (counts.batches) {
-    errors = standardErrors(*counts.batches, counts.bands);
-    convergence =
-        convergenceSeries(*counts.batches, counts.bands, counted.batchJobs);
+    const PhaseEstimates estimates =
+        phaseEstimates(*counts.batches, counts.bands);
+    errors = standardErrors(*counts.batches, counts.bands, estimates);
+    convergence = convergenceSeries(*counts.batches, counts.bands, estimates,
+                                    counted.batchJobs);
   }
   PhaseResult result = makePhaseResult(family.family, std::move(counts.bands),
                                        moments, context.system.columnOrder(),

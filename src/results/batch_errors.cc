@@ -73,13 +73,21 @@ std::vector<BatchEstimate> batchEstimates(const BatchSums& batches,
   return estimates;
 }
 
+PhaseEstimates phaseEstimates(const BatchSums& batches,
+                              const PhaseBands& bands) {
+  PhaseEstimates estimates(bands.size());
+  for (std::size_t e = 0; e < bands.size(); ++e) {
+    if (bands[e].count == 0) continue;
+    estimates[e] = batchEstimates(batches, e, bands[e]);
+  }
+  return estimates;
+}
+
 namespace {
 
-std::optional<PositionErrors> positionErrors(const BatchSums& batches,
-                                             std::size_t position,
-                                             const PositionBands& bands) {
-  const std::vector<BatchEstimate> estimates =
-      batchEstimates(batches, position, bands);
+std::optional<PositionErrors> positionErrors(
+    const BatchSums& batches, std::size_t position, const PositionBands& bands,
+    const std::vector<BatchEstimate>& estimates) {
   if (estimates.size() < 2) return std::nullopt;
   const std::size_t bandCount = bands.masses.size();
   std::vector<Spread> masses(bandCount);
@@ -124,10 +132,16 @@ std::optional<PositionErrors> positionErrors(const BatchSums& batches,
 
 std::vector<std::optional<PositionErrors>> standardErrors(
     const BatchSums& batches, const PhaseBands& bands) {
+  return standardErrors(batches, bands, phaseEstimates(batches, bands));
+}
+
+std::vector<std::optional<PositionErrors>> standardErrors(
+    const BatchSums& batches, const PhaseBands& bands,
+    const PhaseEstimates& estimates) {
   std::vector<std::optional<PositionErrors>> errors(bands.size());
   for (std::size_t e = 0; e < bands.size(); ++e) {
     if (bands[e].count == 0) continue;
-    errors[e] = positionErrors(batches, e, bands[e]);
+    errors[e] = positionErrors(batches, e, bands[e], estimates[e]);
   }
   return errors;
 }

@@ -56,6 +56,11 @@ struct BatchEstimate {
 std::vector<BatchEstimate> batchEstimates(const BatchSums& batches,
                                           std::size_t position,
                                           const PositionBands& bands);
+// Those of every position, by solution position (none for a position that
+// solved nothing), for standardErrors and convergenceSeries to share.
+using PhaseEstimates = std::vector<std::vector<BatchEstimate>>;
+PhaseEstimates phaseEstimates(const BatchSums& batches,
+                              const PhaseBands& bands);
 
 struct CoverageErrors {
   double symmetricLower = 0.0;
@@ -71,9 +76,13 @@ struct PositionErrors {
   std::optional<CoverageErrors> coverage;
 };
 
-// bands: the phase's counted bands, by solution position.
+// bands: the phase's counted bands, by solution position; estimates:
+// phaseEstimates of both (found here when not given).
 std::vector<std::optional<PositionErrors>> standardErrors(
     const BatchSums& batches, const PhaseBands& bands);
+std::vector<std::optional<PositionErrors>> standardErrors(
+    const BatchSums& batches, const PhaseBands& bands,
+    const PhaseEstimates& estimates);
 
 }  // namespace linprob
 

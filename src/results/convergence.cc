@@ -71,18 +71,18 @@ Convergence positionSeries(const BatchSums& batches, std::size_t position,
     // histogram.
     const double average =
         last && bands.moments ? bands.moments->mean() : pooled.mean();
-    std::optional<CoverageInterval> interval;
+    std::optional<SymmetricEnds> interval;
     if (last && bands.fine) {
-      interval = coverageInterval(*bands.fine);
+      interval = symmetricEnds(*bands.fine);
     } else if (pooledHistogram) {
-      interval = coverageInterval(*pooledHistogram);
+      interval = symmetricEnds(*pooledHistogram);
     }
     ConvergencePoint point;
     point.samples = samples;
     point.mean = {average, mean.error()};
-    point.symmetricLower = {interval ? interval->symmetricLower : kNotANumber,
+    point.symmetricLower = {interval ? interval->lower : kNotANumber,
                             lower.error()};
-    point.symmetricUpper = {interval ? interval->symmetricUpper : kNotANumber,
+    point.symmetricUpper = {interval ? interval->upper : kNotANumber,
                             upper.error()};
     points.push_back(point);
   }
@@ -93,6 +93,7 @@ Convergence positionSeries(const BatchSums& batches, std::size_t position,
 
 std::vector<std::optional<Convergence>> convergenceSeries(
     const BatchSums& batches, const PhaseBands& bands,
+    const PhaseEstimates& estimates,
     std::span<const std::uint64_t> batchJobs) {
   if (batchJobs.size() != batches.batches()) {
     throw std::invalid_argument(
@@ -102,13 +103,10 @@ std::vector<std::optional<Convergence>> convergenceSeries(
   }
   std::vector<std::optional<Convergence>> series(bands.size());
   for (std::size_t e = 0; e < bands.size(); ++e) {
-    if (bands[e].count == 0) continue;
-    const std::vector<BatchEstimate> estimates =
-        batchEstimates(batches, e, bands[e]);
-    if (estimates.size() < 2) continue;
+    if (bands[e].count == 0 || estimates[e].size() < 2) continue;
     // Counted without references: no moments, no histograms.
-    if (!estimates.front().moments) continue;
-    series[e] = positionSeries(batches, e, bands[e], estimates, batchJobs);
+    if (!estimates[e].front().moments) continue;
+    series[e] = positionSeries(batches, e, bands[e], estimates[e], batchJobs);
   }
   return series;
 }

@@ -31,6 +31,7 @@
 #include <span>
 #include <vector>
 
+#include "results/batch_errors.h"
 #include "solve/band_table.h"
 #include "solve/batch_sums.h"
 
@@ -51,11 +52,12 @@ struct ConvergencePoint {
 // Points k = 1 ... h.
 using Convergence = std::vector<ConvergencePoint>;
 
-// batchJobs: the jobs of each batch (JobSource::batchJobs). Throws
-// std::invalid_argument "convergence: 3 batch job counts for 16 batches"
-// unless there is one per batch.
+// estimates: phaseEstimates(batches, bands); batchJobs: the jobs of each
+// batch (JobSource::batchJobs). Throws std::invalid_argument "convergence:
+// 3 batch job counts for 16 batches" unless there is one per batch.
 std::vector<std::optional<Convergence>> convergenceSeries(
     const BatchSums& batches, const PhaseBands& bands,
+    const PhaseEstimates& estimates,
     std::span<const std::uint64_t> batchJobs);
 
 }  // namespace linprob

@@ -108,7 +108,8 @@ TEST_F(ConvergenceTest, PointsPoolTheFirstBatchesAndEndAtThePhasesOwn) {
   for (const std::size_t subBands : {kFineSubBands, std::size_t{1024}}) {
     SCOPED_TRACE(subBands);
     const BatchSums batches = count(subBands);
-    const auto series = convergenceSeries(batches, bands_, jobs_);
+    const auto series = convergenceSeries(
+        batches, bands_, phaseEstimates(batches, bands_), jobs_);
     ASSERT_EQ(series.size(), 1u);
     ASSERT_TRUE(series[0]);
     const Convergence& points = *series[0];
@@ -154,7 +155,8 @@ TEST_F(ConvergenceTest, NoneWithoutMomentsOrASecondBatchAndOneJobCountEach) {
   EXPECT_THROW(
       {
         try {
-          convergenceSeries(batches, bands_, std::vector<std::uint64_t>{1, 2});
+          convergenceSeries(batches, bands_, phaseEstimates(batches, bands_),
+                            std::vector<std::uint64_t>{1, 2});
         } catch (const std::invalid_argument& e) {
           EXPECT_STREQ(e.what(),
                        "convergence: 2 batch job counts for 4 batches");
@@ -177,8 +179,10 @@ TEST_F(ConvergenceTest, NoneWithoutMomentsOrASecondBatchAndOneJobCountEach) {
   sums.moments.back().add(bands_[0].min, 0.5);
   lone.addChunk(0, sums);
   const std::vector<std::uint64_t> two = {10, 10};
-  EXPECT_FALSE(convergenceSeries(plain, bands_, two)[0]);
-  EXPECT_FALSE(convergenceSeries(lone, bands_, two)[0]);
+  EXPECT_FALSE(
+      convergenceSeries(plain, bands_, phaseEstimates(plain, bands_), two)[0]);
+  EXPECT_FALSE(
+      convergenceSeries(lone, bands_, phaseEstimates(lone, bands_), two)[0]);
 }
 
 }  // namespace
