@@ -83,6 +83,8 @@ class JobSource {
   virtual std::size_t batchOf(std::size_t /*chunk*/, std::uint64_t /*k*/) const {
     return 0;
   }
+  // The jobs of batch b, below batchCount(): the samples behind its sums.
+  virtual std::uint64_t batchJobs(std::size_t /*batch*/) const { return 0; }
 };
 
 }  // namespace linprob

@@ -63,6 +63,22 @@ std::size_t PointDesign::batchOf(std::uint64_t unit) const {
   return static_cast<std::size_t>(unit * batchCount() / blockCount());
 }
 
+std::uint64_t PointDesign::batchJobs(std::size_t batch) const {
+  if (batch >= batchCount()) return 0;
+  if (replicates > 1) return replicateJobs;
+  // Units u with u * H / B == b: from ceil(b B / H) up to ceil((b+1) B / H),
+  // every one kBlockJobs long but the replicate's last.
+  const std::uint64_t blocks = blockCount();
+  const std::uint64_t h = batchCount();
+  const std::uint64_t first = (batch * blocks + h - 1) / h;
+  const std::uint64_t end = ((batch + 1) * blocks + h - 1) / h;
+  const std::uint64_t from =
+      std::min<std::uint64_t>(first * kBlockJobs, replicateJobs);
+  const std::uint64_t to =
+      std::min<std::uint64_t>(end * kBlockJobs, replicateJobs);
+  return to - from;
+}
+
 double PointDesign::jobWeight() const {
   // Evaluated in single precision and only then widened.
   const float weight = 1.0f / static_cast<float>(jobCount());

@@ -75,6 +75,9 @@ struct PointDesign {
   // never decreasing with the unit.
   std::size_t batchCount() const;
   std::size_t batchOf(std::uint64_t unit) const;
+  // The jobs of batch b (0 for b past the end): the sum of blockJobs over
+  // the units batchOf puts in it.
+  std::uint64_t batchJobs(std::size_t batch) const;
   // The weight of every job: 1 / jobCount() evaluated in float, as
   // sampleWeight.
   double jobWeight() const;

@@ -38,6 +38,9 @@ class PointSource final : public JobSource {
   std::optional<std::uint64_t> seed() const override { return seed_; }
   std::size_t batchCount() const override { return design_.batchCount(); }
   std::size_t batchOf(std::size_t chunk, std::uint64_t k) const override;
+  std::uint64_t batchJobs(std::size_t batch) const override {
+    return design_.batchJobs(batch);
+  }
 
  private:
   unsigned n_;

@@ -47,6 +47,9 @@ class SamplingSource final : public JobSource {
   std::optional<std::uint64_t> seed() const override { return jobs_.seed; }
   std::size_t batchCount() const override { return design_.batchCount(); }
   std::size_t batchOf(std::size_t chunk, std::uint64_t k) const override;
+  std::uint64_t batchJobs(std::size_t batch) const override {
+    return design_.batchJobs(batch);
+  }
 
   const SamplingJobs& jobs() const { return jobs_; }
 

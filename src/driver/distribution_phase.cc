@@ -17,6 +17,7 @@
 #include "output/number_text.h"
 #include "results/digits_rule.h"
 #include "results/batch_errors.h"
+#include "results/convergence.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -39,12 +40,41 @@ std::string collapseMessage(const FamilyInfo& family, unsigned unknown,
 
 namespace {
 
-// What the --digits rule looks at, by position (solved ones only).
-std::vector<UnknownPrecision> precisionOf(const PhaseCounts& counts) {
+// Standard errors from 16 batches are themselves uncertain by about a
+// fifth: a round chosen by them aims this much higher, so that it rarely
+// falls short and costs a round more.
+constexpr double kGrowthMargin = 1.5;
+
+// A phase's counts, the jobs of each of its batches, how a --digits phase
+// ended, and the batches' estimates and standard errors once a --digits
+// phase has computed them.
+struct CountedPhase {
+  PhaseCounts counts;
+  std::vector<std::uint64_t> batchJobs;
+  std::optional<DigitsStop> digits;
+  std::optional<PhaseEstimates> estimates;
+  std::vector<std::optional<PositionErrors>> errors;
+};
+
+// The counts of the source's jobs, with the jobs of each of its batches.
+void countSource(const JobSource& source, const LinearSystem& system,
+                 const SolveOptions& options, CountedPhase& counted) {
+  counted.batchJobs.clear();
+  for (std::size_t b = 0; b < source.batchCount(); ++b) {
+    counted.batchJobs.push_back(source.batchJobs(b));
+  }
+  counted.counts = countPhase(source, system, options);
+  counted.estimates.reset();
+  counted.errors.clear();
+}
+
+// What the --digits rule looks at, by position (solved ones only), from
+// the counts and their standard errors.
+std::vector<UnknownPrecision> precisionOf(const CountedPhase& counted) {
   std::vector<UnknownPrecision> unknowns;
+  const PhaseCounts& counts = counted.counts;
   if (!counts.batches) return unknowns;
-  const std::vector<std::optional<PositionErrors>> errors =
-      standardErrors(*counts.batches, counts.bands);
+  const std::vector<std::optional<PositionErrors>>& errors = counted.errors;
   for (std::size_t e = 0; e < counts.bands.size(); ++e) {
     const PositionBands& bands = counts.bands[e];
     if (bands.count == 0) continue;
@@ -62,11 +92,6 @@ std::vector<UnknownPrecision> precisionOf(const PhaseCounts& counts) {
   return unknowns;
 }
 
-// Standard errors from 16 batches are themselves uncertain by about a
-// fifth: a round chosen by them aims this much higher, so that it rarely
-// falls short and costs a round more.
-constexpr double kGrowthMargin = 1.5;
-
 // The phase's counts: one phase of the settings' source, or with --digits
 // in sampling rounds of digitsRounds, each a complete phase from the same
 // seed, until the first whose results meet the rule (the last round
@@ -74,22 +99,37 @@ constexpr double kGrowthMargin = 1.5;
 // first with the samples the errors ask for (neededGrowth, with a margin),
 // at least the one after. Which round ends it depends on the results alone,
 // so on no thread or process count.
-PhaseCounts countWith(const RunSettings& settings, const SourceRequest& request,
-                      const LinearSystem& system, const SolveOptions& options) {
+CountedPhase countWith(const RunSettings& settings,
+                       const SourceRequest& request,
+                       const LinearSystem& system,
+                       const SolveOptions& options) {
+  CountedPhase counted;
   if (settings.ExactDistributions || !settings.digits) {
-    return countPhase(*makeJobSource(sourceKindFor(settings), request), system,
-                      options);
+    countSource(*makeJobSource(sourceKindFor(settings), request), system,
+                options, counted);
+    return counted;
   }
   const std::vector<PointDesign> rounds =
       digitsRounds(settings.points, settings.SampleCount);
-  PhaseCounts counts;
+  DigitsStop stop{*settings.digits,
+                  static_cast<std::uint64_t>(settings.SampleCount),
+                  DigitsEnd::kCeilingReached};
   std::size_t round = 0;
   for (;;) {
-    counts =
-        countPhase(*makeDesignSource(request, rounds[round]), system, options);
-    if (round + 1 == rounds.size()) return counts;
-    const std::vector<UnknownPrecision> unknowns = precisionOf(counts);
-    if (precisionReached(unknowns, *settings.digits)) return counts;
+    countSource(*makeDesignSource(request, rounds[round]), system, options,
+                counted);
+    const PhaseCounts& counts = counted.counts;
+    if (counts.batches) {
+      counted.estimates = phaseEstimates(*counts.batches, counts.bands);
+      counted.errors =
+          standardErrors(*counts.batches, counts.bands, *counted.estimates);
+    }
+    const std::vector<UnknownPrecision> unknowns = precisionOf(counted);
+    if (precisionReached(unknowns, *settings.digits)) {
+      stop.end = DigitsEnd::kRuleMet;
+      break;
+    }
+    if (round + 1 == rounds.size()) break;
     const double wanted = static_cast<double>(rounds[round].replicateJobs) *
                           neededGrowth(unknowns, *settings.digits) *
                           kGrowthMargin;
@@ -99,6 +139,8 @@ PhaseCounts countWith(const RunSettings& settings, const SourceRequest& request,
       ++round;
     }
   }
+  counted.digits = stop;
+  return counted;
 }
 
 }  // namespace
@@ -130,7 +172,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   options.references = context.references;
   options.group = context.group;
   options.memoryBudget = context.memoryBudget;
-  PhaseCounts counts;
+  CountedPhase counted;
   try {
     if (context.display != nullptr) {
       options.progress = &context.display->beginPhase(
@@ -140,9 +182,9 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
         ProgressDisplay& display;
         ~EndPhase() { display.endPhase(); }
       } endPhase{*context.display};
-      counts = countWith(settings, request, context.system, options);
+      counted = countWith(settings, request, context.system, options);
     } else {
-      counts = countWith(settings, request, context.system, options);
+      counted = countWith(settings, request, context.system, options);
     }
   } catch (const BandsCollapse& collapse) {
     throw std::runtime_error(collapseMessage(
@@ -158,15 +200,29 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
 
   std::vector<NormalParameters> moments = familyMoments(family, request.pairs);
   replaySteps(moments, context.system.steps());
+  PhaseCounts& counts = counted.counts;
   std::vector<std::optional<PositionErrors>> errors;
-  if (counts.batches) errors = standardErrors(*counts.batches, counts.bands);
+  std::vector<std::optional<Convergence>> convergence;
+  if (counts.batches) {
+    // A --digits phase has them from its last round.
+    if (!counted.estimates) {
+      counted.estimates = phaseEstimates(*counts.batches, counts.bands);
+      counted.errors =
+          standardErrors(*counts.batches, counts.bands, *counted.estimates);
+    }
+    errors = std::move(counted.errors);
+    convergence = convergenceSeries(*counts.batches, counts.bands,
+                                    *counted.estimates, counted.batchJobs);
+  }
   PhaseResult result = makePhaseResult(family.family, std::move(counts.bands),
                                        moments, context.system.columnOrder(),
                                        context.stop);
   if (context.stop.stop_requested()) throw PhaseStopped{};
   if (!settings.ExactDistributions) result.seed = request.seed;
+  result.digits = counted.digits;
   for (std::size_t e = 0; e < errors.size(); ++e) {
     result.positions[e].errors = std::move(errors[e]);
+    result.positions[e].convergence = std::move(convergence[e]);
   }
   return result;
 }

@@ -1,8 +1,9 @@
 // One distribution phase of one system under one pivoting mode: build the
 // family's jobs (enumerated cells or random samples), solve them all and
 // count them into each unknown's bands, propagate the family's means and
-// variances through the steps, and return the phase's result (with the seed
-// of a sampling phase). Prints the phase's console lines and, when the
+// variances through the steps, and return the phase's result (with the
+// seed, standard errors and convergence of a sampling phase, and how a
+// --digits phase ended). Prints the phase's console lines and, when the
 // context has a display, keeps its progress line; writes no file.
 //
 // Nothing of a phase outlives the call, and no thread is left running when

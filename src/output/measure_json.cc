@@ -173,6 +173,35 @@ Json errorsJson(const std::optional<PositionErrors>& errors) {
               {"coverage_95", std::move(coverage)}};
 }
 
+Json convergenceJson(const std::optional<Convergence>& convergence) {
+  if (!convergence) return nullptr;
+  Json samples = Json::array();
+  std::vector<double> columns[6];
+  for (const ConvergencePoint& point : *convergence) {
+    samples.push_back(point.samples);
+    const RunningEstimate* estimates[3] = {
+        &point.mean, &point.symmetricLower, &point.symmetricUpper};
+    for (std::size_t q = 0; q < 3; ++q) {
+      columns[2 * q].push_back(estimates[q]->value);
+      columns[2 * q + 1].push_back(estimates[q]->error);
+    }
+  }
+  return Json{{"samples", std::move(samples)},
+              {"mean", numbers(columns[0])},
+              {"mean_se", numbers(columns[1])},
+              {"symmetric_lower", numbers(columns[2])},
+              {"symmetric_lower_se", numbers(columns[3])},
+              {"symmetric_upper", numbers(columns[4])},
+              {"symmetric_upper_se", numbers(columns[5])}};
+}
+
+Json digitsJson(const std::optional<DigitsStop>& digits) {
+  if (!digits) return nullptr;
+  return Json{{"digits", digits->digits},
+              {"most_samples", digits->mostSamples},
+              {"rule_met", digits->end == DigitsEnd::kRuleMet}};
+}
+
 // The errors of merged bands: the root of the sum of their squares (the
 // bands' estimates are negatively correlated, so this bounds the error of
 // their sum from above, up to the batches' own spread).

@@ -1,7 +1,8 @@
 // The measures of results.json as JSON values, one builder per kind of
 // value: what the document and the page's copy of it say of a position's
 // tables, moments, coverage, checks against the approximations and the
-// truth, standard errors and the variance shares, with null where a value
+// truth, standard errors, convergence and the variance shares, and how a
+// --digits phase ended, with null where a value
 // is missing (as the README's table of fields says).
 #ifndef LINPROB_OUTPUT_MEASURE_JSON_H_
 #define LINPROB_OUTPUT_MEASURE_JSON_H_
@@ -35,6 +36,12 @@ Json sensitivityJson(const SystemReference& reference);
 void addSensitivityFields(Json& entry, const SystemReference* reference);
 // The standard errors beside a position's values, or null in enumeration.
 Json errorsJson(const std::optional<PositionErrors>& errors);
+// The running estimates over a sampling phase's batches, one array per
+// quantity by point (samples, mean, mean_se, symmetric_lower,
+// symmetric_lower_se, symmetric_upper, symmetric_upper_se), or null.
+Json convergenceJson(const std::optional<Convergence>& convergence);
+// How a --digits phase ended (digits, most_samples, rule_met), or null.
+Json digitsJson(const std::optional<DigitsStop>& digits);
 // The errors of merged bands: the root of the sum of their squares.
 Json mergedErrors(const std::vector<double>& errors, std::size_t group);
 // The values summed in order `group` at a time (the last group takes what

@@ -17,9 +17,9 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 // What a table costs the page, roughly: its field names and about 40
-// numbers besides its bands, and six numbers per band (border, VALID,
-// INVALID, exact linear, the truth and its error bound), each about 20
-// characters.
+// numbers besides its bands, six numbers per band (border, VALID, INVALID,
+// exact linear, the truth and its error bound) and seven per point of its
+// convergence, each about 20 characters.
 constexpr std::size_t kTableNameBytes = 600;
 constexpr std::size_t kNumberBytes = 20;
 
@@ -31,7 +31,9 @@ std::size_t fullTableBytes(const PositionResult* position,
     const std::size_t group = (bands + mostBands - 1) / mostBands;
     bands = (bands + group - 1) / group;
   }
-  return kTableNameBytes + (6 * bands + 40) * kNumberBytes;
+  const std::size_t points =
+      position->convergence ? position->convergence->size() : 0;
+  return kTableNameBytes + (6 * bands + 7 * points + 40) * kNumberBytes;
 }
 
 std::optional<double> totalVariation(const std::optional<ApproximationCheck>& check) {

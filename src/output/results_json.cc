@@ -67,7 +67,8 @@ Json phaseUnknownJson(int unknown, const PositionResult* position,
   const char* fields[] = {"min",         "max",          "borders",
                           "valid",       "invalid",      "exact_linear",
                           "moments",     "expected_moments", "coverage_95",
-                          "discrepancy", "gum_validation", "standard_error"};
+                          "discrepancy", "gum_validation", "standard_error",
+                          "convergence"};
   if (position == nullptr || !position->solved()) {
     for (const char* field : fields) entry[field] = nullptr;
     addTruthFields(entry, position);
@@ -99,6 +100,7 @@ Json phaseUnknownJson(int unknown, const PositionResult* position,
            {"exact_linear", validationJson(measures.exactLinear)}};
   addTruthFields(entry, position);
   entry["standard_error"] = errorsJson(position->errors);
+  entry["convergence"] = convergenceJson(position->convergence);
   mergeBands(entry, *position, mostBands);
   return entry;
 }
@@ -117,6 +119,7 @@ Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
   return Json{{"family", family.name},
               {"jobs", run.solvedJobs},
               {"seed", run.seed ? Json(*run.seed) : Json(nullptr)},
+              {"digits", digitsJson(run.digits)},
               {"unknowns", std::move(unknowns)}};
 }
 

@@ -14,9 +14,11 @@
 //            modes: per pivoting mode: mode, summary_file, pivot_growth,
 //            column_order, unknowns (exact, forward_error_ulps, interval,
 //            interval_overestimation) and families: per family: family,
-//            jobs, seed (of a sampling phase, else null), unknowns (min, max, borders b0 ... bK,
-//            valid, invalid, exact_linear, moments, expected_moments,
-//            coverage_95, discrepancy, gum_validation).
+//            jobs, seed (of a sampling phase, else null), digits (how a
+//            --digits phase ended, else null), unknowns (min, max, borders
+//            b0 ... bK, valid, invalid, exact_linear, moments,
+//            expected_moments, coverage_95, discrepancy, gum_validation,
+//            standard_error, convergence).
 // The README lists every field and when it is null.
 //
 // The copy of the document that the report page embeds (page_document.h)

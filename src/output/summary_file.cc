@@ -18,6 +18,19 @@ const char* missingReason(ApproxState state) {
 
 }  // namespace
 
+void printSamplesUsed(const PhaseResult& phase, std::ostream& out) {
+  if (!phase.digits) return;
+  const DigitsStop& digits = *phase.digits;
+  out << "Samples used: " << phase.solvedJobs();
+  if (digits.end == DigitsEnd::kRuleMet) {
+    out << ", where the --digits " << digits.digits
+        << " rule was met (at most " << digits.mostSamples << ")." << std::endl;
+  } else {
+    out << ", the most allowed (" << digits.mostSamples << "); the --digits "
+        << digits.digits << " rule was not met." << std::endl;
+  }
+}
+
 void printBounds(const std::vector<Interval>& solution,
                  const std::vector<unsigned>& columnOrder, std::ostream& out) {
   // Position order; each line names the unknown that sits at that position.
@@ -87,6 +100,7 @@ void writeSummary(const SystemResult& result, std::ostream& out) {
   for (const PhaseResult& phase : result.phases) {
     const FamilyInfo& family = familyInfo(phase.family);
     out << std::endl << family.validHeader << std::endl;
+    printSamplesUsed(phase, out);
     printValidTables(phase, out);
     out << std::endl << family.invalidHeader << std::endl;
     printInvalidTables(phase, out);

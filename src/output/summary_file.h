@@ -6,7 +6,11 @@
 // position k, an empty line, "Interval arithmetic values" and its lines;
 // then per phase an empty line, the family's VALID header, the VALID tables,
 // an empty line, the INVALID header and the INVALID tables. Numbers use the
-// stream's default format (six significant digits).
+// stream's default format (six significant digits). A phase run under
+// --digits has one more line after its VALID header, with the samples it
+// used (all digits) and how its rounds ended:
+//   Samples used: 4096, where the --digits 2 rule was met (at most 100000).
+//   Samples used: 98304, the most allowed (100000); the --digits 2 rule was not met.
 //
 // VALID table per position:
 //   Showing probabilities for variable number <unknown>
@@ -36,6 +40,8 @@ namespace linprob {
 
 void printBounds(const std::vector<Interval>& solution,
                  const std::vector<unsigned>& columnOrder, std::ostream& out);
+// The line of a --digits phase; nothing for any other.
+void printSamplesUsed(const PhaseResult& phase, std::ostream& out);
 void printValidTables(const PhaseResult& phase, std::ostream& out);
 void printInvalidTables(const PhaseResult& phase, std::ostream& out);
 

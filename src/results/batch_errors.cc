@@ -2,8 +2,7 @@
 
 #include <cmath>
 #include <limits>
-
-#include "results/coverage_interval.h"
+#include <utility>
 
 namespace linprob {
 namespace {
@@ -50,45 +49,70 @@ double batchStandardError(std::span<const double> weights,
   return std::sqrt(variance);
 }
 
+std::vector<BatchEstimate> batchEstimates(const BatchSums& batches,
+                                          std::size_t position,
+                                          const PositionBands& bands) {
+  const std::size_t bandCount = bands.masses.size();
+  std::vector<BatchEstimate> estimates;
+  for (std::size_t r = 0; r < batches.batches(); ++r) {
+    const double* batchMasses = batches.masses(r, position);
+    BatchEstimate estimate;
+    estimate.batch = r;
+    for (std::size_t k = 0; k < bandCount; ++k) {
+      estimate.weight += batchMasses[k];
+    }
+    if (!(estimate.weight > 0.0)) continue;
+    if (!batches.moments(r).empty()) {
+      estimate.moments = batches.moments(r)[position];
+    }
+    const std::optional<FineHistogram> histogram =
+        batches.histogram(r, position, bands.min, bands.max);
+    if (histogram) estimate.coverage = coverageInterval(*histogram);
+    estimates.push_back(std::move(estimate));
+  }
+  return estimates;
+}
+
+PhaseEstimates phaseEstimates(const BatchSums& batches,
+                              const PhaseBands& bands) {
+  PhaseEstimates estimates(bands.size());
+  for (std::size_t e = 0; e < bands.size(); ++e) {
+    if (bands[e].count == 0) continue;
+    estimates[e] = batchEstimates(batches, e, bands[e]);
+  }
+  return estimates;
+}
+
 namespace {
 
-std::optional<PositionErrors> positionErrors(const BatchSums& batches,
-                                             std::size_t position,
-                                             const PositionBands& bands) {
+std::optional<PositionErrors> positionErrors(
+    const BatchSums& batches, std::size_t position, const PositionBands& bands,
+    const std::vector<BatchEstimate>& estimates) {
+  if (estimates.size() < 2) return std::nullopt;
   const std::size_t bandCount = bands.masses.size();
   std::vector<Spread> masses(bandCount);
   Spread mean;
   Spread sd;
   std::vector<Spread> ends(4);
   double total = 0.0;
-  std::size_t used = 0;
-  for (std::size_t r = 0; r < batches.batches(); ++r) {
-    const double* batchMasses = batches.masses(r, position);
-    double weight = 0.0;
-    for (std::size_t k = 0; k < bandCount; ++k) weight += batchMasses[k];
-    if (!(weight > 0.0)) continue;
-    ++used;
+  for (const BatchEstimate& estimate : estimates) {
+    const double weight = estimate.weight;
+    const double* batchMasses = batches.masses(estimate.batch, position);
     total += weight;
     for (std::size_t k = 0; k < bandCount; ++k) {
       masses[k].add(weight, batchMasses[k] / weight);
     }
-    if (!batches.moments(r).empty()) {
-      const WeightedMoments& moments = batches.moments(r)[position];
-      mean.add(moments.sumWeight(), moments.mean());
-      sd.add(moments.sumWeight(), moments.sd());
+    if (estimate.moments) {
+      mean.add(estimate.moments->sumWeight(), estimate.moments->mean());
+      sd.add(estimate.moments->sumWeight(), estimate.moments->sd());
     }
-    const std::optional<FineHistogram> histogram =
-        batches.histogram(r, position, bands.min, bands.max);
-    if (!histogram) continue;
-    const std::optional<CoverageInterval> interval =
-        coverageInterval(*histogram);
-    if (!interval) continue;
-    ends[0].add(weight, interval->symmetricLower);
-    ends[1].add(weight, interval->symmetricUpper);
-    ends[2].add(weight, interval->shortestLower);
-    ends[3].add(weight, interval->shortestUpper);
+    if (!estimate.coverage) continue;
+    const CoverageInterval& interval = *estimate.coverage;
+    ends[0].add(weight, interval.symmetricLower);
+    ends[1].add(weight, interval.symmetricUpper);
+    ends[2].add(weight, interval.shortestLower);
+    ends[3].add(weight, interval.shortestUpper);
   }
-  if (used < 2) return std::nullopt;
   PositionErrors errors;
   for (const Spread& band : masses) {
     // The phase's mass is the sum of the batches' masses: W times the
@@ -97,7 +121,7 @@ std::optional<PositionErrors> positionErrors(const BatchSums& batches,
   }
   errors.mean = mean.error();
   errors.sd = sd.error();
-  if (ends[0].estimates.size() == used) {
+  if (ends[0].estimates.size() == estimates.size()) {
     errors.coverage = CoverageErrors{ends[0].error(), ends[1].error(),
                                      ends[2].error(), ends[3].error()};
   }
@@ -108,10 +132,16 @@ std::optional<PositionErrors> positionErrors(const BatchSums& batches,
 
 std::vector<std::optional<PositionErrors>> standardErrors(
     const BatchSums& batches, const PhaseBands& bands) {
+  return standardErrors(batches, bands, phaseEstimates(batches, bands));
+}
+
+std::vector<std::optional<PositionErrors>> standardErrors(
+    const BatchSums& batches, const PhaseBands& bands,
+    const PhaseEstimates& estimates) {
   std::vector<std::optional<PositionErrors>> errors(bands.size());
   for (std::size_t e = 0; e < bands.size(); ++e) {
     if (bands[e].count == 0) continue;
-    errors[e] = positionErrors(batches, e, bands[e]);
+    errors[e] = positionErrors(batches, e, bands[e], estimates[e]);
   }
   return errors;
 }

@@ -25,17 +25,42 @@
 #ifndef LINPROB_RESULTS_BATCH_ERRORS_H_
 #define LINPROB_RESULTS_BATCH_ERRORS_H_
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "results/coverage_interval.h"
 #include "solve/band_table.h"
 #include "solve/batch_sums.h"
+#include "solve/weighted_moments.h"
 
 namespace linprob {
 
 double batchStandardError(std::span<const double> weights,
                           std::span<const double> estimates);
+
+// What one batch that holds mass at a position estimates there: its weight
+// is that mass (the sum of its band masses, in band order); its moments
+// when the phase has them; the coverage interval of its histogram when it
+// has one that holds mass.
+struct BatchEstimate {
+  std::size_t batch = 0;
+  double weight = 0.0;
+  std::optional<WeightedMoments> moments;
+  std::optional<CoverageInterval> coverage;
+};
+
+// The batches with mass at `position` (bands: its counted bands), in batch
+// order.
+std::vector<BatchEstimate> batchEstimates(const BatchSums& batches,
+                                          std::size_t position,
+                                          const PositionBands& bands);
+// Those of every position, by solution position (none for a position that
+// solved nothing), for standardErrors and convergenceSeries to share.
+using PhaseEstimates = std::vector<std::vector<BatchEstimate>>;
+PhaseEstimates phaseEstimates(const BatchSums& batches,
+                              const PhaseBands& bands);
 
 struct CoverageErrors {
   double symmetricLower = 0.0;
@@ -51,9 +76,13 @@ struct PositionErrors {
   std::optional<CoverageErrors> coverage;
 };
 
-// bands: the phase's counted bands, by solution position.
+// bands: the phase's counted bands, by solution position; estimates:
+// phaseEstimates of both (found here when not given).
 std::vector<std::optional<PositionErrors>> standardErrors(
     const BatchSums& batches, const PhaseBands& bands);
+std::vector<std::optional<PositionErrors>> standardErrors(
+    const BatchSums& batches, const PhaseBands& bands,
+    const PhaseEstimates& estimates);
 
 }  // namespace linprob
 

@@ -42,6 +42,14 @@ struct CoverageInterval {
 std::optional<CoverageInterval> coverageInterval(
     const FineHistogram& histogram);
 
+// The symmetric interval's ends alone, as coverageInterval gives them, at
+// less cost (no search for the shortest).
+struct SymmetricEnds {
+  double lower = 0.0;
+  double upper = 0.0;
+};
+std::optional<SymmetricEnds> symmetricEnds(const FineHistogram& histogram);
+
 // The interval at borders found elsewhere (a phase counted by halves) for
 // the fine sub-bands over [min, max] (min, max and max - min finite).
 CoverageInterval coverageIntervalAt(double min, double max,

@@ -23,6 +23,7 @@
 #ifndef LINPROB_RESULTS_DIGITS_RULE_H_
 #define LINPROB_RESULTS_DIGITS_RULE_H_
 
+#include <cstdint>
 #include <span>
 
 namespace linprob {
@@ -43,6 +44,16 @@ struct UnknownPrecision {
 
 bool precisionReached(std::span<const UnknownPrecision> unknowns, int digits);
 double neededGrowth(std::span<const UnknownPrecision> unknowns, int digits);
+
+// How a --digits phase ended: its last round met the rule, or it was the
+// round at the SampleCount ceiling and did not.
+enum class DigitsEnd { kRuleMet, kCeilingReached };
+
+struct DigitsStop {
+  int digits = 0;
+  std::uint64_t mostSamples = 0;  // the ceiling, SampleCount
+  DigitsEnd end = DigitsEnd::kRuleMet;
+};
 
 }  // namespace linprob
 

@@ -15,7 +15,9 @@
 // variance that is not finite, or a negative variance, has no approximation.
 //
 // A sampling phase also keeps the seed its samples were drawn from, so that
-// the run can be repeated.
+// the run can be repeated, and under --digits how its rounds ended (the
+// samples it used are solvedJobs()). Its positions keep their standard
+// errors and the convergence of their estimates over the batches.
 //
 // Each position also carries its measures (results/position_measures.h),
 // filled by measurePhase once the phase is done.
@@ -31,6 +33,8 @@
 #include "distributions/family.h"
 #include "linear/normal_parameters.h"
 #include "results/batch_errors.h"
+#include "results/convergence.h"
+#include "results/digits_rule.h"
 #include "results/normal_table.h"
 #include "results/position_measures.h"
 #include "solve/band_table.h"
@@ -54,6 +58,9 @@ struct PositionResult {
   // moments and coverage intervals (results/batch_errors.h); none in
   // enumeration.
   std::optional<PositionErrors> errors;
+  // The running estimates over the batches (results/convergence.h); none
+  // where errors are none or without moments.
+  std::optional<Convergence> convergence;
 
   bool solved() const { return valid.count > 0; }
   bool hasInvalid() const {
@@ -66,6 +73,8 @@ struct PhaseResult {
   std::vector<PositionResult> positions;  // by solution position
   // The seed a sampling phase drew its samples from; none in enumeration.
   std::optional<std::uint64_t> seed = std::nullopt;
+  // How a --digits phase ended; none without --digits.
+  std::optional<DigitsStop> digits = std::nullopt;
 
   // The jobs the phase solved (each position counts every job).
   std::uint64_t solvedJobs() const {

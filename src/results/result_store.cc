@@ -63,6 +63,7 @@ void ResultStore::add(const SystemResult& result) {
                    static_cast<std::size_t>(phase.family)];
     run.solvedJobs = phase.solvedJobs();
     run.seed = phase.seed;
+    run.digits = phase.digits;
     for (const PositionResult& position : phase.positions) {
       phases_[phaseIndex(static_cast<int>(position.unknown), result.system,
                          mode, phase.family)] = position;

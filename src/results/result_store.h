@@ -6,8 +6,8 @@
 // Per (unknown, system, mode): the exact value (the lower end of the narrow
 // interval the RealRHS.txt replay gave), the interval bounds and their
 // measures. Per (system, mode): the elimination's pivot growth and column
-// order. Per (system, mode, family): the jobs the phase solved and the seed
-// of a sampling phase. Per
+// order. Per (system, mode, family): the jobs the phase solved, the seed
+// of a sampling phase and how a --digits phase ended. Per
 // (unknown, system, mode, family): that unknown's PositionResult.
 // Per system: its SystemReference, kept from the first mode that analyses it
 // (it does not depend on the mode).
@@ -39,6 +39,7 @@ struct StoredSolution {
 struct StoredPhase {
   std::uint64_t solvedJobs = 0;       // 0 until stored
   std::optional<std::uint64_t> seed;  // sampling only
+  std::optional<DigitsStop> digits;   // sampling under --digits only
 };
 
 struct StoredElimination {

@@ -9,11 +9,13 @@ error banner), and a screenshot of the page is not blank.
                            [--expect-overview-rows R]
                            [--max-render-ms MS] [--keep-screenshot PNG]
                            [--expect-share-charts N] [--expect-heat-maps N]
+                           [--expect-convergence-charts N]
                            [--expect-text TEXT ...]
 
-The share charts and heat maps are the canvases of the variance-share cards
-(<figure class="card shares"> and "card heat-map"); each --expect-text must
-occur in the page's text after its scripts ran.
+The share charts, heat maps and convergence charts are the canvases of the
+variance-share cards (<figure class="card shares">, "card heat-map") and of
+the convergence cards ("card convergence"); each --expect-text must occur in
+the page's text after its scripts ran.
 
 --expect-overview-rows: the overview tables of the systems show R rows of
 unknowns together.
@@ -78,6 +80,7 @@ class PageDump(html.parser.HTMLParser):
         self._in_fatal = 0
         self.share_charts = 0
         self.heat_maps = 0
+        self.convergence_charts = 0
         self.text = []
         self._figures = []
 
@@ -90,6 +93,7 @@ class PageDump(html.parser.HTMLParser):
             kinds = self._figures[-1] if self._figures else set()
             self.share_charts += "shares" in kinds
             self.heat_maps += "heat-map" in kinds
+            self.convergence_charts += "convergence" in kinds
         elif tag == "img":
             self.images += 1
         elif tag == "script" and attributes.get("id") == "results":
@@ -183,7 +187,8 @@ def screenshot_check(path):
 
 
 def check(report, expect_charts, max_bytes, max_render_ms, keep_screenshot,
-          expect_shares=None, expect_heat_maps=None, expect_texts=(), expect_rows=None):
+          expect_shares=None, expect_heat_maps=None, expect_texts=(), expect_rows=None,
+          expect_convergence=None):
     if not os.path.isfile(report):
         raise Failure(report + ": not found")
     size = os.path.getsize(report)
@@ -223,6 +228,8 @@ def check(report, expect_charts, max_bytes, max_render_ms, keep_screenshot,
             raise Failure("%d share charts, expected %d" % (page.share_charts, expect_shares))
         if expect_heat_maps is not None and page.heat_maps != expect_heat_maps:
             raise Failure("%d heat maps, expected %d" % (page.heat_maps, expect_heat_maps))
+        if expect_convergence is not None and page.convergence_charts != expect_convergence:
+            raise Failure("%d convergence charts, expected %d" % (page.convergence_charts, expect_convergence))
         text = " ".join("".join(page.text).split())
         for wanted in expect_texts:
             if wanted not in text:
@@ -254,12 +261,13 @@ def main():
     parser.add_argument("--keep-screenshot")
     parser.add_argument("--expect-share-charts", type=int)
     parser.add_argument("--expect-heat-maps", type=int)
+    parser.add_argument("--expect-convergence-charts", type=int)
     parser.add_argument("--expect-text", action="append", default=[])
     args = parser.parse_args()
     try:
         check(args.report, args.expect_charts, args.max_bytes, args.max_render_ms, args.keep_screenshot,
               args.expect_share_charts, args.expect_heat_maps, args.expect_text,
-              args.expect_overview_rows)
+              args.expect_overview_rows, args.expect_convergence_charts)
     except Failure as failure:
         print("FAIL: " + str(failure), file=sys.stderr)
         return 1

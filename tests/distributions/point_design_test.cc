@@ -34,9 +34,17 @@ TEST(PointDesign, OneRandomReplicateIsTodaysChunkPlan) {
     EXPECT_EQ(design.batchCount(), std::min<std::uint64_t>(blocks, kReplicates));
     // Consecutive groups of blocks, one to two blocks apart in size.
     std::vector<std::uint64_t> perBatch(design.batchCount(), 0);
-    for (std::uint64_t b = 0; b < blocks; ++b) ++perBatch[design.batchOf(b)];
+    std::vector<std::uint64_t> jobsPerBatch(design.batchCount(), 0);
+    for (std::uint64_t b = 0; b < blocks; ++b) {
+      ++perBatch[design.batchOf(b)];
+      jobsPerBatch[design.batchOf(b)] += design.blockJobs(b);
+    }
     EXPECT_LE(*std::max_element(perBatch.begin(), perBatch.end()),
               *std::min_element(perBatch.begin(), perBatch.end()) + 1);
+    for (std::size_t r = 0; r < design.batchCount(); ++r) {
+      EXPECT_EQ(design.batchJobs(r), jobsPerBatch[r]) << r;
+    }
+    EXPECT_EQ(design.batchJobs(design.batchCount()), 0u);
     EXPECT_EQ(design.batchOf(blocks - 1), design.batchCount() - 1);
     for (std::uint64_t b = 0; b < jobs.blockCount(); b += 7) {
       ASSERT_EQ(design.blockJobs(b), jobs.blockJobs(b));
@@ -65,6 +73,9 @@ TEST(PointDesign, ChunksNestInReplicates) {
     }
     EXPECT_EQ(jobs, std::vector<std::uint64_t>(design.replicates,
                                                design.replicateJobs));
+    for (std::size_t r = 0; r < design.replicates; ++r) {
+      EXPECT_EQ(design.batchJobs(r), jobs[r]);
+    }
   }
 }
 

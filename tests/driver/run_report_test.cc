@@ -77,7 +77,8 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   const std::vector<std::string> fields = {
       "unknown", "min", "max", "borders", "valid", "invalid", "exact_linear",
       "moments", "expected_moments", "coverage_95", "discrepancy",
-      "gum_validation", "truth", "truth_reason", "standard_error"};
+      "gum_validation", "truth", "truth_reason", "standard_error",
+      "convergence"};
   for (const Json& mode : system["modes"]) {
     EXPECT_EQ(mode["pivot_growth"], 1.0);
     for (int v = 0; v < 2; ++v) {
@@ -286,8 +287,10 @@ TEST(RunReportTest, ReportDoesNotDependOnTheThreadCounts) {
 
 // Sampling with --digits, with each kind of points: the same files for any
 // number of threads under --seed, a phase stops once its standard errors
-// meet the rule (below the SampleCount ceiling here), and every unknown
-// has its standard errors.
+// meet the rule (below the SampleCount ceiling here) and its summary says
+// how many samples it used, and every unknown has its standard errors and
+// their convergence over the 16 batches, which ends at the phase's own
+// estimates.
 TEST(RunReportTest, DigitsRoundsDoNotDependOnTheThreadCounts) {
   for (const char* points : {"random", "sobol", "lhs"}) {
     SCOPED_TRACE(points);
@@ -314,15 +317,39 @@ TEST(RunReportTest, DigitsRoundsDoNotDependOnTheThreadCounts) {
     auto first = testing::filesUnder(one.path());
     auto second = testing::filesUnder(many.path());
     for (const char* file :
-         {"Report/bands.csv", "Report/unknowns.csv", "Report/results.json"}) {
+         {"Report/bands.csv", "Report/unknowns.csv", "Report/results.json",
+          "Matrix0/RESULTS_FF.txt"}) {
       EXPECT_EQ(first[file], second[file]) << file;
     }
     const Json document = Json::parse(one.read("Report/results.json"));
     EXPECT_EQ(document["run"]["points"], points);
+    const std::string summary = one.read("Matrix0/RESULTS_FF.txt");
     for (const Json& family : document["systems"][0]["modes"][0]["families"]) {
-      EXPECT_LT(family["jobs"].get<std::uint64_t>(), 2000000u);
+      const auto jobs = family["jobs"].get<std::uint64_t>();
+      EXPECT_LT(jobs, 2000000u);
+      EXPECT_EQ(family["digits"],
+                Json::parse(R"({"digits":1,"most_samples":2000000,)"
+                            R"("rule_met":true})"));
+      EXPECT_NE(summary.find(" distribution:\nSamples used: " +
+                             std::to_string(jobs) +
+                             ", where the --digits 1 rule was met (at most "
+                             "2000000).\nShowing probabilities"),
+                std::string::npos)
+          << jobs;
       for (const Json& unknown : family["unknowns"]) {
-        EXPECT_TRUE(unknown["standard_error"]["moments"]["mean"].is_number());
+        const Json& errors = unknown["standard_error"];
+        EXPECT_TRUE(errors["moments"]["mean"].is_number());
+        const Json& convergence = unknown["convergence"];
+        ASSERT_EQ(convergence["samples"].size(), 16u);
+        EXPECT_EQ(convergence["samples"].back(), jobs);
+        EXPECT_EQ(convergence["samples"][0], jobs / 16);
+        EXPECT_TRUE(convergence["mean_se"][0].is_null());
+        EXPECT_EQ(convergence["mean"].back(), unknown["moments"]["mean"]);
+        EXPECT_EQ(convergence["mean_se"].back(), errors["moments"]["mean"]);
+        EXPECT_EQ(convergence["symmetric_upper"].back(),
+                  unknown["coverage_95"]["symmetric"][1]);
+        EXPECT_EQ(convergence["symmetric_lower_se"].back(),
+                  errors["coverage_95"]["symmetric"][0]);
       }
     }
   }

@@ -203,5 +203,39 @@ TEST(SummaryFileTest, WholeFileHoldsTheSectionsInOrder) {
             "\nINVALID Results for the Uniform distribution:\n" + invalid);
 }
 
+// Under --digits a phase states the samples it used after its VALID header,
+// and how its rounds ended; without it nothing is added.
+TEST(SummaryFileTest, DigitsPhasesStateTheSamplesTheyUsed) {
+  SystemResult result;
+  result.columnOrder = {0};
+  result.exact = {Interval(1.5)};
+  result.interval = {Interval(1.0, 2.0)};
+  PhaseResult phase =
+      phaseOfSamples({{{1, 0.5}, {2, 0.5}}}, 1, {0}, {{1.5, 0.25}});
+  phase.positions[0].valid.count = 16384;
+  phase.family = Family::kNormal;
+  result.phases.push_back(phase);
+  phase.digits = DigitsStop{2, 100000, DigitsEnd::kRuleMet};
+  result.phases.push_back(phase);
+  phase.digits = DigitsStop{4, 20000, DigitsEnd::kCeilingReached};
+  result.phases.push_back(phase);
+  std::ostringstream out;
+  writeSummary(result, out);
+  const std::string header = "\nResults for the Normal distribution:\n";
+  const std::string text = out.str();
+  std::vector<std::string> after;
+  for (std::size_t at = text.find(header); at != std::string::npos;
+       at = text.find(header, at + 1)) {
+    const std::size_t from = at + header.size();
+    after.push_back(text.substr(from, text.find('\n', from) - from));
+  }
+  EXPECT_EQ(after, (std::vector<std::string>{
+                       "Showing probabilities for variable number 0",
+                       "Samples used: 16384, where the --digits 2 rule was "
+                       "met (at most 100000).",
+                       "Samples used: 16384, the most allowed (20000); the "
+                       "--digits 4 rule was not met."}));
+}
+
 }  // namespace
 }  // namespace linprob

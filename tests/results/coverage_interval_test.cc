@@ -133,6 +133,20 @@ TEST(CoverageInterval, PrintedIntervalsHoldTheirShareOfALattice) {
 
 TEST(CoverageInterval, NoMassNoInterval) {
   EXPECT_FALSE(coverageInterval(FineHistogram(0.0, 1.0, 16)));
+  EXPECT_FALSE(symmetricEnds(FineHistogram(0.0, 1.0, 16)));
+}
+
+TEST(CoverageInterval, SymmetricEndsAloneAreTheIntervalsEnds) {
+  for (const std::vector<int>& units :
+       {std::vector<int>{1, 18, 20, 1}, std::vector<int>{2, 17, 20, 1},
+        std::vector<int>{0, 0, 40, 0}, std::vector<int>{5, 1, 1, 1, 30, 2, 0, 0}}) {
+    const FineHistogram histogram = histogramOf(units);
+    const auto ends = symmetricEnds(histogram);
+    const auto interval = coverageInterval(histogram);
+    ASSERT_TRUE(ends && interval);
+    EXPECT_EQ(ends->lower, interval->symmetricLower);
+    EXPECT_EQ(ends->upper, interval->symmetricUpper);
+  }
 }
 
 }  // namespace

@@ -6,7 +6,8 @@ smaller: Monte Carlo samples stand in for the enumerated cells.
     python3 tests/support/make_sample_results.py [output folder]
 
 writes, into tests/support/ by default:
-  results_small.json    one system, n = 2, sampling
+  results_small.json    one system, n = 2, sampling under --digits 2, with
+                        the convergence over 16 batches
   results_default.json  the bundled example (examples/Matrix0-4), n = 4,
                         enumeration settings, 11 bands
   results_edge.json     n = 13 (matrix truncated, one unknown's charts at a
@@ -185,6 +186,35 @@ def coverage(values):
             "shortest": [s[best], s[best + m]], "resolution": 1.0 / n}
 
 
+def convergence(values, batches):
+    """The running estimates after the first k of `batches` equal batches
+    of the samples: the mean and the symmetric interval's ends of the
+    samples so far, each with the standard error of the spread of those
+    batches (none for k = 1); the last point is the whole sample's."""
+    n = len(values)
+    cuts = [r * n // batches for r in range(batches + 1)]
+    own = []
+    for r in range(batches):
+        part = values[cuts[r]:cuts[r + 1]]
+        cover = coverage(part)["symmetric"]
+        own.append([sum(part) / len(part), cover[0], cover[1]])
+    result = {"samples": [], "mean": [], "mean_se": [], "symmetric_lower": [],
+              "symmetric_lower_se": [], "symmetric_upper": [], "symmetric_upper_se": []}
+    for k in range(1, batches + 1):
+        part = values[:cuts[k]]
+        cover = coverage(part)["symmetric"]
+        result["samples"].append(cuts[k])
+        for q, (key, value) in enumerate([("mean", sum(part) / len(part)),
+                                          ("symmetric_lower", cover[0]),
+                                          ("symmetric_upper", cover[1])]):
+            ys = [own[r][q] for r in range(k)]
+            centre = sum(ys) / k
+            error = math.sqrt(sum((y - centre) ** 2 for y in ys) / (k * (k - 1))) if k > 1 else None
+            result[key].append(value)
+            result[key + "_se"].append(error)
+    return result
+
+
 def discrepancy(valid, table):
     tv = 0.5 * (sum(abs(v - q) for v, q in zip(valid, table["bands"]))
                 + table["lower_tail"] + table["upper_tail"])
@@ -305,9 +335,11 @@ NOT_CERTIFIED = "not computed: the matrix is singular or too ill-conditioned for
 
 
 def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
-                 rng, exact=True, folder=None, solved=None, undecided=None):
+                 rng, exact=True, folder=None, solved=None, undecided=None,
+                 batches=None):
     """`undecided`: an unknown whose true value and hull the certification
-    left open (null, with the reasons a run gives)."""
+    left open (null, with the reasons a run gives). `batches`: the sampling
+    phases' convergence over that many batches."""
     n = len(a)
     system = {"index": index, "folder": folder or "Matrix%d/" % index,
               "matrix": a, "rhs": rhs, "interval_rhs": interval_rhs}
@@ -400,6 +432,8 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
                 values = [s[u] for s in solutions]
                 entry["unknowns"].append(
                     unknown_entry(u, values, bands, family, references[family]))
+                if batches:
+                    entry["unknowns"][-1]["convergence"] = convergence(values, batches)
             mode["families"].append(entry)
         system["modes"].append(mode)
     return system
@@ -498,7 +532,11 @@ def small_document():
     interval = [[0.9, 1.1], [1.8, 2.2]]
     uniform = [[0.8, 1.2], [1.7, 2.3]]
     normal = [[1.0, 0.01], [2.0, 0.02]]
-    system = build_system(0, a, rhs, interval, uniform, normal, 20000, 10, rng)
+    system = build_system(0, a, rhs, interval, uniform, normal, 20000, 10, rng, batches=16)
+    # The phases ran under --digits 2 and stopped at 20000 samples.
+    for mode in system["modes"]:
+        for f in mode["families"]:
+            f["digits"] = {"digits": 2, "most_samples": 100000, "rule_met": True}
     return {"program": program(),
             "run": {"kind": "sampling", "settings": settings(2, False, 10, 1, 20000),
                     "jobs_per_phase": 20000, "wall_time_seconds": 0.84, "export_folder": "ExportApprox/"},

@@ -2,6 +2,31 @@
 // The parts are joined, in the order src/output/CMakeLists.txt lists them,
 // inside the one function scope that report_base.js opens.
 
+  // A tab per pivoting mode, each selecting its mode; a mode whose entry has
+  // nothing to draw (hasData false) has a dashed tab.
+  function modeTabs(modes, entries, hasData, select) {
+    const node = el('div', {class: 'tabs no-print', role: 'tablist', 'aria-label': 'pivoting mode'});
+    const buttons = modes.map(function (mode, m) {
+      const button = el('button', {type: 'button', role: 'tab', title: modeName(mode.mode),
+        onclick: function () { select(m); }}, modeShort(mode.mode));
+      if (!hasData(entries[m])) button.classList.add('empty');
+      node.append(button);
+      return button;
+    });
+    return {node: node, buttons: buttons};
+  }
+
+  // A card's PNG and CSV buttons and its collapsed "Numbers" section, added
+  // to the card.
+  function cardTools(card) {
+    const pngButton = el('button', {type: 'button'}, 'PNG');
+    const csvButton = el('button', {type: 'button'}, 'CSV');
+    card.append(el('div', {class: 'toolbar no-print'}, pngButton, csvButton));
+    const detailsBody = el('div', {class: 'details-body'});
+    card.append(el('details', {class: 'numbers-details'}, el('summary', null, 'Numbers'), detailsBody));
+    return {pngButton: pngButton, csvButton: csvButton, detailsBody: detailsBody};
+  }
+
   function histogramCard(ctx) {
     // ctx: {system, position, unknown, family, modes}
     const entries = ctx.modes.map(function (mode) { return familyUnknown(mode, ctx.family, ctx.unknown); });
@@ -17,15 +42,9 @@
       return {card: card, setMode: function () {}, create: null};
     }
 
-    const tabs = el('div', {class: 'tabs no-print', role: 'tablist', 'aria-label': 'pivoting mode'});
-    const buttons = ctx.modes.map(function (mode, m) {
-      const button = el('button', {type: 'button', role: 'tab', title: modeName(mode.mode),
-        onclick: function () { setMode(m); }}, modeShort(mode.mode));
-      if (!hasSamples(entries[m])) button.classList.add('empty');
-      tabs.append(button);
-      return button;
-    });
-    card.append(tabs);
+    const tabs = modeTabs(ctx.modes, entries, hasSamples, setMode);
+    const buttons = tabs.buttons;
+    card.append(tabs.node);
 
     const canvas = el('canvas', {role: 'img'});
     const note = el('p', {class: 'no-samples overlay hidden'});
@@ -38,13 +57,7 @@
     const mergeNote = el('p', {class: 'small muted hidden'});
     card.append(mergeNote);
 
-    const pngButton = el('button', {type: 'button'}, 'PNG');
-    const csvButton = el('button', {type: 'button'}, 'CSV');
-    card.append(el('div', {class: 'toolbar no-print'}, pngButton, csvButton));
-    const details = el('details', {class: 'numbers-details'});
-    const detailsBody = el('div', {class: 'details-body'});
-    details.append(el('summary', null, 'Numbers'), detailsBody);
-    card.append(details);
+    const {pngButton, csvButton, detailsBody} = cardTools(card);
 
     let chart = null;
     let current = -1;
@@ -75,7 +88,8 @@
       const coverage = entry.coverage_95 || {};
       const family = familyOf(ctx.modes[current], ctx.family) || {};
       detailsBody.append(el('p', {class: 'small'},
-        'Jobs: ' + fmtCount(family.jobs) + (seedText(family.seed) ? ' · seed ' + seedText(family.seed) : '') +
+        'Jobs: ' + fmtCount(family.jobs) + (digitsText(family) ? ' (' + digitsText(family) + ')' : '') +
+        (seedText(family.seed) ? ' · seed ' + seedText(family.seed) : '') +
         ' · coverage resolution ' + fmt(coverage.resolution)));
     }
 

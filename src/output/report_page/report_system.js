@@ -118,7 +118,8 @@
       '. GUM: whether the 95 % interval is validated against VALID; “✗ no” lists the unknowns that fail.'));
   }
 
-  // The charts of one unknown: per family a histogram card and a range card.
+  // The charts of one unknown: per family a histogram card and a range card,
+  // and in sampling the convergence card.
   function unknownSection(ctx, u, families, registry) {
     const section = el('section', {class: 'unknown', 'data-unknown': u});
     section.append(el('h3', null, 'Unknown x' + u));
@@ -131,10 +132,17 @@
       const c = {system: ctx.system, position: ctx.position, modes: ctx.modes, unknown: u, family: family};
       const histogram = histogramCard(c);
       const range = rangeCard(c);
+      const convergence = convergenceCard(c);
       registry.cards.push(histogram);
       if (histogram.create) registry.creators.push(histogram.create);
       if (range.create) registry.creators.push(range.create);
-      section.append(el('div', {class: 'chart-row'}, histogram.card, range.card));
+      let side = range.card;
+      if (convergence) {
+        registry.cards.push(convergence);
+        registry.creators.push(convergence.create);
+        side = el('div', {class: 'card-stack'}, range.card, convergence.card);
+      }
+      section.append(el('div', {class: 'chart-row'}, histogram.card, side));
     }
     const shares = truthPage.sharesCard(ctx, u);
     if (shares.create) registry.creators.push(shares.create);
