@@ -1,5 +1,7 @@
 #include "distributions/latin_hypercube.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <stdexcept>
@@ -41,14 +43,7 @@ std::uint64_t LatinHypercube::permute(const Permutation& p,
                                       std::uint64_t index) const {
   std::uint64_t x = index;
   do {
-    std::uint64_t left = x >> halfBits_;
-    std::uint64_t right = x & halfMask_;
-    for (const std::uint64_t key : p.keys) {
-      const std::uint64_t next = left ^ (hashedWord(key, right) & halfMask_);
-      left = right;
-      right = next;
-    }
-    x = (left << halfBits_) | right;
+    x = feistel(p, x);
   } while (x >= points_);  // cycle walking: stays within 0 ... N-1
   const std::uint64_t shifted = x + p.offset;
   return shifted >= points_ ? shifted - points_ : shifted;
@@ -67,15 +62,44 @@ void LatinHypercube::fill(unsigned replicate, unsigned dimension,
       streamKey(seed_, KeyPurpose::kHypercubeJitter, replicate, dimension);
   const auto n = static_cast<double>(points_);
   const double belowOne = std::nextafter(1.0, 0.0);
-  for (std::size_t s = 0; s < count; ++s) {
-    const std::uint64_t index = first + s;
-    const auto k = static_cast<double>(permute(p, index));
-    const double jitter = openUnit(hashedWord(jitterKey, index));
-    // Stratum plus position, then over N; a sum that rounds up to N would
-    // give 1, which the point never reaches.
-    const double position = k + jitter;
-    const double x = position / n;
-    out[s] = x < 1.0 ? x : belowOne;
+  // permute() for a run of points at a time: each pass of the network runs
+  // over every point still walking, so that the passes of different points,
+  // independent of each other, overlap in the processor instead of waiting
+  // on one chain of multiplications.
+  constexpr std::size_t kRun = 256;
+  std::array<std::uint64_t, kRun> strata;
+  std::array<std::uint16_t, kRun> walking;
+  for (std::size_t from = 0; from < count; from += kRun) {
+    const std::size_t run = std::min(kRun, count - from);
+    for (std::size_t s = 0; s < run; ++s) {
+      strata[s] = first + from + s;
+      walking[s] = static_cast<std::uint16_t>(s);
+    }
+    std::size_t left = run;
+    while (left > 0) {
+      for (std::size_t w = 0; w < left; ++w) {
+        strata[walking[w]] = feistel(p, strata[walking[w]]);
+      }
+      std::size_t still = 0;
+      for (std::size_t w = 0; w < left; ++w) {
+        if (strata[walking[w]] >= points_) walking[still++] = walking[w];
+      }
+      left = still;
+    }
+    for (std::size_t s = 0; s < run; ++s) {
+      const std::uint64_t shifted = strata[s] + p.offset;
+      strata[s] = shifted >= points_ ? shifted - points_ : shifted;
+    }
+    for (std::size_t s = 0; s < run; ++s) {
+      const std::uint64_t index = first + from + s;
+      const auto k = static_cast<double>(strata[s]);
+      const double jitter = openUnit(hashedWord(jitterKey, index));
+      // Stratum plus position, then over N; a sum that rounds up to N would
+      // give 1, which the point never reaches.
+      const double position = k + jitter;
+      const double x = position / n;
+      out[from + s] = x < 1.0 ? x : belowOne;
+    }
   }
 }
 

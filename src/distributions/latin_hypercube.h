@@ -22,6 +22,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "distributions/hashed_bits.h"
+
 namespace linprob {
 
 class LatinHypercube {
@@ -51,6 +53,18 @@ class LatinHypercube {
 
   Permutation permutation(unsigned replicate, unsigned dimension) const;
   std::uint64_t permute(const Permutation& p, std::uint64_t index) const;
+  // One pass of the Feistel network, which permute() repeats until the
+  // result is below N.
+  std::uint64_t feistel(const Permutation& p, std::uint64_t x) const {
+    std::uint64_t left = x >> halfBits_;
+    std::uint64_t right = x & halfMask_;
+    for (const std::uint64_t key : p.keys) {
+      const std::uint64_t next = left ^ (hashedWord(key, right) & halfMask_);
+      left = right;
+      right = next;
+    }
+    return (left << halfBits_) | right;
+  }
 
   unsigned dimensions_;
   std::uint64_t points_;

@@ -1,5 +1,6 @@
 #include "results/coverage_interval.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -24,25 +25,39 @@ CoverageInterval intervalAt(const FineHistogram& histogram,
   return result;
 }
 
+// ceil(numerator * total / denominator), exactly.
+std::uint64_t ceilShare(std::uint64_t total, unsigned numerator,
+                        unsigned denominator) {
+  const Wide product = Wide{numerator} * total;
+  return static_cast<std::uint64_t>((product + denominator - 1) / denominator);
+}
+
 // The borders of the symmetric interval of a histogram with mass, from its
 // cumulative counts C_0 ... C_S: C_k grows with k, so lower is the last k
 // with 40 C_k <= total and upper the first with 40 C_k >= 39 total (k = S
-// always qualifies).
+// always qualifies). In integers, 40 C <= total is C <= floor(total / 40)
+// and 40 C >= 39 total is C >= ceil(39 total / 40); both are found by
+// bisection.
 std::pair<std::size_t, std::size_t> symmetricBorders(
     const std::vector<std::uint64_t>& cumulative) {
-  const std::size_t s = cumulative.size() - 1;
-  const Wide whole = cumulative[s];
-  std::size_t lower = 0;
-  while (lower < s && Wide{40} * cumulative[lower + 1] <= whole) ++lower;
-  std::size_t upper = 0;
-  while (Wide{40} * cumulative[upper] < Wide{39} * whole) ++upper;
+  const std::uint64_t total = cumulative.back();
+  const auto from = cumulative.begin();
+  const auto lower = static_cast<std::size_t>(
+      std::upper_bound(from + 1, cumulative.end(), total / 40) - (from + 1));
+  const auto upper = static_cast<std::size_t>(
+      std::lower_bound(from, cumulative.end(), ceilShare(total, 39, 40)) -
+      from);
   return {lower, upper};
 }
 
-// cumulative[k] = C_k; no overflow, the total fits in 64 bits.
-std::vector<std::uint64_t> cumulativeCounts(const FineHistogram& histogram) {
+// cumulative[k] = C_k, in a buffer of the calling thread's; no overflow,
+// the total fits in 64 bits.
+const std::vector<std::uint64_t>& cumulativeCounts(
+    const FineHistogram& histogram) {
+  thread_local std::vector<std::uint64_t> cumulative;
   const std::vector<std::uint64_t>& counts = histogram.counts();
-  std::vector<std::uint64_t> cumulative(counts.size() + 1, 0);
+  cumulative.resize(counts.size() + 1);
+  cumulative[0] = 0;
   for (std::size_t k = 0; k < counts.size(); ++k) {
     cumulative[k + 1] = cumulative[k] + counts[k];
   }
@@ -62,21 +77,19 @@ std::optional<CoverageInterval> coverageInterval(
   const std::uint64_t total = histogram.total();
   if (total == 0) return std::nullopt;
   const std::size_t s = histogram.counts().size();
-  const std::vector<std::uint64_t> cumulative = cumulativeCounts(histogram);
-  const Wide whole = total;
+  const std::vector<std::uint64_t>& cumulative = cumulativeCounts(histogram);
   const auto [lower, upper] = symmetricBorders(cumulative);
 
-  // For each left border i the first j with 20 (C_j - C_i) >= 19 total; j
-  // never moves back as i grows. Stop once no j <= S qualifies any more.
+  // For each left border i the first j with 20 (C_j - C_i) >= 19 total,
+  // that is C_j - C_i >= ceil(19 total / 20); j never moves back as i grows.
+  // Stop once no j <= S qualifies any more.
+  const std::uint64_t span = ceilShare(total, 19, 20);
   std::size_t bestLeft = 0;
   std::size_t bestRight = s;
   std::size_t j = 0;
   for (std::size_t i = 0; i <= s; ++i) {
     if (j < i) j = i;
-    while (j <= s &&
-           Wide{20} * (cumulative[j] - cumulative[i]) < Wide{19} * whole) {
-      ++j;
-    }
+    while (j <= s && cumulative[j] - cumulative[i] < span) ++j;
     if (j > s) break;
     if (j - i < bestRight - bestLeft) {
       bestLeft = i;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "distributions/enumeration_source.h"
@@ -38,6 +39,48 @@ TEST(CoverageInterval, ThresholdsAreInclusiveAndExact) {
   const auto d = coverageInterval(histogramOf({2, 17, 20, 1}));
   ASSERT_TRUE(d);
   EXPECT_EQ(d->symmetricLower, 0.0);
+}
+
+// The borders by their definitions, on random histograms whose small totals
+// often put a threshold exactly on a border: symmetric, the last k with
+// 40 C_k <= total and the first with 40 C_k >= 39 total; shortest, the
+// narrowest [i, j] with 20 (C_j - C_i) >= 19 total, the leftmost of equals.
+TEST(CoverageInterval, BordersFollowTheirDefinitionsOnRandomHistograms) {
+  std::mt19937 random(5);
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::vector<int> units(std::size_t{1} << (random() % 6));
+    for (int& u : units) u = random() % 3 == 0 ? 0 : static_cast<int>(random() % 9);
+    units[random() % units.size()] += 1;
+    std::vector<long> c(units.size() + 1, 0);
+    for (std::size_t k = 0; k < units.size(); ++k) c[k + 1] = c[k] + units[k];
+    const std::size_t s = units.size();
+    const long total = c[s];
+    std::size_t lower = 0;
+    for (std::size_t k = 0; k <= s; ++k) {
+      if (40 * c[k] <= total) lower = k;
+    }
+    std::size_t upper = 0;
+    while (40 * c[upper] < 39 * total) ++upper;
+    std::size_t left = 0;
+    std::size_t right = s;
+    for (std::size_t i = 0; i <= s; ++i) {
+      for (std::size_t j = i; j <= s; ++j) {
+        if (20 * (c[j] - c[i]) >= 19 * total) {
+          if (j - i < right - left) {
+            left = i;
+            right = j;
+          }
+          break;
+        }
+      }
+    }
+    const auto got = coverageInterval(histogramOf(units));
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->symmetricLowerBorder, lower) << trial;
+    EXPECT_EQ(got->symmetricUpperBorder, upper) << trial;
+    EXPECT_EQ(got->shortestLowerBorder, left) << trial;
+    EXPECT_EQ(got->shortestUpperBorder, right) << trial;
+  }
 }
 
 TEST(CoverageInterval, ShortestIntervalFindsTheNarrowWindow) {
