@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "distributions/sample_blocks.h"
+
 namespace linprob {
 namespace {
 
@@ -71,6 +73,67 @@ TEST(PointBlocks, RejectsDesignsItCannotFill) {
   EXPECT_EQ(message(PointDesign{PointSet::kSobol, 16, 3000}),
             "point blocks: 3000 sobol points per replicate is not a power of "
             "two");
+}
+
+// On the sum x of four standard normal entries (x is N(0, 4)), over 20
+// seeds of 16 replicates of 1024 points: scrambled Sobol' points estimate
+// the mean more than ten times as precisely as pseudo-random samples (76
+// times, as measured), and the masses of ten bands over +-3 sd no less
+// precisely (1.3 times). (Band masses are
+// integrals of indicators across every entry, which points gain little on;
+// a broken scramble or order would show here.)
+TEST(PointBlocks, SobolPointsBeatRandomSamplesOnASum) {
+  constexpr unsigned kEntries = 4;
+  constexpr int kBands = 10;
+  const std::vector<double> means(kEntries, 0.0);
+  const std::vector<double> variances(kEntries, 1.0);
+  auto cdf = [](double x) { return 0.5 * std::erfc(-x / (2.0 * std::sqrt(2.0))); };
+  double squares[2][2] = {};  // [random, sobol][mean, bands]
+  for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+    const PointDesign design{PointSet::kSobol, 16, 1024};
+    SamplingJobs jobs;
+    jobs.n = kEntries;
+    jobs.family = Family::kNormal;
+    jobs.first = means;
+    jobs.second = variances;
+    jobs.sampleCount = static_cast<int>(design.jobCount());
+    jobs.seed = seed;
+    const SampleBlocks random(jobs);
+    const PointBlocks sobol(familyInfo(Family::kNormal), means, variances,
+                            seed, design);
+    for (int kind = 0; kind < 2; ++kind) {
+      std::vector<double> sums;
+      JobBlock block(kEntries);
+      const std::uint64_t units =
+          kind == 0 ? jobs.blockCount() : design.blockCount();
+      for (std::uint64_t u = 0; u < units; ++u) {
+        const std::size_t count =
+            kind == 0 ? random.fill(u, block) : sobol.fill(u, block);
+        for (std::size_t s = 0; s < count; ++s) {
+          double x = 0.0;
+          for (unsigned e = 0; e < kEntries; ++e) x += block.entry(e)[s];
+          sums.push_back(x);
+        }
+      }
+      const auto total = static_cast<double>(sums.size());
+      double mean = 0.0;
+      for (const double x : sums) mean += x;
+      mean /= total;
+      squares[kind][0] += mean * mean;
+      for (int k = 0; k < kBands; ++k) {
+        const double low = -6.0 + 1.2 * k;
+        const double high = low + 1.2;
+        const double share =
+            static_cast<double>(std::count_if(sums.begin(), sums.end(), [&](double x) {
+              return x >= low && x < high;
+            })) / total;
+        const double error = share - (cdf(high) - cdf(low));
+        squares[kind][1] += error * error;
+      }
+    }
+  }
+  EXPECT_LT(std::sqrt(squares[1][0]) * 10.0, std::sqrt(squares[0][0]));
+  EXPECT_LT(std::sqrt(squares[1][1]), std::sqrt(squares[0][1]));
 }
 
 }  // namespace
