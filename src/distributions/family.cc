@@ -61,10 +61,10 @@ double normalQuantile(double mean, double variance, double u) {
   return mean + scaled;
 }
 double triangularQuantile(double lower, double upper, double u) {
-  return lower == upper ? lower : linprob::triangularQuantile(lower, upper, u);
+  return linprob::triangularQuantile(lower, upper, u);
 }
 double uniformQuantile(double lower, double upper, double u) {
-  return lower == upper ? lower : linprob::uniformQuantile(lower, upper, u);
+  return linprob::uniformQuantile(lower, upper, u);
 }
 
 }  // namespace family_rows

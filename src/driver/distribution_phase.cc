@@ -46,8 +46,7 @@ namespace {
 constexpr double kGrowthMargin = 1.5;
 
 // A phase's counts, the jobs of each of its batches, how a --digits phase
-// ended, and the batches' estimates and standard errors once a --digits
-// phase has computed them.
+// ended, and, with batches, their estimates and the standard errors.
 struct CountedPhase {
   PhaseCounts counts;
   std::vector<std::uint64_t> batchJobs;
@@ -56,7 +55,8 @@ struct CountedPhase {
   std::vector<std::optional<PositionErrors>> errors;
 };
 
-// The counts of the source's jobs, with the jobs of each of its batches.
+// The counts of the source's jobs, with the jobs of each of its batches
+// and, when it has them, their estimates and standard errors.
 void countSource(const JobSource& source, const LinearSystem& system,
                  const SolveOptions& options, CountedPhase& counted) {
   counted.batchJobs.clear();
@@ -66,6 +66,12 @@ void countSource(const JobSource& source, const LinearSystem& system,
   counted.counts = countPhase(source, system, options);
   counted.estimates.reset();
   counted.errors.clear();
+  const PhaseCounts& counts = counted.counts;
+  if (counts.batches) {
+    counted.estimates = phaseEstimates(*counts.batches, counts.bands);
+    counted.errors =
+        standardErrors(*counts.batches, counts.bands, *counted.estimates);
+  }
 }
 
 // What the --digits rule looks at, by position (solved ones only), from
@@ -118,12 +124,6 @@ CountedPhase countWith(const RunSettings& settings,
   for (;;) {
     countSource(*makeDesignSource(request, rounds[round]), system, options,
                 counted);
-    const PhaseCounts& counts = counted.counts;
-    if (counts.batches) {
-      counted.estimates = phaseEstimates(*counts.batches, counts.bands);
-      counted.errors =
-          standardErrors(*counts.batches, counts.bands, *counted.estimates);
-    }
     const std::vector<UnknownPrecision> unknowns = precisionOf(counted);
     if (precisionReached(unknowns, *settings.digits)) {
       stop.end = DigitsEnd::kRuleMet;
@@ -204,12 +204,6 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   std::vector<std::optional<PositionErrors>> errors;
   std::vector<std::optional<Convergence>> convergence;
   if (counts.batches) {
-    // A --digits phase has them from its last round.
-    if (!counted.estimates) {
-      counted.estimates = phaseEstimates(*counts.batches, counts.bands);
-      counted.errors =
-          standardErrors(*counts.batches, counts.bands, *counted.estimates);
-    }
     errors = std::move(counted.errors);
     convergence = convergenceSeries(*counts.batches, counts.bands,
                                     *counted.estimates, counted.batchJobs);

@@ -63,37 +63,6 @@ void BatchSums::addChunk(std::size_t batch, const ChunkSums& chunk) {
   }
 }
 
-namespace {
-
-// counts[k] += the fixed-point masses of sub-bands k * group ... (k + 1) *
-// group - 1, each partOf(f), for k < subBands: one relaxed atomic step per
-// sub-band that gained any.
-template <class PartOf>
-void addFolded(std::uint64_t* counts, std::size_t subBands, unsigned shift,
-               PartOf partOf) {
-  const std::size_t group = std::size_t{1} << shift;
-  for (std::size_t k = 0; k < subBands; ++k) {
-    std::uint64_t mass = 0;
-    for (std::size_t f = k * group; f < (k + 1) * group; ++f) {
-      mass += fixedPointMass(partOf(f));
-    }
-    if (mass != 0) {
-      std::atomic_ref<std::uint64_t>(counts[k]).fetch_add(
-          mass, std::memory_order_relaxed);
-    }
-  }
-}
-
-}  // namespace
-
-void BatchSums::addSubBandSums(std::size_t batch, std::size_t position,
-                               const double* sums) {
-  const std::size_t at = fineAt(batch, position);
-  if (at == kNoSlot) return;
-  addFolded(fine_.data() + at, subBands_, shift_,
-            [sums](std::size_t f) { return sums[f]; });
-}
-
 void BatchSums::addSubBandChanges(std::size_t batch, std::size_t position,
                                   const double* sums, double* before) {
   const std::size_t at = fineAt(batch, position);

@@ -9,9 +9,8 @@
 //                   (one thread, after the pass, as the phase adds its
 //                   chunks), so a batch's sums are the same bits for any
 //                   number of threads or processes;
-//   addSubBandSums  the chunk's kFineSubBands sub-band sums of one position
-//                   (addSubBandChanges: those since a running sum's last
-//                   end),
+//   addSubBandChanges  the chunk's kFineSubBands sub-band sums of one
+//                   position since a running sum's last end,
 //                   as fixed-point counts (fixedPointMass) folded into the
 //                   batch histogram's fewer sub-bands; any thread at any
 //                   time: each count is added with one relaxed atomic step
@@ -51,10 +50,9 @@ class BatchSums {
   std::size_t subBands() const { return subBands_; }
 
   void addChunk(std::size_t batch, const ChunkSums& chunk);
-  void addSubBandSums(std::size_t batch, std::size_t position,
-                      const double* sums);
-  // The same for the sums added since `before` (sums[f] - before[f], as the
-  // part's own sums up to rounding), in one pass; `before` becomes `sums`.
+  // The chunk's sums added since `before` (sums[f] - before[f], the part's
+  // own sums up to rounding; all of them for a `before` of zeros), in one
+  // pass; `before` becomes `sums`.
   void addSubBandChanges(std::size_t batch, std::size_t position,
                          const double* sums, double* before);
   const std::vector<std::uint64_t>& fineCounts() const { return fine_; }

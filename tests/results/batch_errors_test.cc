@@ -89,7 +89,8 @@ class BatchErrorsTest : public ::testing::Test {
           subBands[probe.subBand(x)] += kWeight;
         }
         sums.moments.push_back(moments);
-        batches.addSubBandSums(chunk / 2, e, subBands.data());
+        std::vector<double> none(kFineSubBands, 0.0);
+        batches.addSubBandChanges(chunk / 2, e, subBands.data(), none.data());
       }
       batches.addChunk(chunk / 2, sums);
     }

@@ -67,7 +67,8 @@ class ConvergenceTest : public ::testing::Test {
       }
       sums.moments.push_back(moments);
       bands.moments->merge(moments);
-      batches.addSubBandSums(r, 0, subBandSums.data());
+      std::vector<double> none(kFineSubBands, 0.0);
+      batches.addSubBandChanges(r, 0, subBandSums.data(), none.data());
       batches.addChunk(r, sums);
     }
     return batches;
