@@ -20,6 +20,7 @@
 #include "distributions/job_source_kinds.h"
 #include "driver/phase_settings.h"
 #include "driver/system_inputs.h"
+#include "driver/truth_timing.h"
 #include "driver/writer_timing.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
@@ -380,6 +381,8 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
     if (stop.stop_requested()) return std::nullopt;
     costs.writerSecondsPerSystem = writerSecondsPerSystem(
         settings, writeReport, calibration.firstReference->matrix);
+    costs.truthSecondsPerSystem =
+        truthSecondsPerSystem(settings, writeReport, costs.hardwareThreads);
     if (stop.stop_requested()) return std::nullopt;
     return calibration;
   } catch (const PhaseStopped&) {

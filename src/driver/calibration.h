@@ -33,7 +33,8 @@
 //   that phase's chunks (phaseSpeedUp). A sampling copy starts with 64
 //   samples and is solved again, up to three times, with more when its
 //   replays took less than 30 ms;
-// - the measures and writers of a system (writer_timing.h).
+// - the measures and writers of a system (writer_timing.h);
+// - the continuous truth of a system (truth_timing.h).
 // The inputs must have passed the start-of-run check.
 //
 // It prints nothing (the job lines are hidden meanwhile and shown again as

@@ -101,7 +101,8 @@ double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
                                       costs.hardwareThreads);
   const double phases = static_cast<double>(plan.phases()) *
                         (costs.phaseSetupSeconds + replays);
-  const double writing = systems * costs.writerSecondsPerSystem;
+  const double writing =
+      systems * (costs.writerSecondsPerSystem + costs.truthSecondsPerSystem);
   return costs.elapsedSeconds + references + eliminating + phases + writing;
 }
 

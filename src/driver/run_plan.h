@@ -17,7 +17,8 @@
 //   (systems - references kept) x a system's references
 //   + systems x 4 x an elimination
 //   + phases x (a phase's setup + jobs x replaysPerJob x a replay / S)
-//   + systems x the measures and writers of a system,
+//   + systems x the measures and writers of a system
+//   + systems x the continuous truth of a system (with a report),
 // except that an enumeration phase counted by halves (counting_plan.h)
 // replays its jobs in the first pass only and counts them in the time of
 // jobs x a replay x halvesSeconds / replaySeconds of its plan (the cost
@@ -94,6 +95,8 @@ struct RunCosts {
   // The phases' measures, the summary files, the export and the report of
   // one system.
   double writerSecondsPerSystem = 0.0;
+  // The continuous truth of one system, all its phases (truth_timing.h).
+  double truthSecondsPerSystem = 0.0;
 };
 
 // The speed-up of a phase of `chunks` chunks on `threads` solver threads on

@@ -7,6 +7,7 @@
 
 #include "distributions/characteristic_cdf.h"
 #include "distributions/piecewise_cdf.h"
+#include "distributions/rounded_characteristic_cdf.h"
 #include "linear/ball.h"
 
 namespace linprob {
@@ -20,6 +21,17 @@ constexpr slong kPrecisions[] = {128, 256, 512, 1024, 2048, 4096};
 // the differences of two well inside kTruthErrorLimit.
 constexpr slong kCharacteristicPrecision = 64;
 constexpr double kCharacteristicTolerance = 1e-11;
+// The alternating sum is first choice while its pieces times the points
+// stay below this (at 4 unknowns and 2,000 bands it still is); beyond, the
+// characteristic function in doubles, which is taken when its bounds are
+// within kCharacteristicTolerance. Its ball version is tried after both
+// only for laws of at most kMaxBallParts parts: its cost grows with the
+// parts times the nodes, which grow with the parts as well.
+// The law for the characteristic function in doubles needs only its
+// midpoints to a double's precision and its radii.
+constexpr slong kRoundedPrecision = 64;
+constexpr std::uint64_t kMaxPieceWork = std::uint64_t{1} << 18;
+constexpr std::size_t kMaxBallParts = 64;
 
 // One value of the table from its ball: cut to [0, 1], rounded.
 void setValue(arb_t ball, slong precision, double& value, double& error,
@@ -93,6 +105,14 @@ class Evaluation {
     return tableOf(cdf_, TruthMethod::kPiecewise, upperBorder_, precision);
   }
 
+  TruthTable rounded(const SumLaw& sum) {
+    roundedCharacteristicCdf(sum, points_.data(), points_.size(),
+                             kCharacteristicTolerance, kRoundedPrecision,
+                             cdf_.data());
+    return tableOf(cdf_, TruthMethod::kRoundedCharacteristic, upperBorder_,
+                   kRoundedPrecision);
+  }
+
   TruthTable characteristic() {
     const slong precision = kCharacteristicPrecision;
     characteristicCdf(law(precision), points_.data(), points_.size(),
@@ -126,9 +146,11 @@ const char* truthMethodName(TruthMethod method) {
     case TruthMethod::kPiecewise:
       return "piecewise polynomial";
     case TruthMethod::kCharacteristic:
+      return "characteristic function";
+    case TruthMethod::kRoundedCharacteristic:
       break;
   }
-  return "characteristic function";
+  return "characteristic function in doubles";
 }
 
 TruthOutcome continuousTruth(const TruthQuestion& question) {
@@ -140,9 +162,19 @@ TruthOutcome continuousTruth(const TruthQuestion& question) {
       if (wanted(best)) break;
     }
   } else {
-    const SumLaw first = evaluation.law(kPrecisions[0]);
-    if (pieceCount(first) <= kMaxPieces) {
-      keepBetter(best, evaluation.piecewise(first, kPrecisions[0]));
+    // Its parts' count is the same at any precision.
+    const SumLaw quick = evaluation.law(kRoundedPrecision);
+    const std::uint64_t pieces = pieceCount(quick);
+    const bool alternating = pieces <= kMaxPieces;
+    const std::uint64_t points = question.walked + 1;
+    if (!alternating || pieces > kMaxPieceWork / points) {
+      keepBetter(best, evaluation.rounded(quick));
+    }
+    const bool roundedEnough =
+        best && best->maxError <= kCharacteristicTolerance;
+    if (alternating && !roundedEnough) {
+      keepBetter(best, evaluation.piecewise(evaluation.law(kPrecisions[0]),
+                                            kPrecisions[0]));
       for (std::size_t p = 1; p < std::size(kPrecisions) && !wanted(best);
            ++p) {
         const slong precision = kPrecisions[p];
@@ -150,7 +182,10 @@ TruthOutcome continuousTruth(const TruthQuestion& question) {
                    evaluation.piecewise(evaluation.law(precision), precision));
       }
     }
-    if (!wanted(best)) keepBetter(best, evaluation.characteristic());
+    if (!roundedEnough && !wanted(best) &&
+        quick.halfWidths.size() <= kMaxBallParts) {
+      keepBetter(best, evaluation.characteristic());
+    }
   }
   TruthOutcome outcome;
   if (best && best->maxError <= kTruthErrorLimit) {

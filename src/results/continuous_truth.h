@@ -2,18 +2,25 @@
 // its VALID histogram and of both tails under the exact distribution of
 // x_i = sum_j (A^-1)ij b_j with the b_j independent and following the
 // family as its parameters describe it (distributions/sum_law.h), each with
-// a certified bound on its error.
+// a bound on its error (certified in ball arithmetic, or by a rounding
+// analysis carried through the double arithmetic).
 //
 // Method, by law:
 //   normal               erfc in Arb (kNormal);
 //   uniform, triangular  the alternating sum of polynomial pieces
 //                        (distributions/piecewise_cdf.h) while the pieces
-//                        number at most kMaxPieces, at 128 bits and then
-//                        more until every bound is at most kWantedError
-//                        (kPiecewise); beyond, or when the precision ladder
-//                        ends first, inversion of the characteristic
-//                        function (distributions/characteristic_cdf.h,
-//                        kCharacteristic).
+//                        number at most kMaxPieces and, times the points,
+//                        stay cheap: at 128 bits and then more until every
+//                        bound is at most kWantedError (kPiecewise);
+//                        otherwise first the characteristic function in
+//                        doubles with bounded roundings
+//                        (distributions/rounded_characteristic_cdf.h,
+//                        kRoundedCharacteristic), kept when its bounds are
+//                        within 1e-11; then the alternating sum where it
+//                        can be had at all, and, for laws of at most 64
+//                        parts, the characteristic function in Arb
+//                        (distributions/characteristic_cdf.h,
+//                        kCharacteristic); the best bound wins.
 // The table is given only when every bound is at most kTruthErrorLimit;
 // otherwise `reason` says why. Each value is the double nearest to its
 // ball's midpoint, cut to [0, 1]; its bound covers that rounding too.
@@ -40,9 +47,15 @@ inline constexpr double kTruthErrorLimit = 1e-9;
 inline constexpr double kWantedError = 1e-13;
 inline constexpr std::uint64_t kMaxPieces = 4096;
 
-enum class TruthMethod { kNormal, kPiecewise, kCharacteristic };
+enum class TruthMethod {
+  kNormal,
+  kPiecewise,
+  kCharacteristic,
+  kRoundedCharacteristic
+};
 
-// "normal", "piecewise polynomial", "characteristic function"
+// "normal", "piecewise polynomial", "characteristic function",
+// "characteristic function in doubles"
 const char* truthMethodName(TruthMethod method);
 
 struct TruthTable {

@@ -7,10 +7,9 @@
 //                (enumeration) or of the finite sample (sampling);
 //   invalid,     the approximations' own errors.
 //   exactLinear
-// `truth` is empty, with `reason`, when the system has no inverse, has more
-// than kMaxTruthSize unknowns (the truth's cost grows with n^2 per phase:
-// about 10 s of CPU per system at 64 unknowns) or the truth could not be
-// certified; a discrepancy is empty when what it compares
+// `truth` is empty, with `reason`, when the system has no inverse (the
+// references give one up to their size limit) or the truth could not be
+// bounded within its limit; a discrepancy is empty when what it compares
 // is missing or walked other bands. Nothing is set for a phase that solved
 // no job.
 #ifndef LINPROB_RESULTS_TRUTH_CHECK_H_
@@ -25,8 +24,6 @@
 #include "results/discrepancy.h"
 
 namespace linprob {
-
-inline constexpr unsigned kMaxTruthSize = 64;
 
 struct TruthCheck {
   std::optional<TruthTable> truth;

@@ -97,7 +97,7 @@ TEST(ContinuousTruth, ManyPartsAreInvertedFromTheCharacteristicFunction) {
                                      testing::repeatedPairs(m, 0.0, 1.0), 5.0,
                                      borders, borders.size());
   ASSERT_TRUE(truth.table) << truth.reason;
-  EXPECT_EQ(truth.table->method, TruthMethod::kCharacteristic);
+  EXPECT_EQ(truth.table->method, TruthMethod::kRoundedCharacteristic);
   const auto cdf = [&](double x) {
     return testing::nearest(testing::irwinHallCdf(m, exactly(x)));
   };

@@ -90,14 +90,6 @@ TEST(TruthCheck, ReasonsWithoutATruthAndStopBetweenPositions) {
             "inverse");
   EXPECT_FALSE(none.valid);
 
-  // Beyond kMaxTruthSize unknowns the truth is left out, with its reason.
-  Case large = uniformCase();
-  large.reference.n = kMaxTruthSize + 1;
-  checkPhaseAgainstTruth(large.phase, large.reference, 1, std::stop_token());
-  const TruthCheck& left = large.phase.positions[1].measures.truth;
-  EXPECT_FALSE(left.truth);
-  EXPECT_EQ(left.reason, "not computed: more than 64 unknowns");
-
   Case stopped = uniformCase();
   std::stop_source source;
   source.request_stop();
