@@ -86,6 +86,8 @@ struct RawOptions {
   std::string memoryBudget;
   std::string points;
   std::string digits;
+  std::string counting;
+  std::string halvesMemory;
   bool quiet = false;
   bool progress = false;
   bool check = false;
@@ -100,6 +102,8 @@ struct App {
   CLI::Option* memoryBudget = nullptr;
   CLI::Option* points = nullptr;
   CLI::Option* digits = nullptr;
+  CLI::Option* counting = nullptr;
+  CLI::Option* halvesMemory = nullptr;
 };
 
 std::unique_ptr<App> makeApp(RawOptions& raw) {
@@ -153,8 +157,23 @@ std::unique_ptr<App> makeApp(RawOptions& raw) {
                      "of the sd's D-th significant digit (1 ... 4);\n"
                      "SampleCount is the most samples a phase takes")
           ->option_text("D");
-  for (CLI::Option* option : {made->threads, made->seed, made->memoryBudget,
-                              made->points, made->digits}) {
+  made->counting =
+      app.add_option("--counting", raw.counting,
+                     "how an enumeration phase counts its bands: auto\n"
+                     "(default: by halves where the model expects them\n"
+                     "cheaper and they fit --halves-memory), replay\n"
+                     "(every combination of cells) or halves (whenever\n"
+                     "they fit); the values agree to rounding")
+          ->option_text("METHOD");
+  made->halvesMemory =
+      app.add_option("--halves-memory", raw.halvesMemory,
+                     "the most MiB counting by halves may take; over\n"
+                     "it a phase replays every combination; default:\n"
+                     "1024")
+          ->option_text("MIB");
+  for (CLI::Option* option :
+       {made->threads, made->seed, made->memoryBudget, made->points,
+        made->digits, made->counting, made->halvesMemory}) {
     option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   }
   app.add_flag("-q,--quiet", raw.quiet,
@@ -203,6 +222,20 @@ std::optional<T> wholeNumber(const std::string& text) {
   const auto [stop, error] = std::from_chars(text.data(), end, value);
   if (error != std::errc() || stop != end || text.empty()) return std::nullopt;
   return value;
+}
+
+// A memory budget of whole MiB (0 ... kMostMemoryBudgetMiB) in bytes, or
+// nothing.
+std::optional<std::uint64_t> budgetBytes(const std::string& text) {
+  const std::optional<std::uint64_t> mib = wholeNumber<std::uint64_t>(text);
+  if (!mib || *mib > kMostMemoryBudgetMiB) return std::nullopt;
+  return *mib << 20;
+}
+
+CommandLine budgetError(const std::string& option, const std::string& text) {
+  return usageError(option + " takes a whole number of MiB from 0 to " +
+                    std::to_string(kMostMemoryBudgetMiB) + ", not " +
+                    quotedArgument(text));
 }
 
 // "--threads: 1 required TEXT missing" names the option before the colon.
@@ -286,14 +319,9 @@ CommandLine parseArguments(const std::vector<std::string>& arguments,
     options.seed = *seed;
   }
   if (made->memoryBudget->count() > 0) {
-    const std::optional<std::uint64_t> mib =
-        wholeNumber<std::uint64_t>(raw.memoryBudget);
-    if (!mib || *mib > kMostMemoryBudgetMiB) {
-      return usageError("--memory-budget takes a whole number of MiB from 0 "
-                        "to " + std::to_string(kMostMemoryBudgetMiB) +
-                        ", not " + quotedArgument(raw.memoryBudget));
-    }
-    options.memoryBudget = *mib << 20;
+    const std::optional<std::uint64_t> bytes = budgetBytes(raw.memoryBudget);
+    if (!bytes) return budgetError("--memory-budget", raw.memoryBudget);
+    options.memoryBudget = *bytes;
   }
   if (made->points->count() > 0) {
     const std::optional<PointSet> points = pointSetNamed(raw.points);
@@ -310,6 +338,20 @@ CommandLine parseArguments(const std::vector<std::string>& arguments,
                         quotedArgument(raw.digits));
     }
     options.digits = *digits;
+  }
+  if (made->counting->count() > 0) {
+    const std::optional<CountingChoice> counting =
+        countingChoiceNamed(raw.counting);
+    if (!counting) {
+      return usageError("--counting takes auto, replay or halves, not " +
+                        quotedArgument(raw.counting));
+    }
+    options.counting = *counting;
+  }
+  if (made->halvesMemory->count() > 0) {
+    const std::optional<std::uint64_t> bytes = budgetBytes(raw.halvesMemory);
+    if (!bytes) return budgetError("--halves-memory", raw.halvesMemory);
+    options.halvesMemory = *bytes;
   }
   options.quiet = raw.quiet;
   options.showProgress = raw.progress;

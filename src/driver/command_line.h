@@ -17,6 +17,8 @@
 //                     default: on when standard error is a terminal
 //   --check           check and plan only
 //   --memory-budget MIB   0 ... kMostMemoryBudgetMiB, whole MiB
+//   --counting METHOD     auto, replay or halves
+//   --halves-memory MIB   0 ... kMostMemoryBudgetMiB, whole MiB
 //   --no-report       no Report/ folder
 #ifndef LINPROB_DRIVER_COMMAND_LINE_H_
 #define LINPROB_DRIVER_COMMAND_LINE_H_
@@ -30,7 +32,7 @@
 
 namespace linprob {
 
-// The largest --memory-budget, in MiB (1 TiB).
+// The largest --memory-budget and --halves-memory, in MiB (1 TiB).
 inline constexpr std::uint64_t kMostMemoryBudgetMiB = std::uint64_t{1} << 20;
 
 struct CommandLine {

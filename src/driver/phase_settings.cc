@@ -66,6 +66,8 @@ SolveOptions solveOptionsFor(const RunSettings& settings) {
   options.solverThreads = settings.SolverThreadCount;
   options.generatorThreads = settings.GeneratorThreadCount;
   options.histogramPrecision = settings.HistogramPrecision;
+  options.counting = settings.counting;
+  options.halvesMemory = settings.halvesMemory;
   return options;
 }
 

@@ -85,6 +85,8 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   }
   settings.points = options.points;
   settings.digits = options.digits;
+  settings.counting = options.counting;
+  settings.halvesMemory = options.halvesMemory;
   // A malformed value keeps its default, so the bounds of every option can
   // still be checked: all settings problems are reported in one go.
   const SettingsCheck check = checkSettings(settings, read);

@@ -11,8 +11,9 @@
 #include <string>
 
 #include "base/process_group.h"
-#include "solve/kept_blocks.h"
 #include "distributions/point_design.h"
+#include "solve/counting_plan.h"
+#include "solve/kept_blocks.h"
 
 namespace linprob {
 
@@ -42,6 +43,11 @@ struct RunOptions {
   // The bytes of solved values a phase may keep between its two passes
   // (SolveOptions::memoryBudget); the files are the same for any budget.
   std::uint64_t memoryBudget = kDefaultMemoryBudget;
+  // How enumeration phases count their bands (--counting), and the bytes
+  // counting by halves may take (--halves-memory); the values agree to
+  // rounding either way (counting_plan.h).
+  CountingChoice counting = CountingChoice::kCheaper;
+  std::uint64_t halvesMemory = kDefaultHalvesMemory;
   // The processes the run is shared with (launched by mpirun or srun, see
   // driver/run_share.h); nullptr: this process alone. Not owned.
   ProcessGroup* group = nullptr;

@@ -66,8 +66,9 @@ RunPlan makeRunPlan(const RunSettings& settings, bool writeReport,
   plan.jobsPerPhase = jobsPerPhaseFor(settings);
   plan.chunksPerPhase = chunksPerPhaseFor(settings);
   plan.footprint = estimateFootprint(settings, writeReport, memoryBudget);
-  plan.footprint = estimateFootprint(settings, writeReport);
   plan.counting = countingPlanFor(settings);
+  plan.countingChoice = settings.counting;
+  plan.halvesMemory = settings.halvesMemory;
   return plan;
 }
 
@@ -85,22 +86,23 @@ double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
       std::max(systems - costs.referencesKept, 0.0) * costs.secondsPerReference;
   const double eliminating =
       static_cast<double>(plan.eliminations()) * costs.secondsPerElimination;
-  // The counting pass in replays of a job: one, or by halves the model's
-  // ratio.
+  // The counting pass: a replay of every job, or by halves the model's
+  // seconds, its positions shared by the threads.
   const CountingPlan& counting = plan.counting;
-  double countingPass = 1.0;
-  if (counting.method == CountingMethod::kHalves &&
-      counting.replaySeconds > 0.0) {
-    countingPass = counting.halvesSeconds / counting.replaySeconds;
-  }
+  const bool byHalves = counting.method == CountingMethod::kHalves;
   const double perJob =
-      std::max(costs.replaysPerJob - 1.0, 0.0) + countingPass;
+      std::max(costs.replaysPerJob - 1.0, 0.0) + (byHalves ? 0.0 : 1.0);
   const double replays = static_cast<double>(plan.jobsPerPhase) * perJob *
                          costs.secondsPerReplay /
                          phaseSpeedUp(plan.chunksPerPhase, plan.solverThreads,
                                       costs.hardwareThreads);
+  const double halves =
+      byHalves ? counting.halvesSeconds /
+                     phaseSpeedUp(plan.unknowns, plan.solverThreads,
+                                  costs.hardwareThreads)
+               : 0.0;
   const double phases = static_cast<double>(plan.phases()) *
-                        (costs.phaseSetupSeconds + replays);
+                        (costs.phaseSetupSeconds + replays + halves);
   const double writing =
       systems * (costs.writerSecondsPerSystem + costs.truthSecondsPerSystem);
   return costs.elapsedSeconds + references + eliminating + phases + writing;
@@ -185,12 +187,14 @@ std::vector<std::string> planLines(const RunPlan& plan,
   lines.push_back(threads);
   if (plan.source == JobSourceKind::kEnumeration && !plan.counting.reason.empty()) {
     // The plan's reason with a capital: "Counting by halves: ..." or
-    // "Replaying every job: ...".
+    // "Replaying every job: ...", and the options it followed.
     std::string counting = plan.counting.reason;
     counting[0] = static_cast<char>(std::toupper(
         static_cast<unsigned char>(counting[0])));
-    lines.push_back(counting + " (memory budget " +
-                    std::to_string(kDefaultHalvesMemory >> 20) + " MiB)");
+    lines.push_back(counting + " (--counting " +
+                    countingChoiceName(plan.countingChoice) +
+                    "; --halves-memory " +
+                    std::to_string(plan.halvesMemory >> 20) + " MiB)");
   }
   lines.push_back("Memory at the peak: about " +
                   byteText(plan.footprint.memoryBytes) +

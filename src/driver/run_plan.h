@@ -20,9 +20,12 @@
 //   + systems x the measures and writers of a system
 //   + systems x the continuous truth of a system (with a report),
 // except that an enumeration phase counted by halves (counting_plan.h)
-// replays its jobs in the first pass only and counts them in the time of
-// jobs x a replay x halvesSeconds / replaySeconds of its plan (the cost
-// model's ratio, applied to the replay measured here) / S.
+// replays its jobs in the first pass only and counts them in the
+// halvesSeconds of its plan (the cost model's time, not scaled by the
+// replay measured here: the calibration's small phases time a replay at 10
+// to 23 ns for n = 8, against the model's 30, and the halves' work is not
+// a replay's) / S', S' = n / ceil(n / P) as its positions are shared by
+// the threads;
 // where S is the speed-up of a phase's chunks on the solver threads: with
 // P = min(solver threads, hardware threads) and C chunks,
 // S = C / ceil(C / P) (threads beyond the hardware's add nothing, and a
@@ -60,6 +63,9 @@ struct RunPlan {
   // How an enumeration phase counts its jobs (phase_settings.h); sampling:
   // kReplay with no reason.
   CountingPlan counting;
+  // What the run asked for: --counting and --halves-memory (bytes).
+  CountingChoice countingChoice = CountingChoice::kCheaper;
+  std::uint64_t halvesMemory = kDefaultHalvesMemory;
 
   std::uint64_t phases() const;
   // phases() x jobsPerPhase, or nothing when that is beyond 64 bits.

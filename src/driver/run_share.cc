@@ -45,9 +45,11 @@ std::string toBytes(const RunStartNote& note) {
         },
         rule.field);
   }
-  // And the two the command line sets.
+  // And the four the command line sets.
   putNumber(out, static_cast<std::int64_t>(note.settings.points));
   putNumber(out, note.settings.digits ? *note.settings.digits : -1);
+  putNumber(out, static_cast<std::int64_t>(note.settings.counting));
+  putNumber(out, static_cast<std::int64_t>(note.settings.halvesMemory));
   return out;
 }
 
@@ -68,6 +70,9 @@ RunStartNote runStartFromBytes(const std::string& bytes) {
   note.settings.points = static_cast<PointSet>(takeNumber(bytes, at));
   const std::int64_t digits = takeNumber(bytes, at);
   if (digits >= 0) note.settings.digits = static_cast<int>(digits);
+  note.settings.counting = static_cast<CountingChoice>(takeNumber(bytes, at));
+  note.settings.halvesMemory =
+      static_cast<std::uint64_t>(takeNumber(bytes, at));
   if (at != bytes.size()) throw std::runtime_error("run start: cut short");
   return note;
 }

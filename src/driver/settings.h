@@ -17,12 +17,14 @@
 
 #include <array>
 #include <climits>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "distributions/point_design.h"
+#include "solve/counting_plan.h"
 
 namespace linprob {
 
@@ -42,6 +44,10 @@ struct RunSettings {
   // Not a line of Settings.txt either: --digits D, sampling until D
   // significant digits are stable (results/digits_rule.h).
   std::optional<int> digits;
+  // Nor these: how enumeration phases count (--counting) and the bytes
+  // counting by halves may take (--halves-memory).
+  CountingChoice counting = CountingChoice::kCheaper;
+  std::uint64_t halvesMemory = kDefaultHalvesMemory;
 };
 
 using SettingField = std::variant<unsigned RunSettings::*, int RunSettings::*,

@@ -34,6 +34,8 @@ TEST(CommandLineTest, NoArgumentsIsTheRunOfOldWithTheTerminalsProgress) {
     EXPECT_TRUE(options.writeReport);
     EXPECT_EQ(options.memoryBudget, 512u << 20);
     EXPECT_EQ(options.points, PointSet::kRandom);
+    EXPECT_EQ(options.counting, CountingChoice::kCheaper);
+    EXPECT_EQ(options.halvesMemory, std::uint64_t{1} << 30);
   }
 }
 
@@ -67,6 +69,16 @@ TEST(CommandLineTest, TakesEveryOption) {
   EXPECT_FALSE(repeated.run->showProgress);
   EXPECT_EQ(repeated.run->memoryBudget, std::uint64_t{1} << 40);
   EXPECT_TRUE(parse({"--no-progress", "--progress"}).run->showProgress);
+
+  EXPECT_EQ(parse({"--counting", "replay"}).run->counting,
+            CountingChoice::kReplay);
+  EXPECT_EQ(parse({"--counting=halves"}).run->counting,
+            CountingChoice::kHalves);
+  EXPECT_EQ(parse({"--counting=halves", "--counting", "auto"}).run->counting,
+            CountingChoice::kCheaper);
+  EXPECT_EQ(parse({"--halves-memory", "0"}).run->halvesMemory, 0u);
+  EXPECT_EQ(parse({"--halves-memory=1048576"}).run->halvesMemory,
+            std::uint64_t{1} << 40);
 }
 
 TEST(CommandLineTest, RefusesBadUsageInOneLineNamingTheOption) {
@@ -77,6 +89,9 @@ TEST(CommandLineTest, RefusesBadUsageInOneLineNamingTheOption) {
       "not ";
   const std::string budget =
       "linprob: --memory-budget takes a whole number of MiB from 0 to "
+      "1048576, not ";
+  const std::string halves =
+      "linprob: --halves-memory takes a whole number of MiB from 0 to "
       "1048576, not ";
   const std::string help = "; see linprob --help\n";
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
@@ -114,6 +129,12 @@ TEST(CommandLineTest, RefusesBadUsageInOneLineNamingTheOption) {
        "linprob: --digits takes a whole number from 1 to 4, not \"5\"" + help},
       {{"--points", "Sobol"},
        "linprob: --points takes random, sobol or lhs, not \"Sobol\"" + help},
+      {{"--counting", "Halves"},
+       "linprob: --counting takes auto, replay or halves, not \"Halves\"" +
+           help},
+      {{"--halves-memory", "1048577"}, halves + "\"1048577\"" + help},
+      {{"--halves-memory", "-1"}, halves + "\"-1\"" + help},
+      {{"--counting"}, "linprob: --counting needs a value" + help},
       {{"-j"}, "linprob: --threads needs a value" + help},
       {{"dir", "--seed"}, "linprob: --seed needs a value" + help},
   };

@@ -153,7 +153,8 @@ TEST(CheckRunTest, PrintsThePlanAndWritesNothing) {
                       "Solver threads: 3, generator threads: 2"}));
   // Nine jobs: replaying them is cheaper than any halves.
   EXPECT_EQ(lines[9].rfind("Replaying every job: about ", 0), 0u) << lines[9];
-  EXPECT_NE(lines[9].find(" (memory budget 1024 MiB)"), std::string::npos);
+  EXPECT_NE(lines[9].find(" (--counting auto; --halves-memory 1024 MiB)"),
+            std::string::npos);
   EXPECT_EQ(lines[10].rfind("Memory at the peak: about ", 0), 0u);
   EXPECT_EQ(lines[11].rfind("Estimated run time: ", 0), 0u);
   EXPECT_EQ(lines.back(),
@@ -248,6 +249,33 @@ TEST(MemoryBudgetRunTest, LargeSystemFilesDoNotDependOnBudgetOrThreads) {
   EXPECT_EQ(runWith({"-j", "1"}), streamed);
   EXPECT_EQ(runWith({"-j", "3"}), streamed);
   EXPECT_EQ(runWith({"-j", "2", "--memory-budget", "10"}), streamed);
+}
+
+// Counting by halves gives the summary and export files of the replay of
+// every job here: the values agree to rounding (halves_counter_test.cc),
+// which their printed digits hide, not Report/'s every digit. A budget too
+// small for the halves falls back to the replay.
+TEST(CountingRunTest, ReplayAndHalvesWriteTheSameFiles) {
+  const auto runWith = [](const std::vector<std::string>& arguments) {
+    WorkDir dir;
+    writeSystem(dir, true);
+    dir.write("Settings.txt",
+              "Dimensions 2\nSolverThreadCount 1\nGeneratorThreadCount 2\n"
+              "IntegrationPrecision 40\nHistogramPrecision 6\nMaxMatrix 1\n"
+              "ExactDistributions 1\nSampleCount 3000\n");
+    std::vector<std::string> all = {"-q", "--no-report"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    const ProgramRun run = testing::runProgramIn(dir, all);
+    EXPECT_EQ(run.status, 0) << run.err;
+    return filesUnder(dir.path());
+  };
+  const auto replayed = runWith({"--counting", "replay"});
+  ASSERT_TRUE(replayed.count("Matrix0/RESULTS_TT.txt"));
+  ASSERT_TRUE(replayed.count("Export/Results_X1.csv"));
+  EXPECT_EQ(runWith({"--counting", "halves"}), replayed);
+  EXPECT_EQ(runWith({"--counting", "halves", "-j", "2"}), replayed);
+  EXPECT_EQ(runWith({"--counting", "halves", "--halves-memory", "0"}),
+            replayed);
 }
 
 }  // namespace

@@ -75,14 +75,18 @@ TEST(RunPlanTest, EstimatesEveryStage) {
   EXPECT_EQ(estimateSeconds(plan, costs),
             3 + 8 + 8 * 0.5 + 24 * (0.125 + 125 * 0.25) + 32);
 
-  // Counted by halves at an eighth of a replay: the first pass's quarter,
-  // then an eighth a job.
+  // Counted by halves: the first pass's quarter, then the model's seconds
+  // (not scaled by the replay measured here), the two positions shared by
+  // the threads.
   plan.solverThreads = 1;
   plan.counting.method = CountingMethod::kHalves;
   plan.counting.halvesSeconds = 1.0;
   plan.counting.replaySeconds = 8.0;
   EXPECT_EQ(estimateSeconds(plan, costs),
-            3 + 8 + 8 * 0.5 + 24 * (0.125 + 100 * 0.375 * 0.25) + 32);
+            3 + 8 + 8 * 0.5 + 24 * (0.125 + 25 * 0.25 + 1.0) + 32);
+  plan.solverThreads = 8;
+  EXPECT_EQ(estimateSeconds(plan, costs),
+            3 + 8 + 8 * 0.5 + 24 * (0.125 + 25 * 0.25 + 0.5) + 32);
 
   // 6.25 M jobs in 50 chunks on 8 threads, 4 hardware threads: 50 / 13.
   EXPECT_EQ(makeRunPlan(RunSettings{}).chunksPerPhase, 50u);
@@ -125,6 +129,19 @@ TEST(RunPlanTest, EnumerationSaysHowItCounts) {
   EXPECT_EQ(lines[8].rfind("Counting by halves: about ", 0), 0u) << lines[8];
   EXPECT_NE(lines[8].find("(parts of 2500 and 2500 sums per unknown"),
             std::string::npos);
+  EXPECT_NE(lines[8].find(" (--counting auto; --halves-memory 1024 MiB)"),
+            std::string::npos);
+
+  // The options reach the plan: halves asked for but over their budget.
+  settings.counting = CountingChoice::kHalves;
+  settings.halvesMemory = std::uint64_t{1} << 20;
+  const RunPlan small = makeRunPlan(settings);
+  EXPECT_EQ(small.counting.method, CountingMethod::kReplay);
+  EXPECT_EQ(planLines(small, 2.0)[8],
+            "Replaying every job: counting by halves needs at least 1.18 MiB, "
+            "over the budget of 1 MiB (--counting halves; --halves-memory 1 "
+            "MiB)");
+
   settings.ExactDistributions = false;
   const RunPlan sampling = makeRunPlan(settings);
   EXPECT_EQ(sampling.counting.method, CountingMethod::kReplay);

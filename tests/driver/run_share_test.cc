@@ -13,8 +13,9 @@ namespace {
 
 TEST(RunShareTest, TheStartComesBackAsItLeft) {
   RunStartNote note;
-  note.settings = RunSettings{7, 3, 5, 11, 13, 17, false, 19,
-                              PointSet::kSobol, 3};
+  note.settings = RunSettings{7,  3,  5,     11, 13, 17, false,
+                              19, PointSet::kSobol, 3,  CountingChoice::kHalves,
+                              std::uint64_t{23} << 20};
   const RunStartNote back = runStartFromBytes(toBytes(note));
   EXPECT_FALSE(back.endStatus.has_value());
   EXPECT_EQ(back.settings.Dimensions, 7u);
@@ -27,6 +28,8 @@ TEST(RunShareTest, TheStartComesBackAsItLeft) {
   EXPECT_EQ(back.settings.SampleCount, 19);
   EXPECT_EQ(back.settings.points, PointSet::kSobol);
   EXPECT_EQ(back.settings.digits, 3);
+  EXPECT_EQ(back.settings.counting, CountingChoice::kHalves);
+  EXPECT_EQ(back.settings.halvesMemory, std::uint64_t{23} << 20);
   EXPECT_FALSE(runStartFromBytes(toBytes(RunStartNote{})).settings.digits);
 
   RunStartNote ended;

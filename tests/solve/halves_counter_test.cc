@@ -491,10 +491,20 @@ TEST(HalvesCounterTest, PlanSaysWhichAndWhy) {
       PhaseShape{.n = 2, .cells = 9, .bands = 11}, CountingChoice::kCheaper);
   EXPECT_EQ(small.method, CountingMethod::kReplay);
   EXPECT_EQ(small.reason.rfind("replaying every job: about ", 0), 0u);
-  EXPECT_EQ(planCounting(PhaseShape{.n = 2, .cells = 9, .bands = 11},
-                         CountingChoice::kHalves)
-                .method,
-            CountingMethod::kHalves);
+  const CountingPlan asked = planCounting(
+      PhaseShape{.n = 2, .cells = 9, .bands = 11}, CountingChoice::kHalves);
+  EXPECT_EQ(asked.method, CountingMethod::kHalves);
+  EXPECT_EQ(asked.reason.rfind("counting by halves, as asked: about ", 0), 0u)
+      << asked.reason;
+  // The split stays the one the first weights chose (another rounds a few
+  // masses apart): 4 of 8 at 10 cells, where the refit weights would take
+  // 3; the time reported is the refit one.
+  const CountingPlan eight = planCounting(
+      PhaseShape{.n = 8, .cells = 10, .bands = 11, .coveragePositions = 8,
+                 .threads = 2},
+      CountingChoice::kCheaper);
+  EXPECT_EQ(eight.split, 4u);
+  EXPECT_GT(eight.halvesSeconds, 0.1);
   // Parts that do not fit the budget.
   example.memoryBudget = 4096;
   const CountingPlan over = planCounting(example, CountingChoice::kHalves);
