@@ -134,6 +134,11 @@ class ScaledLaw {
     return -logs - static_cast<double>(big - 1) * std::log(s) -
            s * s / 6.0 * rest;
   }
+  // log of the bound on the integral beyond s:
+  // prod_{j > 0} G(g_j s) / (g_0 s).
+  double logTailBound(double s) const {
+    return logRestBound(s) - std::log(parts_[0] * s);
+  }
   double logFirstBound(double s) const {
     const double x = parts_[0] * s;
     return x > 2.0 ? -std::log(x) : -x * x / 6.0;
@@ -171,14 +176,15 @@ class ScaledLaw {
   double partSum_ = 0.0;
 };
 
-// One node of the rule with what its term needs: v = w psi(s) / s, the
-// bound on |v - exact| (eV), and the node's own error (d, for the sine's
-// argument).
+// One node of the rule with what its term needs: v = w psi(s) / s, and
+// the factor of |sin(s y)| in a point's error bound (the bound on
+// |v - exact|, the sine's and the sum's roundings). What the node's own
+// error d does to the sine's argument is summed apart, as (|v| + eV) d,
+// and taken |y| times.
 struct Node {
   double s;
   double v;
-  double coefficient;  // on |sin| in a point's error
-  double argument;     // (|v| + eV) d
+  double coefficient;
 };
 
 class Integral {
@@ -319,7 +325,6 @@ class Integral {
     node.coefficient = (vError + kLibm * (magnitude + vError) +
                         kUnit * magnitude + (total + 1.0) * kUnit * magnitude) *
                        kSlack;
-    node.argument = argument;
     nodes_.push_back(node);
   }
 
@@ -335,9 +340,7 @@ class Integral {
 // The least T (about) with prod_{j > 0} G(g_j T) / (g_0 T) <= target.
 double reachFor(const ScaledLaw& law, double target) {
   const double logTarget = std::log(target);
-  auto tail = [&](double s) {
-    return law.logRestBound(s) - std::log(law.part(0) * s);
-  };
+  auto tail = [&](double s) { return law.logTailBound(s); };
   double high = 1.0;
   int doublings = 0;
   while (!(tail(high) <= logTarget)) {
@@ -393,9 +396,7 @@ bool roundedCharacteristicCdf(const SumLaw& law, arb_srcptr points,
     return false;
   }
   const double tail =
-      std::exp(scaled.logRestBound(reach) -
-               std::log(scaled.part(0) * reach)) *
-      kSlack;
+      std::exp(scaled.logTailBound(reach)) * kSlack;
   bool reached = true;
   for (std::size_t i = 0; i < inside.size(); ++i) {
     const double y = offsets[i];

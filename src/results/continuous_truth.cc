@@ -22,16 +22,16 @@ constexpr slong kPrecisions[] = {128, 256, 512, 1024, 2048, 4096};
 constexpr slong kCharacteristicPrecision = 64;
 constexpr double kCharacteristicTolerance = 1e-11;
 // The alternating sum is first choice while its pieces times the points
-// stay below this (at 4 unknowns and 2,000 bands it still is); beyond, the
-// characteristic function in doubles, which is taken when its bounds are
-// within kCharacteristicTolerance. Its ball version is tried after both
-// only for laws of at most kMaxBallParts parts: its cost grows with the
-// parts times the nodes, which grow with the parts as well.
+// stay below kMaxPieceWork (at 4 unknowns and 2,000 bands it still is);
+// beyond, the characteristic function in doubles, which is taken when its
+// bounds are within kCharacteristicTolerance. Its ball version is tried
+// after both only for laws of at most kMaxBallParts parts: its cost grows
+// with the parts times the nodes, which grow with the parts as well.
+constexpr std::uint64_t kMaxPieceWork = std::uint64_t{1} << 18;
+constexpr std::size_t kMaxBallParts = 64;
 // The law for the characteristic function in doubles needs only its
 // midpoints to a double's precision and its radii.
 constexpr slong kRoundedPrecision = 64;
-constexpr std::uint64_t kMaxPieceWork = std::uint64_t{1} << 18;
-constexpr std::size_t kMaxBallParts = 64;
 
 // One value of the table from its ball: cut to [0, 1], rounded.
 void setValue(arb_t ball, slong precision, double& value, double& error,
