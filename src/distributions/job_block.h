@@ -18,6 +18,8 @@ namespace linprob {
 inline constexpr std::size_t kBlockJobs = 1024;
 
 struct JobBlock {
+  // No jobs and no room for any: a slot to move a block into.
+  JobBlock() = default;
   explicit JobBlock(unsigned n)
       : values(static_cast<std::size_t>(n) * kBlockJobs, 0.0),
         probabilities(kBlockJobs, 0.0) {}

@@ -3,28 +3,73 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+#include <utility>
 
 #include "solve/band_kernels.h"
+#include "solve/touched_sub_bands.h"
 
 namespace linprob {
 namespace {
 
-// Words of a position's bit set of the sub-bands that hold a border.
-constexpr std::size_t kWords = kFineSubBands / 64;
-
-// Adds each job's probability to its sub-band's sum and, for a sub-band
-// that holds a border, to its band's sum as well.
+// Adds each job's probability to its sub-band's sum, marking the sub-band
+// touched in the chunk and in the part, and, for a sub-band that holds a border, to its band's sum as
+// well.
 void addToSubBands(const std::int32_t* subBands, const double* values,
                    const double* probabilities, std::size_t count,
                    const PositionBands& bands, const std::uint64_t* holdsBorder,
-                   double* sums, double* compared) {
+                   double* sums, std::uint64_t* touched,
+                   std::uint64_t* partTouched, double* compared) {
   for (std::size_t j = 0; j < count; ++j) {
     const auto sub = static_cast<std::size_t>(subBands[j]);
     sums[sub] = sums[sub] + probabilities[j];
+    touchSubBand(touched, sub);
+    touchSubBand(partTouched, sub);
     if ((holdsBorder[sub / 64] >> (sub % 64)) & 1u) {
       const std::size_t band = bandIndex(bands, values[j]);
       compared[band] = compared[band] + probabilities[j];
     }
+  }
+}
+
+// Sub-band sums of the counters of earlier phases, all +0.0, taken again
+// by later ones, so that their pages are faulted in once per run rather
+// than once per phase and thread. Emptied when a counter of another size
+// takes one. The mutex guards `buffers`; it is taken when a counter starts
+// counting and when it ends, never with another lock.
+struct SumsPool {
+  std::mutex mutex;
+  std::vector<std::vector<double>> buffers;
+};
+
+constexpr std::size_t kMostPooledSums = 64;
+
+SumsPool& sumsPool() {
+  static SumsPool pool;
+  return pool;
+}
+
+std::vector<double> takeSums(std::size_t size) {
+  SumsPool& pool = sumsPool();
+  {
+    const std::lock_guard<std::mutex> lock(pool.mutex);
+    if (!pool.buffers.empty() && pool.buffers.back().size() != size) {
+      std::vector<std::vector<double>>().swap(pool.buffers);
+    }
+    if (!pool.buffers.empty()) {
+      std::vector<double> sums = std::move(pool.buffers.back());
+      pool.buffers.pop_back();
+      return sums;
+    }
+  }
+  return std::vector<double>(size, 0.0);
+}
+
+void giveSums(std::vector<double> sums) {
+  SumsPool& pool = sumsPool();
+  const std::lock_guard<std::mutex> lock(pool.mutex);
+  if (pool.buffers.size() < kMostPooledSums) {
+    pool.buffers.push_back(std::move(sums));
   }
 }
 
@@ -59,7 +104,7 @@ CountLayout::CountLayout(const PhaseBands& bands,
     // sub-band below the border's lies below the border, one in a sub-band
     // above it lies above: subBand never decreases.
     const std::size_t separating = own.borders.size() - 1;
-    position.holdsBorder.assign(kWords, 0);
+    position.holdsBorder.assign(kSubBandWords, 0);
     position.bandSubBands.resize(own.borders.size());
     std::size_t first = 0;
     for (std::size_t k = 0; k < separating; ++k) {
@@ -75,23 +120,47 @@ CountLayout::CountLayout(const PhaseBands& bands,
 
 BandCounter::BandCounter(const CountLayout& layout)
     : layout_(layout),
-      subBandSums_(layout.subBandPositions * kFineSubBands, 0.0),
       slot_(layout.positions.size(), 0),
       compared_(layout.bandTotal, 0.0),
       subBand_(kBlockJobs, 0),
       weights_{},
       moments_(layout.accumulate ? layout.positions.size() : 0,
                MomentLanes{}),
-      fine_(layout.positions.size()) {
+      fine_() {
   std::size_t slot = 0;
   for (std::size_t e = 0; e < layout.positions.size(); ++e) {
-    if (!layout.positions[e].subBands) continue;
-    slot_[e] = slot++;
-    if (layout.accumulate) fine_[e].assign(kFineSubBands, 0);
+    if (layout.positions[e].subBands) slot_[e] = slot++;
+  }
+}
+
+BandCounter::~BandCounter() {
+  if (subBandSums_.empty()) return;
+  // Back to +0.0 (a stop may end a chunk half counted) for the pool.
+  for (std::size_t slot = 0; slot < layout_.subBandPositions; ++slot) {
+    foldTouched(subBandSums_.data() + slot * kFineSubBands,
+                touched_.data() + slot * kSubBandWords, nullptr);
+  }
+  giveSums(std::move(subBandSums_));
+}
+
+void BandCounter::allocate() {
+  if (allocated_) return;
+  allocated_ = true;
+  fine_.resize(layout_.positions.size());
+  const std::size_t slots = layout_.subBandPositions;
+  if (slots == 0) return;
+  subBandSums_ = takeSums(slots * kFineSubBands);
+  touched_.assign(slots * kSubBandWords, 0);
+  partTouched_.assign(slots * kSubBandWords, 0);
+  for (std::size_t e = 0; e < layout_.positions.size(); ++e) {
+    if (layout_.positions[e].subBands && layout_.accumulate) {
+      fine_[e].assign(kFineSubBands, 0);
+    }
   }
 }
 
 void BandCounter::count(const JobBlock& block) {
+  allocate();
   const std::size_t jobs = block.count;
   const double* const probabilities = block.probabilities.data();
   if (layout_.accumulate) addWeights(probabilities, jobs, weights_);
@@ -112,7 +181,9 @@ void BandCounter::count(const JobBlock& block) {
       }
       addToSubBands(subBand_.data(), values, probabilities, jobs, bands,
                     position.holdsBorder.data(),
-                    subBandSums_.data() + slot_[e] * kFineSubBands, compared);
+                    subBandSums_.data() + slot_[e] * kFineSubBands,
+                    touched_.data() + slot_[e] * kSubBandWords,
+                    partTouched_.data() + slot_[e] * kSubBandWords, compared);
     } else {
       for (std::size_t j = 0; j < jobs; ++j) {
         const std::size_t band = bandIndex(bands, values[j]);
@@ -127,7 +198,8 @@ void BandCounter::count(const JobBlock& block) {
   }
 }
 
-void BandCounter::runningMasses(std::vector<double>& out) const {
+void BandCounter::runningMasses(std::vector<double>& out) {
+  allocate();
   out.resize(layout_.bandTotal);
   for (std::size_t e = 0; e < layout_.positions.size(); ++e) {
     const PositionLayout& position = layout_.positions[e];
@@ -139,18 +211,32 @@ void BandCounter::runningMasses(std::vector<double>& out) const {
       std::copy(compared, compared + bandCount, masses);
       continue;
     }
+    const std::uint64_t* const touched = touchedSubBands(e);
+    const bool sparse = touchedCount(touched) <= kSparseSubBands;
     for (std::size_t k = 0; k < bandCount; ++k) {
       const SubBandRange range = position.bandSubBands[k];
       // The sub-bands inside the band, then its compared jobs.
-      const double inside = rangeSum(sums, range.first, range.end);
+      const double inside =
+          sparse ? touchedRangeSum(sums, touched, range.first, range.end)
+                 : rangeSum(sums, range.first, range.end);
       masses[k] = inside + compared[k];
     }
   }
 }
 
 const double* BandCounter::subBandSums(std::size_t position) const {
-  if (!layout_.positions[position].subBands) return nullptr;
+  if (!layout_.positions[position].subBands || !allocated_) return nullptr;
   return subBandSums_.data() + slot_[position] * kFineSubBands;
+}
+
+const std::uint64_t* BandCounter::touchedSubBands(std::size_t position) const {
+  if (!layout_.positions[position].subBands || !allocated_) return nullptr;
+  return touched_.data() + slot_[position] * kSubBandWords;
+}
+
+std::uint64_t* BandCounter::partTouchedSubBands(std::size_t position) {
+  if (!layout_.positions[position].subBands || !allocated_) return nullptr;
+  return partTouched_.data() + slot_[position] * kSubBandWords;
 }
 
 WeightedMoments BandCounter::runningMoments(std::size_t position) const {
@@ -164,14 +250,23 @@ WeightedMoments BandCounter::runningMoments(std::size_t position) const {
 
 void BandCounter::finishChunk(ChunkSums& out) {
   runningMasses(out.masses);
+  std::fill(partTouched_.begin(), partTouched_.end(), std::uint64_t{0});
   for (std::size_t e = 0; e < layout_.positions.size(); ++e) {
     if (!layout_.positions[e].subBands) continue;
     double* const sums = subBandSums_.data() + slot_[e] * kFineSubBands;
-    if (layout_.accumulate) {
-      addFixedPointMasses(sums, kFineSubBands, fine_[e].data());
+    std::uint64_t* const touched = touched_.data() + slot_[e] * kSubBandWords;
+    std::uint64_t* const counts =
+        layout_.accumulate ? fine_[e].data() : nullptr;
+    if (touchedCount(touched) <= kSparseSubBands) {
+      foldTouched(sums, touched, counts);
+      continue;
+    }
+    if (counts != nullptr) {
+      addFixedPointMasses(sums, kFineSubBands, counts);
     } else {
       std::fill(sums, sums + kFineSubBands, 0.0);
     }
+    std::fill(touched, touched + kSubBandWords, std::uint64_t{0});
   }
   std::fill(compared_.begin(), compared_.end(), 0.0);
   out.moments.clear();

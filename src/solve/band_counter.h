@@ -16,7 +16,9 @@
 // is the sum of its sub-bands' sums (in sub-band order, four interleaved
 // partial sums) plus its compared jobs, and, with references given, each
 // sub-band's sum becomes fixed-point counts (fixedPointMass) of the fine
-// histogram, kept per thread for the whole pass. Positions whose range is
+// histogram, kept per thread for the whole pass. The sub-bands a chunk's
+// jobs fell in are marked (touched_sub_bands.h): a chunk of few jobs ends
+// with work on those only. Positions whose range is
 // not finite, and every position of a phase with more than
 // kMaxSubBandPositions positions (the sub-band sums take 128 KiB per
 // position and thread), find each job's band from a guess and the borders
@@ -89,6 +91,9 @@ void addFixedPointMasses(double* sums, std::size_t count,
 class BandCounter {
  public:
   explicit BandCounter(const CountLayout& layout);
+  BandCounter(const BandCounter&) = delete;
+  BandCounter& operator=(const BandCounter&) = delete;
+  ~BandCounter();
 
   void count(const JobBlock& block);
   // Moves the current chunk's sums into `out` and starts the next chunk.
@@ -98,12 +103,20 @@ class BandCounter {
   // the band masses as finishChunk would give them now, a position's
   // kFineSubBands sub-band sums (nullptr without them), and its moments
   // (positions with references only).
-  void runningMasses(std::vector<double>& out) const;
+  void runningMasses(std::vector<double>& out);
   const double* subBandSums(std::size_t position) const;
+  // The sub-bands of `position` the current chunk's jobs fell in
+  // (touched_sub_bands.h; nullptr without sub-band sums): every other
+  // sub-band sum is +0.0.
+  const std::uint64_t* touchedSubBands(std::size_t position) const;
+  // Those touched since the caller last cleared these bits (a batch's part
+  // of the chunk, solve/batch_parts.h); finishChunk clears them too.
+  std::uint64_t* partTouchedSubBands(std::size_t position);
   WeightedMoments runningMoments(std::size_t position) const;
   // The fine histograms' counts of every chunk this counter finished, by
   // position (empty vectors for positions without one). The counter counts
   // no more afterwards.
+  // No vectors at all when this counter counted nothing.
   std::vector<std::vector<std::uint64_t>> takeFineCounts() {
     return std::move(fine_);
   }
@@ -116,8 +129,15 @@ class BandCounter {
     double second[kMomentLanes];
   };
 
+  // The per-position storage, on the first block (a thread that counts no
+  // chunk takes none); the sub-band sums from a pool of the process.
+  void allocate();
+
   const CountLayout& layout_;
+  bool allocated_ = false;
   std::vector<double> subBandSums_;  // [position slot * kFineSubBands + sub]
+  std::vector<std::uint64_t> touched_;  // [slot * kSubBandWords + word]
+  std::vector<std::uint64_t> partTouched_;  // as touched_
   std::vector<std::size_t> slot_;    // position -> its sub-band sums
   std::vector<double> compared_;     // [offset + band], compared jobs
   std::vector<std::int32_t> subBand_;  // the block's sub-bands, one position

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "solve/fine_histogram.h"
+#include "solve/touched_sub_bands.h"
 
 namespace linprob {
 
@@ -37,15 +38,24 @@ BatchPartCounter::BatchPartCounter(const CountLayout& layout)
 void BatchPartCounter::startChunk() {
   std::fill(masses_.begin(), masses_.end(), 0.0);
   moments_.clear();
-  std::fill(subBands_.begin(), subBands_.end(), 0.0);
+  // Only the sub-bands the last chunk touched were copied.
+  for (std::size_t slot = 0; slot < layout_.subBandPositions; ++slot) {
+    if (dirty_.empty()) break;
+    std::uint64_t* const dirty = dirty_.data() + slot * kSubBandWords;
+    double* const before = subBands_.data() + slot * kFineSubBands;
+    forEachTouched(dirty, 0, kFineSubBands,
+                   [&](std::size_t g) { before[g] = 0.0; });
+    std::fill(dirty, dirty + kSubBandWords, std::uint64_t{0});
+  }
 }
 
-void BatchPartCounter::finishPart(const BandCounter& counter, BatchPart& part,
+void BatchPartCounter::finishPart(BandCounter& counter, BatchPart& part,
                                   BatchSums& batches) {
   if (masses_.empty()) {
     masses_.assign(layout_.bandTotal, 0.0);
     if (layout_.accumulate) {
       subBands_.assign(layout_.subBandPositions * kFineSubBands, 0.0);
+      dirty_.assign(layout_.subBandPositions * kSubBandWords, 0);
     }
   }
   counter.runningMasses(now_);
@@ -69,8 +79,13 @@ void BatchPartCounter::finishPart(const BandCounter& counter, BatchPart& part,
     moments_[e] = running;
     const double* const sums = counter.subBandSums(e);
     if (sums == nullptr) continue;
+    // Only the sub-bands this part touched changed since the last end.
+    std::uint64_t* const touched = counter.partTouchedSubBands(e);
+    std::uint64_t* const dirty = dirty_.data() + slot * kSubBandWords;
+    for (std::size_t w = 0; w < kSubBandWords; ++w) dirty[w] |= touched[w];
     double* const before = subBands_.data() + slot++ * kFineSubBands;
-    batches.addSubBandChanges(part.batch, e, sums, before);
+    batches.addSubBandChanges(part.batch, e, sums, touched, before);
+    std::fill(touched, touched + kSubBandWords, std::uint64_t{0});
   }
 }
 

@@ -17,6 +17,7 @@
 #define LINPROB_SOLVE_BATCH_PARTS_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "distributions/job_source.h"
@@ -45,7 +46,7 @@ class BatchPartCounter {
   void startChunk();
   // The jobs `counter` counted since the chunk began or the last part
   // ended are `part`: its sums, and its sub-band sums added to `batches`.
-  void finishPart(const BandCounter& counter, BatchPart& part,
+  void finishPart(BandCounter& counter, BatchPart& part,
                   BatchSums& batches);
 
  private:
@@ -53,6 +54,7 @@ class BatchPartCounter {
   std::vector<double> masses_;           // at the last end
   std::vector<WeightedMoments> moments_;  // at the last end, by position
   std::vector<double> subBands_;  // at the last end, by position with them
+  std::vector<std::uint64_t> dirty_;  // the sub-bands copied this chunk
   std::vector<double> now_;       // scratch
 };
 

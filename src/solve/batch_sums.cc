@@ -1,9 +1,10 @@
 #include "solve/batch_sums.h"
 
+#include "solve/touched_sub_bands.h"
+
 #include <algorithm>
 #include <atomic>
 #include <bit>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -64,31 +65,28 @@ void BatchSums::addChunk(std::size_t batch, const ChunkSums& chunk) {
 }
 
 void BatchSums::addSubBandChanges(std::size_t batch, std::size_t position,
-                                  const double* sums, double* before) {
+                                  const double* sums,
+                                  const std::uint64_t* touched,
+                                  double* before) {
   const std::size_t at = fineAt(batch, position);
   if (at == kNoSlot) {
-    std::copy(sums, sums + kFineSubBands, before);
+    forEachTouched(touched, 0, kFineSubBands,
+                   [&](std::size_t g) { before[g] = sums[g]; });
     return;
   }
-  // A part of few jobs leaves most sub-bands as they were: runs of four
-  // that did not change are passed over whole. The others add each of
-  // their sub-bands' masses on its own; integers, so the batch's counts are
-  // those of adding the masses of a group first.
+  // Only a touched sub-band's sum can differ from its value at the last
+  // end; each adds its own mass. Integers, so the batch's counts are those
+  // of adding the masses of a group first.
   std::uint64_t* const counts = fine_.data() + at;
-  constexpr std::size_t kRun = 4;
-  static_assert(kFineSubBands % kRun == 0);
-  for (std::size_t f = 0; f < kFineSubBands; f += kRun) {
-    if (std::memcmp(sums + f, before + f, kRun * sizeof(double)) == 0) continue;
-    for (std::size_t g = f; g < f + kRun; ++g) {
-      const double part = sums[g] - before[g];
-      before[g] = sums[g];
-      const std::uint64_t mass = fixedPointMass(part);
-      if (mass != 0) {
-        std::atomic_ref<std::uint64_t>(counts[g >> shift_])
-            .fetch_add(mass, std::memory_order_relaxed);
-      }
+  forEachTouched(touched, 0, kFineSubBands, [&](std::size_t g) {
+    const double part = sums[g] - before[g];
+    before[g] = sums[g];
+    const std::uint64_t mass = fixedPointMass(part);
+    if (mass != 0) {
+      std::atomic_ref<std::uint64_t>(counts[g >> shift_])
+          .fetch_add(mass, std::memory_order_relaxed);
     }
-  }
+  });
 }
 
 void BatchSums::addFineCounts(const std::vector<std::uint64_t>& counts) {

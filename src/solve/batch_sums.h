@@ -51,10 +51,13 @@ class BatchSums {
 
   void addChunk(std::size_t batch, const ChunkSums& chunk);
   // The chunk's sums added since `before` (sums[f] - before[f], the part's
-  // own sums up to rounding; all of them for a `before` of zeros), in one
-  // pass; `before` becomes `sums`.
+  // own sums up to rounding; all of them for a `before` of zeros), over
+  // the sub-bands marked in `touched` (those the part touched,
+  // BandCounter::partTouchedSubBands: the others did not change);
+  // `before` becomes `sums` there.
   void addSubBandChanges(std::size_t batch, std::size_t position,
-                         const double* sums, double* before);
+                         const double* sums, const std::uint64_t* touched,
+                         double* before);
   const std::vector<std::uint64_t>& fineCounts() const { return fine_; }
   void addFineCounts(const std::vector<std::uint64_t>& counts);
   // Replaces them (another process's added in); throws as addFineCounts.

@@ -57,7 +57,7 @@ KeptBlocks::KeptBlocks(const std::vector<std::uint64_t>& blocksPerChunk,
   chunks_.resize(blocksPerChunk.size());
   for (std::size_t c = share.first(); c < blocksPerChunk.size();
        c += share.step()) {
-    chunks_[c].reserve(static_cast<std::size_t>(blocksPerChunk[c]));
+    chunks_[c].resize(static_cast<std::size_t>(blocksPerChunk[c]));
   }
   // What the pool holds of other sizes (an earlier run's) is of no use.
   BlockPool& blocks = pool();
@@ -68,8 +68,8 @@ KeptBlocks::KeptBlocks(const std::vector<std::uint64_t>& blocksPerChunk,
   }
 }
 
-void KeptBlocks::keep(std::size_t chunk, JobBlock& block) {
-  chunks_[chunk].push_back(std::move(block));
+void KeptBlocks::keep(std::size_t chunk, std::uint64_t k, JobBlock& block) {
+  chunks_[chunk][static_cast<std::size_t>(k)] = std::move(block);
   block = takeBlock(n_);
 }
 

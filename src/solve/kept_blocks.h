@@ -7,10 +7,10 @@
 // job a second time, exactly as the first did. The counted values are the
 // same bits either way, so the results do not depend on the budget.
 //
-// Chunk c's blocks are kept in job order by the one thread that solves c in
-// the first pass, and read (then released) by the one thread that counts c
-// in the second; the threads' joins between the passes order the two. No
-// lock guards the chunks' slots: each is written by one thread at a time.
+// Chunk c's blocks are kept in job order, each in its own slot by the thread
+// that solves it in the first pass, and read (then released) by the one
+// thread that counts c in the second; the threads' joins between the passes
+// order the two. No lock guards the slots: each is written by one thread.
 //
 // Released blocks go to a pool of the process, from which later phases take
 // the blocks they keep, so that their memory is faulted in once per run
@@ -47,9 +47,9 @@ class KeptBlocks {
 
   bool keeping() const { return keeping_; }
 
-  // Keeps `block`, the next solved block of chunk c, and gives `block` one
-  // of the same size in its place (from the pool: its values are stale).
-  void keep(std::size_t chunk, JobBlock& block);
+  // Keeps `block`, the solved block k of chunk c, and gives `block` one of
+  // the same size in its place (from the pool: its values are stale).
+  void keep(std::size_t chunk, std::uint64_t k, JobBlock& block);
   // Chunk c's kept blocks in job order.
   const std::vector<JobBlock>& blocks(std::size_t chunk) const {
     return chunks_[chunk];

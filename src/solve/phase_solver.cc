@@ -52,8 +52,10 @@ ChunkShare shareFor(const SolveOptions& options) {
 
 // Pass 1: the extremes of every position. Per-thread extremes merge in any
 // order (see Extremes).
-// `search` is used when usable, else every job is replayed, and the solved
-// blocks go into `kept` when it is keeping.
+// `search` is used when usable, a chunk per thread at a time; else every
+// job is replayed, a block per thread at a time (a phase of one chunk still
+// takes every thread), and the solved blocks go into `kept` when it is
+// keeping.
 Extremes findExtremes(const JobSource& source, const BlockReplay& replay,
                       const ExtremeSearch* search, const SolveOptions& options,
                       JobProgress& progress, KeptBlocks& kept) {
@@ -65,22 +67,39 @@ Extremes findExtremes(const JobSource& source, const BlockReplay& replay,
                                JobBlock(n));
   const ChunkPlan plan = source.chunkPlan();
   const ChunkShare share = shareFor(options);
-  forEachChunk(share.ownedOf(plan.chunks), threadCount, options.stop,
-               [&](std::size_t k, int t, const std::stop_token& stop) {
-                 const std::size_t c = share.first() + k * share.step();
-                 Extremes& own = perThread[static_cast<std::size_t>(t)];
-                 JobBlock& block = blocks[static_cast<std::size_t>(t)];
-                 if (search != nullptr) {
-                   progress.replayed(search->search(plan.range(c), own, block));
-                   return;
-                 }
-                 forEachBlock(source, replay, c, block, stop,
-                              [&](const JobBlock& solved) {
-                                own.take(solved);
-                                progress.replayed(solved.count);
-                                if (kept.keeping()) kept.keep(c, block);
-                              });
-               });
+  const std::size_t owned = share.ownedOf(plan.chunks);
+  if (search != nullptr) {
+    forEachChunk(owned, threadCount, options.stop,
+                 [&](std::size_t k, int t, const std::stop_token&) {
+                   const std::size_t c = share.first() + k * share.step();
+                   progress.replayed(search->search(
+                       plan.range(c), perThread[static_cast<std::size_t>(t)],
+                       blocks[static_cast<std::size_t>(t)]));
+                 });
+  } else {
+    // The owned chunks' blocks in a row: startOf[i] is the first of the
+    // i-th owned chunk's.
+    std::vector<std::uint64_t> startOf(owned + 1, 0);
+    for (std::size_t i = 0; i < owned; ++i) {
+      const std::size_t c = share.first() + i * share.step();
+      startOf[i + 1] = startOf[i] + source.chunkBlocks(c);
+    }
+    forEachChunk(
+        static_cast<std::size_t>(startOf[owned]), threadCount, options.stop,
+        [&](std::size_t unit, int t, const std::stop_token&) {
+          const auto i = static_cast<std::size_t>(
+              std::upper_bound(startOf.begin(), startOf.end(), unit) -
+              startOf.begin() - 1);
+          const std::size_t c = share.first() + i * share.step();
+          const std::uint64_t k = unit - startOf[i];
+          JobBlock& block = blocks[static_cast<std::size_t>(t)];
+          source.fill(c, k, block);
+          replay(block);
+          perThread[static_cast<std::size_t>(t)].take(block);
+          progress.replayed(block.count);
+          if (kept.keeping()) kept.keep(c, k, block);
+        });
+  }
   Extremes extremes(n);
   for (const Extremes& own : perThread) extremes.merge(own);
   return extremes;

@@ -15,6 +15,7 @@
 #include "distributions/point_source.h"
 #include "results/coverage_interval.h"
 #include "solve/phase_solver.h"
+#include "solve/touched_sub_bands.h"
 
 namespace linprob {
 namespace {
@@ -90,7 +91,10 @@ class BatchErrorsTest : public ::testing::Test {
         }
         sums.moments.push_back(moments);
         std::vector<double> none(kFineSubBands, 0.0);
-        batches.addSubBandChanges(chunk / 2, e, subBands.data(), none.data());
+        const std::vector<std::uint64_t> every(kSubBandWords,
+                                               ~std::uint64_t{0});
+        batches.addSubBandChanges(chunk / 2, e, subBands.data(), every.data(),
+                                  none.data());
       }
       batches.addChunk(chunk / 2, sums);
     }

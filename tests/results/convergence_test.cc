@@ -11,6 +11,7 @@
 
 #include "results/batch_errors.h"
 #include "results/coverage_interval.h"
+#include "solve/touched_sub_bands.h"
 
 namespace linprob {
 namespace {
@@ -68,7 +69,9 @@ class ConvergenceTest : public ::testing::Test {
       sums.moments.push_back(moments);
       bands.moments->merge(moments);
       std::vector<double> none(kFineSubBands, 0.0);
-      batches.addSubBandChanges(r, 0, subBandSums.data(), none.data());
+      const std::vector<std::uint64_t> every(kSubBandWords, ~std::uint64_t{0});
+      batches.addSubBandChanges(r, 0, subBandSums.data(), every.data(),
+                                none.data());
       batches.addChunk(r, sums);
     }
     return batches;
