@@ -120,6 +120,7 @@ CountLayout::CountLayout(const PhaseBands& bands,
 
 BandCounter::BandCounter(const CountLayout& layout)
     : layout_(layout),
+      end_(layout.positions.size()),
       slot_(layout.positions.size(), 0),
       compared_(layout.bandTotal, 0.0),
       subBand_(kBlockJobs, 0),
@@ -152,11 +153,15 @@ void BandCounter::allocate() {
   subBandSums_ = takeSums(slots * kFineSubBands);
   touched_.assign(slots * kSubBandWords, 0);
   partTouched_.assign(slots * kSubBandWords, 0);
-  for (std::size_t e = 0; e < layout_.positions.size(); ++e) {
-    if (layout_.positions[e].subBands && layout_.accumulate) {
-      fine_[e].assign(kFineSubBands, 0);
-    }
-  }
+}
+
+void BandCounter::setPositions(std::size_t first, std::size_t end) {
+  first_ = first;
+  end_ = end;
+}
+
+bool BandCounter::allPositions() const {
+  return first_ == 0 && end_ == layout_.positions.size();
 }
 
 void BandCounter::count(const JobBlock& block) {
@@ -164,12 +169,16 @@ void BandCounter::count(const JobBlock& block) {
   const std::size_t jobs = block.count;
   const double* const probabilities = block.probabilities.data();
   if (layout_.accumulate) addWeights(probabilities, jobs, weights_);
-  for (std::size_t e = 0; e < layout_.positions.size(); ++e) {
+  for (std::size_t e = first_; e < end_; ++e) {
     const PositionLayout& position = layout_.positions[e];
     const PositionBands& bands = *position.bands;
     const double* const values = block.entry(static_cast<unsigned>(e));
     double* const compared = compared_.data() + position.offset;
     if (position.subBands) {
+      // A position's fine counts when this counter first counts it.
+      if (layout_.accumulate && fine_[e].empty()) {
+        fine_[e].assign(kFineSubBands, 0);
+      }
       if (layout_.accumulate) {
         MomentLanes& lanes = moments_[e];
         subBandsWithMoments(values, probabilities, jobs, position.min,
@@ -201,7 +210,7 @@ void BandCounter::count(const JobBlock& block) {
 void BandCounter::runningMasses(std::vector<double>& out) {
   allocate();
   out.resize(layout_.bandTotal);
-  for (std::size_t e = 0; e < layout_.positions.size(); ++e) {
+  for (std::size_t e = first_; e < end_; ++e) {
     const PositionLayout& position = layout_.positions[e];
     const std::size_t bandCount = position.bands->borders.size();
     const double* const compared = compared_.data() + position.offset;
@@ -250,11 +259,15 @@ WeightedMoments BandCounter::runningMoments(std::size_t position) const {
 
 void BandCounter::finishChunk(ChunkSums& out) {
   runningMasses(out.masses);
-  std::fill(partTouched_.begin(), partTouched_.end(), std::uint64_t{0});
-  for (std::size_t e = 0; e < layout_.positions.size(); ++e) {
-    if (!layout_.positions[e].subBands) continue;
+  for (std::size_t e = first_; e < end_; ++e) {
+    const PositionLayout& position = layout_.positions[e];
+    std::fill_n(compared_.begin() + static_cast<std::ptrdiff_t>(position.offset),
+                position.bands->borders.size(), 0.0);
+    if (!position.subBands) continue;
     double* const sums = subBandSums_.data() + slot_[e] * kFineSubBands;
     std::uint64_t* const touched = touched_.data() + slot_[e] * kSubBandWords;
+    std::fill_n(partTouched_.data() + slot_[e] * kSubBandWords, kSubBandWords,
+                std::uint64_t{0});
     std::uint64_t* const counts =
         layout_.accumulate ? fine_[e].data() : nullptr;
     if (touchedCount(touched) <= kSparseSubBands) {
@@ -268,10 +281,17 @@ void BandCounter::finishChunk(ChunkSums& out) {
     }
     std::fill(touched, touched + kSubBandWords, std::uint64_t{0});
   }
-  std::fill(compared_.begin(), compared_.end(), 0.0);
-  out.moments.clear();
-  for (std::size_t e = 0; e < moments_.size(); ++e) {
-    out.moments.push_back(runningMoments(e));
+  if (allPositions()) {
+    out.moments.clear();
+    for (std::size_t e = 0; e < moments_.size(); ++e) {
+      out.moments.push_back(runningMoments(e));
+    }
+  } else {
+    for (std::size_t e = first_; e < std::min(end_, moments_.size()); ++e) {
+      out.moments[e] = runningMoments(e);
+    }
+  }
+  for (std::size_t e = first_; e < std::min(end_, moments_.size()); ++e) {
     moments_[e] = MomentLanes{};
   }
   std::fill(std::begin(weights_), std::end(weights_), 0.0);

@@ -95,6 +95,14 @@ class BandCounter {
   BandCounter& operator=(const BandCounter&) = delete;
   ~BandCounter();
 
+  // From the next chunk on, counts positions first ... end-1 only (all of
+  // them at first), as if the others were not there: a chunk's positions
+  // may be shared among counters, each with a range of its own, so that
+  // one position's sub-band sums stay in the cache while the chunk's jobs
+  // pass. The ChunkSums given to finishChunk then already hold an entry
+  // for every position and band; only the range's are written.
+  void setPositions(std::size_t first, std::size_t end);
+
   void count(const JobBlock& block);
   // Moves the current chunk's sums into `out` and starts the next chunk.
   void finishChunk(ChunkSums& out);
@@ -114,8 +122,8 @@ class BandCounter {
   std::uint64_t* partTouchedSubBands(std::size_t position);
   WeightedMoments runningMoments(std::size_t position) const;
   // The fine histograms' counts of every chunk this counter finished, by
-  // position (empty vectors for positions without one). The counter counts
-  // no more afterwards.
+  // position (empty vectors for positions without one, and for those it
+  // never counted). The counter counts no more afterwards.
   // No vectors at all when this counter counted nothing.
   std::vector<std::vector<std::uint64_t>> takeFineCounts() {
     return std::move(fine_);
@@ -132,8 +140,11 @@ class BandCounter {
   // The per-position storage, on the first block (a thread that counts no
   // chunk takes none); the sub-band sums from a pool of the process.
   void allocate();
+  bool allPositions() const;
 
   const CountLayout& layout_;
+  std::size_t first_ = 0;  // the positions counted
+  std::size_t end_;
   bool allocated_ = false;
   std::vector<double> subBandSums_;  // [position slot * kFineSubBands + sub]
   std::vector<std::uint64_t> touched_;  // [slot * kSubBandWords + word]

@@ -33,7 +33,18 @@ void addBatchParts(const std::vector<std::vector<BatchPart>>& parts,
 }
 
 BatchPartCounter::BatchPartCounter(const CountLayout& layout)
-    : layout_(layout) {}
+    : layout_(layout), end_(layout.positions.size()),
+      slotOf_(layout.positions.size(), 0) {
+  std::size_t slot = 0;
+  for (std::size_t e = 0; e < layout.positions.size(); ++e) {
+    if (layout.positions[e].subBands) slotOf_[e] = slot++;
+  }
+}
+
+void BatchPartCounter::setPositions(std::size_t first, std::size_t end) {
+  first_ = first;
+  end_ = end;
+}
 
 void BatchPartCounter::startChunk() {
   std::fill(masses_.begin(), masses_.end(), 0.0);
@@ -59,31 +70,41 @@ void BatchPartCounter::finishPart(BandCounter& counter, BatchPart& part,
     }
   }
   counter.runningMasses(now_);
-  part.sums.masses.resize(now_.size());
-  for (std::size_t i = 0; i < now_.size(); ++i) {
-    part.sums.masses[i] = now_[i] - masses_[i];
+  const bool all = first_ == 0 && end_ == layout_.positions.size();
+  if (all) part.sums.masses.resize(now_.size());
+  for (std::size_t e = first_; e < end_; ++e) {
+    const PositionLayout& position = layout_.positions[e];
+    const std::size_t end = position.offset + position.bands->borders.size();
+    for (std::size_t i = position.offset; i < end; ++i) {
+      part.sums.masses[i] = now_[i] - masses_[i];
+    }
   }
   std::swap(masses_, now_);
-  part.sums.moments.clear();
+  if (all) part.sums.moments.clear();
   if (!layout_.accumulate) return;
-  std::size_t slot = 0;
-  for (std::size_t e = 0; e < layout_.positions.size(); ++e) {
+  if (all) part.sums.moments.resize(layout_.positions.size());
+  if (moments_.empty()) {
+    for (const PositionLayout& position : layout_.positions) {
+      moments_.emplace_back(position.reference);
+    }
+  }
+  for (std::size_t e = first_; e < end_; ++e) {
     const WeightedMoments running = counter.runningMoments(e);
-    if (moments_.size() <= e) moments_.emplace_back(running.reference());
     const WeightedMoments& last = moments_[e];
     WeightedMoments own(running.reference());
     own.addSums(running.sumWeight() - last.sumWeight(),
                 running.sumFirst() - last.sumFirst(),
                 running.sumSecond() - last.sumSecond());
-    part.sums.moments.push_back(own);
+    part.sums.moments[e] = own;
     moments_[e] = running;
     const double* const sums = counter.subBandSums(e);
     if (sums == nullptr) continue;
     // Only the sub-bands this part touched changed since the last end.
+    const std::size_t slot = slotOf_[e];
     std::uint64_t* const touched = counter.partTouchedSubBands(e);
     std::uint64_t* const dirty = dirty_.data() + slot * kSubBandWords;
     for (std::size_t w = 0; w < kSubBandWords; ++w) dirty[w] |= touched[w];
-    double* const before = subBands_.data() + slot++ * kFineSubBands;
+    double* const before = subBands_.data() + slot * kFineSubBands;
     batches.addSubBandChanges(part.batch, e, sums, touched, before);
     std::fill(touched, touched + kSubBandWords, std::uint64_t{0});
   }

@@ -42,6 +42,10 @@ class BatchPartCounter {
  public:
   explicit BatchPartCounter(const CountLayout& layout);
 
+  // Parts of positions first ... end-1 only from the next chunk on, as the
+  // counter's (BandCounter::setPositions); the parts' sums then already
+  // hold an entry for every position and band.
+  void setPositions(std::size_t first, std::size_t end);
   // A chunk begins: nothing counted yet.
   void startChunk();
   // The jobs `counter` counted since the chunk began or the last part
@@ -51,6 +55,9 @@ class BatchPartCounter {
 
  private:
   const CountLayout& layout_;
+  std::size_t first_ = 0;  // the positions counted
+  std::size_t end_;
+  std::vector<std::size_t> slotOf_;  // position -> its sub-band copies
   std::vector<double> masses_;           // at the last end
   std::vector<WeightedMoments> moments_;  // at the last end, by position
   std::vector<double> subBands_;  // at the last end, by position with them

@@ -24,6 +24,7 @@
 #include "solve/extremes.h"
 #include "solve/chunk_threads.h"
 #include "solve/halves_phase.h"
+#include "solve/position_groups.h"
 
 namespace linprob {
 namespace {
@@ -116,20 +117,26 @@ struct CountResults {
 };
 
 // Counts the chunks it pops: from their kept blocks when `kept` is keeping,
-// else filled and replayed again.
+// else filled and replayed again; kept chunks counted by position groups
+// (`grouped`) are only accounted for here, and counted once the pipeline
+// is done (position_groups.h).
 void solverThread(ChunkQueue& queue, const JobSource& source,
                   const BlockReplay& replay, const CountLayout& layout,
                   const std::stop_token& stop, JobProgress& progress,
                   CountResults& results, std::size_t thread,
-                  KeptBlocks& kept, const HalvesCounter* halves) {
+                  KeptBlocks& kept, const HalvesCounter* halves,
+                  bool grouped) {
   printJobLine("Solver Thread Started!");
-  if (halves != nullptr) {
+  if (halves != nullptr || grouped) {
     // Counting by halves: a chunk's sums without replaying its jobs.
-    HalvesCounter::Scratch scratch(*halves);
+    std::optional<HalvesCounter::Scratch> scratch;
+    if (halves != nullptr) scratch.emplace(*halves);
     while (const std::optional<JobChunk> chunk = queue.pop()) {
       if (stop.stop_requested()) continue;
-      halves->countChunk(chunk->index, results.chunks[chunk->index], scratch,
-                         stop);
+      if (halves != nullptr) {
+        halves->countChunk(chunk->index, results.chunks[chunk->index],
+                           *scratch, stop);
+      }
       progress.solved(chunk->jobs);
     }
     return;
@@ -137,39 +144,26 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
   BandCounter counter(layout);
   BatchPartCounter partCounter(layout);
   JobBlock block(source.size());
-  const auto countBlock = [&](const JobBlock& solved) {
-    counter.count(solved);
-    progress.solved(solved.count);
-  };
   while (const std::optional<JobChunk> chunk = queue.pop()) {
     const std::size_t c = chunk->index;
     std::vector<BatchPart>* const parts =
         results.batches != nullptr ? &results.parts[c] : nullptr;
-    std::size_t part = 0;
-    std::uint64_t k = 0;
-    if (parts != nullptr) partCounter.startChunk();
-    // A batch that ends inside the chunk: its part is cut there.
-    const auto countBatched = [&](const JobBlock& solved) {
-      if (parts != nullptr && k > 0 &&
-          source.batchOf(c, k) != (*parts)[part].batch) {
-        partCounter.finishPart(counter, (*parts)[part++], *results.batches);
-      }
-      ++k;
-      countBlock(solved);
-    };
-    if (kept.keeping()) {
-      for (const JobBlock& solved : kept.blocks(c)) {
-        if (stop.stop_requested()) break;
-        countBatched(solved);
-      }
-      kept.release(c);
-    } else {
-      forEachBlock(source, replay, c, block, stop, countBatched);
-    }
-    if (parts != nullptr && k > 0) {
-      partCounter.finishPart(counter, (*parts)[part], *results.batches);
-    }
-    counter.finishChunk(results.chunks[c]);
+    countChunk(source, c, counter, partCounter, parts, results.batches,
+               results.chunks[c], [&](auto&& visit) {
+                 const auto solved = [&](const JobBlock& done) {
+                   visit(done);
+                   progress.solved(done.count);
+                 };
+                 if (!kept.keeping()) {
+                   forEachBlock(source, replay, c, block, stop, solved);
+                   return;
+                 }
+                 for (const JobBlock& done : kept.blocks(c)) {
+                   if (stop.stop_requested()) break;
+                   solved(done);
+                 }
+                 kept.release(c);
+               });
   }
   results.fineByThread[thread] = counter.takeFineCounts();
 }
@@ -187,6 +181,10 @@ CountResults countJobs(const JobSource& source, const BlockReplay& replay,
     results.batches = batches;
   }
   results.fineByThread.resize(static_cast<std::size_t>(std::max(threadCount, 0)));
+  // Kept chunks of many positions: by groups of positions, after the
+  // pipeline has accounted for them.
+  const bool grouped = halves == nullptr && kept.keeping() &&
+                       layout.positions.size() >= kGroupedPositions;
   ChunkQueue queue;
   ThreadGroup solvers;
   const std::stop_callback stopSolvers(options.stop,
@@ -199,7 +197,7 @@ CountResults countJobs(const JobSource& source, const BlockReplay& replay,
     for (int t = 0; t < threadCount; ++t) {
       solvers.start([&, t](const std::stop_token& own) {
         solverThread(queue, source, replay, layout, own, progress, results,
-                     static_cast<std::size_t>(t), kept, halves);
+                     static_cast<std::size_t>(t), kept, halves, grouped);
       });
     }
     source.produce(queue, options.generatorThreads, solvers.stopToken(),
@@ -210,6 +208,13 @@ CountResults countJobs(const JobSource& source, const BlockReplay& replay,
   queue.pushStopper();
   solvers.join();
   queue.removeStopper();
+  if (grouped && !options.stop.stop_requested()) {
+    countByPositionGroups(
+        GroupedCount{source, layout, kept, shareFor(options), threadCount},
+        options.stop, results.chunks,
+        results.batches != nullptr ? &results.parts : nullptr,
+        results.batches, results.fineByThread);
+  }
   return results;
 }
 
@@ -234,7 +239,9 @@ void combine(const CountResults& results, const CountLayout& layout,
     if (own.subBands && !position.coverage) {
       position.fine.emplace(position.min, position.max);
       for (const auto& fine : results.fineByThread) {
-        if (!fine.empty()) position.fine->addCounts(fine[e]);
+        if (e < fine.size() && !fine[e].empty()) {
+          position.fine->addCounts(fine[e]);
+        }
       }
     }
   }
