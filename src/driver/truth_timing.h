@@ -9,8 +9,9 @@
 // timed.
 //
 // Zero without a report (the truth is only written there) and beyond the
-// references' size (no inverse, so no truth). Takes about as long as three
-// unknowns' truths; prints and writes nothing.
+// references' size (no inverse, so no truth). Takes about as long as six
+// unknowns' truths (two passes, the shorter counted, the release of Arb's
+// caches left out); prints and writes nothing.
 #ifndef LINPROB_DRIVER_TRUTH_TIMING_H_
 #define LINPROB_DRIVER_TRUTH_TIMING_H_
 
