@@ -30,11 +30,23 @@ class Masses {
 
   // The first k in [first, last] with C_k >= target; C_last >= target.
   std::size_t firstAtLeast(Wide target, std::size_t first, std::size_t last) {
-    if ((*this)(first) >= target) return first;
-
-    // C_below < target <= C_above.
+    // C_below < target <= C_above, narrowed first by the masses known in
+    // [first, last] (ascending in k, so ascending in C): the last below the
+    // target and the first at or above it.
     std::size_t below = first;
     std::size_t above = last;
+    bool belowKnown = false;
+    for (auto known = known_.lower_bound(first);
+         known != known_.end() && known->first <= last; ++known) {
+      if (known->second >= target) {
+        above = known->first;
+        break;
+      }
+      below = known->first;
+      belowKnown = true;
+    }
+    if (!belowKnown && (*this)(first) >= target) return first;
+
     bool interpolate = true;
     while (above - below > 1) {
       const std::size_t width = above - below;
