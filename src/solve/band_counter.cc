@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <mutex>
+#include <optional>
 #include <utility>
 
+#include "base/reuse_pool.h"
 #include "solve/band_kernels.h"
 #include "solve/touched_sub_bands.h"
 
@@ -13,8 +14,8 @@ namespace linprob {
 namespace {
 
 // Adds each job's probability to its sub-band's sum, marking the sub-band
-// touched in the chunk and in the part, and, for a sub-band that holds a border, to its band's sum as
-// well.
+// touched in the chunk and in the part, and, for a sub-band that holds a
+// border, to its band's sum as well.
 void addToSubBands(const std::int32_t* subBands, const double* values,
                    const double* probabilities, std::size_t count,
                    const PositionBands& bands, const std::uint64_t* holdsBorder,
@@ -33,44 +34,10 @@ void addToSubBands(const std::int32_t* subBands, const double* values,
 }
 
 // Sub-band sums of the counters of earlier phases, all +0.0, taken again
-// by later ones, so that their pages are faulted in once per run rather
-// than once per phase and thread. Emptied when a counter of another size
-// takes one. The mutex guards `buffers`; it is taken when a counter starts
-// counting and when it ends, never with another lock.
-struct SumsPool {
-  std::mutex mutex;
-  std::vector<std::vector<double>> buffers;
-};
-
-constexpr std::size_t kMostPooledSums = 64;
-
-SumsPool& sumsPool() {
-  static SumsPool pool;
+// by later ones.
+ReusePool<std::vector<double>>& sumsPool() {
+  static ReusePool<std::vector<double>> pool(64);
   return pool;
-}
-
-std::vector<double> takeSums(std::size_t size) {
-  SumsPool& pool = sumsPool();
-  {
-    const std::lock_guard<std::mutex> lock(pool.mutex);
-    if (!pool.buffers.empty() && pool.buffers.back().size() != size) {
-      std::vector<std::vector<double>>().swap(pool.buffers);
-    }
-    if (!pool.buffers.empty()) {
-      std::vector<double> sums = std::move(pool.buffers.back());
-      pool.buffers.pop_back();
-      return sums;
-    }
-  }
-  return std::vector<double>(size, 0.0);
-}
-
-void giveSums(std::vector<double> sums) {
-  SumsPool& pool = sumsPool();
-  const std::lock_guard<std::mutex> lock(pool.mutex);
-  if (pool.buffers.size() < kMostPooledSums) {
-    pool.buffers.push_back(std::move(sums));
-  }
 }
 
 bool finiteRange(const PositionBands& bands) {
@@ -141,7 +108,7 @@ BandCounter::~BandCounter() {
     foldTouched(subBandSums_.data() + slot * kFineSubBands,
                 touched_.data() + slot * kSubBandWords, nullptr);
   }
-  giveSums(std::move(subBandSums_));
+  sumsPool().give(std::move(subBandSums_));
 }
 
 void BandCounter::allocate() {
@@ -150,7 +117,10 @@ void BandCounter::allocate() {
   fine_.resize(layout_.positions.size());
   const std::size_t slots = layout_.subBandPositions;
   if (slots == 0) return;
-  subBandSums_ = takeSums(slots * kFineSubBands);
+  const std::size_t size = slots * kFineSubBands;
+  std::optional<std::vector<double>> pooled = sumsPool().take(
+      [size](const std::vector<double>& sums) { return sums.size() == size; });
+  subBandSums_ = pooled ? std::move(*pooled) : std::vector<double>(size, 0.0);
   touched_.assign(slots * kSubBandWords, 0);
   partTouched_.assign(slots * kSubBandWords, 0);
 }
@@ -281,17 +251,10 @@ void BandCounter::finishChunk(ChunkSums& out) {
     }
     std::fill(touched, touched + kSubBandWords, std::uint64_t{0});
   }
-  if (allPositions()) {
-    out.moments.clear();
-    for (std::size_t e = 0; e < moments_.size(); ++e) {
-      out.moments.push_back(runningMoments(e));
-    }
-  } else {
-    for (std::size_t e = first_; e < std::min(end_, moments_.size()); ++e) {
-      out.moments[e] = runningMoments(e);
-    }
-  }
+  // A counter of every position sizes the moments itself.
+  if (allPositions()) out.moments.resize(moments_.size());
   for (std::size_t e = first_; e < std::min(end_, moments_.size()); ++e) {
+    out.moments[e] = runningMoments(e);
     moments_[e] = MomentLanes{};
   }
   std::fill(std::begin(weights_), std::end(weights_), 0.0);

@@ -123,8 +123,8 @@ class BandCounter {
   WeightedMoments runningMoments(std::size_t position) const;
   // The fine histograms' counts of every chunk this counter finished, by
   // position (empty vectors for positions without one, and for those it
-  // never counted). The counter counts no more afterwards.
-  // No vectors at all when this counter counted nothing.
+  // never counted; no vectors at all when it counted nothing). The counter
+  // counts no more afterwards.
   std::vector<std::vector<std::uint64_t>> takeFineCounts() {
     return std::move(fine_);
   }

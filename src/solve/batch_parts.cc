@@ -49,9 +49,10 @@ void BatchPartCounter::setPositions(std::size_t first, std::size_t end) {
 void BatchPartCounter::startChunk() {
   std::fill(masses_.begin(), masses_.end(), 0.0);
   moments_.clear();
-  // Only the sub-bands the last chunk touched were copied.
+  // Only the sub-bands the last chunk touched were copied (none before the
+  // first part).
+  if (dirty_.empty()) return;
   for (std::size_t slot = 0; slot < layout_.subBandPositions; ++slot) {
-    if (dirty_.empty()) break;
     std::uint64_t* const dirty = dirty_.data() + slot * kSubBandWords;
     double* const before = subBands_.data() + slot * kFineSubBands;
     forEachTouched(dirty, 0, kFineSubBands,
@@ -80,9 +81,12 @@ void BatchPartCounter::finishPart(BandCounter& counter, BatchPart& part,
     }
   }
   std::swap(masses_, now_);
-  if (all) part.sums.moments.clear();
+  // A counter of every position sizes the part's moments itself.
+  if (all) {
+    part.sums.moments.resize(layout_.accumulate ? layout_.positions.size()
+                                                : 0);
+  }
   if (!layout_.accumulate) return;
-  if (all) part.sums.moments.resize(layout_.positions.size());
   if (moments_.empty()) {
     for (const PositionLayout& position : layout_.positions) {
       moments_.emplace_back(position.reference);

@@ -1,36 +1,25 @@
 #include "solve/kept_blocks.h"
 
-#include <mutex>
+#include <optional>
 #include <utility>
+
+#include "base/reuse_pool.h"
 
 namespace linprob {
 namespace {
 
-// Blocks released by the phases, taken again by the next ones. The mutex
-// guards `blocks`; it is taken once per block, never with another lock.
-struct BlockPool {
-  std::mutex mutex;
-  std::vector<JobBlock> blocks;
-};
-
-BlockPool& pool() {
-  static BlockPool shared;
+// Blocks released by the phases, taken again by the next ones.
+ReusePool<JobBlock>& pool() {
+  static ReusePool<JobBlock> shared(static_cast<std::size_t>(-1));
   return shared;
 }
 
 // A block of n unknowns from the pool, or a new one.
 JobBlock takeBlock(unsigned n) {
-  BlockPool& blocks = pool();
-  {
-    const std::lock_guard<std::mutex> lock(blocks.mutex);
-    if (!blocks.blocks.empty() &&
-        blocks.blocks.back().values.size() == std::size_t{n} * kBlockJobs) {
-      JobBlock block = std::move(blocks.blocks.back());
-      blocks.blocks.pop_back();
-      return block;
-    }
-  }
-  return JobBlock(n);
+  std::optional<JobBlock> block = pool().take([n](const JobBlock& pooled) {
+    return pooled.values.size() == std::size_t{n} * kBlockJobs;
+  });
+  return block ? std::move(*block) : JobBlock(n);
 }
 
 }  // namespace
@@ -59,13 +48,6 @@ KeptBlocks::KeptBlocks(const std::vector<std::uint64_t>& blocksPerChunk,
        c += share.step()) {
     chunks_[c].resize(static_cast<std::size_t>(blocksPerChunk[c]));
   }
-  // What the pool holds of other sizes (an earlier run's) is of no use.
-  BlockPool& blocks = pool();
-  const std::lock_guard<std::mutex> lock(blocks.mutex);
-  if (!blocks.blocks.empty() &&
-      blocks.blocks.back().values.size() != std::size_t{n} * kBlockJobs) {
-    std::vector<JobBlock>().swap(blocks.blocks);
-  }
 }
 
 void KeptBlocks::keep(std::size_t chunk, std::uint64_t k, JobBlock& block) {
@@ -76,9 +58,7 @@ void KeptBlocks::keep(std::size_t chunk, std::uint64_t k, JobBlock& block) {
 void KeptBlocks::release(std::size_t chunk) {
   std::vector<JobBlock> released;
   released.swap(chunks_[chunk]);
-  BlockPool& blocks = pool();
-  const std::lock_guard<std::mutex> lock(blocks.mutex);
-  for (JobBlock& block : released) blocks.blocks.push_back(std::move(block));
+  for (JobBlock& block : released) pool().give(std::move(block));
 }
 
 }  // namespace linprob

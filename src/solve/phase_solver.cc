@@ -128,7 +128,8 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
                   bool grouped) {
   printJobLine("Solver Thread Started!");
   if (halves != nullptr || grouped) {
-    // Counting by halves: a chunk's sums without replaying its jobs.
+    // Counting by halves (a chunk's sums without replaying its jobs), or
+    // only accounting for a chunk counted by groups afterwards.
     std::optional<HalvesCounter::Scratch> scratch;
     if (halves != nullptr) scratch.emplace(*halves);
     while (const std::optional<JobChunk> chunk = queue.pop()) {
