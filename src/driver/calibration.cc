@@ -352,7 +352,8 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
     Clock::time_point start = Clock::now();
     SystemInputs inputs = first;
     addCells(settings, inputs);
-    calibration.firstReference = makeSystemReference(std::move(inputs), stop);
+    calibration.firstReference = makeSystemReference(
+        std::move(inputs), stop, referenceNeedOf(writeReport));
     costs.secondsPerReference = secondsSince(start);
     costs.referencesKept = 1;
     const SystemReference& reference = *calibration.firstReference;

@@ -141,11 +141,13 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
       SystemInputs inputs =
           shareSystemInputs(settings, i, *options.group, std::move(bytes));
       if (kept == nullptr) {
-        store.addReference(makeSystemReference(std::move(inputs), stop));
+        store.addReference(makeSystemReference(
+            std::move(inputs), stop, referenceNeedOf(options.writeReport)));
       }
     } else if (kept == nullptr) {
       addCells(settings, *checked);
-      store.addReference(makeSystemReference(std::move(*checked), stop));
+      store.addReference(makeSystemReference(
+          std::move(*checked), stop, referenceNeedOf(options.writeReport)));
     }
     const SystemResult result = analyseSystem(
         settings, i, mode, options, display, *store.reference(i), stop);

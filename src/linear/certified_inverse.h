@@ -93,7 +93,8 @@ class CertifiedInverse {
   // before and no further term can be added.
   Refinement refine(const std::stop_token& stop);
   // Drops what only refine() needs (the exact residual and the double
-  // matrices), keeping the enclosure.
+  // matrices), keeping the enclosure, and hands the calling thread's FLINT
+  // caches back (call it on the thread that computed the inverse).
   void releaseWorkingData();
 
   const CertifiedInverseState& state() const { return *state_; }

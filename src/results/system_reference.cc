@@ -182,12 +182,18 @@ void certifiedReferences(const SystemInputs& inputs, CertifiedInverse& inverse,
 }  // namespace
 
 SystemReference makeSystemReference(SystemInputs inputs,
-                                    const std::stop_token& stop) {
+                                    const std::stop_token& stop,
+                                    ReferenceNeed need) {
   SystemReference reference;
   reference.system = inputs.system;
   reference.n = inputs.n;
   const unsigned n = inputs.n;
-  if (n > kMaxCertifiedSize) {
+  if (need == ReferenceNeed::kInputsOnly) {
+    checkPairs(inputs.normalPairs, n, "NormalRHS.txt");
+    checkPairs(inputs.boundsPairs, n, "UniformRHS.txt");
+    reference.inverseReason = "not computed: no report is written";
+    setEveryReason(reference.reasons, reference.inverseReason);
+  } else if (n > kMaxCertifiedSize) {
     reference.inverseReason = "more than " +
                               std::to_string(kMaxCertifiedSize) +
                               " unknowns, beyond the certified inverse";

@@ -118,13 +118,27 @@ struct SystemInputs {
   }
 };
 
+// What the run reads of a system's references beyond its inputs: the
+// certified values, inverse and shares (the report), or nothing (a run that
+// writes no report: its files never read them, and at 1,000 unknowns they
+// take seconds of one thread and some hundreds of MB).
+enum class ReferenceNeed { kCertified, kInputsOnly };
+
+inline ReferenceNeed referenceNeedOf(bool writeReport) {
+  return writeReport ? ReferenceNeed::kCertified : ReferenceNeed::kInputsOnly;
+}
+
+// With ReferenceNeed::kInputsOnly the references hold the inputs alone, as
+// beyond kMaxCertifiedSize, with every reason saying that no report needed
+// them.
 // Throws std::invalid_argument on inputs of the wrong size or that the
 // certified computation refuses (the messages of linear/certified_inverse.h
 // and linear/exact_*.h, and "system reference: NormalRHS.txt holds 3
 // numbers, not 4" or the same of UniformRHS.txt), and PhaseStopped
 // (solve/phase_solver.h) when `stop` is requested meanwhile.
-SystemReference makeSystemReference(SystemInputs inputs,
-                                    const std::stop_token& stop = {});
+SystemReference makeSystemReference(
+    SystemInputs inputs, const std::stop_token& stop = {},
+    ReferenceNeed need = ReferenceNeed::kCertified);
 
 }  // namespace linprob
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <stdexcept>
 #include <stop_token>
 #include <vector>
 
@@ -157,6 +158,27 @@ TEST(SystemReferenceTest, NoReferencesBeyondTheLimitOrWhenSingularWithTheReason)
   EXPECT_EQ(none.reasons.trueSolution,
             "not computed: the matrix is singular or too ill-conditioned for "
             "the certified inverse");
+}
+
+TEST(SystemReferenceTest, ARunWithoutReportKeepsTheInputsAlone) {
+  const SystemReference reference = makeSystemReference(
+      handInvertedInputs(), {}, referenceNeedOf(/*writeReport=*/false));
+  EXPECT_FALSE(reference.exact);
+  EXPECT_FALSE(reference.inverse);
+  EXPECT_FALSE(reference.inverseRows);
+  EXPECT_EQ(reference.family(Family::kTriangular), nullptr);
+  EXPECT_EQ(reference.inverseReason, "not computed: no report is written");
+  EXPECT_EQ(reference.reasons.moments, reference.inverseReason);
+  EXPECT_EQ(reference.system, 3);
+  EXPECT_EQ(reference.matrix, (std::vector<double>{4, 1, 2, 3}));
+  EXPECT_EQ(reference.normalPairs, (std::vector<double>{1, 0.25, 2, 0.5}));
+  EXPECT_EQ(reference.intervalRhs.size(), 2u);
+  // The pairs are checked all the same.
+  SystemInputs shortPairs = handInvertedInputs();
+  shortPairs.boundsPairs.pop_back();
+  EXPECT_THROW(makeSystemReference(shortPairs, {},
+                                   ReferenceNeed::kInputsOnly),
+               std::invalid_argument);
 }
 
 TEST(SystemReferenceTest, AStopRequestedMeanwhileStopsTheComputation) {
