@@ -341,7 +341,8 @@ unsigned hardwareThreads() {
 std::optional<Calibration> calibrate(const RunSettings& settings,
                                      bool writeReport,
                                      const SystemInputs& first,
-                                     const std::stop_token& stop) {
+                                     const std::stop_token& stop,
+                                     const LinearSystem* firstEliminated) {
   const HiddenJobLines hidden;
   try {
     const unsigned n = settings.Dimensions;
@@ -360,11 +361,15 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
     const std::vector<double>& pairs =
         reference.pairsOf(kFamilies[0].parameterKind);
 
-    LinearSystem system = LinearSystem::fromRows(n, reference.matrix);
-    start = Clock::now();
-    system.eliminate(kPivotModes[0], stop);
-    if (stop.stop_requested()) return std::nullopt;
-    costs.secondsPerElimination = secondsSince(start);
+    std::optional<LinearSystem> own;
+    if (firstEliminated == nullptr) {
+      own.emplace(LinearSystem::fromRows(n, reference.matrix));
+      start = Clock::now();
+      own->eliminate(kPivotModes[0], stop);
+      if (stop.stop_requested()) return std::nullopt;
+      costs.secondsPerElimination = secondsSince(start);
+    }
+    const LinearSystem& system = own ? *own : *firstEliminated;
 
     const int threads = std::max(settings.SolverThreadCount, 1);
     costs.phaseSetupSeconds = phaseSetup(settings, system, pairs, threads, stop);

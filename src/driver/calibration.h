@@ -48,6 +48,7 @@
 
 #include "driver/run_plan.h"
 #include "driver/settings.h"
+#include "linear/linear_system.h"
 #include "results/system_reference.h"
 
 namespace linprob {
@@ -64,11 +65,14 @@ struct Calibration {
 // (the run then meets and reports that error itself), and nothing once
 // `stop` is requested: the references, eliminations and timed phases of every
 // stage look at it, and the calibration ends within a millisecond or so.
-// `first`: Matrix0's inputs as the start check read them.
-std::optional<Calibration> calibrate(const RunSettings& settings,
-                                     bool writeReport,
-                                     const SystemInputs& first,
-                                     const std::stop_token& stop = {});
+// `first`: Matrix0's inputs as the start check read them; `firstEliminated`:
+// its matrix eliminated under the first mode when the check kept every
+// system's eliminations (the run then eliminates nothing, and the estimate
+// counts no elimination), else nullptr.
+std::optional<Calibration> calibrate(
+    const RunSettings& settings, bool writeReport, const SystemInputs& first,
+    const std::stop_token& stop = {},
+    const LinearSystem* firstEliminated = nullptr);
 
 // The hardware threads this process may run on (its CPU affinity), at
 // least 1.

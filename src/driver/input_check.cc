@@ -87,7 +87,7 @@ std::string notAFolder(long long index) {
 // hands what could be read to the numerical check. Returns what was read,
 // or nothing once `stop` is requested.
 std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
-                                      InputCheck& check,
+                                      InputCheck& check, bool keepEliminations,
                                       const std::stop_token& stop) {
   const std::string folder = systemFolder(index);
   std::error_code error;
@@ -159,7 +159,8 @@ std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
   }
   if (stop.stop_requested()) return std::nullopt;
 
-  checkNumerics(inputs, settings, check, stop);
+  checkNumerics(inputs, settings, check, stop,
+                keepEliminations ? &inputs.eliminated : nullptr);
   if (stop.stop_requested()) return std::nullopt;
   return inputs;
 }
@@ -248,9 +249,13 @@ SystemFolders findSystemFolders(int maxMatrix) {
 RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
                               const std::stop_token& stop) {
   RunInputsCheck check;
+  const bool keep = keptEliminationBytes(settings.Dimensions, systemCount) > 0;
   for (int i = 0; i < systemCount && !stop.stop_requested(); ++i) {
-    std::optional<ReadInputs> read = checkSystem(i, settings, check, stop);
-    if (read && read->read.all()) check.systems.push_back(std::move(read->files));
+    std::optional<ReadInputs> read = checkSystem(i, settings, check, keep, stop);
+    if (read && read->read.all()) {
+      check.systems.push_back(std::move(read->files));
+      check.eliminated.push_back(std::move(read->eliminated));
+    }
   }
   return check;
 }

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/mode_eliminations.h"
 #include "driver/settings.h"
 #include "results/system_reference.h"
 
@@ -70,9 +71,12 @@ SystemFolders findSystemFolders(int maxMatrix);
 // Each file is read once: the numbers checked are the numbers the run uses.
 // `systems` holds the inputs of every system whose five files were read and
 // found sound, in order (all of them, systems[i] of Matrix<i>/, when there
-// are no errors); their cells are not made yet.
+// are no errors); their cells are not made yet. `eliminated[i]` holds
+// what the check kept of systems[i]'s eliminations: every mode when all
+// systems' fit keptEliminationBytes, else none.
 struct RunInputsCheck : InputCheck {
   std::vector<SystemInputs> systems;
+  std::vector<ModeEliminations> eliminated;
 };
 RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
                               const std::stop_token& stop = {});

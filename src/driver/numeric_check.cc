@@ -99,6 +99,7 @@ struct ModeFindings {
   std::optional<std::string> realOverflow;
   std::optional<std::string> intervalOverflow;
   std::vector<std::optional<std::string>> familyProblems;  // by family
+  std::optional<LinearSystem> eliminated;  // when asked for and no fault
 };
 
 // Eliminates the matrix under `mode` and looks at everything the mode
@@ -106,7 +107,8 @@ struct ModeFindings {
 // at once; incomplete once `stop` is requested.
 ModeFindings checkMode(const ModeInputs& inputs,
                        const std::vector<FamilyInputs>& families,
-                       const PivotMode& mode, const std::stop_token& stop) {
+                       const PivotMode& mode, bool keep,
+                       const std::stop_token& stop) {
   ModeFindings found;
   found.familyProblems.resize(families.size());
   const LinearSystem& loaded = inputs.loaded;
@@ -141,6 +143,7 @@ ModeFindings checkMode(const ModeInputs& inputs,
     if (families[f].reported) continue;
     found.familyProblems[f] = checkFamily(families[f], system, mode, stop);
   }
+  if (keep) found.eliminated.emplace(std::move(system));
   return found;
 }
 
@@ -151,7 +154,7 @@ ModeFindings checkMode(const ModeInputs& inputs,
 // the first exception one of them threw is thrown here.
 std::vector<ModeFindings> findingsOfEveryMode(
     const ModeInputs& inputs, const std::vector<FamilyInputs>& families,
-    const std::stop_token& stop) {
+    bool keep, const std::stop_token& stop) {
   std::vector<ModeFindings> findings(kPivotModes.size());
   std::atomic<std::size_t> next{0};
   const std::size_t threads =
@@ -161,7 +164,7 @@ std::vector<ModeFindings> findingsOfEveryMode(
   for (std::size_t t = 0; t < threads; ++t) {
     group.start([&](const std::stop_token&) {
       for (std::size_t m = next++; m < kPivotModes.size(); m = next++) {
-        findings[m] = checkMode(inputs, families, kPivotModes[m], stop);
+        findings[m] = checkMode(inputs, families, kPivotModes[m], keep, stop);
       }
     });
   }
@@ -173,7 +176,8 @@ std::vector<ModeFindings> findingsOfEveryMode(
 }  // namespace
 
 void checkNumerics(const ReadInputs& read, const RunSettings& settings,
-                   InputCheck& check, const std::stop_token& stop) {
+                   InputCheck& check, const std::stop_token& stop,
+                   ModeEliminations* kept) {
   if (!read.has(SystemFile::kMatrix)) return;
   const std::string matrixFile = read.folder + kMatrixFile;
 
@@ -188,9 +192,16 @@ void checkNumerics(const ReadInputs& read, const RunSettings& settings,
     }
   }
 
-  const std::vector<ModeFindings> findings =
-      findingsOfEveryMode(modeInputsOf(read), families, stop);
+  std::vector<ModeFindings> findings =
+      findingsOfEveryMode(modeInputsOf(read), families, kept != nullptr, stop);
   if (stop.stop_requested()) return;
+  if (kept != nullptr &&
+      std::none_of(findings.begin(), findings.end(),
+                   [](const ModeFindings& m) { return !m.eliminated; })) {
+    for (std::size_t m = 0; m < findings.size(); ++m) {
+      (*kept)[m] = std::move(findings[m].eliminated);
+    }
+  }
 
   // Each problem is reported once, at the first mode that shows it.
   bool anyMode = false;

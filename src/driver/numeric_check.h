@@ -55,6 +55,7 @@
 #include "distributions/family.h"
 #include "driver/input_check.h"
 #include "driver/settings.h"
+#include "driver/mode_eliminations.h"
 #include "results/system_reference.h"
 
 namespace linprob {
@@ -85,6 +86,7 @@ struct ReadInputs {
   std::string folder;  // "Matrix<i>/"
   SystemInputs files;
   std::bitset<kSystemFileCount> read;  // by SystemFile
+  ModeEliminations eliminated;  // what the check kept, when asked to
 
   bool has(SystemFile file) const {
     return read.test(static_cast<std::size_t>(file));
@@ -99,9 +101,11 @@ struct ReadInputs {
 // are those of the modes taken one after the other. `stop` is looked at
 // within every elimination, condition estimate and replay, at least every
 // millisecond or so, and once it is requested the check returns having
-// added nothing more.
+// added nothing more. With `kept`, every mode's elimination goes there
+// when the system's matrix passed the check under every mode.
 void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
-                   InputCheck& check, const std::stop_token& stop = {});
+                   InputCheck& check, const std::stop_token& stop = {},
+                   ModeEliminations* kept = nullptr);
 
 }  // namespace linprob
 

@@ -67,9 +67,11 @@ constexpr const char* kLockFile = ".linprob.lock";
 // Reads the settings, applies the command line's overrides, and checks every
 // input of the run, before the result store is created. Every problem has
 // been reported when it returns kRefused; when it returns kReady, `systems`
-// holds every system's inputs as the check read them.
+// holds every system's inputs as the check read them, and `eliminated`
+// what the check kept of their eliminations.
 RunStart prepareRun(RunSettings& settings, const RunOptions& options,
                     std::vector<SystemInputs>& systems,
+                    std::vector<ModeEliminations>& eliminated,
                     const std::stop_token& stop) {
   const SettingsReadResult read = readSettings("Settings.txt", settings);
   if (!read.fileFound) {
@@ -142,6 +144,7 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
     return RunStart::kRefused;
   }
   systems = std::move(inputs.systems);
+  eliminated = std::move(inputs.eliminated);
   return RunStart::kReady;
 }
 
@@ -190,11 +193,14 @@ std::optional<double> estimateRun(const RunSettings& settings,
                                   const RunOptions& options, RunPlan& plan,
                                   std::chrono::steady_clock::time_point start,
                                   const std::vector<SystemInputs>& systems,
+                                  const std::vector<ModeEliminations>& eliminated,
                                   std::optional<SystemReference>& kept,
                                   const std::stop_token& stop) {
   if (systems.empty()) return std::nullopt;
+  const LinearSystem* first = nullptr;
+  if (!eliminated.empty() && eliminated[0][0]) first = &*eliminated[0][0];
   std::optional<Calibration> calibration =
-      calibrate(settings, options.writeReport, systems[0], stop);
+      calibrate(settings, options.writeReport, systems[0], stop, first);
   if (!calibration) return std::nullopt;
   RunCosts& costs = calibration->costs;
   costs.elapsedSeconds =
@@ -226,8 +232,9 @@ int runChecked(const RunOptions& options,
   RunSettings settings;
   // The inputs of every system as the check read them (rank 0 only).
   std::vector<SystemInputs> systems;
+  std::vector<ModeEliminations> eliminated;
   if (share.isRoot()) {
-    switch (prepareRun(settings, options, systems, stop)) {
+    switch (prepareRun(settings, options, systems, eliminated, stop)) {
       case RunStart::kReady:
         break;
       case RunStart::kRefused:
@@ -251,7 +258,7 @@ int runChecked(const RunOptions& options,
   std::optional<SystemReference> firstReference;
   const std::optional<double> estimate =
       share.isRoot()
-          ? estimateRun(settings, options, plan, start, systems,
+          ? estimateRun(settings, options, plan, start, systems, eliminated,
                         firstReference, stop)
           : std::nullopt;
   if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
@@ -301,8 +308,14 @@ int runChecked(const RunOptions& options,
       }
       SystemInputs* checked =
           share.isRoot() ? &systems[static_cast<std::size_t>(i)] : nullptr;
+      std::optional<LinearSystem>* keptElimination =
+          static_cast<std::size_t>(i) < eliminated.size()
+              ? &eliminated[static_cast<std::size_t>(i)]
+                           [static_cast<std::size_t>(mode.index)]
+              : nullptr;
       switch (runSystem(settings, i, mode, used,
-                        display ? &*display : nullptr, stop, checked, store)) {
+                        display ? &*display : nullptr, stop, checked, store,
+                        keptElimination)) {
         case SystemOutcome::kWritten:
           ++kept.summaries;
           break;

@@ -12,6 +12,7 @@
 #include "driver/phase_settings.h"
 #include "linear/linear_system.h"
 #include "output/results_json.h"
+#include "driver/mode_eliminations.h"
 #include "results/system_reference.h"
 #include "solve/band_counter.h"
 #include "solve/fine_histogram.h"
@@ -157,7 +158,8 @@ RunFootprint estimateFootprint(const RunSettings& settings, bool writeReport,
       std::max(phaseBytes(c) + halves, writeReport ? reportBytes(c) : 0.0);
   footprint.memoryBytes =
       kProgramBytes + stored + matrices + working +
-      keptBytes(settings, memoryBudget);
+      keptBytes(settings, memoryBudget) +
+      keptEliminationBytes(settings.Dimensions, settings.MaxMatrix);
 
   const double typicalBands = c.bands - 1.0;
   double perBand = kSummaryBytesPerBand + kCsvBytesPerBand;

@@ -9,7 +9,8 @@
 // VALID, INVALID, exact linear and truth masses and the truth's error
 // bounds: 48 bytes a band, of H + 1 bands at most) of every system, mode,
 // family and unknown; the systems' matrices
-// and references; and the larger of a phase's working set (per solver
+// and references; the eliminations the start check keeps for the run
+// (driver/mode_eliminations.h); and the larger of a phase's working set (per solver
 // thread the sub-band sums and fine-histogram counts of up to
 // kMaxSubBandPositions unknowns, 256 KiB each, and a band sum per band; per
 // chunk one band sum per band; the borders' layout; in enumeration the

@@ -45,6 +45,23 @@ void printSystemBanner(const RunSettings& settings, int i) {
   printLine(line.str());
 }
 
+// The matrix eliminated under `mode`: the start check's when it kept it
+// (the same code on the same matrix, so the same steps bit for bit; the
+// slot is emptied), else eliminated here.
+LinearSystem eliminatedSystem(unsigned n, const std::vector<double>& matrix,
+                              const PivotMode& mode,
+                              std::optional<LinearSystem>* kept,
+                              const std::stop_token& stop) {
+  if (kept != nullptr && *kept) {
+    LinearSystem system = std::move(**kept);
+    kept->reset();
+    return system;
+  }
+  LinearSystem system = LinearSystem::fromRows(n, matrix);
+  system.eliminate(mode, stop);
+  return system;
+}
+
 // The deterministic pass and the three distribution phases of system i under
 // one pivoting mode, each measured against the system's references and its
 // continuous truth (on the phase's solver threads; with a report only).
@@ -52,11 +69,12 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
                            const PivotMode& mode, const RunOptions& options,
                            ProgressDisplay* display,
                            const SystemReference& reference,
+                           std::optional<LinearSystem>* eliminated,
                            const std::stop_token& stop) {
   printSystemBanner(settings, i);
   const unsigned n = settings.Dimensions;
-  LinearSystem system = LinearSystem::fromRows(n, reference.matrix);
-  system.eliminate(mode, stop);
+  LinearSystem system =
+      eliminatedSystem(n, reference.matrix, mode, eliminated, stop);
   if (stop.stop_requested()) throw PhaseStopped{};
 
   SystemResult result;
@@ -123,7 +141,8 @@ Status writeSummaryFile(const SystemResult& result,
 SystemOutcome runSystem(const RunSettings& settings, int i,
                         const PivotMode& mode, const RunOptions& options,
                         ProgressDisplay* display, const std::stop_token& stop,
-                        SystemInputs* checked, ResultStore& store) {
+                        SystemInputs* checked, ResultStore& store,
+                        std::optional<LinearSystem>* eliminated) {
   std::ostringstream label;
   label << "Matrix" << i << " under pivoting mode " << mode.index << " ("
         << mode.plainName << "): ";
@@ -149,8 +168,9 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
       store.addReference(makeSystemReference(
           std::move(*checked), stop, referenceNeedOf(options.writeReport)));
     }
-    const SystemResult result = analyseSystem(
-        settings, i, mode, options, display, *store.reference(i), stop);
+    const SystemResult result =
+        analyseSystem(settings, i, mode, options, display,
+                      *store.reference(i), eliminated, stop);
     // Nothing that is not a finite number is ever written.
     if (const auto bad = findNonFinite(result)) {
       printError(label.str() + *bad + " is not finite; " + mode.summaryFile +

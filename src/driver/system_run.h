@@ -12,8 +12,11 @@
 #include <stop_token>
 
 #include "driver/progress_display.h"
+#include <optional>
+
 #include "driver/run_options.h"
 #include "driver/settings.h"
+#include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "results/result_store.h"
 #include "results/system_reference.h"
@@ -30,10 +33,14 @@ enum class SystemOutcome { kWritten, kFailed, kStopped };
 // `checked`: system i's inputs as the start check read them, on the lone
 // process or rank 0 (nullptr on the others); the first mode moves them
 // into the system's reference, unless the store already keeps it.
+// `eliminated`: the matrix eliminated under `mode` by the start check, taken
+// (and the slot emptied) instead of eliminating again; nullptr or empty:
+// the run eliminates it.
 SystemOutcome runSystem(const RunSettings& settings, int i,
                         const PivotMode& mode, const RunOptions& options,
                         ProgressDisplay* display, const std::stop_token& stop,
-                        SystemInputs* checked, ResultStore& store);
+                        SystemInputs* checked, ResultStore& store,
+                        std::optional<LinearSystem>* eliminated = nullptr);
 
 }  // namespace linprob
 
