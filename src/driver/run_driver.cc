@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -334,7 +335,10 @@ int runChecked(const RunOptions& options,
   if (!share.isRoot()) return exitCode(ExitStatus::kSuccess);
   const std::string directory =
       settings.ExactDistributions ? "Export/" : "ExportApprox/";
-  const CsvExport exported = exportCsv(store, directory, stop);
+  // The export runs on the solver threads' count: the phases are done.
+  const CsvExport exported =
+      exportCsv(store, directory, stop,
+                static_cast<unsigned>(std::max(settings.SolverThreadCount, 1)));
   kept.csv = exported.written;
   for (const std::string& failure : exported.failures) printError(failure);
   if (exported.leftover) printError(*exported.leftover);

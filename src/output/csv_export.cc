@@ -1,6 +1,7 @@
 #include "output/csv_export.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstddef>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "base/output_file.h"
+#include "base/thread_group.h"
 
 namespace linprob {
 namespace {
@@ -90,6 +92,12 @@ std::optional<std::string> leftoverLine(const std::string& directory,
   return line;
 }
 
+// How the file of one unknown went.
+struct FileOutcome {
+  bool written = false;  // completed and renamed into place
+  std::string failure;   // the line naming it, when it could not be written
+};
+
 }  // namespace
 
 void writeCsv(const ResultStore& store, int v, std::ostream& out) {
@@ -115,7 +123,7 @@ void writeCsv(const ResultStore& store, int v, std::ostream& out) {
 }
 
 CsvExport exportCsv(const ResultStore& store, const std::string& directory,
-                    const std::stop_token& stop) {
+                    const std::stop_token& stop, unsigned threads) {
   CsvExport result;
   if (!directory.empty()) {
     if (const Status made = makeOutputFolder(directory); !made.ok()) {
@@ -123,22 +131,42 @@ CsvExport exportCsv(const ResultStore& store, const std::string& directory,
       return result;
     }
   }
-  for (int v = 0; v < store.unknownCount(); ++v) {
-    const std::string target =
-        directory + "Results_X" + std::to_string(v) + ".csv";
-    const Status written = writeOutputFile(
-        target, [&](std::ostream& out) { writeCsv(store, v, out); }, stop);
-    // A file a stop cut short is no failure: the run says it stopped.
-    if (stop.stop_requested()) {
-      result.stopped = true;
-      if (written.ok()) ++result.written;
-      return result;
+  // Each unknown's outcome in its own slot, written by the one thread that
+  // took it, read after the join: the lines come out in the unknowns' order
+  // whatever the threads.
+  const auto unknowns = static_cast<std::size_t>(store.unknownCount());
+  std::vector<FileOutcome> outcomes(unknowns);
+  std::atomic<std::size_t> next{0};
+  const auto writeFiles = [&] {
+    for (std::size_t v = next++; v < unknowns; v = next++) {
+      const std::string target =
+          directory + "Results_X" + std::to_string(v) + ".csv";
+      const Status written = writeOutputFile(
+          target,
+          [&](std::ostream& out) { writeCsv(store, static_cast<int>(v), out); },
+          stop);
+      FileOutcome& outcome = outcomes[v];
+      outcome.written = written.ok();
+      // A file a stop cut short is no failure: the run says it stopped.
+      if (stop.stop_requested()) return;
+      if (!written.ok()) outcome.failure = target + ": " + written.message();
     }
-    if (!written.ok()) {
-      result.failures.push_back(target + ": " + written.message());
-    } else {
-      ++result.written;
+  };
+  {
+    ThreadGroup group;
+    for (unsigned t = 1; t < std::min<std::size_t>(threads, unknowns); ++t) {
+      group.start([&](const std::stop_token&) { writeFiles(); });
     }
+    writeFiles();
+    group.join();
+  }
+  for (const FileOutcome& outcome : outcomes) {
+    if (outcome.written) ++result.written;
+    if (!outcome.failure.empty()) result.failures.push_back(outcome.failure);
+  }
+  if (stop.stop_requested()) {
+    result.stopped = true;
+    return result;
   }
   result.leftover = leftoverLine(directory, store.unknownCount());
   return result;

@@ -45,8 +45,12 @@ struct CsvExport {
   std::optional<std::string> leftover;
 };
 
+// The files are written on up to `threads` threads (this one among them),
+// each taking the next unknown; the files, the count and the failures (in
+// the unknowns' order) are the same for any number. At 1,000 unknowns the
+// export takes about a second of one thread, most of it creating the files.
 CsvExport exportCsv(const ResultStore& store, const std::string& directory,
-                    const std::stop_token& stop = {});
+                    const std::stop_token& stop = {}, unsigned threads = 1);
 
 }  // namespace linprob
 
