@@ -116,42 +116,52 @@ const char* shareReason(ShareState state) {
 
 }  // namespace
 
+namespace {
+
+// One unknown's entry of the shares.
+Json unknownSharesJson(const FamilyReference& family, std::size_t i) {
+  const UnknownShares& shares = family.shares[i];
+  const char* reason = shareReason(shares.state);
+  return Json{{"unknown", i},
+              {"shares", sharesJson(shares)},
+              {"contribution_sd", numbers(shares.contributionSd)},
+              {"cells_shares", family.cellShares
+                                   ? sharesJson((*family.cellShares)[i])
+                                   : Json(nullptr)},
+              {"reason", reason ? Json(reason) : Json(nullptr)}};
+}
+
+}  // namespace
+
 // Per family and unknown: the shares of the entries in its variance.
-Json sensitivityJson(const SystemReference& reference) {
-  Json families = Json::array();
+void writeSensitivity(const SystemReference& reference, std::ostream& out) {
+  out << '[';
+  bool firstFamily = true;
   for (const FamilyInfo& info : kFamilies) {
     const FamilyReference* family = reference.family(info.family);
     if (family == nullptr) continue;
-    Json unknowns = Json::array();
-    for (std::size_t i = 0; i < family->shares.size(); ++i) {
-      const UnknownShares& shares = family->shares[i];
-      const char* reason = shareReason(shares.state);
-      unknowns.push_back(Json{
-          {"unknown", i},
-          {"shares", sharesJson(shares)},
-          {"contribution_sd", numbers(shares.contributionSd)},
-          {"cells_shares", family->cellShares
-                               ? sharesJson((*family->cellShares)[i])
-                               : Json(nullptr)},
-          {"reason", reason ? Json(reason) : Json(nullptr)}});
+    if (!firstFamily) out << ',';
+    firstFamily = false;
+    out << '{';
+    writeFields(Json{{"family", info.name}}, out);
+    out << ",\"unknowns\":[";
+    for (std::size_t i = 0; i < family->shares.size() && out; ++i) {
+      if (i > 0) out << ',';
+      writeJson(unknownSharesJson(*family, i), out);
     }
-    families.push_back(
-        Json{{"family", info.name}, {"unknowns", std::move(unknowns)}});
+    out << "]}";
   }
-  return families;
+  out << ']';
 }
 
-void addSensitivityFields(Json& entry, const SystemReference* reference) {
-  if (reference == nullptr) {
-    entry["sensitivity"] = nullptr;
-    entry["sensitivity_reason"] = nullptr;
-  } else if (!reference->inverseRows) {
-    entry["sensitivity"] = nullptr;
-    entry["sensitivity_reason"] = reference->inverseReason;
-  } else {
-    entry["sensitivity"] = sensitivityJson(*reference);
-    entry["sensitivity_reason"] = nullptr;
-  }
+bool sensitivityWrittenApart(const SystemReference* reference) {
+  return reference != nullptr && reference->inverseRows != nullptr;
+}
+
+void addSensitivityReason(Json& entry, const SystemReference* reference) {
+  entry["sensitivity"] = nullptr;
+  entry["sensitivity_reason"] =
+      reference == nullptr ? Json(nullptr) : Json(reference->inverseReason);
 }
 
 // ---- phases -----------------------------------------------------------------

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "output/json_text.h"
@@ -31,9 +32,16 @@ Json tailedJson(const NormalTable& table);
 // phase entry (null for a phase that solved nothing).
 void addTruthFields(Json& entry, const PositionResult* position);
 Json sharesJson(const UnknownShares& shares);
-// Per family and unknown: the shares of the entries in its variance.
-Json sensitivityJson(const SystemReference& reference);
-void addSensitivityFields(Json& entry, const SystemReference* reference);
+// Per family and unknown: the shares of the entries in its variance, as
+// the JSON text of an array, one unknown's values at a time (at 2,000
+// unknowns the whole array as JSON values took some 400 MB).
+void writeSensitivity(const SystemReference& reference, std::ostream& out);
+// Whether the system has shares, which writeSensitivity then writes after
+// the other members of the system's head ("sensitivity_reason" null).
+bool sensitivityWrittenApart(const SystemReference* reference);
+// "sensitivity" null and "sensitivity_reason" (null without a reference)
+// for a system without shares.
+void addSensitivityReason(Json& entry, const SystemReference* reference);
 // The standard errors beside a position's values, or null in enumeration.
 Json errorsJson(const std::optional<PositionErrors>& errors);
 // The running estimates over a sampling phase's batches, one array per

@@ -228,10 +228,19 @@ Json systemHead(const ResultStore& store, int system, const PageForm* page) {
     entry["sensitivity_reason"] =
         "not drawn for more than " + std::to_string(kMatrixTableMost) +
         " unknowns; Report/sensitivity.csv and results.json hold them";
-  } else {
-    addSensitivityFields(entry, reference);
+  } else if (!sensitivityWrittenApart(reference)) {
+    addSensitivityReason(entry, reference);
   }
   return entry;
+}
+
+// Whether writeSystem writes the system's shares after its head.
+bool sharesAfterHead(const ResultStore& store, int system,
+                     const PageForm* page) {
+  const SystemReference* reference = store.reference(system);
+  const bool mapped = page != nullptr && reference != nullptr &&
+                      reference->n > kMatrixTableMost;
+  return !mapped && sensitivityWrittenApart(reference);
 }
 
 // One system, each family's part built and written on its own, so that only
@@ -243,6 +252,13 @@ void writeSystem(const ResultStore& store, int system, const PageForm* page,
   const PageForm& form = page != nullptr ? *page : kWhole;
   out << '{';
   writeFields(systemHead(store, system, page), out);
+  // The shares, the head's last members, are the largest part of a large
+  // system's head: written one unknown at a time.
+  if (sharesAfterHead(store, system, page)) {
+    out << ",\"sensitivity\":";
+    writeSensitivity(*store.reference(system), out);
+    out << ",\"sensitivity_reason\":null";
+  }
   out << ",\"modes\":[";
   bool firstMode = true;
   for (const PivotMode& mode : kPivotModes) {
