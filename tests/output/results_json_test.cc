@@ -14,6 +14,7 @@
 #include "results/continuous_truth.h"
 #include "results/phase_result.h"
 #include "results/position_measures.h"
+#include "results/system_reference.h"
 
 namespace linprob {
 namespace {
@@ -64,6 +65,35 @@ Json document(const ResultStore& store, std::size_t mostBands) {
 
 const Json& firstTable(const Json& doc) {
   return doc["systems"][0]["modes"][0]["families"][0]["unknowns"][0];
+}
+
+// The variance shares come after the rest of the system's head, written
+// one unknown at a time: the same members, in the same order, as every
+// other part of the document.
+TEST(ResultsJsonTest, SharesCloseTheSystemsHead) {
+  ResultStore store = storeWithBands(2);
+  SystemInputs inputs;
+  inputs.n = 1;
+  inputs.matrix = {2};
+  inputs.rhs = {1};
+  inputs.intervalRhs = {{0.5, 1.5}};
+  inputs.normalPairs = {1, 0.25};
+  inputs.boundsPairs = {0, 2};
+  store.addReference(makeSystemReference(inputs));
+  std::ostringstream out;
+  writeResultsJson(RunInfo{}, store, out, nullptr);
+  const std::string text = out.str();
+  EXPECT_NE(text.find("\"exact_moments_reason\":null,\"sensitivity\":[{"
+                      "\"family\":\"Triangular\",\"unknowns\":[{"
+                      "\"unknown\":0,\"shares\":[1],"),
+            std::string::npos);
+  EXPECT_NE(text.find("\"reason\":null}]}],\"sensitivity_reason\":null,"
+                      "\"modes\":["),
+            std::string::npos);
+  const Json sensitivity = Json::parse(text)["systems"][0]["sensitivity"];
+  ASSERT_EQ(sensitivity.size(), 3u);
+  EXPECT_EQ(sensitivity[2]["family"], "Uniform");
+  EXPECT_EQ(sensitivity[2]["unknowns"][0]["contribution_sd"].size(), 1u);
 }
 
 TEST(ResultsJsonTest, PageCopyMergesNeighbouringBandsOfLargeTables) {
