@@ -196,8 +196,8 @@ void checkNumerics(const ReadInputs& read, const RunSettings& settings,
       findingsOfEveryMode(modeInputsOf(read), families, kept != nullptr, stop);
   if (stop.stop_requested()) return;
   if (kept != nullptr &&
-      std::none_of(findings.begin(), findings.end(),
-                   [](const ModeFindings& m) { return !m.eliminated; })) {
+      std::all_of(findings.begin(), findings.end(),
+                  [](const ModeFindings& m) { return m.eliminated.has_value(); })) {
     for (std::size_t m = 0; m < findings.size(); ++m) {
       (*kept)[m] = std::move(findings[m].eliminated);
     }

@@ -54,8 +54,8 @@
 
 #include "distributions/family.h"
 #include "driver/input_check.h"
-#include "driver/settings.h"
 #include "driver/mode_eliminations.h"
+#include "driver/settings.h"
 #include "results/system_reference.h"
 
 namespace linprob {

@@ -9,10 +9,10 @@
 #include <sstream>
 
 #include "distributions/job_block.h"
+#include "driver/mode_eliminations.h"
 #include "driver/phase_settings.h"
 #include "linear/linear_system.h"
 #include "output/results_json.h"
-#include "driver/mode_eliminations.h"
 #include "results/system_reference.h"
 #include "solve/band_counter.h"
 #include "solve/fine_histogram.h"

@@ -9,11 +9,10 @@
 #ifndef LINPROB_DRIVER_SYSTEM_RUN_H_
 #define LINPROB_DRIVER_SYSTEM_RUN_H_
 
+#include <optional>
 #include <stop_token>
 
 #include "driver/progress_display.h"
-#include <optional>
-
 #include "driver/run_options.h"
 #include "driver/settings.h"
 #include "linear/linear_system.h"

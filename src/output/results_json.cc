@@ -234,15 +234,6 @@ Json systemHead(const ResultStore& store, int system, const PageForm* page) {
   return entry;
 }
 
-// Whether writeSystem writes the system's shares after its head.
-bool sharesAfterHead(const ResultStore& store, int system,
-                     const PageForm* page) {
-  const SystemReference* reference = store.reference(system);
-  const bool mapped = page != nullptr && reference != nullptr &&
-                      reference->n > kMatrixTableMost;
-  return !mapped && sensitivityWrittenApart(reference);
-}
-
 // One system, each family's part built and written on its own, so that only
 // one family's tables are ever held as JSON values ("modes" and "families"
 // are the last members of their objects).
@@ -251,10 +242,12 @@ void writeSystem(const ResultStore& store, int system, const PageForm* page,
   static const PageForm kWhole;
   const PageForm& form = page != nullptr ? *page : kWhole;
   out << '{';
-  writeFields(systemHead(store, system, page), out);
-  // The shares, the head's last members, are the largest part of a large
-  // system's head: written one unknown at a time.
-  if (sharesAfterHead(store, system, page)) {
+  const Json head = systemHead(store, system, page);
+  writeFields(head, out);
+  // A head without "sensitivity" leaves the shares, its last members and
+  // the largest part of a large system's head, to be written one unknown
+  // at a time.
+  if (!head.contains("sensitivity")) {
     out << ",\"sensitivity\":";
     writeSensitivity(*store.reference(system), out);
     out << ",\"sensitivity_reason\":null";
