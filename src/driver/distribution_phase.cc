@@ -68,7 +68,9 @@ void countSource(const JobSource& source, const LinearSystem& system,
   counted.errors.clear();
   const PhaseCounts& counts = counted.counts;
   if (counts.batches) {
-    counted.estimates = phaseEstimates(*counts.batches, counts.bands);
+    counted.estimates =
+        phaseEstimates(*counts.batches, counts.bands,
+                       static_cast<unsigned>(options.solverThreads));
     counted.errors =
         standardErrors(*counts.batches, counts.bands, *counted.estimates);
   }
@@ -205,8 +207,9 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   std::vector<std::optional<Convergence>> convergence;
   if (counts.batches) {
     errors = std::move(counted.errors);
-    convergence = convergenceSeries(*counts.batches, counts.bands,
-                                    *counted.estimates, counted.batchJobs);
+    convergence = convergenceSeries(
+        *counts.batches, counts.bands, *counted.estimates, counted.batchJobs,
+        static_cast<unsigned>(settings.SolverThreadCount));
   }
   PhaseResult result = makePhaseResult(family.family, std::move(counts.bands),
                                        moments, context.system.columnOrder(),

@@ -112,7 +112,8 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   for (const FamilyInfo& family : kFamilies) {
     // Measured at once: that releases the phase's fine histograms.
     PhaseResult phase = runDistributionPhase(family, context);
-    measurePhase(phase, reference, stop);
+    measurePhase(phase, reference, stop,
+                 static_cast<unsigned>(settings.SolverThreadCount));
     // The truth is only written in the report.
     if (options.writeReport) {
       checkPhaseAgainstTruth(phase, reference,

@@ -4,6 +4,8 @@
 #include <limits>
 #include <utility>
 
+#include "results/position_threads.h"
+
 namespace linprob {
 namespace {
 
@@ -54,6 +56,7 @@ std::vector<BatchEstimate> batchEstimates(const BatchSums& batches,
                                           const PositionBands& bands) {
   const std::size_t bandCount = bands.masses.size();
   std::vector<BatchEstimate> estimates;
+  std::optional<SubBandGrid> grid;
   for (std::size_t r = 0; r < batches.batches(); ++r) {
     const double* batchMasses = batches.masses(r, position);
     BatchEstimate estimate;
@@ -65,21 +68,23 @@ std::vector<BatchEstimate> batchEstimates(const BatchSums& batches,
     if (!batches.moments(r).empty()) {
       estimate.moments = batches.moments(r)[position];
     }
-    const std::optional<FineHistogram> histogram =
-        batches.histogram(r, position, bands.min, bands.max);
-    if (histogram) estimate.coverage = coverageInterval(*histogram);
+    const std::span<const std::uint64_t> counts = batches.counts(r, position);
+    if (!counts.empty()) {
+      if (!grid) grid.emplace(bands.min, bands.max, batches.subBands());
+      estimate.coverage = coverageInterval(*grid, counts);
+    }
     estimates.push_back(std::move(estimate));
   }
   return estimates;
 }
 
 PhaseEstimates phaseEstimates(const BatchSums& batches,
-                              const PhaseBands& bands) {
+                              const PhaseBands& bands, unsigned threads) {
   PhaseEstimates estimates(bands.size());
-  for (std::size_t e = 0; e < bands.size(); ++e) {
-    if (bands[e].count == 0) continue;
+  forEachPosition(bands.size(), threads, [&](std::size_t e) {
+    if (bands[e].count == 0) return;
     estimates[e] = batchEstimates(batches, e, bands[e]);
-  }
+  });
   return estimates;
 }
 

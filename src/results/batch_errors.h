@@ -57,10 +57,11 @@ std::vector<BatchEstimate> batchEstimates(const BatchSums& batches,
                                           std::size_t position,
                                           const PositionBands& bands);
 // Those of every position, by solution position (none for a position that
-// solved nothing), for standardErrors and convergenceSeries to share.
+// solved nothing), for standardErrors and convergenceSeries to share; the
+// positions on up to `threads` threads (the same values for any number).
 using PhaseEstimates = std::vector<std::vector<BatchEstimate>>;
 PhaseEstimates phaseEstimates(const BatchSums& batches,
-                              const PhaseBands& bands);
+                              const PhaseBands& bands, unsigned threads = 1);
 
 struct CoverageErrors {
   double symmetricLower = 0.0;

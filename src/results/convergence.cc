@@ -7,6 +7,7 @@
 
 #include "results/batch_errors.h"
 #include "results/coverage_interval.h"
+#include "results/position_threads.h"
 
 namespace linprob {
 namespace {
@@ -39,7 +40,9 @@ Convergence positionSeries(const BatchSums& batches, std::size_t position,
                            std::span<const std::uint64_t> batchJobs) {
   const std::size_t h = batches.batches();
   WeightedMoments pooled(batches.moments(0)[position].reference());
-  std::optional<FineHistogram> pooledHistogram;
+  // The counts of the batches so far, summed, over the batches' grid.
+  std::optional<SubBandGrid> grid;
+  thread_local std::vector<std::uint64_t> pooledCounts;
   RunningSpread mean;
   RunningSpread lower;
   RunningSpread upper;
@@ -50,12 +53,14 @@ Convergence positionSeries(const BatchSums& batches, std::size_t position,
   for (std::size_t r = 0; r < h; ++r) {
     samples += batchJobs[r];
     pooled.merge(batches.moments(r)[position]);
-    const std::optional<FineHistogram> histogram =
-        batches.histogram(r, position, bands.min, bands.max);
-    if (histogram && !pooledHistogram) {
-      pooledHistogram = *histogram;
-    } else if (histogram) {
-      pooledHistogram->merge(*histogram);
+    const std::span<const std::uint64_t> counts = batches.counts(r, position);
+    if (!counts.empty() && !grid) {
+      grid.emplace(bands.min, bands.max, batches.subBands());
+      pooledCounts.assign(counts.begin(), counts.end());
+    } else if (!counts.empty()) {
+      for (std::size_t k = 0; k < counts.size(); ++k) {
+        pooledCounts[k] += counts[k];
+      }
     }
     if (next < estimates.size() && estimates[next].batch == r) {
       const BatchEstimate& estimate = estimates[next++];
@@ -74,8 +79,8 @@ Convergence positionSeries(const BatchSums& batches, std::size_t position,
     std::optional<SymmetricEnds> interval;
     if (last && bands.fine) {
       interval = symmetricEnds(*bands.fine);
-    } else if (pooledHistogram) {
-      interval = symmetricEnds(*pooledHistogram);
+    } else if (grid) {
+      interval = symmetricEnds(*grid, pooledCounts);
     }
     ConvergencePoint point;
     point.samples = samples;
@@ -94,7 +99,7 @@ Convergence positionSeries(const BatchSums& batches, std::size_t position,
 std::vector<std::optional<Convergence>> convergenceSeries(
     const BatchSums& batches, const PhaseBands& bands,
     const PhaseEstimates& estimates,
-    std::span<const std::uint64_t> batchJobs) {
+    std::span<const std::uint64_t> batchJobs, unsigned threads) {
   if (batchJobs.size() != batches.batches()) {
     throw std::invalid_argument(
         "convergence: " + std::to_string(batchJobs.size()) +
@@ -102,12 +107,12 @@ std::vector<std::optional<Convergence>> convergenceSeries(
         " batches");
   }
   std::vector<std::optional<Convergence>> series(bands.size());
-  for (std::size_t e = 0; e < bands.size(); ++e) {
-    if (bands[e].count == 0 || estimates[e].size() < 2) continue;
+  forEachPosition(bands.size(), threads, [&](std::size_t e) {
+    if (bands[e].count == 0 || estimates[e].size() < 2) return;
     // Counted without references: no moments, no histograms.
-    if (!estimates[e].front().moments) continue;
+    if (!estimates[e].front().moments) return;
     series[e] = positionSeries(batches, e, bands[e], estimates[e], batchJobs);
-  }
+  });
   return series;
 }
 

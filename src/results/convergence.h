@@ -54,11 +54,12 @@ using Convergence = std::vector<ConvergencePoint>;
 
 // estimates: phaseEstimates(batches, bands); batchJobs: the jobs of each
 // batch (JobSource::batchJobs). Throws std::invalid_argument "convergence:
-// 3 batch job counts for 16 batches" unless there is one per batch.
+// 3 batch job counts for 16 batches" unless there is one per batch. The
+// positions on up to `threads` threads (the same points for any number).
 std::vector<std::optional<Convergence>> convergenceSeries(
     const BatchSums& batches, const PhaseBands& bands,
     const PhaseEstimates& estimates,
-    std::span<const std::uint64_t> batchJobs);
+    std::span<const std::uint64_t> batchJobs, unsigned threads = 1);
 
 }  // namespace linprob
 

@@ -10,18 +10,18 @@ namespace linprob {
 namespace {
 using Wide = unsigned __int128;
 
-CoverageInterval intervalAt(const FineHistogram& histogram,
+CoverageInterval intervalAt(const SubBandGrid& grid,
                             const CoverageBorders& borders) {
   CoverageInterval result;
-  result.resolution = histogram.resolution();
+  result.resolution = grid.resolution();
   result.symmetricLowerBorder = borders.symmetricLower;
   result.symmetricUpperBorder = borders.symmetricUpper;
   result.shortestLowerBorder = borders.shortestLower;
   result.shortestUpperBorder = borders.shortestUpper;
-  result.symmetricLower = histogram.border(borders.symmetricLower);
-  result.symmetricUpper = histogram.border(borders.symmetricUpper);
-  result.shortestLower = histogram.border(borders.shortestLower);
-  result.shortestUpper = histogram.border(borders.shortestUpper);
+  result.symmetricLower = grid.border(borders.symmetricLower);
+  result.symmetricUpper = grid.border(borders.symmetricUpper);
+  result.shortestLower = grid.border(borders.shortestLower);
+  result.shortestUpper = grid.border(borders.shortestUpper);
   return result;
 }
 
@@ -53,9 +53,8 @@ std::pair<std::size_t, std::size_t> symmetricBorders(
 // cumulative[k] = C_k, in a buffer of the calling thread's; no overflow,
 // the total fits in 64 bits.
 const std::vector<std::uint64_t>& cumulativeCounts(
-    const FineHistogram& histogram) {
+    std::span<const std::uint64_t> counts) {
   thread_local std::vector<std::uint64_t> cumulative;
-  const std::vector<std::uint64_t>& counts = histogram.counts();
   cumulative.resize(counts.size() + 1);
   cumulative[0] = 0;
   for (std::size_t k = 0; k < counts.size(); ++k) {
@@ -66,18 +65,24 @@ const std::vector<std::uint64_t>& cumulativeCounts(
 
 }  // namespace
 
+std::optional<SymmetricEnds> symmetricEnds(
+    const SubBandGrid& grid, std::span<const std::uint64_t> counts) {
+  const std::vector<std::uint64_t>& cumulative = cumulativeCounts(counts);
+  if (cumulative.back() == 0) return std::nullopt;
+  const auto [lower, upper] = symmetricBorders(cumulative);
+  return SymmetricEnds{grid.border(lower), grid.border(upper)};
+}
+
 std::optional<SymmetricEnds> symmetricEnds(const FineHistogram& histogram) {
-  if (histogram.total() == 0) return std::nullopt;
-  const auto [lower, upper] = symmetricBorders(cumulativeCounts(histogram));
-  return SymmetricEnds{histogram.border(lower), histogram.border(upper)};
+  return symmetricEnds(histogram.grid(), histogram.counts());
 }
 
 std::optional<CoverageInterval> coverageInterval(
-    const FineHistogram& histogram) {
-  const std::uint64_t total = histogram.total();
+    const SubBandGrid& grid, std::span<const std::uint64_t> counts) {
+  const std::vector<std::uint64_t>& cumulative = cumulativeCounts(counts);
+  const std::uint64_t total = cumulative.back();
   if (total == 0) return std::nullopt;
-  const std::size_t s = histogram.counts().size();
-  const std::vector<std::uint64_t>& cumulative = cumulativeCounts(histogram);
+  const std::size_t s = counts.size();
   const auto [lower, upper] = symmetricBorders(cumulative);
 
   // For each left border i the first j with 20 (C_j - C_i) >= 19 total,
@@ -96,13 +101,17 @@ std::optional<CoverageInterval> coverageInterval(
       bestRight = j;
     }
   }
-  return intervalAt(histogram,
-                    CoverageBorders{lower, upper, bestLeft, bestRight});
+  return intervalAt(grid, CoverageBorders{lower, upper, bestLeft, bestRight});
+}
+
+std::optional<CoverageInterval> coverageInterval(
+    const FineHistogram& histogram) {
+  return coverageInterval(histogram.grid(), histogram.counts());
 }
 
 CoverageInterval coverageIntervalAt(double min, double max,
                                     const CoverageBorders& borders) {
-  return intervalAt(FineHistogram(min, max), borders);
+  return intervalAt(SubBandGrid(min, max, kFineSubBands), borders);
 }
 
 }  // namespace linprob

@@ -19,7 +19,9 @@
 #define LINPROB_RESULTS_COVERAGE_INTERVAL_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
 
 #include "solve/coverage_search.h"
 #include "solve/fine_histogram.h"
@@ -41,6 +43,9 @@ struct CoverageInterval {
 
 std::optional<CoverageInterval> coverageInterval(
     const FineHistogram& histogram);
+// The same of counts kept elsewhere, grid.subBands() of them, over `grid`.
+std::optional<CoverageInterval> coverageInterval(
+    const SubBandGrid& grid, std::span<const std::uint64_t> counts);
 
 // The symmetric interval's ends alone, as coverageInterval gives them, at
 // less cost (no search for the shortest).
@@ -49,6 +54,8 @@ struct SymmetricEnds {
   double upper = 0.0;
 };
 std::optional<SymmetricEnds> symmetricEnds(const FineHistogram& histogram);
+std::optional<SymmetricEnds> symmetricEnds(
+    const SubBandGrid& grid, std::span<const std::uint64_t> counts);
 
 // The interval at borders found elsewhere (a phase counted by halves) for
 // the fine sub-bands over [min, max] (min, max and max - min finite).

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "results/phase_result.h"
+#include "results/position_threads.h"
 
 namespace linprob {
 namespace {
@@ -71,12 +72,12 @@ void measurePosition(PositionResult& position, const FamilyReference* family,
 }  // namespace
 
 void measurePhase(PhaseResult& phase, const SystemReference& reference,
-                  const std::stop_token& stop) {
+                  const std::stop_token& stop, unsigned threads) {
   const FamilyReference* family = reference.family(phase.family);
-  for (PositionResult& position : phase.positions) {
+  forEachPosition(phase.positions.size(), threads, [&](std::size_t e) {
     if (stop.stop_requested()) return;
-    measurePosition(position, family, stop);
-  }
+    measurePosition(phase.positions[e], family, stop);
+  });
 }
 
 }  // namespace linprob

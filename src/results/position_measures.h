@@ -70,9 +70,10 @@ struct PhaseResult;
 // `reference` (its family's moments, by the position's unknown), and then
 // releases each position's fine histogram: the coverage interval is all a
 // result keeps of it. Incomplete, for the caller to drop, once `stop` is
-// requested (looked at per position and within its tables).
+// requested (looked at per position and within its tables). The positions
+// on up to `threads` threads (the same measures for any number).
 void measurePhase(PhaseResult& phase, const SystemReference& reference,
-                  const std::stop_token& stop = {});
+                  const std::stop_token& stop = {}, unsigned threads = 1);
 
 }  // namespace linprob
 

@@ -110,10 +110,16 @@ std::optional<FineHistogram> BatchSums::histogram(std::size_t batch,
   const std::size_t at = fineAt(batch, position);
   if (at == kNoSlot) return std::nullopt;
   const auto first = fine_.begin() + static_cast<std::ptrdiff_t>(at);
-  FineHistogram histogram(min, max, subBands_);
-  histogram.addCounts(std::vector<std::uint64_t>(
-      first, first + static_cast<std::ptrdiff_t>(subBands_)));
-  return histogram;
+  return FineHistogram(SubBandGrid(min, max, subBands_),
+                       std::vector<std::uint64_t>(
+                           first, first + static_cast<std::ptrdiff_t>(subBands_)));
+}
+
+std::span<const std::uint64_t> BatchSums::counts(std::size_t batch,
+                                                 std::size_t position) const {
+  const std::size_t at = fineAt(batch, position);
+  if (at == kNoSlot) return {};
+  return std::span<const std::uint64_t>(fine_).subspan(at, subBands_);
 }
 
 std::size_t BatchSums::fineAt(std::size_t batch, std::size_t position) const {

@@ -29,6 +29,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "solve/band_counter.h"
@@ -75,6 +76,10 @@ class BatchSums {
   std::optional<FineHistogram> histogram(std::size_t batch,
                                          std::size_t position, double min,
                                          double max) const;
+  // Its counts as they are kept, subBands() of them over the grid of
+  // [min, max] in subBands() sub-bands; empty where it has none.
+  std::span<const std::uint64_t> counts(std::size_t batch,
+                                        std::size_t position) const;
 
  private:
   // Where the histogram of (batch, position) starts in fine_, or SIZE_MAX.

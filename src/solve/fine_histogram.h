@@ -8,15 +8,7 @@
 // k = 62 keeps every total below 2^64: N adds of weights summing to at most
 // 2 give at most 2^63 + N / 2, and N < 2^63. Weights below 2^-63 count as 0.
 //
-// Sub-band of x: floor((x - min) * (S / (max - min))), clamped to [0, S-1]
-// (so values outside the range and NaN land in the end sub-bands, NaN in 0);
-// with max == min everything goes to sub-band 0. max - min must be finite.
-// Borders: b_0 = min, b_S = max, and for 0 < k < S, b_k is the least double
-// x in [min, max] with subBand(x) >= k: sub-band k holds exactly the values
-// b_k <= x < b_{k+1} (the last one max too), so a closed interval
-// [b_i, b_j] holds at least the mass of sub-bands i ... j-1. b_k lies within
-// a few roundings of min + k * resolution, with resolution = (max - min) / S;
-// borders never decrease (equal neighbours bound an empty sub-band).
+// Sub-bands and borders: those of its SubBandGrid (sub_band_grid.h).
 //
 // add() is inline and allocates nothing; the counts are allocated once by
 // the constructor. Not thread-safe: one histogram per thread, then merge().
@@ -26,6 +18,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "solve/sub_band_grid.h"
 
 namespace linprob {
 
@@ -50,10 +44,12 @@ inline std::uint64_t fixedPointMass(double w) {
 
 class FineHistogram {
  public:
-  // Throws std::invalid_argument "fine histogram: 3 sub-bands is not a power
-  // of two", "fine histogram: max below min" or, when min, max or their
-  // difference is not finite, "fine histogram: range is not finite".
+  // Throws as SubBandGrid does.
   FineHistogram(double min, double max, std::size_t subBands = kFineSubBands);
+  // The histogram of `counts` (subBands() of them, as addCounts takes them)
+  // over `grid`, taking them over; throws std::invalid_argument "fine
+  // histogram: merge of a different range" for another count of them.
+  FineHistogram(const SubBandGrid& grid, std::vector<std::uint64_t> counts);
 
   void add(double x, double w) {
     const std::uint64_t mass = fixedPointMass(w);
@@ -63,15 +59,7 @@ class FineHistogram {
   }
 
   // The sub-band add() puts x in. It never decreases as x grows.
-  std::size_t subBand(double x) const {
-    const double position = (x - min_) * scale_;
-    std::size_t k = 0;
-    if (position > 0.0) {
-      k = position < limit_ ? static_cast<std::size_t>(position)
-                            : counts_.size() - 1;
-    }
-    return k;
-  }
+  std::size_t subBand(double x) const { return grid_.subBand(x); }
 
   // Adds counts[k] to sub-band k for every k: counts a caller collected
   // itself (with subBand() and fixedPointMass()), subBands() of them.
@@ -81,23 +69,19 @@ class FineHistogram {
   // sub-bands ("fine histogram: merge of a different range").
   void merge(const FineHistogram& other);
 
-  double min() const { return min_; }
-  double max() const { return max_; }
+  const SubBandGrid& grid() const { return grid_; }
+  double min() const { return grid_.min(); }
+  double max() const { return grid_.max(); }
   std::size_t subBands() const { return counts_.size(); }
-  double resolution() const { return resolution_; }
-  double scale() const { return scale_; }  // S / (max - min), or 0
-  // b_k for 0 <= k <= S: a binary search over the doubles in [min, max],
-  // at most 64 subBand() calls.
-  double border(std::size_t k) const;
+  double resolution() const { return grid_.resolution(); }
+  double scale() const { return grid_.scale(); }  // S / (max - min), or 0
+  // b_k for 0 <= k <= S (SubBandGrid::border).
+  double border(std::size_t k) const { return grid_.border(k); }
   const std::vector<std::uint64_t>& counts() const { return counts_; }
   std::uint64_t total() const { return total_; }
 
  private:
-  double min_;
-  double max_;
-  double scale_ = 0.0;       // S / (max - min), 0 for a zero-width range
-  double limit_ = 0.0;       // S as a double
-  double resolution_ = 0.0;  // (max - min) / S
+  SubBandGrid grid_;
   std::vector<std::uint64_t> counts_;
   std::uint64_t total_ = 0;
 };

@@ -219,8 +219,9 @@ CountResults countJobs(const JobSource& source, const BlockReplay& replay,
   return results;
 }
 
-// The chunks' sums in chunk order, then the threads' fine counts.
-void combine(const CountResults& results, const CountLayout& layout,
+// The chunks' sums in chunk order, then the threads' fine counts (taken
+// over where one thread alone counted a position, as grouped counts are).
+void combine(CountResults& results, const CountLayout& layout,
              PhaseBands& bands) {
   for (std::size_t e = 0; e < bands.size(); ++e) {
     PositionBands& position = bands[e];
@@ -238,11 +239,19 @@ void combine(const CountResults& results, const CountLayout& layout,
       position.moments->merge(chunk.moments[e]);
     }
     if (own.subBands && !position.coverage) {
+      std::vector<std::vector<std::uint64_t>*> counted;
+      for (auto& fine : results.fineByThread) {
+        if (e < fine.size() && !fine[e].empty()) counted.push_back(&fine[e]);
+      }
+      if (counted.size() == 1) {
+        position.fine.emplace(SubBandGrid(position.min, position.max,
+                                          kFineSubBands),
+                              std::move(*counted.front()));
+        continue;
+      }
       position.fine.emplace(position.min, position.max);
-      for (const auto& fine : results.fineByThread) {
-        if (e < fine.size() && !fine[e].empty()) {
-          position.fine->addCounts(fine[e]);
-        }
+      for (const std::vector<std::uint64_t>* fine : counted) {
+        position.fine->addCounts(*fine);
       }
     }
   }
