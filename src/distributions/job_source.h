@@ -75,6 +75,8 @@ class JobSource {
   virtual const EnumerationJobs* cells() const { return nullptr; }
   // The seed of a source that draws.
   virtual std::optional<std::uint64_t> seed() const { return std::nullopt; }
+  // The weight of every job, for a source whose jobs all weigh the same.
+  virtual std::optional<double> jobWeight() const { return std::nullopt; }
   // The independent batches behind a sampling phase's standard errors
   // (PointDesign), none in enumeration, and the batch of block k of a
   // chunk: fixed by the phase alone, never decreasing along a chunk's

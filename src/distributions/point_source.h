@@ -36,6 +36,9 @@ class PointSource final : public JobSource {
   void fill(std::size_t chunk, std::uint64_t k, JobBlock& block) const override;
   FamilyBox box() const override;
   std::optional<std::uint64_t> seed() const override { return seed_; }
+  std::optional<double> jobWeight() const override {
+    return design_.jobWeight();
+  }
   std::size_t batchCount() const override { return design_.batchCount(); }
   std::size_t batchOf(std::size_t chunk, std::uint64_t k) const override;
   std::uint64_t batchJobs(std::size_t batch) const override {

@@ -45,6 +45,9 @@ class SamplingSource final : public JobSource {
   void fill(std::size_t chunk, std::uint64_t k, JobBlock& block) const override;
   FamilyBox box() const override;
   std::optional<std::uint64_t> seed() const override { return jobs_.seed; }
+  std::optional<double> jobWeight() const override {
+    return sampleWeight(jobs_.sampleCount);
+  }
   std::size_t batchCount() const override { return design_.batchCount(); }
   std::size_t batchOf(std::size_t chunk, std::uint64_t k) const override;
   std::uint64_t batchJobs(std::size_t batch) const override {

@@ -253,4 +253,30 @@ void addFixedPointMasses(double* sums, std::size_t count,
   }
 }
 
+// Eight values at a time in two vectors, each comparison -1 where true.
+LINPROB_WIDE_CLONES __attribute__((flatten))
+void countAbove(const double* values, std::size_t count,
+                const double* borders, std::size_t borderCount,
+                std::uint32_t* above) {
+  for (std::size_t k = 0; k < borderCount; ++k) {
+    const FourDoubles zero = {0.0, 0.0, 0.0, 0.0};
+    const FourDoubles border = zero + borders[k];
+    FourWords first = {0, 0, 0, 0};
+    FourWords second = {0, 0, 0, 0};
+    std::size_t j = 0;
+    for (; j + 8 <= count; j += 8) {
+      FourDoubles a;
+      FourDoubles b;
+      loadFour(a, values + j);
+      loadFour(b, values + j + 4);
+      first = first + (a > border);
+      second = second + (b > border);
+    }
+    const FourWords both = first + second;
+    std::int64_t total = -(both[0] + both[1] + both[2] + both[3]);
+    for (; j < count; ++j) total += values[j] > borders[k] ? 1 : 0;
+    above[k] += static_cast<std::uint32_t>(total);
+  }
+}
+
 }  // namespace linprob

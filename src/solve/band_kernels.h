@@ -35,6 +35,13 @@ void subBandsWithMoments(const double* values, const double* weights,
 // in a fixed order at the end.
 double rangeSum(const double* sums, std::size_t first, std::size_t end);
 
+// above[k] += the number of values[0 ... count-1] above borders[k], for
+// k < borderCount: with borders ascending, the jobs of each band without a
+// search per job. Comparisons only, so exact.
+void countAbove(const double* values, std::size_t count,
+                const double* borders, std::size_t borderCount,
+                std::uint32_t* above);
+
 }  // namespace linprob
 
 #endif  // LINPROB_SOLVE_BAND_KERNELS_H_

@@ -122,6 +122,12 @@ std::span<const std::uint64_t> BatchSums::counts(std::size_t batch,
   return std::span<const std::uint64_t>(fine_).subspan(at, subBands_);
 }
 
+std::uint64_t* BatchSums::countsToAdd(std::size_t batch,
+                                      std::size_t position) {
+  const std::size_t at = fineAt(batch, position);
+  return at == kNoSlot ? nullptr : fine_.data() + at;
+}
+
 std::size_t BatchSums::fineAt(std::size_t batch, std::size_t position) const {
   const std::size_t slot = slot_[position];
   if (slot == kNoSlot) return kNoSlot;

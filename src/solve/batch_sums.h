@@ -80,6 +80,10 @@ class BatchSums {
   // [min, max] in subBands() sub-bands; empty where it has none.
   std::span<const std::uint64_t> counts(std::size_t batch,
                                         std::size_t position) const;
+  // The same to add to (nullptr where it has none): a counter of whole
+  // counts (sample_counter.h) adds its parts' counts here itself, with
+  // relaxed atomic steps where another thread may add at the same time.
+  std::uint64_t* countsToAdd(std::size_t batch, std::size_t position);
 
  private:
   // Where the histogram of (batch, position) starts in fine_, or SIZE_MAX.

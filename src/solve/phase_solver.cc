@@ -25,6 +25,7 @@
 #include "solve/chunk_threads.h"
 #include "solve/halves_phase.h"
 #include "solve/position_groups.h"
+#include "solve/sample_counter.h"
 
 namespace linprob {
 namespace {
@@ -125,7 +126,8 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
                   const std::stop_token& stop, JobProgress& progress,
                   CountResults& results, std::size_t thread,
                   KeptBlocks& kept, const HalvesCounter* halves,
-                  bool grouped) {
+                  bool grouped, const std::optional<double>& wholeWeight,
+                  bool sharedBatches) {
   printJobLine("Solver Thread Started!");
   if (halves != nullptr || grouped) {
     // Counting by halves (a chunk's sums without replaying its jobs), or
@@ -142,31 +144,62 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
     }
     return;
   }
+  JobBlock block(source.size());
+  // Each chunk's solved blocks in job order, filled and replayed again or
+  // kept from pass 1.
+  const auto blocksOf = [&](std::size_t c) {
+    return [&, c](auto&& visit) {
+      const auto solved = [&](const JobBlock& done) {
+        visit(done);
+        progress.solved(done.count);
+      };
+      if (!kept.keeping()) {
+        forEachBlock(source, replay, c, block, stop, solved);
+        return;
+      }
+      for (const JobBlock& done : kept.blocks(c)) {
+        if (stop.stop_requested()) break;
+        solved(done);
+      }
+      kept.release(c);
+    };
+  };
+  if (wholeWeight) {
+    SampleCounter counter(layout, *wholeWeight, results.batches,
+                          sharedBatches);
+    while (const std::optional<JobChunk> chunk = queue.pop()) {
+      const std::size_t c = chunk->index;
+      countChunk(source, c, counter,
+                 results.batches != nullptr ? &results.parts[c] : nullptr,
+                 results.chunks[c], blocksOf(c));
+    }
+    results.fineByThread[thread] = counter.takeFineCounts();
+    return;
+  }
   BandCounter counter(layout);
   BatchPartCounter partCounter(layout);
-  JobBlock block(source.size());
   while (const std::optional<JobChunk> chunk = queue.pop()) {
     const std::size_t c = chunk->index;
     std::vector<BatchPart>* const parts =
         results.batches != nullptr ? &results.parts[c] : nullptr;
     countChunk(source, c, counter, partCounter, parts, results.batches,
-               results.chunks[c], [&](auto&& visit) {
-                 const auto solved = [&](const JobBlock& done) {
-                   visit(done);
-                   progress.solved(done.count);
-                 };
-                 if (!kept.keeping()) {
-                   forEachBlock(source, replay, c, block, stop, solved);
-                   return;
-                 }
-                 for (const JobBlock& done : kept.blocks(c)) {
-                   if (stop.stop_requested()) break;
-                   solved(done);
-                 }
-                 kept.release(c);
-               });
+               results.chunks[c], blocksOf(c));
   }
   results.fineByThread[thread] = counter.takeFineCounts();
+}
+
+// The weight of every job when the counting pass counts whole jobs
+// (sample_counter.h): a source whose jobs all weigh the same, with chunks
+// small enough for the counts to be exact.
+std::optional<double> wholeCountWeight(const JobSource& source) {
+  const std::optional<double> weight = source.jobWeight();
+  if (!weight) return std::nullopt;
+  std::uint64_t most = 0;
+  for (std::size_t c = 0; c < source.chunkPlan().chunks; ++c) {
+    most = std::max(most, source.chunkJobs(c));
+  }
+  if (!countsExactly(*weight, most)) return std::nullopt;
+  return weight;
 }
 
 // Pass 2: the pipeline of producers and solver threads.
@@ -186,6 +219,11 @@ CountResults countJobs(const JobSource& source, const BlockReplay& replay,
   // pipeline has accounted for them.
   const bool grouped = halves == nullptr && kept.keeping() &&
                        layout.positions.size() >= kGroupedPositions;
+  const std::optional<double> wholeWeight =
+      halves == nullptr ? wholeCountWeight(source) : std::nullopt;
+  // Chunks of one batch may be counted on two threads at once.
+  const bool sharedBatches =
+      threadCount > 1 && shareFor(options).ownedOf(results.chunks.size()) > 1;
   ChunkQueue queue;
   ThreadGroup solvers;
   const std::stop_callback stopSolvers(options.stop,
@@ -198,7 +236,8 @@ CountResults countJobs(const JobSource& source, const BlockReplay& replay,
     for (int t = 0; t < threadCount; ++t) {
       solvers.start([&, t](const std::stop_token& own) {
         solverThread(queue, source, replay, layout, own, progress, results,
-                     static_cast<std::size_t>(t), kept, halves, grouped);
+                     static_cast<std::size_t>(t), kept, halves, grouped,
+                     wholeWeight, sharedBatches);
       });
     }
     source.produce(queue, options.generatorThreads, solvers.stopToken(),
@@ -211,7 +250,8 @@ CountResults countJobs(const JobSource& source, const BlockReplay& replay,
   queue.removeStopper();
   if (grouped && !options.stop.stop_requested()) {
     countByPositionGroups(
-        GroupedCount{source, layout, kept, shareFor(options), threadCount},
+        GroupedCount{source, layout, kept, shareFor(options), threadCount,
+                     wholeWeight},
         options.stop, results.chunks,
         results.batches != nullptr ? &results.parts : nullptr,
         results.batches, results.fineByThread);

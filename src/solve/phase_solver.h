@@ -26,7 +26,8 @@
 // replays the steps on whole blocks with no lock held (or takes the chunk's
 // kept blocks) and counts every job into its band
 // (BandCounter), and, when references are given, into the moments and the
-// fine histogram. In enumeration a solver may count each chunk by halves
+// fine histogram; a phase whose jobs all weigh one float weight counts
+// whole jobs instead (SampleCounter), the same bits. In enumeration a solver may count each chunk by halves
 // instead (SolveOptions::counting, halves_phase.h): the same chunks, lines
 // and Min, Max, borders and band of every job, and, after the chunks, the
 // coverage borders of each position instead of its fine histogram. The line

@@ -4,7 +4,10 @@
 //
 // A chunk's count of one position depends on that position's values only
 // (BandCounter::setPositions): the units of work are (chunk, group of
-// positions), taken by the threads in any order. Each unit goes through
+// positions), taken by the threads in any order; a phase counted in whole
+// jobs (sample_counter.h) with at least four positions per thread takes
+// one position through every chunk in order instead, so that its batch
+// histograms are its unit's alone. Each unit goes through
 // the chunk's blocks in job order exactly as a whole chunk is counted, so
 // every chunk's sums, every batch's part and the fine counts have the bits
 // of counting whole chunks, on any number of threads. What it buys: a
@@ -19,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stop_token>
 #include <vector>
 
@@ -28,6 +32,7 @@
 #include "solve/batch_sums.h"
 #include "solve/chunk_exchange.h"
 #include "solve/kept_blocks.h"
+#include "solve/sample_counter.h"
 
 namespace linprob {
 
@@ -60,12 +65,34 @@ void countChunk(const JobSource& source, std::size_t c, BandCounter& counter,
   counter.finishChunk(out);
 }
 
+// The same with a counter of whole counts (sample_counter.h).
+template <typename ForEachSolved>
+void countChunk(const JobSource& source, std::size_t c, SampleCounter& counter,
+                std::vector<BatchPart>* parts, ChunkSums& out,
+                ForEachSolved&& forEachSolved) {
+  std::size_t part = 0;
+  std::uint64_t k = 0;
+  counter.startChunk();
+  forEachSolved([&](const JobBlock& solved) {
+    if (parts != nullptr && k > 0 &&
+        source.batchOf(c, k) != (*parts)[part].batch) {
+      counter.finishPart((*parts)[part++]);
+    }
+    ++k;
+    counter.count(solved);
+  });
+  if (parts != nullptr && k > 0) counter.finishPart((*parts)[part]);
+  counter.finishChunk(out);
+}
+
 struct GroupedCount {
   const JobSource& source;
   const CountLayout& layout;
   KeptBlocks& kept;
   ChunkShare share;  // the chunks kept
   int threadCount = 1;
+  // Set when the phase counts whole jobs of this weight (sample_counter.h).
+  std::optional<double> wholeWeight{};
 };
 
 // Counts every chunk `kept` holds into chunks[c] (and parts[c] with

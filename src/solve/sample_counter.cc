@@ -1,0 +1,328 @@
+#include "solve/sample_counter.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "solve/band_kernels.h"
+#include "solve/fine_histogram.h"
+#include "solve/touched_sub_bands.h"
+
+namespace linprob {
+namespace {
+
+constexpr std::uint64_t kExactBelow = std::uint64_t{1} << 53;
+
+// The band of v among a position's edges: band k holds
+// edges[k].lower < v <= edges[k].upper (the first band from -inf, the last
+// to +inf), the band bandIndexFrom gives. From a guess from v's offset,
+// one step down or up settles all but the values a few roundings from a
+// border; those walk on.
+template <typename Edges>
+std::size_t bandOf(const Edges* edges, double min, double inverseStep,
+                   double last, double v) {
+  const double offset = v - min;
+  double guess = offset * inverseStep;
+  guess = guess > 0.0 ? guess : 0.0;
+  guess = guess < last ? guess : last;
+  auto k = static_cast<std::size_t>(guess);
+  k -= v <= edges[k].lower ? 1 : 0;
+  k += v > edges[k].upper ? 1 : 0;
+  while (v <= edges[k].lower) --k;
+  while (v > edges[k].upper) ++k;
+  return k;
+}
+
+}  // namespace
+
+bool countsExactly(double weight, std::uint64_t chunkJobs) {
+  if (!(weight > 0.0) || !(weight <= 1.0)) return false;
+  // weight = significand * 2^lowest, the significand odd.
+  int exponent = 0;
+  const double fraction = std::frexp(weight, &exponent);
+  auto significand = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+  int lowest = exponent - 53;
+  const int zeros = std::countr_zero(significand);
+  significand >>= zeros;
+  lowest += zeros;
+  // fixedPointMass(k weight) = k significand 2^(lowest + 62), whole only
+  // from 2^0 up.
+  if (lowest + kMassFractionBits < 0) return false;
+  return chunkJobs < kExactBelow / significand;
+}
+
+SampleCounter::SampleCounter(const CountLayout& layout, double weight,
+                             BatchSums* batches, bool sharedBatches)
+    : layout_(layout),
+      weight_(weight),
+      fixedWeight_(fixedPointMass(weight)),
+      batches_(batches),
+      sharedBatches_(sharedBatches),
+      end_(layout.positions.size()),
+      laneJobs_{} {
+  if (batches_ != nullptr) {
+    shift_ = static_cast<unsigned>(
+        std::countr_zero(kFineSubBands / batches_->subBands()));
+  }
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  search_.resize(layout.positions.size());
+  edges_.resize(layout.bandTotal);
+  for (std::size_t e = 0; e < layout.positions.size(); ++e) {
+    const PositionBands& bands = *layout.positions[e].bands;
+    BandSearch& search = search_[e];
+    search.min = bands.min;
+    search.inverseStep = 1.0 / bands.step;
+    const std::size_t count = bands.borders.size();
+    search.last = count > 0 ? static_cast<double>(count - 1) : 0.0;
+    BandEdges* const edges = edges_.data() + layout.positions[e].offset;
+    for (std::size_t k = 0; k < count; ++k) {
+      edges[k].lower = k > 0 ? bands.borders[k - 1] : -kInfinity;
+      edges[k].upper = k + 1 < count ? bands.borders[k] : kInfinity;
+    }
+  }
+}
+
+void SampleCounter::allocate() {
+  if (allocated_) return;
+  allocated_ = true;
+  const std::size_t positions = layout_.positions.size();
+  partBands_.assign(layout_.bandTotal, 0);
+  chunkBands_.assign(layout_.bandTotal, 0);
+  fine_.resize(positions);
+  subBand_.assign(kBlockJobs, 0);
+  if (layout_.accumulate) moments_.assign(positions, MomentLanes{});
+  if (batches_ != nullptr) {
+    partFine_.resize(positions);
+    partTouched_.resize(positions);
+  }
+}
+
+std::vector<std::uint32_t>& SampleCounter::partCountsOf(std::size_t e) {
+  std::vector<std::uint32_t>& counts = partFine_[e];
+  if (counts.empty()) {
+    counts.assign(kFineSubBands, 0);
+    partTouched_[e].assign(kSubBandWords, 0);
+  }
+  return counts;
+}
+
+void SampleCounter::setPositions(std::size_t first, std::size_t end) {
+  first_ = first;
+  end_ = end;
+}
+
+bool SampleCounter::allPositions() const {
+  return first_ == 0 && end_ == layout_.positions.size();
+}
+
+void SampleCounter::startChunk() { partMoments_.clear(); }
+
+void SampleCounter::count(const JobBlock& block) {
+  allocate();
+  // Job j of the block into lane j mod 16, as addWeights adds its weight.
+  const std::size_t rounds = block.count / kMomentLanes;
+  const std::size_t rest = block.count % kMomentLanes;
+  for (std::size_t lane = 0; lane < kMomentLanes; ++lane) {
+    laneJobs_[lane] += rounds + (lane < rest ? 1 : 0);
+  }
+  for (std::size_t e = first_; e < end_; ++e) countPosition(e, block);
+}
+
+void SampleCounter::countPosition(std::size_t e, const JobBlock& block) {
+  const PositionLayout& position = layout_.positions[e];
+  const std::size_t jobs = block.count;
+  const double* const values = block.entry(static_cast<unsigned>(e));
+  const double* const probabilities = block.probabilities.data();
+  std::int32_t* const subBands = subBand_.data();
+  if (layout_.accumulate) {
+    MomentLanes& lanes = moments_[e];
+    if (position.subBands) {
+      subBandsWithMoments(values, probabilities, jobs, position.min,
+                          position.scale, subBands, position.reference,
+                          lanes.first, lanes.second);
+    } else {
+      addMoments(values, probabilities, jobs, position.reference,
+                 lanes.first, lanes.second, 0);
+    }
+  } else if (position.subBands) {
+    subBandsOf(values, jobs, position.min, position.scale, subBands);
+  }
+  std::uint32_t* const bands = partBands_.data() + position.offset;
+  const std::size_t bandCount = position.bands->borders.size();
+  if (bandCount <= kComparedBorders + 1) {
+    // Few bands: the jobs above each border between two bands.
+    const std::size_t borders = bandCount - 1;
+    std::fill_n(above_, borders, 0u);
+    countAbove(values, jobs, position.bands->borders.data(), borders, above_);
+    std::uint32_t below = static_cast<std::uint32_t>(jobs);
+    for (std::size_t k = 0; k < borders; ++k) {
+      bands[k] += below - above_[k];
+      below = above_[k];
+    }
+    bands[borders] += below;
+  } else {
+    const BandSearch search = search_[e];
+    const BandEdges* const edges = edges_.data() + position.offset;
+    for (std::size_t j = 0; j < jobs; ++j) {
+      ++bands[bandOf(edges, search.min, search.inverseStep, search.last,
+                     values[j])];
+    }
+  }
+  if (!position.subBands || !layout_.accumulate) return;
+  if (batches_ == nullptr) {
+    std::uint32_t* const counts = fineCountsOf(e).data();
+    for (std::size_t j = 0; j < jobs; ++j) {
+      ++counts[static_cast<std::size_t>(subBands[j])];
+    }
+    return;
+  }
+  // The part's own counts, and the sub-bands they touched; they join the
+  // fine counts when the part ends.
+  std::uint32_t* const counts = partCountsOf(e).data();
+  std::uint64_t* const touched = partTouched_[e].data();
+  for (std::size_t j = 0; j < jobs; ++j) {
+    const auto g = static_cast<std::uint32_t>(subBands[j]);
+    ++counts[g];
+    touched[g / 64] |= std::uint64_t{1} << (g % 64);
+  }
+}
+
+std::vector<std::uint32_t>& SampleCounter::fineCountsOf(std::size_t e) {
+  std::vector<std::uint32_t>& fine = fine_[e];
+  // A position's fine counts when this counter first counts it.
+  if (fine.empty()) fine.assign(kFineSubBands, 0);
+  return fine;
+}
+
+std::vector<std::vector<std::uint64_t>> SampleCounter::takeFineCounts() {
+  std::vector<std::vector<std::uint64_t>> counts;
+  if (!allocated_) return counts;
+  counts.resize(fine_.size());
+  for (std::size_t e = 0; e < fine_.size(); ++e) {
+    if (fine_[e].empty()) continue;
+    counts[e].resize(fine_[e].size());
+    for (std::size_t k = 0; k < fine_[e].size(); ++k) {
+      counts[e][k] = fine_[e][k] * fixedWeight_;
+    }
+    fine_[e] = {};
+  }
+  partFine_ = {};
+  partTouched_ = {};
+  return counts;
+}
+
+WeightedMoments SampleCounter::runningMoments(std::size_t position) const {
+  WeightedMoments moments(layout_.positions[position].reference);
+  const MomentLanes& lanes = moments_[position];
+  for (std::size_t lane = 0; lane < kMomentLanes; ++lane) {
+    // The lane's weights summed: k w, exact.
+    const double weights = static_cast<double>(laneJobs_[lane]) * weight_;
+    moments.addSums(weights, lanes.first[lane], lanes.second[lane]);
+  }
+  return moments;
+}
+
+void SampleCounter::finishPart(BatchPart& part) {
+  allocate();
+  const bool all = allPositions();
+  if (all) part.sums.masses.resize(layout_.bandTotal);
+  for (std::size_t e = first_; e < end_; ++e) {
+    const PositionLayout& position = layout_.positions[e];
+    const std::size_t end = position.offset + position.bands->borders.size();
+    for (std::size_t i = position.offset; i < end; ++i) {
+      // k w: exact, as the difference of the running sums it stands for.
+      const std::uint32_t jobs = partBands_[i];
+      part.sums.masses[i] = static_cast<double>(jobs) * weight_;
+      chunkBands_[i] += jobs;
+      partBands_[i] = 0;
+    }
+  }
+  // A counter of every position sizes the part's moments itself.
+  if (all) {
+    part.sums.moments.resize(layout_.accumulate ? layout_.positions.size()
+                                                : 0);
+  }
+  if (!layout_.accumulate) return;
+  if (partMoments_.empty()) {
+    for (const PositionLayout& position : layout_.positions) {
+      partMoments_.emplace_back(position.reference);
+    }
+  }
+  for (std::size_t e = first_; e < end_; ++e) {
+    // The running moments less those at the last end, as BatchPartCounter.
+    const WeightedMoments running = runningMoments(e);
+    const WeightedMoments& last = partMoments_[e];
+    WeightedMoments own(running.reference());
+    own.addSums(running.sumWeight() - last.sumWeight(),
+                running.sumFirst() - last.sumFirst(),
+                running.sumSecond() - last.sumSecond());
+    part.sums.moments[e] = own;
+    partMoments_[e] = running;
+    if (batches_ == nullptr || !layout_.positions[e].subBands) continue;
+    foldPart(e, part.batch);
+  }
+}
+
+void SampleCounter::foldPart(std::size_t e, std::size_t batch) {
+  if (partFine_[e].empty()) return;
+  std::uint32_t* const counts = partFine_[e].data();
+  std::uint64_t* const touched = partTouched_[e].data();
+  std::uint32_t* const fine = fineCountsOf(e).data();
+  std::uint64_t* const target = batches_->countsToAdd(batch, e);
+  const std::uint64_t weight = fixedWeight_;
+  const unsigned shift = shift_;
+  // In sub-band order: the batch histogram's sub-band of each run of them
+  // gets the run's jobs in one step.
+  std::size_t run = 0;
+  std::uint64_t runJobs = 0;
+  const auto addRun = [&] {
+    if (runJobs == 0) return;
+    const std::uint64_t mass = runJobs * weight;
+    if (sharedBatches_) {
+      std::atomic_ref<std::uint64_t>(target[run]).fetch_add(
+          mass, std::memory_order_relaxed);
+    } else {
+      target[run] += mass;
+    }
+    runJobs = 0;
+  };
+  forEachTouched(touched, 0, kFineSubBands, [&](std::size_t g) {
+    const std::uint32_t jobs = counts[g];
+    counts[g] = 0;
+    fine[g] += jobs;
+    if ((g >> shift) != run) {
+      addRun();
+      run = g >> shift;
+    }
+    runJobs += jobs;
+  });
+  addRun();
+  std::fill_n(touched, kSubBandWords, std::uint64_t{0});
+}
+
+void SampleCounter::finishChunk(ChunkSums& out) {
+  allocate();
+  out.masses.resize(layout_.bandTotal);
+  for (std::size_t e = first_; e < end_; ++e) {
+    const PositionLayout& position = layout_.positions[e];
+    const std::size_t end = position.offset + position.bands->borders.size();
+    for (std::size_t i = position.offset; i < end; ++i) {
+      const std::uint64_t jobs = chunkBands_[i] + partBands_[i];
+      out.masses[i] = static_cast<double>(jobs) * weight_;
+      chunkBands_[i] = 0;
+      partBands_[i] = 0;
+    }
+  }
+  // A counter of every position sizes the moments itself.
+  if (allPositions()) out.moments.resize(moments_.size());
+  for (std::size_t e = first_; e < std::min(end_, moments_.size()); ++e) {
+    out.moments[e] = runningMoments(e);
+    moments_[e] = MomentLanes{};
+  }
+  std::fill(std::begin(laneJobs_), std::end(laneJobs_), std::uint64_t{0});
+}
+
+}  // namespace linprob
