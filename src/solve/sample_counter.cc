@@ -94,19 +94,21 @@ void SampleCounter::allocate() {
   fine_.resize(positions);
   subBand_.assign(kBlockJobs, 0);
   if (layout_.accumulate) moments_.assign(positions, MomentLanes{});
-  if (batches_ != nullptr) {
-    partFine_.resize(positions);
-    partTouched_.resize(positions);
-  }
 }
 
-std::vector<std::uint32_t>& SampleCounter::partCountsOf(std::size_t e) {
-  std::vector<std::uint32_t>& counts = partFine_[e];
-  if (counts.empty()) {
-    counts.assign(kFineSubBands, 0);
-    partTouched_[e].assign(kSubBandWords, 0);
+std::uint32_t* SampleCounter::partCountsOf(std::size_t e) {
+  // Every part is folded before its chunk ends and the positions change
+  // only between chunks, so the slots are all zero when they are taken.
+  const std::size_t slots = end_ - first_;
+  if (partFine_.size() < slots * kFineSubBands) {
+    partFine_.assign(slots * kFineSubBands, 0);
+    partTouched_.assign(slots * kSubBandWords, 0);
   }
-  return counts;
+  return partFine_.data() + (e - first_) * kFineSubBands;
+}
+
+std::uint64_t* SampleCounter::partTouchedOf(std::size_t e) {
+  return partTouched_.data() + (e - first_) * kSubBandWords;
 }
 
 void SampleCounter::setPositions(std::size_t first, std::size_t end) {
@@ -173,16 +175,17 @@ void SampleCounter::countPosition(std::size_t e, const JobBlock& block) {
   }
   if (!position.subBands || !layout_.accumulate) return;
   if (batches_ == nullptr) {
-    std::uint32_t* const counts = fineCountsOf(e).data();
+    std::uint64_t* const counts = fineCountsOf(e).data();
+    const std::uint64_t weight = fixedWeight_;
     for (std::size_t j = 0; j < jobs; ++j) {
-      ++counts[static_cast<std::size_t>(subBands[j])];
+      counts[static_cast<std::size_t>(subBands[j])] += weight;
     }
     return;
   }
   // The part's own counts, and the sub-bands they touched; they join the
   // fine counts when the part ends.
-  std::uint32_t* const counts = partCountsOf(e).data();
-  std::uint64_t* const touched = partTouched_[e].data();
+  std::uint32_t* const counts = partCountsOf(e);
+  std::uint64_t* const touched = partTouchedOf(e);
   for (std::size_t j = 0; j < jobs; ++j) {
     const auto g = static_cast<std::uint32_t>(subBands[j]);
     ++counts[g];
@@ -190,28 +193,17 @@ void SampleCounter::countPosition(std::size_t e, const JobBlock& block) {
   }
 }
 
-std::vector<std::uint32_t>& SampleCounter::fineCountsOf(std::size_t e) {
-  std::vector<std::uint32_t>& fine = fine_[e];
+std::vector<std::uint64_t>& SampleCounter::fineCountsOf(std::size_t e) {
+  std::vector<std::uint64_t>& fine = fine_[e];
   // A position's fine counts when this counter first counts it.
   if (fine.empty()) fine.assign(kFineSubBands, 0);
   return fine;
 }
 
 std::vector<std::vector<std::uint64_t>> SampleCounter::takeFineCounts() {
-  std::vector<std::vector<std::uint64_t>> counts;
-  if (!allocated_) return counts;
-  counts.resize(fine_.size());
-  for (std::size_t e = 0; e < fine_.size(); ++e) {
-    if (fine_[e].empty()) continue;
-    counts[e].resize(fine_[e].size());
-    for (std::size_t k = 0; k < fine_[e].size(); ++k) {
-      counts[e][k] = fine_[e][k] * fixedWeight_;
-    }
-    fine_[e] = {};
-  }
   partFine_ = {};
   partTouched_ = {};
-  return counts;
+  return std::move(fine_);
 }
 
 WeightedMoments SampleCounter::runningMoments(std::size_t position) const {
@@ -267,10 +259,10 @@ void SampleCounter::finishPart(BatchPart& part) {
 }
 
 void SampleCounter::foldPart(std::size_t e, std::size_t batch) {
-  if (partFine_[e].empty()) return;
-  std::uint32_t* const counts = partFine_[e].data();
-  std::uint64_t* const touched = partTouched_[e].data();
-  std::uint32_t* const fine = fineCountsOf(e).data();
+  if (partFine_.empty()) return;
+  std::uint32_t* const counts = partCountsOf(e);
+  std::uint64_t* const touched = partTouchedOf(e);
+  std::uint64_t* const fine = fineCountsOf(e).data();
   std::uint64_t* const target = batches_->countsToAdd(batch, e);
   const std::uint64_t weight = fixedWeight_;
   const unsigned shift = shift_;
@@ -292,7 +284,7 @@ void SampleCounter::foldPart(std::size_t e, std::size_t batch) {
   forEachTouched(touched, 0, kFineSubBands, [&](std::size_t g) {
     const std::uint32_t jobs = counts[g];
     counts[g] = 0;
-    fine[g] += jobs;
+    fine[g] += jobs * weight;
     if ((g >> shift) != run) {
       addRun();
       run = g >> shift;

@@ -20,7 +20,7 @@
 //
 // Per position counted: its jobs in each band since the last part ended
 // and in the chunk; with references its moment lanes and, with sub-bands,
-// its fine counts in jobs (times fixedPointMass(w) when taken). With
+// its fine counts (fixedPointMass(w) a job, kept for the whole pass). With
 // batches a part's jobs are counted per fine sub-band, the sub-bands it
 // touched marked one bit each; at the part's end they join the fine counts
 // and, run by run of the batch histogram's sub-bands, the part's batch in
@@ -98,8 +98,11 @@ class SampleCounter {
   void allocate();
   bool allPositions() const;
   void countPosition(std::size_t e, const JobBlock& block);
-  std::vector<std::uint32_t>& fineCountsOf(std::size_t e);
-  std::vector<std::uint32_t>& partCountsOf(std::size_t e);
+  std::vector<std::uint64_t>& fineCountsOf(std::size_t e);
+  // Position e's part counts and touched bits, in the slot of its place in
+  // the positions counted.
+  std::uint32_t* partCountsOf(std::size_t e);
+  std::uint64_t* partTouchedOf(std::size_t e);
   // Position e's part: its counts into the fine ones and, by the batch
   // histogram's sub-bands, into batch `batch`'s histogram.
   void foldPart(std::size_t e, std::size_t batch);
@@ -118,18 +121,16 @@ class SampleCounter {
   std::vector<BandEdges> edges_;          // [offset + band]
   std::vector<std::uint32_t> partBands_;  // [offset + band], since the part
   std::vector<std::uint64_t> chunkBands_; // [offset + band], parts ended
-  // With batches, by position: the part's jobs in each fine sub-band and
-  // the sub-bands they touched (one bit each).
-  std::vector<std::vector<std::uint32_t>> partFine_;
-  std::vector<std::vector<std::uint64_t>> partTouched_;
+  // With batches, by position counted (e - first): the part's jobs in each
+  // fine sub-band and the sub-bands they touched (one bit each).
+  std::vector<std::uint32_t> partFine_;
+  std::vector<std::uint64_t> partTouched_;
   std::vector<std::int32_t> subBand_;     // the block's, one position
   std::uint32_t above_[kComparedBorders];  // one block, one position
   std::uint64_t laneJobs_[kMomentLanes];  // the chunk's jobs, by lane
   std::vector<MomentLanes> moments_;      // by position
   std::vector<WeightedMoments> partMoments_;  // at the last part's end
-  // The fine counts in jobs, by position (fixedPointMass(w) each when
-  // taken): half the cache of counts in their final form.
-  std::vector<std::vector<std::uint32_t>> fine_;
+  std::vector<std::vector<std::uint64_t>> fine_;  // by position
 };
 
 }  // namespace linprob
