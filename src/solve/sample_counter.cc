@@ -64,8 +64,10 @@ SampleCounter::SampleCounter(const CountLayout& layout, double weight,
       end_(layout.positions.size()),
       laneJobs_{} {
   if (batches_ != nullptr) {
+    batchSubBands_ = batches_->subBands();
+    batchWords_ = (batchSubBands_ + 63) / 64;
     shift_ = static_cast<unsigned>(
-        std::countr_zero(kFineSubBands / batches_->subBands()));
+        std::countr_zero(kFineSubBands / batchSubBands_));
   }
   constexpr double kInfinity = std::numeric_limits<double>::infinity();
   search_.resize(layout.positions.size());
@@ -100,15 +102,15 @@ std::uint32_t* SampleCounter::partCountsOf(std::size_t e) {
   // Every part is folded before its chunk ends and the positions change
   // only between chunks, so the slots are all zero when they are taken.
   const std::size_t slots = end_ - first_;
-  if (partFine_.size() < slots * kFineSubBands) {
-    partFine_.assign(slots * kFineSubBands, 0);
-    partTouched_.assign(slots * kSubBandWords, 0);
+  if (partCounts_.size() < slots * batchSubBands_) {
+    partCounts_.assign(slots * batchSubBands_, 0);
+    partTouched_.assign(slots * batchWords_, 0);
   }
-  return partFine_.data() + (e - first_) * kFineSubBands;
+  return partCounts_.data() + (e - first_) * batchSubBands_;
 }
 
 std::uint64_t* SampleCounter::partTouchedOf(std::size_t e) {
-  return partTouched_.data() + (e - first_) * kSubBandWords;
+  return partTouched_.data() + (e - first_) * batchWords_;
 }
 
 void SampleCounter::setPositions(std::size_t first, std::size_t end) {
@@ -174,22 +176,25 @@ void SampleCounter::countPosition(std::size_t e, const JobBlock& block) {
     }
   }
   if (!position.subBands || !layout_.accumulate) return;
+  std::uint64_t* const fine = fineCountsOf(e).data();
+  const std::uint64_t weight = fixedWeight_;
   if (batches_ == nullptr) {
-    std::uint64_t* const counts = fineCountsOf(e).data();
-    const std::uint64_t weight = fixedWeight_;
     for (std::size_t j = 0; j < jobs; ++j) {
-      counts[static_cast<std::size_t>(subBands[j])] += weight;
+      fine[static_cast<std::size_t>(subBands[j])] += weight;
     }
     return;
   }
-  // The part's own counts, and the sub-bands they touched; they join the
-  // fine counts when the part ends.
+  // The part's own counts in the batch histogram's sub-bands, and those
+  // they touched; they go to the batch when the part ends.
   std::uint32_t* const counts = partCountsOf(e);
   std::uint64_t* const touched = partTouchedOf(e);
+  const unsigned shift = shift_;
   for (std::size_t j = 0; j < jobs; ++j) {
     const auto g = static_cast<std::uint32_t>(subBands[j]);
-    ++counts[g];
-    touched[g / 64] |= std::uint64_t{1} << (g % 64);
+    fine[g] += weight;
+    const std::uint32_t k = g >> shift;
+    ++counts[k];
+    touched[k / 64] |= std::uint64_t{1} << (k % 64);
   }
 }
 
@@ -201,7 +206,7 @@ std::vector<std::uint64_t>& SampleCounter::fineCountsOf(std::size_t e) {
 }
 
 std::vector<std::vector<std::uint64_t>> SampleCounter::takeFineCounts() {
-  partFine_ = {};
+  partCounts_ = {};
   partTouched_ = {};
   return std::move(fine_);
 }
@@ -259,40 +264,31 @@ void SampleCounter::finishPart(BatchPart& part) {
 }
 
 void SampleCounter::foldPart(std::size_t e, std::size_t batch) {
-  if (partFine_.empty()) return;
+  if (partCounts_.empty()) return;
   std::uint32_t* const counts = partCountsOf(e);
   std::uint64_t* const touched = partTouchedOf(e);
-  std::uint64_t* const fine = fineCountsOf(e).data();
   std::uint64_t* const target = batches_->countsToAdd(batch, e);
   const std::uint64_t weight = fixedWeight_;
-  const unsigned shift = shift_;
-  // In sub-band order: the batch histogram's sub-band of each run of them
-  // gets the run's jobs in one step.
-  std::size_t run = 0;
-  std::uint64_t runJobs = 0;
-  const auto addRun = [&] {
-    if (runJobs == 0) return;
-    const std::uint64_t mass = runJobs * weight;
-    if (sharedBatches_) {
-      std::atomic_ref<std::uint64_t>(target[run]).fetch_add(
-          mass, std::memory_order_relaxed);
-    } else {
-      target[run] += mass;
+  // The touched sub-bands, in order: the histogram is walked forward.
+  for (std::size_t w = 0; w < batchWords_; ++w) {
+    std::uint64_t bits = touched[w];
+    if (bits == 0) continue;
+    touched[w] = 0;
+    std::uint32_t* const word = counts + 64 * w;
+    std::uint64_t* const sums = target + 64 * w;
+    while (bits != 0) {
+      const auto i = static_cast<std::size_t>(std::countr_zero(bits));
+      bits &= bits - 1;
+      const std::uint64_t mass = word[i] * weight;
+      word[i] = 0;
+      if (sharedBatches_) {
+        std::atomic_ref<std::uint64_t>(sums[i]).fetch_add(
+            mass, std::memory_order_relaxed);
+      } else {
+        sums[i] += mass;
+      }
     }
-    runJobs = 0;
-  };
-  forEachTouched(touched, 0, kFineSubBands, [&](std::size_t g) {
-    const std::uint32_t jobs = counts[g];
-    counts[g] = 0;
-    fine[g] += jobs * weight;
-    if ((g >> shift) != run) {
-      addRun();
-      run = g >> shift;
-    }
-    runJobs += jobs;
-  });
-  addRun();
-  std::fill_n(touched, kSubBandWords, std::uint64_t{0});
+  }
 }
 
 void SampleCounter::finishChunk(ChunkSums& out) {

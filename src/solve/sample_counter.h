@@ -21,11 +21,11 @@
 // Per position counted: its jobs in each band since the last part ended
 // and in the chunk; with references its moment lanes and, with sub-bands,
 // its fine counts (fixedPointMass(w) a job, kept for the whole pass). With
-// batches a part's jobs are counted per fine sub-band, the sub-bands it
-// touched marked one bit each; at the part's end they join the fine counts
-// and, run by run of the batch histogram's sub-bands, the part's batch in
-// BatchSums, with relaxed atomic steps when `sharedBatches` says that
-// another thread may add to the same histogram at the same time.
+// batches a part's jobs are also counted in the batch histogram's
+// sub-bands, those it touched marked one bit each; at the part's end they
+// go to the part's batch in BatchSums, with relaxed atomic steps when
+// `sharedBatches` says that another thread may add to the same histogram
+// at the same time.
 //
 // A SampleCounter belongs to one thread. It takes its storage on its first
 // block and a position's counts when it first counts that position, never
@@ -103,9 +103,9 @@ class SampleCounter {
   // the positions counted.
   std::uint32_t* partCountsOf(std::size_t e);
   std::uint64_t* partTouchedOf(std::size_t e);
-  // Position e's part: its counts into the fine ones and, by the batch
-  // histogram's sub-bands, into batch `batch`'s histogram.
+  // Position e's part: its counts into batch `batch`'s histogram.
   void foldPart(std::size_t e, std::size_t batch);
+
   WeightedMoments runningMoments(std::size_t position) const;
 
   const CountLayout& layout_;
@@ -122,8 +122,10 @@ class SampleCounter {
   std::vector<std::uint32_t> partBands_;  // [offset + band], since the part
   std::vector<std::uint64_t> chunkBands_; // [offset + band], parts ended
   // With batches, by position counted (e - first): the part's jobs in each
-  // fine sub-band and the sub-bands they touched (one bit each).
-  std::vector<std::uint32_t> partFine_;
+  // sub-band of the batch histogram and those they touched (one bit each).
+  std::size_t batchSubBands_ = 0;
+  std::size_t batchWords_ = 0;
+  std::vector<std::uint32_t> partCounts_;
   std::vector<std::uint64_t> partTouched_;
   std::vector<std::int32_t> subBand_;     // the block's, one position
   std::uint32_t above_[kComparedBorders];  // one block, one position
