@@ -72,7 +72,8 @@ void countSource(const JobSource& source, const LinearSystem& system,
         phaseEstimates(*counts.batches, counts.bands,
                        static_cast<unsigned>(options.solverThreads));
     counted.errors =
-        standardErrors(*counts.batches, counts.bands, *counted.estimates);
+        standardErrors(*counts.batches, counts.bands, *counted.estimates,
+                       static_cast<unsigned>(options.solverThreads));
   }
 }
 

@@ -142,12 +142,12 @@ std::vector<std::optional<PositionErrors>> standardErrors(
 
 std::vector<std::optional<PositionErrors>> standardErrors(
     const BatchSums& batches, const PhaseBands& bands,
-    const PhaseEstimates& estimates) {
+    const PhaseEstimates& estimates, unsigned threads) {
   std::vector<std::optional<PositionErrors>> errors(bands.size());
-  for (std::size_t e = 0; e < bands.size(); ++e) {
-    if (bands[e].count == 0) continue;
+  forEachPosition(bands.size(), threads, [&](std::size_t e) {
+    if (bands[e].count == 0) return;
     errors[e] = positionErrors(batches, e, bands[e], estimates[e]);
-  }
+  });
   return errors;
 }
 

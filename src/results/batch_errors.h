@@ -83,7 +83,7 @@ std::vector<std::optional<PositionErrors>> standardErrors(
     const BatchSums& batches, const PhaseBands& bands);
 std::vector<std::optional<PositionErrors>> standardErrors(
     const BatchSums& batches, const PhaseBands& bands,
-    const PhaseEstimates& estimates);
+    const PhaseEstimates& estimates, unsigned threads = 1);
 
 }  // namespace linprob
 

@@ -56,9 +56,13 @@ const std::vector<std::uint64_t>& cumulativeCounts(
     std::span<const std::uint64_t> counts) {
   thread_local std::vector<std::uint64_t> cumulative;
   cumulative.resize(counts.size() + 1);
-  cumulative[0] = 0;
+  // The running sum kept in a register, not read back from the array.
+  std::uint64_t* const out = cumulative.data();
+  std::uint64_t sum = 0;
+  out[0] = 0;
   for (std::size_t k = 0; k < counts.size(); ++k) {
-    cumulative[k + 1] = cumulative[k] + counts[k];
+    sum += counts[k];
+    out[k + 1] = sum;
   }
   return cumulative;
 }
@@ -88,13 +92,19 @@ std::optional<CoverageInterval> coverageInterval(
   // For each left border i the first j with 20 (C_j - C_i) >= 19 total,
   // that is C_j - C_i >= ceil(19 total / 20); j never moves back as i grows.
   // Stop once no j <= S qualifies any more.
+  // A left border whose sub-band is empty (C_{i+1} = C_i) never wins:
+  // i + 1 has the same right border and is narrower, so those are passed
+  // over.
   const std::uint64_t span = ceilShare(total, 19, 20);
+  const std::uint64_t* const c = cumulative.data();
   std::size_t bestLeft = 0;
   std::size_t bestRight = s;
   std::size_t j = 0;
   for (std::size_t i = 0; i <= s; ++i) {
+    if (i < s && c[i + 1] == c[i]) continue;
     if (j < i) j = i;
-    while (j <= s && cumulative[j] - cumulative[i] < span) ++j;
+    const std::uint64_t target = c[i] + span;
+    while (j <= s && c[j] < target) ++j;
     if (j > s) break;
     if (j - i < bestRight - bestLeft) {
       bestLeft = i;

@@ -259,42 +259,63 @@ CountResults countJobs(const JobSource& source, const BlockReplay& replay,
   return results;
 }
 
-// The chunks' sums in chunk order, then the threads' fine counts (taken
-// over where one thread alone counted a position, as grouped counts are).
-void combine(CountResults& results, const CountLayout& layout,
-             PhaseBands& bands) {
-  for (std::size_t e = 0; e < bands.size(); ++e) {
-    PositionBands& position = bands[e];
-    const PositionLayout& own = layout.positions[e];
-    for (const ChunkSums& chunk : results.chunks) {
-      for (std::size_t k = 0; k < position.masses.size(); ++k) {
-        // Chunk after chunk, from 0.0: the order fixes the rounded mass.
-        const double sum = position.masses[k] + chunk.masses[own.offset + k];
-        position.masses[k] = sum;
-      }
-    }
-    if (!layout.accumulate || position.count == 0) continue;
-    position.moments.emplace(own.reference);
-    for (const ChunkSums& chunk : results.chunks) {
-      position.moments->merge(chunk.moments[e]);
-    }
-    if (own.subBands && !position.coverage) {
-      std::vector<std::vector<std::uint64_t>*> counted;
-      for (auto& fine : results.fineByThread) {
-        if (e < fine.size() && !fine[e].empty()) counted.push_back(&fine[e]);
-      }
-      if (counted.size() == 1) {
-        position.fine.emplace(SubBandGrid(position.min, position.max,
-                                          kFineSubBands),
-                              std::move(*counted.front()));
-        continue;
-      }
-      position.fine.emplace(position.min, position.max);
-      for (const std::vector<std::uint64_t>* fine : counted) {
-        position.fine->addCounts(*fine);
-      }
+// Position e's bands: the chunks' sums in chunk order, then the threads'
+// fine counts (taken over where one thread alone counted the position, as
+// grouped counts are).
+void combinePosition(CountResults& results, const CountLayout& layout,
+                     std::size_t e, PositionBands& position) {
+  const PositionLayout& own = layout.positions[e];
+  for (const ChunkSums& chunk : results.chunks) {
+    for (std::size_t k = 0; k < position.masses.size(); ++k) {
+      // Chunk after chunk, from 0.0: the order fixes the rounded mass.
+      const double sum = position.masses[k] + chunk.masses[own.offset + k];
+      position.masses[k] = sum;
     }
   }
+  if (!layout.accumulate || position.count == 0) return;
+  position.moments.emplace(own.reference);
+  for (const ChunkSums& chunk : results.chunks) {
+    position.moments->merge(chunk.moments[e]);
+  }
+  if (!own.subBands || position.coverage) return;
+  std::vector<std::uint64_t>* counted[2] = {nullptr, nullptr};
+  std::size_t threads = 0;
+  for (auto& fine : results.fineByThread) {
+    if (e < fine.size() && !fine[e].empty()) {
+      if (threads < 2) counted[threads] = &fine[e];
+      ++threads;
+    }
+  }
+  if (threads == 1) {
+    position.fine.emplace(SubBandGrid(position.min, position.max,
+                                      kFineSubBands),
+                          std::move(*counted[0]));
+    return;
+  }
+  position.fine.emplace(position.min, position.max);
+  for (auto& fine : results.fineByThread) {
+    if (e < fine.size() && !fine[e].empty()) position.fine->addCounts(fine[e]);
+  }
+}
+
+// Every position's bands, on up to `threads` threads for a phase of many
+// positions: each position's sums are its own.
+void combine(CountResults& results, const CountLayout& layout,
+             PhaseBands& bands, int threads) {
+  constexpr std::size_t kPositionsPerThread = 64;
+  const int workers = static_cast<int>(std::min<std::size_t>(
+      static_cast<std::size_t>(std::max(threads, 1)),
+      std::max<std::size_t>(bands.size() / kPositionsPerThread, 1)));
+  if (workers <= 1) {
+    for (std::size_t e = 0; e < bands.size(); ++e) {
+      combinePosition(results, layout, e, bands[e]);
+    }
+    return;
+  }
+  forEachChunk(bands.size(), workers, std::stop_token(),
+               [&](std::size_t e, int, const std::stop_token&) {
+                 combinePosition(results, layout, e, bands[e]);
+               });
 }
 
 }  // namespace
@@ -422,7 +443,7 @@ PhaseCounts countPhase(const JobSource& source, const LinearSystem& system,
                                             system.steps(), options, bands);
     if (options.stop.stop_requested()) throw PhaseStopped{};
   }
-  combine(results, layout, bands);
+  combine(results, layout, bands, options.solverThreads);
   if (batches) addBatchParts(results.parts, *batches);
   return PhaseCounts{std::move(bands), std::move(batches)};
 }
