@@ -13,6 +13,7 @@
 
 #include "base/output_file.h"
 #include "base/thread_group.h"
+#include "output/number_text.h"
 
 namespace linprob {
 namespace {
@@ -24,8 +25,8 @@ void writeTables(const PositionResult& position, std::ostream& out) {
   const PositionBands& bands = position.valid;
   const bool invalid = position.hasInvalid();
   if (invalid) {
-    out << ";<" << bands.min << ";0;" << position.invalid.lowerTail << ';'
-        << std::endl;
+    out << ";<" << SixDigits{bands.min} << ";0;"
+        << SixDigits{position.invalid.lowerTail} << ';' << std::endl;
   }
   for (std::size_t k = 0; k < bands.borders.size(); ++k) {
     // A failed (or stopped) stream drops the rest: skip its formatting.
@@ -34,12 +35,13 @@ void writeTables(const PositionResult& position, std::ostream& out) {
         invalid && k < position.invalid.masses.size()
             ? position.invalid.masses[k]
             : 0.0;
-    out << ';' << bands.borders[k] << ';' << bands.masses[k] << ';' << approx
-        << ';' << std::endl;
+    out << ';' << SixDigits{bands.borders[k]} << ';'
+        << SixDigits{bands.masses[k]} << ';' << SixDigits{approx} << ';'
+        << std::endl;
   }
   if (invalid) {
-    out << ";>" << position.invalid.upperBorder << ";0;"
-        << position.invalid.upperTail << ';' << std::endl;
+    out << ";>" << SixDigits{position.invalid.upperBorder} << ";0;"
+        << SixDigits{position.invalid.upperTail} << ';' << std::endl;
   }
 }
 
@@ -105,9 +107,11 @@ void writeCsv(const ResultStore& store, int v, std::ostream& out) {
     for (const PivotMode& mode : kPivotModes) {
       const StoredSolution& solution = store.solution(v, m, mode.index);
       out << 'X' << v << ";Matrix_" << m << ';' << mode.csvLabel << std::endl;
-      out << "Exact;" << solution.exact << ";;;" << std::endl;
-      out << "IntLow;" << solution.intervalLow << ";;;" << std::endl;
-      out << "IntHig;" << solution.intervalHigh << ";;;" << std::endl;
+      out << "Exact;" << SixDigits{solution.exact} << ";;;" << std::endl;
+      out << "IntLow;" << SixDigits{solution.intervalLow} << ";;;"
+          << std::endl;
+      out << "IntHig;" << SixDigits{solution.intervalHigh} << ";;;"
+          << std::endl;
       out << std::endl;
       for (const FamilyInfo& family : kFamilies) {
         out << family.csvLabel << "Borders;VALID;INVALID;" << std::endl;

@@ -6,6 +6,7 @@
 #define LINPROB_OUTPUT_NUMBER_TEXT_H_
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 namespace linprob {
@@ -14,6 +15,17 @@ namespace linprob {
 std::string numberText(double x);
 std::string numberText(std::int64_t x);
 std::string numberText(std::uint64_t x);
+
+// A double as an output stream in its default state writes it (printf's
+// "%g": six significant digits), the same characters, but formatted by
+// std::to_chars, several times faster than the stream's own machinery (the
+// summaries and the CSV export write hundreds of thousands of them). A
+// stream in another state, or a value that is not finite, goes the
+// stream's way.
+struct SixDigits {
+  double value;
+};
+std::ostream& operator<<(std::ostream& out, SixDigits x);
 
 }  // namespace linprob
 

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "output/number_text.h"
+
 namespace linprob {
 namespace {
 
@@ -36,8 +38,8 @@ void printBounds(const std::vector<Interval>& solution,
   // Position order; each line names the unknown that sits at that position.
   for (std::size_t k = 0; k < solution.size(); ++k) {
     out << "Variable number " << columnOrder[k]
-        << " has bounds: " << solution[k].lower() << " to "
-        << solution[k].upper() << std::endl;
+        << " has bounds: " << SixDigits{solution[k].lower()} << " to "
+        << SixDigits{solution[k].upper()} << std::endl;
   }
 }
 
@@ -50,15 +52,15 @@ void printValidTables(const PhaseResult& phase, std::ostream& out) {
     const PositionBands& bands = position.valid;
     out << "Showing probabilities for variable number " << position.unknown
         << std::endl;
-    out << "<" << bands.min << " : 0" << std::endl;
+    out << "<" << SixDigits{bands.min} << " : 0" << std::endl;
     for (std::size_t k = 0; k < bands.borders.size(); ++k) {
       // A failed (or stopped) stream drops the rest: skip its formatting.
       if (!out) return;
       const double upper = bands.borders[k];
       // The lower border is recomputed from the upper one.
       const double lower = upper - bands.step;
-      out << lower << " to " << upper << " : P=" << bands.masses[k]
-          << std::endl;
+      out << SixDigits{lower} << " to " << SixDigits{upper}
+          << " : P=" << SixDigits{bands.masses[k]} << std::endl;
     }
   }
 }
@@ -79,16 +81,18 @@ void printInvalidTables(const PhaseResult& phase, std::ostream& out) {
     const PositionBands& bands = position.valid;
     out << "Showing INVALID probabilities for variable number "
         << position.unknown << std::endl;
-    out << "Lower than " << bands.min << " : " << table.lowerTail << std::endl;
+    out << "Lower than " << SixDigits{bands.min} << " : "
+        << SixDigits{table.lowerTail} << std::endl;
     double from = bands.min;
     for (std::size_t k = 0; k < table.masses.size(); ++k) {
       if (!out) return;
       const double to = bands.borders[k];
-      out << from << " to " << to << " : " << table.masses[k] << std::endl;
+      out << SixDigits{from} << " to " << SixDigits{to} << " : "
+          << SixDigits{table.masses[k]} << std::endl;
       from = to;
     }
-    out << "More than " << table.upperBorder << " : " << table.upperTail
-        << std::endl;
+    out << "More than " << SixDigits{table.upperBorder} << " : "
+        << SixDigits{table.upperTail} << std::endl;
   }
 }
 
