@@ -62,7 +62,7 @@ CountLayout::CountLayout(const PhaseBands& bands,
         bands.size() > kMaxSubBandPositions) {
       continue;
     }
-    const FineHistogram probe(own.min, own.max);
+    const SubBandGrid probe(own.min, own.max, kFineSubBands);
     position.subBands = true;
     ++subBandPositions;
     position.min = own.min;

@@ -167,7 +167,7 @@ std::optional<CoverageBorders> coverageByHalves(const HalvesPosition& halves,
   PartSums first = halves.first;
   sortPart(first, 0);
   MassBelow below(halves, first, replay, replayBudget, stop);
-  const FineHistogram fine(halves.min, halves.max, kFineSubBands);
+  const SubBandGrid fine(halves.min, halves.max, kFineSubBands);
   try {
     const std::uint64_t total = fixedPointMass(below(kInfinity));
     if (total == 0) return std::nullopt;

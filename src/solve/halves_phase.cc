@@ -23,10 +23,10 @@ std::vector<FineCounts> fineByReplay(const std::vector<char>& replayed,
   const int threadCount = std::max(options.solverThreads, 1);
   std::vector<FineCounts> counts(static_cast<std::size_t>(threadCount),
                                  FineCounts(n));
-  std::vector<std::optional<FineHistogram>> probes(n);
+  std::vector<std::optional<SubBandGrid>> probes(n);
   for (unsigned e = 0; e < n; ++e) {
     if (!replayed[e]) continue;
-    probes[e].emplace(bands[e].min, bands[e].max);
+    probes[e].emplace(bands[e].min, bands[e].max, kFineSubBands);
     for (FineCounts& own : counts) own[e].assign(kFineSubBands, 0);
   }
   const EnumerationFill fill(jobs);
