@@ -208,7 +208,10 @@ TEST(ProgressRunTest, DrawsOnStandardErrorOnly) {
 
 // A system large enough for the tiled replay, sampled in several chunks
 // (the last block short): every budget, kept or streamed, and every thread
-// count write the same files, byte for byte.
+// count write the same files, byte for byte, the report's standard errors
+// and convergence of every batch among them (counted a position through
+// every chunk when kept, chunk by chunk into shared batch histograms when
+// streamed on several threads).
 TEST(MemoryBudgetRunTest, LargeSystemFilesDoNotDependOnBudgetOrThreads) {
   const int n = 60;
   std::mt19937_64 random(60);
@@ -237,7 +240,7 @@ TEST(MemoryBudgetRunTest, LargeSystemFilesDoNotDependOnBudgetOrThreads) {
     dir.write("Matrix0/IntRHS.txt", interval);
     dir.write("Matrix0/NormalRHS.txt", normal);
     dir.write("Matrix0/UniformRHS.txt", uniform);
-    std::vector<std::string> all = {"-q", "--no-report", "--seed", "9"};
+    std::vector<std::string> all = {"-q", "--seed", "9"};
     all.insert(all.end(), arguments.begin(), arguments.end());
     const ProgramRun run = testing::runProgramIn(dir, all);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -246,6 +249,8 @@ TEST(MemoryBudgetRunTest, LargeSystemFilesDoNotDependOnBudgetOrThreads) {
   // 40 blocks of 61 x 1024 values: 20 MiB kept by default, none with 10.
   const auto streamed = runWith({"-j", "1", "--memory-budget", "0"});
   ASSERT_TRUE(streamed.count("Matrix0/RESULTS_TT.txt"));
+  ASSERT_NE(streamed.at("Report/results.json").find("\"standard_error\":{"),
+            std::string::npos);
   EXPECT_EQ(runWith({"-j", "1"}), streamed);
   EXPECT_EQ(runWith({"-j", "3"}), streamed);
   EXPECT_EQ(runWith({"-j", "2", "--memory-budget", "10"}), streamed);
