@@ -23,6 +23,7 @@
 #include "solve/extreme_search.h"
 #include "solve/extremes.h"
 #include "solve/chunk_threads.h"
+#include "solve/count_results.h"
 #include "solve/halves_phase.h"
 #include "solve/position_groups.h"
 #include "solve/sample_counter.h"
@@ -106,16 +107,6 @@ Extremes findExtremes(const JobSource& source, const BlockReplay& replay,
   for (const Extremes& own : perThread) extremes.merge(own);
   return extremes;
 }
-
-// What pass 2's solver threads leave: the sums of every chunk, and each
-// thread's fine-histogram counts. Each slot is written by one thread only.
-struct CountResults {
-  std::vector<ChunkSums> chunks;
-  std::vector<std::vector<std::vector<std::uint64_t>>> fineByThread;
-  // With batches: each chunk's parts, and the batches' histograms.
-  std::vector<std::vector<BatchPart>> parts;
-  BatchSums* batches = nullptr;
-};
 
 // Counts the chunks it pops: from their kept blocks when `kept` is keeping,
 // else filled and replayed again; kept chunks counted by position groups
@@ -257,65 +248,6 @@ CountResults countJobs(const JobSource& source, const BlockReplay& replay,
         results.batches, results.fineByThread);
   }
   return results;
-}
-
-// Position e's bands: the chunks' sums in chunk order, then the threads'
-// fine counts (taken over where one thread alone counted the position, as
-// grouped counts are).
-void combinePosition(CountResults& results, const CountLayout& layout,
-                     std::size_t e, PositionBands& position) {
-  const PositionLayout& own = layout.positions[e];
-  for (const ChunkSums& chunk : results.chunks) {
-    for (std::size_t k = 0; k < position.masses.size(); ++k) {
-      // Chunk after chunk, from 0.0: the order fixes the rounded mass.
-      const double sum = position.masses[k] + chunk.masses[own.offset + k];
-      position.masses[k] = sum;
-    }
-  }
-  if (!layout.accumulate || position.count == 0) return;
-  position.moments.emplace(own.reference);
-  for (const ChunkSums& chunk : results.chunks) {
-    position.moments->merge(chunk.moments[e]);
-  }
-  if (!own.subBands || position.coverage) return;
-  std::vector<std::uint64_t>* counted[2] = {nullptr, nullptr};
-  std::size_t threads = 0;
-  for (auto& fine : results.fineByThread) {
-    if (e < fine.size() && !fine[e].empty()) {
-      if (threads < 2) counted[threads] = &fine[e];
-      ++threads;
-    }
-  }
-  if (threads == 1) {
-    position.fine.emplace(SubBandGrid(position.min, position.max,
-                                      kFineSubBands),
-                          std::move(*counted[0]));
-    return;
-  }
-  position.fine.emplace(position.min, position.max);
-  for (auto& fine : results.fineByThread) {
-    if (e < fine.size() && !fine[e].empty()) position.fine->addCounts(fine[e]);
-  }
-}
-
-// Every position's bands, on up to `threads` threads for a phase of many
-// positions: each position's sums are its own.
-void combine(CountResults& results, const CountLayout& layout,
-             PhaseBands& bands, int threads) {
-  constexpr std::size_t kPositionsPerThread = 64;
-  const int workers = static_cast<int>(std::min<std::size_t>(
-      static_cast<std::size_t>(std::max(threads, 1)),
-      std::max<std::size_t>(bands.size() / kPositionsPerThread, 1)));
-  if (workers <= 1) {
-    for (std::size_t e = 0; e < bands.size(); ++e) {
-      combinePosition(results, layout, e, bands[e]);
-    }
-    return;
-  }
-  forEachChunk(bands.size(), workers, std::stop_token(),
-               [&](std::size_t e, int, const std::stop_token&) {
-                 combinePosition(results, layout, e, bands[e]);
-               });
 }
 
 }  // namespace

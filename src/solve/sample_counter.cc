@@ -4,7 +4,6 @@
 #include <atomic>
 #include <bit>
 #include <cmath>
-#include <limits>
 #include <utility>
 
 #include "solve/band_kernels.h"
@@ -16,24 +15,15 @@ namespace {
 
 constexpr std::uint64_t kExactBelow = std::uint64_t{1} << 53;
 
-// The band of v among a position's edges: band k holds
-// edges[k].lower < v <= edges[k].upper (the first band from -inf, the last
-// to +inf), the band bandIndexFrom gives. From a guess from v's offset,
-// one step down or up settles all but the values a few roundings from a
-// border; those walk on.
-template <typename Edges>
-std::size_t bandOf(const Edges* edges, double min, double inverseStep,
+// The band of v, from a guess from its offset (bandIndexFrom settles it
+// against the borders: any guess gives the same band).
+std::size_t bandOf(const PositionBands& bands, double min, double inverseStep,
                    double last, double v) {
   const double offset = v - min;
   double guess = offset * inverseStep;
   guess = guess > 0.0 ? guess : 0.0;
   guess = guess < last ? guess : last;
-  auto k = static_cast<std::size_t>(guess);
-  k -= v <= edges[k].lower ? 1 : 0;
-  k += v > edges[k].upper ? 1 : 0;
-  while (v <= edges[k].lower) --k;
-  while (v > edges[k].upper) ++k;
-  return k;
+  return bandIndexFrom(bands, v, static_cast<std::size_t>(guess));
 }
 
 }  // namespace
@@ -69,9 +59,7 @@ SampleCounter::SampleCounter(const CountLayout& layout, double weight,
     shift_ = static_cast<unsigned>(
         std::countr_zero(kFineSubBands / batchSubBands_));
   }
-  constexpr double kInfinity = std::numeric_limits<double>::infinity();
   search_.resize(layout.positions.size());
-  edges_.resize(layout.bandTotal);
   for (std::size_t e = 0; e < layout.positions.size(); ++e) {
     const PositionBands& bands = *layout.positions[e].bands;
     BandSearch& search = search_[e];
@@ -79,11 +67,6 @@ SampleCounter::SampleCounter(const CountLayout& layout, double weight,
     search.inverseStep = 1.0 / bands.step;
     const std::size_t count = bands.borders.size();
     search.last = count > 0 ? static_cast<double>(count - 1) : 0.0;
-    BandEdges* const edges = edges_.data() + layout.positions[e].offset;
-    for (std::size_t k = 0; k < count; ++k) {
-      edges[k].lower = k > 0 ? bands.borders[k - 1] : -kInfinity;
-      edges[k].upper = k + 1 < count ? bands.borders[k] : kInfinity;
-    }
   }
 }
 
@@ -169,9 +152,9 @@ void SampleCounter::countPosition(std::size_t e, const JobBlock& block) {
     bands[borders] += below;
   } else {
     const BandSearch search = search_[e];
-    const BandEdges* const edges = edges_.data() + position.offset;
+    const PositionBands& own = *position.bands;
     for (std::size_t j = 0; j < jobs; ++j) {
-      ++bands[bandOf(edges, search.min, search.inverseStep, search.last,
+      ++bands[bandOf(own, search.min, search.inverseStep, search.last,
                      values[j])];
     }
   }

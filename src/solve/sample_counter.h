@@ -83,12 +83,7 @@ class SampleCounter {
     double first[kMomentLanes];
     double second[kMomentLanes];
   };
-  // What finding a job's band needs of a position: its bands' borders
-  // below and above, from -inf to +inf, at edges_[offset + band].
-  struct BandEdges {
-    double lower;
-    double upper;
-  };
+  // What guessing a job's band needs of a position.
   struct BandSearch {
     double min = 0.0;
     double inverseStep = 0.0;
@@ -118,7 +113,6 @@ class SampleCounter {
   std::size_t end_;
   bool allocated_ = false;
   std::vector<BandSearch> search_;        // by position
-  std::vector<BandEdges> edges_;          // [offset + band]
   std::vector<std::uint32_t> partBands_;  // [offset + band], since the part
   std::vector<std::uint64_t> chunkBands_; // [offset + band], parts ended
   // With batches, by position counted (e - first): the part's jobs in each
