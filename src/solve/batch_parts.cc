@@ -23,6 +23,16 @@ std::vector<std::vector<BatchPart>> batchPartsOf(const JobSource& source) {
   return parts;
 }
 
+WeightedMoments momentsSince(WeightedMoments& last,
+                             const WeightedMoments& running) {
+  WeightedMoments own(running.reference());
+  own.addSums(running.sumWeight() - last.sumWeight(),
+              running.sumFirst() - last.sumFirst(),
+              running.sumSecond() - last.sumSecond());
+  last = running;
+  return own;
+}
+
 void addBatchParts(const std::vector<std::vector<BatchPart>>& parts,
                    BatchSums& batches) {
   for (const std::vector<BatchPart>& chunk : parts) {
@@ -93,14 +103,7 @@ void BatchPartCounter::finishPart(BandCounter& counter, BatchPart& part,
     }
   }
   for (std::size_t e = first_; e < end_; ++e) {
-    const WeightedMoments running = counter.runningMoments(e);
-    const WeightedMoments& last = moments_[e];
-    WeightedMoments own(running.reference());
-    own.addSums(running.sumWeight() - last.sumWeight(),
-                running.sumFirst() - last.sumFirst(),
-                running.sumSecond() - last.sumSecond());
-    part.sums.moments[e] = own;
-    moments_[e] = running;
+    part.sums.moments[e] = momentsSince(moments_[e], counter.runningMoments(e));
     const double* const sums = counter.subBandSums(e);
     if (sums == nullptr) continue;
     // Only the sub-bands this part touched changed since the last end.

@@ -34,6 +34,12 @@ struct BatchPart {
 // By chunk, the batches its blocks belong to, in block order.
 std::vector<std::vector<BatchPart>> batchPartsOf(const JobSource& source);
 
+// What a running accumulator took since `last`, a part's moments: each sum
+// less last's (the part's own sums up to a rounding of the running ones);
+// `last` becomes `running`.
+WeightedMoments momentsSince(WeightedMoments& last,
+                             const WeightedMoments& running);
+
 // Adds every chunk's parts to their batches, chunk after chunk.
 void addBatchParts(const std::vector<std::vector<BatchPart>>& parts,
                    BatchSums& batches);

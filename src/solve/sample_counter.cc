@@ -232,15 +232,7 @@ void SampleCounter::finishPart(BatchPart& part) {
     }
   }
   for (std::size_t e = first_; e < end_; ++e) {
-    // The running moments less those at the last end, as BatchPartCounter.
-    const WeightedMoments running = runningMoments(e);
-    const WeightedMoments& last = partMoments_[e];
-    WeightedMoments own(running.reference());
-    own.addSums(running.sumWeight() - last.sumWeight(),
-                running.sumFirst() - last.sumFirst(),
-                running.sumSecond() - last.sumSecond());
-    part.sums.moments[e] = own;
-    partMoments_[e] = running;
+    part.sums.moments[e] = momentsSince(partMoments_[e], runningMoments(e));
     if (batches_ == nullptr || !layout_.positions[e].subBands) continue;
     foldPart(e, part.batch);
   }
