@@ -8,6 +8,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
 command -v /usr/bin/time >/dev/null || { apt-get update -qq; apt-get install -y -qq time; }
+# The numpy peer multiplies with OpenBLAS, as a user's numpy would.
+dpkg -s libopenblas0-pthread >/dev/null 2>&1 ||
+  { apt-get update -qq; apt-get install -y -qq libopenblas0-pthread; }
 mpi=OFF
 dpkg -s libopenmpi-dev openmpi-bin >/dev/null 2>&1 && mpi=ON
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DLINPROB_WITH_MPI=$mpi >/dev/null

@@ -2,7 +2,7 @@
 // right-hand sides, tiled for the caches and the registers.
 //
 // The block's lanes are taken a tile at a time: a tile's rows are copied, in
-// logical order, into a buffer sized to stay in the second-level cache, and
+// logical order, into a buffer sized like a second-level cache, and
 // there the forward and the backward triangle are solved panel by panel, each
 // panel's rows (kPanelRows of them) for eight lanes at a time held in
 // registers while every earlier row is added into them, in source order; the
@@ -11,8 +11,9 @@
 // before its sum (no fused multiply-add), so the values are replayBlock's,
 // bit for bit.
 //
-// Each thread keeps one tile buffer of its own for all its calls (at most
-// about 192 KiB, or 64 rows of eight lanes); nothing else is allocated.
+// Each thread keeps one tile buffer of its own for all its calls (about
+// 1 MiB, or the rows of eight lanes when those take more); nothing else is
+// allocated.
 #ifndef LINPROB_LINEAR_TILED_REPLAY_H_
 #define LINPROB_LINEAR_TILED_REPLAY_H_
 
