@@ -103,18 +103,6 @@ void BatchSums::setFineCounts(std::vector<std::uint64_t> counts) {
   fine_ = std::move(counts);
 }
 
-std::optional<FineHistogram> BatchSums::histogram(std::size_t batch,
-                                                  std::size_t position,
-                                                  double min,
-                                                  double max) const {
-  const std::size_t at = fineAt(batch, position);
-  if (at == kNoSlot) return std::nullopt;
-  const auto first = fine_.begin() + static_cast<std::ptrdiff_t>(at);
-  return FineHistogram(SubBandGrid(min, max, subBands_),
-                       std::vector<std::uint64_t>(
-                           first, first + static_cast<std::ptrdiff_t>(subBands_)));
-}
-
 std::span<const std::uint64_t> BatchSums::counts(std::size_t batch,
                                                  std::size_t position) const {
   const std::size_t at = fineAt(batch, position);

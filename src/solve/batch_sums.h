@@ -28,7 +28,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -72,12 +71,8 @@ class BatchSums {
   const std::vector<WeightedMoments>& moments(std::size_t batch) const {
     return moments_[batch];
   }
-  // Batch b's histogram of position e over [min, max], or none.
-  std::optional<FineHistogram> histogram(std::size_t batch,
-                                         std::size_t position, double min,
-                                         double max) const;
-  // Its counts as they are kept, subBands() of them over the grid of
-  // [min, max] in subBands() sub-bands; empty where it has none.
+  // Batch b's histogram of position e as it is kept: subBands() counts
+  // over [min, max] in subBands() sub-bands; empty where it has none.
   std::span<const std::uint64_t> counts(std::size_t batch,
                                         std::size_t position) const;
   // The same to add to (nullptr where it has none): a counter of whole
