@@ -6,9 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <utility>
 
-#include "linear/vector_clones.h"
+#include "linear/column_combination.h"
 
 namespace linprob {
 namespace {
@@ -19,89 +20,6 @@ double largestAbsoluteEntry(const std::vector<std::vector<double>>& matrix) {
     for (double entry : column) {
       if (std::fabs(entry) > largest) largest = std::fabs(entry);
     }
-  }
-  return largest;
-}
-
-using FourDoubles = double __attribute__((vector_size(32)));
-using FourWords = std::uint64_t __attribute__((vector_size(32)));
-
-// Lane helpers of the kernels below, always inlined so that each clone runs
-// them in its own instructions (vectors by reference: one passed by value
-// across an ordinary call would change with the target).
-//
-// most = |values| lane by lane where that is larger; a NaN never is, as
-// with the scalar comparison.
-[[gnu::always_inline]] inline void keepLargest(const FourDoubles& values,
-                                               FourDoubles& most) {
-  const FourWords magnitudeBits = {~(std::uint64_t{1} << 63),
-                                   ~(std::uint64_t{1} << 63),
-                                   ~(std::uint64_t{1} << 63),
-                                   ~(std::uint64_t{1} << 63)};
-  FourWords bits;
-  std::memcpy(&bits, &values, sizeof bits);
-  bits &= magnitudeBits;
-  FourDoubles magnitude;
-  std::memcpy(&magnitude, &bits, sizeof magnitude);
-  most = magnitude > most ? magnitude : most;
-}
-// The largest of `largest` and the four lanes of `most`.
-[[gnu::always_inline]] inline double largestLane(const FourDoubles& most,
-                                                 double largest) {
-  for (int lane = 0; lane < 4; ++lane) {
-    largest = most[lane] > largest ? most[lane] : largest;
-  }
-  return largest;
-}
-
-// column[k] = from * factors[k] + column[k] for first <= k < end, product
-// and sum rounded separately, as the replay does them; returns the largest
-// of `largest` and every |column[k]| written. Four at a time: the lanes'
-// maxima skip a NaN as the scalar comparison does, so any grouping gives the
-// same largest value.
-LINPROB_VECTOR_CLONES
-double combineColumn(double* column, const double* factors, std::size_t first,
-                     std::size_t end, double from, double largest) {
-  const FourDoubles source = {from, from, from, from};
-  FourDoubles most = {largest, largest, largest, largest};
-  std::size_t k = first;
-  for (; k + 4 <= end; k += 4) {
-    FourDoubles target;
-    FourDoubles factor;
-    std::memcpy(&target, column + k, sizeof target);
-    std::memcpy(&factor, factors + k, sizeof factor);
-    const FourDoubles product = source * factor;
-    const FourDoubles sum = product + target;
-    std::memcpy(column + k, &sum, sizeof sum);
-    keepLargest(sum, most);
-  }
-  largest = largestLane(most, largest);
-  for (; k < end; ++k) {
-    const double product = from * factors[k];
-    column[k] = product + column[k];
-    const double magnitude = std::fabs(column[k]);
-    largest = magnitude > largest ? magnitude : largest;
-  }
-  return largest;
-}
-
-// The largest of `largest` and every |column[k]|, first <= k < end; a NaN
-// is skipped, as by the scalar comparison. Four lanes at a time, which any
-// grouping allows: the maximum does not depend on the order.
-LINPROB_VECTOR_CLONES
-double columnMaximum(const double* column, std::size_t first, std::size_t end,
-                     double largest) {
-  FourDoubles most = {largest, largest, largest, largest};
-  std::size_t k = first;
-  for (; k + 4 <= end; k += 4) {
-    FourDoubles values;
-    std::memcpy(&values, column + k, sizeof values);
-    keepLargest(values, most);
-  }
-  largest = largestLane(most, largest);
-  for (; k < end; ++k) {
-    const double magnitude = std::fabs(column[k]);
-    largest = magnitude > largest ? magnitude : largest;
   }
   return largest;
 }
@@ -172,6 +90,110 @@ double LinearSystem::applyPivot(unsigned t, const Pivot& pivot) {
   return written;
 }
 
+void LinearSystem::applyPivots(unsigned t, std::span<const Pivot> pivots) {
+  std::size_t k = 0;
+  for (; k + kGroupPivots <= pivots.size(); k += kGroupPivots) {
+    if (!applyGroup(t, pivots.subspan(k, kGroupPivots))) {
+      for (std::size_t j = k; j < k + kGroupPivots; ++j) applyPivot(t, pivots[j]);
+    }
+  }
+  for (; k < pivots.size(); ++k) applyPivot(t, pivots[k]);
+}
+
+bool LinearSystem::applyGroup(unsigned t, std::span<const Pivot> group) {
+  // The rows where the group's pivots do not all act on an entry that no
+  // exchange of theirs moves: the later pivots' own rows (their `from`
+  // entries, which the earlier ones change) and the rows they exchange.
+  // Those are done one pivot at a time; every other row of the ranges all
+  // share in one pass of all the pivots (combineColumnGroup).
+  unsigned special[2 * kGroupPivots];
+  std::size_t specials = 0;
+  const auto addSpecial = [&](unsigned row) {
+    for (std::size_t s = 0; s < specials; ++s) {
+      if (special[s] == row) return;
+    }
+    special[specials++] = row;
+  };
+  unsigned shared = 0;       // the rows every range holds: [shared, sharedEnd)
+  unsigned sharedEnd = size_;
+  unsigned any = size_;      // the rows some range holds: [any, anyEnd)
+  unsigned anyEnd = 0;
+  for (std::size_t j = 0; j < group.size(); ++j) {
+    const Pivot& pivot = group[j];
+    shared = std::max(shared, pivot.first);
+    sharedEnd = std::min(sharedEnd, pivot.end);
+    any = std::min(any, pivot.first);
+    anyEnd = std::max(anyEnd, pivot.end);
+    if (j == 0) continue;
+    addSpecial(pivot.row);
+    if (pivot.exchangeWith != pivot.row) addSpecial(pivot.exchangeWith);
+  }
+  const auto isSpecial = [&](unsigned row) {
+    for (std::size_t s = 0; s < specials; ++s) {
+      if (special[s] == row) return true;
+    }
+    return false;
+  };
+  // Consecutive pivots of one pass, as the panels take them: the rows some
+  // ranges hold and others not are later pivots' rows. Anything else is
+  // left to one pivot at a time.
+  if (shared >= sharedEnd) return false;
+  for (unsigned r = any; r < shared; ++r) {
+    if (!isSpecial(r)) return false;
+  }
+  for (unsigned r = sharedEnd; r < anyEnd; ++r) {
+    if (!isSpecial(r)) return false;
+  }
+
+  double* const column = matrix_[t].data();
+  // The first pivot's exchange comes before all of the group's
+  // combinations.
+  const Pivot& head = group[0];
+  if (head.exchangeWith != head.row) {
+    std::swap(column[head.row], column[head.exchangeWith]);
+  }
+  double from[kGroupPivots];
+  const double* factors[kGroupPivots];
+  double largest = 0.0;
+  for (std::size_t j = 0; j < kGroupPivots; ++j) {
+    const Pivot& pivot = group[j];
+    if (j > 0 && pivot.exchangeWith != pivot.row) {
+      std::swap(column[pivot.row], column[pivot.exchangeWith]);
+    }
+    from[j] = column[pivot.row];
+    factors[j] = pivot.factors.data();
+    for (std::size_t s = 0; s < specials; ++s) {
+      const unsigned r = special[s];
+      if (r < pivot.first || r >= pivot.end) continue;
+      // As combineColumn: product and sum rounded apart.
+      const double product = from[j] * factors[j][r];
+      column[r] = product + column[r];
+      const double magnitude = std::fabs(column[r]);
+      largest = magnitude > largest ? magnitude : largest;
+    }
+  }
+  // The shared rows between the special ones, in order.
+  for (std::size_t s = 1; s < specials; ++s) {
+    for (std::size_t u = s; u > 0 && special[u - 1] > special[u]; --u) {
+      std::swap(special[u - 1], special[u]);
+    }
+  }
+  unsigned start = shared;
+  for (std::size_t s = 0; s <= specials; ++s) {
+    const unsigned stop = s < specials ? special[s] : sharedEnd;
+    if (stop < start) continue;
+    const unsigned segmentEnd = std::min(stop, sharedEnd);
+    if (segmentEnd > start) {
+      largest = combineColumnGroup(column, factors, from, start, segmentEnd,
+                                   largest);
+    }
+    start = std::max(start, stop + 1);
+    if (start >= sharedEnd) break;
+  }
+  largestEntry_ = largest > largestEntry_ ? largest : largestEntry_;
+  return true;
+}
+
 bool LinearSystem::forwardInPanels(bool rowPivot, const std::stop_token& stop) {
   const unsigned n = size_;
   std::vector<Pivot> panel;
@@ -182,7 +204,7 @@ bool LinearSystem::forwardInPanels(bool rowPivot, const std::stop_token& stop) {
       if (stop.stop_requested()) return false;
       // Column i catches up with the panel's earlier pivots, then chooses
       // its own.
-      for (const Pivot& earlier : panel) applyPivot(i, earlier);
+      applyPivots(i, panel);
       unsigned bestRow = 0;
       if (rowPivot) {
         double best = 0.0;
@@ -216,7 +238,7 @@ bool LinearSystem::backwardInPanels(const std::stop_token& stop) {
     panel.clear();
     for (unsigned b = end; b-- > first;) {
       if (stop.stop_requested()) return false;
-      for (const Pivot& earlier : panel) applyPivot(b, earlier);
+      applyPivots(b, panel);
       panel.push_back(takePivot(b, 0, b, true));
       applyPivot(b, panel.back());
       scaleRow(b);
@@ -236,7 +258,7 @@ void LinearSystem::sweepPanel(const std::vector<Pivot>& panel, unsigned first,
     if (t >= first && t < end) {
       done = (descending ? end - 1 - t : t - first) + 1;
     }
-    for (std::size_t k = done; k < panel.size(); ++k) applyPivot(t, panel[k]);
+    applyPivots(t, std::span<const Pivot>(panel).subspan(done));
   }
 }
 

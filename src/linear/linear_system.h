@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <stop_token>
 #include <vector>
 
@@ -115,6 +116,13 @@ class LinearSystem {
   // largestEntry_ to the largest absolute entry written.
   // Applies `pivot` to column t; the largest magnitude it wrote.
   double applyPivot(unsigned t, const Pivot& pivot);
+  // Applies `pivots` to column t one after the other, kGroupPivots at a
+  // time where applyGroup can; the same entries as applyPivot on each.
+  void applyPivots(unsigned t, std::span<const Pivot> pivots);
+  // The kGroupPivots consecutive pivots of a panel on column t in one pass
+  // over most of its rows; false (nothing done) for pivots whose ranges it
+  // was not written for.
+  bool applyGroup(unsigned t, std::span<const Pivot> group);
   // The forward pass without column pivoting, and the backward pass; false
   // when `stop` was requested before a pivot or a panel's sweep.
   bool forwardInPanels(bool rowPivot, const std::stop_token& stop);

@@ -231,9 +231,11 @@ OneByOne eliminatedOneByOne(std::vector<std::vector<double>> a, bool rowPivot,
 TEST(LinearSystemTest, EliminationMatchesOneCombinationAtATime) {
   // Random matrices with ties and zeros, so that every mode exchanges.
   // Beyond 16 unknowns the pivots are taken in panels; 33 ends in a panel
-  // of one.
+  // of one. A panel's pivots go over the other columns four at a time,
+  // their exchanges (often into the next pivots' rows) done on the way:
+  // 67 and 100 end in panels of 3 and 4.
   std::mt19937_64 random(5);
-  for (const unsigned n : {1u, 2u, 5u, 12u, 33u, 40u}) {
+  for (const unsigned n : {1u, 2u, 5u, 12u, 33u, 40u, 67u, 100u}) {
     for (const PivotMode& mode : kPivotModes) {
       std::vector<std::vector<double>> columns(n, std::vector<double>(n));
       LinearSystem system(n);
