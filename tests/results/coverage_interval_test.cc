@@ -45,15 +45,29 @@ TEST(CoverageInterval, ThresholdsAreInclusiveAndExact) {
 // often put a threshold exactly on a border: symmetric, the last k with
 // 40 C_k <= total and the first with 40 C_k >= 39 total; shortest, the
 // narrowest [i, j] with 20 (C_j - C_i) >= 19 total, the leftmost of equals.
+// Some have their mass in one run of sub-bands between empty ones (the
+// scans from either end cross long empty tails) or in one sub-band only.
 TEST(CoverageInterval, BordersFollowTheirDefinitionsOnRandomHistograms) {
   std::mt19937 random(5);
-  for (int trial = 0; trial < 3000; ++trial) {
-    std::vector<int> units(std::size_t{1} << (random() % 6));
-    for (int& u : units) u = random() % 3 == 0 ? 0 : static_cast<int>(random() % 9);
-    units[random() % units.size()] += 1;
-    std::vector<long> c(units.size() + 1, 0);
-    for (std::size_t k = 0; k < units.size(); ++k) c[k + 1] = c[k] + units[k];
+  for (int trial = 0; trial < 4000; ++trial) {
+    std::vector<int> units(std::size_t{1} << (random() % 7));
     const std::size_t s = units.size();
+    const std::size_t from = random() % s;
+    const std::size_t to = from + 1 + random() % (s - from);
+    const bool run = trial % 4 == 1;
+    for (std::size_t k = 0; k < s; ++k) {
+      const bool empty = run ? k < from || k >= to : random() % 3 == 0;
+      units[k] = empty ? 0 : static_cast<int>(random() % 9);
+    }
+    units[trial % 4 == 2 ? from : run ? from + random() % (to - from)
+                                      : random() % s] += 1;
+    if (trial % 4 == 2) {
+      for (std::size_t k = 0; k < s; ++k) {
+        if (k != from) units[k] = 0;
+      }
+    }
+    std::vector<long> c(s + 1, 0);
+    for (std::size_t k = 0; k < s; ++k) c[k + 1] = c[k] + units[k];
     const long total = c[s];
     std::size_t lower = 0;
     for (std::size_t k = 0; k <= s; ++k) {
@@ -74,12 +88,17 @@ TEST(CoverageInterval, BordersFollowTheirDefinitionsOnRandomHistograms) {
         }
       }
     }
-    const auto got = coverageInterval(histogramOf(units));
+    const FineHistogram histogram = histogramOf(units);
+    const auto got = coverageInterval(histogram);
     ASSERT_TRUE(got);
     EXPECT_EQ(got->symmetricLowerBorder, lower) << trial;
     EXPECT_EQ(got->symmetricUpperBorder, upper) << trial;
     EXPECT_EQ(got->shortestLowerBorder, left) << trial;
     EXPECT_EQ(got->shortestUpperBorder, right) << trial;
+    const auto ends = symmetricEnds(histogram);
+    ASSERT_TRUE(ends);
+    EXPECT_EQ(ends->lower, static_cast<double>(lower)) << trial;
+    EXPECT_EQ(ends->upper, static_cast<double>(upper)) << trial;
   }
 }
 

@@ -104,10 +104,10 @@ TEST(BatchParts, EachBatchHoldsItsOwnSamples) {
       EXPECT_NEAR(batches.moments(r)[e].mean(), moments[r].mean(), 1e-12);
       EXPECT_NEAR(batches.moments(r)[e].sd(), moments[r].sd(), 1e-12);
       // The batch histogram holds the batch's weight.
-      const std::span<const std::uint64_t> counts = batches.counts(r, e);
-      ASSERT_EQ(counts.size(), batches.subBands());
+      const std::span<const std::uint64_t> kept = batches.counts(r, e);
+      ASSERT_EQ(kept.size(), batches.subBands());
       std::uint64_t total = 0;
-      for (const std::uint64_t count : counts) total += count;
+      for (const std::uint64_t count : kept) total += count;
       // Fixed point: 2^62 to the unit of mass.
       EXPECT_NEAR(static_cast<double>(total) / 0x1p62,
                   moments[r].sumWeight(), 1e-9);
