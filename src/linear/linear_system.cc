@@ -6,10 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
+#include <optional>
 #include <span>
 #include <utility>
 
 #include "linear/column_combination.h"
+#include "linear/replay_schedule.h"
 
 namespace linprob {
 namespace {
@@ -26,8 +29,14 @@ double largestAbsoluteEntry(const std::vector<std::vector<double>>& matrix) {
 
 }  // namespace
 
+struct LinearSystem::ScheduleCache {
+  std::once_flag compiled;
+  std::optional<ReplaySchedule> schedule;  // set once, under `compiled`
+};
+
 LinearSystem::LinearSystem(unsigned n)
-    : columnOrder_(n), matrix_(n, std::vector<double>(n, 0.0)), size_(n) {
+    : columnOrder_(n), matrix_(n, std::vector<double>(n, 0.0)), size_(n),
+      schedule_(std::make_shared<ScheduleCache>()) {
   for (unsigned k = 0; k < n; ++k) columnOrder_[k] = k;
 }
 
@@ -267,10 +276,19 @@ void LinearSystem::scaleRow(unsigned row) {
   matrix_[row][row] = 1.0;
 }
 
+const ReplaySchedule& LinearSystem::schedule() const {
+  ScheduleCache& cache = *schedule_;
+  std::call_once(cache.compiled,
+                 [&] { cache.schedule.emplace(steps_, size_); });
+  return *cache.schedule;
+}
+
 void LinearSystem::eliminate(const PivotMode& mode,
                              const std::stop_token& stop) {
   assert(!eliminated_);
   eliminated_ = true;
+  // Copies made before share the cache; this one compiles its own steps.
+  schedule_ = std::make_shared<ScheduleCache>();
   const bool rowPivot = mode.rowPivot;
   const bool colPivot = mode.colPivot;
   std::vector<std::vector<double>>& matrix = matrix_;

@@ -17,6 +17,7 @@
 #define LINPROB_LINEAR_LINEAR_SYSTEM_H_
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <stop_token>
@@ -25,6 +26,8 @@
 #include "linear/pivot_mode.h"
 
 namespace linprob {
+
+class ReplaySchedule;
 
 // The kind of a recorded operation, stored as the 32-bit number 0, 1 or 2.
 // Any other number is an invalid step: the replay reports it and goes on.
@@ -82,6 +85,12 @@ class LinearSystem {
   // zero matrix; 1 before eliminate().
   double pivotGrowth() const { return pivotGrowth_; }
   bool eliminated() const { return eliminated_; }
+  // The steps compiled for the tiled replay (linear/replay_schedule.h),
+  // made on the first call and kept with the system (copies made after
+  // eliminate() share it), so that every phase of one system reads the same one
+  // instead of compiling its own. Any thread may call it: the first call
+  // compiles under the cache's once-flag, concurrent ones wait for it.
+  const ReplaySchedule& schedule() const;
 
  private:
   enum class Exchange { kRows, kColumns };
@@ -141,6 +150,10 @@ class LinearSystem {
   double largestEntry_ = 0.0;
   double pivotGrowth_ = 1.0;
   bool eliminated_ = false;
+  // Made empty by the constructor and eliminate(); filled by the first
+  // schedule().
+  struct ScheduleCache;
+  std::shared_ptr<ScheduleCache> schedule_;
 };
 
 // The first place where an eliminated system met a pivot that cannot be

@@ -10,19 +10,21 @@
 
 namespace linprob {
 
-// The replay of a phase's blocks: on the compiled schedule from
-// kTiledReplayFrom unknowns on (when the steps compile), step by step
-// otherwise. Built once per phase, then only read.
+// The replay of a phase's blocks: on the system's compiled schedule
+// (LinearSystem::schedule, compiled once for all its phases) from
+// kTiledReplayFrom unknowns on when the steps compile, step by step
+// otherwise. Built once per phase, then only read; the system must outlive
+// it.
 class BlockReplay {
  public:
   explicit BlockReplay(const LinearSystem& system)
-      : steps_(system.steps()), schedule_(system.steps(), system.size()) {}
+      : steps_(system.steps()), schedule_(system.schedule()) {}
 
   void operator()(JobBlock& block) const;
 
  private:
   const std::vector<step>& steps_;
-  const ReplaySchedule schedule_;
+  const ReplaySchedule& schedule_;
 };
 
 }  // namespace linprob

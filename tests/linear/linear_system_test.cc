@@ -5,9 +5,13 @@
 #include <cmath>
 #include <random>
 #include <stop_token>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "linear/replay_schedule.h"
+#include "linear/step_replay.h"
+#include "linear/tiled_replay.h"
 #include "support/same_bits.h"
 
 namespace linprob {
@@ -268,6 +272,42 @@ TEST(LinearSystemTest, EliminationMatchesOneCombinationAtATime) {
               << "A(" << r << ", " << c << ")";
         }
       }
+    }
+  }
+}
+
+TEST(LinearSystemTest, ScheduleIsCompiledOnceAndFollowsItsOwnSteps) {
+  std::mt19937_64 random(9);
+  const unsigned n = 40;
+  LinearSystem system(n);
+  for (unsigned c = 0; c < n; ++c) {
+    for (unsigned r = 0; r < n; ++r) {
+      system.setCoefficient(r, c, static_cast<double>(random() % 9) - 4.5);
+    }
+  }
+  LinearSystem before = system;  // shares nothing once eliminated
+  system.eliminate(kPivotModes[0]);
+  before.eliminate(kPivotModes[3]);
+  // Asked from two threads at once: one compiles, both get it.
+  const ReplaySchedule* seen[2] = {nullptr, nullptr};
+  {
+    std::jthread other([&] { seen[1] = &system.schedule(); });
+    seen[0] = &system.schedule();
+  }
+  EXPECT_EQ(seen[0], seen[1]);
+  const LinearSystem after = system;
+  EXPECT_EQ(&after.schedule(), seen[0]);
+  EXPECT_NE(&before.schedule(), seen[0]);
+  // Each schedule replays its own system's steps.
+  for (const LinearSystem* eliminated : {&system, &before}) {
+    ASSERT_TRUE(eliminated->schedule().usable());
+    std::vector<double> rhs(n);
+    for (double& b : rhs) b = static_cast<double>(random() % 17) - 8.0;
+    std::vector<double> tiled = rhs;
+    replayScheduled(eliminated->schedule(), tiled.data(), 1, 1);
+    replaySteps(rhs, eliminated->steps());
+    for (unsigned k = 0; k < n; ++k) {
+      ASSERT_TRUE(sameBits(tiled[k], rhs[k])) << k;
     }
   }
 }
