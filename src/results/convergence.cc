@@ -43,6 +43,7 @@ Convergence positionSeries(const BatchSums& batches, std::size_t position,
   // The counts of the batches so far, summed, over the batches' grid.
   std::optional<SubBandGrid> grid;
   thread_local std::vector<std::uint64_t> pooledCounts;
+  std::uint64_t pooledTotal = 0;  // their sum
   RunningSpread mean;
   RunningSpread lower;
   RunningSpread upper;
@@ -56,10 +57,13 @@ Convergence positionSeries(const BatchSums& batches, std::size_t position,
     const std::span<const std::uint64_t> counts = batches.counts(r, position);
     if (!counts.empty() && !grid) {
       grid.emplace(bands.min, bands.max, batches.subBands());
-      pooledCounts.assign(counts.begin(), counts.end());
-    } else if (!counts.empty()) {
+      pooledCounts.assign(counts.size(), 0);
+    }
+    if (!counts.empty()) {
+      std::uint64_t* const pooledData = pooledCounts.data();
       for (std::size_t k = 0; k < counts.size(); ++k) {
-        pooledCounts[k] += counts[k];
+        pooledData[k] += counts[k];
+        pooledTotal += counts[k];
       }
     }
     if (next < estimates.size() && estimates[next].batch == r) {
@@ -80,7 +84,7 @@ Convergence positionSeries(const BatchSums& batches, std::size_t position,
     if (last && bands.fine) {
       interval = symmetricEnds(*bands.fine);
     } else if (grid) {
-      interval = symmetricEnds(*grid, pooledCounts);
+      interval = symmetricEnds(*grid, pooledCounts, pooledTotal);
     }
     ConvergencePoint point;
     point.samples = samples;

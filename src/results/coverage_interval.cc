@@ -32,31 +32,45 @@ std::uint64_t ceilShare(std::uint64_t total, unsigned numerator,
   return static_cast<std::uint64_t>((product + denominator - 1) / denominator);
 }
 
-// The total of the counts; no overflow, the total fits in 64 bits.
+// The total of the counts; no overflow, the total fits in 64 bits. Four
+// running sums, so that the additions do not wait for each other (integer
+// sums: any grouping gives the same total).
 std::uint64_t totalOf(std::span<const std::uint64_t> counts) {
-  std::uint64_t total = 0;
-  for (const std::uint64_t count : counts) total += count;
+  std::uint64_t sums[4] = {0, 0, 0, 0};
+  std::size_t k = 0;
+  for (; k + 4 <= counts.size(); k += 4) {
+    sums[0] += counts[k];
+    sums[1] += counts[k + 1];
+    sums[2] += counts[k + 2];
+    sums[3] += counts[k + 3];
+  }
+  std::uint64_t total = (sums[0] + sums[1]) + (sums[2] + sums[3]);
+  for (; k < counts.size(); ++k) total += counts[k];
   return total;
 }
 
+// A border k and C_k, the mass below it.
+struct Border {
+  std::size_t k = 0;
+  std::uint64_t below = 0;
+};
+
 // The last k with C_k <= most (C_0 = 0 always is): a scan from the left
 // end, which stops at that border.
-std::size_t lastAtMost(std::span<const std::uint64_t> counts,
-                       std::uint64_t most) {
-  std::size_t k = 0;
-  std::uint64_t below = 0;  // C_k
-  while (k < counts.size() && below + counts[k] <= most) {
-    below += counts[k];
-    ++k;
+Border lastAtMost(std::span<const std::uint64_t> counts, std::uint64_t most) {
+  Border at;
+  while (at.k < counts.size() && at.below + counts[at.k] <= most) {
+    at.below += counts[at.k];
+    ++at.k;
   }
-  return k;
+  return at;
 }
 
 // The first k with C_k >= least, least <= total (C_S = total always is):
 // C_k = total - R_k with R_k the mass from sub-band k on, so a scan from
 // the right end for the first R_k <= total - least.
-std::size_t firstAtLeast(std::span<const std::uint64_t> counts,
-                         std::uint64_t total, std::uint64_t least) {
+Border firstAtLeast(std::span<const std::uint64_t> counts,
+                    std::uint64_t total, std::uint64_t least) {
   const std::uint64_t rest = total - least;
   std::size_t k = counts.size();
   std::uint64_t above = 0;  // R_k
@@ -64,7 +78,7 @@ std::size_t firstAtLeast(std::span<const std::uint64_t> counts,
     above += counts[k - 1];
     --k;
   }
-  return k;
+  return Border{k, total - above};
 }
 
 // The borders of the symmetric interval of a histogram with mass `total`:
@@ -73,20 +87,71 @@ std::size_t firstAtLeast(std::span<const std::uint64_t> counts,
 // 40 C <= total is C <= floor(total / 40) and 40 C >= 39 total is
 // C >= ceil(39 total / 40); each is found by a scan from its own end of the
 // histogram, which reads the tails only.
-std::pair<std::size_t, std::size_t> symmetricBorders(
+std::pair<Border, Border> symmetricBorders(
     std::span<const std::uint64_t> counts, std::uint64_t total) {
   return {lastAtMost(counts, total / 40),
           firstAtLeast(counts, total, ceilShare(total, 39, 40))};
+}
+
+// The shortest interval's borders [i, J(i)]: J(i) is the first j with
+// 20 (C_j - C_i) >= 19 total, that is C_j >= C_i + ceil(19 total / 20),
+// and J(i) - i is the least of all i (the leftmost i on ties). J never
+// decreases, and it exists exactly for i <= lastLeft (C_i <= total - span).
+// After J(i), every left border i' with i < i' <= J(i) - best is at least
+// as wide as the best so far (J(i') - i' >= J(i) - i'), equally wide only
+// at i' = J(i) - best, which wins only over a best further right: the
+// sweep passes over the others, adding their counts into C_i as it goes.
+// The first best is the symmetric interval's lower border, near the
+// shortest one's for most distributions, so that most left borders are
+// passed over.
+CoverageBorders shortestBorders(std::span<const std::uint64_t> counts,
+                                std::uint64_t total, Border lower,
+                                CoverageBorders borders) {
+  const std::size_t s = counts.size();
+  const std::uint64_t span = ceilShare(total, 19, 20);
+  const std::size_t lastLeft = lastAtMost(counts, total - span).k;
+  std::size_t bestLeft = lower.k;
+  std::size_t bestWidth =
+      firstAtLeast(counts, total, lower.below + span).k - lower.k;
+  // The sweep's left border i with C_i, and J(i) with C_J.
+  Border left;
+  Border reach = firstAtLeast(counts, total, span);
+  for (;;) {
+    if (reach.k < left.k) reach = left;
+    const std::uint64_t target = left.below + span;
+    while (reach.k < s && reach.below < target) {
+      reach.below += counts[reach.k];
+      ++reach.k;
+    }
+    const std::size_t width = reach.k - left.k;
+    if (width < bestWidth || (width == bestWidth && left.k < bestLeft)) {
+      bestLeft = left.k;
+      bestWidth = width;
+    }
+    const std::size_t ahead = reach.k - bestWidth;
+    const std::size_t next =
+        std::max(left.k + 1, ahead < bestLeft ? ahead : ahead + 1);
+    if (next > lastLeft) break;
+    for (; left.k < next; ++left.k) left.below += counts[left.k];
+  }
+  borders.shortestLower = bestLeft;
+  borders.shortestUpper = bestLeft + bestWidth;
+  return borders;
 }
 
 }  // namespace
 
 std::optional<SymmetricEnds> symmetricEnds(
     const SubBandGrid& grid, std::span<const std::uint64_t> counts) {
-  const std::uint64_t total = totalOf(counts);
+  return symmetricEnds(grid, counts, totalOf(counts));
+}
+
+std::optional<SymmetricEnds> symmetricEnds(
+    const SubBandGrid& grid, std::span<const std::uint64_t> counts,
+    std::uint64_t total) {
   if (total == 0) return std::nullopt;
   const auto [lower, upper] = symmetricBorders(counts, total);
-  return SymmetricEnds{grid.border(lower), grid.border(upper)};
+  return SymmetricEnds{grid.border(lower.k), grid.border(upper.k)};
 }
 
 std::optional<SymmetricEnds> symmetricEnds(const FineHistogram& histogram) {
@@ -97,44 +162,11 @@ std::optional<CoverageInterval> coverageInterval(
     const SubBandGrid& grid, std::span<const std::uint64_t> counts) {
   const std::uint64_t total = totalOf(counts);
   if (total == 0) return std::nullopt;
-  const std::size_t s = counts.size();
   const auto [lower, upper] = symmetricBorders(counts, total);
-
-  // For each left border i the first j with 20 (C_j - C_i) >= 19 total,
-  // that is C_j - C_i >= ceil(19 total / 20); j never moves back as i grows.
-  // Stop once no j <= S qualifies any more. C_i and C_j are running sums
-  // of the two pointers; the first j, that of i = 0, comes from the right
-  // end, so that the middle of the histogram is never read.
-  // A left border whose sub-band is empty (C_{i+1} = C_i) never wins:
-  // i + 1 has the same right border and is narrower, so those are passed
-  // over.
-  const std::uint64_t span = ceilShare(total, 19, 20);
-  std::size_t j = firstAtLeast(counts, total, span);
-  std::uint64_t reached = 0;  // C_j
-  for (std::size_t k = j; k < s; ++k) reached += counts[k];
-  reached = total - reached;
-  std::size_t bestLeft = 0;
-  std::size_t bestRight = j;
-  std::uint64_t below = 0;  // C_i
-  for (std::size_t i = 1; i <= s; ++i) {
-    below += counts[i - 1];
-    if (i < s && counts[i] == 0) continue;
-    if (j < i) {
-      j = i;
-      reached = below;
-    }
-    const std::uint64_t target = below + span;
-    while (j < s && reached < target) {
-      reached += counts[j];
-      ++j;
-    }
-    if (reached < target) break;
-    if (j - i < bestRight - bestLeft) {
-      bestLeft = i;
-      bestRight = j;
-    }
-  }
-  return intervalAt(grid, CoverageBorders{lower, upper, bestLeft, bestRight});
+  CoverageBorders borders;
+  borders.symmetricLower = lower.k;
+  borders.symmetricUpper = upper.k;
+  return intervalAt(grid, shortestBorders(counts, total, lower, borders));
 }
 
 std::optional<CoverageInterval> coverageInterval(

@@ -56,6 +56,10 @@ struct SymmetricEnds {
 std::optional<SymmetricEnds> symmetricEnds(const FineHistogram& histogram);
 std::optional<SymmetricEnds> symmetricEnds(
     const SubBandGrid& grid, std::span<const std::uint64_t> counts);
+// The same with the counts' total known (their sum, exactly).
+std::optional<SymmetricEnds> symmetricEnds(
+    const SubBandGrid& grid, std::span<const std::uint64_t> counts,
+    std::uint64_t total);
 
 // The interval at borders found elsewhere (a phase counted by halves) for
 // the fine sub-bands over [min, max] (min, max and max - min finite).

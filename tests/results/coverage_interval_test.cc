@@ -46,11 +46,15 @@ TEST(CoverageInterval, ThresholdsAreInclusiveAndExact) {
 // 40 C_k <= total and the first with 40 C_k >= 39 total; shortest, the
 // narrowest [i, j] with 20 (C_j - C_i) >= 19 total, the leftmost of equals.
 // Some have their mass in one run of sub-bands between empty ones (the
-// scans from either end cross long empty tails) or in one sub-band only.
+// scans from either end cross long empty tails) or in one sub-band only;
+// some are smooth with one or two bumps over up to 512 sub-bands, where
+// the search for the shortest passes over most left borders.
 TEST(CoverageInterval, BordersFollowTheirDefinitionsOnRandomHistograms) {
   std::mt19937 random(5);
   for (int trial = 0; trial < 4000; ++trial) {
-    std::vector<int> units(std::size_t{1} << (random() % 7));
+    const bool smooth = trial % 8 == 3;
+    std::vector<int> units(std::size_t{1}
+                           << (smooth ? 6 + random() % 4 : random() % 7));
     const std::size_t s = units.size();
     const std::size_t from = random() % s;
     const std::size_t to = from + 1 + random() % (s - from);
@@ -64,6 +68,26 @@ TEST(CoverageInterval, BordersFollowTheirDefinitionsOnRandomHistograms) {
     if (trial % 4 == 2) {
       for (std::size_t k = 0; k < s; ++k) {
         if (k != from) units[k] = 0;
+      }
+    }
+    if (smooth) {
+      const double middle = static_cast<double>(random() % s);
+      const double other = static_cast<double>(random() % s);
+      const double width = 2.0 + static_cast<double>(random() % s) / 4.0;
+      const double share = static_cast<double>(random() % 3) / 2.0;
+      // About 900 units in all: the fixed-point total stays below 2^64.
+      std::vector<double> shape(s);
+      double sum = 0.0;
+      for (std::size_t k = 0; k < s; ++k) {
+        const double x = static_cast<double>(k);
+        const double a = (x - middle) / width;
+        const double b = (x - other) / (width / 2.0);
+        shape[k] = std::exp(-a * a) + share * std::exp(-b * b);
+        sum += shape[k];
+      }
+      for (std::size_t k = 0; k < s; ++k) {
+        units[k] = static_cast<int>(880.0 * shape[k] / sum) +
+                   static_cast<int>(random() % 5 == 0);
       }
     }
     std::vector<long> c(s + 1, 0);
@@ -99,6 +123,13 @@ TEST(CoverageInterval, BordersFollowTheirDefinitionsOnRandomHistograms) {
     ASSERT_TRUE(ends);
     EXPECT_EQ(ends->lower, static_cast<double>(lower)) << trial;
     EXPECT_EQ(ends->upper, static_cast<double>(upper)) << trial;
+    std::uint64_t fixedTotal = 0;
+    for (const std::uint64_t count : histogram.counts()) fixedTotal += count;
+    const auto given =
+        symmetricEnds(histogram.grid(), histogram.counts(), fixedTotal);
+    ASSERT_TRUE(given);
+    EXPECT_EQ(given->lower, ends->lower) << trial;
+    EXPECT_EQ(given->upper, ends->upper) << trial;
   }
 }
 
