@@ -155,12 +155,18 @@ std::optional<SymmetricEnds> symmetricEnds(
 }
 
 std::optional<SymmetricEnds> symmetricEnds(const FineHistogram& histogram) {
-  return symmetricEnds(histogram.grid(), histogram.counts());
+  return symmetricEnds(histogram.grid(), histogram.counts(),
+                       histogram.total());
 }
 
 std::optional<CoverageInterval> coverageInterval(
     const SubBandGrid& grid, std::span<const std::uint64_t> counts) {
-  const std::uint64_t total = totalOf(counts);
+  return coverageInterval(grid, counts, totalOf(counts));
+}
+
+std::optional<CoverageInterval> coverageInterval(
+    const SubBandGrid& grid, std::span<const std::uint64_t> counts,
+    std::uint64_t total) {
   if (total == 0) return std::nullopt;
   const auto [lower, upper] = symmetricBorders(counts, total);
   CoverageBorders borders;
@@ -171,7 +177,8 @@ std::optional<CoverageInterval> coverageInterval(
 
 std::optional<CoverageInterval> coverageInterval(
     const FineHistogram& histogram) {
-  return coverageInterval(histogram.grid(), histogram.counts());
+  return coverageInterval(histogram.grid(), histogram.counts(),
+                          histogram.total());
 }
 
 CoverageInterval coverageIntervalAt(double min, double max,
