@@ -80,53 +80,37 @@ double combineColumn(double* column, const double* factors, std::size_t first,
 // Four rows at a time, the group's pivots one after the other on each
 // vector of them while it stays in a register; one running maximum per
 // pivot, so that no chain of comparisons grows with the group.
-static_assert(kGroupPivots == 4, "the kernel below is written for four");
-
 LINPROB_VECTOR_CLONES
 double combineColumnGroup(double* column,
                           const double* const (&factors)[kGroupPivots],
                           const double (&from)[kGroupPivots],
                           std::size_t first, std::size_t end, double largest) {
-  const double* const f0 = factors[0];
-  const double* const f1 = factors[1];
-  const double* const f2 = factors[2];
-  const double* const f3 = factors[3];
-  const FourDoubles s0 = {from[0], from[0], from[0], from[0]};
-  const FourDoubles s1 = {from[1], from[1], from[1], from[1]};
-  const FourDoubles s2 = {from[2], from[2], from[2], from[2]};
-  const FourDoubles s3 = {from[3], from[3], from[3], from[3]};
-  FourDoubles most0 = {largest, largest, largest, largest};
-  FourDoubles most1 = most0;
-  FourDoubles most2 = most0;
-  FourDoubles most3 = most0;
+  const double* f[kGroupPivots];
+  FourDoubles source[kGroupPivots];
+  FourDoubles most[kGroupPivots];
+  for (std::size_t j = 0; j < kGroupPivots; ++j) {
+    f[j] = factors[j];
+    source[j] = FourDoubles{from[j], from[j], from[j], from[j]};
+    most[j] = FourDoubles{largest, largest, largest, largest};
+  }
   std::size_t k = first;
   for (; k + 4 <= end; k += 4) {
     FourDoubles value;
     std::memcpy(&value, column + k, sizeof value);
-    FourDoubles factor;
     // Pivot by pivot, each product and sum rounded on its own.
-    std::memcpy(&factor, f0 + k, sizeof factor);
-    FourDoubles product = s0 * factor;
-    value = product + value;
-    keepLargest(value, most0);
-    std::memcpy(&factor, f1 + k, sizeof factor);
-    product = s1 * factor;
-    value = product + value;
-    keepLargest(value, most1);
-    std::memcpy(&factor, f2 + k, sizeof factor);
-    product = s2 * factor;
-    value = product + value;
-    keepLargest(value, most2);
-    std::memcpy(&factor, f3 + k, sizeof factor);
-    product = s3 * factor;
-    value = product + value;
-    keepLargest(value, most3);
+#pragma GCC unroll 4
+    for (std::size_t j = 0; j < kGroupPivots; ++j) {
+      FourDoubles factor;
+      std::memcpy(&factor, f[j] + k, sizeof factor);
+      const FourDoubles product = source[j] * factor;
+      value = product + value;
+      keepLargest(value, most[j]);
+    }
     std::memcpy(column + k, &value, sizeof value);
   }
-  largest = largestLane(most0, largest);
-  largest = largestLane(most1, largest);
-  largest = largestLane(most2, largest);
-  largest = largestLane(most3, largest);
+  for (std::size_t j = 0; j < kGroupPivots; ++j) {
+    largest = largestLane(most[j], largest);
+  }
   for (; k < end; ++k) {
     double value = column[k];
     for (std::size_t j = 0; j < kGroupPivots; ++j) {
