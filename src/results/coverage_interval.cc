@@ -32,21 +32,31 @@ std::uint64_t ceilShare(std::uint64_t total, unsigned numerator,
   return static_cast<std::uint64_t>((product + denominator - 1) / denominator);
 }
 
-// The total of the counts; no overflow, the total fits in 64 bits. Four
-// running sums, so that the additions do not wait for each other (integer
-// sums: any grouping gives the same total).
-std::uint64_t totalOf(std::span<const std::uint64_t> counts) {
+// counts[first] + ... + counts[end - 1], in four running sums so that the
+// additions do not wait for each other (integer sums: any grouping gives
+// the same total; no overflow, the total fits in 64 bits).
+std::uint64_t sumOf(std::span<const std::uint64_t> counts, std::size_t first,
+                    std::size_t end) {
   std::uint64_t sums[4] = {0, 0, 0, 0};
-  std::size_t k = 0;
-  for (; k + 4 <= counts.size(); k += 4) {
+  std::size_t k = first;
+  for (; k + 4 <= end; k += 4) {
     sums[0] += counts[k];
     sums[1] += counts[k + 1];
     sums[2] += counts[k + 2];
     sums[3] += counts[k + 3];
   }
   std::uint64_t total = (sums[0] + sums[1]) + (sums[2] + sums[3]);
-  for (; k < counts.size(); ++k) total += counts[k];
+  for (; k < end; ++k) total += counts[k];
   return total;
+}
+
+std::uint64_t totalOf(std::span<const std::uint64_t> counts) {
+  return sumOf(counts, 0, counts.size());
+}
+
+// The four counts from k on.
+std::uint64_t fourFrom(std::span<const std::uint64_t> counts, std::size_t k) {
+  return (counts[k] + counts[k + 1]) + (counts[k + 2] + counts[k + 3]);
 }
 
 // A border k and C_k, the mass below it.
@@ -59,6 +69,12 @@ struct Border {
 // end, which stops at that border.
 Border lastAtMost(std::span<const std::uint64_t> counts, std::uint64_t most) {
   Border at;
+  // Four sub-bands at a time while all four stay within, then one by one.
+  while (at.k + 4 <= counts.size() &&
+         at.below + fourFrom(counts, at.k) <= most) {
+    at.below += fourFrom(counts, at.k);
+    at.k += 4;
+  }
   while (at.k < counts.size() && at.below + counts[at.k] <= most) {
     at.below += counts[at.k];
     ++at.k;
@@ -74,6 +90,10 @@ Border firstAtLeast(std::span<const std::uint64_t> counts,
   const std::uint64_t rest = total - least;
   std::size_t k = counts.size();
   std::uint64_t above = 0;  // R_k
+  while (k >= 4 && above + fourFrom(counts, k - 4) <= rest) {
+    above += fourFrom(counts, k - 4);
+    k -= 4;
+  }
   while (k > 0 && above + counts[k - 1] <= rest) {
     above += counts[k - 1];
     --k;
@@ -119,6 +139,12 @@ CoverageBorders shortestBorders(std::span<const std::uint64_t> counts,
   for (;;) {
     if (reach.k < left.k) reach = left;
     const std::uint64_t target = left.below + span;
+    // C_(j+4) below the target: none of j ... j + 4 is J(i).
+    while (reach.k + 4 <= s &&
+           reach.below + fourFrom(counts, reach.k) < target) {
+      reach.below += fourFrom(counts, reach.k);
+      reach.k += 4;
+    }
     while (reach.k < s && reach.below < target) {
       reach.below += counts[reach.k];
       ++reach.k;
@@ -132,7 +158,8 @@ CoverageBorders shortestBorders(std::span<const std::uint64_t> counts,
     const std::size_t next =
         std::max(left.k + 1, ahead < bestLeft ? ahead : ahead + 1);
     if (next > lastLeft) break;
-    for (; left.k < next; ++left.k) left.below += counts[left.k];
+    left.below += sumOf(counts, left.k, next);
+    left.k = next;
   }
   borders.shortestLower = bestLeft;
   borders.shortestUpper = bestLeft + bestWidth;
