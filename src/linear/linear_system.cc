@@ -117,11 +117,14 @@ bool LinearSystem::applyGroup(unsigned t, std::span<const Pivot> group) {
   // share in one pass of all the pivots (combineColumnGroup).
   unsigned special[2 * kGroupPivots];
   std::size_t specials = 0;
-  const auto addSpecial = [&](unsigned row) {
+  const auto isSpecial = [&](unsigned row) {
     for (std::size_t s = 0; s < specials; ++s) {
-      if (special[s] == row) return;
+      if (special[s] == row) return true;
     }
-    special[specials++] = row;
+    return false;
+  };
+  const auto addSpecial = [&](unsigned row) {
+    if (!isSpecial(row)) special[specials++] = row;
   };
   unsigned shared = 0;       // the rows every range holds: [shared, sharedEnd)
   unsigned sharedEnd = size_;
@@ -137,12 +140,6 @@ bool LinearSystem::applyGroup(unsigned t, std::span<const Pivot> group) {
     addSpecial(pivot.row);
     if (pivot.exchangeWith != pivot.row) addSpecial(pivot.exchangeWith);
   }
-  const auto isSpecial = [&](unsigned row) {
-    for (std::size_t s = 0; s < specials; ++s) {
-      if (special[s] == row) return true;
-    }
-    return false;
-  };
   // Consecutive pivots of one pass, as the panels take them: the rows some
   // ranges hold and others not are later pivots' rows. Anything else is
   // left to one pivot at a time.
@@ -189,15 +186,12 @@ bool LinearSystem::applyGroup(unsigned t, std::span<const Pivot> group) {
   }
   unsigned start = shared;
   for (std::size_t s = 0; s <= specials; ++s) {
-    const unsigned stop = s < specials ? special[s] : sharedEnd;
-    if (stop < start) continue;
-    const unsigned segmentEnd = std::min(stop, sharedEnd);
-    if (segmentEnd > start) {
-      largest = combineColumnGroup(column, factors, from, start, segmentEnd,
-                                   largest);
+    const unsigned stop =
+        s < specials ? std::min(special[s], sharedEnd) : sharedEnd;
+    if (stop > start) {
+      largest = combineColumnGroup(column, factors, from, start, stop, largest);
     }
     start = std::max(start, stop + 1);
-    if (start >= sharedEnd) break;
   }
   largestEntry_ = largest > largestEntry_ ? largest : largestEntry_;
   return true;

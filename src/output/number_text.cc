@@ -25,6 +25,8 @@ std::string numberText(double x) {
 
 std::string numberText(std::int64_t x) { return charsOf(x); }
 
+std::string numberText(std::uint64_t x) { return charsOf(x); }
+
 std::ostream& operator<<(std::ostream& out, SixDigits x) {
   const std::ios_base::fmtflags plain = std::ios_base::dec | std::ios_base::skipws;
   if (!std::isfinite(x.value) || out.precision() != 6 || out.flags() != plain ||
@@ -37,6 +39,5 @@ std::ostream& operator<<(std::ostream& out, SixDigits x) {
                     std::chars_format::general, 6);
   return out.write(buffer.data(), result.ptr - buffer.data());
 }
-std::string numberText(std::uint64_t x) { return charsOf(x); }
 
 }  // namespace linprob

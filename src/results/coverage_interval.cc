@@ -32,28 +32,6 @@ std::uint64_t ceilShare(std::uint64_t total, unsigned numerator,
   return static_cast<std::uint64_t>((product + denominator - 1) / denominator);
 }
 
-// counts[first] + ... + counts[end - 1], in four running sums so that the
-// additions do not wait for each other (integer sums: any grouping gives
-// the same total; no overflow, the total fits in 64 bits).
-std::uint64_t sumOf(std::span<const std::uint64_t> counts, std::size_t first,
-                    std::size_t end) {
-  std::uint64_t sums[4] = {0, 0, 0, 0};
-  std::size_t k = first;
-  for (; k + 4 <= end; k += 4) {
-    sums[0] += counts[k];
-    sums[1] += counts[k + 1];
-    sums[2] += counts[k + 2];
-    sums[3] += counts[k + 3];
-  }
-  std::uint64_t total = (sums[0] + sums[1]) + (sums[2] + sums[3]);
-  for (; k < end; ++k) total += counts[k];
-  return total;
-}
-
-std::uint64_t totalOf(std::span<const std::uint64_t> counts) {
-  return sumOf(counts, 0, counts.size());
-}
-
 // The four counts from k on.
 std::uint64_t fourFrom(std::span<const std::uint64_t> counts, std::size_t k) {
   return (counts[k] + counts[k + 1]) + (counts[k + 2] + counts[k + 3]);
@@ -158,7 +136,7 @@ CoverageBorders shortestBorders(std::span<const std::uint64_t> counts,
     const std::size_t next =
         std::max(left.k + 1, ahead < bestLeft ? ahead : ahead + 1);
     if (next > lastLeft) break;
-    left.below += sumOf(counts, left.k, next);
+    left.below += countsTotal(counts.subspan(left.k, next - left.k));
     left.k = next;
   }
   borders.shortestLower = bestLeft;
@@ -166,11 +144,23 @@ CoverageBorders shortestBorders(std::span<const std::uint64_t> counts,
   return borders;
 }
 
+// Both intervals of counts whose total is `total`.
+std::optional<CoverageInterval> intervalOf(
+    const SubBandGrid& grid, std::span<const std::uint64_t> counts,
+    std::uint64_t total) {
+  if (total == 0) return std::nullopt;
+  const auto [lower, upper] = symmetricBorders(counts, total);
+  CoverageBorders borders;
+  borders.symmetricLower = lower.k;
+  borders.symmetricUpper = upper.k;
+  return intervalAt(grid, shortestBorders(counts, total, lower, borders));
+}
+
 }  // namespace
 
 std::optional<SymmetricEnds> symmetricEnds(
     const SubBandGrid& grid, std::span<const std::uint64_t> counts) {
-  return symmetricEnds(grid, counts, totalOf(counts));
+  return symmetricEnds(grid, counts, countsTotal(counts));
 }
 
 std::optional<SymmetricEnds> symmetricEnds(
@@ -188,24 +178,12 @@ std::optional<SymmetricEnds> symmetricEnds(const FineHistogram& histogram) {
 
 std::optional<CoverageInterval> coverageInterval(
     const SubBandGrid& grid, std::span<const std::uint64_t> counts) {
-  return coverageInterval(grid, counts, totalOf(counts));
-}
-
-std::optional<CoverageInterval> coverageInterval(
-    const SubBandGrid& grid, std::span<const std::uint64_t> counts,
-    std::uint64_t total) {
-  if (total == 0) return std::nullopt;
-  const auto [lower, upper] = symmetricBorders(counts, total);
-  CoverageBorders borders;
-  borders.symmetricLower = lower.k;
-  borders.symmetricUpper = upper.k;
-  return intervalAt(grid, shortestBorders(counts, total, lower, borders));
+  return intervalOf(grid, counts, countsTotal(counts));
 }
 
 std::optional<CoverageInterval> coverageInterval(
     const FineHistogram& histogram) {
-  return coverageInterval(histogram.grid(), histogram.counts(),
-                          histogram.total());
+  return intervalOf(histogram.grid(), histogram.counts(), histogram.total());
 }
 
 CoverageInterval coverageIntervalAt(double min, double max,

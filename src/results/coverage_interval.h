@@ -46,10 +46,6 @@ std::optional<CoverageInterval> coverageInterval(
 // The same of counts kept elsewhere, grid.subBands() of them, over `grid`.
 std::optional<CoverageInterval> coverageInterval(
     const SubBandGrid& grid, std::span<const std::uint64_t> counts);
-// The same with the counts' total known (their sum, exactly).
-std::optional<CoverageInterval> coverageInterval(
-    const SubBandGrid& grid, std::span<const std::uint64_t> counts,
-    std::uint64_t total);
 
 // The symmetric interval's ends alone, as coverageInterval gives them, at
 // less cost (no search for the shortest).

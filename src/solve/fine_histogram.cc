@@ -5,6 +5,20 @@
 
 namespace linprob {
 
+std::uint64_t countsTotal(std::span<const std::uint64_t> counts) {
+  std::uint64_t sums[4] = {0, 0, 0, 0};
+  std::size_t k = 0;
+  for (; k + 4 <= counts.size(); k += 4) {
+    sums[0] += counts[k];
+    sums[1] += counts[k + 1];
+    sums[2] += counts[k + 2];
+    sums[3] += counts[k + 3];
+  }
+  std::uint64_t total = (sums[0] + sums[1]) + (sums[2] + sums[3]);
+  for (; k < counts.size(); ++k) total += counts[k];
+  return total;
+}
+
 FineHistogram::FineHistogram(double min, double max, std::size_t subBands)
     : grid_(min, max, subBands), counts_(subBands, 0) {}
 
@@ -14,18 +28,7 @@ FineHistogram::FineHistogram(const SubBandGrid& grid,
   if (counts_.size() != grid_.subBands()) {
     throw std::invalid_argument("fine histogram: merge of a different range");
   }
-  // Four running sums, so that the additions do not wait for each other
-  // (integers: the same total in any grouping).
-  std::uint64_t sums[4] = {0, 0, 0, 0};
-  std::size_t k = 0;
-  for (; k + 4 <= counts_.size(); k += 4) {
-    sums[0] += counts_[k];
-    sums[1] += counts_[k + 1];
-    sums[2] += counts_[k + 2];
-    sums[3] += counts_[k + 3];
-  }
-  total_ = (sums[0] + sums[1]) + (sums[2] + sums[3]);
-  for (; k < counts_.size(); ++k) total_ += counts_[k];
+  total_ = countsTotal(counts_);
 }
 
 void FineHistogram::merge(const FineHistogram& other) {

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "solve/sub_band_grid.h"
@@ -41,6 +42,11 @@ inline std::uint64_t fixedPointMass(double w) {
   }
   return whole;
 }
+
+// counts[0] + ... + counts[size - 1], exactly (a total that fits in 64
+// bits), in four running sums so that the additions do not wait for each
+// other: integers give the same total in any grouping.
+std::uint64_t countsTotal(std::span<const std::uint64_t> counts);
 
 class FineHistogram {
  public:

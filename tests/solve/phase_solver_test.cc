@@ -370,6 +370,45 @@ TEST(PhaseSolverTest, KeptAndStreamedValuesGiveTheSameBits) {
   }
 }
 
+// 130 unknowns: the counts of two or more threads are combined position
+// by position on two threads (64 positions each at least), and every
+// position is counted by one thread through all chunks. The same bits as
+// on one thread, fine histograms (and their totals) included.
+TEST(PhaseSolverTest, ManyUnknownsCombineOnThreadsToTheSameBits) {
+  std::mt19937 random(130);
+  std::uniform_real_distribution<double> real(-1.0, 1.0);
+  RandomPhase phase;
+  const unsigned n = 130;
+  phase.system = LinearSystem(n);
+  for (unsigned r = 0; r < n; ++r) {
+    for (unsigned c = 0; c < n; ++c) {
+      phase.system.setCoefficient(r, c, r == c ? n + real(random) : real(random));
+    }
+  }
+  phase.system.eliminate(pivotMode(1));
+  std::vector<double> first(n), second(n, 0.04);
+  for (double& mean : first) mean = 3.0 * real(random);
+  phase.jobs.enumerate = false;
+  phase.jobs.sampling =
+      SamplingJobs{n, Family::kNormal, first, second, 5000, 17};
+  for (unsigned e = 0; e < n; ++e) {
+    phase.approx.push_back(NormalParameters{first[e], 0.2});
+  }
+  replaySteps(phase.approx, phase.system.steps());
+  for (const NormalParameters& p : phase.approx) {
+    phase.references.push_back(p.mean);
+  }
+  const PhaseBands one = quietSolve(phase, 1, 1, true);
+  ASSERT_TRUE(one[0].fine && one[n - 1].fine);
+  for (const int solvers : {2, 3}) {
+    const PhaseBands many = quietSolve(phase, solvers, 2, true);
+    expectSameBits(one, many);
+    for (unsigned e = 0; e < n; ++e) {
+      ASSERT_EQ(many[e].fine->total(), one[e].fine->total()) << e;
+    }
+  }
+}
+
 // The phase shared by 2 and 3 ranks (threads standing in for processes,
 // each with its own solver threads): every rank returns the bits of the
 // lone phase, for phases of one chunk (fewer chunks than ranks) and of
