@@ -1,5 +1,6 @@
 #include "linear/system_files.h"
 
+#include <charconv>
 #include <cstddef>
 #include <string>
 
@@ -54,12 +55,25 @@ Status loadIntervalRhs(const std::string& path, unsigned n,
   return Status();
 }
 
+namespace {
+
+// The shortest text that reads back as `value`, so that two ends that
+// differ never look alike.
+std::string endText(double value) {
+  char text[32];
+  return std::string(text,
+                     std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+}  // namespace
+
 Status checkIntervalPairs(const std::vector<double>& bounds) {
   for (std::size_t k = 0; k + 1 < bounds.size(); k += 2) {
     if (bounds[k] > bounds[k + 1]) {
-      return Status::error("IntRHS pair " + std::to_string(k / 2) +
-                           " has its lower bound above its upper bound "
-                           "(boost::interval: empty interval created)");
+      return Status::error("pair " + std::to_string(k / 2) +
+                           " has its lower end above its upper end (" +
+                           endText(bounds[k]) + " > " +
+                           endText(bounds[k + 1]) + ")");
     }
   }
   return Status();

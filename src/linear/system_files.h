@@ -35,9 +35,10 @@ void setMatrixRows(const std::vector<double>& rowMajor, LinearSystem& system);
 // Appends n degenerate intervals [b, b].
 Status loadRealRhs(const std::string& path, unsigned n,
                    std::vector<Interval>& rhs);
-// Appends n intervals [lower, upper]. A pair whose lower bound is above its
-// upper bound is refused: "IntRHS pair 2 has its lower bound above its upper
-// bound (boost::interval: empty interval created)" (pairs counted from 0).
+// Appends n intervals [lower, upper]. A pair whose lower end is above its
+// upper end is refused, in the words of the other pairs' files: "pair 2 has
+// its lower end above its upper end (3 > 1)" (pairs counted from 0, each
+// end in the fewest digits that read back as it).
 Status loadIntervalRhs(const std::string& path, unsigned n,
                        std::vector<Interval>& rhs);
 // The same refusal for the numbers of an IntRHS file already read (lower,

@@ -55,8 +55,8 @@ TEST(InputCheckTest, ReportsEveryBrokenFileOfEverySystem) {
   expectRefused(dir, testing::runProgramIn(dir),
                 "Matrix0/Matice.txt: only 3 of the 4 numbers needed\n"
                 "Matrix0/RealRHS.txt: \"abc\" is not a number\n"
-                "Matrix0/IntRHS.txt: IntRHS pair 1 has its lower bound above "
-                "its upper bound (boost::interval: empty interval created)\n"
+                "Matrix0/IntRHS.txt: pair 1 has its lower end above its "
+                "upper end (5 > 3)\n"
                 "Matrix1/NormalRHS.txt: missing\n"
                 "Matrix1/UniformRHS.txt: \"1e999\" is out of the range of "
                 "double\n");

@@ -62,8 +62,11 @@ TEST(SystemFilesTest, ReversedIntervalPairIsRefusedBeforeAnythingIsBuilt) {
   TempDir dir;
   std::vector<Interval> rhs;
   EXPECT_EQ(loadIntervalRhs(dir.write("IntRHS.txt", "0 1  1 2  3 1"), 3, rhs).message(),
-            "IntRHS pair 2 has its lower bound above its upper bound "
-            "(boost::interval: empty interval created)");
+            "pair 2 has its lower end above its upper end (3 > 1)");
+  // Ends that differ past six digits are told apart.
+  EXPECT_EQ(loadIntervalRhs(dir.write("IntRHS.txt", "1.0000001 1"), 1, rhs)
+                .message(),
+            "pair 0 has its lower end above its upper end (1.0000001 > 1)");
   EXPECT_TRUE(rhs.empty());
   EXPECT_EQ(loadIntervalRhs(dir.write("short.txt", "0 1 2"), 2, rhs).message(),
             "only 3 of the 4 numbers needed");
