@@ -83,21 +83,35 @@ std::string notAFolder(long long index) {
   return "Matrix" + std::to_string(index) + " is not a folder";
 }
 
-// Reads the files of one system, refusing each one that is not sound, and
-// hands what could be read to the numerical check. Returns what was read,
-// or nothing once `stop` is requested.
+// What is at the name of a system's folder.
+enum class FolderState { kFolder, kMissing, kNotAFolder };
+
+FolderState folderState(int index) {
+  const std::string folder = systemFolder(index);
+  std::error_code error;
+  if (std::filesystem::is_directory(folder, error)) return FolderState::kFolder;
+  return std::filesystem::symlink_status(folder.substr(0, folder.size() - 1),
+                                         error)
+                     .type() == std::filesystem::file_type::not_found
+             ? FolderState::kMissing
+             : FolderState::kNotAFolder;
+}
+
+// "Matrix<first>/ is missing" or "Matrix<first>/ ... Matrix<last>/ are
+// missing".
+std::string missingRange(long long first, long long last) {
+  return first == last ? systemFolder(first) + " is missing"
+                       : systemFolder(first) + " ... " + systemFolder(last) +
+                             " are missing";
+}
+
+// Reads the files of one system, whose folder is there, refusing each one
+// that is not sound, and hands what could be read to the numerical check.
+// Returns what was read, or nothing once `stop` is requested.
 std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
                                       InputCheck& check, bool keepEliminations,
                                       const std::stop_token& stop) {
   const std::string folder = systemFolder(index);
-  std::error_code error;
-  if (!std::filesystem::is_directory(folder, error) &&
-      std::filesystem::symlink_status(folder.substr(0, folder.size() - 1),
-                                      error)
-              .type() != std::filesystem::file_type::not_found) {
-    check.errors.push_back(notAFolder(index));
-    return ReadInputs{};
-  }
   const unsigned n = settings.Dimensions;
   ReadInputs inputs;
   inputs.folder = folder;
@@ -163,14 +177,6 @@ std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
                 keepEliminations ? &inputs.eliminated : nullptr);
   if (stop.stop_requested()) return std::nullopt;
   return inputs;
-}
-
-// "Matrix<first>/ is missing" or "Matrix<first>/ ... Matrix<last>/ are
-// missing".
-std::string missingRange(long long first, long long last) {
-  return first == last ? systemFolder(first) + " is missing"
-                       : systemFolder(first) + " ... " + systemFolder(last) +
-                             " are missing";
 }
 
 }  // namespace
@@ -250,13 +256,32 @@ RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
                               const std::stop_token& stop) {
   RunInputsCheck check;
   const bool keep = keptEliminationBytes(settings.Dimensions, systemCount) > 0;
+  // Folders missing between present ones are one line per run of them,
+  // not one per input file.
+  std::optional<int> missingSince;
+  const auto sayMissing = [&](int last) {
+    if (!missingSince) return;
+    check.errors.push_back(missingRange(*missingSince, last));
+    missingSince.reset();
+  };
   for (int i = 0; i < systemCount && !stop.stop_requested(); ++i) {
+    const FolderState state = folderState(i);
+    if (state == FolderState::kMissing) {
+      if (!missingSince) missingSince = i;
+      continue;
+    }
+    sayMissing(i - 1);
+    if (state == FolderState::kNotAFolder) {
+      check.errors.push_back(notAFolder(i));
+      continue;
+    }
     std::optional<ReadInputs> read = checkSystem(i, settings, check, keep, stop);
     if (read && read->read.all()) {
       check.systems.push_back(std::move(read->files));
       check.eliminated.push_back(std::move(read->eliminated));
     }
   }
+  if (!stop.stop_requested()) sayMissing(systemCount - 1);
   return check;
 }
 

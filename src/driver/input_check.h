@@ -63,7 +63,9 @@ SystemFolders findSystemFolders(int maxMatrix);
 // Checks the files of systems 0 ... systemCount-1. Errors begin with the
 // file's path relative to the working directory, e.g. "Matrix1/Matice.txt:
 // only 3 of the 4 numbers needed"; a system whose name is taken by
-// something other than a folder is one line, "Matrix1 is not a folder".
+// something other than a folder is one line, "Matrix1 is not a folder", and
+// so is each run of missing folders ("Matrix1/ is missing", "Matrix1/ ...
+// Matrix3/ are missing"), in the place of their systems.
 // `stop` is looked at while files are read and throughout the numerical
 // check: once it is requested the check returns early, and what it returns
 // is incomplete.

@@ -69,8 +69,8 @@ TEST(InputCheckTest, RefusesAMissingSystemFolder) {
   EXPECT_FALSE(dir.exists("Matrix0"));
 }
 
-// The folders are listed once: the missing ones after the last present one
-// are one line, those before it are checked file by file.
+// The folders are listed once: each run of missing ones is one line, before
+// the last present one as after it.
 TEST(InputCheckTest, ReportsTheMissingTailAndNamesWhatIsNotAFolder) {
   WorkDir dir;
   writeSoundSystem(dir, 0);
@@ -82,11 +82,7 @@ TEST(InputCheckTest, ReportsTheMissingTailAndNamesWhatIsNotAFolder) {
   dir.write("Settings.txt", "D 2 S 1 G 1 C 2 B 2 Systems 7 E 1 N 10");
   std::filesystem::create_symlink("nowhere", dir.path() / "Matrix5");
   expectRefused(dir, testing::runProgramIn(dir),
-                "Matrix1/Matice.txt: missing\n"
-                "Matrix1/RealRHS.txt: missing\n"
-                "Matrix1/IntRHS.txt: missing\n"
-                "Matrix1/NormalRHS.txt: missing\n"
-                "Matrix1/UniformRHS.txt: missing\n"
+                "Matrix1/ is missing\n"
                 "Matrix3 is not a folder\n"
                 "Matrix4/ is missing\n"
                 "Matrix5 is not a folder\n"
@@ -99,6 +95,18 @@ TEST(InputCheckTest, ReportsTheMissingTailAndNamesWhatIsNotAFolder) {
   before.write("Settings.txt", "D 2 S 1 G 1 C 2 B 2 Systems 2 E 1 N 10");
   expectRefused(before, testing::runProgramIn(before),
                 "Matrix0 is not a folder\n");
+
+  // Missing folders between present ones: one line per run of them, in
+  // order among the other systems' problems.
+  WorkDir between;
+  writeSoundSystem(between, 1);
+  writeSoundSystem(between, 4);
+  between.write("Matrix4/RealRHS.txt", "3");
+  between.write("Settings.txt", "D 2 S 1 G 1 C 2 B 2 Systems 5 E 1 N 10");
+  expectRefused(between, testing::runProgramIn(between),
+                "Matrix0/ is missing\n"
+                "Matrix2/ ... Matrix3/ are missing\n"
+                "Matrix4/RealRHS.txt: only 1 of the 2 numbers needed\n");
 }
 
 TEST(InputCheckTest, ListsAtMostAHundredProblems) {
