@@ -144,6 +144,16 @@ Status makeOutputFolder(const std::string& folder) {
   // there now.
   std::error_code statusError;
   if (std::filesystem::is_directory(path, statusError)) return Status();
+  // A link is followed, never replaced: one whose target is missing is said
+  // so, rather than as the "File exists" of making a folder at its name.
+  std::error_code linkError;
+  if (std::filesystem::is_symlink(
+          std::filesystem::symlink_status(path, linkError))) {
+    if (statusError == std::errc::no_such_file_or_directory) {
+      return Status::error("is a link that leads nowhere");
+    }
+    if (statusError) error = statusError;
+  }
   if (!error) error = std::make_error_code(std::errc::not_a_directory);
   return Status::error("cannot be created: " + error.message());
 }

@@ -81,9 +81,11 @@ Status writeOutputFile(const std::string& target,
                        const std::stop_token& stop = {});
 
 // A folder for result files (a path ending with "/" or not), created with
-// its parents when missing; a link to a folder is followed. Ok, or "cannot
-// be created: <the system's reason>" (e.g. "Not a directory" when a file
-// has the name, "Permission denied").
+// its parents when missing; a link to a folder is followed. Ok, "is a link
+// that leads nowhere" for a link whose target is missing (nothing is made
+// through it), or "cannot be created: <the system's reason>" (e.g. "Not a
+// directory" when a file has the name, "Permission denied", "Too many
+// levels of symbolic links").
 Status makeOutputFolder(const std::string& folder);
 
 }  // namespace linprob

@@ -105,8 +105,9 @@ TEST(RunOutputsTest, TheLockFileIsNeverFollowedNorWaitedOn) {
   EXPECT_EQ(run.err, "Settings.txt: is not a regular file\n");
 }
 
-// Output folders that cannot be made are reported with the system's reason;
-// the summaries are written, and the run ends with status 3.
+// Output folders that cannot be made are reported with the system's reason
+// (or as a link that leads nowhere); the summaries are written, and the run
+// ends with status 3.
 TEST(RunOutputsTest, FoldersThatCannotBeMadeGiveTheReason) {
   WorkDir dir;
   writeSmallRun(dir);
@@ -118,6 +119,16 @@ TEST(RunOutputsTest, FoldersThatCannotBeMadeGiveTheReason) {
             "Export/: cannot be created: Not a directory\n"
             "Report/: cannot be created: Not a directory\n");
   EXPECT_TRUE(dir.exists("Matrix0/RESULTS_TT.txt"));
+
+  // A link at the name is followed; one that leads nowhere is said so.
+  WorkDir linked;
+  writeSmallRun(linked);
+  fs::create_symlink(linked.path() / "moved" / "Report", linked.path() / "Report");
+  const ProgramRun dangling = testing::runProgramIn(linked, {"-q"});
+  EXPECT_EQ(dangling.status, 3);
+  EXPECT_EQ(dangling.err, "Report/: is a link that leads nowhere\n");
+  EXPECT_TRUE(linked.exists("Export/Results_X1.csv"));
+  EXPECT_FALSE(linked.exists("moved"));
 }
 
 // Standard output that fails (a reader that closed the pipe, a full
