@@ -88,6 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   const SettingsReadResult read = readSettings("Settings.txt", settings);
   expectPrintable(read.errors);
   if (!read.labelWarning.empty()) expectPrintable(read.labelWarning);
+  if (!read.valueLabelWarning.empty()) {
+    expectPrintable(read.valueLabelWarning);
+  }
   const SettingsCheck check = checkSettings(settings, read);
   expectPrintable(check.errors);
   expectPrintable(check.warnings);

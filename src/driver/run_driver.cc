@@ -95,6 +95,7 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   const SettingsCheck check = checkSettings(settings, read);
   settings = check.settings;
   if (!read.labelWarning.empty()) printError(read.labelWarning);
+  if (!read.valueLabelWarning.empty()) printError(read.valueLabelWarning);
   for (const std::string& warning : check.warnings) printError(warning);
   for (const std::string& error : read.errors) printError(error);
   for (const std::string& error : check.errors) printError(error);

@@ -1,8 +1,11 @@
 #include "driver/settings.h"
 
+#include <cctype>
+#include <charconv>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <system_error>
 
 #include "base/input_file.h"
 
@@ -30,6 +33,22 @@ bool parseWhole(const Token& token, bool allowMinus, long long& value) {
   }
   value = negative ? -magnitude : magnitude;
   return true;
+}
+
+// Whether a label reads as a number ("4", "-2", "0.5", "1e5"), as in a file
+// of values without labels.
+bool looksLikeValue(const Token& label) {
+  if (label.cut || label.text.empty()) return false;
+  const char* first = label.text.data();
+  const char* last = first + label.text.size();
+  if (*first == '+') ++first;
+  if (first == last || !(std::isdigit(static_cast<unsigned char>(*first)) ||
+                         *first == '-' || *first == '.')) {
+    return false;
+  }
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(first, last, value);
+  return end == last && error != std::errc::invalid_argument;
 }
 
 template <typename T>
@@ -81,6 +100,7 @@ SettingsReadResult readSettings(const std::string& path,
   result.fileFound = true;
   InputFile& in = opened.value();
   std::string misplaced;
+  std::string valueLike;
   bool ended = false;
   for (std::size_t k = 0; k < kSettings.size(); ++k) {
     const SettingRule& rule = kSettings[k];
@@ -97,6 +117,10 @@ SettingsReadResult readSettings(const std::string& path,
         misplaced += label.text + " at the place of " + rule.name;
       }
     }
+    if (looksLikeValue(label)) {
+      if (!valueLike.empty()) valueLike += ", ";
+      valueLike += quotedToken(label) + " as the label of " + rule.name;
+    }
     std::string problem = readValue(rule, value, settings, result.written[k]);
     if (!problem.empty()) result.errors.push_back(path + ": " + problem);
   }
@@ -108,6 +132,12 @@ SettingsReadResult readSettings(const std::string& path,
                           ": values are read by position; these labels name "
                           "other options: " +
                           misplaced;
+  }
+  if (!valueLike.empty()) {
+    result.valueLabelWarning =
+        path + ": labels that look like values: " + valueLike +
+        "; every value is read after its label, so a file of values alone "
+        "shifts them all";
   }
   return result;
 }

@@ -3,7 +3,7 @@
 // The file holds eight label-value pairs in the order of kSettings. A label
 // is any one word; values are read by position, and a label that names
 // another of the eight options than the one read at its place earns one
-// warning line for the file. A value is one whole token: an optionally signed
+// warning line for the file, and so do labels that read as numbers. A value is one whole token: an optionally signed
 // decimal whole number ("4.5", "5,5", "7abc" are malformed, and so is a
 // negative value of the unsigned Dimensions), the bool only as 0 or 1. Line
 // structure carries no meaning, a UTF-8 byte-order mark is skipped, and text
@@ -125,6 +125,9 @@ struct SettingsReadResult {
   std::vector<std::string> errors;
   // Empty, or the one line about labels at other options' places.
   std::string labelWarning;
+  // Empty, or the one line about labels that read as numbers, as when the
+  // file holds values without labels (the run goes on with what was read).
+  std::string valueLabelWarning;
   // Per option in kSettings order: the well-formed value the file held.
   std::array<std::optional<WrittenValue>, 8> written;
 };
@@ -140,6 +143,9 @@ struct SettingsReadResult {
 //   "Settings.txt: ExactDistributions \"true\" is not 0 or 1"
 //   "Settings.txt: values are read by position; these labels name other
 //    options: SolverThreadCount at the place of Dimensions, ..."
+//   "Settings.txt: labels that look like values: \"4\" as the label of
+//    Dimensions, ...; every value is read after its label, so a file of
+//    values alone shifts them all"
 // Prints nothing.
 SettingsReadResult readSettings(const std::string& path,
                                 RunSettings& settings);

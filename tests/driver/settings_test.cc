@@ -162,6 +162,40 @@ TEST(SettingsTest, LabelsOfOtherOptionsEarnOneWarning) {
   expectExample(settings);
 }
 
+// A file of values without labels makes labels of every other value: one
+// warning names them, and the run goes on with what was read.
+TEST(SettingsTest, LabelsThatLookLikeValuesEarnOneWarning) {
+  TempDir dir;
+  RunSettings settings;
+  const SettingsReadResult bare =
+      readText(dir, "2\n1\n1\n3\n5\n1\n1\n100\n", settings);
+  EXPECT_EQ(bare.valueLabelWarning,
+            dir.path("Settings.txt") +
+                ": labels that look like values: \"2\" as the label of "
+                "Dimensions, \"1\" as the label of SolverThreadCount, \"5\" "
+                "as the label of GeneratorThreadCount, \"1\" as the label of "
+                "IntegrationPrecision; every value is read after its label, "
+                "so a file of values alone shifts them all");
+  EXPECT_TRUE(bare.errors.empty());
+  EXPECT_TRUE(bare.labelWarning.empty());
+  EXPECT_EQ(settings.Dimensions, 1u);
+  EXPECT_EQ(settings.SolverThreadCount, 3);
+
+  // Signed, decimal and exponent forms are numbers too; words that merely
+  // hold digits or signs are labels.
+  RunSettings other;
+  const SettingsReadResult mixed = readText(
+      dir, "+3 3 x1 4 -2 1 4abc 20 0.5 5 - 2 1e3 0 . 5000", other);
+  EXPECT_EQ(mixed.valueLabelWarning,
+            dir.path("Settings.txt") +
+                ": labels that look like values: \"+3\" as the label of "
+                "Dimensions, \"-2\" as the label of GeneratorThreadCount, "
+                "\"0.5\" as the label of HistogramPrecision, \"1e3\" as the "
+                "label of ExactDistributions; every value is read after its "
+                "label, so a file of values alone shifts them all");
+  expectExample(other);
+}
+
 TEST(SettingsTest, ByteOrderMarkIsSkippedAndAnUnreadableFileIsAnError) {
   TempDir dir;
   RunSettings settings;
