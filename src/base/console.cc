@@ -1,12 +1,19 @@
 #include "base/console.h"
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <mutex>
 #include <string>
+
+#include "base/stop_signals.h"
 
 namespace linprob {
 namespace {
@@ -39,18 +46,40 @@ std::string erasure(std::size_t width) {
   return text;
 }
 
+// How long a write to standard output waits for room at a time before it
+// looks at the stop signals again.
+constexpr int kWaitMilliseconds = 100;
+
+// Waits until standard output takes more bytes (or has failed, which the
+// write then reports). False once a stop signal has arrived and it still
+// takes none: nobody may wait on a reader that does not read.
+bool roomInStdout() {
+  pollfd output{STDOUT_FILENO, POLLOUT, 0};
+  for (;;) {
+    const bool stopping = StopSignals::arrived();
+    const int ready = ::poll(&output, 1, stopping ? 0 : kWaitMilliseconds);
+    if (ready > 0 || (ready < 0 && errno != EINTR)) return true;
+    if (stopping) return false;
+  }
+}
+
 // Writes `text` to standard output unless it has failed; keeps the reason
-// of a failure. Called with the mutex held.
+// of a failure. Each write is at most PIPE_BUF bytes and waits for room
+// first, so none blocks on a pipe nobody reads: once a stop signal has
+// arrived, what does not fit is dropped. Called with the mutex held.
 void writeToStdout(StatusLine& status, std::string_view text) {
   if (status.outputError != 0) return;
-  // One fwrite per line: the C stream locks itself for the whole call.
-  errno = 0;
-  const bool wrote = std::fwrite(text.data(), 1, text.size(), stdout) ==
-                     text.size();
-  if (wrote && std::fflush(stdout) == 0) return;
-  const int error = errno == 0 ? EIO : errno;
-  std::clearerr(stdout);
-  if (error != EINTR) status.outputError = error;
+  while (!text.empty()) {
+    if (!roomInStdout()) return;
+    const std::size_t piece = std::min<std::size_t>(text.size(), PIPE_BUF);
+    const ssize_t wrote = ::write(STDOUT_FILENO, text.data(), piece);
+    if (wrote < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (wrote <= 0) {
+      status.outputError = wrote < 0 ? errno : EIO;
+      return;
+    }
+    text.remove_prefix(static_cast<std::size_t>(wrote));
+  }
 }
 
 }  // namespace

@@ -17,8 +17,12 @@
 // EPIPE, the program ignoring SIGPIPE; a full disk: ENOSPC) is given up at
 // its first failure: the system's reason is kept for the driver to report
 // once, and every later line is dropped, so a run whose output nobody
-// reads still writes its files. A write interrupted by a signal (EINTR)
-// loses the rest of its line only.
+// reads still writes its files. Lines go straight to the descriptor, at
+// most PIPE_BUF bytes a write, each once there is room for it, so that a
+// write never blocks: a reader that stops reading holds the run up only
+// until a stop signal arrives (base/stop_signals.h), and from then on what
+// it does not take at once is dropped. A write interrupted by a signal
+// (EINTR) is tried again.
 //
 // One mutex guards the status line's text and the failure of standard
 // output, and orders the writes to both streams. It is held only while writing, and nothing here calls out while

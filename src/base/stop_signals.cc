@@ -90,6 +90,8 @@ void StopSignals::watch() {
 
 int StopSignals::signal() const { return receivedSignal.load(); }
 
+bool StopSignals::arrived() { return receivedSignal.load() != 0; }
+
 std::string StopSignals::name(int signal) {
   switch (signal) {
     case SIGINT:

@@ -38,6 +38,12 @@ class StopSignals {
   // "SIGINT", "SIGTERM", "SIGHUP", or "signal <number>".
   static std::string name(int signal);
 
+  // Whether one of the three signals has arrived since the last StopSignals
+  // was made: the handler's own record, so true at once, before the token
+  // is requested. For code below the run that must not wait on once a stop
+  // is asked for (base/console.h); safe on any thread.
+  static bool arrived();
+
  private:
   void watch();
 

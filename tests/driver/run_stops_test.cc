@@ -141,5 +141,24 @@ TEST(RunStopsTest, ASignalStopsTheReport) {
   EXPECT_FALSE(dir.exists(".linprob.lock"));
 }
 
+// Standard output to a pipe that nobody reads: once it is full, the thread
+// printing waits there, and the others wait for it. A signal ends the run
+// all the same, soon, as a stop.
+TEST(RunStopsTest, ASignalStopsARunBlockedOnStandardOutput) {
+  WorkDir dir;
+  writeLargeSystem(dir, 4);
+  dir.write("Settings.txt", "D 4 S 2 G 1 I 60 H 10 M 1 E 1 N 10\n");
+  testing::StartedProgram program(dir, {}, testing::StartedOutput::kUnreadPipe);
+  ASSERT_TRUE(program.waitForStalledPipe(std::chrono::milliseconds(300),
+                                         std::chrono::seconds(60)));
+  program.signal(SIGINT);
+  const Clock::time_point sent = Clock::now();
+  const ProgramRun run = program.wait(std::chrono::seconds(20));
+  EXPECT_LT(Clock::now() - sent, kGenerousBound);
+  EXPECT_EQ(run.status, 128 + SIGINT);
+  EXPECT_EQ(run.err.rfind("Interrupted by SIGINT: kept ", 0), 0u) << run.err;
+  EXPECT_FALSE(dir.exists(".linprob.lock"));
+}
+
 }  // namespace
 }  // namespace linprob

@@ -8,6 +8,7 @@
 #define LINPROB_TESTS_SUPPORT_PROGRAM_RUN_H_
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -157,12 +158,19 @@ inline std::map<std::string, std::string> filesUnder(
   return files;
 }
 
+// Where a started program's standard output goes: a file outside its
+// folder, or a pipe of one page that the test holds open and never reads
+// (writes block once it is full).
+enum class StartedOutput { kFile, kUnreadPipe };
+
 // The program started in `dir` in the background with `arguments`, its
-// output going to files outside `dir`.
+// output going to files outside `dir` (or standard output to an unread
+// pipe).
 class StartedProgram {
  public:
   explicit StartedProgram(const WorkDir& dir,
-                          std::vector<std::string> arguments = {})
+                          std::vector<std::string> arguments = {},
+                          StartedOutput output = StartedOutput::kFile)
       : arguments_(std::move(arguments)) {
     const std::string folder = dir.path().string();
     const std::string out = outputs_.path("stdout");
@@ -170,11 +178,19 @@ class StartedProgram {
     std::vector<char*> argv{const_cast<char*>(LINPROB_BINARY)};
     for (std::string& argument : arguments_) argv.push_back(argument.data());
     argv.push_back(nullptr);
+    int ends[2] = {-1, -1};
+    if (output == StartedOutput::kUnreadPipe) {
+      if (::pipe2(ends, O_CLOEXEC) != 0) return;
+      ::fcntl(ends[1], F_SETPIPE_SZ, 4096);
+      unreadPipe_ = ends[0];
+    }
     pid_ = ::fork();
     if (pid_ == 0) {
       // Only calls that are safe after fork() in a threaded process.
       if (::chdir(folder.c_str()) != 0) ::_exit(126);
-      const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int o = ends[1] >= 0 ? ends[1]
+                                 : ::open(out.c_str(),
+                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
       const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (o < 0 || e < 0) ::_exit(126);
       ::dup2(o, 1);
@@ -182,11 +198,37 @@ class StartedProgram {
       ::execv(LINPROB_BINARY, argv.data());
       ::_exit(127);
     }
+    if (ends[1] >= 0) ::close(ends[1]);
   }
   ~StartedProgram() {
     if (pid_ > 0 && !waited_) {
       ::kill(pid_, SIGKILL);
       ::waitpid(pid_, nullptr, 0);
+    }
+    if (unreadPipe_ >= 0) ::close(unreadPipe_);
+  }
+
+  // With StartedOutput::kUnreadPipe: waits until the program has written
+  // to the pipe and then added nothing for `still`, being held up by the
+  // full pipe; false if that is not so within `limit` (a guard, not a
+  // measurement).
+  bool waitForStalledPipe(std::chrono::milliseconds still,
+                          std::chrono::seconds limit) const {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    int last = 0;
+    auto since = std::chrono::steady_clock::now();
+    for (;;) {
+      int held = 0;
+      if (::ioctl(unreadPipe_, FIONREAD, &held) != 0) return false;
+      const auto now = std::chrono::steady_clock::now();
+      if (held != last) {
+        last = held;
+        since = now;
+      } else if (held > 0 && now - since >= still) {
+        return true;
+      }
+      if (now > end) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   }
   StartedProgram(const StartedProgram&) = delete;
@@ -198,10 +240,16 @@ class StartedProgram {
   void freeze() const { ::kill(pid_, SIGSTOP); }
   void resume() const { ::kill(pid_, SIGCONT); }
 
-  // Waits for the program to end; status -1 when a signal ended it.
-  ProgramRun wait() {
+  // Waits for the program to end; status -1 when a signal ended it. With a
+  // `limit`, a program still running then is killed (status -1).
+  ProgramRun wait(std::chrono::seconds limit = std::chrono::seconds(0)) {
     int raw = 0;
-    ::waitpid(pid_, &raw, 0);
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (limit.count() > 0 && ::waitpid(pid_, &raw, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > end) ::kill(pid_, SIGKILL);
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (limit.count() == 0) ::waitpid(pid_, &raw, 0);
     waited_ = true;
     ProgramRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -215,6 +263,7 @@ class StartedProgram {
   std::vector<std::string> arguments_;
   pid_t pid_ = -1;
   bool waited_ = false;
+  int unreadPipe_ = -1;
 };
 
 // How a run's standard output is broken: a pipe whose reader has closed it
