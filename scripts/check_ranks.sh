@@ -12,7 +12,8 @@
 # so must standard output (--quiet: the per-job lines, which depend on the
 # threads, are hidden). Then an input refused on rank 0 must end every
 # process with status 1, and a non-root process's failure must end the run
-# (no hang).
+# (no hang); last, a stop signal to the launcher or to the processes must
+# end every process by itself, with one report.
 #
 # Usage: scripts/check_ranks.sh [BUILD_DIR]   (default build; needs a build
 # configured with -DLINPROB_WITH_MPI=ON, else it says so and passes)
@@ -144,6 +145,53 @@ if [ "$status" != 1 ] || [ "$(grep -c 'Dimensions' "$work/refused.err")" != 1 ];
 else
   echo "ok   refused input under 2 processes: status 1, reported once"
 fi
+
+# A stop: SIGINT to mpirun (which ends its processes with SIGTERM), then
+# to the two processes themselves, a few phases into a long run. Every
+# process stops by itself, without MPI_Abort and its report: one
+# "Interrupted by" line (rank 0's), no lock file or temporary left, and the
+# launcher's status 128 + N when the signal reached the processes (Open
+# MPI's mpirun exits 1 when it was signalled itself, whatever its
+# processes return).
+rm -rf "$work/long"
+cp -r examples "$work/long"
+sed -i 's/^IntegrationPrecision .*/IntegrationPrecision 100/' \
+  "$work/long/Settings.txt"
+for target in launcher processes; do
+  rm -rf "$work/stop-$target"
+  cp -r "$work/long" "$work/stop-$target"
+  timeout 120 "${mpirun[@]}" -np 2 "$program" -j 1 --quiet --counting replay \
+    "$work/stop-$target" >"$work/stop.out" 2>"$work/stop.err" &
+  launcher=$!
+  for _ in $(seq 600); do
+    grep -q '^Calculating results' "$work/stop.out" 2>/dev/null && break
+    sleep 0.1
+  done
+  sleep 0.5
+  if [ $target = launcher ]; then
+    signal=TERM
+    kill -INT "$(pgrep -P "$launcher" -x mpirun || echo "$launcher")"
+  else
+    signal=INT
+    pkill -INT -P "$(pgrep -P "$launcher" -x mpirun)" -x linprob
+  fi
+  status=0
+  wait "$launcher" || status=$?
+  expected=(1 143)
+  [ $target = processes ] && expected=(130)
+  left=$(find "$work/stop-$target" -name '*.tmp' -o -name .linprob.lock)
+  if [[ ! " ${expected[*]} " =~ " $status " ]] ||
+     [ "$(grep -c '^Interrupted by SIG' "$work/stop.err")" != 1 ] ||
+     ! grep -q "^Interrupted by SIG$signal: kept" "$work/stop.err" ||
+     grep -q -e MPI_ABORT -e 'failed$' "$work/stop.err" || [ -n "$left" ]; then
+    echo "FAIL SIGINT to the $target of 2 processes: status $status"
+    cat "$work/stop.err"
+    echo "$left"
+    failures=$((failures + 1))
+  else
+    echo "ok   SIGINT to the $target of 2 processes: status $status, one report"
+  fi
+done
 
 if [ "$failures" -gt 0 ]; then
   echo "check_ranks: $failures failure(s)"

@@ -16,6 +16,12 @@ enum class ExitStatus : int {
 
 constexpr int exitCode(ExitStatus status) { return static_cast<int>(status); }
 
+// A run that a signal N stopped ends with 128 + N.
+constexpr int stoppedExitCode(int signal) { return 128 + signal; }
+constexpr bool isStoppedExitCode(int status) {
+  return status > 128 && status < 128 + 65;
+}
+
 }  // namespace linprob
 
 #endif  // LINPROB_DRIVER_EXIT_STATUS_H_

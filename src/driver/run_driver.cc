@@ -21,10 +21,12 @@
 #include "base/folder_lock.h"
 #include "base/input_file.h"
 #include "base/output_file.h"
+#include "base/process_group.h"
 #include "base/stop_signals.h"
 #include "driver/calibration.h"
 #include "driver/exit_status.h"
 #include "driver/input_check.h"
+#include "driver/kept_files.h"
 #include "driver/phase_settings.h"
 #include "driver/progress_display.h"
 #include "driver/run_footprint.h"
@@ -150,31 +152,6 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   return RunStart::kReady;
 }
 
-std::string counted(int count, const std::string& what) {
-  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
-}
-
-// The files a run completed, for the line of an interrupted run.
-struct KeptFiles {
-  int summaries = 0;
-  int csv = 0;
-  std::optional<int> report;  // set once the run began its Report/ folder
-};
-
-int reportInterrupted(int signal, const KeptFiles& kept) {
-  std::string line = "Interrupted by " + StopSignals::name(signal) +
-                     ": kept " +
-                     counted(kept.summaries, "completed summary file");
-  if (kept.report) {
-    line += ", " + counted(kept.csv, "CSV file") + " and " +
-            counted(*kept.report, "report file");
-  } else {
-    line += " and " + counted(kept.csv, "CSV file");
-  }
-  printError(line + "; nothing unfinished was left");
-  return 128 + signal;
-}
-
 // Enters the working folder of the options; false (reported) when it
 // cannot.
 bool enterWorkDir(const RunOptions& options) {
@@ -254,6 +231,9 @@ int runChecked(const RunOptions& options,
       return *status;
     }
   }
+  // From the start on, a process that stops waits for no other: those that
+  // do not stop are ended at the end (driver/run_share.h).
+  if (share.group() != nullptr) share.group()->stopWaitingOn(stop);
 
   RunPlan plan =
       makeRunPlan(settings, options.writeReport, options.memoryBudget);
@@ -291,7 +271,11 @@ int runChecked(const RunOptions& options,
     used.seed = drawSeed();
   }
   // Every process samples from rank 0's seed.
-  used.seed = share.rootSeed(used.seed);
+  try {
+    used.seed = share.rootSeed(used.seed);
+  } catch (const GroupStopped&) {
+    return reportInterrupted(signals.signal(), kept);
+  }
 
   ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);
   if (firstReference) {

@@ -1,5 +1,6 @@
 #include "driver/run_share.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <iostream>
@@ -15,6 +16,11 @@ namespace linprob {
 namespace {
 
 constexpr std::int64_t kGoesOn = -1;
+
+// How long a process that stops waits for the others to stop too: each
+// looks at the stop at least every millisecond or so in a phase, so the
+// processes of a launch that was signalled as a whole meet well within it.
+constexpr std::chrono::milliseconds kStopsMeetWithin{500};
 
 void putNumber(std::string& out, std::int64_t value) {
   char bytes[sizeof value];
@@ -142,6 +148,12 @@ int RunShare::end(int status) {
   }
   if (toldToEnd_ || phasesDone_) return status;
   if (status == exitCode(ExitStatus::kSuccess)) return status;
+  // A stop that every process meets (a signal to the whole launch): each
+  // ends alone with its own status and rank 0 alone has said what it kept;
+  // no process is aborted, so the launcher reports no failure of its own.
+  if (isStoppedExitCode(status) && group_->allStopped(kStopsMeetWithin)) {
+    group_->leave(status);
+  }
   if (standardError_ != nullptr) {
     std::cerr.rdbuf(standardError_);
     standardError_ = nullptr;

@@ -13,7 +13,11 @@
 // After the start and until the last phase is done, a process that ends
 // with a failure (an error, a stop) ends every process at once
 // (ProcessGroup::abort) with its status, after its message on standard
-// error: no process is left waiting for it. A failure of rank 0 while it
+// error: no process is left waiting for it. A stop that reaches every
+// process (a signal to the whole launch) is the exception: from the start
+// on no process waits for another once it stops (GroupStopped), and when
+// every process stops, each ends alone with its own 128 + N, rank 0's
+// message the only one. A failure of rank 0 while it
 // writes the run's files (CSV, report) afterwards ends rank 0 only, with its
 // status; the others have ended already. The
 // other processes hold their messages until then, so that a failure every

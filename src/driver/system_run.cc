@@ -9,6 +9,7 @@
 
 #include "base/console.h"
 #include "base/output_file.h"
+#include "base/process_group.h"
 #include "driver/distribution_phase.h"
 #include "driver/phase_settings.h"
 #include "driver/system_inputs.h"
@@ -191,6 +192,9 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
     store.add(result);
     return SystemOutcome::kWritten;
   } catch (const PhaseStopped&) {
+    return SystemOutcome::kStopped;
+  } catch (const GroupStopped&) {
+    // The other processes were not waited for: a stop all the same.
     return SystemOutcome::kStopped;
   } catch (const std::exception& error) {
     // A reading that a stop ended is no failure either.

@@ -3,16 +3,29 @@
 // threads never do), so MPI_THREAD_FUNNELED is all the run needs. MPI's
 // default error handler ends every process on a failed call, so a broken
 // launch never leaves a process waiting.
+//
+// Each collective operation first waits for every process to arrive, with
+// a barrier on a communicator of its own that is tested while looking at
+// the stop; once all have arrived the operation itself (a blocking MPI
+// call, whose bits and speed are those of MPI's own) takes no wait for a
+// process that may have stopped. A process that stops meets the others
+// that stop in one more barrier, on a third communicator: when every
+// process comes, each leaves alone with its own status (no MPI_Abort and
+// its report), else MPI_Abort ends those that go on.
 #include <mpi.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ranks/launch.h"
@@ -41,17 +54,32 @@ int countOf(std::size_t size, const char* what) {
   return static_cast<int>(size);
 }
 
+// Tests `request` until it completes; throws GroupStopped once `stop` is
+// requested before it does.
+void complete(MPI_Request& request, const std::stop_token& stop) {
+  for (;;) {
+    int done = 0;
+    MPI_Test(&request, &done, MPI_STATUS_IGNORE);
+    if (done != 0) return;
+    if (stop.stop_requested()) throw GroupStopped();
+    std::this_thread::yield();
+  }
+}
+
 class MpiGroup final : public ProcessGroup {
  public:
   MpiGroup() {
     MPI_Comm_rank(MPI_COMM_WORLD, &rank_);
     MPI_Comm_size(MPI_COMM_WORLD, &size_);
+    MPI_Comm_dup(MPI_COMM_WORLD, &arrivals_);
+    MPI_Comm_dup(MPI_COMM_WORLD, &stops_);
   }
 
   int rank() const override { return rank_; }
   int size() const override { return size_; }
 
   void broadcast(std::string& bytes) override {
+    arrive();
     std::uint64_t length = bytes.size();
     MPI_Bcast(&length, 1, MPI_UINT64_T, 0, MPI_COMM_WORLD);
     bytes.resize(length);
@@ -64,6 +92,7 @@ class MpiGroup final : public ProcessGroup {
 
   std::vector<std::vector<double>> allGather(
       const std::vector<double>& mine) override {
+    arrive();
     const int count = countOf(mine.size(), "values");
     std::vector<int> counts(static_cast<std::size_t>(size_), 0);
     MPI_Allgather(&count, 1, MPI_INT, counts.data(), 1, MPI_INT,
@@ -87,6 +116,7 @@ class MpiGroup final : public ProcessGroup {
   }
 
   void sumAll(std::vector<std::uint64_t>& values) override {
+    arrive();
     for (std::size_t at = 0; at < values.size(); at += kMostPerCall) {
       const std::size_t piece =
           std::min<std::size_t>(kMostPerCall, values.size() - at);
@@ -101,9 +131,43 @@ class MpiGroup final : public ProcessGroup {
     std::_Exit(status);
   }
 
+  void stopWaitingOn(std::stop_token stop) override { stop_ = std::move(stop); }
+
+  bool allStopped(std::chrono::milliseconds wait) override {
+    MPI_Request request = MPI_REQUEST_NULL;
+    MPI_Ibarrier(stops_, &request);
+    const auto end = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+      int done = 0;
+      MPI_Test(&request, &done, MPI_STATUS_IGNORE);
+      if (done != 0) return true;
+      if (std::chrono::steady_clock::now() > end) return false;
+      std::this_thread::yield();
+    }
+  }
+
+  // Without MPI_Finalize: a collective that a stop cut short may still be
+  // pending here, and the processes end as they stop, not together.
+  [[noreturn]] void leave(int status) override {
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
+
  private:
+  // Waits, looking at the stop, until every process has come to the same
+  // collective operation.
+  void arrive() {
+    MPI_Request request = MPI_REQUEST_NULL;
+    MPI_Ibarrier(arrivals_, &request);
+    complete(request, stop_);
+  }
+
   int rank_ = 0;
   int size_ = 1;
+  MPI_Comm arrivals_ = MPI_COMM_NULL;  // the barriers before each operation
+  MPI_Comm stops_ = MPI_COMM_NULL;     // the one barrier of a stop
+  std::stop_token stop_;               // none until stopWaitingOn
 };
 
 class MpiLaunch final : public Launch {

@@ -1,15 +1,91 @@
 // The start rank 0 announces to the other processes, as bytes: every
-// setting and the status to end with come back as they left.
+// setting and the status to end with come back as they left; and how a
+// started process ends, alone on a stop every process meets.
 // (Whole runs under mpirun: scripts/check_ranks.sh.)
 #include "driver/run_share.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
+#include <vector>
+
+#include "base/console.h"
 
 namespace linprob {
 namespace {
+
+// Process 1 of 2, whose rank 0 starts the run; the end it comes to is
+// thrown as its text, "left 130" or "aborted 130".
+class SecondProcess final : public ProcessGroup {
+ public:
+  explicit SecondProcess(bool othersStop) : othersStop_(othersStop) {}
+  int rank() const override { return 1; }
+  int size() const override { return 2; }
+  void broadcast(std::string& bytes) override {
+    bytes = toBytes(RunStartNote{});
+  }
+  std::vector<std::vector<double>> allGather(
+      const std::vector<double>& mine) override {
+    return {mine, mine};
+  }
+  void sumAll(std::vector<std::uint64_t>&) override {}
+  [[noreturn]] void abort(int status) override {
+    throw std::runtime_error("aborted " + std::to_string(status));
+  }
+  void stopWaitingOn(std::stop_token) override {}
+  bool allStopped(std::chrono::milliseconds) override {
+    asked = true;
+    return othersStop_;
+  }
+  [[noreturn]] void leave(int status) override {
+    throw std::runtime_error("left " + std::to_string(status));
+  }
+  bool asked = false;
+
+ private:
+  bool othersStop_;
+};
+
+// How a started process ends on `status`, and what it says on standard
+// error.
+std::string endOf(SecondProcess& group, int status, std::string* said) {
+  ::testing::internal::CaptureStderr();
+  std::string end;
+  {
+    RunShare share(&group);
+    RunSettings settings;
+    EXPECT_FALSE(share.awaitStart(settings, std::nullopt).has_value());
+    try {
+      end = std::to_string(share.end(status));
+    } catch (const std::runtime_error& thrown) {
+      end = thrown.what();
+    }
+  }
+  *said = ::testing::internal::GetCapturedStderr();
+  showLines(true);  // hidden by the share of a process other than rank 0
+  return end;
+}
+
+// A stop that every process meets ends each alone with its own status; a
+// stop the others do not meet, and any failure, end them all.
+TEST(RunShareTest, AStopEveryProcessMeetsEndsEachAlone) {
+  std::string said;
+  SecondProcess allStop(true);
+  EXPECT_EQ(endOf(allStop, 130, &said), "left 130");
+  EXPECT_EQ(said, "");
+  SecondProcess aloneStopped(false);
+  EXPECT_EQ(endOf(aloneStopped, 143, &said), "aborted 143");
+  EXPECT_TRUE(aloneStopped.asked);
+  EXPECT_EQ(said, "linprob: process 1 of 2 failed\n");
+  SecondProcess failed(true);
+  EXPECT_EQ(endOf(failed, 2, &said), "aborted 2");
+  EXPECT_FALSE(failed.asked);
+  SecondProcess done(true);
+  EXPECT_EQ(endOf(done, 0, &said), "0");
+}
 
 TEST(RunShareTest, TheStartComesBackAsItLeft) {
   RunStartNote note;

@@ -7,10 +7,12 @@
 #define LINPROB_TESTS_SUPPORT_IN_PROCESS_RANKS_H_
 
 #include <barrier>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,6 +82,14 @@ class InProcessRanks {
     [[noreturn]] void abort(int status) override {
       throw std::logic_error("rank " + std::to_string(rank_) +
                              " aborted with " + std::to_string(status));
+    }
+    // The threads' barriers wait for every rank; a stop does not cut them
+    // short, and a rank never stops alone.
+    void stopWaitingOn(std::stop_token) override {}
+    bool allStopped(std::chrono::milliseconds) override { return false; }
+    [[noreturn]] void leave(int status) override {
+      throw std::logic_error("rank " + std::to_string(rank_) +
+                             " left with " + std::to_string(status));
     }
 
    private:

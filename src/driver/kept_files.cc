@@ -1,0 +1,32 @@
+#include "driver/kept_files.h"
+
+#include <string>
+
+#include "base/console.h"
+#include "base/stop_signals.h"
+#include "driver/exit_status.h"
+
+namespace linprob {
+namespace {
+
+std::string counted(int count, const std::string& what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+int reportInterrupted(int signal, const KeptFiles& kept) {
+  std::string line = "Interrupted by " + StopSignals::name(signal) +
+                     ": kept " +
+                     counted(kept.summaries, "completed summary file");
+  if (kept.report) {
+    line += ", " + counted(kept.csv, "CSV file") + " and " +
+            counted(*kept.report, "report file");
+  } else {
+    line += " and " + counted(kept.csv, "CSV file");
+  }
+  printError(line + "; nothing unfinished was left");
+  return stoppedExitCode(signal);
+}
+
+}  // namespace linprob
