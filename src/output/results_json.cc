@@ -130,13 +130,14 @@ Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
   Json unknowns = Json::array();
   for (int v = 0; v < store.unknownCount(); ++v) {
     const StoredSolution& solution = store.solution(v, system, mode.index);
+    const SolutionMeasures measures = store.measures(v, system, mode.index);
     unknowns.push_back(Json{
         {"unknown", v},
         {"exact", solution.exact},
-        {"forward_error_ulps", orNull(solution.measures.forwardErrorUlps)},
+        {"exact_bounds", pairOf(solution.exactLow, solution.exactHigh)},
+        {"forward_error_ulps", orNull(measures.forwardErrorUlps)},
         {"interval", pairOf(solution.intervalLow, solution.intervalHigh)},
-        {"interval_overestimation",
-         orNull(solution.measures.intervalOverestimation)}});
+        {"interval_overestimation", orNull(measures.intervalOverestimation)}});
   }
   const std::string folder = systemFolder(system);
   Json columnOrder = Json::array();

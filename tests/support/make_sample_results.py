@@ -408,6 +408,7 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
         steps, order, growth = eliminate(a, row_pivot, col_pivot)
         x = replay(steps, order, rhs)
         box = replay_interval(steps, order, interval_rhs)
+        bounds = replay_interval(steps, order, [[v, v] for v in rhs])
         mode = {"mode": name, "summary_file": system["folder"] + "RESULTS_%s.txt" % suffix,
                 "pivot_growth": growth, "column_order": order, "unknowns": [], "families": []}
         for u in range(n):
@@ -419,8 +420,9 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
                 ulps = err if err else None
                 hull_width = system["exact_hull"][u][1] - system["exact_hull"][u][0]
                 over = (box[u][1] - box[u][0]) / hull_width if hull_width > 0 else None
-            mode["unknowns"].append({"unknown": u, "exact": x[u], "forward_error_ulps": ulps,
-                                     "interval": box[u], "interval_overestimation": over})
+            mode["unknowns"].append({"unknown": u, "exact": x[u], "exact_bounds": bounds[u],
+                                     "forward_error_ulps": ulps, "interval": box[u],
+                                     "interval_overestimation": over})
         for f, family in enumerate(FAMILIES):
             solutions = [replay(steps, order, b) for b in draws[family]]
             entry = {"family": family, "jobs": len(solutions),
