@@ -10,6 +10,7 @@
 #include "base/console.h"
 #include "base/output_file.h"
 #include "driver/distribution_phase.h"
+#include "driver/numeric_check.h"
 #include "driver/phase_settings.h"
 #include "driver/system_inputs.h"
 #include "linear/interval.h"
@@ -165,6 +166,15 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
       addCells(settings, *checked);
       store.addReference(makeSystemReference(
           std::move(*checked), stop, referenceNeedOf(options.writeReport)));
+    }
+    // The verdict was decided with the references; it is told once, at
+    // the system's first mode, by the process that prints.
+    if (mode.index == kPivotModes[0].index &&
+        (options.group == nullptr || options.group->isRoot())) {
+      if (const auto warning =
+              conditionWarning(i, store.reference(i)->condition)) {
+        printError(*warning);
+      }
     }
     const SystemResult result =
         analyseSystem(settings, i, mode, options, display,

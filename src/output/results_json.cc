@@ -18,6 +18,7 @@
 #include "output/measure_json.h"
 #include "output/number_text.h"
 #include "output/page_document.h"
+#include "results/condition_verdict.h"
 
 namespace linprob {
 namespace {
@@ -149,6 +150,15 @@ Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
               {"unknowns", std::move(unknowns)}};
 }
 
+Json conditionVerdictJson(const std::optional<ConditionVerdict>& verdict) {
+  if (!verdict) return nullptr;
+  return Json{{"condition_number", verdict->conditionNumber},
+              {"source", conditionSourceName(verdict->source)},
+              {"level", conditionLevelName(verdict->level)},
+              {"correct_digits", verdict->correctDigits},
+              {"text", verdict->text}};
+}
+
 Json reasonJson(const SystemReference* reference, const std::string& reason) {
   if (reference == nullptr || reason.empty()) return nullptr;
   return reason;
@@ -221,6 +231,9 @@ Json systemHead(const ResultStore& store, int system, const PageForm* page) {
   entry["condition_number_enclosure"] = std::move(enclosure);
   entry["condition_number_reason"] =
       reasonJson(reference, reasons.conditionNumber);
+  entry["condition_verdict"] =
+      reference != nullptr ? conditionVerdictJson(reference->condition)
+                           : Json(nullptr);
   entry["exact_moments_reason"] = reasonJson(reference, reasons.moments);
   if (mapped) {
     // n^2 shares per family: too many for the page, which points to the

@@ -73,6 +73,7 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   const Json& system = document["systems"][0];
   EXPECT_EQ(system["true_solution"], Json::parse("[0.1114961429893448,2]"));
   EXPECT_EQ(system["condition_number"], 2.0);  // 4 * 0.5
+  EXPECT_EQ(system["condition_verdict"]["text"], "well conditioned");
   ASSERT_EQ(system["modes"].size(), 4u);
   const std::vector<std::string> fields = {
       "unknown", "min", "max", "borders", "valid", "invalid", "exact_linear",

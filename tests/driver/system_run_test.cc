@@ -1,7 +1,9 @@
 // The deterministic pass of a system, end to end, on Hilbert's matrix of
 // order 10 (kappa about 3.5e13): the exact value is the plain right-hand
 // side solved in doubles, the interval replay of the same right-hand side is
-// kept beside it as its bounds, and the forward error measures the point.
+// kept beside it as its bounds, the forward error measures the point, and
+// the console and the report give the one condition verdict in the same
+// words.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -145,6 +147,36 @@ TEST(SystemRunTest, HilbertExactValuesArePoints) {
       lines(dir.read("Export/Results_X0.csv"));
   ASSERT_GT(exported.size(), 1u);
   EXPECT_EQ(exported[1], exportLine.str());
+}
+
+TEST(SystemRunTest, HilbertConditionVerdictIsToldAlike) {
+  HilbertRun hilbert;
+  runHilbert(hilbert);
+  ASSERT_FALSE(HasFatalFailure());
+  const Json& system = hilbert.system;
+
+  // One verdict, from the certified kappa, in the same words on the console.
+  const Json& verdict = system["condition_verdict"];
+  ASSERT_TRUE(verdict.is_object()) << system.dump().substr(0, 400);
+  EXPECT_EQ(verdict["source"], "certified");
+  EXPECT_EQ(verdict["condition_number"], system["condition_number"]);
+  EXPECT_EQ(verdict["level"], "ill conditioned");
+  const double kappa = system["condition_number"].get<double>();
+  EXPECT_GT(kappa, 3e13);
+  EXPECT_LT(kappa, 4e13);
+  EXPECT_EQ(verdict["correct_digits"], 2);
+  EXPECT_EQ(verdict["text"],
+            "results may have fewer than 2 correct significant digits");
+  std::ostringstream kappaText;
+  kappaText.precision(3);
+  kappaText << kappa;
+  EXPECT_EQ(hilbert.run.err, "Matrix0/Matice.txt: condition number " +
+                                 kappaText.str() + " is above 1e9: " +
+                                 verdict["text"].get<std::string>() + "\n");
+  // The page carries the same verdict.
+  EXPECT_NE(hilbert.dir.read("Report/index.html")
+                .find("\"text\":\"" + verdict["text"].get<std::string>()),
+            std::string::npos);
 }
 
 }  // namespace
