@@ -173,8 +173,9 @@ std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
   }
   if (stop.stop_requested()) return std::nullopt;
 
-  checkNumerics(inputs, settings, check, stop,
-                keepEliminations ? &inputs.eliminated : nullptr);
+  inputs.files.conditionEstimate =
+      checkNumerics(inputs, settings, check, stop,
+                    keepEliminations ? &inputs.eliminated : nullptr);
   if (stop.stop_requested()) return std::nullopt;
   return inputs;
 }

@@ -175,10 +175,12 @@ std::vector<ModeFindings> findingsOfEveryMode(
 
 }  // namespace
 
-void checkNumerics(const ReadInputs& read, const RunSettings& settings,
-                   InputCheck& check, const std::stop_token& stop,
-                   ModeEliminations* kept) {
-  if (!read.has(SystemFile::kMatrix)) return;
+std::optional<double> checkNumerics(const ReadInputs& read,
+                                    const RunSettings& settings,
+                                    InputCheck& check,
+                                    const std::stop_token& stop,
+                                    ModeEliminations* kept) {
+  if (!read.has(SystemFile::kMatrix)) return std::nullopt;
   const std::string matrixFile = read.folder + kMatrixFile;
 
   // Overflow problems are gathered apart and follow the condition line.
@@ -194,7 +196,7 @@ void checkNumerics(const ReadInputs& read, const RunSettings& settings,
 
   std::vector<ModeFindings> findings =
       findingsOfEveryMode(modeInputsOf(read), families, kept != nullptr, stop);
-  if (stop.stop_requested()) return;
+  if (stop.stop_requested()) return std::nullopt;
   if (kept != nullptr &&
       std::all_of(findings.begin(), findings.end(),
                   [](const ModeFindings& m) { return m.eliminated.has_value(); })) {
@@ -238,15 +240,34 @@ void checkNumerics(const ReadInputs& read, const RunSettings& settings,
                            " is above 1e15: the matrix is numerically "
                            "singular, and no digit of its results could be "
                            "trusted");
-  } else if (anyMode && worst > kIllCondition) {
-    check.warnings.push_back(matrixFile + ": condition number " +
-                             conditionText(worst) +
-                             " is above 1e9: results may have fewer than 6 "
-                             "correct significant digits");
   }
   for (std::string& problem : overflows) {
     check.errors.push_back(std::move(problem));
   }
+  return anyMode ? std::optional<double>(worst) : std::nullopt;
+}
+
+std::optional<std::string> conditionWarning(
+    int system, const std::optional<ConditionVerdict>& verdict) {
+  if (!verdict || verdict->level != ConditionLevel::kIll) return std::nullopt;
+  return systemFolder(system) + kMatrixFile + ": condition number " +
+         conditionText(verdict->conditionNumber) + " is above 1e9: " +
+         verdict->text;
+}
+
+std::vector<std::string> checkedConditionWarnings(
+    const std::vector<SystemInputs>& systems, const SystemReference* first) {
+  std::vector<std::string> warnings;
+  for (const SystemInputs& inputs : systems) {
+    const std::optional<ConditionVerdict> verdict =
+        first != nullptr && first->system == inputs.system
+            ? first->condition
+            : conditionVerdict(std::nullopt, inputs.conditionEstimate);
+    if (auto warning = conditionWarning(inputs.system, verdict)) {
+      warnings.push_back(std::move(*warning));
+    }
+  }
+  return warnings;
 }
 
 }  // namespace linprob

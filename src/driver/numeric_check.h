@@ -19,7 +19,10 @@
 //   the smallest normal double (2.2e-308), or below N 2^-1054 for phases of
 //   N jobs when that is larger: its standard deviation, INVALID and the
 //   moments of the solved values would lose their digits or be zero.
-// A condition number above kIllCondition is one warning line per system.
+// The largest estimate of the four modes is returned: the system's condition
+// verdict (results/condition_verdict.h) falls back on it where no certified
+// κ∞ is computed. The verdict's warning, for an ill-conditioned system, is
+// conditionWarning's line, printed when the system's references are made.
 //
 // Messages (after the system's folder, e.g. "Matrix0/"):
 //   "Matice.txt: cannot be eliminated under pivoting mode 0 (none): zero or
@@ -27,7 +30,7 @@
 //   "Matice.txt: condition number 1.35e+16 is above 1e15: the matrix is
 //    numerically singular, and no digit of its results could be trusted"
 //   "Matice.txt: condition number 2e+12 is above 1e9: results may have fewer
-//    than 6 correct significant digits"                          (warning)
+//    than 3 correct significant digits"       (warning, conditionWarning)
 //   "Matice.txt: the elimination overflows under pivoting mode 1 (row)"
 //   "RealRHS.txt: unknown 1: the solution overflows under pivoting mode 0
 //    (none)"
@@ -56,12 +59,12 @@
 #include "driver/input_check.h"
 #include "driver/mode_eliminations.h"
 #include "driver/settings.h"
+#include "results/condition_verdict.h"
 #include "results/system_reference.h"
 
 namespace linprob {
 
 inline constexpr double kSingularCondition = 1e15;
-inline constexpr double kIllCondition = 1e9;
 
 // The files of a system, for what could be read of them.
 enum class SystemFile {
@@ -94,8 +97,10 @@ struct ReadInputs {
   void mark(SystemFile file) { read.set(static_cast<std::size_t>(file)); }
 };
 
-// Adds the system's problems to check.errors and its warning to
-// check.warnings. Checks nothing without the matrix. The check takes O(n^3)
+// Adds the system's problems to check.errors and returns the largest
+// condition estimate of the modes that could be eliminated (none without
+// the matrix, when no mode could, or once `stop` is requested). Checks
+// nothing without the matrix. The check takes O(n^3)
 // per pivoting mode (about half a second at 1,000 unknowns), the modes on
 // up to four threads that end before it returns; the lines and their order
 // are those of the modes taken one after the other. `stop` is looked at
@@ -103,9 +108,25 @@ struct ReadInputs {
 // millisecond or so, and once it is requested the check returns having
 // added nothing more. With `kept`, every mode's elimination goes there
 // when the system's matrix passed the check under every mode.
-void checkNumerics(const ReadInputs& inputs, const RunSettings& settings,
-                   InputCheck& check, const std::stop_token& stop = {},
-                   ModeEliminations* kept = nullptr);
+std::optional<double> checkNumerics(const ReadInputs& inputs,
+                                    const RunSettings& settings,
+                                    InputCheck& check,
+                                    const std::stop_token& stop = {},
+                                    ModeEliminations* kept = nullptr);
+
+// The warning line of an ill-conditioned system, "Matrix0/Matice.txt:
+// condition number 3.5e+13 is above 1e9: results may have fewer than 2
+// correct significant digits" (the verdict's κ∞ and words); none for a
+// verdict of another level or none.
+std::optional<std::string> conditionWarning(
+    int system, const std::optional<ConditionVerdict>& verdict);
+
+// The warnings of a check without a run (--check), in system order: each
+// system's verdict from what is known then, the references of `first` (the
+// first system's, as the calibration made them) where given, else the
+// check's estimate.
+std::vector<std::string> checkedConditionWarnings(
+    const std::vector<SystemInputs>& systems, const SystemReference* first);
 
 }  // namespace linprob
 

@@ -27,6 +27,7 @@
 #include "driver/exit_status.h"
 #include "driver/input_check.h"
 #include "driver/kept_files.h"
+#include "driver/numeric_check.h"
 #include "driver/phase_settings.h"
 #include "driver/progress_display.h"
 #include "driver/run_footprint.h"
@@ -245,6 +246,10 @@ int runChecked(const RunOptions& options,
           : std::nullopt;
   if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
   if (options.checkOnly) {
+    for (const std::string& warning : checkedConditionWarnings(
+             systems, firstReference ? &*firstReference : nullptr)) {
+      printError(warning);
+    }
     printLine("");
     for (const std::string& line : planLines(plan, estimate)) printLine(line);
     printLine(memoryBudgetLine(plan, options.memoryBudget));

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -18,7 +19,7 @@ namespace {
 
 // The bytes: n, then each list as its count and its numbers, in the
 // machine's own representation (the processes of a run share a machine
-// type).
+// type); last the check's condition estimate as a list of none or one.
 void putCount(std::string& bytes, std::uint64_t count) {
   bytes.append(reinterpret_cast<const char*>(&count), sizeof count);
 }
@@ -33,7 +34,8 @@ std::string inputBytes(unsigned n, const std::vector<double>& matrix,
                        const std::vector<double>& rhs,
                        const std::vector<ValueBounds>& intervalRhs,
                        const std::vector<double>& normalPairs,
-                       const std::vector<double>& boundsPairs) {
+                       const std::vector<double>& boundsPairs,
+                       const std::optional<double>& conditionEstimate) {
   static_assert(sizeof(ValueBounds) == 2 * sizeof(double));
   std::string bytes;
   putCount(bytes, n);
@@ -43,6 +45,8 @@ std::string inputBytes(unsigned n, const std::vector<double>& matrix,
              2 * intervalRhs.size());
   putNumbers(bytes, normalPairs.data(), normalPairs.size());
   putNumbers(bytes, boundsPairs.data(), boundsPairs.size());
+  putNumbers(bytes, conditionEstimate ? &*conditionEstimate : nullptr,
+             conditionEstimate ? 1 : 0);
   return bytes;
 }
 
@@ -93,13 +97,14 @@ void addCells(const RunSettings& settings, SystemInputs& inputs) {
 
 std::string toBytes(const SystemInputs& inputs) {
   return inputBytes(inputs.n, inputs.matrix, inputs.rhs, inputs.intervalRhs,
-                    inputs.normalPairs, inputs.boundsPairs);
+                    inputs.normalPairs, inputs.boundsPairs,
+                    inputs.conditionEstimate);
 }
 
 std::string toBytes(const SystemReference& reference) {
   return inputBytes(reference.n, reference.matrix, reference.rhs,
                     reference.intervalRhs, reference.normalPairs,
-                    reference.boundsPairs);
+                    reference.boundsPairs, reference.conditionEstimate);
 }
 
 SystemInputs systemInputsFromBytes(const std::string& bytes) {
@@ -114,6 +119,11 @@ SystemInputs systemInputsFromBytes(const std::string& bytes) {
   }
   inputs.normalPairs = reader.numbers();
   inputs.boundsPairs = reader.numbers();
+  const std::vector<double> estimate = reader.numbers();
+  if (estimate.size() > 1) {
+    throw std::runtime_error("system inputs: cut short");
+  }
+  if (!estimate.empty()) inputs.conditionEstimate = estimate.front();
   if (reader.at != bytes.size()) {
     throw std::runtime_error("system inputs: cut short");
   }

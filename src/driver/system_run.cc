@@ -11,15 +11,16 @@
 #include "base/output_file.h"
 #include "base/process_group.h"
 #include "driver/distribution_phase.h"
+#include "driver/numeric_check.h"
 #include "driver/phase_settings.h"
 #include "driver/system_inputs.h"
 #include "linear/interval.h"
 #include "linear/interval_replay.h"
 #include "linear/linear_system.h"
+#include "linear/step_replay.h"
 #include "linear/system_files.h"
 #include "output/summary_file.h"
 #include "results/position_measures.h"
-#include "results/solution_measures.h"
 #include "results/system_result.h"
 #include "results/truth_check.h"
 #include "solve/phase_solver.h"
@@ -83,11 +84,15 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
   result.mode = mode;
   result.columnOrder = system.columnOrder();
   result.pivotGrowth = system.pivotGrowth();
-  result.exact.reserve(n);
-  for (const double b : reference.rhs) result.exact.push_back(Interval(b));
+  // The point: the recorded steps in their order, each product and sum
+  // rounded to nearest.
+  result.exact = reference.rhs;
+  replaySteps(result.exact, system.steps());
+  result.exactBounds.reserve(n);
+  for (const double b : reference.rhs) result.exactBounds.push_back(Interval(b));
   // The same bits as the interval type's own replay, with the rounding mode
   // set once (linear/interval_replay.h).
-  replayIntervals(result.exact, system.steps());
+  replayIntervals(result.exactBounds, system.steps());
   // The start-of-run check refused a pair whose lower bound is above its
   // upper bound.
   result.interval.reserve(n);
@@ -95,20 +100,13 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
     result.interval.push_back(Interval(bounds.lower, bounds.upper));
   }
   replayIntervals(result.interval, system.steps());
-  result.measures =
-      measureSolution(result.exact, result.interval, result.columnOrder,
-                      reference.exact ? &*reference.exact : nullptr);
 
   // Moments about the plain solution keep the sums small, and its value
-  // lies inside [Min, Max] whenever the right-hand side's does.
-  std::vector<double> references;
-  references.reserve(n);
-  for (const Interval& value : result.exact) {
-    references.push_back(value.lower());
-  }
+  // lies inside [Min, Max] whenever the right-hand side's does; the ends of
+  // its interval replay may lie far outside.
   const PhaseContext context{settings,     system,  reference,
                              i,            mode,    options.seed,
-                             display,      stop,    std::move(references),
+                             display,      stop,    result.exact,
                              options.group, options.memoryBudget};
   for (const FamilyInfo& family : kFamilies) {
     // Measured at once: that releases the phase's fine histograms.
@@ -169,6 +167,15 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
       addCells(settings, *checked);
       store.addReference(makeSystemReference(
           std::move(*checked), stop, referenceNeedOf(options.writeReport)));
+    }
+    // The verdict was decided with the references; it is told once, at
+    // the system's first mode, by the process that prints.
+    if (mode.index == kPivotModes[0].index &&
+        (options.group == nullptr || options.group->isRoot())) {
+      if (const auto warning =
+              conditionWarning(i, store.reference(i)->condition)) {
+        printError(*warning);
+      }
     }
     const SystemResult result =
         analyseSystem(settings, i, mode, options, display,

@@ -21,7 +21,6 @@
 #include "results/phase_result.h"
 #include "results/position_measures.h"
 #include "results/result_store.h"
-#include "results/solution_measures.h"
 #include "results/system_reference.h"
 
 namespace linprob {
@@ -103,7 +102,9 @@ double timeOneSystem(const RunSettings& settings, bool writeReport,
       madeUpReference(n, settings.Dimensions <= kMaxCertifiedSize);
   std::vector<unsigned> order(n);
   for (unsigned k = 0; k < n; ++k) order[k] = k;
-  const std::vector<Interval> exact(n, Interval(0.1234567890123456));
+  const std::vector<double> exact(n, 0.1234567890123456);
+  const std::vector<Interval> exactBounds(
+      n, Interval(0.1234567890123455, 0.1234567890123457));
   const std::vector<Interval> interval(
       n, Interval(-0.9876543210987654, 1.0987654321098765));
   const std::vector<NormalParameters> moments(n, NormalParameters{0.5, 1.1});
@@ -116,9 +117,8 @@ double timeOneSystem(const RunSettings& settings, bool writeReport,
     result.mode = mode;
     result.columnOrder = order;
     result.exact = exact;
+    result.exactBounds = exactBounds;
     result.interval = interval;
-    result.measures = measureSolution(
-        exact, interval, order, reference.exact ? &*reference.exact : nullptr);
     for (const FamilyInfo& family : kFamilies) {
       PhaseResult phase = makePhaseResult(family.family, madeUpBands(n, bands),
                                           moments, order);

@@ -18,6 +18,7 @@
 #include "output/measure_json.h"
 #include "output/number_text.h"
 #include "output/page_document.h"
+#include "results/condition_verdict.h"
 
 namespace linprob {
 namespace {
@@ -130,13 +131,14 @@ Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
   Json unknowns = Json::array();
   for (int v = 0; v < store.unknownCount(); ++v) {
     const StoredSolution& solution = store.solution(v, system, mode.index);
+    const SolutionMeasures measures = store.measures(v, system, mode.index);
     unknowns.push_back(Json{
         {"unknown", v},
         {"exact", solution.exact},
-        {"forward_error_ulps", orNull(solution.measures.forwardErrorUlps)},
+        {"exact_bounds", pairOf(solution.exactLow, solution.exactHigh)},
+        {"forward_error_ulps", orNull(measures.forwardErrorUlps)},
         {"interval", pairOf(solution.intervalLow, solution.intervalHigh)},
-        {"interval_overestimation",
-         orNull(solution.measures.intervalOverestimation)}});
+        {"interval_overestimation", orNull(measures.intervalOverestimation)}});
   }
   const std::string folder = systemFolder(system);
   Json columnOrder = Json::array();
@@ -146,6 +148,15 @@ Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
               {"pivot_growth", elimination.pivotGrowth},
               {"column_order", std::move(columnOrder)},
               {"unknowns", std::move(unknowns)}};
+}
+
+Json conditionVerdictJson(const std::optional<ConditionVerdict>& verdict) {
+  if (!verdict) return nullptr;
+  return Json{{"condition_number", verdict->conditionNumber},
+              {"source", conditionSourceName(verdict->source)},
+              {"level", conditionLevelName(verdict->level)},
+              {"correct_digits", verdict->correctDigits},
+              {"text", verdict->text}};
 }
 
 Json reasonJson(const SystemReference* reference, const std::string& reason) {
@@ -220,6 +231,9 @@ Json systemHead(const ResultStore& store, int system, const PageForm* page) {
   entry["condition_number_enclosure"] = std::move(enclosure);
   entry["condition_number_reason"] =
       reasonJson(reference, reasons.conditionNumber);
+  entry["condition_verdict"] =
+      reference != nullptr ? conditionVerdictJson(reference->condition)
+                           : Json(nullptr);
   entry["exact_moments_reason"] = reasonJson(reference, reasons.moments);
   if (mapped) {
     // n^2 shares per family: too many for the page, which points to the

@@ -11,9 +11,13 @@
 namespace linprob {
 namespace {
 
-// The first column of unknowns.csv that a phase fills.
+// The columns of unknowns.csv that a phase fills: from min to the last
+// standard error.
 constexpr std::size_t kFirstPhaseColumn = 15;
+constexpr std::size_t kPhaseColumnsEnd = 56;
 static_assert(std::string_view(kUnknownColumns[kFirstPhaseColumn]) == "min");
+static_assert(std::string_view(kUnknownColumns[kPhaseColumnsEnd]) ==
+              "exact_bounds_lower");
 
 // One line of cells, joined by commas.
 class Row {
@@ -231,43 +235,10 @@ void errorCells(Row& row, const std::optional<PositionErrors>& errors) {
   }
 }
 
-void writeUnknownRow(const ResultStore& store, int system,
-                     const PivotMode& mode, const FamilyInfo& family,
-                     int unknown, std::ostream& out) {
-  const SystemReference* reference = store.reference(system);
-  const ExactReference* exact =
-      reference != nullptr && reference->exact ? &*reference->exact : nullptr;
-  const StoredSolution& solution = store.solution(unknown, system, mode.index);
-  const auto u = static_cast<std::size_t>(unknown);
-
-  Row row = keyRow(system, mode, family, unknown);
-  row.count(store.phaseRun(system, mode.index, family.family).solvedJobs);
-  row.number(exact ? std::optional<double>(exact->conditionNumber)
-                   : std::nullopt);
-  row.number(store.elimination(system, mode.index).pivotGrowth);
-  row.number(solution.exact);
-  row.number(exact ? exact->trueSolution[u] : std::nullopt);
-  row.number(solution.measures.forwardErrorUlps);
-  row.number(solution.intervalLow).number(solution.intervalHigh);
-  if (exact && exact->hull[u]) {
-    row.number(exact->hull[u]->lower).number(exact->hull[u]->upper);
-  } else {
-    row.empty().empty();
-  }
-  row.number(solution.measures.intervalOverestimation);
-
-  const PositionResult* position =
-      store.phase(unknown, system, mode.index, family.family);
-  if (position == nullptr || !position->solved()) {
-    // From min on: nothing was solved.
-    for (std::size_t c = kFirstPhaseColumn; c < kUnknownColumns.size(); ++c) {
-      row.empty();
-    }
-    row.writeTo(out);
-    return;
-  }
-  const PositionMeasures& measures = position->measures;
-  row.number(position->valid.min).number(position->valid.max);
+// The cells from min to the last standard error of a solved unknown.
+void phaseCells(Row& row, const PositionResult& position) {
+  const PositionMeasures& measures = position.measures;
+  row.number(position.valid.min).number(position.valid.max);
   meanSdCells(row, measures.moments);
   meanSdCells(row, measures.expectedMoments);
   normalCells(row, measures.invalid);
@@ -285,9 +256,49 @@ void writeUnknownRow(const ResultStore& store, int system,
   validationCells(row, measures.invalid);
   validationCells(row, measures.exactLinear);
   truthUnknownCells(row, measures.truth);
-  errorCells(row, position->errors);
+  errorCells(row, position.errors);
+}
+
+void writeUnknownRow(const ResultStore& store, int system,
+                     const PivotMode& mode, const FamilyInfo& family,
+                     int unknown, std::ostream& out) {
+  const SystemReference* reference = store.reference(system);
+  const ExactReference* exact =
+      reference != nullptr && reference->exact ? &*reference->exact : nullptr;
+  const StoredSolution& solution = store.solution(unknown, system, mode.index);
+  const SolutionMeasures measured = store.measures(unknown, system, mode.index);
+  const auto u = static_cast<std::size_t>(unknown);
+
+  Row row = keyRow(system, mode, family, unknown);
+  row.count(store.phaseRun(system, mode.index, family.family).solvedJobs);
+  row.number(exact ? std::optional<double>(exact->conditionNumber)
+                   : std::nullopt);
+  row.number(store.elimination(system, mode.index).pivotGrowth);
+  row.number(solution.exact);
+  row.number(exact ? exact->trueSolution[u] : std::nullopt);
+  row.number(measured.forwardErrorUlps);
+  row.number(solution.intervalLow).number(solution.intervalHigh);
+  if (exact && exact->hull[u]) {
+    row.number(exact->hull[u]->lower).number(exact->hull[u]->upper);
+  } else {
+    row.empty().empty();
+  }
+  row.number(measured.intervalOverestimation);
+
+  const PositionResult* position =
+      store.phase(unknown, system, mode.index, family.family);
+  if (position == nullptr || !position->solved()) {
+    // From min on: nothing was solved.
+    for (std::size_t c = kFirstPhaseColumn; c < kPhaseColumnsEnd; ++c) {
+      row.empty();
+    }
+  } else {
+    phaseCells(row, *position);
+  }
+  row.number(solution.exactLow).number(solution.exactHigh);
   row.writeTo(out);
 }
+
 
 }  // namespace
 

@@ -15,7 +15,8 @@
 // truth_error is the bound on its value's error.
 //
 // unknowns.csv: one row per system, mode, family and unknown with every
-// scalar of that unknown (kUnknownColumns, in order).
+// scalar of that unknown (kUnknownColumns, in order; columns added later
+// come last, so that the earlier ones keep their positions).
 //
 // sensitivity.csv: per system with an inverse, family, unknown and
 // right-hand-side entry, the entry's share of the unknown's variance, its
@@ -37,7 +38,7 @@ inline constexpr std::array<const char*, 13> kBandColumns = {
     "upper",  "valid",   "invalid",      "exact_linear", "truth",
     "truth_error", "valid_se"};
 
-inline constexpr std::array<const char*, 56> kUnknownColumns = {
+inline constexpr std::array<const char*, 58> kUnknownColumns = {
     "system",
     "mode",
     "family",
@@ -94,6 +95,8 @@ inline constexpr std::array<const char*, 56> kUnknownColumns = {
     "coverage_symmetric_upper_se",
     "coverage_shortest_lower_se",
     "coverage_shortest_upper_se",
+    "exact_bounds_lower",
+    "exact_bounds_upper",
 };
 
 inline constexpr std::array<const char*, 7> kSensitivityColumns = {

@@ -43,11 +43,11 @@ void ResultStore::add(const SystemResult& result) {
     const int unknown = static_cast<int>(result.columnOrder[k]);
     StoredSolution& stored =
         solutions_[solutionIndex(unknown, result.system, mode)];
-    // Only the lower end of the narrow interval is kept as the exact value.
-    stored.exact = result.exact[k].lower();
+    stored.exact = result.exact[k];
+    stored.exactLow = result.exactBounds[k].lower();
+    stored.exactHigh = result.exactBounds[k].upper();
     stored.intervalLow = result.interval[k].lower();
     stored.intervalHigh = result.interval[k].upper();
-    if (k < result.measures.size()) stored.measures = result.measures[k];
   }
   StoredElimination& elimination =
       eliminations_[static_cast<std::size_t>(result.system) * kPivotModeCount +
@@ -80,6 +80,16 @@ void ResultStore::addReference(SystemReference reference) {
 const StoredSolution& ResultStore::solution(int unknown, int system,
                                             int mode) const {
   return solutions_[solutionIndex(unknown, system, mode)];
+}
+
+SolutionMeasures ResultStore::measures(int unknown, int system,
+                                      int mode) const {
+  const SystemReference* kept = reference(system);
+  if (kept == nullptr || !kept->exact) return SolutionMeasures{};
+  const StoredSolution& stored = solution(unknown, system, mode);
+  return measureSolution(
+      stored.exact, Interval(stored.intervalLow, stored.intervalHigh),
+      *kept->exact, static_cast<unsigned>(unknown));
 }
 
 const PositionResult* ResultStore::phase(int unknown, int system, int mode,

@@ -3,9 +3,11 @@
 // (unknown, system, pivoting mode, family). The unknown is always its input
 // index, never its solution position.
 //
-// Per (unknown, system, mode): the exact value (the lower end of the narrow
-// interval the RealRHS.txt replay gave), the interval bounds and their
-// measures. Per (system, mode): the elimination's pivot growth and column
+// Per (unknown, system, mode): the exact value (the RealRHS.txt replay in
+// doubles), the bounds of its replay in intervals, the interval bounds of
+// the IntRHS.txt replay, and their measures against the system's references
+// (computed when asked for, from the values kept here and the reference:
+// no more is kept per unknown than the five values). Per (system, mode): the elimination's pivot growth and column
 // order. Per (system, mode, family): the jobs the phase solved, the seed
 // of a sampling phase and how a --digits phase ended. Per
 // (unknown, system, mode, family): that unknown's PositionResult.
@@ -22,6 +24,7 @@
 #include <optional>
 #include <vector>
 
+#include "results/solution_measures.h"
 #include "results/system_reference.h"
 #include "results/system_result.h"
 
@@ -31,9 +34,10 @@ inline constexpr int kPivotModeCount = 4;
 
 struct StoredSolution {
   double exact = 0.0;
+  double exactLow = 0.0;   // the interval replay of RealRHS.txt
+  double exactHigh = 0.0;
   double intervalLow = 0.0;
   double intervalHigh = 0.0;
-  SolutionMeasures measures;
 };
 
 struct StoredPhase {
@@ -63,6 +67,9 @@ class ResultStore {
 
   // Zero until the system's result under that mode is added.
   const StoredSolution& solution(int unknown, int system, int mode) const;
+  // The solution's measures against the system's exact references
+  // (results/solution_measures.h); empty without them.
+  SolutionMeasures measures(int unknown, int system, int mode) const;
   // nullptr until stored.
   const PositionResult* phase(int unknown, int system, int mode,
                               Family family) const;

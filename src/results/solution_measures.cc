@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstddef>
 
 namespace linprob {
 
@@ -26,21 +25,15 @@ std::optional<double> intervalOverestimation(const Interval& interval,
   return width / hullWidth;
 }
 
-std::vector<SolutionMeasures> measureSolution(
-    const std::vector<Interval>& exact, const std::vector<Interval>& interval,
-    const std::vector<unsigned>& columnOrder,
-    const ExactReference* reference) {
-  std::vector<SolutionMeasures> measures(columnOrder.size());
-  if (reference == nullptr) return measures;
-  for (std::size_t k = 0; k < columnOrder.size(); ++k) {
-    const unsigned unknown = columnOrder[k];
-    if (const std::optional<double>& truth = reference->trueSolution[unknown]) {
-      measures[k].forwardErrorUlps = forwardErrorUlps(exact[k].lower(), *truth);
-    }
-    if (const std::optional<ValueBounds>& hull = reference->hull[unknown]) {
-      measures[k].intervalOverestimation =
-          intervalOverestimation(interval[k], *hull);
-    }
+SolutionMeasures measureSolution(double exact, const Interval& interval,
+                                 const ExactReference& reference,
+                                 unsigned unknown) {
+  SolutionMeasures measures;
+  if (const std::optional<double>& truth = reference.trueSolution[unknown]) {
+    measures.forwardErrorUlps = forwardErrorUlps(exact, *truth);
+  }
+  if (const std::optional<ValueBounds>& hull = reference.hull[unknown]) {
+    measures.intervalOverestimation = intervalOverestimation(interval, *hull);
   }
   return measures;
 }

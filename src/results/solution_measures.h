@@ -11,13 +11,13 @@
 //                           hull's (each width and the quotient rounded to
 //                           nearest). None for a hull of width 0 or without a
 //                           reference (or hull).
-// `exact` is the lower end of the narrow interval of the RealRHS.txt replay,
-// as everything else reports it.
+// `exact` is the point: the RealRHS.txt replay in doubles, so that the
+// forward error is that of the plain solve (the ends of the replay in
+// intervals would measure the intervals' overestimation instead).
 #ifndef LINPROB_RESULTS_SOLUTION_MEASURES_H_
 #define LINPROB_RESULTS_SOLUTION_MEASURES_H_
 
 #include <optional>
-#include <vector>
 
 #include "linear/exact_reference.h"
 #include "linear/interval.h"
@@ -33,12 +33,10 @@ std::optional<double> forwardErrorUlps(double value, double truth);
 std::optional<double> intervalOverestimation(const Interval& interval,
                                              const ValueBounds& hull);
 
-// By solution position k, for the unknown columnOrder[k]; every measure
-// empty when `reference` is null.
-std::vector<SolutionMeasures> measureSolution(
-    const std::vector<Interval>& exact, const std::vector<Interval>& interval,
-    const std::vector<unsigned>& columnOrder,
-    const ExactReference* reference);
+// The measures of `unknown` (input index).
+SolutionMeasures measureSolution(double exact, const Interval& interval,
+                                 const ExactReference& reference,
+                                 unsigned unknown);
 
 }  // namespace linprob
 

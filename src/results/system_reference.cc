@@ -228,6 +228,11 @@ SystemReference makeSystemReference(SystemInputs inputs,
   reference.intervalRhs = std::move(inputs.intervalRhs);
   reference.normalPairs = std::move(inputs.normalPairs);
   reference.boundsPairs = std::move(inputs.boundsPairs);
+  reference.conditionEstimate = inputs.conditionEstimate;
+  reference.condition = conditionVerdict(
+      reference.exact ? std::optional<double>(reference.exact->conditionNumber)
+                      : std::nullopt,
+      reference.conditionEstimate);
   return reference;
 }
 

@@ -21,6 +21,10 @@
 // `inverse` and every family are empty. `reasons` says in words why a field
 // is empty or incomplete. Unknowns are in input order.
 //
+// The system's condition verdict (results/condition_verdict.h) is decided
+// here, once: from the certified κ∞ when the references computed it, else
+// from the start-of-run check's estimate the inputs carry.
+//
 // A^-1 is also kept as balls (`inverseRows`, linear/inverse_rows.h) for
 // what needs it per unknown beyond the moments: each family's variance
 // shares (results/variance_shares.h), from the family's own variances and,
@@ -45,6 +49,7 @@
 #include "linear/exact_moments.h"
 #include "linear/exact_reference.h"
 #include "linear/inverse_rows.h"
+#include "results/condition_verdict.h"
 #include "results/variance_shares.h"
 
 namespace linprob {
@@ -89,6 +94,8 @@ struct SystemReference {
   std::array<std::optional<FamilyReference>, kFamilies.size()> families;
   std::shared_ptr<const InverseRows> inverseRows;
   std::string inverseReason;        // empty when `inverseRows` is set
+  std::optional<double> conditionEstimate;  // as SystemInputs has it
+  std::optional<ConditionVerdict> condition;
 
   const FamilyReference* family(Family f) const {
     const auto& entry = families[static_cast<std::size_t>(f)];
@@ -112,6 +119,9 @@ struct SystemInputs {
   std::vector<double> normalPairs;  // NormalRHS.txt: mean, variance, ...
   std::vector<double> boundsPairs;  // UniformRHS.txt: lower, upper, ...
   std::array<std::optional<RectangleTable>, kFamilies.size()> cells;
+  // The start-of-run check's estimate of κ∞, the largest of the four
+  // pivoting modes' (driver/numeric_check.h); none when not checked.
+  std::optional<double> conditionEstimate;
 
   const std::vector<double>& pairsOf(ParameterKind kind) const {
     return kind == ParameterKind::kNormal ? normalPairs : boundsPairs;

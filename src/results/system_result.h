@@ -1,9 +1,11 @@
 // SystemResult: everything the analysis of one system under one pivoting
-// mode found: the column order of its elimination, the plain and the interval
-// solution of the deterministic pass (by solution position, as replayed) with
-// their measures against the system's exact references, the pivot growth of
-// the elimination, and the result of each distribution phase, in the order
-// they ran.
+// mode found: the column order of its elimination, the deterministic pass
+// (by solution position, as replayed): the plain right-hand side replayed in
+// doubles (the point, every product and sum rounded to nearest in the
+// recorded order) and in interval arithmetic (its bounds, which the summary
+// file prints as the exact values), and the interval right-hand side
+// replayed in interval arithmetic; the pivot growth of the elimination, and
+// the result of each distribution phase, in the order they ran.
 //
 // findNonFinite is the last guard before a result is written: the
 // start-of-run check proves that nothing overflows, so a number that is not
@@ -19,7 +21,6 @@
 #include "linear/interval.h"
 #include "linear/pivot_mode.h"
 #include "results/phase_result.h"
-#include "results/solution_measures.h"
 
 namespace linprob {
 
@@ -27,9 +28,9 @@ struct SystemResult {
   int system = 0;  // i of "Matrix<i>/"
   PivotMode mode = kPivotModes[0];
   std::vector<unsigned> columnOrder;  // input index of each position
-  std::vector<Interval> exact;        // the RealRHS.txt replay, by position
+  std::vector<double> exact;          // RealRHS.txt in doubles, by position
+  std::vector<Interval> exactBounds;  // RealRHS.txt in intervals, by position
   std::vector<Interval> interval;     // the IntRHS.txt replay, by position
-  std::vector<SolutionMeasures> measures;  // by position
   double pivotGrowth = 1.0;           // LinearSystem::pivotGrowth
   std::vector<PhaseResult> phases;
 };

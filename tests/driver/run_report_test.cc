@@ -73,6 +73,7 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   const Json& system = document["systems"][0];
   EXPECT_EQ(system["true_solution"], Json::parse("[0.1114961429893448,2]"));
   EXPECT_EQ(system["condition_number"], 2.0);  // 4 * 0.5
+  EXPECT_EQ(system["condition_verdict"]["text"], "well conditioned");
   ASSERT_EQ(system["modes"].size(), 4u);
   const std::vector<std::string> fields = {
       "unknown", "min", "max", "borders", "valid", "invalid", "exact_linear",
@@ -84,6 +85,8 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
     for (int v = 0; v < 2; ++v) {
       const Json& unknown = mode["unknowns"][v];
       EXPECT_EQ(unknown["exact"], system["true_solution"][v]);
+      EXPECT_EQ(unknown["exact_bounds"][0], unknown["exact"]);
+      EXPECT_EQ(unknown["exact_bounds"][1], unknown["exact"]);
       EXPECT_TRUE(unknown["forward_error_ulps"].is_null());
       EXPECT_EQ(unknown["interval"], system["exact_hull"][v]);
       EXPECT_EQ(unknown["interval_overestimation"], 1.0);
@@ -150,7 +153,7 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   // unknowns.csv: 4 modes x 3 families x 2 unknowns, every row complete.
   const auto unknowns = table(dir.read("Report/unknowns.csv"));
   ASSERT_EQ(unknowns.size(), 1u + 24);
-  for (const auto& row : unknowns) EXPECT_EQ(row.size(), 56u);
+  for (const auto& row : unknowns) EXPECT_EQ(row.size(), 58u);
   // sensitivity.csv: 3 families x 2 unknowns x 2 entries.
   const auto shares = table(dir.read("Report/sensitivity.csv"));
   ASSERT_EQ(shares.size(), 1u + 12);

@@ -50,6 +50,7 @@ void expectSameNumbers(const SystemInputs& got, const SystemInputs& want) {
   }
   EXPECT_EQ(got.normalPairs, want.normalPairs);
   EXPECT_EQ(got.boundsPairs, want.boundsPairs);
+  EXPECT_EQ(got.conditionEstimate, want.conditionEstimate);
 }
 
 RunSettings twoUnknowns() {
@@ -78,8 +79,21 @@ TEST(SystemInputsTest, ReadsTheFiveFilesOnceAndSharesTheirNumbers) {
   // Enumeration: each family's cells, as its phase builds them.
   for (const auto& cells : read.cells) EXPECT_TRUE(cells.has_value());
 
+  // The check's estimate of kappa = 4 * 4/5 goes with the numbers, for
+  // the verdict of a system the references do not certify.
+  ASSERT_TRUE(read.conditionEstimate);
+  EXPECT_NEAR(*read.conditionEstimate, 3.2, 1e-15);
+
   expectSameNumbers(systemInputsFromBytes(toBytes(read)), read);
   const SystemReference reference = makeSystemReference(read);
+  ASSERT_TRUE(reference.condition);
+  EXPECT_EQ(reference.condition->source, ConditionSource::kCertified);
+  EXPECT_EQ(reference.conditionEstimate, read.conditionEstimate);
+  const SystemReference uncertified =
+      makeSystemReference(read, {}, ReferenceNeed::kInputsOnly);
+  ASSERT_TRUE(uncertified.condition);
+  EXPECT_EQ(uncertified.condition->source, ConditionSource::kEstimate);
+  EXPECT_EQ(uncertified.condition->conditionNumber, *read.conditionEstimate);
   EXPECT_EQ(toBytes(reference), toBytes(read));
   EXPECT_THROW((void)systemInputsFromBytes(toBytes(read).substr(1)),
                std::runtime_error);

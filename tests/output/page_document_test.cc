@@ -31,10 +31,10 @@ ResultStore storeOf(const std::vector<double>& variation, int bands) {
   SystemResult result;
   for (int u = 0; u < n; ++u) {
     result.columnOrder.push_back(static_cast<unsigned>(u));
-    result.exact.push_back(Interval(0.5));
+    result.exact.push_back(0.5);
+    result.exactBounds.push_back(Interval(0.5));
     result.interval.push_back(Interval(0.0, 1.0));
   }
-  result.measures.resize(static_cast<std::size_t>(n));
   for (const FamilyInfo& family : kFamilies) {
     PhaseBands phase(static_cast<std::size_t>(n));
     for (auto& table : phase) {

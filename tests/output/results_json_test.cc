@@ -27,9 +27,9 @@ ResultStore storeWithBands(int bands) {
   ResultStore store(1, 1);
   SystemResult result;
   result.columnOrder = {0};
-  result.exact = {Interval(0.5)};
+  result.exact = {0.5};
+  result.exactBounds = {Interval(0.5)};
   result.interval = {Interval(0.0, 1.0)};
-  result.measures.resize(1);
   for (const FamilyInfo& family : kFamilies) {
     PhaseBands phase(1);
     phase[0].count = 10;

@@ -176,7 +176,9 @@ TEST(SummaryFileTest, PositionsWithoutApproximationAreNamed) {
 TEST(SummaryFileTest, WholeFileHoldsTheSectionsInOrder) {
   SystemResult result;
   result.columnOrder = {0};
-  result.exact = {Interval(1.5)};
+  // The exact values are the bounds of the interval replay, not the point.
+  result.exact = {1.625};
+  result.exactBounds = {Interval(1.5, 1.75)};
   result.interval = {Interval(1.0, 2.0)};
   for (const FamilyInfo& family : kFamilies) {
     PhaseResult phase = phaseOfSamples({{{1, 0.5}, {2, 0.5}}}, 1, {0},
@@ -192,7 +194,7 @@ TEST(SummaryFileTest, WholeFileHoldsTheSectionsInOrder) {
       "Showing INVALID probabilities for variable number 0\n"
       "Lower than 1 : 0.158655\n1 to 2 : 0.682689\nMore than 2 : 0.158655\n";
   EXPECT_EQ(out.str(),
-            "\nExact values\nVariable number 0 has bounds: 1.5 to 1.5\n"
+            "\nExact values\nVariable number 0 has bounds: 1.5 to 1.75\n"
             "\nInterval arithmetic values\n"
             "Variable number 0 has bounds: 1 to 2\n"
             "\nResults for the Triangluar distribution:\n" + valid +
@@ -208,7 +210,8 @@ TEST(SummaryFileTest, WholeFileHoldsTheSectionsInOrder) {
 TEST(SummaryFileTest, DigitsPhasesStateTheSamplesTheyUsed) {
   SystemResult result;
   result.columnOrder = {0};
-  result.exact = {Interval(1.5)};
+  result.exact = {1.5};
+  result.exactBounds = {Interval(1.5)};
   result.interval = {Interval(1.0, 2.0)};
   PhaseResult phase =
       phaseOfSamples({{{1, 0.5}, {2, 0.5}}}, 1, {0}, {{1.5, 0.25}});

@@ -15,7 +15,8 @@ SystemResult swappedResult() {
   result.system = 1;
   result.mode = kPivotModes[3];
   result.columnOrder = {1, 0};
-  result.exact = {Interval(2, 2.5), Interval(1, 1.5)};
+  result.exact = {2.25, 1.25};
+  result.exactBounds = {Interval(2, 2.5), Interval(1, 1.5)};
   result.interval = {Interval(-1, 3), Interval(-2, 4)};
   PhaseResult phase = phaseOfSamples({{{5, 1}}, {{-1, 0.5}, {1, 0.5}}}, 1,
                                      result.columnOrder);
@@ -27,9 +28,14 @@ SystemResult swappedResult() {
 TEST(ResultStoreTest, StoresUnderTheInputIndex) {
   ResultStore store(2, 3);
   store.add(swappedResult());
-  // Position 0 holds unknown 1; only the lower end is the exact value.
-  EXPECT_EQ(store.solution(1, 1, 3).exact, 2.0);
-  EXPECT_EQ(store.solution(0, 1, 3).exact, 1.0);
+  // Position 0 holds unknown 1; the point is the exact value, beside the
+  // bounds of its interval replay.
+  EXPECT_EQ(store.solution(1, 1, 3).exact, 2.25);
+  EXPECT_EQ(store.solution(0, 1, 3).exact, 1.25);
+  EXPECT_EQ(store.solution(1, 1, 3).exactLow, 2.0);
+  EXPECT_EQ(store.solution(1, 1, 3).exactHigh, 2.5);
+  EXPECT_EQ(store.solution(0, 1, 3).exactLow, 1.0);
+  EXPECT_EQ(store.solution(0, 1, 3).exactHigh, 1.5);
   EXPECT_EQ(store.solution(1, 1, 3).intervalLow, -1.0);
   EXPECT_EQ(store.solution(1, 1, 3).intervalHigh, 3.0);
   EXPECT_EQ(store.solution(0, 1, 3).intervalLow, -2.0);
@@ -45,7 +51,6 @@ TEST(ResultStoreTest, StoresTheEliminationMeasuresJobsAndReference) {
   ResultStore store(2, 3);
   SystemResult result = swappedResult();
   result.pivotGrowth = 2.5;
-  result.measures = {{3.0, std::nullopt}, {std::nullopt, 1.5}};
   result.phases[0].seed = 99;
   store.add(result);
   const StoredElimination& elimination = store.elimination(1, 3);
@@ -53,9 +58,6 @@ TEST(ResultStoreTest, StoresTheEliminationMeasuresJobsAndReference) {
   EXPECT_EQ(elimination.pivotGrowth, 2.5);
   EXPECT_EQ(elimination.columnOrder, (std::vector<unsigned>{1, 0}));
   EXPECT_FALSE(store.elimination(1, 2).stored);
-  // Measures by position, stored by unknown.
-  EXPECT_EQ(store.solution(1, 1, 3).measures.forwardErrorUlps, 3.0);
-  EXPECT_EQ(store.solution(0, 1, 3).measures.intervalOverestimation, 1.5);
   EXPECT_EQ(store.phaseRun(1, 3, Family::kUniform).solvedJobs, 1u);
   EXPECT_EQ(store.phaseRun(1, 3, Family::kUniform).seed, 99u);
   EXPECT_EQ(store.phaseRun(1, 3, Family::kNormal).solvedJobs, 0u);
@@ -67,6 +69,30 @@ TEST(ResultStoreTest, StoresTheEliminationMeasuresJobsAndReference) {
   store.addReference(reference);
   ASSERT_NE(store.reference(2), nullptr);
   EXPECT_EQ(store.reference(2)->n, 2u);
+}
+
+TEST(ResultStoreTest, MeasuresThePointAgainstTheSystemsReferences) {
+  ResultStore store(2, 3);
+  store.add(swappedResult());
+  // Without references there is nothing to measure against.
+  EXPECT_EQ(store.measures(1, 1, 3).forwardErrorUlps, std::nullopt);
+  EXPECT_EQ(store.measures(1, 1, 3).intervalOverestimation, std::nullopt);
+
+  SystemReference reference;
+  reference.system = 1;
+  reference.n = 2;
+  ExactReference& exact = reference.exact.emplace();
+  // Unknown 1's point is 2.25 and its interval replay [2, 2.5]: the
+  // forward error is the point's, 2^-50 (0.25) in places of 2^-51, not
+  // that of an end of the bounds.
+  exact.trueSolution = {1.25, 2.25 - 0x1p-50};
+  exact.hull = {ValueBounds{-0.5, 2.5}, ValueBounds{0.0, 2.0}};
+  store.addReference(reference);
+  EXPECT_EQ(store.measures(1, 1, 3).forwardErrorUlps, 2.0);
+  EXPECT_EQ(store.measures(0, 1, 3).forwardErrorUlps, std::nullopt);
+  // [-1, 3] over a hull of width 2, [-2, 4] over one of width 3.
+  EXPECT_EQ(store.measures(1, 1, 3).intervalOverestimation, 2.0);
+  EXPECT_EQ(store.measures(0, 1, 3).intervalOverestimation, 2.0);
 }
 
 TEST(ResultStoreTest, NothingElseIsWritten) {

@@ -27,28 +27,31 @@ TEST(SolutionMeasuresTest, ForwardErrorAndOverestimation) {
   EXPECT_EQ(forwardErrorUlps(3 * tiny, tiny), 2.0);
   EXPECT_EQ(forwardErrorUlps(-0.0, 0.0), std::nullopt);
   EXPECT_EQ(forwardErrorUlps(1e-300, 0.0), std::nullopt);
-  // By position: position 0 holds unknown 1.
+  // By unknown: the point against the true value, the interval against
+  // the hull.
   ExactReference reference;
   reference.trueSolution = {1.0, 2.0};
   reference.hull = {ValueBounds{0.5, 1.5}, ValueBounds{1.5, 2.5}};
-  const std::vector<SolutionMeasures> measures = measureSolution(
-      {Interval(2.0), Interval(std::nextafter(1.0, 2.0))},
-      {Interval(1.0, 3.0), Interval(0.0, 4.0)}, {1, 0}, &reference);
-  EXPECT_EQ(measures[0].forwardErrorUlps, std::nullopt);
-  EXPECT_EQ(measures[0].intervalOverestimation, 2.0);
-  EXPECT_EQ(measures[1].forwardErrorUlps, 1.0);
-  EXPECT_EQ(measures[1].intervalOverestimation, 4.0);
+  const SolutionMeasures one =
+      measureSolution(2.0, Interval(1.0, 3.0), reference, 1);
+  EXPECT_EQ(one.forwardErrorUlps, std::nullopt);
+  EXPECT_EQ(one.intervalOverestimation, 2.0);
+  const SolutionMeasures zero = measureSolution(
+      std::nextafter(1.0, 2.0), Interval(0.0, 4.0), reference, 0);
+  EXPECT_EQ(zero.forwardErrorUlps, 1.0);
+  EXPECT_EQ(zero.intervalOverestimation, 4.0);
   EXPECT_EQ(intervalOverestimation(Interval(1.0), {1.0, 1.0}), std::nullopt);
   // A true value or hull the certification left open leaves its measure
   // empty.
   reference.trueSolution[0] = std::nullopt;
   reference.hull[1] = std::nullopt;
-  const std::vector<SolutionMeasures> open = measureSolution(
-      {Interval(2.0), Interval(std::nextafter(1.0, 2.0))},
-      {Interval(1.0, 3.0), Interval(0.0, 4.0)}, {1, 0}, &reference);
-  EXPECT_EQ(open[0].intervalOverestimation, std::nullopt);
-  EXPECT_EQ(open[1].forwardErrorUlps, std::nullopt);
-  EXPECT_EQ(open[1].intervalOverestimation, 4.0);
+  const SolutionMeasures openOne =
+      measureSolution(2.0, Interval(1.0, 3.0), reference, 1);
+  const SolutionMeasures openZero = measureSolution(
+      std::nextafter(1.0, 2.0), Interval(0.0, 4.0), reference, 0);
+  EXPECT_EQ(openOne.intervalOverestimation, std::nullopt);
+  EXPECT_EQ(openZero.forwardErrorUlps, std::nullopt);
+  EXPECT_EQ(openZero.intervalOverestimation, 4.0);
 }
 
 std::vector<double> readAll(const std::string& path) {
@@ -110,11 +113,10 @@ TEST(SolutionMeasuresTest, BundledMatrix3OverestimatesWithoutPivoting) {
   const auto reference = computeExactReference(
       n, std::vector<double>(a.begin(), a.begin() + 16), rhs, bounds);
   ASSERT_TRUE(reference);
-  const std::vector<SolutionMeasures> measures = measureSolution(
-      std::vector<Interval>(n, Interval(0.0)), interval, system.columnOrder(),
-      &*reference);
+  std::vector<SolutionMeasures> measures;
   for (unsigned k = 0; k < n; ++k) {
     const unsigned unknown = system.columnOrder()[k];
+    measures.push_back(measureSolution(0.0, interval[k], *reference, unknown));
     const double width = interval[k].upper() - interval[k].lower();
     ASSERT_TRUE(measures[k].intervalOverestimation);
     // The hull's ends are rounded outward before the program divides: a

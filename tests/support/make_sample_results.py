@@ -334,6 +334,19 @@ def rounded_down(q):
 NOT_CERTIFIED = "not computed: the matrix is singular or too ill-conditioned for the certified inverse"
 
 
+def condition_verdict(kappa, source):
+    """The program's verdict on a condition number (results/condition_verdict.h)."""
+    digits = max(0, math.floor(53 * math.log10(2) - math.log10(kappa)))
+    if kappa <= 1e3:
+        level, text = "well conditioned", "well conditioned"
+    else:
+        level = "moderately conditioned" if kappa <= 1e9 else "ill conditioned"
+        text = ("results may have fewer than %d correct significant digits" % digits if digits > 0
+                else "results may have no correct significant digits")
+    return {"condition_number": kappa, "source": source, "level": level,
+            "correct_digits": digits, "text": text}
+
+
 def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
                  rng, exact=True, folder=None, solved=None, undecided=None,
                  batches=None):
@@ -370,6 +383,7 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
         system["condition_number"] = rounded_up(kappa)
         system["condition_number_enclosure"] = [rounded_down(kappa), rounded_up(kappa)]
         system["condition_number_reason"] = None
+        system["condition_verdict"] = condition_verdict(system["condition_number"], "certified")
         system["exact_moments_reason"] = None
         inv_float = [[float(v) for v in row] for row in inv]
         system["sensitivity"] = sensitivity(inv, uniform, normal, samples is None or samples > 5000)
@@ -379,6 +393,12 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
                     "condition_number", "condition_number_enclosure", "condition_number_reason",
                     "exact_moments_reason"):
             system[key] = NOT_CERTIFIED if key.endswith("_reason") else None
+            if key == "condition_number_reason":
+                # The start-of-run check's estimate stands in.
+                inv = exact_inverse(a)
+                estimate = float(max(sum(abs(Fraction(v)) for v in row) for row in a) *
+                                 max(sum(abs(v) for v in row) for row in inv))
+                system["condition_verdict"] = condition_verdict(estimate, "estimate")
         system["sensitivity"] = None
         system["sensitivity_reason"] = "the matrix is singular or too ill-conditioned for the certified inverse " + HOSTILE
 
@@ -408,6 +428,7 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
         steps, order, growth = eliminate(a, row_pivot, col_pivot)
         x = replay(steps, order, rhs)
         box = replay_interval(steps, order, interval_rhs)
+        bounds = replay_interval(steps, order, [[v, v] for v in rhs])
         mode = {"mode": name, "summary_file": system["folder"] + "RESULTS_%s.txt" % suffix,
                 "pivot_growth": growth, "column_order": order, "unknowns": [], "families": []}
         for u in range(n):
@@ -419,8 +440,9 @@ def build_system(index, a, rhs, interval_rhs, uniform, normal, samples, bands,
                 ulps = err if err else None
                 hull_width = system["exact_hull"][u][1] - system["exact_hull"][u][0]
                 over = (box[u][1] - box[u][0]) / hull_width if hull_width > 0 else None
-            mode["unknowns"].append({"unknown": u, "exact": x[u], "forward_error_ulps": ulps,
-                                     "interval": box[u], "interval_overestimation": over})
+            mode["unknowns"].append({"unknown": u, "exact": x[u], "exact_bounds": bounds[u],
+                                     "forward_error_ulps": ulps, "interval": box[u],
+                                     "interval_overestimation": over})
         for f, family in enumerate(FAMILIES):
             solutions = [replay(steps, order, b) for b in draws[family]]
             entry = {"family": family, "jobs": len(solutions),

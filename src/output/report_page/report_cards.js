@@ -208,12 +208,15 @@
     card.append(el('figcaption', null, el('span', {class: 'card-title'}, 'Ranges of x' + u + ' · ' + ctx.family + ' family')));
 
     const header = ['mode', 'interval lower', 'interval upper', 'overestimation', 'hull lower', 'hull upper',
-      'solved min', 'solved max', 'exact value', 'forward error (ulps)', 'true solution'];
+      'solved min', 'solved max', 'exact value', 'exact bounds lower', 'exact bounds upper', 'forward error (ulps)',
+      'true solution'];
     const rows = ctx.modes.map(function (mode, m) {
       const e = modeUnknown(mode, u) || {};
+      const bounds = pairOf(e.exact_bounds);
       return [modeName(mode.mode), intervals[m] ? intervals[m][0] : null, intervals[m] ? intervals[m][1] : null,
         e.interval_overestimation, hull ? hull[0] : null, hull ? hull[1] : null,
-        solved[m] ? solved[m][0] : null, solved[m] ? solved[m][1] : null, e.exact, e.forward_error_ulps,
+        solved[m] ? solved[m][0] : null, solved[m] ? solved[m][1] : null, e.exact,
+        bounds ? bounds[0] : null, bounds ? bounds[1] : null, e.forward_error_ulps,
         isNumber(truth) ? truth : null];
     });
 

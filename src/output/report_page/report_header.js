@@ -109,5 +109,5 @@
         el('li', null, 'Variance shares: the part of an unknown’s variance each right-hand-side entry contributes alone, (A⁻¹)ᵢⱼ² σⱼ² / Var(xᵢ); they sum to 1.'),
         el('li', null, 'Total variation: half the summed absolute differences of the band probabilities (tails included) against VALID; values above ' + TOTAL_VARIATION_LIMIT + ' are marked ✗.'),
         el('li', null, 'GUM validation: whether the approximation’s 95 % interval agrees with the one of the solved values within the numerical tolerance δ.'),
-        el('li', null, 'Interval overestimation: width of the interval solution over the width of the exact hull; values above ' + OVERESTIMATION_LIMIT + ' are marked ✗. Forward error: distance of the computed solution from the exact one, in units in the last place.')));
+        el('li', null, 'Interval overestimation: width of the interval solution over the width of the exact hull; values above ' + OVERESTIMATION_LIMIT + ' are marked ✗. Forward error: distance of the exact value (the plain right-hand side solved in doubles, every step rounded to nearest) from the true solution, in units in the last place; the exact bounds are the same solve in interval arithmetic, as the summary files print it.')));
   }

@@ -5,24 +5,17 @@
 // The parts are joined, in the order src/output/CMakeLists.txt lists them,
 // inside the one function scope that report_base.js opens.
 
-  // The correct significant digits a double result can be counted on for
-  // at condition number kappa: 53 bits are 15.95 digits, kappa costs
-  // log10(kappa) of them.
-  function trustedDigits(kappa) {
-    return Math.max(0, Math.floor(53 * Math.log10(2) - Math.log10(kappa)));
-  }
+  // The system's condition verdict, as the program decided and worded it
+  // once (the console prints the same words): from the certified kappa, or
+  // the start-of-run check's estimate where there is none.
+  const VERDICT_LEVEL = {'well conditioned': 'good', 'moderately conditioned': 'fair', 'ill conditioned': 'fail'};
 
   function conditionVerdict(system) {
-    const kappa = system.condition_number;
-    if (!isNumber(kappa)) {
-      const reason = typeof system.condition_number_reason === 'string' ? system.condition_number_reason : 'not computed';
-      return {text: reason, level: 'muted'};
-    }
-    if (kappa <= 1e3) return {text: 'well conditioned', level: 'good'};
-    const digits = trustedDigits(kappa);
-    const loss = digits > 0 ? 'results may have fewer than ' + digits + ' correct digits' : 'results may have no correct digit';
-    if (kappa <= 1e9) return {text: 'moderately conditioned: ' + loss, level: 'fair'};
-    return {text: 'ill conditioned: ' + loss, level: 'fail'};
+    const verdict = system.condition_verdict;
+    if (!verdict || typeof verdict.text !== 'string') return null;
+    const level = VERDICT_LEVEL[verdict.level] || 'muted';
+    const text = verdict.level === 'well conditioned' ? verdict.text : verdict.level + ': ' + verdict.text;
+    return {text: text, level: level, kappa: verdict.condition_number, certified: verdict.source === 'certified'};
   }
 
   // The certified enclosure of kappa, worth showing when it is wider than
@@ -36,13 +29,20 @@
   // The condition line: kappa and its verdict, or why it is not known.
   function conditionLine(system) {
     const verdict = conditionVerdict(system);
-    if (isNumber(system.condition_number)) {
+    const reason = typeof system.condition_number_reason === 'string' ? system.condition_number_reason : 'not computed';
+    if (verdict && verdict.certified && isNumber(system.condition_number)) {
       return el('p', {class: 'condition'}, 'Condition number κ∞(A) = ',
         el('strong', null, fmt(system.condition_number, 3)), conditionEnclosure(system), ': ',
         el('span', {class: 'verdict ' + verdict.level}, verdict.text));
     }
+    if (verdict && isNumber(verdict.kappa)) {
+      return el('p', {class: 'condition'}, 'Condition number κ∞(A) ≈ ',
+        el('strong', null, fmt(verdict.kappa, 3)),
+        el('span', {class: 'muted'}, ' (the start-of-run check’s estimate; certified value not known: ' + reason + ')'), ': ',
+        el('span', {class: 'verdict ' + verdict.level}, verdict.text));
+    }
     return el('p', {class: 'condition'}, 'Condition number κ∞(A): ',
-      el('span', {class: 'verdict ' + verdict.level}, 'not known (' + verdict.text + ')'),
+      el('span', {class: 'verdict muted'}, 'not known (' + reason + ')'),
       el('span', {class: 'muted'}, '; without it, the correct digits of the results cannot be counted.'));
   }
 
