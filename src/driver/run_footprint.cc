@@ -12,6 +12,7 @@
 #include "driver/mode_eliminations.h"
 #include "driver/phase_settings.h"
 #include "linear/linear_system.h"
+#include "output/page_document.h"
 #include "output/results_json.h"
 #include "results/system_reference.h"
 #include "solve/band_counter.h"
@@ -41,6 +42,10 @@ constexpr double kJsonBytesPerBand = 139.0;
 constexpr double kPageBytesPerBand = 107.0;
 constexpr double kFileBytesPerTable = 5600.0;
 constexpr double kPageBytes = 0.37e6;
+// A run of more systems than the index page draws: the index at most, and
+// what a system's own page holds besides its tables and matrix.
+constexpr double kIndexPageBytes = 5e6;
+constexpr double kOwnPageBytes = 3000.0;
 // A matrix entry as JSON text, in results.json and in the page.
 constexpr double kJsonBytesPerNumber = 24.0;
 // A JSON value in memory, and the slack of a growing array.
@@ -92,16 +97,35 @@ double phaseBytes(const Counts& c) {
                  tables + search);
 }
 
+// Whether the index page leaves systems to pages of their own: more
+// systems than it draws (page_document.h).
+bool ownPages(const Counts& c) {
+  return c.systems > static_cast<double>(kMostPageSystems);
+}
+
+// The bands a table of a system's own page draws at most: as many as on
+// the page of a run of that system alone.
+double ownPageBands(const Counts& c) {
+  return std::min(c.bands, static_cast<double>(pageBandsPerChart(
+                               static_cast<std::size_t>(12.0 * c.n))));
+}
+
 double reportBytes(const Counts& c) {
   // One family's tables as JSON values; the page's document (in its stream
   // and copied out of it), its escaped copy and the page itself, with the
-  // slack of a growing string.
+  // slack of a growing string; with pages of their own, the index and one
+  // such page at a time.
   const double family = c.n * c.bands * 4.0 * kJsonValueBytes;
   const double drawn = std::min(
       c.bands,
       static_cast<double>(pageBandsPerChart(static_cast<std::size_t>(c.tables))));
-  const double page = c.tables * (drawn * kPageBytesPerBand + 1000.0) +
-                      c.n * c.n * kJsonBytesPerNumber + kPageBytes;
+  double page = c.tables * (drawn * kPageBytesPerBand + 1000.0) +
+                c.n * c.n * kJsonBytesPerNumber + kPageBytes;
+  if (ownPages(c)) {
+    page = std::min(page, kIndexPageBytes) + kOwnPageBytes +
+           12.0 * c.n * (ownPageBands(c) * kPageBytesPerBand + 1000.0) +
+           c.n * c.n * kJsonBytesPerNumber;
+  }
   return family + 5.0 * page;
 }
 
@@ -168,10 +192,17 @@ RunFootprint estimateFootprint(const RunSettings& settings, bool writeReport,
     const double drawn = std::min(
         typicalBands, static_cast<double>(pageBandsPerChart(
                           static_cast<std::size_t>(c.tables))));
-    output += c.tables * (typicalBands * (kBandsCsvBytesPerBand +
-                                          kJsonBytesPerBand) +
-                          drawn * kPageBytesPerBand);
+    output += c.tables * typicalBands * (kBandsCsvBytesPerBand + kJsonBytesPerBand);
     output += c.systems * c.n * c.n * 2.0 * kJsonBytesPerNumber + kPageBytes;
+    if (ownPages(c)) {
+      // The index, and every system's tables on the pages of their own,
+      // which share one copy of the page's code.
+      output += kIndexPageBytes + kPageBytes +
+                c.tables * std::min(typicalBands, ownPageBands(c)) * kPageBytesPerBand +
+                c.systems * kOwnPageBytes;
+    } else {
+      output += c.tables * drawn * kPageBytesPerBand;
+    }
   }
   footprint.outputBytes = output + c.tables * kFileBytesPerTable;
   return footprint;

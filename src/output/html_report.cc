@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <span>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
@@ -24,7 +25,7 @@ struct Placeholder {
 // Writes `page` to `out` with each placeholder of the template replaced.
 // Every placeholder must occur exactly once; anything else means the
 // template and this file disagree.
-void fillTemplate(std::string_view page, const Placeholder (&parts)[5],
+void fillTemplate(std::string_view page, std::span<const Placeholder> parts,
                   std::ostream& out) {
   for (const Placeholder& part : parts) {
     const std::size_t first = page.find(part.name);
@@ -125,6 +126,26 @@ class FormCheck {
   const std::stop_token& stop_;
 };
 
+// Whether `resultsJson` is one JSON value, checked a piece at a time;
+// throws std::invalid_argument when it is not. False, with `out` failed,
+// once `stop` is requested.
+bool checkDocument(const std::string& resultsJson, std::ostream& out,
+                   const std::stop_token& stop) {
+  FormCheck check(stop);
+  const bool valid = nlohmann::json::sax_parse(resultsJson.begin(),
+                                               resultsJson.end(), &check);
+  if (stop.stop_requested()) {
+    out.setstate(std::ios::badbit);
+    return false;
+  }
+  if (!valid) throw std::invalid_argument("results document: not valid JSON");
+  return true;
+}
+
+std::function<void(std::ostream&)> text(std::string_view part) {
+  return [part](std::ostream& to) { to << part; };
+}
+
 }  // namespace
 
 std::string escapeJsonForScript(const std::string& json) {
@@ -136,19 +157,10 @@ std::string escapeJsonForScript(const std::string& json) {
 
 void writeHtmlReport(const std::string& resultsJson, std::ostream& out,
                      const std::stop_token& stop) {
-  FormCheck check(stop);
-  const bool valid = nlohmann::json::sax_parse(resultsJson.begin(),
-                                               resultsJson.end(), &check);
-  if (stop.stop_requested()) {
-    out.setstate(std::ios::badbit);
-    return;
-  }
-  if (!valid) throw std::invalid_argument("results document: not valid JSON");
-  const auto text = [](std::string_view part) {
-    return [part](std::ostream& to) { to << part; };
-  };
-  const Placeholder parts[5] = {
+  if (!checkDocument(resultsJson, out, stop)) return;
+  const Placeholder parts[] = {
       {"@@REPORT_CSS@@", text(reportStyleSheet())},
+      {"@@RECORDER_JS@@", text(errorRecorder())},
       {"@@RESULTS_JSON@@",
        [&](std::ostream& to) { writeEscaped(resultsJson, to); }},
       {"@@CHART_JS@@", text(chartLibrarySource())},
@@ -157,6 +169,25 @@ void writeHtmlReport(const std::string& resultsJson, std::ostream& out,
   };
   fillTemplate(reportPageTemplate(), parts, out);
 }
+
+void writeOwnPage(const std::string& resultsJson, std::ostream& out,
+                  const std::stop_token& stop) {
+  if (!checkDocument(resultsJson, out, stop)) return;
+  const Placeholder parts[] = {
+      {"@@RECORDER_JS@@", text(errorRecorder())},
+      {"@@RESULTS_JSON@@",
+       [&](std::ostream& to) { writeEscaped(resultsJson, to); }},
+  };
+  fillTemplate(ownPageTemplate(), parts, out);
+}
+
+void writeSharedScript(std::ostream& out) {
+  // Three programs in one file: each ends its last statement.
+  out << chartLibrarySource() << "\n;\n" << truthRenderer() << "\n;\n"
+      << reportRenderer();
+}
+
+void writeSharedStyleSheet(std::ostream& out) { out << reportStyleSheet(); }
 
 std::string renderHtmlReport(const std::string& resultsJson) {
   std::ostringstream page;

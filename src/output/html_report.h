@@ -33,6 +33,20 @@ namespace linprob {
 void writeHtmlReport(const std::string& resultsJson, std::ostream& out,
                      const std::stop_token& stop = {});
 
+// The page of one system of its own (Report/systems/system-<index>.html)
+// for the copy of the document that holds that system (page_document.h):
+// the same page, with the chart library, the renderer and the style sheet
+// read from the files kSharedScript and kSharedStyleSheet beside it, which
+// every such page shares. Checks, escapes and stops as writeHtmlReport.
+void writeOwnPage(const std::string& resultsJson, std::ostream& out,
+                  const std::stop_token& stop = {});
+
+// The names the own pages give their shared files, and their contents.
+inline constexpr const char* kSharedScript = "report.js";
+inline constexpr const char* kSharedStyleSheet = "report.css";
+void writeSharedScript(std::ostream& out);
+void writeSharedStyleSheet(std::ostream& out);
+
 // The whole page for `resultsJson`, as writeHtmlReport writes it.
 std::string renderHtmlReport(const std::string& resultsJson);
 

@@ -10,6 +10,7 @@
 #include "linear/certified_inverse.h"
 #include "linear/pivot_mode.h"
 #include "output/results_json.h"
+#include "output/system_list.h"
 
 namespace linprob {
 namespace {
@@ -84,60 +85,125 @@ Json mapJson(unsigned n, const Row& row) {
   return Json{{"size", n}, {"block", block}, {"max_abs", std::move(rows)}};
 }
 
+// What each unknown's full tables in every mode and family cost the page.
+std::vector<std::size_t> unknownCosts(const ResultStore& store, int system,
+                                      std::size_t mostBands) {
+  std::vector<std::size_t> cost(static_cast<std::size_t>(store.unknownCount()), 0);
+  for (int u = 0; u < store.unknownCount(); ++u) {
+    for (const PivotMode& mode : kPivotModes) {
+      if (!store.elimination(system, mode.index).stored) continue;
+      for (const FamilyInfo& family : kFamilies) {
+        cost[static_cast<std::size_t>(u)] += fullTableBytes(
+            store.phase(u, system, mode.index, family.family), mostBands);
+      }
+    }
+  }
+  return cost;
+}
+
+// The tables of a system whose full tables exceed `share`: its worst
+// unknowns' in full, as many as `share` holds (the worst always), the
+// others' summaries.
+std::vector<TableForm> keptTables(const ResultStore& store, int system,
+                                  const std::vector<std::size_t>& cost,
+                                  std::size_t share) {
+  const int unknowns = store.unknownCount();
+  std::vector<TableForm> kept(static_cast<std::size_t>(unknowns), TableForm::kSummary);
+  std::vector<double> worst(static_cast<std::size_t>(unknowns));
+  for (int u = 0; u < unknowns; ++u) {
+    worst[static_cast<std::size_t>(u)] = worstVariation(store, system, u);
+  }
+  std::vector<int> order(static_cast<std::size_t>(unknowns));
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    return worst[static_cast<std::size_t>(a)] > worst[static_cast<std::size_t>(b)];
+  });
+  std::size_t used = 0;
+  for (const int u : order) {
+    const std::size_t next = used + cost[static_cast<std::size_t>(u)];
+    // The worst unknown always keeps its charts.
+    if (next > share && used > 0) break;
+    kept[static_cast<std::size_t>(u)] = TableForm::kFull;
+    used = next;
+  }
+  return kept;
+}
+
 }  // namespace
 
 PageForm choosePageForm(const ResultStore& store) {
   PageForm form;
   const int systems = store.systemCount();
   const int unknowns = store.unknownCount();
-  const std::size_t tables = static_cast<std::size_t>(systems) *
+  // The tables the page shows at most, for merging their bands.
+  const std::size_t tables = static_cast<std::size_t>(
+                                 std::min(systems, kMostPageSystems)) *
                              kPivotModeCount * kFamilyCount *
-                             static_cast<std::size_t>(unknowns);
+                             static_cast<std::size_t>(std::max(unknowns, 0));
   form.mostBands = pageBandsPerChart(tables);
   if (systems <= 0 || unknowns <= 0) return form;
 
-  // cost[system][unknown]: the unknown's full tables in every mode and family.
-  std::vector<std::vector<std::size_t>> cost(static_cast<std::size_t>(systems));
-  std::size_t total = 0;
+  // The worst systems first, then the lower index.
+  std::vector<double> worst(static_cast<std::size_t>(systems));
   for (int s = 0; s < systems; ++s) {
-    auto& row = cost[static_cast<std::size_t>(s)];
-    row.assign(static_cast<std::size_t>(unknowns), 0);
-    for (int u = 0; u < unknowns; ++u) {
-      for (const PivotMode& mode : kPivotModes) {
-        if (!store.elimination(s, mode.index).stored) continue;
-        for (const FamilyInfo& family : kFamilies) {
-          row[static_cast<std::size_t>(u)] += fullTableBytes(
-              store.phase(u, s, mode.index, family.family), form.mostBands);
-        }
-      }
-      total += row[static_cast<std::size_t>(u)];
-    }
+    worst[static_cast<std::size_t>(s)] =
+        summarizeSystem(store, s).worstInvalid.value_or(-1.0);
   }
-  if (total <= kPageTableBytes) return form;
+  std::vector<int> order(static_cast<std::size_t>(systems));
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    return worst[static_cast<std::size_t>(a)] > worst[static_cast<std::size_t>(b)];
+  });
 
-  const std::size_t share = kPageTableBytes / static_cast<std::size_t>(systems);
-  form.tables.assign(static_cast<std::size_t>(systems),
-                     std::vector<TableForm>(static_cast<std::size_t>(unknowns),
-                                            TableForm::kSummary));
-  for (int s = 0; s < systems; ++s) {
-    std::vector<double> worst(static_cast<std::size_t>(unknowns));
-    for (int u = 0; u < unknowns; ++u) {
-      worst[static_cast<std::size_t>(u)] = worstVariation(store, s, u);
+  std::vector<int> drawn;
+  std::vector<std::vector<std::size_t>> costs;
+  std::size_t tableBytes = 0;
+  std::size_t systemBytes = 0;
+  for (const int s : order) {
+    if (static_cast<int>(drawn.size()) == kMostPageSystems) break;
+    std::vector<std::size_t> cost = unknownCosts(store, s, form.mostBands);
+    const std::size_t full = std::accumulate(cost.begin(), cost.end(), std::size_t{0});
+    // A single system is drawn whatever its size, so it is not measured.
+    const std::size_t own = systems > 1 ? pageSystemBytes(store, s) : 0;
+    if (!drawn.empty() && (tableBytes + full > kPageTableBytes ||
+                           systemBytes + own > kPageSystemBytes)) {
+      break;
     }
-    std::vector<int> order(static_cast<std::size_t>(unknowns));
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-      return worst[static_cast<std::size_t>(a)] > worst[static_cast<std::size_t>(b)];
-    });
-    std::size_t used = 0;
-    for (const int u : order) {
-      const std::size_t next = used + cost[static_cast<std::size_t>(s)][static_cast<std::size_t>(u)];
-      // The worst unknown always keeps its charts.
-      if (next > share && used > 0) break;
-      form.tables[static_cast<std::size_t>(s)][static_cast<std::size_t>(u)] = TableForm::kFull;
-      used = next;
-    }
+    drawn.push_back(s);
+    costs.push_back(std::move(cost));
+    tableBytes += full;
+    systemBytes += own;
   }
+  if (static_cast<int>(drawn.size()) < systems) {
+    form.systems = drawn;
+    std::sort(form.systems.begin(), form.systems.end());
+  }
+  if (tableBytes <= kPageTableBytes) return form;
+
+  const std::size_t share = kPageTableBytes / drawn.size();
+  form.tables.resize(static_cast<std::size_t>(systems));
+  for (std::size_t k = 0; k < drawn.size(); ++k) {
+    form.tables[static_cast<std::size_t>(drawn[k])] =
+        keptTables(store, drawn[k], costs[k], share);
+  }
+  return form;
+}
+
+PageForm chooseOwnPageForm(const ResultStore& store, int system) {
+  PageForm form;
+  form.kind = PageKind::kOwnPage;
+  form.systems = {system};
+  const int unknowns = store.unknownCount();
+  form.mostBands = pageBandsPerChart(kPivotModeCount * kFamilyCount *
+                                     static_cast<std::size_t>(std::max(unknowns, 0)));
+  if (unknowns <= 0) return form;
+  const std::vector<std::size_t> cost = unknownCosts(store, system, form.mostBands);
+  if (std::accumulate(cost.begin(), cost.end(), std::size_t{0}) <= kPageTableBytes) {
+    return form;
+  }
+  form.tables.resize(static_cast<std::size_t>(store.systemCount()));
+  form.tables[static_cast<std::size_t>(system)] =
+      keptTables(store, system, cost, kPageTableBytes);
   return form;
 }
 

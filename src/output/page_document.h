@@ -15,16 +15,28 @@
 //             {"size": n, "block": g, "max_abs": [[row of blocks], ...]}.
 //   sensitivity  null above kMatrixTableMost unknowns, with a reason that
 //             names the files holding the shares.
-//   tables    when the full tables of every unknown would exceed
-//             kPageTableBytes together, each system keeps its full tables
-//             for its worst unknowns only (largest total variation of
-//             INVALID against VALID over every mode and family first, then
-//             the lower index), as many as its share of kPageTableBytes
-//             holds; every other unknown's entry in each family is the
-//             summary {"unknown", "total_variation": [INVALID, exact
-//             linear], "validated": [INVALID, exact linear]} (null where
-//             not computed; the entry is null-valued when the phase solved
-//             no job).
+//   tables    when the full tables of the systems the page draws would
+//             exceed kPageTableBytes together (a single system's alone),
+//             each system keeps its full tables for its worst unknowns
+//             only (largest total variation of INVALID against VALID over
+//             every mode and family first, then the lower index), as many
+//             as its share of kPageTableBytes holds; every other unknown's
+//             entry in each family is the summary {"unknown",
+//             "total_variation": [INVALID, exact linear], "validated":
+//             [INVALID, exact linear]} (null where not computed; the entry
+//             is null-valued when the phase solved no job).
+//   systems   the index page draws the worst systems (by the largest total
+//             variation of INVALID, then the lower index), as many as fit
+//             in full: kMostPageSystems at most, their full tables within
+//             kPageTableBytes and the rest of them within kPageSystemBytes
+//             together; the worst is always drawn, with its worst unknowns
+//             when its tables alone exceed kPageTableBytes. When that
+//             leaves some out, the copy holds the drawn systems (in index
+//             order) and "system_list" (system_list.h), and each system
+//             left out has a page of its own, Report/systems/
+//             system-<index>.html, whose copy holds that system alone in the
+//             form a run of that system alone would give it, and
+//             "own_page": {"system_count", "report_folder": "../"}.
 #ifndef LINPROB_OUTPUT_PAGE_DOCUMENT_H_
 #define LINPROB_OUTPUT_PAGE_DOCUMENT_H_
 
@@ -40,23 +52,39 @@ namespace linprob {
 inline constexpr unsigned kMatrixTableMost = 20;
 inline constexpr unsigned kMapCells = 100;
 inline constexpr std::size_t kPageTableBytes = 1500000;
+inline constexpr std::size_t kPageSystemBytes = 1500000;
+inline constexpr int kMostPageSystems = 10;
 
 enum class TableForm { kFull, kSummary };
 
+// Where the copy is shown: the index page of the run, or the page of one
+// system of its own.
+enum class PageKind { kIndex, kOwnPage };
+
 struct PageForm {
   std::size_t mostBands = 0;  // 0: no table merged
-  // [system][unknown]; empty: every table in full.
+  // [system][unknown]; empty, or a system's row empty: every table in full.
   std::vector<std::vector<TableForm>> tables;
+  // The systems the copy holds, in index order; empty: every system.
+  std::vector<int> systems;
+  PageKind kind = PageKind::kIndex;
 
   TableForm table(int system, int unknown) const {
-    if (tables.empty()) return TableForm::kFull;
-    return tables[static_cast<std::size_t>(system)]
-                 [static_cast<std::size_t>(unknown)];
+    const auto s = static_cast<std::size_t>(system);
+    if (s >= tables.size() || tables[s].empty()) return TableForm::kFull;
+    return tables[s][static_cast<std::size_t>(unknown)];
+  }
+  // Whether the index page leaves systems to their own pages.
+  bool listsSystems() const {
+    return kind == PageKind::kIndex && !systems.empty();
   }
 };
 
-// The form of the page's copy for the run in `store`.
+// The form of the index page's copy for the run in `store`.
 PageForm choosePageForm(const ResultStore& store);
+
+// The form of the copy on the own page of `system`.
+PageForm chooseOwnPageForm(const ResultStore& store, int system);
 
 // The maps of the matrix and of its certified inverse, as described above
 // (null when the system has no reference, or no certified inverse).

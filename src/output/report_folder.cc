@@ -1,5 +1,6 @@
 #include "output/report_folder.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -8,10 +9,69 @@
 #include "base/status.h"
 #include "output/html_report.h"
 #include "output/page_document.h"
+#include "output/system_list.h"
 #include "output/results_json.h"
 #include "output/tidy_csv.h"
 
 namespace linprob {
+
+using WriteFile = std::function<bool(
+    const std::string&, const std::function<void(std::ostream&)>&)>;
+
+namespace {
+
+// The pages of the systems that the index page leaves out, and the files
+// they share, in `folder` + kSystemPagesFolder; `report` writes a file as
+// writeReport does. A page that cannot be written does not stop the
+// others, but only the first such failure is named, then how many more
+// pages failed.
+void writeOwnPages(const RunInfo& run, const ResultStore& store,
+                   const PageForm& index, const std::string& folder,
+                   const std::stop_token& stop, ReportWritten& outcome,
+                   const WriteFile& report) {
+  const std::string pages = folder + kSystemPagesFolder;
+  if (const Status made = makeOutputFolder(pages); !made.ok()) {
+    outcome.failures.push_back(pages + ": " + made.message());
+    return;
+  }
+  report(pages + kSharedScript, writeSharedScript);
+  report(pages + kSharedStyleSheet, writeSharedStyleSheet);
+  int failed = 0;
+  std::size_t drawn = 0;
+  for (int s = 0; s < store.systemCount(); ++s) {
+    if (drawn < index.systems.size() && index.systems[drawn] == s) {
+      ++drawn;
+      continue;
+    }
+    const PageForm form = chooseOwnPageForm(store, s);
+    TextOutput document(stop);
+    writeResultsJson(run, store, document.stream(), &form);
+    const std::string json = document.take();
+    const std::string name = pages + "system-" + std::to_string(s) + ".html";
+    const Status written =
+        stop.stop_requested()
+            ? Status()
+            : writeOutputFile(
+                  name, [&](std::ostream& out) { writeOwnPage(json, out, stop); },
+                  stop);
+    if (stop.stop_requested()) {
+      outcome.stopped = true;
+      return;
+    }
+    if (written.ok()) {
+      ++outcome.written;
+    } else if (failed++ == 0) {
+      outcome.failures.push_back(name + ": " + written.message());
+    }
+  }
+  if (failed > 1) {
+    outcome.failures.push_back(
+        pages + ": " + std::to_string(failed - 1) +
+        (failed == 2 ? " more page" : " more pages") + " could not be written");
+  }
+}
+
+}  // namespace
 
 ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
                           const std::string& folder,
@@ -23,10 +83,9 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
   }
   // True when the file is in place; a failure is added to `failures`, and a
   // stop ends the report.
-  const auto report = [&](const char* name,
-                          const std::function<void(std::ostream&)>& write) {
+  const WriteFile report = [&](const std::string& target,
+                               const std::function<void(std::ostream&)>& write) {
     if (outcome.stopped) return false;
-    const std::string target = folder + name;
     const Status written = writeOutputFile(target, write, stop);
     if (written.ok()) ++outcome.written;
     if (stop.stop_requested()) {
@@ -36,19 +95,24 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
     }
     return written.ok();
   };
-  report("results.json",
+  report(folder + "results.json",
          [&](std::ostream& out) { writeResultsJson(run, store, out); });
-  report("bands.csv", [&](std::ostream& out) { writeBandsCsv(store, out); });
-  report("unknowns.csv",
+  report(folder + "bands.csv", [&](std::ostream& out) { writeBandsCsv(store, out); });
+  report(folder + "unknowns.csv",
          [&](std::ostream& out) { writeUnknownsCsv(store, out); });
-  report("sensitivity.csv",
+  report(folder + "sensitivity.csv",
          [&](std::ostream& out) { writeSensitivityCsv(store, out); });
   // The page embeds its own copy of the document, shaped so that it stays
   // small (page_document.h). It is built in
   // memory first (the page checks it is one JSON value); a stop ends the
-  // building too.
+  // building too. The systems it leaves out get pages of their own first,
+  // so that its links lead to pages in place.
   if (outcome.stopped) return outcome;
   const PageForm form = choosePageForm(store);
+  if (form.listsSystems()) {
+    writeOwnPages(run, store, form, folder, stop, outcome, report);
+    if (outcome.stopped) return outcome;
+  }
   TextOutput document(stop);
   writeResultsJson(run, store, document.stream(), &form);
   const std::string json = document.take();
@@ -56,7 +120,7 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
     outcome.stopped = true;
     return outcome;
   }
-  outcome.pageWritten = report(kReportPage, [&](std::ostream& out) {
+  outcome.pageWritten = report(folder + kReportPage, [&](std::ostream& out) {
     writeHtmlReport(json, out, stop);
   });
   return outcome;

@@ -9,6 +9,9 @@
 // files completed before it stay. results.json holds every band; the page
 // embeds a copy whose large tables have their bands merged for drawing
 // (pageBandsPerChart, results_json.h); bands.csv holds every band too.
+// When the page leaves systems out (page_document.h), each of them gets a
+// page of its own in systems/ (system-<index>.html, with report.js and
+// report.css, which those pages share), written before index.html.
 #ifndef LINPROB_OUTPUT_REPORT_FOLDER_H_
 #define LINPROB_OUTPUT_REPORT_FOLDER_H_
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <streambuf>
 #include <string>
 #include <utility>
 #include <variant>
@@ -18,12 +19,28 @@
 #include "output/measure_json.h"
 #include "output/number_text.h"
 #include "output/page_document.h"
+#include "output/system_list.h"
 #include "results/condition_verdict.h"
 
 namespace linprob {
 namespace {
 
 using namespace json_parts;
+
+// A stream buffer that keeps only the count of the bytes written to it.
+struct CountingBuffer : std::streambuf {
+  std::size_t bytes = 0;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!traits_type::eq_int_type(c, traits_type::eof())) ++bytes;
+    return traits_type::not_eof(c);
+  }
+  std::streamsize xsputn(const char*, std::streamsize count) override {
+    bytes += static_cast<std::size_t>(count);
+    return count;
+  }
+};
 
 // The page's copy of a table of K > mostBands bands (results_json.h).
 void mergeBands(Json& entry, const PositionResult& position,
@@ -317,12 +334,41 @@ void writeResultsJson(const RunInfo& run, const ResultStore& store,
   writeJson(program, out);
   out << ",\"run\":";
   writeJson(runJson(run), out);
-  out << ",\"systems\":[";
-  for (int system = 0; system < store.systemCount() && out; ++system) {
-    if (system > 0) out << ',';
-    writeSystem(store, system, page, out);
+  if (page != nullptr && page->kind == PageKind::kOwnPage) {
+    out << ",\"own_page\":";
+    writeJson(Json{{"system_count", store.systemCount()},
+                   {"report_folder", "../"}},
+              out);
   }
-  out << "]}\n";
+  out << ",\"systems\":[";
+  if (page != nullptr && !page->systems.empty()) {
+    for (std::size_t k = 0; k < page->systems.size() && out; ++k) {
+      if (k > 0) out << ',';
+      writeSystem(store, page->systems[k], page, out);
+    }
+  } else {
+    for (int system = 0; system < store.systemCount() && out; ++system) {
+      if (system > 0) out << ',';
+      writeSystem(store, system, page, out);
+    }
+  }
+  out << ']';
+  if (page != nullptr && page->listsSystems()) {
+    out << ",\"system_list\":";
+    writeSystemList(store, out);
+  }
+  out << "}\n";
+}
+
+std::size_t pageSystemBytes(const ResultStore& store, int system) {
+  CountingBuffer counted;
+  std::ostream out(&counted);
+  PageForm summaries;
+  summaries.tables.resize(static_cast<std::size_t>(store.systemCount()));
+  summaries.tables[static_cast<std::size_t>(system)].assign(
+      static_cast<std::size_t>(store.unknownCount()), TableForm::kSummary);
+  writeSystem(store, system, &summaries, out);
+  return counted.bytes;
 }
 
 }  // namespace linprob

@@ -21,12 +21,15 @@
 //            standard_error, convergence).
 // The README lists every field and when it is null.
 //
-// The copy of the document that the report page embeds (page_document.h)
-// may merge bands (its mostBands above 0): the table of an unknown with K > mostBands bands
-// then holds g = ceil(K / mostBands) neighbouring bands in each of its
-// ceil(K / g) bands (the last one takes what is left): the borders b0, b_g,
-// b_2g, ..., bK, the VALID, INVALID and exact linear masses of each group
-// summed in band order, and two more fields, band_count K and
+// The copy of the document that a report page embeds (page_document.h)
+// holds the systems its form names; the index page's copy ends with
+// "system_list" when it leaves systems to pages of their own, and the copy
+// on a system's own page has "own_page" after "run". The copy may merge
+// bands (its mostBands above 0): the table of an unknown with K > mostBands
+// bands then holds g = ceil(K / mostBands) neighbouring bands in each of
+// its ceil(K / g) bands (the last one takes what is left): the borders b0,
+// b_g, b_2g, ..., bK, the VALID, INVALID and exact linear masses of each
+// group summed in band order, and two more fields, band_count K and
 // merged_bands g. Tails, moments and every measure stay those of the full
 // table. A table of at most mostBands bands is written as results.json has
 // it.
@@ -59,6 +62,10 @@ inline constexpr std::size_t kPageBandsPerChart = 2000;
 inline constexpr std::size_t kFewestPageBands = 50;
 inline constexpr std::size_t kPageBands = 1000000;
 std::size_t pageBandsPerChart(std::size_t tables);
+
+// The bytes of `system` in the page's copy with every table a summary:
+// what a page holds of a system besides its full tables.
+std::size_t pageSystemBytes(const ResultStore& store, int system);
 
 }  // namespace linprob
 

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -81,6 +82,29 @@ TEST(HtmlReportTest, MarkupInValuesStaysInsideTheResultsElement) {
   // truth's parts, renderer.
   EXPECT_EQ(count(page, "</script"), 5u);
   EXPECT_EQ(count(page, "<script"), 5u);
+}
+
+TEST(HtmlReportTest, OwnPageEscapesAlikeAndReadsTheSharedFiles) {
+  const json doc = hostileDocument();
+  std::ostringstream out;
+  writeOwnPage(doc.dump(), out);
+  const std::string page = out.str();
+  const std::string text = resultsElementText(page);
+  EXPECT_EQ(text.find_first_of("<>&"), std::string::npos);
+  EXPECT_EQ(json::parse(text), doc);
+  EXPECT_EQ(count(page, "<img"), 0u);
+  EXPECT_EQ(page.find("@@"), std::string::npos);
+  // The recorder, the results, the shared script and the note when it is
+  // missing; the library and the renderer only in the shared script.
+  EXPECT_EQ(count(page, "<script"), 4u);
+  EXPECT_NE(page.find("<script src=\"report.js\"></script>"), std::string::npos);
+  EXPECT_NE(page.find("<link rel=\"stylesheet\" href=\"report.css\">"), std::string::npos);
+  EXPECT_EQ(page.find("Chart.js v3."), std::string::npos);
+  std::ostringstream script;
+  writeSharedScript(script);
+  EXPECT_NE(script.str().find("Chart.js v3."), std::string::npos);
+  EXPECT_NE(script.str().find("window.linprobTruth = function"), std::string::npos);
+  EXPECT_THROW(writeOwnPage("{", out), std::invalid_argument);
 }
 
 TEST(HtmlReportTest, EscapesOnlyTheCharactersThatCouldEndTheElement) {

@@ -14,9 +14,11 @@
 #include <nlohmann/json.hpp>
 
 #include "linear/certified_inverse.h"
+#include "output/html_report.h"
 #include "output/results_json.h"
 #include "results/phase_result.h"
 #include "results/position_measures.h"
+#include "support/many_systems.h"
 
 namespace linprob {
 namespace {
@@ -109,6 +111,85 @@ TEST(PageDocumentTest, TablesInFullWhileTheyFitTheWorstUnknownsOtherwise) {
   EXPECT_EQ(summary["validated"][0], validation.is_null() ? Json() : validation["validated"]);
   EXPECT_TRUE(summary["validated"][1].is_null());
   EXPECT_EQ(summary.size(), 3u);
+}
+
+// The index page of the run in `store`, as the report writes it.
+std::string indexPage(const ResultStore& store) {
+  const PageForm form = choosePageForm(store);
+  std::ostringstream out;
+  writeResultsJson(RunInfo{}, store, out, &form);
+  return renderHtmlReport(out.str());
+}
+
+// Total variations that differ from system to system.
+double spread(int system) { return static_cast<double>(system % 97) / 100.0; }
+
+TEST(PageDocumentTest, IndexPageStaysSmallWhateverTheNumberOfSystems) {
+  // 2,000 systems of two unknowns once gave a page of 64 MB.
+  struct Run {
+    int systems, n;
+  };
+  for (const Run run : {Run{2000, 2}, Run{20000, 2}, Run{300, 50}}) {
+    const ResultStore store = testing::manySystems(run.systems, run.n, 10, spread);
+    EXPECT_LE(indexPage(store).size(), 5000000u)
+        << run.systems << " systems of " << run.n << " unknowns";
+  }
+}
+
+TEST(PageDocumentTest, TheWorstSystemsDrawnInFullTheOthersOnTheirOwnPages) {
+  // A few small systems: the page draws every one, as before, no list.
+  const ResultStore few = testing::manySystems(5, 4, 10, spread);
+  const PageForm whole = choosePageForm(few);
+  EXPECT_TRUE(whole.systems.empty());
+  EXPECT_TRUE(whole.tables.empty());
+  EXPECT_FALSE(pageDocument(few, whole).contains("system_list"));
+
+  // 200 systems: the kMostPageSystems worst are drawn (96 and 193 first,
+  // down to 92 and 189), in index order, every table in full; every system
+  // is in the list.
+  const ResultStore many = testing::manySystems(200, 2, 10, spread);
+  const PageForm form = choosePageForm(many);
+  EXPECT_EQ(form.systems,
+            (std::vector<int>{92, 93, 94, 95, 96, 189, 190, 191, 192, 193}));
+  EXPECT_TRUE(form.tables.empty());
+  const Json doc = pageDocument(many, form);
+  ASSERT_EQ(doc["systems"].size(), 10u);
+  EXPECT_EQ(doc["systems"][0]["index"], 92);
+  EXPECT_TRUE(doc["systems"][0]["modes"][0]["families"][0]["unknowns"][1].contains("valid"));
+  const Json& list = doc["system_list"];
+  EXPECT_EQ(list["pages"], "systems/");
+  EXPECT_EQ(list["columns"][2], "worst_tv_invalid");
+  ASSERT_EQ(list["rows"].size(), 200u);
+  // System 150: no certified values, its worst total variation 0.53.
+  const Json& row = list["rows"][150];
+  ASSERT_EQ(row.size(), 8u);
+  EXPECT_EQ(row[0], 150);
+  EXPECT_TRUE(row[1].is_null());
+  EXPECT_EQ(row[2], 0.53);
+  EXPECT_TRUE(row[3].is_null());
+
+  // A system of its own page: alone, as a run of it alone would show it.
+  const PageForm own = chooseOwnPageForm(many, 150);
+  EXPECT_EQ(own.systems, std::vector<int>{150});
+  const Json ownDoc = pageDocument(many, own);
+  EXPECT_EQ(ownDoc["own_page"], Json::parse(R"({"system_count":200,"report_folder":"../"})"));
+  ASSERT_EQ(ownDoc["systems"].size(), 1u);
+  EXPECT_EQ(ownDoc["systems"][0]["index"], 150);
+  EXPECT_FALSE(ownDoc.contains("system_list"));
+}
+
+TEST(PageDocumentTest, ASystemTooLargeForThePageIsDrawnAloneWithItsWorstUnknowns) {
+  // 60 unknowns of 10 bands: one system's tables alone exceed the budget.
+  const ResultStore store = testing::manySystems(3, 60, 10, [](int s) { return s == 1 ? 0.5 : 0.1; });
+  const PageForm form = choosePageForm(store);
+  EXPECT_EQ(form.systems, std::vector<int>{1});
+  ASSERT_EQ(form.tables.size(), 3u);
+  EXPECT_EQ(form.table(1, 0), TableForm::kFull);
+  EXPECT_EQ(form.table(1, 59), TableForm::kSummary);
+  // Its own page keeps the worst unknowns too.
+  const PageForm own = chooseOwnPageForm(store, 2);
+  EXPECT_EQ(own.table(2, 0), TableForm::kFull);
+  EXPECT_EQ(own.table(2, 59), TableForm::kSummary);
 }
 
 TEST(PageDocumentTest, LargeMatrixAsBlockMaps) {

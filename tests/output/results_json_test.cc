@@ -58,7 +58,8 @@ ResultStore storeWithBands(int bands) {
 
 Json document(const ResultStore& store, std::size_t mostBands) {
   std::ostringstream out;
-  const PageForm form{mostBands, {}};
+  PageForm form;
+  form.mostBands = mostBands;
   writeResultsJson(RunInfo{}, store, out, mostBands == 0 ? nullptr : &form);
   return Json::parse(out.str());
 }

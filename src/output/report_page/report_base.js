@@ -36,6 +36,11 @@
   const EXPORT_LINKS_SHOWN = 40;
   const MARKED_BANDS = 200;      // above this, the approximations' lines have no markers
 
+  // Where the page lies: the prefixes of links to the files of Report/ and
+  // to the run's folder, set from the document (a system's own page lies
+  // one folder below Report/).
+  const place = {report: '', run: '../'};
+
   const liveCharts = new Set();
   const drawnCharts = new Set();
   const drawnMaps = new Set();   // heat-map canvases, drawn without the chart library

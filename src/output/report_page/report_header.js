@@ -12,18 +12,32 @@
     return '';
   }
 
+  // The run's systems in all: more than the page holds when it lists them,
+  // or on a system's own page.
+  function systemCount(doc, systems) {
+    if (doc.own_page && Number.isInteger(doc.own_page.system_count)) return doc.own_page.system_count;
+    if (doc.system_list && Array.isArray(doc.system_list.rows)) return doc.system_list.rows.length;
+    return systems.length;
+  }
+
   function runHeader(doc, systems) {
     const program = doc.program || {};
     const run = doc.run || {};
     const header = el('header', {class: 'run-header'});
     const kind = run.kind === 'enumeration' ? 'enumeration of every combination of cells'
       : run.kind === 'sampling' ? 'random sampling' : String(run.kind || 'unknown kind');
-    header.append(el('h1', null, 'Probabilistic analysis of ' + systems.length +
-      (systems.length === 1 ? ' linear system' : ' linear systems')));
+    const count = systemCount(doc, systems);
+    header.append(el('h1', null, 'Probabilistic analysis of ' + count +
+      (count === 1 ? ' linear system' : ' linear systems')));
     const dimension = run.settings && isNumber(run.settings.Dimensions) ? ', n = ' + run.settings.Dimensions : '';
     header.append(el('p', {class: 'subtitle'},
       (run.kind === 'sampling' ? 'Sampling run' : run.kind === 'enumeration' ? 'Enumeration run' : 'Run') +
       dimension + ' · ' + String(program.name || 'linprob') + ' ' + String(program.version || '')));
+    if (doc.own_page) {
+      header.append(el('p', {class: 'own-page'}, 'This page shows ' +
+        (systems.length === 1 ? systemLabel(systems[0], 0) : systems.length + ' systems') +
+        ' of them; every system is listed on ', link(place.report, 'index.html', 'the report of the run'), '.'));
+    }
 
     const facts = el('dl', {class: 'facts'});
     function fact(label, ...value) { facts.append(el('dt', null, label), el('dd', null, ...value)); }
@@ -48,8 +62,9 @@
 
     const files = el('div', {class: 'files'});
     files.append(el('h2', {class: 'small-heading'}, 'Files of this run'));
-    files.append(el('p', null, 'Beside this page: ', link('', 'results.json'), ' · ',
-      link('', 'bands.csv'), ' · ', link('', 'unknowns.csv')));
+    files.append(el('p', null, place.report ? 'In Report/: ' : 'Beside this page: ',
+      link(place.report, 'results.json', 'results.json'), ' · ',
+      link(place.report, 'bands.csv', 'bands.csv'), ' · ', link(place.report, 'unknowns.csv', 'unknowns.csv')));
     const unknowns = new Set();
     for (const s of systems) for (const u of unknownsOf(s)) unknowns.add(u);
     const exportFolder = typeof run.export_folder === 'string' ? run.export_folder : 'Export/';
@@ -57,7 +72,7 @@
     Array.from(unknowns).sort(function (a, b) { return a - b; }).slice(0, EXPORT_LINKS_SHOWN)
       .forEach(function (u, i) {
         if (i) exportLine.append(' · ');
-        exportLine.append(link('../', exportFolder + 'Results_X' + u + '.csv', 'Results_X' + u + '.csv'));
+        exportLine.append(link(place.run, exportFolder + 'Results_X' + u + '.csv', 'Results_X' + u + '.csv'));
       });
     if (unknowns.size > EXPORT_LINKS_SHOWN) {
       exportLine.append(' · and ' + (unknowns.size - EXPORT_LINKS_SHOWN) + ' more in the same folder');
@@ -93,7 +108,7 @@
       for (const name of modes) {
         const mode = (system.modes || []).find(function (m) { return m && m.mode === name; });
         tr.append(el('td', null, mode && typeof mode.summary_file === 'string'
-          ? link('../', mode.summary_file, mode.summary_file.split('/').pop()) : '—'));
+          ? link(place.run, mode.summary_file, mode.summary_file.split('/').pop()) : '—'));
       }
       body.append(tr);
     });

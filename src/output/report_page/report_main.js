@@ -34,12 +34,20 @@
       throw e;
     }
     const systems = Array.isArray(doc.systems) ? doc.systems.filter(Boolean) : [];
-    document.title = 'linprob report · ' + systems.length + (systems.length === 1 ? ' system' : ' systems') +
+    if (doc.own_page && typeof doc.own_page.report_folder === 'string' && /^(\.\.\/)+$/.test(doc.own_page.report_folder)) {
+      place.report = doc.own_page.report_folder;
+      place.run = place.report + '../';
+    }
+    const count = systemCount(doc, systems);
+    document.title = 'linprob report · ' + (doc.own_page && systems.length === 1
+      ? systemLabel(systems[0], 0) + ' of ' + count : count + (count === 1 ? ' system' : ' systems')) +
       (doc.run && doc.run.kind ? ' · ' + doc.run.kind : '');
     const root = document.getElementById('report');
     truthPage.setRun(doc.run);
     const pending = [];
     const page = [runHeader(doc, systems)];
+    const list = systemList(doc, systems);
+    if (list) page.push(list);
     systems.forEach(function (system, position) { page.push(systemSection(system, position, pending)); });
     if (systems.length === 0) page.push(el('p', {class: 'fatal'}, 'The results document lists no system.'));
     page.push(el('footer', null, 'Written by ' + String((doc.program && doc.program.name) || 'linprob') +
