@@ -214,8 +214,9 @@ void meanSdCells(Row& row, const std::optional<MeanSd>& value) {
   }
 }
 
-// The standard errors of the mean, the sd and the four interval ends, or
-// empties (enumeration, fewer than two batches, no interval).
+// The standard errors of the mean, the sd and the four interval ends and
+// their coverage factor, or empties (enumeration, too few samples or
+// replicates, no interval).
 void errorCells(Row& row, const std::optional<PositionErrors>& errors) {
   if (errors) {
     row.number(errors->mean).number(errors->sd);
@@ -228,6 +229,11 @@ void errorCells(Row& row, const std::optional<PositionErrors>& errors) {
     row.number(c.shortestLower).number(c.shortestUpper);
   } else {
     row.empty().empty().empty().empty();
+  }
+  if (errors) {
+    row.number(errors->coverageFactor);
+  } else {
+    row.empty();
   }
 }
 

@@ -37,7 +37,7 @@ inline constexpr std::array<const char*, 13> kBandColumns = {
     "upper",  "valid",   "invalid",      "exact_linear", "truth",
     "truth_error", "valid_se"};
 
-inline constexpr std::array<const char*, 56> kUnknownColumns = {
+inline constexpr std::array<const char*, 57> kUnknownColumns = {
     "system",
     "mode",
     "family",
@@ -94,6 +94,7 @@ inline constexpr std::array<const char*, 56> kUnknownColumns = {
     "coverage_symmetric_upper_se",
     "coverage_shortest_lower_se",
     "coverage_shortest_upper_se",
+    "coverage_factor",
 };
 
 inline constexpr std::array<const char*, 7> kSensitivityColumns = {
