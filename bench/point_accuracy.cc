@@ -29,7 +29,7 @@
 #include "distributions/job_source.h"
 #include "distributions/point_blocks.h"
 #include "distributions/sample_blocks.h"
-#include "results/batch_errors.h"
+#include "results/batch_spread.h"
 
 namespace linprob {
 namespace {

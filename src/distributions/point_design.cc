@@ -118,12 +118,9 @@ std::optional<PointSet> pointSetNamed(std::string_view name) {
 std::vector<PointDesign> digitsRounds(PointSet points, int ceiling) {
   const auto samples = static_cast<std::uint64_t>(std::max(ceiling, 0));
   if (samples < 2 * kReplicates) return {pointDesign(points, ceiling)};
-  std::uint64_t last = points == PointSet::kSobol
+  const std::uint64_t last = points == PointSet::kSobol
                            ? pointDesign(points, ceiling).replicateJobs
                            : samples / kReplicates;
-  if (points != PointSet::kSobol && last >= kBlockJobs) {
-    last -= last % kBlockJobs;
-  }
   std::vector<PointDesign> rounds;
   for (std::uint64_t each = kBlockJobs; each < last; each *= 2) {
     rounds.push_back(PointDesign{points, kReplicates, each});

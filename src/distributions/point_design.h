@@ -27,10 +27,11 @@
 // lhs: kReplicates designs of S / kReplicates rounded up.
 //
 // digitsRounds: the designs a --digits phase tries in turn, each a complete
-// phase of kReplicates batches of M samples: M = 1024, 2048, ... (every M a
-// power of two, a multiple of kBlockJobs from 1024 on) up to the largest M
-// with kReplicates * M within the ceiling S (for sobol, within S rounded up
-// to a power of two as pointDesign does), which is the last round. A phase
+// phase of kReplicates batches of M samples: M = 1024, 2048, ... (powers of
+// two below the last) and last the largest M with kReplicates * M within the
+// ceiling S (for sobol, S rounded up to a power of two as pointDesign does),
+// so that a phase may reach its ceiling (S = 20000: 16 x 1024, then
+// 16 x 1250). A phase
 // stops at the first round whose results meet the rule, so the samples used
 // are a function of the seed and the results alone, never of how many
 // threads or processes solved them. A ceiling below 2 * kReplicates gives

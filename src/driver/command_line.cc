@@ -152,9 +152,10 @@ std::unique_ptr<App> makeApp(RawOptions& raw) {
   made->digits =
       app.add_option("--digits", raw.digits,
                      "sample every phase in rounds of 16 batches until\n"
-                     "twice the standard error of each unknown's mean,\n"
-                     "sd and 95 % interval ends is at most half a unit\n"
-                     "of the sd's D-th significant digit (1 ... 4);\n"
+                     "the 95 % uncertainty (k standard errors) of each\n"
+                     "unknown's mean, sd and 95 % interval ends is at\n"
+                     "most half a unit of the sd's D-th significant\n"
+                     "digit (1 ... 4);\n"
                      "SampleCount is the most samples a phase takes")
           ->option_text("D");
   made->counting =

@@ -16,7 +16,7 @@
 #include "distributions/point_source.h"
 #include "output/number_text.h"
 #include "results/digits_rule.h"
-#include "results/batch_errors.h"
+#include "results/standard_errors.h"
 #include "results/convergence.h"
 #include "solve/phase_solver.h"
 
@@ -40,25 +40,34 @@ std::string collapseMessage(const FamilyInfo& family, unsigned unknown,
 
 namespace {
 
-// Standard errors from 16 batches are themselves uncertain by about a
-// fifth: a round chosen by them aims this much higher, so that it rarely
+// Standard errors are themselves uncertain (from 16 replicates by about a
+// fifth): a round chosen by them aims this much higher, so that it rarely
 // falls short and costs a round more.
 constexpr double kGrowthMargin = 1.5;
 
 // A phase's counts, the jobs of each of its batches, how a --digits phase
-// ended, and, with batches, their estimates and the standard errors.
+// ended, and in sampling the standard errors (with batches, their
+// estimates too).
 struct CountedPhase {
   PhaseCounts counts;
   std::vector<std::uint64_t> batchJobs;
   std::optional<DigitsStop> digits;
   std::optional<PhaseEstimates> estimates;
   std::vector<std::optional<PositionErrors>> errors;
+
+  PhaseErrorInputs errorInputs(PointSet points) const {
+    return PhaseErrorInputs{points, &counts.bands,
+                            counts.batches ? &*counts.batches : nullptr,
+                            estimates ? &*estimates : nullptr};
+  }
 };
 
 // The counts of the source's jobs, with the jobs of each of its batches
-// and, when it has them, their estimates and standard errors.
+// and, in sampling, the standard errors (from the batches' estimates where
+// it has batches).
 void countSource(const JobSource& source, const LinearSystem& system,
-                 const SolveOptions& options, CountedPhase& counted) {
+                 const SolveOptions& options, const RunSettings& settings,
+                 CountedPhase& counted) {
   counted.batchJobs.clear();
   for (std::size_t b = 0; b < source.batchCount(); ++b) {
     counted.batchJobs.push_back(source.batchJobs(b));
@@ -66,15 +75,14 @@ void countSource(const JobSource& source, const LinearSystem& system,
   counted.counts = countPhase(source, system, options);
   counted.estimates.reset();
   counted.errors.clear();
+  if (settings.ExactDistributions) return;
+  const auto threads = static_cast<unsigned>(options.solverThreads);
   const PhaseCounts& counts = counted.counts;
   if (counts.batches) {
-    counted.estimates =
-        phaseEstimates(*counts.batches, counts.bands,
-                       static_cast<unsigned>(options.solverThreads));
-    counted.errors =
-        standardErrors(*counts.batches, counts.bands, *counted.estimates,
-                       static_cast<unsigned>(options.solverThreads));
+    counted.estimates = phaseEstimates(*counts.batches, counts.bands, threads);
   }
+  counted.errors =
+      standardErrors(counted.errorInputs(settings.points), threads);
 }
 
 // What the --digits rule looks at, by position (solved ones only), from
@@ -82,13 +90,14 @@ void countSource(const JobSource& source, const LinearSystem& system,
 std::vector<UnknownPrecision> precisionOf(const CountedPhase& counted) {
   std::vector<UnknownPrecision> unknowns;
   const PhaseCounts& counts = counted.counts;
-  if (!counts.batches) return unknowns;
   const std::vector<std::optional<PositionErrors>>& errors = counted.errors;
+  if (errors.size() != counts.bands.size()) return unknowns;
   for (std::size_t e = 0; e < counts.bands.size(); ++e) {
     const PositionBands& bands = counts.bands[e];
     if (bands.count == 0) continue;
     UnknownPrecision unknown;
     unknown.sd = bands.moments ? bands.moments->sd() : kNotANumber;
+    unknown.coverageFactor = errors[e] ? errors[e]->coverageFactor : kNotANumber;
     unknown.meanError = errors[e] ? errors[e]->mean : kNotANumber;
     unknown.sdError = errors[e] ? errors[e]->sd : kNotANumber;
     const bool ends = errors[e] && errors[e]->coverage;
@@ -115,7 +124,7 @@ CountedPhase countWith(const RunSettings& settings,
   CountedPhase counted;
   if (settings.ExactDistributions || !settings.digits) {
     countSource(*makeJobSource(sourceKindFor(settings), request), system,
-                options, counted);
+                options, settings, counted);
     return counted;
   }
   const std::vector<PointDesign> rounds =
@@ -126,7 +135,7 @@ CountedPhase countWith(const RunSettings& settings,
   std::size_t round = 0;
   for (;;) {
     countSource(*makeDesignSource(request, rounds[round]), system, options,
-                counted);
+                settings, counted);
     const std::vector<UnknownPrecision> unknowns = precisionOf(counted);
     if (precisionReached(unknowns, *settings.digits)) {
       stop.end = DigitsEnd::kRuleMet;
@@ -204,13 +213,12 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   std::vector<NormalParameters> moments = familyMoments(family, request.pairs);
   replaySteps(moments, context.system.steps());
   PhaseCounts& counts = counted.counts;
-  std::vector<std::optional<PositionErrors>> errors;
-  std::vector<std::optional<Convergence>> convergence;
-  if (counts.batches) {
-    errors = std::move(counted.errors);
+  std::vector<std::optional<PositionErrors>> errors = std::move(counted.errors);
+  std::vector<std::optional<Convergence>> convergence(errors.size());
+  if (counts.batches && counted.estimates) {
     convergence = convergenceSeries(
-        *counts.batches, counts.bands, *counted.estimates, counted.batchJobs,
-        static_cast<unsigned>(settings.SolverThreadCount));
+        counted.errorInputs(settings.points), errors,
+        counted.batchJobs, static_cast<unsigned>(settings.SolverThreadCount));
   }
   PhaseResult result = makePhaseResult(family.family, std::move(counts.bands),
                                        moments, context.system.columnOrder(),

@@ -169,9 +169,10 @@ std::vector<std::string> planLines(const RunPlan& plan,
         "Digits: " + std::to_string(*plan.digits) +
         " (each phase is sampled in rounds of 16 batches, 1024 samples a "
         "batch and then as many as the standard errors ask for, each round "
-        "at least twice the last, until for every unknown twice the standard "
-        "error of the mean, the sd and both ends of the symmetric 95 % "
-        "interval is at most half a unit in the last of the sd's " +
+        "at least twice the last, until for every unknown the 95 % "
+        "uncertainty (k standard errors, k the coverage factor) of the mean, "
+        "the sd and both ends of the symmetric 95 % interval is at most half "
+        "a unit in the last of the sd's " +
         std::to_string(*plan.digits) +
         " significant digits; the jobs per phase are the most a phase "
         "takes)");

@@ -166,7 +166,7 @@ void addSensitivityReason(Json& entry, const SystemReference* reference) {
 
 // ---- phases -----------------------------------------------------------------
 
-// The standard errors beside a position's values (results/batch_errors.h),
+// The standard errors beside a position's values (results/standard_errors.h),
 // or null in enumeration.
 Json errorsJson(const std::optional<PositionErrors>& errors) {
   if (!errors) return nullptr;
@@ -176,19 +176,24 @@ Json errorsJson(const std::optional<PositionErrors>& errors) {
     coverage = Json{{"symmetric", pairOf(c.symmetricLower, c.symmetricUpper)},
                     {"shortest", pairOf(c.shortestLower, c.shortestUpper)}};
   }
-  return Json{{"valid", numbers(errors->masses)},
+  const std::string& reason = errors->coverageReason;
+  return Json{{"coverage_factor", errors->coverageFactor},
+              {"valid", numbers(errors->masses)},
               {"lower_tail", 0.0},
               {"upper_tail", 0.0},
               {"moments", Json{{"mean", errors->mean}, {"sd", errors->sd}}},
-              {"coverage_95", std::move(coverage)}};
+              {"coverage_95", std::move(coverage)},
+              {"coverage_95_reason", reason.empty() ? Json(nullptr) : Json(reason)}};
 }
 
 Json convergenceJson(const std::optional<Convergence>& convergence) {
   if (!convergence) return nullptr;
   Json samples = Json::array();
+  std::vector<double> factors;
   std::vector<double> columns[6];
   for (const ConvergencePoint& point : *convergence) {
     samples.push_back(point.samples);
+    factors.push_back(point.coverageFactor);
     const RunningEstimate* estimates[3] = {
         &point.mean, &point.symmetricLower, &point.symmetricUpper};
     for (std::size_t q = 0; q < 3; ++q) {
@@ -197,6 +202,7 @@ Json convergenceJson(const std::optional<Convergence>& convergence) {
     }
   }
   return Json{{"samples", std::move(samples)},
+              {"coverage_factor", numbers(factors)},
               {"mean", numbers(columns[0])},
               {"mean_se", numbers(columns[1])},
               {"symmetric_lower", numbers(columns[2])},

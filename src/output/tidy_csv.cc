@@ -14,7 +14,7 @@ namespace {
 // The columns of unknowns.csv that a phase fills: from min to the last
 // standard error.
 constexpr std::size_t kFirstPhaseColumn = 15;
-constexpr std::size_t kPhaseColumnsEnd = 56;
+constexpr std::size_t kPhaseColumnsEnd = 57;
 static_assert(std::string_view(kUnknownColumns[kFirstPhaseColumn]) == "min");
 static_assert(std::string_view(kUnknownColumns[kPhaseColumnsEnd]) ==
               "exact_bounds_lower");
@@ -218,8 +218,9 @@ void meanSdCells(Row& row, const std::optional<MeanSd>& value) {
   }
 }
 
-// The standard errors of the mean, the sd and the four interval ends, or
-// empties (enumeration, fewer than two batches, no interval).
+// The standard errors of the mean, the sd and the four interval ends and
+// their coverage factor, or empties (enumeration, too few samples or
+// replicates, no interval).
 void errorCells(Row& row, const std::optional<PositionErrors>& errors) {
   if (errors) {
     row.number(errors->mean).number(errors->sd);
@@ -232,6 +233,11 @@ void errorCells(Row& row, const std::optional<PositionErrors>& errors) {
     row.number(c.shortestLower).number(c.shortestUpper);
   } else {
     row.empty().empty().empty().empty();
+  }
+  if (errors) {
+    row.number(errors->coverageFactor);
+  } else {
+    row.empty();
   }
 }
 

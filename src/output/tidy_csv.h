@@ -38,7 +38,7 @@ inline constexpr std::array<const char*, 13> kBandColumns = {
     "upper",  "valid",   "invalid",      "exact_linear", "truth",
     "truth_error", "valid_se"};
 
-inline constexpr std::array<const char*, 58> kUnknownColumns = {
+inline constexpr std::array<const char*, 59> kUnknownColumns = {
     "system",
     "mode",
     "family",
@@ -95,6 +95,7 @@ inline constexpr std::array<const char*, 58> kUnknownColumns = {
     "coverage_symmetric_upper_se",
     "coverage_shortest_lower_se",
     "coverage_shortest_upper_se",
+    "coverage_factor",
     "exact_bounds_lower",
     "exact_bounds_upper",
 };

@@ -5,94 +5,161 @@
 #include <stdexcept>
 #include <string>
 
-#include "results/batch_errors.h"
+#include "results/batch_spread.h"
+#include "results/coverage_factor.h"
 #include "results/coverage_interval.h"
+#include "results/histogram_levels.h"
 #include "results/position_threads.h"
+#include "results/replicate_errors.h"
 
 namespace linprob {
 namespace {
 
 constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
+constexpr double kTail = 0.025;
 
-// The weights and estimates of one quantity over the batches so far that
-// hold mass; its error is NaN once a batch lacks the estimate.
-struct RunningSpread {
-  std::vector<double> weights;
-  std::vector<double> estimates;
-  bool complete = true;
-
-  void add(double weight, const std::optional<double>& estimate) {
-    if (!estimate) {
-      complete = false;
-      return;
+// What one position's batches so far give together.
+class PooledBatches {
+ public:
+  PooledBatches(const BatchSums& batches, std::size_t position,
+                const PositionBands& bands)
+      : batches_(batches),
+        position_(position),
+        moments_(batches.moments(0)[position].reference()) {
+    if (!batches.counts(0, position).empty()) {
+      grid_.emplace(bands.min, bands.max, batches.subBands());
+      counts_.assign(batches.subBands(), 0);
     }
-    weights.push_back(weight);
-    estimates.push_back(*estimate);
   }
-  double error() const {
-    return complete ? batchStandardError(weights, estimates) : kNotANumber;
+
+  void add(std::size_t batch) {
+    moments_.merge(batches_.moments(batch)[position_]);
+    const std::span<const std::uint64_t> counts =
+        batches_.counts(batch, position_);
+    for (std::size_t k = 0; k < counts.size() && k < counts_.size(); ++k) {
+      counts_[k] += counts[k];
+      total_ += counts[k];
+    }
   }
+
+  const WeightedMoments& moments() const { return moments_; }
+  const SubBandGrid* grid() const { return grid_ ? &*grid_ : nullptr; }
+  HistogramView view() const {
+    return HistogramView{grid(), counts_, total_};
+  }
+  std::optional<SymmetricEnds> ends() const {
+    if (!grid_) return std::nullopt;
+    return symmetricEnds(*grid_, counts_, total_);
+  }
+
+ private:
+  const BatchSums& batches_;
+  std::size_t position_;
+  WeightedMoments moments_;
+  std::optional<SubBandGrid> grid_;
+  std::vector<std::uint64_t> counts_;
+  std::uint64_t total_ = 0;
 };
 
-Convergence positionSeries(const BatchSums& batches, std::size_t position,
-                           const PositionBands& bands,
+// The errors of a point of independent samples: `samples` of them so far.
+void sampleErrors(const PooledBatches& pooled, std::uint64_t samples,
+                  const std::optional<SymmetricEnds>& ends,
+                  ConvergencePoint& point) {
+  const auto n = static_cast<double>(samples);
+  if (samples < 2) return;
+  const double k = coverageFactor(n - 1.0);
+  point.coverageFactor = k;
+  point.mean.error = pooled.moments().sd() / std::sqrt(n - 1.0);
+  if (!ends) return;
+  const double binomial = std::sqrt(kTail * (1.0 - kTail) / n);
+  const HistogramView view = pooled.view();
+  point.symmetricLower.error =
+      woodruffError(view, kTail, binomial, k, 1.0 / n);
+  point.symmetricUpper.error =
+      woodruffError(view, 1.0 - kTail, binomial, k, 1.0 / n);
+}
+
+// The errors of a point of replicates: the first `taken` estimates.
+void replicateErrorsSoFar(const BatchSums& batches, std::size_t position,
+                          const PooledBatches& pooled,
+                          const std::vector<BatchEstimate>& estimates,
+                          std::size_t taken, std::uint64_t samples,
+                          const std::optional<SymmetricEnds>& ends,
+                          ConvergencePoint& point) {
+  if (taken < 2) return;
+  const double k = coverageFactor(static_cast<double>(taken - 1));
+  point.coverageFactor = k;
+  std::vector<double> weights;
+  std::vector<double> means;
+  for (std::size_t i = 0; i < taken; ++i) {
+    weights.push_back(estimates[i].moments->sumWeight());
+    means.push_back(estimates[i].moments->mean());
+  }
+  point.mean.error = batchStandardError(weights, means);
+  if (!ends || pooled.grid() == nullptr) return;
+  const HistogramView view = pooled.view();
+  const double sampleShare = 1.0 / static_cast<double>(samples);
+  point.symmetricLower.error = woodruffError(
+      view, kTail,
+      replicateShareError(batches, position, *pooled.grid(), estimates, taken,
+                          ends->lower),
+      k, sampleShare);
+  point.symmetricUpper.error = woodruffError(
+      view, 1.0 - kTail,
+      replicateShareError(batches, position, *pooled.grid(), estimates, taken,
+                          ends->upper),
+      k, sampleShare);
+}
+
+Convergence positionSeries(PointSet kind, const BatchSums& batches,
+                           std::size_t position, const PositionBands& bands,
                            const std::vector<BatchEstimate>& estimates,
+                           const std::optional<PositionErrors>& errors,
                            std::span<const std::uint64_t> batchJobs) {
   const std::size_t h = batches.batches();
-  WeightedMoments pooled(batches.moments(0)[position].reference());
-  // The counts of the batches so far, summed, over the batches' grid.
-  std::optional<SubBandGrid> grid;
-  thread_local std::vector<std::uint64_t> pooledCounts;
-  std::uint64_t pooledTotal = 0;  // their sum
-  RunningSpread mean;
-  RunningSpread lower;
-  RunningSpread upper;
-  std::size_t next = 0;  // the first estimate not yet taken
+  PooledBatches pooled(batches, position, bands);
+  std::size_t taken = 0;  // the estimates of the batches so far
   std::uint64_t samples = 0;
   Convergence points;
   points.reserve(h);
   for (std::size_t r = 0; r < h; ++r) {
     samples += batchJobs[r];
-    pooled.merge(batches.moments(r)[position]);
-    const std::span<const std::uint64_t> counts = batches.counts(r, position);
-    if (!counts.empty() && !grid) {
-      grid.emplace(bands.min, bands.max, batches.subBands());
-      pooledCounts.assign(counts.size(), 0);
-    }
-    if (!counts.empty()) {
-      std::uint64_t* const pooledData = pooledCounts.data();
-      for (std::size_t k = 0; k < counts.size(); ++k) {
-        pooledData[k] += counts[k];
-        pooledTotal += counts[k];
-      }
-    }
-    if (next < estimates.size() && estimates[next].batch == r) {
-      const BatchEstimate& estimate = estimates[next++];
-      mean.add(estimate.moments->sumWeight(), estimate.moments->mean());
-      const std::optional<CoverageInterval>& own = estimate.coverage;
-      lower.add(estimate.weight, own ? std::optional(own->symmetricLower)
-                                     : std::nullopt);
-      upper.add(estimate.weight, own ? std::optional(own->symmetricUpper)
-                                     : std::nullopt);
-    }
-    const bool last = r + 1 == h;
-    // The last point is the phase's own estimate: its moments and its fine
-    // histogram.
-    const double average =
-        last && bands.moments ? bands.moments->mean() : pooled.mean();
-    std::optional<SymmetricEnds> interval;
-    if (last && bands.fine) {
-      interval = symmetricEnds(*bands.fine);
-    } else if (grid) {
-      interval = symmetricEnds(*grid, pooledCounts, pooledTotal);
-    }
+    pooled.add(r);
+    while (taken < estimates.size() && estimates[taken].batch <= r) ++taken;
     ConvergencePoint point;
     point.samples = samples;
-    point.mean = {average, mean.error()};
-    point.symmetricLower = {interval ? interval->lower : kNotANumber,
-                            lower.error()};
-    point.symmetricUpper = {interval ? interval->upper : kNotANumber,
-                            upper.error()};
+    point.coverageFactor = kNotANumber;
+    point.mean.error = kNotANumber;
+    point.symmetricLower.error = kNotANumber;
+    point.symmetricUpper.error = kNotANumber;
+    if (r + 1 == h) {
+      // The phase's own estimates and errors.
+      const std::optional<SymmetricEnds> ends =
+          bands.fine ? symmetricEnds(*bands.fine) : std::nullopt;
+      point.mean.value = bands.moments ? bands.moments->mean() : kNotANumber;
+      point.symmetricLower.value = ends ? ends->lower : kNotANumber;
+      point.symmetricUpper.value = ends ? ends->upper : kNotANumber;
+      if (errors) {
+        point.coverageFactor = errors->coverageFactor;
+        point.mean.error = errors->mean;
+        if (errors->coverage) {
+          point.symmetricLower.error = errors->coverage->symmetricLower;
+          point.symmetricUpper.error = errors->coverage->symmetricUpper;
+        }
+      }
+      points.push_back(point);
+      break;
+    }
+    const std::optional<SymmetricEnds> ends = pooled.ends();
+    point.mean.value = pooled.moments().mean();
+    point.symmetricLower.value = ends ? ends->lower : kNotANumber;
+    point.symmetricUpper.value = ends ? ends->upper : kNotANumber;
+    if (errorDesignOf(kind) == ErrorDesign::kIndependentSamples) {
+      sampleErrors(pooled, samples, ends, point);
+    } else {
+      replicateErrorsSoFar(batches, position, pooled, estimates, taken,
+                           samples, ends, point);
+    }
     points.push_back(point);
   }
   return points;
@@ -101,9 +168,12 @@ Convergence positionSeries(const BatchSums& batches, std::size_t position,
 }  // namespace
 
 std::vector<std::optional<Convergence>> convergenceSeries(
-    const BatchSums& batches, const PhaseBands& bands,
-    const PhaseEstimates& estimates,
+    const PhaseErrorInputs& inputs,
+    const std::vector<std::optional<PositionErrors>>& errors,
     std::span<const std::uint64_t> batchJobs, unsigned threads) {
+  const BatchSums& batches = *inputs.batches;
+  const PhaseBands& bands = *inputs.bands;
+  const PhaseEstimates& estimates = *inputs.estimates;
   if (batchJobs.size() != batches.batches()) {
     throw std::invalid_argument(
         "convergence: " + std::to_string(batchJobs.size()) +
@@ -115,7 +185,10 @@ std::vector<std::optional<Convergence>> convergenceSeries(
     if (bands[e].count == 0 || estimates[e].size() < 2) return;
     // Counted without references: no moments, no histograms.
     if (!estimates[e].front().moments) return;
-    series[e] = positionSeries(batches, e, bands[e], estimates[e], batchJobs);
+    series[e] = positionSeries(inputs.points, batches, e, bands[e],
+                               estimates[e],
+                               e < errors.size() ? errors[e] : std::nullopt,
+                               batchJobs);
   });
   return series;
 }

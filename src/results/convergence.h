@@ -9,20 +9,23 @@
 //   symmetricLower, symmetricUpper
 //            the ends of the symmetric 95 % interval of their histograms
 //            pooled (coverageInterval of the summed counts);
-//   each with its standard error, batchStandardError over those batches
-//   that hold mass (weights and estimates as standardErrors takes them),
-//   NaN while fewer than two of them do (always at k = 1).
+//   each with its standard error and the coverage factor of the point, as
+//   standardErrors gives them for a phase of those batches alone: for
+//   independent samples from the samples so far (the mean's from their sd,
+//   the ends' by Woodruff's bound on their pooled histogram), for replicates
+//   from the spread of the replicates so far (NaN at k = 1).
 // The last point is the phase's own: its mean and interval ends are those
 // of the phase's moments and fine histogram (the values its tables show;
 // pooling every batch gives them up to the rounding of the batch sums and
-// the batch histograms' coarser sub-bands), its errors those of
-// standardErrors, bit for bit. The ends are NaN without histograms.
+// the batch histograms' coarser sub-bands), its errors and coverage factor
+// those of standardErrors, bit for bit. The ends are NaN without
+// histograms.
 //
 // convergenceSeries gives, by solution position, the points of every
-// position that standardErrors gives errors for and that has moments (a
-// phase counted with references); none for the others. It is derived from the batch sums and
-// the counted bands alone, so it is the same for any number of threads or
-// processes.
+// position with two batches or more holding mass and with moments (a phase
+// counted with references); none for the others. It is derived from the
+// batch sums, the counted bands and the phase's errors alone, so it is the
+// same for any number of threads or processes.
 #ifndef LINPROB_RESULTS_CONVERGENCE_H_
 #define LINPROB_RESULTS_CONVERGENCE_H_
 
@@ -31,9 +34,7 @@
 #include <span>
 #include <vector>
 
-#include "results/batch_errors.h"
-#include "solve/band_table.h"
-#include "solve/batch_sums.h"
+#include "results/standard_errors.h"
 
 namespace linprob {
 
@@ -44,6 +45,7 @@ struct RunningEstimate {
 
 struct ConvergencePoint {
   std::uint64_t samples = 0;
+  double coverageFactor = 0.0;  // NaN: not known yet
   RunningEstimate mean;
   RunningEstimate symmetricLower;
   RunningEstimate symmetricUpper;
@@ -52,13 +54,14 @@ struct ConvergencePoint {
 // Points k = 1 ... h.
 using Convergence = std::vector<ConvergencePoint>;
 
-// estimates: phaseEstimates(batches, bands); batchJobs: the jobs of each
-// batch (JobSource::batchJobs). Throws std::invalid_argument "convergence:
-// 3 batch job counts for 16 batches" unless there is one per batch. The
-// positions on up to `threads` threads (the same points for any number).
+// inputs: with batches and estimates; errors: standardErrors(inputs);
+// batchJobs: the jobs of each batch (JobSource::batchJobs). Throws
+// std::invalid_argument "convergence: 3 batch job counts for 16 batches"
+// unless there is one per batch. The positions on up to `threads` threads
+// (the same points for any number).
 std::vector<std::optional<Convergence>> convergenceSeries(
-    const BatchSums& batches, const PhaseBands& bands,
-    const PhaseEstimates& estimates,
+    const PhaseErrorInputs& inputs,
+    const std::vector<std::optional<PositionErrors>>& errors,
     std::span<const std::uint64_t> batchJobs, unsigned threads = 1);
 
 }  // namespace linprob

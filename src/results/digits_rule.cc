@@ -40,8 +40,8 @@ bool precisionReached(std::span<const UnknownPrecision> unknowns, int digits) {
          {unknown.meanError, unknown.sdError, unknown.symmetricLowerError,
           unknown.symmetricUpperError}) {
       // Written so that a NaN fails.
-      const double twice = 2.0 * error;
-      if (!(twice <= delta)) return false;
+      const double expanded = unknown.coverageFactor * error;
+      if (!(expanded <= delta)) return false;
     }
   }
   return true;
@@ -56,10 +56,13 @@ double neededGrowth(std::span<const UnknownPrecision> unknowns, int digits) {
     for (const double error :
          {unknown.meanError, unknown.sdError, unknown.symmetricLowerError,
           unknown.symmetricUpperError}) {
-      if (std::isnan(error) || std::isnan(delta)) return kNone;
+      if (std::isnan(error) || std::isnan(delta) ||
+          std::isnan(unknown.coverageFactor)) {
+        return kNone;
+      }
       if (error == 0.0) continue;
       if (delta == 0.0) return kNone;
-      const double ratio = 2.0 * error / delta;
+      const double ratio = unknown.coverageFactor * error / delta;
       growth = std::max(growth, ratio * ratio);
     }
   }

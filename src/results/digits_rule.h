@@ -1,5 +1,6 @@
 // The --digits D rule (D = 1 ... 4): a sampling phase is stable once, for
-// every unknown, twice the standard error of the mean, of the standard
+// every unknown, the expanded uncertainty k u (u the standard error, k its
+// coverage factor: ±k u is a 95 % interval) of the mean, of the standard
 // deviation and of both ends of the symmetric 95 % interval is at most the
 // numerical tolerance delta of the standard deviation.
 //
@@ -11,12 +12,12 @@
 // of 0 has delta 0; one that is not finite has delta NaN.
 //
 // precisionReached: whether every unknown meets the rule. An unknown with
-// sd 0 meets it when its errors are 0 too; an error that is NaN (fewer than
-// two batches, no interval) never does, nor does an empty list.
+// sd 0 meets it when its errors are 0 too; an error that is NaN (too few
+// samples or replicates, no interval) never does, nor does an empty list.
 //
 // neededGrowth: by how much the samples behind `unknowns` would have to
 // grow for every unknown to meet the rule, standard errors shrinking as the
-// square root of the samples: the largest (2 u / delta)^2 over every error
+// square root of the samples: the largest (k u / delta)^2 over every error
 // u, 1 or less when the rule is met. Infinite where no growth is known to
 // be enough: an error that is NaN, a delta of 0 beside an error above 0, an
 // empty list.
@@ -40,6 +41,8 @@ struct UnknownPrecision {
   double sdError = 0.0;
   double symmetricLowerError = 0.0;
   double symmetricUpperError = 0.0;
+  // k of the errors above: k u is the half-width of their 95 % interval.
+  double coverageFactor = 2.0;
 };
 
 bool precisionReached(std::span<const UnknownPrecision> unknowns, int digits);

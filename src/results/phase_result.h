@@ -32,7 +32,7 @@
 
 #include "distributions/family.h"
 #include "linear/normal_parameters.h"
-#include "results/batch_errors.h"
+#include "results/standard_errors.h"
 #include "results/convergence.h"
 #include "results/digits_rule.h"
 #include "results/normal_table.h"
@@ -55,8 +55,8 @@ struct PositionResult {
   NormalTable invalid;           // meaningful when hasInvalid()
   PositionMeasures measures;
   // The Monte Carlo standard errors of a sampling phase's VALID masses,
-  // moments and coverage intervals (results/batch_errors.h); none in
-  // enumeration.
+  // moments and coverage intervals, with their coverage factor
+  // (results/standard_errors.h); none in enumeration.
   std::optional<PositionErrors> errors;
   // The running estimates over the batches (results/convergence.h); none
   // where errors are none or without moments.

@@ -1,7 +1,7 @@
 // BatchSums: the sums of each independent batch of a sampling phase (the
 // chunks of a random phase, the replicates of a sobol or lhs phase;
 // PointDesign::batchOf), kept while the counting pass runs, for the
-// standard errors of its results (results/batch_errors.h).
+// standard errors of its results (results/standard_errors.h).
 //
 // Each solver thread still sums a chunk privately (BandCounter); the chunk's
 // sums then go to its batch once:

@@ -89,7 +89,9 @@ TEST(PointDesign, DigitsRoundsDoubleUpToTheCeiling) {
     return sizes;
   };
   using Sizes = std::vector<std::uint64_t>;
-  EXPECT_EQ(each(PointSet::kRandom, 100000), (Sizes{1024, 2048, 4096, 6144}));
+  EXPECT_EQ(each(PointSet::kRandom, 100000), (Sizes{1024, 2048, 4096, 6250}));
+  // The ceiling is reached, not cut to a whole number of blocks.
+  EXPECT_EQ(each(PointSet::kRandom, 20000), (Sizes{1024, 1250}));
   EXPECT_EQ(each(PointSet::kLatinHypercube, 65536),
             (Sizes{1024, 2048, 4096}));
   EXPECT_EQ(each(PointSet::kSobol, 100000),

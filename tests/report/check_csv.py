@@ -27,8 +27,8 @@ valid_truth_total_variation valid_truth_max_cdf invalid_truth_total_variation
 invalid_truth_max_cdf exact_linear_truth_total_variation
 exact_linear_truth_max_cdf moments_mean_se moments_sd_se
 coverage_symmetric_lower_se coverage_symmetric_upper_se
-coverage_shortest_lower_se coverage_shortest_upper_se exact_bounds_lower
-exact_bounds_upper"""
+coverage_shortest_lower_se coverage_shortest_upper_se coverage_factor
+exact_bounds_lower exact_bounds_upper"""
 SENSITIVITY = "system family unknown entry share contribution_sd cells_share"
 
 LABELS = {"mode", "family", "band", "truth_method"}

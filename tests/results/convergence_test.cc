@@ -9,7 +9,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "results/batch_errors.h"
+#include "results/batch_spread.h"
+#include "results/coverage_factor.h"
+#include "results/standard_errors.h"
 #include "results/coverage_interval.h"
 #include "solve/touched_sub_bands.h"
 
@@ -110,47 +112,61 @@ class ConvergenceTest : public ::testing::Test {
 
 TEST_F(ConvergenceTest, PointsPoolTheFirstBatchesAndEndAtThePhasesOwn) {
   for (const std::size_t subBands : {kFineSubBands, std::size_t{1024}}) {
-    SCOPED_TRACE(subBands);
-    const BatchSums batches = count(subBands);
-    const auto series = convergenceSeries(
-        batches, bands_, phaseEstimates(batches, bands_), jobs_);
-    ASSERT_EQ(series.size(), 1u);
-    ASSERT_TRUE(series[0]);
-    const Convergence& points = *series[0];
-    ASSERT_EQ(points.size(), 4u);
-    const std::vector<std::uint64_t> samples = {512, 1536, 1792, 2560};
-    for (std::size_t k = 1; k <= 3; ++k) {
-      const ConvergencePoint& point = points[k - 1];
-      EXPECT_EQ(point.samples, samples[k - 1]);
-      EXPECT_EQ(point.mean.value, pooledMoments(k).mean()) << k;
-      const CoverageInterval interval = pooledInterval(k, subBands);
-      EXPECT_EQ(point.symmetricLower.value, interval.symmetricLower) << k;
-      EXPECT_EQ(point.symmetricUpper.value, interval.symmetricUpper) << k;
-    }
-    // Errors from the spread of the batches so far: none from one batch.
-    EXPECT_TRUE(std::isnan(points[0].mean.error));
-    EXPECT_TRUE(std::isnan(points[0].symmetricLower.error));
-    EXPECT_TRUE(std::isnan(points[0].symmetricUpper.error));
-    const auto estimates = batchEstimates(batches, 0, bands_[0]);
-    const std::vector<double> weights = {estimates[0].weight,
-                                         estimates[1].weight};
-    const std::vector<double> lows = {estimates[0].coverage->symmetricLower,
-                                      estimates[1].coverage->symmetricLower};
-    EXPECT_EQ(points[1].symmetricLower.error,
-              batchStandardError(weights, lows));
-    EXPECT_GT(points[1].mean.error, 0.0);
+    for (const PointSet kind : {PointSet::kRandom, PointSet::kSobol}) {
+      SCOPED_TRACE(subBands);
+      SCOPED_TRACE(pointSetName(kind));
+      const ErrorDesign design = errorDesignOf(kind);
+      const BatchSums batches = count(subBands);
+      const PhaseEstimates estimates = phaseEstimates(batches, bands_);
+      const PhaseErrorInputs inputs{kind, &bands_, &batches, &estimates};
+      const auto errors = standardErrors(inputs);
+      const auto series = convergenceSeries(inputs, errors, jobs_);
+      ASSERT_EQ(series.size(), 1u);
+      ASSERT_TRUE(series[0]);
+      const Convergence& points = *series[0];
+      ASSERT_EQ(points.size(), 4u);
+      const std::vector<std::uint64_t> samples = {512, 1536, 1792, 2560};
+      for (std::size_t k = 1; k <= 3; ++k) {
+        const ConvergencePoint& point = points[k - 1];
+        EXPECT_EQ(point.samples, samples[k - 1]);
+        EXPECT_EQ(point.mean.value, pooledMoments(k).mean()) << k;
+        const CoverageInterval interval = pooledInterval(k, subBands);
+        EXPECT_EQ(point.symmetricLower.value, interval.symmetricLower) << k;
+        EXPECT_EQ(point.symmetricUpper.value, interval.symmetricUpper) << k;
+        if (design == ErrorDesign::kIndependentSamples) {
+          // From the samples so far, even one batch of them.
+          const auto n = static_cast<double>(samples[k - 1]);
+          EXPECT_EQ(point.coverageFactor, coverageFactor(n - 1.0));
+          EXPECT_EQ(point.mean.error, pooledMoments(k).sd() / std::sqrt(n - 1.0));
+          EXPECT_GT(point.symmetricLower.error, 0.0);
+        }
+      }
+      if (design == ErrorDesign::kIndependentReplicates) {
+        // From the spread of the replicates so far: none from one.
+        EXPECT_TRUE(std::isnan(points[0].coverageFactor));
+        EXPECT_TRUE(std::isnan(points[0].mean.error));
+        EXPECT_TRUE(std::isnan(points[0].symmetricLower.error));
+        EXPECT_EQ(points[1].coverageFactor, coverageFactor(1.0));
+        const std::vector<double> weights = {estimates[0][0].moments->sumWeight(),
+                                             estimates[0][1].moments->sumWeight()};
+        const std::vector<double> means = {estimates[0][0].moments->mean(),
+                                           estimates[0][1].moments->mean()};
+        EXPECT_EQ(points[1].mean.error, batchStandardError(weights, means));
+        EXPECT_GT(points[2].symmetricUpper.error, 0.0);
+      }
 
-    // The last point is the phase's own estimate, with the phase's errors.
-    const ConvergencePoint& last = points.back();
-    EXPECT_EQ(last.samples, 2560u);
-    EXPECT_EQ(last.mean.value, bands_[0].moments->mean());
-    const CoverageInterval own = *coverageInterval(*bands_[0].fine);
-    EXPECT_EQ(last.symmetricLower.value, own.symmetricLower);
-    EXPECT_EQ(last.symmetricUpper.value, own.symmetricUpper);
-    const PositionErrors errors = *standardErrors(batches, bands_)[0];
-    EXPECT_EQ(last.mean.error, errors.mean);
-    EXPECT_EQ(last.symmetricLower.error, errors.coverage->symmetricLower);
-    EXPECT_EQ(last.symmetricUpper.error, errors.coverage->symmetricUpper);
+      // The last point is the phase's own estimate, with the phase's errors.
+      const ConvergencePoint& last = points.back();
+      EXPECT_EQ(last.samples, 2560u);
+      EXPECT_EQ(last.mean.value, bands_[0].moments->mean());
+      const CoverageInterval own = *coverageInterval(*bands_[0].fine);
+      EXPECT_EQ(last.symmetricLower.value, own.symmetricLower);
+      EXPECT_EQ(last.symmetricUpper.value, own.symmetricUpper);
+      EXPECT_EQ(last.coverageFactor, errors[0]->coverageFactor);
+      EXPECT_EQ(last.mean.error, errors[0]->mean);
+      EXPECT_EQ(last.symmetricLower.error, errors[0]->coverage->symmetricLower);
+      EXPECT_EQ(last.symmetricUpper.error, errors[0]->coverage->symmetricUpper);
+    }
   }
 }
 
@@ -159,8 +175,10 @@ TEST_F(ConvergenceTest, NoneWithoutMomentsOrASecondBatchAndOneJobCountEach) {
   EXPECT_THROW(
       {
         try {
-          convergenceSeries(batches, bands_, phaseEstimates(batches, bands_),
-                            std::vector<std::uint64_t>{1, 2});
+          const PhaseEstimates estimates = phaseEstimates(batches, bands_);
+          convergenceSeries(PhaseErrorInputs{PointSet::kSobol, &bands_,
+                                             &batches, &estimates},
+                            {}, std::vector<std::uint64_t>{1, 2});
         } catch (const std::invalid_argument& e) {
           EXPECT_STREQ(e.what(),
                        "convergence: 2 batch job counts for 4 batches");
@@ -183,10 +201,12 @@ TEST_F(ConvergenceTest, NoneWithoutMomentsOrASecondBatchAndOneJobCountEach) {
   sums.moments.back().add(bands_[0].min, 0.5);
   lone.addChunk(0, sums);
   const std::vector<std::uint64_t> two = {10, 10};
-  EXPECT_FALSE(
-      convergenceSeries(plain, bands_, phaseEstimates(plain, bands_), two)[0]);
-  EXPECT_FALSE(
-      convergenceSeries(lone, bands_, phaseEstimates(lone, bands_), two)[0]);
+  for (BatchSums* batchSums : {&plain, &lone}) {
+    const PhaseEstimates estimates = phaseEstimates(*batchSums, bands_);
+    EXPECT_FALSE(convergenceSeries(PhaseErrorInputs{PointSet::kSobol,
+                                                    &bands_, batchSums, &estimates},
+                                   {}, two)[0]);
+  }
 }
 
 }  // namespace

@@ -53,6 +53,14 @@ TEST(DigitsRule, EveryErrorOfEveryUnknownMustFit) {
     *errors[which] = std::numeric_limits<double>::quiet_NaN();
     EXPECT_FALSE(precisionReached(std::vector{over}, 2)) << which;
   }
+  // The errors count with their coverage factor: from few replicates, a k
+  // of 4.3 asks for errors below 0.0005 / 4.3.
+  UnknownPrecision few = fits;
+  few.coverageFactor = 4.302652729749464;
+  EXPECT_FALSE(precisionReached(std::vector{few}, 2));
+  few.meanError = few.sdError = few.symmetricLowerError =
+      few.symmetricUpperError = 0.000116;
+  EXPECT_TRUE(precisionReached(std::vector{few}, 2));
   // A constant unknown: sd 0 and no spread.
   EXPECT_TRUE(precisionReached(std::vector{UnknownPrecision{}, fits}, 2));
   EXPECT_FALSE(precisionReached(std::vector<UnknownPrecision>{}, 2));
@@ -65,6 +73,10 @@ TEST(DigitsRule, TheGrowthNeededIsTheWorstErrorsSquaredRatio) {
   wide.sdError = 0.001;
   EXPECT_NEAR(neededGrowth(std::vector{fits, wide}, 2), 16.0, 1e-9);
   EXPECT_LE(neededGrowth(std::vector{fits}, 2), 1.0);
+  // (k * 0.001 / 0.0005)^2 with k = 3.
+  UnknownPrecision three = wide;
+  three.coverageFactor = 3.0;
+  EXPECT_NEAR(neededGrowth(std::vector{three}, 2), 36.0, 1e-9);
   // Nothing is known to be enough without errors, or with spread beside a
   // zero sd; a constant unknown needs nothing.
   constexpr double kNone = std::numeric_limits<double>::infinity();

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "distributions/sampling_source.h"
-#include "results/batch_errors.h"
+#include "results/standard_errors.h"
 #include "results/convergence.h"
 #include "solve/phase_solver.h"
 
@@ -71,10 +71,18 @@ TEST(PositionThreadsTest, BatchEstimatesAndConvergenceDoNotDependOnThreads) {
       expectSame(one[e][r].coverage, three[e][r].coverage);
     }
   }
-  const auto seriesOne =
-      convergenceSeries(*counts.batches, counts.bands, one, jobs, 1);
-  const auto seriesThree =
-      convergenceSeries(*counts.batches, counts.bands, one, jobs, 3);
+  const PhaseErrorInputs inputs{PointSet::kRandom,
+                                &counts.bands, &*counts.batches, &one};
+  const auto errorsOne = standardErrors(inputs, 1);
+  const auto errorsThree = standardErrors(inputs, 3);
+  for (unsigned e = 0; e < n; ++e) {
+    ASSERT_TRUE(errorsOne[e] && errorsThree[e]);
+    EXPECT_TRUE(sameBits(errorsOne[e]->sd, errorsThree[e]->sd));
+    EXPECT_TRUE(sameBits(errorsOne[e]->coverage->shortestLower,
+                         errorsThree[e]->coverage->shortestLower));
+  }
+  const auto seriesOne = convergenceSeries(inputs, errorsOne, jobs, 1);
+  const auto seriesThree = convergenceSeries(inputs, errorsOne, jobs, 3);
   for (unsigned e = 0; e < n; ++e) {
     ASSERT_TRUE(seriesOne[e] && seriesThree[e]);
     ASSERT_EQ(seriesOne[e]->size(), seriesThree[e]->size());

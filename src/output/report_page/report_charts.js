@@ -128,19 +128,21 @@
     }
     if (symmetric) bracket(symmetric, '95 % interval, symmetric', COLOUR.orange, [], 1.1);
     if (shortest) bracket(shortest, '95 % interval, shortest', COLOUR.purple, [5, 3], 1.2);
-    // A sampling phase's error bars: each VALID bar ± 2 standard errors.
+    // A sampling phase's error bars: each VALID bar ± k standard errors, k
+    // the phase's coverage factor (a 95 % interval).
     const errors = entry.standard_error || null;
-    const bandErrors = errors && Array.isArray(errors.valid) && errors.valid.length === k ? errors.valid : null;
+    const factor = errors && errors.coverage_factor > 0 ? errors.coverage_factor : null;
+    const bandErrors = factor && Array.isArray(errors.valid) && errors.valid.length === k ? errors.valid : null;
     if (bandErrors) {
       const bars = [];
       for (let i = 0; i < k; ++i) {
         const u = bandErrors[i];
         if (!(u >= 0)) continue;
-        bars.push({x: mids[i], y: Math.max(0, entry.valid[i] - 2 * u)}, {x: mids[i], y: entry.valid[i] + 2 * u},
+        bars.push({x: mids[i], y: Math.max(0, entry.valid[i] - factor * u)}, {x: mids[i], y: entry.valid[i] + factor * u},
           {x: mids[i], y: null});
       }
       datasets.push({
-        type: 'line', label: 'VALID ± 2 standard errors', data: bars, spanGaps: false,
+        type: 'line', label: 'VALID ± ' + fmt(factor, 3) + ' standard errors (95 %)', data: bars, spanGaps: false,
         borderColor: COLOUR.black, backgroundColor: COLOUR.black, borderWidth: 1, pointRadius: 0,
         order: 0, legendStyle: 'line'
       });
@@ -159,7 +161,7 @@
     }
 
     const header = ['band', 'lower border', 'upper border', 'VALID', 'INVALID', 'exact linear'];
-    if (errors) header.push('VALID standard error u');
+    if (errors) header.push('VALID standard error u' + (factor ? ' (95 %: ± ' + fmt(factor, 3) + ' u)' : ''));
     const rows = [];
     // Each row with its standard error last when the phase has them.
     function row(cells, u) {
@@ -178,7 +180,8 @@
       if (!pair) continue;
       row([label, pair[0], pair[1], null, null, null], null);
       const u = pairOf(coverageErrors[key]);
-      if (u) row(['± u', u[0], u[1], null, null, null], null);
+      if (u && isNumber(u[0]) && isNumber(u[1])) row(['± u', u[0], u[1], null, null, null], null);
+      else if (errors && errors.coverage_95_reason) row(['± u: ' + errors.coverage_95_reason, null, null, null, null, null], null);
     }
 
     const view = {datasets: datasets, borders: borders, min: min, max: max, top: top,
@@ -195,7 +198,10 @@
     }
     pairRow('solved values', entry.moments);
     const errors = entry.standard_error;
-    if (errors && errors.moments) pairRow('± u (standard error)', errors.moments);
+    if (errors && errors.moments) {
+      const factor = errors.coverage_factor > 0 ? '; 95 %: ± ' + fmt(errors.coverage_factor, 3) + ' u' : '';
+      pairRow('± u (standard error' + factor + ')', errors.moments);
+    }
     pairRow('expected (exact propagation)', entry.expected_moments);
     pairRow('INVALID (normal approximation)', entry.invalid);
     pairRow('exact linear', entry.exact_linear);

@@ -4,9 +4,9 @@
 
   // The running estimates a sampling phase entry holds (its "convergence":
   // after the first k of its batches, k = 1 ... h), each drawn as its change
-  // from the phase's own estimate (the last point) with a band of ± 2
-  // standard errors, so that the mean and both ends of the interval share
-  // one axis.
+  // from the phase's own estimate (the last point) with a band of ± k
+  // standard errors (k the point's coverage factor: a 95 % interval), so
+  // that the mean and both ends of the interval share one axis.
   const CONVERGENCE_SERIES = [
     {key: 'mean', label: 'mean', colour: COLOUR.blue, fill: 'rgba(0, 114, 178, 0.16)', point: 'circle'},
     {key: 'symmetric_lower', label: '95 % interval, lower end', colour: COLOUR.orange,
@@ -33,6 +33,7 @@
   function convergenceView(entry) {
     const c = entry.convergence;
     const samples = c.samples;
+    const factors = Array.isArray(c.coverage_factor) ? c.coverage_factor : [];
     const last = samples.length - 1;
     const datasets = [];
     const header = ['samples'];
@@ -48,10 +49,12 @@
       samples.forEach(function (x, i) {
         const v = values[i];
         const u = errors[i];
+        const k = factors[i];
+        const reach = isNumber(u) && isNumber(k) ? k * u : null;
         const change = isNumber(v) ? v - final : null;
         line.push({x: x, y: change});
-        high.push({x: x, y: change !== null && isNumber(u) ? change + 2 * u : null});
-        low.push({x: x, y: change !== null && isNumber(u) ? change - 2 * u : null});
+        high.push({x: x, y: change !== null && reach !== null ? change + reach : null});
+        low.push({x: x, y: change !== null && reach !== null ? change - reach : null});
       });
       // The band fills from its upper edge down to the next data set, its
       // lower edge.
@@ -65,6 +68,8 @@
       header.push(series.label, series.label + ' u');
       columns.push(values, errors);
     }
+    header.push('coverage factor k');
+    columns.push(factors);
     const rows = samples.map(function (x, i) {
       return [fmtCount(x)].concat(columns.map(function (column) { return column[i]; }));
     });
@@ -111,12 +116,13 @@
       canvas.classList.toggle('invisible', !view);
       note.classList.toggle('hidden', !!view);
       note.textContent = view ? '' : 'No running estimates in this phase (' + modeName(mode.mode) +
-        '): it solved no samples, or had fewer than two batches.';
+        '): it solved no samples, or had fewer than two batches (of 1024 samples, or replicates).';
       canvas.setAttribute('aria-label', 'Running estimates of x' + ctx.unknown + ', ' + ctx.family + ' family, ' +
         modeName(mode.mode));
       const used = 'Samples used: ' + fmtCount(family.jobs) + (digitsText(family) ? ', where ' + digitsText(family) : '') + '.';
       words.textContent = view ? used + ' Each point: the estimate from the first batches of the phase, less its final ' +
-        'value; shaded, ± 2 standard errors from the spread of those batches (none after the first).' : used;
+        'value; shaded, its 95 % interval, ± k standard errors (k in the table), as the phase would give it with ' +
+        'those batches alone (for replicates none after the first).' : used;
       pngButton.disabled = !view;
       csvButton.disabled = !view;
       detailsBody.replaceChildren(view ? numberTable(view.header, view.rows, null, 'Running estimates and their standard errors u')
