@@ -19,8 +19,9 @@ using Json = nlohmann::ordered_json;
 
 // What a table costs the page, roughly: its field names and about 40
 // numbers besides its bands, six numbers per band (border, VALID, INVALID,
-// exact linear, the truth and its error bound) and seven per point of its
-// convergence, each about 20 characters.
+// exact linear, the truth and its error bound) and eight per point of its
+// convergence, each about 20 characters; in sampling a standard error per
+// band, ten more numbers and the words of a missing end's reason.
 constexpr std::size_t kTableNameBytes = 600;
 constexpr std::size_t kNumberBytes = 20;
 
@@ -34,7 +35,11 @@ std::size_t fullTableBytes(const PositionResult* position,
   }
   const std::size_t points =
       position->convergence ? position->convergence->size() : 0;
-  return kTableNameBytes + (6 * bands + 7 * points + 40) * kNumberBytes;
+  const std::optional<PositionErrors>& errors = position->errors;
+  const std::size_t errorNumbers = errors ? bands + 10 : 0;
+  const std::size_t reasonBytes = errors ? errors->coverageReason.size() : 0;
+  return kTableNameBytes + reasonBytes +
+         (6 * bands + 8 * points + 40 + errorNumbers) * kNumberBytes;
 }
 
 std::optional<double> totalVariation(const std::optional<ApproximationCheck>& check) {

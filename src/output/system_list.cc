@@ -65,8 +65,7 @@ SystemSummary summarizeSystem(const ResultStore& store, int system) {
     bool exactLinearFails = false;
     for (const PivotMode& mode : kPivotModes) {
       if (!store.elimination(system, mode.index).stored) continue;
-      const SolutionMeasures& solution =
-          store.solution(u, system, mode.index).measures;
+      const SolutionMeasures solution = store.measures(u, system, mode.index);
       if (exact) keepLarger(summary.worstForwardErrorUlps, solution.forwardErrorUlps);
       keepLarger(summary.worstOverestimation, solution.intervalOverestimation);
       for (const FamilyInfo& family : kFamilies) {

@@ -124,20 +124,20 @@ TEST(SystemRunTest, HilbertExactValuesArePoints) {
   EXPECT_LT(system["modes"][0]["unknowns"][0]["exact_bounds"][0].get<double>(),
             -1000.0);
 
-  // unknowns.csv: the bounds in two columns appended at the end.
+  // unknowns.csv: the bounds in the two last columns.
   const std::vector<std::string> table = lines(dir.read("Report/unknowns.csv"));
   ASSERT_EQ(table.size(), 1u + 4 * 3 * kOrder);
   const std::vector<std::string> header = cells(table[0]);
-  ASSERT_EQ(header.size(), 58u);
+  ASSERT_EQ(header.size(), 59u);
   EXPECT_EQ(header[7], "exact");
-  EXPECT_EQ(header[56], "exact_bounds_lower");
-  EXPECT_EQ(header[57], "exact_bounds_upper");
+  EXPECT_EQ(header[57], "exact_bounds_lower");
+  EXPECT_EQ(header[58], "exact_bounds_upper");
   const Json& first = system["modes"][0]["unknowns"][0];
   const std::vector<std::string> row = cells(table[1]);
-  ASSERT_EQ(row.size(), 58u);
+  ASSERT_EQ(row.size(), 59u);
   EXPECT_EQ(std::stod(row[7]), first["exact"].get<double>());
-  EXPECT_EQ(std::stod(row[56]), first["exact_bounds"][0].get<double>());
-  EXPECT_EQ(std::stod(row[57]), first["exact_bounds"][1].get<double>());
+  EXPECT_EQ(std::stod(row[57]), first["exact_bounds"][0].get<double>());
+  EXPECT_EQ(std::stod(row[58]), first["exact_bounds"][1].get<double>());
 
   // The export keeps printing the lower end of the interval replay.
   std::ostringstream exportLine;

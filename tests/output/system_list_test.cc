@@ -37,10 +37,10 @@ TEST(SystemListTest, WorstValuesAndFailuresOverModesFamiliesAndUnknowns) {
   SystemResult result;
   for (unsigned u = 0; u < 3; ++u) {
     result.columnOrder.push_back(u);
-    result.exact.push_back(Interval(0.5));
+    result.exact.push_back(0.5);
+    result.exactBounds.push_back(Interval(0.5));
     result.interval.push_back(Interval(0.0, 1.0));
   }
-  result.measures.resize(3);
   for (const FamilyInfo& family : kFamilies) {
     PhaseBands phase(3);
     for (auto& table : phase) {
@@ -62,12 +62,14 @@ TEST(SystemListTest, WorstValuesAndFailuresOverModesFamiliesAndUnknowns) {
   }
   // System 0: unknown 2 fails in one family of one mode, unknown 1 in two;
   // the worst total variation is in the last mode; forward errors and
-  // overestimations differ by mode.
+  // overestimations differ by mode: unknown 0's point lies 2 + mode last
+  // places (2^-53 each) above the true 0.5, unknown 1's interval is
+  // 1.5 (mode + 1) times as wide as the hull [0.25, 0.75].
   for (const PivotMode& mode : kPivotModes) {
     SystemResult copy = result;
     copy.mode = mode;
-    copy.measures[0].forwardErrorUlps = 2.0 + mode.index;
-    copy.measures[1].intervalOverestimation = 1.5 * (mode.index + 1);
+    copy.exact[0] = 0.5 + (2.0 + mode.index) * 0x1p-53;
+    copy.interval[1] = Interval(0.0, 0.75 * (mode.index + 1));
     if (mode.index == 1) {
       copy.phases[0].positions[2].measures.invalid->validation->validated = false;
       copy.phases[1].positions[1].measures.invalid->validation->validated = false;
@@ -84,6 +86,8 @@ TEST(SystemListTest, WorstValuesAndFailuresOverModesFamiliesAndUnknowns) {
   reference.n = 3;
   reference.exact = ExactReference{};
   reference.exact->conditionNumber = 12.345;
+  reference.exact->trueSolution.assign(3, 0.5);
+  reference.exact->hull.assign(3, ValueBounds{0.25, 0.75});
   store.addReference(reference);
 
   const SystemSummary summary = summarizeSystem(store, 0);
@@ -95,17 +99,18 @@ TEST(SystemListTest, WorstValuesAndFailuresOverModesFamiliesAndUnknowns) {
   EXPECT_EQ(summary.worstForwardErrorUlps, 5.0);
   EXPECT_EQ(summary.worstOverestimation, 6.0);
 
-  // System 1 has no reference: no condition number, and no forward error
-  // (its true solution is unknown) even where the solution has one.
+  // System 1 has no reference: no condition number, no forward error and
+  // no overestimation (its true solution and hull are unknown).
   const SystemSummary without = summarizeSystem(store, 1);
   EXPECT_FALSE(without.conditionNumber.has_value());
   EXPECT_FALSE(without.worstForwardErrorUlps.has_value());
+  EXPECT_FALSE(without.worstOverestimation.has_value());
 
   std::ostringstream out;
   writeSystemList(store, out);
   const nlohmann::json list = nlohmann::json::parse(out.str());
   EXPECT_EQ(list["rows"][0], nlohmann::json::parse("[0,12.4,0.0513,null,2,0,5,6]"));
-  EXPECT_EQ(list["rows"][1], nlohmann::json::parse("[1,null,0.0513,null,2,0,null,6]"));
+  EXPECT_EQ(list["rows"][1], nlohmann::json::parse("[1,null,0.0513,null,2,0,null,null]"));
 }
 
 }  // namespace

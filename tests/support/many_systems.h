@@ -27,10 +27,10 @@ inline ResultStore manySystems(int systems, int n, int bands,
   SystemResult shape;
   for (int u = 0; u < n; ++u) {
     shape.columnOrder.push_back(static_cast<unsigned>(u));
-    shape.exact.push_back(Interval(0.5));
+    shape.exact.push_back(0.5);
+    shape.exactBounds.push_back(Interval(0.5));
     shape.interval.push_back(Interval(0.0, 1.0));
   }
-  shape.measures.resize(static_cast<std::size_t>(n));
   for (const FamilyInfo& family : kFamilies) {
     PhaseBands phase(static_cast<std::size_t>(n));
     for (auto& table : phase) {
