@@ -121,15 +121,7 @@ std::optional<PositionErrors> replicateErrors(
                      shortestRate(points));
   coverage.shortestLower = shortest.lower;
   coverage.shortestUpper = shortest.upper;
-  if (std::isnan(coverage.symmetricLower) ||
-      std::isnan(coverage.symmetricUpper)) {
-    errors.coverageReason =
-        "too few samples: the bound on a 2.5 % tail reaches beyond them";
-  } else if (std::isnan(coverage.shortestLower) ||
-             std::isnan(coverage.shortestUpper)) {
-    errors.coverageReason =
-        "the shortest interval's ends need replicates of 512 samples";
-  }
+  errors.coverageReason = missingEndsReason(coverage, errors.design);
   errors.coverage = coverage;
   return errors;
 }

@@ -103,15 +103,7 @@ std::optional<PositionErrors> independentSampleErrors(
     coverage.shortestLower = shortest.lower;
     coverage.shortestUpper = shortest.upper;
   }
-  if (std::isnan(coverage.symmetricLower) ||
-      std::isnan(coverage.symmetricUpper)) {
-    errors.coverageReason =
-        "fewer than about 220 samples: no bound on a 2.5 % tail";
-  } else if (std::isnan(coverage.shortestLower) ||
-             std::isnan(coverage.shortestUpper)) {
-    errors.coverageReason =
-        "the shortest interval's ends need two batches of 1024 samples";
-  }
+  errors.coverageReason = missingEndsReason(coverage, errors.design);
   errors.coverage = coverage;
   return errors;
 }

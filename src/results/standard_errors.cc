@@ -1,5 +1,7 @@
 #include "results/standard_errors.h"
 
+#include <cmath>
+
 #include "results/position_threads.h"
 #include "results/replicate_errors.h"
 #include "results/sample_errors.h"
@@ -14,6 +16,25 @@ const char* errorDesignName(ErrorDesign design) {
 ErrorDesign errorDesignOf(PointSet points) {
   return points == PointSet::kRandom ? ErrorDesign::kIndependentSamples
                                      : ErrorDesign::kIndependentReplicates;
+}
+
+std::string missingEndsReason(const CoverageErrors& coverage,
+                              ErrorDesign design) {
+  const bool replicates = design == ErrorDesign::kIndependentReplicates;
+  if (std::isnan(coverage.symmetricLower) ||
+      std::isnan(coverage.symmetricUpper)) {
+    return replicates
+               ? "too few samples: the bound on a 2.5 % tail reaches beyond them"
+               : "fewer than about 220 samples: no bound on a 2.5 % tail";
+  }
+  if (std::isnan(coverage.shortestLower) ||
+      std::isnan(coverage.shortestUpper)) {
+    return replicates
+               ? "the shortest interval's ends need replicates of 512 samples"
+               : "the shortest interval's ends need two batches of 1024 "
+                 "samples";
+  }
+  return "";
 }
 
 std::vector<std::optional<PositionErrors>> standardErrors(

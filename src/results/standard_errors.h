@@ -78,6 +78,11 @@ struct PhaseErrorInputs {
 std::vector<std::optional<PositionErrors>> standardErrors(
     const PhaseErrorInputs& inputs, unsigned threads = 1);
 
+// Why some end of `coverage` has no error, in the program's words ("" when
+// every end has one).
+std::string missingEndsReason(const CoverageErrors& coverage,
+                              ErrorDesign design);
+
 // The fewest samples of a batch whose shortest interval the subsampling of
 // the shortest interval's ends takes (smaller ones say too little about it).
 inline constexpr double kFewestSubsampleJobs = 512.0;

@@ -30,31 +30,11 @@ using Json = nlohmann::json;
 ResultStore storeOf(const std::vector<double>& variation, int bands) {
   const int n = static_cast<int>(variation.size());
   ResultStore store(n, 1);
-  SystemResult result;
-  for (int u = 0; u < n; ++u) {
-    result.columnOrder.push_back(static_cast<unsigned>(u));
-    result.exact.push_back(0.5);
-    result.exactBounds.push_back(Interval(0.5));
-    result.interval.push_back(Interval(0.0, 1.0));
-  }
-  for (const FamilyInfo& family : kFamilies) {
-    PhaseBands phase(static_cast<std::size_t>(n));
-    for (auto& table : phase) {
-      table.count = 10;
-      table.min = 0.0;
-      table.max = 1.0;
-      layBorders(table, bands);
-      for (double& mass : table.masses) mass = 1.0 / table.masses.size();
-    }
-    PhaseResult measured = makePhaseResult(
-        family.family, std::move(phase),
-        std::vector<NormalParameters>(static_cast<std::size_t>(n), {0.5, 0.01}),
-        result.columnOrder);
-    measurePhase(measured, SystemReference{});
-    for (PositionResult& position : measured.positions) {
+  SystemResult result = testing::evenSystem(n, bands, 10);
+  for (PhaseResult& phase : result.phases) {
+    for (PositionResult& position : phase.positions) {
       position.measures.invalid->discrepancy->totalVariation = variation[position.unknown];
     }
-    result.phases.push_back(std::move(measured));
   }
   store.add(result);
   return store;

@@ -4,6 +4,7 @@
 #ifndef LINPROB_TESTS_SUPPORT_MANY_SYSTEMS_H_
 #define LINPROB_TESTS_SUPPORT_MANY_SYSTEMS_H_
 
+#include <cstdint>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -16,14 +17,9 @@
 
 namespace linprob::testing {
 
-// `systems` systems of n unknowns, every table of `bands` bands over
-// [0, 1] with equal masses. The total variation of INVALID of system s is
-// worst(s) for unknown 0 and a tenth of it for the others. Every system
-// has a reference with its matrix (2 on the diagonal, 0.5 elsewhere) and
-// right-hand sides, but no certified values.
-inline ResultStore manySystems(int systems, int n, int bands,
-                               const std::function<double(int)>& worst) {
-  ResultStore store(n, systems);
+// One system of n unknowns, every table (of `count` samples) of `bands`
+// bands over [0, 1] with equal masses, each table measured.
+inline SystemResult evenSystem(int n, int bands, std::uint64_t count) {
   SystemResult shape;
   for (int u = 0; u < n; ++u) {
     shape.columnOrder.push_back(static_cast<unsigned>(u));
@@ -34,7 +30,7 @@ inline ResultStore manySystems(int systems, int n, int bands,
   for (const FamilyInfo& family : kFamilies) {
     PhaseBands phase(static_cast<std::size_t>(n));
     for (auto& table : phase) {
-      table.count = 16;
+      table.count = count;
       table.min = 0.0;
       table.max = 1.0;
       layBorders(table, bands);
@@ -47,6 +43,18 @@ inline ResultStore manySystems(int systems, int n, int bands,
     measurePhase(measured, SystemReference{});
     shape.phases.push_back(std::move(measured));
   }
+  return shape;
+}
+
+// `systems` systems of n unknowns, every table of `bands` bands over
+// [0, 1] with equal masses. The total variation of INVALID of system s is
+// worst(s) for unknown 0 and a tenth of it for the others. Every system
+// has a reference with its matrix (2 on the diagonal, 0.5 elsewhere) and
+// right-hand sides, but no certified values.
+inline ResultStore manySystems(int systems, int n, int bands,
+                               const std::function<double(int)>& worst) {
+  ResultStore store(n, systems);
+  const SystemResult shape = evenSystem(n, bands, 16);
   SystemReference reference;
   reference.n = static_cast<unsigned>(n);
   reference.matrix.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0.5);
