@@ -33,6 +33,7 @@
 #include "driver/run_share.h"
 #include "driver/settings.h"
 #include "driver/system_run.h"
+#include "driver/unused_options.h"
 #include "distributions/phase_seed.h"
 #include "linear/pivot_mode.h"
 #include "output/csv_export.h"
@@ -101,6 +102,7 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   if (!read.errors.empty() || !check.errors.empty()) {
     return RunStart::kRefused;
   }
+  for (const std::string& line : unusedOptionLines(settings)) printError(line);
   if (stop.stop_requested()) return RunStart::kStopped;
   if (const std::optional<PointDesign> design = pointDesignFor(settings)) {
     printLine(std::string(pointSetName(settings.points)) + " points: " +
