@@ -88,6 +88,9 @@ std::string notAFolder(long long index) {
 // or nothing once `stop` is requested.
 std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
                                       InputCheck& check, bool keepEliminations,
+                                      KeptModes modes,
+                                      NumericFigures& figures,
+                                      std::optional<std::uint64_t> runSeed,
                                       const std::stop_token& stop) {
   const std::string folder = systemFolder(index);
   std::error_code error;
@@ -160,7 +163,8 @@ std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
   if (stop.stop_requested()) return std::nullopt;
 
   checkNumerics(inputs, settings, check, stop,
-                keepEliminations ? &inputs.eliminated : nullptr);
+                keepEliminations ? &inputs.eliminated : nullptr, modes,
+                &figures, runSeed);
   if (stop.stop_requested()) return std::nullopt;
   return inputs;
 }
@@ -247,14 +251,23 @@ SystemFolders findSystemFolders(int maxMatrix) {
 }
 
 RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
-                              const std::stop_token& stop) {
+                              const std::stop_token& stop,
+                              FirstElimination first,
+                              std::optional<std::uint64_t> runSeed) {
   RunInputsCheck check;
   const bool keep = keptEliminationBytes(settings.Dimensions, systemCount) > 0;
   for (int i = 0; i < systemCount && !stop.stop_requested(); ++i) {
-    std::optional<ReadInputs> read = checkSystem(i, settings, check, keep, stop);
+    const bool firstAlone =
+        !keep && i == 0 && first == FirstElimination::kAlwaysKept;
+    NumericFigures figures;
+    std::optional<ReadInputs> read = checkSystem(
+        i, settings, check, keep || firstAlone,
+        firstAlone ? KeptModes::kFirst : KeptModes::kEvery, figures, runSeed,
+        stop);
     if (read && read->read.all()) {
       check.systems.push_back(std::move(read->files));
       check.eliminated.push_back(std::move(read->eliminated));
+      check.figures.push_back(figures);
     }
   }
   return check;
