@@ -20,6 +20,14 @@ int main(int argc, char* argv[]) {
   // 500 unknowns a fifth of its time).
   mallopt(M_MMAP_THRESHOLD, 1 << 30);
   mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  // One heap for every thread: each phase starts threads of its own, which
+  // glibc would give arenas of their own, and what a phase's threads free
+  // in theirs stays there while the next phase's threads allocate in
+  // others (counting by halves at n = 6 and 50 cells kept 250 MB resident
+  // for 100 MB in use; 118 MB with one heap, in the same time). Threads
+  // allocate per phase and per chunk, never per job, so they hardly ever
+  // wait on its lock.
+  mallopt(M_ARENA_MAX, 1);
   const linprob::CommandLine line = linprob::parseCommandLine(argc, argv);
   if (!line.run) return linprob::exitWithoutRun(line);
   // Under mpirun or srun the processes share the run (driver/run_share.h).

@@ -19,12 +19,15 @@
 #include "distributions/family.h"
 #include "distributions/job_source_kinds.h"
 #include "driver/phase_settings.h"
+#include "driver/reference_timing.h"
 #include "driver/system_inputs.h"
 #include "driver/truth_timing.h"
 #include "driver/writer_timing.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "results/system_reference.h"
+#include "solve/extreme_search.h"
+#include "solve/extremes.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -206,19 +209,34 @@ double fittedPower(const std::vector<std::pair<double, double>>& points) {
   return std::clamp(covariance / variance, 1.0, 4.0);
 }
 
-// The setup of a one-job enumeration phase of n unknowns on one thread,
+// The extreme search of an enumeration phase (solve/extreme_search.h): its
+// setup and its candidates' replays, on one thread, for the source's cells.
+double searchSeconds(const JobSource& jobs, const LinearSystem& system,
+                     const std::stop_token& stop) {
+  const Clock::time_point start = Clock::now();
+  const EnumerationJobs& cells = *jobs.cells();
+  const ExtremeSearch search(cells, system.steps(),
+                             candidateLimitFor(jobs.jobCount() * 4 + 4),
+                             stop);
+  if (stop.stop_requested()) throw PhaseStopped{};
+  Extremes extremes(system.size());
+  JobBlock block(system.size());
+  search.search(UnitRange{0, cells.prefixCount()}, extremes, block);
+  return secondsSince(start);
+}
+
+// The extreme search of an enumeration phase of n unknowns on one thread,
 // carried from made-up systems of fewer unknowns (see calibration.h): the
 // larger the run, the nearer n the last of them, within kSetupShare of the
 // run's `phases` phases.
-double extrapolatedSetup(unsigned n, const RunSettings& settings,
-                         double phases, const std::stop_token& stop) {
+double extrapolatedSearch(unsigned n, double phases,
+                          const std::stop_token& stop) {
   std::vector<std::pair<double, double>> points;  // log k, log seconds
   double predicted = 0.0;
   for (double k = kFirstSetupUnknowns; k < n; k *= std::sqrt(2.0)) {
     const auto size = static_cast<unsigned>(k);
     const MadeUpPhase phase = madeUpPhase(size, stop);
-    const double seconds =
-        timePhase(*phase.jobs, phase.system, settings, 1, stop).seconds;
+    const double seconds = searchSeconds(*phase.jobs, phase.system, stop);
     points.emplace_back(std::log(static_cast<double>(size)),
                         std::log(std::max(seconds, 1e-6)));
     const double power = fittedPower(points);
@@ -245,20 +263,24 @@ double shorterOfTwo(const JobSource& jobs, const LinearSystem& system,
 }
 
 // A phase's setup with the run's threads: one job (one cell, or one
-// sample), solved whole; see calibration.h for large enumerations.
+// sample), solved whole, and, where the run's enumeration phases search
+// their extremes, that search; see calibration.h for large enumerations.
 double phaseSetup(const RunSettings& settings, const LinearSystem& system,
                   const std::vector<double>& pairs, int threads, const std::stop_token& stop) {
   const JobSourceKind kind = sourceKindFor(settings);
   const unsigned n = settings.Dimensions;
-  if (kind == JobSourceKind::kEnumeration && n > kDirectSetupUnknowns) {
-    const auto one = firstPhaseJobs(settings, pairs, 1, JobSourceKind::kSampling);
+  const auto one = firstPhaseJobs(settings, pairs, 1, kind);
+  const double setup = shorterOfTwo(*one, system, settings, threads, stop);
+  if (kind != JobSourceKind::kEnumeration ||
+      !searchMayApply(jobsPerPhaseFor(settings), n)) {
+    return setup;
+  }
+  if (n > kDirectSetupUnknowns) {
     const double phases =
         static_cast<double>(makeRunPlan(settings, false).phases());
-    return extrapolatedSetup(n, settings, phases, stop) +
-           shorterOfTwo(*one, system, settings, threads, stop);
+    return setup + extrapolatedSearch(n, phases, stop);
   }
-  const auto one = firstPhaseJobs(settings, pairs, 1, kind);
-  return shorterOfTwo(*one, system, settings, threads, stop);
+  return setup + searchSeconds(*one, system, stop);
 }
 
 // Sets costs.secondsPerReplay (one thread) and costs.replaysPerJob from a
@@ -348,9 +370,9 @@ unsigned hardwareThreads() {
 
 std::optional<Calibration> calibrate(const RunSettings& settings,
                                      bool writeReport,
-                                     const SystemInputs& first,
-                                     const std::stop_token& stop,
-                                     const LinearSystem* firstEliminated) {
+                                     const FirstSystemCheck& first,
+                                     CalibrationFor use,
+                                     const std::stop_token& stop) {
   const HiddenJobLines hidden;
   try {
     const unsigned n = settings.Dimensions;
@@ -358,26 +380,42 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
     RunCosts& costs = calibration.costs;
     costs.hardwareThreads = hardwareThreads();
 
+    // A run keeps the first system's references; --check estimates them
+    // and keeps the inputs alone, which is all the stages below read.
     Clock::time_point start = Clock::now();
-    SystemInputs inputs = first;
+    SystemInputs inputs = *first.inputs;
     addCells(settings, inputs);
-    calibration.firstReference = makeSystemReference(
-        std::move(inputs), stop, referenceNeedOf(writeReport));
-    costs.secondsPerReference = secondsSince(start);
-    costs.referencesKept = 1;
+    if (use == CalibrationFor::kRun) {
+      calibration.firstReference = makeSystemReference(
+          std::move(inputs), stop, referenceNeedOf(writeReport));
+      costs.secondsPerReference = secondsSince(start);
+      costs.referencesKept = 1;
+    } else {
+      calibration.firstReference = makeSystemReference(
+          std::move(inputs), stop, ReferenceNeed::kInputsOnly);
+      const std::optional<double> seconds = referenceSecondsPerSystem(
+          settings, writeReport, *first.inputs, first.condition, stop);
+      if (!seconds) return std::nullopt;
+      costs.secondsPerReference = *seconds;
+    }
     const SystemReference& reference = *calibration.firstReference;
     const std::vector<double>& pairs =
         reference.pairsOf(kFamilies[0].parameterKind);
 
     std::optional<LinearSystem> own;
-    if (firstEliminated == nullptr) {
+    if (first.eliminated == nullptr) {
       own.emplace(LinearSystem::fromRows(n, reference.matrix));
       start = Clock::now();
       own->eliminate(kPivotModes[0], stop);
       if (stop.stop_requested()) return std::nullopt;
       costs.secondsPerElimination = secondsSince(start);
     }
-    const LinearSystem& system = own ? *own : *firstEliminated;
+    if (first.everyModeKept) {
+      costs.secondsPerElimination = 0.0;
+    } else if (first.eliminationSeconds > 0.0) {
+      costs.secondsPerElimination = first.eliminationSeconds;
+    }
+    const LinearSystem& system = own ? *own : *first.eliminated;
 
     const int threads = std::max(settings.SolverThreadCount, 1);
     costs.phaseSetupSeconds = phaseSetup(settings, system, pairs, threads, stop);
@@ -398,6 +436,8 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
     costs.truthSecondsPerSystem =
         truthSecondsPerSystem(settings, writeReport, costs.hardwareThreads);
     if (stop.stop_requested()) return std::nullopt;
+    // --check hands nothing to a run.
+    if (use == CalibrationFor::kCheckOnly) calibration.firstReference.reset();
     return calibration;
   } catch (const PhaseStopped&) {
     return std::nullopt;

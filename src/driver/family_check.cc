@@ -8,6 +8,7 @@
 
 #include "distributions/family_box.h"
 #include "distributions/job_source_kinds.h"
+#include "driver/band_check.h"
 #include "driver/check_replay.h"
 #include "driver/phase_settings.h"
 #include "linear/step_replay.h"
@@ -75,11 +76,15 @@ std::optional<std::size_t> underflowingVariance(
 
 FamilyInputs prepareFamily(const FamilyInfo& family,
                            const std::vector<double>& pairs,
-                           const std::string& folder,
+                           const std::string& folder, int system,
                            const RunSettings& settings,
+                           std::optional<std::uint64_t> runSeed,
                            std::vector<std::string>& problems) {
   FamilyInputs prepared;
   prepared.info = &family;
+  prepared.settings = &settings;
+  prepared.system = system;
+  prepared.runSeed = runSeed;
   prepared.leastVariance = leastVariance(settings);
   prepared.file = folder + family.parameterFile;
   const unsigned n = settings.Dimensions;
@@ -122,6 +127,7 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
     prepared.moments.push_back(moments);
     prepared.box.push_back(Interval(box.lower[e], box.upper[e]));
   }
+  prepared.pairs = ParameterPairs{std::move(first), std::move(second)};
   return prepared;
 }
 
@@ -160,7 +166,16 @@ std::optional<std::string> checkFamily(const FamilyInputs& family,
   if (const auto k = underflowingVariance(family, moments, system)) {
     return problem(*k, "the propagated variance underflows");
   }
-  return std::nullopt;
+  // The counting pass sums squared distances of values within the range
+  // (solve/band_counter.h), weighted by at most 1 in all.
+  for (std::size_t k = 0; k < box.size(); ++k) {
+    const double range = box[k].upper() - box[k].lower();
+    if (!(range * range * (1.0 + 0x1p-20) <
+          std::numeric_limits<double>::max())) {
+      return problem(k, "the square of the range of the solutions overflows");
+    }
+  }
+  return collapsingBands(family, box, system, mode, stop);
 }
 
 }  // namespace linprob

@@ -110,6 +110,9 @@ std::string missingRange(long long first, long long last) {
 // Returns what was read, or nothing once `stop` is requested.
 std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
                                       InputCheck& check, bool keepEliminations,
+                                      KeptModes modes,
+                                      NumericFigures& figures,
+                                      std::optional<std::uint64_t> runSeed,
                                       const std::stop_token& stop) {
   const std::string folder = systemFolder(index);
   const unsigned n = settings.Dimensions;
@@ -175,7 +178,8 @@ std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
 
   inputs.files.conditionEstimate =
       checkNumerics(inputs, settings, check, stop,
-                    keepEliminations ? &inputs.eliminated : nullptr);
+                    keepEliminations ? &inputs.eliminated : nullptr, modes,
+                    &figures, runSeed);
   if (stop.stop_requested()) return std::nullopt;
   return inputs;
 }
@@ -254,7 +258,9 @@ SystemFolders findSystemFolders(int maxMatrix) {
 }
 
 RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
-                              const std::stop_token& stop) {
+                              const std::stop_token& stop,
+                              FirstElimination first,
+                              std::optional<std::uint64_t> runSeed) {
   RunInputsCheck check;
   const bool keep = keptEliminationBytes(settings.Dimensions, systemCount) > 0;
   // Folders missing between present ones are one line per run of them,
@@ -276,10 +282,17 @@ RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
       check.errors.push_back(notAFolder(i));
       continue;
     }
-    std::optional<ReadInputs> read = checkSystem(i, settings, check, keep, stop);
+    const bool firstAlone =
+        !keep && i == 0 && first == FirstElimination::kAlwaysKept;
+    NumericFigures figures;
+    std::optional<ReadInputs> read = checkSystem(
+        i, settings, check, keep || firstAlone,
+        firstAlone ? KeptModes::kFirst : KeptModes::kEvery, figures, runSeed,
+        stop);
     if (read && read->read.all()) {
       check.systems.push_back(std::move(read->files));
       check.eliminated.push_back(std::move(read->eliminated));
+      check.figures.push_back(figures);
     }
   }
   if (!stop.stop_requested()) sayMissing(systemCount - 1);

@@ -13,6 +13,7 @@
 #ifndef LINPROB_DRIVER_INPUT_CHECK_H_
 #define LINPROB_DRIVER_INPUT_CHECK_H_
 
+#include <cstdint>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -30,6 +31,15 @@ struct InputCheck {
   std::vector<std::string> errors;
   std::vector<std::string> warnings;
 };
+// What the check measured of a system, for the estimate of the run time
+// (calibration.h): the mean processor seconds of its eliminations (one
+// per mode, each on its own thread) and the least estimate of its
+// condition number over the modes (1 when no mode could be eliminated).
+struct NumericFigures {
+  double eliminationSeconds = 0.0;
+  double condition = 1.0;
+};
+
 // The settings check also gives the settings to run with: those read, with
 // the values below their least raised where the table says so.
 struct SettingsCheck : InputCheck {
@@ -75,13 +85,22 @@ SystemFolders findSystemFolders(int maxMatrix);
 // found sound, in order (all of them, systems[i] of Matrix<i>/, when there
 // are no errors); their cells are not made yet. `eliminated[i]` holds
 // what the check kept of systems[i]'s eliminations: every mode when all
-// systems' fit keptEliminationBytes, else none.
+// systems' fit keptEliminationBytes, else none, but with
+// FirstElimination::kAlwaysKept the first system's first mode all the same
+// (what --check's calibration times its phases on). `figures[i]` holds
+// what the check measured of systems[i] (numeric_check.h). `runSeed`: a
+// sampling run's seed (the check of the bands draws the phases' samples).
+enum class FirstElimination { kKeptWithTheOthers, kAlwaysKept };
 struct RunInputsCheck : InputCheck {
   std::vector<SystemInputs> systems;
   std::vector<ModeEliminations> eliminated;
+  std::vector<NumericFigures> figures;
 };
-RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
-                              const std::stop_token& stop = {});
+RunInputsCheck checkRunInputs(
+    const RunSettings& settings, int systemCount,
+    const std::stop_token& stop = {},
+    FirstElimination first = FirstElimination::kKeptWithTheOthers,
+    std::optional<std::uint64_t> runSeed = std::nullopt);
 
 }  // namespace linprob
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <ctime>
 #include <exception>
 #include <iomanip>
 #include <limits>
@@ -100,7 +101,15 @@ struct ModeFindings {
   std::optional<std::string> intervalOverflow;
   std::vector<std::optional<std::string>> familyProblems;  // by family
   std::optional<LinearSystem> eliminated;  // when asked for and no fault
+  double eliminationSeconds = 0.0;  // processor time of its thread
 };
+
+// The processor seconds the calling thread has run.
+double threadSeconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
 
 // Eliminates the matrix under `mode` and looks at everything the mode
 // computes. Reads `inputs` and `families` only, so that the modes may run
@@ -113,7 +122,9 @@ ModeFindings checkMode(const ModeInputs& inputs,
   found.familyProblems.resize(families.size());
   const LinearSystem& loaded = inputs.loaded;
   LinearSystem system = loaded;
+  const double started = threadSeconds();
   system.eliminate(mode, stop);
+  found.eliminationSeconds = threadSeconds() - started;
   if (stop.stop_requested()) return found;
   if (const auto fault = findPivotFault(system)) {
     std::ostringstream message;
@@ -154,7 +165,7 @@ ModeFindings checkMode(const ModeInputs& inputs,
 // the first exception one of them threw is thrown here.
 std::vector<ModeFindings> findingsOfEveryMode(
     const ModeInputs& inputs, const std::vector<FamilyInputs>& families,
-    bool keep, const std::stop_token& stop) {
+    bool keep, KeptModes modes, const std::stop_token& stop) {
   std::vector<ModeFindings> findings(kPivotModes.size());
   std::atomic<std::size_t> next{0};
   const std::size_t threads =
@@ -164,7 +175,9 @@ std::vector<ModeFindings> findingsOfEveryMode(
   for (std::size_t t = 0; t < threads; ++t) {
     group.start([&](const std::stop_token&) {
       for (std::size_t m = next++; m < kPivotModes.size(); m = next++) {
-        findings[m] = checkMode(inputs, families, kPivotModes[m], keep, stop);
+        findings[m] = checkMode(inputs, families, kPivotModes[m],
+                                keep && (modes == KeptModes::kEvery || m == 0),
+                                stop);
       }
     });
   }
@@ -179,7 +192,9 @@ std::optional<double> checkNumerics(const ReadInputs& read,
                                     const RunSettings& settings,
                                     InputCheck& check,
                                     const std::stop_token& stop,
-                                    ModeEliminations* kept) {
+                                    ModeEliminations* kept, KeptModes modes,
+                                    NumericFigures* figures,
+                                    std::optional<std::uint64_t> runSeed) {
   if (!read.has(SystemFile::kMatrix)) return std::nullopt;
   const std::string matrixFile = read.folder + kMatrixFile;
 
@@ -190,19 +205,35 @@ std::optional<double> checkNumerics(const ReadInputs& read,
     if (read.has(pairsFile(family.parameterKind))) {
       families.push_back(prepareFamily(family,
                                        read.files.pairsOf(family.parameterKind),
-                                       read.folder, settings, overflows));
+                                       read.folder, read.files.system,
+                                       settings, runSeed, overflows));
     }
   }
 
   std::vector<ModeFindings> findings =
-      findingsOfEveryMode(modeInputsOf(read), families, kept != nullptr, stop);
+      findingsOfEveryMode(modeInputsOf(read), families, kept != nullptr,
+                          modes, stop);
   if (stop.stop_requested()) return std::nullopt;
-  if (kept != nullptr &&
-      std::all_of(findings.begin(), findings.end(),
-                  [](const ModeFindings& m) { return m.eliminated.has_value(); })) {
+  const bool everyModePassed =
+      std::none_of(findings.begin(), findings.end(),
+                   [](const ModeFindings& m) { return m.pivotFault.has_value(); });
+  if (kept != nullptr && everyModePassed) {
     for (std::size_t m = 0; m < findings.size(); ++m) {
       (*kept)[m] = std::move(findings[m].eliminated);
     }
+  }
+  if (figures != nullptr) {
+    double seconds = 0.0;
+    double least = 0.0;
+    bool any = false;
+    for (const ModeFindings& mode : findings) {
+      seconds += mode.eliminationSeconds;
+      if (mode.pivotFault) continue;
+      if (!any || mode.kappa < least) least = mode.kappa;
+      any = true;
+    }
+    figures->eliminationSeconds = seconds / static_cast<double>(findings.size());
+    figures->condition = any && least >= 1.0 ? least : 1.0;
   }
 
   // Each problem is reported once, at the first mode that shows it.

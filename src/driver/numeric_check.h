@@ -106,13 +106,17 @@ struct ReadInputs {
 // are those of the modes taken one after the other. `stop` is looked at
 // within every elimination, condition estimate and replay, at least every
 // millisecond or so, and once it is requested the check returns having
-// added nothing more. With `kept`, every mode's elimination goes there
-// when the system's matrix passed the check under every mode.
-std::optional<double> checkNumerics(const ReadInputs& inputs,
-                                    const RunSettings& settings,
-                                    InputCheck& check,
-                                    const std::stop_token& stop = {},
-                                    ModeEliminations* kept = nullptr);
+// added nothing more. With `kept`, every mode's elimination (or the first
+// mode's, as `modes` says) goes there when the system's matrix passed the
+// check under every mode. With `figures`, what it measured goes there.
+// `runSeed`: a sampling run's seed, from which the check of its bands
+// draws the phases' samples (driver/band_check.h). Returns the worst
+// condition estimate over the modes, if any mode could be eliminated.
+std::optional<double> checkNumerics(
+    const ReadInputs& inputs, const RunSettings& settings, InputCheck& check,
+    const std::stop_token& stop = {}, ModeEliminations* kept = nullptr,
+    KeptModes modes = KeptModes::kEvery, NumericFigures* figures = nullptr,
+    std::optional<std::uint64_t> runSeed = std::nullopt);
 
 // The warning line of an ill-conditioned system, "Matrix0/Matice.txt:
 // condition number 3.5e+13 is above 1e9: results may have fewer than 2

@@ -36,6 +36,7 @@
 #include "driver/run_share.h"
 #include "driver/settings.h"
 #include "driver/system_run.h"
+#include "driver/unused_options.h"
 #include "distributions/phase_seed.h"
 #include "linear/pivot_mode.h"
 #include "output/csv_export.h"
@@ -76,6 +77,8 @@ constexpr const char* kLockFile = ".linprob.lock";
 RunStart prepareRun(RunSettings& settings, const RunOptions& options,
                     std::vector<SystemInputs>& systems,
                     std::vector<ModeEliminations>& eliminated,
+                    std::vector<NumericFigures>& figures,
+                    std::optional<std::uint64_t>& runSeed,
                     const std::stop_token& stop) {
   const SettingsReadResult read = readSettings("Settings.txt", settings);
   if (!read.fileFound) {
@@ -105,6 +108,7 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   if (!read.errors.empty() || !check.errors.empty()) {
     return RunStart::kRefused;
   }
+  for (const std::string& line : unusedOptionLines(settings)) printError(line);
   if (stop.stop_requested()) return RunStart::kStopped;
   if (const std::optional<PointDesign> design = pointDesignFor(settings)) {
     printLine(std::string(pointSetName(settings.points)) + " points: " +
@@ -122,7 +126,18 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   // Only the folders up to the last present one are read file by file; the
   // missing rest is one line, however large MaxMatrix is.
   const SystemFolders folders = findSystemFolders(settings.MaxMatrix);
-  RunInputsCheck inputs = checkRunInputs(settings, folders.present, stop);
+  // A sampling run draws its seed before the check, which draws the
+  // phases' samples from it where their bands might collapse.
+  if (!settings.ExactDistributions) {
+    runSeed = options.seed ? *options.seed : drawSeed();
+  }
+  // --check times its phases on the first system's first mode, which a run
+  // eliminates in its calibration (and keeps) when the check keeps none.
+  RunInputsCheck inputs = checkRunInputs(
+      settings, folders.present, stop,
+      options.checkOnly ? FirstElimination::kAlwaysKept
+                        : FirstElimination::kKeptWithTheOthers,
+      runSeed);
   if (stop.stop_requested()) return RunStart::kStopped;
   for (const std::string& warning : inputs.warnings) printError(warning);
   // A MaxMatrix far beyond the folders present would otherwise list millions
@@ -150,6 +165,7 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   }
   systems = std::move(inputs.systems);
   eliminated = std::move(inputs.eliminated);
+  figures = std::move(inputs.figures);
   return RunStart::kReady;
 }
 
@@ -168,19 +184,32 @@ bool enterWorkDir(const RunOptions& options) {
 // and a calibration on this machine; none when it could not be made or was
 // stopped. The calibration's replays per job go into the plan, for the
 // progress display, and the first system's references it computed into
-// `kept`, for the run.
+// `kept`, for the run (--check keeps none).
 std::optional<double> estimateRun(const RunSettings& settings,
                                   const RunOptions& options, RunPlan& plan,
                                   std::chrono::steady_clock::time_point start,
                                   const std::vector<SystemInputs>& systems,
                                   const std::vector<ModeEliminations>& eliminated,
+                                  const std::vector<NumericFigures>& figures,
                                   std::optional<SystemReference>& kept,
                                   const std::stop_token& stop) {
   if (systems.empty()) return std::nullopt;
-  const LinearSystem* first = nullptr;
-  if (!eliminated.empty() && eliminated[0][0]) first = &*eliminated[0][0];
-  std::optional<Calibration> calibration =
-      calibrate(settings, options.writeReport, systems[0], stop, first);
+  FirstSystemCheck first;
+  first.inputs = &systems[0];
+  if (!eliminated.empty() && eliminated[0][0]) {
+    first.eliminated = &*eliminated[0][0];
+    first.everyModeKept = std::all_of(
+        eliminated[0].begin(), eliminated[0].end(),
+        [](const std::optional<LinearSystem>& mode) { return mode.has_value(); });
+  }
+  if (!figures.empty()) {
+    first.eliminationSeconds = figures[0].eliminationSeconds;
+    first.condition = figures[0].condition;
+  }
+  std::optional<Calibration> calibration = calibrate(
+      settings, options.writeReport, first,
+      options.checkOnly ? CalibrationFor::kCheckOnly : CalibrationFor::kRun,
+      stop);
   if (!calibration) return std::nullopt;
   RunCosts& costs = calibration->costs;
   costs.elapsedSeconds =
@@ -213,8 +242,11 @@ int runChecked(const RunOptions& options,
   // The inputs of every system as the check read them (rank 0 only).
   std::vector<SystemInputs> systems;
   std::vector<ModeEliminations> eliminated;
+  std::vector<NumericFigures> figures;
+  std::optional<std::uint64_t> runSeed;
   if (share.isRoot()) {
-    switch (prepareRun(settings, options, systems, eliminated, stop)) {
+    switch (prepareRun(settings, options, systems, eliminated, figures,
+                       runSeed, stop)) {
       case RunStart::kReady:
         break;
       case RunStart::kRefused:
@@ -242,7 +274,7 @@ int runChecked(const RunOptions& options,
   const std::optional<double> estimate =
       share.isRoot()
           ? estimateRun(settings, options, plan, start, systems, eliminated,
-                        firstReference, stop)
+                        figures, firstReference, stop)
           : std::nullopt;
   if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
   if (options.checkOnly) {
@@ -273,7 +305,7 @@ int runChecked(const RunOptions& options,
   // records it in the report: --seed with that value repeats the run.
   RunOptions used = options;
   if (!settings.ExactDistributions && !used.seed && share.isRoot()) {
-    used.seed = drawSeed();
+    used.seed = runSeed ? *runSeed : drawSeed();
   }
   // Every process samples from rank 0's seed.
   try {

@@ -29,6 +29,25 @@ std::string namesOf(const Table& table, Name nameOf) {
   return names;
 }
 
+// What a phase's jobs are, after their number: the source's own words
+// (" (random samples)"), or the sobol or lhs design the phase draws.
+std::string jobsDescription(const RunPlan& plan) {
+  if (plan.source != JobSourceKind::kSampling ||
+      plan.points == PointSet::kRandom) {
+    return jobSourceRow(plan.source)
+        .describeJobs(plan.unknowns, plan.countPerPhase);
+  }
+  const PointDesign design = pointDesign(plan.points, plan.countPerPhase);
+  const std::string sets = std::to_string(design.replicates);
+  const std::string each = std::to_string(design.replicateJobs);
+  return std::string(" (") + pointSetName(plan.points) + " points: " +
+         (plan.points == PointSet::kSobol
+              ? sets + " independently scrambled sets of " + each +
+                    " Sobol' points"
+              : sets + " Latin hypercube designs of " + each + " points") +
+         ")";
+}
+
 }  // namespace
 
 std::uint64_t RunPlan::phases() const {
@@ -60,7 +79,10 @@ RunPlan makeRunPlan(const RunSettings& settings, bool writeReport,
   plan.source = sourceKindFor(settings);
   plan.unknowns = settings.Dimensions;
   plan.countPerPhase = phaseCountFor(settings);
-  if (!settings.ExactDistributions) plan.digits = settings.digits;
+  if (!settings.ExactDistributions) {
+    plan.digits = settings.digits;
+    plan.points = settings.points;
+  }
   plan.solverThreads = settings.SolverThreadCount;
   plan.generatorThreads = settings.GeneratorThreadCount;
   plan.jobsPerPhase = jobsPerPhaseFor(settings);
@@ -163,7 +185,7 @@ std::vector<std::string> planLines(const RunPlan& plan,
   lines.push_back("Phases: " + std::to_string(plan.phases()));
   const JobSourceRow& source = jobSourceRow(plan.source);
   lines.push_back("Jobs per phase: " + std::to_string(plan.jobsPerPhase) +
-                  source.describeJobs(plan.unknowns, plan.countPerPhase));
+                  jobsDescription(plan));
   if (plan.digits) {
     lines.push_back(
         "Digits: " + std::to_string(*plan.digits) +

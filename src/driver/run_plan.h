@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "distributions/job_source_kinds.h"
+#include "distributions/point_design.h"
 #include "driver/run_footprint.h"
 #include "driver/settings.h"
 #include "solve/counting_plan.h"
@@ -54,6 +55,7 @@ struct RunPlan {
   unsigned unknowns = 0;
   int countPerPhase = 0;           // cells per entry, or samples
   std::optional<int> digits;       // a sampling run's --digits
+  PointSet points = PointSet::kRandom;  // a sampling run's --points
   std::uint64_t jobsPerPhase = 0;  // 0 when the count is below 1
   std::size_t chunksPerPhase = 1;
   int solverThreads = 1;

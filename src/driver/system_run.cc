@@ -10,6 +10,7 @@
 #include "base/console.h"
 #include "base/output_file.h"
 #include "base/process_group.h"
+#include "distributions/point_design.h"
 #include "driver/distribution_phase.h"
 #include "driver/numeric_check.h"
 #include "driver/phase_settings.h"
@@ -40,9 +41,18 @@ void printSystemBanner(const RunSettings& settings, int i) {
     // the start-of-run check refused counts beyond 64 bits.
     const double jobs = static_cast<double>(jobsPerPhaseFor(settings));
     line << "Expect " << jobs << " jobs per distribution.";
+  } else if (settings.digits) {
+    // The rounds stop at the first that meets the rule: the last round's
+    // samples are the most a phase uses.
+    line << "Each RHS distribution will be represented by at most "
+         << digitsRounds(settings.points, settings.SampleCount)
+                .back()
+                .jobCount()
+         << " samples (--digits " << *settings.digits << ").";
   } else {
+    // Sobol' and Latin hypercube designs round SampleCount up.
     line << "Each RHS distribution will be represented by "
-         << settings.SampleCount << " samples.";
+         << jobsPerPhaseFor(settings) << " samples.";
   }
   printLine(line.str());
 }

@@ -10,7 +10,7 @@
 // --digits has one more line after its VALID header, with the samples it
 // used (all digits) and how its rounds ended:
 //   Samples used: 4096, where the --digits 2 rule was met (at most 100000).
-//   Samples used: 98304, the most allowed (100000); the --digits 2 rule was not met.
+//   Samples used: 100000, the most allowed (100000); the --digits 2 rule was not met.
 //
 // VALID table per position:
 //   Showing probabilities for variable number <unknown>

@@ -57,7 +57,18 @@ CountLayout::CountLayout(const PhaseBands& bands,
     position.bands = &own;
     position.offset = bandTotal;
     bandTotal += own.borders.size();
-    if (accumulate) position.reference = references[e];
+    if (accumulate) {
+      // Moments about a reference outside the values would lose their
+      // digits to cancellation (and their squares could overflow, the sd
+      // then read as 0): one beyond [Min, Max] is taken to its nearer end.
+      // The plain solution the run gives lies inside whenever its
+      // right-hand side lies inside the family's, so that is rare.
+      double reference = references[e];
+      if (own.count > 0 && own.min <= own.max) {
+        reference = std::clamp(reference, own.min, own.max);
+      }
+      position.reference = reference;
+    }
     if (own.count == 0 || !finiteRange(own) ||
         bands.size() > kMaxSubBandPositions) {
       continue;

@@ -25,7 +25,8 @@
 // (and get no fine histogram).
 //
 // With references given, the weighted moments about each position's
-// reference are added in 16 lanes, job j into lane j mod 16 (the weights'
+// reference (one beyond [Min, Max] taken to its nearer end) are added in 16
+// lanes, job j into lane j mod 16 (the weights'
 // lanes are shared by the positions).
 //
 // Every sum of a chunk follows the jobs' order, so a chunk's sums do not

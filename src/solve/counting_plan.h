@@ -10,6 +10,10 @@
 //            bands      A (20 (K - 1) + 6 (K / 2 + 1))
 //            coverage   1000 A + 5 A log2 A
 //                       (positions with a fine histogram only)
+//   and once, whatever the split, the setup of the halves (each entry's
+//   contributions and the replay's bounds): 3 n (0.3 n^2 + 1.3 n), the
+//   cost of 3n replays, which alone outweighs a phase of few jobs (a
+//   phase of one job at n = 1000 spent most of a minute in it).
 // with C cells, n entries, K bands. These halves' weights give the plan's
 // halvesSeconds, which the run-time estimate takes as it is. They were
 // refit to phases timed stage by stage on one thread (K = 11, random

@@ -10,6 +10,15 @@
 
 namespace linprob {
 
+std::uint64_t candidateLimitFor(std::uint64_t jobs) {
+  constexpr std::uint64_t kMostCandidates = std::uint64_t{1} << 24;
+  return std::min(jobs / 4, kMostCandidates);
+}
+
+bool searchMayApply(std::uint64_t jobs, unsigned n) {
+  return n > 0 && candidateLimitFor(jobs) >= 2 * std::uint64_t{n};
+}
+
 ExtremeSearch::ExtremeSearch(const EnumerationJobs& jobs,
                              const std::vector<step>& steps,
                              std::uint64_t candidateLimit,

@@ -46,6 +46,18 @@
 
 namespace linprob {
 
+// The most candidates the search of a phase of `jobs` jobs may list:
+// beyond a quarter of the jobs, replaying every job costs little more;
+// beyond 2^24, counting the candidates (on one thread, before the phase
+// starts) would take longer than replaying every job on all threads.
+std::uint64_t candidateLimitFor(std::uint64_t jobs);
+
+// Whether the search of a phase of `jobs` jobs of n entries can be usable:
+// every position and direction has at least one candidate, so a limit
+// below 2n never is, and the search's setup (some 3n replays of the steps,
+// seconds at 500 unknowns) would be spent for nothing.
+bool searchMayApply(std::uint64_t jobs, unsigned n);
+
 class ExtremeSearch {
  public:
   // The setup replays the steps about 2n times (seconds for some hundreds

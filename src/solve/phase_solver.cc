@@ -31,8 +31,6 @@
 namespace linprob {
 namespace {
 
-constexpr std::uint64_t kMostCandidates = std::uint64_t{1} << 24;
-
 // Fills, replays and hands over every block of `chunk` in job order;
 // stops between blocks once `stop` is requested.
 template <typename Solved>
@@ -106,6 +104,23 @@ Extremes findExtremes(const JobSource& source, const BlockReplay& replay,
   Extremes extremes(n);
   for (const Extremes& own : perThread) extremes.merge(own);
   return extremes;
+}
+
+// The extreme search of a source of cells where it applies and is usable
+// (solve/extreme_search.h); else none, and the first pass replays every
+// job.
+std::optional<ExtremeSearch> extremeSearchFor(const JobSource& source,
+                                              const LinearSystem& system,
+                                              const SolveOptions& options) {
+  std::optional<ExtremeSearch> search;
+  const std::uint64_t jobCount = source.jobCount();
+  if (source.cells() != nullptr && searchMayApply(jobCount, system.size())) {
+    search.emplace(*source.cells(), system.steps(),
+                   candidateLimitFor(jobCount), options.stop);
+    if (options.stop.stop_requested()) throw PhaseStopped{};
+    if (!search->usable()) search.reset();
+  }
+  return search;
 }
 
 // Counts the chunks it pops: from their kept blocks when `kept` is keeping,
@@ -271,6 +286,26 @@ BandsCollapse::BandsCollapse(unsigned atPosition, double least,
       max(most),
       step(width) {}
 
+std::optional<Extremes> phaseExtremes(const JobSource& source,
+                                      const LinearSystem& system,
+                                      const SolveOptions& options,
+                                      std::uint64_t mostReplays) {
+  const std::optional<ExtremeSearch> search =
+      extremeSearchFor(source, system, options);
+  const std::uint64_t replays =
+      search ? search->candidates() : source.jobCount();
+  if (replays > mostReplays) return std::nullopt;
+  JobProgress progress(nullptr);
+  KeptBlocks kept;
+  SolveOptions alone = options;
+  alone.group = nullptr;
+  Extremes extremes = findExtremes(source, BlockReplay(system),
+                                   search ? &*search : nullptr, alone,
+                                   progress, kept);
+  if (options.stop.stop_requested()) throw PhaseStopped{};
+  return extremes;
+}
+
 PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options) {
   return countPhase(source, system, options).bands;
@@ -285,17 +320,8 @@ PhaseCounts countPhase(const JobSource& source, const LinearSystem& system,
         " references for " + std::to_string(n) + " positions");
   }
   const std::uint64_t jobCount = source.jobCount();
-  std::optional<ExtremeSearch> search;
-  if (source.cells() != nullptr && jobCount > 0) {
-    // Beyond a quarter of the jobs, replaying every job costs little more;
-    // beyond kMostCandidates, counting the candidates (on this thread,
-    // before the phase starts) would take longer than replaying every job
-    // on all threads.
-    search.emplace(*source.cells(), system.steps(),
-                   std::min(jobCount / 4, kMostCandidates), options.stop);
-    if (options.stop.stop_requested()) throw PhaseStopped{};
-    if (!search->usable()) search.reset();
-  }
+  const std::optional<ExtremeSearch> search =
+      extremeSearchFor(source, system, options);
   JobProgress progress(options.progress);
   // Saturates for a phase of more than 2^63 jobs: only a display reads it.
   const std::uint64_t firstPass = search ? search->candidates() : jobCount;

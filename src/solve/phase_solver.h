@@ -71,6 +71,7 @@
 #include "solve/band_table.h"
 #include "solve/kept_blocks.h"
 #include "solve/counting_plan.h"
+#include "solve/extremes.h"
 #include "solve/job_progress.h"
 #include "solve/batch_sums.h"
 
@@ -127,6 +128,16 @@ struct BandsCollapse : std::runtime_error {
 
 PhaseBands solvePhase(const JobSource& source, const LinearSystem& system,
                       const SolveOptions& options);
+
+// The first pass of a phase alone, as solvePhase makes it (the extreme
+// search where it applies, else every job replayed) on options.solverThreads
+// threads, this process alone: each position's Min and Max, the same bits as
+// the phase's. Nothing when that pass would replay more than `mostReplays`
+// jobs. Throws PhaseStopped once options.stop is requested.
+std::optional<Extremes> phaseExtremes(const JobSource& source,
+                                      const LinearSystem& system,
+                                      const SolveOptions& options,
+                                      std::uint64_t mostReplays);
 
 // solvePhase, and for a source of two batches or more (JobSource::
 // batchCount) the sums of each batch (solve/batch_sums.h, cut by

@@ -171,5 +171,24 @@ TEST(NumericCheckTest, RefusesAPropagatedVarianceThatUnderflows) {
   EXPECT_EQ(run("1e150 0\n0 1e150\n", 0, "1 1").status, 0);
 }
 
+// x = b / 5e-5 on [-2e154, 2e154]: the propagated variance (1.3e308) is
+// finite, but the squared distances the counting pass sums are not (the run
+// wrote an sd of 0).
+TEST(NumericCheckTest, RefusesARangeWhoseSquareOverflows) {
+  const std::string scaled = "5e-5 0\n0 5e-5\n";
+  const std::string bounds = "-1e150 1e150 -1e150 1e150";
+  EXPECT_EQ(run(scaled, 1, "1 2", "1 1 2 1", bounds).err,
+            "Matrix0/UniformRHS.txt: Triangular family, unknown 0: the square "
+            "of the range of the solutions overflows under pivoting mode 0 "
+            "(none)\n"
+            "Matrix0/UniformRHS.txt: Uniform family, unknown 0: the square of "
+            "the range of the solutions overflows under pivoting mode 0 "
+            "(none)\n");
+  // A tenth of that range is accepted.
+  EXPECT_EQ(run(scaled, 1, "1 2", "1 1 2 1", "-1e149 1e149 -1e149 1e149")
+                .status,
+            0);
+}
+
 }  // namespace
 }  // namespace linprob

@@ -161,6 +161,27 @@ TEST(RunPlanTest, PlanLinesSayWhenNoEstimateCouldBeMade) {
             "Estimated run time: 1m01s on this machine");
 }
 
+// The jobs of a sampling phase are named by their points: the plan of
+// --points sobol said "(random samples)".
+TEST(RunPlanTest, NamesThePointsOfASamplingPhase) {
+  RunSettings settings;
+  settings.ExactDistributions = false;
+  settings.SampleCount = 1000;
+  EXPECT_EQ(planLines(makeRunPlan(settings), 1.0)[5],
+            "Jobs per phase: 1000 (random samples)");
+  settings.points = PointSet::kSobol;
+  EXPECT_EQ(planLines(makeRunPlan(settings), 1.0)[5],
+            "Jobs per phase: 1024 (sobol points: 16 independently scrambled "
+            "sets of 64 Sobol' points)");
+  settings.points = PointSet::kLatinHypercube;
+  EXPECT_EQ(planLines(makeRunPlan(settings), 1.0)[5],
+            "Jobs per phase: 1008 (lhs points: 16 Latin hypercube designs of "
+            "63 points)");
+  // Enumeration has no points.
+  settings.ExactDistributions = true;
+  EXPECT_EQ(makeRunPlan(settings).points, PointSet::kRandom);
+}
+
 TEST(RunPlanTest, MemoryBudgetLineSaysWhetherASamplingPhaseKeepsItsValues) {
   RunSettings settings;  // n = 4
   EXPECT_EQ(memoryBudgetLine(makeRunPlan(settings), 512u << 20),

@@ -76,16 +76,19 @@ int filesIn(const fs::path& folder) {
   return count;
 }
 
-// A second into the check of 600 unknowns (seconds of work), as a run and as
-// --check: nothing is written, the plan is not printed.
+// Into the check of a large system (seconds of work), as a run (600
+// unknowns, a second in) and as --check (1000 unknowns, half a second in):
+// nothing is written, the plan is not printed.
 TEST(RunStopsTest, ASignalStopsTheCheckOfALargeSystem) {
-  for (const auto& [arguments, signal, name] :
-       {std::tuple{std::vector<std::string>{}, SIGTERM, "SIGTERM"},
-        std::tuple{std::vector<std::string>{"--check"}, SIGHUP, "SIGHUP"}}) {
+  for (const auto& [arguments, signal, name, unknowns, wait] :
+       {std::tuple{std::vector<std::string>{}, SIGTERM, "SIGTERM", 600,
+                   std::chrono::milliseconds(1000)},
+        std::tuple{std::vector<std::string>{"--check"}, SIGHUP, "SIGHUP",
+                   1000, std::chrono::milliseconds(500)}}) {
     WorkDir dir;
-    writeLargeSystem(dir, 600);
+    writeLargeSystem(dir, unknowns);
     testing::StartedProgram program(dir, arguments);
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    std::this_thread::sleep_for(wait);
     const ProgramRun run = stopWith(program, signal);
     EXPECT_EQ(run.status, 128 + signal);
     EXPECT_EQ(run.err, std::string("Interrupted by ") + name +

@@ -3,7 +3,9 @@
 // side solved in doubles, the interval replay of the same right-hand side is
 // kept beside it as its bounds, the forward error measures the point, and
 // the console and the report give the one condition verdict in the same
-// words.
+// words; and the console lines state the samples its phases use.
+#include "driver/system_run.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -177,6 +179,36 @@ TEST(SystemRunTest, HilbertConditionVerdictIsToldAlike) {
   EXPECT_NE(hilbert.dir.read("Report/index.html")
                 .find("\"text\":\"" + verdict["text"].get<std::string>()),
             std::string::npos);
+}
+
+std::string bannerOf(const std::string& out) {
+  const std::string head = "Each RHS distribution will be represented by ";
+  const std::size_t at = out.find(head);
+  if (at == std::string::npos) return "";
+  return out.substr(at, out.find('\n', at) - at);
+}
+
+TEST(SystemRunTest, TheBannerStatesTheSamplesUsed) {
+  testing::WorkDir dir;
+  testing::writeDiagonalSystem(dir);
+  dir.write("Settings.txt", "Dimensions 2 S 1 G 1 I 3 H 4 M 1 E 0 N 1000");
+  EXPECT_EQ(bannerOf(testing::runProgramIn(dir, {"-q", "--no-report", "--seed", "1"}).out),
+            "Each RHS distribution will be represented by 1000 samples.");
+  // Sobol' sets are a power of two each: 16 x 64.
+  EXPECT_EQ(bannerOf(testing::runProgramIn(
+                         dir, {"-q", "--no-report", "--seed", "1", "--points",
+                               "sobol"})
+                         .out),
+            "Each RHS distribution will be represented by 1024 samples.");
+  // --digits: rounds of 16 batches of 1024, 2048, ... samples, the last one
+  // reaching SampleCount 100000 (16 x 6250).
+  dir.write("Settings.txt", "Dimensions 2 S 1 G 1 I 3 H 4 M 1 E 0 N 100000");
+  EXPECT_EQ(bannerOf(testing::runProgramIn(
+                         dir, {"-q", "--no-report", "--seed", "1", "--digits",
+                               "1"})
+                         .out),
+            "Each RHS distribution will be represented by at most 100000 "
+            "samples (--digits 1).");
 }
 
 }  // namespace

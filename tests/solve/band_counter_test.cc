@@ -163,5 +163,31 @@ TEST(BandCounterTest, MomentsFollowTheLanesOfTheJobs) {
   EXPECT_EQ(sums.moments[0].sd(), expected.sd());
 }
 
+// A reference far beyond the values (a plain solution of 1e200 beside
+// values on [-1, 1]) is taken to the nearer end of [Min, Max]: the moments
+// keep their digits instead of an sd of 0 (the squares about 1e200
+// overflowed, and the mean lost every digit to cancellation).
+TEST(BandCounterTest, AReferenceBeyondTheValuesIsTakenToTheirNearerEnd) {
+  PhaseBands phase{laid(-1.0, 1.0, 10)};
+  const CountLayout layout(phase, {1e200});
+  EXPECT_EQ(layout.positions[0].reference, 1.0);
+  EXPECT_EQ(CountLayout(phase, {-3.0}).positions[0].reference, -1.0);
+  EXPECT_EQ(CountLayout(phase, {0.25}).positions[0].reference, 0.25);
+
+  BandCounter counter(layout);
+  JobBlock block(1);
+  block.count = 2;
+  block.entry(0)[0] = -1.0;
+  block.entry(0)[1] = 1.0;
+  block.probabilities[0] = 0.5;
+  block.probabilities[1] = 0.5;
+  counter.count(block);
+  ChunkSums sums;
+  counter.finishChunk(sums);
+  ASSERT_EQ(sums.moments.size(), 1u);
+  EXPECT_EQ(sums.moments[0].mean(), 0.0);
+  EXPECT_EQ(sums.moments[0].sd(), 1.0);
+}
+
 }  // namespace
 }  // namespace linprob

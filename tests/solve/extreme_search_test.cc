@@ -151,6 +151,26 @@ TEST(ExtremeSearchTest, ReplaysFewJobsUnlessEntriesTie) {
   EXPECT_FALSE(ExtremeSearch(jobs, diagonal.steps(), 8 * 125000 - 1).usable());
 }
 
+// Every position and direction has a candidate: a limit below two per
+// position is never met, so a phase of fewer than 8 n jobs builds no search
+// (at n = 500 and one cell its setup took seconds, for nothing).
+TEST(ExtremeSearchTest, AppliesOnlyWhereItsLimitCanBeMet) {
+  EXPECT_EQ(candidateLimitFor(100), 25u);
+  EXPECT_EQ(candidateLimitFor(std::uint64_t{1} << 40), std::uint64_t{1} << 24);
+  EXPECT_FALSE(searchMayApply(1, 500));
+  EXPECT_FALSE(searchMayApply(8 * 500 - 1, 500));
+  EXPECT_TRUE(searchMayApply(8 * 500, 500));
+  EXPECT_FALSE(searchMayApply(100, 0));
+
+  // Three entries of two cells: at least one candidate for each of the 6
+  // targets.
+  const EnumerationJobs jobs{3, uniformCells(3, 2, {0, 0, 0}, {1, 1, 1})};
+  LinearSystem system = LinearSystem::fromRows(3, {4, 1, 0, 1, 5, 1, 0, 1, 6});
+  system.eliminate(kPivotModes[0]);
+  EXPECT_FALSE(ExtremeSearch(jobs, system.steps(), 5).usable());
+  EXPECT_TRUE(ExtremeSearch(jobs, system.steps(), 64).usable());
+}
+
 TEST(ExtremeSearchTest, NonFiniteCellsOrPivotsLeaveItUnusable) {
   LinearSystem system(2);
   system = LinearSystem::fromRows(2, {2.0, 1.0, 1.0, 3.0});

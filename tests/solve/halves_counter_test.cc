@@ -516,5 +516,17 @@ TEST(HalvesCounterTest, PlanSaysWhichAndWhy) {
             "replaying every job, as asked");
 }
 
+// The halves' setup (some 3n replays) counts against them: one job of
+// 1,000 unknowns with one band was counted by halves, most of a minute
+// for a replay of a third of a millisecond.
+TEST(HalvesCounterTest, APhaseOfFewJobsIsReplayed) {
+  const CountingPlan one = planCounting(
+      PhaseShape{.n = 1000, .cells = 1, .bands = 1, .threads = 2},
+      CountingChoice::kCheaper);
+  EXPECT_EQ(one.method, CountingMethod::kReplay);
+  EXPECT_GT(one.halvesSeconds, 0.5);
+  EXPECT_LT(one.replaySeconds, 0.001);
+}
+
 }  // namespace
 }  // namespace linprob
