@@ -6,7 +6,12 @@ both modes), and prints one table row per case: the time --check itself
 took, the estimate, the run's time and their ratio.
 
     python3 scripts/check_estimates.py [--binary build/linprob]
+                                       [--before OTHER/linprob]
                                        [--cases NAME,NAME] [--keep DIR]
+
+With --before, the --check of another build (the commit before a change)
+runs on the same folder, and its time and estimate are printed beside, with
+their ratio to the same run.
 
 Every case is run in a fresh temporary folder; the systems are diagonally
 dominant with entries drawn from a fixed seed. Timings on a shared machine
@@ -86,13 +91,17 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary",
                         default=os.path.join(here, "..", "build", "linprob"))
+    parser.add_argument("--before", default=None,
+                        help="another build whose --check to print beside")
     parser.add_argument("--cases", default=",".join(CASES))
     parser.add_argument("--keep", default=None,
                         help="make the folders under DIR and keep them")
     args = parser.parse_args()
     binary = os.path.abspath(args.binary)
+    before = os.path.abspath(args.before) if args.before else None
     print(f"{'case':<20} {'check':>7} {'estimate':>9} {'run':>9} {'ratio':>6}"
-          "  long-run line")
+          "  long-run line" +
+          ("   before: check  estimate  ratio" if before else ""))
     worst = 1.0
     for name in args.cases.split(","):
         parameters = CASES[name]
@@ -110,6 +119,15 @@ def main():
             print(f"{name:<20} --check failed: {check.stderr.strip()}")
             continue
         estimate = seconds_of(found.group(1))
+        earlier = None
+        if before:
+            start = time.monotonic()
+            old = subprocess.run([before, "--check", folder],
+                                 capture_output=True, text=True)
+            old_checking = time.monotonic() - start
+            old_found = re.search(r"Estimated run time: (\S+)", old.stdout)
+            if old.returncode == 0 and old_found:
+                earlier = (old_checking, seconds_of(old_found.group(1)))
         start = time.monotonic()
         run = subprocess.run([binary, "-q", folder], capture_output=True,
                              text=True)
@@ -123,8 +141,13 @@ def main():
         ratio = max(estimate, 0.5) / max(actual, 0.5)
         if abs(estimate - actual) > 1.0:
             worst = max(worst, ratio, 1.0 / ratio)
+        beside = ""
+        if before:
+            beside = ("   --check failed" if earlier is None else
+                      f"   {earlier[0]:>12.1f}s {earlier[1]:>8}s "
+                      f"{max(earlier[1], 0.5) / max(actual, 0.5):>6.2f}")
         print(f"{name:<20} {checking:>6.1f}s {estimate:>8}s {actual:>8.1f}s "
-              f"{ratio:>6.2f}  {long_line}")
+              f"{ratio:>6.2f}  {long_line:<13}{beside}")
         sys.stdout.flush()
         if not args.keep:
             shutil.rmtree(root, ignore_errors=True)

@@ -42,24 +42,31 @@ double shortestRate(PointSet points) {
   return points == PointSet::kSobol ? 2.0 / 7.0 : 1.0 / 3.0;
 }
 
-TieSpans tieSpans(const FineHistogram& histogram) {
-  const std::vector<std::uint64_t>& counts = histogram.counts();
-  const std::uint64_t total = histogram.total();
-  TieSpans spans;
-  if (total == 0) return spans;
-  // C_j - C_i >= 95 % of the total, compared exactly: 20 (C_j - C_i) >=
-  // 19 total. J(i) never decreases with i: two pointers.
-  using Wide = unsigned __int128;
+namespace {
+
+// The first and last of the least-width windows [i, j) of sub-bands
+// holding 95 % of the total; none (best past the end) where none does.
+struct TieWindows {
+  std::size_t best = 0;
+  std::size_t firstLeft = 0;
+  std::size_t lastLeft = 0;
+  std::size_t firstRight = 0;
+  std::size_t lastRight = 0;
+};
+
+// C_j - C_i >= 95 % of the total, compared exactly: 20 (C_j - C_i) >=
+// 19 total, in Wide, which must hold 20 total. J(i) never decreases with
+// i: two pointers.
+template <typename Wide>
+TieWindows tieWindows(const std::vector<std::uint64_t>& counts,
+                      std::uint64_t total) {
   const Wide needed = Wide{19} * total;
   const std::size_t s = counts.size();
   std::size_t j = 0;
   std::uint64_t belowJ = 0;  // C_j
   std::uint64_t belowI = 0;  // C_i
-  std::size_t best = s + 1;
-  std::size_t firstLeft = 0;
-  std::size_t lastLeft = 0;
-  std::size_t firstRight = 0;
-  std::size_t lastRight = 0;
+  TieWindows windows;
+  windows.best = s + 1;
   for (std::size_t i = 0; i <= s; ++i) {
     if (i > 0) belowI += counts[i - 1];
     if (j < i) {
@@ -72,18 +79,33 @@ TieSpans tieSpans(const FineHistogram& histogram) {
     }
     if (Wide{20} * (belowJ - belowI) < needed) break;
     const std::size_t width = j - i;
-    if (width < best) {
-      best = width;
-      firstLeft = lastLeft = i;
-      firstRight = lastRight = j;
-    } else if (width == best) {
-      lastLeft = i;
-      lastRight = j;
+    if (width < windows.best) {
+      windows.best = width;
+      windows.firstLeft = windows.lastLeft = i;
+      windows.firstRight = windows.lastRight = j;
+    } else if (width == windows.best) {
+      windows.lastLeft = i;
+      windows.lastRight = j;
     }
   }
-  if (best > s) return spans;
-  spans.lower = histogram.border(lastLeft) - histogram.border(firstLeft);
-  spans.upper = histogram.border(lastRight) - histogram.border(firstRight);
+  return windows;
+}
+
+}  // namespace
+
+TieSpans tieSpans(const FineHistogram& histogram) {
+  const std::vector<std::uint64_t>& counts = histogram.counts();
+  const std::uint64_t total = histogram.total();
+  TieSpans spans;
+  if (total == 0) return spans;
+  // 64 bits hold 20 total for any count a run reaches; 128 beyond.
+  const TieWindows w =
+      total <= std::numeric_limits<std::uint64_t>::max() / 20
+          ? tieWindows<std::uint64_t>(counts, total)
+          : tieWindows<unsigned __int128>(counts, total);
+  if (w.best > counts.size()) return spans;
+  spans.lower = histogram.border(w.lastLeft) - histogram.border(w.firstLeft);
+  spans.upper = histogram.border(w.lastRight) - histogram.border(w.firstRight);
   return spans;
 }
 

@@ -36,6 +36,17 @@ TEST_F(HistogramLevels, ValuesAndSharesSpreadEvenlyWithinASubBand) {
   EXPECT_TRUE(std::isnan(values[2]));
 }
 
+TEST_F(HistogramLevels, UpperSharesStopAtTheLastSubBandWithMass) {
+  // Found from the top, shares above one half land where a pass from the
+  // bottom would: empty sub-bands at either end are passed over.
+  const SubBandGrid grid(0.0, 8.0, 8);
+  const std::vector<std::uint64_t> counts = {0, 1, 1, 2, 0, 0, 0, 0};
+  const std::vector<double> shares = {0.25, 0.5, 0.6, 0.75, 1.0};
+  std::vector<double> values(shares.size());
+  valuesAtShares(HistogramView{&grid, counts, 4}, shares, values);
+  EXPECT_EQ(values, (std::vector<double>{2.0, 3.0, 3.2, 3.5, 4.0}));
+}
+
 TEST_F(HistogramLevels, FourthMomentOfTheSubBandsMiddles) {
   // Middles 0.5 ... 7.5 about 4: (3.5^4 + 2.5^4 + 1.5^4 + 0.5^4) * 2 plus
   // two more of 3.5^4 for the last sub-band's extra mass, over 10.
