@@ -147,8 +147,8 @@ BENCHMARK(BM_EnumerationPhase)
     ->Unit(benchmark::kMillisecond);
 
 // n = 6 at 16 cells (16.8 M jobs), with the moments and fine histograms:
-// the cost per job of a six-unknown system, for the README's estimate of an
-// n = 6, 50-cell system.
+// the cost per job of a six-unknown system, for the estimate of an n = 6,
+// 50-cell system in docs/performance.md.
 void BM_EnumerationSixUnknowns(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(6);
   const EnumerationJobs jobs = enumerationJobs(Family::kTriangular, 6, 16);

@@ -20,11 +20,11 @@
 // bounds computed with upward-rounded magnitudes (Arb's mag_t). When the
 // residual is exactly zero, S is A^-1 itself and every radius is 0.
 //
-// Cost (measured, see README): O(n^3) per term; a well-conditioned matrix
-// reaches kTargetResidualBits after two terms. Memory: the exact residual
-// (about 50 bytes an entry), the terms (8 bytes an entry each) and three
-// double matrices while computing. compute() and refine() look at `stop`
-// between blocks of work of well under a second and return kStopped.
+// Cost (measured, see docs/methods.md): O(n^3) per term; a well-conditioned
+// matrix reaches kTargetResidualBits after two terms. Memory: the exact
+// residual (about 50 bytes an entry), the terms (8 bytes an entry each) and
+// three double matrices while computing. compute() and refine() look at
+// `stop` between blocks of work of well under a second and return kStopped.
 //
 // Refused input (std::invalid_argument):
 //   "certified inverse: the matrix holds 3 numbers, not 4"

@@ -3,7 +3,7 @@
 // tables, moments, coverage, checks against the approximations and the
 // truth, standard errors, convergence and the variance shares, and how a
 // --digits phase ended, with null where a value
-// is missing (as the README's table of fields says).
+// is missing (as the table of fields in docs/outputs.md says).
 #ifndef LINPROB_OUTPUT_MEASURE_JSON_H_
 #define LINPROB_OUTPUT_MEASURE_JSON_H_
 

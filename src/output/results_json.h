@@ -19,7 +19,7 @@
 //            b0 ... bK, valid, invalid, exact_linear, moments,
 //            expected_moments, coverage_95, discrepancy, gum_validation,
 //            standard_error, convergence).
-// The README lists every field and when it is null.
+// docs/outputs.md lists every field and when it is null.
 //
 // The copy of the document that a report page embeds (page_document.h)
 // holds the systems its form names; the index page's copy ends with

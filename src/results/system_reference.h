@@ -55,7 +55,8 @@
 namespace linprob {
 
 // The largest system the certified references are computed for (at
-// n = 2000 about 0.55 GB and a minute of processor time, see README).
+// n = 2000 about 0.55 GB and a minute of processor time, see
+// docs/methods.md).
 inline constexpr unsigned kMaxCertifiedSize = 2000;
 
 using UnknownMomentList = std::vector<std::optional<UnknownMoments>>;
