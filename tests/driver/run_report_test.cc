@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "support/csv_cells.h"
 #include "support/program_run.h"
 
 namespace linprob {
@@ -30,19 +31,12 @@ void writeDiagonalSystem(const WorkDir& dir, const std::string& normal,
   dir.write("Matrix0/UniformRHS.txt", uniform);
 }
 
-// The cells of one comma-separated line.
-std::vector<std::string> cells(const std::string& line) {
-  std::vector<std::string> result;
-  std::stringstream in(line);
-  for (std::string cell; std::getline(in, cell, ',');) result.push_back(cell);
-  if (!line.empty() && line.back() == ',') result.push_back("");
-  return result;
-}
+using testing_support::csvCells;
 
 std::vector<std::vector<std::string>> table(const std::string& text) {
   std::vector<std::vector<std::string>> rows;
   std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) rows.push_back(cells(line));
+  for (std::string line; std::getline(in, line);) rows.push_back(csvCells(line));
   return rows;
 }
 
@@ -139,7 +133,7 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   // the truth and its bound beside them.
   const auto bands = table(dir.read("Report/bands.csv"));
   ASSERT_GT(bands.size(), 3u);
-  EXPECT_EQ(bands[0], cells("system,mode,family,unknown,band,lower,upper,"
+  EXPECT_EQ(bands[0], csvCells("system,mode,family,unknown,band,lower,upper,"
                             "valid,invalid,exact_linear,truth,truth_error,"
                             "valid_se"));
   EXPECT_EQ(bands[1][4], "lower_tail");
@@ -157,9 +151,9 @@ TEST(RunReportTest, DiagonalSystemMeetsItsExactReferences) {
   // sensitivity.csv: 3 families x 2 unknowns x 2 entries.
   const auto shares = table(dir.read("Report/sensitivity.csv"));
   ASSERT_EQ(shares.size(), 1u + 12);
-  EXPECT_EQ(shares[0], cells("system,family,unknown,entry,share,"
+  EXPECT_EQ(shares[0], csvCells("system,family,unknown,entry,share,"
                              "contribution_sd,cells_share"));
-  EXPECT_EQ(shares[1], cells("0,Triangular,0,0,1,0.408248290463863,1"));
+  EXPECT_EQ(shares[1], csvCells("0,Triangular,0,0,1,0.408248290463863,1"));
 }
 
 // The counting pass's moments of the solved values are the moments of the

@@ -17,6 +17,8 @@
 #include <nlohmann/json.hpp>
 
 #include "output/number_text.h"
+#include "support/console_lines.h"
+#include "support/csv_cells.h"
 #include "support/program_run.h"
 
 namespace linprob {
@@ -63,20 +65,8 @@ void writeHilbertSystem(const WorkDir& dir) {
             "ExactDistributions 1\nSampleCount 100\n");
 }
 
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> result;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) result.push_back(line);
-  return result;
-}
-
-std::vector<std::string> cells(const std::string& line) {
-  std::vector<std::string> result;
-  std::stringstream in(line);
-  for (std::string cell; std::getline(in, cell, ',');) result.push_back(cell);
-  if (!line.empty() && line.back() == ',') result.push_back("");
-  return result;
-}
+using testing_support::csvCells;
+using testing_support::splitLines;
 
 // A run on Hilbert's system, its results document and its console.
 struct HilbertRun {
@@ -127,15 +117,15 @@ TEST(SystemRunTest, HilbertExactValuesArePoints) {
             -1000.0);
 
   // unknowns.csv: the bounds in the two last columns.
-  const std::vector<std::string> table = lines(dir.read("Report/unknowns.csv"));
+  const std::vector<std::string> table = splitLines(dir.read("Report/unknowns.csv"));
   ASSERT_EQ(table.size(), 1u + 4 * 3 * kOrder);
-  const std::vector<std::string> header = cells(table[0]);
+  const std::vector<std::string> header = csvCells(table[0]);
   ASSERT_EQ(header.size(), 59u);
   EXPECT_EQ(header[7], "exact");
   EXPECT_EQ(header[57], "exact_bounds_lower");
   EXPECT_EQ(header[58], "exact_bounds_upper");
   const Json& first = system["modes"][0]["unknowns"][0];
-  const std::vector<std::string> row = cells(table[1]);
+  const std::vector<std::string> row = csvCells(table[1]);
   ASSERT_EQ(row.size(), 59u);
   EXPECT_EQ(std::stod(row[7]), first["exact"].get<double>());
   EXPECT_EQ(std::stod(row[57]), first["exact_bounds"][0].get<double>());
@@ -146,7 +136,7 @@ TEST(SystemRunTest, HilbertExactValuesArePoints) {
   exportLine << "Exact;" << SixDigits{first["exact_bounds"][0].get<double>()}
              << ";;;";
   const std::vector<std::string> exported =
-      lines(dir.read("Export/Results_X0.csv"));
+      splitLines(dir.read("Export/Results_X0.csv"));
   ASSERT_GT(exported.size(), 1u);
   EXPECT_EQ(exported[1], exportLine.str());
 }
