@@ -289,6 +289,10 @@ void LinearSystem::eliminate(const PivotMode& mode,
   const unsigned n = size_;
   const double inputLargest = largestAbsoluteEntry(matrix);
   largestEntry_ = inputLargest;
+  // At most n (n - 1) combinations, n scalings and 2 n exchanges: one
+  // allocation instead of a doubling vector's copies (at 1,000 unknowns
+  // its growth took a tenth of --check).
+  steps_.reserve(static_cast<std::size_t>(n) * n + 2 * static_cast<std::size_t>(n));
   if (!colPivot) {
     if (!forwardInPanels(rowPivot, stop)) return;
   } else {
