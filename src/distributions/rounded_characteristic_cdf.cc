@@ -9,16 +9,16 @@
 #include <stdexcept>
 #include <vector>
 
+#include "distributions/scaled_law.h"
+
 namespace linprob {
 namespace {
 
-constexpr double kUnit = 0x1p-53;  // the unit roundoff of a double
-// Slack on every bound computed in doubles: the bounds' own roundings are
-// far below one per cent of them.
-constexpr double kSlack = 1.01;
+using scaled_law::kSlack;
+using scaled_law::kTerms;
+using scaled_law::kUnit;
 constexpr double kLibm = 4.0 * kUnit;  // 2 ulp, relative
 constexpr int kNodes = 32;
-constexpr int kTerms = 24;
 constexpr double kSeriesLimit = 1.5;
 constexpr double kPanelPhase = 32.0;
 constexpr double kRho = 4.0;
@@ -66,115 +66,6 @@ const Constants& constants() {
   static const Constants c = makeConstants();
   return c;
 }
-
-// The law in doubles, scaled, with what the scaling and rounding cost.
-class ScaledLaw {
- public:
-  // False when the law does not fit doubles.
-  bool build(const SumLaw& law) {
-    const bool triangular = law.shape == EntryShape::kTriangular;
-    std::vector<double> halves;
-    halves.reserve(law.halfWidths.size());
-    double largestLow = 0.0;
-    shift_ = 0.0;
-    for (const Ball& h : law.halfWidths) {
-      const double mid = arf_get_d(arb_midref(h.get()), ARF_RND_NEAR);
-      const double moved =
-          mag_get_d(arb_radref(h.get())) + kUnit * std::fabs(mid);
-      if (!std::isfinite(mid) || !std::isfinite(moved)) return false;
-      shift_ += moved;
-      largestLow = std::max(largestLow, mid - moved);
-      halves.push_back(mid);
-    }
-    if (halves.empty() || !(largestLow > 0.0)) return false;
-    center_ = arf_get_d(arb_midref(law.center.get()), ARF_RND_NEAR);
-    shift_ += mag_get_d(arb_radref(law.center.get())) +
-              kUnit * std::fabs(center_);
-    shift_ *= kSlack * (1.0 + 2.0 * halves.size() * kUnit);
-    density_ = (triangular ? 1.0 : 0.5) / largestLow * kSlack;
-    std::sort(halves.begin(), halves.end(), std::greater<>());
-    // The scale: a power of two that puts the largest part in [1, 2).
-    int exponent = 0;
-    std::frexp(triangular ? halves[0] / 2.0 : halves[0], &exponent);
-    scale_ = std::ldexp(1.0, exponent - 1);
-    parts_.clear();
-    for (const double h : halves) {
-      const double g = triangular ? h / 2.0 : h;
-      parts_.push_back(g / scale_);
-      if (triangular) parts_.push_back(g / scale_);
-    }
-    if (!std::isfinite(center_) || !std::isfinite(shift_)) return false;
-    sumTables();
-    return true;
-  }
-
-  std::size_t count() const { return parts_.size(); }
-  double part(std::size_t j) const { return parts_[j]; }
-  double center() const { return center_; }
-  double scale() const { return scale_; }
-  double shift() const { return shift_; }
-  double density() const { return density_; }
-  double partSum() const { return partSum_; }  // an upper bound
-  // sum_{j >= k} g_j^2m, m = 1 ... kTerms + 1, computed.
-  const double* powerSums(std::size_t k) const {
-    return &powers_[k * (kTerms + 1)];
-  }
-  // The parts from the largest down that exceed limit / s: their count.
-  std::size_t above(double limit, double s) const {
-    const auto it = std::partition_point(
-        parts_.begin(), parts_.end(),
-        [&](double g) { return g * s > limit; });
-    return static_cast<std::size_t>(it - parts_.begin());
-  }
-  // log prod_{j >= 1} G(g_j s), an upper bound to rounding.
-  double logRestBound(double s) const {
-    const std::size_t big = std::max<std::size_t>(above(2.0, s), 1);
-    const double logs = logPrefix_[big] - logPrefix_[1];
-    const double rest = powerSums(big)[0];
-    return -logs - static_cast<double>(big - 1) * std::log(s) -
-           s * s / 6.0 * rest;
-  }
-  // log of the bound on the integral beyond s:
-  // prod_{j > 0} G(g_j s) / (g_0 s).
-  double logTailBound(double s) const {
-    return logRestBound(s) - std::log(parts_[0] * s);
-  }
-  double logFirstBound(double s) const {
-    const double x = parts_[0] * s;
-    return x > 2.0 ? -std::log(x) : -x * x / 6.0;
-  }
-
- private:
-  void sumTables() {
-    const std::size_t n = parts_.size();
-    constexpr std::size_t kWidth = kTerms + 1;
-    powers_.assign((n + 1) * kWidth, 0.0);
-    for (std::size_t k = n; k-- > 0;) {
-      const double square = parts_[k] * parts_[k];
-      double power = square;
-      for (std::size_t m = 0; m < kWidth; ++m) {
-        powers_[k * kWidth + m] = powers_[(k + 1) * kWidth + m] + power;
-        power = power * square;
-      }
-    }
-    logPrefix_.assign(n + 1, 0.0);
-    partSum_ = 0.0;
-    for (std::size_t j = 0; j < n; ++j) {
-      logPrefix_[j + 1] = logPrefix_[j] + std::log(parts_[j]);
-      partSum_ += parts_[j];
-    }
-    partSum_ *= kSlack * (1.0 + static_cast<double>(n) * kUnit);
-  }
-
-  std::vector<double> parts_;  // descending, scaled
-  std::vector<double> powers_;
-  std::vector<double> logPrefix_;
-  double center_ = 0.0;
-  double scale_ = 1.0;
-  double shift_ = 0.0;
-  double density_ = 0.0;
-  double partSum_ = 0.0;
-};
 
 // One node of the rule with what its term needs: v = w psi(s) / s, and
 // the factor of |sin(s y)| in a point's error bound (the bound on
