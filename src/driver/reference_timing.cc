@@ -6,6 +6,8 @@
 #include <exception>
 #include <utility>
 
+#include "base/elapsed_seconds.h"
+#include "driver/made_up_system.h"
 #include "driver/system_inputs.h"
 #include "linear/certified_inverse.h"
 #include "solve/phase_solver.h"
@@ -17,31 +19,6 @@ using Clock = std::chrono::steady_clock;
 
 // Bits a term gains: 58.5 less those the condition number costs.
 constexpr double kTermBits = 58.5;
-
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// A regular made-up system of k unknowns: a dominant diagonal, the other
-// entries spread over [-0.5, 0.5), every right-hand side and pair on
-// [-1, 1].
-SystemInputs madeUpInputs(unsigned k) {
-  SystemInputs inputs;
-  inputs.n = k;
-  inputs.matrix.resize(std::size_t{k} * k);
-  for (unsigned r = 0; r < k; ++r) {
-    for (unsigned c = 0; c < k; ++c) {
-      inputs.matrix[std::size_t{r} * k + c] =
-          r == c ? k + 1.0 : ((r * 31 + c * 17) % 23) / 23.0 - 0.5;
-    }
-    const double b = ((r * 7) % 11) / 11.0 - 0.5;
-    inputs.rhs.push_back(b);
-    inputs.intervalRhs.push_back(ValueBounds{b - 0.5, b + 0.5});
-    inputs.normalPairs.insert(inputs.normalPairs.end(), {b, 1.0 / 12.0});
-    inputs.boundsPairs.insert(inputs.boundsPairs.end(), {b - 0.5, b + 0.5});
-  }
-  return inputs;
-}
 
 }  // namespace
 

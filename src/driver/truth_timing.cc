@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "base/elapsed_seconds.h"
 #include "distributions/family.h"
 #include "linear/ball.h"
 #include "linear/inverse_rows.h"
@@ -74,8 +75,7 @@ double truthSecondsPerSystem(const RunSettings& settings, bool writeReport,
       question.walked = borders.size();
       continuousTruth(question);
     }
-    const double passSeconds =
-        std::chrono::duration<double>(Clock::now() - start).count();
+    const double passSeconds = secondsSince(start);
     seconds = pass == 0 ? passSeconds : std::min(seconds, passSeconds);
   }
   releaseArbCaches();

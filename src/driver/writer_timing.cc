@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "base/elapsed_seconds.h"
 #include "driver/run_report.h"
 #include "linear/interval.h"
 #include "linear/pivot_mode.h"
@@ -42,10 +43,6 @@ class DiscardingBuffer : public std::streambuf {
     return count;
   }
 };
-
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // A regular system of `n` unknowns: the identity with a sampling family on
 // [-1, 1] (normal N(0, 1)); its exact references only when `exact`.
