@@ -1,0 +1,133 @@
+#include "driver/run_start.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "base/console.h"
+#include "distributions/phase_seed.h"
+#include "driver/input_check.h"
+#include "driver/phase_settings.h"
+#include "driver/run_footprint.h"
+#include "driver/settings.h"
+#include "driver/unused_options.h"
+
+namespace linprob {
+namespace {
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) {
+    if (!text.empty()) text += ", ";
+    text += name;
+  }
+  return text;
+}
+
+}  // namespace
+
+int solverThreadsFor(int requested) {
+  if (requested > 0) return requested;
+  const unsigned hardware = std::thread::hardware_concurrency();
+  return hardware == 0 ? 1 : static_cast<int>(hardware);
+}
+
+RunStart prepareRun(RunSettings& settings, const RunOptions& options,
+                    std::vector<SystemInputs>& systems,
+                    std::vector<ModeEliminations>& eliminated,
+                    std::vector<NumericFigures>& figures,
+                    std::optional<std::uint64_t>& runSeed,
+                    const std::stop_token& stop) {
+  const SettingsReadResult read = readSettings("Settings.txt", settings);
+  if (!read.fileFound) {
+    // No line end: the first line end of the mode loop closes this line.
+    printText("No Settings.txt file found. Using defaults");
+  } else if (!read.keptDefaults.empty()) {
+    printLine("Settings.txt ended early; these options keep their "
+              "defaults: " +
+              joined(read.keptDefaults));
+  }
+  if (options.solverThreads) {
+    settings.SolverThreadCount = solverThreadsFor(*options.solverThreads);
+  }
+  settings.points = options.points;
+  settings.digits = options.digits;
+  settings.counting = options.counting;
+  settings.halvesMemory = options.halvesMemory;
+  // A malformed value keeps its default, so the bounds of every option can
+  // still be checked: all settings problems are reported in one go.
+  const SettingsCheck check = checkSettings(settings, read);
+  settings = check.settings;
+  if (!read.labelWarning.empty()) printError(read.labelWarning);
+  if (!read.valueLabelWarning.empty()) printError(read.valueLabelWarning);
+  for (const std::string& warning : check.warnings) printError(warning);
+  for (const std::string& error : read.errors) printError(error);
+  for (const std::string& error : check.errors) printError(error);
+  if (!read.errors.empty() || !check.errors.empty()) {
+    return RunStart::kRefused;
+  }
+  for (const std::string& line : unusedOptionLines(settings)) printError(line);
+  if (stop.stop_requested()) return RunStart::kStopped;
+  if (const std::optional<PointDesign> design = pointDesignFor(settings)) {
+    printLine(std::string(pointSetName(settings.points)) + " points: " +
+              std::to_string(design->replicates) + " independent sets of " +
+              std::to_string(design->replicateJobs) + ", " +
+              std::to_string(design->jobCount()) +
+              " samples per phase (SampleCount " +
+              std::to_string(settings.SampleCount) +
+              (design->jobCount() != static_cast<std::uint64_t>(
+                                         settings.SampleCount)
+                   ? ", rounded up)"
+                   : ")"));
+  }
+
+  // Only the folders up to the last present one are read file by file; the
+  // missing rest is one line, however large MaxMatrix is.
+  const SystemFolders folders = findSystemFolders(settings.MaxMatrix);
+  // A sampling run draws its seed before the check, which draws the
+  // phases' samples from it where their bands might collapse.
+  if (!settings.ExactDistributions) {
+    runSeed = options.seed ? *options.seed : drawSeed();
+  }
+  // --check times its phases on the first system's first mode, which a run
+  // eliminates in its calibration (and keeps) when the check keeps none.
+  RunInputsCheck inputs = checkRunInputs(
+      settings, folders.present, stop,
+      options.checkOnly ? FirstElimination::kAlwaysKept
+                        : FirstElimination::kKeptWithTheOthers,
+      runSeed);
+  if (stop.stop_requested()) return RunStart::kStopped;
+  for (const std::string& warning : inputs.warnings) printError(warning);
+  // A MaxMatrix far beyond the folders present would otherwise list millions
+  // of missing files.
+  constexpr std::size_t kMostReported = 100;
+  std::vector<std::string>& problems = inputs.errors;
+  problems.insert(problems.end(), folders.missingTail.begin(),
+                  folders.missingTail.end());
+  for (std::size_t k = 0; k < problems.size() && k < kMostReported; ++k) {
+    printError(problems[k]);
+  }
+  if (problems.size() > kMostReported) {
+    printError("... and " + std::to_string(problems.size() - kMostReported) +
+               " more problems in the input files");
+  }
+  if (!problems.empty()) return RunStart::kRefused;
+  // What the settings would cost, once every input is known to be sound.
+  if (const auto problem =
+          footprintProblem(settings,
+                           estimateFootprint(settings, options.writeReport,
+                                             options.memoryBudget),
+                           machineLimits())) {
+    printError(*problem);
+    return RunStart::kRefused;
+  }
+  systems = std::move(inputs.systems);
+  eliminated = std::move(inputs.eliminated);
+  figures = std::move(inputs.figures);
+  return RunStart::kReady;
+}
+
+}  // namespace linprob

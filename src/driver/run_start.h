@@ -1,0 +1,44 @@
+// The start of a run, before its result store is created: reads
+// Settings.txt (saying when there is none or it ended early), applies the
+// command line's overrides (threads, points, --digits, counting), checks
+// the settings and every input of the run (numeric_check.h, band_check.h),
+// draws a sampling run's seed, and refuses settings whose footprint the
+// machine cannot hold (run_footprint.h). Every problem is printed, one line
+// each (the input files' problems at most 100 of them, then a count), and
+// so are the warnings and the points' line.
+#ifndef LINPROB_DRIVER_RUN_START_H_
+#define LINPROB_DRIVER_RUN_START_H_
+
+#include <cstdint>
+#include <optional>
+#include <stop_token>
+#include <vector>
+
+#include "driver/input_check.h"
+#include "driver/mode_eliminations.h"
+#include "driver/run_options.h"
+#include "driver/settings.h"
+#include "driver/system_inputs.h"
+
+namespace linprob {
+
+// The solver threads -j asks for: 0 means one per hardware thread.
+int solverThreadsFor(int requested);
+
+// Where a run stands once its settings and inputs are checked.
+enum class RunStart { kReady, kRefused, kStopped };
+
+// kRefused once every problem has been reported; kReady with `systems`
+// holding every system's inputs as the check read them, `eliminated` what
+// the check kept of their eliminations, `figures` what it measured of
+// them, and `runSeed` a sampling run's seed (--seed, else drawn).
+RunStart prepareRun(RunSettings& settings, const RunOptions& options,
+                    std::vector<SystemInputs>& systems,
+                    std::vector<ModeEliminations>& eliminated,
+                    std::vector<NumericFigures>& figures,
+                    std::optional<std::uint64_t>& runSeed,
+                    const std::stop_token& stop);
+
+}  // namespace linprob
+
+#endif  // LINPROB_DRIVER_RUN_START_H_
