@@ -7,11 +7,9 @@
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
-#include "driver/distribution_phase.h"
-#include "linear/pivot_mode.h"
+#include "support/narrow_phase.h"
 #include "support/program_run.h"
 
 namespace linprob {
@@ -33,37 +31,13 @@ void writeNarrow(const WorkDir& dir, int bands, int exact) {
   dir.write("Matrix0/NormalRHS.txt", "1 1");
 }
 
-// What the phase of `family` itself throws for these inputs.
+// What the phase of `family` itself throws for these inputs, as the run
+// reports it.
 std::string phaseRefusal(Family family, int exact,
                          std::optional<std::uint64_t> seed) {
-  RunSettings settings;
-  settings.Dimensions = 1;
-  settings.IntegrationPrecision = 10;
-  settings.HistogramPrecision = 1000;
-  settings.ExactDistributions = exact == 1;
-  settings.SampleCount = 100;
-  SystemInputs inputs;
-  inputs.n = 1;
-  inputs.matrix = {1};
-  inputs.rhs = {1};
-  inputs.intervalRhs = {{1, 1.0000000000001}};
-  inputs.normalPairs = {1, 1};
-  inputs.boundsPairs = {1, 1.0000000000001};
-  const SystemReference reference =
-      makeSystemReference(inputs, {}, ReferenceNeed::kInputsOnly);
-  LinearSystem system = LinearSystem::fromRows(1, inputs.matrix);
-  system.eliminate(kPivotModes[0]);
-  const PhaseContext context{settings, system,  reference, 0, kPivotModes[0],
-                             seed,     nullptr, {},        {1.0}};
-  ::testing::internal::CaptureStdout();
-  std::string what;
-  try {
-    runDistributionPhase(familyInfo(family), context);
-  } catch (const std::runtime_error& error) {
-    what = error.what();
-  }
-  ::testing::internal::GetCapturedStdout();
-  return "Matrix0 under pivoting mode 0 (none): " + what + "\n";
+  const testing_support::NarrowPhase phase(1000, exact == 1);
+  return "Matrix0 under pivoting mode 0 (none): " +
+         phase.refusal(family, seed) + "\n";
 }
 
 TEST(BandCheckTest, RefusesBeforeAnythingIsWrittenWithThePhasesMessage) {
