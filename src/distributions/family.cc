@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstddef>
 
-#include "base/number_file.h"
 #include "distributions/inverse_cdf.h"
 #include "linear/exact_moments.h"
 
@@ -88,13 +87,6 @@ std::vector<NormalParameters> familyMoments(const FamilyInfo& family,
     moments.push_back(family.moments(pairs.first[i], pairs.second[i]));
   }
   return moments;
-}
-
-Result<std::vector<NormalParameters>> readFamilyMoments(
-    Family family, const std::string& path, unsigned n) {
-  const auto file = readNumbers(path, 2 * std::size_t{n});
-  if (!file.ok()) return file.status();
-  return familyMoments(familyInfo(family), splitPairs(file.value(), n));
 }
 
 }  // namespace linprob

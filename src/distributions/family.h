@@ -180,10 +180,6 @@ ParameterPairs splitPairs(const std::vector<double>& values, unsigned n);
 std::vector<NormalParameters> familyMoments(const FamilyInfo& family,
                                             const ParameterPairs& pairs);
 
-// The moments of the n entries of a parameter file, in equation order.
-Result<std::vector<NormalParameters>> readFamilyMoments(
-    Family family, const std::string& path, unsigned n);
-
 }  // namespace linprob
 
 #endif  // LINPROB_DISTRIBUTIONS_FAMILY_H_

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <sstream>
 
-#include "base/number_file.h"
 
 namespace linprob {
 namespace {
@@ -47,13 +46,6 @@ void checkBoundsPair(unsigned i, double lower, double upper,
 }
 
 }  // namespace
-
-std::vector<std::string> checkParameterFile(const std::string& path, unsigned n,
-                                            ParameterKind kind) {
-  const auto file = readNumbers(path, 2 * static_cast<std::size_t>(n));
-  if (!file.ok()) return {file.status().message()};
-  return checkParameterPairs(file.value(), n, kind);
-}
 
 std::vector<std::string> checkParameterPairs(const std::vector<double>& numbers,
                                              unsigned n, ParameterKind kind) {

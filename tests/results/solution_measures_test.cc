@@ -102,10 +102,12 @@ TEST(SolutionMeasuresTest, BundledMatrix3OverestimatesWithoutPivoting) {
 
   // The naive interval solution, as the program finds it.
   LinearSystem system(n);
-  ASSERT_TRUE(loadMatrix(folder + "Matice.txt", system).ok());
+  setMatrixRows(std::vector<double>(a.begin(), a.begin() + n * n), system);
   system.eliminate(kPivotModes[0]);
   std::vector<Interval> interval;
-  ASSERT_TRUE(loadIntervalRhs(folder + "IntRHS.txt", n, interval).ok());
+  for (unsigned j = 0; j < n; ++j) {
+    interval.push_back(Interval(box[2 * j], box[2 * j + 1]));
+  }
   replaySteps(interval, system.steps());
   std::vector<double> rhs(n);
   std::vector<ValueBounds> bounds(n);
