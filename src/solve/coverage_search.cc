@@ -1,8 +1,11 @@
 #include "solve/coverage_search.h"
 
 #include <algorithm>
-#include <map>
+#include <array>
+#include <cstddef>
 #include <iterator>
+#include <map>
+#include <memory_resource>
 #include <utility>
 #include <vector>
 
@@ -106,7 +109,13 @@ CoverageBorders searchCoverage(std::size_t subBands, std::uint64_t total,
   const Wide whole19 = (19 * whole + 19) / 20;  // ceil(19 total / 20)
   // J(i), each searched once, between the J of the nearest left borders
   // known on either side (J never decreases).
-  std::map<std::size_t, std::size_t> reaches;
+  // Their nodes come from a buffer on the stack (and blocks growing from
+  // it beyond some hundreds), not one heap allocation each: every position
+  // of every phase counted by halves searches, on all threads at once, in
+  // the process's one heap (main.cc).
+  std::array<std::byte, 16384> nodes;
+  std::pmr::monotonic_buffer_resource arena(nodes.data(), nodes.size());
+  std::pmr::map<std::size_t, std::size_t> reaches(&arena);
   auto reachOf = [&](std::size_t i) {
     const auto known = reaches.lower_bound(i);
     if (known != reaches.end() && known->first == i) return known->second;
