@@ -27,8 +27,8 @@
 #include <vector>
 
 #include "base/number_file.h"
-#include "driver/input_check.h"
-#include "driver/settings.h"
+#include "check/input_check.h"
+#include "config/settings.h"
 
 namespace {
 

@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_options.h"
+#include "config/run_options.h"
 
 namespace linprob {
 

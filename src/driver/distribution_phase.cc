@@ -11,10 +11,10 @@
 #include "base/console.h"
 #include "distributions/job_source_kinds.h"
 #include "distributions/phase_seed.h"
-#include "driver/phase_settings.h"
+#include "check/band_check.h"
+#include "config/phase_settings.h"
 #include "linear/step_replay.h"
 #include "distributions/point_source.h"
-#include "output/number_text.h"
 #include "results/digits_rule.h"
 #include "results/standard_errors.h"
 #include "results/convergence.h"
@@ -24,19 +24,6 @@ namespace linprob {
 namespace {
 constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
 }  // namespace
-
-std::string collapseMessage(const FamilyInfo& family, unsigned unknown,
-                            const BandsCollapse& collapse,
-                            int histogramPrecision) {
-  std::ostringstream text;
-  text << family.name << " family, unknown " << unknown << ": the band width "
-       << numberText(collapse.step) << " (HistogramPrecision "
-       << histogramPrecision
-       << ") is below the resolution of the values from Min "
-       << numberText(collapse.min) << " to Max " << numberText(collapse.max)
-       << ": the bands would collapse";
-  return text.str();
-}
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "base/process_group.h"
 #include "distributions/family.h"
 #include "driver/progress_display.h"
-#include "driver/settings.h"
+#include "config/settings.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "results/phase_result.h"
@@ -56,15 +56,9 @@ struct PhaseContext {
 
 // A phase whose band width is below the resolution of its values is
 // refused (solve/phase_solver.h, BandsCollapse): runDistributionPhase throws
-// std::runtime_error with this message, e.g. "Triangular family, unknown 0:
-// the band width 1e-16 (HistogramPrecision 1000) is below the resolution of
-// the values from Min 1 to Max 1.0000000000001: the bands would collapse".
+// std::runtime_error with collapseMessage (check/band_check.h).
 PhaseResult runDistributionPhase(const FamilyInfo& family,
                                  const PhaseContext& context);
-
-std::string collapseMessage(const FamilyInfo& family, unsigned unknown,
-                            const BandsCollapse& collapse,
-                            int histogramPrecision);
 
 }  // namespace linprob
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "base/console.h"
-#include "driver/run_plan.h"
+#include "cost/run_plan.h"
 
 namespace linprob {
 namespace {

@@ -42,7 +42,7 @@
 #ifndef LINPROB_DRIVER_RUN_DRIVER_H_
 #define LINPROB_DRIVER_RUN_DRIVER_H_
 
-#include "driver/run_options.h"
+#include "config/run_options.h"
 
 namespace linprob {
 

@@ -8,7 +8,7 @@
 // it: they end with the same status, or run every phase with rank 0,
 // printing nothing (their thread count is their own -j, else rank 0's
 // SolverThreadCount). They never read the working folder: rank 0 hands them
-// each system's inputs (driver/system_inputs.h).
+// each system's inputs (config/system_inputs.h).
 //
 // After the start and until the last phase is done, a process that ends
 // with a failure (an error, a stop) ends every process at once
@@ -36,7 +36,7 @@
 #include <string>
 
 #include "base/process_group.h"
-#include "driver/settings.h"
+#include "config/settings.h"
 
 namespace linprob {
 

@@ -9,11 +9,11 @@
 
 #include "base/console.h"
 #include "distributions/phase_seed.h"
-#include "driver/input_check.h"
-#include "driver/phase_settings.h"
-#include "driver/run_footprint.h"
-#include "driver/settings.h"
-#include "driver/unused_options.h"
+#include "check/input_check.h"
+#include "config/phase_settings.h"
+#include "cost/run_footprint.h"
+#include "config/settings.h"
+#include "check/unused_options.h"
 
 namespace linprob {
 namespace {

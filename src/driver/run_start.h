@@ -14,11 +14,11 @@
 #include <stop_token>
 #include <vector>
 
-#include "driver/input_check.h"
-#include "driver/mode_eliminations.h"
-#include "driver/run_options.h"
-#include "driver/settings.h"
-#include "driver/system_inputs.h"
+#include "check/input_check.h"
+#include "config/mode_eliminations.h"
+#include "config/run_options.h"
+#include "config/settings.h"
+#include "config/system_inputs.h"
 
 namespace linprob {
 

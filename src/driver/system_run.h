@@ -4,7 +4,7 @@
 // (written by the lone process or rank 0) and its result in the store.
 //
 // The system's references are made at its first mode, once, from the
-// inputs the start-of-run check read (driver/system_inputs.h); later modes
+// inputs the start-of-run check read (config/system_inputs.h); later modes
 // take both from the store.
 #ifndef LINPROB_DRIVER_SYSTEM_RUN_H_
 #define LINPROB_DRIVER_SYSTEM_RUN_H_
@@ -13,8 +13,8 @@
 #include <stop_token>
 
 #include "driver/progress_display.h"
-#include "driver/run_options.h"
-#include "driver/settings.h"
+#include "config/run_options.h"
+#include "config/settings.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "results/result_store.h"

@@ -16,7 +16,7 @@
 //   "results may have fewer than 6 correct significant digits"
 //   "results may have no correct significant digits"      (0 digits)
 // The console warns about an ill-conditioned system only
-// (driver/numeric_check.h), with these words.
+// (check/numeric_check.h), with these words.
 #ifndef LINPROB_RESULTS_CONDITION_VERDICT_H_
 #define LINPROB_RESULTS_CONDITION_VERDICT_H_
 

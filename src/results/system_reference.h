@@ -121,7 +121,7 @@ struct SystemInputs {
   std::vector<double> boundsPairs;  // UniformRHS.txt: lower, upper, ...
   std::array<std::optional<RectangleTable>, kFamilies.size()> cells;
   // The start-of-run check's estimate of κ∞, the largest of the four
-  // pivoting modes' (driver/numeric_check.h); none when not checked.
+  // pivoting modes' (check/numeric_check.h); none when not checked.
   std::optional<double> conditionEstimate;
 
   const std::vector<double>& pairsOf(ParameterKind kind) const {

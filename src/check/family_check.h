@@ -1,0 +1,64 @@
+// The numerical checks of one family's parameters for the start-of-run
+// check (check/numeric_check.h): its box and moments, prepared once, then
+// replayed under each eliminated pivoting mode. Their messages are listed
+// there.
+#ifndef LINPROB_CHECK_FAMILY_CHECK_H_
+#define LINPROB_CHECK_FAMILY_CHECK_H_
+
+#include <cstdint>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "distributions/family.h"
+#include "config/settings.h"
+#include "linear/interval.h"
+#include "linear/linear_system.h"
+#include "linear/normal_parameters.h"
+#include "linear/pivot_mode.h"
+
+namespace linprob {
+
+// One family's parameters, ready for every mode: its box and its moments,
+// or the problem that makes either unusable.
+struct FamilyInputs {
+  const FamilyInfo* info = nullptr;
+  std::string file;         // "Matrix0/UniformRHS.txt"
+  // What the family's phases are made of (check/band_check.h): the run's
+  // settings, the system's index, the parameter pairs and, in sampling, the
+  // run's seed.
+  const RunSettings* settings = nullptr;
+  int system = 0;
+  ParameterPairs pairs;
+  std::optional<std::uint64_t> runSeed;
+  std::vector<Interval> box;
+  std::vector<NormalParameters> moments;
+  double leastVariance = 0.0;  // see leastVariance()
+  bool reported = false;    // a line was written; nothing more about it
+};
+
+// The family's box and moments from its parameter pairs (mean, variance, ...
+// or lower, upper, ...) of the files in `folder`, system `system`; a problem
+// that makes either unusable goes to `problems`, and the family is then
+// `reported`. `settings` must outlive the result.
+FamilyInputs prepareFamily(const FamilyInfo& family,
+                           const std::vector<double>& pairs,
+                           const std::string& folder, int system,
+                           const RunSettings& settings,
+                           std::optional<std::uint64_t> runSeed,
+                           std::vector<std::string>& problems);
+
+// The overflow and underflow checks of a prepared family under one
+// eliminated mode, and whether its bands would collapse (band_check.h): its
+// problem, if any; nothing once `stop` is requested. A range of solutions
+// whose square overflows is refused too: the moments of the solved values
+// about a reference among them would then not be finite.
+std::optional<std::string> checkFamily(const FamilyInputs& family,
+                                       const LinearSystem& system,
+                                       const PivotMode& mode,
+                                       const std::stop_token& stop);
+
+}  // namespace linprob
+
+#endif  // LINPROB_CHECK_FAMILY_CHECK_H_

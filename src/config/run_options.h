@@ -1,0 +1,58 @@
+// RunOptions: what the command line asks of a run, beyond Settings.txt.
+//
+// A default RunOptions is the run without arguments: in the current folder,
+// the thread count of Settings.txt, seeds drawn from the random source, every
+// console line, no progress line, and the whole run with every output.
+#ifndef LINPROB_CONFIG_RUN_OPTIONS_H_
+#define LINPROB_CONFIG_RUN_OPTIONS_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "base/process_group.h"
+#include "distributions/point_design.h"
+#include "solve/counting_plan.h"
+#include "solve/kept_blocks.h"
+
+namespace linprob {
+
+// The most solver threads a run accepts.
+inline constexpr int kMaxSolverThreads = 1024;
+
+struct RunOptions {
+  // The working folder, entered before anything is read; empty: the current
+  // one. Messages name files relative to it.
+  std::string workDir;
+  // Overrides SolverThreadCount; 0 means one per hardware thread.
+  std::optional<int> solverThreads;
+  // Seeds every sampling phase from this, the system, the mode and the family.
+  std::optional<std::uint64_t> seed;
+  // The points of every sampling phase (--points random|sobol|lhs).
+  PointSet points = PointSet::kRandom;
+  // Sample each phase until D (1 ... 4) significant digits are stable.
+  std::optional<int> digits;
+  // Hides the per-job lines of standard output.
+  bool quiet = false;
+  // One self-updating progress line on standard error per phase.
+  bool showProgress = false;
+  // Check the inputs and print the plan and an estimate; write nothing.
+  bool checkOnly = false;
+  // Whether the run writes its Report/ folder.
+  bool writeReport = true;
+  // The bytes of solved values a phase may keep between its two passes
+  // (SolveOptions::memoryBudget); the files are the same for any budget.
+  std::uint64_t memoryBudget = kDefaultMemoryBudget;
+  // How enumeration phases count their bands (--counting), and the bytes
+  // counting by halves may take (--halves-memory); the values agree to
+  // rounding either way (counting_plan.h).
+  CountingChoice counting = CountingChoice::kCheaper;
+  std::uint64_t halvesMemory = kDefaultHalvesMemory;
+  // The processes the run is shared with (launched by mpirun or srun, see
+  // driver/run_share.h); nullptr: this process alone. Not owned.
+  ProcessGroup* group = nullptr;
+};
+
+}  // namespace linprob
+
+#endif  // LINPROB_CONFIG_RUN_OPTIONS_H_

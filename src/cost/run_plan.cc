@@ -1,0 +1,252 @@
+#include "cost/run_plan.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <sstream>
+
+#include "distributions/family.h"
+#include "distributions/job_block.h"
+#include "distributions/job_chunk.h"
+#include "distributions/job_source_kinds.h"
+#include "config/phase_settings.h"
+#include "linear/pivot_mode.h"
+#include "solve/kept_blocks.h"
+
+namespace linprob {
+namespace {
+
+// "a, b, c" of the name `nameOf` gives each entry of `table`.
+template <typename Table, typename Name>
+std::string namesOf(const Table& table, Name nameOf) {
+  std::string names;
+  for (const auto& entry : table) {
+    if (!names.empty()) names += ", ";
+    names += nameOf(entry);
+  }
+  return names;
+}
+
+// What a phase's jobs are, after their number: the source's own words
+// (" (random samples)"), or the sobol or lhs design the phase draws.
+std::string jobsDescription(const RunPlan& plan) {
+  if (plan.source != JobSourceKind::kSampling ||
+      plan.points == PointSet::kRandom) {
+    return jobSourceRow(plan.source)
+        .describeJobs(plan.unknowns, plan.countPerPhase);
+  }
+  const PointDesign design = pointDesign(plan.points, plan.countPerPhase);
+  const std::string sets = std::to_string(design.replicates);
+  const std::string each = std::to_string(design.replicateJobs);
+  return std::string(" (") + pointSetName(plan.points) + " points: " +
+         (plan.points == PointSet::kSobol
+              ? sets + " independently scrambled sets of " + each +
+                    " Sobol' points"
+              : sets + " Latin hypercube designs of " + each + " points") +
+         ")";
+}
+
+}  // namespace
+
+std::uint64_t RunPlan::phases() const {
+  return static_cast<std::uint64_t>(systems) * kPivotModes.size() *
+         kFamilies.size();
+}
+
+std::optional<std::uint64_t> RunPlan::totalJobs() const {
+  std::uint64_t total = 0;
+  if (__builtin_mul_overflow(phases(), jobsPerPhase, &total)) {
+    return std::nullopt;
+  }
+  return total;
+}
+
+double RunPlan::totalReplays() const {
+  return static_cast<double>(phases()) * static_cast<double>(jobsPerPhase) *
+         replaysPerJob;
+}
+
+std::uint64_t RunPlan::eliminations() const {
+  return static_cast<std::uint64_t>(systems) * kPivotModes.size();
+}
+
+RunPlan makeRunPlan(const RunSettings& settings, bool writeReport,
+                    std::uint64_t memoryBudget) {
+  RunPlan plan;
+  plan.systems = settings.MaxMatrix > 0 ? settings.MaxMatrix : 0;
+  plan.source = sourceKindFor(settings);
+  plan.unknowns = settings.Dimensions;
+  plan.countPerPhase = phaseCountFor(settings);
+  if (!settings.ExactDistributions) {
+    plan.digits = settings.digits;
+    plan.points = settings.points;
+  }
+  plan.solverThreads = settings.SolverThreadCount;
+  plan.generatorThreads = settings.GeneratorThreadCount;
+  plan.jobsPerPhase = jobsPerPhaseFor(settings);
+  plan.chunksPerPhase = chunksPerPhaseFor(settings);
+  plan.footprint = estimateFootprint(settings, writeReport, memoryBudget);
+  plan.counting = countingPlanFor(settings);
+  plan.countingChoice = settings.counting;
+  plan.halvesMemory = settings.halvesMemory;
+  return plan;
+}
+
+double phaseSpeedUp(std::size_t chunks, int threads, unsigned hardware) {
+  const double parallel = std::max(
+      1.0, std::min(static_cast<double>(std::max(threads, 1)),
+                    static_cast<double>(std::max(hardware, 1u))));
+  const double c = static_cast<double>(std::max<std::size_t>(chunks, 1));
+  return std::max(1.0, c / std::ceil(c / parallel));
+}
+
+double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
+  const double systems = plan.systems;
+  const double references =
+      std::max(systems - costs.referencesKept, 0.0) * costs.secondsPerReference;
+  const double eliminating =
+      static_cast<double>(plan.eliminations()) * costs.secondsPerElimination;
+  // The counting pass: a replay of every job, or by halves the model's
+  // seconds, its positions shared by the threads.
+  const CountingPlan& counting = plan.counting;
+  const bool byHalves = counting.method == CountingMethod::kHalves;
+  const double perJob =
+      std::max(costs.replaysPerJob - 1.0, 0.0) + (byHalves ? 0.0 : 1.0);
+  const double replays = static_cast<double>(plan.jobsPerPhase) * perJob *
+                         costs.secondsPerReplay /
+                         phaseSpeedUp(plan.chunksPerPhase, plan.solverThreads,
+                                      costs.hardwareThreads);
+  const double halves =
+      byHalves ? counting.halvesSeconds /
+                     phaseSpeedUp(plan.unknowns, plan.solverThreads,
+                                  costs.hardwareThreads)
+               : 0.0;
+  const double phases = static_cast<double>(plan.phases()) *
+                        (costs.phaseSetupSeconds + replays + halves);
+  const double writing =
+      systems * (costs.writerSecondsPerSystem + costs.truthSecondsPerSystem);
+  return costs.elapsedSeconds + references + eliminating + phases + writing;
+}
+
+std::string formatDuration(double seconds) {
+  constexpr double kMinute = 60.0;
+  constexpr double kHour = 60.0 * kMinute;
+  constexpr double kDay = 24.0 * kHour;
+  if (!(seconds < 100.0 * 365.0 * kDay)) return "more than 100 years";
+  const auto whole = static_cast<long long>(std::llround(std::max(seconds, 0.0)));
+  const long long days = whole / 86400;
+  const long long hours = whole / 3600 % 24;
+  const long long minutes = whole / 60 % 60;
+  const long long secs = whole % 60;
+  char text[32];
+  if (days > 0) {
+    std::snprintf(text, sizeof text, "%lldd%02lldh", days, hours);
+  } else if (hours > 0) {
+    std::snprintf(text, sizeof text, "%lldh%02lldm", hours, minutes);
+  } else if (minutes > 0) {
+    std::snprintf(text, sizeof text, "%lldm%02llds", minutes, secs);
+  } else {
+    std::snprintf(text, sizeof text, "%llds", secs);
+  }
+  return text;
+}
+
+std::string longRunLine(const RunPlan& plan, double seconds) {
+  std::ostringstream line;
+  // "more than 100 years" is no amount to be "about".
+  const std::string duration = formatDuration(seconds);
+  line << "linprob: this run is estimated to take "
+       << (duration.rfind("more than", 0) == 0 ? "" : "about ") << duration
+       << " (" << plan.phases() << " phases of "
+       << plan.jobsPerPhase << " jobs); it goes on";
+  return line.str();
+}
+
+std::vector<std::string> planLines(const RunPlan& plan,
+                                   std::optional<double> seconds) {
+  std::vector<std::string> lines;
+  lines.push_back("Check: the settings and every input file are sound.");
+  std::string systems = "Systems: " + std::to_string(plan.systems);
+  if (plan.systems == 1) {
+    systems += " (Matrix0/)";
+  } else if (plan.systems > 1) {
+    systems += " (Matrix0/ ... Matrix" + std::to_string(plan.systems - 1) + "/)";
+  }
+  lines.push_back(systems);
+  lines.push_back("Pivoting modes: " + std::to_string(kPivotModes.size()) +
+                  " (" + namesOf(kPivotModes,
+                          [](const PivotMode& mode) { return mode.plainName; }) + ")");
+  lines.push_back("Families: " + std::to_string(kFamilies.size()) + " (" +
+                  namesOf(kFamilies, [](const FamilyInfo& family) {
+                    return family.name;
+                  }) + ")");
+  lines.push_back("Phases: " + std::to_string(plan.phases()));
+  const JobSourceRow& source = jobSourceRow(plan.source);
+  lines.push_back("Jobs per phase: " + std::to_string(plan.jobsPerPhase) +
+                  jobsDescription(plan));
+  if (plan.digits) {
+    lines.push_back(
+        "Digits: " + std::to_string(*plan.digits) +
+        " (each phase is sampled in rounds of 16 batches, 1024 samples a "
+        "batch and then as many as the standard errors ask for, each round "
+        "at least twice the last, until for every unknown the 95 % "
+        "uncertainty (k standard errors, k the coverage factor) of the mean, "
+        "the sd and both ends of the symmetric 95 % interval is at most half "
+        "a unit in the last of the sd's " +
+        std::to_string(*plan.digits) +
+        " significant digits; the jobs per phase are the most a phase "
+        "takes)");
+  }
+  const std::optional<std::uint64_t> total = plan.totalJobs();
+  lines.push_back("Jobs in all: " +
+                  (total ? std::to_string(*total) : "more than 2^64"));
+  std::string threads =
+      "Solver threads: " + std::to_string(plan.solverThreads);
+  if (source.producers == ProducerThreads::kGeneratorThreads) {
+    threads += ", generator threads: " + std::to_string(plan.generatorThreads);
+  }
+  lines.push_back(threads);
+  if (plan.source == JobSourceKind::kEnumeration && !plan.counting.reason.empty()) {
+    // The plan's reason with a capital: "Counting by halves: ..." or
+    // "Replaying every job: ...", and the options it followed.
+    std::string counting = plan.counting.reason;
+    counting[0] = static_cast<char>(std::toupper(
+        static_cast<unsigned char>(counting[0])));
+    lines.push_back(counting + " (--counting " +
+                    countingChoiceName(plan.countingChoice) +
+                    "; --halves-memory " +
+                    std::to_string(plan.halvesMemory >> 20) + " MiB)");
+  }
+  lines.push_back("Memory at the peak: about " +
+                  byteText(plan.footprint.memoryBytes) +
+                  "; files written: about " +
+                  byteText(plan.footprint.outputBytes));
+  lines.push_back("Estimated run time: " +
+                  (seconds ? formatDuration(*seconds) + " on this machine"
+                           : std::string("unknown (the calibration failed)")));
+  return lines;
+}
+
+std::string memoryBudgetLine(const RunPlan& plan, std::uint64_t budget) {
+  const auto mib = [](std::uint64_t bytes) {
+    return std::to_string((bytes >> 20) + ((bytes & 0xfffff) != 0)) + " MiB";
+  };
+  const std::string line = "Memory budget: " + mib(budget) + " (--memory-budget)";
+  if (plan.source == JobSourceKind::kEnumeration || plan.jobsPerPhase == 0) {
+    return line + " for the solved values a phase keeps between its passes";
+  }
+  // Sample counts are below 2^31: the product stays far below 2^64.
+  const std::uint64_t blocks =
+      (plan.jobsPerPhase + kBlockJobs - 1) / kBlockJobs;
+  const std::uint64_t bytes = blocks * keptBlockBytes(plan.unknowns);
+  if (bytes <= budget) {
+    return line + "; a phase keeps its " + mib(bytes) +
+           " of solved values for its second pass";
+  }
+  return line + "; a phase's " + mib(bytes) +
+         " of solved values exceed it: each sample is drawn and replayed twice";
+}
+
+}  // namespace linprob
