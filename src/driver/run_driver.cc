@@ -97,172 +97,204 @@ std::optional<double> estimateRun(const RunSettings& settings,
   return estimateSeconds(plan, costs);
 }
 
-// The run in its working folder. A check of the inputs (--check) writes
-// nothing, not even the lock file; a run holds the folder's lock first.
-int runChecked(const RunOptions& options,
-               std::chrono::steady_clock::time_point start, RunShare& share) {
+// What a run carries from its start through the loop to the export. Made
+// before the lock, so that the lock file is removed whenever the run stops.
+struct RunState {
   // From here on SIGINT, SIGTERM and SIGHUP stop the run through `stop`;
-  // every stage looks at it at least every millisecond or so. Made before
-  // the lock, so that the lock file is removed whenever the run stops.
+  // every stage looks at it at least every millisecond or so.
   StopSignals signals;
-  const std::stop_token stop = signals.token();
+  std::stop_token stop = signals.token();
   KeptFiles kept;
   FolderLock lock;
+  RunSettings settings;
+  // The options as used: a sampling run's seed, drawn or given, filled in.
+  RunOptions used;
+  // The inputs of every system as the check read them (rank 0 only), what
+  // the check kept of their eliminations, and what it measured of them.
+  std::vector<SystemInputs> systems;
+  std::vector<ModeEliminations> eliminated;
+  std::vector<NumericFigures> figures;
+  std::optional<SystemReference> firstReference;
+  std::optional<ProgressDisplay> display;
+
+  int interrupted() const { return reportInterrupted(signals.signal(), kept); }
+};
+
+// The start: the lock, the settings and the check of every input (rank 0;
+// the other processes wait for its settings), the plan and its estimate,
+// and the seed every process samples from. A status when the run ends here:
+// refused, stopped, or --check done.
+std::optional<int> startRun(RunState& run, const RunOptions& options,
+                            std::chrono::steady_clock::time_point start,
+                            RunShare& share) {
   if (!options.checkOnly && share.isRoot()) {
-    if (const Status locked = lock.acquire(kLockFile); !locked.ok()) {
+    if (const Status locked = run.lock.acquire(kLockFile); !locked.ok()) {
       printError(std::string(kLockFile) + ": " + locked.message());
       return exitCode(ExitStatus::kInputError);
     }
   }
-
-  RunSettings settings;
-  // The inputs of every system as the check read them (rank 0 only).
-  std::vector<SystemInputs> systems;
-  std::vector<ModeEliminations> eliminated;
-  std::vector<NumericFigures> figures;
   std::optional<std::uint64_t> runSeed;
   if (share.isRoot()) {
-    switch (prepareRun(settings, options, systems, eliminated, figures,
-                       runSeed, stop)) {
+    switch (prepareRun(run.settings, options, run.systems, run.eliminated,
+                       run.figures, runSeed, run.stop)) {
       case RunStart::kReady:
         break;
       case RunStart::kRefused:
         return exitCode(ExitStatus::kInputError);
       case RunStart::kStopped:
-        return reportInterrupted(signals.signal(), kept);
+        return run.interrupted();
     }
-    share.announceStart(settings);
+    share.announceStart(run.settings);
   } else {
     std::optional<int> ownThreads;
     if (options.solverThreads) {
       ownThreads = solverThreadsFor(*options.solverThreads);
     }
-    if (const auto status = share.awaitStart(settings, ownThreads)) {
+    if (const auto status = share.awaitStart(run.settings, ownThreads)) {
       return *status;
     }
   }
   // From the start on, a process that stops waits for no other: those that
   // do not stop are ended at the end (driver/run_share.h).
-  if (share.group() != nullptr) share.group()->stopWaitingOn(stop);
+  if (share.group() != nullptr) share.group()->stopWaitingOn(run.stop);
 
   RunPlan plan =
-      makeRunPlan(settings, options.writeReport, options.memoryBudget);
-  std::optional<SystemReference> firstReference;
+      makeRunPlan(run.settings, options.writeReport, options.memoryBudget);
   const std::optional<double> estimate =
       share.isRoot()
-          ? estimateRun(settings, options, plan, start, systems, eliminated,
-                        figures, firstReference, stop)
+          ? estimateRun(run.settings, options, plan, start, run.systems,
+                        run.eliminated, run.figures, run.firstReference,
+                        run.stop)
           : std::nullopt;
-  if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
+  if (run.stop.stop_requested()) return run.interrupted();
   if (options.checkOnly) {
     for (const std::string& warning : checkedConditionWarnings(
-             systems, firstReference ? &*firstReference : nullptr)) {
+             run.systems,
+             run.firstReference ? &*run.firstReference : nullptr)) {
       printError(warning);
     }
     printLine("");
     for (const std::string& line : planLines(plan, estimate)) printLine(line);
     printLine(memoryBudgetLine(plan, options.memoryBudget));
-    if (stop.stop_requested()) {
-      return reportInterrupted(signals.signal(), kept);
-    }
+    if (run.stop.stop_requested()) return run.interrupted();
     return exitCode(ExitStatus::kSuccess);
   }
   if (estimate && *estimate > kLongRunSeconds) {
     printError(longRunLine(plan, *estimate));
   }
-
-  std::optional<ProgressDisplay> display;
   if (options.showProgress && share.isRoot()) {
     // Rank 0 replays its share of the run: about a K-th.
     const double processes = options.group ? options.group->size() : 1;
-    display.emplace(plan.totalReplays() / processes);
+    run.display.emplace(plan.totalReplays() / processes);
   }
 
   // A sampling run without --seed draws one seed for the whole run and
   // records it in the report: --seed with that value repeats the run.
-  RunOptions used = options;
-  if (!settings.ExactDistributions && !used.seed && share.isRoot()) {
-    used.seed = runSeed ? *runSeed : drawSeed();
+  run.used = options;
+  if (!run.settings.ExactDistributions && !run.used.seed && share.isRoot()) {
+    run.used.seed = runSeed ? *runSeed : drawSeed();
   }
   // Every process samples from rank 0's seed.
   try {
-    used.seed = share.rootSeed(used.seed);
+    run.used.seed = share.rootSeed(run.used.seed);
   } catch (const GroupStopped&) {
-    return reportInterrupted(signals.signal(), kept);
+    return run.interrupted();
   }
+  return std::nullopt;
+}
 
-  ResultStore store(static_cast<int>(settings.Dimensions), settings.MaxMatrix);
-  if (firstReference) {
-    store.addReference(std::move(*firstReference));
+// Every pivoting mode (outer loop) and every system (inner loop) into the
+// store: a status when the run ends in the loop.
+std::optional<int> runModes(RunState& run, RunShare& share,
+                            ResultStore& store) {
+  if (run.firstReference) {
+    store.addReference(std::move(*run.firstReference));
     // The reference holds the first system's inputs now; the check's copy
     // (the matrix alone 32 MB at 2,000 unknowns) is not read again.
-    systems.front() = SystemInputs{};
+    run.systems.front() = SystemInputs{};
   }
   for (const PivotMode& mode : kPivotModes) {
     printLine("");
     printLine("Pivot mode change to:" + std::to_string(mode.rowPivot) + "," +
               std::to_string(mode.colPivot));
-    for (int i = 0; i < settings.MaxMatrix; ++i) {
-      if (stop.stop_requested()) {
-        return reportInterrupted(signals.signal(), kept);
-      }
-      SystemInputs* checked =
-          share.isRoot() ? &systems[static_cast<std::size_t>(i)] : nullptr;
+    for (int i = 0; i < run.settings.MaxMatrix; ++i) {
+      if (run.stop.stop_requested()) return run.interrupted();
+      const auto system = static_cast<std::size_t>(i);
+      SystemInputs* checked = share.isRoot() ? &run.systems[system] : nullptr;
       std::optional<LinearSystem>* keptElimination =
-          static_cast<std::size_t>(i) < eliminated.size()
-              ? &eliminated[static_cast<std::size_t>(i)]
-                           [static_cast<std::size_t>(mode.index)]
+          system < run.eliminated.size()
+              ? &run.eliminated[system][static_cast<std::size_t>(mode.index)]
               : nullptr;
-      switch (runSystem(settings, i, mode, used,
-                        display ? &*display : nullptr, stop, checked, store,
-                        keptElimination)) {
+      switch (runSystem(run.settings, i, mode, run.used,
+                        run.display ? &*run.display : nullptr, run.stop,
+                        checked, store, keptElimination)) {
         case SystemOutcome::kWritten:
-          ++kept.summaries;
+          ++run.kept.summaries;
           break;
         case SystemOutcome::kFailed:
-          display.reset();
+          run.display.reset();
           return exitCode(ExitStatus::kComputeError);
         case SystemOutcome::kStopped:
-          return reportInterrupted(signals.signal(), kept);
+          return run.interrupted();
       }
     }
   }
+  return std::nullopt;
+}
 
-  // Every phase is done: from here on nobody waits for anybody.
-  share.phasesDone();
-  if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
-  if (!share.isRoot()) return exitCode(ExitStatus::kSuccess);
+// The end, on rank 0: the CSV export and the report; the run's status.
+int exportRun(RunState& run, const ResultStore& store,
+              std::chrono::steady_clock::time_point start) {
   const std::string directory =
-      settings.ExactDistributions ? "Export/" : "ExportApprox/";
+      run.settings.ExactDistributions ? "Export/" : "ExportApprox/";
   // The export runs on the solver threads' count: the phases are done.
-  const CsvExport exported =
-      exportCsv(store, directory, stop,
-                static_cast<unsigned>(std::max(settings.SolverThreadCount, 1)));
-  kept.csv = exported.written;
+  const CsvExport exported = exportCsv(
+      store, directory, run.stop,
+      static_cast<unsigned>(std::max(run.settings.SolverThreadCount, 1)));
+  run.kept.csv = exported.written;
   for (const std::string& failure : exported.failures) printError(failure);
   if (exported.leftover) printError(*exported.leftover);
-  if (exported.stopped) return reportInterrupted(signals.signal(), kept);
+  if (exported.stopped) return run.interrupted();
 
   ReportWritten report;
-  if (options.writeReport) {
+  if (run.used.writeReport) {
     const std::chrono::duration<double> wallTime =
         std::chrono::steady_clock::now() - start;
-    kept.report = 0;
-    report = writeRunReport(settings, directory, wallTime.count(), used.seed,
-                            store, stop);
-    kept.report = report.written;
+    run.kept.report = 0;
+    report = writeRunReport(run.settings, directory, wallTime.count(),
+                            run.used.seed, store, run.stop);
+    run.kept.report = report.written;
   }
   for (const std::string& failure : report.failures) printError(failure);
-  if (report.stopped) return reportInterrupted(signals.signal(), kept);
+  if (report.stopped) return run.interrupted();
   // The last line names the page, once it is in place.
   if (report.pageWritten) {
     printLine("Report: " + std::string(kReportFolder) + kReportPage);
   }
   // A stop after the last file still ends the run as a stop.
-  if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
+  if (run.stop.stop_requested()) return run.interrupted();
   return exitCode(exported.failures.empty() && report.failures.empty()
                       ? ExitStatus::kSuccess
                       : ExitStatus::kExportError);
+}
+
+// The run in its working folder: its start, the loop over modes and
+// systems, and the export. A check of the inputs (--check) writes nothing,
+// not even the lock file; a run holds the folder's lock first.
+int runChecked(const RunOptions& options,
+               std::chrono::steady_clock::time_point start, RunShare& share) {
+  RunState run;
+  if (const auto status = startRun(run, options, start, share)) {
+    return *status;
+  }
+  ResultStore store(static_cast<int>(run.settings.Dimensions),
+                    run.settings.MaxMatrix);
+  if (const auto status = runModes(run, share, store)) return *status;
+  // Every phase is done: from here on nobody waits for anybody.
+  share.phasesDone();
+  if (run.stop.stop_requested()) return run.interrupted();
+  if (!share.isRoot()) return exitCode(ExitStatus::kSuccess);
+  return exportRun(run, store, start);
 }
 
 // The exit status once standard output is looked at: a run that could not
