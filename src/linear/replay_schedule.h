@@ -36,7 +36,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "linear/linear_system.h"
+#include "linear/step.h"
 
 namespace linprob {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "linear/vector_clones.h"
-#include "solve/band_counter.h"
+#include "solve/fine_histogram.h"
 
 namespace linprob {
 namespace {

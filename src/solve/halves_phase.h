@@ -30,7 +30,7 @@
 #include "solve/band_counter.h"
 #include "solve/chunk_exchange.h"
 #include "solve/halves_counter.h"
-#include "solve/phase_solver.h"
+#include "solve/solve_options.h"
 
 namespace linprob {
 
