@@ -17,6 +17,9 @@
 
 namespace linprob {
 
+// Whether a run writes its Report/ folder (--no-report skips it).
+enum class ReportChoice { kWritten, kSkipped };
+
 // The most solver threads a run accepts.
 inline constexpr int kMaxSolverThreads = 1024;
 
@@ -39,7 +42,7 @@ struct RunOptions {
   // Check the inputs and print the plan and an estimate; write nothing.
   bool checkOnly = false;
   // Whether the run writes its Report/ folder.
-  bool writeReport = true;
+  ReportChoice report = ReportChoice::kWritten;
   // The bytes of solved values a phase may keep between its two passes
   // (SolveOptions::memoryBudget); the files are the same for any budget.
   std::uint64_t memoryBudget = kDefaultMemoryBudget;

@@ -167,7 +167,8 @@ double phaseSetup(const RunSettings& settings, const LinearSystem& system,
   }
   if (n > kDirectSetupUnknowns) {
     const double phases =
-        static_cast<double>(makeRunPlan(settings, false).phases());
+        static_cast<double>(
+            makeRunPlan(RunConfig(settings, ReportChoice::kSkipped)).phases());
     return setup + extrapolatedSearch(n, phases, stop);
   }
   return setup + searchSeconds(*one, system, stop);
@@ -258,11 +259,11 @@ unsigned hardwareThreads() {
   return std::max(std::thread::hardware_concurrency(), 1u);
 }
 
-std::optional<Calibration> calibrate(const RunSettings& settings,
-                                     bool writeReport,
+std::optional<Calibration> calibrate(const RunConfig& config,
                                      const FirstSystemCheck& first,
                                      CalibrationFor use,
                                      const std::stop_token& stop) {
+  const RunSettings& settings = config.settings();
   const HiddenJobLines hidden;
   try {
     const unsigned n = settings.Dimensions;
@@ -277,14 +278,14 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
     addCells(settings, inputs);
     if (use == CalibrationFor::kRun) {
       calibration.firstReference = makeSystemReference(
-          std::move(inputs), stop, referenceNeedOf(writeReport));
+          std::move(inputs), stop, config.referenceNeed());
       costs.secondsPerReference = secondsSince(start);
       costs.referencesKept = 1;
     } else {
       calibration.firstReference = makeSystemReference(
           std::move(inputs), stop, ReferenceNeed::kInputsOnly);
       const std::optional<double> seconds = referenceSecondsPerSystem(
-          settings, writeReport, *first.inputs, first.condition, stop);
+          config, *first.inputs, first.condition, stop);
       if (!seconds) return std::nullopt;
       costs.secondsPerReference = *seconds;
     }
@@ -309,8 +310,7 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
 
     const int threads = std::max(settings.SolverThreadCount, 1);
     costs.phaseSetupSeconds = phaseSetup(settings, system, pairs, threads, stop);
-    const RunPlan plan = makeRunPlan(settings, writeReport);
-    if (plan.jobsPerPhase > 1) {
+    if (config.jobsPerPhase() > 1) {
       // Replays are timed on the run's threads: threads beyond the ones
       // that can run at once share the cores and still cost their turns
       // and their merges (16 threads on 2 cores took the bundled example
@@ -319,10 +319,10 @@ std::optional<Calibration> calibrate(const RunSettings& settings,
                   costs, stop);
     }
     if (stop.stop_requested()) return std::nullopt;
-    costs.writerSecondsPerSystem = writerSecondsPerSystem(
-        settings, writeReport, calibration.firstReference->matrix);
+    costs.writerSecondsPerSystem =
+        writerSecondsPerSystem(config, calibration.firstReference->matrix);
     costs.truthSecondsPerSystem =
-        truthSecondsPerSystem(settings, writeReport, costs.hardwareThreads);
+        truthSecondsPerSystem(config, costs.hardwareThreads);
     if (stop.stop_requested()) return std::nullopt;
     // --check hands nothing to a run.
     if (use == CalibrationFor::kCheckOnly) calibration.firstReference.reset();

@@ -52,6 +52,7 @@
 #include <stop_token>
 
 #include "cost/run_plan.h"
+#include "config/run_config.h"
 #include "config/settings.h"
 #include "linear/linear_system.h"
 #include "results/system_reference.h"
@@ -92,8 +93,7 @@ enum class CalibrationFor { kRun, kCheckOnly };
 // `stop` is requested: the references, eliminations and timed phases of every
 // stage look at it, and the calibration ends within a millisecond or so.
 // first.inputs must be set.
-std::optional<Calibration> calibrate(const RunSettings& settings,
-                                     bool writeReport,
+std::optional<Calibration> calibrate(const RunConfig& config,
                                      const FirstSystemCheck& first,
                                      CalibrationFor use,
                                      const std::stop_token& stop = {});

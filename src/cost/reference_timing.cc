@@ -31,13 +31,13 @@ int expectedInverseTerms(double condition) {
       std::clamp(terms, 2.0, static_cast<double>(kMaxInverseTerms)));
 }
 
-std::optional<double> referenceSecondsPerSystem(const RunSettings& settings,
-                                                bool writeReport,
+std::optional<double> referenceSecondsPerSystem(const RunConfig& config,
                                                 const SystemInputs& first,
                                                 double condition,
                                                 const std::stop_token& stop) {
+  const RunSettings& settings = config.settings();
   const unsigned n = settings.Dimensions;
-  const ReferenceNeed need = referenceNeedOf(writeReport);
+  const ReferenceNeed need = config.referenceNeed();
   try {
     if (need == ReferenceNeed::kInputsOnly || n <= kTimedReferenceUnknowns ||
         n > kMaxCertifiedSize) {

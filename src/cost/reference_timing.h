@@ -23,6 +23,7 @@
 #include <optional>
 #include <stop_token>
 
+#include "config/run_config.h"
 #include "config/settings.h"
 #include "results/system_reference.h"
 
@@ -37,8 +38,7 @@ int expectedInverseTerms(double condition);
 // `first`: Matrix0's inputs as the check read them (its cells are added
 // here when the references use them); `condition`: the least estimate of
 // its condition number over the pivoting modes.
-std::optional<double> referenceSecondsPerSystem(const RunSettings& settings,
-                                                bool writeReport,
+std::optional<double> referenceSecondsPerSystem(const RunConfig& config,
                                                 const SystemInputs& first,
                                                 double condition,
                                                 const std::stop_token& stop);

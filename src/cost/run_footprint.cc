@@ -89,7 +89,8 @@ struct Counts {
   bool certified = false;  // the run computes certified references
 };
 
-Counts countsOf(const RunSettings& settings, bool writeReport) {
+Counts countsOf(const RunConfig& config) {
+  const RunSettings& settings = config.settings();
   Counts c;
   c.n = settings.Dimensions;
   c.entries = c.n * c.n;
@@ -97,14 +98,15 @@ Counts countsOf(const RunSettings& settings, bool writeReport) {
   c.systems = std::max(settings.MaxMatrix, 0);
   c.tables = c.systems * 12.0 * c.n;
   c.threads = std::max(settings.SolverThreadCount, 1);
-  c.chunks = static_cast<double>(chunksPerPhaseFor(settings));
-  c.jobs = static_cast<double>(jobsPerPhaseFor(settings));
-  if (sourceKindFor(settings) == JobSourceKind::kEnumeration) {
-    c.cells = static_cast<double>(std::max(phaseCountFor(settings), 1));
+  c.chunks = static_cast<double>(config.chunksPerPhase());
+  c.jobs = static_cast<double>(config.jobsPerPhase());
+  if (config.sourceKind() == JobSourceKind::kEnumeration) {
+    c.cells = static_cast<double>(std::max(config.phaseCount(), 1));
   }
   c.subBandPositions =
       settings.Dimensions <= kMaxSubBandPositions ? c.n : 0.0;
-  c.certified = writeReport && settings.Dimensions <= kMaxCertifiedSize;
+  c.certified =
+      config.writesReport() && settings.Dimensions <= kMaxCertifiedSize;
   return c;
 }
 
@@ -289,9 +291,10 @@ double readLimit(const char* path) {
 
 }  // namespace
 
-RunFootprint estimateFootprint(const RunSettings& settings, bool writeReport,
-                               std::uint64_t memoryBudget) {
-  const Counts c = countsOf(settings, writeReport);
+RunFootprint estimateFootprint(const RunConfig& config) {
+  const RunSettings& settings = config.settings();
+  const std::uint64_t memoryBudget = config.memoryBudget();
+  const Counts c = countsOf(config);
   RunFootprint footprint;
   // Held throughout: the stored tables and every system's matrix (as the
   // check read it, then in its references); until the run has used them,
@@ -313,14 +316,14 @@ RunFootprint estimateFootprint(const RunSettings& settings, bool writeReport,
   const double phase = kept + c.systems * keptReferenceBytes(c) + eliminated +
                        c.entries * 8.0 + phaseBytes(settings, c, memoryBudget);
   const double report = c.systems * keptReferenceBytes(c) + retainedBytes(c) +
-                        (writeReport ? reportBytes(c) : 0.0);
+                        (config.writesReport() ? reportBytes(c) : 0.0);
   const double largest = std::max({check, references, phase, report});
   footprint.memoryBytes = kProgramBytes + kHeapSlack * (stored + matrices + largest);
 
   const double typicalBands = c.bands - 1.0;
   double perBand = kSummaryBytesPerBand + kCsvBytesPerBand;
   double output = c.tables * typicalBands * perBand;
-  if (writeReport) {
+  if (config.writesReport()) {
     const double drawn = std::min(
         typicalBands, static_cast<double>(pageBandsPerChart(
                           static_cast<std::size_t>(c.tables))));

@@ -38,6 +38,7 @@
 #include <optional>
 #include <string>
 
+#include "config/run_config.h"
 #include "config/settings.h"
 #include "solve/kept_blocks.h"
 
@@ -48,11 +49,8 @@ struct RunFootprint {
   double outputBytes = 0.0;
 };
 
-// For settings that passed checkSettings; `memoryBudget` in bytes
-// (--memory-budget).
-RunFootprint estimateFootprint(
-    const RunSettings& settings, bool writeReport,
-    std::uint64_t memoryBudget = kDefaultMemoryBudget);
+// For a configuration whose settings passed checkSettings.
+RunFootprint estimateFootprint(const RunConfig& config);
 
 inline constexpr double kMostOutputBytes = 2e9;
 

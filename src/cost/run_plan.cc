@@ -72,23 +72,23 @@ std::uint64_t RunPlan::eliminations() const {
   return static_cast<std::uint64_t>(systems) * kPivotModes.size();
 }
 
-RunPlan makeRunPlan(const RunSettings& settings, bool writeReport,
-                    std::uint64_t memoryBudget) {
+RunPlan makeRunPlan(const RunConfig& config) {
+  const RunSettings& settings = config.settings();
   RunPlan plan;
   plan.systems = settings.MaxMatrix > 0 ? settings.MaxMatrix : 0;
-  plan.source = sourceKindFor(settings);
+  plan.source = config.sourceKind();
   plan.unknowns = settings.Dimensions;
-  plan.countPerPhase = phaseCountFor(settings);
+  plan.countPerPhase = config.phaseCount();
   if (!settings.ExactDistributions) {
     plan.digits = settings.digits;
     plan.points = settings.points;
   }
   plan.solverThreads = settings.SolverThreadCount;
   plan.generatorThreads = settings.GeneratorThreadCount;
-  plan.jobsPerPhase = jobsPerPhaseFor(settings);
-  plan.chunksPerPhase = chunksPerPhaseFor(settings);
-  plan.footprint = estimateFootprint(settings, writeReport, memoryBudget);
-  plan.counting = countingPlanFor(settings);
+  plan.jobsPerPhase = config.jobsPerPhase();
+  plan.chunksPerPhase = config.chunksPerPhase();
+  plan.footprint = estimateFootprint(config);
+  plan.counting = config.countingPlan();
   plan.countingChoice = settings.counting;
   plan.halvesMemory = settings.halvesMemory;
   return plan;

@@ -44,6 +44,7 @@
 #include "distributions/job_source_kinds.h"
 #include "distributions/point_design.h"
 #include "cost/run_footprint.h"
+#include "config/run_config.h"
 #include "config/settings.h"
 #include "solve/counting_plan.h"
 
@@ -79,11 +80,10 @@ struct RunPlan {
   std::uint64_t eliminations() const;
 };
 
-// The plan of a run with these (checked) settings. A job count beyond 64
-// bits, which the check refuses, is taken as the largest 64-bit count.
-// `memoryBudget`: bytes, as estimateFootprint takes it.
-RunPlan makeRunPlan(const RunSettings& settings, bool writeReport = true,
-                    std::uint64_t memoryBudget = kDefaultMemoryBudget);
+// The plan of a run of this configuration (its settings checked). A job
+// count beyond 64 bits, which the check refuses, is taken as the largest
+// 64-bit count.
+RunPlan makeRunPlan(const RunConfig& config);
 
 // Times measured on this machine (see calibration.h).
 struct RunCosts {

@@ -36,10 +36,11 @@ class MadeUpRows final : public InverseRows {
 
 }  // namespace
 
-double truthSecondsPerSystem(const RunSettings& settings, bool writeReport,
+double truthSecondsPerSystem(const RunConfig& config,
                              unsigned hardwareThreads) {
+  const RunSettings& settings = config.settings();
   const unsigned n = settings.Dimensions;
-  if (!writeReport || n == 0 || n > kMaxCertifiedSize) return 0.0;
+  if (!config.writesReport() || n == 0 || n > kMaxCertifiedSize) return 0.0;
   const MadeUpRows rows(n);
   // Entries on [-1, 1] (normal: variance 1/3), so sd^2 = sum a_j^2 / 3.
   double squares = 0.0;

@@ -15,11 +15,11 @@
 #ifndef LINPROB_COST_TRUTH_TIMING_H_
 #define LINPROB_COST_TRUTH_TIMING_H_
 
-#include "config/settings.h"
+#include "config/run_config.h"
 
 namespace linprob {
 
-double truthSecondsPerSystem(const RunSettings& settings, bool writeReport,
+double truthSecondsPerSystem(const RunConfig& config,
                              unsigned hardwareThreads);
 
 }  // namespace linprob

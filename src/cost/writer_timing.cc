@@ -91,8 +91,8 @@ PhaseBands madeUpBands(unsigned n, int bands) {
 
 // Seconds for the measures and every writer of one made-up system of `n`
 // unknowns with `bands` bands a table.
-double timeOneSystem(const RunSettings& settings, bool writeReport,
-                     unsigned n, int bands) {
+double timeOneSystem(const RunConfig& config, unsigned n, int bands) {
+  const RunSettings& settings = config.settings();
   DiscardingBuffer discard;
   std::ostream out(&discard);
   const SystemReference reference =
@@ -126,7 +126,7 @@ double timeOneSystem(const RunSettings& settings, bool writeReport,
     store.add(result);
   }
   for (unsigned v = 0; v < n; ++v) writeCsv(store, static_cast<int>(v), out);
-  if (writeReport) {
+  if (config.writesReport()) {
     const RunInfo run = makeRunInfo(settings, "Export/", 0.0);
     writeResultsJson(run, store, out);
     writeBandsCsv(store, out);
@@ -142,26 +142,27 @@ double timeOneSystem(const RunSettings& settings, bool writeReport,
 
 }  // namespace
 
-double writerSecondsPerSystem(const RunSettings& settings, bool writeReport,
+double writerSecondsPerSystem(const RunConfig& config,
                               const std::vector<double>& matrix) {
+  const RunSettings& settings = config.settings();
   const unsigned n = std::min(settings.Dimensions, kTimedUnknowns);
   const int bands = std::max(settings.HistogramPrecision, 1);
   const int most = std::max(
       2, static_cast<int>(kTimedBands / (12.0 * static_cast<double>(n))));
   double seconds = 0.0;
   if (bands <= most) {
-    seconds = timeOneSystem(settings, writeReport, n, bands);
+    seconds = timeOneSystem(config, n, bands);
   } else {
     // Per band from two sizes, then the run's bands.
-    const double few = timeOneSystem(settings, writeReport, n, 1);
-    const double many = timeOneSystem(settings, writeReport, n, most);
+    const double few = timeOneSystem(config, n, 1);
+    const double many = timeOneSystem(config, n, most);
     const double perBand = std::max(many - few, 0.0) / (most - 1);
     seconds = many + perBand * static_cast<double>(bands - most);
   }
   seconds *= static_cast<double>(settings.Dimensions) / n;
 
   // The system's matrix: results.json and the page write it once each.
-  if (writeReport) {
+  if (config.writesReport()) {
     const Clock::time_point start = Clock::now();
     std::size_t characters = 0;
     for (const double x : matrix) characters += numberText(x).size();

@@ -17,12 +17,12 @@
 
 #include <vector>
 
-#include "config/settings.h"
+#include "config/run_config.h"
 
 namespace linprob {
 
 // `matrix`: the first system's matrix (n x n, row by row), as read.
-double writerSecondsPerSystem(const RunSettings& settings, bool writeReport,
+double writerSecondsPerSystem(const RunConfig& config,
                               const std::vector<double>& matrix);
 
 }  // namespace linprob

@@ -357,7 +357,8 @@ CommandLine parseArguments(const std::vector<std::string>& arguments,
   options.quiet = raw.quiet;
   options.showProgress = raw.progress;
   options.checkOnly = raw.check;
-  options.writeReport = !raw.noReport;
+  options.report =
+      raw.noReport ? ReportChoice::kSkipped : ReportChoice::kWritten;
   return CommandLine{options, 0, ""};
 }
 

@@ -31,6 +31,7 @@
 #include "config/run_report.h"
 #include "driver/run_share.h"
 #include "driver/run_start.h"
+#include "config/run_config.h"
 #include "config/settings.h"
 #include "driver/system_run.h"
 #include "distributions/phase_seed.h"
@@ -62,7 +63,7 @@ bool enterWorkDir(const RunOptions& options) {
 // stopped. The calibration's replays per job go into the plan, for the
 // progress display, and the first system's references it computed into
 // `kept`, for the run (--check keeps none).
-std::optional<double> estimateRun(const RunSettings& settings,
+std::optional<double> estimateRun(const RunConfig& config,
                                   const RunOptions& options, RunPlan& plan,
                                   std::chrono::steady_clock::time_point start,
                                   const std::vector<SystemInputs>& systems,
@@ -84,7 +85,7 @@ std::optional<double> estimateRun(const RunSettings& settings,
     first.condition = figures[0].condition;
   }
   std::optional<Calibration> calibration = calibrate(
-      settings, options.writeReport, first,
+      config, first,
       options.checkOnly ? CalibrationFor::kCheckOnly : CalibrationFor::kRun,
       stop);
   if (!calibration) return std::nullopt;
@@ -106,7 +107,7 @@ struct RunState {
   std::stop_token stop = signals.token();
   KeptFiles kept;
   FolderLock lock;
-  RunSettings settings;
+  RunConfig config;
   // The options as used: a sampling run's seed, drawn or given, filled in.
   RunOptions used;
   // The inputs of every system as the check read them (rank 0 only), what
@@ -135,7 +136,7 @@ std::optional<int> startRun(RunState& run, const RunOptions& options,
   }
   std::optional<std::uint64_t> runSeed;
   if (share.isRoot()) {
-    switch (prepareRun(run.settings, options, run.systems, run.eliminated,
+    switch (prepareRun(run.config, options, run.systems, run.eliminated,
                        run.figures, runSeed, run.stop)) {
       case RunStart::kReady:
         break;
@@ -144,25 +145,26 @@ std::optional<int> startRun(RunState& run, const RunOptions& options,
       case RunStart::kStopped:
         return run.interrupted();
     }
-    share.announceStart(run.settings);
+    share.announceStart(run.config.settings());
   } else {
     std::optional<int> ownThreads;
     if (options.solverThreads) {
       ownThreads = solverThreadsFor(*options.solverThreads);
     }
-    if (const auto status = share.awaitStart(run.settings, ownThreads)) {
+    RunSettings settings;
+    if (const auto status = share.awaitStart(settings, ownThreads)) {
       return *status;
     }
+    run.config = RunConfig(settings, options.report, options.memoryBudget);
   }
   // From the start on, a process that stops waits for no other: those that
   // do not stop are ended at the end (driver/run_share.h).
   if (share.group() != nullptr) share.group()->stopWaitingOn(run.stop);
 
-  RunPlan plan =
-      makeRunPlan(run.settings, options.writeReport, options.memoryBudget);
+  RunPlan plan = makeRunPlan(run.config);
   const std::optional<double> estimate =
       share.isRoot()
-          ? estimateRun(run.settings, options, plan, start, run.systems,
+          ? estimateRun(run.config, options, plan, start, run.systems,
                         run.eliminated, run.figures, run.firstReference,
                         run.stop)
           : std::nullopt;
@@ -191,7 +193,7 @@ std::optional<int> startRun(RunState& run, const RunOptions& options,
   // A sampling run without --seed draws one seed for the whole run and
   // records it in the report: --seed with that value repeats the run.
   run.used = options;
-  if (!run.settings.ExactDistributions && !run.used.seed && share.isRoot()) {
+  if (run.config.sourceKind() == JobSourceKind::kSampling && !run.used.seed && share.isRoot()) {
     run.used.seed = runSeed ? *runSeed : drawSeed();
   }
   // Every process samples from rank 0's seed.
@@ -217,7 +219,7 @@ std::optional<int> runModes(RunState& run, RunShare& share,
     printLine("");
     printLine("Pivot mode change to:" + std::to_string(mode.rowPivot) + "," +
               std::to_string(mode.colPivot));
-    for (int i = 0; i < run.settings.MaxMatrix; ++i) {
+    for (int i = 0; i < run.config.settings().MaxMatrix; ++i) {
       if (run.stop.stop_requested()) return run.interrupted();
       const auto system = static_cast<std::size_t>(i);
       SystemInputs* checked = share.isRoot() ? &run.systems[system] : nullptr;
@@ -225,7 +227,7 @@ std::optional<int> runModes(RunState& run, RunShare& share,
           system < run.eliminated.size()
               ? &run.eliminated[system][static_cast<std::size_t>(mode.index)]
               : nullptr;
-      switch (runSystem(run.settings, i, mode, run.used,
+      switch (runSystem(run.config, i, mode, run.used,
                         run.display ? &*run.display : nullptr, run.stop,
                         checked, store, keptElimination)) {
         case SystemOutcome::kWritten:
@@ -245,23 +247,23 @@ std::optional<int> runModes(RunState& run, RunShare& share,
 // The end, on rank 0: the CSV export and the report; the run's status.
 int exportRun(RunState& run, const ResultStore& store,
               std::chrono::steady_clock::time_point start) {
-  const std::string directory =
-      run.settings.ExactDistributions ? "Export/" : "ExportApprox/";
+  const RunSettings& settings = run.config.settings();
+  const std::string directory = run.config.exportFolder();
   // The export runs on the solver threads' count: the phases are done.
   const CsvExport exported = exportCsv(
       store, directory, run.stop,
-      static_cast<unsigned>(std::max(run.settings.SolverThreadCount, 1)));
+      static_cast<unsigned>(std::max(settings.SolverThreadCount, 1)));
   run.kept.csv = exported.written;
   for (const std::string& failure : exported.failures) printError(failure);
   if (exported.leftover) printError(*exported.leftover);
   if (exported.stopped) return run.interrupted();
 
   ReportWritten report;
-  if (run.used.writeReport) {
+  if (run.config.writesReport()) {
     const std::chrono::duration<double> wallTime =
         std::chrono::steady_clock::now() - start;
     run.kept.report = 0;
-    report = writeRunReport(run.settings, directory, wallTime.count(),
+    report = writeRunReport(settings, directory, wallTime.count(),
                             run.used.seed, store, run.stop);
     run.kept.report = report.written;
   }
@@ -287,8 +289,8 @@ int runChecked(const RunOptions& options,
   if (const auto status = startRun(run, options, start, share)) {
     return *status;
   }
-  ResultStore store(static_cast<int>(run.settings.Dimensions),
-                    run.settings.MaxMatrix);
+  ResultStore store(static_cast<int>(run.config.settings().Dimensions),
+                    run.config.settings().MaxMatrix);
   if (const auto status = runModes(run, share, store)) return *status;
   // Every phase is done: from here on nobody waits for anybody.
   share.phasesDone();

@@ -35,12 +35,13 @@ int solverThreadsFor(int requested) {
   return hardware == 0 ? 1 : static_cast<int>(hardware);
 }
 
-RunStart prepareRun(RunSettings& settings, const RunOptions& options,
+RunStart prepareRun(RunConfig& config, const RunOptions& options,
                     std::vector<SystemInputs>& systems,
                     std::vector<ModeEliminations>& eliminated,
                     std::vector<NumericFigures>& figures,
                     std::optional<std::uint64_t>& runSeed,
                     const std::stop_token& stop) {
+  RunSettings settings;
   const SettingsReadResult read = readSettings("Settings.txt", settings);
   if (!read.fileFound) {
     // No line end: the first line end of the mode loop closes this line.
@@ -116,11 +117,9 @@ RunStart prepareRun(RunSettings& settings, const RunOptions& options,
   }
   if (!problems.empty()) return RunStart::kRefused;
   // What the settings would cost, once every input is known to be sound.
-  if (const auto problem =
-          footprintProblem(settings,
-                           estimateFootprint(settings, options.writeReport,
-                                             options.memoryBudget),
-                           machineLimits())) {
+  config = RunConfig(settings, options.report, options.memoryBudget);
+  if (const auto problem = footprintProblem(
+          settings, estimateFootprint(config), machineLimits())) {
     printError(*problem);
     return RunStart::kRefused;
   }

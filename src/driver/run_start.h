@@ -16,6 +16,7 @@
 
 #include "check/input_check.h"
 #include "config/mode_eliminations.h"
+#include "config/run_config.h"
 #include "config/run_options.h"
 #include "config/settings.h"
 #include "config/system_inputs.h"
@@ -28,11 +29,13 @@ int solverThreadsFor(int requested);
 // Where a run stands once its settings and inputs are checked.
 enum class RunStart { kReady, kRefused, kStopped };
 
-// kRefused once every problem has been reported; kReady with `systems`
-// holding every system's inputs as the check read them, `eliminated` what
-// the check kept of their eliminations, `figures` what it measured of
-// them, and `runSeed` a sampling run's seed (--seed, else drawn).
-RunStart prepareRun(RunSettings& settings, const RunOptions& options,
+// kRefused once every problem has been reported; kReady with `config` the
+// run's configuration (its settings checked, the options applied),
+// `systems` holding every system's inputs as the check read them,
+// `eliminated` what the check kept of their eliminations, `figures` what it
+// measured of them, and `runSeed` a sampling run's seed (--seed, else
+// drawn).
+RunStart prepareRun(RunConfig& config, const RunOptions& options,
                     std::vector<SystemInputs>& systems,
                     std::vector<ModeEliminations>& eliminated,
                     std::vector<NumericFigures>& figures,

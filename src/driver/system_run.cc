@@ -77,12 +77,13 @@ LinearSystem eliminatedSystem(unsigned n, const std::vector<double>& matrix,
 // The deterministic pass and the three distribution phases of system i under
 // one pivoting mode, each measured against the system's references and its
 // continuous truth (on the phase's solver threads; with a report only).
-SystemResult analyseSystem(const RunSettings& settings, int i,
+SystemResult analyseSystem(const RunConfig& config, int i,
                            const PivotMode& mode, const RunOptions& options,
                            ProgressDisplay* display,
                            const SystemReference& reference,
                            std::optional<LinearSystem>* eliminated,
                            const std::stop_token& stop) {
+  const RunSettings& settings = config.settings();
   printSystemBanner(settings, i);
   const unsigned n = settings.Dimensions;
   LinearSystem system =
@@ -124,7 +125,7 @@ SystemResult analyseSystem(const RunSettings& settings, int i,
     measurePhase(phase, reference, stop,
                  static_cast<unsigned>(settings.SolverThreadCount));
     // The truth is only written in the report.
-    if (options.writeReport) {
+    if (config.writesReport()) {
       checkPhaseAgainstTruth(phase, reference,
                              static_cast<unsigned>(settings.SolverThreadCount),
                              stop);
@@ -148,11 +149,12 @@ Status writeSummaryFile(const SystemResult& result,
 
 }  // namespace
 
-SystemOutcome runSystem(const RunSettings& settings, int i,
+SystemOutcome runSystem(const RunConfig& config, int i,
                         const PivotMode& mode, const RunOptions& options,
                         ProgressDisplay* display, const std::stop_token& stop,
                         SystemInputs* checked, ResultStore& store,
                         std::optional<LinearSystem>* eliminated) {
+  const RunSettings& settings = config.settings();
   std::ostringstream label;
   label << "Matrix" << i << " under pivoting mode " << mode.index << " ("
         << mode.plainName << "): ";
@@ -171,12 +173,12 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
           shareSystemInputs(settings, i, *options.group, std::move(bytes));
       if (kept == nullptr) {
         store.addReference(makeSystemReference(
-            std::move(inputs), stop, referenceNeedOf(options.writeReport)));
+            std::move(inputs), stop, config.referenceNeed()));
       }
     } else if (kept == nullptr) {
       addCells(settings, *checked);
       store.addReference(makeSystemReference(
-          std::move(*checked), stop, referenceNeedOf(options.writeReport)));
+          std::move(*checked), stop, config.referenceNeed()));
     }
     // The verdict was decided with the references; it is told once, at
     // the system's first mode, by the process that prints.
@@ -188,7 +190,7 @@ SystemOutcome runSystem(const RunSettings& settings, int i,
       }
     }
     const SystemResult result =
-        analyseSystem(settings, i, mode, options, display,
+        analyseSystem(config, i, mode, options, display,
                       *store.reference(i), eliminated, stop);
     // Nothing that is not a finite number is ever written.
     if (const auto bad = findNonFinite(result)) {

@@ -13,6 +13,7 @@
 #include <stop_token>
 
 #include "driver/progress_display.h"
+#include "config/run_config.h"
 #include "config/run_options.h"
 #include "config/settings.h"
 #include "linear/linear_system.h"
@@ -35,7 +36,8 @@ enum class SystemOutcome { kWritten, kFailed, kStopped };
 // `eliminated`: the matrix eliminated under `mode` by the start check, taken
 // (and the slot emptied) instead of eliminating again; nullptr or empty:
 // the run eliminates it.
-SystemOutcome runSystem(const RunSettings& settings, int i,
+// `options`: the seed, the processes and the memory budget of the run.
+SystemOutcome runSystem(const RunConfig& config, int i,
                         const PivotMode& mode, const RunOptions& options,
                         ProgressDisplay* display, const std::stop_token& stop,
                         SystemInputs* checked, ResultStore& store,

@@ -135,10 +135,6 @@ struct SystemInputs {
 // take seconds of one thread and some hundreds of MB).
 enum class ReferenceNeed { kCertified, kInputsOnly };
 
-inline ReferenceNeed referenceNeedOf(bool writeReport) {
-  return writeReport ? ReferenceNeed::kCertified : ReferenceNeed::kInputsOnly;
-}
-
 // With ReferenceNeed::kInputsOnly the references hold the inputs alone, as
 // beyond kMaxCertifiedSize, with every reason saying that no report needed
 // them.

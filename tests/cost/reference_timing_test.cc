@@ -28,14 +28,14 @@ TEST(ReferenceTimingTest, LargeSystemsAreTimedOnAMadeUpOne) {
   // 250 is timed and carried to 1000 (64 times as long, or more).
   const SystemInputs none;
   const std::optional<double> seconds =
-      referenceSecondsPerSystem(settings, true, none, 1.0, {});
+      referenceSecondsPerSystem(RunConfig(settings), none, 1.0, {});
   ASSERT_TRUE(seconds.has_value());
   EXPECT_GT(*seconds, 0.0);
   // A stop gives no estimate.
   std::stop_source stop;
   stop.request_stop();
-  EXPECT_FALSE(
-      referenceSecondsPerSystem(settings, true, none, 1.0, stop.get_token()));
+  EXPECT_FALSE(referenceSecondsPerSystem(RunConfig(settings), none, 1.0,
+                                         stop.get_token()));
 }
 
 }  // namespace

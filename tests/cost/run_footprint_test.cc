@@ -14,30 +14,32 @@ namespace {
 
 TEST(RunFootprintTest, GrowsWithTheBandsAndTheReport) {
   const RunSettings example;  // the bundled example's settings
-  const RunFootprint shown = estimateFootprint(example, true);
+  const RunFootprint shown = estimateFootprint(RunConfig(example));
   // Its files are 2.7 MB and its peak about 16 MB (measured): the estimate
   // is of that size, not below it.
   EXPECT_GT(shown.outputBytes, 2.7e6);
   EXPECT_LT(shown.outputBytes, 4.0e6);
   EXPECT_GT(shown.memoryBytes, 16e6);
   EXPECT_LT(shown.memoryBytes, 60e6);
-  EXPECT_LT(estimateFootprint(example, false).outputBytes, shown.outputBytes);
+  EXPECT_LT(
+      estimateFootprint(RunConfig(example, ReportChoice::kSkipped)).outputBytes,
+      shown.outputBytes);
 
   RunSettings fine = example;
   fine.HistogramPrecision = 1000000;
-  const RunFootprint huge = estimateFootprint(fine, true);
+  const RunFootprint huge = estimateFootprint(RunConfig(fine));
   EXPECT_GT(huge.outputBytes, 50e9);
   EXPECT_GT(huge.memoryBytes, 8e9);
   // A thread that replays every job holds its chunk's sub-band sums (1 MiB
   // at n = 4); threads beyond the 50 chunks hold their stacks only.
   RunSettings threads = example;
   threads.counting = CountingChoice::kReplay;
-  const double two = estimateFootprint(threads, true).memoryBytes;
+  const double two = estimateFootprint(RunConfig(threads)).memoryBytes;
   threads.SolverThreadCount = 50;
-  const double fifty = estimateFootprint(threads, true).memoryBytes;
+  const double fifty = estimateFootprint(RunConfig(threads)).memoryBytes;
   EXPECT_GT(fifty - two, 48.0 * 1048576.0);
   threads.SolverThreadCount = 1024;
-  EXPECT_LT(estimateFootprint(threads, true).memoryBytes - fifty, 100e6);
+  EXPECT_LT(estimateFootprint(RunConfig(threads)).memoryBytes - fifty, 100e6);
 }
 
 // The estimate against the peak resident memory of whole runs
@@ -55,7 +57,7 @@ TEST(RunFootprintTest, EstimatesThePeakOfMeasuredRuns) {
     double peakMB;
   };
   const Case cases[] = {
-      {4, 5, 50, 10, true, 0, 2, 17},          // the bundled example
+      {4, 5, 50, 10, true, 0, 2, 17},  // the bundled example
       {4, 1, 20, 50000, true, 0, 1, 159},
       {4, 2, 0, 10, false, 2000000, 2, 102},
       {64, 1, 0, 10, false, 20000, 2, 109},
@@ -63,8 +65,8 @@ TEST(RunFootprintTest, EstimatesThePeakOfMeasuredRuns) {
       {500, 1, 1, 10, true, 0, 2, 287},
       {500, 1, 0, 10, false, 10000, 2, 227},
       {1000, 1, 0, 10, false, 1, 1, 290},
-      {2, 1, 1000000, 10, true, 0, 2, 588},    // counted by halves
-      {6, 1, 50, 10, true, 0, 2, 116},         // counted by halves
+      {2, 1, 1000000, 10, true, 0, 2, 588},  // counted by halves
+      {6, 1, 50, 10, true, 0, 2, 116},       // counted by halves
   };
   for (const Case& c : cases) {
     RunSettings settings;
@@ -75,7 +77,7 @@ TEST(RunFootprintTest, EstimatesThePeakOfMeasuredRuns) {
     settings.ExactDistributions = c.exact;
     settings.SampleCount = c.samples;
     settings.SolverThreadCount = c.threads;
-    const double estimate = estimateFootprint(settings, true).memoryBytes;
+    const double estimate = estimateFootprint(RunConfig(settings)).memoryBytes;
     EXPECT_GE(estimate, c.peakMB * 1e6) << "n = " << c.n;
     EXPECT_LE(estimate, 2.0 * c.peakMB * 1e6) << "n = " << c.n;
   }
@@ -89,7 +91,7 @@ TEST(RunFootprintTest, ManySystemsCountThePagesOfTheirOwn) {
   many.Dimensions = 2;
   many.IntegrationPrecision = 2;
   many.MaxMatrix = 2000;
-  const RunFootprint shown = estimateFootprint(many, true);
+  const RunFootprint shown = estimateFootprint(RunConfig(many));
   EXPECT_GT(shown.outputBytes, 501e6);
   EXPECT_LT(shown.outputBytes, 700e6);
   // In memory: the index and one page of its own, not a page of them all.
@@ -103,14 +105,20 @@ TEST(RunFootprintTest, CountsTheBlocksAPhaseKeepsWithinItsBudget) {
   sampling.SampleCount = 10000;
   // 10 blocks of 501 x 1024 values.
   const double kept = 10.0 * static_cast<double>(keptBlockBytes(500));
-  const double streamed = estimateFootprint(sampling, false, 0).memoryBytes;
+  const double streamed =
+      estimateFootprint(RunConfig(sampling, ReportChoice::kSkipped, 0))
+          .memoryBytes;
   const double keeping =
-      estimateFootprint(sampling, false, std::uint64_t{1} << 30).memoryBytes;
+      estimateFootprint(
+          RunConfig(sampling, ReportChoice::kSkipped, std::uint64_t{1} << 30))
+          .memoryBytes;
   // With the heap's slack.
   EXPECT_GE(keeping - streamed, kept);
   EXPECT_LE(keeping - streamed, 1.5 * kept);
-  EXPECT_EQ(estimateFootprint(sampling, false, 39u << 20).memoryBytes,
-            streamed);
+  EXPECT_EQ(
+      estimateFootprint(RunConfig(sampling, ReportChoice::kSkipped, 39u << 20))
+          .memoryBytes,
+      streamed);
 }
 
 TEST(RunFootprintTest, RefusesBeyondTheLimitsNamingTheOptionsAndTheEstimate) {

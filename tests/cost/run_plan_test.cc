@@ -10,7 +10,7 @@ namespace {
 
 TEST(RunPlanTest, CountsPhasesAndJobs) {
   RunSettings settings;  // 5 systems, 50 cells, n = 4
-  RunPlan plan = makeRunPlan(settings);
+  RunPlan plan = makeRunPlan(RunConfig(settings));
   EXPECT_EQ(plan.phases(), 60u);
   EXPECT_EQ(plan.jobsPerPhase, 6250000u);
   EXPECT_EQ(plan.totalJobs(), 375000000u);
@@ -20,29 +20,29 @@ TEST(RunPlanTest, CountsPhasesAndJobs) {
   settings.ExactDistributions = false;
   settings.SampleCount = 7;
   settings.MaxMatrix = 2;
-  plan = makeRunPlan(settings);
+  plan = makeRunPlan(RunConfig(settings));
   EXPECT_EQ(plan.jobsPerPhase, 7u);
   EXPECT_EQ(plan.totalJobs(), 2u * 12 * 7);
 
   // Counts below 1 give no system or no job.
   settings.SampleCount = -3;
   settings.MaxMatrix = -1;
-  plan = makeRunPlan(settings);
+  plan = makeRunPlan(RunConfig(settings));
   EXPECT_EQ(plan.phases(), 0u);
   EXPECT_EQ(plan.jobsPerPhase, 0u);
   settings.ExactDistributions = true;
   settings.IntegrationPrecision = 0;
-  EXPECT_EQ(makeRunPlan(settings).jobsPerPhase, 0u);
+  EXPECT_EQ(makeRunPlan(RunConfig(settings)).jobsPerPhase, 0u);
 
   // 2^63 jobs a phase fit 64 bits, 12 phases of them do not.
   settings.IntegrationPrecision = 2;
   settings.Dimensions = 63;
   settings.MaxMatrix = 1;
-  plan = makeRunPlan(settings);
+  plan = makeRunPlan(RunConfig(settings));
   EXPECT_EQ(plan.jobsPerPhase, std::uint64_t{1} << 63);
   EXPECT_FALSE(plan.totalJobs().has_value());
   settings.Dimensions = 64;
-  EXPECT_EQ(makeRunPlan(settings).jobsPerPhase,
+  EXPECT_EQ(makeRunPlan(RunConfig(settings)).jobsPerPhase,
             std::numeric_limits<std::uint64_t>::max());
 }
 
@@ -51,7 +51,7 @@ TEST(RunPlanTest, EstimatesEveryStage) {
   settings.MaxMatrix = 2;
   settings.Dimensions = 2;
   settings.IntegrationPrecision = 10;
-  RunPlan plan = makeRunPlan(settings);  // 24 phases of 100 jobs, 1 chunk
+  RunPlan plan = makeRunPlan(RunConfig(settings));  // 24 phases of 100 jobs, 1 chunk
   EXPECT_EQ(plan.chunksPerPhase, 1u);
   RunCosts costs;
   costs.elapsedSeconds = 3.0;
@@ -89,7 +89,7 @@ TEST(RunPlanTest, EstimatesEveryStage) {
             3 + 8 + 8 * 0.5 + 24 * (0.125 + 25 * 0.25 + 0.5) + 32);
 
   // 6.25 M jobs in 50 chunks on 8 threads, 4 hardware threads: 50 / 13.
-  EXPECT_EQ(makeRunPlan(RunSettings{}).chunksPerPhase, 50u);
+  EXPECT_EQ(makeRunPlan(RunConfig()).chunksPerPhase, 50u);
   EXPECT_EQ(phaseSpeedUp(50, 8, 4), 50.0 / 13.0);
   EXPECT_EQ(phaseSpeedUp(50, 2, 4), 2.0);
   EXPECT_EQ(phaseSpeedUp(3, 1024, 64), 3.0);
@@ -121,7 +121,7 @@ TEST(RunPlanTest, FormatsDurationsInTheirTwoLargestUnits) {
 // counting line.
 TEST(RunPlanTest, EnumerationSaysHowItCounts) {
   RunSettings settings;
-  const RunPlan plan = makeRunPlan(settings);
+  const RunPlan plan = makeRunPlan(RunConfig(settings));
   EXPECT_EQ(plan.counting.method, CountingMethod::kHalves);
   EXPECT_EQ(plan.counting.split, 2u);
   const std::vector<std::string> lines = planLines(plan, 2.0);
@@ -135,7 +135,7 @@ TEST(RunPlanTest, EnumerationSaysHowItCounts) {
   // The options reach the plan: halves asked for but over their budget.
   settings.counting = CountingChoice::kHalves;
   settings.halvesMemory = std::uint64_t{1} << 20;
-  const RunPlan small = makeRunPlan(settings);
+  const RunPlan small = makeRunPlan(RunConfig(settings));
   EXPECT_EQ(small.counting.method, CountingMethod::kReplay);
   EXPECT_EQ(planLines(small, 2.0)[8],
             "Replaying every job: counting by halves needs at least 1.18 MiB, "
@@ -143,7 +143,7 @@ TEST(RunPlanTest, EnumerationSaysHowItCounts) {
             "MiB)");
 
   settings.ExactDistributions = false;
-  const RunPlan sampling = makeRunPlan(settings);
+  const RunPlan sampling = makeRunPlan(RunConfig(settings));
   EXPECT_EQ(sampling.counting.method, CountingMethod::kReplay);
   EXPECT_EQ(planLines(sampling, 2.0).size(), 10u);
 }
@@ -152,12 +152,12 @@ TEST(RunPlanTest, PlanLinesSayWhenNoEstimateCouldBeMade) {
   RunSettings settings;
   settings.ExactDistributions = false;
   const std::vector<std::string> lines =
-      planLines(makeRunPlan(settings), std::nullopt);
+      planLines(makeRunPlan(RunConfig(settings)), std::nullopt);
   EXPECT_EQ(lines[1], "Systems: 5 (Matrix0/ ... Matrix4/)");
   EXPECT_EQ(lines[7], "Solver threads: 1");
   EXPECT_EQ(lines[8].rfind("Memory at the peak: about ", 0), 0u);
   EXPECT_EQ(lines.back(), "Estimated run time: unknown (the calibration failed)");
-  EXPECT_EQ(planLines(makeRunPlan(settings), 61.0).back(),
+  EXPECT_EQ(planLines(makeRunPlan(RunConfig(settings)), 61.0).back(),
             "Estimated run time: 1m01s on this machine");
 }
 
@@ -167,30 +167,30 @@ TEST(RunPlanTest, NamesThePointsOfASamplingPhase) {
   RunSettings settings;
   settings.ExactDistributions = false;
   settings.SampleCount = 1000;
-  EXPECT_EQ(planLines(makeRunPlan(settings), 1.0)[5],
+  EXPECT_EQ(planLines(makeRunPlan(RunConfig(settings)), 1.0)[5],
             "Jobs per phase: 1000 (random samples)");
   settings.points = PointSet::kSobol;
-  EXPECT_EQ(planLines(makeRunPlan(settings), 1.0)[5],
+  EXPECT_EQ(planLines(makeRunPlan(RunConfig(settings)), 1.0)[5],
             "Jobs per phase: 1024 (sobol points: 16 independently scrambled "
             "sets of 64 Sobol' points)");
   settings.points = PointSet::kLatinHypercube;
-  EXPECT_EQ(planLines(makeRunPlan(settings), 1.0)[5],
+  EXPECT_EQ(planLines(makeRunPlan(RunConfig(settings)), 1.0)[5],
             "Jobs per phase: 1008 (lhs points: 16 Latin hypercube designs of "
             "63 points)");
   // Enumeration has no points.
   settings.ExactDistributions = true;
-  EXPECT_EQ(makeRunPlan(settings).points, PointSet::kRandom);
+  EXPECT_EQ(makeRunPlan(RunConfig(settings)).points, PointSet::kRandom);
 }
 
 TEST(RunPlanTest, MemoryBudgetLineSaysWhetherASamplingPhaseKeepsItsValues) {
   RunSettings settings;  // n = 4
-  EXPECT_EQ(memoryBudgetLine(makeRunPlan(settings), 512u << 20),
+  EXPECT_EQ(memoryBudgetLine(makeRunPlan(RunConfig(settings)), 512u << 20),
             "Memory budget: 512 MiB (--memory-budget) for the solved values "
             "a phase keeps between its passes");
   settings.ExactDistributions = false;
   settings.Dimensions = 500;
   settings.SampleCount = 10000;  // 10 blocks of 501 x 1024 values
-  const RunPlan plan = makeRunPlan(settings);
+  const RunPlan plan = makeRunPlan(RunConfig(settings));
   EXPECT_EQ(memoryBudgetLine(plan, 41u << 20),
             "Memory budget: 41 MiB (--memory-budget); a phase keeps its 40 MiB "
             "of solved values for its second pass");

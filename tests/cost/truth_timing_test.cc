@@ -12,10 +12,12 @@ TEST(TruthTiming, CountsOnlyTruthsTheRunComputes) {
   settings.Dimensions = 40;
   settings.HistogramPrecision = 10;
   settings.SolverThreadCount = 2;
-  EXPECT_GT(truthSecondsPerSystem(settings, true, 2), 0.0);
-  EXPECT_EQ(truthSecondsPerSystem(settings, false, 2), 0.0);
+  EXPECT_GT(truthSecondsPerSystem(RunConfig(settings), 2), 0.0);
+  EXPECT_EQ(
+      truthSecondsPerSystem(RunConfig(settings, ReportChoice::kSkipped), 2),
+      0.0);
   settings.Dimensions = 2001;
-  EXPECT_EQ(truthSecondsPerSystem(settings, true, 2), 0.0);
+  EXPECT_EQ(truthSecondsPerSystem(RunConfig(settings), 2), 0.0);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ TEST(CommandLineTest, NoArgumentsIsTheRunOfOldWithTheTerminalsProgress) {
     EXPECT_FALSE(options.quiet);
     EXPECT_EQ(options.showProgress, terminal);
     EXPECT_FALSE(options.checkOnly);
-    EXPECT_TRUE(options.writeReport);
+    EXPECT_EQ(options.report, ReportChoice::kWritten);
     EXPECT_EQ(options.memoryBudget, 512u << 20);
     EXPECT_EQ(options.points, PointSet::kRandom);
     EXPECT_EQ(options.counting, CountingChoice::kCheaper);
@@ -50,7 +50,7 @@ TEST(CommandLineTest, TakesEveryOption) {
   EXPECT_TRUE(line.run->quiet);
   EXPECT_TRUE(line.run->showProgress);
   EXPECT_TRUE(line.run->checkOnly);
-  EXPECT_FALSE(line.run->writeReport);
+  EXPECT_EQ(line.run->report, ReportChoice::kSkipped);
   EXPECT_EQ(line.run->memoryBudget, 0u);
 
   // Long forms with "=", and the last of a repeated option wins.

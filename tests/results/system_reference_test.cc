@@ -162,7 +162,7 @@ TEST(SystemReferenceTest, NoReferencesBeyondTheLimitOrWhenSingularWithTheReason)
 
 TEST(SystemReferenceTest, ARunWithoutReportKeepsTheInputsAlone) {
   const SystemReference reference = makeSystemReference(
-      handInvertedInputs(), {}, referenceNeedOf(/*writeReport=*/false));
+      handInvertedInputs(), {}, ReferenceNeed::kInputsOnly);
   EXPECT_FALSE(reference.exact);
   EXPECT_FALSE(reference.inverse);
   EXPECT_FALSE(reference.inverseRows);

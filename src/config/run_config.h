@@ -1,0 +1,76 @@
+// RunConfig: the run as every stage reads it, made once at its start from
+// the checked settings (Settings.txt with the command line's overrides
+// applied) and the options the cost of a run depends on: whether Report/
+// is written and the memory a phase may keep between its passes. What the
+// settings make of every phase (the kind of job source, the count it takes,
+// the points' design, the jobs and chunks, how enumeration counts, the
+// solver's options) is derived once here, behind const accessors; the
+// stages never derive it again.
+#ifndef LINPROB_CONFIG_RUN_CONFIG_H_
+#define LINPROB_CONFIG_RUN_CONFIG_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "config/run_options.h"
+#include "config/settings.h"
+#include "distributions/job_source_kinds.h"
+#include "distributions/point_design.h"
+#include "results/system_reference.h"
+#include "solve/counting_plan.h"
+#include "solve/solve_options.h"
+
+namespace linprob {
+
+class RunConfig {
+ public:
+  // The default settings, with a report and the default budget.
+  RunConfig();
+  explicit RunConfig(const RunSettings& settings,
+                     ReportChoice report = ReportChoice::kWritten,
+                     std::uint64_t memoryBudget = kDefaultMemoryBudget);
+
+  const RunSettings& settings() const { return settings_; }
+  ReportChoice report() const { return report_; }
+  bool writesReport() const { return report_ == ReportChoice::kWritten; }
+  // The references a system needs: certified ones for the report, else
+  // its inputs alone.
+  ReferenceNeed referenceNeed() const {
+    return writesReport() ? ReferenceNeed::kCertified
+                          : ReferenceNeed::kInputsOnly;
+  }
+  // The bytes of solved values a phase may keep between its two passes.
+  std::uint64_t memoryBudget() const { return memoryBudget_; }
+
+  JobSourceKind sourceKind() const { return sourceKind_; }
+  // Cells per entry when enumerating, else samples.
+  int phaseCount() const { return phaseCount_; }
+  // A sampling run's sobol or lhs design; none otherwise.
+  const std::optional<PointDesign>& design() const { return design_; }
+  // 0 for a count below 1, the largest 64-bit count when beyond.
+  std::uint64_t jobsPerPhase() const { return jobsPerPhase_; }
+  std::size_t chunksPerPhase() const { return chunksPerPhase_; }
+  const CountingPlan& countingPlan() const { return countingPlan_; }
+  // Threads, bands and counting; each phase adds its stop, progress,
+  // references and processes.
+  const SolveOptions& solveOptions() const { return solveOptions_; }
+  // Where the CSV export goes: "Export/" (enumeration) or "ExportApprox/".
+  const char* exportFolder() const;
+
+ private:
+  RunSettings settings_;
+  ReportChoice report_ = ReportChoice::kWritten;
+  std::uint64_t memoryBudget_ = kDefaultMemoryBudget;
+  JobSourceKind sourceKind_ = JobSourceKind::kEnumeration;
+  int phaseCount_ = 0;
+  std::optional<PointDesign> design_;
+  std::uint64_t jobsPerPhase_ = 0;
+  std::size_t chunksPerPhase_ = 1;
+  CountingPlan countingPlan_;
+  SolveOptions solveOptions_;
+};
+
+}  // namespace linprob
+
+#endif  // LINPROB_CONFIG_RUN_CONFIG_H_
