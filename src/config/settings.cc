@@ -108,7 +108,7 @@ SettingsReadResult readSettings(const std::string& path,
     Token value;
     if (ended || !in.next(label) || !in.next(value)) {
       ended = true;
-      result.keptDefaults.push_back(rule.name);
+      result.unreadOptions.push_back(rule.name);
       continue;
     }
     for (const SettingRule& other : kSettings) {

@@ -119,7 +119,7 @@ struct SettingsReadResult {
   bool fileFound = false;
   // Names of the options a present file ended before (they keep their
   // defaults); empty when all eight were read or the file is absent.
-  std::vector<std::string> keptDefaults;
+  std::vector<std::string> unreadOptions;
   // Problems that keep the run from starting, each a whole line: a file
   // that cannot be read, a malformed value.
   std::vector<std::string> errors;

@@ -23,7 +23,7 @@
 #include "base/stop_signals.h"
 #include "cost/calibration.h"
 #include "driver/exit_status.h"
-#include "driver/kept_files.h"
+#include "driver/completed_files.h"
 #include "check/numeric_check.h"
 #include "config/phase_settings.h"
 #include "driver/progress_display.h"
@@ -62,14 +62,14 @@ bool enterWorkDir(const RunOptions& options) {
 // and a calibration on this machine; none when it could not be made or was
 // stopped. The calibration's replays per job go into the plan, for the
 // progress display, and the first system's references it computed into
-// `kept`, for the run (--check keeps none).
+// `firstReference`, for the run (--check keeps none).
 std::optional<double> estimateRun(const RunConfig& config,
                                   const RunOptions& options, RunPlan& plan,
                                   std::chrono::steady_clock::time_point start,
                                   const std::vector<SystemInputs>& systems,
                                   const std::vector<ModeEliminations>& eliminated,
                                   const std::vector<NumericFigures>& figures,
-                                  std::optional<SystemReference>& kept,
+                                  std::optional<SystemReference>& firstReference,
                                   const std::stop_token& stop) {
   if (systems.empty()) return std::nullopt;
   FirstSystemCheck first;
@@ -94,7 +94,7 @@ std::optional<double> estimateRun(const RunConfig& config,
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
           .count();
   plan.replaysPerJob = costs.replaysPerJob;
-  kept = std::move(calibration->firstReference);
+  firstReference = std::move(calibration->firstReference);
   return estimateSeconds(plan, costs);
 }
 
@@ -105,7 +105,7 @@ struct RunState {
   // every stage looks at it at least every millisecond or so.
   StopSignals signals;
   std::stop_token stop = signals.token();
-  KeptFiles kept;
+  CompletedFiles completed;
   FolderLock lock;
   RunConfig config;
   // The options as used: a sampling run's seed, drawn or given, filled in.
@@ -118,7 +118,7 @@ struct RunState {
   std::optional<SystemReference> firstReference;
   std::optional<ProgressDisplay> display;
 
-  int interrupted() const { return reportInterrupted(signals.signal(), kept); }
+  int interrupted() const { return reportInterrupted(signals.signal(), completed); }
 };
 
 // The start: the lock, the settings and the check of every input (rank 0;
@@ -223,15 +223,15 @@ std::optional<int> runModes(RunState& run, RunShare& share,
       if (run.stop.stop_requested()) return run.interrupted();
       const auto system = static_cast<std::size_t>(i);
       SystemInputs* checked = share.isRoot() ? &run.systems[system] : nullptr;
-      std::optional<LinearSystem>* keptElimination =
+      std::optional<LinearSystem>* checkedElimination =
           system < run.eliminated.size()
               ? &run.eliminated[system][static_cast<std::size_t>(mode.index)]
               : nullptr;
       switch (runSystem(run.config, i, mode, run.used,
                         run.display ? &*run.display : nullptr, run.stop,
-                        checked, store, keptElimination)) {
+                        checked, store, checkedElimination)) {
         case SystemOutcome::kWritten:
-          ++run.kept.summaries;
+          ++run.completed.summaries;
           break;
         case SystemOutcome::kFailed:
           run.display.reset();
@@ -253,7 +253,7 @@ int exportRun(RunState& run, const ResultStore& store,
   const CsvExport exported = exportCsv(
       store, directory, run.stop,
       static_cast<unsigned>(std::max(settings.SolverThreadCount, 1)));
-  run.kept.csv = exported.written;
+  run.completed.csv = exported.written;
   for (const std::string& failure : exported.failures) printError(failure);
   if (exported.leftover) printError(*exported.leftover);
   if (exported.stopped) return run.interrupted();
@@ -262,10 +262,10 @@ int exportRun(RunState& run, const ResultStore& store,
   if (run.config.writesReport()) {
     const std::chrono::duration<double> wallTime =
         std::chrono::steady_clock::now() - start;
-    run.kept.report = 0;
+    run.completed.report = 0;
     report = writeRunReport(settings, directory, wallTime.count(),
                             run.used.seed, store, run.stop);
-    run.kept.report = report.written;
+    run.completed.report = report.written;
   }
   for (const std::string& failure : report.failures) printError(failure);
   if (report.stopped) return run.interrupted();

@@ -46,10 +46,10 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   if (!read.fileFound) {
     // No line end: the first line end of the mode loop closes this line.
     printText("No Settings.txt file found. Using defaults");
-  } else if (!read.keptDefaults.empty()) {
+  } else if (!read.unreadOptions.empty()) {
     printLine("Settings.txt ended early; these options keep their "
               "defaults: " +
-              joined(read.keptDefaults));
+              joined(read.unreadOptions));
   }
   if (options.solverThreads) {
     settings.SolverThreadCount = solverThreadsFor(*options.solverThreads);

@@ -50,7 +50,7 @@ TEST(SettingsTest, AbsentFileChangesNothing) {
       readSettings(dir.path("Settings.txt"), settings);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
   EXPECT_FALSE(result.fileFound);
-  EXPECT_TRUE(result.keptDefaults.empty());
+  EXPECT_TRUE(result.unreadOptions.empty());
   expectDefaults(settings);
 }
 
@@ -68,7 +68,7 @@ TEST(SettingsTest, AnyOneWordLabelsAndAnyLineStructure) {
     const SettingsReadResult result = readText(dir, text, settings);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
     EXPECT_TRUE(result.fileFound);
-    EXPECT_TRUE(result.keptDefaults.empty()) << text;
+    EXPECT_TRUE(result.unreadOptions.empty()) << text;
     expectExample(settings);
   }
 }
@@ -80,7 +80,7 @@ TEST(SettingsTest, BoolIsReadOnlyAsZeroOrOne) {
     const SettingsReadResult result = readText(
         dir, std::string("a 3 b 4 c 1 d 20 e 5 f 2 g ") + value + " h 5000",
         settings);
-    EXPECT_TRUE(result.keptDefaults.empty()) << value;
+    EXPECT_TRUE(result.unreadOptions.empty()) << value;
     EXPECT_EQ(result.errors,
               std::vector<std::string>{dir.path("Settings.txt") +
                                        ": ExactDistributions \"" + value +
@@ -220,7 +220,7 @@ TEST(SettingsTest, FileEndingEarlyKeepsTheMissingOptions) {
   // The fourth label is there, its value is not.
   const SettingsReadResult result =
       readText(dir, "a 3\nb 4\nc 1\nd\n", settings);
-  EXPECT_EQ(result.keptDefaults,
+  EXPECT_EQ(result.unreadOptions,
             (std::vector<std::string>{"IntegrationPrecision",
                                       "HistogramPrecision", "MaxMatrix",
                                       "ExactDistributions", "SampleCount"}));
@@ -230,7 +230,7 @@ TEST(SettingsTest, FileEndingEarlyKeepsTheMissingOptions) {
   EXPECT_EQ(settings.IntegrationPrecision, 50);
 
   RunSettings empty;
-  EXPECT_EQ(readText(dir, "", empty).keptDefaults.size(), 8u);
+  EXPECT_EQ(readText(dir, "", empty).unreadOptions.size(), 8u);
   expectDefaults(empty);
 }
 
@@ -239,7 +239,7 @@ TEST(SettingsTest, ValuesAreNotValidated) {
   RunSettings settings;
   const SettingsReadResult result =
       readText(dir, "a 0 b -1 c 0 d -5 e 0 f 0 g 1 h -7", settings);
-  EXPECT_TRUE(result.keptDefaults.empty());
+  EXPECT_TRUE(result.unreadOptions.empty());
   EXPECT_EQ(settings.Dimensions, 0u);
   EXPECT_EQ(settings.SolverThreadCount, -1);
   EXPECT_EQ(settings.IntegrationPrecision, -5);

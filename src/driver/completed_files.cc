@@ -1,4 +1,4 @@
-#include "driver/kept_files.h"
+#include "driver/completed_files.h"
 
 #include <string>
 
@@ -15,15 +15,15 @@ std::string counted(int count, const std::string& what) {
 
 }  // namespace
 
-int reportInterrupted(int signal, const KeptFiles& kept) {
+int reportInterrupted(int signal, const CompletedFiles& completed) {
   std::string line = "Interrupted by " + StopSignals::name(signal) +
                      ": kept " +
-                     counted(kept.summaries, "completed summary file");
-  if (kept.report) {
-    line += ", " + counted(kept.csv, "CSV file") + " and " +
-            counted(*kept.report, "report file");
+                     counted(completed.summaries, "completed summary file");
+  if (completed.report) {
+    line += ", " + counted(completed.csv, "CSV file") + " and " +
+            counted(*completed.report, "report file");
   } else {
-    line += " and " + counted(kept.csv, "CSV file");
+    line += " and " + counted(completed.csv, "CSV file");
   }
   printError(line + "; nothing unfinished was left");
   return stoppedExitCode(signal);

@@ -1,15 +1,15 @@
-// KeptFiles: the files a run has completed, and the one line that says what
-// an interrupted run kept ("Interrupted by SIGTERM: kept 20 completed
+// CompletedFiles: the files a run has completed, and the one line that says
+// what an interrupted run kept ("Interrupted by SIGTERM: kept 20 completed
 // summary files, 4 CSV files and 2 report files; nothing unfinished was
 // left"; report files are counted once the run has begun Report/).
-#ifndef LINPROB_DRIVER_KEPT_FILES_H_
-#define LINPROB_DRIVER_KEPT_FILES_H_
+#ifndef LINPROB_DRIVER_COMPLETED_FILES_H_
+#define LINPROB_DRIVER_COMPLETED_FILES_H_
 
 #include <optional>
 
 namespace linprob {
 
-struct KeptFiles {
+struct CompletedFiles {
   int summaries = 0;
   int csv = 0;
   std::optional<int> report;  // set once the run began its Report/ folder
@@ -17,8 +17,8 @@ struct KeptFiles {
 
 // Prints the line of a run that `signal` stopped; returns its exit status,
 // 128 + signal.
-int reportInterrupted(int signal, const KeptFiles& kept);
+int reportInterrupted(int signal, const CompletedFiles& completed);
 
 }  // namespace linprob
 
-#endif  // LINPROB_DRIVER_KEPT_FILES_H_
+#endif  // LINPROB_DRIVER_COMPLETED_FILES_H_
