@@ -151,8 +151,8 @@ Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
     const SolutionMeasures measures = store.measures(v, system, mode.index);
     unknowns.push_back(Json{
         {"unknown", v},
-        {"exact", solution.exact},
-        {"exact_bounds", pairOf(solution.exactLow, solution.exactHigh)},
+        {"exact", solution.plainReplay},
+        {"exact_bounds", pairOf(solution.plainReplayLow, solution.plainReplayHigh)},
         {"forward_error_ulps", orNull(measures.forwardErrorUlps)},
         {"interval", pairOf(solution.intervalLow, solution.intervalHigh)},
         {"interval_overestimation", orNull(measures.intervalOverestimation)}});

@@ -280,7 +280,7 @@ void writeUnknownRow(const ResultStore& store, int system,
   row.number(exact ? std::optional<double>(exact->conditionNumber)
                    : std::nullopt);
   row.number(store.elimination(system, mode.index).pivotGrowth);
-  row.number(solution.exact);
+  row.number(solution.plainReplay);
   row.number(exact ? exact->trueSolution[u] : std::nullopt);
   row.number(measured.forwardErrorUlps);
   row.number(solution.intervalLow).number(solution.intervalHigh);
@@ -301,7 +301,7 @@ void writeUnknownRow(const ResultStore& store, int system,
   } else {
     phaseCells(row, *position);
   }
-  row.number(solution.exactLow).number(solution.exactHigh);
+  row.number(solution.plainReplayLow).number(solution.plainReplayHigh);
   row.writeTo(out);
 }
 
