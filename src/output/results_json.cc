@@ -271,8 +271,8 @@ Json runJson(const RunInfo& run) {
 }  // namespace
 
 std::size_t pageBandsPerChart(std::size_t tables) {
-  const std::size_t share = tables == 0 ? kPageBands : kPageBands / tables;
-  return std::clamp(share, kFewestPageBands, kPageBandsPerChart);
+  const std::size_t perTable = tables == 0 ? kPageBands : kPageBands / tables;
+  return std::clamp(perTable, kFewestPageBands, kPageBandsPerChart);
 }
 
 void writeResultsJson(const RunInfo& run, const ResultStore& store,
