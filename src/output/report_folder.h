@@ -15,8 +15,11 @@
 #ifndef LINPROB_OUTPUT_REPORT_FOLDER_H_
 #define LINPROB_OUTPUT_REPORT_FOLDER_H_
 
+#include <ostream>
+#include <span>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "results/result_store.h"
@@ -39,6 +42,17 @@ struct ReportWritten {
   bool pageWritten = false;
   bool stopped = false;
 };
+
+// A file of the folder written from the results alone (the page's form
+// depends on them too): its name in the folder and its writer. A new format
+// is one writer and one row of this table.
+struct ReportFile {
+  std::string_view name;
+  void (*write)(const RunInfo& run, const ResultStore& store,
+                std::ostream& out);
+};
+// In the order they are written, before the pages.
+std::span<const ReportFile> reportFiles();
 
 // `folder` ends with "/".
 ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
