@@ -105,6 +105,12 @@ inline constexpr std::array<std::string_view, 13> kBandColumns = {
 // system, mode, family, unknown, band, lower, upper: the writer's own.
 inline constexpr std::size_t kBandKeyColumns = 7;
 
+// The numbers per band an unknown's entry in results.json holds at most:
+// its borders, and an array for each band column of bands.csv (what a
+// writer holding a family's entries needs per band and unknown).
+inline constexpr std::size_t kEntryNumbersPerBand =
+    kBandColumns.size() - kBandKeyColumns + 1;
+
 // Whether the page reads a member (a test holds the page's code to it).
 enum class PageUse { kDrawn, kFilesOnly };
 

@@ -195,5 +195,48 @@ TEST(MeasureRowsTest, AnUnsolvedUnknownHasEveryPhaseMemberNull) {
   }
 }
 
+// Every array of a number per band in a solved entry (with the exact linear
+// normal, standard errors and the truth) is one of the borders or a band
+// column.
+std::size_t bandArrays(const nlohmann::json& value, std::size_t bands) {
+  if (value.is_array()) {
+    return value.size() == bands && !value.empty() && value[0].is_number()
+               ? 1
+               : 0;
+  }
+  std::size_t count = 0;
+  if (value.is_object()) {
+    for (const auto& member : value) count += bandArrays(member, bands);
+  }
+  return count;
+}
+
+TEST(MeasureRowsTest, AnEntryHoldsANumberPerBandForEachBandColumn) {
+  ResultStore store(1, 1);
+  SystemResult result = testing::evenSystem(1, 5, 16);
+  for (PhaseResult& phase : result.phases) {
+    PositionResult& position = phase.positions[0];
+    PositionErrors errors;
+    errors.masses.assign(5, 0.01);
+    position.errors = errors;
+    TruthTable truth;
+    truth.values.masses.assign(5, 0.2);
+    truth.errors.masses.assign(5, 1e-17);
+    position.measures.truth.truth = truth;
+    position.measures.exactLinear = ApproximationCheck{{0.5, 0.1}, {}, {}};
+    position.measures.exactLinearTable.masses.assign(5, 0.2);
+  }
+  store.add(result);
+  std::ostringstream out;
+  writeResultsJson(RunInfo{}, store, out);
+  const nlohmann::json doc = nlohmann::json::parse(out.str());
+  for (const nlohmann::json& family : doc["systems"][0]["modes"][0]["families"]) {
+    const nlohmann::json& entry = family["unknowns"][0];
+    // The borders are one longer than the bands.
+    EXPECT_EQ(bandArrays(entry, 5) + bandArrays(entry, 6),
+              kEntryNumbersPerBand);
+  }
+}
+
 }  // namespace
 }  // namespace linprob
