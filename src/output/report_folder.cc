@@ -20,19 +20,32 @@ using WriteFile = std::function<bool(
 
 namespace {
 
+// Measured on the example's 5 systems of 4 unknowns: with 3,000 bands
+// (sampling, the truth computed) bands.csv 193 and results.json 149 bytes
+// per band; with 10 bands in sampling results.json 4,400 bytes per table
+// besides (1,500 in enumeration: no convergence), unknowns.csv 960; the
+// shares 16 bytes per table and unknown in each file that holds them.
 constexpr ReportFile kReportFiles[] = {
     {"results.json",
      [](const RunInfo& run, const ResultStore& store, std::ostream& out) {
        writeResultsJson(run, store, out);
-     }},
-    {"bands.csv", [](const RunInfo&, const ResultStore& store,
-                     std::ostream& out) { writeBandsCsv(store, out); }},
-    {"unknowns.csv", [](const RunInfo&, const ResultStore& store,
-                        std::ostream& out) { writeUnknownsCsv(store, out); }},
+     },
+     149.0, 4400.0, 16.0},
+    {"bands.csv",
+     [](const RunInfo&, const ResultStore& store, std::ostream& out) {
+       writeBandsCsv(store, out);
+     },
+     193.0, 0.0, 0.0},
+    {"unknowns.csv",
+     [](const RunInfo&, const ResultStore& store, std::ostream& out) {
+       writeUnknownsCsv(store, out);
+     },
+     0.0, 960.0, 0.0},
     {"sensitivity.csv",
      [](const RunInfo&, const ResultStore& store, std::ostream& out) {
        writeSensitivityCsv(store, out);
-     }},
+     },
+     0.0, 0.0, 16.0},
 };
 
 // The pages of the systems that the index page leaves out, and the files
