@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <map>
@@ -60,6 +61,42 @@ TEST(MeasureRowsTest, ThePageReadsEveryMemberItDrawsAndNoOther) {
     EXPECT_EQ(readsMember(script, row.field), row.page == PageUse::kDrawn)
         << row.field;
   }
+}
+
+// The page calls an unknown's entry in a family `entry` throughout: every
+// member it reads of one is a row's, or one the page's copy adds (a large
+// table's merged bands; the summary of an unknown drawn without tables,
+// page_document.h). A member read that no writer writes is undefined on
+// the page, silently.
+TEST(MeasureRowsTest, EveryMemberThePageReadsOfAnEntryIsWritten) {
+  const std::string script = pageScript();
+  std::vector<std::string> written = {"unknown", "band_count", "merged_bands",
+                                      "total_variation", "validated"};
+  for (const PhaseMeasure& row : phaseMeasures()) {
+    written.emplace_back(row.field);
+  }
+  const std::string prefix = "entry.";
+  std::size_t reads = 0;
+  for (std::size_t at = script.find(prefix); at != std::string::npos;
+       at = script.find(prefix, at + 1)) {
+    if (at > 0 && (std::isalnum(static_cast<unsigned char>(script[at - 1])) ||
+                   script[at - 1] == '_' || script[at - 1] == '.')) {
+      continue;
+    }
+    std::size_t end = at + prefix.size();
+    while (end < script.size() &&
+           (std::isalnum(static_cast<unsigned char>(script[end])) ||
+            script[end] == '_')) {
+      ++end;
+    }
+    const std::string member =
+        script.substr(at + prefix.size(), end - at - prefix.size());
+    if (member.empty()) continue;
+    ++reads;
+    EXPECT_NE(std::find(written.begin(), written.end(), member), written.end())
+        << "the page reads entry." << member;
+  }
+  EXPECT_GT(reads, 20u);
 }
 
 TEST(MeasureRowsTest, ALineOfAnotherCellCountThanItsHeaderIsRefused) {
