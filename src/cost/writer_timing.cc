@@ -113,8 +113,8 @@ double timeOneSystem(const RunConfig& config, unsigned n, int bands) {
     SystemResult result;
     result.mode = mode;
     result.columnOrder = order;
-    result.exact = exact;
-    result.exactBounds = exactBounds;
+    result.plainReplay = exact;
+    result.plainReplayBounds = exactBounds;
     result.interval = interval;
     for (const FamilyInfo& family : kFamilies) {
       PhaseResult phase = makePhaseResult(family.family, madeUpBands(n, bands),

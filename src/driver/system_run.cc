@@ -97,13 +97,13 @@ SystemResult analyseSystem(const RunConfig& config, int i,
   result.pivotGrowth = system.pivotGrowth();
   // The point: the recorded steps in their order, each product and sum
   // rounded to nearest.
-  result.exact = reference.rhs;
-  replaySteps(result.exact, system.steps());
-  result.exactBounds.reserve(n);
-  for (const double b : reference.rhs) result.exactBounds.push_back(Interval(b));
+  result.plainReplay = reference.rhs;
+  replaySteps(result.plainReplay, system.steps());
+  result.plainReplayBounds.reserve(n);
+  for (const double b : reference.rhs) result.plainReplayBounds.push_back(Interval(b));
   // The same bits as the interval type's own replay, with the rounding mode
   // set once (linear/interval_replay.h).
-  replayIntervals(result.exactBounds, system.steps());
+  replayIntervals(result.plainReplayBounds, system.steps());
   // The start-of-run check refused a pair whose lower bound is above its
   // upper bound.
   result.interval.reserve(n);
@@ -117,7 +117,7 @@ SystemResult analyseSystem(const RunConfig& config, int i,
   // its interval replay may lie far outside.
   const PhaseContext context{settings,     system,  reference,
                              i,            mode,    options.seed,
-                             display,      stop,    result.exact,
+                             display,      stop,    result.plainReplay,
                              options.group, options.memoryBudget};
   for (const FamilyInfo& family : kFamilies) {
     // Measured at once: that releases the phase's fine histograms.

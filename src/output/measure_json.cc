@@ -69,30 +69,27 @@ Json tailedJson(const NormalTable& table) {
               {"upper_tail", table.upperTail}};
 }
 
-// `truth`, `truth_reason` and the discrepancies against the truth of one
-// phase entry (null for a phase that solved nothing).
-void addTruthFields(Json& entry, const PositionResult* position) {
-  if (position == nullptr || !position->solved()) {
-    entry["truth"] = nullptr;
-    entry["truth_reason"] = nullptr;
-    return;
+// The table's bands merged, when it walked the histogram's bands.
+void mergeTable(Json& member, bool available, const NormalTable& table,
+                const PositionResult& p, std::size_t group) {
+  if (available && table.masses.size() == p.valid.masses.size()) {
+    member["bands"] = mergedNumbers(table.masses, group);
   }
-  const TruthCheck& check = position->measures.truth;
-  Json truth = nullptr;
-  if (check.truth) {
-    const TruthTable& table = *check.truth;
-    truth = Json{{"method", truthMethodName(table.method)}};
-    truth.update(tailedJson(table.values));
-    truth["error_bounds"] = tailedJson(table.errors);
-    truth["max_error"] = table.maxError;
-  }
-  entry["truth"] = std::move(truth);
-  entry["truth_reason"] =
-      check.reason.empty() ? Json(nullptr) : Json(check.reason);
-  entry["discrepancy"]["truth"] =
-      Json{{"valid", discrepancyJson(check.valid)},
-           {"invalid", discrepancyJson(check.invalid)},
-           {"exact_linear", discrepancyJson(check.exactLinear)}};
+}
+
+Json approximationJson(const std::optional<ApproximationCheck>& check,
+                       const NormalTable& table) {
+  return check ? tableJson(check->normal, table) : Json(nullptr);
+}
+
+Json truthJson(const TruthCheck& check) {
+  if (!check.truth) return nullptr;
+  const TruthTable& table = *check.truth;
+  Json truth{{"method", truthMethodName(table.method)}};
+  truth.update(tailedJson(table.values));
+  truth["error_bounds"] = tailedJson(table.errors);
+  truth["max_error"] = table.maxError;
+  return truth;
 }
 
 Json sharesJson(const UnknownShares& shares) {

@@ -2,8 +2,9 @@
 // value: what the document and the page's copy of it say of a position's
 // tables, moments, coverage, checks against the approximations and the
 // truth, standard errors, convergence and the variance shares, and how a
-// --digits phase ended, with null where a value
-// is missing (as the table of fields in docs/outputs.md says).
+// --digits phase ended, with null where a value is missing (as the table
+// of fields in docs/outputs.md says). The measure rows (measure_rows.h)
+// put them together into an unknown's entry.
 #ifndef LINPROB_OUTPUT_MEASURE_JSON_H_
 #define LINPROB_OUTPUT_MEASURE_JSON_H_
 
@@ -28,9 +29,17 @@ Json validationJson(const std::optional<ApproximationCheck>& check);
 Json coverageJson(const std::optional<CoverageInterval>& coverage);
 // lower_tail, bands, upper_tail of a table.
 Json tailedJson(const NormalTable& table);
-// `truth`, `truth_reason` and the discrepancies against the truth of one
-// phase entry (null for a phase that solved nothing).
-void addTruthFields(Json& entry, const PositionResult* position);
+// The normal table of an approximation, or null without it.
+Json approximationJson(const std::optional<ApproximationCheck>& check,
+                       const NormalTable& table);
+// method, lower_tail, bands, upper_tail, error_bounds and max_error of the
+// continuous truth, or null without it.
+Json truthJson(const TruthCheck& check);
+// The page's copy of an approximation's table (`member`) with `group`
+// neighbouring bands merged, when it is `available` and walked the
+// histogram's bands.
+void mergeTable(Json& member, bool available, const NormalTable& table,
+                const PositionResult& p, std::size_t group);
 Json sharesJson(const UnknownShares& shares);
 // Per family and unknown: the shares of the entries in its variance, as
 // the JSON text of an array, one unknown's values at a time (at 2,000

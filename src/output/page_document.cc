@@ -106,12 +106,12 @@ std::vector<std::size_t> unknownCosts(const ResultStore& store, int system,
   return cost;
 }
 
-// The tables of a system whose full tables exceed `share`: its worst
-// unknowns' in full, as many as `share` holds (the worst always), the
+// The tables of a system whose full tables exceed `budget`: its worst
+// unknowns' in full, as many as `budget` holds (the worst always), the
 // others' summaries.
 std::vector<TableForm> keptTables(const ResultStore& store, int system,
                                   const std::vector<std::size_t>& cost,
-                                  std::size_t share) {
+                                  std::size_t budget) {
   const int unknowns = store.unknownCount();
   std::vector<TableForm> kept(static_cast<std::size_t>(unknowns), TableForm::kSummary);
   std::vector<double> worst(static_cast<std::size_t>(unknowns));
@@ -127,7 +127,7 @@ std::vector<TableForm> keptTables(const ResultStore& store, int system,
   for (const int u : order) {
     const std::size_t next = used + cost[static_cast<std::size_t>(u)];
     // The worst unknown always keeps its charts.
-    if (next > share && used > 0) break;
+    if (next > budget && used > 0) break;
     kept[static_cast<std::size_t>(u)] = TableForm::kFull;
     used = next;
   }
@@ -185,11 +185,11 @@ PageForm choosePageForm(const ResultStore& store) {
   }
   if (tableBytes <= kPageTableBytes) return form;
 
-  const std::size_t share = kPageTableBytes / drawn.size();
+  const std::size_t budget = kPageTableBytes / drawn.size();
   form.tables.resize(static_cast<std::size_t>(systems));
   for (std::size_t k = 0; k < drawn.size(); ++k) {
     form.tables[static_cast<std::size_t>(drawn[k])] =
-        keptTables(store, drawn[k], costs[k], share);
+        keptTables(store, drawn[k], costs[k], budget);
   }
   return form;
 }

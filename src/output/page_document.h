@@ -20,7 +20,7 @@
 //             each system keeps its full tables for its worst unknowns
 //             only (largest total variation of INVALID against VALID over
 //             every mode and family first, then the lower index), as many
-//             as its share of kPageTableBytes holds; every other unknown's
+//             as its part of kPageTableBytes holds; every other unknown's
 //             entry in each family is the summary {"unknown",
 //             "total_variation": [INVALID, exact linear], "validated":
 //             [INVALID, exact linear]} (null where not computed; the entry

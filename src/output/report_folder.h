@@ -15,8 +15,11 @@
 #ifndef LINPROB_OUTPUT_REPORT_FOLDER_H_
 #define LINPROB_OUTPUT_REPORT_FOLDER_H_
 
+#include <ostream>
+#include <span>
 #include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "results/result_store.h"
@@ -39,6 +42,23 @@ struct ReportWritten {
   bool pageWritten = false;
   bool stopped = false;
 };
+
+// A file of the folder written from the results alone (the page's form
+// depends on them too): its name in the folder, its writer, and the bytes
+// it takes per band of a table (a table: one unknown under one mode and
+// family), per table besides, and per table and unknown of its system (the
+// variance shares), as measured (for the run's estimate of its output). A
+// new format is one writer and one row of this table.
+struct ReportFile {
+  std::string_view name;
+  void (*write)(const RunInfo& run, const ResultStore& store,
+                std::ostream& out);
+  double bytesPerBand;
+  double bytesPerTable;
+  double bytesPerTableUnknown;
+};
+// In the order they are written, before the pages.
+std::span<const ReportFile> reportFiles();
 
 // `folder` ends with "/".
 ReportWritten writeReport(const RunInfo& run, const ResultStore& store,

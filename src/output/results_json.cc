@@ -17,6 +17,7 @@
 #include "linear/system_files.h"
 #include "output/json_text.h"
 #include "output/measure_json.h"
+#include "output/measure_rows.h"
 #include "output/number_text.h"
 #include "output/page_document.h"
 #include "output/system_list.h"
@@ -45,81 +46,28 @@ struct CountingBuffer : std::streambuf {
 // The page's copy of a table of K > mostBands bands (results_json.h).
 void mergeBands(Json& entry, const PositionResult& position,
                 std::size_t mostBands) {
-  const PositionBands& bands = position.valid;
-  const std::size_t count = bands.masses.size();
+  const std::size_t count = position.valid.masses.size();
   if (mostBands == 0 || count <= mostBands) return;
   const std::size_t group = (count + mostBands - 1) / mostBands;
-  Json borders = Json::array({bands.min});
-  for (std::size_t k = group; k < count; k += group) {
-    borders.push_back(bands.borders[k - 1]);
-  }
-  borders.push_back(bands.borders.back());
-  entry["borders"] = std::move(borders);
-  entry["valid"] = mergedNumbers(bands.masses, group);
-  const PositionMeasures& measures = position.measures;
-  if (measures.invalid && position.invalid.masses.size() == count) {
-    entry["invalid"]["bands"] = mergedNumbers(position.invalid.masses, group);
-  }
-  if (measures.exactLinear && measures.exactLinearTable.masses.size() == count) {
-    entry["exact_linear"]["bands"] =
-        mergedNumbers(measures.exactLinearTable.masses, group);
-  }
-  // A merged band's error bound is the sum of its bands' bounds.
-  const std::optional<TruthTable>& truth = measures.truth.truth;
-  if (truth && truth->values.masses.size() == count) {
-    entry["truth"]["bands"] = mergedNumbers(truth->values.masses, group);
-    entry["truth"]["error_bounds"]["bands"] =
-        mergedNumbers(truth->errors.masses, group);
-  }
-  if (position.errors && position.errors->masses.size() == count) {
-    entry["standard_error"]["valid"] =
-        mergedErrors(position.errors->masses, group);
+  for (const PhaseMeasure& measure : phaseMeasures()) {
+    if (measure.merge == nullptr) continue;
+    measure.merge(entry[std::string(measure.field)], position, group);
   }
   entry["band_count"] = count;
   entry["merged_bands"] = group;
 }
 
+// An unknown's entry in a family: each measure's member, null where the
+// phase solved nothing.
 Json phaseUnknownJson(int unknown, const PositionResult* position,
                       std::size_t mostBands) {
   Json entry{{"unknown", unknown}};
-  const char* fields[] = {"min",         "max",          "borders",
-                          "valid",       "invalid",      "exact_linear",
-                          "moments",     "expected_moments", "coverage_95",
-                          "discrepancy", "gum_validation", "standard_error",
-                          "convergence"};
-  if (position == nullptr || !position->solved()) {
-    for (const char* field : fields) entry[field] = nullptr;
-    addTruthFields(entry, position);
-    return entry;
+  const bool solved = position != nullptr && position->solved();
+  for (const PhaseMeasure& measure : phaseMeasures()) {
+    entry[std::string(measure.field)] =
+        solved ? measure.json(*position) : Json(nullptr);
   }
-  const PositionBands& bands = position->valid;
-  const PositionMeasures& measures = position->measures;
-  Json borders = Json::array({bands.min});
-  for (double border : bands.borders) borders.push_back(border);
-  entry["min"] = bands.min;
-  entry["max"] = bands.max;
-  entry["borders"] = std::move(borders);
-  entry["valid"] = numbers(bands.masses);
-  entry["invalid"] = measures.invalid
-                         ? tableJson(measures.invalid->normal, position->invalid)
-                         : Json(nullptr);
-  entry["exact_linear"] =
-      measures.exactLinear ? tableJson(measures.exactLinear->normal,
-                                       measures.exactLinearTable)
-                           : Json(nullptr);
-  entry["moments"] = meanSdJson(measures.moments);
-  entry["expected_moments"] = meanSdJson(measures.expectedMoments);
-  entry["coverage_95"] = coverageJson(measures.coverage);
-  entry["discrepancy"] =
-      Json{{"invalid", discrepancyJson(measures.invalid)},
-           {"exact_linear", discrepancyJson(measures.exactLinear)}};
-  entry["gum_validation"] =
-      Json{{"invalid", validationJson(measures.invalid)},
-           {"exact_linear", validationJson(measures.exactLinear)}};
-  addTruthFields(entry, position);
-  entry["standard_error"] = errorsJson(position->errors);
-  entry["convergence"] = convergenceJson(position->convergence);
-  mergeBands(entry, *position, mostBands);
+  if (solved) mergeBands(entry, *position, mostBands);
   return entry;
 }
 
@@ -145,17 +93,20 @@ Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
 // time after them.
 Json modeHead(const ResultStore& store, int system, const PivotMode& mode) {
   const StoredElimination& elimination = store.elimination(system, mode.index);
+  const SystemReference* reference = store.reference(system);
+  const ExactReference* exact =
+      reference != nullptr && reference->exact ? &*reference->exact : nullptr;
   Json unknowns = Json::array();
   for (int v = 0; v < store.unknownCount(); ++v) {
-    const StoredSolution& solution = store.solution(v, system, mode.index);
     const SolutionMeasures measures = store.measures(v, system, mode.index);
-    unknowns.push_back(Json{
-        {"unknown", v},
-        {"exact", solution.exact},
-        {"exact_bounds", pairOf(solution.exactLow, solution.exactHigh)},
-        {"forward_error_ulps", orNull(measures.forwardErrorUlps)},
-        {"interval", pairOf(solution.intervalLow, solution.intervalHigh)},
-        {"interval_overestimation", orNull(measures.intervalOverestimation)}});
+    const SolutionView view{store.solution(v, system, mode.index), measures,
+                            exact, static_cast<std::size_t>(v)};
+    Json entry{{"unknown", v}};
+    for (const SolutionMeasure& measure : solutionMeasures()) {
+      if (measure.json == nullptr) continue;
+      entry[std::string(measure.field)] = measure.json(view);
+    }
+    unknowns.push_back(std::move(entry));
   }
   const std::string folder = systemFolder(system);
   Json columnOrder = Json::array();
@@ -320,8 +271,8 @@ Json runJson(const RunInfo& run) {
 }  // namespace
 
 std::size_t pageBandsPerChart(std::size_t tables) {
-  const std::size_t share = tables == 0 ? kPageBands : kPageBands / tables;
-  return std::clamp(share, kFewestPageBands, kPageBandsPerChart);
+  const std::size_t perTable = tables == 0 ? kPageBands : kPageBands / tables;
+  return std::clamp(perTable, kFewestPageBands, kPageBandsPerChart);
 }
 
 void writeResultsJson(const RunInfo& run, const ResultStore& store,

@@ -98,7 +98,7 @@ void printInvalidTables(const PhaseResult& phase, std::ostream& out) {
 
 void writeSummary(const SystemResult& result, std::ostream& out) {
   out << std::endl << "Exact values" << std::endl;
-  printBounds(result.exactBounds, result.columnOrder, out);
+  printBounds(result.plainReplayBounds, result.columnOrder, out);
   out << std::endl << "Interval arithmetic values" << std::endl;
   printBounds(result.interval, result.columnOrder, out);
   for (const PhaseResult& phase : result.phases) {

@@ -16,7 +16,12 @@
 //
 // unknowns.csv: one row per system, mode, family and unknown with every
 // scalar of that unknown (kUnknownColumns, in order; columns added later
-// come last, so that the earlier ones keep their positions).
+// come last, so that the earlier ones keep their positions), empty from
+// min on where the unknown was not solved.
+//
+// The columns of both tables after their keys are those the measure rows
+// declare (measure_rows.h); a line that does not fill its header's columns
+// exactly throws std::logic_error (csv_row.h).
 //
 // sensitivity.csv: per system with an inverse, family, unknown and
 // right-hand-side entry, the entry's share of the unknown's variance, its
@@ -28,79 +33,14 @@
 
 #include <array>
 #include <ostream>
+#include <string_view>
 
+#include "output/measure_rows.h"
 #include "results/result_store.h"
 
 namespace linprob {
 
-inline constexpr std::array<const char*, 13> kBandColumns = {
-    "system", "mode",    "family",       "unknown", "band",  "lower",
-    "upper",  "valid",   "invalid",      "exact_linear", "truth",
-    "truth_error", "valid_se"};
-
-inline constexpr std::array<const char*, 59> kUnknownColumns = {
-    "system",
-    "mode",
-    "family",
-    "unknown",
-    "jobs",
-    "condition_number",
-    "pivot_growth",
-    "exact",
-    "true_solution",
-    "forward_error_ulps",
-    "interval_lower",
-    "interval_upper",
-    "hull_lower",
-    "hull_upper",
-    "interval_overestimation",
-    "min",
-    "max",
-    "moments_mean",
-    "moments_sd",
-    "expected_moments_mean",
-    "expected_moments_sd",
-    "invalid_mean",
-    "invalid_sd",
-    "exact_linear_mean",
-    "exact_linear_sd",
-    "coverage_symmetric_lower",
-    "coverage_symmetric_upper",
-    "coverage_shortest_lower",
-    "coverage_shortest_upper",
-    "coverage_resolution",
-    "invalid_total_variation",
-    "invalid_max_cdf",
-    "exact_linear_total_variation",
-    "exact_linear_max_cdf",
-    "invalid_delta",
-    "invalid_d_low",
-    "invalid_d_high",
-    "invalid_validated",
-    "exact_linear_delta",
-    "exact_linear_d_low",
-    "exact_linear_d_high",
-    "exact_linear_validated",
-    "truth_method",
-    "truth_max_error",
-    "valid_truth_total_variation",
-    "valid_truth_max_cdf",
-    "invalid_truth_total_variation",
-    "invalid_truth_max_cdf",
-    "exact_linear_truth_total_variation",
-    "exact_linear_truth_max_cdf",
-    "moments_mean_se",
-    "moments_sd_se",
-    "coverage_symmetric_lower_se",
-    "coverage_symmetric_upper_se",
-    "coverage_shortest_lower_se",
-    "coverage_shortest_upper_se",
-    "coverage_factor",
-    "exact_bounds_lower",
-    "exact_bounds_upper",
-};
-
-inline constexpr std::array<const char*, 7> kSensitivityColumns = {
+inline constexpr std::array<std::string_view, 7> kSensitivityColumns = {
     "system", "family",          "unknown",    "entry",
     "share",  "contribution_sd", "cells_share"};
 

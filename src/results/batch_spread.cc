@@ -23,9 +23,9 @@ double batchStandardError(std::span<const double> weights,
   const double mean = weighted / total;
   double sum = 0.0;
   for (std::size_t r = 0; r < h; ++r) {
-    const double share = weights[r] / total;
+    const double fraction = weights[r] / total;
     const double deviation = estimates[r] - mean;
-    const double scaled = share * deviation;
+    const double scaled = fraction * deviation;
     const double square = scaled * scaled;
     sum += square;
   }

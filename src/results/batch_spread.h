@@ -1,5 +1,5 @@
 // Standard errors from the spread of independent batches' estimates. Each
-// batch r holds a share f_r of the phase's mass (f_r = w_r / W, the shares
+// batch r holds a fraction f_r of the phase's mass (f_r = w_r / W, the shares
 // summing to 1; batches may differ in size) and gives its own estimate y_r
 // (or, for the jackknife, the phase's estimate without it). Each function
 // gives u with h - 1 degrees of freedom for h batches, NaN with fewer than
@@ -21,7 +21,7 @@
 // subsampleError: of an estimate whose error shrinks as the samples to the
 // power -rate, not -1/2 (the ends of the shortest interval, a mode-like
 // search: rate 1/3 for independent samples), by subsampling: each batch is a
-// subsample of the phase at the share f_r of its size, so its estimate
+// subsample of the phase at the fraction f_r of its size, so its estimate
 // spreads f_r^(-rate) times as much,
 //   u^2 = 1 / (h - 1) sum f_r^(2 rate) (y_r - ybar)^2,   ybar the plain mean.
 #ifndef LINPROB_RESULTS_BATCH_SPREAD_H_

@@ -98,17 +98,17 @@ void replicateErrorsSoFar(const BatchSums& batches, std::size_t position,
   point.mean.error = batchStandardError(weights, means);
   if (!ends || pooled.grid() == nullptr) return;
   const HistogramView view = pooled.view();
-  const double sampleShare = 1.0 / static_cast<double>(samples);
+  const double sampleFraction = 1.0 / static_cast<double>(samples);
   point.symmetricLower.error = woodruffError(
       view, kTail,
-      replicateShareError(batches, position, *pooled.grid(), estimates, taken,
+      replicateFractionError(batches, position, *pooled.grid(), estimates, taken,
                           ends->lower),
-      k, sampleShare);
+      k, sampleFraction);
   point.symmetricUpper.error = woodruffError(
       view, 1.0 - kTail,
-      replicateShareError(batches, position, *pooled.grid(), estimates, taken,
+      replicateFractionError(batches, position, *pooled.grid(), estimates, taken,
                           ends->upper),
-      k, sampleShare);
+      k, sampleFraction);
 }
 
 Convergence positionSeries(PointSet kind, const BatchSums& batches,

@@ -26,7 +26,7 @@ CoverageInterval intervalAt(const SubBandGrid& grid,
 }
 
 // ceil(numerator * total / denominator), exactly.
-std::uint64_t ceilShare(std::uint64_t total, unsigned numerator,
+std::uint64_t ceilFraction(std::uint64_t total, unsigned numerator,
                         unsigned denominator) {
   const Wide product = Wide{numerator} * total;
   return static_cast<std::uint64_t>((product + denominator - 1) / denominator);
@@ -88,7 +88,7 @@ Border firstAtLeast(std::span<const std::uint64_t> counts,
 std::pair<Border, Border> symmetricBorders(
     std::span<const std::uint64_t> counts, std::uint64_t total) {
   return {lastAtMost(counts, total / 40),
-          firstAtLeast(counts, total, ceilShare(total, 39, 40))};
+          firstAtLeast(counts, total, ceilFraction(total, 39, 40))};
 }
 
 // The shortest interval's borders [i, J(i)]: J(i) is the first j with
@@ -106,7 +106,7 @@ CoverageBorders shortestBorders(std::span<const std::uint64_t> counts,
                                 std::uint64_t total, Border lower,
                                 CoverageBorders borders) {
   const std::size_t s = counts.size();
-  const std::uint64_t span = ceilShare(total, 19, 20);
+  const std::uint64_t span = ceilFraction(total, 19, 20);
   const std::size_t lastLeft = lastAtMost(counts, total - span).k;
   std::size_t bestLeft = lower.k;
   std::size_t bestWidth =

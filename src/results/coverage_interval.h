@@ -3,7 +3,7 @@
 // the histogram counts in sub-band k or above). C_k, the sum of the first k
 // sub-band counts (C_0 = 0, C_S = total), is the mass below b_k, so the
 // closed interval [b_i, b_j] holds at least C_j - C_i: every interval
-// printed holds at least the share it claims, also when mass sits exactly
+// printed holds at least the fraction it claims, also when mass sits exactly
 // on a border.
 //
 //   symmetric: [b_lo, b_hi], lo the largest k with C_k <= 2.5 % of the

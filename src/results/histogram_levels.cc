@@ -18,8 +18,8 @@ double valueAt(const SubBandGrid& grid, double position) {
 
 }  // namespace
 
-void valuesAtShares(const HistogramView& histogram,
-                    std::span<const double> shares, std::span<double> values) {
+void valuesAtFractions(const HistogramView& histogram,
+                    std::span<const double> fractions, std::span<double> values) {
   const std::span<const std::uint64_t> counts = histogram.counts;
   if (histogram.total == 0 || counts.empty()) {
     for (double& value : values) value = kNotANumber;
@@ -30,13 +30,13 @@ void valuesAtShares(const HistogramView& histogram,
   // k reaches the target. Shares up to one half are found from the bottom,
   // the others from the top, so that neither pass crosses the histogram;
   // the running masses are whole counts, exact in doubles either way.
-  std::size_t upperFrom = shares.size();
-  while (upperFrom > 0 && shares[upperFrom - 1] > 0.5) --upperFrom;
+  std::size_t upperFrom = fractions.size();
+  while (upperFrom > 0 && fractions[upperFrom - 1] > 0.5) --upperFrom;
 
   std::size_t k = 0;
   double below = 0.0;  // the mass of sub-bands 0 ... k-1
   for (std::size_t i = 0; i < upperFrom; ++i) {
-    const double target = shares[i] * total;
+    const double target = fractions[i] * total;
     while (k < counts.size() &&
            below + static_cast<double>(counts[k]) < target) {
       below += static_cast<double>(counts[k]);
@@ -53,8 +53,8 @@ void valuesAtShares(const HistogramView& histogram,
 
   k = counts.size() - 1;
   double through = total;  // the mass of sub-bands 0 ... k
-  for (std::size_t i = shares.size(); i-- > upperFrom;) {
-    const double target = shares[i] * total;
+  for (std::size_t i = fractions.size(); i-- > upperFrom;) {
+    const double target = fractions[i] * total;
     if (target > through) {
       values[i] = histogram.grid->max();
       continue;
@@ -70,7 +70,7 @@ void valuesAtShares(const HistogramView& histogram,
   }
 }
 
-double shareBelow(const HistogramView& histogram, double x) {
+double fractionBelow(const HistogramView& histogram, double x) {
   const std::span<const std::uint64_t> counts = histogram.counts;
   if (histogram.total == 0 || counts.empty()) return kNotANumber;
   const SubBandGrid& grid = *histogram.grid;
@@ -123,17 +123,17 @@ double fourthCentralMoment(const HistogramView& histogram, double mean) {
   return sum / static_cast<double>(histogram.total);
 }
 
-double woodruffError(const HistogramView& histogram, double share,
-                     double shareError, double coverageFactor,
-                     double sampleShare) {
-  const double reach = coverageFactor * shareError;
-  const double shares[2] = {share - reach, share + reach};
-  if (!(shares[0] >= sampleShare && shares[1] <= 1.0 - sampleShare)) {
+double woodruffError(const HistogramView& histogram, double fraction,
+                     double fractionError, double coverageFactor,
+                     double sampleFraction) {
+  const double reach = coverageFactor * fractionError;
+  const double fractions[2] = {fraction - reach, fraction + reach};
+  if (!(fractions[0] >= sampleFraction && fractions[1] <= 1.0 - sampleFraction)) {
     return kNotANumber;
   }
   if (reach == 0.0) return 0.0;
   double values[2];
-  valuesAtShares(histogram, shares, values);
+  valuesAtFractions(histogram, fractions, values);
   return (values[1] - values[0]) / (2.0 * coverageFactor);
 }
 

@@ -28,19 +28,19 @@ struct Spread {
 
 }  // namespace
 
-double replicateShareError(const BatchSums& batches, std::size_t position,
+double replicateFractionError(const BatchSums& batches, std::size_t position,
                            const SubBandGrid& grid,
                            const std::vector<BatchEstimate>& estimates,
                            std::size_t batchesTaken, double value) {
-  Spread shares;
+  Spread fractions;
   for (std::size_t i = 0; i < estimates.size() && i < batchesTaken; ++i) {
     const std::span<const std::uint64_t> counts =
         batches.counts(estimates[i].batch, position);
     if (counts.empty()) return kNotANumber;
     const HistogramView view{&grid, counts, countsTotal(counts)};
-    shares.add(estimates[i].weight, shareBelow(view, value));
+    fractions.add(estimates[i].weight, fractionBelow(view, value));
   }
-  return shares.error();
+  return fractions.error();
 }
 
 std::optional<PositionErrors> replicateErrors(
@@ -69,22 +69,22 @@ std::optional<PositionErrors> replicateErrors(
       mean.add(estimate.moments->sumWeight(), estimate.moments->mean());
     }
   }
-  // Masses are counted in samples: one sample's share of the mass is known
+  // Masses are counted in samples: one sample's fraction of the mass is known
   // no better, however alike the replicates are (a band no replicate
   // reaches has a spread of 0, not an error of 0).
-  const double sampleShare = 1.0 / static_cast<double>(bands.count);
+  const double sampleFraction = 1.0 / static_cast<double>(bands.count);
   for (const Spread& band : masses) {
     // The phase's mass is the sum of the replicates' masses: W times the
     // weighted mean of their estimates.
     const double spread = band.error();
     errors.masses.push_back(
-        total * std::sqrt(spread * spread + sampleShare * sampleShare));
+        total * std::sqrt(spread * spread + sampleFraction * sampleFraction));
   }
   errors.mean = mean.error();
   errors.sd = kNotANumber;
   if (bands.moments && mean.estimates.size() == h) {
     const WeightedMoments& phase = *bands.moments;
-    std::vector<double> shares;
+    std::vector<double> fractions;
     std::vector<double> leftOut;
     for (const BatchEstimate& estimate : estimates) {
       const WeightedMoments& own = *estimate.moments;
@@ -92,10 +92,10 @@ std::optional<PositionErrors> replicateErrors(
           phase.reference(), phase.sumWeight() - own.sumWeight(),
           phase.sumFirst() - own.sumFirst(),
           phase.sumSecond() - own.sumSecond());
-      shares.push_back(own.sumWeight() / phase.sumWeight());
+      fractions.push_back(own.sumWeight() / phase.sumWeight());
       leftOut.push_back(rest.sd());
     }
-    errors.sd = jackknifeError(shares, phase.sd(), leftOut);
+    errors.sd = jackknifeError(fractions, phase.sd(), leftOut);
   }
 
   if (!bands.fine) return errors;
@@ -105,17 +105,17 @@ std::optional<PositionErrors> replicateErrors(
   if (!ends) return errors;
   const SubBandGrid grid(bands.min, bands.max, batches.subBands());
   const double tail = 0.025;
-  // The share below an end, as a mass, is known to a sample at best.
-  auto shareError = [&](double end) {
+  // The fraction below an end, as a mass, is known to a sample at best.
+  auto fractionError = [&](double end) {
     const double spread =
-        replicateShareError(batches, position, grid, estimates, h, end);
-    return std::sqrt(spread * spread + sampleShare * sampleShare);
+        replicateFractionError(batches, position, grid, estimates, h, end);
+    return std::sqrt(spread * spread + sampleFraction * sampleFraction);
   };
   CoverageErrors coverage;
   coverage.symmetricLower =
-      woodruffError(view, tail, shareError(ends->lower), k, sampleShare);
+      woodruffError(view, tail, fractionError(ends->lower), k, sampleFraction);
   coverage.symmetricUpper =
-      woodruffError(view, 1.0 - tail, shareError(ends->upper), k, sampleShare);
+      woodruffError(view, 1.0 - tail, fractionError(ends->upper), k, sampleFraction);
   const ShortestErrors shortest =
       shortestErrors(estimates, total, bands.count, fine, k,
                      shortestRate(points));

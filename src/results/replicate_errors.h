@@ -1,6 +1,6 @@
 // Standard errors of a phase of h independent replicates (sobol scrambles,
 // lhs designs), whose points within a replicate are not independent: every
-// error comes from the spread of the replicates (each one's share f_r of
+// error comes from the spread of the replicates (each one's fraction f_r of
 // the mass), with k the Student factor for h - 1 degrees of freedom:
 //   mean, masses  the spread of the replicates' own means and masses
 //                 (batchStandardError; a mass's error times the mass W);
@@ -8,7 +8,7 @@
 //                 (jackknifeError): the sd is not a mean of the
 //                 replicates' sds;
 //   symmetric ends  Woodruff's (histogram_levels.h) on the phase's fine
-//                 histogram, with the error of the share below each end
+//                 histogram, with the error of the fraction below each end
 //                 from the replicates' shares below it (their histograms),
 //                 NaN while the bound would reach beyond the samples;
 //   shortest ends   from the replicates as subsamples (shortest_errors.h).
@@ -26,10 +26,10 @@ std::optional<PositionErrors> replicateErrors(
     const PositionBands& bands, const BatchSums& batches, std::size_t position,
     const std::vector<BatchEstimate>& estimates, PointSet points);
 
-// The error of the share of a position's mass below `value` from the
+// The error of the fraction of a position's mass below `value` from the
 // spread of the batches' own shares below it (their histograms), over the
 // first `batches` estimates; NaN without histograms or with fewer than two.
-double replicateShareError(const BatchSums& batches, std::size_t position,
+double replicateFractionError(const BatchSums& batches, std::size_t position,
                            const SubBandGrid& grid,
                            const std::vector<BatchEstimate>& estimates,
                            std::size_t batchesTaken, double value);

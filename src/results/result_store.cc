@@ -43,9 +43,9 @@ void ResultStore::add(const SystemResult& result) {
     const int unknown = static_cast<int>(result.columnOrder[k]);
     StoredSolution& stored =
         solutions_[solutionIndex(unknown, result.system, mode)];
-    stored.exact = result.exact[k];
-    stored.exactLow = result.exactBounds[k].lower();
-    stored.exactHigh = result.exactBounds[k].upper();
+    stored.plainReplay = result.plainReplay[k];
+    stored.plainReplayLow = result.plainReplayBounds[k].lower();
+    stored.plainReplayHigh = result.plainReplayBounds[k].upper();
     stored.intervalLow = result.interval[k].lower();
     stored.intervalHigh = result.interval[k].upper();
   }
@@ -88,7 +88,7 @@ SolutionMeasures ResultStore::measures(int unknown, int system,
   if (kept == nullptr || !kept->exact) return SolutionMeasures{};
   const StoredSolution& stored = solution(unknown, system, mode);
   return measureSolution(
-      stored.exact, Interval(stored.intervalLow, stored.intervalHigh),
+      stored.plainReplay, Interval(stored.intervalLow, stored.intervalHigh),
       *kept->exact, static_cast<unsigned>(unknown));
 }
 

@@ -3,7 +3,7 @@
 // (unknown, system, pivoting mode, family). The unknown is always its input
 // index, never its solution position.
 //
-// Per (unknown, system, mode): the exact value (the RealRHS.txt replay in
+// Per (unknown, system, mode): the plain replay (the RealRHS.txt replay in
 // doubles), the bounds of its replay in intervals, the interval bounds of
 // the IntRHS.txt replay, and their measures against the system's references
 // (computed when asked for, from the values kept here and the reference:
@@ -33,9 +33,9 @@ namespace linprob {
 inline constexpr int kPivotModeCount = 4;
 
 struct StoredSolution {
-  double exact = 0.0;
-  double exactLow = 0.0;   // the interval replay of RealRHS.txt
-  double exactHigh = 0.0;
+  double plainReplay = 0.0;      // the RealRHS.txt replay in doubles
+  double plainReplayLow = 0.0;   // its replay in intervals
+  double plainReplayHigh = 0.0;
   double intervalLow = 0.0;
   double intervalHigh = 0.0;
 };

@@ -88,12 +88,12 @@ std::optional<PositionErrors> independentSampleErrors(
   const FineHistogram& fine = *bands.fine;
   const HistogramView view{&fine.grid(), fine.counts(), fine.total()};
   CoverageErrors coverage;
-  const double sampleShare = 1.0 / n;
+  const double sampleFraction = 1.0 / n;
   const double tail = 0.025;
   const double binomial = std::sqrt(tail * (1.0 - tail) / n);
-  coverage.symmetricLower = woodruffError(view, tail, binomial, k, sampleShare);
+  coverage.symmetricLower = woodruffError(view, tail, binomial, k, sampleFraction);
   coverage.symmetricUpper =
-      woodruffError(view, 1.0 - tail, binomial, k, sampleShare);
+      woodruffError(view, 1.0 - tail, binomial, k, sampleFraction);
   coverage.shortestLower = kNotANumber;
   coverage.shortestUpper = kNotANumber;
   if (estimates != nullptr) {

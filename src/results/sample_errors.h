@@ -9,11 +9,11 @@
 //            without a histogram, the jackknife of the batches' sums
 //            (jackknifeError); NaN below four samples;
 //   masses   W sqrt(q (1 - q) / N) with q = (c + 2) / (N + 4), c the band's
-//            samples: Agresti and Coull's adjusted share, so that a band
+//            samples: Agresti and Coull's adjusted proportion, so that a band
 //            with few samples or none still gets an error that covers its
 //            mass (the plain sqrt(p (1 - p) / N) is 0 there);
 //   symmetric ends  Woodruff's (histogram_levels.h) on the fine histogram,
-//            the share below the 2.5 % (97.5 %) point having the binomial
+//            the fraction below the 2.5 % (97.5 %) point having the binomial
 //            error sqrt(p (1 - p) / N); NaN while the bound would reach
 //            beyond the samples (fewer than about 220 of them);
 //   shortest ends   from the batches (shortest_errors.h); NaN with fewer

@@ -18,9 +18,9 @@ ShortestErrors shortestErrors(const std::vector<BatchEstimate>& estimates,
   std::vector<double> upper;
   for (const BatchEstimate& estimate : estimates) {
     if (!estimate.coverage) continue;
-    const double share = estimate.weight / total;
-    if (share * static_cast<double>(jobs) < kFewestSubsampleJobs) continue;
-    shares.push_back(share);
+    const double fraction = estimate.weight / total;
+    if (fraction * static_cast<double>(jobs) < kFewestSubsampleJobs) continue;
+    shares.push_back(fraction);
     lower.push_back(estimate.coverage->shortestLower);
     upper.push_back(estimate.coverage->shortestUpper);
   }

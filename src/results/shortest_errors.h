@@ -35,7 +35,7 @@ struct ShortestErrors {
 
 // estimates: the position's batch estimates; total: the position's whole
 // mass, jobs: its samples (so that a batch's samples are jobs times its
-// share of the mass); fine: its histogram, for the ties. The errors come
+// fraction of the mass); fine: its histogram, for the ties. The errors come
 // for the coverage factor k of the phase: the subsampling's own, for its
 // degrees of freedom, is taken into them (times its factor over k).
 ShortestErrors shortestErrors(const std::vector<BatchEstimate>& estimates,

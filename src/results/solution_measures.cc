@@ -25,12 +25,12 @@ std::optional<double> intervalOverestimation(const Interval& interval,
   return width / hullWidth;
 }
 
-SolutionMeasures measureSolution(double exact, const Interval& interval,
+SolutionMeasures measureSolution(double plainReplay, const Interval& interval,
                                  const ExactReference& reference,
                                  unsigned unknown) {
   SolutionMeasures measures;
   if (const std::optional<double>& truth = reference.trueSolution[unknown]) {
-    measures.forwardErrorUlps = forwardErrorUlps(exact, *truth);
+    measures.forwardErrorUlps = forwardErrorUlps(plainReplay, *truth);
   }
   if (const std::optional<ValueBounds>& hull = reference.hull[unknown]) {
     measures.intervalOverestimation = intervalOverestimation(interval, *hull);

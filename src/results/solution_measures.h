@@ -1,6 +1,6 @@
 // How far the deterministic pass of one system under one pivoting mode lies
 // from the exact references, per unknown:
-//   forwardErrorUlps        |exact - true| in units of the last place of the
+//   forwardErrorUlps        |replay - true| in units of the last place of the
 //                           true solution t (2^(e - 52) for t in [2^e,
 //                           2^(e+1)), 2^-1074 below the normal range): the
 //                           difference rounded once, then scaled exactly.
@@ -11,7 +11,7 @@
 //                           hull's (each width and the quotient rounded to
 //                           nearest). None for a hull of width 0 or without a
 //                           reference (or hull).
-// `exact` is the point: the RealRHS.txt replay in doubles, so that the
+// `plainReplay` is the point: the RealRHS.txt replay in doubles, so that the
 // forward error is that of the plain solve (the ends of the replay in
 // intervals would measure the intervals' overestimation instead).
 #ifndef LINPROB_RESULTS_SOLUTION_MEASURES_H_
@@ -34,7 +34,7 @@ std::optional<double> intervalOverestimation(const Interval& interval,
                                              const ValueBounds& hull);
 
 // The measures of `unknown` (input index).
-SolutionMeasures measureSolution(double exact, const Interval& interval,
+SolutionMeasures measureSolution(double plainReplay, const Interval& interval,
                                  const ExactReference& reference,
                                  unsigned unknown);
 

@@ -37,8 +37,8 @@ std::string ofUnknown(unsigned unknown) {
 std::optional<std::string> findNonFinite(const SystemResult& result) {
   for (std::size_t k = 0; k < result.columnOrder.size(); ++k) {
     const unsigned unknown = result.columnOrder[k];
-    if ((k < result.exact.size() && !std::isfinite(result.exact[k])) ||
-        (k < result.exactBounds.size() && !finite(result.exactBounds[k]))) {
+    if ((k < result.plainReplay.size() && !std::isfinite(result.plainReplay[k])) ||
+        (k < result.plainReplayBounds.size() && !finite(result.plainReplayBounds[k]))) {
       return "the exact value" + ofUnknown(unknown);
     }
     if (k < result.interval.size() && !finite(result.interval[k])) {

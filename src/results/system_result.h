@@ -28,10 +28,12 @@ struct SystemResult {
   int system = 0;  // i of "Matrix<i>/"
   PivotMode mode = kPivotModes[0];
   std::vector<unsigned> columnOrder;  // input index of each position
-  std::vector<double> exact;          // RealRHS.txt in doubles, by position
-  std::vector<Interval> exactBounds;  // RealRHS.txt in intervals, by position
-  std::vector<Interval> interval;     // the IntRHS.txt replay, by position
-  double pivotGrowth = 1.0;           // LinearSystem::pivotGrowth
+  // The plain replay: RealRHS.txt in doubles, and in intervals (the bounds
+  // the summaries print as the exact values), by position.
+  std::vector<double> plainReplay;
+  std::vector<Interval> plainReplayBounds;
+  std::vector<Interval> interval;  // the IntRHS.txt replay, by position
+  double pivotGrowth = 1.0;        // LinearSystem::pivotGrowth
   std::vector<PhaseResult> phases;
 };
 

@@ -30,8 +30,8 @@ ResultStore smallStore() {
     const bool first = mode.index == 0;
     // The export prints the lower end of the interval replay, not the
     // point.
-    result.exact = {first ? 0.75 : 2e-7, 0.0};
-    result.exactBounds = {first ? Interval(0.7, 0.8) : Interval(1e-7, 3e-7),
+    result.plainReplay = {first ? 0.75 : 2e-7, 0.0};
+    result.plainReplayBounds = {first ? Interval(0.7, 0.8) : Interval(1e-7, 3e-7),
                           Interval(0)};
     result.interval = {first ? Interval(0.6, 0.8) : Interval(-2.5, 123456789.0),
                        Interval(0)};

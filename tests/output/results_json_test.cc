@@ -27,8 +27,8 @@ ResultStore storeWithBands(int bands) {
   ResultStore store(1, 1);
   SystemResult result;
   result.columnOrder = {0};
-  result.exact = {0.5};
-  result.exactBounds = {Interval(0.5)};
+  result.plainReplay = {0.5};
+  result.plainReplayBounds = {Interval(0.5)};
   result.interval = {Interval(0.0, 1.0)};
   for (const FamilyInfo& family : kFamilies) {
     PhaseBands phase(1);

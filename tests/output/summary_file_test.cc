@@ -177,8 +177,8 @@ TEST(SummaryFileTest, WholeFileHoldsTheSectionsInOrder) {
   SystemResult result;
   result.columnOrder = {0};
   // The exact values are the bounds of the interval replay, not the point.
-  result.exact = {1.625};
-  result.exactBounds = {Interval(1.5, 1.75)};
+  result.plainReplay = {1.625};
+  result.plainReplayBounds = {Interval(1.5, 1.75)};
   result.interval = {Interval(1.0, 2.0)};
   for (const FamilyInfo& family : kFamilies) {
     PhaseResult phase = phaseOfSamples({{{1, 0.5}, {2, 0.5}}}, 1, {0},
@@ -210,8 +210,8 @@ TEST(SummaryFileTest, WholeFileHoldsTheSectionsInOrder) {
 TEST(SummaryFileTest, DigitsPhasesStateTheSamplesTheyUsed) {
   SystemResult result;
   result.columnOrder = {0};
-  result.exact = {1.5};
-  result.exactBounds = {Interval(1.5)};
+  result.plainReplay = {1.5};
+  result.plainReplayBounds = {Interval(1.5)};
   result.interval = {Interval(1.0, 2.0)};
   PhaseResult phase =
       phaseOfSamples({{{1, 0.5}, {2, 0.5}}}, 1, {0}, {{1.5, 0.25}});

@@ -37,8 +37,8 @@ TEST(SystemListTest, WorstValuesAndFailuresOverModesFamiliesAndUnknowns) {
   SystemResult result;
   for (unsigned u = 0; u < 3; ++u) {
     result.columnOrder.push_back(u);
-    result.exact.push_back(0.5);
-    result.exactBounds.push_back(Interval(0.5));
+    result.plainReplay.push_back(0.5);
+    result.plainReplayBounds.push_back(Interval(0.5));
     result.interval.push_back(Interval(0.0, 1.0));
   }
   for (const FamilyInfo& family : kFamilies) {
@@ -68,7 +68,7 @@ TEST(SystemListTest, WorstValuesAndFailuresOverModesFamiliesAndUnknowns) {
   for (const PivotMode& mode : kPivotModes) {
     SystemResult copy = result;
     copy.mode = mode;
-    copy.exact[0] = 0.5 + (2.0 + mode.index) * 0x1p-53;
+    copy.plainReplay[0] = 0.5 + (2.0 + mode.index) * 0x1p-53;
     copy.interval[1] = Interval(0.0, 0.75 * (mode.index + 1));
     if (mode.index == 1) {
       copy.phases[0].positions[2].measures.invalid->validation->validated = false;

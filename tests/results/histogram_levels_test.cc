@@ -21,29 +21,29 @@ class HistogramLevels : public ::testing::Test {
 };
 
 TEST_F(HistogramLevels, ValuesAndSharesSpreadEvenlyWithinASubBand) {
-  const std::vector<double> shares = {0.0, 0.05, 0.25, 0.7, 0.8, 1.0};
-  std::vector<double> values(shares.size());
-  valuesAtShares(view(), shares, values);
+  const std::vector<double> fractions = {0.0, 0.05, 0.25, 0.7, 0.8, 1.0};
+  std::vector<double> values(fractions.size());
+  valuesAtFractions(view(), fractions, values);
   EXPECT_EQ(values, (std::vector<double>{0.0, 0.5, 2.5, 7.0, 7.0 + 1.0 / 3.0,
                                          8.0}));
-  EXPECT_DOUBLE_EQ(shareBelow(view(), 2.5), 0.25);
-  EXPECT_DOUBLE_EQ(shareBelow(view(), 7.5), 0.85);
-  EXPECT_EQ(shareBelow(view(), -1.0), 0.0);
-  EXPECT_EQ(shareBelow(view(), 9.0), 1.0);
+  EXPECT_DOUBLE_EQ(fractionBelow(view(), 2.5), 0.25);
+  EXPECT_DOUBLE_EQ(fractionBelow(view(), 7.5), 0.85);
+  EXPECT_EQ(fractionBelow(view(), -1.0), 0.0);
+  EXPECT_EQ(fractionBelow(view(), 9.0), 1.0);
   // Without mass, nothing.
   const std::vector<std::uint64_t> none(8, 0);
-  valuesAtShares(HistogramView{&grid_, none, 0}, shares, values);
+  valuesAtFractions(HistogramView{&grid_, none, 0}, fractions, values);
   EXPECT_TRUE(std::isnan(values[2]));
 }
 
 TEST_F(HistogramLevels, UpperSharesStopAtTheLastSubBandWithMass) {
-  // Found from the top, shares above one half land where a pass from the
+  // Found from the top, fractions above one half land where a pass from the
   // bottom would: empty sub-bands at either end are passed over.
   const SubBandGrid grid(0.0, 8.0, 8);
   const std::vector<std::uint64_t> counts = {0, 1, 1, 2, 0, 0, 0, 0};
-  const std::vector<double> shares = {0.25, 0.5, 0.6, 0.75, 1.0};
-  std::vector<double> values(shares.size());
-  valuesAtShares(HistogramView{&grid, counts, 4}, shares, values);
+  const std::vector<double> fractions = {0.25, 0.5, 0.6, 0.75, 1.0};
+  std::vector<double> values(fractions.size());
+  valuesAtFractions(HistogramView{&grid, counts, 4}, fractions, values);
   EXPECT_EQ(values, (std::vector<double>{2.0, 3.0, 3.2, 3.5, 4.0}));
 }
 
@@ -58,7 +58,7 @@ TEST_F(HistogramLevels, FourthMomentOfTheSubBandsMiddles) {
 TEST_F(HistogramLevels, WoodruffBoundsNeedValuesBeyondThem) {
   // Share 0.5 with error 0.1 and k 2: values at 0.3 and 0.7, 3 and 7.
   EXPECT_DOUBLE_EQ(woodruffError(view(), 0.5, 0.1, 2.0, 0.1), 1.0);
-  // Reaching within a sample's share of either end: no bound.
+  // Reaching within a sample's fraction of either end: no bound.
   EXPECT_TRUE(std::isnan(woodruffError(view(), 0.25, 0.1, 2.0, 0.1)));
   EXPECT_TRUE(std::isnan(woodruffError(view(), 0.75, 0.1, 2.0, 0.1)));
   EXPECT_EQ(woodruffError(view(), 0.5, 0.0, 2.0, 0.1), 0.0);

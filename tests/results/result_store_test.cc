@@ -15,8 +15,8 @@ SystemResult swappedResult() {
   result.system = 1;
   result.mode = kPivotModes[3];
   result.columnOrder = {1, 0};
-  result.exact = {2.25, 1.25};
-  result.exactBounds = {Interval(2, 2.5), Interval(1, 1.5)};
+  result.plainReplay = {2.25, 1.25};
+  result.plainReplayBounds = {Interval(2, 2.5), Interval(1, 1.5)};
   result.interval = {Interval(-1, 3), Interval(-2, 4)};
   PhaseResult phase = phaseOfSamples({{{5, 1}}, {{-1, 0.5}, {1, 0.5}}}, 1,
                                      result.columnOrder);
@@ -30,12 +30,12 @@ TEST(ResultStoreTest, StoresUnderTheInputIndex) {
   store.add(swappedResult());
   // Position 0 holds unknown 1; the point is the exact value, beside the
   // bounds of its interval replay.
-  EXPECT_EQ(store.solution(1, 1, 3).exact, 2.25);
-  EXPECT_EQ(store.solution(0, 1, 3).exact, 1.25);
-  EXPECT_EQ(store.solution(1, 1, 3).exactLow, 2.0);
-  EXPECT_EQ(store.solution(1, 1, 3).exactHigh, 2.5);
-  EXPECT_EQ(store.solution(0, 1, 3).exactLow, 1.0);
-  EXPECT_EQ(store.solution(0, 1, 3).exactHigh, 1.5);
+  EXPECT_EQ(store.solution(1, 1, 3).plainReplay, 2.25);
+  EXPECT_EQ(store.solution(0, 1, 3).plainReplay, 1.25);
+  EXPECT_EQ(store.solution(1, 1, 3).plainReplayLow, 2.0);
+  EXPECT_EQ(store.solution(1, 1, 3).plainReplayHigh, 2.5);
+  EXPECT_EQ(store.solution(0, 1, 3).plainReplayLow, 1.0);
+  EXPECT_EQ(store.solution(0, 1, 3).plainReplayHigh, 1.5);
   EXPECT_EQ(store.solution(1, 1, 3).intervalLow, -1.0);
   EXPECT_EQ(store.solution(1, 1, 3).intervalHigh, 3.0);
   EXPECT_EQ(store.solution(0, 1, 3).intervalLow, -2.0);
@@ -98,7 +98,7 @@ TEST(ResultStoreTest, MeasuresThePointAgainstTheSystemsReferences) {
 TEST(ResultStoreTest, NothingElseIsWritten) {
   ResultStore store(2, 3);
   store.add(swappedResult());
-  EXPECT_EQ(store.solution(1, 1, 2).exact, 0.0);
+  EXPECT_EQ(store.solution(1, 1, 2).plainReplay, 0.0);
   EXPECT_EQ(store.solution(0, 0, 3).intervalLow, 0.0);
   EXPECT_EQ(store.phase(1, 1, 3, Family::kNormal), nullptr);
   EXPECT_EQ(store.phase(1, 1, 2, Family::kUniform), nullptr);

@@ -14,8 +14,8 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 SystemResult finiteResult() {
   SystemResult result;
   result.columnOrder = {1, 0};
-  result.exact = {1.0, 2.0};
-  result.exactBounds = {Interval(1.0), Interval(2.0)};
+  result.plainReplay = {1.0, 2.0};
+  result.plainReplayBounds = {Interval(1.0), Interval(2.0)};
   result.interval = {Interval(0.0, 1.0), Interval(1.0, 3.0)};
   PhaseResult phase;
   phase.family = Family::kNormal;
@@ -40,10 +40,10 @@ TEST(SystemResultTest, NamesTheFirstNumberThatIsNotFinite) {
   EXPECT_FALSE(findNonFinite(finiteResult()).has_value());
 
   SystemResult exact = finiteResult();
-  exact.exactBounds[1] = Interval(-kInf, -kInf);
+  exact.plainReplayBounds[1] = Interval(-kInf, -kInf);
   EXPECT_EQ(findNonFinite(exact), "the exact value of unknown 0");
   SystemResult point = finiteResult();
-  point.exact[0] = std::nan("");
+  point.plainReplay[0] = std::nan("");
   EXPECT_EQ(findNonFinite(point), "the exact value of unknown 1");
 
   SystemResult valid = finiteResult();

@@ -23,8 +23,8 @@ inline SystemResult evenSystem(int n, int bands, std::uint64_t count) {
   SystemResult shape;
   for (int u = 0; u < n; ++u) {
     shape.columnOrder.push_back(static_cast<unsigned>(u));
-    shape.exact.push_back(0.5);
-    shape.exactBounds.push_back(Interval(0.5));
+    shape.plainReplay.push_back(0.5);
+    shape.plainReplayBounds.push_back(Interval(0.5));
     shape.interval.push_back(Interval(0.0, 1.0));
   }
   for (const FamilyInfo& family : kFamilies) {

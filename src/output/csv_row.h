@@ -1,0 +1,52 @@
+// One line of a tidy table (tidy_csv.h): cells joined by commas, numbers in
+// their shortest round-trip form (number_text.h), a missing value as an
+// empty cell, verdicts as True or False.
+//
+// A line knows how many cells its table's header has, and writeTo throws
+// std::logic_error when the line holds another count: a writer that forgot
+// a cell, or wrote one too many, would otherwise shift every later column
+// of the line under the wrong name.
+#ifndef LINPROB_OUTPUT_CSV_ROW_H_
+#define LINPROB_OUTPUT_CSV_ROW_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace linprob {
+
+using CsvColumns = std::span<const std::string_view>;
+
+class CsvRow {
+ public:
+  explicit CsvRow(std::size_t columns) : columns_(columns) {}
+
+  CsvRow& text(std::string_view cell);
+  CsvRow& number(double x);
+  CsvRow& number(const std::optional<double>& x);
+  CsvRow& count(std::uint64_t x);
+  CsvRow& empty();
+  CsvRow& empties(std::size_t count);
+  CsvRow& verdict(const std::optional<bool>& x);
+
+  std::size_t cells() const { return cells_; }
+  // The line and its line break; throws std::logic_error unless it holds
+  // as many cells as the header.
+  void writeTo(std::ostream& out) const;
+
+ private:
+  std::string line_;
+  std::size_t cells_ = 0;
+  std::size_t columns_ = 0;
+};
+
+// The header line of `columns`.
+void writeCsvHeader(CsvColumns columns, std::ostream& out);
+
+}  // namespace linprob
+
+#endif  // LINPROB_OUTPUT_CSV_ROW_H_
