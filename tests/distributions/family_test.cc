@@ -10,7 +10,7 @@ namespace linprob {
 namespace {
 
 TEST(FamilyTest, MomentsOfEachFamily) {
-  const ParameterPairs pairs = splitPairs({1, 3, -2, 4}, 2);
+  const EntryParameters pairs{2, {1, 3, -2, 4}};
   const auto normal = familyMoments(familyInfo(Family::kNormal), pairs);
   EXPECT_EQ(normal[0].mean, 1.0);
   EXPECT_EQ(normal[0].variance, 3.0);
@@ -35,8 +35,9 @@ TEST(FamilyTest, TableIsInPhaseOrderWithEachFamilysFile) {
   for (std::size_t k = 0; k < kFamilies.size(); ++k) {
     EXPECT_EQ(static_cast<std::size_t>(kFamilies[k].family), k);
   }
-  EXPECT_STREQ(familyInfo(Family::kNormal).parameterFile, "NormalRHS.txt");
-  EXPECT_STREQ(familyInfo(Family::kTriangular).parameterFile, "UniformRHS.txt");
+  EXPECT_STREQ(parameterFileOf(familyInfo(Family::kNormal)), "NormalRHS.txt");
+  EXPECT_STREQ(parameterFileOf(familyInfo(Family::kTriangular)),
+               "UniformRHS.txt");
   EXPECT_STREQ(familyInfo(Family::kUniform).modeWord, " Mode");
 }
 
