@@ -56,7 +56,7 @@ LinearSystem benchmarkSystem(unsigned n) {
 }
 
 EnumerationJobs enumerationJobs(Family family, unsigned n, int cells) {
-  EntryParameters entries;
+  EntryParameters entries{2, {}};
   for (unsigned e = 0; e < n; ++e) {
     const double first = 1.0 + e;
     entries.numbers.push_back(first);

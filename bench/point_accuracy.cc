@@ -169,7 +169,7 @@ void drawDesign(const Model& model, Kind kind, unsigned replicates,
   const PointDesign design{
       kind == Kind::kSobol ? PointSet::kSobol : PointSet::kLatinHypercube,
       replicates, kSamples / replicates};
-  EntryParameters entries;
+  EntryParameters entries{2, {}};
   for (unsigned e = 0; e < kEntries; ++e) {
     entries.numbers.push_back(model.first[e]);
     entries.numbers.push_back(model.second[e]);

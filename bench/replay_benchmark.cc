@@ -135,7 +135,7 @@ BENCHMARK(BM_LargeElimination)
 // iteration, for each family (0 triangular, 1 normal, 2 uniform).
 void BM_DrawBlock(benchmark::State& state) {
   const unsigned n = 20;
-  EntryParameters entries;
+  EntryParameters entries{2, {}};
   for (unsigned e = 0; e < n; ++e) entries.numbers.insert(entries.numbers.end(), {1.0, 2.0});
   SamplingJobs jobs{n, static_cast<Family>(state.range(0)), entries, 1 << 30,
                     11};
@@ -155,7 +155,7 @@ BENCHMARK(BM_DrawBlock)->ArgName("family")->Arg(0)->Arg(1)->Arg(2);
 void BM_LargeSamplingPhase(benchmark::State& state) {
   const auto n = static_cast<unsigned>(state.range(0));
   const LinearSystem system = largeSystem(n);
-  EntryParameters entries;
+  EntryParameters entries{2, {}};
   for (unsigned e = 0; e < n; ++e) entries.numbers.insert(entries.numbers.end(), {1.0, 0.01});
   const SamplingSource jobs(SamplingJobs{n, Family::kNormal, entries,
                                          static_cast<int>(state.range(1)), 7});

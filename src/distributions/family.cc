@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <stdexcept>
+#include <string>
 
 #include "distributions/discretisation.h"
 #include "distributions/entry_quantiles.h"
@@ -104,12 +106,21 @@ double uniformQuantile(EntryNumbers entry, double u) {
 
 }  // namespace family_rows
 
+// Fewer numbers than n entries take would be read beyond the list: refused
+// with std::invalid_argument "family parameters: UniformRHS.txt holds 3
+// numbers, not 4".
 EntryParameters entryParameters(const FamilyInfo& family,
                                 const std::vector<double>& numbers,
                                 unsigned n) {
   EntryParameters entries;
   entries.width = kindInfo(family.parameterKind).numbersPerEntry;
   const std::size_t count = parameterCount(family.parameterKind, n);
+  if (numbers.size() < count) {
+    throw std::invalid_argument(
+        std::string("family parameters: ") + parameterFileOf(family) +
+        " holds " + std::to_string(numbers.size()) + " numbers, not " +
+        std::to_string(count));
+  }
   entries.numbers.assign(numbers.begin(),
                          numbers.begin() + static_cast<std::ptrdiff_t>(count));
   return entries;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,23 @@ TEST(FamilyTest, MomentsOfEachFamily) {
   EXPECT_EQ(triangular[0].variance, 4.0 / 24.0);
   EXPECT_EQ(triangular[1].mean, 1.0);
   EXPECT_EQ(triangular[1].variance, 1.5);
+}
+
+// A family takes its entries' numbers from its kind's file, as many as n
+// entries of the kind's width, and refuses fewer.
+TEST(FamilyTest, EntriesComeFromTheKindsNumbers) {
+  const EntryParameters entries =
+      entryParameters(familyInfo(Family::kUniform), {1, 3, -2, 4, 9}, 2);
+  EXPECT_EQ(entries.size(), 2u);
+  EXPECT_EQ(std::vector<double>(entries.entry(1).begin(), entries.entry(1).end()),
+            (std::vector<double>{-2, 4}));
+  try {
+    (void)entryParameters(familyInfo(Family::kNormal), {1, 3, -2}, 2);
+    ADD_FAILURE() << "three numbers were taken for two entries";
+  } catch (const std::invalid_argument& e) {
+    EXPECT_STREQ(e.what(),
+                 "family parameters: NormalRHS.txt holds 3 numbers, not 4");
+  }
 }
 
 TEST(FamilyTest, TableIsInPhaseOrderWithEachFamilysFile) {
