@@ -44,8 +44,8 @@ SystemReference exampleReference(int system) {
   for (unsigned j = 0; j < kUnknowns; ++j) {
     inputs.intervalRhs.push_back({box[2 * j], box[2 * j + 1]});
   }
-  inputs.normalPairs = numbersOf(folder + "NormalRHS.txt", 2 * kUnknowns);
-  inputs.boundsPairs = numbersOf(folder + "UniformRHS.txt", 2 * kUnknowns);
+  inputs.parametersOf(ParameterKind::kNormal) = numbersOf(folder + "NormalRHS.txt", 2 * kUnknowns);
+  inputs.parametersOf(ParameterKind::kBounds) = numbersOf(folder + "UniformRHS.txt", 2 * kUnknowns);
   return makeSystemReference(std::move(inputs));
 }
 
@@ -81,7 +81,7 @@ void TruthOfExampleSystem(benchmark::State& state) {
           question.inverse = reference.inverseRows.get();
           question.unknown = u;
           question.shape = info.shape;
-          question.pairs = &reference.pairsOf(info.parameterKind);
+          question.pairs = &reference.parametersOf(info.parameterKind);
           question.min = b.front();
           question.borders = &upper;
           question.walked = upper.size();

@@ -56,12 +56,13 @@ LinearSystem benchmarkSystem(unsigned n) {
 }
 
 EnumerationJobs enumerationJobs(Family family, unsigned n, int cells) {
-  std::vector<double> first(n), second(n);
+  EntryParameters entries{2, {}};
   for (unsigned e = 0; e < n; ++e) {
-    first[e] = 1.0 + e;
-    second[e] = family == Family::kNormal ? 0.04 : first[e] + 0.4;
+    const double first = 1.0 + e;
+    entries.numbers.push_back(first);
+    entries.numbers.push_back(family == Family::kNormal ? 0.04 : first + 0.4);
   }
-  return EnumerationJobs{n, familyInfo(family).cells(n, cells, first, second)};
+  return EnumerationJobs{n, familyInfo(family).cells(cells, entries)};
 }
 
 // Sends standard output to /dev/null while alive.
@@ -218,15 +219,16 @@ BENCHMARK(BM_SystemUnderOneMode)
 
 void BM_SamplingPhase(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(4);
+  const std::vector<double> means = {1.0, 0.0, 0.5, -0.2};
   const SamplingSource jobs(SamplingJobs{
-      4, Family::kNormal, {1.0, 0.0, 0.5, -0.2},
-      {0.01, 0.0025, 0.0025, 0.0025}, static_cast<int>(state.range(0)),
-      12345u});
+      4, Family::kNormal,
+      EntryParameters{2, {1.0, 0.01, 0.0, 0.0025, 0.5, 0.0025, -0.2, 0.0025}},
+      static_cast<int>(state.range(0)), 12345u});
   SolveOptions options{.solverThreads = static_cast<int>(state.range(1)),
                        .generatorThreads = 1,
                        .histogramPrecision = 10};
   if (state.range(2) != 0) {
-    options.references = jobs.jobs().first;
+    options.references = means;
     replaySteps(options.references, system.steps());
   }
   solveEveryIteration(state, jobs, system, options);

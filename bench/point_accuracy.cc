@@ -151,8 +151,11 @@ void drawDesign(const Model& model, Kind kind, unsigned replicates,
     SamplingJobs jobs;
     jobs.n = kEntries;
     jobs.family = model.family;
-    jobs.first = model.first;
-    jobs.second = model.second;
+    jobs.parameters.width = 2;
+    for (unsigned e = 0; e < kEntries; ++e) {
+      jobs.parameters.numbers.push_back(model.first[e]);
+      jobs.parameters.numbers.push_back(model.second[e]);
+    }
     jobs.sampleCount = static_cast<int>(kSamples);
     jobs.seed = seed;
     const SampleBlocks blocks(jobs);
@@ -166,8 +169,12 @@ void drawDesign(const Model& model, Kind kind, unsigned replicates,
   const PointDesign design{
       kind == Kind::kSobol ? PointSet::kSobol : PointSet::kLatinHypercube,
       replicates, kSamples / replicates};
-  const PointBlocks blocks(familyInfo(model.family), model.first, model.second, seed,
-                           design);
+  EntryParameters entries{2, {}};
+  for (unsigned e = 0; e < kEntries; ++e) {
+    entries.numbers.push_back(model.first[e]);
+    entries.numbers.push_back(model.second[e]);
+  }
+  const PointBlocks blocks(familyInfo(model.family), entries, seed, design);
   const std::uint64_t perBatch = design.blockCount() / kBatches;
   for (std::uint64_t u = 0; u < design.blockCount(); ++u) {
     blocks.fill(u, block);

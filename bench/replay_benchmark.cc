@@ -135,9 +135,10 @@ BENCHMARK(BM_LargeElimination)
 // iteration, for each family (0 triangular, 1 normal, 2 uniform).
 void BM_DrawBlock(benchmark::State& state) {
   const unsigned n = 20;
-  SamplingJobs jobs{n, static_cast<Family>(state.range(0)),
-                    std::vector<double>(n, 1.0), std::vector<double>(n, 2.0),
-                    1 << 30, 11};
+  EntryParameters entries{2, {}};
+  for (unsigned e = 0; e < n; ++e) entries.numbers.insert(entries.numbers.end(), {1.0, 2.0});
+  SamplingJobs jobs{n, static_cast<Family>(state.range(0)), entries, 1 << 30,
+                    11};
   const SampleBlocks samples(jobs);
   JobBlock block(n);
   std::uint64_t b = 0;
@@ -154,11 +155,12 @@ BENCHMARK(BM_DrawBlock)->ArgName("family")->Arg(0)->Arg(1)->Arg(2);
 void BM_LargeSamplingPhase(benchmark::State& state) {
   const auto n = static_cast<unsigned>(state.range(0));
   const LinearSystem system = largeSystem(n);
-  const SamplingSource jobs(SamplingJobs{
-      n, Family::kNormal, std::vector<double>(n, 1.0),
-      std::vector<double>(n, 0.01), static_cast<int>(state.range(1)), 7});
+  EntryParameters entries{2, {}};
+  for (unsigned e = 0; e < n; ++e) entries.numbers.insert(entries.numbers.end(), {1.0, 0.01});
+  const SamplingSource jobs(SamplingJobs{n, Family::kNormal, entries,
+                                         static_cast<int>(state.range(1)), 7});
   SolveOptions options{.solverThreads = 2, .histogramPrecision = 10};
-  options.references = jobs.jobs().first;
+  options.references = std::vector<double>(n, 1.0);
   replaySteps(options.references, system.steps());
   double samples = 0;
   showJobLines(false);

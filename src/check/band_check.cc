@@ -48,7 +48,7 @@ std::unique_ptr<JobSource> phaseJobs(const FamilyInputs& family,
   SourceRequest request;
   request.family = family.info;
   request.n = settings.Dimensions;
-  request.pairs = family.pairs;
+  request.entries = family.entries;
   request.count = phaseCountFor(settings);
   request.points = settings.points;
   if (!settings.ExactDistributions) {

@@ -75,7 +75,7 @@ std::optional<std::size_t> underflowingVariance(
 }  // namespace
 
 FamilyInputs prepareFamily(const FamilyInfo& family,
-                           const std::vector<double>& pairs,
+                           const std::vector<double>& numbers,
                            const std::string& folder, int system,
                            const RunSettings& settings,
                            std::optional<std::uint64_t> runSeed,
@@ -86,14 +86,9 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
   prepared.system = system;
   prepared.runSeed = runSeed;
   prepared.leastVariance = leastVariance(settings);
-  prepared.file = folder + family.parameterFile;
+  prepared.file = folder + parameterFileOf(family);
   const unsigned n = settings.Dimensions;
-  std::vector<double> first(n);
-  std::vector<double> second(n);
-  for (unsigned e = 0; e < n; ++e) {
-    first[e] = pairs[2 * std::size_t{e}];
-    second[e] = pairs[2 * std::size_t{e} + 1];
-  }
+  EntryParameters entries = entryParameters(family, numbers, n);
   const std::string head =
       prepared.file + ": " + family.name + " family, pair ";
   auto refuse = [&](unsigned entry, const char* what) {
@@ -107,7 +102,7 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
     SourceRequest request;
     request.family = &family;
     request.n = n;
-    request.pairs = ParameterPairs{first, second};
+    request.entries = entries;
     request.count = phaseCountFor(settings);
     box = makeJobSource(kind, request)->box();
   } catch (const std::exception&) {
@@ -119,7 +114,7 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
     return prepared;
   }
   for (unsigned e = 0; e < n; ++e) {
-    const NormalParameters moments = family.moments(first[e], second[e]);
+    const NormalParameters moments = family.moments(entries.entry(e));
     if (!std::isfinite(moments.mean) || !std::isfinite(moments.variance)) {
       refuse(e, "the variance is not finite");
       return prepared;
@@ -127,7 +122,7 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
     prepared.moments.push_back(moments);
     prepared.box.push_back(Interval(box.lower[e], box.upper[e]));
   }
-  prepared.pairs = ParameterPairs{std::move(first), std::move(second)};
+  prepared.entries = std::move(entries);
   return prepared;
 }
 

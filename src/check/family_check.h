@@ -26,11 +26,11 @@ struct FamilyInputs {
   const FamilyInfo* info = nullptr;
   std::string file;         // "Matrix0/UniformRHS.txt"
   // What the family's phases are made of (check/band_check.h): the run's
-  // settings, the system's index, the parameter pairs and, in sampling, the
-  // run's seed.
+  // settings, the system's index, the family's parameters and, in sampling,
+  // the run's seed.
   const RunSettings* settings = nullptr;
   int system = 0;
-  ParameterPairs pairs;
+  EntryParameters entries;
   std::optional<std::uint64_t> runSeed;
   std::vector<Interval> box;
   std::vector<NormalParameters> moments;
@@ -38,12 +38,12 @@ struct FamilyInputs {
   bool reported = false;    // a line was written; nothing more about it
 };
 
-// The family's box and moments from its parameter pairs (mean, variance, ...
-// or lower, upper, ...) of the files in `folder`, system `system`; a problem
+// The family's box and moments from the numbers of its parameter file
+// (`numbers`, as read) in `folder`, system `system`; a problem
 // that makes either unusable goes to `problems`, and the family is then
 // `reported`. `settings` must outlive the result.
 FamilyInputs prepareFamily(const FamilyInfo& family,
-                           const std::vector<double>& pairs,
+                           const std::vector<double>& numbers,
                            const std::string& folder, int system,
                            const RunSettings& settings,
                            std::optional<std::uint64_t> runSeed,

@@ -157,22 +157,19 @@ std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
     }
   }
   // Each parameter file once, whichever families share it.
-  for (std::size_t k = 0; k < kParameterKindCount; ++k) {
-    const auto kind = static_cast<ParameterKind>(k);
-    const SystemFile file = pairsFile(kind);
-    auto pairs = readFile(parameterFileOf(kind), 2 * size, file);
-    if (!pairs) continue;
-    const std::string path = folder + parameterFileOf(kind);
+  for (const ParameterKindInfo& kind : kParameterKinds) {
+    const SystemFile file = parameterSystemFile(kind.kind);
+    auto numbers = readFile(kind.file, parameterCount(kind.kind, n), file);
+    if (!numbers) continue;
+    const std::string path = folder + kind.file;
     const std::vector<std::string> problems =
-        checkParameterPairs(*pairs, n, kind);
+        checkParameters(*numbers, n, kind.kind);
     for (const std::string& p : problems) check.errors.push_back(path + ": " + p);
     if (!problems.empty()) {
       inputs.read.reset(static_cast<std::size_t>(file));
       continue;
     }
-    (kind == ParameterKind::kNormal ? inputs.files.normalPairs
-                                    : inputs.files.boundsPairs) =
-        std::move(*pairs);
+    inputs.files.parametersOf(kind.kind) = std::move(*numbers);
   }
   if (stop.stop_requested()) return std::nullopt;
 

@@ -202,9 +202,9 @@ std::optional<double> checkNumerics(const ReadInputs& read,
   std::vector<std::string> overflows;
   std::vector<FamilyInputs> families;
   for (const FamilyInfo& family : kFamilies) {
-    if (read.has(pairsFile(family.parameterKind))) {
+    if (read.has(parameterSystemFile(family.parameterKind))) {
       families.push_back(prepareFamily(family,
-                                       read.files.pairsOf(family.parameterKind),
+                                       read.files.parametersOf(family.parameterKind),
                                        read.folder, read.files.system,
                                        settings, runSeed, overflows));
     }

@@ -66,20 +66,23 @@ namespace linprob {
 
 inline constexpr double kSingularCondition = 1e15;
 
-// The files of a system, for what could be read of them.
+// The files of a system, for what could be read of them: the matrix, the
+// two right-hand sides and, from kParameters on, the parameter files in the
+// order of kParameterKinds (parameterSystemFile).
 enum class SystemFile {
   kMatrix,
   kRealRhs,
   kIntervalRhs,
-  kNormalPairs,
-  kBoundsPairs,
+  kParameters,
 };
-inline constexpr std::size_t kSystemFileCount = 5;
+inline constexpr std::size_t kSystemFileCount =
+    static_cast<std::size_t>(SystemFile::kParameters) + kParameterKindCount;
 
 // The parameter file of a kind of parameters.
-constexpr SystemFile pairsFile(ParameterKind kind) {
-  return kind == ParameterKind::kNormal ? SystemFile::kNormalPairs
-                                        : SystemFile::kBoundsPairs;
+constexpr SystemFile parameterSystemFile(ParameterKind kind) {
+  return static_cast<SystemFile>(
+      static_cast<std::size_t>(SystemFile::kParameters) +
+      static_cast<std::size_t>(kind));
 }
 
 // What could be read of one system: its numbers, as the run then uses them,

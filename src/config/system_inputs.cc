@@ -1,8 +1,7 @@
 #include "config/system_inputs.h"
 
+#include <array>
 #include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -10,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/packed_bytes.h"
 #include "distributions/enumeration_source.h"
 #include "distributions/job_source_kinds.h"
 #include "config/phase_settings.h"
@@ -17,65 +17,32 @@
 namespace linprob {
 namespace {
 
-// The bytes: n, then each list as its count and its numbers, in the
-// machine's own representation (the processes of a run share a machine
-// type); last the check's condition estimate as a list of none or one.
-void putCount(std::string& bytes, std::uint64_t count) {
-  bytes.append(reinterpret_cast<const char*>(&count), sizeof count);
-}
+constexpr const char* kCutShort = "system inputs: cut short";
 
-void putNumbers(std::string& bytes, const double* numbers, std::size_t count) {
-  putCount(bytes, count);
-  if (count == 0) return;
-  bytes.append(reinterpret_cast<const char*>(numbers), count * sizeof(double));
-}
-
-std::string inputBytes(unsigned n, const std::vector<double>& matrix,
-                       const std::vector<double>& rhs,
-                       const std::vector<ValueBounds>& intervalRhs,
-                       const std::vector<double>& normalPairs,
-                       const std::vector<double>& boundsPairs,
-                       const std::optional<double>& conditionEstimate) {
+// The bytes: n, then each list as its count and its numbers (the matrix,
+// the plain and the interval right-hand side, each parameter file in the
+// order of kParameterKinds); last the check's condition estimate as a list
+// of none or one.
+std::string inputBytes(
+    unsigned n, const std::vector<double>& matrix,
+    const std::vector<double>& rhs,
+    const std::vector<ValueBounds>& intervalRhs,
+    const std::array<std::vector<double>, kParameterKindCount>& parameters,
+    const std::optional<double>& conditionEstimate) {
   static_assert(sizeof(ValueBounds) == 2 * sizeof(double));
-  std::string bytes;
-  putCount(bytes, n);
-  putNumbers(bytes, matrix.data(), matrix.size());
-  putNumbers(bytes, rhs.data(), rhs.size());
-  putNumbers(bytes, reinterpret_cast<const double*>(intervalRhs.data()),
-             2 * intervalRhs.size());
-  putNumbers(bytes, normalPairs.data(), normalPairs.size());
-  putNumbers(bytes, boundsPairs.data(), boundsPairs.size());
-  putNumbers(bytes, conditionEstimate ? &*conditionEstimate : nullptr,
-             conditionEstimate ? 1 : 0);
-  return bytes;
+  BytePacker bytes;
+  bytes.putCount(n);
+  bytes.putNumbers(matrix);
+  bytes.putNumbers(rhs);
+  bytes.putNumbers(reinterpret_cast<const double*>(intervalRhs.data()),
+                   2 * intervalRhs.size());
+  for (const std::vector<double>& numbers : parameters) {
+    bytes.putNumbers(numbers);
+  }
+  bytes.putNumbers(conditionEstimate ? &*conditionEstimate : nullptr,
+                   conditionEstimate ? 1 : 0);
+  return std::move(bytes.bytes());
 }
-
-struct ByteReader {
-  const std::string& bytes;
-  std::size_t at = 0;
-
-  void take(void* into, std::size_t size) {
-    if (bytes.size() - at < size) {
-      throw std::runtime_error("system inputs: cut short");
-    }
-    std::memcpy(into, bytes.data() + at, size);
-    at += size;
-  }
-  std::uint64_t count() {
-    std::uint64_t value = 0;
-    take(&value, sizeof value);
-    return value;
-  }
-  std::vector<double> numbers() {
-    const std::uint64_t size = count();
-    if (size > (bytes.size() - at) / sizeof(double)) {
-      throw std::runtime_error("system inputs: cut short");
-    }
-    std::vector<double> values(size);
-    if (size > 0) take(values.data(), size * sizeof(double));
-    return values;
-  }
-};
 
 }  // namespace
 
@@ -85,7 +52,8 @@ void addCells(const RunSettings& settings, SystemInputs& inputs) {
     SourceRequest request;
     request.family = &family;
     request.n = inputs.n;
-    request.pairs = splitPairs(inputs.pairsOf(family.parameterKind), inputs.n);
+    request.entries = entryParameters(
+        family, inputs.parametersOf(family.parameterKind), inputs.n);
     request.count = phaseCountFor(settings);
     const std::unique_ptr<JobSource> source =
         makeJobSource(sourceKindFor(settings), request);
@@ -97,18 +65,17 @@ void addCells(const RunSettings& settings, SystemInputs& inputs) {
 
 std::string toBytes(const SystemInputs& inputs) {
   return inputBytes(inputs.n, inputs.matrix, inputs.rhs, inputs.intervalRhs,
-                    inputs.normalPairs, inputs.boundsPairs,
-                    inputs.conditionEstimate);
+                    inputs.parameters, inputs.conditionEstimate);
 }
 
 std::string toBytes(const SystemReference& reference) {
   return inputBytes(reference.n, reference.matrix, reference.rhs,
-                    reference.intervalRhs, reference.normalPairs,
-                    reference.boundsPairs, reference.conditionEstimate);
+                    reference.intervalRhs, reference.parameters,
+                    reference.conditionEstimate);
 }
 
 SystemInputs systemInputsFromBytes(const std::string& bytes) {
-  ByteReader reader{bytes};
+  ByteUnpacker reader(bytes, kCutShort);
   SystemInputs inputs;
   inputs.n = static_cast<unsigned>(reader.count());
   inputs.matrix = reader.numbers();
@@ -117,16 +84,13 @@ SystemInputs systemInputsFromBytes(const std::string& bytes) {
   for (std::size_t j = 0; j + 1 < bounds.size(); j += 2) {
     inputs.intervalRhs.push_back(ValueBounds{bounds[j], bounds[j + 1]});
   }
-  inputs.normalPairs = reader.numbers();
-  inputs.boundsPairs = reader.numbers();
+  for (std::vector<double>& numbers : inputs.parameters) {
+    numbers = reader.numbers();
+  }
   const std::vector<double> estimate = reader.numbers();
-  if (estimate.size() > 1) {
-    throw std::runtime_error("system inputs: cut short");
-  }
+  if (estimate.size() > 1) throw std::runtime_error(kCutShort);
   if (!estimate.empty()) inputs.conditionEstimate = estimate.front();
-  if (reader.at != bytes.size()) {
-    throw std::runtime_error("system inputs: cut short");
-  }
+  reader.finish();
   return inputs;
 }
 

@@ -125,18 +125,18 @@ PhaseTiming timePhase(const JobSource& source, const LinearSystem& system,
   return timing;
 }
 
-// The first family's jobs of Matrix0 (its parameter pairs in `pairs`), of
+// The first family's jobs of Matrix0 (its parameters in `numbers`), of
 // the given kind with `count` cells or samples (a fixed seed: the
 // calibration draws nothing from the random source).
 std::unique_ptr<JobSource> firstPhaseJobs(const RunSettings& settings,
-                                          const std::vector<double>& pairs,
+                                          const std::vector<double>& numbers,
                                           int count, JobSourceKind kind) {
   const FamilyInfo& family = kFamilies[0];
   const unsigned n = settings.Dimensions;
   SourceRequest request;
   request.family = &family;
   request.n = n;
-  request.pairs = splitPairs(pairs, n);
+  request.entries = entryParameters(family, numbers, n);
   request.count = count;
   request.seed = 0;
   return makeJobSource(kind, request);
@@ -291,7 +291,7 @@ std::optional<Calibration> calibrate(const RunConfig& config,
     }
     const SystemReference& reference = *calibration.firstReference;
     const std::vector<double>& pairs =
-        reference.pairsOf(kFamilies[0].parameterKind);
+        reference.parametersOf(kFamilies[0].parameterKind);
 
     std::optional<LinearSystem> own;
     if (first.eliminated == nullptr) {

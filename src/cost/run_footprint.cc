@@ -16,6 +16,7 @@
 #include "linear/linear_system.h"
 #include "output/page_document.h"
 #include "output/results_json.h"
+#include "results/result_store.h"
 #include "results/system_reference.h"
 #include "solve/band_counter.h"
 #include "solve/batch_sums.h"
@@ -72,6 +73,8 @@ constexpr double kOwnPageBytes = 3000.0;
 constexpr double kShareBytes = 32.0;
 // A matrix entry as JSON text, in results.json and in the page.
 constexpr double kJsonBytesPerNumber = 24.0;
+// The tables of one unknown of a system (modes x families).
+constexpr double kTables = static_cast<double>(kTablesPerUnknown);
 // A JSON value in memory, and the slack of a growing array.
 constexpr double kJsonValueBytes = 16.0 * 2.0;
 
@@ -96,7 +99,7 @@ Counts countsOf(const RunConfig& config) {
   c.entries = c.n * c.n;
   c.bands = static_cast<double>(std::max(settings.HistogramPrecision, 1)) + 1.0;
   c.systems = std::max(settings.MaxMatrix, 0);
-  c.tables = c.systems * 12.0 * c.n;
+  c.tables = c.systems * kTables * c.n;
   c.threads = std::max(settings.SolverThreadCount, 1);
   c.chunks = static_cast<double>(config.chunksPerPhase());
   c.jobs = static_cast<double>(config.jobsPerPhase());
@@ -128,7 +131,7 @@ bool ownPages(const Counts& c) {
 // the page of a run of that system alone.
 double ownPageBands(const Counts& c) {
   return std::min(c.bands, static_cast<double>(pageBandsPerChart(
-                               static_cast<std::size_t>(12.0 * c.n))));
+                               static_cast<std::size_t>(kTables * c.n))));
 }
 
 // The cells of one family's phase, as a table of cells.
@@ -232,7 +235,7 @@ double reportBytes(const Counts& c) {
                 c.n * c.n * kJsonBytesPerNumber + kPageBytes;
   if (ownPages(c)) {
     page = std::min(page, kIndexPageBytes) + kOwnPageBytes +
-           12.0 * c.n * (ownPageBands(c) * kPageBytesPerBand + 1000.0) +
+           kTables * c.n * (ownPageBands(c) * kPageBytesPerBand + 1000.0) +
            c.n * c.n * kJsonBytesPerNumber;
   }
   // The 4 kB a table costs while the page's document draws it; the tables
@@ -240,7 +243,7 @@ double reportBytes(const Counts& c) {
   // (measured: 2,000 systems of 2 unknowns, 23 MB more than without the
   // report).
   const double drawnTables =
-      ownPages(c) ? static_cast<double>(kMostPageSystems) * 12.0 * c.n
+      ownPages(c) ? static_cast<double>(kMostPageSystems) * kTables * c.n
                   : c.tables;
   return family + 2.0 * page + drawnTables * 4e3 +
          (c.tables - drawnTables) * 500.0;
@@ -269,7 +272,9 @@ double checkBytes(const Counts& c) {
 double referenceBytes(const Counts& c) {
   if (!c.certified) return 0.0;
   return c.entries * kCertifiedBytesPerEntry +
-         (c.cells > 0.0 ? 3.0 * cellTableBytes(c) : 0.0);
+         (c.cells > 0.0
+              ? static_cast<double>(kFamilyCount) * cellTableBytes(c)
+              : 0.0);
 }
 
 // What a system's references keep once computed.

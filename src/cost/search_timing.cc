@@ -46,8 +46,10 @@ MadeUpPhase madeUpPhase(unsigned k, const std::stop_token& stop) {
   SourceRequest request;
   request.family = &kFamilies[0];
   request.n = k;
-  request.pairs.first.assign(k, -1.0);
-  request.pairs.second.assign(k, 1.0);
+  request.entries.width = 2;
+  for (unsigned e = 0; e < k; ++e) {
+    request.entries.numbers.insert(request.entries.numbers.end(), {-1.0, 1.0});
+  }
   request.count = 1;
   phase.jobs = makeJobSource(JobSourceKind::kEnumeration, request);
   return phase;

@@ -53,11 +53,11 @@ SystemReference madeUpReference(unsigned n, bool exact) {
   for (unsigned k = 0; k < n; ++k) inputs.matrix[std::size_t{k} * n + k] = 1.0;
   inputs.rhs.assign(n, 0.1);
   inputs.intervalRhs.assign(n, ValueBounds{-1.0, 1.0});
-  inputs.normalPairs.assign(2 * std::size_t{n}, 1.0);
-  inputs.boundsPairs.assign(2 * std::size_t{n}, 1.0);
+  inputs.parametersOf(ParameterKind::kNormal).assign(2 * std::size_t{n}, 1.0);
+  inputs.parametersOf(ParameterKind::kBounds).assign(2 * std::size_t{n}, 1.0);
   for (unsigned k = 0; k < n; ++k) {
-    inputs.normalPairs[2 * std::size_t{k}] = 0.0;
-    inputs.boundsPairs[2 * std::size_t{k}] = -1.0;
+    inputs.parametersOf(ParameterKind::kNormal)[2 * std::size_t{k}] = 0.0;
+    inputs.parametersOf(ParameterKind::kBounds)[2 * std::size_t{k}] = -1.0;
   }
   if (exact) return makeSystemReference(std::move(inputs));
   SystemReference reference;
@@ -148,7 +148,8 @@ double writerSecondsPerSystem(const RunConfig& config,
   const unsigned n = std::min(settings.Dimensions, kTimedUnknowns);
   const int bands = std::max(settings.HistogramPrecision, 1);
   const int most = std::max(
-      2, static_cast<int>(kTimedBands / (12.0 * static_cast<double>(n))));
+      2, static_cast<int>(kTimedBands / (static_cast<double>(kTablesPerUnknown) *
+                                   static_cast<double>(n))));
   double seconds = 0.0;
   if (bands <= most) {
     seconds = timeOneSystem(config, n, bands);

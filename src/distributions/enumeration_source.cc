@@ -185,8 +185,7 @@ std::string EnumerationSource::describeJobs(unsigned n, int cells) {
 
 std::unique_ptr<JobSource> EnumerationSource::make(const SourceRequest& request) {
   return std::make_unique<EnumerationSource>(EnumerationJobs{
-      request.n, request.family->cells(request.n, request.count, request.pairs.first,
-                                 request.pairs.second)});
+      request.n, request.family->cells(request.count, request.entries)});
 }
 
 std::uint64_t EnumerationSource::blocksPerPrefix() const {

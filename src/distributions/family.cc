@@ -2,8 +2,11 @@
 
 #include <cmath>
 #include <cstddef>
+#include <stdexcept>
+#include <string>
 
-#include "distributions/inverse_cdf.h"
+#include "distributions/discretisation.h"
+#include "distributions/entry_quantiles.h"
 #include "linear/exact_moments.h"
 
 namespace linprob {
@@ -18,73 +21,117 @@ NormalParameters boundedMoments(double low, double up, double divisor) {
   return NormalParameters{sum / 2.0, square / divisor};
 }
 
+// The first and the second number of every entry, as the cells of the
+// three families take them.
+struct Columns {
+  std::vector<double> first;
+  std::vector<double> second;
+};
+Columns columnsOf(const EntryParameters& entries) {
+  Columns columns;
+  const unsigned n = entries.size();
+  columns.first.reserve(n);
+  columns.second.reserve(n);
+  for (unsigned e = 0; e < n; ++e) {
+    columns.first.push_back(entries.entry(e)[0]);
+    columns.second.push_back(entries.entry(e)[1]);
+  }
+  return columns;
+}
+
 }  // namespace
 
 namespace family_rows {
 
-NormalParameters normalMoments(double mean, double variance) {
-  return NormalParameters{mean, variance};
+RectangleTable normalCells(int count, const EntryParameters& entries) {
+  const Columns c = columnsOf(entries);
+  return linprob::normalCells(entries.size(), count, c.first, c.second);
 }
-NormalParameters triangularMoments(double lower, double upper) {
-  return boundedMoments(lower, upper, 24.0);
+RectangleTable triangularCells(int count, const EntryParameters& entries) {
+  const Columns c = columnsOf(entries);
+  return linprob::triangularCells(entries.size(), count, c.first, c.second);
 }
-NormalParameters uniformMoments(double lower, double upper) {
-  return boundedMoments(lower, upper, 12.0);
+RectangleTable uniformCells(int count, const EntryParameters& entries) {
+  const Columns c = columnsOf(entries);
+  return linprob::uniformCells(entries.size(), count, c.first, c.second);
 }
 
-EntryMoments exactNormalMoments(double mean, double variance) {
-  return normalEntryMoments(mean, variance);
+NormalParameters normalMoments(EntryNumbers entry) {
+  return NormalParameters{entry[0], entry[1]};
 }
-EntryMoments exactTriangularMoments(double lower, double upper) {
-  return boundedEntryMoments(lower, upper, 24);
+NormalParameters triangularMoments(EntryNumbers entry) {
+  return boundedMoments(entry[0], entry[1], 24.0);
 }
-EntryMoments exactUniformMoments(double lower, double upper) {
-  return boundedEntryMoments(lower, upper, 12);
+NormalParameters uniformMoments(EntryNumbers entry) {
+  return boundedMoments(entry[0], entry[1], 12.0);
+}
+
+ExactEntryMoments exactNormalMoments(EntryNumbers entry) {
+  return ExactEntryMoments{normalEntryMoments(entry[0], entry[1])};
+}
+ExactEntryMoments exactTriangularMoments(EntryNumbers entry) {
+  return ExactEntryMoments{boundedEntryMoments(entry[0], entry[1], 24)};
+}
+ExactEntryMoments exactUniformMoments(EntryNumbers entry) {
+  return ExactEntryMoments{boundedEntryMoments(entry[0], entry[1], 12)};
 }
 
 // The mean plus or minus kSamplingDeviations standard deviations, far
 // beyond anything the normal draws reach; a variance of 0 is the mean
 // itself.
-SamplingRange normalRange(double mean, double variance) {
+SamplingRange normalRange(EntryNumbers entry) {
+  const double mean = entry[0];
+  const double variance = entry[1];
   const double reach = kSamplingDeviations * std::sqrt(variance);
   return SamplingRange{mean - reach, mean + reach};
 }
-SamplingRange boundedRange(double lower, double upper) {
-  return SamplingRange{lower, upper};
+SamplingRange boundedRange(EntryNumbers entry) {
+  return SamplingRange{entry[0], entry[1]};
 }
 
 // As InverseCdf maps the entries of the three families.
-double normalQuantile(double mean, double variance, double u) {
+double normalQuantile(EntryNumbers entry, double u) {
+  const double mean = entry[0];
+  const double variance = entry[1];
   if (variance == 0.0) return mean;
   const double scaled = std::sqrt(variance) * standardNormalQuantile(u);
   return mean + scaled;
 }
-double triangularQuantile(double lower, double upper, double u) {
-  return linprob::triangularQuantile(lower, upper, u);
+double triangularQuantile(EntryNumbers entry, double u) {
+  return linprob::triangularQuantile(entry[0], entry[1], u);
 }
-double uniformQuantile(double lower, double upper, double u) {
-  return linprob::uniformQuantile(lower, upper, u);
+double uniformQuantile(EntryNumbers entry, double u) {
+  return linprob::uniformQuantile(entry[0], entry[1], u);
 }
 
 }  // namespace family_rows
 
-ParameterPairs splitPairs(const std::vector<double>& values, unsigned n) {
-  ParameterPairs pairs;
-  pairs.first.reserve(n);
-  pairs.second.reserve(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    pairs.first.push_back(values[2 * i]);
-    pairs.second.push_back(values[2 * i + 1]);
+// Fewer numbers than n entries take would be read beyond the list: refused
+// with std::invalid_argument "family parameters: UniformRHS.txt holds 3
+// numbers, not 4".
+EntryParameters entryParameters(const FamilyInfo& family,
+                                const std::vector<double>& numbers,
+                                unsigned n) {
+  EntryParameters entries;
+  entries.width = kindInfo(family.parameterKind).numbersPerEntry;
+  const std::size_t count = parameterCount(family.parameterKind, n);
+  if (numbers.size() < count) {
+    throw std::invalid_argument(
+        std::string("family parameters: ") + parameterFileOf(family) +
+        " holds " + std::to_string(numbers.size()) + " numbers, not " +
+        std::to_string(count));
   }
-  return pairs;
+  entries.numbers.assign(numbers.begin(),
+                         numbers.begin() + static_cast<std::ptrdiff_t>(count));
+  return entries;
 }
 
 std::vector<NormalParameters> familyMoments(const FamilyInfo& family,
-                                            const ParameterPairs& pairs) {
+                                            const EntryParameters& entries) {
   std::vector<NormalParameters> moments;
-  moments.reserve(pairs.first.size());
-  for (std::size_t i = 0; i < pairs.first.size(); ++i) {
-    moments.push_back(family.moments(pairs.first[i], pairs.second[i]));
+  moments.reserve(entries.size());
+  for (unsigned e = 0; e < entries.size(); ++e) {
+    moments.push_back(family.moments(entries.entry(e)));
   }
   return moments;
 }

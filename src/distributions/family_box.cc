@@ -31,14 +31,14 @@ FamilyBox cellBox(const RectangleTable& cells, unsigned n) {
   return box;
 }
 
-FamilyBox samplingBox(const FamilyInfo& family, const ParameterPairs& pairs) {
+FamilyBox samplingBox(const FamilyInfo& family,
+                      const EntryParameters& entries) {
   FamilyBox box;
-  const std::size_t n = pairs.first.size();
+  const std::size_t n = entries.size();
   box.lower.resize(n);
   box.upper.resize(n);
   for (std::size_t e = 0; e < n; ++e) {
-    const SamplingRange range =
-        family.samplingRange(pairs.first[e], pairs.second[e]);
+    const SamplingRange range = family.samplingRange(entries.entry(e));
     box.lower[e] = range.lower;
     box.upper[e] = range.upper;
     if (!std::isfinite(box.lower[e]) || !std::isfinite(box.upper[e])) {

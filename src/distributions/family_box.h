@@ -28,8 +28,9 @@ struct FamilyBox {
 // no cell gives the box [0, 0]).
 FamilyBox cellBox(const RectangleTable& cells, unsigned n);
 
-// The sampling range of each entry of `family` from its parameter pairs.
-FamilyBox samplingBox(const FamilyInfo& family, const ParameterPairs& pairs);
+// The sampling range of each entry of `family` from its parameters.
+FamilyBox samplingBox(const FamilyInfo& family,
+                      const EntryParameters& entries);
 
 }  // namespace linprob
 

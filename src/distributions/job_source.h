@@ -35,7 +35,7 @@ namespace linprob {
 struct SourceRequest {
   const FamilyInfo* family = nullptr;
   unsigned n = 0;
-  ParameterPairs pairs;  // n pairs of the family's parameter file
+  EntryParameters entries;  // n entries of the family's parameter file
   int count = 0;         // cells per entry, or samples
   std::uint64_t seed = 0;  // sources that draw
   PointSet points = PointSet::kRandom;  // sampling: which points

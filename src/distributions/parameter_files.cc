@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <sstream>
 
-
 namespace linprob {
 namespace {
 
@@ -14,8 +13,14 @@ std::string pairProblem(unsigned i, const std::string& what, double value) {
   return text.str();
 }
 
-void checkNormalPair(unsigned i, double mean, double variance,
-                     std::vector<std::string>& problems) {
+}  // namespace
+
+namespace parameter_checks {
+
+void normalEntry(unsigned i, std::span<const double> numbers,
+                 std::vector<std::string>& problems) {
+  const double mean = numbers[0];
+  const double variance = numbers[1];
   if (!std::isfinite(mean)) {
     problems.push_back(pairProblem(i, "a mean that is not finite", mean));
   }
@@ -27,8 +32,10 @@ void checkNormalPair(unsigned i, double mean, double variance,
   }
 }
 
-void checkBoundsPair(unsigned i, double lower, double upper,
-                     std::vector<std::string>& problems) {
+void boundsEntry(unsigned i, std::span<const double> numbers,
+                 std::vector<std::string>& problems) {
+  const double lower = numbers[0];
+  const double upper = numbers[1];
   if (!std::isfinite(lower)) {
     problems.push_back(pairProblem(i, "an end that is not finite", lower));
     return;
@@ -45,18 +52,18 @@ void checkBoundsPair(unsigned i, double lower, double upper,
   }
 }
 
-}  // namespace
+}  // namespace parameter_checks
 
-std::vector<std::string> checkParameterPairs(const std::vector<double>& numbers,
-                                             unsigned n, ParameterKind kind) {
+std::vector<std::string> checkParameters(const std::vector<double>& numbers,
+                                         unsigned n, ParameterKind kind) {
+  const ParameterKindInfo& info = kindInfo(kind);
+  const std::span<const double> all(numbers);
   std::vector<std::string> problems;
-  const ParameterPairs pairs = splitPairs(numbers, n);
   for (unsigned i = 0; i < n; ++i) {
-    if (kind == ParameterKind::kNormal) {
-      checkNormalPair(i, pairs.first[i], pairs.second[i], problems);
-    } else {
-      checkBoundsPair(i, pairs.first[i], pairs.second[i], problems);
-    }
+    info.checkEntry(
+        i, all.subspan(std::size_t{i} * info.numbersPerEntry,
+                       info.numbersPerEntry),
+        problems);
   }
   return problems;
 }

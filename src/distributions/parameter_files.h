@@ -1,30 +1,95 @@
-// The distribution parameter files of a system.
+// The distribution parameter files of a system, one row of
+// kParameterKinds each: the file's name, how many numbers it holds per
+// entry, and the check of one entry's numbers.
 //
 // "NormalRHS.txt" holds n pairs (mean, variance); "UniformRHS.txt" n pairs
-// (lower, upper), used by the uniform and the triangular family. The driver
-// checks the numbers of each file, read once, with checkParameterPairs.
+// (lower, upper). The families read them through their row's kind
+// (distributions/family.h); a file read by no family fails the build. The
+// start-of-run check reads each file once, in the table's order, and checks
+// its numbers with checkParameters; a system's inputs hold the numbers by
+// kind, and the other processes of a run receive them in that order.
+//
+// A new kind of parameters is a new enumerator and a new row here, with its
+// entry check; the static_asserts below tie the table to the enumeration.
 #ifndef LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 #define LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 
+#include <array>
+#include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "base/status.h"
-#include "distributions/family.h"
-
 namespace linprob {
 
-// Checks each of the n pairs of a file's 2n numbers, already read. Returns
-// one problem per line, empty when the file is sound. Problems, as reported
-// after the file name:
-//   kNormal: "pair 1 has a negative variance (-2)",
-//            "pair 1 has a variance that is not finite (inf)",
-//            "pair 1 has a mean that is not finite (nan)";
-//   kBounds: "pair 1 has its lower end above its upper end (3 > 1)",
-//            "pair 1 has an end that is not finite (inf)".
-// Pairs are counted from 0.
-std::vector<std::string> checkParameterPairs(const std::vector<double>& numbers,
-                                             unsigned n, ParameterKind kind);
+// What the numbers of a parameter file mean; also the index of its row and
+// of a system's numbers of that file (SystemInputs).
+enum class ParameterKind {
+  kNormal = 0,  // (mean, variance)
+  kBounds = 1,  // (lower end, upper end)
+};
+
+// Appends the problems of entry `entry`'s numbers (numbersPerEntry of them)
+// to `problems`, one line each.
+using EntryCheck = void (*)(unsigned entry, std::span<const double> numbers,
+                            std::vector<std::string>& problems);
+
+namespace parameter_checks {
+// "pair 1 has a negative variance (-2)",
+// "pair 1 has a variance that is not finite (inf)",
+// "pair 1 has a mean that is not finite (nan)".
+void normalEntry(unsigned entry, std::span<const double> numbers,
+                 std::vector<std::string>& problems);
+// "pair 1 has its lower end above its upper end (3 > 1)",
+// "pair 1 has an end that is not finite (inf)".
+void boundsEntry(unsigned entry, std::span<const double> numbers,
+                 std::vector<std::string>& problems);
+}  // namespace parameter_checks
+
+struct ParameterKindInfo {
+  ParameterKind kind;
+  const char* file;
+  unsigned numbersPerEntry;
+  EntryCheck checkEntry;
+};
+
+inline constexpr std::array<ParameterKindInfo, 2> kParameterKinds = {{
+    {ParameterKind::kNormal, "NormalRHS.txt", 2, parameter_checks::normalEntry},
+    {ParameterKind::kBounds, "UniformRHS.txt", 2, parameter_checks::boundsEntry},
+}};
+
+inline constexpr std::size_t kParameterKindCount = kParameterKinds.size();
+
+constexpr bool kindsInOrder() {
+  for (std::size_t k = 0; k < kParameterKinds.size(); ++k) {
+    if (static_cast<std::size_t>(kParameterKinds[k].kind) != k) return false;
+    if (kParameterKinds[k].numbersPerEntry == 0) return false;
+  }
+  return true;
+}
+static_assert(kindsInOrder(), "kParameterKinds is indexed by ParameterKind");
+static_assert(static_cast<std::size_t>(ParameterKind::kBounds) + 1 ==
+                  kParameterKindCount,
+              "every ParameterKind has its row");
+
+constexpr const ParameterKindInfo& kindInfo(ParameterKind kind) {
+  return kParameterKinds[static_cast<std::size_t>(kind)];
+}
+constexpr const char* parameterFileOf(ParameterKind kind) {
+  return kindInfo(kind).file;
+}
+
+// How many numbers the file of `kind` holds for n entries.
+constexpr std::size_t parameterCount(ParameterKind kind, unsigned n) {
+  return std::size_t{kindInfo(kind).numbersPerEntry} * n;
+}
+
+// Checks each of the n entries of a file's numbers, already read (at least
+// parameterCount(kind, n) of them; any beyond are not looked at). Returns one
+// problem per line, as reported after the file name, empty when the file is
+// sound. Entries are counted from 0.
+std::vector<std::string> checkParameters(const std::vector<double>& numbers,
+                                         unsigned n, ParameterKind kind);
 
 }  // namespace linprob
 

@@ -32,13 +32,12 @@ std::variant<SobolPoints, LatinHypercube> pointsOf(const PointDesign& design,
 }  // namespace
 
 PointBlocks::PointBlocks(const FamilyInfo& family,
-                         const std::vector<double>& first,
-                         const std::vector<double>& second, std::uint64_t seed,
+                         const EntryParameters& entries, std::uint64_t seed,
                          const PointDesign& design)
     : design_(design),
-      inverse_(family, first, second),
+      inverse_(family, entries),
       weight_(design.jobWeight()),
-      points_(pointsOf(design, static_cast<unsigned>(first.size()), seed)) {}
+      points_(pointsOf(design, entries.size(), seed)) {}
 
 std::size_t PointBlocks::fill(std::uint64_t unit, JobBlock& out) const {
   const std::size_t count = design_.blockJobs(unit);

@@ -28,13 +28,12 @@ namespace linprob {
 
 class PointBlocks {
  public:
-  // Entry e has the pair (first[e], second[e]). Throws std::invalid_argument
+  // Entry e has the numbers entries.entry(e). Throws std::invalid_argument
   // "point blocks: random points are drawn by SampleBlocks", "point blocks:
   // 3000 sobol points per replicate is not a power of two", or what
   // SobolPoints or LatinHypercube throw.
-  PointBlocks(const FamilyInfo& family, const std::vector<double>& first,
-              const std::vector<double>& second, std::uint64_t seed,
-              const PointDesign& design);
+  PointBlocks(const FamilyInfo& family, const EntryParameters& entries,
+              std::uint64_t seed, const PointDesign& design);
 
   const PointDesign& design() const { return design_; }
 

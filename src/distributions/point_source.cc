@@ -7,11 +7,10 @@ namespace linprob {
 PointSource::PointSource(const SourceRequest& request, const PointDesign& design)
     : n_(request.n),
       family_(request.family),
-      pairs_(request.pairs),
+      entries_(request.entries),
       seed_(request.seed),
       design_(design),
-      blocks_(*request.family, request.pairs.first, request.pairs.second,
-              request.seed, design) {}
+      blocks_(*request.family, request.entries, request.seed, design) {}
 
 std::uint64_t PointSource::chunkBlocks(std::size_t chunk) const {
   const UnitRange units = design_.chunkPlan().range(chunk);
@@ -23,7 +22,7 @@ void PointSource::fill(std::size_t chunk, std::uint64_t k,
   blocks_.fill(design_.chunkPlan().range(chunk).first + k, block);
 }
 
-FamilyBox PointSource::box() const { return samplingBox(*family_, pairs_); }
+FamilyBox PointSource::box() const { return samplingBox(*family_, entries_); }
 
 std::size_t PointSource::batchOf(std::size_t chunk, std::uint64_t k) const {
   return design_.batchOf(design_.chunkPlan().range(chunk).first + k);

@@ -48,7 +48,7 @@ class PointSource final : public JobSource {
  private:
   unsigned n_;
   const FamilyInfo* family_;
-  ParameterPairs pairs_;
+  EntryParameters entries_;
   std::uint64_t seed_;
   PointDesign design_;
   PointBlocks blocks_;

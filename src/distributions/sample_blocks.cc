@@ -287,10 +287,17 @@ SampleBlocks::SampleBlocks(const SamplingJobs& jobs, const FamilyInfo& family)
   const SampleDraw draw = family.draw;
   for (unsigned e = 0; e < jobs.n; ++e) {
     Entry& entry = entries_[e];
-    const double p = jobs.first[e];
-    const double q = jobs.second[e];
-    entry.first = p;
     entry.draw = draw;
+    if (draw == SampleDraw::kQuantile) {
+      // The quantile reads the entry's numbers itself and knows its own
+      // degenerate entries.
+      entry.constant = false;
+      continue;
+    }
+    const EntryNumbers numbers = jobs.parameters.entry(e);
+    const double p = numbers[0];
+    const double q = numbers[1];
+    entry.first = p;
     switch (draw) {
       case SampleDraw::kNormal:
         // A variance of exactly 0 is a known constant, the mean.
@@ -308,9 +315,6 @@ SampleBlocks::SampleBlocks(const SamplingJobs& jobs, const FamilyInfo& family)
         }
         break;
       case SampleDraw::kQuantile:
-        // The quantile knows its own degenerate pairs.
-        entry.constant = false;
-        entry.second = q;
         break;
     }
   }
@@ -348,13 +352,14 @@ std::size_t SampleBlocks::fill(std::uint64_t block, JobBlock& out) const {
                      entry.second, std::nextafter(entry.second, entry.first),
                      values);
         break;
-      case SampleDraw::kQuantile:
+      case SampleDraw::kQuantile: {
         stream.take(words.data(), (count + 1) / 2);
+        const EntryNumbers numbers = jobs_.parameters.entry(e);
         for (std::size_t s = 0; s < count; ++s) {
-          values[s] = quantile_(entry.first, entry.second,
-                                openUnitFrom(words[s]));
+          values[s] = quantile_(numbers, openUnitFrom(words[s]));
         }
         break;
+      }
     }
   }
   for (std::size_t s = 0; s < count; ++s) out.probabilities[s] = weight_;

@@ -35,8 +35,7 @@ namespace linprob {
 struct SamplingJobs {
   unsigned n = 0;
   Family family = Family::kNormal;
-  std::vector<double> first;   // Mean or Lower
-  std::vector<double> second;  // Variance or Upper
+  EntryParameters parameters;  // (mean, variance) or (lower, upper), ...
   int sampleCount = 0;
   std::uint64_t seed = 0;
 
@@ -72,7 +71,7 @@ class SampleBlocks {
   };
 
   const SamplingJobs& jobs_;
-  double (*quantile_)(double p, double q, double u);  // kQuantile's
+  double (*quantile_)(EntryNumbers entry, double u);  // kQuantile's
   double weight_;
   std::vector<Entry> entries_;
 };

@@ -27,8 +27,7 @@ std::unique_ptr<JobSource> SamplingSource::make(const SourceRequest& request) {
   SamplingJobs jobs;
   jobs.n = request.n;
   jobs.family = request.family->family;
-  jobs.first = request.pairs.first;
-  jobs.second = request.pairs.second;
+  jobs.parameters = request.entries;
   jobs.sampleCount = request.count;
   jobs.seed = request.seed;
   return std::make_unique<SamplingSource>(std::move(jobs));
@@ -54,8 +53,7 @@ std::size_t SamplingSource::batchOf(std::size_t chunk,
 }
 
 FamilyBox SamplingSource::box() const {
-  return samplingBox(familyInfo(jobs_.family),
-                     ParameterPairs{jobs_.first, jobs_.second});
+  return samplingBox(familyInfo(jobs_.family), jobs_.parameters);
 }
 
 }  // namespace linprob

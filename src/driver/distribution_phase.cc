@@ -159,7 +159,8 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   SourceRequest request;
   request.family = &family;
   request.n = n;
-  request.pairs = splitPairs(context.inputs.pairsOf(family.parameterKind), n);
+  request.entries = entryParameters(
+      family, context.inputs.parametersOf(family.parameterKind), n);
   request.count = phaseCountFor(settings);
   request.points = settings.points;
   // Every draw, in both passes over the samples, comes from this seed.
@@ -197,7 +198,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
     printLine("Variable " + std::to_string(v));
   }
 
-  std::vector<NormalParameters> moments = familyMoments(family, request.pairs);
+  std::vector<NormalParameters> moments = familyMoments(family, request.entries);
   replaySteps(moments, context.system.steps());
   PhaseCounts& counts = counted.counts;
   std::vector<std::optional<PositionErrors>> errors = std::move(counted.errors);

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstring>
 #include <iostream>
 #include <stdexcept>
 #include <type_traits>
@@ -10,6 +9,7 @@
 #include <utility>
 
 #include "base/console.h"
+#include "base/packed_bytes.h"
 #include "driver/exit_status.h"
 
 namespace linprob {
@@ -22,50 +22,36 @@ constexpr std::int64_t kGoesOn = -1;
 // processes of a launch that was signalled as a whole meet well within it.
 constexpr std::chrono::milliseconds kStopsMeetWithin{500};
 
-void putNumber(std::string& out, std::int64_t value) {
-  char bytes[sizeof value];
-  std::memcpy(bytes, &value, sizeof value);
-  out.append(bytes, sizeof value);
-}
-
-std::int64_t takeNumber(const std::string& bytes, std::size_t& at) {
-  std::int64_t value = 0;
-  if (bytes.size() - at < sizeof value) {
-    throw std::runtime_error("run start: cut short");
-  }
-  std::memcpy(&value, bytes.data() + at, sizeof value);
-  at += sizeof value;
-  return value;
-}
+constexpr const char* kCutShort = "run start: cut short";
 
 }  // namespace
 
 std::string toBytes(const RunStartNote& note) {
-  std::string out;
-  putNumber(out, note.endStatus ? *note.endStatus : kGoesOn);
+  BytePacker out;
+  out.putInteger(note.endStatus ? *note.endStatus : kGoesOn);
   // Every option of the settings table, in its order.
   for (const SettingRule& rule : kSettings) {
     std::visit(
         [&](auto field) {
-          putNumber(out, static_cast<std::int64_t>(note.settings.*field));
+          out.putInteger(static_cast<std::int64_t>(note.settings.*field));
         },
         rule.field);
   }
   // And the four the command line sets.
-  putNumber(out, static_cast<std::int64_t>(note.settings.points));
-  putNumber(out, note.settings.digits ? *note.settings.digits : -1);
-  putNumber(out, static_cast<std::int64_t>(note.settings.counting));
-  putNumber(out, static_cast<std::int64_t>(note.settings.halvesMemory));
-  return out;
+  out.putInteger(static_cast<std::int64_t>(note.settings.points));
+  out.putInteger(note.settings.digits ? *note.settings.digits : -1);
+  out.putInteger(static_cast<std::int64_t>(note.settings.counting));
+  out.putInteger(static_cast<std::int64_t>(note.settings.halvesMemory));
+  return std::move(out.bytes());
 }
 
 RunStartNote runStartFromBytes(const std::string& bytes) {
-  std::size_t at = 0;
+  ByteUnpacker in(bytes, kCutShort);
   RunStartNote note;
-  const std::int64_t status = takeNumber(bytes, at);
+  const std::int64_t status = in.integer();
   if (status != kGoesOn) note.endStatus = static_cast<int>(status);
   for (const SettingRule& rule : kSettings) {
-    const std::int64_t value = takeNumber(bytes, at);
+    const std::int64_t value = in.integer();
     std::visit(
         [&](auto field) {
           using Value = std::remove_reference_t<decltype(note.settings.*field)>;
@@ -73,13 +59,12 @@ RunStartNote runStartFromBytes(const std::string& bytes) {
         },
         rule.field);
   }
-  note.settings.points = static_cast<PointSet>(takeNumber(bytes, at));
-  const std::int64_t digits = takeNumber(bytes, at);
+  note.settings.points = static_cast<PointSet>(in.integer());
+  const std::int64_t digits = in.integer();
   if (digits >= 0) note.settings.digits = static_cast<int>(digits);
-  note.settings.counting = static_cast<CountingChoice>(takeNumber(bytes, at));
-  note.settings.halvesMemory =
-      static_cast<std::uint64_t>(takeNumber(bytes, at));
-  if (at != bytes.size()) throw std::runtime_error("run start: cut short");
+  note.settings.counting = static_cast<CountingChoice>(in.integer());
+  note.settings.halvesMemory = static_cast<std::uint64_t>(in.integer());
+  in.finish();
   return note;
 }
 
@@ -121,18 +106,14 @@ std::optional<int> RunShare::awaitStart(RunSettings& settings,
 std::optional<std::uint64_t> RunShare::rootSeed(
     std::optional<std::uint64_t> seed) {
   if (group_ == nullptr) return seed;
-  std::string bytes;
-  if (seed) {
-    bytes.resize(sizeof *seed);
-    std::memcpy(bytes.data(), &*seed, sizeof *seed);
-  }
+  BytePacker out;
+  if (seed) out.putCount(*seed);
+  std::string& bytes = out.bytes();
   group_->broadcast(bytes);
   if (bytes.empty()) return std::nullopt;
-  if (bytes.size() != sizeof(std::uint64_t)) {
-    throw std::runtime_error("run seed: not shared");
-  }
-  std::uint64_t shared = 0;
-  std::memcpy(&shared, bytes.data(), sizeof shared);
+  ByteUnpacker in(bytes, "run seed: not shared");
+  const std::uint64_t shared = in.count();
+  in.finish();
   return shared;
 }
 

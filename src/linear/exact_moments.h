@@ -19,6 +19,7 @@
 #ifndef LINPROB_LINEAR_EXACT_MOMENTS_H_
 #define LINPROB_LINEAR_EXACT_MOMENTS_H_
 
+#include <optional>
 #include <vector>
 
 #include <boost/multiprecision/cpp_int.hpp>
@@ -30,6 +31,14 @@ namespace linprob {
 struct EntryMoments {
   boost::multiprecision::cpp_rational mean;
   boost::multiprecision::cpp_rational variance;
+};
+
+// One entry's exact moments as a family gives them: none where they are not
+// rational numbers (a law whose mean or variance is irrational), with the
+// reason in words for the report, a text that lives as long as the program.
+struct ExactEntryMoments {
+  std::optional<EntryMoments> moments;
+  const char* reason = nullptr;  // when `moments` is empty
 };
 
 // A distribution on [lower, upper] with mean (lower + upper) / 2 and

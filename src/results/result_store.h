@@ -24,6 +24,8 @@
 #include <optional>
 #include <vector>
 
+#include "distributions/family.h"
+#include "linear/pivot_mode.h"
 #include "results/solution_measures.h"
 #include "results/system_reference.h"
 #include "results/system_result.h"
@@ -31,6 +33,11 @@
 namespace linprob {
 
 inline constexpr int kPivotModeCount = 4;
+static_assert(kPivotModeCount == kPivotModes.size());
+
+// The tables of one unknown of a system: one per pivoting mode and family.
+inline constexpr std::size_t kTablesPerUnknown =
+    static_cast<std::size_t>(kPivotModeCount) * kFamilyCount;
 
 struct StoredSolution {
   double plainReplay = 0.0;      // the RealRHS.txt replay in doubles

@@ -16,26 +16,43 @@ using boost::multiprecision::cpp_rational;
 
 namespace {
 
-void checkPairs(const std::vector<double>& pairs, unsigned n,
-                const char* file) {
-  const std::size_t needed = 2 * static_cast<std::size_t>(n);
-  if (pairs.size() != needed) {
-    throw std::invalid_argument(std::string("system reference: ") + file +
-                                " holds " + std::to_string(pairs.size()) +
-                                " numbers, not " + std::to_string(needed));
+// Every parameter file holds its numbers for n entries.
+void checkParameterCounts(const SystemInputs& inputs) {
+  for (const ParameterKindInfo& kind : kParameterKinds) {
+    const std::vector<double>& numbers = inputs.parametersOf(kind.kind);
+    const std::size_t needed = parameterCount(kind.kind, inputs.n);
+    if (numbers.size() != needed) {
+      throw std::invalid_argument(std::string("system reference: ") +
+                                  kind.file + " holds " +
+                                  std::to_string(numbers.size()) +
+                                  " numbers, not " + std::to_string(needed));
+    }
   }
 }
 
-// The entry moments of a family's parameter pairs.
-std::vector<EntryMoments> familyEntries(const FamilyInfo& family,
-                                        const SystemInputs& inputs) {
-  const std::vector<double>& pairs = inputs.pairsOf(family.parameterKind);
+// The exact entry moments of a family's parameters, or the reason the
+// family gives for an entry that has none.
+struct FamilyEntries {
   std::vector<EntryMoments> entries;
-  entries.reserve(inputs.n);
-  for (std::size_t j = 0; j < inputs.n; ++j) {
-    entries.push_back(family.exactMoments(pairs[2 * j], pairs[2 * j + 1]));
+  const char* missing = nullptr;
+};
+
+FamilyEntries familyEntries(const FamilyInfo& family,
+                            const SystemInputs& inputs) {
+  const EntryParameters parameters = entryParameters(
+      family, inputs.parametersOf(family.parameterKind), inputs.n);
+  FamilyEntries result;
+  result.entries.reserve(inputs.n);
+  for (unsigned j = 0; j < inputs.n; ++j) {
+    ExactEntryMoments exact = family.exactMoments(parameters.entry(j));
+    if (!exact.moments) {
+      result.entries.clear();
+      result.missing = exact.reason != nullptr ? exact.reason : "";
+      return result;
+    }
+    result.entries.push_back(std::move(*exact.moments));
   }
-  return entries;
+  return result;
 }
 
 // The entry moments of each entry's cells.
@@ -65,8 +82,8 @@ std::vector<cpp_rational> variancesOf(const std::vector<EntryMoments>& entries) 
 // A^-1 as balls for the shares and the truth: exact rows while they are
 // cheap (kMaxExactSize), else the certified enclosure; then each family's
 // shares of its own variances and, in enumeration, of its cells'.
-void sharesOf(const SystemInputs& inputs, SystemReference& reference,
-              const std::stop_token& stop) {
+void sharesOf(const SystemInputs& inputs, const FamilyTable& table,
+              SystemReference& reference, const std::stop_token& stop) {
   const unsigned n = inputs.n;
   if (n <= kMaxExactSize) {
     std::vector<unsigned> rows(n);
@@ -83,11 +100,11 @@ void sharesOf(const SystemInputs& inputs, SystemReference& reference,
   // Every set of variances at once: A^-1's rows are read once for all.
   std::vector<std::vector<cpp_rational>> sets;
   std::vector<std::vector<UnknownShares>*> targets;
-  for (const FamilyInfo& info : kFamilies) {
+  for (const FamilyInfo& info : table) {
     const auto f = static_cast<std::size_t>(info.family);
     if (!reference.families[f]) continue;
     FamilyReference& family = *reference.families[f];
-    sets.push_back(variancesOf(familyEntries(info, inputs)));
+    sets.push_back(variancesOf(familyEntries(info, inputs).entries));
     targets.push_back(&family.shares);
     const std::optional<RectangleTable>& cells = inputs.cells[f];
     if (cells && !cells->empty()) {
@@ -126,9 +143,26 @@ void setEveryReason(ReferenceReasons& reasons, const std::string& text) {
   reasons.moments = text;
 }
 
+// "Lognormal: <reason>" for each family without exact entry moments, joined
+// by "; ", after what `text` already says.
+void addMissingFamilies(
+    const FamilyTable& table,
+    const std::array<const char*, kFamilies.size()>& missing,
+    std::string& text) {
+  for (const FamilyInfo& info : table) {
+    const char* reason = missing[static_cast<std::size_t>(info.family)];
+    if (reason == nullptr) continue;
+    if (!text.empty()) text += "; ";
+    text += std::string(info.name) + ": exact moments not computed";
+    if (*reason != '\0') text += std::string(": ") + reason;
+  }
+}
+
 // The references from a certified inverse: the request holds each family's
-// own entry moments and then its cells' when it has any.
-void certifiedReferences(const SystemInputs& inputs, CertifiedInverse& inverse,
+// own entry moments and then its cells' when it has any; a family without
+// exact entry moments has neither, and no references.
+void certifiedReferences(const SystemInputs& inputs, const FamilyTable& table,
+                         CertifiedInverse& inverse,
                          SystemReference& reference,
                          const std::stop_token& stop) {
   const unsigned n = inputs.n;
@@ -136,11 +170,17 @@ void certifiedReferences(const SystemInputs& inputs, CertifiedInverse& inverse,
   request.rhs = inputs.rhs;
   request.intervalRhs = inputs.intervalRhs;
   std::array<int, kFamilies.size()> cellSet{};
-  for (const FamilyInfo& info : kFamilies) {
-    request.momentSets.push_back(familyEntries(info, inputs));
+  std::array<const char*, kFamilies.size()> missing{};
+  for (const FamilyInfo& info : table) {
+    FamilyEntries own = familyEntries(info, inputs);
+    cellSet[static_cast<std::size_t>(info.family)] = -1;
+    if (own.missing != nullptr) {
+      missing[static_cast<std::size_t>(info.family)] = own.missing;
+      continue;
+    }
+    request.momentSets.push_back(std::move(own.entries));
     const std::optional<RectangleTable>& cells =
         inputs.cells[static_cast<std::size_t>(info.family)];
-    cellSet[static_cast<std::size_t>(info.family)] = -1;
     if (cells && !cells->empty()) {
       cellSet[static_cast<std::size_t>(info.family)] =
           static_cast<int>(request.momentSets.size());
@@ -152,8 +192,9 @@ void certifiedReferences(const SystemInputs& inputs, CertifiedInverse& inverse,
   if (!values) throw PhaseStopped{};
   std::size_t set = 0;
   std::size_t open = 0;
-  for (const FamilyInfo& info : kFamilies) {
+  for (const FamilyInfo& info : table) {
     const std::size_t f = static_cast<std::size_t>(info.family);
+    if (missing[f] != nullptr) continue;
     FamilyReference family;
     family.exactLinear = std::move(values->moments[set++]);
     if (cellSet[f] >= 0) {
@@ -176,6 +217,7 @@ void certifiedReferences(const SystemInputs& inputs, CertifiedInverse& inverse,
         counted(open, "propagated mean or variance") +
         " could not be decided within the precision budget";
   }
+  addMissingFamilies(table, missing, reference.reasons.moments);
   reference.exact = std::move(values->values);
 }
 
@@ -183,14 +225,14 @@ void certifiedReferences(const SystemInputs& inputs, CertifiedInverse& inverse,
 
 SystemReference makeSystemReference(SystemInputs inputs,
                                     const std::stop_token& stop,
-                                    ReferenceNeed need) {
+                                    ReferenceNeed need,
+                                    const FamilyTable& table) {
   SystemReference reference;
   reference.system = inputs.system;
   reference.n = inputs.n;
   const unsigned n = inputs.n;
   if (need == ReferenceNeed::kInputsOnly) {
-    checkPairs(inputs.normalPairs, n, "NormalRHS.txt");
-    checkPairs(inputs.boundsPairs, n, "UniformRHS.txt");
+    checkParameterCounts(inputs);
     reference.inverseReason = "not computed: no report is written";
     setEveryReason(reference.reasons, reference.inverseReason);
   } else if (n > kMaxCertifiedSize) {
@@ -203,8 +245,7 @@ SystemReference makeSystemReference(SystemInputs inputs,
                        std::to_string(kMaxCertifiedSize) +
                        " the certified computation takes");
   } else {
-    checkPairs(inputs.normalPairs, n, "NormalRHS.txt");
-    checkPairs(inputs.boundsPairs, n, "UniformRHS.txt");
+    checkParameterCounts(inputs);
     CertifiedInverseResult certified =
         CertifiedInverse::compute(n, inputs.matrix, stop);
     if (certified.status == Certification::kStopped) throw PhaseStopped{};
@@ -216,18 +257,17 @@ SystemReference makeSystemReference(SystemInputs inputs,
                      "not computed: the matrix is singular or too "
                      "ill-conditioned for the certified inverse");
     } else {
-      certifiedReferences(inputs, *certified.inverse, reference, stop);
+      certifiedReferences(inputs, table, *certified.inverse, reference, stop);
       certified.inverse->releaseWorkingData();
       reference.inverse = std::make_shared<const CertifiedInverse>(
           std::move(*certified.inverse));
-      sharesOf(inputs, reference, stop);
+      sharesOf(inputs, table, reference, stop);
     }
   }
   reference.matrix = std::move(inputs.matrix);
   reference.rhs = std::move(inputs.rhs);
   reference.intervalRhs = std::move(inputs.intervalRhs);
-  reference.normalPairs = std::move(inputs.normalPairs);
-  reference.boundsPairs = std::move(inputs.boundsPairs);
+  reference.parameters = std::move(inputs.parameters);
   reference.conditionEstimate = inputs.conditionEstimate;
   reference.condition = conditionVerdict(
       reference.exact ? std::optional<double>(reference.exact->conditionNumber)

@@ -18,7 +18,9 @@
 // Every value is the exact one rounded once; one the certification could
 // not decide is std::nullopt. Beyond kMaxCertifiedSize, or for a matrix the
 // certification refuses (singular or too ill-conditioned), `exact`,
-// `inverse` and every family are empty. `reasons` says in words why a field
+// `inverse` and every family are empty; a family whose entries have no
+// exact moments (ExactEntryMoments, linear/exact_moments.h) is empty alone,
+// the others computed as ever. `reasons` says in words why a field
 // is empty or incomplete. Unknowns are in input order.
 //
 // The system's condition verdict (results/condition_verdict.h) is decided
@@ -85,8 +87,8 @@ struct SystemReference {
   std::vector<double> matrix;  // row-major, as read
   std::vector<double> rhs;
   std::vector<ValueBounds> intervalRhs;
-  std::vector<double> normalPairs;  // NormalRHS.txt: mean, variance, ...
-  std::vector<double> boundsPairs;  // UniformRHS.txt: lower, upper, ...
+  // The numbers of each parameter file, by ParameterKind.
+  std::array<std::vector<double>, kParameterKindCount> parameters;
   std::optional<ExactReference> exact;
   // The certified inverse the values came from, for whatever else needs
   // A^-1 (its working data released).
@@ -102,9 +104,9 @@ struct SystemReference {
     const auto& entry = families[static_cast<std::size_t>(f)];
     return entry ? &*entry : nullptr;
   }
-  // The parameter pairs of one kind (a family's row names its kind).
-  const std::vector<double>& pairsOf(ParameterKind kind) const {
-    return kind == ParameterKind::kNormal ? normalPairs : boundsPairs;
+  // The numbers of one kind's file (a family's row names its kind).
+  const std::vector<double>& parametersOf(ParameterKind kind) const {
+    return parameters[static_cast<std::size_t>(kind)];
   }
 };
 
@@ -117,15 +119,18 @@ struct SystemInputs {
   std::vector<double> matrix;  // row-major
   std::vector<double> rhs;
   std::vector<ValueBounds> intervalRhs;
-  std::vector<double> normalPairs;  // NormalRHS.txt: mean, variance, ...
-  std::vector<double> boundsPairs;  // UniformRHS.txt: lower, upper, ...
+  // The numbers of each parameter file, by ParameterKind.
+  std::array<std::vector<double>, kParameterKindCount> parameters;
   std::array<std::optional<RectangleTable>, kFamilies.size()> cells;
   // The start-of-run check's estimate of κ∞, the largest of the four
   // pivoting modes' (check/numeric_check.h); none when not checked.
   std::optional<double> conditionEstimate;
 
-  const std::vector<double>& pairsOf(ParameterKind kind) const {
-    return kind == ParameterKind::kNormal ? normalPairs : boundsPairs;
+  const std::vector<double>& parametersOf(ParameterKind kind) const {
+    return parameters[static_cast<std::size_t>(kind)];
+  }
+  std::vector<double>& parametersOf(ParameterKind kind) {
+    return parameters[static_cast<std::size_t>(kind)];
   }
 };
 
@@ -142,10 +147,13 @@ enum class ReferenceNeed { kCertified, kInputsOnly };
 // certified computation refuses (the messages of linear/certified_inverse.h
 // and linear/exact_*.h, and "system reference: NormalRHS.txt holds 3
 // numbers, not 4" or the same of UniformRHS.txt), and PhaseStopped
-// (solve/phase_solver.h) when `stop` is requested meanwhile.
+// (solve/phase_solver.h) when `stop` is requested meanwhile. `table`: the
+// family table the references follow, kFamilies but where a test puts a
+// row of its own in a family's place.
 SystemReference makeSystemReference(
     SystemInputs inputs, const std::stop_token& stop = {},
-    ReferenceNeed need = ReferenceNeed::kCertified);
+    ReferenceNeed need = ReferenceNeed::kCertified,
+    const FamilyTable& table = kFamilies);
 
 }  // namespace linprob
 

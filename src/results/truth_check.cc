@@ -43,7 +43,7 @@ void checkAgainstTruth(PositionResult& position,
   question.inverse = reference.inverseRows.get();
   question.unknown = position.unknown;
   question.shape = familyInfo(family).shape;
-  question.pairs = &reference.pairsOf(familyInfo(family).parameterKind);
+  question.pairs = &reference.parametersOf(familyInfo(family).parameterKind);
   question.min = bands.min;
   question.borders = &bands.borders;
   question.walked = walkedBands(bands);

@@ -48,8 +48,8 @@ TEST_P(DigitsPrecision, StatedValuesLieWithinTheirTolerance) {
   inputs.intervalRhs = {{0, 1}, {1, 2}};
   // Variances that give the unknowns sds of 1.10 and 1.20: delta is then
   // 0.5, 0.05 and 0.005 for D = 1, 2, 3.
-  inputs.normalPairs = {1, 2.43, 2, 8.39};
-  inputs.boundsPairs = {0, 2, 1, 3};
+  inputs.parametersOf(ParameterKind::kNormal) = {1, 2.43, 2, 8.39};
+  inputs.parametersOf(ParameterKind::kBounds) = {0, 2, 1, 3};
   const SystemReference reference = makeSystemReference(inputs);
   LinearSystem system = LinearSystem::fromRows(2, inputs.matrix);
   system.eliminate(kPivotModes[0]);

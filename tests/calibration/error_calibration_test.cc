@@ -36,6 +36,7 @@
 #include "results/coverage_interval.h"
 #include "results/standard_errors.h"
 #include "solve/phase_solver.h"
+#include "support/pair_entries.h"
 
 namespace linprob {
 namespace {
@@ -81,7 +82,7 @@ class Calibration {
       SourceRequest request;
       request.family = &familyInfo(Family::kNormal);
       request.n = 2;
-      request.pairs = ParameterPairs{means, variances};
+      request.entries = testing::pairEntries(means, variances);
       request.count = c.samples;
       request.seed = static_cast<std::uint64_t>(seed) * 7919u + c.samples;
       request.points = c.points;

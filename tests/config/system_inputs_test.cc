@@ -48,8 +48,8 @@ void expectSameNumbers(const SystemInputs& got, const SystemInputs& want) {
     EXPECT_EQ(got.intervalRhs[j].lower, want.intervalRhs[j].lower);
     EXPECT_EQ(got.intervalRhs[j].upper, want.intervalRhs[j].upper);
   }
-  EXPECT_EQ(got.normalPairs, want.normalPairs);
-  EXPECT_EQ(got.boundsPairs, want.boundsPairs);
+  EXPECT_EQ(got.parametersOf(ParameterKind::kNormal), want.parametersOf(ParameterKind::kNormal));
+  EXPECT_EQ(got.parametersOf(ParameterKind::kBounds), want.parametersOf(ParameterKind::kBounds));
   EXPECT_EQ(got.conditionEstimate, want.conditionEstimate);
 }
 
@@ -75,7 +75,7 @@ TEST(SystemInputsTest, ReadsTheFiveFilesOnceAndSharesTheirNumbers) {
   EXPECT_EQ(read.matrix, (std::vector<double>{2, 1, 1, 3}));
   EXPECT_EQ(read.intervalRhs[1].lower, -1.0);
   EXPECT_EQ(read.intervalRhs[1].upper, 2.25);
-  EXPECT_EQ(read.boundsPairs, (std::vector<double>{0, 2, 1, 3}));
+  EXPECT_EQ(read.parametersOf(ParameterKind::kBounds), (std::vector<double>{0, 2, 1, 3}));
   // Enumeration: each family's cells, as its phase builds them.
   for (const auto& cells : read.cells) EXPECT_TRUE(cells.has_value());
 

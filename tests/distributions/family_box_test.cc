@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "distributions/discretisation.h"
+#include "support/pair_entries.h"
 
 namespace linprob {
 namespace {
@@ -25,13 +26,14 @@ TEST(FamilyBoxTest, CellBoxIsTheHullOfTheCells) {
 
 TEST(FamilyBoxTest, SamplingBoxIsTheRangeOfTheDraws) {
   const FamilyBox normal =
-      samplingBox(familyInfo(Family::kNormal), ParameterPairs{{1, 5}, {4, 0}});
+      samplingBox(familyInfo(Family::kNormal),
+                  testing::pairEntries({1, 5}, {4, 0}));
   EXPECT_EQ(normal.lower, (std::vector<double>{-79, 5}));
   EXPECT_EQ(normal.upper, (std::vector<double>{81, 5}));
   EXPECT_FALSE(normal.faultyEntry.has_value());
 
   const FamilyBox uniform = samplingBox(familyInfo(Family::kUniform),
-                                         ParameterPairs{{-1, 2}, {3, 2}});
+                                         testing::pairEntries({-1, 2}, {3, 2}));
   EXPECT_EQ(uniform.lower, (std::vector<double>{-1, 2}));
   EXPECT_EQ(uniform.upper, (std::vector<double>{3, 2}));
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,7 @@ namespace linprob {
 namespace {
 
 TEST(FamilyTest, MomentsOfEachFamily) {
-  const ParameterPairs pairs = splitPairs({1, 3, -2, 4}, 2);
+  const EntryParameters pairs{2, {1, 3, -2, 4}};
   const auto normal = familyMoments(familyInfo(Family::kNormal), pairs);
   EXPECT_EQ(normal[0].mean, 1.0);
   EXPECT_EQ(normal[0].variance, 3.0);
@@ -30,13 +31,31 @@ TEST(FamilyTest, MomentsOfEachFamily) {
   EXPECT_EQ(triangular[1].variance, 1.5);
 }
 
+// A family takes its entries' numbers from its kind's file, as many as n
+// entries of the kind's width, and refuses fewer.
+TEST(FamilyTest, EntriesComeFromTheKindsNumbers) {
+  const EntryParameters entries =
+      entryParameters(familyInfo(Family::kUniform), {1, 3, -2, 4, 9}, 2);
+  EXPECT_EQ(entries.size(), 2u);
+  EXPECT_EQ(std::vector<double>(entries.entry(1).begin(), entries.entry(1).end()),
+            (std::vector<double>{-2, 4}));
+  try {
+    (void)entryParameters(familyInfo(Family::kNormal), {1, 3, -2}, 2);
+    ADD_FAILURE() << "three numbers were taken for two entries";
+  } catch (const std::invalid_argument& e) {
+    EXPECT_STREQ(e.what(),
+                 "family parameters: NormalRHS.txt holds 3 numbers, not 4");
+  }
+}
+
 TEST(FamilyTest, TableIsInPhaseOrderWithEachFamilysFile) {
   ASSERT_EQ(kFamilies.size(), 3u);
   for (std::size_t k = 0; k < kFamilies.size(); ++k) {
     EXPECT_EQ(static_cast<std::size_t>(kFamilies[k].family), k);
   }
-  EXPECT_STREQ(familyInfo(Family::kNormal).parameterFile, "NormalRHS.txt");
-  EXPECT_STREQ(familyInfo(Family::kTriangular).parameterFile, "UniformRHS.txt");
+  EXPECT_STREQ(parameterFileOf(familyInfo(Family::kNormal)), "NormalRHS.txt");
+  EXPECT_STREQ(parameterFileOf(familyInfo(Family::kTriangular)),
+               "UniformRHS.txt");
   EXPECT_STREQ(familyInfo(Family::kUniform).modeWord, " Mode");
 }
 

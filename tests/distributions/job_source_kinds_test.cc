@@ -10,6 +10,8 @@
 #include "distributions/enumeration_source.h"
 #include "distributions/point_blocks.h"
 #include "distributions/sampling_source.h"
+#include "distributions/discretisation.h"
+#include "support/pair_entries.h"
 
 namespace linprob {
 namespace {
@@ -33,7 +35,7 @@ SourceRequest specOf(Family family, unsigned n, std::vector<double> first,
   SourceRequest request;
   request.family = &familyInfo(family);
   request.n = n;
-  request.pairs = ParameterPairs{std::move(first), std::move(second)};
+  request.entries = testing::pairEntries(first, second);
   request.count = count;
   request.seed = 0xfedcba9876543210u;
   return request;
@@ -76,8 +78,8 @@ TEST(JobSourceKindsTest, SamplingKeepsTheParametersAndTheSeed) {
     const SamplingJobs& sampling =
         dynamic_cast<const SamplingSource&>(*source).jobs();
     EXPECT_EQ(sampling.family, family);
-    EXPECT_EQ(sampling.first, (std::vector<double>{1.0, 2.0}));
-    EXPECT_EQ(sampling.second, (std::vector<double>{3.0, 2.0}));
+    EXPECT_EQ(sampling.parameters.numbers,
+              (std::vector<double>{1.0, 3.0, 2.0, 2.0}));
   }
 }
 
@@ -92,7 +94,9 @@ TEST(JobSourceKindsTest, SamplingDrawsTheChosenPoints) {
     EXPECT_EQ(source->jobCount(), design.jobCount());
     EXPECT_EQ(source->seed(), request.seed);
     ASSERT_EQ(source->batchCount(), 16u);
-    const PointBlocks blocks(familyInfo(Family::kNormal), {1, 2}, {3, 2}, request.seed, design);
+    const PointBlocks blocks(familyInfo(Family::kNormal),
+                             testing::pairEntries({1, 2}, {3, 2}), request.seed,
+                             design);
     JobBlock mine(2), theirs(2);
     std::uint64_t unit = 0;
     for (std::size_t c = 0; c < source->chunkPlan().chunks; ++c) {

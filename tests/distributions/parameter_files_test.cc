@@ -11,24 +11,24 @@ namespace {
 using Problems = std::vector<std::string>;
 
 TEST(ParameterFilesTest, ParameterProblemsNameThePair) {
-  EXPECT_EQ(checkParameterPairs({0, 1, 5, -2}, 2, ParameterKind::kNormal),
+  EXPECT_EQ(checkParameters({0, 1, 5, -2}, 2, ParameterKind::kNormal),
             Problems{"pair 1 has a negative variance (-2)"});
-  EXPECT_EQ(checkParameterPairs({0, 1, 3, 1}, 2, ParameterKind::kBounds),
+  EXPECT_EQ(checkParameters({0, 1, 3, 1}, 2, ParameterKind::kBounds),
             Problems{"pair 1 has its lower end above its upper end (3 > 1)"});
   // Every faulty pair is reported, in order.
-  EXPECT_EQ(checkParameterPairs({0, -0.5, 1, 2, 4, -1e-3}, 3,
-                                ParameterKind::kNormal),
+  EXPECT_EQ(checkParameters({0, -0.5, 1, 2, 4, -1e-3}, 3,
+                            ParameterKind::kNormal),
             (Problems{"pair 0 has a negative variance (-0.5)",
                       "pair 2 has a negative variance (-0.001)"}));
 }
 
 TEST(ParameterFilesTest, SoundPairsGiveNoProblem) {
   // Zero variance, equal ends and numbers beyond the 2n checked are fine.
-  EXPECT_TRUE(checkParameterPairs({10, 4, 2, 0, -1, 0.5, 99, -5}, 3,
-                                  ParameterKind::kNormal)
+  EXPECT_TRUE(checkParameters({10, 4, 2, 0, -1, 0.5, 99, -5}, 3,
+                              ParameterKind::kNormal)
                   .empty());
   EXPECT_TRUE(
-      checkParameterPairs({1, 3, 2, 2}, 2, ParameterKind::kBounds).empty());
+      checkParameters({1, 3, 2, 2}, 2, ParameterKind::kBounds).empty());
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "distributions/entry_quantiles.h"
 #include "distributions/sample_blocks.h"
+#include "support/pair_entries.h"
 
 namespace linprob {
 namespace {
@@ -41,7 +43,8 @@ TEST(PointBlocks, FillsReplicatesThroughTheInverseDistributions) {
   // Two replicates of 2048 sobol points; the uniform entry on [0, 1]
   // shows the points themselves, the triangular one their quantiles.
   const PointDesign design{PointSet::kSobol, 2, 2048};
-  const PointBlocks blocks(familyInfo(Family::kUniform), {0.0, -1.0}, {1.0, 1.0}, 42,
+  const PointBlocks blocks(familyInfo(Family::kUniform),
+                           testing::pairEntries({0.0, -1.0}, {1.0, 1.0}), 42,
                            design);
   const std::vector<std::vector<double>> values = fillAll(blocks, 2);
   const SobolPoints points(2, 11, 42);
@@ -62,7 +65,8 @@ TEST(PointBlocks, FillsReplicatesThroughTheInverseDistributions) {
 TEST(PointBlocks, RejectsDesignsItCannotFill) {
   const auto message = [](const PointDesign& design) {
     try {
-      PointBlocks blocks(familyInfo(Family::kNormal), {0.0}, {1.0}, 1, design);
+      PointBlocks blocks(familyInfo(Family::kNormal),
+                         testing::pairEntries({0.0}, {1.0}), 1, design);
     } catch (const std::invalid_argument& error) {
       return std::string(error.what());
     }
@@ -94,12 +98,11 @@ TEST(PointBlocks, SobolPointsBeatRandomSamplesOnASum) {
     SamplingJobs jobs;
     jobs.n = kEntries;
     jobs.family = Family::kNormal;
-    jobs.first = means;
-    jobs.second = variances;
+    jobs.parameters = testing::pairEntries(means, variances);
     jobs.sampleCount = static_cast<int>(design.jobCount());
     jobs.seed = seed;
     const SampleBlocks random(jobs);
-    const PointBlocks sobol(familyInfo(Family::kNormal), means, variances,
+    const PointBlocks sobol(familyInfo(Family::kNormal), jobs.parameters,
                             seed, design);
     for (int kind = 0; kind < 2; ++kind) {
       std::vector<double> sums;

@@ -1,4 +1,5 @@
 #include "distributions/sample_blocks.h"
+#include "support/pair_entries.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,7 @@ SamplingJobs samplingJobs(Family family, std::vector<double> first,
   SamplingJobs jobs;
   jobs.n = static_cast<unsigned>(first.size());
   jobs.family = family;
-  jobs.first = std::move(first);
-  jobs.second = std::move(second);
+  jobs.parameters = testing::pairEntries(first, second);
   jobs.sampleCount = sampleCount;
   jobs.seed = seed;
   return jobs;
@@ -133,9 +133,9 @@ TEST(SampleBlocksTest, TriangularDrawsFollowTheSymmetricTriangle) {
 
 // The arcsine law on [p, q], a family that is not one of the program's:
 // its value at probability u is p + (q - p) sin^2(pi u / 2).
-double arcsineQuantile(double p, double q, double u) {
+double arcsineQuantile(EntryNumbers entry, double u) {
   const double s = std::sin(std::acos(-1.0) * u / 2.0);
-  return p + (q - p) * s * s;
+  return entry[0] + (entry[1] - entry[0]) * s * s;
 }
 
 FamilyInfo arcsineFamily() {
@@ -160,6 +160,24 @@ TEST(SampleBlocksTest, AFamilyOfItsOwnDrawsThroughItsQuantile) {
                           [](double v) { return v == 5.0; }));
   // The same seed draws the same values, blocks in any order.
   EXPECT_EQ(drawAll(jobs, true, &arcsine), samples);
+}
+
+// A family whose file holds three numbers per entry reads each entry's
+// own three: the arcsine law on [first, third], the middle number unused,
+// draws what the arcsine family draws on the pairs (first, third).
+TEST(SampleBlocksTest, AFamilyOfThreeNumbersReadsEachEntrysOwn) {
+  FamilyInfo wide = arcsineFamily();
+  wide.quantile = [](EntryNumbers entry, double u) {
+    const double ends[] = {entry[0], entry[2]};
+    return arcsineQuantile(ends, u);
+  };
+  SamplingJobs jobs =
+      samplingJobs(Family::kUniform, {1.0, 5.0, -2.0}, {3.0, 5.0, 0.0}, 3000, 8);
+  const FamilyInfo arcsine = arcsineFamily();
+  const auto pairs = drawAll(jobs, false, &arcsine);
+  jobs.parameters = EntryParameters{3, {1.0, 99.0, 3.0, 5.0, -7.0, 5.0,
+                                        -2.0, 0.5, 0.0}};
+  EXPECT_EQ(drawAll(jobs, false, &wide), pairs);
 }
 
 TEST(SampleBlocksTest, UniformDrawsCoverTheHalfOpenRange) {

@@ -1,4 +1,5 @@
 #include "distributions/sampling_source.h"
+#include "support/pair_entries.h"
 
 #include <gtest/gtest.h>
 
@@ -25,15 +26,14 @@ TEST(SamplingSourceTest, PushesTheChunksInOrder) {
   SamplingJobs jobs;
   jobs.n = 2;
   jobs.family = Family::kTriangular;
-  jobs.first = {0.0, -1.0};
-  jobs.second = {1.0, 1.0};
+  jobs.parameters = testing::pairEntries({0.0, -1.0}, {1.0, 1.0});
   jobs.sampleCount = 100000;
   ChunkQueue queue(jobs.sampleCount);
-  testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStdout();
   SamplingSource(jobs).produce(queue, 0, {}, {});
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(queue.queuedJobs(), 100000u);
-  testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStdout();
   queue.pushStopper();
   std::vector<std::size_t> indices;
   std::uint64_t total = 0;
@@ -42,7 +42,7 @@ TEST(SamplingSourceTest, PushesTheChunksInOrder) {
     EXPECT_EQ(chunk->jobs, jobs.chunkJobs(chunk->index));
     total += chunk->jobs;
   }
-  testing::internal::GetCapturedStdout();
+  ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(indices, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5}));
   EXPECT_EQ(total, 100000u);
   queue.removeStopper();
@@ -55,13 +55,13 @@ TEST(SamplingSourceTest, PushesTheChunksInOrder) {
   // Rank 1 of 4 pushes chunks 1 and 5 of the six.
   jobs.sampleCount = 100000;
   SamplingSource(jobs).produce(queue, 0, {}, ChunkShare{1, 4});
-  testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStdout();
   queue.pushStopper();
   indices.clear();
   while (const std::optional<JobChunk> chunk = queue.pop()) {
     indices.push_back(chunk->index);
   }
-  testing::internal::GetCapturedStdout();
+  ::testing::internal::GetCapturedStdout();
   queue.removeStopper();
   EXPECT_EQ(indices, (std::vector<std::size_t>{1, 5}));
 }

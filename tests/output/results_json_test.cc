@@ -78,8 +78,8 @@ TEST(ResultsJsonTest, SharesCloseTheSystemsHead) {
   inputs.matrix = {2};
   inputs.rhs = {1};
   inputs.intervalRhs = {{0.5, 1.5}};
-  inputs.normalPairs = {1, 0.25};
-  inputs.boundsPairs = {0, 2};
+  inputs.parametersOf(ParameterKind::kNormal) = {1, 0.25};
+  inputs.parametersOf(ParameterKind::kBounds) = {0, 2};
   store.addReference(makeSystemReference(inputs));
   std::ostringstream out;
   writeResultsJson(RunInfo{}, store, out, nullptr);

@@ -11,6 +11,7 @@
 #include "distributions/job_source_kinds.h"
 #include "linear/step_replay.h"
 #include "solve/phase_solver.h"
+#include "support/pair_entries.h"
 
 namespace linprob {
 namespace {
@@ -172,8 +173,9 @@ TEST(CoverageInterval, PrintedIntervalsHoldTheirShareOfALattice) {
   SourceRequest request;
   request.family = &familyInfo(Family::kTriangular);
   request.n = n;
-  request.pairs.first.assign(n, -std::sqrt(3.0));
-  request.pairs.second.assign(n, std::sqrt(3.0));
+  request.entries = testing::pairEntries(
+      std::vector<double>(n, -std::sqrt(3.0)),
+      std::vector<double>(n, std::sqrt(3.0)));
   request.count = 6;
   const std::unique_ptr<JobSource> source =
       makeJobSource(JobSourceKind::kEnumeration, request);

@@ -39,10 +39,10 @@ AdditiveModel additiveModel(Family family, int cellCount) {
   inputs.matrix = {1, -1, -1, -1, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
   inputs.rhs.assign(n, 0.0);
   inputs.intervalRhs.assign(n, {-1.0, 1.0});
-  inputs.normalPairs.assign(2 * n, 1.0);
-  inputs.boundsPairs.assign(2 * n, 1.0);
+  inputs.parametersOf(ParameterKind::kNormal).assign(2 * n, 1.0);
+  inputs.parametersOf(ParameterKind::kBounds).assign(2 * n, 1.0);
   for (unsigned j = 0; j < n; ++j) {
-    std::vector<double>& pairs = normal ? inputs.normalPairs : inputs.boundsPairs;
+    std::vector<double>& pairs = normal ? inputs.parametersOf(ParameterKind::kNormal) : inputs.parametersOf(ParameterKind::kBounds);
     pairs[2 * j] = p;
     pairs[2 * j + 1] = q;
   }
@@ -79,7 +79,7 @@ AdditiveModel additiveModel(Family family, int cellCount) {
     for (unsigned c = 0; c < n; ++c) system.setCoefficient(r, c, inputs.matrix[r * n + c]);
   }
   system.eliminate(kPivotModes[0]);
-  std::vector<NormalParameters> moments(n, familyInfo(family).moments(p, q));
+  std::vector<NormalParameters> moments(n, familyInfo(family).moments(std::vector<double>{p, q}));
   replaySteps(moments, system.steps());
   PhaseBands bands(n);
   bands[0] = countedBands(values, weights, 10);
@@ -162,8 +162,8 @@ TEST(PositionMeasuresTest, EnumeratedMomentsMatchTheExpectedOnes) {
                      uniform(random) + 5};
     inputs.rhs.assign(2, 0.0);
     inputs.intervalRhs.assign(2, {0.0, 0.0});
-    inputs.normalPairs.assign(4, 1.0);
-    inputs.boundsPairs.assign(4, 1.0);
+    inputs.parametersOf(ParameterKind::kNormal).assign(4, 1.0);
+    inputs.parametersOf(ParameterKind::kBounds).assign(4, 1.0);
     RectangleTable cells(cellCount, std::vector<SampleRectangle>(2));
     for (unsigned j = 0; j < 2; ++j) {
       double total = 0.0;

@@ -12,6 +12,7 @@
 #include "results/standard_errors.h"
 #include "results/convergence.h"
 #include "solve/phase_solver.h"
+#include "support/pair_entries.h"
 
 namespace linprob {
 namespace {
@@ -48,7 +49,7 @@ TEST(PositionThreadsTest, BatchEstimatesAndConvergenceDoNotDependOnThreads) {
     references[e] = 0.1 * e;
   }
   const SamplingSource source(
-      SamplingJobs{n, Family::kTriangular, first, second, 20000, 5});
+      SamplingJobs{n, Family::kTriangular, testing::pairEntries(first, second), 20000, 5});
   SolveOptions options{.solverThreads = 2, .histogramPrecision = 7,
                        .references = references};
   ::testing::internal::CaptureStdout();

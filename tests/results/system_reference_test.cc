@@ -23,8 +23,8 @@ SystemInputs handInvertedInputs() {
   inputs.matrix = {4, 1, 2, 3};
   inputs.rhs = {1, 2};
   inputs.intervalRhs = {{0.5, 1.5}, {1.5, 2.5}};
-  inputs.normalPairs = {1, 0.25, 2, 0.5};
-  inputs.boundsPairs = {0, 2, 1, 3};
+  inputs.parametersOf(ParameterKind::kNormal) = {1, 0.25, 2, 0.5};
+  inputs.parametersOf(ParameterKind::kBounds) = {0, 2, 1, 3};
   return inputs;
 }
 
@@ -107,7 +107,7 @@ TEST(SystemReferenceTest, HandInvertedTwoByTwo) {
   expectShares(*triangular->cellShares,
                {{9.0 / 13, 4.0 / 13}, {1.0 / 17, 16.0 / 17}});
   expectShares(triangular->shares, {{0.9, 0.1}, {0.2, 0.8}});
-  EXPECT_EQ(reference.pairsOf(ParameterKind::kBounds),
+  EXPECT_EQ(reference.parametersOf(ParameterKind::kBounds),
             (std::vector<double>{0, 2, 1, 3}));
 }
 
@@ -171,11 +171,11 @@ TEST(SystemReferenceTest, ARunWithoutReportKeepsTheInputsAlone) {
   EXPECT_EQ(reference.reasons.moments, reference.inverseReason);
   EXPECT_EQ(reference.system, 3);
   EXPECT_EQ(reference.matrix, (std::vector<double>{4, 1, 2, 3}));
-  EXPECT_EQ(reference.normalPairs, (std::vector<double>{1, 0.25, 2, 0.5}));
+  EXPECT_EQ(reference.parametersOf(ParameterKind::kNormal), (std::vector<double>{1, 0.25, 2, 0.5}));
   EXPECT_EQ(reference.intervalRhs.size(), 2u);
   // The pairs are checked all the same.
   SystemInputs shortPairs = handInvertedInputs();
-  shortPairs.boundsPairs.pop_back();
+  shortPairs.parametersOf(ParameterKind::kBounds).pop_back();
   EXPECT_THROW(makeSystemReference(shortPairs, {},
                                    ReferenceNeed::kInputsOnly),
                std::invalid_argument);
@@ -186,6 +186,38 @@ TEST(SystemReferenceTest, AStopRequestedMeanwhileStopsTheComputation) {
   source.request_stop();
   EXPECT_THROW(makeSystemReference(handInvertedInputs(), source.get_token()),
                PhaseStopped);
+}
+
+// A family whose entries have no exact moments (a law with irrational ones)
+// is left out of the references alone, with its reason; the other families
+// and the values are what they are without it.
+TEST(SystemReferenceTest, AFamilyWithoutExactMomentsIsLeftOutAlone) {
+  FamilyTable rows = kFamilies;
+  rows[static_cast<std::size_t>(Family::kNormal)].exactMoments =
+      [](EntryNumbers) {
+        return ExactEntryMoments{std::nullopt, "its moments are irrational"};
+      };
+  const SystemReference whole = makeSystemReference(handInvertedInputs());
+  const SystemReference reference = makeSystemReference(
+      handInvertedInputs(), {}, ReferenceNeed::kCertified, rows);
+  EXPECT_EQ(reference.family(Family::kNormal), nullptr);
+  EXPECT_EQ(reference.reasons.moments,
+            "Normal: exact moments not computed: its moments are irrational");
+  ASSERT_TRUE(reference.exact);
+  EXPECT_EQ(reference.exact->trueSolution, whole.exact->trueSolution);
+  for (const Family f : {Family::kTriangular, Family::kUniform}) {
+    const FamilyReference* own = reference.family(f);
+    const FamilyReference* full = whole.family(f);
+    ASSERT_NE(own, nullptr);
+    ASSERT_NE(full, nullptr);
+    ASSERT_EQ(own->exactLinear.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+      ASSERT_TRUE(own->exactLinear[i] && full->exactLinear[i]);
+      EXPECT_EQ(own->exactLinear[i]->mean, full->exactLinear[i]->mean);
+      EXPECT_EQ(own->exactLinear[i]->variance, full->exactLinear[i]->variance);
+      EXPECT_EQ(own->shares[i].shares, full->shares[i].shares);
+    }
+  }
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ Case uniformCase(std::vector<double> matrix = {2, 0, 0, 4}) {
   inputs.matrix = std::move(matrix);
   inputs.rhs = {1, 1};
   inputs.intervalRhs = {{0, 1}, {0, 1}};
-  inputs.normalPairs = {0, 1, 0, 1};
-  inputs.boundsPairs = {0, 4, 2, 6};
+  inputs.parametersOf(ParameterKind::kNormal) = {0, 1, 0, 1};
+  inputs.parametersOf(ParameterKind::kBounds) = {0, 4, 2, 6};
   Case c{makeSystemReference(std::move(inputs)), {}};
   PhaseBands bands;
   std::vector<NormalParameters> moments;

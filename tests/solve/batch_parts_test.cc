@@ -15,6 +15,7 @@
 #include "linear/step_replay.h"
 #include "solve/phase_solver.h"
 #include "support/in_process_ranks.h"
+#include "support/pair_entries.h"
 
 namespace linprob {
 namespace {
@@ -35,7 +36,8 @@ Phase makePhase(Family family) {
   phase.system.setCoefficient(1, 0, 1.0);
   phase.system.setCoefficient(1, 1, 2.0);
   phase.system.eliminate(pivotMode(0));
-  phase.jobs = SamplingJobs{2, family, {5.0, 4.0}, {5.5, 7.0}, 70000, 99};
+  phase.jobs = SamplingJobs{2, family, testing::pairEntries({5.0, 4.0}, {5.5, 7.0}),
+                            70000, 99};
   phase.references = {1.2, 1.9};
   return phase;
 }

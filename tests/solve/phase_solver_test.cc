@@ -28,6 +28,7 @@
 #include "support/in_process_ranks.h"
 #include "support/phase_text.h"
 #include "support/sorted_reference.h"
+#include "support/pair_entries.h"
 
 namespace linprob {
 namespace {
@@ -93,7 +94,7 @@ RandomPhase makePhase(std::mt19937& random, bool enumerate) {
                                         : uniformCells(n, cells, first, second);
   } else {
     phase.jobs.sampling = SamplingJobs{
-        n, family, first, second,
+        n, family, testing::pairEntries(first, second),
         std::uniform_int_distribution<int>(1, 3000)(random),
         static_cast<std::uint64_t>(random())};
   }
@@ -335,7 +336,7 @@ TEST(PhaseSolverTest, KeptAndStreamedValuesGiveTheSameBits) {
     }
     phase.jobs.enumerate = false;
     // Two chunks, the second ending in a short block.
-    phase.jobs.sampling = SamplingJobs{n, family, first, second, 35000,
+    phase.jobs.sampling = SamplingJobs{n, family, testing::pairEntries(first, second), 35000,
                                        static_cast<std::uint64_t>(mode)};
     for (unsigned e = 0; e < n; ++e) {
       phase.approx.push_back(NormalParameters{first[e], 0.1});
@@ -390,7 +391,7 @@ TEST(PhaseSolverTest, ManyUnknownsCombineOnThreadsToTheSameBits) {
   for (double& mean : first) mean = 3.0 * real(random);
   phase.jobs.enumerate = false;
   phase.jobs.sampling =
-      SamplingJobs{n, Family::kNormal, first, second, 5000, 17};
+      SamplingJobs{n, Family::kNormal, testing::pairEntries(first, second), 5000, 17};
   for (unsigned e = 0; e < n; ++e) {
     phase.approx.push_back(NormalParameters{first[e], 0.2});
   }
@@ -520,7 +521,8 @@ TEST(PhaseSolverTest, CountsEveryReplayOfBothPassesAndStops) {
   phase.jobs.enumeration.cells =
       uniformCells(2, 300, std::vector<double>{0.0, 1.0},
                    std::vector<double>{1.0, 2.0});
-  SamplingJobs sampling{2, Family::kUniform, {0.0, 1.0}, {1.0, 2.0}, 5000, 3};
+  SamplingJobs sampling{2, Family::kUniform,
+                        testing::pairEntries({0.0, 1.0}, {1.0, 2.0}), 5000, 3};
   showJobLines(false);
   for (const bool enumerate : {true, false}) {
     phase.jobs.enumerate = enumerate;

@@ -13,6 +13,7 @@
 #include "distributions/sampling_source.h"
 #include "solve/phase_solver.h"
 #include "support/in_process_ranks.h"
+#include "support/pair_entries.h"
 
 namespace linprob {
 namespace {
@@ -40,7 +41,7 @@ Phase makePhase(int samples, int mode) {
     second[e] = first[e] + 0.5;
     phase.references.push_back(0.1 * e);
   }
-  phase.jobs = SamplingJobs{n, static_cast<Family>(mode % 3), first, second,
+  phase.jobs = SamplingJobs{n, static_cast<Family>(mode % 3), testing::pairEntries(first, second),
                             samples, 7};
   return phase;
 }

@@ -22,8 +22,8 @@ inline SystemInputs narrowInputs() {
   inputs.matrix = {1};
   inputs.rhs = {1};
   inputs.intervalRhs = {{1, 1.0000000000001}};
-  inputs.normalPairs = {1, 1};
-  inputs.boundsPairs = {1, 1.0000000000001};
+  inputs.parametersOf(ParameterKind::kNormal) = {1, 1};
+  inputs.parametersOf(ParameterKind::kBounds) = {1, 1.0000000000001};
   return inputs;
 }
 
