@@ -32,6 +32,7 @@
 #include "linear/step_replay.h"
 #include "solve/band_counter.h"
 #include "solve/phase_solver.h"
+#include "support/random_source.h"
 
 namespace linprob {
 namespace {
@@ -218,15 +219,16 @@ BENCHMARK(BM_SystemUnderOneMode)
 
 void BM_SamplingPhase(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(4);
-  const SamplingSource jobs(SamplingJobs{
-      4, Family::kNormal, {1.0, 0.0, 0.5, -0.2},
-      {0.01, 0.0025, 0.0025, 0.0025}, static_cast<int>(state.range(0)),
-      12345u});
+  const SamplingJobs sampling{4, Family::kNormal, {1.0, 0.0, 0.5, -0.2},
+                              {0.01, 0.0025, 0.0025, 0.0025},
+                              static_cast<int>(state.range(0)), 12345u};
+  const auto jobsMade = testing_support::randomSource(sampling);
+  const JobSource& jobs = *jobsMade;
   SolveOptions options{.solverThreads = static_cast<int>(state.range(1)),
                        .generatorThreads = 1,
                        .histogramPrecision = 10};
   if (state.range(2) != 0) {
-    options.references = jobs.jobs().first;
+    options.references = sampling.first;
     replaySteps(options.references, system.steps());
   }
   solveEveryIteration(state, jobs, system, options);

@@ -24,10 +24,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "distributions/job_source.h"
-#include "distributions/point_blocks.h"
+#include "distributions/point_design.h"
+#include "distributions/point_generator.h"
 #include "distributions/sample_blocks.h"
 #include "results/batch_spread.h"
 
@@ -163,14 +165,20 @@ void drawDesign(const Model& model, Kind kind, unsigned replicates,
     }
     return;
   }
-  const PointDesign design{
-      kind == Kind::kSobol ? PointSet::kSobol : PointSet::kLatinHypercube,
-      replicates, kSamples / replicates};
-  const PointBlocks blocks(familyInfo(model.family), model.first, model.second, seed,
-                           design);
+  const PointKind points =
+      kind == Kind::kSobol ? PointKind::kSobol : PointKind::kLatinHypercube;
+  const PointDesign design{points, replicates, kSamples / replicates};
+  SourceRequest request;
+  request.family = &familyInfo(model.family);
+  request.n = kEntries;
+  request.pairs = ParameterPairs{model.first, model.second};
+  request.seed = seed;
+  request.kind = points;
+  const std::unique_ptr<PointGenerator> blocks =
+      pointKindRow(points).generator(request, design);
   const std::uint64_t perBatch = design.blockCount() / kBatches;
   for (std::uint64_t u = 0; u < design.blockCount(); ++u) {
-    blocks.fill(u, block);
+    blocks->fill(u, block);
     take(block, static_cast<unsigned>(u / perBatch));
   }
 }

@@ -28,6 +28,7 @@
 #include "linear/step_replay.h"
 #include "linear/tiled_replay.h"
 #include "solve/phase_solver.h"
+#include "support/random_source.h"
 
 namespace linprob {
 namespace {
@@ -154,11 +155,13 @@ BENCHMARK(BM_DrawBlock)->ArgName("family")->Arg(0)->Arg(1)->Arg(2);
 void BM_LargeSamplingPhase(benchmark::State& state) {
   const auto n = static_cast<unsigned>(state.range(0));
   const LinearSystem system = largeSystem(n);
-  const SamplingSource jobs(SamplingJobs{
-      n, Family::kNormal, std::vector<double>(n, 1.0),
-      std::vector<double>(n, 0.01), static_cast<int>(state.range(1)), 7});
+  const SamplingJobs sampling{n, Family::kNormal, std::vector<double>(n, 1.0),
+                              std::vector<double>(n, 0.01),
+                              static_cast<int>(state.range(1)), 7};
+  const auto jobsMade = testing_support::randomSource(sampling);
+  const JobSource& jobs = *jobsMade;
   SolveOptions options{.solverThreads = 2, .histogramPrecision = 10};
-  options.references = jobs.jobs().first;
+  options.references = sampling.first;
   replaySteps(options.references, system.steps());
   double samples = 0;
   showJobLines(false);

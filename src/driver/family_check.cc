@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "distributions/family_box.h"
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "driver/band_check.h"
 #include "driver/check_replay.h"
 #include "driver/phase_settings.h"
@@ -102,20 +102,16 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
   };
 
   FamilyBox box;
-  const JobSourceKind kind = sourceKindFor(settings);
+  const SourceRequest request =
+      requestFor(settings, family, ParameterPairs{first, second});
   try {
-    SourceRequest request;
-    request.family = &family;
-    request.n = n;
-    request.pairs = ParameterPairs{first, second};
-    request.count = phaseCountFor(settings);
-    box = makeJobSource(kind, request)->box();
+    box = phaseBox(request);
   } catch (const std::exception&) {
     // The normal density refuses a deviation that is not finite.
     box.faultyEntry = 0;
   }
   if (box.faultyEntry) {
-    refuse(*box.faultyEntry, jobSourceRow(kind).unsoundBox);
+    refuse(*box.faultyEntry, pointKindRow(request.kind).unsoundBox);
     return prepared;
   }
   for (unsigned e = 0; e < n; ++e) {

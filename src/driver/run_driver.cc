@@ -181,7 +181,7 @@ int runChecked(const RunOptions& options,
   // A sampling run without --seed draws one seed for the whole run and
   // records it in the report: --seed with that value repeats the run.
   RunOptions used = options;
-  if (!settings.ExactDistributions && !used.seed && share.isRoot()) {
+  if (drawsSamples(pointKindFor(settings)) && !used.seed && share.isRoot()) {
     used.seed = runSeed ? *runSeed : drawSeed();
   }
   // Every process samples from rank 0's seed.
@@ -233,7 +233,7 @@ int runChecked(const RunOptions& options,
   if (stop.stop_requested()) return reportInterrupted(signals.signal(), kept);
   if (!share.isRoot()) return exitCode(ExitStatus::kSuccess);
   const std::string directory =
-      settings.ExactDistributions ? "Export/" : "ExportApprox/";
+      drawsSamples(pointKindFor(settings)) ? "ExportApprox/" : "Export/";
   // The export runs on the solver threads' count: the phases are done.
   const CsvExport exported =
       exportCsv(store, directory, stop,

@@ -73,7 +73,7 @@ RunStartNote runStartFromBytes(const std::string& bytes) {
         },
         rule.field);
   }
-  note.settings.points = static_cast<PointSet>(takeNumber(bytes, at));
+  note.settings.points = static_cast<PointKind>(takeNumber(bytes, at));
   const std::int64_t digits = takeNumber(bytes, at);
   if (digits >= 0) note.settings.digits = static_cast<int>(digits);
   note.settings.counting = static_cast<CountingChoice>(takeNumber(bytes, at));

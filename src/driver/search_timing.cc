@@ -10,7 +10,7 @@
 
 #include "base/elapsed_seconds.h"
 #include "distributions/family.h"
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "driver/made_up_system.h"
 #include "linear/pivot_mode.h"
 #include "solve/extreme_search.h"
@@ -49,7 +49,7 @@ MadeUpPhase madeUpPhase(unsigned k, const std::stop_token& stop) {
   request.pairs.first.assign(k, -1.0);
   request.pairs.second.assign(k, 1.0);
   request.count = 1;
-  phase.jobs = makeJobSource(JobSourceKind::kEnumeration, request);
+  phase.jobs = makeJobSource(request);  // PointKind::kEnumeration
   return phase;
 }
 

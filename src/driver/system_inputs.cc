@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "distributions/enumeration_source.h"
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "driver/phase_settings.h"
 
 namespace linprob {
@@ -80,15 +80,16 @@ struct ByteReader {
 }  // namespace
 
 void addCells(const RunSettings& settings, SystemInputs& inputs) {
-  if (inputs.n > kMaxCertifiedSize) return;
+  // Only enumeration has cells; sampled points are not made here.
+  if (inputs.n > kMaxCertifiedSize || drawsSamples(pointKindFor(settings))) {
+    return;
+  }
   for (const FamilyInfo& family : kFamilies) {
-    SourceRequest request;
-    request.family = &family;
+    SourceRequest request = requestFor(
+        settings, family,
+        splitPairs(inputs.pairsOf(family.parameterKind), inputs.n));
     request.n = inputs.n;
-    request.pairs = splitPairs(inputs.pairsOf(family.parameterKind), inputs.n);
-    request.count = phaseCountFor(settings);
-    const std::unique_ptr<JobSource> source =
-        makeJobSource(sourceKindFor(settings), request);
+    const std::unique_ptr<JobSource> source = makeJobSource(request);
     if (const EnumerationJobs* cells = source->cells()) {
       inputs.cells[static_cast<std::size_t>(family.family)] = cells->cells;
     }

@@ -33,7 +33,7 @@ TEST(CommandLineTest, NoArgumentsIsTheRunOfOldWithTheTerminalsProgress) {
     EXPECT_FALSE(options.checkOnly);
     EXPECT_TRUE(options.writeReport);
     EXPECT_EQ(options.memoryBudget, 512u << 20);
-    EXPECT_EQ(options.points, PointSet::kRandom);
+    EXPECT_EQ(options.points, PointKind::kRandom);
     EXPECT_EQ(options.counting, CountingChoice::kCheaper);
     EXPECT_EQ(options.halvesMemory, std::uint64_t{1} << 30);
   }
@@ -61,9 +61,9 @@ TEST(CommandLineTest, TakesEveryOption) {
   ASSERT_TRUE(repeated.run.has_value()) << repeated.text;
   EXPECT_EQ(repeated.run->solverThreads, 7);
   EXPECT_EQ(repeated.run->seed, 0u);
-  EXPECT_EQ(repeated.run->points, PointSet::kLatinHypercube);
-  EXPECT_EQ(parse({"--points", "sobol"}).run->points, PointSet::kSobol);
-  EXPECT_EQ(parse({"--points", "random"}).run->points, PointSet::kRandom);
+  EXPECT_EQ(repeated.run->points, PointKind::kLatinHypercube);
+  EXPECT_EQ(parse({"--points", "sobol"}).run->points, PointKind::kSobol);
+  EXPECT_EQ(parse({"--points", "random"}).run->points, PointKind::kRandom);
   EXPECT_EQ(parse({"--digits", "4"}).run->digits, 4);
   EXPECT_FALSE(parse({}).run->digits.has_value());
   EXPECT_FALSE(repeated.run->showProgress);

@@ -12,6 +12,7 @@
 #include "results/standard_errors.h"
 #include "results/convergence.h"
 #include "solve/phase_solver.h"
+#include "support/random_source.h"
 
 namespace linprob {
 namespace {
@@ -47,8 +48,9 @@ TEST(PositionThreadsTest, BatchEstimatesAndConvergenceDoNotDependOnThreads) {
     second[e] = first[e] + 0.5;
     references[e] = 0.1 * e;
   }
-  const SamplingSource source(
+  const auto sourceMade = testing_support::randomSource(
       SamplingJobs{n, Family::kTriangular, first, second, 20000, 5});
+  const JobSource& source = *sourceMade;
   SolveOptions options{.solverThreads = 2, .histogramPrecision = 7,
                        .references = references};
   ::testing::internal::CaptureStdout();
@@ -71,7 +73,7 @@ TEST(PositionThreadsTest, BatchEstimatesAndConvergenceDoNotDependOnThreads) {
       expectSame(one[e][r].coverage, three[e][r].coverage);
     }
   }
-  const PhaseErrorInputs inputs{PointSet::kRandom,
+  const PhaseErrorInputs inputs{PointKind::kRandom,
                                 &counts.bands, &*counts.batches, &one};
   const auto errorsOne = standardErrors(inputs, 1);
   const auto errorsThree = standardErrors(inputs, 3);
