@@ -40,6 +40,17 @@ std::optional<PointKind> sampledKindNamed(std::string_view name) {
   return std::nullopt;
 }
 
+std::string sampledKindNames() {
+  std::string names;
+  std::string last;
+  for (const PointKindRow& row : kPointKindRows) {
+    if (!drawsSamples(row.kind)) continue;
+    if (!last.empty()) names += names.empty() ? last : ", " + last;
+    last = row.name;
+  }
+  return names.empty() ? last : names + " or " + last;
+}
+
 std::string describeJobs(PointKind kind, unsigned n, int count) {
   const PointDesign design = pointDesign(kind, count);
   return filledIn(pointKindRow(kind).jobsWords,

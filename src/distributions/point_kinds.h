@@ -104,7 +104,7 @@ PhaseJobs enumerationPhaseJobs(PointKind kind, unsigned n, int cells);
 PhaseJobs sampledPhaseJobs(PointKind kind, unsigned n, int sampleCount);
 
 // Indexed by PointKind.
-inline constexpr std::array<PointKindRow, 4> kPointKindRows = {{
+inline constexpr auto kPointKindRows = std::to_array<PointKindRow>({
     {PointKind::kEnumeration, "enumeration", "enumeration", Replicates::kNone,
      ProducerThreads::kGeneratorThreads,
      " (every combination of {cells} cells for each of {entries} entries)",
@@ -125,7 +125,7 @@ inline constexpr std::array<PointKindRow, 4> kPointKindRows = {{
      " (lhs points: {sets} Latin hypercube designs of {each} points)",
      "the sampling range is not finite", 1.0 / 3.0, sampledPhaseJobs,
      makeSampledSource, makeLatinHypercubePoints},
-}};
+});
 
 constexpr bool rowsInKindOrder() {
   for (std::size_t k = 0; k < kPointKindRows.size(); ++k) {
@@ -164,6 +164,10 @@ inline bool drawsSamples(PointKind kind) {
 // The sampled kind called `name` ("random", "sobol", "lhs"); none for
 // enumeration or an unknown name.
 std::optional<PointKind> sampledKindNamed(std::string_view name);
+
+// The names of the kinds that sample, as --points lists them: "random,
+// sobol or lhs".
+std::string sampledKindNames();
 
 // The jobs of a phase of n entries with `count` cells or samples.
 inline PhaseJobs phaseJobsOf(PointKind kind, unsigned n, int count) {

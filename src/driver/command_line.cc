@@ -327,7 +327,7 @@ CommandLine parseArguments(const std::vector<std::string>& arguments,
   if (made->points->count() > 0) {
     const std::optional<PointKind> points = sampledKindNamed(raw.points);
     if (!points) {
-      return usageError("--points takes random, sobol or lhs, not " +
+      return usageError("--points takes " + sampledKindNames() + ", not " +
                         quotedArgument(raw.points));
     }
     options.points = *points;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "distributions/point_kinds.h"
 #include "support/program_run.h"
 
 namespace linprob {
@@ -64,6 +65,14 @@ TEST(CommandLineTest, TakesEveryOption) {
   EXPECT_EQ(repeated.run->points, PointKind::kLatinHypercube);
   EXPECT_EQ(parse({"--points", "sobol"}).run->points, PointKind::kSobol);
   EXPECT_EQ(parse({"--points", "random"}).run->points, PointKind::kRandom);
+  // Every kind that samples is an argument of --points, named in --help;
+  // enumeration is not.
+  for (const PointKindRow& row : kPointKindRows) {
+    if (!drawsSamples(row.kind)) continue;
+    EXPECT_EQ(parse({"--points", row.name}).run->points, row.kind);
+    EXPECT_NE(helpText().find(row.name), std::string::npos) << row.name;
+  }
+  EXPECT_FALSE(parse({"--points", "enumeration"}).run.has_value());
   EXPECT_EQ(parse({"--digits", "4"}).run->digits, 4);
   EXPECT_FALSE(parse({}).run->digits.has_value());
   EXPECT_FALSE(repeated.run->showProgress);
