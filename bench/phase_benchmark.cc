@@ -32,6 +32,7 @@
 #include "linear/step_replay.h"
 #include "solve/band_counter.h"
 #include "solve/phase_solver.h"
+#include "support/random_source.h"
 
 namespace linprob {
 namespace {
@@ -220,10 +221,12 @@ BENCHMARK(BM_SystemUnderOneMode)
 void BM_SamplingPhase(benchmark::State& state) {
   const LinearSystem system = benchmarkSystem(4);
   const std::vector<double> means = {1.0, 0.0, 0.5, -0.2};
-  const SamplingSource jobs(SamplingJobs{
+  const SamplingJobs sampling{
       4, Family::kNormal,
       EntryParameters{2, {1.0, 0.01, 0.0, 0.0025, 0.5, 0.0025, -0.2, 0.0025}},
-      static_cast<int>(state.range(0)), 12345u});
+      static_cast<int>(state.range(0)), 12345u};
+  const auto jobsMade = testing_support::randomSource(sampling);
+  const JobSource& jobs = *jobsMade;
   SolveOptions options{.solverThreads = static_cast<int>(state.range(1)),
                        .generatorThreads = 1,
                        .histogramPrecision = 10};

@@ -24,10 +24,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "distributions/job_source.h"
-#include "distributions/point_blocks.h"
+#include "distributions/point_design.h"
+#include "distributions/point_generator.h"
 #include "distributions/sample_blocks.h"
 #include "results/batch_spread.h"
 
@@ -166,18 +168,25 @@ void drawDesign(const Model& model, Kind kind, unsigned replicates,
     }
     return;
   }
-  const PointDesign design{
-      kind == Kind::kSobol ? PointSet::kSobol : PointSet::kLatinHypercube,
-      replicates, kSamples / replicates};
+  const PointKind points =
+      kind == Kind::kSobol ? PointKind::kSobol : PointKind::kLatinHypercube;
+  const PointDesign design{points, replicates, kSamples / replicates};
   EntryParameters entries{2, {}};
   for (unsigned e = 0; e < kEntries; ++e) {
     entries.numbers.push_back(model.first[e]);
     entries.numbers.push_back(model.second[e]);
   }
-  const PointBlocks blocks(familyInfo(model.family), entries, seed, design);
+  SourceRequest request;
+  request.family = &familyInfo(model.family);
+  request.n = kEntries;
+  request.entries = entries;
+  request.seed = seed;
+  request.kind = points;
+  const std::unique_ptr<PointGenerator> blocks =
+      pointKindRow(points).generator(request, design);
   const std::uint64_t perBatch = design.blockCount() / kBatches;
   for (std::uint64_t u = 0; u < design.blockCount(); ++u) {
-    blocks.fill(u, block);
+    blocks->fill(u, block);
     take(block, static_cast<unsigned>(u / perBatch));
   }
 }

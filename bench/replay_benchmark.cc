@@ -28,6 +28,7 @@
 #include "linear/step_replay.h"
 #include "linear/tiled_replay.h"
 #include "solve/phase_solver.h"
+#include "support/random_source.h"
 
 namespace linprob {
 namespace {
@@ -156,9 +157,13 @@ void BM_LargeSamplingPhase(benchmark::State& state) {
   const auto n = static_cast<unsigned>(state.range(0));
   const LinearSystem system = largeSystem(n);
   EntryParameters entries{2, {}};
-  for (unsigned e = 0; e < n; ++e) entries.numbers.insert(entries.numbers.end(), {1.0, 0.01});
-  const SamplingSource jobs(SamplingJobs{n, Family::kNormal, entries,
-                                         static_cast<int>(state.range(1)), 7});
+  for (unsigned e = 0; e < n; ++e) {
+    entries.numbers.insert(entries.numbers.end(), {1.0, 0.01});
+  }
+  const SamplingJobs sampling{n, Family::kNormal, entries,
+                              static_cast<int>(state.range(1)), 7};
+  const auto jobsMade = testing_support::randomSource(sampling);
+  const JobSource& jobs = *jobsMade;
   SolveOptions options{.solverThreads = 2, .histogramPrecision = 10};
   options.references = std::vector<double>(n, 1.0);
   replaySteps(options.references, system.steps());

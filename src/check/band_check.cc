@@ -9,9 +9,9 @@
 #include <string>
 
 #include "distributions/job_block.h"
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "distributions/phase_seed.h"
-#include "distributions/point_source.h"
+#include "distributions/sampling_source.h"
 #include "config/phase_settings.h"
 #include "linear/step_replay.h"
 #include "output/number_text.h"
@@ -45,24 +45,19 @@ std::unique_ptr<JobSource> phaseJobs(const FamilyInputs& family,
                                      const PivotMode& mode,
                                      std::optional<int> count = std::nullopt) {
   const RunSettings& settings = *family.settings;
-  SourceRequest request;
-  request.family = family.info;
-  request.n = settings.Dimensions;
-  request.entries = family.entries;
-  request.count = phaseCountFor(settings);
-  request.points = settings.points;
-  if (!settings.ExactDistributions) {
-    request.seed = phaseSeed(family.runSeed.value_or(0), family.system, mode,
-                             family.info->family);
-    if (count && settings.points == PointSet::kRandom) {
-      request.count = std::min(request.count, *count);
-    }
-    if (settings.digits) {
-      return makeDesignSource(
-          request, digitsRounds(settings.points, settings.SampleCount).front());
-    }
+  SourceRequest request =
+      requestFor(settings, *family.info, family.entries,
+                 phaseSeed(family.runSeed.value_or(0), family.system, mode,
+                           family.info->family));
+  if (!drawsSamples(request.kind)) return makeJobSource(request);
+  if (count && pointKindRow(request.kind).replicates == Replicates::kOne) {
+    request.count = std::min(request.count, *count);
   }
-  return makeJobSource(sourceKindFor(settings), request);
+  if (settings.digits) {
+    return makeDesignSource(
+        request, digitsRounds(request.kind, settings.SampleCount).front());
+  }
+  return makeJobSource(request);
 }
 
 // Each position's smallest and largest value over a few of the phase's
@@ -78,7 +73,7 @@ Probes probe(const FamilyInputs& family, const LinearSystem& system,
   const unsigned n = system.size();
   JobBlock block(n);
   std::size_t lanes = kProbes;
-  if (family.settings->ExactDistributions) {
+  if (!drawsSamples(pointKindFor(*family.settings))) {
     // Lane 0 takes every entry's lowest cell, lane 1 its highest, the
     // others one or the other by a fixed mixture.
     for (unsigned e = 0; e < n; ++e) {

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "distributions/family_box.h"
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "check/band_check.h"
 #include "check/check_replay.h"
 #include "config/phase_settings.h"
@@ -97,20 +97,16 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
   };
 
   FamilyBox box;
-  const JobSourceKind kind = sourceKindFor(settings);
+  const SourceRequest request =
+      requestFor(settings, family, entries);
   try {
-    SourceRequest request;
-    request.family = &family;
-    request.n = n;
-    request.entries = entries;
-    request.count = phaseCountFor(settings);
-    box = makeJobSource(kind, request)->box();
+    box = phaseBox(request);
   } catch (const std::exception&) {
     // The normal density refuses a deviation that is not finite.
     box.faultyEntry = 0;
   }
   if (box.faultyEntry) {
-    refuse(*box.faultyEntry, jobSourceRow(kind).unsoundBox);
+    refuse(*box.faultyEntry, pointKindRow(request.kind).unsoundBox);
     return prepared;
   }
   for (unsigned e = 0; e < n; ++e) {

@@ -1,6 +1,6 @@
 #include "check/unused_options.h"
 
-#include "distributions/point_design.h"
+#include "distributions/point_kinds.h"
 
 namespace linprob {
 
@@ -8,8 +8,8 @@ std::vector<std::string> unusedOptionLines(const RunSettings& settings) {
   std::vector<std::string> lines;
   if (!settings.ExactDistributions) return lines;
   const std::string why = ": has no effect in enumeration (ExactDistributions 1); ";
-  if (settings.points != PointSet::kRandom) {
-    lines.push_back(std::string("--points ") + pointSetName(settings.points) +
+  if (settings.points != PointKind::kRandom) {
+    lines.push_back(std::string("--points ") + pointKindRow(settings.points).name +
                     why + "it chooses the points of sampling phases");
   }
   if (settings.digits) {

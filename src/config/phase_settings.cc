@@ -1,52 +1,58 @@
 #include "config/phase_settings.h"
 
 #include <algorithm>
+#include <utility>
 
-#include "distributions/job_source_kinds.h"
 #include "solve/band_counter.h"
 
 namespace linprob {
 
-JobSourceKind sourceKindFor(const RunSettings& settings) {
-  return settings.ExactDistributions ? JobSourceKind::kEnumeration
-                                     : JobSourceKind::kSampling;
+PointKind pointKindFor(const RunSettings& settings) {
+  return settings.ExactDistributions ? PointKind::kEnumeration
+                                     : settings.points;
 }
 
 int phaseCountFor(const RunSettings& settings) {
-  return settings.ExactDistributions ? settings.IntegrationPrecision
-                                     : settings.SampleCount;
+  return drawsSamples(pointKindFor(settings)) ? settings.SampleCount
+                                              : settings.IntegrationPrecision;
 }
 
 std::optional<PointDesign> pointDesignFor(const RunSettings& settings) {
-  if (settings.ExactDistributions || settings.points == PointSet::kRandom) {
+  const PointKind kind = pointKindFor(settings);
+  const Replicates replicates = pointKindRow(kind).replicates;
+  if (replicates == Replicates::kNone || replicates == Replicates::kOne) {
     return std::nullopt;
   }
-  return pointDesign(settings.points, settings.SampleCount);
+  return pointDesign(kind, settings.SampleCount);
+}
+
+PhaseJobs phaseJobsFor(const RunSettings& settings) {
+  return phaseJobsOf(pointKindFor(settings), settings.Dimensions,
+                     phaseCountFor(settings));
 }
 
 std::uint64_t jobsPerPhaseFor(const RunSettings& settings) {
-  if (const std::optional<PointDesign> design = pointDesignFor(settings)) {
-    return design->jobCount();
-  }
-  return jobSourceRow(sourceKindFor(settings))
-      .jobsPerPhase(settings.Dimensions, phaseCountFor(settings));
+  return phaseJobsFor(settings).jobs;
 }
 
 std::size_t chunksPerPhaseFor(const RunSettings& settings) {
-  if (const std::optional<PointDesign> design = pointDesignFor(settings)) {
-    return std::max<std::size_t>(design->chunkPlan().chunks, 1);
-  }
-  const JobSourceRow& row = jobSourceRow(sourceKindFor(settings));
-  const int count = phaseCountFor(settings);
-  const ChunkPlan plan =
-      ChunkPlan::of(row.unitsPerPhase(settings.Dimensions, count),
-                    row.jobsPerPhase(settings.Dimensions, count));
-  return std::max<std::size_t>(plan.chunks, 1);
+  return std::max<std::size_t>(phaseJobsFor(settings).plan.chunks, 1);
+}
+
+SourceRequest requestFor(const RunSettings& settings, const FamilyInfo& family,
+                         EntryParameters entries, std::uint64_t seed) {
+  SourceRequest request;
+  request.family = &family;
+  request.n = settings.Dimensions;
+  request.entries = std::move(entries);
+  request.count = phaseCountFor(settings);
+  request.kind = pointKindFor(settings);
+  if (drawsSamples(request.kind)) request.seed = seed;
+  return request;
 }
 
 CountingPlan countingPlanFor(const RunSettings& settings) {
-  if (sourceKindFor(settings) != JobSourceKind::kEnumeration ||
-      jobsPerPhaseFor(settings) == 0) {
+  if (drawsSamples(pointKindFor(settings)) || jobsPerPhaseFor(settings) == 0) {
     return CountingPlan{};
   }
   const SolveOptions options = solveOptionsFor(settings);

@@ -1,7 +1,8 @@
 // What a run's settings say about each of its distribution phases, in one
-// place: the kind of job source (every combination of cells, or samples),
-// the count that source takes (cells per entry, or samples), the jobs a
-// phase has, and the options its solver runs with.
+// place: the kind of points (every combination of cells, or random, sobol or
+// lhs samples), the count they take (cells per entry, or samples), the jobs
+// a phase has, what its source is made from, and the options its solver
+// runs with.
 #ifndef LINPROB_CONFIG_PHASE_SETTINGS_H_
 #define LINPROB_CONFIG_PHASE_SETTINGS_H_
 
@@ -9,24 +10,29 @@
 #include <cstdint>
 #include <optional>
 
-#include "distributions/job_source_kinds.h"
+#include "distributions/job_source.h"
+#include "distributions/point_design.h"
+#include "distributions/point_kinds.h"
 #include "config/settings.h"
 #include "solve/counting_plan.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
 
-// ExactDistributions 1: enumeration; 0: sampling.
-JobSourceKind sourceKindFor(const RunSettings& settings);
+// The run's points, the one place Settings.txt's ExactDistributions meets
+// --points: enumeration for ExactDistributions 1, else the --points kind.
+PointKind pointKindFor(const RunSettings& settings);
 
 // IntegrationPrecision when enumerating, else SampleCount.
 int phaseCountFor(const RunSettings& settings);
 
-// The design of a sampling run's sobol or lhs points; none otherwise.
+// The design of a sampling run's replicated points (sobol, lhs); none for
+// enumeration and independent samples.
 std::optional<PointDesign> pointDesignFor(const RunSettings& settings);
 
-// The jobs of every phase of the run: 0 for a count below 1, the largest
-// 64-bit count when beyond.
+// The jobs of every phase of the run and their chunk plan (the kind's row).
+PhaseJobs phaseJobsFor(const RunSettings& settings);
+// Its jobs: 0 for a count below 1, the largest 64-bit count when beyond.
 std::uint64_t jobsPerPhaseFor(const RunSettings& settings);
 
 // The chunks every phase of the run is split into (ChunkPlan::of the
@@ -39,6 +45,11 @@ std::size_t chunksPerPhaseFor(const RunSettings& settings);
 // a fine histogram for every unknown (up to kMaxSubBandPositions). Sampling
 // phases replay: a plan of kReplay with no reason.
 CountingPlan countingPlanFor(const RunSettings& settings);
+
+// What a phase of `family` with these entries' parameters is made from: the
+// run's points and count, and the seed of a kind that draws.
+SourceRequest requestFor(const RunSettings& settings, const FamilyInfo& family,
+                         EntryParameters entries, std::uint64_t seed = 0);
 
 // Solver and generator threads and the histogram's bands; the caller adds
 // the stop token, progress, references and process group of its phase.

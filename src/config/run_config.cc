@@ -1,5 +1,7 @@
 #include "config/run_config.h"
 
+#include <algorithm>
+
 #include "config/phase_settings.h"
 
 namespace linprob {
@@ -11,17 +13,16 @@ RunConfig::RunConfig(const RunSettings& settings, ReportChoice report,
     : settings_(settings),
       report_(report),
       memoryBudget_(memoryBudget),
-      sourceKind_(sourceKindFor(settings)),
+      points_(pointKindFor(settings)),
       phaseCount_(phaseCountFor(settings)),
       design_(pointDesignFor(settings)),
-      jobsPerPhase_(jobsPerPhaseFor(settings)),
-      chunksPerPhase_(chunksPerPhaseFor(settings)),
+      phaseJobs_(phaseJobsFor(settings)),
+      chunksPerPhase_(std::max<std::size_t>(phaseJobs_.plan.chunks, 1)),
       countingPlan_(countingPlanFor(settings)),
       solveOptions_(solveOptionsFor(settings)) {}
 
 const char* RunConfig::exportFolder() const {
-  return sourceKind_ == JobSourceKind::kEnumeration ? "Export/"
-                                                    : "ExportApprox/";
+  return drawsSamples(points_) ? "ExportApprox/" : "Export/";
 }
 
 }  // namespace linprob

@@ -15,8 +15,8 @@
 
 #include "config/run_options.h"
 #include "config/settings.h"
-#include "distributions/job_source_kinds.h"
 #include "distributions/point_design.h"
+#include "distributions/point_kinds.h"
 #include "results/system_reference.h"
 #include "solve/counting_plan.h"
 #include "solve/solve_options.h"
@@ -43,13 +43,18 @@ class RunConfig {
   // The bytes of solved values a phase may keep between its two passes.
   std::uint64_t memoryBudget() const { return memoryBudget_; }
 
-  JobSourceKind sourceKind() const { return sourceKind_; }
+  // The run's points: every combination of cells, or random, sobol or lhs
+  // samples (ExactDistributions and --points, met once).
+  PointKind points() const { return points_; }
   // Cells per entry when enumerating, else samples.
   int phaseCount() const { return phaseCount_; }
   // A sampling run's sobol or lhs design; none otherwise.
   const std::optional<PointDesign>& design() const { return design_; }
+  // The jobs of every phase and their chunk plan (the kind's row).
+  const PhaseJobs& phaseJobs() const { return phaseJobs_; }
   // 0 for a count below 1, the largest 64-bit count when beyond.
-  std::uint64_t jobsPerPhase() const { return jobsPerPhase_; }
+  std::uint64_t jobsPerPhase() const { return phaseJobs_.jobs; }
+  // At least 1.
   std::size_t chunksPerPhase() const { return chunksPerPhase_; }
   const CountingPlan& countingPlan() const { return countingPlan_; }
   // Threads, bands and counting; each phase adds its stop, progress,
@@ -62,10 +67,10 @@ class RunConfig {
   RunSettings settings_;
   ReportChoice report_ = ReportChoice::kWritten;
   std::uint64_t memoryBudget_ = kDefaultMemoryBudget;
-  JobSourceKind sourceKind_ = JobSourceKind::kEnumeration;
+  PointKind points_ = PointKind::kEnumeration;
   int phaseCount_ = 0;
   std::optional<PointDesign> design_;
-  std::uint64_t jobsPerPhase_ = 0;
+  PhaseJobs phaseJobs_;
   std::size_t chunksPerPhase_ = 1;
   CountingPlan countingPlan_;
   SolveOptions solveOptions_;

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "base/process_group.h"
-#include "distributions/point_design.h"
+#include "distributions/point_kinds.h"
 #include "solve/counting_plan.h"
 #include "solve/kept_blocks.h"
 
@@ -32,7 +32,7 @@ struct RunOptions {
   // Seeds every sampling phase from this, the system, the mode and the family.
   std::optional<std::uint64_t> seed;
   // The points of every sampling phase (--points random|sobol|lhs).
-  PointSet points = PointSet::kRandom;
+  PointKind points = PointKind::kRandom;
   // Sample each phase until D (1 ... 4) significant digits are stable.
   std::optional<int> digits;
   // Hides the per-job lines of standard output.

@@ -4,7 +4,7 @@
 #include <utility>
 #include <variant>
 
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "config/phase_settings.h"
 #include "output/report_folder.h"
 
@@ -14,8 +14,9 @@ RunInfo makeRunInfo(const RunSettings& settings,
                     const std::string& exportFolder, double wallTimeSeconds,
                     std::optional<std::uint64_t> seed) {
   RunInfo run;
-  run.kind = jobSourceRow(sourceKindFor(settings)).name;
-  if (!settings.ExactDistributions) run.points = pointSetName(settings.points);
+  const PointKindRow& points = pointKindRow(pointKindFor(settings));
+  run.kind = points.runKind;
+  if (drawsSamples(points.kind)) run.points = points.name;
   for (const SettingRule& entry : kSettings) {
     SettingValue setting;
     setting.name = entry.name;

@@ -23,7 +23,7 @@
 #include <variant>
 #include <vector>
 
-#include "distributions/point_design.h"
+#include "distributions/point_kinds.h"
 #include "solve/counting_plan.h"
 
 namespace linprob {
@@ -39,8 +39,9 @@ struct RunSettings {
   bool ExactDistributions = true;
   int SampleCount = 100000;
   // Not a line of Settings.txt: the points of a sampling phase, from the
-  // command line (--points).
-  PointSet points = PointSet::kRandom;
+  // command line (--points; a kind that samples). pointKindFor
+  // (config/phase_settings.h) joins it with ExactDistributions.
+  PointKind points = PointKind::kRandom;
   // Not a line of Settings.txt either: --digits D, sampling until D
   // significant digits are stable (results/digits_rule.h).
   std::optional<int> digits;

@@ -11,7 +11,7 @@
 
 #include "base/packed_bytes.h"
 #include "distributions/enumeration_source.h"
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "config/phase_settings.h"
 
 namespace linprob {
@@ -47,16 +47,17 @@ std::string inputBytes(
 }  // namespace
 
 void addCells(const RunSettings& settings, SystemInputs& inputs) {
-  if (inputs.n > kMaxCertifiedSize) return;
+  // Only enumeration has cells; sampled points are not made here.
+  if (inputs.n > kMaxCertifiedSize || drawsSamples(pointKindFor(settings))) {
+    return;
+  }
   for (const FamilyInfo& family : kFamilies) {
-    SourceRequest request;
-    request.family = &family;
+    SourceRequest request = requestFor(
+        settings, family,
+        entryParameters(family, inputs.parametersOf(family.parameterKind),
+                        inputs.n));
     request.n = inputs.n;
-    request.entries = entryParameters(
-        family, inputs.parametersOf(family.parameterKind), inputs.n);
-    request.count = phaseCountFor(settings);
-    const std::unique_ptr<JobSource> source =
-        makeJobSource(sourceKindFor(settings), request);
+    const std::unique_ptr<JobSource> source = makeJobSource(request);
     if (const EnumerationJobs* cells = source->cells()) {
       inputs.cells[static_cast<std::size_t>(family.family)] = cells->cells;
     }

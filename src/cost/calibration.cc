@@ -18,7 +18,7 @@
 #include "base/elapsed_seconds.h"
 #include "base/thread_group.h"
 #include "distributions/family.h"
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "config/phase_settings.h"
 #include "cost/reference_timing.h"
 #include "cost/search_timing.h"
@@ -125,21 +125,17 @@ PhaseTiming timePhase(const JobSource& source, const LinearSystem& system,
   return timing;
 }
 
-// The first family's jobs of Matrix0 (its parameters in `numbers`), of
-// the given kind with `count` cells or samples (a fixed seed: the
+// The first family's jobs of Matrix0 (its parameters in `numbers`), the
+// run's kind of points with `count` cells or samples (a fixed seed: the
 // calibration draws nothing from the random source).
 std::unique_ptr<JobSource> firstPhaseJobs(const RunSettings& settings,
                                           const std::vector<double>& numbers,
-                                          int count, JobSourceKind kind) {
-  const FamilyInfo& family = kFamilies[0];
-  const unsigned n = settings.Dimensions;
-  SourceRequest request;
-  request.family = &family;
-  request.n = n;
-  request.entries = entryParameters(family, numbers, n);
+                                          int count) {
+  SourceRequest request = requestFor(
+      settings, kFamilies[0],
+      entryParameters(kFamilies[0], numbers, settings.Dimensions));
   request.count = count;
-  request.seed = 0;
-  return makeJobSource(kind, request);
+  return makeJobSource(request);
 }
 
 // The shorter of two timings of `jobs` solved whole: the first phase of a
@@ -157,11 +153,10 @@ double shorterOfTwo(const JobSource& jobs, const LinearSystem& system,
 // their extremes, that search; see calibration.h for large enumerations.
 double phaseSetup(const RunSettings& settings, const LinearSystem& system,
                   const std::vector<double>& pairs, int threads, const std::stop_token& stop) {
-  const JobSourceKind kind = sourceKindFor(settings);
   const unsigned n = settings.Dimensions;
-  const auto one = firstPhaseJobs(settings, pairs, 1, kind);
+  const auto one = firstPhaseJobs(settings, pairs, 1);
   const double setup = shorterOfTwo(*one, system, settings, threads, stop);
-  if (kind != JobSourceKind::kEnumeration ||
+  if (drawsSamples(pointKindFor(settings)) ||
       !searchMayApply(jobsPerPhaseFor(settings), n)) {
     return setup;
   }
@@ -188,22 +183,21 @@ void timeReplays(const RunSettings& settings, const LinearSystem& system,
     return second.seconds < first.seconds ? second : first;
   };
   PhaseTiming timing;
-  const JobSourceKind kind = sourceKindFor(settings);
   const int count = phaseCountFor(settings);
-  if (kind == JobSourceKind::kEnumeration) {
+  if (!drawsSamples(pointKindFor(settings))) {
     const int fewer = calibrationCells(count, settings.Dimensions);
     if (fewer >= 2 || count == 1) {
-      timing = fasterOfTwo(*firstPhaseJobs(settings, pairs, fewer, kind));
+      timing = fasterOfTwo(*firstPhaseJobs(settings, pairs, fewer));
     } else {
       // Too many unknowns for even two cells: a slice of the phase.
-      timing = timePhase(*firstPhaseJobs(settings, pairs, count, kind), system,
+      timing = timePhase(*firstPhaseJobs(settings, pairs, count), system,
                          settings, threads, stop, kSliceSeconds, setup);
     }
   } else {
     // Larger copies until the replays take long enough to be timed.
     int samples = std::min(count, kFirstSamples);
     for (int round = 0;; ++round) {
-      const auto jobs = firstPhaseJobs(settings, pairs, samples, kind);
+      const auto jobs = firstPhaseJobs(settings, pairs, samples);
       timing = timePhase(*jobs, system, settings, threads, stop);
       const double replaying = timing.seconds - setup;
       if (replaying >= kEnoughReplaySeconds || round == 3 ||

@@ -103,7 +103,7 @@ Counts countsOf(const RunConfig& config) {
   c.threads = std::max(settings.SolverThreadCount, 1);
   c.chunks = static_cast<double>(config.chunksPerPhase());
   c.jobs = static_cast<double>(config.jobsPerPhase());
-  if (config.sourceKind() == JobSourceKind::kEnumeration) {
+  if (!drawsSamples(config.points())) {
     c.cells = static_cast<double>(std::max(config.phaseCount(), 1));
   }
   c.subBandPositions =
@@ -142,10 +142,9 @@ double cellTableBytes(const Counts& c) {
 // The batch sums of a sampling phase of two batches or more: each batch's
 // histogram of every position with a fine histogram, at most 64 MiB.
 double batchBytes(const RunSettings& settings, const Counts& c) {
-  if (sourceKindFor(settings) != JobSourceKind::kSampling) return 0.0;
+  if (!drawsSamples(pointKindFor(settings))) return 0.0;
   const PointDesign design =
-      pointDesignFor(settings).value_or(pointDesign(PointSet::kRandom,
-                                                    settings.SampleCount));
+      pointDesign(pointKindFor(settings), settings.SampleCount);
   const std::size_t batches = design.batchCount();
   if (batches < 2) return 0.0;
   const auto positions = static_cast<std::size_t>(c.subBandPositions);
@@ -160,7 +159,7 @@ double batchBytes(const RunSettings& settings, const Counts& c) {
 // search does not apply.
 double keptBytes(const RunSettings& settings, const Counts& c,
                  std::uint64_t budget) {
-  if (sourceKindFor(settings) == JobSourceKind::kEnumeration &&
+  if (!drawsSamples(pointKindFor(settings)) &&
       searchMayApply(jobsPerPhaseFor(settings), settings.Dimensions)) {
     return 0.0;
   }

@@ -10,7 +10,7 @@
 #include "distributions/family.h"
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "config/phase_settings.h"
 #include "linear/pivot_mode.h"
 #include "solve/kept_blocks.h"
@@ -27,25 +27,6 @@ std::string namesOf(const Table& table, Name nameOf) {
     names += nameOf(entry);
   }
   return names;
-}
-
-// What a phase's jobs are, after their number: the source's own words
-// (" (random samples)"), or the sobol or lhs design the phase draws.
-std::string jobsDescription(const RunPlan& plan) {
-  if (plan.source != JobSourceKind::kSampling ||
-      plan.points == PointSet::kRandom) {
-    return jobSourceRow(plan.source)
-        .describeJobs(plan.unknowns, plan.countPerPhase);
-  }
-  const PointDesign design = pointDesign(plan.points, plan.countPerPhase);
-  const std::string sets = std::to_string(design.replicates);
-  const std::string each = std::to_string(design.replicateJobs);
-  return std::string(" (") + pointSetName(plan.points) + " points: " +
-         (plan.points == PointSet::kSobol
-              ? sets + " independently scrambled sets of " + each +
-                    " Sobol' points"
-              : sets + " Latin hypercube designs of " + each + " points") +
-         ")";
 }
 
 }  // namespace
@@ -76,16 +57,14 @@ RunPlan makeRunPlan(const RunConfig& config) {
   const RunSettings& settings = config.settings();
   RunPlan plan;
   plan.systems = settings.MaxMatrix > 0 ? settings.MaxMatrix : 0;
-  plan.source = config.sourceKind();
+  plan.points = config.points();
   plan.unknowns = settings.Dimensions;
   plan.countPerPhase = config.phaseCount();
-  if (!settings.ExactDistributions) {
-    plan.digits = settings.digits;
-    plan.points = settings.points;
-  }
+  if (drawsSamples(plan.points)) plan.digits = settings.digits;
   plan.solverThreads = settings.SolverThreadCount;
   plan.generatorThreads = settings.GeneratorThreadCount;
   plan.jobsPerPhase = config.jobsPerPhase();
+  plan.unitsPerPhase = config.phaseJobs().plan.units;
   plan.chunksPerPhase = config.chunksPerPhase();
   plan.footprint = estimateFootprint(config);
   plan.counting = config.countingPlan();
@@ -183,9 +162,9 @@ std::vector<std::string> planLines(const RunPlan& plan,
                     return family.name;
                   }) + ")");
   lines.push_back("Phases: " + std::to_string(plan.phases()));
-  const JobSourceRow& source = jobSourceRow(plan.source);
+  const PointKindRow& points = pointKindRow(plan.points);
   lines.push_back("Jobs per phase: " + std::to_string(plan.jobsPerPhase) +
-                  jobsDescription(plan));
+                  describeJobs(plan.points, plan.unknowns, plan.countPerPhase));
   if (plan.digits) {
     lines.push_back(
         "Digits: " + std::to_string(*plan.digits) +
@@ -204,11 +183,11 @@ std::vector<std::string> planLines(const RunPlan& plan,
                   (total ? std::to_string(*total) : "more than 2^64"));
   std::string threads =
       "Solver threads: " + std::to_string(plan.solverThreads);
-  if (source.producers == ProducerThreads::kGeneratorThreads) {
+  if (points.producers == ProducerThreads::kGeneratorThreads) {
     threads += ", generator threads: " + std::to_string(plan.generatorThreads);
   }
   lines.push_back(threads);
-  if (plan.source == JobSourceKind::kEnumeration && !plan.counting.reason.empty()) {
+  if (!drawsSamples(plan.points) && !plan.counting.reason.empty()) {
     // The plan's reason with a capital: "Counting by halves: ..." or
     // "Replaying every job: ...", and the options it followed.
     std::string counting = plan.counting.reason;
@@ -234,13 +213,14 @@ std::string memoryBudgetLine(const RunPlan& plan, std::uint64_t budget) {
     return std::to_string((bytes >> 20) + ((bytes & 0xfffff) != 0)) + " MiB";
   };
   const std::string line = "Memory budget: " + mib(budget) + " (--memory-budget)";
-  if (plan.source == JobSourceKind::kEnumeration || plan.jobsPerPhase == 0) {
+  if (!drawsSamples(plan.points) || plan.jobsPerPhase == 0) {
     return line + " for the solved values a phase keeps between its passes";
   }
-  // Sample counts are below 2^31: the product stays far below 2^64.
-  const std::uint64_t blocks =
-      (plan.jobsPerPhase + kBlockJobs - 1) / kBlockJobs;
-  const std::uint64_t bytes = blocks * keptBlockBytes(plan.unknowns);
+  // A sampling phase's units are its blocks, a replicate's last one short
+  // where its points are not a multiple of kBlockJobs; sample counts are
+  // below 2^31, so the product stays far below 2^64.
+  const std::uint64_t bytes =
+      plan.unitsPerPhase * keptBlockBytes(plan.unknowns);
   if (bytes <= budget) {
     return line + "; a phase keeps its " + mib(bytes) +
            " of solved values for its second pass";

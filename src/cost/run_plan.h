@@ -41,7 +41,7 @@
 #include <string>
 #include <vector>
 
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "distributions/point_design.h"
 #include "cost/run_footprint.h"
 #include "config/run_config.h"
@@ -52,12 +52,13 @@ namespace linprob {
 
 struct RunPlan {
   int systems = 0;  // MaxMatrix, 0 when below 1
-  JobSourceKind source = JobSourceKind::kEnumeration;
+  PointKind points = PointKind::kEnumeration;  // pointKindFor the settings
   unsigned unknowns = 0;
   int countPerPhase = 0;           // cells per entry, or samples
   std::optional<int> digits;       // a sampling run's --digits
-  PointSet points = PointSet::kRandom;  // a sampling run's --points
   std::uint64_t jobsPerPhase = 0;  // 0 when the count is below 1
+  // The units of a phase's chunk plan: prefixes, or blocks of samples.
+  std::uint64_t unitsPerPhase = 0;
   std::size_t chunksPerPhase = 1;
   int solverThreads = 1;
   int generatorThreads = 1;

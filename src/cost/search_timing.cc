@@ -10,7 +10,7 @@
 
 #include "base/elapsed_seconds.h"
 #include "distributions/family.h"
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "cost/made_up_system.h"
 #include "linear/pivot_mode.h"
 #include "solve/extreme_search.h"
@@ -51,7 +51,7 @@ MadeUpPhase madeUpPhase(unsigned k, const std::stop_token& stop) {
     request.entries.numbers.insert(request.entries.numbers.end(), {-1.0, 1.0});
   }
   request.count = 1;
-  phase.jobs = makeJobSource(JobSourceKind::kEnumeration, request);
+  phase.jobs = makeJobSource(request);  // PointKind::kEnumeration
   return phase;
 }
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
-#include <limits>
-#include <string>
+#include <memory>
 #include <utility>
 
 #include "distributions/generator_threads.h"
+#include "distributions/point_kinds.h"
 
 namespace linprob {
 namespace {
@@ -38,34 +38,6 @@ class Scratch {
 };
 
 }  // namespace
-
-std::size_t EnumerationJobs::prefixCount() const {
-  return n == 0 ? 0 : cells.size();
-}
-
-std::uint64_t EnumerationJobs::jobsPerPrefix() const {
-  if (n == 0) {
-    return 0;
-  }
-  std::uint64_t jobs = 1;
-  for (unsigned e = 1; e < n; ++e) {
-    jobs *= cells.size();
-  }
-  return jobs;
-}
-
-std::uint64_t EnumerationJobs::jobCount() const {
-  return prefixCount() * jobsPerPrefix();
-}
-
-ChunkPlan EnumerationJobs::chunkPlan() const {
-  return ChunkPlan::of(prefixCount(), jobCount());
-}
-
-std::uint64_t EnumerationJobs::chunkJobs(std::size_t chunk) const {
-  const UnitRange prefixes = chunkPlan().range(chunk);
-  return (prefixes.end - prefixes.first) * jobsPerPrefix();
-}
 
 EnumerationFill::EnumerationFill(const EnumerationJobs& jobs)
     : n_(jobs.n), cellCount_(jobs.prefixCount()) {
@@ -161,29 +133,7 @@ void EnumerationFill::fill(std::size_t prefix, std::uint64_t first,
 EnumerationSource::EnumerationSource(EnumerationJobs jobs)
     : jobs_(std::move(jobs)), fill_(jobs_) {}
 
-std::uint64_t EnumerationSource::jobsFor(unsigned n, int cells) {
-  if (cells <= 0) return 0;
-  // cells^n, or the largest 64-bit count when that is beyond 64 bits.
-  const auto base = static_cast<std::uint64_t>(cells);
-  std::uint64_t power = 1;
-  for (unsigned k = 0; k < n; ++k) {
-    if (__builtin_mul_overflow(power, base, &power)) {
-      return std::numeric_limits<std::uint64_t>::max();
-    }
-  }
-  return power;
-}
-
-std::uint64_t EnumerationSource::unitsFor(unsigned /*n*/, int cells) {
-  return cells > 0 ? static_cast<std::uint64_t>(cells) : 0;
-}
-
-std::string EnumerationSource::describeJobs(unsigned n, int cells) {
-  return " (every combination of " + std::to_string(cells) +
-         " cells for each of " + std::to_string(n) + " entries)";
-}
-
-std::unique_ptr<JobSource> EnumerationSource::make(const SourceRequest& request) {
+std::unique_ptr<JobSource> makeEnumerationSource(const SourceRequest& request) {
   return std::make_unique<EnumerationSource>(EnumerationJobs{
       request.n, request.family->cells(request.count, request.entries)});
 }

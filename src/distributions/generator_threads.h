@@ -15,7 +15,7 @@
 #include <stop_token>
 
 #include "distributions/chunk_queue.h"
-#include "distributions/enumeration_source.h"
+#include "distributions/enumeration_jobs.h"
 
 namespace linprob {
 

@@ -10,9 +10,9 @@
 // threads and console lines its kind of production has.
 //
 // Concrete sources, each in its own files, are made through the table of
-// job_source_kinds.h: enumeration of every combination of cells
-// (enumeration_source.h) and pseudo-random sampling (sampling_source.h). A
-// source is built before the phase's threads start; every const member may
+// point_kinds.h: enumeration of every combination of cells
+// (enumeration_source.h) and sampled points of any kind (sampling_source.h,
+// over a PointGenerator). A source is built before the phase's threads start; every const member may
 // then run on any number of threads at once, and fill() allocates nothing.
 #ifndef LINPROB_DISTRIBUTIONS_JOB_SOURCE_H_
 #define LINPROB_DISTRIBUTIONS_JOB_SOURCE_H_
@@ -23,11 +23,12 @@
 #include <stop_token>
 
 #include "distributions/chunk_queue.h"
+#include "distributions/enumeration_jobs.h"
 #include "distributions/family.h"
 #include "distributions/family_box.h"
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
-#include "distributions/point_design.h"
+#include "distributions/point_kinds.h"
 
 namespace linprob {
 
@@ -38,10 +39,8 @@ struct SourceRequest {
   EntryParameters entries;  // n entries of the family's parameter file
   int count = 0;         // cells per entry, or samples
   std::uint64_t seed = 0;  // sources that draw
-  PointSet points = PointSet::kRandom;  // sampling: which points
+  PointKind kind = PointKind::kEnumeration;
 };
-
-struct EnumerationJobs;
 
 class JobSource {
  public:

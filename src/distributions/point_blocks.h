@@ -1,51 +1,63 @@
-// PointBlocks: the right-hand sides of a sobol or lhs phase (PointDesign),
-// filled block by block so that any thread can fill any block and gets the
-// same numbers.
+// MappedPoints: the right-hand sides of a design whose points are uniform on
+// the unit cube, each coordinate taken through its entry's inverse
+// distribution function (InverseCdf): scrambled Sobol' points (SobolPoints)
+// and Latin hypercube designs (LatinHypercube), and any kind of points with
+// the same fill.
 //
 // Unit u is block u mod B of replicate u / B (PointDesign); its jobs are the
 // design's points firstJobOf(u) ... of that replicate, entry e taking the
-// points' coordinate e (SobolPoints or LatinHypercube, keyed by the phase's
-// seed) through entry e's inverse distribution function (InverseCdf), each
-// of weight design.jobWeight(). The layout is JobBlock's, entry-major; the
-// lanes after the block's jobs are zeroed. fill() is const and allocates
-// nothing.
+// points' coordinate e (keyed by the phase's seed) through entry e's inverse
+// distribution function, each of weight design.jobWeight(). The layout is
+// JobBlock's, entry-major; the lanes after the block's jobs are zeroed.
+// `Points` has fill(replicate, dimension, first, count, out), writing the
+// coordinates in (0, 1) of points first ... first+count-1.
 #ifndef LINPROB_DISTRIBUTIONS_POINT_BLOCKS_H_
 #define LINPROB_DISTRIBUTIONS_POINT_BLOCKS_H_
 
 #include <cstddef>
 #include <cstdint>
-#include <variant>
+#include <utility>
 #include <vector>
 
 #include "distributions/family.h"
 #include "distributions/inverse_cdf.h"
 #include "distributions/job_block.h"
-#include "distributions/latin_hypercube.h"
 #include "distributions/point_design.h"
-#include "distributions/sobol_points.h"
+#include "distributions/point_generator.h"
 
 namespace linprob {
 
-class PointBlocks {
+template <typename Points>
+class MappedPoints final : public PointGenerator {
  public:
-  // Entry e has the numbers entries.entry(e). Throws std::invalid_argument
-  // "point blocks: random points are drawn by SampleBlocks", "point blocks:
-  // 3000 sobol points per replicate is not a power of two", or what
-  // SobolPoints or LatinHypercube throw.
-  PointBlocks(const FamilyInfo& family, const EntryParameters& entries,
-              std::uint64_t seed, const PointDesign& design);
+  // Entry e has the numbers entries.entry(e).
+  MappedPoints(const FamilyInfo& family, const EntryParameters& entries,
+               const PointDesign& design, Points points)
+      : design_(design),
+        inverse_(family, entries),
+        weight_(design.jobWeight()),
+        points_(std::move(points)) {}
 
-  const PointDesign& design() const { return design_; }
-
-  // Fills unit `unit` (< design().blockCount()), zeroes the lanes after its
-  // jobs and returns their number (also set as block.count).
-  std::size_t fill(std::uint64_t unit, JobBlock& out) const;
+  std::size_t fill(std::uint64_t unit, JobBlock& out) const override {
+    const std::size_t count = design_.blockJobs(unit);
+    const unsigned replicate = design_.replicateOf(unit);
+    const std::uint64_t first = design_.firstJobOf(unit);
+    for (unsigned e = 0; e < inverse_.size(); ++e) {
+      double* const values = out.entry(e);
+      points_.fill(replicate, e, first, count, values);
+      inverse_.map(e, values, count);
+    }
+    for (std::size_t s = 0; s < count; ++s) out.probabilities[s] = weight_;
+    out.count = count;
+    out.clearLanesFrom(count);
+    return count;
+  }
 
  private:
   PointDesign design_;
   InverseCdf inverse_;
   double weight_;
-  std::variant<SobolPoints, LatinHypercube> points_;
+  Points points_;
 };
 
 }  // namespace linprob

@@ -85,48 +85,37 @@ double PointDesign::jobWeight() const {
   return static_cast<double>(weight);
 }
 
-PointDesign pointDesign(PointSet points, int sampleCount) {
+PointDesign pointDesign(PointKind points, int sampleCount) {
   const auto samples = static_cast<std::uint64_t>(std::max(sampleCount, 0));
-  if (points == PointSet::kRandom) return PointDesign{points, 1, samples};
+  const Replicates replicates = pointKindRow(points).replicates;
+  if (replicates == Replicates::kOne || replicates == Replicates::kNone) {
+    return PointDesign{points, 1, samples};
+  }
   const std::uint64_t each = (samples + kReplicates - 1) / kReplicates;
-  if (points == PointSet::kSobol && each > 0) {
+  if (replicates == Replicates::kPowerOfTwo && each > 0) {
     return PointDesign{points, kReplicates, std::bit_ceil(each)};
   }
   return PointDesign{points, kReplicates, each};
 }
 
-const char* pointSetName(PointSet points) {
-  switch (points) {
-    case PointSet::kSobol:
-      return "sobol";
-    case PointSet::kLatinHypercube:
-      return "lhs";
-    case PointSet::kRandom:
-      break;
-  }
-  return "random";
-}
-
-std::optional<PointSet> pointSetNamed(std::string_view name) {
-  for (const PointSet points :
-       {PointSet::kRandom, PointSet::kSobol, PointSet::kLatinHypercube}) {
-    if (name == pointSetName(points)) return points;
-  }
-  return std::nullopt;
-}
-
-std::vector<PointDesign> digitsRounds(PointSet points, int ceiling) {
+std::vector<PointDesign> digitsRounds(PointKind points, int ceiling) {
   const auto samples = static_cast<std::uint64_t>(std::max(ceiling, 0));
   if (samples < 2 * kReplicates) return {pointDesign(points, ceiling)};
-  const std::uint64_t last = points == PointSet::kSobol
-                           ? pointDesign(points, ceiling).replicateJobs
-                           : samples / kReplicates;
+  const std::uint64_t last =
+      pointKindRow(points).replicates == Replicates::kPowerOfTwo
+          ? pointDesign(points, ceiling).replicateJobs
+          : samples / kReplicates;
   std::vector<PointDesign> rounds;
   for (std::uint64_t each = kBlockJobs; each < last; each *= 2) {
     rounds.push_back(PointDesign{points, kReplicates, each});
   }
   rounds.push_back(PointDesign{points, kReplicates, last});
   return rounds;
+}
+
+PhaseJobs sampledPhaseJobs(PointKind kind, unsigned /*n*/, int sampleCount) {
+  const PointDesign design = pointDesign(kind, sampleCount);
+  return PhaseJobs{design.jobCount(), design.chunkPlan()};
 }
 
 }  // namespace linprob

@@ -1,7 +1,7 @@
 // PointDesign: which points a sampling phase draws and how they split into
 // independent batches, the units of its standard errors.
 //
-//   random  independent pseudo-random samples (SampleBlocks); any group of
+//   random  independent pseudo-random samples (RandomPoints); any group of
 //           them is a batch. With one replicate the blocks fall into
 //           min(kReplicates, blocks) batches of consecutive blocks (block u
 //           of B in batch u * H / B), however the phase's ChunkPlan splits
@@ -19,7 +19,7 @@
 // held within 1 ... max(1, kMaxChunks / replicates) and at most B, and the
 // ChunkPlan of R * B units in R * c chunks then never lets a chunk cross a
 // replicate (chunk k lies in replicate k / c). With one replicate this is
-// ChunkPlan::of(blocks, jobs), the plan of SamplingJobs.
+// ChunkPlan::of(blocks, jobs).
 //
 // pointDesign: a fixed-count phase of SampleCount S. random: one replicate
 // of S. sobol: kReplicates scrambles of the power of two at or above
@@ -41,21 +41,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
-#include <string_view>
 #include <vector>
 
 #include "distributions/job_chunk.h"
+#include "distributions/point_kinds.h"
 
 namespace linprob {
-
-enum class PointSet { kRandom, kSobol, kLatinHypercube };
 
 // Replicates (batches) of a sobol or lhs phase, and of every --digits round.
 inline constexpr unsigned kReplicates = 16;
 
 struct PointDesign {
-  PointSet points = PointSet::kRandom;
+  PointKind points = PointKind::kRandom;  // a kind that samples
   unsigned replicates = 1;
   std::uint64_t replicateJobs = 0;  // N
 
@@ -84,13 +81,9 @@ struct PointDesign {
   double jobWeight() const;
 };
 
-PointDesign pointDesign(PointSet points, int sampleCount);
-
-// "random", "sobol", "lhs": what the command line and results call them.
-const char* pointSetName(PointSet points);
-std::optional<PointSet> pointSetNamed(std::string_view name);
-
-std::vector<PointDesign> digitsRounds(PointSet points, int ceiling);
+// The kind's replicates (its row) decide both.
+PointDesign pointDesign(PointKind points, int sampleCount);
+std::vector<PointDesign> digitsRounds(PointKind points, int ceiling);
 
 }  // namespace linprob
 

@@ -263,19 +263,6 @@ std::size_t SamplingJobs::blockJobs(std::uint64_t block) const {
       std::min<std::uint64_t>(kBlockJobs, samples - start));
 }
 
-ChunkPlan SamplingJobs::chunkPlan() const {
-  return ChunkPlan::of(blockCount(),
-                       static_cast<std::uint64_t>(std::max(sampleCount, 0)));
-}
-
-std::uint64_t SamplingJobs::chunkJobs(std::size_t chunk) const {
-  const UnitRange blocks = chunkPlan().range(chunk);
-  const auto samples = static_cast<std::uint64_t>(std::max(sampleCount, 0));
-  const std::uint64_t start = blocks.first * kBlockJobs;
-  const std::uint64_t end = std::min(blocks.end * kBlockJobs, samples);
-  return end - start;
-}
-
 SampleBlocks::SampleBlocks(const SamplingJobs& jobs)
     : SampleBlocks(jobs, familyInfo(jobs.family)) {}
 

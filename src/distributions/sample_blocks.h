@@ -42,9 +42,6 @@ struct SamplingJobs {
   // Blocks of kBlockJobs samples, the last one shorter when needed.
   std::uint64_t blockCount() const;
   std::size_t blockJobs(std::uint64_t block) const;
-  // Chunks of consecutive blocks.
-  ChunkPlan chunkPlan() const;
-  std::uint64_t chunkJobs(std::size_t chunk) const;
 };
 
 // 1 / sampleCount evaluated in float, widened to double.

@@ -1,11 +1,10 @@
-// SamplingSource: the jobs of a sampling phase, sampleCount independent
-// pseudo-random right-hand sides in blocks of kBlockJobs, each of weight
-// 1 / sampleCount computed in float. Block b is drawn from streams of its
-// own derived from the phase's seed and b (SampleBlocks), so any thread
-// draws any block and the same seed gives the same samples. The blocks are
-// the units of the chunk plan; the chunks are pushed from the calling
-// thread, silently. The blocks fall into the batches of a random
-// PointDesign.
+// SamplingSource: the jobs of a sampling phase, the points of one design
+// (PointDesign) filled by the generator of its kind (PointGenerator): the
+// design's units are the units of its chunk plan, whose chunks nest in its
+// replicates, and its batches those of the phase's standard errors. Every
+// job weighs design.jobWeight(). Any thread fills any block, the same seed
+// gives the same points, and the chunks are pushed from the calling thread,
+// silently.
 #ifndef LINPROB_DISTRIBUTIONS_SAMPLING_SOURCE_H_
 #define LINPROB_DISTRIBUTIONS_SAMPLING_SOURCE_H_
 
@@ -13,40 +12,31 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "distributions/job_source.h"
 #include "distributions/point_design.h"
-#include "distributions/sample_blocks.h"
+#include "distributions/point_generator.h"
 
 namespace linprob {
 
 class SamplingSource final : public JobSource {
  public:
-  explicit SamplingSource(SamplingJobs jobs);
-  // request.count samples of the family drawn from request.seed.
-  static std::unique_ptr<JobSource> make(const SourceRequest& request);
+  // The points of `design` for request's family, parameters and seed.
+  SamplingSource(const SourceRequest& request, const PointDesign& design,
+                 std::unique_ptr<PointGenerator> points);
 
-  // For the kind's row (job_source_kinds.h): the jobs of a phase of
-  // `count` samples, its blocks (the units of its chunk plan) and how
-  // --check describes them.
-  static std::uint64_t jobsFor(unsigned n, int count);
-  static std::uint64_t unitsFor(unsigned n, int count);
-  static std::string describeJobs(unsigned n, int count);
-
-  unsigned size() const override { return jobs_.n; }
-  std::uint64_t jobCount() const override;
-  ChunkPlan chunkPlan() const override { return jobs_.chunkPlan(); }
+  unsigned size() const override { return n_; }
+  std::uint64_t jobCount() const override { return design_.jobCount(); }
+  ChunkPlan chunkPlan() const override { return plan_; }
   std::uint64_t chunkJobs(std::size_t chunk) const override {
-    return jobs_.chunkJobs(chunk);
+    return design_.chunkJobs(chunk);
   }
   std::uint64_t chunkBlocks(std::size_t chunk) const override;
   void fill(std::size_t chunk, std::uint64_t k, JobBlock& block) const override;
   FamilyBox box() const override;
-  std::optional<std::uint64_t> seed() const override { return jobs_.seed; }
+  std::optional<std::uint64_t> seed() const override { return seed_; }
   std::optional<double> jobWeight() const override {
-    return sampleWeight(jobs_.sampleCount);
+    return design_.jobWeight();
   }
   std::size_t batchCount() const override { return design_.batchCount(); }
   std::size_t batchOf(std::size_t chunk, std::uint64_t k) const override;
@@ -54,12 +44,16 @@ class SamplingSource final : public JobSource {
     return design_.batchJobs(batch);
   }
 
-  const SamplingJobs& jobs() const { return jobs_; }
+  const PointDesign& design() const { return design_; }
 
  private:
-  SamplingJobs jobs_;
-  SampleBlocks blocks_;
-  PointDesign design_;  // random points: the batches of the blocks
+  unsigned n_;
+  const FamilyInfo* family_;
+  EntryParameters entries_;
+  std::uint64_t seed_;
+  PointDesign design_;
+  ChunkPlan plan_;
+  std::unique_ptr<PointGenerator> points_;
 };
 
 }  // namespace linprob

@@ -325,9 +325,9 @@ CommandLine parseArguments(const std::vector<std::string>& arguments,
     options.memoryBudget = *bytes;
   }
   if (made->points->count() > 0) {
-    const std::optional<PointSet> points = pointSetNamed(raw.points);
+    const std::optional<PointKind> points = sampledKindNamed(raw.points);
     if (!points) {
-      return usageError("--points takes random, sobol or lhs, not " +
+      return usageError("--points takes " + sampledKindNames() + ", not " +
                         quotedArgument(raw.points));
     }
     options.points = *points;

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "base/console.h"
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "distributions/phase_seed.h"
 #include "check/band_check.h"
 #include "config/phase_settings.h"
 #include "linear/step_replay.h"
-#include "distributions/point_source.h"
+#include "distributions/sampling_source.h"
 #include "results/digits_rule.h"
 #include "results/standard_errors.h"
 #include "results/convergence.h"
@@ -42,7 +42,7 @@ struct CountedPhase {
   std::optional<PhaseEstimates> estimates;
   std::vector<std::optional<PositionErrors>> errors;
 
-  PhaseErrorInputs errorInputs(PointSet points) const {
+  PhaseErrorInputs errorInputs(PointKind points) const {
     return PhaseErrorInputs{points, &counts.bands,
                             counts.batches ? &*counts.batches : nullptr,
                             estimates ? &*estimates : nullptr};
@@ -53,7 +53,7 @@ struct CountedPhase {
 // and, in sampling, the standard errors (from the batches' estimates where
 // it has batches).
 void countSource(const JobSource& source, const LinearSystem& system,
-                 const SolveOptions& options, const RunSettings& settings,
+                 const SolveOptions& options, PointKind points,
                  CountedPhase& counted) {
   counted.batchJobs.clear();
   for (std::size_t b = 0; b < source.batchCount(); ++b) {
@@ -62,14 +62,13 @@ void countSource(const JobSource& source, const LinearSystem& system,
   counted.counts = countPhase(source, system, options);
   counted.estimates.reset();
   counted.errors.clear();
-  if (settings.ExactDistributions) return;
+  if (!drawsSamples(points)) return;
   const auto threads = static_cast<unsigned>(options.solverThreads);
   const PhaseCounts& counts = counted.counts;
   if (counts.batches) {
     counted.estimates = phaseEstimates(*counts.batches, counts.bands, threads);
   }
-  counted.errors =
-      standardErrors(counted.errorInputs(settings.points), threads);
+  counted.errors = standardErrors(counted.errorInputs(points), threads);
 }
 
 // What the --digits rule looks at, by position (solved ones only), from
@@ -109,20 +108,20 @@ CountedPhase countWith(const RunSettings& settings,
                        const LinearSystem& system,
                        const SolveOptions& options) {
   CountedPhase counted;
-  if (settings.ExactDistributions || !settings.digits) {
-    countSource(*makeJobSource(sourceKindFor(settings), request), system,
-                options, settings, counted);
+  if (!drawsSamples(request.kind) || !settings.digits) {
+    countSource(*makeJobSource(request), system, options, request.kind,
+                counted);
     return counted;
   }
   const std::vector<PointDesign> rounds =
-      digitsRounds(settings.points, settings.SampleCount);
+      digitsRounds(request.kind, settings.SampleCount);
   DigitsStop stop{*settings.digits,
                   static_cast<std::uint64_t>(settings.SampleCount),
                   DigitsEnd::kCeilingReached};
   std::size_t round = 0;
   for (;;) {
     countSource(*makeDesignSource(request, rounds[round]), system, options,
-                settings, counted);
+                request.kind, counted);
     const std::vector<UnknownPrecision> unknowns = precisionOf(counted);
     if (precisionReached(unknowns, *settings.digits)) {
       stop.end = DigitsEnd::kRuleMet;
@@ -155,18 +154,15 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
     printLine(line.str());
   }
 
-  const unsigned n = settings.Dimensions;
-  SourceRequest request;
-  request.family = &family;
-  request.n = n;
-  request.entries = entryParameters(
-      family, context.inputs.parametersOf(family.parameterKind), n);
-  request.count = phaseCountFor(settings);
-  request.points = settings.points;
   // Every draw, in both passes over the samples, comes from this seed.
-  request.seed = context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
-                                          context.mode, family.family)
-                              : drawSeed();
+  const SourceRequest request = requestFor(
+      settings, family,
+      entryParameters(family,
+                      context.inputs.parametersOf(family.parameterKind),
+                      settings.Dimensions),
+      context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
+                                  context.mode, family.family)
+                      : drawSeed());
   SolveOptions options = solveOptionsFor(settings);
   options.stop = context.stop;
   options.references = context.references;
@@ -205,14 +201,14 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   std::vector<std::optional<Convergence>> convergence(errors.size());
   if (counts.batches && counted.estimates) {
     convergence = convergenceSeries(
-        counted.errorInputs(settings.points), errors,
+        counted.errorInputs(request.kind), errors,
         counted.batchJobs, static_cast<unsigned>(settings.SolverThreadCount));
   }
   PhaseResult result = makePhaseResult(family.family, std::move(counts.bands),
                                        moments, context.system.columnOrder(),
                                        context.stop);
   if (context.stop.stop_requested()) throw PhaseStopped{};
-  if (!settings.ExactDistributions) result.seed = request.seed;
+  if (drawsSamples(request.kind)) result.seed = request.seed;
   result.digits = counted.digits;
   for (std::size_t e = 0; e < errors.size(); ++e) {
     result.positions[e].errors = std::move(errors[e]);

@@ -193,7 +193,7 @@ std::optional<int> startRun(RunState& run, const RunOptions& options,
   // A sampling run without --seed draws one seed for the whole run and
   // records it in the report: --seed with that value repeats the run.
   run.used = options;
-  if (run.config.sourceKind() == JobSourceKind::kSampling && !run.used.seed && share.isRoot()) {
+  if (drawsSamples(run.config.points()) && !run.used.seed && share.isRoot()) {
     run.used.seed = runSeed ? *runSeed : drawSeed();
   }
   // Every process samples from rank 0's seed.

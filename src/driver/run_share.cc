@@ -59,7 +59,7 @@ RunStartNote runStartFromBytes(const std::string& bytes) {
         },
         rule.field);
   }
-  note.settings.points = static_cast<PointSet>(in.integer());
+  note.settings.points = static_cast<PointKind>(in.integer());
   const std::int64_t digits = in.integer();
   if (digits >= 0) note.settings.digits = static_cast<int>(digits);
   note.settings.counting = static_cast<CountingChoice>(in.integer());

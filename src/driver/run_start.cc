@@ -73,7 +73,7 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   for (const std::string& line : unusedOptionLines(settings)) printError(line);
   if (stop.stop_requested()) return RunStart::kStopped;
   if (const std::optional<PointDesign> design = pointDesignFor(settings)) {
-    printLine(std::string(pointSetName(settings.points)) + " points: " +
+    printLine(std::string(pointKindRow(design->points).name) + " points: " +
               std::to_string(design->replicates) + " independent sets of " +
               std::to_string(design->replicateJobs) + ", " +
               std::to_string(design->jobCount()) +
@@ -90,7 +90,7 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   const SystemFolders folders = findSystemFolders(settings.MaxMatrix);
   // A sampling run draws its seed before the check, which draws the
   // phases' samples from it where their bands might collapse.
-  if (!settings.ExactDistributions) {
+  if (drawsSamples(pointKindFor(settings))) {
     runSeed = options.seed ? *options.seed : drawSeed();
   }
   // --check times its phases on the first system's first mode, which a run

@@ -34,7 +34,7 @@ void printSystemBanner(const RunSettings& settings, int i) {
   printLine("Loading a square matrix with " +
             std::to_string(settings.Dimensions) + " variables.");
   std::ostringstream line;
-  if (settings.ExactDistributions) {
+  if (!drawsSamples(pointKindFor(settings))) {
     printLine("Each of them will be represented by " +
               std::to_string(settings.IntegrationPrecision) + " instances.");
     // Printed as a double, as it always was ("Expect 6.25e+06 jobs ...");
@@ -45,7 +45,7 @@ void printSystemBanner(const RunSettings& settings, int i) {
     // The rounds stop at the first that meets the rule: the last round's
     // samples are the most a phase uses.
     line << "Each RHS distribution will be represented by at most "
-         << digitsRounds(settings.points, settings.SampleCount)
+         << digitsRounds(pointKindFor(settings), settings.SampleCount)
                 .back()
                 .jobCount()
          << " samples (--digits " << *settings.digits << ").";

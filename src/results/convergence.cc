@@ -111,7 +111,7 @@ void replicateErrorsSoFar(const BatchSums& batches, std::size_t position,
       k, sampleFraction);
 }
 
-Convergence positionSeries(PointSet kind, const BatchSums& batches,
+Convergence positionSeries(PointKind kind, const BatchSums& batches,
                            std::size_t position, const PositionBands& bands,
                            const std::vector<BatchEstimate>& estimates,
                            const std::optional<PositionErrors>& errors,

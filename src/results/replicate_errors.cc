@@ -45,7 +45,7 @@ double replicateFractionError(const BatchSums& batches, std::size_t position,
 
 std::optional<PositionErrors> replicateErrors(
     const PositionBands& bands, const BatchSums& batches, std::size_t position,
-    const std::vector<BatchEstimate>& estimates, PointSet points) {
+    const std::vector<BatchEstimate>& estimates, PointKind points) {
   const std::size_t h = estimates.size();
   if (h < 2) return std::nullopt;
   PositionErrors errors;

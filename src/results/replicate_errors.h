@@ -24,7 +24,7 @@ namespace linprob {
 
 std::optional<PositionErrors> replicateErrors(
     const PositionBands& bands, const BatchSums& batches, std::size_t position,
-    const std::vector<BatchEstimate>& estimates, PointSet points);
+    const std::vector<BatchEstimate>& estimates, PointKind points);
 
 // The error of the fraction of a position's mass below `value` from the
 // spread of the batches' own shares below it (their histograms), over the

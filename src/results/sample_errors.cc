@@ -99,7 +99,7 @@ std::optional<PositionErrors> independentSampleErrors(
   if (estimates != nullptr) {
     const ShortestErrors shortest =
         shortestErrors(*estimates, total, jobs, fine, k,
-                       shortestRate(PointSet::kRandom));
+                       shortestRate(PointKind::kRandom));
     coverage.shortestLower = shortest.lower;
     coverage.shortestUpper = shortest.upper;
   }

@@ -38,8 +38,8 @@ ShortestErrors shortestErrors(const std::vector<BatchEstimate>& estimates,
   return errors;
 }
 
-double shortestRate(PointSet points) {
-  return points == PointSet::kSobol ? 2.0 / 7.0 : 1.0 / 3.0;
+double shortestRate(PointKind points) {
+  return pointKindRow(points).shortestRate;
 }
 
 namespace {

@@ -7,7 +7,8 @@
 // for h such batches. The rate is 1/3 for independent samples and Latin
 // hypercube designs; the error of scrambled Sobol' points near an edge is
 // rougher than that of independent samples, and their shortest interval
-// settles more slowly against their own means: taken at 1/4 (shortestRate).
+// settles more slowly against their own means: taken at 2/7 (shortestRate,
+// the kind's row in point_kinds.h).
 //
 // The histogram's resolution adds to that: near the shortest interval the
 // width changes little as the interval slides, so several left borders
@@ -21,7 +22,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "distributions/point_design.h"
+#include "distributions/point_kinds.h"
 #include "results/batch_estimates.h"
 #include "solve/fine_histogram.h"
 
@@ -42,7 +43,7 @@ ShortestErrors shortestErrors(const std::vector<BatchEstimate>& estimates,
                               double total, std::uint64_t jobs,
                               const FineHistogram& fine, double k,
                               double rate);
-double shortestRate(PointSet points);
+double shortestRate(PointKind points);
 
 // The spans of the values of the lower and the upper ends of every interval
 // of the least width that holds 95 % of the histogram's mass.

@@ -13,9 +13,10 @@ const char* errorDesignName(ErrorDesign design) {
                                             : "independent samples";
 }
 
-ErrorDesign errorDesignOf(PointSet points) {
-  return points == PointSet::kRandom ? ErrorDesign::kIndependentSamples
-                                     : ErrorDesign::kIndependentReplicates;
+ErrorDesign errorDesignOf(PointKind points) {
+  return pointKindRow(points).replicates == Replicates::kOne
+             ? ErrorDesign::kIndependentSamples
+             : ErrorDesign::kIndependentReplicates;
 }
 
 std::string missingEndsReason(const CoverageErrors& coverage,

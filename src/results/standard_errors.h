@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "distributions/point_design.h"
+#include "distributions/point_kinds.h"
 #include "results/batch_estimates.h"
 #include "solve/band_table.h"
 #include "solve/batch_sums.h"
@@ -41,7 +41,7 @@ enum class ErrorDesign { kIndependentSamples, kIndependentReplicates };
 
 // "independent samples", "replicates": as results.json names them.
 const char* errorDesignName(ErrorDesign design);
-ErrorDesign errorDesignOf(PointSet points);
+ErrorDesign errorDesignOf(PointKind points);
 
 struct CoverageErrors {
   double symmetricLower = 0.0;
@@ -67,7 +67,7 @@ struct PositionErrors {
 // moments and fine histograms), and where it has two batches or more their
 // sums and estimates (phaseEstimates of both).
 struct PhaseErrorInputs {
-  PointSet points = PointSet::kRandom;
+  PointKind points = PointKind::kRandom;
   const PhaseBands* bands = nullptr;
   const BatchSums* batches = nullptr;          // may be null
   const PhaseEstimates* estimates = nullptr;   // with batches

@@ -40,7 +40,7 @@
 
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
-#include "distributions/enumeration_source.h"
+#include "distributions/enumeration_jobs.h"
 #include "linear/linear_system.h"
 #include "solve/extremes.h"
 

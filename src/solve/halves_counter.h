@@ -50,7 +50,7 @@
 #include <stop_token>
 #include <vector>
 
-#include "distributions/enumeration_source.h"
+#include "distributions/enumeration_jobs.h"
 #include "linear/linear_system.h"
 #include "solve/band_counter.h"
 #include "solve/contributions.h"

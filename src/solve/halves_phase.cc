@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stop_token>
 
+#include "distributions/enumeration_source.h"
 #include "distributions/job_block.h"
 #include "linear/step_replay.h"
 #include "solve/chunk_threads.h"

@@ -25,7 +25,7 @@
 #include <optional>
 #include <vector>
 
-#include "distributions/enumeration_source.h"
+#include "distributions/enumeration_jobs.h"
 #include "linear/linear_system.h"
 #include "solve/band_counter.h"
 #include "solve/chunk_exchange.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "distributions/job_block.h"
-#include "distributions/enumeration_source.h"
+#include "distributions/enumeration_jobs.h"
 #include "linear/linear_system.h"
 
 namespace linprob {

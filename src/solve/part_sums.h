@@ -22,7 +22,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "distributions/enumeration_source.h"
+#include "distributions/enumeration_jobs.h"
 #include "solve/contributions.h"
 
 namespace linprob {

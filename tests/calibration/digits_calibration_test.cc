@@ -29,7 +29,7 @@ namespace linprob {
 namespace {
 
 class DigitsPrecision
-    : public ::testing::TestWithParam<std::tuple<int, PointSet>> {};
+    : public ::testing::TestWithParam<std::tuple<int, PointKind>> {};
 
 TEST_P(DigitsPrecision, StatedValuesLieWithinTheirTolerance) {
   const auto [digits, points] = GetParam();
@@ -99,7 +99,7 @@ TEST_P(DigitsPrecision, StatedValuesLieWithinTheirTolerance) {
   }
   std::printf("--digits %d, %s: %d of %d values within delta, rule met in %d "
               "of %d phases, samples %llu to %llu\n",
-              digits, pointSetName(points), within, stated, ruleMet, seeds,
+              digits, pointKindRow(points).name, within, stated, ruleMet, seeds,
               static_cast<unsigned long long>(
                   *std::min_element(jobs.begin(), jobs.end())),
               static_cast<unsigned long long>(
@@ -111,8 +111,8 @@ TEST_P(DigitsPrecision, StatedValuesLieWithinTheirTolerance) {
 INSTANTIATE_TEST_SUITE_P(
     DigitsAndPoints, DigitsPrecision,
     ::testing::Combine(::testing::Values(1, 2, 3),
-                       ::testing::Values(PointSet::kRandom, PointSet::kSobol,
-                                         PointSet::kLatinHypercube)));
+                       ::testing::Values(PointKind::kRandom, PointKind::kSobol,
+                                         PointKind::kLatinHypercube)));
 
 }  // namespace
 }  // namespace linprob

@@ -29,8 +29,8 @@
 #include <utility>
 #include <vector>
 
-#include "distributions/job_source_kinds.h"
-#include "distributions/point_source.h"
+#include "distributions/point_kinds.h"
+#include "distributions/sampling_source.h"
 #include "linear/linear_system.h"
 #include "results/batch_estimates.h"
 #include "results/coverage_interval.h"
@@ -52,7 +52,7 @@ struct Tally {
 };
 
 struct Case {
-  PointSet points;
+  PointKind points;
   int samples;
   int seeds;
 };
@@ -85,8 +85,8 @@ class Calibration {
       request.entries = testing::pairEntries(means, variances);
       request.count = c.samples;
       request.seed = static_cast<std::uint64_t>(seed) * 7919u + c.samples;
-      request.points = c.points;
-      const std::unique_ptr<JobSource> source = makeSamplingSource(request);
+      request.kind = c.points;
+      const std::unique_ptr<JobSource> source = makeJobSource(request);
       SolveOptions options{.solverThreads = 1, .histogramPrecision = 10};
       options.references = {exactMean[0], exactMean[1]};
       const PhaseCounts counts = countPhase(*source, system_, options);
@@ -152,7 +152,7 @@ class Calibration {
   LinearSystem system_;
 };
 
-class ErrorCalibration : public ::testing::TestWithParam<PointSet> {};
+class ErrorCalibration : public ::testing::TestWithParam<PointKind> {};
 
 TEST_P(ErrorCalibration, KStandardErrorsCoverTheExactValues) {
   const Calibration calibration;
@@ -173,7 +173,7 @@ TEST_P(ErrorCalibration, KStandardErrorsCoverTheExactValues) {
     const auto tallies = calibration.run(c, endsMissing);
     ::testing::internal::GetCapturedStdout();
     char line[256];
-    std::snprintf(line, sizeof line, "%s N=%d:", pointSetName(c.points),
+    std::snprintf(line, sizeof line, "%s N=%d:", pointKindRow(c.points).name,
                   samples);
     table += line;
     for (const auto& [what, t] : tallies) {
@@ -201,8 +201,8 @@ TEST_P(ErrorCalibration, KStandardErrorsCoverTheExactValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Points, ErrorCalibration,
-                         ::testing::Values(PointSet::kRandom, PointSet::kSobol,
-                                           PointSet::kLatinHypercube));
+                         ::testing::Values(PointKind::kRandom, PointKind::kSobol,
+                                           PointKind::kLatinHypercube));
 
 }  // namespace
 }  // namespace linprob

@@ -16,7 +16,7 @@ TEST(UnusedOptionsTest, DigitsAndPointsDoNothingInEnumeration) {
   RunSettings settings;  // enumeration
   EXPECT_TRUE(unusedOptionLines(settings).empty());
   settings.digits = 2;
-  settings.points = PointSet::kSobol;
+  settings.points = PointKind::kSobol;
   EXPECT_EQ(unusedOptionLines(settings),
             (std::vector<std::string>{
                 "--points sobol: has no effect in enumeration "

@@ -169,17 +169,17 @@ TEST(RunPlanTest, NamesThePointsOfASamplingPhase) {
   settings.SampleCount = 1000;
   EXPECT_EQ(planLines(makeRunPlan(RunConfig(settings)), 1.0)[5],
             "Jobs per phase: 1000 (random samples)");
-  settings.points = PointSet::kSobol;
+  settings.points = PointKind::kSobol;
   EXPECT_EQ(planLines(makeRunPlan(RunConfig(settings)), 1.0)[5],
             "Jobs per phase: 1024 (sobol points: 16 independently scrambled "
             "sets of 64 Sobol' points)");
-  settings.points = PointSet::kLatinHypercube;
+  settings.points = PointKind::kLatinHypercube;
   EXPECT_EQ(planLines(makeRunPlan(RunConfig(settings)), 1.0)[5],
             "Jobs per phase: 1008 (lhs points: 16 Latin hypercube designs of "
             "63 points)");
-  // Enumeration has no points.
+  // Enumeration's points are every combination, whatever --points says.
   settings.ExactDistributions = true;
-  EXPECT_EQ(makeRunPlan(RunConfig(settings)).points, PointSet::kRandom);
+  EXPECT_EQ(makeRunPlan(RunConfig(settings)).points, PointKind::kEnumeration);
 }
 
 TEST(RunPlanTest, MemoryBudgetLineSaysWhetherASamplingPhaseKeepsItsValues) {
@@ -198,6 +198,13 @@ TEST(RunPlanTest, MemoryBudgetLineSaysWhetherASamplingPhaseKeepsItsValues) {
             "Memory budget: 0 MiB (--memory-budget); a phase's 40 MiB of "
             "solved values exceed it: each sample is drawn and replayed "
             "twice");
+  // 16 Latin hypercube designs of 1250 points keep 2 blocks each, 32 in
+  // all, not the 20 that 20000 samples would fill end to end.
+  settings.SampleCount = 20000;
+  settings.points = PointKind::kLatinHypercube;
+  EXPECT_EQ(memoryBudgetLine(makeRunPlan(RunConfig(settings)), 512u << 20),
+            "Memory budget: 512 MiB (--memory-budget); a phase keeps its "
+            "126 MiB of solved values for its second pass");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "distributions/point_design.h"
 #include "distributions/sample_blocks.h"
 
 namespace linprob {
@@ -192,9 +193,11 @@ TEST(ChunkPlanTest, ChunkJobsAddUpToThePhase) {
   EXPECT_EQ(samples.blockJobs(96), kBlockJobs);
   EXPECT_EQ(samples.blockJobs(97), 100000u - 97 * kBlockJobs);
   EXPECT_EQ(samples.blockJobs(98), 0u);
+  const PointDesign random = pointDesign(PointKind::kRandom, 100000);
+  EXPECT_EQ(random.blockCount(), samples.blockCount());
   std::uint64_t total = 0;
-  for (std::size_t c = 0; c < samples.chunkPlan().chunks; ++c) {
-    total += samples.chunkJobs(c);
+  for (std::size_t c = 0; c < random.chunkPlan().chunks; ++c) {
+    total += random.chunkJobs(c);
   }
   EXPECT_EQ(total, 100000u);
 }

@@ -5,22 +5,40 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "distributions/entry_quantiles.h"
+#include "distributions/job_source.h"
 #include "distributions/sample_blocks.h"
+#include "distributions/sobol_points.h"
 #include "support/pair_entries.h"
 
 namespace linprob {
 namespace {
 
+// The generator of `design`'s kind for entries with these pairs.
+std::unique_ptr<PointGenerator> pointsOf(Family family,
+                                         std::vector<double> first,
+                                         std::vector<double> second,
+                                         std::uint64_t seed,
+                                         const PointDesign& design) {
+  SourceRequest request;
+  request.family = &familyInfo(family);
+  request.n = static_cast<unsigned>(first.size());
+  request.entries = testing::pairEntries(first, second);
+  request.seed = seed;
+  request.kind = design.points;
+  return pointKindRow(design.points).generator(request, design);
+}
+
 // Every job of a design, [entry][replicate * N + job], filling the units
 // backwards; checks the weights and the zeroed lanes on the way.
-std::vector<std::vector<double>> fillAll(const PointBlocks& blocks,
-                                         unsigned n) {
-  const PointDesign& d = blocks.design();
+std::vector<std::vector<double>> fillAll(const PointGenerator& blocks,
+                                         const PointDesign& d, unsigned n) {
   std::vector<std::vector<double>> values(n, std::vector<double>(d.jobCount()));
   JobBlock block(n);
   for (std::uint64_t u = d.blockCount(); u-- > 0;) {
@@ -42,11 +60,10 @@ std::vector<std::vector<double>> fillAll(const PointBlocks& blocks,
 TEST(PointBlocks, FillsReplicatesThroughTheInverseDistributions) {
   // Two replicates of 2048 sobol points; the uniform entry on [0, 1]
   // shows the points themselves, the triangular one their quantiles.
-  const PointDesign design{PointSet::kSobol, 2, 2048};
-  const PointBlocks blocks(familyInfo(Family::kUniform),
-                           testing::pairEntries({0.0, -1.0}, {1.0, 1.0}), 42,
-                           design);
-  const std::vector<std::vector<double>> values = fillAll(blocks, 2);
+  const PointDesign design{PointKind::kSobol, 2, 2048};
+  const auto blocks =
+      pointsOf(Family::kUniform, {0.0, -1.0}, {1.0, 1.0}, 42, design);
+  const std::vector<std::vector<double>> values = fillAll(*blocks, design, 2);
   const SobolPoints points(2, 11, 42);
   std::vector<double> expected(2048);
   for (unsigned r = 0; r < 2; ++r) {
@@ -65,16 +82,13 @@ TEST(PointBlocks, FillsReplicatesThroughTheInverseDistributions) {
 TEST(PointBlocks, RejectsDesignsItCannotFill) {
   const auto message = [](const PointDesign& design) {
     try {
-      PointBlocks blocks(familyInfo(Family::kNormal),
-                         testing::pairEntries({0.0}, {1.0}), 1, design);
+      pointsOf(Family::kNormal, {0.0}, {1.0}, 1, design);
     } catch (const std::invalid_argument& error) {
       return std::string(error.what());
     }
     return std::string("no error");
   };
-  EXPECT_EQ(message(PointDesign{PointSet::kRandom, 1, 100}),
-            "point blocks: random points are drawn by SampleBlocks");
-  EXPECT_EQ(message(PointDesign{PointSet::kSobol, 16, 3000}),
+  EXPECT_EQ(message(PointDesign{PointKind::kSobol, 16, 3000}),
             "point blocks: 3000 sobol points per replicate is not a power of "
             "two");
 }
@@ -94,7 +108,7 @@ TEST(PointBlocks, SobolPointsBeatRandomSamplesOnASum) {
   auto cdf = [](double x) { return 0.5 * std::erfc(-x / (2.0 * std::sqrt(2.0))); };
   double squares[2][2] = {};  // [random, sobol][mean, bands]
   for (std::uint64_t seed = 1; seed <= 20; ++seed) {
-    const PointDesign design{PointSet::kSobol, 16, 1024};
+    const PointDesign design{PointKind::kSobol, 16, 1024};
     SamplingJobs jobs;
     jobs.n = kEntries;
     jobs.family = Family::kNormal;
@@ -102,8 +116,8 @@ TEST(PointBlocks, SobolPointsBeatRandomSamplesOnASum) {
     jobs.sampleCount = static_cast<int>(design.jobCount());
     jobs.seed = seed;
     const SampleBlocks random(jobs);
-    const PointBlocks sobol(familyInfo(Family::kNormal), jobs.parameters,
-                            seed, design);
+    const auto sobol =
+        pointsOf(Family::kNormal, means, variances, seed, design);
     for (int kind = 0; kind < 2; ++kind) {
       std::vector<double> sums;
       JobBlock block(kEntries);
@@ -111,7 +125,7 @@ TEST(PointBlocks, SobolPointsBeatRandomSamplesOnASum) {
           kind == 0 ? jobs.blockCount() : design.blockCount();
       for (std::uint64_t u = 0; u < units; ++u) {
         const std::size_t count =
-            kind == 0 ? random.fill(u, block) : sobol.fill(u, block);
+            kind == 0 ? random.fill(u, block) : sobol->fill(u, block);
         for (std::size_t s = 0; s < count; ++s) {
           double x = 0.0;
           for (unsigned e = 0; e < kEntries; ++e) x += block.entry(e)[s];

@@ -12,24 +12,26 @@ namespace linprob {
 namespace {
 
 TEST(PointDesign, FixedCountsRoundUpPerReplicate) {
-  const PointDesign sobol = pointDesign(PointSet::kSobol, 100000);
+  const PointDesign sobol = pointDesign(PointKind::kSobol, 100000);
   EXPECT_EQ(sobol.replicates, kReplicates);
   EXPECT_EQ(sobol.replicateJobs, 8192u);
   EXPECT_EQ(sobol.jobCount(), 131072u);
-  EXPECT_EQ(pointDesign(PointSet::kSobol, 65536).jobCount(), 65536u);
-  const PointDesign lhs = pointDesign(PointSet::kLatinHypercube, 100001);
+  EXPECT_EQ(pointDesign(PointKind::kSobol, 65536).jobCount(), 65536u);
+  const PointDesign lhs = pointDesign(PointKind::kLatinHypercube, 100001);
   EXPECT_EQ(lhs.replicateJobs, 6251u);
-  EXPECT_EQ(pointDesign(PointSet::kRandom, 100001).jobCount(), 100001u);
-  EXPECT_EQ(pointDesign(PointSet::kSobol, 0).chunkPlan().chunks, 0u);
+  EXPECT_EQ(pointDesign(PointKind::kRandom, 100001).jobCount(), 100001u);
+  EXPECT_EQ(pointDesign(PointKind::kSobol, 0).chunkPlan().chunks, 0u);
 }
 
 TEST(PointDesign, OneRandomReplicateIsTodaysChunkPlan) {
   for (const int samples : {1, 1000, 1025, 16384, 100000, 4200000, 9000000}) {
     SamplingJobs jobs;
     jobs.sampleCount = samples;
-    const PointDesign design = pointDesign(PointSet::kRandom, samples);
-    EXPECT_EQ(design.chunkPlan().units, jobs.chunkPlan().units);
-    EXPECT_EQ(design.chunkPlan().chunks, jobs.chunkPlan().chunks);
+    const PointDesign design = pointDesign(PointKind::kRandom, samples);
+    const ChunkPlan blockPlan = ChunkPlan::of(
+        jobs.blockCount(), static_cast<std::uint64_t>(samples));
+    EXPECT_EQ(design.chunkPlan().units, blockPlan.units);
+    EXPECT_EQ(design.chunkPlan().chunks, blockPlan.chunks);
     const std::uint64_t blocks = jobs.blockCount();
     EXPECT_EQ(design.batchCount(), std::min<std::uint64_t>(blocks, kReplicates));
     // Consecutive groups of blocks, one to two blocks apart in size.
@@ -54,10 +56,10 @@ TEST(PointDesign, OneRandomReplicateIsTodaysChunkPlan) {
 
 TEST(PointDesign, ChunksNestInReplicates) {
   for (const PointDesign design :
-       {PointDesign{PointSet::kSobol, 16, 8192},
-        PointDesign{PointSet::kLatinHypercube, 16, 6251},
-        PointDesign{PointSet::kLatinHypercube, 16, 1000000},
-        PointDesign{PointSet::kSobol, 16, 1}}) {
+       {PointDesign{PointKind::kSobol, 16, 8192},
+        PointDesign{PointKind::kLatinHypercube, 16, 6251},
+        PointDesign{PointKind::kLatinHypercube, 16, 1000000},
+        PointDesign{PointKind::kSobol, 16, 1}}) {
     const ChunkPlan plan = design.chunkPlan();
     EXPECT_EQ(plan.chunks % design.replicates, 0u);
     EXPECT_EQ(design.batchCount(), design.replicates);
@@ -80,7 +82,7 @@ TEST(PointDesign, ChunksNestInReplicates) {
 }
 
 TEST(PointDesign, DigitsRoundsDoubleUpToTheCeiling) {
-  const auto each = [](PointSet points, int ceiling) {
+  const auto each = [](PointKind points, int ceiling) {
     std::vector<std::uint64_t> sizes;
     for (const PointDesign& round : digitsRounds(points, ceiling)) {
       EXPECT_EQ(round.replicates, kReplicates);
@@ -89,17 +91,17 @@ TEST(PointDesign, DigitsRoundsDoubleUpToTheCeiling) {
     return sizes;
   };
   using Sizes = std::vector<std::uint64_t>;
-  EXPECT_EQ(each(PointSet::kRandom, 100000), (Sizes{1024, 2048, 4096, 6250}));
+  EXPECT_EQ(each(PointKind::kRandom, 100000), (Sizes{1024, 2048, 4096, 6250}));
   // The ceiling is reached, not cut to a whole number of blocks.
-  EXPECT_EQ(each(PointSet::kRandom, 20000), (Sizes{1024, 1250}));
-  EXPECT_EQ(each(PointSet::kLatinHypercube, 65536),
+  EXPECT_EQ(each(PointKind::kRandom, 20000), (Sizes{1024, 1250}));
+  EXPECT_EQ(each(PointKind::kLatinHypercube, 65536),
             (Sizes{1024, 2048, 4096}));
-  EXPECT_EQ(each(PointSet::kSobol, 100000),
+  EXPECT_EQ(each(PointKind::kSobol, 100000),
             (Sizes{1024, 2048, 4096, 8192}));
-  EXPECT_EQ(each(PointSet::kSobol, 5000), (Sizes{512}));
-  EXPECT_EQ(each(PointSet::kRandom, 5000), (Sizes{312}));
+  EXPECT_EQ(each(PointKind::kSobol, 5000), (Sizes{512}));
+  EXPECT_EQ(each(PointKind::kRandom, 5000), (Sizes{312}));
   // Too few for batches: the one fixed-count design.
-  const std::vector<PointDesign> tiny = digitsRounds(PointSet::kRandom, 20);
+  const std::vector<PointDesign> tiny = digitsRounds(PointKind::kRandom, 20);
   ASSERT_EQ(tiny.size(), 1u);
   EXPECT_EQ(tiny[0].jobCount(), 20u);
 }

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "support/random_source.h"
+
 namespace linprob {
 namespace {
 
@@ -29,8 +31,9 @@ TEST(SamplingSourceTest, PushesTheChunksInOrder) {
   jobs.parameters = testing::pairEntries({0.0, -1.0}, {1.0, 1.0});
   jobs.sampleCount = 100000;
   ChunkQueue queue(jobs.sampleCount);
+  const auto source = testing_support::randomSource(jobs);
   ::testing::internal::CaptureStdout();
-  SamplingSource(jobs).produce(queue, 0, {}, {});
+  source->produce(queue, 0, {}, {});
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(queue.queuedJobs(), 100000u);
   ::testing::internal::CaptureStdout();
@@ -39,7 +42,7 @@ TEST(SamplingSourceTest, PushesTheChunksInOrder) {
   std::uint64_t total = 0;
   while (const std::optional<JobChunk> chunk = queue.pop()) {
     indices.push_back(chunk->index);
-    EXPECT_EQ(chunk->jobs, jobs.chunkJobs(chunk->index));
+    EXPECT_EQ(chunk->jobs, source->chunkJobs(chunk->index));
     total += chunk->jobs;
   }
   ::testing::internal::GetCapturedStdout();
@@ -49,12 +52,12 @@ TEST(SamplingSourceTest, PushesTheChunksInOrder) {
   EXPECT_TRUE(queue.empty());
 
   jobs.sampleCount = 0;
-  SamplingSource(jobs).produce(queue, 0, {}, {});
+  testing_support::randomSource(jobs)->produce(queue, 0, {}, {});
   EXPECT_TRUE(queue.empty());
 
   // Rank 1 of 4 pushes chunks 1 and 5 of the six.
   jobs.sampleCount = 100000;
-  SamplingSource(jobs).produce(queue, 0, {}, ChunkShare{1, 4});
+  source->produce(queue, 0, {}, ChunkShare{1, 4});
   ::testing::internal::CaptureStdout();
   queue.pushStopper();
   indices.clear();

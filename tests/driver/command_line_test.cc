@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "distributions/point_kinds.h"
 #include "support/program_run.h"
 
 namespace linprob {
@@ -33,7 +34,7 @@ TEST(CommandLineTest, NoArgumentsIsTheRunOfOldWithTheTerminalsProgress) {
     EXPECT_FALSE(options.checkOnly);
     EXPECT_EQ(options.report, ReportChoice::kWritten);
     EXPECT_EQ(options.memoryBudget, 512u << 20);
-    EXPECT_EQ(options.points, PointSet::kRandom);
+    EXPECT_EQ(options.points, PointKind::kRandom);
     EXPECT_EQ(options.counting, CountingChoice::kCheaper);
     EXPECT_EQ(options.halvesMemory, std::uint64_t{1} << 30);
   }
@@ -61,9 +62,17 @@ TEST(CommandLineTest, TakesEveryOption) {
   ASSERT_TRUE(repeated.run.has_value()) << repeated.text;
   EXPECT_EQ(repeated.run->solverThreads, 7);
   EXPECT_EQ(repeated.run->seed, 0u);
-  EXPECT_EQ(repeated.run->points, PointSet::kLatinHypercube);
-  EXPECT_EQ(parse({"--points", "sobol"}).run->points, PointSet::kSobol);
-  EXPECT_EQ(parse({"--points", "random"}).run->points, PointSet::kRandom);
+  EXPECT_EQ(repeated.run->points, PointKind::kLatinHypercube);
+  EXPECT_EQ(parse({"--points", "sobol"}).run->points, PointKind::kSobol);
+  EXPECT_EQ(parse({"--points", "random"}).run->points, PointKind::kRandom);
+  // Every kind that samples is an argument of --points, named in --help;
+  // enumeration is not.
+  for (const PointKindRow& row : kPointKindRows) {
+    if (!drawsSamples(row.kind)) continue;
+    EXPECT_EQ(parse({"--points", row.name}).run->points, row.kind);
+    EXPECT_NE(helpText().find(row.name), std::string::npos) << row.name;
+  }
+  EXPECT_FALSE(parse({"--points", "enumeration"}).run.has_value());
   EXPECT_EQ(parse({"--digits", "4"}).run->digits, 4);
   EXPECT_FALSE(parse({}).run->digits.has_value());
   EXPECT_FALSE(repeated.run->showProgress);

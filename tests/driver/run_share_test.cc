@@ -90,7 +90,7 @@ TEST(RunShareTest, AStopEveryProcessMeetsEndsEachAlone) {
 TEST(RunShareTest, TheStartComesBackAsItLeft) {
   RunStartNote note;
   note.settings = RunSettings{7,  3,  5,     11, 13, 17, false,
-                              19, PointSet::kSobol, 3,  CountingChoice::kHalves,
+                              19, PointKind::kSobol, 3,  CountingChoice::kHalves,
                               std::uint64_t{23} << 20};
   const RunStartNote back = runStartFromBytes(toBytes(note));
   EXPECT_FALSE(back.endStatus.has_value());
@@ -102,7 +102,7 @@ TEST(RunShareTest, TheStartComesBackAsItLeft) {
   EXPECT_EQ(back.settings.MaxMatrix, 17);
   EXPECT_FALSE(back.settings.ExactDistributions);
   EXPECT_EQ(back.settings.SampleCount, 19);
-  EXPECT_EQ(back.settings.points, PointSet::kSobol);
+  EXPECT_EQ(back.settings.points, PointKind::kSobol);
   EXPECT_EQ(back.settings.digits, 3);
   EXPECT_EQ(back.settings.counting, CountingChoice::kHalves);
   EXPECT_EQ(back.settings.halvesMemory, std::uint64_t{23} << 20);

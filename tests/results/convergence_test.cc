@@ -112,9 +112,9 @@ class ConvergenceTest : public ::testing::Test {
 
 TEST_F(ConvergenceTest, PointsPoolTheFirstBatchesAndEndAtThePhasesOwn) {
   for (const std::size_t subBands : {kFineSubBands, std::size_t{1024}}) {
-    for (const PointSet kind : {PointSet::kRandom, PointSet::kSobol}) {
+    for (const PointKind kind : {PointKind::kRandom, PointKind::kSobol}) {
       SCOPED_TRACE(subBands);
-      SCOPED_TRACE(pointSetName(kind));
+      SCOPED_TRACE(pointKindRow(kind).name);
       const ErrorDesign design = errorDesignOf(kind);
       const BatchSums batches = count(subBands);
       const PhaseEstimates estimates = phaseEstimates(batches, bands_);
@@ -176,7 +176,7 @@ TEST_F(ConvergenceTest, NoneWithoutMomentsOrASecondBatchAndOneJobCountEach) {
       {
         try {
           const PhaseEstimates estimates = phaseEstimates(batches, bands_);
-          convergenceSeries(PhaseErrorInputs{PointSet::kSobol, &bands_,
+          convergenceSeries(PhaseErrorInputs{PointKind::kSobol, &bands_,
                                              &batches, &estimates},
                             {}, std::vector<std::uint64_t>{1, 2});
         } catch (const std::invalid_argument& e) {
@@ -203,7 +203,7 @@ TEST_F(ConvergenceTest, NoneWithoutMomentsOrASecondBatchAndOneJobCountEach) {
   const std::vector<std::uint64_t> two = {10, 10};
   for (BatchSums* batchSums : {&plain, &lone}) {
     const PhaseEstimates estimates = phaseEstimates(*batchSums, bands_);
-    EXPECT_FALSE(convergenceSeries(PhaseErrorInputs{PointSet::kSobol,
+    EXPECT_FALSE(convergenceSeries(PhaseErrorInputs{PointKind::kSobol,
                                                     &bands_, batchSums, &estimates},
                                    {}, two)[0]);
   }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "distributions/enumeration_source.h"
-#include "distributions/job_source_kinds.h"
+#include "distributions/point_kinds.h"
 #include "linear/step_replay.h"
 #include "solve/phase_solver.h"
 #include "support/pair_entries.h"
@@ -178,7 +178,7 @@ TEST(CoverageInterval, PrintedIntervalsHoldTheirShareOfALattice) {
       std::vector<double>(n, std::sqrt(3.0)));
   request.count = 6;
   const std::unique_ptr<JobSource> source =
-      makeJobSource(JobSourceKind::kEnumeration, request);
+      makeJobSource(request);
   ASSERT_NE(source->cells(), nullptr);
 
   std::vector<CoverageInterval> found;

@@ -13,6 +13,7 @@
 #include "results/convergence.h"
 #include "solve/phase_solver.h"
 #include "support/pair_entries.h"
+#include "support/random_source.h"
 
 namespace linprob {
 namespace {
@@ -48,8 +49,9 @@ TEST(PositionThreadsTest, BatchEstimatesAndConvergenceDoNotDependOnThreads) {
     second[e] = first[e] + 0.5;
     references[e] = 0.1 * e;
   }
-  const SamplingSource source(
-      SamplingJobs{n, Family::kTriangular, testing::pairEntries(first, second), 20000, 5});
+  const auto sourceMade = testing_support::randomSource(SamplingJobs{
+      n, Family::kTriangular, testing::pairEntries(first, second), 20000, 5});
+  const JobSource& source = *sourceMade;
   SolveOptions options{.solverThreads = 2, .histogramPrecision = 7,
                        .references = references};
   ::testing::internal::CaptureStdout();
@@ -72,7 +74,7 @@ TEST(PositionThreadsTest, BatchEstimatesAndConvergenceDoNotDependOnThreads) {
       expectSame(one[e][r].coverage, three[e][r].coverage);
     }
   }
-  const PhaseErrorInputs inputs{PointSet::kRandom,
+  const PhaseErrorInputs inputs{PointKind::kRandom,
                                 &counts.bands, &*counts.batches, &one};
   const auto errorsOne = standardErrors(inputs, 1);
   const auto errorsThree = standardErrors(inputs, 3);

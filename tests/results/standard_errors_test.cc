@@ -111,7 +111,7 @@ TEST_F(StandardErrorsTest, ReplicatesSpreadAndJackknife) {
   feed(batches);
   const PhaseEstimates estimates = phaseEstimates(batches, bands_);
   const auto errors = standardErrors(PhaseErrorInputs{
-      PointSet::kLatinHypercube, &bands_, &batches, &estimates});
+      PointKind::kLatinHypercube, &bands_, &batches, &estimates});
   ASSERT_EQ(errors.size(), 2u);
   for (std::size_t e = 0; e < 2; ++e) {
     SCOPED_TRACE(e);
@@ -180,7 +180,7 @@ TEST_F(StandardErrorsTest, IndependentSamplesFromTheSamples) {
   feed(batches);
   const PhaseEstimates estimates = phaseEstimates(batches, bands_);
   const auto errors = standardErrors(PhaseErrorInputs{
-      PointSet::kRandom, &bands_, &batches, &estimates});
+      PointKind::kRandom, &bands_, &batches, &estimates});
   const double n = kBatches * kJobs;
   for (std::size_t e = 0; e < 2; ++e) {
     SCOPED_TRACE(e);
@@ -212,7 +212,7 @@ TEST_F(StandardErrorsTest, IndependentSamplesFromTheSamples) {
   // Without batches the shortest interval's ends have no error, and the
   // reason says so.
   const auto alone = standardErrors(
-      PhaseErrorInputs{PointSet::kRandom, &bands_});
+      PhaseErrorInputs{PointKind::kRandom, &bands_});
   ASSERT_TRUE(alone[0] && alone[0]->coverage);
   EXPECT_EQ(alone[0]->mean, errors[0]->mean);
   EXPECT_GT(alone[0]->coverage->symmetricLower, 0.0);
@@ -237,7 +237,7 @@ TEST_F(StandardErrorsTest, FewSamplesGiveNoEndsButAllTheRest) {
     bands.fine->add(x, 1.0 / 64.0);
   }
   const auto errors =
-      standardErrors(PhaseErrorInputs{PointSet::kRandom, &few});
+      standardErrors(PhaseErrorInputs{PointKind::kRandom, &few});
   ASSERT_TRUE(errors[0] && errors[0]->coverage);
   EXPECT_GT(errors[0]->mean, 0.0);
   EXPECT_GT(errors[0]->sd, 0.0);
@@ -247,7 +247,7 @@ TEST_F(StandardErrorsTest, FewSamplesGiveNoEndsButAllTheRest) {
   // One sample has no error at all.
   few[0].count = 1;
   EXPECT_FALSE(standardErrors(
-      PhaseErrorInputs{PointSet::kRandom, &few})[0]);
+      PhaseErrorInputs{PointKind::kRandom, &few})[0]);
 }
 
 TEST_F(StandardErrorsTest, ReplicatesWithMassesAloneAndNothingFromOne) {
@@ -270,7 +270,7 @@ TEST_F(StandardErrorsTest, ReplicatesWithMassesAloneAndNothingFromOne) {
   }
   const PhaseEstimates plainEstimates = phaseEstimates(plain, counted);
   const auto errors = standardErrors(PhaseErrorInputs{
-      PointSet::kLatinHypercube, &counted, &plain, &plainEstimates});
+      PointKind::kLatinHypercube, &counted, &plain, &plainEstimates});
   ASSERT_TRUE(errors[0]);
   // Estimates 1 and 0 in bands 1 and 2, weights 1/2: u = 1/2, times W = 1;
   // a band no replicate reaches keeps one sample's share (of 2048).
@@ -282,7 +282,7 @@ TEST_F(StandardErrorsTest, ReplicatesWithMassesAloneAndNothingFromOne) {
   EXPECT_TRUE(std::isnan(errors[0]->mean));
   EXPECT_FALSE(errors[0]->coverage);
   const PhaseEstimates loneEstimates = phaseEstimates(lone, counted);
-  EXPECT_FALSE(standardErrors(PhaseErrorInputs{PointSet::kLatinHypercube,
+  EXPECT_FALSE(standardErrors(PhaseErrorInputs{PointKind::kLatinHypercube,
                                                &counted, &lone,
                                                &loneEstimates})[0]);
 }

@@ -16,6 +16,7 @@
 #include "solve/phase_solver.h"
 #include "support/in_process_ranks.h"
 #include "support/pair_entries.h"
+#include "support/random_source.h"
 
 namespace linprob {
 namespace {
@@ -43,7 +44,8 @@ Phase makePhase(Family family) {
 }
 
 PhaseCounts count(const Phase& phase, int threads, ProcessGroup* group) {
-  const SamplingSource source(phase.jobs);
+  const auto sourceMade = testing_support::randomSource(phase.jobs);
+  const JobSource& source = *sourceMade;
   SolveOptions options{.solverThreads = threads, .histogramPrecision = 7};
   options.references = phase.references;
   options.group = group;
@@ -65,7 +67,8 @@ void expectSameBits(const BatchSums& a, const BatchSums& b) {
 
 TEST(BatchParts, EachBatchHoldsItsOwnSamples) {
   const Phase phase = makePhase(Family::kUniform);
-  const SamplingSource source(phase.jobs);
+  const auto sourceMade = testing_support::randomSource(phase.jobs);
+  const JobSource& source = *sourceMade;
   ASSERT_EQ(source.chunkPlan().chunks, 4u);
   const auto parts = batchPartsOf(source);
   EXPECT_EQ(parts[0].size(), 4u);  // blocks 0 ... 16 of 69: batches 0 ... 3
@@ -77,7 +80,7 @@ TEST(BatchParts, EachBatchHoldsItsOwnSamples) {
   ASSERT_TRUE(counts.batches.has_value());
   const BatchSums& batches = *counts.batches;
   ASSERT_EQ(batches.batches(), 16u);
-  const PointDesign design = pointDesign(PointSet::kRandom, 70000);
+  const PointDesign design = pointDesign(PointKind::kRandom, 70000);
   const SampleBlocks draws(phase.jobs);
   JobBlock block(2);
   for (std::size_t e = 0; e < 2; ++e) {

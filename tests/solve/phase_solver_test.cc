@@ -29,6 +29,7 @@
 #include "support/phase_text.h"
 #include "support/sorted_reference.h"
 #include "support/pair_entries.h"
+#include "support/random_source.h"
 
 namespace linprob {
 namespace {
@@ -39,22 +40,22 @@ using testing::sortSamples;
 using testing::tabulateSortedTable;
 
 // What a test phase's jobs are: its cells or its samples.
-struct PhaseJobs {
+struct TestJobs {
   bool enumerate = true;
   EnumerationJobs enumeration;
   SamplingJobs sampling;
 };
 
-std::unique_ptr<JobSource> sourceOf(const PhaseJobs& jobs) {
+std::unique_ptr<JobSource> sourceOf(const TestJobs& jobs) {
   if (jobs.enumerate) {
     return std::make_unique<EnumerationSource>(jobs.enumeration);
   }
-  return std::make_unique<SamplingSource>(jobs.sampling);
+  return testing_support::randomSource(jobs.sampling);
 }
 
 struct RandomPhase {
   LinearSystem system{1};
-  PhaseJobs jobs;
+  TestJobs jobs;
   std::vector<NormalParameters> approx;
   std::vector<double> references;  // the replayed means
   int histogramPrecision = 10;
@@ -213,9 +214,7 @@ void expectSameAccumulators(const RandomPhase& phase, const PhaseBands& fast,
     EXPECT_NEAR(fast[e].moments->sd() * fast[e].moments->sd(),
                 moments.sd() * moments.sd(), tolerance * spread);
     ASSERT_TRUE(fast[e].fine.has_value());
-    const std::uint64_t chunks =
-        phase.jobs.enumerate ? phase.jobs.enumeration.chunkPlan().chunks
-                             : phase.jobs.sampling.chunkPlan().chunks;
+    const std::uint64_t chunks = sourceOf(phase.jobs)->chunkPlan().chunks;
     for (std::size_t f = 0; f < kFineSubBands; ++f) {
       const std::uint64_t a = fast[e].fine->counts()[f];
       const std::uint64_t b = fine.counts()[f];

@@ -14,6 +14,7 @@
 #include "solve/phase_solver.h"
 #include "support/in_process_ranks.h"
 #include "support/pair_entries.h"
+#include "support/random_source.h"
 
 namespace linprob {
 namespace {
@@ -48,7 +49,8 @@ Phase makePhase(int samples, int mode) {
 
 PhaseCounts count(const Phase& phase, int threads, std::uint64_t budget,
                   ProcessGroup* group) {
-  const SamplingSource source(phase.jobs);
+  const auto sourceMade = testing_support::randomSource(phase.jobs);
+  const JobSource& source = *sourceMade;
   SolveOptions options{.solverThreads = threads,
                        .histogramPrecision = 9,
                        .references = phase.references,
