@@ -27,6 +27,7 @@
 #include <memory>
 #include <vector>
 
+#include "distributions/point_kinds.h"
 #include "distributions/job_source.h"
 #include "distributions/point_design.h"
 #include "distributions/point_generator.h"

@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "check/family_check.h"
+#include "check/family_inputs.h"
 #include "linear/interval.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"

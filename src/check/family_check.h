@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "check/family_inputs.h"
 #include "distributions/family.h"
 #include "config/settings.h"
 #include "linear/interval.h"
@@ -19,24 +20,6 @@
 #include "linear/pivot_mode.h"
 
 namespace linprob {
-
-// One family's parameters, ready for every mode: its box and its moments,
-// or the problem that makes either unusable.
-struct FamilyInputs {
-  const FamilyInfo* info = nullptr;
-  std::string file;         // "Matrix0/UniformRHS.txt"
-  // What the family's phases are made of (check/band_check.h): the run's
-  // settings, the system's index, the family's parameters and, in sampling,
-  // the run's seed.
-  const RunSettings* settings = nullptr;
-  int system = 0;
-  EntryParameters entries;
-  std::optional<std::uint64_t> runSeed;
-  std::vector<Interval> box;
-  std::vector<NormalParameters> moments;
-  double leastVariance = 0.0;  // see leastVariance()
-  bool reported = false;    // a line was written; nothing more about it
-};
 
 // The family's box and moments from the numbers of its parameter file
 // (`numbers`, as read) in `folder`, system `system`; a problem

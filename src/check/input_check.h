@@ -20,25 +20,12 @@
 #include <vector>
 
 #include "config/mode_eliminations.h"
+#include "check/check_messages.h"
+#include "check/numeric_check.h"
 #include "config/settings.h"
 #include "results/system_reference.h"
 
 namespace linprob {
-
-// Problems that keep the run from starting, and warnings that do not. Each
-// is one line for standard error.
-struct InputCheck {
-  std::vector<std::string> errors;
-  std::vector<std::string> warnings;
-};
-// What the check measured of a system, for the estimate of the run time
-// (calibration.h): the mean processor seconds of its eliminations (one
-// per mode, each on its own thread) and the least estimate of its
-// condition number over the modes (1 when no mode could be eliminated).
-struct NumericFigures {
-  double eliminationSeconds = 0.0;
-  double condition = 1.0;
-};
 
 // The settings check also gives the settings to run with: those read, with
 // the values below their least raised where the table says so.

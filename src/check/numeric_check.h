@@ -56,13 +56,22 @@
 #include <vector>
 
 #include "distributions/family.h"
-#include "check/input_check.h"
+#include "check/check_messages.h"
 #include "config/mode_eliminations.h"
 #include "config/settings.h"
 #include "results/condition_verdict.h"
 #include "results/system_reference.h"
 
 namespace linprob {
+
+// What the check measured of a system, for the estimate of the run time
+// (calibration.h): the mean processor seconds of its eliminations (one
+// per mode, each on its own thread) and the least estimate of its
+// condition number over the modes (1 when no mode could be eliminated).
+struct NumericFigures {
+  double eliminationSeconds = 0.0;
+  double condition = 1.0;
+};
 
 inline constexpr double kSingularCondition = 1e15;
 

@@ -28,7 +28,7 @@
 #include "distributions/family_box.h"
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
-#include "distributions/point_kinds.h"
+#include "distributions/point_kind.h"
 
 namespace linprob {
 

@@ -85,37 +85,4 @@ double PointDesign::jobWeight() const {
   return static_cast<double>(weight);
 }
 
-PointDesign pointDesign(PointKind points, int sampleCount) {
-  const auto samples = static_cast<std::uint64_t>(std::max(sampleCount, 0));
-  const Replicates replicates = pointKindRow(points).replicates;
-  if (replicates == Replicates::kOne || replicates == Replicates::kNone) {
-    return PointDesign{points, 1, samples};
-  }
-  const std::uint64_t each = (samples + kReplicates - 1) / kReplicates;
-  if (replicates == Replicates::kPowerOfTwo && each > 0) {
-    return PointDesign{points, kReplicates, std::bit_ceil(each)};
-  }
-  return PointDesign{points, kReplicates, each};
-}
-
-std::vector<PointDesign> digitsRounds(PointKind points, int ceiling) {
-  const auto samples = static_cast<std::uint64_t>(std::max(ceiling, 0));
-  if (samples < 2 * kReplicates) return {pointDesign(points, ceiling)};
-  const std::uint64_t last =
-      pointKindRow(points).replicates == Replicates::kPowerOfTwo
-          ? pointDesign(points, ceiling).replicateJobs
-          : samples / kReplicates;
-  std::vector<PointDesign> rounds;
-  for (std::uint64_t each = kBlockJobs; each < last; each *= 2) {
-    rounds.push_back(PointDesign{points, kReplicates, each});
-  }
-  rounds.push_back(PointDesign{points, kReplicates, last});
-  return rounds;
-}
-
-PhaseJobs sampledPhaseJobs(PointKind kind, unsigned /*n*/, int sampleCount) {
-  const PointDesign design = pointDesign(kind, sampleCount);
-  return PhaseJobs{design.jobCount(), design.chunkPlan()};
-}
-
 }  // namespace linprob

@@ -44,7 +44,7 @@
 #include <vector>
 
 #include "distributions/job_chunk.h"
-#include "distributions/point_kinds.h"
+#include "distributions/point_kind.h"
 
 namespace linprob {
 
@@ -82,8 +82,6 @@ struct PointDesign {
 };
 
 // The kind's replicates (its row) decide both.
-PointDesign pointDesign(PointKind points, int sampleCount);
-std::vector<PointDesign> digitsRounds(PointKind points, int ceiling);
 
 }  // namespace linprob
 

@@ -11,6 +11,7 @@
 #include "base/output_file.h"
 #include "base/process_group.h"
 #include "distributions/point_design.h"
+#include "distributions/point_kinds.h"
 #include "driver/distribution_phase.h"
 #include "check/numeric_check.h"
 #include "config/phase_settings.h"

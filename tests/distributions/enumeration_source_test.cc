@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "distributions/point_design.h"
+#include "distributions/point_kinds.h"
 #include "distributions/sample_blocks.h"
 
 namespace linprob {

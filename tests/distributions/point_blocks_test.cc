@@ -13,6 +13,7 @@
 
 #include "distributions/entry_quantiles.h"
 #include "distributions/job_source.h"
+#include "distributions/point_kinds.h"
 #include "distributions/sample_blocks.h"
 #include "distributions/sobol_points.h"
 #include "support/pair_entries.h"

@@ -1,4 +1,5 @@
 #include "distributions/point_design.h"
+#include "distributions/point_kinds.h"
 
 #include <gtest/gtest.h>
 

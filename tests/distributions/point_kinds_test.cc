@@ -122,6 +122,15 @@ TEST(PointKindsTest, SamplingDrawsTheChosenPoints) {
 
 // Each row's jobs and chunks are those of the source it makes, and the
 // start-of-run check's box is the source's.
+TEST(PointKindsTest, EveryRowHasItsFunctions) {
+  for (const PointKindRow& row : kPointKindRows) {
+    const bool samples = row.replicates != Replicates::kNone;
+    EXPECT_NE(row.phaseJobs, nullptr) << row.name;
+    EXPECT_NE(row.make, nullptr) << row.name;
+    EXPECT_EQ(row.generator != nullptr, samples) << row.name;
+  }
+}
+
 TEST(PointKindsTest, EveryRowAgreesWithItsSource) {
   for (const PointKindRow& row : kPointKindRows) {
     SCOPED_TRACE(row.name);

@@ -50,6 +50,20 @@ bool readsMember(const std::string& script, std::string_view field) {
   return false;
 }
 
+// A row with columns writes cells, a row with a member writes it: a row
+// that forgot either would leave its columns empty or its member out.
+TEST(MeasureRowsTest, EveryRowWritesWhatItDeclares) {
+  for (const SolutionMeasure& row : solutionMeasures()) {
+    EXPECT_EQ(row.cells == nullptr, row.columns.empty()) << row.field;
+    EXPECT_EQ(row.json == nullptr, row.field.empty()) << row.field;
+  }
+  for (const PhaseMeasure& row : phaseMeasures()) {
+    EXPECT_EQ(row.cells == nullptr, row.columns.empty()) << row.field;
+    EXPECT_FALSE(row.field.empty());
+    EXPECT_NE(row.json, nullptr) << row.field;
+  }
+}
+
 TEST(MeasureRowsTest, ThePageReadsEveryMemberItDrawsAndNoOther) {
   const std::string script = pageScript();
   for (const SolutionMeasure& row : solutionMeasures()) {

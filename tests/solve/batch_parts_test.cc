@@ -10,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "distributions/point_kinds.h"
 #include "distributions/sample_blocks.h"
 #include "distributions/sampling_source.h"
 #include "linear/step_replay.h"

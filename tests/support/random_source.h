@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "distributions/job_source.h"
+#include "distributions/point_kinds.h"
 #include "distributions/sample_blocks.h"
 
 namespace linprob::testing_support {
