@@ -1,5 +1,6 @@
 // PointKind: which points a distribution phase solves, the vocabulary the
-// rest of the program speaks; each kind's row is in point_kinds.h.
+// rest of the program speaks. Each kind has its row in point_kinds.h, which
+// is all that a kind's names, jobs, designs and source come from.
 #ifndef LINPROB_DISTRIBUTIONS_POINT_KIND_H_
 #define LINPROB_DISTRIBUTIONS_POINT_KIND_H_
 

@@ -59,6 +59,7 @@ TEST(MeasureRowsTest, EveryRowWritesWhatItDeclares) {
   }
   for (const PhaseMeasure& row : phaseMeasures()) {
     EXPECT_EQ(row.cells == nullptr, row.columns.empty()) << row.field;
+    EXPECT_EQ(row.bandCells == nullptr, row.bandColumns.empty()) << row.field;
     EXPECT_FALSE(row.field.empty());
     EXPECT_NE(row.json, nullptr) << row.field;
   }
