@@ -20,6 +20,7 @@
 #include "output/summary_file.h"
 #include "output/tidy_csv.h"
 #include "results/phase_result.h"
+#include "results/phase_measures.h"
 #include "results/position_measures.h"
 #include "results/result_store.h"
 #include "results/system_reference.h"

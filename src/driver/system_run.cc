@@ -22,6 +22,7 @@
 #include "linear/step_replay.h"
 #include "linear/system_files.h"
 #include "output/summary_file.h"
+#include "results/phase_measures.h"
 #include "results/position_measures.h"
 #include "results/system_result.h"
 #include "results/truth_check.h"

@@ -30,7 +30,6 @@
 #define LINPROB_RESULTS_POSITION_MEASURES_H_
 
 #include <optional>
-#include <stop_token>
 
 #include "results/coverage_interval.h"
 #include "results/discrepancy.h"
@@ -63,17 +62,6 @@ struct PositionMeasures {
   NormalTable exactLinearTable;  // meaningful when exactLinear
   TruthCheck truth;
 };
-
-struct PhaseResult;
-
-// Fills the measures of every position of `phase` from its own values and
-// `reference` (its family's moments, by the position's unknown), and then
-// releases each position's fine histogram: the coverage interval is all a
-// result keeps of it. Incomplete, for the caller to drop, once `stop` is
-// requested (looked at per position and within its tables). The positions
-// on up to `threads` threads (the same measures for any number).
-void measurePhase(PhaseResult& phase, const SystemReference& reference,
-                  const std::stop_token& stop = {}, unsigned threads = 1);
 
 }  // namespace linprob
 

@@ -16,9 +16,13 @@
 #define LINPROB_RESULTS_REPLICATE_ERRORS_H_
 
 #include <optional>
+#include <cstddef>
 #include <vector>
 
-#include "results/standard_errors.h"
+#include "results/batch_estimates.h"
+#include "results/position_errors.h"
+#include "solve/band_table.h"
+#include "solve/batch_sums.h"
 
 namespace linprob {
 

@@ -26,7 +26,10 @@
 #include <optional>
 #include <vector>
 
-#include "results/standard_errors.h"
+#include "results/batch_estimates.h"
+#include "results/position_errors.h"
+#include "solve/band_table.h"
+#include "solve/batch_sums.h"
 
 namespace linprob {
 

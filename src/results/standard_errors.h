@@ -31,37 +31,12 @@
 #include <vector>
 
 #include "distributions/point_kinds.h"
+#include "results/position_errors.h"
 #include "results/batch_estimates.h"
 #include "solve/band_table.h"
 #include "solve/batch_sums.h"
 
 namespace linprob {
-
-enum class ErrorDesign { kIndependentSamples, kIndependentReplicates };
-
-// "independent samples", "replicates": as results.json names them.
-const char* errorDesignName(ErrorDesign design);
-ErrorDesign errorDesignOf(PointKind points);
-
-struct CoverageErrors {
-  double symmetricLower = 0.0;
-  double symmetricUpper = 0.0;
-  double shortestLower = 0.0;
-  double shortestUpper = 0.0;
-};
-
-struct PositionErrors {
-  ErrorDesign design = ErrorDesign::kIndependentSamples;
-  double coverageFactor = 0.0;  // k
-  double degreesOfFreedom = 0.0;
-  std::vector<double> masses;  // by band
-  double mean = 0.0;
-  double sd = 0.0;
-  std::optional<CoverageErrors> coverage;
-  // Why some end's error is NaN ("" when none is): in the program's words,
-  // for the page and results.json.
-  std::string coverageReason;
-};
 
 // What a phase's errors are made from: its counted bands (with their
 // moments and fine histograms), and where it has two batches or more their
@@ -77,15 +52,6 @@ struct PhaseErrorInputs {
 // number).
 std::vector<std::optional<PositionErrors>> standardErrors(
     const PhaseErrorInputs& inputs, unsigned threads = 1);
-
-// Why some end of `coverage` has no error, in the program's words ("" when
-// every end has one).
-std::string missingEndsReason(const CoverageErrors& coverage,
-                              ErrorDesign design);
-
-// The fewest samples of a batch whose shortest interval the subsampling of
-// the shortest interval's ends takes (smaller ones say too little about it).
-inline constexpr double kFewestSubsampleJobs = 512.0;
 
 }  // namespace linprob
 

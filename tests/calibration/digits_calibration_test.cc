@@ -23,6 +23,7 @@
 #include "driver/distribution_phase.h"
 #include "linear/pivot_mode.h"
 #include "results/digits_rule.h"
+#include "results/phase_measures.h"
 #include "results/position_measures.h"
 
 namespace linprob {

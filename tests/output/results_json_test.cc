@@ -13,6 +13,7 @@
 #include "output/page_document.h"
 #include "results/continuous_truth.h"
 #include "results/phase_result.h"
+#include "results/phase_measures.h"
 #include "results/position_measures.h"
 #include "results/system_reference.h"
 

@@ -13,6 +13,7 @@
 
 #include "linear/pivot_mode.h"
 #include "results/phase_result.h"
+#include "results/phase_measures.h"
 #include "results/position_measures.h"
 #include "results/system_reference.h"
 

@@ -8,6 +8,7 @@
 #include "results/phase_result.h"
 #include "solve/phase_solver.h"
 #include "support/counted_bands.h"
+#include "results/phase_measures.h"
 
 namespace linprob {
 namespace {

@@ -11,6 +11,7 @@
 
 #include "linear/pivot_mode.h"
 #include "results/phase_result.h"
+#include "results/phase_measures.h"
 #include "results/position_measures.h"
 #include "results/result_store.h"
 #include "results/system_reference.h"

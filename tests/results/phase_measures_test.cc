@@ -1,4 +1,4 @@
-#include "results/position_measures.h"
+#include "results/phase_measures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,7 @@
-#include "results/position_measures.h"
+#include "results/phase_measures.h"
 
 #include <cmath>
 
-#include "results/phase_result.h"
 #include "results/position_threads.h"
 
 namespace linprob {
