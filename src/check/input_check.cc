@@ -261,17 +261,19 @@ RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
   RunInputsCheck check;
   const bool keep = keptEliminationBytes(settings.Dimensions, systemCount) > 0;
   // Folders missing between present ones are one line per run of them,
-  // not one per input file.
-  std::optional<int> missingSince;
+  // not one per input file. kNoneMissing: no run of them is open (a plain
+  // int: GCC 12 takes an optional's value here for uninitialised).
+  constexpr int kNoneMissing = -1;
+  int missingSince = kNoneMissing;
   const auto sayMissing = [&](int last) {
-    if (!missingSince) return;
-    check.errors.push_back(missingRange(*missingSince, last));
-    missingSince.reset();
+    if (missingSince == kNoneMissing) return;
+    check.errors.push_back(missingRange(missingSince, last));
+    missingSince = kNoneMissing;
   };
   for (int i = 0; i < systemCount && !stop.stop_requested(); ++i) {
     const FolderState state = folderState(i);
     if (state == FolderState::kMissing) {
-      if (!missingSince) missingSince = i;
+      if (missingSince == kNoneMissing) missingSince = i;
       continue;
     }
     sayMissing(i - 1);
