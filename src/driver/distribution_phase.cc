@@ -158,14 +158,14 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   const SourceRequest request = requestFor(
       settings, family,
       entryParameters(family,
-                      context.inputs.parametersOf(family.parameterKind),
+                      context.reference.parametersOf(family.parameterKind),
                       settings.Dimensions),
       context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
                                   context.mode, family.family)
                       : drawSeed());
   SolveOptions options = solveOptionsFor(settings);
   options.stop = context.stop;
-  options.references = context.references;
+  options.references = context.plainSolution;
   options.group = context.group;
   options.memoryBudget = context.memoryBudget;
   CountedPhase counted;

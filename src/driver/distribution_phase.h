@@ -33,8 +33,9 @@ namespace linprob {
 struct PhaseContext {
   const RunSettings& settings;
   const LinearSystem& system;
-  // The system's inputs as read once: the phase's parameter pairs.
-  const SystemReference& inputs;
+  // The system's references, which keep its inputs as read once: the
+  // phase's parameters.
+  const SystemReference& reference;
   int matrixIndex;
   const PivotMode& mode;
   // A seeded run: the phase's seed comes from this (phaseSeed); else drawn.
@@ -46,7 +47,7 @@ struct PhaseContext {
   // The plain solution by position: the counting pass accumulates each
   // position's moments about it and its fine histogram. Empty: band masses
   // only.
-  std::vector<double> references{};
+  std::vector<double> plainSolution{};
   // The processes that share every phase (solve/phase_solver.h); nullptr:
   // this process alone. They must all have the same runSeed.
   ProcessGroup* group = nullptr;
