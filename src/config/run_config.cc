@@ -1,7 +1,5 @@
 #include "config/run_config.h"
 
-#include <algorithm>
-
 #include "config/phase_settings.h"
 
 namespace linprob {
@@ -17,7 +15,6 @@ RunConfig::RunConfig(const RunSettings& settings, ReportChoice report,
       phaseCount_(phaseCountFor(settings)),
       design_(pointDesignFor(settings)),
       phaseJobs_(phaseJobsFor(settings)),
-      chunksPerPhase_(std::max<std::size_t>(phaseJobs_.plan.chunks, 1)),
       countingPlan_(countingPlanFor(settings)),
       solveOptions_(solveOptionsFor(settings)) {}
 

@@ -55,7 +55,9 @@ class RunConfig {
   // 0 for a count below 1, the largest 64-bit count when beyond.
   std::uint64_t jobsPerPhase() const { return phaseJobs_.jobs; }
   // At least 1.
-  std::size_t chunksPerPhase() const { return chunksPerPhase_; }
+  std::size_t chunksPerPhase() const {
+    return phaseJobs_.plan.chunks > 0 ? phaseJobs_.plan.chunks : 1;
+  }
   const CountingPlan& countingPlan() const { return countingPlan_; }
   // Threads, bands and counting; each phase adds its stop, progress,
   // references and processes.
@@ -71,7 +73,6 @@ class RunConfig {
   int phaseCount_ = 0;
   std::optional<PointDesign> design_;
   PhaseJobs phaseJobs_;
-  std::size_t chunksPerPhase_ = 1;
   CountingPlan countingPlan_;
   SolveOptions solveOptions_;
 };

@@ -141,10 +141,10 @@ double cellTableBytes(const Counts& c) {
 
 // The batch sums of a sampling phase of two batches or more: each batch's
 // histogram of every position with a fine histogram, at most 64 MiB.
-double batchBytes(const RunSettings& settings, const Counts& c) {
-  if (!drawsSamples(pointKindFor(settings))) return 0.0;
+double batchBytes(const RunConfig& config, const Counts& c) {
+  if (!drawsSamples(config.points())) return 0.0;
   const PointDesign design =
-      pointDesign(pointKindFor(settings), settings.SampleCount);
+      pointDesign(config.points(), config.settings().SampleCount);
   const std::size_t batches = design.batchCount();
   if (batches < 2) return 0.0;
   const auto positions = static_cast<std::size_t>(c.subBandPositions);
@@ -157,21 +157,20 @@ double batchBytes(const RunSettings& settings, const Counts& c) {
 // The blocks of solved values a phase keeps between its passes, or 0 when
 // they exceed the budget: sampling, and enumeration where the extreme
 // search does not apply.
-double keptBytes(const RunSettings& settings, const Counts& c,
-                 std::uint64_t budget) {
-  if (!drawsSamples(pointKindFor(settings)) &&
-      searchMayApply(jobsPerPhaseFor(settings), settings.Dimensions)) {
+double keptBytes(const RunConfig& config, const Counts& c) {
+  const RunSettings& settings = config.settings();
+  if (!drawsSamples(config.points()) &&
+      searchMayApply(config.jobsPerPhase(), settings.Dimensions)) {
     return 0.0;
   }
   const double blocks = std::ceil(c.jobs / static_cast<double>(kBlockJobs));
   const double bytes =
       blocks * static_cast<double>(keptBlockBytes(settings.Dimensions));
-  return bytes <= static_cast<double>(budget) ? bytes : 0.0;
+  return bytes <= static_cast<double>(config.memoryBudget()) ? bytes : 0.0;
 }
 
 // What one phase holds while it runs, beyond the system it solves.
-double phaseBytes(const RunSettings& settings, const Counts& c,
-                  std::uint64_t budget) {
+double phaseBytes(const RunConfig& config, const Counts& c) {
   const bool sampling = c.cells == 0.0;
   const double subBands = static_cast<double>(kFineSubBands) * 8.0;
   const double bandSums = c.n * c.bands * 8.0;
@@ -181,7 +180,7 @@ double phaseBytes(const RunSettings& settings, const Counts& c,
   // 16 unknowns) or a group of eight. A thread beyond the chunks counts
   // nothing.
   const bool replays =
-      countingPlanFor(settings).method == CountingMethod::kReplay;
+      config.countingPlan().method == CountingMethod::kReplay;
   const double counted = c.subBandPositions == 0.0 ? 0.0
                          : sampling               ? 1.0
                          : !replays               ? 0.0
@@ -204,12 +203,12 @@ double phaseBytes(const RunSettings& settings, const Counts& c,
   double cells = 0.0;
   if (!sampling) {
     cells = cellTableBytes(c);
-    if (searchMayApply(jobsPerPhaseFor(settings), settings.Dimensions)) {
+    if (searchMayApply(config.jobsPerPhase(), config.settings().Dimensions)) {
       cells += 40.0 * c.entries * c.cells;
     }
     // The plan counts each thread's sums of a first part; a thread beyond
     // the chunks holds none.
-    const CountingPlan counting = countingPlanFor(settings);
+    const CountingPlan& counting = config.countingPlan();
     if (counting.method == CountingMethod::kHalves) {
       const double idle =
           (c.threads - active) * 40.0 * std::pow(c.cells, counting.split);
@@ -219,7 +218,7 @@ double phaseBytes(const RunSettings& settings, const Counts& c,
   }
   return active * thread + (c.threads - active) * kThreadBytes +
          c.chunks * (bandSums + c.n * 32.0) + tables + cells +
-         batchBytes(settings, c) + keptBytes(settings, c, budget);
+         batchBytes(config, c) + keptBytes(config, c);
 }
 
 // The report: one family's tables as JSON values, the page's document and
@@ -297,7 +296,6 @@ double readLimit(const char* path) {
 
 RunFootprint estimateFootprint(const RunConfig& config) {
   const RunSettings& settings = config.settings();
-  const std::uint64_t memoryBudget = config.memoryBudget();
   const Counts c = countsOf(config);
   RunFootprint footprint;
   // Held throughout: the stored tables and every system's matrix (as the
@@ -318,7 +316,7 @@ RunFootprint estimateFootprint(const RunConfig& config) {
   const double references = kept + referenceBytes(c) +
                             (c.systems - 1.0) * keptReferenceBytes(c);
   const double phase = kept + c.systems * keptReferenceBytes(c) + eliminated +
-                       c.entries * 8.0 + phaseBytes(settings, c, memoryBudget);
+                       c.entries * 8.0 + phaseBytes(config, c);
   const double report = c.systems * keptReferenceBytes(c) + retainedBytes(c) +
                         (config.writesReport() ? reportBytes(c) : 0.0);
   const double largest = std::max({check, references, phase, report});
