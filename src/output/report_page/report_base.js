@@ -5,9 +5,11 @@
 // to the run's files are relative and built from fixed prefixes with each
 // path segment percent-encoded, so a value can never become a script URL.
 //
-// When every chart has been drawn, <body> gets data-charts-drawn (the number
-// of charts that completed a draw), data-render-ms (milliseconds since the
-// page started loading) and data-page-height (pixels, for full-page
+// When the page and the charts of its first two screens are drawn, <body>
+// gets data-render-ms (milliseconds since the page started loading); the
+// other charts follow in short slices. When every chart has been drawn, it
+// gets data-charts-drawn (the number of charts that completed a draw),
+// data-all-drawn-ms and data-page-height (pixels, for full-page
 // screenshots).
 //
 // The renderer is split by concept into report_*.js; the build joins them in

@@ -2,14 +2,78 @@
 // The parts are joined, in the order src/output/CMakeLists.txt lists them,
 // inside the one function scope that report_base.js opens.
 
-  function drawAll(creators) {
-    for (const create of creators) create();
+  // Each item is a card with its chart's creator ({card, create}).
+  function drawAll(items) {
+    for (const item of items) item.create();
   }
 
+  // The first screen, and the screen below it, when the page appears; the
+  // other charts in slices of at most SLICE_MS between which the page
+  // answers input: first those the reader scrolls to, then the rest in page
+  // order. Printing draws whatever is left. A long page is thus read at
+  // once while its lower charts are still being drawn.
+  const SLICE_MS = 40;
+  function drawProgressively(items, onFirstScreen, onAll) {
+    const reach = 2 * window.innerHeight;
+    // One layout for all the positions: nothing changes between the reads.
+    const tops = items.map(function (item) { return item.card.getBoundingClientRect().top; });
+    const waiting = [];
+    items.forEach(function (item, i) {
+      if (tops[i] < reach) item.create();
+      else waiting.push(item);
+    });
+    onFirstScreen();
+    if (waiting.length === 0) {
+      onAll();
+      return;
+    }
+    const seen = new Set();
+    const observer = 'IntersectionObserver' in window ? new IntersectionObserver(function (entries) {
+      for (const entry of entries) if (entry.isIntersecting) seen.add(entry.target);
+    }, {rootMargin: '100% 0px'}) : null;
+    if (observer) for (const item of waiting) observer.observe(item.card);
+    let next = 0;
+    function drawOne(item) {
+      if (item.drawn) return;
+      item.drawn = true;
+      // A card the reader replaced (another unknown chosen) is not drawn.
+      if (!item.card.isConnected) return;
+      if (observer) observer.unobserve(item.card);
+      item.create();
+    }
+    function drawRest() {
+      for (const item of waiting) drawOne(item);
+      finish();
+    }
+    function finish() {
+      if (observer) observer.disconnect();
+      window.removeEventListener('beforeprint', drawRest);
+      onAll();
+    }
+    function slice() {
+      const started = performance.now();
+      for (const item of waiting) {
+        if (performance.now() - started >= SLICE_MS) break;
+        if (seen.has(item.card)) drawOne(item);
+      }
+      while (next < waiting.length && performance.now() - started < SLICE_MS) drawOne(waiting[next++]);
+      while (next < waiting.length && waiting[next].drawn) next++;
+      if (next < waiting.length) setTimeout(slice, 0);
+      else finish();
+    }
+    window.addEventListener('beforeprint', drawRest);
+    setTimeout(slice, 0);
+  }
+
+  // data-render-ms: the page and the charts of its first two screens drawn;
+  // data-charts-drawn and data-all-drawn-ms: every chart drawn.
+  function markRendered() {
+    document.body.setAttribute('data-render-ms', String(Math.round(performance.now())));
+  }
   function markDrawn() {
     const body = document.body;
     body.setAttribute('data-charts-drawn', String(drawnCharts.size + drawnMaps.size));
-    body.setAttribute('data-render-ms', String(Math.round(performance.now())));
+    body.setAttribute('data-all-drawn-ms', String(Math.round(performance.now())));
     body.setAttribute('data-page-height', String(document.documentElement.scrollHeight));
   }
 
@@ -54,8 +118,7 @@
       '. Charts: Chart.js ' + Chart.version + '.'));
     root.replaceChildren.apply(root, page);
     // The whole page is laid out before the first chart measures its box.
-    drawAll(pending);
-    markDrawn();
+    drawProgressively(pending, markRendered, markDrawn);
   }
 
   try {

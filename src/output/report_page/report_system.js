@@ -134,18 +134,18 @@
       const range = rangeCard(c);
       const convergence = convergenceCard(c);
       registry.cards.push(histogram);
-      if (histogram.create) registry.creators.push(histogram.create);
-      if (range.create) registry.creators.push(range.create);
+      if (histogram.create) registry.creators.push(histogram);
+      if (range.create) registry.creators.push(range);
       let side = range.card;
       if (convergence) {
         registry.cards.push(convergence);
-        registry.creators.push(convergence.create);
+        registry.creators.push(convergence);
         side = el('div', {class: 'card-stack'}, range.card, convergence.card);
       }
       section.append(el('div', {class: 'chart-row'}, histogram.card, side));
     }
     const shares = truthPage.sharesCard(ctx, u);
-    if (shares.create) registry.creators.push(shares.create);
+    if (shares.create) registry.creators.push(shares);
     section.append(el('div', {class: 'chart-row'}, shares.card));
     return section;
   }
@@ -167,7 +167,7 @@
     const heatMap = truthPage.heatMapCard({system: system, position: position});
     if (heatMap) {
       section.append(el('div', {class: 'chart-row'}, heatMap.card));
-      pending.push(heatMap.create);
+      pending.push(heatMap);
     }
 
     const ctx = {system: system, position: position, modes: modes};
