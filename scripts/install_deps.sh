@@ -4,18 +4,20 @@
 # command line, libflint-dev and libflint-arb-dev (on libgmp-dev) for the
 # certified and exact references, the variance shares and the continuous
 # truth, nlohmann-json3-dev and libjs-chart.js for the report
-# (compiled into the program), libopenmpi-dev and openmpi-bin for runs
+# (compiled into the program), libnetcdf-dev for Report/results.nc, libopenmpi-dev and openmpi-bin for runs
 # shared between processes (mpirun), help2man for the man page, dpkg-dev
 # (dpkg-shlibdeps) for the Depends of the Debian package, and for the tests
 # chromium (the report in a real browser), python3-pandas (the report's
-# CSV files as pandas reads them) and python3-mpmath with python3-numpy (the
+# CSV files as pandas reads them), python3-xarray with python3-netcdf4
+# (results.nc as xarray opens it) and python3-mpmath with python3-numpy (the
 # references checked at 300 digits, the shares and the truth at 50).
 set -euo pipefail
 packages=(cmake make g++ libboost-dev libgtest-dev libbenchmark-dev
           librandom123-dev libcli11-dev nlohmann-json3-dev libjs-chart.js
+          libnetcdf-dev
           libflint-dev libflint-arb-dev libgmp-dev
           libopenmpi-dev openmpi-bin help2man dpkg-dev python3 python3-pandas
-          python3-mpmath python3-numpy chromium)
+          python3-mpmath python3-numpy python3-xarray python3-netcdf4 chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,27 +1,59 @@
 #include "output/csv_row.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "output/number_text.h"
 
 namespace linprob {
 
+CsvRow& CsvRow::keep(CsvCell cell) {
+  kept_->push_back(std::move(cell));
+  ++cells_;
+  return *this;
+}
+
 CsvRow& CsvRow::text(std::string_view cell) {
+  if (kept_ != nullptr) {
+    CsvCell kept;
+    kept.kind = CsvCell::Kind::kText;
+    kept.text = cell;
+    return keep(std::move(kept));
+  }
   if (cells_ > 0) line_ += ',';
   line_ += cell;
   ++cells_;
   return *this;
 }
 
-CsvRow& CsvRow::number(double x) { return text(numberText(x)); }
+CsvRow& CsvRow::number(double x) {
+  if (kept_ != nullptr) {
+    CsvCell kept;
+    kept.kind = CsvCell::Kind::kNumber;
+    kept.number = x;
+    return keep(std::move(kept));
+  }
+  return text(numberText(x));
+}
 
 CsvRow& CsvRow::number(const std::optional<double>& x) {
   return x ? number(*x) : empty();
 }
 
-CsvRow& CsvRow::count(std::uint64_t x) { return text(numberText(x)); }
+CsvRow& CsvRow::count(std::uint64_t x) {
+  if (kept_ != nullptr) {
+    CsvCell kept;
+    kept.kind = CsvCell::Kind::kCount;
+    kept.count = x;
+    return keep(std::move(kept));
+  }
+  return text(numberText(x));
+}
 
-CsvRow& CsvRow::empty() { return text(std::string_view()); }
+CsvRow& CsvRow::empty() {
+  if (kept_ != nullptr) return keep({});
+  return text(std::string_view());
+}
 
 CsvRow& CsvRow::empties(std::size_t count) {
   for (std::size_t k = 0; k < count; ++k) empty();
@@ -29,6 +61,13 @@ CsvRow& CsvRow::empties(std::size_t count) {
 }
 
 CsvRow& CsvRow::verdict(const std::optional<bool>& x) {
+  if (kept_ != nullptr) {
+    if (!x) return empty();
+    CsvCell kept;
+    kept.kind = CsvCell::Kind::kVerdict;
+    kept.verdict = *x;
+    return keep(std::move(kept));
+  }
   return text(x ? (*x ? "True" : "False") : "");
 }
 
@@ -38,7 +77,7 @@ void CsvRow::writeTo(std::ostream& out) const {
                            " cells under a header of " +
                            std::to_string(columns_) + " columns");
   }
-  out << line_ << '\n';
+  if (kept_ == nullptr) out << line_ << '\n';
 }
 
 void writeCsvHeader(CsvColumns columns, std::ostream& out) {

@@ -6,6 +6,9 @@
 // std::logic_error when the line holds another count: a writer that forgot
 // a cell, or wrote one too many, would otherwise shift every later column
 // of the line under the wrong name.
+//
+// A row may keep its cells as values instead (CsvCell), for a writer of
+// another format that takes the very values the tables show (results_nc.h).
 #ifndef LINPROB_OUTPUT_CSV_ROW_H_
 #define LINPROB_OUTPUT_CSV_ROW_H_
 
@@ -16,14 +19,29 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace linprob {
 
 using CsvColumns = std::span<const std::string_view>;
 
+// One cell as a row was given it.
+struct CsvCell {
+  enum class Kind { kEmpty, kNumber, kCount, kText, kVerdict };
+  Kind kind = Kind::kEmpty;
+  double number = 0.0;
+  std::uint64_t count = 0;
+  bool verdict = false;
+  std::string text;
+};
+
 class CsvRow {
  public:
   explicit CsvRow(std::size_t columns) : columns_(columns) {}
+  // Appends each cell to `cells` instead of building a line (writeTo then
+  // writes nothing but checks the count).
+  CsvRow(std::size_t columns, std::vector<CsvCell>& cells)
+      : columns_(columns), kept_(&cells) {}
 
   CsvRow& text(std::string_view cell);
   CsvRow& number(double x);
@@ -39,9 +57,12 @@ class CsvRow {
   void writeTo(std::ostream& out) const;
 
  private:
+  CsvRow& keep(CsvCell cell);
+
   std::string line_;
   std::size_t cells_ = 0;
   std::size_t columns_ = 0;
+  std::vector<CsvCell>* kept_ = nullptr;
 };
 
 // The header line of `columns`.

@@ -114,17 +114,8 @@ std::vector<TableForm> keptTables(const ResultStore& store, int system,
                                   std::size_t budget) {
   const int unknowns = store.unknownCount();
   std::vector<TableForm> kept(static_cast<std::size_t>(unknowns), TableForm::kSummary);
-  std::vector<double> worst(static_cast<std::size_t>(unknowns));
-  for (int u = 0; u < unknowns; ++u) {
-    worst[static_cast<std::size_t>(u)] = worstVariation(store, system, u);
-  }
-  std::vector<int> order(static_cast<std::size_t>(unknowns));
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-    return worst[static_cast<std::size_t>(a)] > worst[static_cast<std::size_t>(b)];
-  });
   std::size_t used = 0;
-  for (const int u : order) {
+  for (const int u : worstUnknowns(store, system, static_cast<std::size_t>(unknowns))) {
     const std::size_t next = used + cost[static_cast<std::size_t>(u)];
     // The worst unknown always keeps its charts.
     if (next > budget && used > 0) break;
@@ -135,6 +126,22 @@ std::vector<TableForm> keptTables(const ResultStore& store, int system,
 }
 
 }  // namespace
+
+std::vector<int> worstUnknowns(const ResultStore& store, int system,
+                               std::size_t most) {
+  const int unknowns = store.unknownCount();
+  std::vector<double> worst(static_cast<std::size_t>(unknowns));
+  for (int u = 0; u < unknowns; ++u) {
+    worst[static_cast<std::size_t>(u)] = worstVariation(store, system, u);
+  }
+  std::vector<int> order(static_cast<std::size_t>(unknowns));
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    return worst[static_cast<std::size_t>(a)] > worst[static_cast<std::size_t>(b)];
+  });
+  if (order.size() > most) order.resize(most);
+  return order;
+}
 
 PageForm choosePageForm(const ResultStore& store) {
   PageForm form;

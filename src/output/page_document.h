@@ -91,6 +91,12 @@ PageForm chooseOwnPageForm(const ResultStore& store, int system);
 nlohmann::ordered_json matrixMapJson(const SystemReference& reference);
 nlohmann::ordered_json inverseMapJson(const SystemReference& reference);
 
+// At most `most` unknowns of `system`, the worst first: by the largest total
+// variation of INVALID against VALID over every mode and family (none
+// counts as the least), then the lower index.
+std::vector<int> worstUnknowns(const ResultStore& store, int system,
+                               std::size_t most);
+
 // The summary entry of one unknown in one family.
 nlohmann::ordered_json tableSummaryJson(int unknown,
                                         const PositionResult* position);

@@ -1,6 +1,8 @@
 #include "output/report_folder.h"
 
 #include <cstddef>
+#include <exception>
+#include <ios>
 #include <functional>
 #include <string>
 
@@ -11,6 +13,7 @@
 #include "output/page_document.h"
 #include "output/system_list.h"
 #include "output/results_json.h"
+#include "output/results_nc.h"
 #include "output/tidy_csv.h"
 
 namespace linprob {
@@ -46,6 +49,8 @@ constexpr ReportFile kReportFiles[] = {
        writeSensitivityCsv(store, out);
      },
      0.0, 0.0, 16.0},
+    // Every array in binary: about 8 bytes a number before compression.
+    {"results.nc", writeResultsNc, 80.0, 800.0, 8.0},
 };
 
 // The pages of the systems that the index page leaves out, and the files
@@ -116,14 +121,30 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
   const WriteFile report = [&](const std::string& target,
                                const std::function<void(std::ostream&)>& write) {
     if (outcome.stopped) return false;
-    const Status written = writeOutputFile(target, write, stop);
-    if (written.ok()) ++outcome.written;
+    // A writer that throws (a library's failure) fails its own file alone:
+    // the stream is failed, so the temporary is removed, not committed.
+    std::string thrown;
+    const Status written = writeOutputFile(
+        target,
+        [&](std::ostream& out) {
+          try {
+            write(out);
+          } catch (const std::exception& error) {
+            thrown = error.what();
+            out.setstate(std::ios::badbit);
+          }
+        },
+        stop);
+    const bool placed = written.ok() && thrown.empty();
+    if (placed) ++outcome.written;
     if (stop.stop_requested()) {
       outcome.stopped = true;
+    } else if (!thrown.empty()) {
+      outcome.failures.push_back(target + ": cannot be written: " + thrown);
     } else if (!written.ok()) {
       outcome.failures.push_back(target + ": " + written.message());
     }
-    return written.ok();
+    return placed;
   };
   for (const ReportFile& file : reportFiles()) {
     report(folder + std::string(file.name),

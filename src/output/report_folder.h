@@ -1,10 +1,12 @@
 // The Report/ folder of a run: results.json (results_json.h), bands.csv,
-// unknowns.csv and sensitivity.csv (tidy_csv.h), and index.html, the page that shows them
+// unknowns.csv and sensitivity.csv (tidy_csv.h), results.nc (results_nc.h),
+// and index.html, the page that shows them
 // (html_report.h), written at the end of the run in one call. The
 // folder is created when missing; each file is written under a temporary
 // name in the folder and renamed into place (base/output_file.h), so a
-// report file is never seen half-written. A file that cannot be written does
-// not stop the others; a stop of the run ends the report within a block of
+// report file is never seen half-written. A file that cannot be written (or
+// whose writer throws: "Report/results.nc: cannot be written: NetCDF: ...")
+// does not stop the others; a stop of the run ends the report within a block of
 // output (the document rendered in memory, the file being written), and the
 // files completed before it stay. results.json holds every band; the page
 // embeds a copy whose large tables have their bands merged for drawing

@@ -20,6 +20,7 @@
 #include "output/measure_rows.h"
 #include "output/number_text.h"
 #include "output/page_document.h"
+#include "output/report_scale.h"
 #include "output/system_list.h"
 #include "results/condition_verdict.h"
 
@@ -132,9 +133,30 @@ Json reasonJson(const SystemReference* reference, const std::string& reason) {
   return reason;
 }
 
-// A system's members but its modes; the page's copy (`page`) has maps of
-// the matrix and its inverse in place of a large matrix.
-Json systemHead(const ResultStore& store, int system, const PageForm* page) {
+// What a document holds of a system: results.json in full (up to
+// kFullArraysMost unknowns), results.json in short (above: no full table,
+// no matrix, no shares; report_scale.h), or the page's copy.
+enum class DocumentForm { kFull, kShort, kPage };
+
+DocumentForm documentForm(const ResultStore& store, const PageForm* page) {
+  if (page != nullptr) return DocumentForm::kPage;
+  return holdsFullArrays(store.unknownCount()) ? DocumentForm::kFull
+                                               : DocumentForm::kShort;
+}
+
+// Where the shares are when a document leaves them out.
+std::string sharesElsewhere(const ResultStore& store) {
+  if (holdsFullArrays(store.unknownCount())) {
+    return "Report/sensitivity.csv and results.json hold them";
+  }
+  return "Report/results.nc holds them, Report/sensitivity.csv the " +
+         std::to_string(kSharesKept) + " largest of each unknown";
+}
+
+// A system's members but its modes; the page's copy and the short
+// results.json have maps of the matrix and its inverse in place of a large
+// matrix.
+Json systemHead(const ResultStore& store, int system, DocumentForm form) {
   Json entry{{"index", system},
              {"folder", systemFolder(system)}};
   const SystemReference* reference = store.reference(system);
@@ -145,7 +167,7 @@ Json systemHead(const ResultStore& store, int system, const PageForm* page) {
   Json hull = nullptr;
   Json condition = nullptr;
   Json enclosure = nullptr;
-  const bool mapped = page != nullptr && reference != nullptr &&
+  const bool mapped = form != DocumentForm::kFull && reference != nullptr &&
                       reference->n > kMatrixTableMost;
   if (reference != nullptr) {
     const std::size_t n = reference->n;
@@ -208,10 +230,20 @@ Json systemHead(const ResultStore& store, int system, const PageForm* page) {
     // files that hold them.
     entry["sensitivity"] = nullptr;
     entry["sensitivity_reason"] =
-        "not drawn for more than " + std::to_string(kMatrixTableMost) +
-        " unknowns; Report/sensitivity.csv and results.json hold them";
+        (form == DocumentForm::kPage
+             ? "not drawn for more than " + std::to_string(kMatrixTableMost)
+             : "not written for more than " + std::to_string(kFullArraysMost)) +
+        " unknowns; " + sharesElsewhere(store);
   } else if (!sensitivityWrittenApart(reference)) {
     addSensitivityReason(entry, reference);
+  }
+  if (form == DocumentForm::kShort) {
+    Json worst = Json::array();
+    for (int u : worstUnknowns(store, system, kFullArraysMost)) worst.push_back(u);
+    entry["worst_unknowns"] = std::move(worst);
+    entry["tables_reason"] =
+        "each table in short for more than " + std::to_string(kFullArraysMost) +
+        " unknowns; Report/results.nc and Report/bands.csv hold every band";
   }
   return entry;
 }
@@ -222,9 +254,18 @@ Json systemHead(const ResultStore& store, int system, const PageForm* page) {
 void writeSystem(const ResultStore& store, int system, const PageForm* page,
                  std::ostream& out) {
   static const PageForm kWhole;
-  const PageForm& form = page != nullptr ? *page : kWhole;
+  const DocumentForm document = documentForm(store, page);
+  PageForm inShort;
+  if (document == DocumentForm::kShort) {
+    inShort.tables.resize(static_cast<std::size_t>(store.systemCount()));
+    inShort.tables[static_cast<std::size_t>(system)].assign(
+        static_cast<std::size_t>(store.unknownCount()), TableForm::kSummary);
+  }
+  const PageForm& form = page != nullptr                      ? *page
+                         : document == DocumentForm::kShort ? inShort
+                                                             : kWhole;
   out << '{';
-  const Json head = systemHead(store, system, page);
+  const Json head = systemHead(store, system, document);
   writeFields(head, out);
   // A head without "sensitivity" leaves the shares, its last members and
   // the largest part of a large system's head, to be written one unknown

@@ -30,9 +30,9 @@ TEST(ReportFolderTest, SystemsLeftOutOfTheIndexGetPagesOfTheirOwn) {
   const ReportWritten written = writeReport(RunInfo{}, store, dir.prefix() + "Report/");
   EXPECT_TRUE(written.failures.empty());
   EXPECT_TRUE(written.pageWritten);
-  // results.json, three tables, the index, the two shared files and the
-  // 20 pages.
-  EXPECT_EQ(written.written, 4 + 1 + 2 + 20);
+  // results.json, three tables, results.nc, the index, the two shared
+  // files and the 20 pages.
+  EXPECT_EQ(written.written, 5 + 1 + 2 + 20);
   for (int s = 0; s < 30; ++s) {
     const bool own = std::find(drawn.begin(), drawn.end(), s) == drawn.end();
     EXPECT_EQ(fs::exists(dir.path("Report/systems/system-" + std::to_string(s) + ".html")), own) << s;
@@ -73,7 +73,7 @@ TEST(ReportFolderTest, PagesThatCannotBeWrittenAreNamedOnceAndCounted) {
             dir.prefix() + "Report/systems/: 2 more pages could not be written");
   // The other pages and the index are in place.
   EXPECT_TRUE(written.pageWritten);
-  EXPECT_EQ(written.written, 4 + 1 + 2 + 17);
+  EXPECT_EQ(written.written, 5 + 1 + 2 + 17);
 }
 
 }  // namespace

@@ -11,11 +11,13 @@
 #include <nlohmann/json.hpp>
 
 #include "output/page_document.h"
+#include "output/report_scale.h"
 #include "results/continuous_truth.h"
 #include "results/phase_result.h"
 #include "results/phase_measures.h"
 #include "results/position_measures.h"
 #include "results/system_reference.h"
+#include "support/many_systems.h"
 
 namespace linprob {
 namespace {
@@ -147,6 +149,37 @@ TEST(ResultsJsonTest, PageBandsShrinkWithTheTablesShown) {
   EXPECT_EQ(pageBandsPerChart(240), 2000u);  // the bundled example
   EXPECT_EQ(pageBandsPerChart(1000), 1000u);
   EXPECT_EQ(pageBandsPerChart(1000000), kFewestPageBands);
+}
+
+// Above kFullArraysMost unknowns results.json keeps each table's summary,
+// names the worst unknowns and points to the files that hold the rest; at
+// kFullArraysMost it is whole.
+TEST(ResultsJsonTest, AboveAHundredUnknownsTheTablesAreInShort) {
+  const auto worst = [](int) { return 0.2; };
+  for (const int n : {kFullArraysMost, kFullArraysMost + 1}) {
+    const ResultStore store = testing::manySystems(1, n, 4, worst);
+    std::ostringstream out;
+    writeResultsJson(RunInfo{}, store, out);
+    const Json system = Json::parse(out.str())["systems"][0];
+    const Json& entry = system["modes"][1]["families"][2]["unknowns"][7];
+    if (n == kFullArraysMost) {
+      EXPECT_FALSE(system.contains("worst_unknowns"));
+      EXPECT_TRUE(system["matrix"].is_array());
+      EXPECT_TRUE(entry.contains("borders"));
+      continue;
+    }
+    EXPECT_TRUE(system["matrix"].is_null());
+    EXPECT_TRUE(system.contains("matrix_map"));
+    const Json& named = system["worst_unknowns"];
+    ASSERT_EQ(named.size(), static_cast<std::size_t>(kFullArraysMost));
+    EXPECT_EQ(named[0], 0);  // the worst unknown first, then by index
+    EXPECT_EQ(named[1], 1);
+    EXPECT_EQ(entry, Json::parse(R"({"unknown":7,"total_variation":[0.02,null],)"
+                                 R"("validated":[null,null]})"));
+    EXPECT_EQ(system["modes"][1]["unknowns"].size(), static_cast<std::size_t>(n));
+    EXPECT_NE(system["tables_reason"].get<std::string>().find("Report/results.nc"),
+              std::string::npos);
+  }
 }
 
 }  // namespace

@@ -28,8 +28,8 @@
       return;
     }
     const seen = new Set();
-    const observer = 'IntersectionObserver' in window ? new IntersectionObserver(function (entries) {
-      for (const entry of entries) if (entry.isIntersecting) seen.add(entry.target);
+    const observer = 'IntersectionObserver' in window ? new IntersectionObserver(function (changes) {
+      for (const change of changes) if (change.isIntersecting) seen.add(change.target);
     }, {rootMargin: '100% 0px'}) : null;
     if (observer) for (const item of waiting) observer.observe(item.card);
     let next = 0;

@@ -1,0 +1,54 @@
+// Report/results.nc: every array of the run in one NetCDF-4 file, labelled,
+// for xarray, netCDF4, h5py, MATLAB, Julia or R (docs/outputs.md lists it).
+//
+// Dimensions: system, mode (the four pivoting modes), family, unknown (input
+// index), entry (right-hand-side entry), band (1 ... K, K the most bands of
+// any table), border (0 ... K) and batch (the running estimates), each with
+// a coordinate variable of the same name. Every variable has a long_name
+// and, for numbers, units (nc_variables.h); a missing value is the fill
+// value (_FillValue), and where a reason is given for it, a string variable
+// "<name>_reason" holds it.
+//
+//   per system              folder, rhs, interval_rhs_lower/_upper,
+//                           true_solution, exact_hull_lower/_upper (over
+//                           unknown), condition_number and its enclosure,
+//                           condition_level, condition_text, the reasons;
+//                           inverse_lower/_upper (unknown, entry) and
+//                           share, cells_share (family, unknown, entry)
+//                           where the certified inverse was computed
+//   per system and mode     pivot_growth, column_order (unknown), and each
+//                           solution column of unknowns.csv (unknown)
+//   per phase               jobs, seed, digits, digits_most_samples,
+//                           digits_rule_met
+//   per phase and unknown   each measure column of unknowns.csv, band_count,
+//                           truth_reason, borders (border), each band column
+//                           of bands.csv over band with its tails apart
+//                           (<name>_lower_tail, <name>_upper_tail), and the
+//                           running estimates convergence_* (batch)
+//
+// The columns' values are taken through the very cells the CSV files write
+// (measure_rows.h), so each number equals its text there bit for bit; a
+// verdict is a byte (0 false, 1 true), a text a string. Global attributes:
+// the program's name, version and commit, the run's kind, points, jobs per
+// phase, wall time, export folder and seed, and each setting as used.
+//
+// Compressed (deflate with shuffle), chunked along unknowns: the shares of
+// a few unknowns of every family in one chunk. Built in memory and written
+// to `out` in one piece. Throws std::runtime_error when the NetCDF library
+// fails.
+#ifndef LINPROB_OUTPUT_RESULTS_NC_H_
+#define LINPROB_OUTPUT_RESULTS_NC_H_
+
+#include <ostream>
+
+#include "results/result_store.h"
+#include "results/run_info.h"
+
+namespace linprob {
+
+void writeResultsNc(const RunInfo& run, const ResultStore& store,
+                    std::ostream& out);
+
+}  // namespace linprob
+
+#endif  // LINPROB_OUTPUT_RESULTS_NC_H_

@@ -1,0 +1,137 @@
+// Report/results.nc read back through the netCDF library: its dimensions,
+// the values of a made-up run bit for bit, the words of every column, and a
+// failure of the library named.
+#include "output/results_nc.h"
+
+#include <gtest/gtest.h>
+#include <netcdf.h>
+#include <netcdf_mem.h>
+
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "output/measure_rows.h"
+#include "output/nc_columns.h"
+#include "output/nc_variables.h"
+#include "output/netcdf_dataset.h"
+#include "output/tidy_csv.h"
+#include "support/many_systems.h"
+
+namespace linprob {
+namespace {
+
+double spread(int system) { return 0.01 * (system + 1); }
+
+// The file's bytes opened in memory for the test's reads.
+class OpenedFile {
+ public:
+  explicit OpenedFile(std::string bytes) : bytes_(std::move(bytes)) {
+    EXPECT_EQ(nc_open_mem("results.nc", NC_NOWRITE, bytes_.size(), bytes_.data(), &id_),
+              NC_NOERR);
+  }
+  ~OpenedFile() { nc_close(id_); }
+  std::size_t dimension(const char* name) const {
+    int dim = 0;
+    std::size_t length = 0;
+    EXPECT_EQ(nc_inq_dimid(id_, name, &dim), NC_NOERR) << name;
+    nc_inq_dimlen(id_, dim, &length);
+    return length;
+  }
+  std::vector<double> doubles(const char* name, std::size_t count) const {
+    int var = 0;
+    std::vector<double> values(count);
+    EXPECT_EQ(nc_inq_varid(id_, name, &var), NC_NOERR) << name;
+    EXPECT_EQ(nc_get_var_double(id_, var, values.data()), NC_NOERR) << name;
+    return values;
+  }
+  std::string text(const char* name) const {
+    int var = 0;
+    std::size_t length = 0;
+    EXPECT_EQ(nc_inq_varid(id_, name, &var), NC_NOERR) << name;
+    nc_inq_attlen(id_, var, "long_name", &length);
+    std::string value(length, '\0');
+    nc_get_att_text(id_, var, "long_name", value.data());
+    return value;
+  }
+
+ private:
+  std::string bytes_;
+  int id_ = -1;
+};
+
+TEST(ResultsNcTest, HoldsEveryBandAndMeasureOfTheRun) {
+  const ResultStore store = testing::manySystems(3, 2, 10, spread);
+  std::ostringstream out;
+  writeResultsNc(RunInfo{}, store, out);
+  const OpenedFile file(out.str());
+  EXPECT_EQ(file.dimension("system"), 3u);
+  EXPECT_EQ(file.dimension("mode"), 4u);
+  EXPECT_EQ(file.dimension("family"), 3u);
+  EXPECT_EQ(file.dimension("unknown"), 2u);
+  const std::size_t k = store.phase(0, 0, 0, Family::kNormal)->valid.masses.size();
+  EXPECT_EQ(file.dimension("band"), k);
+  EXPECT_EQ(file.dimension("border"), k + 1);
+
+  const std::size_t tables = 3 * 4 * 3 * 2;
+  const std::vector<double> valid = file.doubles("valid", tables * k);
+  const std::vector<double> borders = file.doubles("borders", tables * (k + 1));
+  const std::vector<double> tv = file.doubles("invalid_total_variation", tables);
+  std::size_t t = 0;
+  for (int s = 0; s < 3; ++s) {
+    for (const PivotMode& mode : kPivotModes) {
+      for (const FamilyInfo& family : kFamilies) {
+        for (int u = 0; u < 2; ++u, ++t) {
+          const PositionResult* p = store.phase(u, s, mode.index, family.family);
+          ASSERT_NE(p, nullptr);
+          for (std::size_t b = 0; b < k; ++b) {
+            EXPECT_EQ(valid[t * k + b], p->valid.masses[b]);
+            EXPECT_EQ(borders[t * (k + 1) + b + 1], p->valid.borders[b]);
+          }
+          EXPECT_EQ(borders[t * (k + 1)], p->valid.min);
+          EXPECT_EQ(tv[t], p->measures.invalid->discrepancy->totalVariation);
+        }
+      }
+    }
+  }
+  // No certified values in this run: the fill value stands for them.
+  EXPECT_EQ(file.doubles("true_solution", 6)[0], kNetcdfFillDouble);
+  EXPECT_EQ(file.text("valid"), "VALID: probability of the band from the solved values");
+}
+
+TEST(ResultsNcTest, EveryColumnOfTheTablesHasItsWords) {
+  for (std::size_t c = kUnknownKeyColumns; c < kUnknownColumns.size(); ++c) {
+    EXPECT_TRUE(findVariableText(kUnknownColumns[c])) << kUnknownColumns[c];
+  }
+  for (std::size_t c = kBandKeyColumns; c < kBandColumns.size(); ++c) {
+    EXPECT_TRUE(findVariableText(kBandColumns[c])) << kBandColumns[c];
+    EXPECT_EQ(columnKind(kBandColumns[c]), ColumnKind::kNumber);
+  }
+  EXPECT_EQ(columnKind("truth_method"), ColumnKind::kText);
+  EXPECT_EQ(columnKind("invalid_validated"), ColumnKind::kVerdict);
+}
+
+TEST(ResultsNcTest, ACellOfAnotherKindIsRefused) {
+  ColumnArray verdicts("invalid_validated", 2);
+  CsvCell number;
+  number.kind = CsvCell::Kind::kNumber;
+  number.number = 0.5;
+  EXPECT_THROW(verdicts.set(0, number), std::logic_error);
+  verdicts.set(1, CsvCell{});  // empty: the fill value stays
+}
+
+TEST(ResultsNcTest, AFailureOfTheLibraryNamesWhatWasDone) {
+  NetcdfDataset nc;
+  nc.dimension("unknown", 3);
+  try {
+    nc.dimension("unknown", 4);
+    FAIL() << "a second dimension of one name";
+  } catch (const std::runtime_error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "NetCDF: dimension unknown: NetCDF: String match to name in use");
+  }
+}
+
+}  // namespace
+}  // namespace linprob
