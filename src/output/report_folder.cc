@@ -1,14 +1,18 @@
 #include "output/report_folder.h"
 
+#include <atomic>
 #include <cstddef>
 #include <exception>
 #include <ios>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "base/output_buffer.h"
 #include "base/output_file.h"
 #include "base/status.h"
+#include "linear/ball.h"
 #include "output/html_report.h"
 #include "output/page_document.h"
 #include "output/system_list.h"
@@ -23,12 +27,44 @@ using WriteFile = std::function<bool(
 
 namespace {
 
+// How the writing of one file ended: not tried (a stop came first), or the
+// file's status and what its writer threw, if anything.
+struct FileEnd {
+  bool tried = false;
+  Status written;
+  std::string thrown;
+};
+
+// A writer that throws (a library's failure) fails its own file alone: the
+// stream is failed, so the temporary is removed, not committed.
+FileEnd writeOneFile(const std::string& target,
+                     const std::function<void(std::ostream&)>& write,
+                     const std::stop_token& stop) {
+  FileEnd end;
+  if (stop.stop_requested()) return end;
+  end.tried = true;
+  end.written = writeOutputFile(
+      target,
+      [&](std::ostream& out) {
+        try {
+          write(out);
+        } catch (const std::exception& error) {
+          end.thrown = error.what();
+          out.setstate(std::ios::badbit);
+        }
+      },
+      stop);
+  return end;
+}
+
 // Measured on the example's 5 systems of 4 unknowns: with 3,000 bands
 // (sampling, the truth computed) bands.csv 193 and results.json 149 bytes
 // per band; with 10 bands in sampling results.json 4,400 bytes per table
 // besides (1,500 in enumeration: no convergence), unknowns.csv 960; the
 // shares 16 bytes per table and unknown in each file that holds them.
 constexpr ReportFile kReportFiles[] = {
+    // Every array in binary: about 8 bytes a number before compression.
+    {"results.nc", writeResultsNc, 80.0, 800.0, 8.0},
     {"results.json",
      [](const RunInfo& run, const ResultStore& store, std::ostream& out) {
        writeResultsJson(run, store, out);
@@ -49,8 +85,6 @@ constexpr ReportFile kReportFiles[] = {
        writeSensitivityCsv(store, out);
      },
      0.0, 0.0, 16.0},
-    // Every array in binary: about 8 bytes a number before compression.
-    {"results.nc", writeResultsNc, 80.0, 800.0, 8.0},
 };
 
 // The pages of the systems that the index page leaves out, and the files
@@ -117,38 +151,50 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
     return outcome;
   }
   // True when the file is in place; a failure is added to `failures`, and a
-  // stop ends the report.
-  const WriteFile report = [&](const std::string& target,
-                               const std::function<void(std::ostream&)>& write) {
-    if (outcome.stopped) return false;
-    // A writer that throws (a library's failure) fails its own file alone:
-    // the stream is failed, so the temporary is removed, not committed.
-    std::string thrown;
-    const Status written = writeOutputFile(
-        target,
-        [&](std::ostream& out) {
-          try {
-            write(out);
-          } catch (const std::exception& error) {
-            thrown = error.what();
-            out.setstate(std::ios::badbit);
-          }
-        },
-        stop);
-    const bool placed = written.ok() && thrown.empty();
+  // stop ends the report (the files completed before it stay).
+  const auto record = [&](const std::string& target, const FileEnd& end) {
+    const bool placed = end.tried && end.written.ok() && end.thrown.empty();
     if (placed) ++outcome.written;
     if (stop.stop_requested()) {
       outcome.stopped = true;
-    } else if (!thrown.empty()) {
-      outcome.failures.push_back(target + ": cannot be written: " + thrown);
-    } else if (!written.ok()) {
-      outcome.failures.push_back(target + ": " + written.message());
+    } else if (!end.thrown.empty()) {
+      outcome.failures.push_back(target + ": cannot be written: " + end.thrown);
+    } else if (end.tried && !end.written.ok()) {
+      outcome.failures.push_back(target + ": " + end.written.message());
     }
     return placed;
   };
-  for (const ReportFile& file : reportFiles()) {
-    report(folder + std::string(file.name),
-           [&](std::ostream& out) { file.write(run, store, out); });
+  const WriteFile report = [&](const std::string& target,
+                               const std::function<void(std::ostream&)>& write) {
+    if (outcome.stopped) return false;
+    return record(target, writeOneFile(target, write, stop));
+  };
+  // The files are independent: this thread and, on a machine of more than
+  // one core, one more take them up in the table's order, each the next
+  // one left; their ends are recorded in that order, as if written one
+  // after the other. Neither thread outlives this block.
+  const std::span<const ReportFile> files = reportFiles();
+  std::vector<FileEnd> ends(files.size());
+  std::atomic<std::size_t> next{0};
+  const auto writeFiles = [&] {
+    for (std::size_t k = next++; k < files.size(); k = next++) {
+      ends[k] = writeOneFile(
+          folder + std::string(files[k].name),
+          [&](std::ostream& out) { files[k].write(run, store, out); }, stop);
+    }
+  };
+  {
+    std::jthread second;
+    if (std::thread::hardware_concurrency() > 1) {
+      second = std::jthread([&] {
+        writeFiles();
+        releaseArbCaches();
+      });
+    }
+    writeFiles();
+  }
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    record(folder + std::string(files[k].name), ends[k]);
   }
   // The page embeds its own copy of the document, shaped so that it stays
   // small (page_document.h). It is built in

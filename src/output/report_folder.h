@@ -59,7 +59,8 @@ struct ReportFile {
   double bytesPerTable;
   double bytesPerTableUnknown;
 };
-// In the order they are written, before the pages.
+// In the order they are taken up (the longest to write first), before the
+// pages.
 std::span<const ReportFile> reportFiles();
 
 // `folder` ends with "/".

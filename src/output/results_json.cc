@@ -167,13 +167,16 @@ Json systemHead(const ResultStore& store, int system, DocumentForm form) {
   Json hull = nullptr;
   Json condition = nullptr;
   Json enclosure = nullptr;
-  const bool mapped = form != DocumentForm::kFull && reference != nullptr &&
-                      reference->n > kMatrixTableMost;
+  // The page draws maps of a large matrix and its inverse; the short
+  // results.json leaves both to the files that hold them.
+  const bool large = form != DocumentForm::kFull && reference != nullptr &&
+                     reference->n > kMatrixTableMost;
+  const bool mapped = large && form == DocumentForm::kPage;
   if (reference != nullptr) {
     const std::size_t n = reference->n;
     matrix = Json::array();
     for (std::size_t r = 0;
-         r < n && !mapped && reference->matrix.size() >= n * n; ++r) {
+         r < n && !large && reference->matrix.size() >= n * n; ++r) {
       Json row = Json::array();
       for (std::size_t c = 0; c < n; ++c) {
         row.push_back(reference->matrix[r * n + c]);
@@ -208,6 +211,12 @@ Json systemHead(const ResultStore& store, int system, DocumentForm form) {
     entry["matrix"] = nullptr;
     entry["matrix_map"] = matrixMapJson(*reference);
     entry["inverse_map"] = inverseMapJson(*reference);
+  } else if (large) {
+    entry["matrix"] = nullptr;
+    entry["matrix_reason"] = "not written for more than " +
+                             std::to_string(kFullArraysMost) + " unknowns; " +
+                             systemFolder(system) + kMatrixFile +
+                             " holds it, Report/results.nc its inverse's enclosure";
   } else {
     entry["matrix"] = std::move(matrix);
   }
@@ -225,7 +234,7 @@ Json systemHead(const ResultStore& store, int system, DocumentForm form) {
       reference != nullptr ? conditionVerdictJson(reference->condition)
                            : Json(nullptr);
   entry["exact_moments_reason"] = reasonJson(reference, reasons.moments);
-  if (mapped) {
+  if (large) {
     // n^2 shares per family: too many for the page, which points to the
     // files that hold them.
     entry["sensitivity"] = nullptr;

@@ -22,10 +22,10 @@
 // docs/outputs.md lists every field and when it is null.
 //
 // Above kFullArraysMost unknowns (report_scale.h) results.json is short:
-// each system's matrix and shares are null, with the maps of the page and
-// "worst_unknowns" (up to kFullArraysMost, as worstUnknowns orders them)
-// and "tables_reason", and every table is its summary (tableSummaryJson);
-// results.nc holds the arrays.
+// each system's matrix and shares are null with "matrix_reason" and
+// "sensitivity_reason", it has "worst_unknowns" (up to kFullArraysMost, as
+// worstUnknowns orders them) and "tables_reason", and every table is its
+// summary (tableSummaryJson); results.nc holds the arrays.
 //
 // The copy of the document that a report page embeds (page_document.h)
 // holds the systems its form names; the index page's copy ends with
