@@ -117,11 +117,13 @@ CountedPhase countWith(const RunSettings& settings,
       digitsRounds(request.kind, settings.SampleCount);
   DigitsStop stop{*settings.digits,
                   static_cast<std::uint64_t>(settings.SampleCount),
-                  DigitsEnd::kCeilingReached};
+                  DigitsEnd::kCeilingReached,
+                  {}};
   std::size_t round = 0;
   for (;;) {
     countSource(*makeDesignSource(request, rounds[round]), system, options,
                 request.kind, counted);
+    stop.roundSamples.push_back(rounds[round].jobCount());
     const std::vector<UnknownPrecision> unknowns = precisionOf(counted);
     if (precisionReached(unknowns, *settings.digits)) {
       stop.end = DigitsEnd::kRuleMet;

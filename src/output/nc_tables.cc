@@ -66,6 +66,16 @@ TableShape tableShape(const ResultStore& store) {
       }
     }
   }
+  for (int s = 0; s < store.systemCount(); ++s) {
+    for (const PivotMode& mode : kPivotModes) {
+      for (const FamilyInfo& family : kFamilies) {
+        const StoredPhase& run = store.phaseRun(s, mode.index, family.family);
+        if (run.digits) {
+          shape.rounds = std::max(shape.rounds, run.digits->roundSamples.size());
+        }
+      }
+    }
+  }
   shape.bands = std::max<std::size_t>(shape.bands, 1);
   return shape;
 }
@@ -92,6 +102,8 @@ void NcTables::define(NcDefiner& definer) {
                        {d.system, d.mode, d.family});
   ruleMet_ = plain("digits_rule_met", NetcdfType::kByte,
                    {d.system, d.mode, d.family});
+  roundSamples_ = plain("digits_round_samples", NetcdfType::kUint64,
+                        {d.system, d.mode, d.family, d.round});
   const std::size_t solutions = shape_.systems * kModes * shape_.unknowns;
   for (const SolutionMeasure& measure : solutionMeasures()) {
     // A row without a member repeats a value of the system's (results_nc.cc
@@ -221,6 +233,8 @@ void NcTables::put(NetcdfDataset& nc) {
   std::vector<std::uint64_t> seeds = jobs, mostSamples = jobs;
   std::vector<std::int64_t> digits(phases, kNetcdfFillInt64);
   std::vector<signed char> ruleMet(phases, kNetcdfFillByte);
+  const std::size_t rounds = std::max<std::size_t>(shape_.rounds, 1);
+  std::vector<std::uint64_t> roundSamples(phases * rounds, kNetcdfFillUint64);
   for (std::size_t s = 0; s < shape_.systems; ++s) {
     const int system = static_cast<int>(s);
     for (const PivotMode& mode : kPivotModes) {
@@ -240,6 +254,10 @@ void NcTables::put(NetcdfDataset& nc) {
           digits[phase] = run.digits->digits;
           mostSamples[phase] = run.digits->mostSamples;
           ruleMet[phase] = run.digits->end == DigitsEnd::kRuleMet ? 1 : 0;
+          const std::vector<std::uint64_t>& tried = run.digits->roundSamples;
+          for (std::size_t r = 0; r < tried.size() && r < rounds; ++r) {
+            roundSamples[phase * rounds + r] = tried[r];
+          }
         }
       }
     }
@@ -251,6 +269,7 @@ void NcTables::put(NetcdfDataset& nc) {
   nc.put(digits_, std::span<const std::int64_t>(digits));
   nc.put(mostSamples_, std::span<const std::uint64_t>(mostSamples));
   nc.put(ruleMet_, std::span<const signed char>(ruleMet));
+  nc.put(roundSamples_, std::span<const std::uint64_t>(roundSamples));
   for (std::size_t c = 0; c < solutionColumns_.size(); ++c) {
     solutionColumns_[c].putInto(nc, solutionIds_[c]);
   }

@@ -20,16 +20,18 @@ namespace linprob {
 
 struct NcDimensions {
   int system = -1, mode = -1, family = -1, unknown = -1, entry = -1,
-      band = -1, border = -1, batch = -1;
+      band = -1, border = -1, batch = -1, round = -1;
 };
 
 // How large the dimensions are: bands the most bands of any table,
-// batches the most running estimates of any (each at least 1 when used).
+// batches the most running estimates of any, rounds the most rounds any
+// --digits phase tried (each 0 when none).
 struct TableShape {
   std::size_t systems = 0;
   std::size_t unknowns = 0;
   std::size_t bands = 0;
   std::size_t batches = 0;
+  std::size_t rounds = 0;
 };
 TableShape tableShape(const ResultStore& store);
 
@@ -68,6 +70,7 @@ class NcTables {
 
   int pivotGrowth_ = -1, columnOrder_ = -1;
   int jobs_ = -1, seed_ = -1, digits_ = -1, mostSamples_ = -1, ruleMet_ = -1;
+  int roundSamples_ = -1;
   int bandCount_ = -1, truthReason_ = -1, borders_ = -1;
   std::vector<ColumnArray> solutionColumns_;  // (system, mode, unknown)
   std::vector<int> solutionIds_;

@@ -119,6 +119,7 @@ class ResultsNcWriter final : public NcDefiner {
     dims_.band = dimension("band", shape_.bands);
     dims_.border = dimension("border", shape_.bands + 1);
     dims_.batch = dimension("batch", shape_.batches);
+    dims_.round = dimension("round", shape_.rounds);
     const auto coordinate = [&](std::string_view name, NetcdfType type, int id) {
       const int dims[] = {id};
       const int variable = nc_.variable(name, type, dims, {}, NetcdfFill::kNone);
@@ -134,7 +135,8 @@ class ResultsNcWriter final : public NcDefiner {
                     coordinate("entry", NetcdfType::kInt64, dims_.entry),
                     coordinate("band", NetcdfType::kInt64, dims_.band),
                     coordinate("border", NetcdfType::kInt64, dims_.border),
-                    coordinate("batch", NetcdfType::kInt64, dims_.batch)};
+                    coordinate("batch", NetcdfType::kInt64, dims_.batch),
+                    coordinate("round", NetcdfType::kInt64, dims_.round)};
   }
 
   void defineGlobals() {
@@ -238,6 +240,9 @@ class ResultsNcWriter final : public NcDefiner {
     std::vector<std::int64_t> batches = indices<std::int64_t>(std::max<std::size_t>(shape_.batches, 1));
     for (std::int64_t& batch : batches) ++batch;
     nc_.put(coordinates_[7], batches);
+    std::vector<std::int64_t> rounds = indices<std::int64_t>(std::max<std::size_t>(shape_.rounds, 1));
+    for (std::int64_t& round : rounds) ++round;
+    nc_.put(coordinates_[8], rounds);
   }
 
   void putSystems();
@@ -263,7 +268,7 @@ class ResultsNcWriter final : public NcDefiner {
   NetcdfDataset nc_;
   NcDimensions dims_;
   std::vector<std::size_t> lengths_;
-  std::array<int, 8> coordinates_{};
+  std::array<int, 9> coordinates_{};
   SystemVariables system_;
   std::size_t rowsPerChunk_ = 1;
   std::size_t shareRows_ = 1;

@@ -3,7 +3,8 @@
 //
 // Dimensions: system, mode (the four pivoting modes), family, unknown (input
 // index), entry (right-hand-side entry), band (1 ... K, K the most bands of
-// any table), border (0 ... K) and batch (the running estimates), each with
+// any table), border (0 ... K), batch (the running estimates) and round
+// (the rounds of a --digits phase), each with
 // a coordinate variable of the same name. Every variable has a long_name
 // and, for numbers, units (nc_variables.h); a missing value is the fill
 // value (_FillValue), and where a reason is given for it, a string variable
@@ -19,7 +20,7 @@
 //   per system and mode     pivot_growth, column_order (unknown), and each
 //                           solution column of unknowns.csv (unknown)
 //   per phase               jobs, seed, digits, digits_most_samples,
-//                           digits_rule_met
+//                           digits_rule_met, digits_round_samples (round)
 //   per phase and unknown   each measure column of unknowns.csv, band_count,
 //                           truth_reason, borders (border), each band column
 //                           of bands.csv over band with its tails apart

@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace linprob {
 
@@ -56,6 +57,9 @@ struct DigitsStop {
   int digits = 0;
   std::uint64_t mostSamples = 0;  // the ceiling, SampleCount
   DigitsEnd end = DigitsEnd::kRuleMet;
+  // The samples of each round tried, in order (the last one's results are
+  // the phase's).
+  std::vector<std::uint64_t> roundSamples;
 };
 
 }  // namespace linprob

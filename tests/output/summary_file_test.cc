@@ -218,9 +218,9 @@ TEST(SummaryFileTest, DigitsPhasesStateTheSamplesTheyUsed) {
   phase.positions[0].valid.count = 16384;
   phase.family = Family::kNormal;
   result.phases.push_back(phase);
-  phase.digits = DigitsStop{2, 100000, DigitsEnd::kRuleMet};
+  phase.digits = DigitsStop{2, 100000, DigitsEnd::kRuleMet, {}};
   result.phases.push_back(phase);
-  phase.digits = DigitsStop{4, 20000, DigitsEnd::kCeilingReached};
+  phase.digits = DigitsStop{4, 20000, DigitsEnd::kCeilingReached, {}};
   result.phases.push_back(phase);
   std::ostringstream out;
   writeSummary(result, out);

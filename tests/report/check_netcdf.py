@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """check_netcdf.py PROGRAM EXAMPLE_FOLDER: runs the built program on a copy
 of the example folder (enumeration), on a random system of 50 unknowns and on
-one of 101 (sampling), and checks Report/results.nc against the tables of the
+one of 101 (sampling, --digits 1), and checks Report/results.nc against the tables of the
 same run: xarray opens it with its named dimensions, and every value of
 unknowns.csv, bands.csv and sensitivity.csv is in it, bit for bit (an empty
 cell its missing value). At 101 unknowns results.json is in short (no full
@@ -23,7 +23,7 @@ import xarray
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from random_system_folder import random_system, write_folder  # noqa: E402
 
-DIMENSIONS = {"system", "mode", "family", "unknown", "entry", "band", "border", "batch"}
+DIMENSIONS = {"system", "mode", "family", "unknown", "entry", "band", "border", "batch", "round"}
 KEYS = {"system", "mode", "family", "unknown", "band", "lower", "upper", "entry",
         "jobs", "condition_number", "pivot_growth", "contribution_sd"}
 # Columns the system holds once (not per mode): the nc keeps them there.
@@ -33,8 +33,8 @@ SYSTEM_HELD = {"true_solution": "true_solution", "hull_lower": "exact_hull_lower
 problems = []
 
 
-def run(program, folder):
-    done = subprocess.run([program, "--quiet", folder], capture_output=True, text=True)
+def run(program, folder, *options):
+    done = subprocess.run([program, "--quiet", *options, folder], capture_output=True, text=True)
     if done.returncode != 0:
         raise SystemExit("%s: exit status %d: %s" % (folder, done.returncode, done.stderr))
 
@@ -156,13 +156,18 @@ def main():
                          "Dimensions %d\nSolverThreadCount 2\nGeneratorThreadCount 2\n"
                          "IntegrationPrecision 5\nHistogramPrecision 10\nMaxMatrix 1\n"
                          "ExactDistributions 0\nSampleCount %d\n" % (n, samples))
-            run(program, folder)
+            run(program, folder, *(["--digits", "1"] if n > 100 else []))
             report = os.path.join(folder, "Report")
             ds = check_tables("n = %d" % n, report)
             if n == 50 and (ds.sizes["batch"] < 2 or numpy.all(numpy.isnan(ds["convergence_mean"].values))):
                 problems.append("n = %d: results.nc holds no running estimates" % n)
             if n > 100:
                 check_short_json("n = %d" % n, report, n)
+                # The rounds of each --digits phase, the last one the phase's jobs.
+                rounds = ds["digits_round_samples"].values
+                last = numpy.array([[row[~numpy.isnan(row)][-1] for row in mode] for mode in rounds[0]])
+                if not numpy.array_equal(last, ds["jobs"].values[0].astype(float)):
+                    problems.append("n = %d: the last round's samples are not the phase's jobs" % n)
     for problem in problems:
         print(problem)
     return 1 if problems else 0
