@@ -1,12 +1,17 @@
 #include "output/tidy_csv.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <numeric>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "output/csv_row.h"
+#include "output/report_scale.h"
 
 namespace linprob {
 namespace {
@@ -124,10 +129,57 @@ void writeUnknownRow(const ResultStore& store, int system,
   row.writeTo(out);
 }
 
+// ---- sensitivity ------------------------------------------------------------
+
 void shareCell(CsvRow& row, const UnknownShares& shares, std::size_t entry) {
   row.number(shares.state == ShareState::kCertified
                  ? std::optional<double>(shares.shares[entry])
                  : std::nullopt);
+}
+
+// The row of entry j of unknown i; `rank` only in the ranked form.
+void writeShareRow(int system, const FamilyInfo& info,
+                   const FamilyReference& family, std::size_t i, std::size_t j,
+                   std::optional<std::size_t> rank, std::ostream& out) {
+  const UnknownShares& shares = family.shares[i];
+  CsvRow row(rank ? kRankedSensitivityColumns.size()
+                  : kSensitivityColumns.size());
+  row.count(static_cast<std::uint64_t>(system))
+      .text(info.name)
+      .count(i)
+      .count(j);
+  shareCell(row, shares, j);
+  row.number(shares.contributionSd[j]);
+  if (family.cellShares) {
+    shareCell(row, (*family.cellShares)[i], j);
+  } else {
+    row.empty();
+  }
+  if (rank) row.count(*rank);
+  row.writeTo(out);
+}
+
+// The entries of an unknown the ranked form keeps, in its order: by share
+// (by contribution_sd where the shares are missing), largest first, ties
+// to the lower entry; at most kSharesKept. `order` is reused.
+void rankEntries(const UnknownShares& shares, std::vector<std::size_t>& order) {
+  const std::vector<double>& key = shares.state == ShareState::kCertified
+                                       ? shares.shares
+                                       : shares.contributionSd;
+  order.resize(key.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  const auto value = [&](std::size_t j) {
+    return std::isnan(key[j]) ? -HUGE_VAL : key[j];
+  };
+  const std::size_t kept = std::min(kSharesKept, order.size());
+  std::partial_sort(order.begin(),
+                    order.begin() + static_cast<std::ptrdiff_t>(kept),
+                    order.end(), [&](std::size_t a, std::size_t b) {
+                      const double x = value(a);
+                      const double y = value(b);
+                      return x > y || (x == y && a < b);
+                    });
+  order.resize(kept);
 }
 
 }  // namespace
@@ -153,7 +205,11 @@ void writeUnknownsCsv(const ResultStore& store, std::ostream& out) {
 }
 
 void writeSensitivityCsv(const ResultStore& store, std::ostream& out) {
-  writeCsvHeader(kSensitivityColumns, out);
+  const bool full = holdsFullArrays(store.unknownCount());
+  writeCsvHeader(full ? CsvColumns(kSensitivityColumns)
+                      : CsvColumns(kRankedSensitivityColumns),
+                 out);
+  std::vector<std::size_t> order;
   for (int system = 0; system < store.systemCount(); ++system) {
     const SystemReference* reference = store.reference(system);
     if (reference == nullptr) continue;
@@ -162,20 +218,15 @@ void writeSensitivityCsv(const ResultStore& store, std::ostream& out) {
       if (family == nullptr) continue;
       for (std::size_t i = 0; i < family->shares.size(); ++i) {
         const UnknownShares& shares = family->shares[i];
-        for (std::size_t j = 0; j < shares.contributionSd.size(); ++j) {
-          CsvRow row(kSensitivityColumns.size());
-          row.count(static_cast<std::uint64_t>(system))
-              .text(info.name)
-              .count(i)
-              .count(j);
-          shareCell(row, shares, j);
-          row.number(shares.contributionSd[j]);
-          if (family->cellShares) {
-            shareCell(row, (*family->cellShares)[i], j);
-          } else {
-            row.empty();
+        if (full) {
+          for (std::size_t j = 0; j < shares.contributionSd.size(); ++j) {
+            writeShareRow(system, info, *family, i, j, std::nullopt, out);
           }
-          row.writeTo(out);
+          continue;
+        }
+        rankEntries(shares, order);
+        for (std::size_t r = 0; r < order.size(); ++r) {
+          writeShareRow(system, info, *family, i, order[r], r + 1, out);
         }
       }
     }
