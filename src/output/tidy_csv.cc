@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "output/csv_row.h"
@@ -129,6 +130,30 @@ void writeUnknownRow(const ResultStore& store, int system,
   row.writeTo(out);
 }
 
+// ---- sizes --------------------------------------------------------------
+
+double chars(std::string_view text) { return static_cast<double>(text.size()); }
+
+// The header line of `columns`.
+double headerChars(CsvColumns columns) {
+  double line = 0.0;
+  for (std::string_view column : columns) line += chars(column) + 1.0;
+  return line;
+}
+
+// The longest name of a mode and of a family.
+double modeChars() {
+  double most = 0.0;
+  for (const PivotMode& mode : kPivotModes) most = std::max(most, chars(mode.label));
+  return most;
+}
+
+double familyChars() {
+  double most = 0.0;
+  for (const FamilyInfo& family : kFamilies) most = std::max(most, chars(family.name));
+  return most;
+}
+
 // ---- sensitivity ------------------------------------------------------------
 
 void shareCell(CsvRow& row, const UnknownShares& shares, std::size_t entry) {
@@ -183,6 +208,61 @@ void rankEntries(const UnknownShares& shares, std::vector<std::size_t>& order) {
 }
 
 }  // namespace
+
+double bandsCsvBytes(const RunShape& shape) {
+  // lower, upper, valid and invalid; exact_linear, truth and truth_error
+  // from the certified values; valid_se in sampling.
+  const double numbers =
+      4.0 + (shape.certifies() ? 3.0 : 0.0) + (shape.sampling() ? 1.0 : 0.0);
+  const double bandLabel =
+      std::max(chars("lower_tail"), indexChars(shape.bands + 1.0));
+  const double row = indexChars(shape.systems) + modeChars() + familyChars() +
+                     indexChars(shape.unknowns) + bandLabel +
+                     numbers * kRoundTripChars +
+                     static_cast<double>(kBandColumns.size());
+  return headerChars(kBandColumns) +
+         shape.tables() * (shape.bands + 2.0) * row;
+}
+
+double unknownsCsvBytes(const RunShape& shape) {
+  // After the keys: the jobs, the truth's method and the two verdicts,
+  // then numbers; in enumeration no standard errors and no coverage factor
+  // (7), without certified values none of the 22 they give, without
+  // coverage intervals neither those (5) nor what is measured from them (3
+  // for INVALID, 3 for the exact linear normal, 5 standard errors).
+  const double words = chars("characteristic function in doubles") +
+                       2.0 * chars("False");
+  double numbers = static_cast<double>(kUnknownColumns.size()) - 8.0;
+  if (!shape.sampling()) numbers -= 7.0;
+  if (!shape.certifies()) numbers -= 22.0;
+  if (!shape.covers()) {
+    numbers -= 8.0 + (shape.sampling() ? 5.0 : 0.0) +
+               (shape.certifies() ? 3.0 : 0.0);
+  }
+  const double row = indexChars(shape.systems) + modeChars() + familyChars() +
+                     indexChars(shape.unknowns) + 10.0 + words +
+                     numbers * kRoundTripChars +
+                     static_cast<double>(kUnknownColumns.size());
+  return headerChars(kUnknownColumns) + shape.tables() * row;
+}
+
+double sensitivityCsvBytes(const RunShape& shape) {
+  const bool full = holdsFullArrays(shape.unknowns);
+  const CsvColumns columns = full ? CsvColumns(kSensitivityColumns)
+                                  : CsvColumns(kRankedSensitivityColumns);
+  if (!shape.certifies()) return headerChars(columns);
+  const double n = shape.unknowns;
+  const double kept = full ? n : std::min(n, static_cast<double>(kSharesKept));
+  // share and contribution_sd; cells_share in enumeration.
+  const double numbers = shape.sampling() ? 2.0 : 3.0;
+  const double row = indexChars(shape.systems) + familyChars() +
+                     2.0 * indexChars(n) + numbers * kRoundTripChars +
+                     (full ? 0.0 : indexChars(kept + 1.0)) +
+                     static_cast<double>(columns.size());
+  return headerChars(columns) + static_cast<double>(shape.systems) *
+                                    static_cast<double>(kFamilyCount) * n *
+                                    kept * row;
+}
 
 void writeBandsCsv(const ResultStore& store, std::ostream& out) {
   writeCsvHeader(kBandColumns, out);

@@ -42,6 +42,7 @@
 #include <string_view>
 
 #include "output/measure_rows.h"
+#include "output/run_shape.h"
 #include "results/result_store.h"
 
 namespace linprob {
@@ -57,6 +58,14 @@ inline constexpr std::array<std::string_view, 8> kRankedSensitivityColumns = {
 void writeBandsCsv(const ResultStore& store, std::ostream& out);
 void writeUnknownsCsv(const ResultStore& store, std::ostream& out);
 void writeSensitivityCsv(const ResultStore& store, std::ostream& out);
+
+// The bytes of each table for a run of this shape: a row per band and tail
+// of every table, per table, and per system, family, unknown and entry kept
+// (every entry, or kSharesKept above kFullArraysMost unknowns), each
+// filled cell of a number at kRoundTripChars.
+double bandsCsvBytes(const RunShape& shape);
+double unknownsCsvBytes(const RunShape& shape);
+double sensitivityCsvBytes(const RunShape& shape);
 
 }  // namespace linprob
 
