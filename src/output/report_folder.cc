@@ -42,7 +42,8 @@ constexpr ReportFile kReportFiles[] = {
        writeSensitivityCsv(store, out);
      },
      sensitivityCsvBytes},
-    // Every file of the folder has its row here, results.nc too.
+    // results.nc goes here: its writer and its estimate from the shape,
+    // as every file of the folder has.
 };
 
 constexpr EstimatedFile kReportPages[] = {
