@@ -14,8 +14,11 @@
 #include "config/mode_eliminations.h"
 #include "config/phase_settings.h"
 #include "linear/linear_system.h"
+#include "output/document_sizes.h"
 #include "output/page_document.h"
-#include "output/results_json.h"
+#include "output/report_scale.h"
+#include "output/results_nc.h"
+#include "output/run_files.h"
 #include "results/result_store.h"
 #include "results/system_reference.h"
 #include "solve/band_counter.h"
@@ -55,24 +58,17 @@ constexpr double kKeptReferenceBytesPerEntry = 100.0;
 // heap block and 16 bytes an entry).
 constexpr double kCellBytes = 56.0;
 constexpr double kCellEntryBytes = 16.0;
-// Bytes of the files per band, and per table besides (headers, tails, the
-// scalars of unknowns.csv and of the JSON document); the page's own code.
-constexpr double kSummaryBytesPerBand = 72.0;
-constexpr double kCsvBytesPerBand = 34.0;
-constexpr double kBandsCsvBytesPerBand = 188.0;
-constexpr double kJsonBytesPerBand = 139.0;
-constexpr double kPageBytesPerBand = 107.0;
-constexpr double kFileBytesPerTable = 5600.0;
-constexpr double kPageBytes = 0.37e6;
-// A run of more systems than the index page draws: the index at most, and
-// what a system's own page holds besides its tables and matrix.
-constexpr double kIndexPageBytes = 5e6;
-constexpr double kOwnPageBytes = 3000.0;
-// A variance share of an unknown in a table: sensitivity.csv and
-// results.json hold one per table and unknown (16 bytes each, measured).
-constexpr double kShareBytes = 32.0;
-// A matrix entry as JSON text, in results.json and in the page.
-constexpr double kJsonBytesPerNumber = 24.0;
+// The report's page while it is written: one table's values while the
+// document draws it; the tables only listed on the index (pages of their
+// own) cost about 500 bytes each (measured: 2,000 systems of 2 unknowns,
+// 23 MB more than without the report).
+constexpr double kDrawnTableBytes = 4e3;
+constexpr double kListedTableBytes = 500.0;
+// A summary entry of a table as JSON values (results.json above
+// kFullArraysMost unknowns), and the page's full tables of one family as
+// JSON values at most (its kPageTableBytes of text, a family at a time).
+constexpr double kSummaryValueBytes = 640.0;
+constexpr double kPageFamilyValueBytes = 0.2e6;
 // The tables of one unknown of a system (modes x families).
 constexpr double kTables = static_cast<double>(kTablesPerUnknown);
 // A JSON value in memory, and the slack of a growing array.
@@ -125,13 +121,6 @@ double retainedBytes(const Counts& c) {
 // systems than it draws (page_document.h).
 bool ownPages(const Counts& c) {
   return c.systems > static_cast<double>(kMostPageSystems);
-}
-
-// The bands a table of a system's own page draws at most: as many as on
-// the page of a run of that system alone.
-double ownPageBands(const Counts& c) {
-  return std::min(c.bands, static_cast<double>(pageBandsPerChart(
-                               static_cast<std::size_t>(kTables * c.n))));
 }
 
 // The cells of one family's phase, as a table of cells.
@@ -221,30 +210,22 @@ double phaseBytes(const RunConfig& config, const Counts& c) {
          batchBytes(config, c) + keptBytes(config, c);
 }
 
-// The report: one family's tables as JSON values, the page's document and
-// the page itself (with pages of their own, the index and one such page at
-// a time), and what the report holds per table.
-double reportBytes(const Counts& c) {
-  const double family = c.n * c.bands * 4.0 * kJsonValueBytes;
-  const double drawn = std::min(
-      c.bands,
-      static_cast<double>(pageBandsPerChart(static_cast<std::size_t>(c.tables))));
-  double page = c.tables * (drawn * kPageBytesPerBand + 1000.0) +
-                c.n * c.n * kJsonBytesPerNumber + kPageBytes;
-  if (ownPages(c)) {
-    page = std::min(page, kIndexPageBytes) + kOwnPageBytes +
-           kTables * c.n * (ownPageBands(c) * kPageBytesPerBand + 1000.0) +
-           c.n * c.n * kJsonBytesPerNumber;
-  }
-  // The 4 kB a table costs while the page's document draws it; the tables
-  // only listed on the index (pages of their own) cost about 500 bytes each
-  // (measured: 2,000 systems of 2 unknowns, 23 MB more than without the
-  // report).
+// The report: one family's tables as JSON values (above kFullArraysMost
+// unknowns results.json holds their summaries and the page some of them),
+// the page's document and the page itself (with pages of their own, the
+// index and one such page at a time), what the report holds per table, and
+// results.nc, built in memory.
+double reportBytes(const Counts& c, const RunShape& shape) {
+  const double family =
+      holdsFullArrays(shape.unknowns)
+          ? c.n * c.bands * 4.0 * kJsonValueBytes
+          : c.n * kSummaryValueBytes + kPageFamilyValueBytes;
+  const double page = indexPageBytes(shape) + ownPageBytes(shape);
   const double drawnTables =
       ownPages(c) ? static_cast<double>(kMostPageSystems) * kTables * c.n
                   : c.tables;
-  return family + 2.0 * page + drawnTables * 4e3 +
-         (c.tables - drawnTables) * 500.0;
+  return family + 2.0 * page + drawnTables * kDrawnTableBytes +
+         (c.tables - drawnTables) * kListedTableBytes + resultsNcBytes(shape);
 }
 
 // One mode's elimination: the eliminated matrix and its steps (the
@@ -297,6 +278,7 @@ double readLimit(const char* path) {
 RunFootprint estimateFootprint(const RunConfig& config) {
   const RunSettings& settings = config.settings();
   const Counts c = countsOf(config);
+  const RunShape shape = runShape(config);
   RunFootprint footprint;
   // Held throughout: the stored tables and every system's matrix (as the
   // check read it, then in its references); until the run has used them,
@@ -318,32 +300,43 @@ RunFootprint estimateFootprint(const RunConfig& config) {
   const double phase = kept + c.systems * keptReferenceBytes(c) + eliminated +
                        c.entries * 8.0 + phaseBytes(config, c);
   const double report = c.systems * keptReferenceBytes(c) + retainedBytes(c) +
-                        (config.writesReport() ? reportBytes(c) : 0.0);
+                        (config.writesReport() ? reportBytes(c, shape) : 0.0);
   const double largest = std::max({check, references, phase, report});
   footprint.memoryBytes = kProgramBytes + kHeapSlack * (stored + matrices + largest);
 
-  const double typicalBands = c.bands - 1.0;
-  double perBand = kSummaryBytesPerBand + kCsvBytesPerBand;
-  double output = c.tables * typicalBands * perBand;
-  if (config.writesReport()) {
-    const double drawn = std::min(
-        typicalBands, static_cast<double>(pageBandsPerChart(
-                          static_cast<std::size_t>(c.tables))));
-    output += c.tables * typicalBands * (kBandsCsvBytesPerBand + kJsonBytesPerBand);
-    output += c.systems * c.n * c.n * 2.0 * kJsonBytesPerNumber + kPageBytes +
-              (c.certified ? c.tables * c.n * kShareBytes : 0.0);
-    if (ownPages(c)) {
-      // The index, and every system's tables on the pages of their own,
-      // which share one copy of the page's code.
-      output += kIndexPageBytes + kPageBytes +
-                c.tables * std::min(typicalBands, ownPageBands(c)) * kPageBytesPerBand +
-                c.systems * kOwnPageBytes;
-    } else {
-      output += c.tables * drawn * kPageBytesPerBand;
-    }
+  footprint.files = estimateRunFiles(shape);
+  for (const FileEstimate& file : footprint.files) {
+    footprint.outputBytes += file.bytes;
   }
-  footprint.outputBytes = output + c.tables * kFileBytesPerTable;
   return footprint;
+}
+
+RunShape runShape(const RunConfig& config) {
+  const RunSettings& settings = config.settings();
+  RunShape shape;
+  shape.systems = std::max(settings.MaxMatrix, 0);
+  shape.unknowns = static_cast<int>(settings.Dimensions);
+  shape.bands = std::max(settings.HistogramPrecision, 1) + 1;
+  shape.points = config.points();
+  if (drawsSamples(config.points())) {
+    shape.digits = settings.digits;
+    shape.batches =
+        settings.digits
+            ? static_cast<int>(kReplicates)
+            : static_cast<int>(
+                  pointDesign(config.points(), settings.SampleCount).batchCount());
+  }
+  shape.report = config.writesReport() ? ReportWriting::kWritten
+                                        : ReportWriting::kSkipped;
+  shape.certified = config.writesReport() &&
+                            settings.Dimensions <= kMaxCertifiedSize
+                        ? CertifiedValues::kComputed
+                        : CertifiedValues::kNone;
+  shape.coverage = settings.Dimensions <= kMaxSubBandPositions
+                       ? CoverageIntervals::kComputed
+                       : CoverageIntervals::kNone;
+  shape.exportFolder = config.exportFolder();
+  return shape;
 }
 
 FootprintLimits machineLimits() {

@@ -16,18 +16,13 @@
 // chunk one band sum per band; the borders' layout; in enumeration the
 // extreme search's tables, and the parts of a phase counted by halves:
 // CountingPlan::memoryBytes) and the report's (one family's tables as JSON
-// values, the page and its copy of the results; the index and one system's
-// own page at a time when systems get pages of their own).
+// values, their summaries above kFullArraysMost unknowns; the page and its
+// copy of the results, of the page's estimated size: the index and one
+// system's own page at a time when systems get pages of their own).
 //
-// Output: the summary files (72 bytes a band), the CSV export (34), and,
-// unless the report is skipped, bands.csv (188), results.json (139) and the
-// page (107 a drawn band: at most pageBandsPerChart per table), a few KB per
-// table besides, and each system's matrix twice as JSON. A run of more
-// systems than the index page draws (kMostPageSystems) writes the index (at
-// most about 5 MB) and pages of their own, which draw every table of their
-// system as the page of a run of that system alone would, and share one
-// copy of the page's code. The figures per
-// band are those of the bundled example's files with a tenth added.
+// Output: every kind of file the run writes, each as its writer estimates
+// it from the run's shape (output/run_files.h): at least what is written
+// and at most about twice it.
 //
 // The limits: memory up to half of what this machine (or the control group
 // the process runs in) has; files up to kMostOutputBytes.
@@ -37,20 +32,27 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/run_config.h"
 #include "config/settings.h"
+#include "output/run_files.h"
+#include "output/run_shape.h"
 #include "solve/kept_blocks.h"
 
 namespace linprob {
 
 struct RunFootprint {
   double memoryBytes = 0.0;
-  double outputBytes = 0.0;
+  double outputBytes = 0.0;  // the sum of `files`
+  std::vector<FileEstimate> files;
 };
 
 // For a configuration whose settings passed checkSettings.
 RunFootprint estimateFootprint(const RunConfig& config);
+
+// What the sizes of the run's files follow.
+RunShape runShape(const RunConfig& config);
 
 inline constexpr double kMostOutputBytes = 2e9;
 

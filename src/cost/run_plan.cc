@@ -202,6 +202,17 @@ std::vector<std::string> planLines(const RunPlan& plan,
                   byteText(plan.footprint.memoryBytes) +
                   "; files written: about " +
                   byteText(plan.footprint.outputBytes));
+  // Each kind of file with its estimate, the estimates in one column.
+  std::size_t widest = 0;
+  for (const FileEstimate& file : plan.footprint.files) {
+    widest = std::max(widest, file.name.size());
+  }
+  for (const FileEstimate& file : plan.footprint.files) {
+    if (file.bytes <= 0.0) continue;
+    lines.push_back("  " + file.name + ":" +
+                    std::string(widest - file.name.size() + 1, ' ') +
+                    "about " + byteText(file.bytes));
+  }
   lines.push_back("Estimated run time: " +
                   (seconds ? formatDuration(*seconds) + " on this machine"
                            : std::string("unknown (the calibration failed)")));

@@ -124,8 +124,10 @@ inline constexpr double kLongRunSeconds = 600.0;
 // before it starts.
 std::string longRunLine(const RunPlan& plan, double seconds);
 
-// The plan as --check prints it, with the memory and files it needs;
-// `seconds` is the estimate (none when the calibration could not be made).
+// The plan as --check prints it, with the memory and files it needs (and
+// a line per kind of file the run writes, "  Report/bands.csv:   about
+// 480 kB"); `seconds` is the estimate (none when the calibration could not
+// be made).
 std::vector<std::string> planLines(const RunPlan& plan,
                                    std::optional<double> seconds);
 

@@ -16,9 +16,9 @@
 #include "output/html_report.h"
 #include "output/number_text.h"
 #include "output/page_document.h"
+#include "output/report_folder.h"
 #include "output/results_json.h"
 #include "output/summary_file.h"
-#include "output/tidy_csv.h"
 #include "results/phase_result.h"
 #include "results/phase_measures.h"
 #include "results/position_measures.h"
@@ -129,10 +129,7 @@ double timeOneSystem(const RunConfig& config, unsigned n, int bands) {
   for (unsigned v = 0; v < n; ++v) writeCsv(store, static_cast<int>(v), out);
   if (config.writesReport()) {
     const RunInfo run = makeRunInfo(settings, "Export/", 0.0);
-    writeResultsJson(run, store, out);
-    writeBandsCsv(store, out);
-    writeUnknownsCsv(store, out);
-    writeSensitivityCsv(store, out);
+    for (const ReportFile& file : reportFiles()) file.write(run, store, out);
     std::ostringstream page;
     const PageForm form = choosePageForm(store);
     writeResultsJson(run, store, page, &form);

@@ -2,7 +2,8 @@
 // run, measured on this machine for the estimate of the run time
 // (run_plan.h): the measures of each phase (its normal tables over the
 // bands, its coverage intervals), the summary files, the CSV export and the
-// report, all of which grow with the bands.
+// report (each file of its table, report_folder.h, and the page), all of
+// which grow with the bands.
 //
 // Measured on a made-up result of min(n, 16) unknowns whose tables have the
 // run's HistogramPrecision bands (or, for large tables, fewer: the time per

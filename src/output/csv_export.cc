@@ -177,4 +177,27 @@ CsvExport exportCsv(const ResultStore& store, const std::string& directory,
   return result;
 }
 
+double csvExportBytes(const RunShape& shape) {
+  const double x = kSixDigitChars;
+  const auto chars = [](std::string_view text) {
+    return static_cast<double>(text.size());
+  };
+  // Per system and mode: "X<v>;Matrix_<m>;<label>;;" and the three values.
+  double mode = 0.0;
+  for (const PivotMode& pivot : kPivotModes) {
+    mode = std::max(mode, chars(pivot.csvLabel));
+  }
+  mode += chars("X;Matrix_;\nExact;;;;\nIntLow;;;;\nIntHig;;;;\n\n") +
+          indexChars(shape.unknowns) + indexChars(shape.systems) + 3.0 * x;
+  // Per family: its header, both tails, a line per band, two empty lines.
+  for (const FamilyInfo& family : kFamilies) {
+    mode += chars(family.csvLabel) + chars("Borders;VALID;INVALID;\n") +
+            2.0 * (chars(";<;0;;\n") + 2.0 * x) +
+            shape.bands * (chars(";;;;\n") + 3.0 * x) + 2.0;
+  }
+  return static_cast<double>(shape.unknowns) *
+         static_cast<double>(shape.systems) *
+         static_cast<double>(kPivotModes.size()) * mode;
+}
+
 }  // namespace linprob

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "output/run_shape.h"
 #include "results/result_store.h"
 
 namespace linprob {
@@ -51,6 +52,10 @@ struct CsvExport {
 // export takes about a second of one thread, most of it creating the files.
 CsvExport exportCsv(const ResultStore& store, const std::string& directory,
                     const std::stop_token& stop = {}, unsigned threads = 1);
+
+// The bytes of every file of the export of a run of this shape, its
+// numbers at kSixDigitChars.
+double csvExportBytes(const RunShape& shape);
 
 }  // namespace linprob
 

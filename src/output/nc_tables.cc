@@ -12,8 +12,10 @@ namespace {
 
 constexpr std::size_t kModes = kPivotModes.size();
 constexpr std::size_t kFamiliesPerMode = kFamilies.size();
+// About this many values in a chunk of a phase's bands or estimates.
+constexpr std::size_t kPhaseChunkValues = 65536;
 
-constexpr std::array<std::string_view, 8> kConvergenceNames = {
+constexpr std::array<std::string_view, kConvergenceSeries> kConvergenceNames = {
     "convergence_samples",         "convergence_coverage_factor",
     "convergence_mean",            "convergence_mean_se",
     "convergence_symmetric_lower", "convergence_symmetric_lower_se",
@@ -125,8 +127,17 @@ void NcTables::define(NcDefiner& definer) {
   }
   bandCount_ = plain("band_count", NetcdfType::kInt64, table);
   truthReason_ = plain("truth_reason", NetcdfType::kString, table);
-  borders_ = plain("borders", NetcdfType::kDouble,
-                   {d.system, d.mode, d.family, d.unknown, d.border});
+  // The arrays written one phase at a time are chunked within a phase, a
+  // few unknowns' rows a chunk.
+  const std::size_t n = std::max<std::size_t>(shape_.unknowns, 1);
+  const auto phaseChunk = [&](std::size_t width) {
+    return std::vector<std::size_t>{
+        1, 1, 1, std::clamp<std::size_t>(kPhaseChunkValues / width, 1, n), width};
+  };
+  const std::size_t k = shape_.bands;
+  borders_ = definer.define("borders", NetcdfType::kDouble,
+                            {d.system, d.mode, d.family, d.unknown, d.border},
+                            {}, phaseChunk(k + 1));
   for (const PhaseMeasure& measure : phaseMeasures()) {
     for (std::string_view column : measure.bandColumns) {
       if (columnKind(column) != ColumnKind::kNumber) {
@@ -134,8 +145,9 @@ void NcTables::define(NcDefiner& definer) {
                                " is not a number");
       }
       BlockVariable variable{column};
-      variable.id = plain(column, NetcdfType::kDouble,
-                          {d.system, d.mode, d.family, d.unknown, d.band});
+      variable.id = definer.define(
+          column, NetcdfType::kDouble,
+          {d.system, d.mode, d.family, d.unknown, d.band}, {}, phaseChunk(k));
       variable.lowerTail =
           plain(std::string(column) + "_lower_tail", NetcdfType::kDouble,
                 table, " (lower tail: below b_0)");
@@ -150,8 +162,9 @@ void NcTables::define(NcDefiner& definer) {
   if (shape_.batches > 0) {
     for (std::string_view name : kConvergenceNames) {
       convergence_.push_back(BlockVariable{
-          name, plain(name, NetcdfType::kDouble,
-                      {d.system, d.mode, d.family, d.unknown, d.batch})});
+          name, definer.define(name, NetcdfType::kDouble,
+                               {d.system, d.mode, d.family, d.unknown, d.batch},
+                               {}, phaseChunk(shape_.batches))});
     }
   }
 }

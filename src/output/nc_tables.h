@@ -18,6 +18,9 @@
 
 namespace linprob {
 
+// The series of the running estimates (convergence_*).
+inline constexpr std::size_t kConvergenceSeries = 8;
+
 struct NcDimensions {
   int system = -1, mode = -1, family = -1, unknown = -1, entry = -1,
       band = -1, border = -1, batch = -1, round = -1;

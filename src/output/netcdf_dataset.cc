@@ -80,6 +80,9 @@ int NetcdfDataset::variable(std::string_view name, NetcdfType type,
       check(nc_def_var_chunking(ncid_, id, NC_CHUNKED, chunk.data()), what);
     }
     check(nc_def_var_deflate(ncid_, id, 1, 1, kDeflateLevel), what);
+    // Every write covers whole chunks: a cache would only hold them,
+    // uncompressed, until the file is closed.
+    check(nc_set_var_chunk_cache(ncid_, id, 0, 0, 0.75f), what);
   }
   switch (fill == NetcdfFill::kNone ? NetcdfType::kString : type) {
     case NetcdfType::kDouble:

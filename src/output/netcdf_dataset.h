@@ -6,7 +6,8 @@
 // First the definitions (dimensions, variables with their attributes,
 // global attributes), then endDefinitions(), then the values, then bytes().
 // Every variable but a string one is compressed (deflate level 1, with the
-// shuffle filter) and chunked as its caller says; each has a fill value
+// shuffle filter) and chunked as its caller says, with no chunk cache: each
+// write must cover whole chunks (or be the whole variable); each has a fill value
 // (the library's default for its type), written as _FillValue so that
 // every reader takes it for a missing value.
 //

@@ -13,6 +13,7 @@
 #include "base/output_file.h"
 #include "base/status.h"
 #include "linear/ball.h"
+#include "output/document_sizes.h"
 #include "output/html_report.h"
 #include "output/page_document.h"
 #include "output/system_list.h"
@@ -57,34 +58,33 @@ FileEnd writeOneFile(const std::string& target,
   return end;
 }
 
-// Measured on the example's 5 systems of 4 unknowns: with 3,000 bands
-// (sampling, the truth computed) bands.csv 193 and results.json 149 bytes
-// per band; with 10 bands in sampling results.json 4,400 bytes per table
-// besides (1,500 in enumeration: no convergence), unknowns.csv 960; the
-// shares 16 bytes per table and unknown in each file that holds them.
 constexpr ReportFile kReportFiles[] = {
-    // Every array in binary: about 8 bytes a number before compression.
-    {"results.nc", writeResultsNc, 80.0, 800.0, 8.0},
+    {"results.nc", writeResultsNc, resultsNcBytes},
     {"results.json",
      [](const RunInfo& run, const ResultStore& store, std::ostream& out) {
        writeResultsJson(run, store, out);
      },
-     149.0, 4400.0, 16.0},
+     resultsJsonBytes},
     {"bands.csv",
      [](const RunInfo&, const ResultStore& store, std::ostream& out) {
        writeBandsCsv(store, out);
      },
-     193.0, 0.0, 0.0},
+     bandsCsvBytes},
     {"unknowns.csv",
      [](const RunInfo&, const ResultStore& store, std::ostream& out) {
        writeUnknownsCsv(store, out);
      },
-     0.0, 960.0, 0.0},
+     unknownsCsvBytes},
     {"sensitivity.csv",
      [](const RunInfo&, const ResultStore& store, std::ostream& out) {
        writeSensitivityCsv(store, out);
      },
-     0.0, 0.0, 16.0},
+     sensitivityCsvBytes},
+};
+
+constexpr EstimatedFile kReportPages[] = {
+    {kReportPage, indexPageBytes},
+    {"systems/*", ownPagesBytes},
 };
 
 // The pages of the systems that the index page leaves out, and the files
@@ -141,6 +141,8 @@ void writeOwnPages(const RunInfo& run, const ResultStore& store,
 }  // namespace
 
 std::span<const ReportFile> reportFiles() { return kReportFiles; }
+
+std::span<const EstimatedFile> reportPages() { return kReportPages; }
 
 ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
                           const std::string& folder,

@@ -24,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include "output/run_shape.h"
 #include "results/result_store.h"
 #include "results/run_info.h"
 
@@ -46,22 +47,24 @@ struct ReportWritten {
 };
 
 // A file of the folder written from the results alone (the page's form
-// depends on them too): its name in the folder, its writer, and the bytes
-// it takes per band of a table (a table: one unknown under one mode and
-// family), per table besides, and per table and unknown of its system (the
-// variance shares), as measured (for the run's estimate of its output). A
-// new format is one writer and one row of this table.
+// depends on them too): its name in the folder, its writer, and its bytes
+// for a run of a given shape (run_shape.h), which the run's estimate of
+// what it writes adds up (run_files.h). A new format is one writer, one
+// estimate and one row of this table.
 struct ReportFile {
   std::string_view name;
   void (*write)(const RunInfo& run, const ResultStore& store,
                 std::ostream& out);
-  double bytesPerBand;
-  double bytesPerTable;
-  double bytesPerTableUnknown;
+  double (*estimate)(const RunShape& shape);
 };
 // In the order they are taken up (the longest to write first), before the
 // pages.
 std::span<const ReportFile> reportFiles();
+
+// The pages, written after the files above in forms chosen from the
+// results: "index.html", and "systems/*", the pages of their own with the
+// files they share.
+std::span<const EstimatedFile> reportPages();
 
 // `folder` ends with "/".
 ReportWritten writeReport(const RunInfo& run, const ResultStore& store,

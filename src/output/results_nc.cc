@@ -10,6 +10,7 @@
 
 #include "base/program_version.h"
 #include "linear/system_files.h"
+#include "output/measure_rows.h"
 #include "output/nc_columns.h"
 #include "output/nc_tables.h"
 #include "output/nc_variables.h"
@@ -410,6 +411,42 @@ void ResultsNcWriter::putShares(int system, const SystemReference& reference) {
 }
 
 }  // namespace
+
+double resultsNcBytes(const RunShape& shape) {
+  constexpr double kNumberBytes = 8.0;
+  constexpr double kStringBytes = 16.0;
+  constexpr double kVariableBytes = 4096.0;
+  constexpr double kFileBytes = 65536.0;
+  const double n = shape.unknowns;
+  const double bands = shape.bands;
+  const double bandColumns =
+      static_cast<double>(kBandColumns.size() - kBandKeyColumns);
+  // A table: the columns of unknowns.csv, the band columns over its bands
+  // and tails, its borders, its running estimates and its band count.
+  // A band's numbers (masses, their bounds and errors, the borders) are
+  // smooth or repeat: deflate takes a quarter off at least.
+  constexpr double kBandNumberBytes = 6.0;
+  const double perTable =
+      (static_cast<double>(kUnknownColumns.size() - kUnknownKeyColumns) +
+       static_cast<double>(kConvergenceSeries) * shape.batches + 1.0) *
+          kNumberBytes +
+      (bandColumns * (bands + 2.0) + (bands + 1.0)) * kBandNumberBytes;
+  const double modes = shape.systems * static_cast<double>(kPivotModes.size());
+  double numbers = modes * n * 2.0 + shape.systems * n * 8.0;
+  if (shape.certifies()) {
+    // The shares of each family (and of its cells in enumeration) and the
+    // inverse's two ends.
+    const double arrays = static_cast<double>(kFamilies.size()) *
+                              (shape.sampling() ? 1.0 : 2.0) +
+                          2.0;
+    numbers += shape.systems * n * n * arrays;
+  }
+  const double strings = shape.tables() * 2.0 + shape.systems * 10.0;
+  const double variables = static_cast<double>(kUnknownColumns.size()) +
+                           3.0 * bandColumns + 40.0;
+  return shape.tables() * perTable + numbers * kNumberBytes +
+         strings * kStringBytes + variables * kVariableBytes + kFileBytes;
+}
 
 void writeResultsNc(const RunInfo& run, const ResultStore& store,
                     std::ostream& out) {

@@ -1,7 +1,10 @@
 #include "output/summary_file.h"
 
 #include <cstddef>
+#include <string_view>
 
+#include "distributions/family.h"
+#include "linear/pivot_mode.h"
 #include "output/number_text.h"
 
 namespace linprob {
@@ -109,6 +112,36 @@ void writeSummary(const SystemResult& result, std::ostream& out) {
     out << std::endl << family.invalidHeader << std::endl;
     printInvalidTables(phase, out);
   }
+}
+
+double summaryFilesBytes(const RunShape& shape) {
+  const double n = shape.unknowns;
+  const double d = indexChars(n);
+  const double x = kSixDigitChars;
+  const auto chars = [](std::string_view text) {
+    return static_cast<double>(text.size());
+  };
+  const double boundsLine =
+      chars("Variable number  has bounds:  to \n") + d + 2.0 * x;
+  double mode = chars("\nExact values\n\nInterval arithmetic values\n") +
+                2.0 * n * boundsLine;
+  for (const FamilyInfo& family : kFamilies) {
+    mode += chars(family.validHeader) + chars(family.invalidHeader) + 4.0;
+    // "Samples used: 4096, where the --digits 2 rule was met (at most
+    // 100000)." or the longer line of a rule not met.
+    if (shape.digits) mode += 100.0;
+  }
+  const double k = shape.bands;
+  const double valid = chars("Showing probabilities for variable number \n") +
+                       d + chars("< : 0\n") + x +
+                       k * (chars(" to  : P=\n") + 3.0 * x);
+  const double invalid =
+      chars("Showing INVALID probabilities for variable number \n") + d +
+      chars("Lower than  : \n") + 2.0 * x + k * (chars(" to  : \n") + 3.0 * x) +
+      chars("More than  : \n") + 2.0 * x;
+  mode += static_cast<double>(kFamilyCount) * n * (valid + invalid);
+  return static_cast<double>(shape.systems) *
+         static_cast<double>(kPivotModes.size()) * mode;
 }
 
 }  // namespace linprob

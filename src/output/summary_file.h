@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "linear/interval.h"
+#include "output/run_shape.h"
 #include "results/phase_result.h"
 #include "results/system_result.h"
 
@@ -47,6 +48,10 @@ void printInvalidTables(const PhaseResult& phase, std::ostream& out);
 
 // The whole file.
 void writeSummary(const SystemResult& result, std::ostream& out);
+
+// The bytes of every summary file of a run of this shape (each system's
+// four), its numbers at kSixDigitChars.
+double summaryFilesBytes(const RunShape& shape);
 
 }  // namespace linprob
 

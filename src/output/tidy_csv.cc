@@ -1,12 +1,18 @@
 #include "output/tidy_csv.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <numeric>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "output/csv_row.h"
+#include "output/report_scale.h"
 
 namespace linprob {
 namespace {
@@ -124,13 +130,139 @@ void writeUnknownRow(const ResultStore& store, int system,
   row.writeTo(out);
 }
 
+// ---- sizes --------------------------------------------------------------
+
+double chars(std::string_view text) { return static_cast<double>(text.size()); }
+
+// The header line of `columns`.
+double headerChars(CsvColumns columns) {
+  double line = 0.0;
+  for (std::string_view column : columns) line += chars(column) + 1.0;
+  return line;
+}
+
+// The longest name of a mode and of a family.
+double modeChars() {
+  double most = 0.0;
+  for (const PivotMode& mode : kPivotModes) most = std::max(most, chars(mode.label));
+  return most;
+}
+
+double familyChars() {
+  double most = 0.0;
+  for (const FamilyInfo& family : kFamilies) most = std::max(most, chars(family.name));
+  return most;
+}
+
+// ---- sensitivity ------------------------------------------------------------
+
 void shareCell(CsvRow& row, const UnknownShares& shares, std::size_t entry) {
   row.number(shares.state == ShareState::kCertified
                  ? std::optional<double>(shares.shares[entry])
                  : std::nullopt);
 }
 
+// The row of entry j of unknown i; `rank` only in the ranked form.
+void writeShareRow(int system, const FamilyInfo& info,
+                   const FamilyReference& family, std::size_t i, std::size_t j,
+                   std::optional<std::size_t> rank, std::ostream& out) {
+  const UnknownShares& shares = family.shares[i];
+  CsvRow row(rank ? kRankedSensitivityColumns.size()
+                  : kSensitivityColumns.size());
+  row.count(static_cast<std::uint64_t>(system))
+      .text(info.name)
+      .count(i)
+      .count(j);
+  shareCell(row, shares, j);
+  row.number(shares.contributionSd[j]);
+  if (family.cellShares) {
+    shareCell(row, (*family.cellShares)[i], j);
+  } else {
+    row.empty();
+  }
+  if (rank) row.count(*rank);
+  row.writeTo(out);
+}
+
+// The entries of an unknown the ranked form keeps, in its order: by share
+// (by contribution_sd where the shares are missing), largest first, ties
+// to the lower entry; at most kSharesKept. `order` is reused.
+void rankEntries(const UnknownShares& shares, std::vector<std::size_t>& order) {
+  const std::vector<double>& key = shares.state == ShareState::kCertified
+                                       ? shares.shares
+                                       : shares.contributionSd;
+  order.resize(key.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  const auto value = [&](std::size_t j) {
+    return std::isnan(key[j]) ? -HUGE_VAL : key[j];
+  };
+  const std::size_t kept = std::min(kSharesKept, order.size());
+  std::partial_sort(order.begin(),
+                    order.begin() + static_cast<std::ptrdiff_t>(kept),
+                    order.end(), [&](std::size_t a, std::size_t b) {
+                      const double x = value(a);
+                      const double y = value(b);
+                      return x > y || (x == y && a < b);
+                    });
+  order.resize(kept);
+}
+
 }  // namespace
+
+double bandsCsvBytes(const RunShape& shape) {
+  // lower, upper, valid and invalid; exact_linear, truth and truth_error
+  // from the certified values; valid_se in sampling.
+  const double numbers =
+      4.0 + (shape.certifies() ? 3.0 : 0.0) + (shape.sampling() ? 1.0 : 0.0);
+  const double bandLabel =
+      std::max(chars("lower_tail"), indexChars(shape.bands + 1.0));
+  const double row = indexChars(shape.systems) + modeChars() + familyChars() +
+                     indexChars(shape.unknowns) + bandLabel +
+                     numbers * kRoundTripChars +
+                     static_cast<double>(kBandColumns.size());
+  return headerChars(kBandColumns) +
+         shape.tables() * (shape.bands + 2.0) * row;
+}
+
+double unknownsCsvBytes(const RunShape& shape) {
+  // After the keys: the jobs, the truth's method and the two verdicts,
+  // then numbers; in enumeration no standard errors and no coverage factor
+  // (7), without certified values none of the 22 they give, without
+  // coverage intervals neither those (5) nor what is measured from them (3
+  // for INVALID, 3 for the exact linear normal, 5 standard errors).
+  const double words = chars("characteristic function in doubles") +
+                       2.0 * chars("False");
+  double numbers = static_cast<double>(kUnknownColumns.size()) - 8.0;
+  if (!shape.sampling()) numbers -= 7.0;
+  if (!shape.certifies()) numbers -= 22.0;
+  if (!shape.covers()) {
+    numbers -= 8.0 + (shape.sampling() ? 5.0 : 0.0) +
+               (shape.certifies() ? 3.0 : 0.0);
+  }
+  const double row = indexChars(shape.systems) + modeChars() + familyChars() +
+                     indexChars(shape.unknowns) + 10.0 + words +
+                     numbers * kRoundTripChars +
+                     static_cast<double>(kUnknownColumns.size());
+  return headerChars(kUnknownColumns) + shape.tables() * row;
+}
+
+double sensitivityCsvBytes(const RunShape& shape) {
+  const bool full = holdsFullArrays(shape.unknowns);
+  const CsvColumns columns = full ? CsvColumns(kSensitivityColumns)
+                                  : CsvColumns(kRankedSensitivityColumns);
+  if (!shape.certifies()) return headerChars(columns);
+  const double n = shape.unknowns;
+  const double kept = full ? n : std::min(n, static_cast<double>(kSharesKept));
+  // share and contribution_sd; cells_share in enumeration.
+  const double numbers = shape.sampling() ? 2.0 : 3.0;
+  const double row = indexChars(shape.systems) + familyChars() +
+                     2.0 * indexChars(n) + numbers * kRoundTripChars +
+                     (full ? 0.0 : indexChars(kept + 1.0)) +
+                     static_cast<double>(columns.size());
+  return headerChars(columns) + static_cast<double>(shape.systems) *
+                                    static_cast<double>(kFamilyCount) * n *
+                                    kept * row;
+}
 
 void writeBandsCsv(const ResultStore& store, std::ostream& out) {
   writeCsvHeader(kBandColumns, out);
@@ -153,7 +285,11 @@ void writeUnknownsCsv(const ResultStore& store, std::ostream& out) {
 }
 
 void writeSensitivityCsv(const ResultStore& store, std::ostream& out) {
-  writeCsvHeader(kSensitivityColumns, out);
+  const bool full = holdsFullArrays(store.unknownCount());
+  writeCsvHeader(full ? CsvColumns(kSensitivityColumns)
+                      : CsvColumns(kRankedSensitivityColumns),
+                 out);
+  std::vector<std::size_t> order;
   for (int system = 0; system < store.systemCount(); ++system) {
     const SystemReference* reference = store.reference(system);
     if (reference == nullptr) continue;
@@ -162,20 +298,15 @@ void writeSensitivityCsv(const ResultStore& store, std::ostream& out) {
       if (family == nullptr) continue;
       for (std::size_t i = 0; i < family->shares.size(); ++i) {
         const UnknownShares& shares = family->shares[i];
-        for (std::size_t j = 0; j < shares.contributionSd.size(); ++j) {
-          CsvRow row(kSensitivityColumns.size());
-          row.count(static_cast<std::uint64_t>(system))
-              .text(info.name)
-              .count(i)
-              .count(j);
-          shareCell(row, shares, j);
-          row.number(shares.contributionSd[j]);
-          if (family->cellShares) {
-            shareCell(row, (*family->cellShares)[i], j);
-          } else {
-            row.empty();
+        if (full) {
+          for (std::size_t j = 0; j < shares.contributionSd.size(); ++j) {
+            writeShareRow(system, info, *family, i, j, std::nullopt, out);
           }
-          row.writeTo(out);
+          continue;
+        }
+        rankEntries(shares, order);
+        for (std::size_t r = 0; r < order.size(); ++r) {
+          writeShareRow(system, info, *family, i, order[r], r + 1, out);
         }
       }
     }

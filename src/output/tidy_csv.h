@@ -27,7 +27,13 @@
 // right-hand-side entry, the entry's share of the unknown's variance, its
 // standard deviation alone and, in enumeration, its share under the cells'
 // variances (results/variance_shares.h); a share that is missing (no
-// spread, not certified; cells in sampling) is an empty cell.
+// spread, not certified; cells in sampling) is an empty cell. Rows go by
+// system, family, unknown and entry. Above kFullArraysMost unknowns
+// (report_scale.h) the table keeps, per system, family and unknown, only
+// the kSharesKept largest shares (where the shares are missing, the
+// largest contribution_sd), largest first, ties to the lower entry, with
+// one more column, rank (1 for the largest); the full matrix of shares is
+// in results.nc.
 #ifndef LINPROB_OUTPUT_TIDY_CSV_H_
 #define LINPROB_OUTPUT_TIDY_CSV_H_
 
@@ -36,6 +42,7 @@
 #include <string_view>
 
 #include "output/measure_rows.h"
+#include "output/run_shape.h"
 #include "results/result_store.h"
 
 namespace linprob {
@@ -43,10 +50,22 @@ namespace linprob {
 inline constexpr std::array<std::string_view, 7> kSensitivityColumns = {
     "system", "family",          "unknown",    "entry",
     "share",  "contribution_sd", "cells_share"};
+// The columns of sensitivity.csv above kFullArraysMost unknowns.
+inline constexpr std::array<std::string_view, 8> kRankedSensitivityColumns = {
+    "system", "family",          "unknown",     "entry",
+    "share",  "contribution_sd", "cells_share", "rank"};
 
 void writeBandsCsv(const ResultStore& store, std::ostream& out);
 void writeUnknownsCsv(const ResultStore& store, std::ostream& out);
 void writeSensitivityCsv(const ResultStore& store, std::ostream& out);
+
+// The bytes of each table for a run of this shape: a row per band and tail
+// of every table, per table, and per system, family, unknown and entry kept
+// (every entry, or kSharesKept above kFullArraysMost unknowns), each
+// filled cell of a number at kRoundTripChars.
+double bandsCsvBytes(const RunShape& shape);
+double unknownsCsvBytes(const RunShape& shape);
+double sensitivityCsvBytes(const RunShape& shape);
 
 }  // namespace linprob
 

@@ -138,8 +138,10 @@ TEST(CheckRunTest, PrintsThePlanAndWritesNothing) {
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(filesUnder(dir.path()), before);
   const std::vector<std::string> lines = splitLines(run.out);
-  ASSERT_EQ(lines.size(), 13u) << run.out;
-  const std::vector<std::string> plan(lines.begin(), lines.end() - 4);
+  // The plan, a line per kind of file (no pages of their own), the run
+  // time and the budget.
+  ASSERT_EQ(lines.size(), 13u + 8) << run.out;
+  const std::vector<std::string> plan(lines.begin(), lines.begin() + 9);
   EXPECT_EQ(plan, (std::vector<std::string>{
                       "",
                       "Check: the settings and every input file are sound.",
@@ -156,7 +158,9 @@ TEST(CheckRunTest, PrintsThePlanAndWritesNothing) {
   EXPECT_NE(lines[9].find(" (--counting auto; --halves-memory 1024 MiB)"),
             std::string::npos);
   EXPECT_EQ(lines[10].rfind("Memory at the peak: about ", 0), 0u);
-  EXPECT_EQ(lines[11].rfind("Estimated run time: ", 0), 0u);
+  EXPECT_EQ(lines[11].rfind("  Matrix*/RESULTS_*.txt:  about ", 0), 0u);
+  EXPECT_EQ(lines[18].rfind("  Report/index.html:      about ", 0), 0u);
+  EXPECT_EQ(lines[19].rfind("Estimated run time: ", 0), 0u);
   EXPECT_EQ(lines.back(),
             "Memory budget: 512 MiB (--memory-budget) for the solved values "
             "a phase keeps between its passes");

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace linprob {
 namespace {
@@ -125,7 +128,7 @@ TEST(RunPlanTest, EnumerationSaysHowItCounts) {
   EXPECT_EQ(plan.counting.method, CountingMethod::kHalves);
   EXPECT_EQ(plan.counting.split, 2u);
   const std::vector<std::string> lines = planLines(plan, 2.0);
-  ASSERT_EQ(lines.size(), 11u);
+  ASSERT_EQ(lines.size(), 11u + 8);
   EXPECT_EQ(lines[8].rfind("Counting by halves: about ", 0), 0u) << lines[8];
   EXPECT_NE(lines[8].find("(parts of 2500 and 2500 sums per unknown"),
             std::string::npos);
@@ -145,7 +148,7 @@ TEST(RunPlanTest, EnumerationSaysHowItCounts) {
   settings.ExactDistributions = false;
   const RunPlan sampling = makeRunPlan(RunConfig(settings));
   EXPECT_EQ(sampling.counting.method, CountingMethod::kReplay);
-  EXPECT_EQ(planLines(sampling, 2.0).size(), 10u);
+  EXPECT_EQ(planLines(sampling, 2.0).size(), 10u + 8);
 }
 
 TEST(RunPlanTest, PlanLinesSayWhenNoEstimateCouldBeMade) {
@@ -205,6 +208,50 @@ TEST(RunPlanTest, MemoryBudgetLineSaysWhetherASamplingPhaseKeepsItsValues) {
   EXPECT_EQ(memoryBudgetLine(makeRunPlan(RunConfig(settings)), 512u << 20),
             "Memory budget: 512 MiB (--memory-budget); a phase keeps its "
             "126 MiB of solved values for its second pass");
+}
+
+}  // namespace
+}  // namespace linprob
+
+namespace linprob {
+namespace {
+
+// After the line of the totals, --check names each kind of file the run
+// writes with its estimate, the estimates in one column.
+TEST(RunPlanTest, ListsEveryKindOfFileWithItsEstimate) {
+  const auto filesOf = [](const RunConfig& config) {
+    const std::vector<std::string> lines = planLines(makeRunPlan(config), 2.0);
+    auto at = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.starts_with("Memory at the peak: about ");
+    });
+    EXPECT_NE(at, lines.end());
+    std::vector<std::string> files;
+    while (++at != lines.end() && at->starts_with("  ")) files.push_back(*at);
+    return files;
+  };
+  const RunSettings example;
+  EXPECT_EQ(filesOf(RunConfig(example)),
+            (std::vector<std::string>{
+                "  Matrix*/RESULTS_*.txt:  about 299 kB",
+                "  Export/Results_X*.csv:  about 139 kB",
+                "  Report/results.nc:      about 792 kB",
+                "  Report/results.json:    about 933 kB",
+                "  Report/bands.csv:       about 646 kB",
+                "  Report/unknowns.csv:    about 277 kB",
+                "  Report/sensitivity.csv: about 21 kB",
+                "  Report/index.html:      about 1.3 MB"}));
+  EXPECT_EQ(filesOf(RunConfig(example, ReportChoice::kSkipped)),
+            (std::vector<std::string>{"  Matrix*/RESULTS_*.txt: about 299 kB",
+                                      "  Export/Results_X*.csv: about 139 kB"}));
+  // More systems than the index draws: their pages, the folder of a
+  // sampling run's export.
+  RunSettings many = example;
+  many.MaxMatrix = 30;
+  many.ExactDistributions = false;
+  const std::vector<std::string> files = filesOf(RunConfig(many));
+  ASSERT_EQ(files.size(), 9u);
+  EXPECT_EQ(files[1].rfind("  ExportApprox/Results_X*.csv: about ", 0), 0u);
+  EXPECT_EQ(files[8].rfind("  Report/systems/*:            about ", 0), 0u);
 }
 
 }  // namespace
