@@ -151,11 +151,14 @@ class ResultsNcWriter final : public NcDefiner {
     if (!run_.points.empty()) nc_.attribute(g, "run_points", run_.points);
     nc_.attribute(g, "jobs_per_phase",
                   static_cast<std::int64_t>(run_.jobsPerPhase));
-    nc_.attribute(g, "wall_time_seconds", run_.wallTimeSeconds);
+    // No wall time: the file is the same for the same inputs and seed, at
+    // any thread or process count (results.json has the time).
     nc_.attribute(g, "export_folder", run_.exportFolder);
     // A seed may exceed the largest signed 64-bit integer: kept as text.
     if (run_.seed) nc_.attribute(g, "seed", std::to_string(*run_.seed));
     for (const SettingValue& setting : run_.settings) {
+      // How many threads solved is how the run went, not what it found.
+      if (setting.name == "SolverThreadCount") continue;
       std::visit(
           [&](auto value) {
             nc_.attribute(g, "setting_" + setting.name,

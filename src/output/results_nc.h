@@ -31,7 +31,9 @@
 // (measure_rows.h), so each number equals its text there bit for bit; a
 // verdict is a byte (0 false, 1 true), a text a string. Global attributes:
 // the program's name, version and commit, the run's kind, points, jobs per
-// phase, wall time, export folder and seed, and each setting as used.
+// phase, export folder and seed, and each setting as used but the solver
+// threads (no wall time, no thread count: the file is the same for the
+// same inputs and seed at any thread or process count).
 //
 // Compressed (deflate with shuffle), chunked along unknowns: the shares of
 // a few unknowns of every family in one chunk. Built in memory and written
