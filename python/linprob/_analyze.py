@@ -75,7 +75,8 @@ def run(workdir: Union[str, os.PathLike], *, threads: Optional[int] = None,
     come as RuntimeWarning; refused inputs raise InputError, a failed run
     RunError, Ctrl-C KeyboardInterrupt (the run stopped, the files it
     completed kept). The GIL is released while it runs; one run at a time
-    per process.
+    per process, during which the process's working directory is the run's
+    (restored afterwards) and SIGINT, SIGTERM and SIGHUP stop the run.
     """
     workdir = os.path.abspath(os.fspath(workdir))
     total = 4 * len([name for name in os.listdir(workdir) if name.startswith("Matrix")])
