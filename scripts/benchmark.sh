@@ -3,7 +3,8 @@
 # process (so its peak memory is its own) and repeated (REPETITIONS, 5 by
 # default; the median is printed), the replay and whole runs of large
 # systems (beside numpy, when Debian's python3-numpy is installed), then the
-# whole bundled example run with its wall time and peak resident memory.
+# whole bundled example run with its wall time and peak resident memory, and
+# the same from Python (linprob.analyze) beside the command line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
@@ -143,3 +144,21 @@ for solvers in 1 2; do
   grep -E 'Elapsed \(wall clock\)|Maximum resident set size' \
     build/example-bench/time.txt
 done
+
+# The bundled example from Python (linprob.analyze, which makes the
+# program's own run in-process) beside the command line on the same thread
+# count; when the Python package was built.
+if [ -e build/python/linprob/__init__.py ]; then
+  cmake --build build -j"$(nproc)" --target linprob_python_native
+  for solvers in 1 2; do
+    rm -rf build/example-bench
+    cp -r examples build/example-bench
+    start=$(date +%s.%N)
+    build/linprob -q -j "$solvers" build/example-bench >/dev/null
+    line=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }')
+    ours=$(PYTHONPATH=build/python /usr/bin/python3 bench/python_example.py \
+             examples "$solvers")
+    echo "Bundled example, $solvers solver thread(s): command line $line s," \
+         "linprob.analyze $ours s"
+  done
+fi

@@ -22,7 +22,8 @@ fi
 
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DLINPROB_FUZZ=ON \
-  -DLINPROB_BUILD_TESTS=OFF -DLINPROB_BUILD_BENCHMARKS=OFF >/dev/null
+  -DLINPROB_BUILD_TESTS=OFF -DLINPROB_BUILD_BENCHMARKS=OFF \
+  -DLINPROB_BUILD_PYTHON=OFF >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target linprob_fuzz
 
 # One input is Settings.txt and Matrix0's five files, separated by "%%"

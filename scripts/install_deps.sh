@@ -10,14 +10,18 @@
 # chromium (the report in a real browser), python3-pandas (the report's
 # CSV files as pandas reads them), python3-xarray with python3-netcdf4
 # (results.nc as xarray opens it) and python3-mpmath with python3-numpy (the
-# references checked at 300 digits, the shares and the truth at 50).
+# references checked at 300 digits, the shares and the truth at 50);
+# pybind11-dev with python3-dev for the Python package (python/), and
+# python3-tqdm (its progress bar), python3-pytest (its tests) and
+# python3-matplotlib (the quickstart, docs/examples/quickstart.py).
 set -euo pipefail
 packages=(cmake make g++ libboost-dev libgtest-dev libbenchmark-dev
           librandom123-dev libcli11-dev nlohmann-json3-dev libjs-chart.js
           libnetcdf-dev
           libflint-dev libflint-arb-dev libgmp-dev
           libopenmpi-dev openmpi-bin help2man dpkg-dev python3 python3-pandas
-          python3-mpmath python3-numpy python3-xarray python3-netcdf4 chromium)
+          python3-mpmath python3-numpy python3-xarray python3-netcdf4 chromium
+          pybind11-dev python3-dev python3-tqdm python3-pytest python3-matplotlib)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,0 +1,157 @@
+"""linprob.run and linprob.analyze: the program's run, in this process."""
+
+from __future__ import annotations
+
+import contextlib
+import os
+import shutil
+import tempfile
+import warnings
+from typing import Callable, Iterable, Optional, Sequence, Union
+
+from . import _native
+from ._errors import InputError, RunError
+from ._progress import ProgressBar, wanted
+from ._result import Result, _read_folder
+from ._system import System
+from ._workdir import argument_message, write_workdir
+
+# The points of analyze() and the kinds --points takes.
+POINTS = ("enumeration", "random", "sobol", "lhs")
+# The modes by the names analyze() takes, and as the tables name them.
+MODES = {"none": "NoPivot", "row": "RowPivot", "column": "ColPivot",
+         "both": "RowColPivot"}
+_SIGINT_STATUS = 130
+
+
+def _arguments(workdir: str, threads: Optional[int], seed: Optional[int],
+               points: Optional[str], digits: Optional[int],
+               report: bool) -> list[str]:
+    """The command line of a run of `workdir` with these options."""
+    arguments = ["--quiet", "--no-progress"]
+    if threads is not None:
+        arguments += ["--threads", str(int(threads))]
+    if seed is not None:
+        arguments += ["--seed", str(int(seed))]
+    if points is not None:
+        arguments += ["--points", points]
+    if digits is not None:
+        arguments += ["--digits", str(int(digits))]
+    if not report:
+        arguments.append("--no-report")
+    return arguments + ["--", workdir]
+
+
+def _run_folder(workdir: str, arguments: list[str], total: int,
+                progress: Optional[bool],
+                tell: Callable[[str], str] = lambda line: line) -> None:
+    """Runs the program on `workdir`; raises what its exit status means.
+    `tell` words the program's lines for the caller."""
+    bar = ProgressBar(workdir, total) if wanted(progress) else contextlib.nullcontext()
+    with bar:
+        status, errors = _native.run_arguments(arguments)
+    lines = [tell(line) for line in errors.decode("utf-8", "replace").splitlines()]
+    if status == _SIGINT_STATUS:
+        raise KeyboardInterrupt("; ".join(lines))
+    if status in (1, 64):
+        raise InputError("\n".join(lines))
+    if status != 0:
+        raise RunError(f"the run ended with status {status}:\n" + "\n".join(lines))
+    for line in lines:
+        warnings.warn(line, RuntimeWarning, stacklevel=3)
+
+
+def run(workdir: Union[str, os.PathLike], *, threads: Optional[int] = None,
+        seed: Optional[int] = None, points: Optional[str] = None,
+        digits: Optional[int] = None, progress: Optional[bool] = None) -> Result:
+    """Runs the working directory `workdir` exactly as the command line
+    `linprob [OPTIONS] WORKDIR` does (the same files written) and returns
+    the Result read from the Report/ it wrote.
+
+    threads: -j (0: one per hardware thread; None: SolverThreadCount);
+    seed: --seed; points: --points ('random', 'sobol', 'lhs'; sampling
+    runs); digits: --digits (1 ... 4); progress: a progress bar (None: when
+    standard error is a terminal or in a notebook). The program's warnings
+    come as RuntimeWarning; refused inputs raise InputError, a failed run
+    RunError, Ctrl-C KeyboardInterrupt (the run stopped, the files it
+    completed kept). The GIL is released while it runs; one run at a time
+    per process, during which the process's working directory is the run's
+    (restored afterwards) and SIGINT, SIGTERM and SIGHUP stop the run.
+    """
+    workdir = os.path.abspath(os.fspath(workdir))
+    total = 4 * len([name for name in os.listdir(workdir) if name.startswith("Matrix")])
+    _run_folder(workdir, _arguments(workdir, threads, seed, points, digits, True),
+                total, progress)
+    return Result(_read_folder(os.path.join(workdir, "Report")))
+
+
+def _mode_labels(modes: Union[str, Iterable[str]]) -> list[str]:
+    """The tables' labels of `modes` ('all' or names of MODES)."""
+    if isinstance(modes, str):
+        modes = list(MODES) if modes == "all" else [modes]
+    labels = []
+    for mode in modes:
+        if mode not in MODES:
+            raise InputError(f"modes: {mode!r} is not one of 'all', "
+                             + ", ".join(repr(name) for name in MODES))
+        labels.append(MODES[mode])
+    return labels
+
+
+def analyze(systems: Union[System, Sequence[System]], *, points: str = "enumeration",
+            cells: int = 50, samples: int = 100_000, bands: int = 10,
+            modes: Union[str, Iterable[str]] = "all", digits: Optional[int] = None,
+            seed: Optional[int] = None, threads: int = 0,
+            progress: Optional[bool] = None) -> Result:
+    """The whole analysis of the command line for `systems` (one System or
+    a sequence of them, all of one size n): every pivoting mode, VALID,
+    INVALID, the exact references, the measures, the shares, the truth and
+    the standard errors, as a Result.
+
+    points: 'enumeration' (every combination of `cells` cells per entry,
+    IntegrationPrecision), or 'random', 'sobol', 'lhs' (`samples` samples,
+    SampleCount); bands: HistogramPrecision; modes: 'all' or some of
+    'none', 'row', 'column', 'both' (the rows kept); digits: --digits;
+    seed: --seed (sampling); threads: solver threads (0: one per hardware
+    thread); progress: as run().
+
+    How: the systems are written into a private temporary working directory,
+    the program's own run is made on it in this process (the GIL released),
+    its Report/ is read back and the directory removed; the numbers are
+    therefore the command line's, bit for bit. Every mode is computed; those
+    not asked for, and the families a System has no parameters for, are
+    left out of the tables. Errors and interruption as in run().
+    """
+    if isinstance(systems, System):
+        systems = [systems]
+    systems = list(systems)
+    if not systems or not all(isinstance(s, System) for s in systems):
+        raise InputError("systems: expected one linprob.System or a non-empty list of them")
+    size = systems[0].size
+    for index, system in enumerate(systems):
+        if system.size != size:
+            raise InputError(f"systems[{index}]: {system.size} unknowns, "
+                             f"systems[0] has {size}; all must have the same")
+    if points not in POINTS:
+        raise InputError(f"points: {points!r} is not one of "
+                         + ", ".join(repr(p) for p in POINTS))
+    labels = _mode_labels(modes)
+    settings = {
+        "Dimensions": size, "SolverThreadCount": 1, "GeneratorThreadCount": 2,
+        "IntegrationPrecision": int(cells), "HistogramPrecision": int(bands),
+        "MaxMatrix": len(systems), "ExactDistributions": int(points == "enumeration"),
+        "SampleCount": int(samples),
+    }
+    kept = [(index, family) for index, system in enumerate(systems)
+            for family in system.families()]
+    folder = tempfile.mkdtemp(prefix="linprob-analyze-")
+    try:
+        write_workdir(folder, systems, settings)
+        arguments = _arguments(folder, threads, seed,
+                               None if points == "enumeration" else points, digits, True)
+        _run_folder(folder, arguments, 4 * len(systems), progress, argument_message)
+        files = _read_folder(os.path.join(folder, "Report"))
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    every = len(kept) == 3 * len(systems) and len(labels) == len(MODES)
+    return Result(files, None if every else kept, None if every else labels)

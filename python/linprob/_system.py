@@ -1,0 +1,97 @@
+"""linprob.System: one square system A x = b with its uncertain b."""
+
+from __future__ import annotations
+
+from typing import Optional
+
+import numpy as np
+import numpy.typing as npt
+
+from ._errors import InputError
+
+
+def _array(name: str, value: npt.ArrayLike, shape: tuple[int, ...]) -> np.ndarray:
+    """`value` as a C-ordered float64 array of `shape`, without a copy where
+    its layout allows; InputError naming `name` when it cannot be one."""
+    try:
+        array = np.asarray(value, dtype=np.float64, order="C")
+    except (TypeError, ValueError) as error:
+        raise InputError(f"{name}: not an array of numbers ({error})") from None
+    if array.shape != shape:
+        raise InputError(f"{name}: shape {array.shape}, expected {shape}")
+    bad = np.argwhere(~np.isfinite(array))
+    if len(bad):
+        position = ", ".join(str(int(k)) for k in bad[0])
+        raise InputError(f"{name}[{position}]: {array[tuple(bad[0])]!r} is not finite")
+    return array
+
+
+def _ordered_pairs(name: str, pairs: np.ndarray) -> None:
+    """Refuses a pair whose lower end lies above its upper end."""
+    above = np.nonzero(pairs[:, 0] > pairs[:, 1])[0]
+    if len(above):
+        i = int(above[0])
+        raise InputError(
+            f"{name}[{i}]: pair {i} has its lower end above its upper end "
+            f"({pairs[i, 0]!r} > {pairs[i, 1]!r})")
+
+
+class System:
+    """One square system A x = b whose right-hand side b is uncertain.
+
+    matrix: (n, n) A; rhs: (n,) the plain b; interval: (n, 2) b's entries
+    as [lower, upper] intervals; normal: (n, 2) means and variances of the
+    normal family; uniform: (n, 2) lower and upper ends of the uniform and
+    triangular families. A family whose parameters are not given is not run
+    (its rows are left out of the result). Shapes, finite values and the
+    order of the pairs are checked at once (InputError); whether the matrix
+    can be analysed is decided by the program's own check when analysed.
+    Arrays of float64 in C order are kept without a copy.
+    """
+
+    matrix: np.ndarray
+    rhs: np.ndarray
+    interval: np.ndarray
+    normal: Optional[np.ndarray]
+    uniform: Optional[np.ndarray]
+
+    def __init__(self, matrix: npt.ArrayLike, rhs: npt.ArrayLike,
+                 interval: npt.ArrayLike, normal: Optional[npt.ArrayLike] = None,
+                 uniform: Optional[npt.ArrayLike] = None) -> None:
+        shape = np.shape(matrix)
+        if len(shape) != 2 or shape[0] != shape[1] or shape[0] < 1:
+            raise InputError(f"matrix: shape {shape}, expected a square (n, n)")
+        n = shape[0]
+        self.matrix = _array("matrix", matrix, (n, n))
+        self.rhs = _array("rhs", rhs, (n,))
+        self.interval = _array("interval", interval, (n, 2))
+        _ordered_pairs("interval", self.interval)
+        self.normal = None if normal is None else _array("normal", normal, (n, 2))
+        if self.normal is not None:
+            negative = np.nonzero(self.normal[:, 1] < 0)[0]
+            if len(negative):
+                i = int(negative[0])
+                raise InputError(f"normal[{i}, 1]: pair {i} has a negative "
+                                 f"variance ({self.normal[i, 1]!r})")
+        self.uniform = None if uniform is None else _array("uniform", uniform, (n, 2))
+        if self.uniform is not None:
+            _ordered_pairs("uniform", self.uniform)
+
+    @property
+    def size(self) -> int:
+        """The number of unknowns n."""
+        return int(self.rhs.shape[0])
+
+    def families(self) -> list[str]:
+        """The families this system runs: 'Triangular', 'Normal', 'Uniform'."""
+        names = []
+        if self.uniform is not None:
+            names.append("Triangular")
+        if self.normal is not None:
+            names.append("Normal")
+        if self.uniform is not None:
+            names.append("Uniform")
+        return names
+
+    def __repr__(self) -> str:
+        return f"linprob.System(n={self.size}, families={self.families()})"

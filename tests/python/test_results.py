@@ -1,0 +1,140 @@
+"""analyze() and run() against the command line: the same numbers bit for
+bit, the report read back, and a run stopped by Ctrl-C."""
+
+import json
+import os
+import signal
+import subprocess
+import threading
+import time
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import linprob
+from conftest import write_folder
+
+SETTINGS = {"Dimensions": 4, "SolverThreadCount": 1, "GeneratorThreadCount": 2,
+            "IntegrationPrecision": 6, "HistogramPrecision": 10, "MaxMatrix": 5,
+            "ExactDistributions": 1, "SampleCount": 3000}
+
+
+def command_line_report(binary, folder, *options):
+    """Runs the program on `folder` and reads its Report/ back."""
+    subprocess.run([binary, "--quiet", *options, str(folder)], check=True,
+                   stdout=subprocess.DEVNULL)
+    return linprob.read_report(str(folder / "Report"))
+
+
+def assert_same(ours, theirs):
+    """Every table equal bit for bit (missing cells in the same places),
+    and the systems' references equal."""
+    for table in ("bands", "unknowns", "sensitivity"):
+        pd.testing.assert_frame_equal(getattr(ours, table), getattr(theirs, table),
+                                      check_exact=True)
+    assert ours.systems == theirs.systems
+    assert ours.seed == theirs.seed
+
+
+@pytest.mark.parametrize("points, options", [
+    ("enumeration", {}),
+    ("random", {"seed": 11}),
+    ("sobol", {"seed": 12}),
+    ("lhs", {"seed": 13, "digits": 1}),
+])
+def test_analyze_gives_the_numbers_of_the_command_line(
+        binary, tmp_path, third_systems, points, options):
+    enumeration = points == "enumeration"
+    folder = tmp_path / "study"
+    write_folder(folder, third_systems,
+                 {**SETTINGS, "ExactDistributions": int(enumeration)})
+    arguments = [f"--seed={options['seed']}"] if "seed" in options else []
+    arguments += [] if enumeration else [f"--points={points}"]
+    arguments += [f"--digits={options['digits']}"] if "digits" in options else []
+    theirs = command_line_report(binary, folder, *arguments)
+    ours = linprob.analyze(third_systems, points=points, cells=6, samples=3000,
+                           bands=10, threads=2, progress=False, **options)
+    assert_same(ours, theirs)
+    if not enumeration:
+        assert ours.seed == options["seed"]
+
+
+def test_run_and_read_report_round_trip(example_copy, tmp_path):
+    folder = example_copy(SETTINGS)
+    result = linprob.run(folder, threads=1, progress=False)
+    assert (folder / "Matrix4" / "RESULTS_TT.txt").exists()
+    assert (folder / "Export" / "Results_X3.csv").exists()
+    result.write_report(str(tmp_path / "copy"))
+    for name in ("bands.csv", "unknowns.csv", "sensitivity.csv", "results.json",
+                 "results.nc", "index.html"):
+        assert (tmp_path / "copy" / name).read_bytes() == \
+            (folder / "Report" / name).read_bytes()
+    again = linprob.read_report(str(tmp_path / "copy"))
+    assert_same(again, result)
+    document = json.loads((folder / "Report" / "results.json").read_text())
+    system = document["systems"][2]
+    assert result.systems[2]["true_solution"] == system["true_solution"]
+
+    histogram = result.histogram(2, "RowPivot", "Normal", 1)
+    family = document["systems"][2]["modes"][1]["families"][1]["unknowns"][1]
+    assert list(histogram["valid"]) == family["valid"]
+    assert list(histogram["lower"]) + [histogram["upper"].iloc[-1]] == family["borders"]
+
+    dataset = result.to_xarray()
+    nc_exact = dataset["exact"].sel(system=0, mode="NoPivot").values
+    table = result.unknowns
+    rows = table[(table.system == 0) & (table["mode"] == "NoPivot")
+                 & (table.family == "Triangular")]
+    assert np.array_equal(nc_exact, rows["exact"].values)
+
+
+def test_modes_and_missing_families_are_left_out(example_systems):
+    base = example_systems[0]
+    system = linprob.System(base.matrix, base.rhs, base.interval, normal=base.normal)
+    result = linprob.analyze(system, cells=4, modes=["none", "both"], progress=False)
+    assert set(result.unknowns["mode"]) == {"NoPivot", "RowColPivot"}
+    assert set(result.bands["family"]) == {"Normal"}
+    assert set(result.sensitivity["family"]) == {"Normal"}
+    with pytest.raises(KeyError):
+        result.histogram(0, "NoPivot", "Uniform", 0)
+
+
+def test_invalid_run_folder_raises_input_error(tmp_path):
+    (tmp_path / "Settings.txt").write_text("Dimensions 0\n")
+    with pytest.raises(linprob.InputError, match="Settings.txt"):
+        linprob.run(tmp_path, progress=False)
+
+
+def os_threads():
+    """The threads of this process."""
+    return len(os.listdir("/proc/self/task"))
+
+
+def test_ctrl_c_stops_a_run_within_a_second(example_systems):
+    before = os_threads()
+    sent = []
+
+    def interrupt():
+        sent.append(time.monotonic())
+        os.kill(os.getpid(), signal.SIGINT)
+
+    timer = threading.Timer(0.8, interrupt)
+    timer.start()
+    with pytest.raises(KeyboardInterrupt):
+        linprob.analyze(example_systems, points="random", samples=50_000_000,
+                        threads=2, progress=False)
+    stopped = time.monotonic()
+    timer.join()
+    # The driver stops within a second; the margin is for a loaded machine.
+    assert sent and stopped - sent[0] < 2.0
+    assert os_threads() == before
+    # The next run works as ever.
+    assert len(linprob.analyze(example_systems[0], cells=3, progress=False).unknowns) == 48
+
+
+def test_progress_bar_is_drawn_and_leaves_no_thread(example_systems, capsys):
+    before = threading.enumerate()
+    linprob.analyze(example_systems[:2], cells=3, progress=True)
+    assert threading.enumerate() == before
+    assert "8/8" in capsys.readouterr().err

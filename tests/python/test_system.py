@@ -1,0 +1,74 @@
+"""linprob.System and the arguments of analyze(): what is refused, and how
+the message names it."""
+
+import numpy as np
+import pytest
+
+import linprob
+
+GOOD = dict(matrix=[[4.0, 1.0], [1.0, 3.0]], rhs=[1.0, 2.0],
+            interval=[[0.9, 1.1], [1.8, 2.2]], normal=[[1.0, 0.0025], [2.0, 0.01]],
+            uniform=[[0.9, 1.1], [1.8, 2.2]])
+
+
+def with_(**changes):
+    """GOOD with some arguments changed."""
+    return {**GOOD, **changes}
+
+
+@pytest.mark.parametrize("changes, message", [
+    (dict(matrix=[[1.0, 2.0, 3.0]]), "matrix: shape (1, 3), expected a square (n, n)"),
+    (dict(rhs=[1.0, 2.0, 3.0]), "rhs: shape (3,), expected (2,)"),
+    (dict(interval=[0.9, 1.1]), "interval: shape (2,), expected (2, 2)"),
+    (dict(normal=[[1.0, 0.1]]), "normal: shape (1, 2), expected (2, 2)"),
+    (dict(rhs=["a", "b"]), "rhs: not an array of numbers"),
+    (dict(matrix=[[4.0, np.nan], [1.0, 3.0]]), "matrix[0, 1]: nan is not finite"),
+    (dict(uniform=[[0.9, 1.1], [1.8, np.inf]]), "uniform[1, 1]: inf is not finite"),
+    (dict(interval=[[0.9, 1.1], [2.2, 1.8]]),
+     "interval[1]: pair 1 has its lower end above its upper end (2.2 > 1.8)"),
+    (dict(normal=[[1.0, 0.0025], [2.0, -0.5]]),
+     "normal[1, 1]: pair 1 has a negative variance (-0.5)"),
+])
+def test_bad_input_is_refused_naming_argument_and_position(changes, message):
+    with pytest.raises(linprob.InputError) as caught:
+        linprob.System(**with_(**changes))
+    assert str(caught.value).startswith(message)
+    assert isinstance(caught.value, ValueError)
+
+
+def test_float64_arrays_are_kept_without_a_copy():
+    matrix = np.array(GOOD["matrix"])
+    system = linprob.System(**with_(matrix=matrix))
+    assert np.shares_memory(system.matrix, matrix)
+    assert system.families() == ["Triangular", "Normal", "Uniform"]
+    assert linprob.System(**with_(normal=None)).families() == ["Triangular", "Uniform"]
+
+
+@pytest.mark.parametrize("arguments, message", [
+    (dict(points="grid"), "points: 'grid' is not one of"),
+    (dict(modes=["row", "diagonal"]), "modes: 'diagonal' is not one of"),
+])
+def test_bad_options_are_refused(arguments, message):
+    with pytest.raises(linprob.InputError, match=message):
+        linprob.analyze(linprob.System(**GOOD), **arguments)
+
+
+def test_systems_of_different_sizes_are_refused():
+    three = linprob.System(np.eye(3), np.ones(3), np.ones((3, 2)))
+    with pytest.raises(linprob.InputError,
+                       match=r"systems\[1\]: 3 unknowns, systems\[0\] has 2"):
+        linprob.analyze([linprob.System(**GOOD), three])
+
+
+def test_singular_matrix_is_refused_by_the_program_check():
+    singular = with_(matrix=[[1.0, 2.0], [2.0, 4.0]])
+    with pytest.raises(linprob.InputError) as caught:
+        linprob.analyze(linprob.System(**singular), cells=4)
+    message = str(caught.value)
+    assert message.startswith("systems[0].matrix")
+    assert "Matrix0/" not in message
+
+
+def test_version():
+    assert linprob.__version__ == linprob._native.version()
+    assert linprob.__version__.count(".") == 2
