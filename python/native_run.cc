@@ -1,6 +1,7 @@
 #include "native_run.h"
 
 #include <Python.h>
+#include <hdf5.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -119,6 +120,9 @@ NativeRunEnd runArguments(const std::vector<std::string>& arguments) {
     end.exitStatus = result.get();
   }
   end.errors = errors.str();
+  // As the netCDF library does on the thread that first uses it (the run's
+  // worker): HDF5's own error printing off, where Python reads results.nc.
+  H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
   return end;
 }
 
