@@ -14,12 +14,7 @@ CsvRow& CsvRow::keep(CsvCell cell) {
 }
 
 CsvRow& CsvRow::text(std::string_view cell) {
-  if (kept_ != nullptr) {
-    CsvCell kept;
-    kept.kind = CsvCell::Kind::kText;
-    kept.text = cell;
-    return keep(std::move(kept));
-  }
+  if (kept_ != nullptr) return keep(CsvCell(std::in_place_type<std::string>, cell));
   if (cells_ > 0) line_ += ',';
   line_ += cell;
   ++cells_;
@@ -27,12 +22,7 @@ CsvRow& CsvRow::text(std::string_view cell) {
 }
 
 CsvRow& CsvRow::number(double x) {
-  if (kept_ != nullptr) {
-    CsvCell kept;
-    kept.kind = CsvCell::Kind::kNumber;
-    kept.number = x;
-    return keep(std::move(kept));
-  }
+  if (kept_ != nullptr) return keep(CsvCell(std::in_place_type<double>, x));
   return text(numberText(x));
 }
 
@@ -41,17 +31,12 @@ CsvRow& CsvRow::number(const std::optional<double>& x) {
 }
 
 CsvRow& CsvRow::count(std::uint64_t x) {
-  if (kept_ != nullptr) {
-    CsvCell kept;
-    kept.kind = CsvCell::Kind::kCount;
-    kept.count = x;
-    return keep(std::move(kept));
-  }
+  if (kept_ != nullptr) return keep(CsvCell(std::in_place_type<std::uint64_t>, x));
   return text(numberText(x));
 }
 
 CsvRow& CsvRow::empty() {
-  if (kept_ != nullptr) return keep({});
+  if (kept_ != nullptr) return keep(CsvCell());
   return text(std::string_view());
 }
 
@@ -61,14 +46,9 @@ CsvRow& CsvRow::empties(std::size_t count) {
 }
 
 CsvRow& CsvRow::verdict(const std::optional<bool>& x) {
-  if (kept_ != nullptr) {
-    if (!x) return empty();
-    CsvCell kept;
-    kept.kind = CsvCell::Kind::kVerdict;
-    kept.verdict = *x;
-    return keep(std::move(kept));
-  }
-  return text(x ? (*x ? "True" : "False") : "");
+  if (!x) return empty();
+  if (kept_ != nullptr) return keep(CsvVerdict{*x});
+  return text(*x ? "True" : "False");
 }
 
 void CsvRow::writeTo(std::ostream& out) const {

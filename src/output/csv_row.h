@@ -19,21 +19,20 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace linprob {
 
 using CsvColumns = std::span<const std::string_view>;
 
-// One cell as a row was given it.
-struct CsvCell {
-  enum class Kind { kEmpty, kNumber, kCount, kText, kVerdict };
-  Kind kind = Kind::kEmpty;
-  double number = 0.0;
-  std::uint64_t count = 0;
-  bool verdict = false;
-  std::string text;
+// One cell as a row was given it: empty, a number, a count, a text or a
+// verdict.
+struct CsvVerdict {
+  bool value = false;
 };
+using CsvCell = std::variant<std::monostate, double, std::uint64_t,
+                             std::string, CsvVerdict>;
 
 class CsvRow {
  public:

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstddef>
 #include <ostream>
-#include <streambuf>
 
+#include "base/counted_bytes.h"
 #include "distributions/family.h"
 #include "linear/pivot_mode.h"
 #include "output/html_report.h"
@@ -55,27 +55,9 @@ constexpr double kModes = static_cast<double>(kPivotModes.size());
 constexpr double kFamiliesPerMode = static_cast<double>(kFamilyCount);
 constexpr double kTables = static_cast<double>(kTablesPerUnknown);
 
-// A stream buffer that keeps only the count of the bytes written to it.
-struct CountingBuffer : std::streambuf {
-  double bytes = 0.0;
-
- protected:
-  int_type overflow(int_type c) override {
-    if (!traits_type::eq_int_type(c, traits_type::eof())) bytes += 1.0;
-    return traits_type::not_eof(c);
-  }
-  std::streamsize xsputn(const char*, std::streamsize count) override {
-    bytes += static_cast<double>(count);
-    return count;
-  }
-};
-
 template <typename Write>
 double writtenBytes(Write write) {
-  CountingBuffer counted;
-  std::ostream out(&counted);
-  write(out);
-  return counted.bytes;
+  return static_cast<double>(countedBytes(write));
 }
 
 // The index page and a page of its own without their document ("0"), and

@@ -38,36 +38,33 @@ ColumnArray::ColumnArray(std::string_view name, std::size_t size)
 }
 
 void ColumnArray::set(std::size_t place, const CsvCell& cell) {
-  using Kind = CsvCell::Kind;
-  if (cell.kind == Kind::kEmpty) return;
-  const bool fits =
-      (kind_ == ColumnKind::kNumber &&
-       (cell.kind == Kind::kNumber || cell.kind == Kind::kCount)) ||
-      (kind_ == ColumnKind::kVerdict && cell.kind == Kind::kVerdict) ||
-      (kind_ == ColumnKind::kText && cell.kind == Kind::kText);
-  if (!fits) {
-    throw std::logic_error("column " + std::string(name_) +
-                           ": a cell of another kind");
-  }
+  if (std::holds_alternative<std::monostate>(cell)) return;
   switch (kind_) {
     case ColumnKind::kNumber:
-      numbers_.at(place) = cell.kind == Kind::kCount
-                               ? static_cast<double>(cell.count)
-                               : cell.number;
+      if (const auto* x = std::get_if<double>(&cell)) {
+        numbers_.at(place) = *x;
+        return;
+      }
+      if (const auto* n = std::get_if<std::uint64_t>(&cell)) {
+        numbers_.at(place) = static_cast<double>(*n);
+        return;
+      }
       break;
     case ColumnKind::kVerdict:
-      verdicts_.at(place) = cell.verdict ? 1 : 0;
+      if (const auto* v = std::get_if<CsvVerdict>(&cell)) {
+        verdicts_.at(place) = v->value ? 1 : 0;
+        return;
+      }
       break;
     case ColumnKind::kText:
-      texts_.at(place) = cell.text;
+      if (const auto* t = std::get_if<std::string>(&cell)) {
+        texts_.at(place) = *t;
+        return;
+      }
       break;
   }
-}
-
-void ColumnArray::clear() {
-  std::fill(numbers_.begin(), numbers_.end(), kNetcdfFillDouble);
-  std::fill(verdicts_.begin(), verdicts_.end(), kNetcdfFillByte);
-  for (std::string& text : texts_) text.clear();
+  throw std::logic_error("column " + std::string(name_) +
+                         ": a cell of another kind");
 }
 
 void ColumnArray::putInto(NetcdfDataset& nc, int variable) const {
@@ -82,16 +79,6 @@ void ColumnArray::putInto(NetcdfDataset& nc, int variable) const {
       nc.put(variable, texts_);
       break;
   }
-}
-
-void ColumnArray::putBlockInto(NetcdfDataset& nc, int variable,
-                               std::span<const std::size_t> start,
-                               std::span<const std::size_t> count) const {
-  if (kind_ != ColumnKind::kNumber) {
-    throw std::logic_error("column " + std::string(name_) +
-                           ": only numbers are written in blocks");
-  }
-  nc.put(variable, start, count, numbers_);
 }
 
 }  // namespace linprob

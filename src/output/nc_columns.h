@@ -33,13 +33,7 @@ class ColumnArray {
   // Throws std::logic_error when the cell's kind is not the column's (an
   // empty cell fits every column and leaves the fill value).
   void set(std::size_t place, const CsvCell& cell);
-  // Every place back to the fill value.
-  void clear();
   void putInto(NetcdfDataset& nc, int variable) const;
-  // The block of a double column at `start` / `count` (see NetcdfDataset).
-  void putBlockInto(NetcdfDataset& nc, int variable,
-                    std::span<const std::size_t> start,
-                    std::span<const std::size_t> count) const;
 
  private:
   std::string_view name_;

@@ -45,46 +45,40 @@ bool NcSystems::anyCellShares() const {
 
 void NcSystems::define(NcDefiner& definer) {
   const NcDimensions& dims = definer.dimensions();
-  const auto define = [&](std::string_view name, NetcdfType type,
-                          std::initializer_list<int> dimensions,
-                          std::string_view note = {},
-                          std::vector<std::size_t> chunk = {}) {
-    return definer.define(name, type, dimensions, note, std::move(chunk));
-  };
   const int s = dims.system;
   const int u = dims.unknown;
   const int e = dims.entry;
-  system_.folder = define("folder", NetcdfType::kString, {s});
-  system_.rhs = define("rhs", NetcdfType::kDouble, {s, e});
-  system_.rhsLower = define("interval_rhs_lower", NetcdfType::kDouble, {s, e});
-  system_.rhsUpper = define("interval_rhs_upper", NetcdfType::kDouble, {s, e});
-  system_.trueSolution = define("true_solution", NetcdfType::kDouble, {s, u});
-  system_.hullLower = define("exact_hull_lower", NetcdfType::kDouble, {s, u});
-  system_.hullUpper = define("exact_hull_upper", NetcdfType::kDouble, {s, u});
-  system_.condition = define("condition_number", NetcdfType::kDouble, {s});
+  system_.folder = definer.define("folder", NetcdfType::kString, {s});
+  system_.rhs = definer.define("rhs", NetcdfType::kDouble, {s, e});
+  system_.rhsLower = definer.define("interval_rhs_lower", NetcdfType::kDouble, {s, e});
+  system_.rhsUpper = definer.define("interval_rhs_upper", NetcdfType::kDouble, {s, e});
+  system_.trueSolution = definer.define("true_solution", NetcdfType::kDouble, {s, u});
+  system_.hullLower = definer.define("exact_hull_lower", NetcdfType::kDouble, {s, u});
+  system_.hullUpper = definer.define("exact_hull_upper", NetcdfType::kDouble, {s, u});
+  system_.condition = definer.define("condition_number", NetcdfType::kDouble, {s});
   system_.conditionLower =
-      define("condition_number_enclosure_lower", NetcdfType::kDouble, {s});
+      definer.define("condition_number_enclosure_lower", NetcdfType::kDouble, {s});
   system_.conditionUpper =
-      define("condition_number_enclosure_upper", NetcdfType::kDouble, {s});
-  system_.level = define("condition_level", NetcdfType::kString, {s});
-  system_.words = define("condition_text", NetcdfType::kString, {s});
+      definer.define("condition_number_enclosure_upper", NetcdfType::kDouble, {s});
+  system_.level = definer.define("condition_level", NetcdfType::kString, {s});
+  system_.words = definer.define("condition_text", NetcdfType::kString, {s});
   for (std::size_t r = 0; r < kReasons.size(); ++r) {
-    system_.reasons[r] = define(kReasons[r], NetcdfType::kString, {s});
+    system_.reasons[r] = definer.define(kReasons[r], NetcdfType::kString, {s});
   }
   const std::size_t n = std::max<std::size_t>(shape_.unknowns, 1);
   if (anyInverse()) {
     rowsPerChunk_ = std::clamp<std::size_t>(kChunkValues / n, 1, n);
-    system_.inverseLower = define("inverse_lower", NetcdfType::kDouble,
+    system_.inverseLower = definer.define("inverse_lower", NetcdfType::kDouble,
                                   {s, u, e}, {}, {1, rowsPerChunk_, n});
-    system_.inverseUpper = define("inverse_upper", NetcdfType::kDouble,
+    system_.inverseUpper = definer.define("inverse_upper", NetcdfType::kDouble,
                                   {s, u, e}, {}, {1, rowsPerChunk_, n});
   }
   shareRows_ = std::clamp<std::size_t>(kSharePlaneBytes / n, 1, n);
   const int f = dims.family;
-  system_.share = define("share", NetcdfType::kDouble, {s, f, u, e}, {},
+  system_.share = definer.define("share", NetcdfType::kDouble, {s, f, u, e}, {},
                          {1, kFamilies.size(), shareRows_, n});
   if (anyCellShares()) {
-    system_.cellShare = define("cells_share", NetcdfType::kDouble,
+    system_.cellShare = definer.define("cells_share", NetcdfType::kDouble,
                                {s, f, u, e}, {},
                                {1, kFamilies.size(), shareRows_, n});
   }

@@ -22,16 +22,12 @@ constexpr std::array<std::string_view, kConvergenceSeries> kConvergenceNames = {
     "convergence_symmetric_upper", "convergence_symmetric_upper_se"};
 
 double cellNumber(const CsvCell& cell) {
-  switch (cell.kind) {
-    case CsvCell::Kind::kEmpty:
-      return kNetcdfFillDouble;
-    case CsvCell::Kind::kNumber:
-      return cell.number;
-    case CsvCell::Kind::kCount:
-      return static_cast<double>(cell.count);
-    default:
-      throw std::logic_error("a band cell that is not a number");
+  if (std::holds_alternative<std::monostate>(cell)) return kNetcdfFillDouble;
+  if (const auto* x = std::get_if<double>(&cell)) return *x;
+  if (const auto* n = std::get_if<std::uint64_t>(&cell)) {
+    return static_cast<double>(*n);
   }
+  throw std::logic_error("a band cell that is not a number");
 }
 
 // The series of one running estimate, in kConvergenceNames' order.
@@ -89,22 +85,17 @@ NcTables::NcTables(const ResultStore& store, const TableShape& shape)
 
 void NcTables::define(NcDefiner& definer) {
   const NcDimensions& d = definer.dimensions();
-  const auto plain = [&](std::string_view name, NetcdfType type,
-                         std::initializer_list<int> dims,
-                         std::string_view note = {}) {
-    return definer.define(name, type, dims, note, {});
-  };
-  pivotGrowth_ = plain("pivot_growth", NetcdfType::kDouble, {d.system, d.mode});
-  columnOrder_ = plain("column_order", NetcdfType::kInt64,
+  pivotGrowth_ = definer.define("pivot_growth", NetcdfType::kDouble, {d.system, d.mode});
+  columnOrder_ = definer.define("column_order", NetcdfType::kInt64,
                        {d.system, d.mode, d.unknown});
-  jobs_ = plain("jobs", NetcdfType::kUint64, {d.system, d.mode, d.family});
-  seed_ = plain("seed", NetcdfType::kUint64, {d.system, d.mode, d.family});
-  digits_ = plain("digits", NetcdfType::kInt64, {d.system, d.mode, d.family});
-  mostSamples_ = plain("digits_most_samples", NetcdfType::kUint64,
+  jobs_ = definer.define("jobs", NetcdfType::kUint64, {d.system, d.mode, d.family});
+  seed_ = definer.define("seed", NetcdfType::kUint64, {d.system, d.mode, d.family});
+  digits_ = definer.define("digits", NetcdfType::kInt64, {d.system, d.mode, d.family});
+  mostSamples_ = definer.define("digits_most_samples", NetcdfType::kUint64,
                        {d.system, d.mode, d.family});
-  ruleMet_ = plain("digits_rule_met", NetcdfType::kByte,
+  ruleMet_ = definer.define("digits_rule_met", NetcdfType::kByte,
                    {d.system, d.mode, d.family});
-  roundSamples_ = plain("digits_round_samples", NetcdfType::kUint64,
+  roundSamples_ = definer.define("digits_round_samples", NetcdfType::kUint64,
                         {d.system, d.mode, d.family, d.round});
   const std::size_t solutions = shape_.systems * kModes * shape_.unknowns;
   for (const SolutionMeasure& measure : solutionMeasures()) {
@@ -113,7 +104,7 @@ void NcTables::define(NcDefiner& definer) {
     if (measure.field.empty()) continue;
     for (std::string_view column : measure.columns) {
       solutionColumns_.emplace_back(column, solutions);
-      solutionIds_.push_back(plain(column, netcdfTypeOf(columnKind(column)),
+      solutionIds_.push_back(definer.define(column, netcdfTypeOf(columnKind(column)),
                                    {d.system, d.mode, d.unknown}));
     }
   }
@@ -122,11 +113,11 @@ void NcTables::define(NcDefiner& definer) {
   for (const PhaseMeasure& measure : phaseMeasures()) {
     for (std::string_view column : measure.columns) {
       phaseColumns_.emplace_back(column, tables_);
-      phaseIds_.push_back(plain(column, netcdfTypeOf(columnKind(column)), table));
+      phaseIds_.push_back(definer.define(column, netcdfTypeOf(columnKind(column)), table));
     }
   }
-  bandCount_ = plain("band_count", NetcdfType::kInt64, table);
-  truthReason_ = plain("truth_reason", NetcdfType::kString, table);
+  bandCount_ = definer.define("band_count", NetcdfType::kInt64, table);
+  truthReason_ = definer.define("truth_reason", NetcdfType::kString, table);
   // The arrays written one phase at a time are chunked within a phase, a
   // few unknowns' rows a chunk.
   const std::size_t n = std::max<std::size_t>(shape_.unknowns, 1);
@@ -149,10 +140,10 @@ void NcTables::define(NcDefiner& definer) {
           column, NetcdfType::kDouble,
           {d.system, d.mode, d.family, d.unknown, d.band}, {}, phaseChunk(k));
       variable.lowerTail =
-          plain(std::string(column) + "_lower_tail", NetcdfType::kDouble,
+          definer.define(std::string(column) + "_lower_tail", NetcdfType::kDouble,
                 table, " (lower tail: below b_0)");
       variable.upperTail =
-          plain(std::string(column) + "_upper_tail", NetcdfType::kDouble,
+          definer.define(std::string(column) + "_upper_tail", NetcdfType::kDouble,
                 table, " (upper tail: above b_K)");
       bandColumns_.push_back(variable);
       lowerTails_.emplace_back(column, tables_);

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "output/nc_columns.h"
@@ -43,10 +44,18 @@ TableShape tableShape(const ResultStore& store);
 class NcDefiner {
  public:
   virtual ~NcDefiner() = default;
-  virtual int define(std::string_view name, NetcdfType type,
-                     std::initializer_list<int> dimensions,
-                     std::string_view note, std::vector<std::size_t> chunk) = 0;
   virtual const NcDimensions& dimensions() const = 0;
+  int define(std::string_view name, NetcdfType type,
+             std::initializer_list<int> dimensions, std::string_view note = {},
+             std::vector<std::size_t> chunk = {}) {
+    return defineVariable(name, type, dimensions, note, std::move(chunk));
+  }
+
+ protected:
+  virtual int defineVariable(std::string_view name, NetcdfType type,
+                             std::initializer_list<int> dimensions,
+                             std::string_view note,
+                             std::vector<std::size_t> chunk) = 0;
 };
 
 class NcTables {

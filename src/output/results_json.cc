@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <streambuf>
 #include <string>
 #include <utility>
 #include <variant>
@@ -13,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/counted_bytes.h"
 #include "base/program_version.h"
 #include "linear/system_files.h"
 #include "output/json_text.h"
@@ -28,21 +28,6 @@ namespace linprob {
 namespace {
 
 using namespace json_parts;
-
-// A stream buffer that keeps only the count of the bytes written to it.
-struct CountingBuffer : std::streambuf {
-  std::size_t bytes = 0;
-
- protected:
-  int_type overflow(int_type c) override {
-    if (!traits_type::eq_int_type(c, traits_type::eof())) ++bytes;
-    return traits_type::not_eof(c);
-  }
-  std::streamsize xsputn(const char*, std::streamsize count) override {
-    bytes += static_cast<std::size_t>(count);
-    return count;
-  }
-};
 
 // The page's copy of a table of K > mostBands bands (results_json.h).
 void mergeBands(Json& entry, const PositionResult& position,
@@ -362,14 +347,13 @@ void writeResultsJson(const RunInfo& run, const ResultStore& store,
 }
 
 std::size_t pageSystemBytes(const ResultStore& store, int system) {
-  CountingBuffer counted;
-  std::ostream out(&counted);
   PageForm summaries;
   summaries.tables.resize(static_cast<std::size_t>(store.systemCount()));
   summaries.tables[static_cast<std::size_t>(system)].assign(
       static_cast<std::size_t>(store.unknownCount()), TableForm::kSummary);
-  writeSystem(store, system, &summaries, out);
-  return counted.bytes;
+  return countedBytes([&](std::ostream& out) {
+    writeSystem(store, system, &summaries, out);
+  });
 }
 
 }  // namespace linprob

@@ -22,10 +22,13 @@ namespace {
 // About this many values a chunk (512 KiB of doubles).
 constexpr std::size_t kChunkValues = 65536;
 
-template <typename T>
-std::vector<T> indices(std::size_t count) {
-  std::vector<T> values(count);
-  for (std::size_t k = 0; k < count; ++k) values[k] = static_cast<T>(k);
+// The indices of a coordinate of `count` entries (at least one: a
+// dimension is never empty), counted from `first`.
+std::vector<std::int64_t> numbered(std::size_t count, std::int64_t first) {
+  std::vector<std::int64_t> values(std::max<std::size_t>(count, 1));
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    values[k] = first + static_cast<std::int64_t>(k);
+  }
   return values;
 }
 
@@ -46,9 +49,13 @@ class ResultsNcWriter final : public NcDefiner {
     nc_.writeTo(out);
   }
 
-  int define(std::string_view name, NetcdfType type,
-             std::initializer_list<int> dimensions, std::string_view note,
-             std::vector<std::size_t> chunk) override {
+  const NcDimensions& dimensions() const override { return dims_; }
+
+ protected:
+  int defineVariable(std::string_view name, NetcdfType type,
+                     std::initializer_list<int> dimensions,
+                     std::string_view note,
+                     std::vector<std::size_t> chunk) override {
     const std::vector<int> ids(dimensions);
     if (chunk.empty() && type != NetcdfType::kString) chunk = chunkOf(ids);
     const int id = nc_.variable(name, type, ids, chunk);
@@ -64,14 +71,8 @@ class ResultsNcWriter final : public NcDefiner {
     }
     return id;
   }
-  const NcDimensions& dimensions() const override { return dims_; }
 
  private:
-  int define(std::string_view name, NetcdfType type,
-             std::initializer_list<int> dimensions) {
-    return define(name, type, dimensions, {}, {});
-  }
-
   // The chunk of a variable over `ids`: the last dimensions whole while
   // they hold at most kChunkValues together, the next one cut to fit.
   std::vector<std::size_t> chunkOf(const std::vector<int>& ids) const {
@@ -164,25 +165,19 @@ class ResultsNcWriter final : public NcDefiner {
   }
 
   void putCoordinates() {
-    nc_.put(coordinates_[0], indices<std::int64_t>(shape_.systems));
+    nc_.put(coordinates_[0], numbered(shape_.systems, 0));
     std::vector<std::string> modes;
     for (const PivotMode& mode : kPivotModes) modes.emplace_back(mode.label);
     nc_.put(coordinates_[1], modes);
     std::vector<std::string> families;
     for (const FamilyInfo& family : kFamilies) families.emplace_back(family.name);
     nc_.put(coordinates_[2], families);
-    nc_.put(coordinates_[3], indices<std::int64_t>(std::max<std::size_t>(shape_.unknowns, 1)));
-    nc_.put(coordinates_[4], indices<std::int64_t>(std::max<std::size_t>(shape_.unknowns, 1)));
-    std::vector<std::int64_t> bands = indices<std::int64_t>(std::max<std::size_t>(shape_.bands, 1));
-    for (std::int64_t& band : bands) ++band;
-    nc_.put(coordinates_[5], bands);
-    nc_.put(coordinates_[6], indices<std::int64_t>(shape_.bands + 1));
-    std::vector<std::int64_t> batches = indices<std::int64_t>(std::max<std::size_t>(shape_.batches, 1));
-    for (std::int64_t& batch : batches) ++batch;
-    nc_.put(coordinates_[7], batches);
-    std::vector<std::int64_t> rounds = indices<std::int64_t>(std::max<std::size_t>(shape_.rounds, 1));
-    for (std::int64_t& round : rounds) ++round;
-    nc_.put(coordinates_[8], rounds);
+    nc_.put(coordinates_[3], numbered(shape_.unknowns, 0));
+    nc_.put(coordinates_[4], numbered(shape_.unknowns, 0));
+    nc_.put(coordinates_[5], numbered(shape_.bands, 1));
+    nc_.put(coordinates_[6], numbered(shape_.bands + 1, 0));
+    nc_.put(coordinates_[7], numbered(shape_.batches, 1));
+    nc_.put(coordinates_[8], numbered(shape_.rounds, 1));
   }
 
   const RunInfo& run_;

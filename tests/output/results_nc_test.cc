@@ -114,11 +114,15 @@ TEST(ResultsNcTest, EveryColumnOfTheTablesHasItsWords) {
 
 TEST(ResultsNcTest, ACellOfAnotherKindIsRefused) {
   ColumnArray verdicts("invalid_validated", 2);
-  CsvCell number;
-  number.kind = CsvCell::Kind::kNumber;
-  number.number = 0.5;
-  EXPECT_THROW(verdicts.set(0, number), std::logic_error);
+  EXPECT_THROW(verdicts.set(0, CsvCell(0.5)), std::logic_error);
   verdicts.set(1, CsvCell{});  // empty: the fill value stays
+  verdicts.set(1, CsvVerdict{true});
+  // A missing verdict is an empty cell, as the tables leave it.
+  std::vector<CsvCell> cells;
+  CsvRow row(1, cells);
+  row.verdict(std::nullopt);
+  ASSERT_EQ(cells.size(), 1u);
+  EXPECT_TRUE(std::holds_alternative<std::monostate>(cells[0]));
 }
 
 TEST(ResultsNcTest, AFailureOfTheLibraryNamesWhatWasDone) {
