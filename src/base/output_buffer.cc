@@ -22,6 +22,11 @@ bool OutputBuffer::drain() {
   return error_ == 0;
 }
 
+int OutputBuffer::sync() {
+  if (error_ == 0 && stop_.stop_requested()) error_ = ECANCELED;
+  return error_ == 0 ? 0 : -1;
+}
+
 OutputBuffer::int_type OutputBuffer::overflow(int_type c) {
   if (!drain()) return traits_type::eof();
   if (!traits_type::eq_int_type(c, traits_type::eof())) {

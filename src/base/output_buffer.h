@@ -12,7 +12,9 @@
 // errno of a failed write, or ECANCELED.
 //
 // Flushes of the stream (std::endl) only mark line ends: the bytes go on in
-// blocks, and the owner learns of a failure from error() after drain().
+// blocks, and the owner learns of a failure from error() after drain(). A
+// flush does look at the stop token, though: a writer with long work
+// between its writes asks `if (!out.flush())` to learn of a stop.
 //
 // Used by one thread at a time.
 #ifndef LINPROB_BASE_OUTPUT_BUFFER_H_
@@ -48,7 +50,7 @@ class OutputBuffer : public std::streambuf {
   void noteError(int error);
 
   int_type overflow(int_type c) override;
-  int sync() override { return error_ == 0 ? 0 : -1; }
+  int sync() override;
 
  private:
   std::stop_token stop_;

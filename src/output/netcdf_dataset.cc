@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 namespace linprob {
 
@@ -44,7 +45,8 @@ nc_type ncType(NetcdfType type) {
 
 }  // namespace
 
-NetcdfDataset::NetcdfDataset() {
+NetcdfDataset::NetcdfDataset(std::function<bool()> goOn)
+    : goOn_(std::move(goOn)) {
   check(nc_create_mem("results.nc", NC_NETCDF4, kInitialBytes, &ncid_),
         "creating the dataset in memory");
 }
@@ -159,6 +161,10 @@ std::vector<std::size_t> NetcdfDataset::shape(int id) const {
   return lengths;
 }
 
+void NetcdfDataset::goOnOrStop() const {
+  if (goOn_ && !goOn_()) throw NetcdfStopped();
+}
+
 std::string NetcdfDataset::variableName(int id) const {
   char name[NC_MAX_NAME + 1] = {};
   nc_inq_varname(ncid_, id, name);
@@ -176,6 +182,7 @@ std::size_t product(const std::vector<std::size_t>& lengths) {
 }  // namespace
 
 void NetcdfDataset::put(int id, std::span<const double> values) {
+  goOnOrStop();
   if (values.size() != product(shape(id))) {
     throw std::logic_error(variableName(id) + ": wrong number of values");
   }
@@ -183,6 +190,7 @@ void NetcdfDataset::put(int id, std::span<const double> values) {
 }
 
 void NetcdfDataset::put(int id, std::span<const std::int64_t> values) {
+  goOnOrStop();
   if (values.size() != product(shape(id))) {
     throw std::logic_error(variableName(id) + ": wrong number of values");
   }
@@ -193,6 +201,7 @@ void NetcdfDataset::put(int id, std::span<const std::int64_t> values) {
 }
 
 void NetcdfDataset::put(int id, std::span<const std::uint64_t> values) {
+  goOnOrStop();
   if (values.size() != product(shape(id))) {
     throw std::logic_error(variableName(id) + ": wrong number of values");
   }
@@ -204,6 +213,7 @@ void NetcdfDataset::put(int id, std::span<const std::uint64_t> values) {
 }
 
 void NetcdfDataset::put(int id, std::span<const signed char> values) {
+  goOnOrStop();
   if (values.size() != product(shape(id))) {
     throw std::logic_error(variableName(id) + ": wrong number of values");
   }
@@ -211,6 +221,7 @@ void NetcdfDataset::put(int id, std::span<const signed char> values) {
 }
 
 void NetcdfDataset::put(int id, const std::vector<std::string>& values) {
+  goOnOrStop();
   if (values.size() != product(shape(id))) {
     throw std::logic_error(variableName(id) + ": wrong number of values");
   }
@@ -223,6 +234,7 @@ void NetcdfDataset::put(int id, const std::vector<std::string>& values) {
 void NetcdfDataset::put(int id, std::span<const std::size_t> start,
                         std::span<const std::size_t> count,
                         std::span<const double> values) {
+  goOnOrStop();
   const std::vector<std::size_t> lengths = shape(id);
   bool inside = start.size() == lengths.size() && count.size() == lengths.size();
   std::size_t total = 1;
@@ -239,6 +251,7 @@ void NetcdfDataset::put(int id, std::span<const std::size_t> start,
 }
 
 void NetcdfDataset::writeTo(std::ostream& out) {
+  goOnOrStop();
   NC_memio memory{};
   const int status = nc_close_memio(ncid_, &memory);
   ncid_ = -1;

@@ -13,14 +13,19 @@
 //
 // Every call of the library is checked: a failure throws std::runtime_error
 // naming what was being done and the library's reason, e.g. "NetCDF:
-// variable share: NetCDF: HDF error". Used by one thread at a time.
+// variable share: NetCDF: HDF error". A dataset given `goOn` asks it before
+// each put and before closing, and throws NetcdfStopped once it says no (a
+// stop of the run: the values of one put are the most that are computed
+// and compressed after it). Used by one thread at a time.
 #ifndef LINPROB_OUTPUT_NETCDF_DATASET_H_
 #define LINPROB_OUTPUT_NETCDF_DATASET_H_
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,9 +42,15 @@ extern const std::int64_t kNetcdfFillInt64;
 extern const std::uint64_t kNetcdfFillUint64;
 extern const signed char kNetcdfFillByte;
 
+// What a dataset throws once its `goOn` says no.
+class NetcdfStopped : public std::runtime_error {
+ public:
+  NetcdfStopped() : std::runtime_error("NetCDF: stopped") {}
+};
+
 class NetcdfDataset {
  public:
-  NetcdfDataset();
+  explicit NetcdfDataset(std::function<bool()> goOn = {});
   ~NetcdfDataset();
   NetcdfDataset(const NetcdfDataset&) = delete;
   NetcdfDataset& operator=(const NetcdfDataset&) = delete;
@@ -78,7 +89,9 @@ class NetcdfDataset {
  private:
   std::vector<std::size_t> shape(int id) const;
   std::string variableName(int id) const;
+  void goOnOrStop() const;
 
+  std::function<bool()> goOn_;
   int ncid_ = -1;
   std::vector<std::vector<int>> variableDimensions_;
   std::vector<std::size_t> dimensionLengths_;

@@ -34,8 +34,14 @@ std::vector<std::int64_t> numbered(std::size_t count, std::int64_t first) {
 
 class ResultsNcWriter final : public NcDefiner {
  public:
-  ResultsNcWriter(const RunInfo& run, const ResultStore& store)
-      : run_(run), store_(store), shape_(tableShape(store)) {}
+  // A flush of `out` looks at the run's stop (base/output_buffer.h): the
+  // dataset asks it before each put, so a stop ends the building too.
+  ResultsNcWriter(const RunInfo& run, const ResultStore& store,
+                  std::ostream& out)
+      : run_(run),
+        store_(store),
+        shape_(tableShape(store)),
+        nc_([&out] { return static_cast<bool>(out.flush()); }) {}
 
   void write(std::ostream& out) {
     defineDimensions();
@@ -231,7 +237,7 @@ double resultsNcBytes(const RunShape& shape) {
 
 void writeResultsNc(const RunInfo& run, const ResultStore& store,
                     std::ostream& out) {
-  ResultsNcWriter writer(run, store);
+  ResultsNcWriter writer(run, store, out);
   writer.write(out);
 }
 

@@ -1,6 +1,6 @@
 // Report/results.nc read back through the netCDF library: its dimensions,
 // the values of a made-up run bit for bit, the words of every column, and a
-// failure of the library named.
+// failure of the library named, a stop heeded.
 #include "output/results_nc.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +9,11 @@
 
 #include <sstream>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <vector>
 
+#include "base/output_buffer.h"
 #include "output/measure_rows.h"
 #include "output/nc_columns.h"
 #include "output/nc_variables.h"
@@ -123,6 +125,29 @@ TEST(ResultsNcTest, ACellOfAnotherKindIsRefused) {
   row.verdict(std::nullopt);
   ASSERT_EQ(cells.size(), 1u);
   EXPECT_TRUE(std::holds_alternative<std::monostate>(cells[0]));
+}
+
+// A stop of the run ends the building between two puts: the dataset asks
+// before each, and the file's writer asks its stream, whose flush looks at
+// the stop.
+TEST(ResultsNcTest, AStopEndsTheBuildingBeforeTheNextPut) {
+  int asked = 0;
+  NetcdfDataset nc([&] { return ++asked < 3; });
+  const int dims[] = {nc.dimension("unknown", 2)};
+  const int x = nc.variable("x", NetcdfType::kDouble, dims);
+  nc.endDefinitions();
+  const double values[] = {1.0, 2.0};
+  nc.put(x, values);
+  nc.put(x, values);
+  EXPECT_THROW(nc.put(x, values), NetcdfStopped);
+  EXPECT_EQ(asked, 3);
+
+  const ResultStore store = testing::manySystems(1, 2, 10, spread);
+  std::stop_source stop;
+  TextOutput text(stop.get_token());
+  stop.request_stop();
+  EXPECT_THROW(writeResultsNc(RunInfo{}, store, text.stream()), NetcdfStopped);
+  EXPECT_EQ(text.take(), "");
 }
 
 TEST(ResultsNcTest, AFailureOfTheLibraryNamesWhatWasDone) {
