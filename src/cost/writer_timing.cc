@@ -16,6 +16,7 @@
 #include "output/html_report.h"
 #include "output/number_text.h"
 #include "output/page_document.h"
+#include "output/page_form.h"
 #include "output/report_folder.h"
 #include "output/results_json.h"
 #include "output/summary_file.h"

@@ -10,6 +10,7 @@
 #include "linear/pivot_mode.h"
 #include "output/html_report.h"
 #include "output/page_document.h"
+#include "output/page_form.h"
 #include "output/report_scale.h"
 #include "output/results_json.h"
 #include "results/result_store.h"
@@ -148,7 +149,7 @@ double mergedBands(double bands, std::size_t mostBands) {
 }
 
 // What choosePageForm counts a full table of `bands` bands
-// (page_document.cc): 600 bytes, and 20 per number of its bands, its
+// (page_form.cc): 600 bytes, and 20 per number of its bands, its
 // convergence and its standard errors, and 40 more.
 double pageTableCost(const RunShape& shape, double bands) {
   const double points = shape.sampling() && shape.batches >= 2 ? shape.batches : 0.0;

@@ -37,6 +37,11 @@
 //             system-<index>.html, whose copy holds that system alone in the
 //             form a run of that system alone would give it, and
 //             "own_page": {"system_count", "report_folder": "../"}.
+//
+// The forms are chosen in output/page_form.h (which measures a system's
+// part of the copy through results_json.h); this file holds what the
+// copy's writer takes from the page: the forms' types and limits, the
+// maps, the order of the worst unknowns and a table's summary.
 #ifndef LINPROB_OUTPUT_PAGE_DOCUMENT_H_
 #define LINPROB_OUTPUT_PAGE_DOCUMENT_H_
 
@@ -79,12 +84,6 @@ struct PageForm {
     return kind == PageKind::kIndex && !systems.empty();
   }
 };
-
-// The form of the index page's copy for the run in `store`.
-PageForm choosePageForm(const ResultStore& store);
-
-// The form of the copy on the own page of `system`.
-PageForm chooseOwnPageForm(const ResultStore& store, int system);
 
 // The maps of the matrix and of its certified inverse, as described above
 // (null when the system has no reference, or no certified inverse).

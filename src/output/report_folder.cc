@@ -16,6 +16,7 @@
 #include "output/document_sizes.h"
 #include "output/html_report.h"
 #include "output/page_document.h"
+#include "output/page_form.h"
 #include "output/system_list.h"
 #include "output/results_json.h"
 #include "output/results_nc.h"

@@ -2,6 +2,7 @@
 // tables fit the page, else the worst unknowns' in full and summaries of
 // the others; a large matrix as block maps.
 #include "output/page_document.h"
+#include "output/page_form.h"
 
 #include <gtest/gtest.h>
 

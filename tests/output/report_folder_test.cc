@@ -11,6 +11,7 @@
 
 #include "output/html_report.h"
 #include "output/page_document.h"
+#include "output/page_form.h"
 #include "support/many_systems.h"
 #include "support/temp_dir.h"
 
