@@ -19,31 +19,6 @@ namespace {
 
 constexpr const char* kCutShort = "system inputs: cut short";
 
-// The bytes: n, then each list as its count and its numbers (the matrix,
-// the plain and the interval right-hand side, each parameter file in the
-// order of kParameterKinds); last the check's condition estimate as a list
-// of none or one.
-std::string inputBytes(
-    unsigned n, const std::vector<double>& matrix,
-    const std::vector<double>& rhs,
-    const std::vector<ValueBounds>& intervalRhs,
-    const std::array<std::vector<double>, kParameterKindCount>& parameters,
-    const std::optional<double>& conditionEstimate) {
-  static_assert(sizeof(ValueBounds) == 2 * sizeof(double));
-  BytePacker bytes;
-  bytes.putCount(n);
-  bytes.putNumbers(matrix);
-  bytes.putNumbers(rhs);
-  bytes.putNumbers(reinterpret_cast<const double*>(intervalRhs.data()),
-                   2 * intervalRhs.size());
-  for (const std::vector<double>& numbers : parameters) {
-    bytes.putNumbers(numbers);
-  }
-  bytes.putNumbers(conditionEstimate ? &*conditionEstimate : nullptr,
-                   conditionEstimate ? 1 : 0);
-  return std::move(bytes.bytes());
-}
-
 }  // namespace
 
 void addCells(const RunSettings& settings, SystemInputs& inputs) {
@@ -64,15 +39,24 @@ void addCells(const RunSettings& settings, SystemInputs& inputs) {
   }
 }
 
-std::string toBytes(const SystemInputs& inputs) {
-  return inputBytes(inputs.n, inputs.matrix, inputs.rhs, inputs.intervalRhs,
-                    inputs.parameters, inputs.conditionEstimate);
-}
-
-std::string toBytes(const SystemReference& reference) {
-  return inputBytes(reference.n, reference.matrix, reference.rhs,
-                    reference.intervalRhs, reference.parameters,
-                    reference.conditionEstimate);
+// The bytes: n, then each list as its count and its numbers (the matrix,
+// the plain and the interval right-hand side, each parameter file in the
+// order of kParameterKinds); last the check's condition estimate as a list
+// of none or one.
+std::string toBytes(const SystemNumbers& numbers) {
+  static_assert(sizeof(ValueBounds) == 2 * sizeof(double));
+  BytePacker bytes;
+  bytes.putCount(numbers.n);
+  bytes.putNumbers(numbers.matrix);
+  bytes.putNumbers(numbers.rhs);
+  bytes.putNumbers(reinterpret_cast<const double*>(numbers.intervalRhs.data()),
+                   2 * numbers.intervalRhs.size());
+  for (const std::vector<double>& file : numbers.parameters) {
+    bytes.putNumbers(file);
+  }
+  const std::optional<double>& estimate = numbers.conditionEstimate;
+  bytes.putNumbers(estimate ? &*estimate : nullptr, estimate ? 1 : 0);
+  return std::move(bytes.bytes());
 }
 
 SystemInputs systemInputsFromBytes(const std::string& bytes) {

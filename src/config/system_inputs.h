@@ -23,11 +23,11 @@ namespace linprob {
 void addCells(const RunSettings& settings, SystemInputs& inputs);
 
 // The numbers of the five files, as bytes for the other processes of a run,
-// from freshly read inputs or from the reference that keeps them; and back.
+// from freshly read inputs or from the reference that keeps them (both hold
+// SystemNumbers); and back.
 // systemInputsFromBytes throws std::runtime_error "system inputs: cut short"
 // on bytes these did not make.
-std::string toBytes(const SystemInputs& inputs);
-std::string toBytes(const SystemReference& reference);
+std::string toBytes(const SystemNumbers& numbers);
 SystemInputs systemInputsFromBytes(const std::string& bytes);
 
 // Collective over `group` (every process calls it for the same system):

@@ -264,11 +264,8 @@ SystemReference makeSystemReference(SystemInputs inputs,
       sharesOf(inputs, table, reference, stop);
     }
   }
-  reference.matrix = std::move(inputs.matrix);
-  reference.rhs = std::move(inputs.rhs);
-  reference.intervalRhs = std::move(inputs.intervalRhs);
-  reference.parameters = std::move(inputs.parameters);
-  reference.conditionEstimate = inputs.conditionEstimate;
+  // The numbers move over whole: the inputs' cells are not kept.
+  static_cast<SystemNumbers&>(reference) = std::move(inputs);
   reference.condition = conditionVerdict(
       reference.exact ? std::optional<double>(reference.exact->conditionNumber)
                       : std::nullopt,

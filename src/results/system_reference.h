@@ -79,16 +79,34 @@ struct ReferenceReasons {
   std::string moments;
 };
 
-struct SystemReference {
+// The numbers of a system's input files, as the start-of-run check read
+// them, and what the check estimated of them: what its inputs and its
+// references (below) both hold, the inputs with their cells, the references
+// with what was computed from them.
+struct SystemNumbers {
   int system = 0;  // i of "Matrix<i>/"
   unsigned n = 0;
-  // The system's inputs, read once: every mode and phase of the run takes
-  // them from here.
   std::vector<double> matrix;  // row-major, as read
   std::vector<double> rhs;
   std::vector<ValueBounds> intervalRhs;
   // The numbers of each parameter file, by ParameterKind.
   std::array<std::vector<double>, kParameterKindCount> parameters;
+  // The start-of-run check's estimate of κ∞, the largest of the four
+  // pivoting modes' (check/numeric_check.h); none when not checked.
+  std::optional<double> conditionEstimate;
+
+  // The numbers of one kind's file (a family's row names its kind).
+  const std::vector<double>& parametersOf(ParameterKind kind) const {
+    return parameters[static_cast<std::size_t>(kind)];
+  }
+  std::vector<double>& parametersOf(ParameterKind kind) {
+    return parameters[static_cast<std::size_t>(kind)];
+  }
+};
+
+// The system's inputs, read once (every mode and phase of the run takes
+// them from here), and the references computed from them.
+struct SystemReference : SystemNumbers {
   std::optional<ExactReference> exact;
   // The certified inverse the values came from, for whatever else needs
   // A^-1 (its working data released).
@@ -97,41 +115,19 @@ struct SystemReference {
   std::array<std::optional<FamilyReference>, kFamilies.size()> families;
   std::shared_ptr<const InverseRows> inverseRows;
   std::string inverseReason;        // empty when `inverseRows` is set
-  std::optional<double> conditionEstimate;  // as SystemInputs has it
   std::optional<ConditionVerdict> condition;
 
   const FamilyReference* family(Family f) const {
     const auto& entry = families[static_cast<std::size_t>(f)];
     return entry ? &*entry : nullptr;
   }
-  // The numbers of one kind's file (a family's row names its kind).
-  const std::vector<double>& parametersOf(ParameterKind kind) const {
-    return parameters[static_cast<std::size_t>(kind)];
-  }
 };
 
 // What a reference is computed from: the system's input files as read and,
 // when the phases enumerate cells, each family's cells ([cell][entry], as
 // the phase builds them; none when the phases draw samples).
-struct SystemInputs {
-  int system = 0;
-  unsigned n = 0;
-  std::vector<double> matrix;  // row-major
-  std::vector<double> rhs;
-  std::vector<ValueBounds> intervalRhs;
-  // The numbers of each parameter file, by ParameterKind.
-  std::array<std::vector<double>, kParameterKindCount> parameters;
+struct SystemInputs : SystemNumbers {
   std::array<std::optional<RectangleTable>, kFamilies.size()> cells;
-  // The start-of-run check's estimate of κ∞, the largest of the four
-  // pivoting modes' (check/numeric_check.h); none when not checked.
-  std::optional<double> conditionEstimate;
-
-  const std::vector<double>& parametersOf(ParameterKind kind) const {
-    return parameters[static_cast<std::size_t>(kind)];
-  }
-  std::vector<double>& parametersOf(ParameterKind kind) {
-    return parameters[static_cast<std::size_t>(kind)];
-  }
 };
 
 // What the run reads of a system's references beyond its inputs: the
