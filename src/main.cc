@@ -30,7 +30,7 @@ int main(int argc, char* argv[]) {
   mallopt(M_ARENA_MAX, 1);
   const linprob::CommandLine line = linprob::parseCommandLine(argc, argv);
   if (!line.run) return linprob::exitWithoutRun(line);
-  // Under mpirun or srun the processes share the run (driver/run_share.h).
+  // Under mpirun or srun the processes share the run (driver/run_ranks.h).
   const std::unique_ptr<linprob::Launch> launch =
       linprob::joinLaunch(argc, argv);
   linprob::RunOptions options = *line.run;

@@ -52,7 +52,7 @@ struct RunOptions {
   CountingChoice counting = CountingChoice::kCheaper;
   std::uint64_t halvesMemory = kDefaultHalvesMemory;
   // The processes the run is shared with (launched by mpirun or srun, see
-  // driver/run_share.h); nullptr: this process alone. Not owned.
+  // driver/run_ranks.h); nullptr: this process alone. Not owned.
   ProcessGroup* group = nullptr;
 };
 

@@ -79,7 +79,7 @@ SystemInputs systemInputsFromBytes(const std::string& bytes) {
   return inputs;
 }
 
-SystemInputs shareSystemInputs(const RunSettings& settings, int system,
+SystemInputs broadcastSystemInputs(const RunSettings& settings, int system,
                                ProcessGroup& group, std::string bytes) {
   group.broadcast(bytes);
   SystemInputs inputs = systemInputsFromBytes(bytes);

@@ -6,7 +6,7 @@
 // keeps them; no file is read again after the check.
 //
 // Processes that share a run (base/process_group.h) read nothing: rank 0
-// hands the numbers it checked to the others (shareSystemInputs).
+// hands the numbers it checked to the others (broadcastSystemInputs).
 #ifndef LINPROB_CONFIG_SYSTEM_INPUTS_H_
 #define LINPROB_CONFIG_SYSTEM_INPUTS_H_
 
@@ -34,7 +34,7 @@ SystemInputs systemInputsFromBytes(const std::string& bytes);
 // rank 0 sends `bytes` (toBytes of the inputs it checked, or of the
 // reference it keeps), the others pass nothing; every process returns the
 // inputs with their cells.
-SystemInputs shareSystemInputs(const RunSettings& settings, int system,
+SystemInputs broadcastSystemInputs(const RunSettings& settings, int system,
                                ProcessGroup& group, std::string bytes);
 
 }  // namespace linprob

@@ -29,7 +29,7 @@
 #include "driver/progress_display.h"
 #include "cost/run_plan.h"
 #include "config/run_report.h"
-#include "driver/run_share.h"
+#include "driver/run_ranks.h"
 #include "driver/run_start.h"
 #include "config/run_config.h"
 #include "config/settings.h"
@@ -127,15 +127,15 @@ struct RunState {
 // refused, stopped, or --check done.
 std::optional<int> startRun(RunState& run, const RunOptions& options,
                             std::chrono::steady_clock::time_point start,
-                            RunShare& share) {
-  if (!options.checkOnly && share.isRoot()) {
+                            RunRanks& ranks) {
+  if (!options.checkOnly && ranks.isRoot()) {
     if (const Status locked = run.lock.acquire(kLockFile); !locked.ok()) {
       printError(std::string(kLockFile) + ": " + locked.message());
       return exitCode(ExitStatus::kInputError);
     }
   }
   std::optional<std::uint64_t> runSeed;
-  if (share.isRoot()) {
+  if (ranks.isRoot()) {
     switch (prepareRun(run.config, options, run.systems, run.eliminated,
                        run.figures, runSeed, run.stop)) {
       case RunStart::kReady:
@@ -145,25 +145,25 @@ std::optional<int> startRun(RunState& run, const RunOptions& options,
       case RunStart::kStopped:
         return run.interrupted();
     }
-    share.announceStart(run.config.settings());
+    ranks.announceStart(run.config.settings());
   } else {
     std::optional<int> ownThreads;
     if (options.solverThreads) {
       ownThreads = solverThreadsFor(*options.solverThreads);
     }
     RunSettings settings;
-    if (const auto status = share.awaitStart(settings, ownThreads)) {
+    if (const auto status = ranks.awaitStart(settings, ownThreads)) {
       return *status;
     }
     run.config = RunConfig(settings, options.report, options.memoryBudget);
   }
   // From the start on, a process that stops waits for no other: those that
-  // do not stop are ended at the end (driver/run_share.h).
-  if (share.group() != nullptr) share.group()->stopWaitingOn(run.stop);
+  // do not stop are ended at the end (driver/run_ranks.h).
+  if (ranks.group() != nullptr) ranks.group()->stopWaitingOn(run.stop);
 
   RunPlan plan = makeRunPlan(run.config);
   const std::optional<double> estimate =
-      share.isRoot()
+      ranks.isRoot()
           ? estimateRun(run.config, options, plan, start, run.systems,
                         run.eliminated, run.figures, run.firstReference,
                         run.stop)
@@ -184,8 +184,8 @@ std::optional<int> startRun(RunState& run, const RunOptions& options,
   if (estimate && *estimate > kLongRunSeconds) {
     printError(longRunLine(plan, *estimate));
   }
-  if (options.showProgress && share.isRoot()) {
-    // Rank 0 replays its share of the run: about a K-th.
+  if (options.showProgress && ranks.isRoot()) {
+    // Rank 0 replays its part of the run: about a K-th.
     const double processes = options.group ? options.group->size() : 1;
     run.display.emplace(plan.totalReplays() / processes);
   }
@@ -193,12 +193,12 @@ std::optional<int> startRun(RunState& run, const RunOptions& options,
   // A sampling run without --seed draws one seed for the whole run and
   // records it in the report: --seed with that value repeats the run.
   run.used = options;
-  if (drawsSamples(run.config.points()) && !run.used.seed && share.isRoot()) {
+  if (drawsSamples(run.config.points()) && !run.used.seed && ranks.isRoot()) {
     run.used.seed = runSeed ? *runSeed : drawSeed();
   }
   // Every process samples from rank 0's seed.
   try {
-    run.used.seed = share.rootSeed(run.used.seed);
+    run.used.seed = ranks.rootSeed(run.used.seed);
   } catch (const GroupStopped&) {
     return run.interrupted();
   }
@@ -207,7 +207,7 @@ std::optional<int> startRun(RunState& run, const RunOptions& options,
 
 // Every pivoting mode (outer loop) and every system (inner loop) into the
 // store: a status when the run ends in the loop.
-std::optional<int> runModes(RunState& run, RunShare& share,
+std::optional<int> runModes(RunState& run, RunRanks& ranks,
                             ResultStore& store) {
   if (run.firstReference) {
     store.addReference(std::move(*run.firstReference));
@@ -222,7 +222,7 @@ std::optional<int> runModes(RunState& run, RunShare& share,
     for (int i = 0; i < run.config.settings().MaxMatrix; ++i) {
       if (run.stop.stop_requested()) return run.interrupted();
       const auto system = static_cast<std::size_t>(i);
-      SystemInputs* checked = share.isRoot() ? &run.systems[system] : nullptr;
+      SystemInputs* checked = ranks.isRoot() ? &run.systems[system] : nullptr;
       std::optional<LinearSystem>* checkedElimination =
           system < run.eliminated.size()
               ? &run.eliminated[system][static_cast<std::size_t>(mode.index)]
@@ -284,18 +284,18 @@ int exportRun(RunState& run, const ResultStore& store,
 // systems, and the export. A check of the inputs (--check) writes nothing,
 // not even the lock file; a run holds the folder's lock first.
 int runChecked(const RunOptions& options,
-               std::chrono::steady_clock::time_point start, RunShare& share) {
+               std::chrono::steady_clock::time_point start, RunRanks& ranks) {
   RunState run;
-  if (const auto status = startRun(run, options, start, share)) {
+  if (const auto status = startRun(run, options, start, ranks)) {
     return *status;
   }
   ResultStore store(static_cast<int>(run.config.settings().Dimensions),
                     run.config.settings().MaxMatrix);
-  if (const auto status = runModes(run, share, store)) return *status;
+  if (const auto status = runModes(run, ranks, store)) return *status;
   // Every phase is done: from here on nobody waits for anybody.
-  share.phasesDone();
+  ranks.phasesDone();
   if (run.stop.stop_requested()) return run.interrupted();
-  if (!share.isRoot()) return exitCode(ExitStatus::kSuccess);
+  if (!ranks.isRoot()) return exitCode(ExitStatus::kSuccess);
   return exportRun(run, store, start);
 }
 
@@ -316,19 +316,19 @@ int withStandardOutput(int status) {
 
 int runProgram(const RunOptions& options) {
   const auto start = std::chrono::steady_clock::now();
-  RunShare share(options.group);
+  RunRanks ranks(options.group);
   RunOptions shared = options;
-  shared.group = share.group();
-  return share.end([&] {
+  shared.group = ranks.group();
+  return ranks.end([&] {
     // Only rank 0 reads and writes the working folder.
-    if (share.isRoot() && !enterWorkDir(shared)) {
+    if (ranks.isRoot() && !enterWorkDir(shared)) {
       return exitCode(ExitStatus::kUsage);
     }
     showJobLines(!shared.quiet);
     // Whatever escapes the run (memory for the result store, say) ends it
     // with a message, never with an abort.
     try {
-      return withStandardOutput(runChecked(shared, start, share));
+      return withStandardOutput(runChecked(shared, start, ranks));
     } catch (const std::exception& error) {
       printError(std::string("linprob: ") + error.what());
       return withStandardOutput(exitCode(ExitStatus::kComputeError));

@@ -28,7 +28,7 @@
 //
 // With options.group set (several processes launched by mpirun or srun),
 // rank 0 does all of the above while the others run every phase with it and
-// write nothing (driver/run_share.h); the files are those of a lone run.
+// write nothing (driver/run_ranks.h); the files are those of a lone run.
 //
 // The exit statuses are those of driver/exit_status.h.
 //

@@ -172,7 +172,7 @@ SystemOutcome runSystem(const RunConfig& config, int i,
         bytes = kept != nullptr ? toBytes(*kept) : toBytes(*checked);
       }
       SystemInputs inputs =
-          shareSystemInputs(settings, i, *options.group, std::move(bytes));
+          broadcastSystemInputs(settings, i, *options.group, std::move(bytes));
       if (kept == nullptr) {
         store.addReference(makeSystemReference(
             std::move(inputs), stop, config.referenceNeed()));

@@ -104,7 +104,7 @@ TEST(SystemInputsTest, ReadsTheFiveFilesOnceAndSharesTheirNumbers) {
     testing::InProcessRanks ranks(3);
     std::vector<SystemInputs> shared(3);
     ranks.run([&](ProcessGroup& group) {
-      shared[static_cast<std::size_t>(group.rank())] = shareSystemInputs(
+      shared[static_cast<std::size_t>(group.rank())] = broadcastSystemInputs(
           settings, 0, group, group.isRoot() ? sent : std::string());
     });
     for (int rank = 0; rank < 3; ++rank) {

@@ -2,7 +2,7 @@
 // setting and the status to end with come back as they left; and how a
 // started process ends, alone on a stop every process meets.
 // (Whole runs under mpirun: scripts/check_ranks.sh.)
-#include "driver/run_share.h"
+#include "driver/run_ranks.h"
 
 #include <gtest/gtest.h>
 
@@ -55,23 +55,23 @@ std::string endOf(SecondProcess& group, int status, std::string* said) {
   ::testing::internal::CaptureStderr();
   std::string end;
   {
-    RunShare share(&group);
+    RunRanks ranks(&group);
     RunSettings settings;
-    EXPECT_FALSE(share.awaitStart(settings, std::nullopt).has_value());
+    EXPECT_FALSE(ranks.awaitStart(settings, std::nullopt).has_value());
     try {
-      end = std::to_string(share.end(status));
+      end = std::to_string(ranks.end(status));
     } catch (const std::runtime_error& thrown) {
       end = thrown.what();
     }
   }
   *said = ::testing::internal::GetCapturedStderr();
-  showLines(true);  // hidden by the share of a process other than rank 0
+  showLines(true);  // hidden by the RunRanks of a process other than rank 0
   return end;
 }
 
 // A stop that every process meets ends each alone with its own status; a
 // stop the others do not meet, and any failure, end them all.
-TEST(RunShareTest, AStopEveryProcessMeetsEndsEachAlone) {
+TEST(RunRanksTest, AStopEveryProcessMeetsEndsEachAlone) {
   std::string said;
   SecondProcess allStop(true);
   EXPECT_EQ(endOf(allStop, 130, &said), "left 130");
@@ -87,7 +87,7 @@ TEST(RunShareTest, AStopEveryProcessMeetsEndsEachAlone) {
   EXPECT_EQ(endOf(done, 0, &said), "0");
 }
 
-TEST(RunShareTest, TheStartComesBackAsItLeft) {
+TEST(RunRanksTest, TheStartComesBackAsItLeft) {
   RunStartNote note;
   note.settings = RunSettings{7,  3,  5,     11, 13, 17, false,
                               19, PointKind::kSobol, 3,  CountingChoice::kHalves,

@@ -1,4 +1,4 @@
-#include "driver/run_share.h"
+#include "driver/run_ranks.h"
 
 #include <chrono>
 #include <cstdint>
@@ -68,18 +68,18 @@ RunStartNote runStartFromBytes(const std::string& bytes) {
   return note;
 }
 
-RunShare::RunShare(ProcessGroup* group)
+RunRanks::RunRanks(ProcessGroup* group)
     : group_(group != nullptr && group->size() > 1 ? group : nullptr) {
   if (isRoot()) return;
   showLines(false);
   standardError_ = std::cerr.rdbuf(held_.rdbuf());
 }
 
-RunShare::~RunShare() {
+RunRanks::~RunRanks() {
   if (standardError_ != nullptr) std::cerr.rdbuf(standardError_);
 }
 
-void RunShare::announceStart(const RunSettings& settings) {
+void RunRanks::announceStart(const RunSettings& settings) {
   if (group_ == nullptr) return;
   RunStartNote note;
   note.settings = settings;
@@ -88,7 +88,7 @@ void RunShare::announceStart(const RunSettings& settings) {
   started_ = true;
 }
 
-std::optional<int> RunShare::awaitStart(RunSettings& settings,
+std::optional<int> RunRanks::awaitStart(RunSettings& settings,
                                         std::optional<int> solverThreads) {
   std::string bytes;
   group_->broadcast(bytes);
@@ -103,7 +103,7 @@ std::optional<int> RunShare::awaitStart(RunSettings& settings,
   return std::nullopt;
 }
 
-std::optional<std::uint64_t> RunShare::rootSeed(
+std::optional<std::uint64_t> RunRanks::rootSeed(
     std::optional<std::uint64_t> seed) {
   if (group_ == nullptr) return seed;
   BytePacker out;
@@ -117,7 +117,7 @@ std::optional<std::uint64_t> RunShare::rootSeed(
   return shared;
 }
 
-int RunShare::end(int status) {
+int RunRanks::end(int status) {
   if (group_ == nullptr) return status;
   if (isRoot() && !started_) {
     // The others still wait for the start: they end with this status too.

@@ -1,4 +1,4 @@
-// RunShare: how the processes of one run (base/process_group.h) start and
+// RunRanks: how the processes of one run (base/process_group.h) start and
 // end together.
 //
 // Rank 0 reads the settings and checks every input, then announces the
@@ -23,10 +23,10 @@
 // other processes hold their messages until then, so that a failure every
 // process meets alike is reported once, by rank 0.
 //
-// Without a group, or with a group of one, a RunShare does nothing: the run
+// Without a group, or with a group of one, a RunRanks does nothing: the run
 // is a lone process's.
-#ifndef LINPROB_DRIVER_RUN_SHARE_H_
-#define LINPROB_DRIVER_RUN_SHARE_H_
+#ifndef LINPROB_DRIVER_RUN_RANKS_H_
+#define LINPROB_DRIVER_RUN_RANKS_H_
 
 #include <cstdint>
 #include <iosfwd>
@@ -50,14 +50,14 @@ std::string toBytes(const RunStartNote& note);
 // make.
 RunStartNote runStartFromBytes(const std::string& bytes);
 
-class RunShare {
+class RunRanks {
  public:
   // group: nullptr or a group of one for a lone run. Other than on rank 0,
   // hides every console line and holds standard error from here on.
-  explicit RunShare(ProcessGroup* group);
-  ~RunShare();
-  RunShare(const RunShare&) = delete;
-  RunShare& operator=(const RunShare&) = delete;
+  explicit RunRanks(ProcessGroup* group);
+  ~RunRanks();
+  RunRanks(const RunRanks&) = delete;
+  RunRanks& operator=(const RunRanks&) = delete;
 
   // The group when there are other processes, else nullptr.
   ProcessGroup* group() const { return group_; }
@@ -94,4 +94,4 @@ class RunShare {
 
 }  // namespace linprob
 
-#endif  // LINPROB_DRIVER_RUN_SHARE_H_
+#endif  // LINPROB_DRIVER_RUN_RANKS_H_
