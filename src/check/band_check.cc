@@ -12,7 +12,6 @@
 #include "distributions/point_kinds.h"
 #include "distributions/phase_seed.h"
 #include "distributions/sampling_source.h"
-#include "config/phase_settings.h"
 #include "linear/step_replay.h"
 #include "output/number_text.h"
 #include "solve/band_table.h"
@@ -44,9 +43,9 @@ constexpr std::size_t kProbes = 8;
 std::unique_ptr<JobSource> phaseJobs(const FamilyInputs& family,
                                      const PivotMode& mode,
                                      std::optional<int> count = std::nullopt) {
-  const RunSettings& settings = *family.settings;
+  const RunSettings& settings = family.config->settings();
   SourceRequest request =
-      requestFor(settings, *family.info, family.entries,
+      requestFor(*family.config, *family.info, family.entries,
                  phaseSeed(family.runSeed.value_or(0), family.system, mode,
                            family.info->family));
   if (!drawsSamples(request.kind)) return makeJobSource(request);
@@ -73,7 +72,7 @@ Probes probe(const FamilyInputs& family, const LinearSystem& system,
   const unsigned n = system.size();
   JobBlock block(n);
   std::size_t lanes = kProbes;
-  if (!drawsSamples(pointKindFor(*family.settings))) {
+  if (!drawsSamples(family.config->points())) {
     // Lane 0 takes every entry's lowest cell, lane 1 its highest, the
     // others one or the other by a fixed mixture.
     for (unsigned e = 0; e < n; ++e) {
@@ -123,9 +122,10 @@ std::optional<std::string> collapsingBands(const FamilyInputs& family,
                                            const LinearSystem& system,
                                            const PivotMode& mode,
                                            const std::stop_token& stop) {
-  const RunSettings& settings = *family.settings;
+  const RunConfig& config = *family.config;
+  const RunSettings& settings = config.settings();
   const unsigned n = system.size();
-  if (n == 0 || jobsPerPhaseFor(settings) == 0) return std::nullopt;
+  if (n == 0 || config.jobsPerPhase() == 0) return std::nullopt;
   const Probes probes = probe(family, system, mode);
   bool decided = true;
   for (unsigned k = 0; k < n && decided; ++k) {
@@ -137,7 +137,7 @@ std::optional<std::string> collapsingBands(const FamilyInputs& family,
 
   // The phase's own first pass decides.
   const auto jobs = phaseJobs(family, mode);
-  SolveOptions options = solveOptionsFor(settings);
+  SolveOptions options = config.solveOptions();
   options.solverThreads = 1;
   options.stop = stop;
   const double squares = static_cast<double>(n) * n;

@@ -10,19 +10,18 @@
 #include "distributions/point_kinds.h"
 #include "check/band_check.h"
 #include "check/check_replay.h"
-#include "config/phase_settings.h"
 #include "linear/step_replay.h"
 
 namespace linprob {
 namespace {
 
-// The least propagated variance a phase of these settings keeps to about
+// The least propagated variance a phase of this run keeps to about
 // six digits: the smallest normal double, or, for a phase of N jobs,
 // N 2^-1054 when that is larger. Each of the counting pass's N terms
 // w (x - r)^2 that underflows is off by at most 2^-1074, so N of them stay
 // below 2^-20 of a variance of N 2^-1054.
-double leastVariance(const RunSettings& settings) {
-  const auto jobs = static_cast<double>(jobsPerPhaseFor(settings));
+double leastVariance(const RunConfig& config) {
+  const auto jobs = static_cast<double>(config.jobsPerPhase());
   return std::max(std::numeric_limits<double>::min(),
                   std::ldexp(jobs, -1054));
 }
@@ -77,17 +76,17 @@ std::optional<std::size_t> underflowingVariance(
 FamilyInputs prepareFamily(const FamilyInfo& family,
                            const std::vector<double>& numbers,
                            const std::string& folder, int system,
-                           const RunSettings& settings,
+                           const RunConfig& config,
                            std::optional<std::uint64_t> runSeed,
                            std::vector<std::string>& problems) {
   FamilyInputs prepared;
   prepared.info = &family;
-  prepared.settings = &settings;
+  prepared.config = &config;
   prepared.system = system;
   prepared.runSeed = runSeed;
-  prepared.leastVariance = leastVariance(settings);
+  prepared.leastVariance = leastVariance(config);
   prepared.file = folder + parameterFileOf(family);
-  const unsigned n = settings.Dimensions;
+  const unsigned n = config.settings().Dimensions;
   EntryParameters entries = entryParameters(family, numbers, n);
   const std::string head =
       prepared.file + ": " + family.name + " family, pair ";
@@ -98,7 +97,7 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
 
   FamilyBox box;
   const SourceRequest request =
-      requestFor(settings, family, entries);
+      requestFor(config, family, entries);
   try {
     box = phaseBox(request);
   } catch (const std::exception&) {

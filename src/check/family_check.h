@@ -13,7 +13,7 @@
 
 #include "check/family_inputs.h"
 #include "distributions/family.h"
-#include "config/settings.h"
+#include "config/run_config.h"
 #include "linear/interval.h"
 #include "linear/linear_system.h"
 #include "linear/normal_parameters.h"
@@ -24,11 +24,11 @@ namespace linprob {
 // The family's box and moments from the numbers of its parameter file
 // (`numbers`, as read) in `folder`, system `system`; a problem
 // that makes either unusable goes to `problems`, and the family is then
-// `reported`. `settings` must outlive the result.
+// `reported`. `config` must outlive the result.
 FamilyInputs prepareFamily(const FamilyInfo& family,
                            const std::vector<double>& numbers,
                            const std::string& folder, int system,
-                           const RunSettings& settings,
+                           const RunConfig& config,
                            std::optional<std::uint64_t> runSeed,
                            std::vector<std::string>& problems);
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
+#include "config/run_config.h"
 #include "distributions/entry_parameters.h"
 #include "distributions/family.h"
 #include "linear/interval.h"
@@ -22,10 +22,10 @@ namespace linprob {
 struct FamilyInputs {
   const FamilyInfo* info = nullptr;
   std::string file;         // "Matrix0/UniformRHS.txt"
-  // What the family's phases are made of (check/band_check.h): the run's
-  // settings, the system's index, the family's parameters and, in sampling,
+  // What the family's phases are made of (check/band_check.h): the run,
+  // the system's index, the family's parameters and, in sampling,
   // the run's seed.
-  const RunSettings* settings = nullptr;
+  const RunConfig* config = nullptr;
   int system = 0;
   EntryParameters entries;
   std::optional<std::uint64_t> runSeed;

@@ -108,14 +108,14 @@ std::string missingRange(long long first, long long last) {
 // Reads the files of one system, whose folder is there, refusing each one
 // that is not sound, and hands what could be read to the numerical check.
 // Returns what was read, or nothing once `stop` is requested.
-std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
+std::optional<ReadInputs> checkSystem(int index, const RunConfig& config,
                                       InputCheck& check, bool keepEliminations,
                                       KeptModes modes,
                                       NumericFigures& figures,
                                       std::optional<std::uint64_t> runSeed,
                                       const std::stop_token& stop) {
   const std::string folder = systemFolder(index);
-  const unsigned n = settings.Dimensions;
+  const unsigned n = config.settings().Dimensions;
   ReadInputs inputs;
   inputs.folder = folder;
   inputs.files.system = index;
@@ -174,7 +174,7 @@ std::optional<ReadInputs> checkSystem(int index, const RunSettings& settings,
   if (stop.stop_requested()) return std::nullopt;
 
   inputs.files.conditionEstimate =
-      checkNumerics(inputs, settings, check, stop,
+      checkNumerics(inputs, config, check, stop,
                     keepEliminations ? &inputs.eliminated : nullptr, modes,
                     &figures, runSeed);
   if (stop.stop_requested()) return std::nullopt;
@@ -254,12 +254,13 @@ SystemFolders findSystemFolders(int maxMatrix) {
   return folders;
 }
 
-RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
+RunInputsCheck checkRunInputs(const RunConfig& config, int systemCount,
                               const std::stop_token& stop,
                               FirstElimination first,
                               std::optional<std::uint64_t> runSeed) {
   RunInputsCheck check;
-  const bool keep = keptEliminationBytes(settings.Dimensions, systemCount) > 0;
+  const bool keep =
+      keptEliminationBytes(config.settings().Dimensions, systemCount) > 0;
   // Folders missing between present ones are one line per run of them,
   // not one per input file. kNoneMissing: no run of them is open (a plain
   // int: GCC 12 takes an optional's value here for uninitialised).
@@ -285,7 +286,7 @@ RunInputsCheck checkRunInputs(const RunSettings& settings, int systemCount,
         !keep && i == 0 && first == FirstElimination::kAlwaysKept;
     NumericFigures figures;
     std::optional<ReadInputs> read = checkSystem(
-        i, settings, check, keep || firstAlone,
+        i, config, check, keep || firstAlone,
         firstAlone ? KeptModes::kFirst : KeptModes::kEvery, figures, runSeed,
         stop);
     if (read && read->read.all()) {

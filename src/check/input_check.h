@@ -22,6 +22,7 @@
 #include "config/mode_eliminations.h"
 #include "check/check_messages.h"
 #include "check/numeric_check.h"
+#include "config/run_config.h"
 #include "config/settings.h"
 #include "results/system_reference.h"
 
@@ -84,7 +85,7 @@ struct RunInputsCheck : InputCheck {
   std::vector<NumericFigures> figures;
 };
 RunInputsCheck checkRunInputs(
-    const RunSettings& settings, int systemCount,
+    const RunConfig& config, int systemCount,
     const std::stop_token& stop = {},
     FirstElimination first = FirstElimination::kKeptWithTheOthers,
     std::optional<std::uint64_t> runSeed = std::nullopt);

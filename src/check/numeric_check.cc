@@ -189,7 +189,7 @@ std::vector<ModeFindings> findingsOfEveryMode(
 }  // namespace
 
 std::optional<double> checkNumerics(const ReadInputs& read,
-                                    const RunSettings& settings,
+                                    const RunConfig& config,
                                     InputCheck& check,
                                     const std::stop_token& stop,
                                     ModeEliminations* kept, KeptModes modes,
@@ -206,7 +206,7 @@ std::optional<double> checkNumerics(const ReadInputs& read,
       families.push_back(prepareFamily(family,
                                        read.files.parametersOf(family.parameterKind),
                                        read.folder, read.files.system,
-                                       settings, runSeed, overflows));
+                                       config, runSeed, overflows));
     }
   }
 

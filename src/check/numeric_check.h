@@ -58,7 +58,7 @@
 #include "distributions/family.h"
 #include "check/check_messages.h"
 #include "config/mode_eliminations.h"
-#include "config/settings.h"
+#include "config/run_config.h"
 #include "results/condition_verdict.h"
 #include "results/system_reference.h"
 
@@ -125,7 +125,7 @@ struct ReadInputs {
 // draws the phases' samples (check/band_check.h). Returns the worst
 // condition estimate over the modes, if any mode could be eliminated.
 std::optional<double> checkNumerics(
-    const ReadInputs& inputs, const RunSettings& settings, InputCheck& check,
+    const ReadInputs& inputs, const RunConfig& config, InputCheck& check,
     const std::stop_token& stop = {}, ModeEliminations* kept = nullptr,
     KeptModes modes = KeptModes::kEvery, NumericFigures* figures = nullptr,
     std::optional<std::uint64_t> runSeed = std::nullopt);

@@ -39,18 +39,6 @@ std::size_t chunksPerPhaseFor(const RunSettings& settings) {
   return std::max<std::size_t>(phaseJobsFor(settings).plan.chunks, 1);
 }
 
-SourceRequest requestFor(const RunSettings& settings, const FamilyInfo& family,
-                         EntryParameters entries, std::uint64_t seed) {
-  SourceRequest request;
-  request.family = &family;
-  request.n = settings.Dimensions;
-  request.entries = std::move(entries);
-  request.count = phaseCountFor(settings);
-  request.kind = pointKindFor(settings);
-  if (drawsSamples(request.kind)) request.seed = seed;
-  return request;
-}
-
 CountingPlan countingPlanFor(const RunSettings& settings) {
   if (drawsSamples(pointKindFor(settings)) || jobsPerPhaseFor(settings) == 0) {
     return CountingPlan{};

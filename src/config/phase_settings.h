@@ -1,8 +1,9 @@
 // What a run's settings say about each of its distribution phases, in one
 // place: the kind of points (every combination of cells, or random, sobol or
 // lhs samples), the count they take (cells per entry, or samples), the jobs
-// a phase has, what its source is made from, and the options its solver
-// runs with.
+// a phase has, and the options its solver runs with. RunConfig
+// (run_config.h) derives each of these once at the start of a run; every
+// stage reads them there, never from here.
 #ifndef LINPROB_CONFIG_PHASE_SETTINGS_H_
 #define LINPROB_CONFIG_PHASE_SETTINGS_H_
 
@@ -45,11 +46,6 @@ std::size_t chunksPerPhaseFor(const RunSettings& settings);
 // a fine histogram for every unknown (up to kMaxSubBandPositions). Sampling
 // phases replay: a plan of kReplay with no reason.
 CountingPlan countingPlanFor(const RunSettings& settings);
-
-// What a phase of `family` with these entries' parameters is made from: the
-// run's points and count, and the seed of a kind that draws.
-SourceRequest requestFor(const RunSettings& settings, const FamilyInfo& family,
-                         EntryParameters entries, std::uint64_t seed = 0);
 
 // Solver and generator threads and the histogram's bands; the caller adds
 // the stop token, progress, references and process group of its phase.

@@ -1,5 +1,7 @@
 #include "config/run_config.h"
 
+#include <utility>
+
 #include "config/phase_settings.h"
 
 namespace linprob {
@@ -20,6 +22,18 @@ RunConfig::RunConfig(const RunSettings& settings, ReportChoice report,
 
 const char* RunConfig::exportFolder() const {
   return drawsSamples(points_) ? "ExportApprox/" : "Export/";
+}
+
+SourceRequest requestFor(const RunConfig& config, const FamilyInfo& family,
+                         EntryParameters entries, std::uint64_t seed) {
+  SourceRequest request;
+  request.family = &family;
+  request.n = config.settings().Dimensions;
+  request.entries = std::move(entries);
+  request.count = config.phaseCount();
+  request.kind = config.points();
+  if (drawsSamples(request.kind)) request.seed = seed;
+  return request;
 }
 
 }  // namespace linprob

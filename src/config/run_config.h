@@ -16,6 +16,8 @@
 #include "config/run_options.h"
 #include "config/settings.h"
 #include "distributions/point_design.h"
+#include "distributions/family.h"
+#include "distributions/job_source.h"
 #include "distributions/point_kinds.h"
 #include "results/system_reference.h"
 #include "solve/counting_plan.h"
@@ -76,6 +78,11 @@ class RunConfig {
   CountingPlan countingPlan_;
   SolveOptions solveOptions_;
 };
+
+// What a phase of `family` with these entries' parameters is made from: the
+// run's points and count, and the seed of a kind that draws.
+SourceRequest requestFor(const RunConfig& config, const FamilyInfo& family,
+                         EntryParameters entries, std::uint64_t seed = 0);
 
 }  // namespace linprob
 

@@ -5,16 +5,15 @@
 #include <variant>
 
 #include "distributions/point_kinds.h"
-#include "config/phase_settings.h"
 #include "output/report_folder.h"
 
 namespace linprob {
 
-RunInfo makeRunInfo(const RunSettings& settings,
-                    const std::string& exportFolder, double wallTimeSeconds,
+RunInfo makeRunInfo(const RunConfig& config, double wallTimeSeconds,
                     std::optional<std::uint64_t> seed) {
+  const RunSettings& settings = config.settings();
   RunInfo run;
-  const PointKindRow& points = pointKindRow(pointKindFor(settings));
+  const PointKindRow& points = pointKindRow(config.points());
   run.kind = points.runKind;
   if (drawsSamples(points.kind)) run.points = points.name;
   for (const SettingRule& entry : kSettings) {
@@ -32,21 +31,20 @@ RunInfo makeRunInfo(const RunSettings& settings,
         entry.field);
     run.settings.push_back(std::move(setting));
   }
-  run.jobsPerPhase = jobsPerPhaseFor(settings);
+  run.jobsPerPhase = config.jobsPerPhase();
   run.wallTimeSeconds = wallTimeSeconds;
   run.seed = seed;
-  run.exportFolder = exportFolder;
+  run.exportFolder = config.exportFolder();
   return run;
 }
 
-ReportWritten writeRunReport(const RunSettings& settings,
-                             const std::string& exportFolder,
+ReportWritten writeRunReport(const RunConfig& config,
                              double wallTimeSeconds,
                              std::optional<std::uint64_t> seed,
                              const ResultStore& store,
                              const std::stop_token& stop) {
   return writeReport(
-      makeRunInfo(settings, exportFolder, wallTimeSeconds, seed), store,
+      makeRunInfo(config, wallTimeSeconds, seed), store,
       kReportFolder, stop);
 }
 

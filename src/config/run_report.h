@@ -10,28 +10,22 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
+#include "config/run_config.h"
 #include "output/report_folder.h"
 #include "results/result_store.h"
 #include "results/run_info.h"
 
 namespace linprob {
 
-// The jobs of every phase: IntegrationPrecision^Dimensions in enumeration
-// (0 for fewer than one cell), SampleCount in sampling (0 below one). The
-// start-of-run check has made sure the power fits in 64 bits.
-
-
-// `exportFolder`: where the run's CSV export went ("Export/" ...).
-// `seed`: the run's seed (--seed, or drawn by a sampling run).
-RunInfo makeRunInfo(const RunSettings& settings,
-                    const std::string& exportFolder, double wallTimeSeconds,
+// The run's part of the report: its points, settings, jobs per phase and
+// export folder (config.exportFolder()), its wall time and `seed` (--seed,
+// or drawn by a sampling run).
+RunInfo makeRunInfo(const RunConfig& config, double wallTimeSeconds,
                     std::optional<std::uint64_t> seed = std::nullopt);
 
 // Writes Report/ and says what it wrote (report_folder.h); a stop of the
 // run ends it.
-ReportWritten writeRunReport(const RunSettings& settings,
-                             const std::string& exportFolder,
+ReportWritten writeRunReport(const RunConfig& config,
                              double wallTimeSeconds,
                              std::optional<std::uint64_t> seed,
                              const ResultStore& store,

@@ -12,7 +12,6 @@
 #include "base/packed_bytes.h"
 #include "distributions/enumeration_source.h"
 #include "distributions/point_kinds.h"
-#include "config/phase_settings.h"
 
 namespace linprob {
 namespace {
@@ -21,14 +20,12 @@ constexpr const char* kCutShort = "system inputs: cut short";
 
 }  // namespace
 
-void addCells(const RunSettings& settings, SystemInputs& inputs) {
+void addCells(const RunConfig& config, SystemInputs& inputs) {
   // Only enumeration has cells; sampled points are not made here.
-  if (inputs.n > kMaxCertifiedSize || drawsSamples(pointKindFor(settings))) {
-    return;
-  }
+  if (inputs.n > kMaxCertifiedSize || drawsSamples(config.points())) return;
   for (const FamilyInfo& family : kFamilies) {
     SourceRequest request = requestFor(
-        settings, family,
+        config, family,
         entryParameters(family, inputs.parametersOf(family.parameterKind),
                         inputs.n));
     request.n = inputs.n;
@@ -79,12 +76,12 @@ SystemInputs systemInputsFromBytes(const std::string& bytes) {
   return inputs;
 }
 
-SystemInputs broadcastSystemInputs(const RunSettings& settings, int system,
+SystemInputs broadcastSystemInputs(const RunConfig& config, int system,
                                ProcessGroup& group, std::string bytes) {
   group.broadcast(bytes);
   SystemInputs inputs = systemInputsFromBytes(bytes);
   inputs.system = system;
-  addCells(settings, inputs);
+  addCells(config, inputs);
   return inputs;
 }
 

@@ -13,14 +13,14 @@
 #include <string>
 
 #include "base/process_group.h"
-#include "config/settings.h"
+#include "config/run_config.h"
 #include "results/system_reference.h"
 
 namespace linprob {
 
 // Adds each family's cells, as its phase builds them, when the references
 // will use them (enumeration, at most kMaxCertifiedSize unknowns).
-void addCells(const RunSettings& settings, SystemInputs& inputs);
+void addCells(const RunConfig& config, SystemInputs& inputs);
 
 // The numbers of the five files, as bytes for the other processes of a run,
 // from freshly read inputs or from the reference that keeps them (both hold
@@ -34,7 +34,7 @@ SystemInputs systemInputsFromBytes(const std::string& bytes);
 // rank 0 sends `bytes` (toBytes of the inputs it checked, or of the
 // reference it keeps), the others pass nothing; every process returns the
 // inputs with their cells.
-SystemInputs broadcastSystemInputs(const RunSettings& settings, int system,
+SystemInputs broadcastSystemInputs(const RunConfig& config, int system,
                                ProcessGroup& group, std::string bytes);
 
 }  // namespace linprob

@@ -19,7 +19,6 @@
 #include "base/thread_group.h"
 #include "distributions/family.h"
 #include "distributions/point_kinds.h"
-#include "config/phase_settings.h"
 #include "cost/reference_timing.h"
 #include "cost/search_timing.h"
 #include "config/system_inputs.h"
@@ -77,13 +76,13 @@ struct PhaseTiming {
 // Solves `source` whole on `threads` solver threads; with `slice` above 0,
 // stops it once that many seconds have passed after the setup `setup`.
 PhaseTiming timePhase(const JobSource& source, const LinearSystem& system,
-                      const RunSettings& settings, int threads,
+                      const RunConfig& config, int threads,
                       const std::stop_token& stop, double slice = 0.0,
                       double setup = 0.0) {
   PhaseProgress progress;
   std::stop_source stopPhase;
   const std::stop_callback stopRun(stop, [&] { stopPhase.request_stop(); });
-  SolveOptions options = solveOptionsFor(settings);
+  SolveOptions options = config.solveOptions();
   options.solverThreads = threads;
   options.stop = stopPhase.get_token();
   options.progress = &progress;
@@ -128,12 +127,12 @@ PhaseTiming timePhase(const JobSource& source, const LinearSystem& system,
 // The first family's jobs of Matrix0 (its parameters in `numbers`), the
 // run's kind of points with `count` cells or samples (a fixed seed: the
 // calibration draws nothing from the random source).
-std::unique_ptr<JobSource> firstPhaseJobs(const RunSettings& settings,
+std::unique_ptr<JobSource> firstPhaseJobs(const RunConfig& config,
                                           const std::vector<double>& numbers,
                                           int count) {
   SourceRequest request = requestFor(
-      settings, kFamilies[0],
-      entryParameters(kFamilies[0], numbers, settings.Dimensions));
+      config, kFamilies[0],
+      entryParameters(kFamilies[0], numbers, config.settings().Dimensions));
   request.count = count;
   return makeJobSource(request);
 }
@@ -141,29 +140,30 @@ std::unique_ptr<JobSource> firstPhaseJobs(const RunSettings& settings,
 // The shorter of two timings of `jobs` solved whole: the first phase of a
 // process also pays for memory the later ones reuse.
 double shorterOfTwo(const JobSource& jobs, const LinearSystem& system,
-                    const RunSettings& settings, int threads,
+                    const RunConfig& config, int threads,
                     const std::stop_token& stop) {
-  const double first = timePhase(jobs, system, settings, threads, stop).seconds;
+  const double first = timePhase(jobs, system, config, threads, stop).seconds;
   return std::min(first,
-                  timePhase(jobs, system, settings, threads, stop).seconds);
+                  timePhase(jobs, system, config, threads, stop).seconds);
 }
 
 // A phase's setup with the run's threads: one job (one cell, or one
 // sample), solved whole, and, where the run's enumeration phases search
 // their extremes, that search; see calibration.h for large enumerations.
-double phaseSetup(const RunSettings& settings, const LinearSystem& system,
+double phaseSetup(const RunConfig& config, const LinearSystem& system,
                   const std::vector<double>& pairs, int threads, const std::stop_token& stop) {
-  const unsigned n = settings.Dimensions;
-  const auto one = firstPhaseJobs(settings, pairs, 1);
-  const double setup = shorterOfTwo(*one, system, settings, threads, stop);
-  if (drawsSamples(pointKindFor(settings)) ||
-      !searchMayApply(jobsPerPhaseFor(settings), n)) {
+  const unsigned n = config.settings().Dimensions;
+  const auto one = firstPhaseJobs(config, pairs, 1);
+  const double setup = shorterOfTwo(*one, system, config, threads, stop);
+  if (drawsSamples(config.points()) ||
+      !searchMayApply(config.jobsPerPhase(), n)) {
     return setup;
   }
   if (n > kDirectSetupUnknowns) {
     const double phases =
         static_cast<double>(
-            makeRunPlan(RunConfig(settings, ReportChoice::kSkipped)).phases());
+            makeRunPlan(RunConfig(config.settings(), ReportChoice::kSkipped))
+                .phases());
     return setup + extrapolatedSearch(n, phases, stop);
   }
   return setup + searchSeconds(*one, system, stop);
@@ -172,39 +172,39 @@ double phaseSetup(const RunSettings& settings, const LinearSystem& system,
 // Sets costs.secondsPerReplay (one thread) and costs.replaysPerJob from a
 // phase of this run's kind solved on `threads` threads, whose setup takes
 // `setup` seconds.
-void timeReplays(const RunSettings& settings, const LinearSystem& system,
+void timeReplays(const RunConfig& config, const LinearSystem& system,
                  const std::vector<double>& pairs, int threads, double setup, RunCosts& costs,
                  const std::stop_token& stop) {
   // A phase solved whole is timed twice and the faster kept: a burst of
   // other work on the machine slows one of them.
   const auto fasterOfTwo = [&](const JobSource& jobs) {
-    const PhaseTiming first = timePhase(jobs, system, settings, threads, stop);
-    const PhaseTiming second = timePhase(jobs, system, settings, threads, stop);
+    const PhaseTiming first = timePhase(jobs, system, config, threads, stop);
+    const PhaseTiming second = timePhase(jobs, system, config, threads, stop);
     return second.seconds < first.seconds ? second : first;
   };
   PhaseTiming timing;
-  const int count = phaseCountFor(settings);
-  if (!drawsSamples(pointKindFor(settings))) {
-    const int fewer = calibrationCells(count, settings.Dimensions);
+  const int count = config.phaseCount();
+  if (!drawsSamples(config.points())) {
+    const int fewer = calibrationCells(count, config.settings().Dimensions);
     if (fewer >= 2 || count == 1) {
-      timing = fasterOfTwo(*firstPhaseJobs(settings, pairs, fewer));
+      timing = fasterOfTwo(*firstPhaseJobs(config, pairs, fewer));
     } else {
       // Too many unknowns for even two cells: a slice of the phase.
-      timing = timePhase(*firstPhaseJobs(settings, pairs, count), system,
-                         settings, threads, stop, kSliceSeconds, setup);
+      timing = timePhase(*firstPhaseJobs(config, pairs, count), system,
+                         config, threads, stop, kSliceSeconds, setup);
     }
   } else {
     // Larger copies until the replays take long enough to be timed.
     int samples = std::min(count, kFirstSamples);
     for (int round = 0;; ++round) {
-      const auto jobs = firstPhaseJobs(settings, pairs, samples);
-      timing = timePhase(*jobs, system, settings, threads, stop);
+      const auto jobs = firstPhaseJobs(config, pairs, samples);
+      timing = timePhase(*jobs, system, config, threads, stop);
       const double replaying = timing.seconds - setup;
       if (replaying >= kEnoughReplaySeconds || round == 3 ||
           samples >= count ||
           static_cast<std::uint64_t>(samples) >= kCalibrationJobs) {
         const PhaseTiming again =
-            timePhase(*jobs, system, settings, threads, stop);
+            timePhase(*jobs, system, config, threads, stop);
         if (again.seconds < timing.seconds) timing = again;
         break;
       }
@@ -269,7 +269,7 @@ std::optional<Calibration> calibrate(const RunConfig& config,
     // and keeps the inputs alone, which is all the stages below read.
     Clock::time_point start = Clock::now();
     SystemInputs inputs = *first.inputs;
-    addCells(settings, inputs);
+    addCells(config, inputs);
     if (use == CalibrationFor::kRun) {
       calibration.firstReference = makeSystemReference(
           std::move(inputs), stop, config.referenceNeed());
@@ -303,13 +303,13 @@ std::optional<Calibration> calibrate(const RunConfig& config,
     const LinearSystem& system = own ? *own : *first.eliminated;
 
     const int threads = std::max(settings.SolverThreadCount, 1);
-    costs.phaseSetupSeconds = phaseSetup(settings, system, pairs, threads, stop);
+    costs.phaseSetupSeconds = phaseSetup(config, system, pairs, threads, stop);
     if (config.jobsPerPhase() > 1) {
       // Replays are timed on the run's threads: threads beyond the ones
       // that can run at once share the cores and still cost their turns
       // and their merges (16 threads on 2 cores took the bundled example
       // 1.7 times as long as 2).
-      timeReplays(settings, system, pairs, threads, costs.phaseSetupSeconds,
+      timeReplays(config, system, pairs, threads, costs.phaseSetupSeconds,
                   costs, stop);
     }
     if (stop.stop_requested()) return std::nullopt;

@@ -43,7 +43,7 @@ std::optional<double> referenceSecondsPerSystem(const RunConfig& config,
         n > kMaxCertifiedSize) {
       SystemInputs inputs = first;
       const Clock::time_point start = Clock::now();
-      addCells(settings, inputs);
+      addCells(config, inputs);
       makeSystemReference(std::move(inputs), stop, need);
       return secondsSince(start);
     }

@@ -12,7 +12,6 @@
 
 #include "distributions/job_block.h"
 #include "config/mode_eliminations.h"
-#include "config/phase_settings.h"
 #include "linear/linear_system.h"
 #include "output/document_sizes.h"
 #include "output/page_document.h"

@@ -11,7 +11,6 @@
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
 #include "distributions/point_kinds.h"
-#include "config/phase_settings.h"
 #include "linear/pivot_mode.h"
 #include "solve/kept_blocks.h"
 

@@ -129,7 +129,7 @@ double timeOneSystem(const RunConfig& config, unsigned n, int bands) {
   }
   for (unsigned v = 0; v < n; ++v) writeCsv(store, static_cast<int>(v), out);
   if (config.writesReport()) {
-    const RunInfo run = makeRunInfo(settings, "Export/", 0.0);
+    const RunInfo run = makeRunInfo(config, 0.0);
     for (const ReportFile& file : reportFiles()) file.write(run, store, out);
     std::ostringstream page;
     const PageForm form = choosePageForm(store);

@@ -12,7 +12,6 @@
 #include "distributions/point_kinds.h"
 #include "distributions/phase_seed.h"
 #include "check/band_check.h"
-#include "config/phase_settings.h"
 #include "linear/step_replay.h"
 #include "distributions/sampling_source.h"
 #include "results/digits_rule.h"
@@ -147,7 +146,8 @@ CountedPhase countWith(const RunSettings& settings,
 
 PhaseResult runDistributionPhase(const FamilyInfo& family,
                                  const PhaseContext& context) {
-  const RunSettings& settings = context.settings;
+  const RunConfig& config = context.config;
+  const RunSettings& settings = config.settings();
   {
     std::ostringstream line;
     line << family.startLine << "Matrix: " << context.matrixIndex
@@ -158,18 +158,18 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
 
   // Every draw, in both passes over the samples, comes from this seed.
   const SourceRequest request = requestFor(
-      settings, family,
+      config, family,
       entryParameters(family,
                       context.reference.parametersOf(family.parameterKind),
                       settings.Dimensions),
       context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
                                   context.mode, family.family)
                       : drawSeed());
-  SolveOptions options = solveOptionsFor(settings);
+  SolveOptions options = config.solveOptions();
   options.stop = context.stop;
   options.references = context.plainSolution;
   options.group = context.group;
-  options.memoryBudget = context.memoryBudget;
+  options.memoryBudget = config.memoryBudget();
   CountedPhase counted;
   try {
     if (context.display != nullptr) {

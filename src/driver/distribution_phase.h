@@ -20,7 +20,7 @@
 #include "base/process_group.h"
 #include "distributions/family.h"
 #include "driver/progress_display.h"
-#include "config/settings.h"
+#include "config/run_config.h"
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
 #include "results/phase_result.h"
@@ -31,7 +31,9 @@
 namespace linprob {
 
 struct PhaseContext {
-  const RunSettings& settings;
+  // The run: its settings, points, jobs, solver options and the memory a
+  // phase may keep between its passes.
+  const RunConfig& config;
   const LinearSystem& system;
   // The system's references, which keep its inputs as read once: the
   // phase's parameters.
@@ -48,11 +50,9 @@ struct PhaseContext {
   // position's moments about it and its fine histogram. Empty: band masses
   // only.
   std::vector<double> plainSolution{};
-  // The processes that share every phase (solve/phase_solver.h); nullptr:
-  // this process alone. They must all have the same runSeed.
+  // The processes that run every phase together (solve/phase_solver.h);
+  // nullptr: this process alone. They must all have the same runSeed.
   ProcessGroup* group = nullptr;
-  // SolveOptions::memoryBudget.
-  std::uint64_t memoryBudget = kDefaultMemoryBudget;
 };
 
 // A phase whose band width is below the resolution of its values is

@@ -25,7 +25,6 @@
 #include "driver/exit_status.h"
 #include "driver/completed_files.h"
 #include "check/numeric_check.h"
-#include "config/phase_settings.h"
 #include "driver/progress_display.h"
 #include "cost/run_plan.h"
 #include "config/run_report.h"
@@ -263,8 +262,8 @@ int exportRun(RunState& run, const ResultStore& store,
     const std::chrono::duration<double> wallTime =
         std::chrono::steady_clock::now() - start;
     run.completed.report = 0;
-    report = writeRunReport(settings, directory, wallTime.count(),
-                            run.used.seed, store, run.stop);
+    report = writeRunReport(run.config, wallTime.count(), run.used.seed,
+                            store, run.stop);
     run.completed.report = report.written;
   }
   for (const std::string& failure : report.failures) printError(failure);

@@ -10,7 +10,6 @@
 #include "base/console.h"
 #include "distributions/phase_seed.h"
 #include "check/input_check.h"
-#include "config/phase_settings.h"
 #include "cost/run_footprint.h"
 #include "config/settings.h"
 #include "check/unused_options.h"
@@ -72,7 +71,9 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   }
   for (const std::string& line : unusedOptionLines(settings)) printError(line);
   if (stop.stop_requested()) return RunStart::kStopped;
-  if (const std::optional<PointDesign> design = pointDesignFor(settings)) {
+  // The run as every stage reads it, from here on.
+  config = RunConfig(settings, options.report, options.memoryBudget);
+  if (const std::optional<PointDesign>& design = config.design()) {
     printLine(std::string(pointKindRow(design->points).name) + " points: " +
               std::to_string(design->replicates) + " independent sets of " +
               std::to_string(design->replicateJobs) + ", " +
@@ -90,13 +91,13 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   const SystemFolders folders = findSystemFolders(settings.MaxMatrix);
   // A sampling run draws its seed before the check, which draws the
   // phases' samples from it where their bands might collapse.
-  if (drawsSamples(pointKindFor(settings))) {
+  if (drawsSamples(config.points())) {
     runSeed = options.seed ? *options.seed : drawSeed();
   }
   // --check times its phases on the first system's first mode, which a run
   // eliminates in its calibration (and keeps) when the check keeps none.
   RunInputsCheck inputs = checkRunInputs(
-      settings, folders.present, stop,
+      config, folders.present, stop,
       options.checkOnly ? FirstElimination::kAlwaysKept
                         : FirstElimination::kKeptWithTheOthers,
       runSeed);
@@ -117,7 +118,6 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   }
   if (!problems.empty()) return RunStart::kRefused;
   // What the settings would cost, once every input is known to be sound.
-  config = RunConfig(settings, options.report, options.memoryBudget);
   if (const auto problem = footprintProblem(
           settings, estimateFootprint(config), machineLimits())) {
     printError(*problem);

@@ -14,7 +14,6 @@
 #include "distributions/point_kinds.h"
 #include "driver/distribution_phase.h"
 #include "check/numeric_check.h"
-#include "config/phase_settings.h"
 #include "config/system_inputs.h"
 #include "linear/interval.h"
 #include "linear/interval_replay.h"
@@ -31,30 +30,31 @@
 namespace linprob {
 namespace {
 
-void printSystemBanner(const RunSettings& settings, int i) {
+void printSystemBanner(const RunConfig& config, int i) {
+  const RunSettings& settings = config.settings();
   printLine("Matrix index: " + std::to_string(i));
   printLine("Loading a square matrix with " +
             std::to_string(settings.Dimensions) + " variables.");
   std::ostringstream line;
-  if (!drawsSamples(pointKindFor(settings))) {
+  if (!drawsSamples(config.points())) {
     printLine("Each of them will be represented by " +
               std::to_string(settings.IntegrationPrecision) + " instances.");
     // Printed as a double, as it always was ("Expect 6.25e+06 jobs ...");
     // the start-of-run check refused counts beyond 64 bits.
-    const double jobs = static_cast<double>(jobsPerPhaseFor(settings));
+    const double jobs = static_cast<double>(config.jobsPerPhase());
     line << "Expect " << jobs << " jobs per distribution.";
   } else if (settings.digits) {
     // The rounds stop at the first that meets the rule: the last round's
     // samples are the most a phase uses.
     line << "Each RHS distribution will be represented by at most "
-         << digitsRounds(pointKindFor(settings), settings.SampleCount)
+         << digitsRounds(config.points(), settings.SampleCount)
                 .back()
                 .jobCount()
          << " samples (--digits " << *settings.digits << ").";
   } else {
     // Sobol' and Latin hypercube designs round SampleCount up.
     line << "Each RHS distribution will be represented by "
-         << jobsPerPhaseFor(settings) << " samples.";
+         << config.jobsPerPhase() << " samples.";
   }
   printLine(line.str());
 }
@@ -86,7 +86,7 @@ SystemResult analyseSystem(const RunConfig& config, int i,
                            std::optional<LinearSystem>* eliminated,
                            const std::stop_token& stop) {
   const RunSettings& settings = config.settings();
-  printSystemBanner(settings, i);
+  printSystemBanner(config, i);
   const unsigned n = settings.Dimensions;
   LinearSystem system =
       eliminatedSystem(n, reference.matrix, mode, eliminated, stop);
@@ -117,10 +117,9 @@ SystemResult analyseSystem(const RunConfig& config, int i,
   // Moments about the plain solution keep the sums small, and its value
   // lies inside [Min, Max] whenever the right-hand side's does; the ends of
   // its interval replay may lie far outside.
-  const PhaseContext context{settings,     system,  reference,
-                             i,            mode,    options.seed,
-                             display,      stop,    result.plainReplay,
-                             options.group, options.memoryBudget};
+  const PhaseContext context{config,  system, reference,          i,
+                             mode,    options.seed, display,    stop,
+                             result.plainReplay, options.group};
   for (const FamilyInfo& family : kFamilies) {
     // Measured at once: that releases the phase's fine histograms.
     PhaseResult phase = runDistributionPhase(family, context);
@@ -172,13 +171,13 @@ SystemOutcome runSystem(const RunConfig& config, int i,
         bytes = kept != nullptr ? toBytes(*kept) : toBytes(*checked);
       }
       SystemInputs inputs =
-          broadcastSystemInputs(settings, i, *options.group, std::move(bytes));
+          broadcastSystemInputs(config, i, *options.group, std::move(bytes));
       if (kept == nullptr) {
         store.addReference(makeSystemReference(
             std::move(inputs), stop, config.referenceNeed()));
       }
     } else if (kept == nullptr) {
-      addCells(settings, *checked);
+      addCells(config, *checked);
       store.addReference(makeSystemReference(
           std::move(*checked), stop, config.referenceNeed()));
     }

@@ -42,6 +42,7 @@ TEST_P(DigitsPrecision, StatedValuesLieWithinTheirTolerance) {
   settings.ExactDistributions = false;
   settings.SampleCount = 1 << 22;
   settings.digits = digits;
+  const RunConfig config(settings);
   SystemInputs inputs;
   inputs.n = 2;
   inputs.matrix = {2, 1, 1, 3};
@@ -72,8 +73,8 @@ TEST_P(DigitsPrecision, StatedValuesLieWithinTheirTolerance) {
   std::vector<std::uint64_t> jobs;
   const int seeds = 200;
   for (std::uint64_t seed = 1; seed <= seeds; ++seed) {
-    const PhaseContext context{settings, system,  reference, 0, kPivotModes[0],
-                               seed,     nullptr, {},        {mean[0], mean[1]}};
+    const PhaseContext context{config, system,  reference, 0, kPivotModes[0],
+                               seed,   nullptr, {},        {mean[0], mean[1]}};
     ::testing::internal::CaptureStdout();
     PhaseResult phase =
         runDistributionPhase(familyInfo(Family::kNormal), context);

@@ -39,7 +39,7 @@ TEST(ModeEliminationsTest, TheCheckKeepsEachModeAsTheRunWouldEliminateIt) {
   settings.Dimensions = 4;
   settings.IntegrationPrecision = 3;
   settings.MaxMatrix = 1;
-  RunInputsCheck check = checkRunInputs(settings, 1);
+  RunInputsCheck check = checkRunInputs(RunConfig(settings), 1);
   std::filesystem::current_path(before);
   ASSERT_TRUE(check.errors.empty());
   ASSERT_EQ(check.eliminated.size(), 1u);

@@ -66,12 +66,12 @@ TEST(SystemInputsTest, ReadsTheFiveFilesOnceAndSharesTheirNumbers) {
   writeSystem(dir);
   const InFolder in(dir.path(""));
   const RunSettings settings = twoUnknowns();
-  RunInputsCheck check = checkRunInputs(settings, 1);
+  RunInputsCheck check = checkRunInputs(RunConfig(settings), 1);
   EXPECT_TRUE(check.errors.empty());
   ASSERT_EQ(check.systems.size(), 1u);
   SystemInputs read = check.systems[0];
   for (const auto& cells : read.cells) EXPECT_FALSE(cells.has_value());
-  addCells(settings, read);
+  addCells(RunConfig(settings), read);
   EXPECT_EQ(read.matrix, (std::vector<double>{2, 1, 1, 3}));
   EXPECT_EQ(read.intervalRhs[1].lower, -1.0);
   EXPECT_EQ(read.intervalRhs[1].upper, 2.25);
@@ -105,7 +105,7 @@ TEST(SystemInputsTest, ReadsTheFiveFilesOnceAndSharesTheirNumbers) {
     std::vector<SystemInputs> shared(3);
     ranks.run([&](ProcessGroup& group) {
       shared[static_cast<std::size_t>(group.rank())] = broadcastSystemInputs(
-          settings, 0, group, group.isRoot() ? sent : std::string());
+          RunConfig(settings), 0, group, group.isRoot() ? sent : std::string());
     });
     for (int rank = 0; rank < 3; ++rank) {
       const SystemInputs& got = shared[static_cast<std::size_t>(rank)];
@@ -139,7 +139,7 @@ TEST(SystemInputsTest, OnlyASystemWhoseFilesAreAllSoundIsHandedOn) {
   const InFolder in(dir.path(""));
   RunSettings settings = twoUnknowns();
   settings.MaxMatrix = 2;
-  const RunInputsCheck check = checkRunInputs(settings, 2);
+  const RunInputsCheck check = checkRunInputs(RunConfig(settings), 2);
   EXPECT_EQ(check.errors,
             (std::vector<std::string>{
                 "Matrix1/IntRHS.txt: pair 1 has its lower end above its "

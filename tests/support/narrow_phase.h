@@ -46,8 +46,9 @@ struct NarrowPhase {
   // empty when it counts its bands. Its console lines are swallowed.
   std::string refusal(Family family,
                       std::optional<std::uint64_t> seed = std::nullopt) const {
-    const PhaseContext context{settings, system,  reference, 0, kPivotModes[0],
-                               seed,     nullptr, {},        {1.0}};
+    const RunConfig config(settings);
+    const PhaseContext context{config, system,  reference, 0, kPivotModes[0],
+                               seed,   nullptr, {},        {1.0}};
     ::testing::internal::CaptureStdout();
     std::string what;
     try {
