@@ -593,7 +593,8 @@ def edge_document():
                     f["unknowns"] = [{"unknown": e["unknown"]} for e in f["unknowns"]]
         systems.append(system)
     return {"program": program(name="linprob " + HOSTILE, commit="<!--" + HOSTILE),
-            "run": {"kind": "sampling", "settings": settings(n, False, 10, 2, 0),
+            "run": {"kind": "sampling", "points": "sobol",
+                    "settings": settings(n, False, 10, 2, 0),
                     "jobs_per_phase": 0, "wall_time_seconds": 0.02,
                     "export_folder": "Export" + HOSTILE + "/"},
             "systems": systems}

@@ -24,8 +24,12 @@
     const program = doc.program || {};
     const run = doc.run || {};
     const header = el('header', {class: 'run-header'});
+    // A sampling run names its points as --points does ('random', 'sobol',
+    // 'lhs'); a document without them is of a random run.
+    const points = typeof run.points === 'string' ? run.points : 'random';
     const kind = run.kind === 'enumeration' ? 'enumeration of every combination of cells'
-      : run.kind === 'sampling' ? 'random sampling' : String(run.kind || 'unknown kind');
+      : run.kind === 'sampling' ? (points === 'random' ? 'random sampling' : 'sampling at ' + points + ' points')
+      : String(run.kind || 'unknown kind');
     const count = systemCount(doc, systems);
     header.append(el('h1', null, 'Probabilistic analysis of ' + count +
       (count === 1 ? ' linear system' : ' linear systems')));
