@@ -16,11 +16,11 @@ SystemInputs madeUpInputs(unsigned k) {
     const double b = ((r * 7) % 11) / 11.0 - 0.5;
     inputs.rhs.push_back(b);
     inputs.intervalRhs.push_back(ValueBounds{b - 0.5, b + 0.5});
-    inputs.parametersOf(ParameterKind::kNormal).insert(inputs.parametersOf(ParameterKind::kNormal).end(), {b, 1.0 / 12.0});
-    inputs.parametersOf(ParameterKind::kBounds).insert(inputs.parametersOf(ParameterKind::kBounds).end(), {b - 0.5, b + 0.5});
+    for (const ParameterKindInfo& kind : kParameterKinds) {
+      kind.standIn(b, 0.5, inputs.parametersOf(kind.kind));
+    }
   }
   return inputs;
 }
-
 
 }  // namespace linprob

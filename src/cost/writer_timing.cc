@@ -55,11 +55,10 @@ SystemReference madeUpReference(unsigned n, bool exact) {
   for (unsigned k = 0; k < n; ++k) inputs.matrix[std::size_t{k} * n + k] = 1.0;
   inputs.rhs.assign(n, 0.1);
   inputs.intervalRhs.assign(n, ValueBounds{-1.0, 1.0});
-  inputs.parametersOf(ParameterKind::kNormal).assign(2 * std::size_t{n}, 1.0);
-  inputs.parametersOf(ParameterKind::kBounds).assign(2 * std::size_t{n}, 1.0);
-  for (unsigned k = 0; k < n; ++k) {
-    inputs.parametersOf(ParameterKind::kNormal)[2 * std::size_t{k}] = 0.0;
-    inputs.parametersOf(ParameterKind::kBounds)[2 * std::size_t{k}] = -1.0;
+  for (const ParameterKindInfo& kind : kParameterKinds) {
+    for (unsigned k = 0; k < n; ++k) {
+      kind.standIn(0.0, 1.0, inputs.parametersOf(kind.kind));
+    }
   }
   if (exact) return makeSystemReference(std::move(inputs));
   SystemReference reference;

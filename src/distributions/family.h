@@ -158,7 +158,17 @@ constexpr bool everyKindIsRead() {
   }
   return true;
 }
+// Every family reads a kind that has its row in kParameterKinds.
+constexpr bool everyKindHasItsRow() {
+  for (const FamilyInfo& row : kFamilies) {
+    if (static_cast<std::size_t>(row.parameterKind) >= kParameterKindCount) {
+      return false;
+    }
+  }
+  return true;
+}
 static_assert(rowsInFamilyOrder(), "kFamilies is indexed by Family");
+static_assert(everyKindHasItsRow(), "every family's parameters have their row");
 static_assert(static_cast<std::size_t>(Family::kUniform) + 1 == kFamilyCount,
               "every Family has its row");
 static_assert(everyKindIsRead(), "every parameter file is read by a family");

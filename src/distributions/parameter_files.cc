@@ -54,6 +54,20 @@ void boundsEntry(unsigned i, std::span<const double> numbers,
 
 }  // namespace parameter_checks
 
+namespace parameter_stand_ins {
+
+void normalEntry(double center, double halfWidth, std::vector<double>& numbers) {
+  numbers.push_back(center);
+  numbers.push_back(halfWidth * halfWidth / 3.0);
+}
+
+void boundsEntry(double center, double halfWidth, std::vector<double>& numbers) {
+  numbers.push_back(center - halfWidth);
+  numbers.push_back(center + halfWidth);
+}
+
+}  // namespace parameter_stand_ins
+
 std::vector<std::string> checkParameters(const std::vector<double>& numbers,
                                          unsigned n, ParameterKind kind) {
   const ParameterKindInfo& info = kindInfo(kind);

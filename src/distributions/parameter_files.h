@@ -10,7 +10,8 @@
 // kind, and the other processes of a run receive them in that order.
 //
 // A new kind of parameters is a new enumerator and a new row here, with its
-// entry check; the static_asserts below tie the table to the enumeration.
+// entry check and its stand-in; the static_asserts below tie the table to
+// the enumeration, and family.h ties the families' rows to the table.
 #ifndef LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 #define LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 
@@ -46,16 +47,32 @@ void boundsEntry(unsigned entry, std::span<const double> numbers,
                  std::vector<std::string>& problems);
 }  // namespace parameter_checks
 
+// Appends one entry's numbers for a made-up system (the cost model's timed
+// systems): an entry spread over [center - halfWidth, center + halfWidth],
+// as a kind can say it.
+using EntryStandIn = void (*)(double center, double halfWidth,
+                              std::vector<double>& numbers);
+
+namespace parameter_stand_ins {
+// (center, halfWidth^2 / 3): the mean and variance of a uniform entry.
+void normalEntry(double center, double halfWidth, std::vector<double>& numbers);
+// (center - halfWidth, center + halfWidth).
+void boundsEntry(double center, double halfWidth, std::vector<double>& numbers);
+}  // namespace parameter_stand_ins
+
 struct ParameterKindInfo {
   ParameterKind kind;
   const char* file;
   unsigned numbersPerEntry;
   EntryCheck checkEntry;
+  EntryStandIn standIn;
 };
 
 inline constexpr std::array<ParameterKindInfo, 2> kParameterKinds = {{
-    {ParameterKind::kNormal, "NormalRHS.txt", 2, parameter_checks::normalEntry},
-    {ParameterKind::kBounds, "UniformRHS.txt", 2, parameter_checks::boundsEntry},
+    {ParameterKind::kNormal, "NormalRHS.txt", 2, parameter_checks::normalEntry,
+     parameter_stand_ins::normalEntry},
+    {ParameterKind::kBounds, "UniformRHS.txt", 2, parameter_checks::boundsEntry,
+     parameter_stand_ins::boundsEntry},
 }};
 
 inline constexpr std::size_t kParameterKindCount = kParameterKinds.size();
@@ -64,6 +81,8 @@ constexpr bool kindsInOrder() {
   for (std::size_t k = 0; k < kParameterKinds.size(); ++k) {
     if (static_cast<std::size_t>(kParameterKinds[k].kind) != k) return false;
     if (kParameterKinds[k].numbersPerEntry == 0) return false;
+    if (kParameterKinds[k].checkEntry == nullptr) return false;
+    if (kParameterKinds[k].standIn == nullptr) return false;
   }
   return true;
 }
