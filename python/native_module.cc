@@ -1,6 +1,8 @@
 // linprob._native: the compiled part of the Python package. It parses and
-// runs the command line's arguments in-process (native_run.h) and gives the
-// program's version; everything else is pure Python (python/linprob/).
+// runs the command line's arguments in-process (native_run.h), gives the
+// program's version and its tables of families and points, from which the
+// pure Python layer (python/linprob/) takes its names; everything else is
+// pure Python.
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -8,6 +10,9 @@
 #include <vector>
 
 #include "base/program_version.h"
+#include "distributions/family.h"
+#include "distributions/parameter_files.h"
+#include "distributions/point_kinds.h"
 #include "native_run.h"
 
 namespace py = pybind11;
@@ -20,6 +25,37 @@ PYBIND11_MODULE(_native, module) {
   module.def(
       "commit", [] { return std::string(linprob::programCommit()); },
       "The git commit the program was built from; '' outside a checkout.");
+  module.def(
+      "families",
+      [] {
+        std::vector<std::pair<std::string, std::string>> rows;
+        for (const linprob::FamilyInfo& family : linprob::kFamilies) {
+          rows.emplace_back(family.name, linprob::parameterFileOf(family));
+        }
+        return rows;
+      },
+      "The families a run analyses, in the program's order, each as\n"
+      "(name, its parameter file), e.g. ('Normal', 'NormalRHS.txt').");
+  module.def(
+      "parameter_files",
+      [] {
+        std::vector<std::string> files;
+        for (const linprob::ParameterKindInfo& kind : linprob::kParameterKinds) {
+          files.emplace_back(kind.file);
+        }
+        return files;
+      },
+      "The parameter files of a system, in the order the program reads them.");
+  module.def(
+      "sampling_points",
+      [] {
+        std::vector<std::string> names;
+        for (const linprob::PointKindRow& row : linprob::kPointKindRows) {
+          if (linprob::drawsSamples(row.kind)) names.emplace_back(row.name);
+        }
+        return names;
+      },
+      "The kinds of sample points --points takes, e.g. 'random'.");
   module.def(
       "run_arguments",
       [](const std::vector<std::string>& arguments) {

@@ -16,8 +16,8 @@ from ._result import Result, _read_folder
 from ._system import System
 from ._workdir import argument_message, write_workdir
 
-# The points of analyze() and the kinds --points takes.
-POINTS = ("enumeration", "random", "sobol", "lhs")
+# The points of analyze(): enumeration, and the kinds --points takes.
+POINTS = ("enumeration", *_native.sampling_points())
 # The modes by the names analyze() takes, and as the tables name them.
 MODES = {"none": "NoPivot", "row": "RowPivot", "column": "ColPivot",
          "both": "RowColPivot"}
@@ -153,5 +153,6 @@ def analyze(systems: Union[System, Sequence[System]], *, points: str = "enumerat
         files = _read_folder(os.path.join(folder, "Report"))
     finally:
         shutil.rmtree(folder, ignore_errors=True)
-    every = len(kept) == 3 * len(systems) and len(labels) == len(MODES)
+    every = (len(kept) == len(_native.families()) * len(systems)
+             and len(labels) == len(MODES))
     return Result(files, None if every else kept, None if every else labels)

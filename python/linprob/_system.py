@@ -7,7 +7,15 @@ from typing import Optional
 import numpy as np
 import numpy.typing as npt
 
+from . import _native
 from ._errors import InputError
+
+# The System argument that holds each parameter file of the program
+# (_native.parameter_files(); a test holds the two to the same files).
+PARAMETER_ARGUMENTS = {
+    "NormalRHS.txt": "normal",
+    "UniformRHS.txt": "uniform",
+}
 
 
 def _array(name: str, value: npt.ArrayLike, shape: tuple[int, ...]) -> np.ndarray:
@@ -83,15 +91,10 @@ class System:
         return int(self.rhs.shape[0])
 
     def families(self) -> list[str]:
-        """The families this system runs: 'Triangular', 'Normal', 'Uniform'."""
-        names = []
-        if self.uniform is not None:
-            names.append("Triangular")
-        if self.normal is not None:
-            names.append("Normal")
-        if self.uniform is not None:
-            names.append("Uniform")
-        return names
+        """The families this system runs, in the program's order: those
+        whose parameters were given ('Triangular', 'Normal', 'Uniform')."""
+        return [name for name, file in _native.families()
+                if getattr(self, PARAMETER_ARGUMENTS[file]) is not None]
 
     def __repr__(self) -> str:
         return f"linprob.System(n={self.size}, families={self.families()})"

@@ -9,18 +9,17 @@ from typing import Sequence
 
 import numpy as np
 
-from ._system import System
+from ._system import PARAMETER_ARGUMENTS, System
 
 # The input files of a system folder and the System argument each holds.
 FILE_ARGUMENTS = {
     "Matice.txt": "matrix",
     "RealRHS.txt": "rhs",
     "IntRHS.txt": "interval",
-    "NormalRHS.txt": "normal",
-    "UniformRHS.txt": "uniform",
+    **PARAMETER_ARGUMENTS,
 }
 
-_FILE_NAME = re.compile(r"Matrix(\d+)/(Matice|RealRHS|IntRHS|NormalRHS|UniformRHS)\.txt")
+_FILE_NAME = re.compile(r"Matrix(\d+)/(" + "|".join(re.escape(name) for name in FILE_ARGUMENTS) + ")")
 
 
 def _number(value: float) -> str:
@@ -42,6 +41,13 @@ def _stand_in_normal(system: System) -> np.ndarray:
     return np.column_stack([(low + high) / 2, ((high - low) / 2) ** 2 / 3])
 
 
+# The parameters written for a parameter argument that was not given.
+_STAND_INS = {
+    "normal": _stand_in_normal,
+    "uniform": lambda system: system.interval,
+}
+
+
 def write_workdir(folder: str, systems: Sequence[System],
                   settings: dict[str, int]) -> None:
     """Writes Settings.txt and Matrix<i>/ for every system into `folder`.
@@ -52,11 +58,10 @@ def write_workdir(folder: str, systems: Sequence[System],
     for index, system in enumerate(systems):
         path = os.path.join(folder, f"Matrix{index}")
         os.mkdir(path)
-        normal = system.normal if system.normal is not None else _stand_in_normal(system)
-        uniform = system.uniform if system.uniform is not None else system.interval
-        for name, array in (("Matice.txt", system.matrix), ("RealRHS.txt", system.rhs),
-                            ("IntRHS.txt", system.interval), ("NormalRHS.txt", normal),
-                            ("UniformRHS.txt", uniform)):
+        for name, argument in FILE_ARGUMENTS.items():
+            array = getattr(system, argument)
+            if array is None:
+                array = _STAND_INS[argument](system)
             _write_rows(os.path.join(path, name), array)
 
 
@@ -65,4 +70,4 @@ def argument_message(line: str) -> str:
     argument that held it: 'Matrix1/Matice.txt' becomes
     'systems[1].matrix'."""
     return _FILE_NAME.sub(
-        lambda m: f"systems[{m.group(1)}].{FILE_ARGUMENTS[m.group(2) + '.txt']}", line)
+        lambda m: f"systems[{m.group(1)}].{FILE_ARGUMENTS[m.group(2)]}", line)

@@ -37,15 +37,16 @@ def assert_same(ours, theirs):
     assert ours.seed == theirs.seed
 
 
-@pytest.mark.parametrize("points, options", [
-    ("enumeration", {}),
-    ("random", {"seed": 11}),
-    ("sobol", {"seed": 12}),
-    ("lhs", {"seed": 13, "digits": 1}),
-])
+# Every kind of points the program has (a new kind is compared too): each
+# sampling kind with its own seed, the last of them with --digits.
+@pytest.mark.parametrize("points", linprob.POINTS)
 def test_analyze_gives_the_numbers_of_the_command_line(
-        binary, tmp_path, third_systems, points, options):
+        binary, tmp_path, third_systems, points):
     enumeration = points == "enumeration"
+    index = linprob.POINTS.index(points)
+    options = {} if enumeration else {"seed": 10 + index}
+    if not enumeration and index == len(linprob.POINTS) - 1:
+        options["digits"] = 1
     folder = tmp_path / "study"
     write_folder(folder, third_systems,
                  {**SETTINGS, "ExactDistributions": int(enumeration)})

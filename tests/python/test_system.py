@@ -36,6 +36,16 @@ def test_bad_input_is_refused_naming_argument_and_position(changes, message):
     assert isinstance(caught.value, ValueError)
 
 
+def test_every_parameter_file_of_the_program_has_its_argument():
+    from linprob import _native, _system, _workdir
+    assert sorted(_system.PARAMETER_ARGUMENTS) == sorted(_native.parameter_files())
+    assert sorted(_workdir._STAND_INS) == sorted(_system.PARAMETER_ARGUMENTS.values())
+    assert linprob.System(**GOOD).families() == [name for name, _ in _native.families()]
+    assert set(linprob.POINTS) == {"enumeration", *_native.sampling_points()}
+    message = _workdir.argument_message("Matrix3/UniformRHS.txt: pair 1 ...")
+    assert message == "systems[3].uniform: pair 1 ..."
+
+
 def test_float64_arrays_are_kept_without_a_copy():
     matrix = np.array(GOOD["matrix"])
     system = linprob.System(**with_(matrix=matrix))
