@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """check_csv.py PROGRAM EXAMPLE_FOLDER: runs the built program on a copy of
-the example folder, then reads Report/bands.csv, Report/unknowns.csv and
-Report/sensitivity.csv with pandas.read_csv(path) and no options and checks
-their column names and the types pandas gives them. Exits 1 with one line per problem."""
+the example folder, as it is (enumeration) and as a sampling run, then reads
+Report/bands.csv, Report/unknowns.csv and Report/sensitivity.csv with
+pandas.read_csv(path) and no options and checks their column names and the
+types pandas gives them, and that every column holds a value in one of the
+two runs (a measure that is declared but never computed leaves its column
+empty). Exits 1 with one line per problem."""
 
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -54,31 +58,62 @@ def type_problem(column):
 
 
 def check(path, names):
+    """The problems of one table, and the table."""
     frame = pandas.read_csv(path)
     if list(frame.columns) != names.split():
-        return ["%s: columns %s" % (path, list(frame.columns))]
+        return ["%s: columns %s" % (path, list(frame.columns))], frame
     problems = ["%s: no rows" % path] if frame.empty else []
     for name in frame.columns:
         problem = type_problem(frame[name])
         if problem:
             problems.append("%s: %s is %s (%s)" % (path, name, problem, frame[name].dtype))
-    return problems
+    return problems, frame
+
+
+def run_tables(program, example, work, name, sampling):
+    """Runs the program on a copy of `example` (as a sampling run when
+    asked); the problems of its three tables, and the tables."""
+    folder = os.path.join(work, name)
+    shutil.copytree(example, folder)
+    arguments = [program]
+    if sampling:
+        settings = os.path.join(folder, "Settings.txt")
+        with open(settings) as f:
+            text = re.sub(r"ExactDistributions\s+1", "ExactDistributions 0", f.read())
+            # Enough samples for every standard error (the shortest
+            # interval's ends need two batches of 1024).
+            text = re.sub(r"SampleCount\s+\d+", "SampleCount 4096", text)
+        with open(settings, "w") as f:
+            f.write(text)
+        arguments += ["--seed", "7"]
+    run = subprocess.run(arguments, cwd=folder, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.PIPE, text=True)
+    if run.returncode != 0:
+        return ["%s run: the program ended with status %d: %s"
+                % (name, run.returncode, run.stderr)], {}
+    report = os.path.join(folder, "Report")
+    problems, tables = [], {}
+    for table, names in (("bands.csv", BANDS), ("unknowns.csv", UNKNOWNS),
+                         ("sensitivity.csv", SENSITIVITY)):
+        found, tables[table] = check(os.path.join(report, table), names)
+        problems += found
+    return problems, tables
 
 
 def main():
     program, example = os.path.abspath(sys.argv[1]), sys.argv[2]
     with tempfile.TemporaryDirectory() as work:
-        folder = os.path.join(work, "example")
-        shutil.copytree(example, folder)
-        run = subprocess.run([program], cwd=folder, stdout=subprocess.DEVNULL,
-                             stderr=subprocess.PIPE, text=True)
-        if run.returncode != 0:
-            print("the program ended with status %d: %s" % (run.returncode, run.stderr))
-            return 1
-        report = os.path.join(folder, "Report")
-        problems = check(os.path.join(report, "bands.csv"), BANDS)
-        problems += check(os.path.join(report, "unknowns.csv"), UNKNOWNS)
-        problems += check(os.path.join(report, "sensitivity.csv"), SENSITIVITY)
+        problems, runs = [], []
+        for name, sampling in (("enumeration", False), ("sampling", True)):
+            found, tables = run_tables(program, example, work, name, sampling)
+            problems += found
+            runs.append(tables)
+        if all(runs):
+            for table in runs[0]:
+                both = pandas.concat([tables[table] for tables in runs])
+                for column in both.columns:
+                    if both[column].isna().all():
+                        problems.append("%s: %s is empty in both runs" % (table, column))
     for problem in problems:
         print(problem)
     return 1 if problems else 0
