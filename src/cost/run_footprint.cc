@@ -16,7 +16,7 @@
 #include "output/document_sizes.h"
 #include "output/page_document.h"
 #include "output/report_scale.h"
-#include "output/results_nc.h"
+#include "output/report_folder.h"
 #include "output/run_files.h"
 #include "results/result_store.h"
 #include "results/system_reference.h"
@@ -213,7 +213,7 @@ double phaseBytes(const RunConfig& config, const Counts& c) {
 // unknowns results.json holds their summaries and the page some of them),
 // the page's document and the page itself (with pages of their own, the
 // index and one such page at a time), what the report holds per table, and
-// results.nc, built in memory.
+// what each file's writer holds (results.nc is built in memory).
 double reportBytes(const Counts& c, const RunShape& shape) {
   const double family =
       holdsFullArrays(shape.unknowns)
@@ -223,8 +223,10 @@ double reportBytes(const Counts& c, const RunShape& shape) {
   const double drawnTables =
       ownPages(c) ? static_cast<double>(kMostPageSystems) * kTables * c.n
                   : c.tables;
+  double writers = 0.0;
+  for (const ReportFile& file : reportFiles()) writers += file.memory(shape);
   return family + 2.0 * page + drawnTables * kDrawnTableBytes +
-         (c.tables - drawnTables) * kListedTableBytes + resultsNcBytes(shape);
+         (c.tables - drawnTables) * kListedTableBytes + writers;
 }
 
 // One mode's elimination: the eliminated matrix and its steps (the

@@ -47,16 +47,22 @@ struct ReportWritten {
 };
 
 // A file of the folder written from the results alone (the page's form
-// depends on them too): its name in the folder, its writer, and its bytes
-// for a run of a given shape (run_shape.h), which the run's estimate of
-// what it writes adds up (run_files.h). A new format is one writer, one
-// estimate and one row of this table.
+// depends on them too): its name in the folder, its writer, its bytes for
+// a run of a given shape (run_shape.h), which the run's estimate of what it
+// writes adds up (run_files.h), and the memory its writer holds while it
+// writes (streamedFile: none beyond its stream's block), which the run's
+// estimate of its peak memory adds up (cost/run_footprint.h). A new format
+// is one writer, its two estimates and one row of this table; a row
+// without all three functions fails to build.
 struct ReportFile {
   std::string_view name;
   void (*write)(const RunInfo& run, const ResultStore& store,
                 std::ostream& out);
   double (*estimate)(const RunShape& shape);
+  double (*memory)(const RunShape& shape);
 };
+// The memory of a writer that streams its file.
+inline double streamedFile(const RunShape&) { return 0.0; }
 // In the order they are taken up (the longest to write first), before the
 // pages.
 std::span<const ReportFile> reportFiles();
