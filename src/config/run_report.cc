@@ -35,6 +35,9 @@ RunInfo makeRunInfo(const RunConfig& config, double wallTimeSeconds,
   run.wallTimeSeconds = wallTimeSeconds;
   run.seed = seed;
   run.exportFolder = config.exportFolder();
+  for (const ReportFile& file : reportFiles()) {
+    run.reportFiles.emplace_back(file.name);
+  }
   return run;
 }
 

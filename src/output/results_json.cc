@@ -300,6 +300,7 @@ Json runJson(const RunInfo& run) {
               {"jobs_per_phase", run.jobsPerPhase},
               {"wall_time_seconds", run.wallTimeSeconds},
               {"export_folder", run.exportFolder},
+              {"report_files", run.reportFiles},
               {"seed", run.seed ? Json(*run.seed) : Json(nullptr)}};
 }
 

@@ -1,7 +1,8 @@
 // RunInfo: what the reports say of a run as a whole: how it ran (enumeration
 // or sampling), its eight settings as used (after the start-of-run check
 // raised any count), the jobs of every phase, its wall time, the folder of
-// its CSV export and the seed its phases' seeds were made from.
+// its CSV export, the files of its Report/ and the seed its phases' seeds
+// were made from.
 #ifndef LINPROB_RESULTS_RUN_INFO_H_
 #define LINPROB_RESULTS_RUN_INFO_H_
 
@@ -27,6 +28,9 @@ struct RunInfo {
   std::uint64_t jobsPerPhase = 0;
   double wallTimeSeconds = 0.0;
   std::string exportFolder;            // "Export/" or "ExportApprox/"
+  // The files of Report/ besides its pages ("results.nc", ...), in the
+  // order they are taken up.
+  std::vector<std::string> reportFiles;
   // --seed, or the seed a sampling run drew; none in enumeration unless
   // given.
   std::optional<std::uint64_t> seed;

@@ -79,6 +79,7 @@ class PageDump(html.parser.HTMLParser):
         self.body = None
         self.canvases = 0
         self.images = 0
+        self.script_links = 0
         self.fatal = []
         self.results_element = False
         self.overview_rows = 0
@@ -101,6 +102,8 @@ class PageDump(html.parser.HTMLParser):
             self.convergence_charts += "convergence" in kinds
         elif tag == "img":
             self.images += 1
+        elif tag == "a" and (attributes.get("href") or "").strip().lower().startswith("javascript:"):
+            self.script_links += 1
         elif tag == "script" and attributes.get("id") == "results":
             self.results_element = True
         classes = (attributes.get("class") or "").split()
@@ -241,6 +244,8 @@ def check(report, expect_charts, max_bytes, max_render_ms, keep_screenshot,
                 raise Failure("the page does not say: " + wanted)
         if page.images:
             raise Failure("%d <img> elements: text from the data became markup" % page.images)
+        if page.script_links:
+            raise Failure("%d links to javascript: from the data" % page.script_links)
         render_ms = int(page.body.get("data-render-ms", "-1"))
         if max_render_ms is not None and not 0 <= render_ms <= max_render_ms:
             raise Failure("drawn in %d ms, above the limit of %d ms" % (render_ms, max_render_ms))

@@ -25,6 +25,7 @@
 #include "results/digits_rule.h"
 #include "results/phase_measures.h"
 #include "results/position_measures.h"
+#include "support/sampling_kinds.h"
 
 namespace linprob {
 namespace {
@@ -113,8 +114,7 @@ TEST_P(DigitsPrecision, StatedValuesLieWithinTheirTolerance) {
 INSTANTIATE_TEST_SUITE_P(
     DigitsAndPoints, DigitsPrecision,
     ::testing::Combine(::testing::Values(1, 2, 3),
-                       ::testing::Values(PointKind::kRandom, PointKind::kSobol,
-                                         PointKind::kLatinHypercube)));
+                       ::testing::ValuesIn(testing::samplingKinds())));
 
 }  // namespace
 }  // namespace linprob

@@ -37,6 +37,7 @@
 #include "results/standard_errors.h"
 #include "solve/phase_solver.h"
 #include "support/pair_entries.h"
+#include "support/sampling_kinds.h"
 
 namespace linprob {
 namespace {
@@ -201,8 +202,7 @@ TEST_P(ErrorCalibration, KStandardErrorsCoverTheExactValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Points, ErrorCalibration,
-                         ::testing::Values(PointKind::kRandom, PointKind::kSobol,
-                                           PointKind::kLatinHypercube));
+                         ::testing::ValuesIn(testing::samplingKinds()));
 
 }  // namespace
 }  // namespace linprob

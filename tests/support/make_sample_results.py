@@ -561,7 +561,9 @@ def small_document():
             f["digits"] = {"digits": 2, "most_samples": 100000, "rule_met": True}
     return {"program": program(),
             "run": {"kind": "sampling", "settings": settings(2, False, 10, 1, 20000),
-                    "jobs_per_phase": 20000, "wall_time_seconds": 0.84, "export_folder": "ExportApprox/"},
+                    "jobs_per_phase": 20000, "wall_time_seconds": 0.84, "export_folder": "ExportApprox/",
+                    "report_files": ["results.nc", "results.json", "bands.csv", "unknowns.csv",
+                                     "sensitivity.csv"]},
             "systems": [system]}
 
 
@@ -595,6 +597,7 @@ def edge_document():
     return {"program": program(name="linprob " + HOSTILE, commit="<!--" + HOSTILE),
             "run": {"kind": "sampling", "points": "sobol",
                     "settings": settings(n, False, 10, 2, 0),
+                    "report_files": ["javascript:alert(1)", "../" + HOSTILE, "bands.csv"],
                     "jobs_per_phase": 0, "wall_time_seconds": 0.02,
                     "export_folder": "Export" + HOSTILE + "/"},
             "systems": systems}

@@ -66,9 +66,20 @@
 
     const files = el('div', {class: 'files'});
     files.append(el('h2', {class: 'small-heading'}, 'Files of this run'));
-    files.append(el('p', null, place.report ? 'In Report/: ' : 'Beside this page: ',
-      link(place.report, 'results.json', 'results.json'), ' · ',
-      link(place.report, 'bands.csv', 'bands.csv'), ' · ', link(place.report, 'unknowns.csv', 'unknowns.csv')));
+    // The run's own list of its report files; a document without one is of
+    // a run that wrote these three.
+    const reportFiles = Array.isArray(run.report_files)
+      ? run.report_files.filter(function (name) {
+          // A plain file name only: never a path or a scheme for the link.
+          return typeof name === 'string' && /^[A-Za-z0-9_][A-Za-z0-9._-]*$/.test(name);
+        })
+      : ['results.json', 'bands.csv', 'unknowns.csv'];
+    const fileLine = el('p', null, place.report ? 'In Report/: ' : 'Beside this page: ');
+    reportFiles.forEach(function (name, i) {
+      if (i) fileLine.append(' · ');
+      fileLine.append(link(place.report, name, name));
+    });
+    files.append(fileLine);
     const unknowns = new Set();
     for (const s of systems) for (const u of unknownsOf(s)) unknowns.add(u);
     const exportFolder = typeof run.export_folder === 'string' ? run.export_folder : 'Export/';
