@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "distributions/family.h"
+#include "distributions/parameter_files.h"
 #include "distributions/point_kinds.h"
 #include "support/program_run.h"
 
@@ -71,6 +74,17 @@ TEST(CommandLineTest, TakesEveryOption) {
     if (!drawsSamples(row.kind)) continue;
     EXPECT_EQ(parse({"--points", row.name}).run->points, row.kind);
     EXPECT_NE(helpText().find(row.name), std::string::npos) << row.name;
+  }
+  // Every family and every parameter file a folder holds is named there
+  // too.
+  for (const FamilyInfo& family : kFamilies) {
+    std::string name = family.name;
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_NE(helpText().find(name), std::string::npos) << name;
+  }
+  for (const ParameterKindInfo& kind : kParameterKinds) {
+    EXPECT_NE(helpText().find(kind.file), std::string::npos) << kind.file;
   }
   EXPECT_FALSE(parse({"--points", "enumeration"}).run.has_value());
   EXPECT_EQ(parse({"--digits", "4"}).run->digits, 4);
