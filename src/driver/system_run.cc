@@ -37,8 +37,9 @@ void printSystemBanner(const RunConfig& config, int i) {
             std::to_string(settings.Dimensions) + " variables.");
   std::ostringstream line;
   if (!drawsSamples(config.points())) {
+    // An enumeration's count is its cells per entry.
     printLine("Each of them will be represented by " +
-              std::to_string(settings.IntegrationPrecision) + " instances.");
+              std::to_string(config.phaseCount()) + " instances.");
     // Printed as a double, as it always was ("Expect 6.25e+06 jobs ...");
     // the start-of-run check refused counts beyond 64 bits.
     const double jobs = static_cast<double>(config.jobsPerPhase());
