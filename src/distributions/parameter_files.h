@@ -11,7 +11,8 @@
 //
 // A new kind of parameters is a new enumerator and a new row here, with its
 // entry check and its stand-in; the static_asserts below tie the table to
-// the enumeration, and family.h ties the families' rows to the table.
+// the enumeration, family.h ties the families' rows to the table, and
+// ParameterFilesTest fails for a row without its two functions.
 #ifndef LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 #define LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
 
@@ -81,8 +82,9 @@ constexpr bool kindsInOrder() {
   for (std::size_t k = 0; k < kParameterKinds.size(); ++k) {
     if (static_cast<std::size_t>(kParameterKinds[k].kind) != k) return false;
     if (kParameterKinds[k].numbersPerEntry == 0) return false;
-    if (kParameterKinds[k].checkEntry == nullptr) return false;
-    if (kParameterKinds[k].standIn == nullptr) return false;
+    // The functions of a row are held by ParameterFilesTest: a function's
+    // address is not a constant expression under the undefined-behaviour
+    // sanitizer.
   }
   return true;
 }

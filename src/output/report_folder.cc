@@ -84,17 +84,6 @@ constexpr ReportFile kReportFiles[] = {
      sensitivityCsvBytes, streamedFile},
 };
 
-constexpr bool everyRowIsWhole() {
-  for (const ReportFile& file : kReportFiles) {
-    if (file.name.empty() || file.write == nullptr ||
-        file.estimate == nullptr || file.memory == nullptr) {
-      return false;
-    }
-  }
-  return true;
-}
-static_assert(everyRowIsWhole(),
-              "every report file has its writer and both estimates");
 
 constexpr EstimatedFile kReportPages[] = {
     {kReportPage, indexPageBytes},

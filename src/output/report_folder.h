@@ -52,8 +52,8 @@ struct ReportWritten {
 // writes adds up (run_files.h), and the memory its writer holds while it
 // writes (streamedFile: none beyond its stream's block), which the run's
 // estimate of its peak memory adds up (cost/run_footprint.h). A new format
-// is one writer, its two estimates and one row of this table; a row
-// without all three functions fails to build.
+// is one writer, its two estimates and one row of this table;
+// ReportFolderTest fails for a row without all three functions.
 struct ReportFile {
   std::string_view name;
   void (*write)(const RunInfo& run, const ResultStore& store,

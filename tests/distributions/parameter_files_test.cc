@@ -31,5 +31,20 @@ TEST(ParameterFilesTest, SoundPairsGiveNoProblem) {
       checkParameters({1, 3, 2, 2}, 2, ParameterKind::kBounds).empty());
 }
 
+// Every row has both functions, and its stand-in writes one entry's
+// numbers that its own check takes (the cost model's made-up systems are
+// checked by nothing else).
+TEST(ParameterFilesTest, EveryKindHasItsCheckAndASoundStandIn) {
+  for (const ParameterKindInfo& kind : kParameterKinds) {
+    ASSERT_NE(kind.checkEntry, nullptr) << kind.file;
+    ASSERT_NE(kind.standIn, nullptr) << kind.file;
+    std::vector<double> numbers;
+    kind.standIn(-1.5, 0.25, numbers);
+    kind.standIn(3.0, 0.0, numbers);
+    EXPECT_EQ(numbers.size(), parameterCount(kind.kind, 2)) << kind.file;
+    EXPECT_TRUE(checkParameters(numbers, 2, kind.kind).empty()) << kind.file;
+  }
+}
+
 }  // namespace
 }  // namespace linprob

@@ -22,6 +22,25 @@ namespace fs = std::filesystem;
 
 double spread(int system) { return static_cast<double>(system % 13) / 100.0; }
 
+// Every file of the table has its writer and both estimates (a function's
+// address is no constant expression under the sanitizers, so no
+// static_assert can hold this), and a file built in memory says so.
+TEST(ReportFolderTest, EveryFileHasItsWriterAndBothEstimates) {
+  for (const ReportFile& file : reportFiles()) {
+    EXPECT_FALSE(file.name.empty());
+    EXPECT_NE(file.write, nullptr) << file.name;
+    EXPECT_NE(file.estimate, nullptr) << file.name;
+    EXPECT_NE(file.memory, nullptr) << file.name;
+  }
+  RunShape shape;
+  shape.systems = 1;
+  shape.unknowns = 10;
+  shape.bands = 11;
+  for (const ReportFile& file : reportFiles()) {
+    if (file.name == "results.nc") EXPECT_GT(file.memory(shape), 0.0);
+  }
+}
+
 TEST(ReportFolderTest, SystemsLeftOutOfTheIndexGetPagesOfTheirOwn) {
   testing::TempDir dir;
   const ResultStore store = testing::manySystems(30, 2, 10, spread);
