@@ -36,4 +36,12 @@ std::string missingEndsReason(const CoverageErrors& coverage,
   return "";
 }
 
+void setCoverage(PositionErrors& errors, CoverageErrors coverage,
+                 double shortestLower, double shortestUpper) {
+  coverage.shortestLower = shortestLower;
+  coverage.shortestUpper = shortestUpper;
+  errors.coverageReason = missingEndsReason(coverage, errors.design);
+  errors.coverage = coverage;
+}
+
 }  // namespace linprob

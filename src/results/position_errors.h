@@ -45,6 +45,12 @@ struct PositionErrors {
 std::string missingEndsReason(const CoverageErrors& coverage,
                               ErrorDesign design);
 
+// Completes `errors` with `coverage`, the shortest interval's ends' errors
+// set to `shortestLower` and `shortestUpper` (NaN where there is none), and
+// the reason for any end without one.
+void setCoverage(PositionErrors& errors, CoverageErrors coverage,
+                 double shortestLower, double shortestUpper);
+
 // The fewest samples of a batch whose shortest interval the subsampling of
 // the shortest interval's ends takes (smaller ones say too little about it).
 inline constexpr double kFewestSubsampleJobs = 512.0;

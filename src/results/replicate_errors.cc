@@ -119,10 +119,7 @@ std::optional<PositionErrors> replicateErrors(
   const ShortestErrors shortest =
       shortestErrors(estimates, total, bands.count, fine, k,
                      shortestRate(points));
-  coverage.shortestLower = shortest.lower;
-  coverage.shortestUpper = shortest.upper;
-  errors.coverageReason = missingEndsReason(coverage, errors.design);
-  errors.coverage = coverage;
+  setCoverage(errors, coverage, shortest.lower, shortest.upper);
   return errors;
 }
 

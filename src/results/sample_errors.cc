@@ -94,17 +94,12 @@ std::optional<PositionErrors> independentSampleErrors(
   coverage.symmetricLower = woodruffError(view, tail, binomial, k, sampleFraction);
   coverage.symmetricUpper =
       woodruffError(view, 1.0 - tail, binomial, k, sampleFraction);
-  coverage.shortestLower = kNotANumber;
-  coverage.shortestUpper = kNotANumber;
+  ShortestErrors shortest{kNotANumber, kNotANumber, 0.0};
   if (estimates != nullptr) {
-    const ShortestErrors shortest =
-        shortestErrors(*estimates, total, jobs, fine, k,
-                       shortestRate(PointKind::kRandom));
-    coverage.shortestLower = shortest.lower;
-    coverage.shortestUpper = shortest.upper;
+    shortest = shortestErrors(*estimates, total, jobs, fine, k,
+                              shortestRate(PointKind::kRandom));
   }
-  errors.coverageReason = missingEndsReason(coverage, errors.design);
-  errors.coverage = coverage;
+  setCoverage(errors, coverage, shortest.lower, shortest.upper);
   return errors;
 }
 
