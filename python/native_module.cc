@@ -3,6 +3,7 @@
 // program's version and its tables of families and points, from which the
 // pure Python layer (python/linprob/) takes its names; everything else is
 // pure Python.
+#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -10,12 +11,44 @@
 #include <vector>
 
 #include "base/program_version.h"
+#include "check/check_messages.h"
+#include "check/numeric_check.h"
+#include "config/run_config.h"
 #include "distributions/family.h"
 #include "distributions/parameter_files.h"
 #include "distributions/point_kinds.h"
 #include "native_run.h"
 
 namespace py = pybind11;
+
+namespace {
+
+// The start-of-run check of a matrix alone, as the program checks
+// Matrix0/Matice.txt: its problems (the file named as the program names
+// it), none when every pivoting mode can analyse it. The GIL is released
+// while it eliminates.
+std::vector<std::string> checkMatrix(
+    const py::array_t<double, py::array::c_style | py::array::forcecast>& matrix) {
+  if (matrix.ndim() != 2 || matrix.shape(0) != matrix.shape(1)) {
+    throw py::value_error("check_matrix: a square matrix is needed");
+  }
+  const auto n = static_cast<unsigned>(matrix.shape(0));
+  linprob::ReadInputs read;
+  read.folder = "Matrix0/";
+  read.files.n = n;
+  read.files.matrix.assign(matrix.data(), matrix.data() + matrix.size());
+  read.mark(linprob::SystemFile::kMatrix);
+  linprob::RunSettings settings;
+  settings.Dimensions = n;
+  linprob::InputCheck check;
+  {
+    py::gil_scoped_release released;
+    linprob::checkNumerics(read, linprob::RunConfig(settings), check);
+  }
+  return check.errors;
+}
+
+}  // namespace
 
 PYBIND11_MODULE(_native, module) {
   module.doc() = "The compiled part of linprob: runs the program in-process.";
@@ -56,6 +89,11 @@ PYBIND11_MODULE(_native, module) {
         return names;
       },
       "The kinds of sample points --points takes, e.g. 'random'.");
+  module.def("check_matrix", checkMatrix, py::arg("matrix"),
+             "The program's start-of-run check of a matrix alone: its\n"
+             "problems as the program words them for Matrix0/Matice.txt\n"
+             "(a matrix singular or too ill-conditioned under some pivoting\n"
+             "mode, an elimination that overflows); empty when it passes.");
   module.def(
       "run_arguments",
       [](const std::vector<std::string>& arguments) {

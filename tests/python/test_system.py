@@ -70,13 +70,29 @@ def test_systems_of_different_sizes_are_refused():
         linprob.analyze([linprob.System(**GOOD), three])
 
 
-def test_singular_matrix_is_refused_by_the_program_check():
+def test_singular_matrix_is_refused_at_once_by_the_program_check(tmp_path):
     singular = with_(matrix=[[1.0, 2.0], [2.0, 4.0]])
     with pytest.raises(linprob.InputError) as caught:
-        linprob.analyze(linprob.System(**singular), cells=4)
+        linprob.System(**singular)
     message = str(caught.value)
-    assert message.startswith("systems[0].matrix")
-    assert "Matrix0/" not in message
+    # The command line's words for the same matrix, the file named as the
+    # argument.
+    folder = tmp_path / "study"
+    (folder / "Matrix0").mkdir(parents=True)
+    (folder / "Matrix0" / "Matice.txt").write_text("1 2\n2 4\n")
+    (folder / "Matrix0" / "RealRHS.txt").write_text("1 2\n")
+    (folder / "Matrix0" / "IntRHS.txt").write_text("0.5 1.5\n1.5 2.5\n")
+    (folder / "Matrix0" / "NormalRHS.txt").write_text("1 0.1\n2 0.1\n")
+    (folder / "Matrix0" / "UniformRHS.txt").write_text("0.5 1.5\n1.5 2.5\n")
+    (folder / "Settings.txt").write_text(
+        "Dimensions 2\nSolverThreadCount 1\nGeneratorThreadCount 2\n"
+        "IntegrationPrecision 4\nHistogramPrecision 5\nMaxMatrix 1\n"
+        "ExactDistributions 1\nSampleCount 100\n")
+    with pytest.raises(linprob.InputError) as program:
+        linprob.run(folder, progress=False)
+    first = str(program.value).splitlines()[0]
+    assert first.startswith("Matrix0/Matice.txt: ")
+    assert message.splitlines()[0] == "matrix: " + first[len("Matrix0/Matice.txt: "):]
 
 
 def test_version():
