@@ -28,6 +28,7 @@
 
 #include "base/number_file.h"
 #include "check/input_check.h"
+#include "config/run_config.h"
 #include "config/settings.h"
 
 namespace {
@@ -102,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   settings.MaxMatrix = std::min(settings.MaxMatrix, 2);
   const SystemFolders folders = findSystemFolders(settings.MaxMatrix);
   expectPrintable(folders.missingTail);
-  const InputCheck inputs = checkRunInputs(settings, folders.present);
+  const InputCheck inputs = checkRunInputs(RunConfig(settings), folders.present);
   expectPrintable(inputs.errors);
   expectPrintable(inputs.warnings);
 
