@@ -80,6 +80,26 @@ PYBIND11_MODULE(_native, module) {
       },
       "The parameter files of a system, in the order the program reads them.");
   module.def(
+      "stand_in",
+      [](const std::string& file, const std::vector<double>& lower,
+         const std::vector<double>& upper) {
+        for (const linprob::ParameterKindInfo& kind : linprob::kParameterKinds) {
+          if (file != kind.file) continue;
+          std::vector<double> numbers;
+          for (std::size_t j = 0; j < lower.size() && j < upper.size(); ++j) {
+            const double center = (lower[j] + upper[j]) / 2.0;
+            const double halfWidth = (upper[j] - lower[j]) / 2.0;
+            kind.standIn(center, halfWidth, numbers);
+          }
+          return numbers;
+        }
+        throw py::value_error("stand_in: no parameter file " + file);
+      },
+      py::arg("file"), py::arg("lower"), py::arg("upper"),
+      "The numbers of parameter file `file` for entries spread over\n"
+      "[lower, upper], as the program's row of that file makes them up,\n"
+      "entry after entry.");
+  module.def(
       "sampling_points",
       [] {
         std::vector<std::string> names;

@@ -9,6 +9,7 @@ from typing import Sequence
 
 import numpy as np
 
+from . import _native
 from ._system import PARAMETER_ARGUMENTS, System
 
 # The input files of a system folder and the System argument each holds.
@@ -34,20 +35,6 @@ def _write_rows(path: str, array: np.ndarray) -> None:
         out.writelines(" ".join(map(_number, row)) + "\n" for row in rows)
 
 
-def _stand_in_normal(system: System) -> np.ndarray:
-    """Means and variances for a normal family that is not run: the
-    interval's midpoints and variances of a uniform over it."""
-    low, high = system.interval[:, 0], system.interval[:, 1]
-    return np.column_stack([(low + high) / 2, ((high - low) / 2) ** 2 / 3])
-
-
-# The parameters written for a parameter argument that was not given.
-_STAND_INS = {
-    "normal": _stand_in_normal,
-    "uniform": lambda system: system.interval,
-}
-
-
 def write_workdir(folder: str, systems: Sequence[System],
                   settings: dict[str, int]) -> None:
     """Writes Settings.txt and Matrix<i>/ for every system into `folder`.
@@ -61,7 +48,10 @@ def write_workdir(folder: str, systems: Sequence[System],
         for name, argument in FILE_ARGUMENTS.items():
             array = getattr(system, argument)
             if array is None:
-                array = _STAND_INS[argument](system)
+                # A family that is not run reads the program's stand-in
+                # for the interval's spread.
+                low, high = system.interval[:, 0], system.interval[:, 1]
+                array = np.reshape(_native.stand_in(name, low, high), (system.size, -1))
             _write_rows(os.path.join(path, name), array)
 
 

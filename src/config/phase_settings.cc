@@ -31,16 +31,8 @@ PhaseJobs phaseJobsFor(const RunSettings& settings) {
                      phaseCountFor(settings));
 }
 
-std::uint64_t jobsPerPhaseFor(const RunSettings& settings) {
-  return phaseJobsFor(settings).jobs;
-}
-
-std::size_t chunksPerPhaseFor(const RunSettings& settings) {
-  return std::max<std::size_t>(phaseJobsFor(settings).plan.chunks, 1);
-}
-
 CountingPlan countingPlanFor(const RunSettings& settings) {
-  if (drawsSamples(pointKindFor(settings)) || jobsPerPhaseFor(settings) == 0) {
+  if (drawsSamples(pointKindFor(settings)) || phaseJobsFor(settings).jobs == 0) {
     return CountingPlan{};
   }
   const SolveOptions options = solveOptionsFor(settings);

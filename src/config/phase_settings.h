@@ -7,11 +7,8 @@
 #ifndef LINPROB_CONFIG_PHASE_SETTINGS_H_
 #define LINPROB_CONFIG_PHASE_SETTINGS_H_
 
-#include <cstddef>
-#include <cstdint>
 #include <optional>
 
-#include "distributions/job_source.h"
 #include "distributions/point_design.h"
 #include "distributions/point_kinds.h"
 #include "config/settings.h"
@@ -31,14 +28,9 @@ int phaseCountFor(const RunSettings& settings);
 // enumeration and independent samples.
 std::optional<PointDesign> pointDesignFor(const RunSettings& settings);
 
-// The jobs of every phase of the run and their chunk plan (the kind's row).
+// The jobs of every phase of the run (0 for a count below 1, the largest
+// 64-bit count when beyond) and their chunk plan (the kind's row).
 PhaseJobs phaseJobsFor(const RunSettings& settings);
-// Its jobs: 0 for a count below 1, the largest 64-bit count when beyond.
-std::uint64_t jobsPerPhaseFor(const RunSettings& settings);
-
-// The chunks every phase of the run is split into (ChunkPlan::of the
-// source's units and jobs), at least 1.
-std::size_t chunksPerPhaseFor(const RunSettings& settings);
 
 // How the run's enumeration phases count their jobs (counting_plan.h), as
 // solvePhase plans each with solveOptionsFor's options before its borders

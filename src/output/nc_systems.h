@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "output/nc_tables.h"
+#include "output/nc_definer.h"
 #include "output/netcdf_dataset.h"
 #include "results/result_store.h"
 

@@ -39,7 +39,10 @@ def test_bad_input_is_refused_naming_argument_and_position(changes, message):
 def test_every_parameter_file_of_the_program_has_its_argument():
     from linprob import _native, _system, _workdir
     assert sorted(_system.PARAMETER_ARGUMENTS) == sorted(_native.parameter_files())
-    assert sorted(_workdir._STAND_INS) == sorted(_system.PARAMETER_ARGUMENTS.values())
+    # A family that is not run gets the program's stand-in for the
+    # interval: the uniform over it, as its mean and variance or its ends.
+    assert _native.stand_in("NormalRHS.txt", [0.5, 1.0], [1.5, 4.0]) == [1.0, 1 / 12, 2.5, 0.75]
+    assert _native.stand_in("UniformRHS.txt", [0.5, 1.0], [1.5, 4.0]) == [0.5, 1.5, 1.0, 4.0]
     assert linprob.System(**GOOD).families() == [name for name, _ in _native.families()]
     assert set(linprob.POINTS) == {"enumeration", *_native.sampling_points()}
     message = _workdir.argument_message("Matrix3/UniformRHS.txt: pair 1 ...")
