@@ -9,9 +9,10 @@ namespace linprob {
 RunConfig::RunConfig() : RunConfig(RunSettings{}) {}
 
 RunConfig::RunConfig(const RunSettings& settings, ReportChoice report,
-                     std::uint64_t memoryBudget)
+                     std::uint64_t memoryBudget, SummaryChoice summaries)
     : settings_(settings),
       report_(report),
+      summaries_(summaries),
       memoryBudget_(memoryBudget),
       points_(pointKindFor(settings)),
       phaseCount_(phaseCountFor(settings)),

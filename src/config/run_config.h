@@ -31,11 +31,16 @@ class RunConfig {
   RunConfig();
   explicit RunConfig(const RunSettings& settings,
                      ReportChoice report = ReportChoice::kWritten,
-                     std::uint64_t memoryBudget = kDefaultMemoryBudget);
+                     std::uint64_t memoryBudget = kDefaultMemoryBudget,
+                     SummaryChoice summaries = SummaryChoice::kWritten);
 
   const RunSettings& settings() const { return settings_; }
   ReportChoice report() const { return report_; }
   bool writesReport() const { return report_ == ReportChoice::kWritten; }
+  // Whether each system's summary files and the CSV export are written.
+  bool writesSummaries() const {
+    return summaries_ == SummaryChoice::kWritten;
+  }
   // The references a system needs: certified ones for the report, else
   // its inputs alone.
   ReferenceNeed referenceNeed() const {
@@ -70,6 +75,7 @@ class RunConfig {
  private:
   RunSettings settings_;
   ReportChoice report_ = ReportChoice::kWritten;
+  SummaryChoice summaries_ = SummaryChoice::kWritten;
   std::uint64_t memoryBudget_ = kDefaultMemoryBudget;
   PointKind points_ = PointKind::kEnumeration;
   int phaseCount_ = 0;

@@ -6,11 +6,15 @@
 #ifndef LINPROB_CONFIG_RUN_OPTIONS_H_
 #define LINPROB_CONFIG_RUN_OPTIONS_H_
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "base/process_group.h"
+#include "config/given_inputs.h"
+#include "output/report_folder.h"
 #include "distributions/point_kinds.h"
 #include "solve/counting_plan.h"
 #include "solve/kept_blocks.h"
@@ -19,6 +23,10 @@ namespace linprob {
 
 // Whether a run writes its Report/ folder (--no-report skips it).
 enum class ReportChoice { kWritten, kSkipped };
+
+// Whether a run writes each system's summary files and the CSV export
+// (skipped by a run from Python, which reads the report alone).
+enum class SummaryChoice { kWritten, kSkipped };
 
 // The most solver threads a run accepts.
 inline constexpr int kMaxSolverThreads = 1024;
@@ -43,6 +51,26 @@ struct RunOptions {
   bool checkOnly = false;
   // Whether the run writes its Report/ folder.
   ReportChoice report = ReportChoice::kWritten;
+  // Whether it writes the summary files and the CSV export.
+  SummaryChoice summaries = SummaryChoice::kWritten;
+  // The settings and inputs handed over in memory (the Python package):
+  // Settings.txt and the system folders are then not read, and the start
+  // check takes the numbers out of here (they become the run's one copy).
+  // nullptr: the working folder's files.
+  std::shared_ptr<GivenInputs> given;
+  // Counts each system under each mode as it is done, for a caller's
+  // progress (not owned; nullptr: not counted).
+  std::atomic<int>* systemsDone = nullptr;
+  // Where the report's files go instead of Report/ (not owned; nullptr:
+  // the folder).
+  ReportBytes* reportBytes = nullptr;
+
+  // Whether the run writes anything into its working folder: it takes the
+  // folder's lock only then.
+  bool writesFolder() const {
+    return summaries == SummaryChoice::kWritten ||
+           (report == ReportChoice::kWritten && reportBytes == nullptr);
+  }
   // The bytes of solved values a phase may keep between its two passes
   // (SolveOptions::memoryBudget); the files are the same for any budget.
   std::uint64_t memoryBudget = kDefaultMemoryBudget;

@@ -45,10 +45,11 @@ ReportWritten writeRunReport(const RunConfig& config,
                              double wallTimeSeconds,
                              std::optional<std::uint64_t> seed,
                              const ResultStore& store,
-                             const std::stop_token& stop) {
-  return writeReport(
-      makeRunInfo(config, wallTimeSeconds, seed), store,
-      kReportFolder, stop);
+                             const std::stop_token& stop,
+                             ReportBytes* memory) {
+  const RunInfo run = makeRunInfo(config, wallTimeSeconds, seed);
+  if (memory != nullptr) return writeReportBytes(run, store, *memory, stop);
+  return writeReport(run, store, kReportFolder, stop);
 }
 
 }  // namespace linprob

@@ -23,13 +23,14 @@ namespace linprob {
 RunInfo makeRunInfo(const RunConfig& config, double wallTimeSeconds,
                     std::optional<std::uint64_t> seed = std::nullopt);
 
-// Writes Report/ and says what it wrote (report_folder.h); a stop of the
-// run ends it.
+// Writes Report/ and says what it wrote (report_folder.h), or with
+// `memory` keeps its files there instead; a stop of the run ends it.
 ReportWritten writeRunReport(const RunConfig& config,
                              double wallTimeSeconds,
                              std::optional<std::uint64_t> seed,
                              const ResultStore& store,
-                             const std::stop_token& stop = {});
+                             const std::stop_token& stop = {},
+                             ReportBytes* memory = nullptr);
 
 }  // namespace linprob
 

@@ -329,6 +329,8 @@ RunShape runShape(const RunConfig& config) {
   }
   shape.report = config.writesReport() ? ReportWriting::kWritten
                                         : ReportWriting::kSkipped;
+  shape.summaries = config.writesSummaries() ? SummaryWriting::kWritten
+                                             : SummaryWriting::kSkipped;
   shape.certified = config.writesReport() &&
                             settings.Dimensions <= kMaxCertifiedSize
                         ? CertifiedValues::kComputed

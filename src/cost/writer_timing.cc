@@ -123,10 +123,12 @@ double timeOneSystem(const RunConfig& config, unsigned n, int bands) {
       measurePhase(phase, reference);
       result.phases.push_back(std::move(phase));
     }
-    writeSummary(result, out);
+    if (config.writesSummaries()) writeSummary(result, out);
     store.add(result);
   }
-  for (unsigned v = 0; v < n; ++v) writeCsv(store, static_cast<int>(v), out);
+  if (config.writesSummaries()) {
+    for (unsigned v = 0; v < n; ++v) writeCsv(store, static_cast<int>(v), out);
+  }
   if (config.writesReport()) {
     const RunInfo run = makeRunInfo(config, 0.0);
     for (const ReportFile& file : reportFiles()) file.write(run, store, out);

@@ -127,7 +127,7 @@ struct RunState {
 std::optional<int> startRun(RunState& run, const RunOptions& options,
                             std::chrono::steady_clock::time_point start,
                             RunRanks& ranks) {
-  if (!options.checkOnly && ranks.isRoot()) {
+  if (!options.checkOnly && options.writesFolder() && ranks.isRoot()) {
     if (const Status locked = run.lock.acquire(kLockFile); !locked.ok()) {
       printError(std::string(kLockFile) + ": " + locked.message());
       return exitCode(ExitStatus::kInputError);
@@ -154,7 +154,8 @@ std::optional<int> startRun(RunState& run, const RunOptions& options,
     if (const auto status = ranks.awaitStart(settings, ownThreads)) {
       return *status;
     }
-    run.config = RunConfig(settings, options.report, options.memoryBudget);
+    run.config = RunConfig(settings, options.report, options.memoryBudget,
+                       options.summaries);
   }
   // From the start on, a process that stops waits for no other: those that
   // do not stop are ended at the end (driver/run_ranks.h).
@@ -230,7 +231,8 @@ std::optional<int> runModes(RunState& run, RunRanks& ranks,
                         run.display ? &*run.display : nullptr, run.stop,
                         checked, store, checkedElimination)) {
         case SystemOutcome::kWritten:
-          ++run.completed.summaries;
+          if (run.config.writesSummaries()) ++run.completed.summaries;
+          if (run.used.systemsDone != nullptr) ++*run.used.systemsDone;
           break;
         case SystemOutcome::kFailed:
           run.display.reset();
@@ -249,9 +251,12 @@ int exportRun(RunState& run, const ResultStore& store,
   const RunSettings& settings = run.config.settings();
   const std::string directory = run.config.exportFolder();
   // The export runs on the solver threads' count: the phases are done.
-  const CsvExport exported = exportCsv(
-      store, directory, run.stop,
-      static_cast<unsigned>(std::max(settings.SolverThreadCount, 1)));
+  CsvExport exported;
+  if (run.config.writesSummaries()) {
+    exported = exportCsv(
+        store, directory, run.stop,
+        static_cast<unsigned>(std::max(settings.SolverThreadCount, 1)));
+  }
   run.completed.csv = exported.written;
   for (const std::string& failure : exported.failures) printError(failure);
   if (exported.leftover) printError(*exported.leftover);
@@ -263,13 +268,13 @@ int exportRun(RunState& run, const ResultStore& store,
         std::chrono::steady_clock::now() - start;
     run.completed.report = 0;
     report = writeRunReport(run.config, wallTime.count(), run.used.seed,
-                            store, run.stop);
+                            store, run.stop, run.used.reportBytes);
     run.completed.report = report.written;
   }
   for (const std::string& failure : report.failures) printError(failure);
   if (report.stopped) return run.interrupted();
   // The last line names the page, once it is in place.
-  if (report.pageWritten) {
+  if (report.pageWritten && run.used.reportBytes == nullptr) {
     printLine("Report: " + std::string(kReportFolder) + kReportPage);
   }
   // A stop after the last file still ends the run as a stop.

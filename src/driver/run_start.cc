@@ -9,6 +9,7 @@
 
 #include "base/console.h"
 #include "distributions/phase_seed.h"
+#include "check/given_check.h"
 #include "check/input_check.h"
 #include "cost/run_footprint.h"
 #include "config/settings.h"
@@ -41,7 +42,14 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
                     std::optional<std::uint64_t>& runSeed,
                     const std::stop_token& stop) {
   RunSettings settings;
-  const SettingsReadResult read = readSettings("Settings.txt", settings);
+  // Settings handed over in memory are read as a complete Settings.txt.
+  SettingsReadResult read;
+  if (options.given) {
+    settings = options.given->settings;
+    read.fileFound = true;
+  } else {
+    read = readSettings("Settings.txt", settings);
+  }
   if (!read.fileFound) {
     // No line end: the first line end of the mode loop closes this line.
     printText("No Settings.txt file found. Using defaults");
@@ -72,7 +80,8 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   for (const std::string& line : unusedOptionLines(settings)) printError(line);
   if (stop.stop_requested()) return RunStart::kStopped;
   // The run as every stage reads it, from here on.
-  config = RunConfig(settings, options.report, options.memoryBudget);
+  config = RunConfig(settings, options.report, options.memoryBudget,
+                       options.summaries);
   if (const std::optional<PointDesign>& design = config.design()) {
     printLine(std::string(pointKindRow(design->points).name) + " points: " +
               std::to_string(design->replicates) + " independent sets of " +
@@ -87,8 +96,11 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   }
 
   // Only the folders up to the last present one are read file by file; the
-  // missing rest is one line, however large MaxMatrix is.
-  const SystemFolders folders = findSystemFolders(settings.MaxMatrix);
+  // missing rest is one line, however large MaxMatrix is. Inputs handed
+  // over in memory have no folders.
+  const SystemFolders folders = options.given
+                                    ? SystemFolders{settings.MaxMatrix, {}}
+                                    : findSystemFolders(settings.MaxMatrix);
   // A sampling run draws its seed before the check, which draws the
   // phases' samples from it where their bands might collapse.
   if (drawsSamples(config.points())) {
@@ -96,11 +108,14 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   }
   // --check times its phases on the first system's first mode, which a run
   // eliminates in its calibration (and keeps) when the check keeps none.
-  RunInputsCheck inputs = checkRunInputs(
-      config, folders.present, stop,
-      options.checkOnly ? FirstElimination::kAlwaysKept
-                        : FirstElimination::kKeptWithTheOthers,
-      runSeed);
+  const FirstElimination first = options.checkOnly
+                                     ? FirstElimination::kAlwaysKept
+                                     : FirstElimination::kKeptWithTheOthers;
+  RunInputsCheck inputs =
+      options.given
+          ? checkGivenInputs(config, std::move(options.given->systems), stop,
+                             first, runSeed)
+          : checkRunInputs(config, folders.present, stop, first, runSeed);
   if (stop.stop_requested()) return RunStart::kStopped;
   for (const std::string& warning : inputs.warnings) printError(warning);
   // A MaxMatrix far beyond the folders present would otherwise list millions

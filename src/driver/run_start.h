@@ -1,5 +1,6 @@
 // The start of a run, before its result store is created: reads
-// Settings.txt (saying when there is none or it ended early), applies the
+// Settings.txt (saying when there is none or it ended early), or takes the
+// settings and inputs handed over in memory (RunOptions::given), applies the
 // command line's overrides (threads, points, --digits, counting), checks
 // the settings and every input of the run (numeric_check.h, band_check.h),
 // draws a sampling run's seed, and refuses settings whose footprint the

@@ -156,7 +156,6 @@ SystemOutcome runSystem(const RunConfig& config, int i,
                         ProgressDisplay* display, const std::stop_token& stop,
                         SystemInputs* checked, ResultStore& store,
                         std::optional<LinearSystem>* eliminated) {
-  const RunSettings& settings = config.settings();
   std::ostringstream label;
   label << "Matrix" << i << " under pivoting mode " << mode.index << " ("
         << mode.plainName << "): ";
@@ -201,9 +200,9 @@ SystemOutcome runSystem(const RunConfig& config, int i,
       return SystemOutcome::kFailed;
     }
     // Rank 0 alone writes; the other processes keep the result only.
-    const Status written =
-        options.group == nullptr || options.group->isRoot()
-            ? writeSummaryFile(result, stop) : Status();
+    const bool writes = config.writesSummaries() &&
+                        (options.group == nullptr || options.group->isRoot());
+    const Status written = writes ? writeSummaryFile(result, stop) : Status();
     if (!written.ok()) {
       // A file a stop cut short is no failure.
       if (stop.stop_requested()) return SystemOutcome::kStopped;

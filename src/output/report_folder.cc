@@ -5,8 +5,10 @@
 #include <exception>
 #include <ios>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/output_buffer.h"
@@ -37,15 +39,44 @@ struct FileEnd {
   std::string thrown;
 };
 
+// Where the report goes: files in a folder, each written under a temporary
+// name and renamed into place, or bytes in memory. Both threads of the
+// report write through one target.
+class ReportTarget {
+ public:
+  explicit ReportTarget(ReportBytes* memory = nullptr) : memory_(memory) {}
+
+  Status makeFolder(const std::string& folder) const {
+    return memory_ == nullptr ? makeOutputFolder(folder) : Status();
+  }
+  // A file kept in memory is kept whole or not at all.
+  Status write(const std::string& target,
+               const std::function<void(std::ostream&)>& write,
+               const std::stop_token& stop) const {
+    if (memory_ == nullptr) return writeOutputFile(target, write, stop);
+    TextOutput text(stop);
+    write(text.stream());
+    if (!text.stream()) return Status::error("cannot be written");
+    std::string bytes = text.take();
+    const std::lock_guard<std::mutex> lock(mutex_);
+    (*memory_)[target] = std::move(bytes);
+    return Status();
+  }
+
+ private:
+  ReportBytes* memory_;
+  mutable std::mutex mutex_;
+};
+
 // A writer that throws (a library's failure) fails its own file alone: the
 // stream is failed, so the temporary is removed, not committed.
-FileEnd writeOneFile(const std::string& target,
+FileEnd writeOneFile(const ReportTarget& into, const std::string& target,
                      const std::function<void(std::ostream&)>& write,
                      const std::stop_token& stop) {
   FileEnd end;
   if (stop.stop_requested()) return end;
   end.tried = true;
-  end.written = writeOutputFile(
+  end.written = into.write(
       target,
       [&](std::ostream& out) {
         try {
@@ -98,9 +129,9 @@ constexpr EstimatedFile kReportPages[] = {
 void writeOwnPages(const RunInfo& run, const ResultStore& store,
                    const PageForm& index, const std::string& folder,
                    const std::stop_token& stop, ReportWritten& outcome,
-                   const WriteFile& report) {
+                   const WriteFile& report, const ReportTarget& into) {
   const std::string pages = folder + kSystemPagesFolder;
-  if (const Status made = makeOutputFolder(pages); !made.ok()) {
+  if (const Status made = into.makeFolder(pages); !made.ok()) {
     outcome.failures.push_back(pages + ": " + made.message());
     return;
   }
@@ -121,7 +152,7 @@ void writeOwnPages(const RunInfo& run, const ResultStore& store,
     const Status written =
         stop.stop_requested()
             ? Status()
-            : writeOutputFile(
+            : into.write(
                   name, [&](std::ostream& out) { writeOwnPage(json, out, stop); },
                   stop);
     if (stop.stop_requested()) {
@@ -147,11 +178,14 @@ std::span<const ReportFile> reportFiles() { return kReportFiles; }
 
 std::span<const EstimatedFile> reportPages() { return kReportPages; }
 
-ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
-                          const std::string& folder,
-                          const std::stop_token& stop) {
+namespace {
+
+ReportWritten writeReportTo(const RunInfo& run, const ResultStore& store,
+                            const std::string& folder,
+                            const std::stop_token& stop,
+                            const ReportTarget& into) {
   ReportWritten outcome;
-  if (const Status made = makeOutputFolder(folder); !made.ok()) {
+  if (const Status made = into.makeFolder(folder); !made.ok()) {
     outcome.failures.push_back(folder + ": " + made.message());
     return outcome;
   }
@@ -172,7 +206,7 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
   const WriteFile report = [&](const std::string& target,
                                const std::function<void(std::ostream&)>& write) {
     if (outcome.stopped) return false;
-    return record(target, writeOneFile(target, write, stop));
+    return record(target, writeOneFile(into, target, write, stop));
   };
   // The files are independent: this thread and, on a machine of more than
   // one core, one more take them up in the table's order, each the next
@@ -184,7 +218,7 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
   const auto writeFiles = [&] {
     for (std::size_t k = next++; k < files.size(); k = next++) {
       ends[k] = writeOneFile(
-          folder + std::string(files[k].name),
+          into, folder + std::string(files[k].name),
           [&](std::ostream& out) { files[k].write(run, store, out); }, stop);
     }
   };
@@ -209,7 +243,7 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
   if (outcome.stopped) return outcome;
   const PageForm form = choosePageForm(store);
   if (form.listsSystems()) {
-    writeOwnPages(run, store, form, folder, stop, outcome, report);
+    writeOwnPages(run, store, form, folder, stop, outcome, report, into);
     if (outcome.stopped) return outcome;
   }
   TextOutput document(stop);
@@ -223,6 +257,20 @@ ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
     writeHtmlReport(json, out, stop);
   });
   return outcome;
+}
+
+}  // namespace
+
+ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
+                          const std::string& folder,
+                          const std::stop_token& stop) {
+  return writeReportTo(run, store, folder, stop, ReportTarget());
+}
+
+ReportWritten writeReportBytes(const RunInfo& run, const ResultStore& store,
+                               ReportBytes& bytes,
+                               const std::stop_token& stop) {
+  return writeReportTo(run, store, "", stop, ReportTarget(&bytes));
 }
 
 }  // namespace linprob

@@ -17,6 +17,7 @@
 #ifndef LINPROB_OUTPUT_REPORT_FOLDER_H_
 #define LINPROB_OUTPUT_REPORT_FOLDER_H_
 
+#include <map>
 #include <ostream>
 #include <span>
 #include <stop_token>
@@ -76,6 +77,17 @@ std::span<const EstimatedFile> reportPages();
 ReportWritten writeReport(const RunInfo& run, const ResultStore& store,
                           const std::string& folder = kReportFolder,
                           const std::stop_token& stop = {});
+
+// A report kept in memory instead of a folder (a run from Python): each
+// file's bytes by its path in the folder, "results.json",
+// "systems/system-3.html".
+using ReportBytes = std::map<std::string, std::string>;
+
+// The same files as writeReport, into `bytes`; failures are named by those
+// paths, and a file a stop or its writer cut short is left out.
+ReportWritten writeReportBytes(const RunInfo& run, const ResultStore& store,
+                               ReportBytes& bytes,
+                               const std::stop_token& stop = {});
 
 }  // namespace linprob
 

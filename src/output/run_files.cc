@@ -8,9 +8,11 @@ namespace linprob {
 
 std::vector<FileEstimate> estimateRunFiles(const RunShape& shape) {
   std::vector<FileEstimate> files;
-  files.push_back({"Matrix*/RESULTS_*.txt", summaryFilesBytes(shape)});
-  files.push_back({std::string(shape.exportFolder) + "Results_X*.csv",
-                   csvExportBytes(shape)});
+  if (shape.summaries == SummaryWriting::kWritten) {
+    files.push_back({"Matrix*/RESULTS_*.txt", summaryFilesBytes(shape)});
+    files.push_back({std::string(shape.exportFolder) + "Results_X*.csv",
+                     csvExportBytes(shape)});
+  }
   if (shape.report == ReportWriting::kSkipped) return files;
   const std::string folder = kReportFolder;
   for (const ReportFile& file : reportFiles()) {

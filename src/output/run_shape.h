@@ -21,6 +21,9 @@ namespace linprob {
 
 // Whether the run writes Report/ (--no-report skips it).
 enum class ReportWriting { kWritten, kSkipped };
+// Whether it writes the summary files and the CSV export (a run from
+// Python skips them).
+enum class SummaryWriting { kWritten, kSkipped };
 
 // Whether the systems' certified references (the exact values, the
 // inverse, the variance shares and the continuous truth) are computed: for
@@ -44,6 +47,7 @@ struct RunShape {
   // A sampling run's --digits.
   std::optional<int> digits;
   ReportWriting report = ReportWriting::kWritten;
+  SummaryWriting summaries = SummaryWriting::kWritten;
   CertifiedValues certified = CertifiedValues::kComputed;
   CoverageIntervals coverage = CoverageIntervals::kComputed;
   // Where the CSV export goes ("Export/" ...).

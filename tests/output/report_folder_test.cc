@@ -37,7 +37,9 @@ TEST(ReportFolderTest, EveryFileHasItsWriterAndBothEstimates) {
   shape.unknowns = 10;
   shape.bands = 11;
   for (const ReportFile& file : reportFiles()) {
-    if (file.name == "results.nc") EXPECT_GT(file.memory(shape), 0.0);
+    if (file.name == "results.nc") {
+      EXPECT_GT(file.memory(shape), 0.0);
+    }
   }
 }
 
@@ -69,6 +71,34 @@ TEST(ReportFolderTest, SystemsLeftOutOfTheIndexGetPagesOfTheirOwn) {
   for (const auto& entry : fs::directory_iterator(dir.path("Report/systems"))) {
     EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
   }
+}
+
+// A report kept in memory holds the folder's files byte for byte, by the
+// same paths.
+TEST(ReportFolderTest, AReportInMemoryHoldsTheFilesOfTheFolder) {
+  testing::TempDir dir;
+  const ResultStore store = testing::manySystems(30, 2, 10, spread);
+  const ReportWritten written = writeReport(RunInfo{}, store, dir.prefix() + "Report/");
+  ReportBytes bytes;
+  const ReportWritten kept = writeReportBytes(RunInfo{}, store, bytes);
+  EXPECT_TRUE(kept.failures.empty());
+  EXPECT_TRUE(kept.pageWritten);
+  EXPECT_EQ(kept.written, written.written);
+  std::size_t files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(dir.path("Report"))) {
+    if (!entry.is_regular_file()) continue;
+    ++files;
+    const std::string name = fs::relative(entry.path(), dir.path("Report")).string();
+    ASSERT_EQ(bytes.count(name), 1u) << name;
+    EXPECT_TRUE(bytes[name] == testing::readFile(entry.path())) << name;
+  }
+  EXPECT_EQ(bytes.size(), files);
+  // A stop keeps no file cut short.
+  std::stop_source stop;
+  stop.request_stop();
+  ReportBytes none;
+  EXPECT_TRUE(writeReportBytes(RunInfo{}, store, none, stop.get_token()).stopped);
+  EXPECT_TRUE(none.empty());
 }
 
 TEST(ReportFolderTest, PagesThatCannotBeWrittenAreNamedOnceAndCounted) {

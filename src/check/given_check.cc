@@ -1,0 +1,127 @@
+#include "check/given_check.h"
+
+#include <cmath>
+#include <cstddef>
+#include <string>
+#include <utility>
+
+#include "base/number_file.h"
+#include "check/numeric_check.h"
+#include "config/mode_eliminations.h"
+#include "distributions/parameter_files.h"
+#include "linear/system_files.h"
+
+namespace linprob {
+namespace {
+
+// Whether `numbers` are the `count` finite numbers a file would hold; the
+// problem otherwise, in the words of a file's reader.
+std::optional<std::string> countProblem(const std::vector<double>& numbers,
+                                        std::size_t count) {
+  if (numbers.size() != count) {
+    return "holds " + std::to_string(numbers.size()) + " numbers, not " +
+           std::to_string(count);
+  }
+  for (std::size_t k = 0; k < numbers.size(); ++k) {
+    if (!std::isfinite(numbers[k])) {
+      return "number " + std::to_string(k) + " is not finite (" +
+             std::to_string(numbers[k]) + ")";
+    }
+  }
+  return std::nullopt;
+}
+
+// The interval's pairs as the numbers of IntRHS.txt: lower, upper, ...
+std::vector<double> intervalNumbers(const std::vector<ValueBounds>& pairs) {
+  std::vector<double> numbers;
+  numbers.reserve(2 * pairs.size());
+  for (const ValueBounds& pair : pairs) {
+    numbers.push_back(pair.lower);
+    numbers.push_back(pair.upper);
+  }
+  return numbers;
+}
+
+// One system's numbers checked as its files' would be: `inputs.read`
+// marks those found sound.
+void checkNumbers(ReadInputs& inputs, InputCheck& check) {
+  const std::size_t n = inputs.files.n;
+  const auto take = [&](const char* file, const std::vector<double>& numbers,
+                        std::size_t count, SystemFile which) {
+    if (const auto problem = countProblem(numbers, count)) {
+      check.errors.push_back(inputs.folder + file + ": " + *problem);
+      return false;
+    }
+    inputs.mark(which);
+    return true;
+  };
+  take(kMatrixFile, inputs.files.matrix, n * n, SystemFile::kMatrix);
+  take(kRealRhsFile, inputs.files.rhs, n, SystemFile::kRealRhs);
+  const std::vector<double> bounds = intervalNumbers(inputs.files.intervalRhs);
+  if (take(kIntervalRhsFile, bounds, 2 * n, SystemFile::kIntervalRhs)) {
+    if (const Status pairs = checkIntervalPairs(bounds); !pairs.ok()) {
+      check.errors.push_back(inputs.folder + kIntervalRhsFile + ": " +
+                             pairs.message());
+      inputs.read.reset(static_cast<std::size_t>(SystemFile::kIntervalRhs));
+    }
+  }
+  for (const ParameterKindInfo& kind : kParameterKinds) {
+    const std::vector<double>& numbers = inputs.files.parametersOf(kind.kind);
+    const SystemFile file = parameterSystemFile(kind.kind);
+    if (!take(kind.file, numbers, parameterCount(kind.kind, inputs.files.n),
+              file)) {
+      continue;
+    }
+    const std::vector<std::string> problems =
+        checkParameters(numbers, inputs.files.n, kind.kind);
+    for (const std::string& p : problems) {
+      check.errors.push_back(inputs.folder + kind.file + ": " + p);
+    }
+    if (!problems.empty()) inputs.read.reset(static_cast<std::size_t>(file));
+  }
+}
+
+}  // namespace
+
+RunInputsCheck checkGivenInputs(const RunConfig& config,
+                                std::vector<SystemNumbers>&& given,
+                                const std::stop_token& stop,
+                                FirstElimination first,
+                                std::optional<std::uint64_t> runSeed) {
+  RunInputsCheck check;
+  const int count = config.settings().MaxMatrix;
+  if (given.size() != static_cast<std::size_t>(count)) {
+    check.errors.push_back("the run is given " + std::to_string(given.size()) +
+                           " systems, not MaxMatrix " + std::to_string(count));
+    return check;
+  }
+  const bool keep =
+      keptEliminationBytes(config.settings().Dimensions, count) > 0;
+  for (int i = 0; i < count && !stop.stop_requested(); ++i) {
+    ReadInputs inputs;
+    inputs.folder = systemFolder(i);
+    static_cast<SystemNumbers&>(inputs.files) =
+        std::move(given[static_cast<std::size_t>(i)]);
+    inputs.files.system = i;
+    inputs.files.n = config.settings().Dimensions;
+    checkNumbers(inputs, check);
+    // As the files' check: the first system's first mode kept for --check
+    // when the others are not.
+    const bool firstAlone =
+        !keep && i == 0 && first == FirstElimination::kAlwaysKept;
+    NumericFigures figures;
+    inputs.files.conditionEstimate = checkNumerics(
+        inputs, config, check, stop,
+        keep || firstAlone ? &inputs.eliminated : nullptr,
+        firstAlone ? KeptModes::kFirst : KeptModes::kEvery, &figures, runSeed);
+    if (stop.stop_requested()) break;
+    if (inputs.read.all()) {
+      check.systems.push_back(std::move(inputs.files));
+      check.eliminated.push_back(std::move(inputs.eliminated));
+      check.figures.push_back(figures);
+    }
+  }
+  return check;
+}
+
+}  // namespace linprob
