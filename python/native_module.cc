@@ -7,13 +7,19 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <limits>
+#include <memory>
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "base/program_version.h"
 #include "check/check_messages.h"
 #include "check/numeric_check.h"
+#include "config/given_inputs.h"
 #include "config/run_config.h"
+#include "config/settings.h"
 #include "distributions/family.h"
 #include "distributions/parameter_files.h"
 #include "distributions/point_kinds.h"
@@ -46,6 +52,69 @@ std::vector<std::string> checkMatrix(
     linprob::checkNumerics(read, linprob::RunConfig(settings), check);
   }
   return check.errors;
+}
+
+// An array's numbers in C order: the one copy the run keeps (an array of
+// float64 in C order is read where it lies).
+std::vector<double> numbersOf(const py::handle& value, const char* what) {
+  using Array = py::array_t<double, py::array::c_style | py::array::forcecast>;
+  const Array array = Array::ensure(value);
+  if (!array) {
+    throw py::value_error(std::string("run_given: ") + what +
+                          " is not an array of numbers");
+  }
+  return std::vector<double>(array.data(), array.data() + array.size());
+}
+
+// The settings of a run from {option name: value}, the names of
+// Settings.txt; an option left out keeps its default.
+linprob::RunSettings settingsOf(const py::dict& values) {
+  linprob::RunSettings settings;
+  for (const auto& [key, value] : values) {
+    const std::string name = py::cast<std::string>(key);
+    const linprob::SettingRule* rule = nullptr;
+    for (const linprob::SettingRule& row : linprob::kSettings) {
+      if (name == row.name) rule = &row;
+    }
+    if (rule == nullptr) throw py::value_error("run_given: no option " + name);
+    const auto number = py::cast<long long>(value);
+    std::visit(
+        [&](auto member) {
+          using Field = std::remove_reference_t<decltype(settings.*member)>;
+          if (number < static_cast<long long>(std::numeric_limits<Field>::min()) ||
+              number > static_cast<long long>(std::numeric_limits<Field>::max())) {
+            throw py::value_error("Settings.txt: " + name + " " +
+                                  std::to_string(number) + " is out of range");
+          }
+          settings.*member = static_cast<Field>(number);
+        },
+        rule->field);
+  }
+  return settings;
+}
+
+// A system's numbers from (matrix, rhs, interval, [parameters of each
+// kind, in the order of the parameter files]).
+linprob::SystemNumbers systemOf(const py::tuple& parts) {
+  if (parts.size() != 4) {
+    throw py::value_error("run_given: a system is (matrix, rhs, interval, parameters)");
+  }
+  linprob::SystemNumbers numbers;
+  numbers.matrix = numbersOf(parts[0], "a matrix");
+  numbers.rhs = numbersOf(parts[1], "a right-hand side");
+  const std::vector<double> bounds = numbersOf(parts[2], "an interval");
+  numbers.intervalRhs.reserve(bounds.size() / 2);
+  for (std::size_t j = 0; j + 1 < bounds.size(); j += 2) {
+    numbers.intervalRhs.push_back(linprob::ValueBounds{bounds[j], bounds[j + 1]});
+  }
+  const auto parameters = py::cast<py::sequence>(parts[3]);
+  if (parameters.size() != linprob::kParameterKindCount) {
+    throw py::value_error("run_given: one array per parameter file is needed");
+  }
+  for (std::size_t k = 0; k < linprob::kParameterKindCount; ++k) {
+    numbers.parameters[k] = numbersOf(parameters[k], "a parameter array");
+  }
+  return numbers;
 }
 
 }  // namespace
@@ -114,6 +183,35 @@ PYBIND11_MODULE(_native, module) {
              "problems as the program words them for Matrix0/Matice.txt\n"
              "(a matrix singular or too ill-conditioned under some pivoting\n"
              "mode, an elimination that overflows); empty when it passes.");
+  module.def(
+      "run_given",
+      [](const std::vector<std::string>& arguments, const py::dict& settings,
+         const py::list& systems) {
+        auto given = std::make_shared<linprob::GivenInputs>();
+        given->settings = settingsOf(settings);
+        for (const auto& system : systems) {
+          given->systems.push_back(systemOf(py::cast<py::tuple>(system)));
+        }
+        linprob::ReportBytes report;
+        const linprob::NativeRunEnd end =
+            linprob::runArguments(arguments, std::move(given), &report);
+        if (end.pythonInterrupted) throw py::error_already_set();
+        py::dict files;
+        for (auto& [name, bytes] : report) {
+          files[py::str(name)] = py::bytes(bytes);
+          std::string().swap(bytes);  // each file held twice at most
+        }
+        return py::make_tuple(end.exitStatus, py::bytes(end.errors), files);
+      },
+      py::arg("arguments"), py::arg("settings"), py::arg("systems"),
+      "As run_arguments, with the settings ({option of Settings.txt: value})\n"
+      "and the systems ([(matrix, rhs, interval, [parameters per parameter\n"
+      "file])]) handed over instead of read from a working folder, and the\n"
+      "report kept in memory: returns (exit status, standard error's bytes,\n"
+      "{path in Report/: bytes}). Nothing is read from or written to a\n"
+      "folder; each array is copied once, into the run.");
+  module.def("systems_done", &linprob::systemsDone,
+             "The systems under a pivoting mode the current run has done.");
   module.def(
       "run_arguments",
       [](const std::vector<std::string>& arguments) {

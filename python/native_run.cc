@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <iostream>
@@ -23,6 +24,9 @@ namespace {
 
 // One run at a time in the process.
 std::mutex runMutex;
+
+// The systems under a mode done by the run going on.
+std::atomic<int> doneCount{0};
 
 // How often the waiting thread looks for Python's signals.
 constexpr auto kSignalPoll = std::chrono::milliseconds(100);
@@ -93,7 +97,11 @@ bool waitForRun(std::future<int>& run) {
 
 }  // namespace
 
-NativeRunEnd runArguments(const std::vector<std::string>& arguments) {
+int systemsDone() { return doneCount.load(); }
+
+NativeRunEnd runArguments(const std::vector<std::string>& arguments,
+                          std::shared_ptr<GivenInputs> given,
+                          ReportBytes* report) {
   NativeRunEnd end;
   const CommandLine line = parseArguments(arguments, false);
   if (!line.run) {
@@ -102,12 +110,19 @@ NativeRunEnd runArguments(const std::vector<std::string>& arguments) {
     return end;
   }
   RunOptions options = *line.run;
+  if (given) {
+    options.given = std::move(given);
+    options.summaries = SummaryChoice::kSkipped;
+    options.reportBytes = report;
+  }
   std::unique_lock<std::mutex> lock(runMutex, std::defer_lock);
   {
     PyThreadState* state = PyEval_SaveThread();
     lock.lock();
     PyEval_RestoreThread(state);
   }
+  doneCount = 0;
+  options.systemsDone = &doneCount;
   std::stringbuf errors;
   {
     KeptDirectory directory;

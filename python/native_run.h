@@ -18,8 +18,12 @@
 #ifndef LINPROB_PYTHON_NATIVE_RUN_H_
 #define LINPROB_PYTHON_NATIVE_RUN_H_
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "config/given_inputs.h"
+#include "output/report_folder.h"
 
 namespace linprob {
 
@@ -35,7 +39,15 @@ struct NativeRunEnd {
 // Parses `arguments` (without the program's name) as the command line does
 // and runs them. Call with the GIL held; it is released while the run goes
 // on. Returns with a Python error set only when pythonInterrupted.
-NativeRunEnd runArguments(const std::vector<std::string>& arguments);
+// With `given`, the run takes its settings and inputs from there instead of
+// its working folder and writes its report alone (no summary files, no CSV
+// export), into `report`: nothing is read from or written to a folder.
+NativeRunEnd runArguments(const std::vector<std::string>& arguments,
+                          std::shared_ptr<GivenInputs> given = nullptr,
+                          ReportBytes* report = nullptr);
+
+// The systems under a mode the run going on (or the last one) has done.
+int systemsDone();
 
 }  // namespace linprob
 

@@ -4,8 +4,6 @@ from __future__ import annotations
 
 import contextlib
 import os
-import shutil
-import tempfile
 import warnings
 from typing import Callable, Iterable, Optional, Sequence, Union
 
@@ -14,7 +12,7 @@ from ._errors import InputError, RunError
 from ._progress import ProgressBar, wanted
 from ._result import Result, _read_folder
 from ._system import System
-from ._workdir import argument_message, write_workdir
+from ._workdir import argument_message, given_systems
 
 # The points of analyze(): enumeration, and the kinds --points takes.
 POINTS = ("enumeration", *_native.sampling_points())
@@ -24,10 +22,11 @@ MODES = {"none": "NoPivot", "row": "RowPivot", "column": "ColPivot",
 _SIGINT_STATUS = 130
 
 
-def _arguments(workdir: str, threads: Optional[int], seed: Optional[int],
+def _arguments(workdir: Optional[str], threads: Optional[int], seed: Optional[int],
                points: Optional[str], digits: Optional[int],
                report: bool) -> list[str]:
-    """The command line of a run of `workdir` with these options."""
+    """The command line of a run of `workdir` (None: of inputs handed over)
+    with these options."""
     arguments = ["--quiet", "--no-progress"]
     if threads is not None:
         arguments += ["--threads", str(int(threads))]
@@ -39,17 +38,22 @@ def _arguments(workdir: str, threads: Optional[int], seed: Optional[int],
         arguments += ["--digits", str(int(digits))]
     if not report:
         arguments.append("--no-report")
-    return arguments + ["--", workdir]
+    return arguments + (["--", workdir] if workdir is not None else [])
 
 
-def _run_folder(workdir: str, arguments: list[str], total: int,
+def _run_folder(start: Callable[[], tuple], total: int,
                 progress: Optional[bool],
-                tell: Callable[[str], str] = lambda line: line) -> None:
-    """Runs the program on `workdir`; raises what its exit status means.
-    `tell` words the program's lines for the caller."""
-    bar = ProgressBar(workdir, total) if wanted(progress) else contextlib.nullcontext()
+                tell: Callable[[str], str] = lambda line: line) -> tuple:
+    """Runs the program through `start` (a call of _native's returning the
+    exit status, standard error's bytes and whatever else); raises what its
+    exit status means, else returns the rest. `tell` words the program's
+    lines for the caller."""
+    bar = ProgressBar(total) if wanted(progress) else contextlib.nullcontext()
     with bar:
-        status, errors = _native.run_arguments(arguments)
+        try:
+            status, errors, *rest = start()
+        except ValueError as error:  # a value the run's settings cannot hold
+            raise InputError(tell(str(error))) from None
     lines = [tell(line) for line in errors.decode("utf-8", "replace").splitlines()]
     if status == _SIGINT_STATUS:
         raise KeyboardInterrupt("; ".join(lines))
@@ -59,6 +63,7 @@ def _run_folder(workdir: str, arguments: list[str], total: int,
         raise RunError(f"the run ended with status {status}:\n" + "\n".join(lines))
     for line in lines:
         warnings.warn(line, RuntimeWarning, stacklevel=3)
+    return tuple(rest)
 
 
 def run(workdir: Union[str, os.PathLike], *, threads: Optional[int] = None,
@@ -80,8 +85,8 @@ def run(workdir: Union[str, os.PathLike], *, threads: Optional[int] = None,
     """
     workdir = os.path.abspath(os.fspath(workdir))
     total = 4 * len([name for name in os.listdir(workdir) if name.startswith("Matrix")])
-    _run_folder(workdir, _arguments(workdir, threads, seed, points, digits, True),
-                total, progress)
+    arguments = _arguments(workdir, threads, seed, points, digits, True)
+    _run_folder(lambda: _native.run_arguments(arguments), total, progress)
     return Result(_read_folder(os.path.join(workdir, "Report")))
 
 
@@ -115,12 +120,16 @@ def analyze(systems: Union[System, Sequence[System]], *, points: str = "enumerat
     seed: --seed (sampling); threads: solver threads (0: one per hardware
     thread); progress: as run().
 
-    How: the systems are written into a private temporary working directory,
-    the program's own run is made on it in this process (the GIL released),
-    its Report/ is read back and the directory removed; the numbers are
-    therefore the command line's, bit for bit. Every mode is computed; those
-    not asked for, and the families a System has no parameters for, are
-    left out of the tables. Errors and interruption as in run().
+    How: the program's own run is made in this process (the GIL released)
+    on the systems' arrays, each copied once into the run (no text, no
+    working directory): the run keeps the files of its Report/ in memory
+    (no summary files, no CSV export), and the Result reads them there. The
+    numbers are therefore the command line's, bit for bit.
+    Every mode is computed; those not asked for, and the families a System
+    has no parameters for, are left out of the tables. Errors and
+    interruption as in run(); a message names the argument at fault
+    ('systems[1].normal: pair 0 has a negative variance (-1)', 'cells 0:
+    ...').
     """
     if isinstance(systems, System):
         systems = [systems]
@@ -144,15 +153,11 @@ def analyze(systems: Union[System, Sequence[System]], *, points: str = "enumerat
     }
     kept = [(index, family) for index, system in enumerate(systems)
             for family in system.families()]
-    folder = tempfile.mkdtemp(prefix="linprob-analyze-")
-    try:
-        write_workdir(folder, systems, settings)
-        arguments = _arguments(folder, threads, seed,
-                               None if points == "enumeration" else points, digits, True)
-        _run_folder(folder, arguments, 4 * len(systems), progress, argument_message)
-        files = _read_folder(os.path.join(folder, "Report"))
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
+    given = given_systems(systems)
+    arguments = _arguments(None, threads, seed,
+                           None if points == "enumeration" else points, digits, True)
+    (files,) = _run_folder(lambda: _native.run_given(arguments, settings, given),
+                           4 * len(systems), progress, argument_message)
     every = (len(kept) == len(_native.families()) * len(systems)
              and len(labels) == len(MODES))
     return Result(files, None if every else kept, None if every else labels)

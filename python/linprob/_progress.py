@@ -1,9 +1,8 @@
-"""The progress bar of a run: its summary files counted as they appear."""
+"""The progress bar of a run: its systems under each mode counted as they
+are done."""
 
 from __future__ import annotations
 
-import glob
-import os
 import sys
 import threading
 from typing import Any, Optional
@@ -24,27 +23,26 @@ def wanted(progress: Optional[bool]) -> bool:
 
 
 class ProgressBar:
-    """A tqdm bar over the systems × modes of a run in `folder`, moved by a
-    watcher thread that counts the summary files written (each system and
-    mode ends with one). Use as a context manager: the thread is joined
-    on leaving."""
+    """A tqdm bar over the systems × modes of a run, moved by a watcher
+    thread that asks the run how many it has done. Use as a context
+    manager: the thread is joined on leaving."""
 
-    def __init__(self, folder: str, total: int) -> None:
-        self._folder = folder
+    def __init__(self, total: int) -> None:
         self._total = total
         self._done = threading.Event()
         self._thread: Optional[threading.Thread] = None
         self._bar: Any = None
 
-    def _count(self) -> int:
-        """The summary files present."""
-        return len(glob.glob(os.path.join(self._folder, "Matrix*", "RESULTS_??.txt")))
+    @staticmethod
+    def _count() -> int:
+        """The systems under a mode the run has done."""
+        from . import _native
+        return int(_native.systems_done())
 
     def _watch(self) -> None:
         """Moves the bar until told to stop."""
-        start = self._count()
         while not self._done.wait(0.2):
-            self._bar.n = min(self._total, max(0, self._count() - start))
+            self._bar.n = min(self._total, self._count())
             self._bar.refresh()
 
     def __enter__(self) -> "ProgressBar":

@@ -60,6 +60,9 @@ def test_float64_arrays_are_kept_without_a_copy():
 @pytest.mark.parametrize("arguments, message", [
     (dict(points="grid"), "points: 'grid' is not one of"),
     (dict(modes=["row", "diagonal"]), "modes: 'diagonal' is not one of"),
+    (dict(cells=0), "cells 0: at least one cell per entry is needed"),
+    (dict(points="random", samples=0), "samples 0: at least one sample is needed"),
+    (dict(cells=10**12), "cells 1000000000000 is out of range"),
 ])
 def test_bad_options_are_refused(arguments, message):
     with pytest.raises(linprob.InputError, match=message):
@@ -101,3 +104,28 @@ def test_singular_matrix_is_refused_at_once_by_the_program_check(tmp_path):
 def test_version():
     assert linprob.__version__ == linprob._native.version()
     assert linprob.__version__.count(".") == 2
+
+
+def test_the_run_checks_what_it_is_handed_as_it_checks_files(tmp_path):
+    # analyze() hands the arrays over in memory: the run checks them itself
+    # and names the file that would have held them. It reads and writes no
+    # folder (here the one it runs in): its report comes back as bytes.
+    from linprob import _native
+    status, errors, files = _native.run_given(
+        ["--quiet", "--", str(tmp_path)], {"Dimensions": 2, "MaxMatrix": 1},
+        [(np.eye(2), np.array([1.0, np.nan]), np.array([[0.0, 1.0], [0.0, 1.0]]),
+          [np.ones(4), np.array([0.0, 1.0, 2.0])])])
+    assert status == 1
+    assert errors.decode().splitlines() == [
+        "Matrix0/RealRHS.txt: number 1 is not finite (nan)",
+        "Matrix0/UniformRHS.txt: holds 3 numbers, not 4"]
+    assert files == {}
+    status, errors, files = _native.run_given(
+        ["--quiet", "--", str(tmp_path)], {"Dimensions": 2, "MaxMatrix": 1,
+                                           "IntegrationPrecision": 3},
+        [(np.eye(2), np.ones(2), np.array([[0.0, 1.0], [0.0, 1.0]]),
+          [np.ones(4), np.array([0.0, 1.0, 0.0, 1.0])])])
+    assert (status, errors) == (0, b"")
+    assert {"results.json", "bands.csv", "results.nc", "index.html"} <= set(files)
+    assert list(tmp_path.iterdir()) == []
+    assert _native.systems_done() == 4
