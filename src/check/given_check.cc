@@ -113,7 +113,7 @@ RunInputsCheck checkGivenInputs(const RunConfig& config,
     inputs.files.conditionEstimate = checkNumerics(
         inputs, config, check, stop,
         keep || firstAlone ? &inputs.eliminated : nullptr,
-        firstAlone ? KeptModes::kFirst : KeptModes::kEvery, &figures, runSeed);
+        firstAlone ? KeptEliminations::kFirst : KeptEliminations::kEvery, &figures, runSeed);
     if (stop.stop_requested()) break;
     if (inputs.read.all()) {
       check.systems.push_back(std::move(inputs.files));

@@ -110,7 +110,7 @@ std::string missingRange(long long first, long long last) {
 // Returns what was read, or nothing once `stop` is requested.
 std::optional<ReadInputs> checkSystem(int index, const RunConfig& config,
                                       InputCheck& check, bool keepEliminations,
-                                      KeptModes modes,
+                                      KeptEliminations modes,
                                       NumericFigures& figures,
                                       std::optional<std::uint64_t> runSeed,
                                       const std::stop_token& stop) {
@@ -287,7 +287,7 @@ RunInputsCheck checkRunInputs(const RunConfig& config, int systemCount,
     NumericFigures figures;
     std::optional<ReadInputs> read = checkSystem(
         i, config, check, keep || firstAlone,
-        firstAlone ? KeptModes::kFirst : KeptModes::kEvery, figures, runSeed,
+        firstAlone ? KeptEliminations::kFirst : KeptEliminations::kEvery, figures, runSeed,
         stop);
     if (read && read->read.all()) {
       check.systems.push_back(std::move(read->files));

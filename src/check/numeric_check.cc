@@ -165,7 +165,7 @@ ModeFindings checkMode(const ModeInputs& inputs,
 // the first exception one of them threw is thrown here.
 std::vector<ModeFindings> findingsOfEveryMode(
     const ModeInputs& inputs, const std::vector<FamilyInputs>& families,
-    bool keep, KeptModes modes, const std::stop_token& stop) {
+    bool keep, KeptEliminations modes, const std::stop_token& stop) {
   std::vector<ModeFindings> findings(kPivotModes.size());
   std::atomic<std::size_t> next{0};
   const std::size_t threads =
@@ -176,7 +176,7 @@ std::vector<ModeFindings> findingsOfEveryMode(
     group.start([&](const std::stop_token&) {
       for (std::size_t m = next++; m < kPivotModes.size(); m = next++) {
         findings[m] = checkMode(inputs, families, kPivotModes[m],
-                                keep && (modes == KeptModes::kEvery || m == 0),
+                                keep && (modes == KeptEliminations::kEvery || m == 0),
                                 stop);
       }
     });
@@ -192,7 +192,7 @@ std::optional<double> checkNumerics(const ReadInputs& read,
                                     const RunConfig& config,
                                     InputCheck& check,
                                     const std::stop_token& stop,
-                                    ModeEliminations* kept, KeptModes modes,
+                                    ModeEliminations* kept, KeptEliminations modes,
                                     NumericFigures* figures,
                                     std::optional<std::uint64_t> runSeed) {
   if (!read.has(SystemFile::kMatrix)) return std::nullopt;

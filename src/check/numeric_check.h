@@ -127,7 +127,7 @@ struct ReadInputs {
 std::optional<double> checkNumerics(
     const ReadInputs& inputs, const RunConfig& config, InputCheck& check,
     const std::stop_token& stop = {}, ModeEliminations* kept = nullptr,
-    KeptModes modes = KeptModes::kEvery, NumericFigures* figures = nullptr,
+    KeptEliminations modes = KeptEliminations::kEvery, NumericFigures* figures = nullptr,
     std::optional<std::uint64_t> runSeed = std::nullopt);
 
 // The warning line of an ill-conditioned system, "Matrix0/Matice.txt:

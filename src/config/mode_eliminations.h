@@ -21,7 +21,7 @@ using ModeEliminations =
 
 // Which eliminations the start-of-run check keeps of a system: every mode's, or the
 // first mode's alone (what --check's calibration times its phases on).
-enum class KeptModes { kEvery, kFirst };
+enum class KeptEliminations { kEvery, kFirst };
 
 // What the check keeps of its eliminations at most, all systems together.
 inline constexpr double kKeptEliminationBytes = 256.0 * 1024 * 1024;

@@ -17,7 +17,7 @@
 #include "output/report_folder.h"
 #include "distributions/point_kinds.h"
 #include "solve/counting_plan.h"
-#include "solve/kept_blocks.h"
+#include "solve/first_pass_blocks.h"
 
 namespace linprob {
 

@@ -153,7 +153,7 @@ double keptBytes(const RunConfig& config, const Counts& c) {
   }
   const double blocks = std::ceil(c.jobs / static_cast<double>(kBlockJobs));
   const double bytes =
-      blocks * static_cast<double>(keptBlockBytes(settings.Dimensions));
+      blocks * static_cast<double>(firstPassBlockBytes(settings.Dimensions));
   return bytes <= static_cast<double>(config.memoryBudget()) ? bytes : 0.0;
 }
 

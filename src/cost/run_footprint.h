@@ -38,7 +38,7 @@
 #include "config/settings.h"
 #include "output/run_files.h"
 #include "output/run_shape.h"
-#include "solve/kept_blocks.h"
+#include "solve/first_pass_blocks.h"
 
 namespace linprob {
 

@@ -12,7 +12,7 @@
 #include "distributions/job_chunk.h"
 #include "distributions/point_kinds.h"
 #include "linear/pivot_mode.h"
-#include "solve/kept_blocks.h"
+#include "solve/first_pass_blocks.h"
 
 namespace linprob {
 namespace {
@@ -230,7 +230,7 @@ std::string memoryBudgetLine(const RunPlan& plan, std::uint64_t budget) {
   // where its points are not a multiple of kBlockJobs; sample counts are
   // below 2^31, so the product stays far below 2^64.
   const std::uint64_t bytes =
-      plan.unitsPerPhase * keptBlockBytes(plan.unknowns);
+      plan.unitsPerPhase * firstPassBlockBytes(plan.unknowns);
   if (bytes <= budget) {
     return line + "; a phase keeps its " + mib(bytes) +
            " of solved values for its second pass";

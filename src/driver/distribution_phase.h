@@ -25,7 +25,7 @@
 #include "linear/pivot_mode.h"
 #include "results/phase_result.h"
 #include "results/system_reference.h"
-#include "solve/kept_blocks.h"
+#include "solve/first_pass_blocks.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {

@@ -46,7 +46,7 @@ class ColumnArray {
 // Runs `fill(row)` on a row that keeps its cells in `cells` and checks that
 // it gave `columns` of them (std::logic_error naming the first column).
 template <typename Fill>
-const std::vector<CsvCell>& keptCells(std::vector<CsvCell>& cells,
+const std::vector<CsvCell>& filledCells(std::vector<CsvCell>& cells,
                                       CsvColumns columns, Fill fill) {
   cells.clear();
   CsvRow row(columns.size(), cells);

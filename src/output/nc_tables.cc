@@ -181,7 +181,7 @@ void NcTables::gather() {
         std::size_t c = 0;
         for (const SolutionMeasure& measure : solutionMeasures()) {
           if (measure.field.empty() || measure.columns.empty()) continue;
-          keptCells(cells, measure.columns,
+          filledCells(cells, measure.columns,
                     [&](CsvRow& row) { measure.cells(row, view); });
           for (const CsvCell& cell : cells) {
             solutionColumns_[c++].set((s * kModes + m) * n + u, cell);
@@ -197,7 +197,7 @@ void NcTables::gather() {
           std::size_t c = 0;
           for (const PhaseMeasure& measure : phaseMeasures()) {
             if (measure.columns.empty()) continue;
-            keptCells(cells, measure.columns,
+            filledCells(cells, measure.columns,
                       [&](CsvRow& row) { measure.cells(row, *p); });
             for (const CsvCell& cell : cells) phaseColumns_[c++].set(t, cell);
           }
@@ -207,12 +207,12 @@ void NcTables::gather() {
           std::size_t b = 0;
           for (const PhaseMeasure& measure : phaseMeasures()) {
             if (measure.bandCells == nullptr) continue;
-            keptCells(cells, measure.bandColumns,
+            filledCells(cells, measure.bandColumns,
                       [&](CsvRow& row) { measure.bandCells(row, *p, 0); });
             for (std::size_t k = 0; k < cells.size(); ++k) {
               lowerTails_[b + k].set(t, cells[k]);
             }
-            keptCells(cells, measure.bandColumns, [&](CsvRow& row) {
+            filledCells(cells, measure.bandColumns, [&](CsvRow& row) {
               measure.bandCells(row, *p, bands + 1);
             });
             for (std::size_t k = 0; k < cells.size(); ++k) {
@@ -323,7 +323,7 @@ void NcTables::putPhase(NetcdfDataset& nc, int system, int mode,
       std::size_t b = 0;
       for (const PhaseMeasure& measure : phaseMeasures()) {
         if (measure.bandCells == nullptr) continue;
-        keptCells(cells, measure.bandColumns,
+        filledCells(cells, measure.bandColumns,
                   [&](CsvRow& row) { measure.bandCells(row, *p, k); });
         for (const CsvCell& cell : cells) {
           bands[b++][u * width + k - 1] = cellNumber(cell);

@@ -59,7 +59,7 @@ ChunkShare shareFor(const SolveOptions& options) {
 // keeping.
 Extremes findExtremes(const JobSource& source, const BlockReplay& replay,
                       const ExtremeSearch* search, const SolveOptions& options,
-                      JobProgress& progress, KeptBlocks& kept) {
+                      JobProgress& progress, FirstPassBlocks& kept) {
   const unsigned n = source.size();
   const int threadCount = std::max(options.solverThreads, 1);
   std::vector<Extremes> perThread(static_cast<std::size_t>(threadCount),
@@ -131,7 +131,7 @@ void solverThread(ChunkQueue& queue, const JobSource& source,
                   const BlockReplay& replay, const CountLayout& layout,
                   const std::stop_token& stop, JobProgress& progress,
                   CountResults& results, std::size_t thread,
-                  KeptBlocks& kept, const HalvesCounter* halves,
+                  FirstPassBlocks& kept, const HalvesCounter* halves,
                   bool grouped, const std::optional<double>& wholeWeight,
                   bool sharedBatches) {
   printJobLine("Solver Thread Started!");
@@ -211,7 +211,7 @@ std::optional<double> wholeCountWeight(const JobSource& source) {
 // Pass 2: the pipeline of producers and solver threads.
 CountResults countJobs(const JobSource& source, const BlockReplay& replay,
                        const CountLayout& layout, const SolveOptions& options,
-                       JobProgress& progress, KeptBlocks& kept,
+                       JobProgress& progress, FirstPassBlocks& kept,
                        const HalvesCounter* halves, BatchSums* batches) {
   const int threadCount = options.solverThreads;
   CountResults results;
@@ -296,7 +296,7 @@ std::optional<Extremes> phaseExtremes(const JobSource& source,
       search ? search->candidates() : source.jobCount();
   if (replays > mostReplays) return std::nullopt;
   JobProgress progress(nullptr);
-  KeptBlocks kept;
+  FirstPassBlocks kept;
   SolveOptions alone = options;
   alone.group = nullptr;
   Extremes extremes = findExtremes(source, BlockReplay(system),
@@ -345,14 +345,14 @@ PhaseCounts countPhase(const JobSource& source, const LinearSystem& system,
   progress.start(jobCount, replays);
 
   const BlockReplay replay(system);
-  KeptBlocks kept;
+  FirstPassBlocks kept;
   if (!search && jobCount > 0) {
     const std::size_t chunks = source.chunkPlan().chunks;
     std::vector<std::uint64_t> blocksPerChunk(chunks);
     for (std::size_t c = 0; c < chunks; ++c) {
       blocksPerChunk[c] = source.chunkBlocks(c);
     }
-    kept = KeptBlocks(blocksPerChunk, shareFor(options), n,
+    kept = FirstPassBlocks(blocksPerChunk, shareFor(options), n,
                       options.memoryBudget);
   }
   PhaseBands bands(n);
@@ -377,7 +377,7 @@ PhaseCounts countPhase(const JobSource& source, const LinearSystem& system,
   const std::optional<HalvesCounter> halves =
       halvesFor(source, system, layout, bands, options);
   // Counted by halves: the blocks kept from pass 1 are not needed.
-  if (halves) kept = KeptBlocks();
+  if (halves) kept = FirstPassBlocks();
   std::optional<BatchSums> batches;
   const std::size_t batchCount = source.batchCount();
   if (batchCount >= 2 && jobCount > 0) {

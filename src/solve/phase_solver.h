@@ -11,7 +11,7 @@
 // that search does not apply, from every job.
 //
 // Where pass 1 replays every job and the blocks fit options.memoryBudget,
-// it keeps them (KeptBlocks), and pass 2 counts those instead of filling
+// it keeps them (FirstPassBlocks), and pass 2 counts those instead of filling
 // and replaying the jobs again: the same values, so the same bits. The
 // replay itself runs on a compiled schedule (ReplaySchedule, the tiled
 // replay) from kTiledReplayFrom unknowns on, step by step below.
@@ -69,7 +69,7 @@
 #include "distributions/job_source.h"
 #include "linear/linear_system.h"
 #include "solve/band_table.h"
-#include "solve/kept_blocks.h"
+#include "solve/first_pass_blocks.h"
 #include "solve/counting_plan.h"
 #include "solve/extremes.h"
 #include "solve/job_progress.h"

@@ -1,5 +1,5 @@
 // Pass 2 of a phase whose solved blocks were kept from pass 1
-// (kept_blocks.h), counted a group of positions at a time instead of a
+// (first_pass_blocks.h), counted a group of positions at a time instead of a
 // whole chunk at a time.
 //
 // A chunk's count of one position depends on that position's values only
@@ -31,7 +31,7 @@
 #include "solve/batch_parts.h"
 #include "solve/batch_sums.h"
 #include "solve/chunk_exchange.h"
-#include "solve/kept_blocks.h"
+#include "solve/first_pass_blocks.h"
 #include "solve/sample_counter.h"
 
 namespace linprob {
@@ -88,7 +88,7 @@ void countChunk(const JobSource& source, std::size_t c, SampleCounter& counter,
 struct GroupedCount {
   const JobSource& source;
   const CountLayout& layout;
-  KeptBlocks& kept;
+  FirstPassBlocks& kept;
   ChunkShare share;  // the chunks kept
   int threadCount = 1;
   // Set when the phase counts whole jobs of this weight (sample_counter.h).

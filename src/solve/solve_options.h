@@ -13,7 +13,7 @@
 #include "base/process_group.h"
 #include "solve/counting_plan.h"
 #include "solve/job_progress.h"
-#include "solve/kept_blocks.h"
+#include "solve/first_pass_blocks.h"
 
 namespace linprob {
 
@@ -38,7 +38,7 @@ struct SolveOptions {
   // The processes that share the phase; nullptr: this process alone.
   ProcessGroup* group = nullptr;
   // The bytes of solved blocks the phase may keep from pass 1 for pass 2
-  // (see KeptBlocks); 0: pass 2 always fills and replays its jobs again.
+  // (see FirstPassBlocks); 0: pass 2 always fills and replays its jobs again.
   std::uint64_t memoryBudget = kDefaultMemoryBudget;
   // Enumeration: count by replaying every job or by halves (counting_plan.h).
   // Counting by halves gives the same Min, Max, borders and band of every

@@ -115,7 +115,7 @@ TEST(RunFootprintTest, CountsTheBlocksAPhaseKeepsWithinItsBudget) {
   sampling.ExactDistributions = false;
   sampling.SampleCount = 10000;
   // 10 blocks of 501 x 1024 values.
-  const double kept = 10.0 * static_cast<double>(keptBlockBytes(500));
+  const double kept = 10.0 * static_cast<double>(firstPassBlockBytes(500));
   const double streamed =
       estimateFootprint(RunConfig(sampling, ReportChoice::kSkipped, 0))
           .memoryBytes;

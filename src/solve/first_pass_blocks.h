@@ -1,4 +1,4 @@
-// KeptBlocks: the solved blocks of a phase's first pass, kept so that the
+// FirstPassBlocks: the solved blocks of a phase's first pass, kept so that the
 // second pass counts them instead of producing and replaying its jobs again.
 //
 // A phase keeps its blocks when those of the chunks this process owns fit
@@ -17,8 +17,8 @@
 // rather than once per phase; the pool holds at most what one phase kept
 // (within its budget) and is emptied when a phase of another size keeps
 // blocks. Its mutex, a leaf, is taken once per block kept or released.
-#ifndef LINPROB_SOLVE_KEPT_BLOCKS_H_
-#define LINPROB_SOLVE_KEPT_BLOCKS_H_
+#ifndef LINPROB_SOLVE_FIRST_PASS_BLOCKS_H_
+#define LINPROB_SOLVE_FIRST_PASS_BLOCKS_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -34,15 +34,15 @@ namespace linprob {
 inline constexpr std::uint64_t kDefaultMemoryBudget = std::uint64_t{512} << 20;
 
 // The memory one kept block of n unknowns takes: its values and weights.
-std::uint64_t keptBlockBytes(unsigned n);
+std::uint64_t firstPassBlockBytes(unsigned n);
 
-class KeptBlocks {
+class FirstPassBlocks {
  public:
   // Keeps nothing: the phase replays its jobs in both passes.
-  KeptBlocks() = default;
+  FirstPassBlocks() = default;
   // blocksPerChunk[c]: the blocks of chunk c. Keeps the chunks `share` owns
   // when their blocks take at most `budget` bytes.
-  KeptBlocks(const std::vector<std::uint64_t>& blocksPerChunk,
+  FirstPassBlocks(const std::vector<std::uint64_t>& blocksPerChunk,
              const ChunkShare& share, unsigned n, std::uint64_t budget);
 
   bool keeping() const { return keeping_; }
@@ -65,4 +65,4 @@ class KeptBlocks {
 
 }  // namespace linprob
 
-#endif  // LINPROB_SOLVE_KEPT_BLOCKS_H_
+#endif  // LINPROB_SOLVE_FIRST_PASS_BLOCKS_H_

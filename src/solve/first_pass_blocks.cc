@@ -1,4 +1,4 @@
-#include "solve/kept_blocks.h"
+#include "solve/first_pass_blocks.h"
 
 #include <optional>
 #include <utility>
@@ -24,16 +24,16 @@ JobBlock takeBlock(unsigned n) {
 
 }  // namespace
 
-std::uint64_t keptBlockBytes(unsigned n) {
+std::uint64_t firstPassBlockBytes(unsigned n) {
   return (std::uint64_t{n} + 1) * kBlockJobs * sizeof(double) +
          sizeof(JobBlock);
 }
 
-KeptBlocks::KeptBlocks(const std::vector<std::uint64_t>& blocksPerChunk,
+FirstPassBlocks::FirstPassBlocks(const std::vector<std::uint64_t>& blocksPerChunk,
                        const ChunkShare& share, unsigned n,
                        std::uint64_t budget)
     : n_(n) {
-  const std::uint64_t perBlock = keptBlockBytes(n);
+  const std::uint64_t perBlock = firstPassBlockBytes(n);
   std::uint64_t bytes = 0;
   for (std::size_t c = share.first(); c < blocksPerChunk.size();
        c += share.step()) {
@@ -50,12 +50,12 @@ KeptBlocks::KeptBlocks(const std::vector<std::uint64_t>& blocksPerChunk,
   }
 }
 
-void KeptBlocks::keep(std::size_t chunk, std::uint64_t k, JobBlock& block) {
+void FirstPassBlocks::keep(std::size_t chunk, std::uint64_t k, JobBlock& block) {
   chunks_[chunk][static_cast<std::size_t>(k)] = std::move(block);
   block = takeBlock(n_);
 }
 
-void KeptBlocks::release(std::size_t chunk) {
+void FirstPassBlocks::release(std::size_t chunk) {
   std::vector<JobBlock> released;
   released.swap(chunks_[chunk]);
   for (JobBlock& block : released) pool().give(std::move(block));
