@@ -23,6 +23,7 @@
 #include "distributions/family.h"
 #include "distributions/parameter_files.h"
 #include "distributions/point_kinds.h"
+#include "linear/pivot_mode.h"
 #include "native_run.h"
 
 namespace py = pybind11;
@@ -94,10 +95,11 @@ linprob::RunSettings settingsOf(const py::dict& values) {
 }
 
 // A system's numbers from (matrix, rhs, interval, [parameters of each
-// kind, in the order of the parameter files]).
+// kind, in the order of the parameter files], [names of its families]).
 linprob::SystemNumbers systemOf(const py::tuple& parts) {
-  if (parts.size() != 4) {
-    throw py::value_error("run_given: a system is (matrix, rhs, interval, parameters)");
+  if (parts.size() != 5) {
+    throw py::value_error(
+        "run_given: a system is (matrix, rhs, interval, parameters, families)");
   }
   linprob::SystemNumbers numbers;
   numbers.matrix = numbersOf(parts[0], "a matrix");
@@ -114,7 +116,38 @@ linprob::SystemNumbers systemOf(const py::tuple& parts) {
   for (std::size_t k = 0; k < linprob::kParameterKindCount; ++k) {
     numbers.parameters[k] = numbersOf(parameters[k], "a parameter array");
   }
+  numbers.families.reset();
+  for (const auto& name : py::cast<py::sequence>(parts[4])) {
+    const std::string wanted = py::cast<std::string>(name);
+    bool found = false;
+    for (const linprob::FamilyInfo& family : linprob::kFamilies) {
+      if (wanted != family.name) continue;
+      numbers.families.set(static_cast<std::size_t>(family.family));
+      found = true;
+    }
+    if (!found) throw py::value_error("run_given: no family " + wanted);
+  }
+  if (numbers.families.none()) {
+    throw py::value_error("run_given: a system needs a family to analyse");
+  }
   return numbers;
+}
+
+// The modes of a run from their labels ("NoPivot", ...).
+linprob::ModeSet modesOf(const py::sequence& labels) {
+  linprob::ModeSet modes;
+  for (const auto& label : labels) {
+    const std::string wanted = py::cast<std::string>(label);
+    bool found = false;
+    for (const linprob::PivotMode& mode : linprob::kPivotModes) {
+      if (wanted != mode.label) continue;
+      modes.set(static_cast<std::size_t>(mode.index));
+      found = true;
+    }
+    if (!found) throw py::value_error("run_given: no mode " + wanted);
+  }
+  if (modes.none()) throw py::value_error("run_given: a run needs a mode");
+  return modes;
 }
 
 }  // namespace
@@ -186,9 +219,10 @@ PYBIND11_MODULE(_native, module) {
   module.def(
       "run_given",
       [](const std::vector<std::string>& arguments, const py::dict& settings,
-         const py::list& systems) {
+         const py::list& systems, const py::sequence& modes) {
         auto given = std::make_shared<linprob::GivenInputs>();
         given->settings = settingsOf(settings);
+        given->modes = modesOf(modes);
         for (const auto& system : systems) {
           given->systems.push_back(systemOf(py::cast<py::tuple>(system)));
         }
@@ -204,9 +238,12 @@ PYBIND11_MODULE(_native, module) {
         return py::make_tuple(end.exitStatus, py::bytes(end.errors), files);
       },
       py::arg("arguments"), py::arg("settings"), py::arg("systems"),
-      "As run_arguments, with the settings ({option of Settings.txt: value})\n"
-      "and the systems ([(matrix, rhs, interval, [parameters per parameter\n"
-      "file])]) handed over instead of read from a working folder, and the\n"
+      py::arg("modes"),
+      "As run_arguments, with the settings ({option of Settings.txt: value}),\n"
+      "the systems ([(matrix, rhs, interval, [parameters per parameter\n"
+      "file], [families analysed])]) and the modes analysed (their labels,\n"
+      "'NoPivot' ...) handed over instead of read from a working folder; the\n"
+      "modes and families left out are not computed. The\n"
       "report kept in memory: returns (exit status, standard error's bytes,\n"
       "{path in Report/: bytes}). Nothing is read from or written to a\n"
       "folder; each array is copied once, into the run.");

@@ -12,6 +12,7 @@ from ._errors import InputError, RunError
 from ._progress import ProgressBar, wanted
 from ._result import Result, _read_folder
 from ._system import System
+from ._system import PARAMETER_ARGUMENTS
 from ._workdir import argument_message, given_systems
 
 # The points of analyze(): enumeration, and the kinds --points takes.
@@ -116,7 +117,7 @@ def analyze(systems: Union[System, Sequence[System]], *, points: str = "enumerat
     points: 'enumeration' (every combination of `cells` cells per entry,
     IntegrationPrecision), or 'random', 'sobol', 'lhs' (`samples` samples,
     SampleCount); bands: HistogramPrecision; modes: 'all' or some of
-    'none', 'row', 'column', 'both' (the rows kept); digits: --digits;
+    'none', 'row', 'column', 'both' (the modes analysed); digits: --digits;
     seed: --seed (sampling); threads: solver threads (0: one per hardware
     thread); progress: as run().
 
@@ -125,8 +126,9 @@ def analyze(systems: Union[System, Sequence[System]], *, points: str = "enumerat
     working directory): the run keeps the files of its Report/ in memory
     (no summary files, no CSV export), and the Result reads them there. The
     numbers are therefore the command line's, bit for bit.
-    Every mode is computed; those not asked for, and the families a System
-    has no parameters for, are left out of the tables. Errors and
+    The modes not asked for, and the families a System has no parameters
+    for, are not computed (nor are their references), and the Result has
+    no rows for them; a System needs at least one family. Errors and
     interruption as in run(); a message names the argument at fault
     ('systems[1].normal: pair 0 has a negative variance (-1)', 'cells 0:
     ...').
@@ -151,13 +153,14 @@ def analyze(systems: Union[System, Sequence[System]], *, points: str = "enumerat
         "MaxMatrix": len(systems), "ExactDistributions": int(points == "enumeration"),
         "SampleCount": int(samples),
     }
-    kept = [(index, family) for index, system in enumerate(systems)
-            for family in system.families()]
+    for index, system in enumerate(systems):
+        if not system.families():
+            raise InputError(f"systems[{index}]: no family to analyse: give "
+                             + " or ".join(sorted(set(PARAMETER_ARGUMENTS.values()))))
     given = given_systems(systems)
     arguments = _arguments(None, threads, seed,
                            None if points == "enumeration" else points, digits, True)
-    (files,) = _run_folder(lambda: _native.run_given(arguments, settings, given),
-                           4 * len(systems), progress, argument_message)
-    every = (len(kept) == len(_native.families()) * len(systems)
-             and len(labels) == len(MODES))
-    return Result(files, None if every else kept, None if every else labels)
+    (files,) = _run_folder(
+        lambda: _native.run_given(arguments, settings, given, labels),
+        len(labels) * len(systems), progress, argument_message)
+    return Result(files)

@@ -6,7 +6,7 @@ import io
 import json
 import os
 import tempfile
-from typing import Any, Iterable, Optional
+from typing import Any, Optional
 
 import pandas as pd
 
@@ -38,17 +38,11 @@ class Result:
     round-trip text), so each value equals the file's bit for bit.
     """
 
-    def __init__(self, files: dict[str, bytes],
-                 kept: Optional[Iterable[tuple[int, str]]] = None,
-                 modes: Optional[Iterable[str]] = None) -> None:
-        """`files`: the Report/ folder's files by relative path. `kept`: the
-        (system, family) pairs whose rows are kept, `modes` the modes kept;
-        None keeps every one."""
+    def __init__(self, files: dict[str, bytes]) -> None:
+        """`files`: the Report/ folder's files by relative path."""
         if "results.json" not in files:
             raise FileNotFoundError("no results.json in the report")
         self._files = files
-        self._kept = None if kept is None else set(kept)
-        self._modes = None if modes is None else set(modes)
         self._document: dict[str, Any] = json.loads(files["results.json"])
         self.bands: pd.DataFrame = self._table("bands.csv")
         """One row per band and tail of every solved unknown (bands.csv)."""
@@ -58,17 +52,10 @@ class Result:
         """One row per system, family, unknown and entry (sensitivity.csv)."""
 
     def _table(self, name: str) -> pd.DataFrame:
-        """A table of the report, read exactly, less the rows not kept."""
-        frame = pd.read_csv(io.BytesIO(self._files[name]),
-                            float_precision="round_trip",
-                            dtype={"band": str} if name == "bands.csv" else None)
-        keep = pd.Series(True, index=frame.index)
-        if self._kept is not None:
-            pairs = list(zip(frame["system"], frame["family"]))
-            keep &= pd.Series([pair in self._kept for pair in pairs], index=frame.index)
-        if self._modes is not None and "mode" in frame:
-            keep &= frame["mode"].isin(self._modes)
-        return frame[keep].reset_index(drop=True) if not keep.all() else frame
+        """A table of the report, read exactly."""
+        return pd.read_csv(io.BytesIO(self._files[name]),
+                           float_precision="round_trip",
+                           dtype={"band": str} if name == "bands.csv" else None)
 
     @property
     def document(self) -> dict[str, Any]:

@@ -32,10 +32,11 @@ _SETTING_NAME = re.compile(r"Settings\.txt: (" + "|".join(SETTING_ARGUMENTS) + "
 
 def given_systems(systems: Sequence[System]) -> list[tuple]:
     """Each System as the run takes it: (matrix, rhs, interval, [the
-    parameters of each parameter file, in the program's order]), the arrays
-    themselves, which the run copies once. A family a system does not run is
-    given stand-in parameters (the interval's), whose results the caller
-    leaves out."""
+    parameters of each parameter file, in the program's order], [the
+    families it is analysed under]), the arrays themselves, which the run
+    copies once. A parameter file no family of the system reads holds
+    stand-in parameters (the interval's), which the start check checks
+    and nothing else reads."""
     given = []
     for system in systems:
         parameters = []
@@ -47,7 +48,8 @@ def given_systems(systems: Sequence[System]) -> list[tuple]:
                 low, high = system.interval[:, 0], system.interval[:, 1]
                 array = np.asarray(_native.stand_in(name, low, high))
             parameters.append(array)
-        given.append((system.matrix, system.rhs, system.interval, parameters))
+        given.append((system.matrix, system.rhs, system.interval, parameters,
+                      system.families()))
     return given
 
 

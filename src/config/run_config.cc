@@ -9,10 +9,12 @@ namespace linprob {
 RunConfig::RunConfig() : RunConfig(RunSettings{}) {}
 
 RunConfig::RunConfig(const RunSettings& settings, ReportChoice report,
-                     std::uint64_t memoryBudget, SummaryChoice summaries)
+                     std::uint64_t memoryBudget, SummaryChoice summaries,
+                     ModeSet modes)
     : settings_(settings),
       report_(report),
       summaries_(summaries),
+      modes_(modes),
       memoryBudget_(memoryBudget),
       points_(pointKindFor(settings)),
       phaseCount_(phaseCountFor(settings)),
@@ -20,6 +22,13 @@ RunConfig::RunConfig(const RunSettings& settings, ReportChoice report,
       phaseJobs_(phaseJobsFor(settings)),
       countingPlan_(countingPlanFor(settings)),
       solveOptions_(solveOptionsFor(settings)) {}
+
+const PivotMode& RunConfig::firstMode() const {
+  for (const PivotMode& mode : kPivotModes) {
+    if (runs(mode)) return mode;
+  }
+  return kPivotModes[0];
+}
 
 const char* RunConfig::exportFolder() const {
   return drawsSamples(points_) ? "ExportApprox/" : "Export/";

@@ -19,6 +19,7 @@
 #include "distributions/family.h"
 #include "distributions/job_source.h"
 #include "distributions/point_kinds.h"
+#include "linear/pivot_mode.h"
 #include "results/system_reference.h"
 #include "solve/counting_plan.h"
 #include "solve/solve_options.h"
@@ -32,11 +33,18 @@ class RunConfig {
   explicit RunConfig(const RunSettings& settings,
                      ReportChoice report = ReportChoice::kWritten,
                      std::uint64_t memoryBudget = kDefaultMemoryBudget,
-                     SummaryChoice summaries = SummaryChoice::kWritten);
+                     SummaryChoice summaries = SummaryChoice::kWritten,
+                     ModeSet modes = ModeSet().set());
 
   const RunSettings& settings() const { return settings_; }
   ReportChoice report() const { return report_; }
   bool writesReport() const { return report_ == ReportChoice::kWritten; }
+  // Whether the run analyses its systems under `mode` (every mode but in a
+  // run from Python that asks for fewer), and the first mode it does.
+  bool runs(const PivotMode& mode) const {
+    return modes_.test(static_cast<std::size_t>(mode.index));
+  }
+  const PivotMode& firstMode() const;
   // Whether each system's summary files and the CSV export are written.
   bool writesSummaries() const {
     return summaries_ == SummaryChoice::kWritten;
@@ -76,6 +84,7 @@ class RunConfig {
   RunSettings settings_;
   ReportChoice report_ = ReportChoice::kWritten;
   SummaryChoice summaries_ = SummaryChoice::kWritten;
+  ModeSet modes_ = ModeSet().set();
   std::uint64_t memoryBudget_ = kDefaultMemoryBudget;
   PointKind points_ = PointKind::kEnumeration;
   int phaseCount_ = 0;

@@ -24,6 +24,7 @@ void addCells(const RunConfig& config, SystemInputs& inputs) {
   // Only enumeration has cells; sampled points are not made here.
   if (inputs.n > kMaxCertifiedSize || drawsSamples(config.points())) return;
   for (const FamilyInfo& family : kFamilies) {
+    if (!inputs.runs(family.family)) continue;
     SourceRequest request = requestFor(
         config, family,
         entryParameters(family, inputs.parametersOf(family.parameterKind),
@@ -38,8 +39,9 @@ void addCells(const RunConfig& config, SystemInputs& inputs) {
 
 // The bytes: n, then each list as its count and its numbers (the matrix,
 // the plain and the interval right-hand side, each parameter file in the
-// order of kParameterKinds); last the check's condition estimate as a list
-// of none or one.
+// order of kParameterKinds); then the check's condition estimate as a list
+// of none or one; last the families it runs, as a count whose bits they
+// are.
 std::string toBytes(const SystemNumbers& numbers) {
   static_assert(sizeof(ValueBounds) == 2 * sizeof(double));
   BytePacker bytes;
@@ -53,6 +55,7 @@ std::string toBytes(const SystemNumbers& numbers) {
   }
   const std::optional<double>& estimate = numbers.conditionEstimate;
   bytes.putNumbers(estimate ? &*estimate : nullptr, estimate ? 1 : 0);
+  bytes.putCount(numbers.families.to_ulong());
   return std::move(bytes.bytes());
 }
 
@@ -72,6 +75,7 @@ SystemInputs systemInputsFromBytes(const std::string& bytes) {
   const std::vector<double> estimate = reader.numbers();
   if (estimate.size() > 1) throw std::runtime_error(kCutShort);
   if (!estimate.empty()) inputs.conditionEstimate = estimate.front();
+  inputs.families = std::bitset<kFamilyCount>(reader.count());
   reader.finish();
   return inputs;
 }

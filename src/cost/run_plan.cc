@@ -31,8 +31,8 @@ std::string namesOf(const Table& table, Name nameOf) {
 }  // namespace
 
 std::uint64_t RunPlan::phases() const {
-  return static_cast<std::uint64_t>(systems) * kPivotModes.size() *
-         kFamilies.size();
+  return static_cast<std::uint64_t>(systems) *
+         static_cast<std::uint64_t>(modes) * kFamilies.size();
 }
 
 std::optional<std::uint64_t> RunPlan::totalJobs() const {
@@ -49,13 +49,16 @@ double RunPlan::totalReplays() const {
 }
 
 std::uint64_t RunPlan::eliminations() const {
-  return static_cast<std::uint64_t>(systems) * kPivotModes.size();
+  return static_cast<std::uint64_t>(systems) *
+         static_cast<std::uint64_t>(modes);
 }
 
 RunPlan makeRunPlan(const RunConfig& config) {
   const RunSettings& settings = config.settings();
   RunPlan plan;
   plan.systems = settings.MaxMatrix > 0 ? settings.MaxMatrix : 0;
+  plan.modes = 0;
+  for (const PivotMode& mode : kPivotModes) plan.modes += config.runs(mode);
   plan.points = config.points();
   plan.unknowns = settings.Dimensions;
   plan.countPerPhase = config.phaseCount();

@@ -52,6 +52,9 @@ namespace linprob {
 
 struct RunPlan {
   int systems = 0;  // MaxMatrix, 0 when below 1
+  // The pivoting modes analysed: all four but in a run from Python that
+  // asks for fewer.
+  int modes = static_cast<int>(kPivotModes.size());
   PointKind points = PointKind::kEnumeration;  // pointKindFor the settings
   unsigned unknowns = 0;
   int countPerPhase = 0;           // cells per entry, or samples

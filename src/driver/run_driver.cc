@@ -155,7 +155,8 @@ std::optional<int> startRun(RunState& run, const RunOptions& options,
       return *status;
     }
     run.config = RunConfig(settings, options.report, options.memoryBudget,
-                       options.summaries);
+                       options.summaries,
+                       options.given ? options.given->modes : ModeSet().set());
   }
   // From the start on, a process that stops waits for no other: those that
   // do not stop are ended at the end (driver/run_ranks.h).
@@ -216,6 +217,7 @@ std::optional<int> runModes(RunState& run, RunRanks& ranks,
     run.systems.front() = SystemInputs{};
   }
   for (const PivotMode& mode : kPivotModes) {
+    if (!run.config.runs(mode)) continue;
     printLine("");
     printLine("Pivot mode change to:" + std::to_string(mode.rowPivot) + "," +
               std::to_string(mode.colPivot));

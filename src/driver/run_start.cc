@@ -81,7 +81,8 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   if (stop.stop_requested()) return RunStart::kStopped;
   // The run as every stage reads it, from here on.
   config = RunConfig(settings, options.report, options.memoryBudget,
-                       options.summaries);
+                       options.summaries,
+                       options.given ? options.given->modes : ModeSet().set());
   if (const std::optional<PointDesign>& design = config.design()) {
     printLine(std::string(pointKindRow(design->points).name) + " points: " +
               std::to_string(design->replicates) + " independent sets of " +

@@ -122,6 +122,7 @@ SystemResult analyseSystem(const RunConfig& config, int i,
                              mode,    options.seed, display,    stop,
                              result.plainReplay, options.group};
   for (const FamilyInfo& family : kFamilies) {
+    if (!reference.runs(family.family)) continue;
     // Measured at once: that releases the phase's fine histograms.
     PhaseResult phase = runDistributionPhase(family, context);
     measurePhase(phase, reference, stop,
@@ -163,7 +164,7 @@ SystemOutcome runSystem(const RunConfig& config, int i,
     // A system's inputs and references do not depend on the mode: the
     // first mode computes the references, the others reuse them.
     const SystemReference* kept = store.reference(i);
-    if (options.group != nullptr && mode.index == kPivotModes[0].index) {
+    if (options.group != nullptr && mode.index == config.firstMode().index) {
       // Rank 0 hands the inputs to the others, whether it has kept them
       // from the calibration or has them from the check.
       std::string bytes;
@@ -183,7 +184,7 @@ SystemOutcome runSystem(const RunConfig& config, int i,
     }
     // The verdict was decided with the references; it is told once, at
     // the system's first mode, by the process that prints.
-    if (mode.index == kPivotModes[0].index &&
+    if (mode.index == config.firstMode().index &&
         (options.group == nullptr || options.group->isRoot())) {
       if (const auto warning =
               conditionWarning(i, store.reference(i)->condition)) {

@@ -279,9 +279,13 @@ void writeSystem(const ResultStore& store, int system, const PageForm* page,
     out << '{';
     writeFields(modeHead(store, system, mode), out);
     out << ",\"families\":[";
+    bool firstFamily = true;
     for (std::size_t f = 0; f < kFamilies.size() && out; ++f) {
-      if (f > 0) out << ',';
-      writeJson(familyJson(store, system, mode, kFamilies[f], form), out);
+      const FamilyInfo& family = kFamilies[f];
+      if (!store.phaseRun(system, mode.index, family.family).stored) continue;
+      if (!firstFamily) out << ',';
+      firstFamily = false;
+      writeJson(familyJson(store, system, mode, family, form), out);
     }
     out << "]}";
   }

@@ -35,6 +35,7 @@ void forEachUnknown(const ResultStore& store, Visit visit) {
     for (const PivotMode& mode : kPivotModes) {
       if (!store.elimination(system, mode.index).stored) continue;
       for (const FamilyInfo& family : kFamilies) {
+        if (!store.phaseRun(system, mode.index, family.family).stored) continue;
         for (int v = 0; v < store.unknownCount(); ++v) {
           visit(system, mode, family, v);
         }

@@ -61,6 +61,7 @@ void ResultStore::add(const SystemResult& result) {
                     static_cast<std::size_t>(mode)) *
                        kFamilyCount +
                    static_cast<std::size_t>(phase.family)];
+    run.stored = true;
     run.solvedJobs = phase.solvedJobs();
     run.seed = phase.seed;
     run.digits = phase.digits;

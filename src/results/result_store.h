@@ -48,6 +48,9 @@ struct StoredSolution {
 };
 
 struct StoredPhase {
+  // False until the system's result under the mode is added with this
+  // family's phase (a system analysed under fewer families has none).
+  bool stored = false;
   std::uint64_t solvedJobs = 0;       // 0 until stored
   std::optional<std::uint64_t> seed;  // sampling only
   std::optional<DigitsStop> digits;   // sampling under --digits only

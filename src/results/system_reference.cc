@@ -172,8 +172,9 @@ void certifiedReferences(const SystemInputs& inputs, const FamilyTable& table,
   std::array<int, kFamilies.size()> cellSet{};
   std::array<const char*, kFamilies.size()> missing{};
   for (const FamilyInfo& info : table) {
-    FamilyEntries own = familyEntries(info, inputs);
     cellSet[static_cast<std::size_t>(info.family)] = -1;
+    if (!inputs.runs(info.family)) continue;
+    FamilyEntries own = familyEntries(info, inputs);
     if (own.missing != nullptr) {
       missing[static_cast<std::size_t>(info.family)] = own.missing;
       continue;
@@ -194,7 +195,7 @@ void certifiedReferences(const SystemInputs& inputs, const FamilyTable& table,
   std::size_t open = 0;
   for (const FamilyInfo& info : table) {
     const std::size_t f = static_cast<std::size_t>(info.family);
-    if (missing[f] != nullptr) continue;
+    if (missing[f] != nullptr || !inputs.runs(info.family)) continue;
     FamilyReference family;
     family.exactLinear = std::move(values->moments[set++]);
     if (cellSet[f] >= 0) {

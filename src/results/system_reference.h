@@ -39,6 +39,7 @@
 #define LINPROB_RESULTS_SYSTEM_REFERENCE_H_
 
 #include <array>
+#include <bitset>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -94,6 +95,14 @@ struct SystemNumbers {
   // The start-of-run check's estimate of κ∞, the largest of the four
   // pivoting modes' (check/numeric_check.h); none when not checked.
   std::optional<double> conditionEstimate;
+  // The families the system is analysed under, by Family: every one from
+  // the files; a run from Python leaves out those it was given no
+  // parameters for (they have neither phases nor references).
+  std::bitset<kFamilyCount> families = std::bitset<kFamilyCount>().set();
+
+  bool runs(Family family) const {
+    return families.test(static_cast<std::size_t>(family));
+  }
 
   // The numbers of one kind's file (a family's row names its kind).
   const std::vector<double>& parametersOf(ParameterKind kind) const {

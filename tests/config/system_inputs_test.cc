@@ -98,6 +98,20 @@ TEST(SystemInputsTest, ReadsTheFiveFilesOnceAndSharesTheirNumbers) {
   EXPECT_THROW((void)systemInputsFromBytes(toBytes(read).substr(1)),
                std::runtime_error);
 
+  // A system analysed under fewer families: they go with the numbers, and
+  // the others have neither cells nor references.
+  SystemInputs normalOnly = check.systems[0];
+  normalOnly.families.reset().set(static_cast<std::size_t>(Family::kNormal));
+  EXPECT_EQ(systemInputsFromBytes(toBytes(normalOnly)).families, normalOnly.families);
+  addCells(RunConfig(settings), normalOnly);
+  const SystemReference normalReference = makeSystemReference(normalOnly);
+  for (const FamilyInfo& family : kFamilies) {
+    const bool runs = family.family == Family::kNormal;
+    EXPECT_EQ(normalOnly.cells[static_cast<std::size_t>(family.family)].has_value(), runs);
+    EXPECT_EQ(normalReference.family(family.family) != nullptr, runs) << family.name;
+  }
+  EXPECT_TRUE(normalReference.reasons.moments.empty());
+
   // Rank 0 hands over what it checked or kept; every process gets the
   // same numbers and makes the same cells.
   for (const std::string& sent : {toBytes(check.systems[0]), toBytes(reference)}) {

@@ -93,15 +93,32 @@ def test_run_and_read_report_round_trip(example_copy, tmp_path, capfd):
     assert "HDF5-DIAG" not in capfd.readouterr().err
 
 
-def test_modes_and_missing_families_are_left_out(example_systems):
-    base = example_systems[0]
-    system = linprob.System(base.matrix, base.rhs, base.interval, normal=base.normal)
-    result = linprob.analyze(system, cells=4, modes=["none", "both"], progress=False)
+def test_modes_and_families_left_out_are_not_computed(example_systems):
+    base, other = example_systems[0], example_systems[1]
+    normal = linprob.System(base.matrix, base.rhs, base.interval, normal=base.normal)
+    uniform = linprob.System(other.matrix, other.rhs, other.interval, uniform=other.uniform)
+    result = linprob.analyze([normal, uniform], cells=4, modes=["none", "both"],
+                             progress=False)
     assert set(result.unknowns["mode"]) == {"NoPivot", "RowColPivot"}
-    assert set(result.bands["family"]) == {"Normal"}
-    assert set(result.sensitivity["family"]) == {"Normal"}
+    pairs = set(zip(result.bands["system"], result.bands["family"]))
+    assert pairs == {(0, "Normal"), (1, "Triangular"), (1, "Uniform")}
+    assert set(zip(result.sensitivity["system"], result.sensitivity["family"])) == pairs
+    # The report itself holds no more than was computed.
+    assert [[mode["mode"], [f["family"] for f in mode["families"]]]
+            for mode in result.document["systems"][0]["modes"]] == [
+        ["NoPivot", ["Normal"]], ["RowColPivot", ["Normal"]]]
     with pytest.raises(KeyError):
         result.histogram(0, "NoPivot", "Uniform", 0)
+    # What was computed is what the whole run computes, bit for bit.
+    whole = linprob.analyze([base, other], cells=4, progress=False)
+    for name in ("bands", "unknowns"):
+        part, full = getattr(result, name), getattr(whole, name)
+        keys = ["system", "mode", "family"]
+        kept = full.merge(part[keys].drop_duplicates(), on=keys)
+        pd.testing.assert_frame_equal(part.reset_index(drop=True),
+                                      kept.reset_index(drop=True), check_exact=True)
+    with pytest.raises(linprob.InputError, match=r"systems\[0\]: no family to analyse"):
+        linprob.analyze(linprob.System(base.matrix, base.rhs, base.interval))
 
 
 def test_invalid_run_folder_raises_input_error(tmp_path):

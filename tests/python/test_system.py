@@ -1,6 +1,8 @@
 """linprob.System and the arguments of analyze(): what is refused, and how
 the message names it."""
 
+import json
+
 import numpy as np
 import pytest
 
@@ -114,7 +116,7 @@ def test_the_run_checks_what_it_is_handed_as_it_checks_files(tmp_path):
     status, errors, files = _native.run_given(
         ["--quiet", "--", str(tmp_path)], {"Dimensions": 2, "MaxMatrix": 1},
         [(np.eye(2), np.array([1.0, np.nan]), np.array([[0.0, 1.0], [0.0, 1.0]]),
-          [np.ones(4), np.array([0.0, 1.0, 2.0])])])
+          [np.ones(4), np.array([0.0, 1.0, 2.0])], ["Normal"])], ["NoPivot"])
     assert status == 1
     assert errors.decode().splitlines() == [
         "Matrix0/RealRHS.txt: number 1 is not finite (nan)",
@@ -124,8 +126,12 @@ def test_the_run_checks_what_it_is_handed_as_it_checks_files(tmp_path):
         ["--quiet", "--", str(tmp_path)], {"Dimensions": 2, "MaxMatrix": 1,
                                            "IntegrationPrecision": 3},
         [(np.eye(2), np.ones(2), np.array([[0.0, 1.0], [0.0, 1.0]]),
-          [np.ones(4), np.array([0.0, 1.0, 0.0, 1.0])])])
+          [np.ones(4), np.array([0.0, 1.0, 0.0, 1.0])], ["Normal", "Uniform"])],
+        ["NoPivot", "RowColPivot"])
     assert (status, errors) == (0, b"")
     assert {"results.json", "bands.csv", "results.nc", "index.html"} <= set(files)
     assert list(tmp_path.iterdir()) == []
-    assert _native.systems_done() == 4
+    assert _native.systems_done() == 2
+    modes = json.loads(files["results.json"])["systems"][0]["modes"]
+    assert [(mode["mode"], [f["family"] for f in mode["families"]]) for mode in modes] == [
+        ("NoPivot", ["Normal", "Uniform"]), ("RowColPivot", ["Normal", "Uniform"])]
