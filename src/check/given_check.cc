@@ -92,7 +92,8 @@ RunInputsCheck checkGivenInputs(const RunConfig& config,
   const int count = config.settings().MaxMatrix;
   if (given.size() != static_cast<std::size_t>(count)) {
     check.errors.push_back("the run is given " + std::to_string(given.size()) +
-                           " systems, not MaxMatrix " + std::to_string(count));
+                           (given.size() == 1 ? " system" : " systems") +
+                           ", not MaxMatrix " + std::to_string(count));
     return check;
   }
   const bool keep =

@@ -16,6 +16,11 @@ std::string counted(int count, const std::string& what) {
 }  // namespace
 
 int reportInterrupted(int signal, const CompletedFiles& completed) {
+  if (!completed.inFolder) {
+    printError("Interrupted by " + StopSignals::name(signal) +
+               ": nothing was kept");
+    return stoppedExitCode(signal);
+  }
   std::string line = "Interrupted by " + StopSignals::name(signal) +
                      ": kept " +
                      counted(completed.summaries, "completed summary file");

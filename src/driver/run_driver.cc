@@ -127,6 +127,7 @@ struct RunState {
 std::optional<int> startRun(RunState& run, const RunOptions& options,
                             std::chrono::steady_clock::time_point start,
                             RunRanks& ranks) {
+  run.completed.inFolder = options.writesFolder();
   if (!options.checkOnly && options.writesFolder() && ranks.isRoot()) {
     if (const Status locked = run.lock.acquire(kLockFile); !locked.ok()) {
       printError(std::string(kLockFile) + ": " + locked.message());

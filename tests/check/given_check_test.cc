@@ -74,7 +74,7 @@ TEST(GivenCheckTest, RefusesACountOfSystemsOtherThanMaxMatrix) {
   const RunInputsCheck check =
       checkGivenInputs(twoSystemsOfTwoUnknowns(), std::move(given));
   EXPECT_EQ(check.errors, (std::vector<std::string>{
-                              "the run is given 1 systems, not MaxMatrix 2"}));
+                              "the run is given 1 system, not MaxMatrix 2"}));
 }
 
 }  // namespace
