@@ -182,6 +182,19 @@ PYBIND11_MODULE(_native, module) {
       },
       "The parameter files of a system, in the order the program reads them.");
   module.def(
+      "optional_parameter_files",
+      [] {
+        std::vector<std::string> files;
+        for (const linprob::ParameterKindInfo& kind : linprob::kParameterKinds) {
+          if (kind.presence == linprob::Presence::kOptional) {
+            files.emplace_back(kind.file);
+          }
+        }
+        return files;
+      },
+      "The parameter files a system may go without (the families that read\n"
+      "them are then not run for it).");
+  module.def(
       "stand_in",
       [](const std::string& file, const std::vector<double>& lower,
          const std::vector<double>& upper) {

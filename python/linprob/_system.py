@@ -15,6 +15,7 @@ from ._errors import InputError
 PARAMETER_ARGUMENTS = {
     "NormalRHS.txt": "normal",
     "UniformRHS.txt": "uniform",
+    "LognormalRHS.txt": "lognormal",
 }
 
 
@@ -50,7 +51,9 @@ class System:
     matrix: (n, n) A; rhs: (n,) the plain b; interval: (n, 2) b's entries
     as [lower, upper] intervals; normal: (n, 2) means and variances of the
     normal family; uniform: (n, 2) lower and upper ends of the uniform and
-    triangular families. A family whose parameters are not given is not run
+    triangular families; lognormal: (n, 2) means (positive) and variances
+    of the entries themselves (not of their logarithms) for the lognormal
+    family. A family whose parameters are not given is not run
     (its rows are left out of the result). Shapes, finite values and the
     order of the pairs are checked at once (InputError), and so is the
     matrix, by the program's own check under every pivoting mode (a matrix
@@ -64,10 +67,12 @@ class System:
     interval: np.ndarray
     normal: Optional[np.ndarray]
     uniform: Optional[np.ndarray]
+    lognormal: Optional[np.ndarray]
 
     def __init__(self, matrix: npt.ArrayLike, rhs: npt.ArrayLike,
                  interval: npt.ArrayLike, normal: Optional[npt.ArrayLike] = None,
-                 uniform: Optional[npt.ArrayLike] = None) -> None:
+                 uniform: Optional[npt.ArrayLike] = None,
+                 lognormal: Optional[npt.ArrayLike] = None) -> None:
         shape = np.shape(matrix)
         if len(shape) != 2 or shape[0] != shape[1] or shape[0] < 1:
             raise InputError(f"matrix: shape {shape}, expected a square (n, n)")
@@ -86,6 +91,18 @@ class System:
         self.uniform = None if uniform is None else _array("uniform", uniform, (n, 2))
         if self.uniform is not None:
             _ordered_pairs("uniform", self.uniform)
+        self.lognormal = None if lognormal is None else _array("lognormal", lognormal, (n, 2))
+        if self.lognormal is not None:
+            negative = np.nonzero(self.lognormal[:, 1] < 0)[0]
+            if len(negative):
+                i = int(negative[0])
+                raise InputError(f"lognormal[{i}, 1]: pair {i} has a negative "
+                                 f"variance ({self.lognormal[i, 1]!r})")
+            low = np.nonzero(self.lognormal[:, 0] <= 0)[0]
+            if len(low):
+                i = int(low[0])
+                raise InputError(f"lognormal[{i}, 0]: pair {i} has a mean that is "
+                                 f"not positive ({self.lognormal[i, 0]!r})")
         # The program's own check of the matrix under every pivoting mode:
         # a matrix it would refuse is refused here, in its words.
         problems = _native.check_matrix(self.matrix)
@@ -100,7 +117,8 @@ class System:
 
     def families(self) -> list[str]:
         """The families this system runs, in the program's order: those
-        whose parameters were given ('Triangular', 'Normal', 'Uniform')."""
+        whose parameters were given ('Triangular', 'Normal', 'Uniform',
+        'Lognormal')."""
         return [name for name, file in _native.families()
                 if getattr(self, PARAMETER_ARGUMENTS[file]) is not None]
 

@@ -34,15 +34,18 @@ def given_systems(systems: Sequence[System]) -> list[tuple]:
     """Each System as the run takes it: (matrix, rhs, interval, [the
     parameters of each parameter file, in the program's order], [the
     families it is analysed under]), the arrays themselves, which the run
-    copies once. A parameter file no family of the system reads holds
-    stand-in parameters (the interval's), which the start check checks
-    and nothing else reads."""
+    copies once. A parameter file no family of the system reads is empty
+    when the program lets a system go without it, else holds stand-in
+    parameters (the interval's), which the start check checks and nothing
+    else reads."""
     given = []
     for system in systems:
         parameters = []
         for name in _native.parameter_files():
             array = getattr(system, PARAMETER_ARGUMENTS[name])
-            if array is None:
+            if array is None and name in _native.optional_parameter_files():
+                array = np.empty(0)
+            elif array is None:
                 # A family that is not run reads the program's stand-in
                 # for the interval's spread.
                 low, high = system.interval[:, 0], system.interval[:, 1]

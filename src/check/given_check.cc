@@ -8,6 +8,7 @@
 #include "base/number_file.h"
 #include "check/numeric_check.h"
 #include "config/mode_eliminations.h"
+#include "distributions/family.h"
 #include "distributions/parameter_files.h"
 #include "linear/system_files.h"
 
@@ -42,6 +43,14 @@ std::vector<double> intervalNumbers(const std::vector<ValueBounds>& pairs) {
   return numbers;
 }
 
+// Whether a family the system is analysed under reads `kind`.
+bool readBy(ParameterKind kind, const SystemNumbers& numbers) {
+  for (const FamilyInfo& family : kFamilies) {
+    if (family.parameterKind == kind && numbers.runs(family.family)) return true;
+  }
+  return false;
+}
+
 // One system's numbers checked as its files' would be: `inputs.read`
 // marks those found sound.
 void checkNumbers(ReadInputs& inputs, InputCheck& check) {
@@ -68,6 +77,13 @@ void checkNumbers(ReadInputs& inputs, InputCheck& check) {
   for (const ParameterKindInfo& kind : kParameterKinds) {
     const std::vector<double>& numbers = inputs.files.parametersOf(kind.kind);
     const SystemFile file = parameterSystemFile(kind.kind);
+    // A file a system may go without, given empty, is one it has not: no
+    // family of the system may read it then.
+    if (kind.presence == Presence::kOptional && numbers.empty() &&
+        !readBy(kind.kind, inputs.files)) {
+      inputs.mark(file);
+      continue;
+    }
     if (!take(kind.file, numbers, parameterCount(kind.kind, inputs.files.n),
               file)) {
       continue;

@@ -105,6 +105,15 @@ std::string missingRange(long long first, long long last) {
                              " are missing";
 }
 
+// Adds to `numbers` the families that read `kind`.
+void takeIn(ParameterKind kind, SystemNumbers& numbers) {
+  for (const FamilyInfo& family : kFamilies) {
+    if (family.parameterKind == kind) {
+      numbers.families.set(static_cast<std::size_t>(family.family));
+    }
+  }
+}
+
 // Reads the files of one system, whose folder is there, refusing each one
 // that is not sound, and hands what could be read to the numerical check.
 // Returns what was read, or nothing once `stop` is requested.
@@ -156,9 +165,18 @@ std::optional<ReadInputs> checkSystem(int index, const RunConfig& config,
       }
     }
   }
-  // Each parameter file once, whichever families share it.
+  // Each parameter file once, whichever families share it. A file the
+  // system may go without adds the families that read it when it is there.
   for (const ParameterKindInfo& kind : kParameterKinds) {
     const SystemFile file = parameterSystemFile(kind.kind);
+    std::error_code absent;
+    if (kind.presence == Presence::kOptional &&
+        std::filesystem::symlink_status(folder + kind.file, absent).type() ==
+            std::filesystem::file_type::not_found) {
+      inputs.mark(file);
+      continue;
+    }
+    if (kind.presence == Presence::kOptional) takeIn(kind.kind, inputs.files);
     auto numbers = readFile(kind.file, parameterCount(kind.kind, n), file);
     if (!numbers) continue;
     const std::string path = folder + kind.file;

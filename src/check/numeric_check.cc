@@ -202,7 +202,8 @@ std::optional<double> checkNumerics(const ReadInputs& read,
   std::vector<std::string> overflows;
   std::vector<FamilyInputs> families;
   for (const FamilyInfo& family : kFamilies) {
-    if (read.has(parameterSystemFile(family.parameterKind))) {
+    if (read.has(parameterSystemFile(family.parameterKind)) &&
+        read.files.runs(family.family)) {
       families.push_back(prepareFamily(family,
                                        read.files.parametersOf(family.parameterKind),
                                        read.folder, read.files.system,

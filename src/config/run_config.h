@@ -45,6 +45,11 @@ class RunConfig {
     return modes_.test(static_cast<std::size_t>(mode.index));
   }
   const PivotMode& firstMode() const;
+  // The families some system of the run is analysed under: those whose
+  // files every system has until the start check has read the systems,
+  // which sets them.
+  const FamilySet& analysedFamilies() const { return families_; }
+  void setAnalysedFamilies(const FamilySet& families) { families_ = families; }
   // Whether each system's summary files and the CSV export are written.
   bool writesSummaries() const {
     return summaries_ == SummaryChoice::kWritten;
@@ -85,6 +90,7 @@ class RunConfig {
   ReportChoice report_ = ReportChoice::kWritten;
   SummaryChoice summaries_ = SummaryChoice::kWritten;
   ModeSet modes_ = ModeSet().set();
+  FamilySet families_ = requiredFamilies();
   std::uint64_t memoryBudget_ = kDefaultMemoryBudget;
   PointKind points_ = PointKind::kEnumeration;
   int phaseCount_ = 0;

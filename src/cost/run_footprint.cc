@@ -69,7 +69,6 @@ constexpr double kListedTableBytes = 500.0;
 constexpr double kSummaryValueBytes = 640.0;
 constexpr double kPageFamilyValueBytes = 0.2e6;
 // The tables of one unknown of a system (modes x families).
-constexpr double kTables = static_cast<double>(kTablesPerUnknown);
 // A JSON value in memory, and the slack of a growing array.
 constexpr double kJsonValueBytes = 16.0 * 2.0;
 
@@ -79,6 +78,7 @@ struct Counts {
   double bands = 0.0;    // of a table, at most
   double tables = 0.0;   // systems x modes x families x unknowns
   double systems = 0.0;
+  double families = 0.0; // analysed by some system
   double threads = 0.0;
   double chunks = 0.0;
   double jobs = 0.0;
@@ -94,7 +94,9 @@ Counts countsOf(const RunConfig& config) {
   c.entries = c.n * c.n;
   c.bands = static_cast<double>(std::max(settings.HistogramPrecision, 1)) + 1.0;
   c.systems = std::max(settings.MaxMatrix, 0);
-  c.tables = c.systems * kTables * c.n;
+  c.families = static_cast<double>(config.analysedFamilies().count());
+  c.tables = c.systems * static_cast<double>(kPivotModes.size()) *
+             c.families * c.n;
   c.threads = std::max(settings.SolverThreadCount, 1);
   c.chunks = static_cast<double>(config.chunksPerPhase());
   c.jobs = static_cast<double>(config.jobsPerPhase());
@@ -221,7 +223,9 @@ double reportBytes(const Counts& c, const RunShape& shape) {
           : c.n * kSummaryValueBytes + kPageFamilyValueBytes;
   const double page = indexPageBytes(shape) + ownPageBytes(shape);
   const double drawnTables =
-      ownPages(c) ? static_cast<double>(kMostPageSystems) * kTables * c.n
+      ownPages(c) ? static_cast<double>(kMostPageSystems) *
+                        static_cast<double>(kPivotModes.size()) * c.families *
+                        c.n
                   : c.tables;
   double writers = 0.0;
   for (const ReportFile& file : reportFiles()) writers += file.memory(shape);
@@ -253,7 +257,7 @@ double referenceBytes(const Counts& c) {
   if (!c.certified) return 0.0;
   return c.entries * kCertifiedBytesPerEntry +
          (c.cells > 0.0
-              ? static_cast<double>(kFamilyCount) * cellTableBytes(c)
+              ? c.families * cellTableBytes(c)
               : 0.0);
 }
 
@@ -339,6 +343,7 @@ RunShape runShape(const RunConfig& config) {
                        ? CoverageIntervals::kComputed
                        : CoverageIntervals::kNone;
   shape.exportFolder = config.exportFolder();
+  shape.families = config.analysedFamilies();
   return shape;
 }
 

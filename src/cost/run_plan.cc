@@ -32,7 +32,7 @@ std::string namesOf(const Table& table, Name nameOf) {
 
 std::uint64_t RunPlan::phases() const {
   return static_cast<std::uint64_t>(systems) *
-         static_cast<std::uint64_t>(modes) * kFamilies.size();
+         static_cast<std::uint64_t>(modes) * families.count();
 }
 
 std::optional<std::uint64_t> RunPlan::totalJobs() const {
@@ -57,6 +57,7 @@ RunPlan makeRunPlan(const RunConfig& config) {
   const RunSettings& settings = config.settings();
   RunPlan plan;
   plan.systems = settings.MaxMatrix > 0 ? settings.MaxMatrix : 0;
+  plan.families = config.analysedFamilies();
   plan.modes = 0;
   for (const PivotMode& mode : kPivotModes) plan.modes += config.runs(mode);
   plan.points = config.points();
@@ -159,10 +160,15 @@ std::vector<std::string> planLines(const RunPlan& plan,
   lines.push_back("Pivoting modes: " + std::to_string(kPivotModes.size()) +
                   " (" + namesOf(kPivotModes,
                           [](const PivotMode& mode) { return mode.plainName; }) + ")");
-  lines.push_back("Families: " + std::to_string(kFamilies.size()) + " (" +
-                  namesOf(kFamilies, [](const FamilyInfo& family) {
-                    return family.name;
-                  }) + ")");
+  std::vector<const char*> families;
+  for (const FamilyInfo& family : kFamilies) {
+    if (plan.families.test(static_cast<std::size_t>(family.family))) {
+      families.push_back(family.name);
+    }
+  }
+  lines.push_back("Families: " + std::to_string(families.size()) + " (" +
+                  namesOf(families, [](const char* name) { return name; }) +
+                  ")");
   lines.push_back("Phases: " + std::to_string(plan.phases()));
   const PointKindRow& points = pointKindRow(plan.points);
   lines.push_back("Jobs per phase: " + std::to_string(plan.jobsPerPhase) +

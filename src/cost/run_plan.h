@@ -55,6 +55,8 @@ struct RunPlan {
   // The pivoting modes analysed: all four but in a run from Python that
   // asks for fewer.
   int modes = static_cast<int>(kPivotModes.size());
+  // The families some system is analysed under.
+  FamilySet families = requiredFamilies();
   PointKind points = PointKind::kEnumeration;  // pointKindFor the settings
   unsigned unknowns = 0;
   int countPerPhase = 0;           // cells per entry, or samples

@@ -118,6 +118,9 @@ double timeOneSystem(const RunConfig& config, unsigned n, int bands) {
     result.plainReplayBounds = exactBounds;
     result.interval = interval;
     for (const FamilyInfo& family : kFamilies) {
+      if (!config.analysedFamilies().test(static_cast<std::size_t>(family.family))) {
+        continue;
+      }
       PhaseResult phase = makePhaseResult(family.family, madeUpBands(n, bands),
                                           moments, order);
       measurePhase(phase, reference);
@@ -148,8 +151,11 @@ double writerSecondsPerSystem(const RunConfig& config,
   const unsigned n = std::min(settings.Dimensions, kTimedUnknowns);
   const int bands = std::max(settings.HistogramPrecision, 1);
   const int most = std::max(
-      2, static_cast<int>(kTimedBands / (static_cast<double>(kTablesPerUnknown) *
-                                   static_cast<double>(n))));
+      2, static_cast<int>(
+             kTimedBands /
+             (static_cast<double>(kPivotModes.size() *
+                                  config.analysedFamilies().count()) *
+              static_cast<double>(n))));
   double seconds = 0.0;
   if (bands <= most) {
     seconds = timeOneSystem(config, n, bands);

@@ -17,6 +17,11 @@ namespace linprob {
 // One entry's numbers.
 using EntryNumbers = std::span<const double>;
 
+// Normal draws are held within this many standard deviations of the mean
+// (far beyond anything they reach), for the box of a sampling phase; so
+// are lognormal draws, on the scale of their logarithm.
+inline constexpr double kSamplingDeviations = 40.0;
+
 // The interval every draw of one entry lies in.
 struct SamplingRange {
   double lower = 0.0;

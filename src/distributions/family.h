@@ -2,7 +2,9 @@
 // system runs their phases (which is also their index in results): the
 // symmetric triangular and the uniform family on the (lower, upper) entries
 // of "UniformRHS.txt", the normal family on the (mean, variance) entries of
-// "NormalRHS.txt".
+// "NormalRHS.txt", and the lognormal family on the (mean, variance) entries
+// of "LognormalRHS.txt" where a system has that file
+// (distributions/lognormal_family.h).
 //
 // Everything that depends on the family is one row of kFamilies: its names
 // and lines, the kind of parameters it reads (distributions/parameter_files.h),
@@ -27,11 +29,13 @@
 #define LINPROB_DISTRIBUTIONS_FAMILY_H_
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <span>
 #include <vector>
 
 #include "distributions/entry_parameters.h"
+#include "distributions/lognormal_family.h"
 #include "distributions/parameter_files.h"
 #include "distributions/sample_rectangle.h"
 #include "linear/normal_parameters.h"
@@ -40,7 +44,7 @@ namespace linprob {
 
 struct ExactEntryMoments;  // linear/exact_moments.h
 
-enum class Family { kTriangular = 0, kNormal = 1, kUniform = 2 };
+enum class Family { kTriangular = 0, kNormal = 1, kUniform = 2, kLognormal = 3 };
 
 // How a sampling phase draws one entry (distributions/sample_blocks.h) and
 // how points in the unit cube become entries (distributions/inverse_cdf.h):
@@ -52,10 +56,6 @@ enum class SampleDraw { kNormal, kTriangular, kUniform, kQuantile };
 // exact distribution of the unknowns (distributions/sum_law.h): normal,
 // uniform on [p, q], symmetric triangular on [p, q]; kOther has none.
 enum class EntryShape { kNormal, kUniform, kTriangular, kOther };
-
-// Normal draws are held within this many standard deviations of the mean
-// (far beyond anything they reach), for the box of a sampling phase.
-inline constexpr double kSamplingDeviations = 40.0;
 
 struct FamilyInfo {
   Family family;
@@ -102,7 +102,7 @@ double triangularQuantile(EntryNumbers entry, double u);
 double uniformQuantile(EntryNumbers entry, double u);
 }  // namespace family_rows
 
-using FamilyTable = std::array<FamilyInfo, 3>;
+using FamilyTable = std::array<FamilyInfo, 4>;
 
 inline constexpr FamilyTable kFamilies = {{
     {Family::kTriangular, "Triangular", ParameterKind::kBounds,
@@ -129,6 +129,14 @@ inline constexpr FamilyTable kFamilies = {{
      family_rows::uniformCells, family_rows::uniformMoments,
      family_rows::exactUniformMoments, family_rows::boundedRange,
      family_rows::uniformQuantile, SampleDraw::kUniform, EntryShape::kUniform},
+    {Family::kLognormal, "Lognormal", ParameterKind::kLognormal,
+     "Calculating results for Lognormal Distribution...", " Mode ",
+     "Sorting results for Lognormal Distribution...",
+     "Results for the Lognormal distribution:",
+     "INVALID Results for the Lognormal distribution:", "Lognormal;",
+     family_rows::lognormalCells, family_rows::lognormalMoments,
+     family_rows::exactLognormalMoments, family_rows::lognormalRange,
+     family_rows::lognormalQuantile, SampleDraw::kQuantile, EntryShape::kOther},
 }};
 
 inline constexpr std::size_t kFamilyCount = kFamilies.size();
@@ -169,9 +177,22 @@ constexpr bool everyKindHasItsRow() {
 }
 static_assert(rowsInFamilyOrder(), "kFamilies is indexed by Family");
 static_assert(everyKindHasItsRow(), "every family's parameters have their row");
-static_assert(static_cast<std::size_t>(Family::kUniform) + 1 == kFamilyCount,
+static_assert(static_cast<std::size_t>(Family::kLognormal) + 1 == kFamilyCount,
               "every Family has its row");
 static_assert(everyKindIsRead(), "every parameter file is read by a family");
+
+// The families a run from files always analyses: those whose parameter
+// file every system has.
+using FamilySet = std::bitset<kFamilyCount>;
+constexpr FamilySet requiredFamilies() {
+  unsigned long long bits = 0;
+  for (const FamilyInfo& row : kFamilies) {
+    if (kindInfo(row.parameterKind).presence == Presence::kRequired) {
+      bits |= 1ULL << static_cast<unsigned>(row.family);
+    }
+  }
+  return FamilySet(bits);
+}
 
 inline const FamilyInfo& familyInfo(Family family) {
   return kFamilies[static_cast<std::size_t>(family)];

@@ -52,6 +52,16 @@ void boundsEntry(unsigned i, std::span<const double> numbers,
   }
 }
 
+void lognormalEntry(unsigned i, std::span<const double> numbers,
+                    std::vector<std::string>& problems) {
+  const std::size_t before = problems.size();
+  normalEntry(i, numbers, problems);
+  const double mean = numbers[0];
+  if (problems.size() == before && mean <= 0.0) {
+    problems.push_back(pairProblem(i, "a mean that is not positive", mean));
+  }
+}
+
 }  // namespace parameter_checks
 
 namespace parameter_stand_ins {
@@ -64,6 +74,13 @@ void normalEntry(double center, double halfWidth, std::vector<double>& numbers) 
 void boundsEntry(double center, double halfWidth, std::vector<double>& numbers) {
   numbers.push_back(center - halfWidth);
   numbers.push_back(center + halfWidth);
+}
+
+void lognormalEntry(double center, double halfWidth,
+                    std::vector<double>& numbers) {
+  const double magnitude = std::abs(center) + halfWidth;
+  numbers.push_back(magnitude > 0.0 ? magnitude : 1.0);
+  numbers.push_back(halfWidth * halfWidth / 3.0);
 }
 
 }  // namespace parameter_stand_ins

@@ -3,7 +3,8 @@
 // entry, and the check of one entry's numbers.
 //
 // "NormalRHS.txt" holds n pairs (mean, variance); "UniformRHS.txt" n pairs
-// (lower, upper). The families read them through their row's kind
+// (lower, upper); "LognormalRHS.txt", which a system may go without, n
+// pairs (mean, variance) of positive entries. The families read them through their row's kind
 // (distributions/family.h); a file read by no family fails the build. The
 // start-of-run check reads each file once, in the table's order, and checks
 // its numbers with checkParameters; a system's inputs hold the numbers by
@@ -27,9 +28,14 @@ namespace linprob {
 // What the numbers of a parameter file mean; also the index of its row and
 // of a system's numbers of that file (SystemInputs).
 enum class ParameterKind {
-  kNormal = 0,  // (mean, variance)
-  kBounds = 1,  // (lower end, upper end)
+  kNormal = 0,     // (mean, variance)
+  kBounds = 1,     // (lower end, upper end)
+  kLognormal = 2,  // (mean, variance) of a positive entry
 };
+
+// Whether a system needs the file: a missing file of a kind it may go
+// without leaves out the families that read it, for that system alone.
+enum class Presence { kRequired, kOptional };
 
 // Appends the problems of entry `entry`'s numbers (numbersPerEntry of them)
 // to `problems`, one line each.
@@ -46,6 +52,9 @@ void normalEntry(unsigned entry, std::span<const double> numbers,
 // "pair 1 has an end that is not finite (inf)".
 void boundsEntry(unsigned entry, std::span<const double> numbers,
                  std::vector<std::string>& problems);
+// "pair 1 has a mean that is not positive (-2)", and the normal pair's.
+void lognormalEntry(unsigned entry, std::span<const double> numbers,
+                    std::vector<std::string>& problems);
 }  // namespace parameter_checks
 
 // Appends one entry's numbers for a made-up system (the cost model's timed
@@ -59,6 +68,9 @@ namespace parameter_stand_ins {
 void normalEntry(double center, double halfWidth, std::vector<double>& numbers);
 // (center - halfWidth, center + halfWidth).
 void boundsEntry(double center, double halfWidth, std::vector<double>& numbers);
+// The normal entry's, its mean held positive: |center| + halfWidth, or 1.
+void lognormalEntry(double center, double halfWidth,
+                    std::vector<double>& numbers);
 }  // namespace parameter_stand_ins
 
 struct ParameterKindInfo {
@@ -67,13 +79,17 @@ struct ParameterKindInfo {
   unsigned numbersPerEntry;
   EntryCheck checkEntry;
   EntryStandIn standIn;
+  Presence presence;
 };
 
-inline constexpr std::array<ParameterKindInfo, 2> kParameterKinds = {{
+inline constexpr std::array<ParameterKindInfo, 3> kParameterKinds = {{
     {ParameterKind::kNormal, "NormalRHS.txt", 2, parameter_checks::normalEntry,
-     parameter_stand_ins::normalEntry},
+     parameter_stand_ins::normalEntry, Presence::kRequired},
     {ParameterKind::kBounds, "UniformRHS.txt", 2, parameter_checks::boundsEntry,
-     parameter_stand_ins::boundsEntry},
+     parameter_stand_ins::boundsEntry, Presence::kRequired},
+    {ParameterKind::kLognormal, "LognormalRHS.txt", 2,
+     parameter_checks::lognormalEntry, parameter_stand_ins::lognormalEntry,
+     Presence::kOptional},
 }};
 
 inline constexpr std::size_t kParameterKindCount = kParameterKinds.size();
@@ -89,7 +105,7 @@ constexpr bool kindsInOrder() {
   return true;
 }
 static_assert(kindsInOrder(), "kParameterKinds is indexed by ParameterKind");
-static_assert(static_cast<std::size_t>(ParameterKind::kBounds) + 1 ==
+static_assert(static_cast<std::size_t>(ParameterKind::kLognormal) + 1 ==
                   kParameterKindCount,
               "every ParameterKind has its row");
 

@@ -133,6 +133,11 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
                " more problems in the input files");
   }
   if (!problems.empty()) return RunStart::kRefused;
+  // The families some system is analysed under, for the plan and the
+  // estimates of what the run writes.
+  FamilySet analysed;
+  for (const SystemInputs& system : inputs.systems) analysed |= system.families;
+  config.setAnalysedFamilies(analysed);
   // What the settings would cost, once every input is known to be sound.
   if (const auto problem = footprintProblem(
           settings, estimateFootprint(config), machineLimits())) {

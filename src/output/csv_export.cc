@@ -115,6 +115,12 @@ void writeCsv(const ResultStore& store, int v, std::ostream& out) {
           << std::endl;
       out << std::endl;
       for (const FamilyInfo& family : kFamilies) {
+        // A family of a file a system may go without has a block where the
+        // system was analysed under it.
+        if (!requiredFamilies().test(static_cast<std::size_t>(family.family)) &&
+            !store.phaseRun(m, mode.index, family.family).stored) {
+          continue;
+        }
         out << family.csvLabel << "Borders;VALID;INVALID;" << std::endl;
         if (const PositionResult* position =
                 store.phase(v, m, mode.index, family.family)) {
@@ -191,6 +197,7 @@ double csvExportBytes(const RunShape& shape) {
           indexChars(shape.unknowns) + indexChars(shape.systems) + 3.0 * x;
   // Per family: its header, both tails, a line per band, two empty lines.
   for (const FamilyInfo& family : kFamilies) {
+    if (!shape.families.test(static_cast<std::size_t>(family.family))) continue;
     mode += chars(family.csvLabel) + chars("Borders;VALID;INVALID;\n") +
             2.0 * (chars(";<;0;;\n") + 2.0 * x) +
             shape.bands * (chars(";;;;\n") + 3.0 * x) + 2.0;

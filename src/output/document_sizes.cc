@@ -30,6 +30,11 @@ constexpr double kHeadNumbersPerUnknown = 7.0;
 // A mode's fields besides its arrays, and a family's.
 constexpr double kModeBytes = 150.0;
 constexpr double kFamilyBytes = 150.0;
+
+// The tables of one unknown: one per pivoting mode and family analysed.
+double tablesPerUnknown(const RunShape& shape) {
+  return static_cast<double>(kPivotModes.size()) * shape.familyCount();
+}
 // An unknown's entry in a mode: its field names (104 characters) and seven
 // numbers (exact, its bounds, the interval, the error in last places and
 // the overestimation).
@@ -53,8 +58,6 @@ constexpr double kSystemListBytes = 300.0;
 constexpr double kOwnPageFieldBytes = 100.0;
 
 constexpr double kModes = static_cast<double>(kPivotModes.size());
-constexpr double kFamiliesPerMode = static_cast<double>(kFamilyCount);
-constexpr double kTables = static_cast<double>(kTablesPerUnknown);
 
 template <typename Write>
 double writtenBytes(Write write) {
@@ -109,7 +112,7 @@ double headBytes(const RunShape& shape, HeadArrays arrays) {
     head += n * (n * kNumberBytes + 2.0);
     if (shape.certifies()) {
       const double arraysPerUnknown = shape.sampling() ? 2.0 : 3.0;
-      head += kFamiliesPerMode *
+      head += shape.familyCount() *
               (kFamilyBytes + n * (kFamilyBytes + indexChars(n) +
                                    n * arraysPerUnknown * kNumberBytes));
     }
@@ -135,7 +138,7 @@ double modesBytes(const RunShape& shape, double full, double bands) {
   const double solutions =
       n * (kSolutionNameBytes + 2.0 * d + 1.0 + kSolutionNumbers * kNumberBytes);
   const double tables =
-      kFamiliesPerMode * (kFamilyBytes + full * tableBytes(shape, bands) +
+      shape.familyCount() * (kFamilyBytes + full * tableBytes(shape, bands) +
                           (n - full) * (kSummaryBytes + d));
   return kModes * (kModeBytes + solutions + tables);
 }
@@ -173,10 +176,10 @@ PageDraw pageDraw(const RunShape& shape, double bands, double summaryScale) {
   const double most =
       std::min<double>(shape.systems, static_cast<double>(kMostPageSystems));
   const std::size_t mostBands = pageBandsPerChart(
-      static_cast<std::size_t>(most * kTables * n));
+      static_cast<std::size_t>(most * tablesPerUnknown(shape) * n));
   PageDraw draw;
   draw.bands = mergedBands(bands, mostBands);
-  const double unknownCost = kTables * pageTableCost(shape, draw.bands);
+  const double unknownCost = tablesPerUnknown(shape) * pageTableCost(shape, draw.bands);
   const double full = n * unknownCost;
   const double summaries =
       shape.systems > 1

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "output/netcdf_dataset.h"
+#include "distributions/family.h"
 
 namespace linprob {
 
@@ -24,6 +25,9 @@ struct NcDimensions {
 // batches the most running estimates of any, rounds the most rounds any
 // --digits phase tried (each 0 when none).
 struct TableShape {
+  // The families the run analysed (ResultStore::analysedFamilies): the
+  // family dimension, in this order.
+  std::vector<Family> families;
   std::size_t systems = 0;
   std::size_t unknowns = 0;
   std::size_t bands = 0;

@@ -76,11 +76,12 @@ void NcSystems::define(NcDefiner& definer) {
   shareRows_ = std::clamp<std::size_t>(kSharePlaneBytes / n, 1, n);
   const int f = dims.family;
   system_.share = definer.define("share", NetcdfType::kDouble, {s, f, u, e}, {},
-                         {1, kFamilies.size(), shareRows_, n});
+                         {1, std::max<std::size_t>(shape_.families.size(), 1),
+                          shareRows_, n});
   if (anyCellShares()) {
-    system_.cellShare = definer.define("cells_share", NetcdfType::kDouble,
-                               {s, f, u, e}, {},
-                               {1, kFamilies.size(), shareRows_, n});
+    system_.cellShare = definer.define(
+        "cells_share", NetcdfType::kDouble, {s, f, u, e}, {},
+        {1, std::max<std::size_t>(shape_.families.size(), 1), shareRows_, n});
   }
 }
 
@@ -184,7 +185,7 @@ void NcSystems::putInverse(NetcdfDataset& nc, int system,
 void NcSystems::putShares(NetcdfDataset& nc, int system,
                           const SystemReference& reference) {
   const std::size_t n = shape_.unknowns;
-  const std::size_t families = kFamilies.size();
+  const std::size_t families = shape_.families.size();
   std::vector<double> shares, cellShares;
   const auto take = [&](std::vector<double>& block,
                         const std::vector<UnknownShares>* of, std::size_t f,
@@ -203,7 +204,7 @@ void NcSystems::putShares(NetcdfDataset& nc, int system,
     cellShares.assign(families * rows * n, kNetcdfFillDouble);
     bool anyCells = false;
     for (std::size_t f = 0; f < families; ++f) {
-      const FamilyReference* family = reference.family(kFamilies[f].family);
+      const FamilyReference* family = reference.family(shape_.families[f]);
       if (family == nullptr) continue;
       take(shares, &family->shares, f, first, rows);
       if (family->cellShares) {

@@ -11,7 +11,6 @@ namespace linprob {
 namespace {
 
 constexpr std::size_t kModes = kPivotModes.size();
-constexpr std::size_t kFamiliesPerMode = kFamilies.size();
 // About this many values in a chunk of a phase's bands or estimates.
 constexpr std::size_t kPhaseChunkValues = 65536;
 
@@ -50,6 +49,7 @@ TableShape tableShape(const ResultStore& store) {
   TableShape shape;
   shape.systems = static_cast<std::size_t>(std::max(store.systemCount(), 0));
   shape.unknowns = static_cast<std::size_t>(std::max(store.unknownCount(), 0));
+  shape.families = store.analysedFamilies();
   for (int s = 0; s < store.systemCount(); ++s) {
     for (const PivotMode& mode : kPivotModes) {
       for (const FamilyInfo& family : kFamilies) {
@@ -81,7 +81,7 @@ TableShape tableShape(const ResultStore& store) {
 NcTables::NcTables(const ResultStore& store, const TableShape& shape)
     : store_(store),
       shape_(shape),
-      tables_(shape.systems * kModes * kFamiliesPerMode * shape.unknowns) {}
+      tables_(shape.systems * kModes * shape.families.size() * shape.unknowns) {}
 
 void NcTables::define(NcDefiner& definer) {
   const NcDimensions& d = definer.dimensions();
@@ -188,12 +188,13 @@ void NcTables::gather() {
           }
         }
       }
-      for (std::size_t f = 0; f < kFamiliesPerMode; ++f) {
+      const std::size_t families = shape_.families.size();
+      for (std::size_t f = 0; f < families; ++f) {
         for (std::size_t u = 0; u < n; ++u) {
           const PositionResult* p = store_.phase(static_cast<int>(u), system,
-                                                 mode.index, kFamilies[f].family);
+                                                 mode.index, shape_.families[f]);
           if (p == nullptr || !p->solved()) continue;
-          const std::size_t t = ((s * kModes + m) * kFamiliesPerMode + f) * n + u;
+          const std::size_t t = ((s * kModes + m) * families + f) * n + u;
           std::size_t c = 0;
           for (const PhaseMeasure& measure : phaseMeasures()) {
             if (measure.columns.empty()) continue;
@@ -229,7 +230,8 @@ void NcTables::gather() {
 void NcTables::put(NetcdfDataset& nc) {
   gather();
   const std::size_t n = shape_.unknowns;
-  const std::size_t phases = shape_.systems * kModes * kFamiliesPerMode;
+  const std::size_t families = shape_.families.size();
+  const std::size_t phases = shape_.systems * kModes * families;
   std::vector<double> growth(shape_.systems * kModes, kNetcdfFillDouble);
   std::vector<std::int64_t> order(shape_.systems * kModes * std::max<std::size_t>(n, 1),
                                   kNetcdfFillInt64);
@@ -249,9 +251,9 @@ void NcTables::put(NetcdfDataset& nc) {
       for (std::size_t p = 0; p < elimination.columnOrder.size() && p < n; ++p) {
         order[sm * n + p] = elimination.columnOrder[p];
       }
-      for (std::size_t f = 0; f < kFamiliesPerMode; ++f) {
-        const StoredPhase& run = store_.phaseRun(system, mode.index, kFamilies[f].family);
-        const std::size_t phase = sm * kFamiliesPerMode + f;
+      for (std::size_t f = 0; f < families; ++f) {
+        const StoredPhase& run = store_.phaseRun(system, mode.index, shape_.families[f]);
+        const std::size_t phase = sm * families + f;
         jobs[phase] = run.solvedJobs;
         if (run.seed) seeds[phase] = *run.seed;
         if (run.digits) {
@@ -289,7 +291,7 @@ void NcTables::put(NetcdfDataset& nc) {
   for (std::size_t s = 0; s < shape_.systems; ++s) {
     for (const PivotMode& mode : kPivotModes) {
       if (!store_.elimination(static_cast<int>(s), mode.index).stored) continue;
-      for (std::size_t f = 0; f < kFamiliesPerMode; ++f) {
+      for (std::size_t f = 0; f < shape_.families.size(); ++f) {
         putPhase(nc, static_cast<int>(s), mode.index, f);
       }
     }
@@ -311,7 +313,7 @@ void NcTables::putPhase(NetcdfDataset& nc, int system, int mode,
   std::vector<CsvCell> cells;
   for (std::size_t u = 0; u < n; ++u) {
     const PositionResult* p = store_.phase(static_cast<int>(u), system, mode,
-                                           kFamilies[family].family);
+                                           shape_.families[family]);
     if (p == nullptr || !p->solved()) continue;
     const PositionBands& valid = p->valid;
     const std::size_t count = valid.borders.size();

@@ -13,6 +13,11 @@
 namespace linprob {
 namespace {
 
+// The families the run analysed, at least one (for the page's budget).
+std::size_t familiesOf(const ResultStore& store) {
+  return std::max<std::size_t>(store.analysedFamilies().size(), 1);
+}
+
 // What a table costs the page, roughly: its field names and about 40
 // numbers besides its bands, six numbers per band (border, VALID, INVALID,
 // exact linear, the truth and its error bound) and eight per point of its
@@ -83,7 +88,7 @@ PageForm choosePageForm(const ResultStore& store) {
   // The tables the page shows at most, for merging their bands.
   const std::size_t tables = static_cast<std::size_t>(
                                  std::min(systems, kMostPageSystems)) *
-                             kPivotModeCount * kFamilyCount *
+                             kPivotModeCount * familiesOf(store) *
                              static_cast<std::size_t>(std::max(unknowns, 0));
   form.mostBands = pageBandsPerChart(tables);
   if (systems <= 0 || unknowns <= 0) return form;
@@ -139,7 +144,7 @@ PageForm chooseOwnPageForm(const ResultStore& store, int system) {
   form.kind = PageKind::kOwnPage;
   form.systems = {system};
   const int unknowns = store.unknownCount();
-  form.mostBands = pageBandsPerChart(kPivotModeCount * kFamilyCount *
+  form.mostBands = pageBandsPerChart(kPivotModeCount * familiesOf(store) *
                                      static_cast<std::size_t>(std::max(unknowns, 0)));
   if (unknowns <= 0) return form;
   const std::vector<std::size_t> cost = unknownCosts(store, system, form.mostBands);

@@ -116,7 +116,7 @@ class ResultsNcWriter final : public NcDefiner {
   void defineDimensions() {
     dims_.system = dimension("system", shape_.systems);
     dims_.mode = dimension("mode", kPivotModes.size());
-    dims_.family = dimension("family", kFamilies.size());
+    dims_.family = dimension("family", shape_.families.size());
     dims_.unknown = dimension("unknown", shape_.unknowns);
     dims_.entry = dimension("entry", shape_.unknowns);
     dims_.band = dimension("band", shape_.bands);
@@ -176,7 +176,9 @@ class ResultsNcWriter final : public NcDefiner {
     for (const PivotMode& mode : kPivotModes) modes.emplace_back(mode.label);
     nc_.put(coordinates_[1], modes);
     std::vector<std::string> families;
-    for (const FamilyInfo& family : kFamilies) families.emplace_back(family.name);
+    for (const Family family : shape_.families) {
+      families.emplace_back(familyInfo(family).name);
+    }
     nc_.put(coordinates_[2], families);
     nc_.put(coordinates_[3], numbered(shape_.unknowns, 0));
     nc_.put(coordinates_[4], numbered(shape_.unknowns, 0));
@@ -223,7 +225,7 @@ double resultsNcBytes(const RunShape& shape) {
   if (shape.certifies()) {
     // The shares of each family (and of its cells in enumeration) and the
     // inverse's two ends.
-    const double arrays = static_cast<double>(kFamilies.size()) *
+    const double arrays = shape.familyCount() *
                               (shape.sampling() ? 1.0 : 2.0) +
                           2.0;
     numbers += shape.systems * n * n * arrays;

@@ -7,7 +7,7 @@ namespace linprob {
 
 double RunShape::tables() const {
   return static_cast<double>(systems) *
-         static_cast<double>(kPivotModes.size() * kFamilyCount) *
+         static_cast<double>(kPivotModes.size()) * familyCount() *
          static_cast<double>(unknowns);
 }
 

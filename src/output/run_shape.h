@@ -15,6 +15,7 @@
 #include <optional>
 #include <string_view>
 
+#include "distributions/family.h"
 #include "distributions/point_kind.h"
 
 namespace linprob {
@@ -48,12 +49,15 @@ struct RunShape {
   std::optional<int> digits;
   ReportWriting report = ReportWriting::kWritten;
   SummaryWriting summaries = SummaryWriting::kWritten;
+  // The families analysed by some system.
+  FamilySet families = requiredFamilies();
   CertifiedValues certified = CertifiedValues::kComputed;
   CoverageIntervals coverage = CoverageIntervals::kComputed;
   // Where the CSV export goes ("Export/" ...).
   std::string_view exportFolder = "Export/";
 
   bool sampling() const { return points != PointKind::kEnumeration; }
+  double familyCount() const { return static_cast<double>(families.count()); }
   bool certifies() const { return certified == CertifiedValues::kComputed; }
   bool covers() const { return coverage == CoverageIntervals::kComputed; }
   // systems x modes x families x unknowns.

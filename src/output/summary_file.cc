@@ -126,6 +126,7 @@ double summaryFilesBytes(const RunShape& shape) {
   double mode = chars("\nExact values\n\nInterval arithmetic values\n") +
                 2.0 * n * boundsLine;
   for (const FamilyInfo& family : kFamilies) {
+    if (!shape.families.test(static_cast<std::size_t>(family.family))) continue;
     mode += chars(family.validHeader) + chars(family.invalidHeader) + 4.0;
     // "Samples used: 4096, where the --digits 2 rule was met (at most
     // 100000)." or the longer line of a rule not met.
@@ -139,7 +140,7 @@ double summaryFilesBytes(const RunShape& shape) {
       chars("Showing INVALID probabilities for variable number \n") + d +
       chars("Lower than  : \n") + 2.0 * x + k * (chars(" to  : \n") + 3.0 * x) +
       chars("More than  : \n") + 2.0 * x;
-  mode += static_cast<double>(kFamilyCount) * n * (valid + invalid);
+  mode += shape.familyCount() * n * (valid + invalid);
   return static_cast<double>(shape.systems) *
          static_cast<double>(kPivotModes.size()) * mode;
 }

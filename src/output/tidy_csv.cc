@@ -261,7 +261,7 @@ double sensitivityCsvBytes(const RunShape& shape) {
                      (full ? 0.0 : indexChars(kept + 1.0)) +
                      static_cast<double>(columns.size());
   return headerChars(columns) + static_cast<double>(shape.systems) *
-                                    static_cast<double>(kFamilyCount) * n *
+                                    shape.familyCount() * n *
                                     kept * row;
 }
 

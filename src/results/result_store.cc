@@ -72,6 +72,20 @@ void ResultStore::add(const SystemResult& result) {
   }
 }
 
+std::vector<Family> ResultStore::analysedFamilies() const {
+  std::vector<Family> families;
+  for (const FamilyInfo& family : kFamilies) {
+    for (std::size_t k = static_cast<std::size_t>(family.family);
+         k < phaseRuns_.size(); k += kFamilyCount) {
+      if (phaseRuns_[k].stored) {
+        families.push_back(family.family);
+        break;
+      }
+    }
+  }
+  return families;
+}
+
 void ResultStore::addReference(SystemReference reference) {
   assert(reference.system >= 0 && reference.system < systemCount_);
   references_[static_cast<std::size_t>(reference.system)] =

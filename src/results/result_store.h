@@ -87,6 +87,9 @@ class ResultStore {
   const StoredPhase& phaseRun(int system, int mode, Family family) const;
   // nullptr until kept.
   const SystemReference* reference(int system) const;
+  // The families some system has a phase of, in the table's order: the
+  // ones the run analysed (the files' tables have rows for these alone).
+  std::vector<Family> analysedFamilies() const;
 
  private:
   std::size_t solutionIndex(int unknown, int system, int mode) const;

@@ -95,10 +95,11 @@ struct SystemNumbers {
   // The start-of-run check's estimate of κ∞, the largest of the four
   // pivoting modes' (check/numeric_check.h); none when not checked.
   std::optional<double> conditionEstimate;
-  // The families the system is analysed under, by Family: every one from
-  // the files; a run from Python leaves out those it was given no
-  // parameters for (they have neither phases nor references).
-  std::bitset<kFamilyCount> families = std::bitset<kFamilyCount>().set();
+  // The families the system is analysed under, by Family: those whose
+  // files every system has, and those of the optional files it has; a run
+  // from Python leaves out those it was given no parameters for. The others
+  // have neither phases nor references.
+  FamilySet families = requiredFamilies();
 
   bool runs(Family family) const {
     return families.test(static_cast<std::size_t>(family));

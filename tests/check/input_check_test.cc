@@ -132,10 +132,46 @@ TEST(InputCheckTest, RefusesBadDistributionParameters) {
   writeSoundSystem(dir);
   dir.write("Matrix0/NormalRHS.txt", "3 -1\n4 1\n");
   dir.write("Matrix0/UniformRHS.txt", "2 4\n5 3\n");
+  dir.write("Matrix0/LognormalRHS.txt", "-2 1\n4 1\n");
   expectRefused(dir, testing::runProgramIn(dir),
                 "Matrix0/NormalRHS.txt: pair 0 has a negative variance (-1)\n"
                 "Matrix0/UniformRHS.txt: pair 1 has its lower end above its "
-                "upper end (5 > 3)\n");
+                "upper end (5 > 3)\n"
+                "Matrix0/LognormalRHS.txt: pair 0 has a mean that is not "
+                "positive (-2)\n");
+}
+
+// A system with LognormalRHS.txt is analysed under the lognormal family
+// too, after the other three; a system without it is not, and its files
+// are those of a run without the family.
+TEST(InputCheckTest, RunsTheLognormalFamilyWhereItsFileIs) {
+  WorkDir dir;
+  dir.write("Settings.txt",
+            "Dimensions 2\nS 1\nG 1\nC 3\nB 2\nSystems 2\nE 1\nN 100\n");
+  writeSoundSystem(dir, 0);
+  writeSoundSystem(dir, 1);
+  dir.write("Matrix1/LognormalRHS.txt", "3 1\n4 1\n");
+  const ProgramRun run = testing::runProgramIn(dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string without = dir.read("Matrix0/RESULTS_FF.txt");
+  const std::string with = dir.read("Matrix1/RESULTS_FF.txt");
+  EXPECT_EQ(without.find("Lognormal"), std::string::npos);
+  const std::size_t uniform = with.find("INVALID Results for the Uniform distribution:");
+  const std::size_t lognormal = with.find("Results for the Lognormal distribution:");
+  ASSERT_NE(lognormal, std::string::npos);
+  EXPECT_LT(uniform, lognormal);
+  EXPECT_NE(with.find("INVALID Results for the Lognormal distribution:"),
+            std::string::npos);
+  const std::string exported = dir.read("Export/Results_X0.csv");
+  std::size_t blocks = 0;
+  for (std::size_t at = exported.find("Lognormal;Borders;VALID;INVALID;");
+       at != std::string::npos;
+       at = exported.find("Lognormal;Borders;VALID;INVALID;", at + 1)) {
+    ++blocks;
+  }
+  EXPECT_EQ(blocks, 4u);  // Matrix_1 under each mode
+  EXPECT_NE(run.out.find("Calculating results for Lognormal Distribution..."),
+            std::string::npos);
 }
 
 TEST(InputCheckTest, RefusesAMatrixWithAZeroPivotUnderAnyMode) {

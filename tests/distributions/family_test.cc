@@ -49,7 +49,7 @@ TEST(FamilyTest, EntriesComeFromTheKindsNumbers) {
 }
 
 TEST(FamilyTest, TableIsInPhaseOrderWithEachFamilysFile) {
-  ASSERT_EQ(kFamilies.size(), 3u);
+  ASSERT_EQ(kFamilies.size(), 4u);
   for (std::size_t k = 0; k < kFamilies.size(); ++k) {
     EXPECT_EQ(static_cast<std::size_t>(kFamilies[k].family), k);
   }
@@ -57,6 +57,10 @@ TEST(FamilyTest, TableIsInPhaseOrderWithEachFamilysFile) {
   EXPECT_STREQ(parameterFileOf(familyInfo(Family::kTriangular)),
                "UniformRHS.txt");
   EXPECT_STREQ(familyInfo(Family::kUniform).modeWord, " Mode");
+  EXPECT_STREQ(parameterFileOf(familyInfo(Family::kLognormal)),
+               "LognormalRHS.txt");
+  // The three families every system has, the lognormal where its file is.
+  EXPECT_EQ(requiredFamilies(), FamilySet(0b0111));
 }
 
 }  // namespace

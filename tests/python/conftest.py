@@ -35,11 +35,14 @@ def example_systems() -> list[linprob.System]:
 @pytest.fixture(scope="session")
 def third_systems(example_systems) -> list[linprob.System]:
     """The example's systems with every number divided by 3: inputs whose
-    doubles need all 17 digits."""
+    doubles need all 17 digits; the second also lognormal, the others not."""
     third = lambda a: a / 3.0  # noqa: E731
     return [linprob.System(third(s.matrix), third(s.rhs), third(s.interval),
-                           normal=third(s.normal), uniform=third(s.uniform))
-            for s in example_systems]
+                           normal=third(s.normal), uniform=third(s.uniform),
+                           lognormal=(np.column_stack([np.abs(third(s.rhs)) + 1.0,
+                                                       third(s.normal[:, 1])])
+                                      if i == 1 else None))
+            for i, s in enumerate(example_systems)]
 
 
 def write_folder(folder: pathlib.Path, systems, settings: dict[str, int]) -> None:
@@ -54,8 +57,10 @@ def write_folder(folder: pathlib.Path, systems, settings: dict[str, int]) -> Non
         for name, array in (("Matice.txt", system.matrix), ("RealRHS.txt", system.rhs),
                             ("IntRHS.txt", system.interval),
                             ("NormalRHS.txt", system.normal),
-                            ("UniformRHS.txt", system.uniform)):
-            np.savetxt(path / name, array, fmt="%.17g")
+                            ("UniformRHS.txt", system.uniform),
+                            ("LognormalRHS.txt", system.lognormal)):
+            if array is not None:
+                np.savetxt(path / name, array, fmt="%.17g")
 
 
 @pytest.fixture()
