@@ -2,9 +2,9 @@
 // start-of-run check, the code that reads whatever a user puts into the
 // working folder.
 //
-// One input is up to six files separated by lines "%%": Settings.txt, then
-// Matice.txt, RealRHS.txt, IntRHS.txt, NormalRHS.txt and UniformRHS.txt of
-// Matrix0/ (a file left out is absent). They are written into a private
+// One input is up to seven files separated by lines "%%": Settings.txt,
+// then Matice.txt, RealRHS.txt, IntRHS.txt, NormalRHS.txt, UniformRHS.txt
+// and LognormalRHS.txt of Matrix0/ (a file left out is absent). They are written into a private
 // working folder and checked as a run checks them. Dimensions,
 // IntegrationPrecision and MaxMatrix are held small once the settings have
 // been checked, so that every execution stays short.
@@ -36,7 +36,8 @@ namespace {
 constexpr std::string_view kSeparator = "\n%%\n";
 constexpr const char* kFiles[] = {
     "Settings.txt",          "Matrix0/Matice.txt",    "Matrix0/RealRHS.txt",
-    "Matrix0/IntRHS.txt",    "Matrix0/NormalRHS.txt", "Matrix0/UniformRHS.txt"};
+    "Matrix0/IntRHS.txt",    "Matrix0/NormalRHS.txt", "Matrix0/UniformRHS.txt",
+    "Matrix0/LognormalRHS.txt"};
 
 void expectPrintable(const std::string& message) {
   if (message.empty() || message.size() > 1000) __builtin_trap();
