@@ -45,6 +45,17 @@ def _ordered_pairs(name: str, pairs: np.ndarray) -> None:
             f"({pairs[i, 0]!r} > {pairs[i, 1]!r})")
 
 
+def _refuse_where(name: str, pairs: np.ndarray, column: int, bad: np.ndarray,
+                  what: str) -> None:
+    """Refuses the first pair where `bad` holds, naming its number in
+    `column` as `what`."""
+    found = np.nonzero(bad)[0]
+    if len(found):
+        i = int(found[0])
+        raise InputError(f"{name}[{i}, {column}]: pair {i} has {what} "
+                         f"({pairs[i, column]!r})")
+
+
 class System:
     """One square system A x = b whose right-hand side b is uncertain.
 
@@ -83,26 +94,17 @@ class System:
         _ordered_pairs("interval", self.interval)
         self.normal = None if normal is None else _array("normal", normal, (n, 2))
         if self.normal is not None:
-            negative = np.nonzero(self.normal[:, 1] < 0)[0]
-            if len(negative):
-                i = int(negative[0])
-                raise InputError(f"normal[{i}, 1]: pair {i} has a negative "
-                                 f"variance ({self.normal[i, 1]!r})")
+            _refuse_where("normal", self.normal, 1, self.normal[:, 1] < 0,
+                          "a negative variance")
         self.uniform = None if uniform is None else _array("uniform", uniform, (n, 2))
         if self.uniform is not None:
             _ordered_pairs("uniform", self.uniform)
         self.lognormal = None if lognormal is None else _array("lognormal", lognormal, (n, 2))
         if self.lognormal is not None:
-            negative = np.nonzero(self.lognormal[:, 1] < 0)[0]
-            if len(negative):
-                i = int(negative[0])
-                raise InputError(f"lognormal[{i}, 1]: pair {i} has a negative "
-                                 f"variance ({self.lognormal[i, 1]!r})")
-            low = np.nonzero(self.lognormal[:, 0] <= 0)[0]
-            if len(low):
-                i = int(low[0])
-                raise InputError(f"lognormal[{i}, 0]: pair {i} has a mean that is "
-                                 f"not positive ({self.lognormal[i, 0]!r})")
+            _refuse_where("lognormal", self.lognormal, 1, self.lognormal[:, 1] < 0,
+                          "a negative variance")
+            _refuse_where("lognormal", self.lognormal, 0, self.lognormal[:, 0] <= 0,
+                          "a mean that is not positive")
         # The program's own check of the matrix under every pivoting mode:
         # a matrix it would refuse is refused here, in its words.
         problems = _native.check_matrix(self.matrix)
