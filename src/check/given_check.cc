@@ -5,10 +5,8 @@
 #include <string>
 #include <utility>
 
-#include "base/number_file.h"
 #include "check/numeric_check.h"
 #include "config/mode_eliminations.h"
-#include "distributions/family.h"
 #include "distributions/parameter_files.h"
 #include "linear/system_files.h"
 
@@ -43,14 +41,6 @@ std::vector<double> intervalNumbers(const std::vector<ValueBounds>& pairs) {
   return numbers;
 }
 
-// Whether a family the system is analysed under reads `kind`.
-bool readBy(ParameterKind kind, const SystemNumbers& numbers) {
-  for (const FamilyInfo& family : kFamilies) {
-    if (family.parameterKind == kind && numbers.runs(family.family)) return true;
-  }
-  return false;
-}
-
 // One system's numbers checked as its files' would be: `inputs.read`
 // marks those found sound.
 void checkNumbers(ReadInputs& inputs, InputCheck& check) {
@@ -80,7 +70,7 @@ void checkNumbers(ReadInputs& inputs, InputCheck& check) {
     // A file a system may go without, given empty, is one it has not: no
     // family of the system may read it then.
     if (kind.presence == Presence::kOptional && numbers.empty() &&
-        !readBy(kind.kind, inputs.files)) {
+        !inputs.files.reads(kind.kind)) {
       inputs.mark(file);
       continue;
     }
@@ -130,7 +120,8 @@ RunInputsCheck checkGivenInputs(const RunConfig& config,
     inputs.files.conditionEstimate = checkNumerics(
         inputs, config, check, stop,
         keep || firstAlone ? &inputs.eliminated : nullptr,
-        firstAlone ? KeptEliminations::kFirst : KeptEliminations::kEvery, &figures, runSeed);
+        firstAlone ? KeptEliminations::kFirst : KeptEliminations::kEvery,
+        &figures, runSeed);
     if (stop.stop_requested()) break;
     if (inputs.read.all()) {
       check.systems.push_back(std::move(inputs.files));

@@ -305,8 +305,8 @@ RunInputsCheck checkRunInputs(const RunConfig& config, int systemCount,
     NumericFigures figures;
     std::optional<ReadInputs> read = checkSystem(
         i, config, check, keep || firstAlone,
-        firstAlone ? KeptEliminations::kFirst : KeptEliminations::kEvery, figures, runSeed,
-        stop);
+        firstAlone ? KeptEliminations::kFirst : KeptEliminations::kEvery,
+        figures, runSeed, stop);
     if (read && read->read.all()) {
       check.systems.push_back(std::move(read->files));
       check.eliminated.push_back(std::move(read->eliminated));

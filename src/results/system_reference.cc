@@ -19,12 +19,7 @@ namespace {
 // Every parameter file holds its numbers for n entries.
 void checkParameterCounts(const SystemInputs& inputs) {
   for (const ParameterKindInfo& kind : kParameterKinds) {
-    // A file no family of the system reads may be empty.
-    bool read = false;
-    for (const FamilyInfo& family : kFamilies) {
-      read = read || (family.parameterKind == kind.kind && inputs.runs(family.family));
-    }
-    if (!read) continue;
+    if (!inputs.reads(kind.kind)) continue;
     const std::vector<double>& numbers = inputs.parametersOf(kind.kind);
     const std::size_t needed = parameterCount(kind.kind, inputs.n);
     if (numbers.size() != needed) {

@@ -104,6 +104,14 @@ struct SystemNumbers {
   bool runs(Family family) const {
     return families.test(static_cast<std::size_t>(family));
   }
+  // Whether a family the system is analysed under reads the file of `kind`
+  // (a file none reads may be empty).
+  bool reads(ParameterKind kind) const {
+    for (const FamilyInfo& family : kFamilies) {
+      if (family.parameterKind == kind && runs(family.family)) return true;
+    }
+    return false;
+  }
 
   // The numbers of one kind's file (a family's row names its kind).
   const std::vector<double>& parametersOf(ParameterKind kind) const {
