@@ -2,9 +2,10 @@
 // start-of-run check, the code that reads whatever a user puts into the
 // working folder.
 //
-// One input is up to seven files separated by lines "%%": Settings.txt,
-// then Matice.txt, RealRHS.txt, IntRHS.txt, NormalRHS.txt, UniformRHS.txt
-// and LognormalRHS.txt of Matrix0/ (a file left out is absent). They are written into a private
+// One input is up to eight files separated by lines "%%": Settings.txt,
+// then Matice.txt, RealRHS.txt, IntRHS.txt, NormalRHS.txt, UniformRHS.txt,
+// LognormalRHS.txt and DataRHS.txt of Matrix0/ (a file left out is
+// absent). They are written into a private
 // working folder and checked as a run checks them. Dimensions,
 // IntegrationPrecision and MaxMatrix are held small once the settings have
 // been checked, so that every execution stays short.
@@ -37,7 +38,7 @@ constexpr std::string_view kSeparator = "\n%%\n";
 constexpr const char* kFiles[] = {
     "Settings.txt",          "Matrix0/Matice.txt",    "Matrix0/RealRHS.txt",
     "Matrix0/IntRHS.txt",    "Matrix0/NormalRHS.txt", "Matrix0/UniformRHS.txt",
-    "Matrix0/LognormalRHS.txt"};
+    "Matrix0/LognormalRHS.txt", "Matrix0/DataRHS.txt"};
 
 void expectPrintable(const std::string& message) {
   if (message.empty() || message.size() > 1000) __builtin_trap();
@@ -114,6 +115,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   if (!numbers.ok()) {
     expectPrintable(numbers.status().message());
   } else if (numbers.value().size() != count) {
+    __builtin_trap();
+  }
+  // The line reader likewise, on the measured data.
+  const std::size_t rows = size < 2 ? 0 : data[1] % 8;
+  const auto lines = readRows(kFiles[7], rows, 2);
+  if (!lines.ok()) {
+    expectPrintable(lines.status().message());
+  } else if (lines.value().numbers.size() != rows * lines.value().width) {
     __builtin_trap();
   }
   return 0;

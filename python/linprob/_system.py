@@ -16,6 +16,7 @@ PARAMETER_ARGUMENTS = {
     "NormalRHS.txt": "normal",
     "UniformRHS.txt": "uniform",
     "LognormalRHS.txt": "lognormal",
+    "DataRHS.txt": "data",
 }
 
 
@@ -64,7 +65,10 @@ class System:
     normal family; uniform: (n, 2) lower and upper ends of the uniform and
     triangular families; lognormal: (n, 2) means (positive) and variances
     of the entries themselves (not of their logarithms) for the lognormal
-    family. A family whose parameters are not given is not run
+    family; data: (n, m) m >= 2 measured values of each entry, in any
+    order, for the data family (each value of an entry taken with
+    probability 1/m; enumeration takes m cells per entry, m**n jobs,
+    whatever `cells` says). A family whose parameters are not given is not run
     (its rows are left out of the result). Shapes, finite values and the
     order of the pairs are checked at once (InputError), and so is the
     matrix, by the program's own check under every pivoting mode (a matrix
@@ -79,11 +83,13 @@ class System:
     normal: Optional[np.ndarray]
     uniform: Optional[np.ndarray]
     lognormal: Optional[np.ndarray]
+    data: Optional[np.ndarray]
 
     def __init__(self, matrix: npt.ArrayLike, rhs: npt.ArrayLike,
                  interval: npt.ArrayLike, normal: Optional[npt.ArrayLike] = None,
                  uniform: Optional[npt.ArrayLike] = None,
-                 lognormal: Optional[npt.ArrayLike] = None) -> None:
+                 lognormal: Optional[npt.ArrayLike] = None,
+                 data: Optional[npt.ArrayLike] = None) -> None:
         shape = np.shape(matrix)
         if len(shape) != 2 or shape[0] != shape[1] or shape[0] < 1:
             raise InputError(f"matrix: shape {shape}, expected a square (n, n)")
@@ -105,6 +111,13 @@ class System:
                           "a negative variance")
             _refuse_where("lognormal", self.lognormal, 0, self.lognormal[:, 0] <= 0,
                           "a mean that is not positive")
+        self.data = None
+        if data is not None:
+            width = np.shape(data)
+            if len(width) != 2 or width[0] != n or width[1] < 2:
+                raise InputError(f"data: shape {width}, expected (n, m) = ({n}, m) "
+                                 "with at least 2 values per entry")
+            self.data = _array("data", data, (n, width[1]))
         # The program's own check of the matrix under every pivoting mode:
         # a matrix it would refuse is refused here, in its words.
         problems = _native.check_matrix(self.matrix)
@@ -120,7 +133,7 @@ class System:
     def families(self) -> list[str]:
         """The families this system runs, in the program's order: those
         whose parameters were given ('Triangular', 'Normal', 'Uniform',
-        'Lognormal')."""
+        'Lognormal', 'Data')."""
         return [name for name, file in _native.families()
                 if getattr(self, PARAMETER_ARGUMENTS[file]) is not None]
 

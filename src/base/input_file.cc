@@ -42,6 +42,7 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
     end_ = other.end_;
     skipRest_ = other.skipRest_;
     atStart_ = other.atStart_;
+    line_ = other.line_;
     readError_ = other.readError_;
   }
   return *this;
@@ -106,8 +107,12 @@ bool InputFile::next(Token& token) {
     while (byte >= 0 && !isSpace(byte)) byte = get();
     skipRest_ = false;
   }
-  while (byte >= 0 && isSpace(byte)) byte = get();
+  while (byte >= 0 && isSpace(byte)) {
+    if (byte == '\n') ++line_;
+    byte = get();
+  }
   if (byte < 0) return false;
+  token.line = line_;
   while (byte >= 0 && !isSpace(byte)) {
     if (token.text.size() == kMaxTokenBytes) {
       // Cut here; the caller gets what fits and the rest is skipped later.
@@ -127,6 +132,8 @@ bool InputFile::next(Token& token) {
     position_ = last;
     byte = get();
   }
+  // The white space that ended the token is not looked at again.
+  if (byte == '\n') ++line_;
   return true;
 }
 

@@ -40,6 +40,7 @@ inline constexpr std::size_t kQuotedPathBytes = 4096;
 struct Token {
   std::string text;  // at most kMaxTokenBytes bytes
   bool cut = false;  // the token was longer than text
+  std::size_t line = 0;  // the line it starts on, from 1
 };
 
 class InputFile {
@@ -73,6 +74,7 @@ class InputFile {
   std::size_t end_ = 0;
   bool skipRest_ = false;  // the last token was cut: skip its remainder
   bool atStart_ = true;    // the byte-order mark is still to be looked for
+  std::size_t line_ = 1;   // the line of the next byte
   Status readError_;
 };
 

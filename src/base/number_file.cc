@@ -136,4 +136,79 @@ Result<std::vector<double>> readNumbers(const std::string& path,
   return values;
 }
 
+namespace {
+
+std::string numbersWord(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " number" : " numbers");
+}
+
+}  // namespace
+
+Result<NumberRows> readRows(const std::string& path, std::size_t rows,
+                            unsigned leastWidth, const std::stop_token& stop) {
+  auto opened = InputFile::open(path);
+  if (!opened.ok()) return opened.status();
+  InputFile& in = opened.value();
+  NumberRows read;
+  std::size_t row = 0;       // the row being read
+  std::size_t inRow = 0;     // its numbers so far
+  std::size_t rowLine = 0;   // its line
+  // The row just ended, held against the first.
+  const auto ended = [&]() -> std::string {
+    std::ostringstream problem;
+    problem << "row " << row << " (line " << rowLine << ") holds "
+            << numbersWord(inRow);
+    if (row == 0) {
+      if (inRow >= leastWidth) {
+        read.width = static_cast<unsigned>(inRow);
+        return "";
+      }
+      problem << ", not at least " << leastWidth;
+    } else if (inRow != read.width) {
+      problem << ", not " << read.width << " as row 0 does";
+    } else {
+      return "";
+    }
+    return problem.str();
+  };
+  Token token;
+  std::size_t tokens = 0;
+  while (in.next(token)) {
+    constexpr std::size_t kNumbersBetweenLooks = 4096;
+    if (++tokens % kNumbersBetweenLooks == 0 && stop.stop_requested()) {
+      return Status::error("reading stopped");
+    }
+    if (inRow > 0 && token.line != rowLine) {
+      if (std::string problem = ended(); !problem.empty()) {
+        return Status::error(std::move(problem));
+      }
+      ++row;
+      inRow = 0;
+    }
+    if (row == rows) break;  // what follows the rows is not read
+    double value = 0.0;
+    std::string problem = parseNumber(token, value);
+    if (!problem.empty()) return Status::error(std::move(problem));
+    if (inRow == 0) rowLine = token.line;
+    // A row that is too long is refused when it ends; until then its
+    // numbers are kept only while it may still be as long as the first.
+    if (row == 0 || inRow < read.width) read.numbers.push_back(value);
+    ++inRow;
+  }
+  if (!in.readError().ok()) return in.readError();
+  if (inRow > 0 && row < rows) {
+    if (std::string problem = ended(); !problem.empty()) {
+      return Status::error(std::move(problem));
+    }
+    ++row;
+  }
+  if (row < rows) {
+    std::ostringstream message;
+    message << "only " << row << (row == 1 ? " line" : " lines")
+            << " of numbers, not the " << rows << " needed";
+    return Status::error(message.str());
+  }
+  return read;
+}
+
 }  // namespace linprob

@@ -38,6 +38,24 @@ Result<std::vector<double>> readNumbers(const std::string& path,
                                         std::size_t count,
                                         const std::stop_token& stop = {});
 
+// Numbers read line by line: `width` of them on each line, line after line.
+struct NumberRows {
+  unsigned width = 0;
+  std::vector<double> numbers;
+};
+
+// The numbers of the first `rows` lines of the file at `path` that hold any
+// (lines of white space alone are passed over, lines after them ignored),
+// each line as many as the first, at least `leastWidth`; or the problem, worded
+// as readNumbers words its own and, with lines counted from 1 and rows (the
+// entries they give) from 0:
+//   "only 2 lines of numbers, not the 3 needed"
+//   "row 0 (line 1) holds 1 number, not at least 2"
+//   "row 2 (line 4) holds 3 numbers, not 4 as row 0 does"
+Result<NumberRows> readRows(const std::string& path, std::size_t rows,
+                            unsigned leastWidth,
+                            const std::stop_token& stop = {});
+
 // One token as a number: "" and `value` set, or the problem as above.
 std::string parseNumber(const Token& token, double& value);
 

@@ -20,8 +20,8 @@ namespace {
 // N 2^-1054 when that is larger. Each of the counting pass's N terms
 // w (x - r)^2 that underflows is off by at most 2^-1074, so N of them stay
 // below 2^-20 of a variance of N 2^-1054.
-double leastVariance(const RunConfig& config) {
-  const auto jobs = static_cast<double>(config.jobsPerPhase());
+double leastVariance(std::uint64_t phaseJobs) {
+  const auto jobs = static_cast<double>(phaseJobs);
   return std::max(std::numeric_limits<double>::min(),
                   std::ldexp(jobs, -1054));
 }
@@ -84,20 +84,34 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
   prepared.config = &config;
   prepared.system = system;
   prepared.runSeed = runSeed;
-  prepared.leastVariance = leastVariance(config);
   prepared.file = folder + parameterFileOf(family);
   const unsigned n = config.settings().Dimensions;
   EntryParameters entries = entryParameters(family, numbers, n);
-  const std::string head =
-      prepared.file + ": " + family.name + " family, pair ";
+  const bool lines = kindInfo(family.parameterKind).layout == EntryLayout::kLine;
+  const std::string head = prepared.file + ": " + family.name + " family, " +
+                           (lines ? "row " : "pair ");
   auto refuse = [&](unsigned entry, const char* what) {
     problems.push_back(head + std::to_string(entry) + ": " + what);
     prepared.reported = true;
   };
 
+  const SourceRequest request = requestFor(config, family, entries);
+  // A family that fixes its own cells has its own count of jobs.
+  const PhaseJobs jobs = request.count == config.phaseCount()
+                             ? config.phaseJobs()
+                             : phaseJobsOf(request.kind, n, request.count);
+  if (!drawsSamples(request.kind) && request.count > 1 && n > 0 &&
+      jobs.jobs == std::numeric_limits<std::uint64_t>::max()) {
+    problems.push_back(prepared.file + ": " + family.name + " family: " +
+                       std::to_string(request.count) +
+                       " values per entry to the power Dimensions " +
+                       std::to_string(n) +
+                       " is too many jobs to count in 64 bits");
+    prepared.reported = true;
+    return prepared;
+  }
+  prepared.leastVariance = leastVariance(jobs.jobs);
   FamilyBox box;
-  const SourceRequest request =
-      requestFor(config, family, entries);
   try {
     box = phaseBox(request);
   } catch (const std::exception&) {

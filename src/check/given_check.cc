@@ -74,10 +74,13 @@ void checkNumbers(ReadInputs& inputs, InputCheck& check) {
       inputs.mark(file);
       continue;
     }
-    if (!take(kind.file, numbers, parameterCount(kind.kind, inputs.files.n),
-              file)) {
-      continue;
-    }
+    // A file of lines is as wide as its numbers make it; too few refused
+    // below.
+    const std::size_t count =
+        kind.layout == EntryLayout::kLine
+            ? numbers.size()
+            : parameterCount(kind.kind, numbers.size(), inputs.files.n);
+    if (!take(kind.file, numbers, count, file)) continue;
     const std::vector<std::string> problems =
         checkParameters(numbers, inputs.files.n, kind.kind);
     for (const std::string& p : problems) {

@@ -144,6 +144,18 @@ std::optional<ReadInputs> checkSystem(int index, const RunConfig& config,
     inputs.mark(file);
     return std::move(numbers).value();
   };
+  // A file of one line per entry: as many numbers as its first line holds.
+  auto readLines = [&](const std::string& name, unsigned least,
+                       SystemFile file) -> std::optional<std::vector<double>> {
+    auto rows = readRows(folder + name, n, least, stop);
+    if (stop.stop_requested()) return std::nullopt;
+    if (!rows.ok()) {
+      check.errors.push_back(folder + name + ": " + rows.status().message());
+      return std::nullopt;
+    }
+    inputs.mark(file);
+    return std::move(rows.value().numbers);
+  };
   const std::size_t size = n;
   if (auto matrix = readFile(kMatrixFile, size * size, SystemFile::kMatrix)) {
     inputs.files.matrix = std::move(*matrix);
@@ -177,7 +189,9 @@ std::optional<ReadInputs> checkSystem(int index, const RunConfig& config,
       continue;
     }
     if (kind.presence == Presence::kOptional) takeIn(kind.kind, inputs.files);
-    auto numbers = readFile(kind.file, parameterCount(kind.kind, n), file);
+    auto numbers = kind.layout == EntryLayout::kLine
+                       ? readLines(kind.file, kind.numbersPerEntry, file)
+                       : readFile(kind.file, kind.numbersPerEntry * size, file);
     if (!numbers) continue;
     const std::string path = folder + kind.file;
     const std::vector<std::string> problems =

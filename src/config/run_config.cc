@@ -39,9 +39,11 @@ SourceRequest requestFor(const RunConfig& config, const FamilyInfo& family,
   SourceRequest request;
   request.family = &family;
   request.n = config.settings().Dimensions;
-  request.entries = std::move(entries);
-  request.count = config.phaseCount();
   request.kind = config.points();
+  request.count = drawsSamples(request.kind)
+                      ? config.phaseCount()
+                      : enumeratedCells(family, config.phaseCount(), entries);
+  request.entries = std::move(entries);
   if (drawsSamples(request.kind)) request.seed = seed;
   return request;
 }

@@ -26,6 +26,17 @@
 
 namespace linprob {
 
+// The phases of a family that fixes its own cells (CellCount::kOnePerValue)
+// in an enumerating run, as the start check found them: the systems
+// analysed under it, one phase of each (a mode's) with its jobs summed
+// (saturating at 2^64 - 1), and the fewest and most cells per entry.
+struct OwnCellPhases {
+  std::uint64_t systems = 0;
+  std::uint64_t jobs = 0;
+  int fewestCells = 0;
+  int mostCells = 0;
+};
+
 class RunConfig {
  public:
   // The default settings, with a report and the default budget.
@@ -50,6 +61,9 @@ class RunConfig {
   // which sets them.
   const FamilySet& analysedFamilies() const { return families_; }
   void setAnalysedFamilies(const FamilySet& families) { families_ = families; }
+  // None until the start check sets them, and none in sampling.
+  const OwnCellPhases& ownCellPhases() const { return ownCells_; }
+  void setOwnCellPhases(const OwnCellPhases& phases) { ownCells_ = phases; }
   // Whether each system's summary files and the CSV export are written.
   bool writesSummaries() const {
     return summaries_ == SummaryChoice::kWritten;
@@ -91,6 +105,7 @@ class RunConfig {
   SummaryChoice summaries_ = SummaryChoice::kWritten;
   ModeSet modes_ = ModeSet().set();
   FamilySet families_ = requiredFamilies();
+  OwnCellPhases ownCells_;
   std::uint64_t memoryBudget_ = kDefaultMemoryBudget;
   PointKind points_ = PointKind::kEnumeration;
   int phaseCount_ = 0;

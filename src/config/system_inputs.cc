@@ -1,6 +1,8 @@
 #include "config/system_inputs.h"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -35,6 +37,33 @@ void addCells(const RunConfig& config, SystemInputs& inputs) {
       inputs.cells[static_cast<std::size_t>(family.family)] = cells->cells;
     }
   }
+}
+
+OwnCellPhases ownCellPhases(const RunConfig& config,
+                            const std::vector<SystemInputs>& systems) {
+  OwnCellPhases phases;
+  if (drawsSamples(config.points())) return phases;
+  for (const SystemInputs& system : systems) {
+    for (const FamilyInfo& family : kFamilies) {
+      if (family.cellCount != CellCount::kOnePerValue ||
+          !system.runs(family.family)) {
+        continue;
+      }
+      const ParameterKind kind = family.parameterKind;
+      const auto cells = static_cast<int>(
+          entryWidth(kind, system.parametersOf(kind).size(), system.n));
+      const std::uint64_t jobs =
+          phaseJobsOf(config.points(), system.n, cells).jobs;
+      phases.fewestCells =
+          phases.systems == 0 ? cells : std::min(phases.fewestCells, cells);
+      phases.mostCells = std::max(phases.mostCells, cells);
+      ++phases.systems;
+      if (__builtin_add_overflow(phases.jobs, jobs, &phases.jobs)) {
+        phases.jobs = std::numeric_limits<std::uint64_t>::max();
+      }
+    }
+  }
+  return phases;
 }
 
 // The bytes: n, then each list as its count and its numbers (the matrix,

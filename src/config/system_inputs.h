@@ -18,6 +18,11 @@
 
 namespace linprob {
 
+// The phases of the systems' families that fix their own cells, in an
+// enumerating run (none in sampling).
+OwnCellPhases ownCellPhases(const RunConfig& config,
+                            const std::vector<SystemInputs>& systems);
+
 // Adds each family's cells, as its phase builds them, when the references
 // will use them (enumeration, at most kMaxCertifiedSize unknowns).
 void addCells(const RunConfig& config, SystemInputs& inputs);

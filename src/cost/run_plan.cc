@@ -30,21 +30,51 @@ std::string namesOf(const Table& table, Name nameOf) {
 
 }  // namespace
 
-std::uint64_t RunPlan::phases() const {
+namespace {
+
+// The families some system runs whose cells an enumeration takes from
+// their entries.
+std::size_t ownCellFamilies(const RunPlan& plan) {
+  if (drawsSamples(plan.points)) return 0;
+  std::size_t count = 0;
+  for (const FamilyInfo& family : kFamilies) {
+    count += family.cellCount == CellCount::kOnePerValue &&
+             plan.families.test(static_cast<std::size_t>(family.family));
+  }
+  return count;
+}
+
+}  // namespace
+
+std::uint64_t RunPlan::settingsPhases() const {
   return static_cast<std::uint64_t>(systems) *
-         static_cast<std::uint64_t>(modes) * families.count();
+         static_cast<std::uint64_t>(modes) *
+         (families.count() - ownCellFamilies(*this));
+}
+
+std::uint64_t RunPlan::phases() const {
+  return settingsPhases() +
+         static_cast<std::uint64_t>(modes) * ownCells.systems;
 }
 
 std::optional<std::uint64_t> RunPlan::totalJobs() const {
   std::uint64_t total = 0;
-  if (__builtin_mul_overflow(phases(), jobsPerPhase, &total)) {
+  std::uint64_t own = 0;
+  if (__builtin_mul_overflow(settingsPhases(), jobsPerPhase, &total) ||
+      __builtin_mul_overflow(static_cast<std::uint64_t>(modes), ownCells.jobs,
+                             &own) ||
+      __builtin_add_overflow(total, own, &total)) {
     return std::nullopt;
   }
   return total;
 }
 
 double RunPlan::totalReplays() const {
-  return static_cast<double>(phases()) * static_cast<double>(jobsPerPhase) *
+  const double own =
+      static_cast<double>(modes) * static_cast<double>(ownCells.jobs);
+  return (static_cast<double>(settingsPhases()) *
+              static_cast<double>(jobsPerPhase) +
+          own) *
          replaysPerJob;
 }
 
@@ -69,6 +99,7 @@ RunPlan makeRunPlan(const RunConfig& config) {
   plan.jobsPerPhase = config.jobsPerPhase();
   plan.unitsPerPhase = config.phaseJobs().plan.units;
   plan.chunksPerPhase = config.chunksPerPhase();
+  plan.ownCells = config.ownCellPhases();
   plan.footprint = estimateFootprint(config);
   plan.counting = config.countingPlan();
   plan.countingChoice = settings.counting;
@@ -105,8 +136,17 @@ double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
                      phaseSpeedUp(plan.unknowns, plan.solverThreads,
                                   costs.hardwareThreads)
                : 0.0;
-  const double phases = static_cast<double>(plan.phases()) *
-                        (costs.phaseSetupSeconds + replays + halves);
+  // The phases of a family's own cells replay every job, on the threads
+  // as the others do.
+  const double ownReplays =
+      static_cast<double>(plan.modes) * static_cast<double>(plan.ownCells.jobs) *
+      costs.replaysPerJob * costs.secondsPerReplay /
+      phaseSpeedUp(plan.chunksPerPhase, plan.solverThreads,
+                   costs.hardwareThreads);
+  const double phases =
+      static_cast<double>(plan.phases()) * costs.phaseSetupSeconds +
+      static_cast<double>(plan.settingsPhases()) * (replays + halves) +
+      ownReplays;
   const double writing =
       systems * (costs.writerSecondsPerSystem + costs.truthSecondsPerSystem);
   return costs.elapsedSeconds + references + eliminating + phases + writing;
@@ -173,6 +213,40 @@ std::vector<std::string> planLines(const RunPlan& plan,
   const PointKindRow& points = pointKindRow(plan.points);
   lines.push_back("Jobs per phase: " + std::to_string(plan.jobsPerPhase) +
                   describeJobs(plan.points, plan.unknowns, plan.countPerPhase));
+  if (plan.ownCells.systems > 0) {
+    // "Jobs per Data phase: 625 (every combination of the 5 measured values
+    // of each of 4 entries)", or a range over the systems.
+    std::vector<const char*> own;
+    for (const FamilyInfo& family : kFamilies) {
+      if (family.cellCount == CellCount::kOnePerValue &&
+          plan.families.test(static_cast<std::size_t>(family.family))) {
+        own.push_back(family.name);
+      }
+    }
+    const OwnCellPhases& cells = plan.ownCells;
+    std::string line = "Jobs per " +
+                       namesOf(own, [](const char* name) { return name; }) +
+                       " phase: ";
+    if (cells.fewestCells == cells.mostCells) {
+      line += std::to_string(phaseJobsOf(plan.points, plan.unknowns,
+                                         cells.fewestCells).jobs) +
+              " (every combination of the " + std::to_string(cells.mostCells) +
+              " measured values of each of " + std::to_string(plan.unknowns) +
+              " entries)";
+    } else {
+      line += std::to_string(phaseJobsOf(plan.points, plan.unknowns,
+                                         cells.fewestCells).jobs) +
+              " to " +
+              std::to_string(phaseJobsOf(plan.points, plan.unknowns,
+                                         cells.mostCells).jobs) +
+              " (every combination of the " +
+              std::to_string(cells.fewestCells) + " to " +
+              std::to_string(cells.mostCells) +
+              " measured values of each of " + std::to_string(plan.unknowns) +
+              " entries, as each system has them)";
+    }
+    lines.push_back(line);
+  }
   if (plan.digits) {
     lines.push_back(
         "Digits: " + std::to_string(*plan.digits) +

@@ -76,8 +76,16 @@ struct RunPlan {
   CountingChoice countingChoice = CountingChoice::kCheaper;
   std::uint64_t halvesMemory = kDefaultHalvesMemory;
 
+  // The phases of a family that fixes its own cells (the data family's,
+  // enumerating), which have their own jobs (run_config.h); none in
+  // sampling.
+  OwnCellPhases ownCells;
+
   std::uint64_t phases() const;
-  // phases() x jobsPerPhase, or nothing when that is beyond 64 bits.
+  // The phases of jobsPerPhase jobs each: all but those of ownCells.
+  std::uint64_t settingsPhases() const;
+  // settingsPhases() x jobsPerPhase and the jobs of ownCells' phases, or
+  // nothing when that is beyond 64 bits.
   std::optional<std::uint64_t> totalJobs() const;
   // Every job replay of the run, both passes of every phase, at
   // replaysPerJob (as a double: it may be beyond 64 bits).

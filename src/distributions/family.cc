@@ -1,5 +1,6 @@
 #include "distributions/family.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <stdexcept>
@@ -112,17 +113,29 @@ double uniformQuantile(EntryNumbers entry, double u) {
 EntryParameters entryParameters(const FamilyInfo& family,
                                 const std::vector<double>& numbers,
                                 unsigned n) {
+  const ParameterKind kind = family.parameterKind;
   EntryParameters entries;
-  entries.width = kindInfo(family.parameterKind).numbersPerEntry;
-  const std::size_t count = parameterCount(family.parameterKind, n);
-  if (numbers.size() < count) {
+  entries.width = entryWidth(kind, numbers.size(), n);
+  const std::size_t count = std::size_t{entries.width} * n;
+  if (entries.width == 0 || numbers.size() < count) {
     throw std::invalid_argument(
         std::string("family parameters: ") + parameterFileOf(family) +
         " holds " + std::to_string(numbers.size()) + " numbers, not " +
-        std::to_string(count));
+        (entries.width == 0 ? "a line of entries for each of " +
+                                  std::to_string(n)
+                            : std::to_string(count)));
   }
   entries.numbers.assign(numbers.begin(),
                          numbers.begin() + static_cast<std::ptrdiff_t>(count));
+  // The values of a line are in no order: each entry's come sorted, so
+  // that its cells and its quantile read them in order.
+  if (kindInfo(kind).layout == EntryLayout::kLine) {
+    for (unsigned e = 0; e < n; ++e) {
+      const auto first = entries.numbers.begin() +
+                         static_cast<std::ptrdiff_t>(std::size_t{e} * entries.width);
+      std::sort(first, first + entries.width);
+    }
+  }
   return entries;
 }
 

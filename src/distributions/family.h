@@ -8,7 +8,7 @@
 //
 // Everything that depends on the family is one row of kFamilies: its names
 // and lines, the kind of parameters it reads (distributions/parameter_files.h),
-// how its entries become cells, moments (as doubles and exactly), a sampling
+// how its entries become cells (and how many), moments (as doubles and exactly), a sampling
 // range and draws, and the continuous law of its entries. Every function of
 // a row reads one entry as the span of its kind's numbers for that entry.
 // Nothing else in the program switches on the family.
@@ -34,6 +34,7 @@
 #include <span>
 #include <vector>
 
+#include "distributions/data_family.h"
 #include "distributions/entry_parameters.h"
 #include "distributions/lognormal_family.h"
 #include "distributions/parameter_files.h"
@@ -44,7 +45,18 @@ namespace linprob {
 
 struct ExactEntryMoments;  // linear/exact_moments.h
 
-enum class Family { kTriangular = 0, kNormal = 1, kUniform = 2, kLognormal = 3 };
+enum class Family {
+  kTriangular = 0,
+  kNormal = 1,
+  kUniform = 2,
+  kLognormal = 3,
+  kData = 4,
+};
+
+// How many cells per entry an enumerating phase of the family takes: the
+// settings' IntegrationPrecision, or one per value of an entry (the data
+// family's measured values, whatever the settings say).
+enum class CellCount { kSettingsCount, kOnePerValue };
 
 // How a sampling phase draws one entry (distributions/sample_blocks.h) and
 // how points in the unit cube become entries (distributions/inverse_cdf.h):
@@ -54,8 +66,11 @@ enum class SampleDraw { kNormal, kTriangular, kUniform, kQuantile };
 
 // The continuous law an entry follows as its pair describes it, for the
 // exact distribution of the unknowns (distributions/sum_law.h): normal,
-// uniform on [p, q], symmetric triangular on [p, q]; kOther has none.
-enum class EntryShape { kNormal, kUniform, kTriangular, kOther };
+// uniform on [p, q], symmetric triangular on [p, q]; kListed takes its
+// listed values, each with the same probability, so that an enumeration of
+// every combination is the law itself (results/truth_check.h); kOther has
+// none.
+enum class EntryShape { kNormal, kUniform, kTriangular, kListed, kOther };
 
 struct FamilyInfo {
   Family family;
@@ -81,6 +96,7 @@ struct FamilyInfo {
   double (*quantile)(EntryNumbers entry, double u);
   SampleDraw draw;
   EntryShape shape;
+  CellCount cellCount = CellCount::kSettingsCount;
 };
 
 // The rows of the three families: entries (mean, variance) or (lower,
@@ -102,7 +118,7 @@ double triangularQuantile(EntryNumbers entry, double u);
 double uniformQuantile(EntryNumbers entry, double u);
 }  // namespace family_rows
 
-using FamilyTable = std::array<FamilyInfo, 4>;
+using FamilyTable = std::array<FamilyInfo, 5>;
 
 inline constexpr FamilyTable kFamilies = {{
     {Family::kTriangular, "Triangular", ParameterKind::kBounds,
@@ -137,6 +153,15 @@ inline constexpr FamilyTable kFamilies = {{
      family_rows::lognormalCells, family_rows::lognormalMoments,
      family_rows::exactLognormalMoments, family_rows::lognormalRange,
      family_rows::lognormalQuantile, SampleDraw::kQuantile, EntryShape::kOther},
+    {Family::kData, "Data", ParameterKind::kData,
+     "Calculating results for Data Distribution...", " Mode ",
+     "Sorting results for Data Distribution...",
+     "Results for the Data distribution:",
+     "INVALID Results for the Data distribution:", "Data;",
+     family_rows::dataCells, family_rows::dataMoments,
+     family_rows::exactDataMoments, family_rows::dataRange,
+     family_rows::dataQuantile, SampleDraw::kQuantile, EntryShape::kListed,
+     CellCount::kOnePerValue},
 }};
 
 inline constexpr std::size_t kFamilyCount = kFamilies.size();
@@ -177,7 +202,7 @@ constexpr bool everyKindHasItsRow() {
 }
 static_assert(rowsInFamilyOrder(), "kFamilies is indexed by Family");
 static_assert(everyKindHasItsRow(), "every family's parameters have their row");
-static_assert(static_cast<std::size_t>(Family::kLognormal) + 1 == kFamilyCount,
+static_assert(static_cast<std::size_t>(Family::kData) + 1 == kFamilyCount,
               "every Family has its row");
 static_assert(everyKindIsRead(), "every parameter file is read by a family");
 
@@ -208,6 +233,15 @@ constexpr const char* parameterFileOf(const FamilyInfo& family) {
 EntryParameters entryParameters(const FamilyInfo& family,
                                 const std::vector<double>& numbers,
                                 unsigned n);
+
+// The cells per entry an enumerating phase of `family` takes when the
+// settings say `settingsCount` (its row's CellCount).
+inline int enumeratedCells(const FamilyInfo& family, int settingsCount,
+                           const EntryParameters& entries) {
+  return family.cellCount == CellCount::kSettingsCount
+             ? settingsCount
+             : static_cast<int>(entries.width);
+}
 
 // The family's moments of its entries, in equation order.
 std::vector<NormalParameters> familyMoments(const FamilyInfo& family,

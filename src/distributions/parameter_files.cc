@@ -62,6 +62,34 @@ void lognormalEntry(unsigned i, std::span<const double> numbers,
   }
 }
 
+void dataEntry(unsigned i, std::span<const double> numbers,
+               std::vector<std::string>& problems) {
+  for (const double value : numbers) {
+    if (!std::isfinite(value)) {
+      std::ostringstream text;
+      text << "row " << i << " has a value that is not finite (" << value
+           << ")";
+      problems.push_back(text.str());
+      return;
+    }
+  }
+  // The family's moments (distributions/data_family.h) sum the squared
+  // deviations from the mean: they must stay finite.
+  double sum = 0.0;
+  for (const double value : numbers) sum += value;
+  const double mean = sum / static_cast<double>(numbers.size());
+  double squares = 0.0;
+  for (const double value : numbers) {
+    const double deviation = value - mean;
+    const double square = deviation * deviation;
+    squares += square;
+  }
+  if (!std::isfinite(mean) || !std::isfinite(squares)) {
+    problems.push_back("row " + std::to_string(i) +
+                       " has values too far apart for a finite variance");
+  }
+}
+
 }  // namespace parameter_checks
 
 namespace parameter_stand_ins {
@@ -83,18 +111,28 @@ void lognormalEntry(double center, double halfWidth,
   numbers.push_back(halfWidth * halfWidth / 3.0);
 }
 
+void dataEntry(double center, double halfWidth, std::vector<double>& numbers) {
+  numbers.push_back(center - halfWidth);
+  numbers.push_back(center + halfWidth);
+}
+
 }  // namespace parameter_stand_ins
 
 std::vector<std::string> checkParameters(const std::vector<double>& numbers,
                                          unsigned n, ParameterKind kind) {
   const ParameterKindInfo& info = kindInfo(kind);
+  const unsigned width = entryWidth(kind, numbers.size(), n);
   const std::span<const double> all(numbers);
   std::vector<std::string> problems;
+  if (width == 0 && n > 0) {
+    problems.push_back("holds " + std::to_string(numbers.size()) +
+                       " numbers, not a line of at least " +
+                       std::to_string(info.numbersPerEntry) + " for each of " +
+                       std::to_string(n) + " entries");
+    return problems;
+  }
   for (unsigned i = 0; i < n; ++i) {
-    info.checkEntry(
-        i, all.subspan(std::size_t{i} * info.numbersPerEntry,
-                       info.numbersPerEntry),
-        problems);
+    info.checkEntry(i, all.subspan(std::size_t{i} * width, width), problems);
   }
   return problems;
 }

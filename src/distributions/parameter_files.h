@@ -1,10 +1,13 @@
 // The distribution parameter files of a system, one row of
-// kParameterKinds each: the file's name, how many numbers it holds per
-// entry, and the check of one entry's numbers.
+// kParameterKinds each: the file's name, how its numbers make entries, and
+// the check of one entry's numbers.
 //
 // "NormalRHS.txt" holds n pairs (mean, variance); "UniformRHS.txt" n pairs
 // (lower, upper); "LognormalRHS.txt", which a system may go without, n
-// pairs (mean, variance) of positive entries. The families read them through their row's kind
+// pairs (mean, variance) of positive entries; "DataRHS.txt", which it may
+// also go without, one line per entry of its measured values, as many on
+// every line, at least 2 (their order means nothing: the families read each
+// entry's values sorted). The families read them through their row's kind
 // (distributions/family.h); a file read by no family fails the build. The
 // start-of-run check reads each file once, in the table's order, and checks
 // its numbers with checkParameters; a system's inputs hold the numbers by
@@ -31,7 +34,14 @@ enum class ParameterKind {
   kNormal = 0,     // (mean, variance)
   kBounds = 1,     // (lower end, upper end)
   kLognormal = 2,  // (mean, variance) of a positive entry
+  kData = 3,       // a line of measured values
 };
+
+// How a file's numbers make its entries: a fixed count each, wherever the
+// lines break (the pairs), or one line each with as many numbers as the
+// first line holds (at least the kind's numbersPerEntry), in no particular
+// order.
+enum class EntryLayout { kFixed, kLine };
 
 // Whether a system needs the file: a missing file of a kind it may go
 // without leaves out the families that read it, for that system alone.
@@ -55,6 +65,10 @@ void boundsEntry(unsigned entry, std::span<const double> numbers,
 // "pair 1 has a mean that is not positive (-2)", and the normal pair's.
 void lognormalEntry(unsigned entry, std::span<const double> numbers,
                     std::vector<std::string>& problems);
+// "row 1 has a value that is not finite (nan)",
+// "row 1 has values too far apart for a finite variance".
+void dataEntry(unsigned entry, std::span<const double> numbers,
+               std::vector<std::string>& problems);
 }  // namespace parameter_checks
 
 // Appends one entry's numbers for a made-up system (the cost model's timed
@@ -71,24 +85,32 @@ void boundsEntry(double center, double halfWidth, std::vector<double>& numbers);
 // The normal entry's, its mean held positive: |center| + halfWidth, or 1.
 void lognormalEntry(double center, double halfWidth,
                     std::vector<double>& numbers);
+// Two values, center -+ halfWidth.
+void dataEntry(double center, double halfWidth, std::vector<double>& numbers);
 }  // namespace parameter_stand_ins
 
 struct ParameterKindInfo {
   ParameterKind kind;
   const char* file;
-  unsigned numbersPerEntry;
+  EntryLayout layout;
+  unsigned numbersPerEntry;  // kLine: the fewest on a line
   EntryCheck checkEntry;
   EntryStandIn standIn;
   Presence presence;
 };
 
-inline constexpr std::array<ParameterKindInfo, 3> kParameterKinds = {{
-    {ParameterKind::kNormal, "NormalRHS.txt", 2, parameter_checks::normalEntry,
-     parameter_stand_ins::normalEntry, Presence::kRequired},
-    {ParameterKind::kBounds, "UniformRHS.txt", 2, parameter_checks::boundsEntry,
-     parameter_stand_ins::boundsEntry, Presence::kRequired},
-    {ParameterKind::kLognormal, "LognormalRHS.txt", 2,
+inline constexpr std::array<ParameterKindInfo, 4> kParameterKinds = {{
+    {ParameterKind::kNormal, "NormalRHS.txt", EntryLayout::kFixed, 2,
+     parameter_checks::normalEntry, parameter_stand_ins::normalEntry,
+     Presence::kRequired},
+    {ParameterKind::kBounds, "UniformRHS.txt", EntryLayout::kFixed, 2,
+     parameter_checks::boundsEntry, parameter_stand_ins::boundsEntry,
+     Presence::kRequired},
+    {ParameterKind::kLognormal, "LognormalRHS.txt", EntryLayout::kFixed, 2,
      parameter_checks::lognormalEntry, parameter_stand_ins::lognormalEntry,
+     Presence::kOptional},
+    {ParameterKind::kData, "DataRHS.txt", EntryLayout::kLine, 2,
+     parameter_checks::dataEntry, parameter_stand_ins::dataEntry,
      Presence::kOptional},
 }};
 
@@ -105,7 +127,7 @@ constexpr bool kindsInOrder() {
   return true;
 }
 static_assert(kindsInOrder(), "kParameterKinds is indexed by ParameterKind");
-static_assert(static_cast<std::size_t>(ParameterKind::kLognormal) + 1 ==
+static_assert(static_cast<std::size_t>(ParameterKind::kData) + 1 ==
                   kParameterKindCount,
               "every ParameterKind has its row");
 
@@ -116,15 +138,28 @@ constexpr const char* parameterFileOf(ParameterKind kind) {
   return kindInfo(kind).file;
 }
 
-// How many numbers the file of `kind` holds for n entries.
-constexpr std::size_t parameterCount(ParameterKind kind, unsigned n) {
-  return std::size_t{kindInfo(kind).numbersPerEntry} * n;
+// How many numbers of a file of `kind` holding `size` of them make each of
+// n entries: a fixed kind's count; for a kind of lines, size / n where that
+// divides and is at least the kind's fewest, else 0.
+constexpr unsigned entryWidth(ParameterKind kind, std::size_t size,
+                              unsigned n) {
+  const ParameterKindInfo& info = kindInfo(kind);
+  if (info.layout == EntryLayout::kFixed) return info.numbersPerEntry;
+  if (n == 0 || size % n != 0 || size / n < info.numbersPerEntry) return 0;
+  return static_cast<unsigned>(size / n);
+}
+
+// How many numbers a file of `kind` holding `size` of them needs for n
+// entries (0 for a kind of lines whose size makes no entries).
+constexpr std::size_t parameterCount(ParameterKind kind, std::size_t size,
+                                     unsigned n) {
+  return std::size_t{entryWidth(kind, size, n)} * n;
 }
 
 // Checks each of the n entries of a file's numbers, already read (at least
-// parameterCount(kind, n) of them; any beyond are not looked at). Returns one
-// problem per line, as reported after the file name, empty when the file is
-// sound. Entries are counted from 0.
+// parameterCount(kind, numbers.size(), n) of them; any beyond are not looked
+// at). Returns one problem per line, as reported after the file name, empty
+// when the file is sound. Entries are counted from 0.
 std::vector<std::string> checkParameters(const std::vector<double>& numbers,
                                          unsigned n, ParameterKind kind);
 

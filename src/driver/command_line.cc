@@ -25,13 +25,14 @@ constexpr const char* kDescription =
     "Probabilistic analysis of square linear systems A x = b whose right-hand\n"
     "side b is uncertain: every system of the working folder is solved under\n"
     "four pivoting modes for triangular, normal and uniform distributions of b,\n"
-    "and lognormal ones where a system has their file.";
+    "and lognormal ones or measured data where a system has their file.";
 
 constexpr const char* kFooter =
     "Working folder:\n"
     "  Settings.txt (optional) and Matrix0/ ... Matrix<MaxMatrix-1>/, each with\n"
     "  Matice.txt, RealRHS.txt, IntRHS.txt, NormalRHS.txt, UniformRHS.txt and,\n"
-    "  if its entries may be lognormal, LognormalRHS.txt; writes\n"
+    "  if its entries may be lognormal, LognormalRHS.txt and, if they were\n"
+    "  measured, DataRHS.txt; writes\n"
     "  Matrix<i>/RESULTS_*.txt, Export/ or ExportApprox/, and Report/.\n"
     "\n"
     "Processes:\n"

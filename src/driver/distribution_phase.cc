@@ -165,6 +165,15 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
       context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
                                   context.mode, family.family)
                       : drawSeed());
+  if (!drawsSamples(request.kind) &&
+      family.cellCount == CellCount::kOnePerValue) {
+    // The system's banner gave the settings' cells; this family has its own.
+    printLine("Each entry is represented by its " +
+              std::to_string(request.count) + " measured values: " +
+              std::to_string(phaseJobsOf(request.kind, request.n,
+                                         request.count).jobs) +
+              " jobs.");
+  }
   SolveOptions options = config.solveOptions();
   options.stop = context.stop;
   options.references = context.plainSolution;

@@ -13,6 +13,7 @@
 #include "check/input_check.h"
 #include "cost/run_footprint.h"
 #include "config/settings.h"
+#include "config/system_inputs.h"
 #include "check/unused_options.h"
 
 namespace linprob {
@@ -138,6 +139,7 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   FamilySet analysed;
   for (const SystemInputs& system : inputs.systems) analysed |= system.families;
   config.setAnalysedFamilies(analysed);
+  config.setOwnCellPhases(ownCellPhases(config, inputs.systems));
   // What the settings would cost, once every input is known to be sound.
   if (const auto problem = footprintProblem(
           settings, estimateFootprint(config), machineLimits())) {

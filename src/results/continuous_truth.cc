@@ -147,6 +147,8 @@ const char* truthMethodName(TruthMethod method) {
       return "piecewise polynomial";
     case TruthMethod::kCharacteristic:
       return "characteristic function";
+    case TruthMethod::kEnumeration:
+      return "enumeration of every combination";
     case TruthMethod::kRoundedCharacteristic:
       break;
   }

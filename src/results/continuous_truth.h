@@ -51,11 +51,12 @@ enum class TruthMethod {
   kNormal,
   kPiecewise,
   kCharacteristic,
-  kRoundedCharacteristic
+  kRoundedCharacteristic,
+  kEnumeration
 };
 
 // "normal", "piecewise polynomial", "characteristic function",
-// "characteristic function in doubles"
+// "characteristic function in doubles", "enumeration of every combination"
 const char* truthMethodName(TruthMethod method);
 
 struct TruthTable {

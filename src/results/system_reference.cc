@@ -21,8 +21,9 @@ void checkParameterCounts(const SystemInputs& inputs) {
   for (const ParameterKindInfo& kind : kParameterKinds) {
     if (!inputs.reads(kind.kind)) continue;
     const std::vector<double>& numbers = inputs.parametersOf(kind.kind);
-    const std::size_t needed = parameterCount(kind.kind, inputs.n);
-    if (numbers.size() != needed) {
+    const std::size_t needed =
+        parameterCount(kind.kind, numbers.size(), inputs.n);
+    if ((needed == 0 && inputs.n > 0) || numbers.size() != needed) {
       throw std::invalid_argument(std::string("system reference: ") +
                                   kind.file + " holds " +
                                   std::to_string(numbers.size()) +

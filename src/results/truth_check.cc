@@ -22,13 +22,50 @@ std::optional<Discrepancy> againstTruth(const TruthTable& truth,
                             table.lowerTail, table.masses, table.upperTail);
 }
 
+// The truth of a family of listed values: the enumeration's own bands.
+void listedTruth(PositionResult& position, Family family, PhasePoints points) {
+  TruthCheck& check = position.measures.truth;
+  if (points == PhasePoints::kSampled) {
+    check.reason = std::string("not computed: the law of the ") +
+                   familyInfo(family).name +
+                   " family's sums is the enumeration of every combination "
+                   "of its values (ExactDistributions 1), not sampled";
+    return;
+  }
+  const PositionBands& bands = position.valid;
+  TruthTable truth;
+  truth.method = TruthMethod::kEnumeration;
+  truth.values.masses = bands.masses;
+  const std::size_t walked = walkedBands(bands);
+  truth.values.masses.resize(walked);
+  truth.values.upperBorder = walked > 0 ? bands.borders[walked - 1] : bands.min;
+  truth.errors.masses.assign(walked, 0.0);
+  truth.errors.upperBorder = truth.values.upperBorder;
+  check.truth = std::move(truth);
+  const TruthTable& t = *check.truth;
+  if (t.values.masses.size() == bands.masses.size()) {
+    check.valid = discrepancyBetween(0.0, t.values.masses, 0.0, 0.0,
+                                     bands.masses, 0.0);
+  }
+  const PositionMeasures& measures = position.measures;
+  if (measures.invalid) check.invalid = againstTruth(t, position.invalid);
+  if (measures.exactLinear) {
+    check.exactLinear = againstTruth(t, measures.exactLinearTable);
+  }
+}
+
 }  // namespace
 
 void checkAgainstTruth(PositionResult& position,
-                       const SystemReference& reference, Family family) {
+                       const SystemReference& reference, Family family,
+                       PhasePoints points) {
   TruthCheck& check = position.measures.truth;
   check = TruthCheck{};
   if (!position.solved()) return;
+  if (familyInfo(family).shape == EntryShape::kListed) {
+    listedTruth(position, family, points);
+    return;
+  }
   if (!reference.inverseRows) {
     check.reason = reference.inverseReason;
     return;
@@ -67,6 +104,8 @@ void checkAgainstTruth(PositionResult& position,
 void checkPhaseAgainstTruth(PhaseResult& phase,
                             const SystemReference& reference,
                             unsigned threads, const std::stop_token& stop) {
+  const PhasePoints points =
+      phase.seed ? PhasePoints::kSampled : PhasePoints::kEnumerated;
   std::atomic<std::size_t> next{0};
   const std::size_t count = phase.positions.size();
   const auto work = [&] {
@@ -74,7 +113,7 @@ void checkPhaseAgainstTruth(PhaseResult& phase,
       if (stop.stop_requested()) return;
       const std::size_t i = next.fetch_add(1, std::memory_order_relaxed);
       if (i >= count) return;
-      checkAgainstTruth(phase.positions[i], reference, phase.family);
+      checkAgainstTruth(phase.positions[i], reference, phase.family, points);
     }
   };
   const std::size_t workers =

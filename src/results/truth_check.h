@@ -7,6 +7,10 @@
 //                (enumeration) or of the finite sample (sampling);
 //   invalid,     the approximations' own errors.
 //   exactLinear
+// A family whose entries take listed values (EntryShape::kListed) has for
+// its truth, in an enumerating phase, that phase's own bands (every
+// combination counted is the law; each solve is rounded all the same), so
+// that VALID lies at 0 from it; a sampling phase of it has none.
 // `truth` is empty, with `reason`, when the system has no inverse (the
 // references give one up to their size limit) or the truth could not be
 // bounded within its limit; a discrepancy is empty when what it compares
@@ -37,12 +41,17 @@ struct PositionResult;
 struct PhaseResult;
 struct SystemReference;
 
+// How the phase's points were made.
+enum class PhasePoints { kEnumerated, kSampled };
+
 // Fills position.measures.truth; the other measures must be in place
 // (measurePhase).
 void checkAgainstTruth(PositionResult& position,
-                       const SystemReference& reference, Family family);
+                       const SystemReference& reference, Family family,
+                       PhasePoints points);
 
-// The same for every position of `phase`, spread over up to `threads`
+// The same for every position of `phase` (sampled where it has a seed),
+// spread over up to `threads`
 // threads, each position on one of them, so that the results do not depend
 // on their number. `stop` is checked before each position: once it is
 // requested the threads end and PhaseStopped (solve/phase_solver.h) is

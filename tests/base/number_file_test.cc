@@ -140,5 +140,34 @@ TEST(NumberFileTest, EveryTokenReadsAsStreamExtractionReadsIt) {
   }
 }
 
+// Files of one line per entry: the lines that hold numbers count, each as
+// long as the first, and what follows the needed lines is not read.
+TEST(NumberFileTest, RowsAreLinesOfTheFirstLinesLength) {
+  TempDir dir;
+  const auto rows = readRows(
+      dir.write("rows.txt", "\n1 2 3\r\n  \n4\t5 6\n7 8 9\nnot read\n"), 3, 2);
+  ASSERT_TRUE(rows.ok()) << rows.status().message();
+  EXPECT_EQ(rows.value().width, 3u);
+  EXPECT_EQ(rows.value().numbers,
+            (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  const auto last = readRows(dir.write("end.txt", "1 2\n3 4"), 2, 2);
+  ASSERT_TRUE(last.ok());
+  EXPECT_EQ(last.value().numbers, (std::vector<double>{1, 2, 3, 4}));
+
+  const auto problem = [&](const char* text, std::size_t count) {
+    return readRows(dir.write("bad.txt", text), count, 2).status().message();
+  };
+  EXPECT_EQ(problem("1 2 3\n\n4 5\n", 2),
+            "row 1 (line 3) holds 2 numbers, not 3 as row 0 does");
+  EXPECT_EQ(problem("1 2\n3 4 5 6 7\n", 2),
+            "row 1 (line 2) holds 5 numbers, not 2 as row 0 does");
+  EXPECT_EQ(problem("1 2\n3 4 5\n", 3),
+            "row 1 (line 2) holds 3 numbers, not 2 as row 0 does");
+  EXPECT_EQ(problem("7\n3 4\n", 2), "row 0 (line 1) holds 1 number, not at least 2");
+  EXPECT_EQ(problem("1 2\n\n3 4\n", 3), "only 2 lines of numbers, not the 3 needed");
+  EXPECT_EQ(problem("", 1), "only 0 lines of numbers, not the 1 needed");
+  EXPECT_EQ(problem("1 x\n", 1), "\"x\" is not a number");
+}
+
 }  // namespace
 }  // namespace linprob

@@ -133,12 +133,15 @@ TEST(InputCheckTest, RefusesBadDistributionParameters) {
   dir.write("Matrix0/NormalRHS.txt", "3 -1\n4 1\n");
   dir.write("Matrix0/UniformRHS.txt", "2 4\n5 3\n");
   dir.write("Matrix0/LognormalRHS.txt", "-2 1\n4 1\n");
+  dir.write("Matrix0/DataRHS.txt", "1 2 3\n4 5\n");
   expectRefused(dir, testing::runProgramIn(dir),
                 "Matrix0/NormalRHS.txt: pair 0 has a negative variance (-1)\n"
                 "Matrix0/UniformRHS.txt: pair 1 has its lower end above its "
                 "upper end (5 > 3)\n"
                 "Matrix0/LognormalRHS.txt: pair 0 has a mean that is not "
-                "positive (-2)\n");
+                "positive (-2)\n"
+                "Matrix0/DataRHS.txt: row 1 (line 2) holds 2 numbers, not 3 "
+                "as row 0 does\n");
 }
 
 // A system with LognormalRHS.txt is analysed under the lognormal family
@@ -171,6 +174,38 @@ TEST(InputCheckTest, RunsTheLognormalFamilyWhereItsFileIs) {
   }
   EXPECT_EQ(blocks, 4u);  // Matrix_1 under each mode
   EXPECT_NE(run.out.find("Calculating results for Lognormal Distribution..."),
+            std::string::npos);
+}
+
+// A system with DataRHS.txt is analysed under the data family last, one
+// cell per measured value whatever the settings' cells (4 values: 16 jobs,
+// each of mass 1/16), and --check says so.
+TEST(InputCheckTest, RunsTheDataFamilyWithACellPerValue) {
+  WorkDir dir;
+  dir.write("Settings.txt",
+            "Dimensions 2\nS 1\nG 1\nC 3\nB 2\nSystems 2\nE 1\nN 100\n");
+  writeSoundSystem(dir, 0);
+  writeSoundSystem(dir, 1);
+  dir.write("Matrix1/DataRHS.txt", "4 1 3 2\n0 0 1 7\n");
+  const ProgramRun check = testing::runProgramIn(dir, {"--check"});
+  ASSERT_EQ(check.status, 0) << check.err;
+  EXPECT_NE(check.out.find("Phases: 28\n"), std::string::npos) << check.out;
+  EXPECT_NE(check.out.find("Jobs per Data phase: 16 (every combination of "
+                           "the 4 measured values of each of 2 entries)\n"),
+            std::string::npos)
+      << check.out;
+  EXPECT_NE(check.out.find("Jobs in all: 280\n"), std::string::npos);
+  const ProgramRun run = testing::runProgramIn(dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(dir.read("Matrix0/RESULTS_TT.txt").find("Data"), std::string::npos);
+  const std::string with = dir.read("Matrix1/RESULTS_TT.txt");
+  const std::size_t data = with.find("Results for the Data distribution:");
+  ASSERT_NE(data, std::string::npos);
+  EXPECT_LT(with.find("INVALID Results for the Uniform distribution:"), data);
+  // x = A^-1 b, A = [2 1; 1 3]: the first unknown is (3 b0 - b1) / 5, whose
+  // least is (3 - 7) / 5 (b0 = 1, b1 = 7).
+  EXPECT_NE(with.find("<-0.8 : 0\n", data), std::string::npos) << with.substr(data);
+  EXPECT_NE(run.out.find("Calculating results for Data Distribution..."),
             std::string::npos);
 }
 

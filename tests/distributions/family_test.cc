@@ -49,7 +49,7 @@ TEST(FamilyTest, EntriesComeFromTheKindsNumbers) {
 }
 
 TEST(FamilyTest, TableIsInPhaseOrderWithEachFamilysFile) {
-  ASSERT_EQ(kFamilies.size(), 4u);
+  ASSERT_EQ(kFamilies.size(), 5u);
   for (std::size_t k = 0; k < kFamilies.size(); ++k) {
     EXPECT_EQ(static_cast<std::size_t>(kFamilies[k].family), k);
   }
@@ -59,8 +59,10 @@ TEST(FamilyTest, TableIsInPhaseOrderWithEachFamilysFile) {
   EXPECT_STREQ(familyInfo(Family::kUniform).modeWord, " Mode");
   EXPECT_STREQ(parameterFileOf(familyInfo(Family::kLognormal)),
                "LognormalRHS.txt");
-  // The three families every system has, the lognormal where its file is.
-  EXPECT_EQ(requiredFamilies(), FamilySet(0b0111));
+  EXPECT_STREQ(parameterFileOf(familyInfo(Family::kData)), "DataRHS.txt");
+  // The three families every system has; the lognormal and the data
+  // family where their files are.
+  EXPECT_EQ(requiredFamilies(), FamilySet(0b00111));
 }
 
 }  // namespace

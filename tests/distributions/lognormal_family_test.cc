@@ -56,7 +56,9 @@ TEST(LognormalFamilyTest, CellMomentsConvergeToTheExactOnes) {
     double mass = 0.0, mean = 0.0, square = 0.0;
     for (const auto& row : cells) {
       EXPECT_GE(row[0].probability, 0.0);
-      if (row[0].probability > 0.0) EXPECT_GT(row[0].value, 0.0);
+      if (row[0].probability > 0.0) {
+        EXPECT_GT(row[0].value, 0.0);
+      }
       mass += row[0].probability;
       mean += row[0].probability * row[0].value;
       square += row[0].probability * row[0].value * row[0].value;

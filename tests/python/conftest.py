@@ -35,13 +35,16 @@ def example_systems() -> list[linprob.System]:
 @pytest.fixture(scope="session")
 def third_systems(example_systems) -> list[linprob.System]:
     """The example's systems with every number divided by 3: inputs whose
-    doubles need all 17 digits; the second also lognormal, the others not."""
+    doubles need all 17 digits; the second also lognormal, the third also
+    measured data (three values per entry), the others neither."""
     third = lambda a: a / 3.0  # noqa: E731
     return [linprob.System(third(s.matrix), third(s.rhs), third(s.interval),
                            normal=third(s.normal), uniform=third(s.uniform),
                            lognormal=(np.column_stack([np.abs(third(s.rhs)) + 1.0,
                                                        third(s.normal[:, 1])])
-                                      if i == 1 else None))
+                                      if i == 1 else None),
+                           data=(third(np.column_stack([s.rhs - 1.0, s.rhs, s.rhs + 2.5]))
+                                 if i == 2 else None))
             for i, s in enumerate(example_systems)]
 
 
@@ -58,7 +61,8 @@ def write_folder(folder: pathlib.Path, systems, settings: dict[str, int]) -> Non
                             ("IntRHS.txt", system.interval),
                             ("NormalRHS.txt", system.normal),
                             ("UniformRHS.txt", system.uniform),
-                            ("LognormalRHS.txt", system.lognormal)):
+                            ("LognormalRHS.txt", system.lognormal),
+                            ("DataRHS.txt", system.data)):
             if array is not None:
                 np.savetxt(path / name, array, fmt="%.17g")
 

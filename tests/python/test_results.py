@@ -159,3 +159,68 @@ def test_progress_bar_is_drawn_and_leaves_no_thread(example_systems, capsys):
     linprob.analyze(example_systems[:2], cells=3, progress=True)
     assert threading.enumerate() == before
     assert "8/8" in capsys.readouterr().err
+
+
+def test_data_enumeration_is_the_law_of_every_combination():
+    """Measured values enumerated give the masses a count of all m**n
+    combinations gives, each solved exactly in rationals; the truth is that
+    enumeration, and a sampled run says it has none."""
+    from fractions import Fraction
+    import itertools
+    matrix = [[4.0, 1.0, 0.0], [1.0, 3.0, 1.0], [0.0, 1.0, 2.0]]
+    data = [[0.3, -1.1, 2.7], [1.9, 0.4, -0.6], [5.2, 3.3, 4.1]]
+    system = linprob.System(matrix, [1.0, 1.0, 4.0], [[-1.1, 2.7], [-0.6, 1.9], [3.3, 5.2]],
+                            data=data)
+    result = linprob.analyze(system, cells=7, bands=6, modes="none", progress=False)
+    a = [[Fraction(v) for v in row] for row in matrix]
+
+    def solve(b):
+        # Cramer's rule on the 3 x 3 system, in rationals.
+        def det(m):
+            return (m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1])
+                    - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0])
+                    + m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]))
+        whole = det(a)
+        return [det([[b[r] if c == k else a[r][c] for c in range(3)] for r in range(3)]) / whole
+                for k in range(3)]
+
+    solutions = [solve([Fraction(v) for v in b]) for b in itertools.product(*data)]
+    for unknown in range(3):
+        frame = result.histogram(0, "NoPivot", "Data", unknown)
+        lowers = [Fraction(v) for v in frame["lower"]]
+        uppers = [Fraction(v) for v in frame["upper"]]
+        # A value within rounding of a border may fall on either side of it
+        # (each combination is solved in doubles): it may count in any band
+        # it lies in, widened by a little.
+        least, most = [0] * len(uppers), [0] * len(uppers)
+        for x in (s[unknown] for s in solutions):
+            slack = Fraction(1, 10**12) * (1 + abs(x))
+            bands = [k for k in range(len(uppers))
+                     if lowers[k] - slack < x <= uppers[k] + slack]
+            assert bands, x
+            if len(bands) == 1:
+                least[bands[0]] += 1
+            for k in bands:
+                most[k] += 1
+        for k, mass in enumerate(frame["valid"]):
+            assert least[k] / 27 - 1e-15 <= mass <= most[k] / 27 + 1e-15, (unknown, k)
+        assert sum(frame["valid"]) == pytest.approx(1.0, abs=1e-14)
+        assert list(frame["truth"]) == list(frame["valid"])
+    family = result.document["systems"][0]["modes"][0]["families"][0]
+    assert family["family"] == "Data" and family["jobs"] == 27
+    assert family["unknowns"][0]["truth"]["method"] == "enumeration of every combination"
+    sampled = linprob.analyze(system, points="random", samples=2000, seed=3, modes="none",
+                              progress=False)
+    unknown = sampled.document["systems"][0]["modes"][0]["families"][0]["unknowns"][0]
+    assert unknown["truth"] is None
+    assert "enumeration of every combination of its values" in unknown["truth_reason"]
+
+
+def test_data_beyond_a_64_bit_count_of_combinations_is_refused():
+    n = 33
+    system = linprob.System(np.eye(n), np.zeros(n), np.column_stack([-np.ones(n), np.ones(n)]),
+                            data=np.tile([0.0, 1.0, 2.0, 3.0], (n, 1)))
+    with pytest.raises(linprob.InputError, match=(
+            r"systems\[0\]\.data: Data family: 4 values per entry to the power "
+            r"Dimensions 33 is too many jobs to count in 64 bits")):
+        linprob.analyze(system, cells=2, progress=False)

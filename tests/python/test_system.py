@@ -32,6 +32,9 @@ def with_(**changes):
      "normal[1, 1]: pair 1 has a negative variance (-0.5)"),
     (dict(lognormal=[[1.0, 0.0025], [-2.0, 0.5]]),
      "lognormal[1, 0]: pair 1 has a mean that is not positive (-2.0)"),
+    (dict(data=[[1.0], [2.0]]),
+     "data: shape (2, 1), expected (n, m) = (2, m) with at least 2 values per entry"),
+    (dict(data=[[1.0, np.nan, 2.0], [2.0, 3.0, 4.0]]), "data[0, 1]: nan is not finite"),
 ])
 def test_bad_input_is_refused_naming_argument_and_position(changes, message):
     with pytest.raises(linprob.InputError) as caught:
@@ -47,8 +50,8 @@ def test_every_parameter_file_of_the_program_has_its_argument():
     # interval: the uniform over it, as its mean and variance or its ends.
     assert _native.stand_in("NormalRHS.txt", [0.5, 1.0], [1.5, 4.0]) == [1.0, 1 / 12, 2.5, 0.75]
     assert _native.stand_in("UniformRHS.txt", [0.5, 1.0], [1.5, 4.0]) == [0.5, 1.5, 1.0, 4.0]
-    lognormal = with_(lognormal=[[1.0, 0.0025], [2.0, 0.01]])
-    assert linprob.System(**lognormal).families() == [name for name, _ in _native.families()]
+    every = with_(lognormal=[[1.0, 0.0025], [2.0, 0.01]], data=[[1, 2, 3], [3, 2, 1]])
+    assert linprob.System(**every).families() == [name for name, _ in _native.families()]
     assert _native.stand_in("LognormalRHS.txt", [-1.5], [-0.5]) == [1.5, 1 / 12]
     assert set(linprob.POINTS) == {"enumeration", *_native.sampling_points()}
     message = _workdir.argument_message("Matrix3/UniformRHS.txt: pair 1 ...")
@@ -120,7 +123,8 @@ def test_the_run_checks_what_it_is_handed_as_it_checks_files(tmp_path):
     status, errors, files = _native.run_given(
         ["--quiet", "--", str(tmp_path)], {"Dimensions": 2, "MaxMatrix": 1},
         [(np.eye(2), np.array([1.0, np.nan]), np.array([[0.0, 1.0], [0.0, 1.0]]),
-          [np.ones(4), np.array([0.0, 1.0, 2.0]), np.empty(0)], ["Normal"])], ["NoPivot"])
+          [np.ones(4), np.array([0.0, 1.0, 2.0]), np.empty(0), np.empty(0)], ["Normal"])],
+        ["NoPivot"])
     assert status == 1
     assert errors.decode().splitlines() == [
         "Matrix0/RealRHS.txt: number 1 is not finite (nan)",
@@ -130,7 +134,7 @@ def test_the_run_checks_what_it_is_handed_as_it_checks_files(tmp_path):
         ["--quiet", "--", str(tmp_path)], {"Dimensions": 2, "MaxMatrix": 1,
                                            "IntegrationPrecision": 3},
         [(np.eye(2), np.ones(2), np.array([[0.0, 1.0], [0.0, 1.0]]),
-          [np.ones(4), np.array([0.0, 1.0, 0.0, 1.0]), np.empty(0)],
+          [np.ones(4), np.array([0.0, 1.0, 0.0, 1.0]), np.empty(0), np.empty(0)],
           ["Normal", "Uniform"])],
         ["NoPivot", "RowColPivot"])
     assert (status, errors) == (0, b"")
