@@ -95,11 +95,13 @@ linprob::RunSettings settingsOf(const py::dict& values) {
 }
 
 // A system's numbers from (matrix, rhs, interval, [parameters of each
-// kind, in the order of the parameter files], [names of its families]).
+// kind, in the order of the parameter files], [names of its families]
+// [, correlation matrix, empty for independent entries]).
 linprob::SystemNumbers systemOf(const py::tuple& parts) {
-  if (parts.size() != 5) {
+  if (parts.size() != 5 && parts.size() != 6) {
     throw py::value_error(
-        "run_given: a system is (matrix, rhs, interval, parameters, families)");
+        "run_given: a system is (matrix, rhs, interval, parameters, families"
+        "[, correlation])");
   }
   linprob::SystemNumbers numbers;
   numbers.matrix = numbersOf(parts[0], "a matrix");
@@ -130,6 +132,7 @@ linprob::SystemNumbers systemOf(const py::tuple& parts) {
   if (numbers.families.none()) {
     throw py::value_error("run_given: a system needs a family to analyse");
   }
+  if (parts.size() == 6) numbers.correlation = numbersOf(parts[5], "a correlation");
   return numbers;
 }
 

@@ -68,7 +68,11 @@ class System:
     family; data: (n, m) m >= 2 measured values of each entry, in any
     order, for the data family (each value of an entry taken with
     probability 1/m; enumeration takes m cells per entry, m**n jobs,
-    whatever `cells` says). A family whose parameters are not given is not run
+    whatever `cells` says); correlation: (n, n) the correlation matrix of
+    the entries, which every family then takes through a Gaussian copula
+    (each entry keeping its own law; sampled points only, and the exact
+    references, shares and truth are then left out with the reason). A
+    family whose parameters are not given is not run
     (its rows are left out of the result). Shapes, finite values and the
     order of the pairs are checked at once (InputError), and so is the
     matrix, by the program's own check under every pivoting mode (a matrix
@@ -84,12 +88,14 @@ class System:
     uniform: Optional[np.ndarray]
     lognormal: Optional[np.ndarray]
     data: Optional[np.ndarray]
+    correlation: Optional[np.ndarray]
 
     def __init__(self, matrix: npt.ArrayLike, rhs: npt.ArrayLike,
                  interval: npt.ArrayLike, normal: Optional[npt.ArrayLike] = None,
                  uniform: Optional[npt.ArrayLike] = None,
                  lognormal: Optional[npt.ArrayLike] = None,
-                 data: Optional[npt.ArrayLike] = None) -> None:
+                 data: Optional[npt.ArrayLike] = None,
+                 correlation: Optional[npt.ArrayLike] = None) -> None:
         shape = np.shape(matrix)
         if len(shape) != 2 or shape[0] != shape[1] or shape[0] < 1:
             raise InputError(f"matrix: shape {shape}, expected a square (n, n)")
@@ -118,6 +124,8 @@ class System:
                 raise InputError(f"data: shape {width}, expected (n, m) = ({n}, m) "
                                  "with at least 2 values per entry")
             self.data = _array("data", data, (n, width[1]))
+        self.correlation = (None if correlation is None
+                            else _array("correlation", correlation, (n, n)))
         # The program's own check of the matrix under every pivoting mode:
         # a matrix it would refuse is refused here, in its words.
         problems = _native.check_matrix(self.matrix)

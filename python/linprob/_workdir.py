@@ -18,6 +18,7 @@ FILE_ARGUMENTS = {
     "RealRHS.txt": "rhs",
     "IntRHS.txt": "interval",
     **PARAMETER_ARGUMENTS,
+    "Correlation.txt": "correlation",
 }
 # The options of Settings.txt that analyze() takes, by its arguments' names.
 SETTING_ARGUMENTS = {
@@ -51,8 +52,9 @@ def given_systems(systems: Sequence[System]) -> list[tuple]:
                 low, high = system.interval[:, 0], system.interval[:, 1]
                 array = np.asarray(_native.stand_in(name, low, high))
             parameters.append(array)
+        correlation = np.empty(0) if system.correlation is None else system.correlation
         given.append((system.matrix, system.rhs, system.interval, parameters,
-                      system.families()))
+                      system.families(), correlation))
     return given
 
 

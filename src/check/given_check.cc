@@ -5,7 +5,9 @@
 #include <string>
 #include <utility>
 
+#include "check/correlation_check.h"
 #include "check/numeric_check.h"
+#include "distributions/entry_correlation.h"
 #include "config/mode_eliminations.h"
 #include "distributions/parameter_files.h"
 #include "linear/system_files.h"
@@ -115,6 +117,17 @@ RunInputsCheck checkGivenInputs(const RunConfig& config,
     inputs.files.system = i;
     inputs.files.n = config.settings().Dimensions;
     checkNumbers(inputs, check);
+    if (inputs.files.correlated()) {
+      const std::size_t n = inputs.files.n;
+      const std::string path = inputs.folder + kCorrelationFile;
+      if (const auto problem =
+              countProblem(inputs.files.correlation, n * n)) {
+        check.errors.push_back(path + ": " + *problem);
+      } else {
+        checkCorrelationOf(inputs.folder, inputs.files.correlation,
+                           inputs.files.n, config, check.errors);
+      }
+    }
     // As the files' check: the first system's first mode kept for --check
     // when the others are not.
     const bool firstAlone =

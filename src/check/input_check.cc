@@ -9,6 +9,8 @@
 #include <utility>
 
 #include "base/number_file.h"
+#include "check/correlation_check.h"
+#include "distributions/entry_correlation.h"
 #include "distributions/family.h"
 #include "distributions/parameter_files.h"
 #include "check/numeric_check.h"
@@ -202,6 +204,19 @@ std::optional<ReadInputs> checkSystem(int index, const RunConfig& config,
       continue;
     }
     inputs.files.parametersOf(kind.kind) = std::move(*numbers);
+  }
+  // The entries' correlation, where the system has it.
+  std::error_code absent;
+  if (std::filesystem::symlink_status(folder + kCorrelationFile, absent)
+          .type() != std::filesystem::file_type::not_found) {
+    auto r = readNumbers(folder + kCorrelationFile, size * size, stop);
+    if (stop.stop_requested()) return std::nullopt;
+    if (!r.ok()) {
+      check.errors.push_back(folder + kCorrelationFile + ": " +
+                             r.status().message());
+    } else if (checkCorrelationOf(folder, r.value(), n, config, check.errors)) {
+      inputs.files.correlation = std::move(r).value();
+    }
   }
   if (stop.stop_requested()) return std::nullopt;
 

@@ -64,6 +64,10 @@ class RunConfig {
   // None until the start check sets them, and none in sampling.
   const OwnCellPhases& ownCellPhases() const { return ownCells_; }
   void setOwnCellPhases(const OwnCellPhases& phases) { ownCells_ = phases; }
+  // The systems whose entries are correlated (Correlation.txt), as the
+  // start check found them.
+  std::uint64_t correlatedSystems() const { return correlatedSystems_; }
+  void setCorrelatedSystems(std::uint64_t count) { correlatedSystems_ = count; }
   // Whether each system's summary files and the CSV export are written.
   bool writesSummaries() const {
     return summaries_ == SummaryChoice::kWritten;
@@ -106,6 +110,7 @@ class RunConfig {
   ModeSet modes_ = ModeSet().set();
   FamilySet families_ = requiredFamilies();
   OwnCellPhases ownCells_;
+  std::uint64_t correlatedSystems_ = 0;
   std::uint64_t memoryBudget_ = kDefaultMemoryBudget;
   PointKind points_ = PointKind::kEnumeration;
   int phaseCount_ = 0;

@@ -69,8 +69,8 @@ OwnCellPhases ownCellPhases(const RunConfig& config,
 // The bytes: n, then each list as its count and its numbers (the matrix,
 // the plain and the interval right-hand side, each parameter file in the
 // order of kParameterKinds); then the check's condition estimate as a list
-// of none or one; last the families it runs, as a count whose bits they
-// are.
+// of none or one; then the families it runs, as a count whose bits they
+// are; last the correlation matrix (empty for independent entries).
 std::string toBytes(const SystemNumbers& numbers) {
   static_assert(sizeof(ValueBounds) == 2 * sizeof(double));
   BytePacker bytes;
@@ -85,6 +85,7 @@ std::string toBytes(const SystemNumbers& numbers) {
   const std::optional<double>& estimate = numbers.conditionEstimate;
   bytes.putNumbers(estimate ? &*estimate : nullptr, estimate ? 1 : 0);
   bytes.putCount(numbers.families.to_ulong());
+  bytes.putNumbers(numbers.correlation);
   return std::move(bytes.bytes());
 }
 
@@ -105,6 +106,7 @@ SystemInputs systemInputsFromBytes(const std::string& bytes) {
   if (estimate.size() > 1) throw std::runtime_error(kCutShort);
   if (!estimate.empty()) inputs.conditionEstimate = estimate.front();
   inputs.families = std::bitset<kFamilyCount>(reader.count());
+  inputs.correlation = reader.numbers();
   reader.finish();
   return inputs;
 }

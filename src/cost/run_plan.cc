@@ -100,6 +100,7 @@ RunPlan makeRunPlan(const RunConfig& config) {
   plan.unitsPerPhase = config.phaseJobs().plan.units;
   plan.chunksPerPhase = config.chunksPerPhase();
   plan.ownCells = config.ownCellPhases();
+  plan.correlatedSystems = config.correlatedSystems();
   plan.footprint = estimateFootprint(config);
   plan.counting = config.countingPlan();
   plan.countingChoice = settings.counting;
@@ -209,6 +210,13 @@ std::vector<std::string> planLines(const RunPlan& plan,
   lines.push_back("Families: " + std::to_string(families.size()) + " (" +
                   namesOf(families, [](const char* name) { return name; }) +
                   ")");
+  if (plan.correlatedSystems > 0) {
+    lines.push_back("Correlated entries: " +
+                    std::to_string(plan.correlatedSystems) + " of " +
+                    std::to_string(plan.systems) +
+                    " systems (Correlation.txt, through a Gaussian copula; "
+                    "INVALID ignores the correlation)");
+  }
   lines.push_back("Phases: " + std::to_string(plan.phases()));
   const PointKindRow& points = pointKindRow(plan.points);
   lines.push_back("Jobs per phase: " + std::to_string(plan.jobsPerPhase) +

@@ -80,6 +80,8 @@ struct RunPlan {
   // enumerating), which have their own jobs (run_config.h); none in
   // sampling.
   OwnCellPhases ownCells;
+  // The systems with correlated entries.
+  std::uint64_t correlatedSystems = 0;
 
   std::uint64_t phases() const;
   // The phases of jobsPerPhase jobs each: all but those of ownCells.

@@ -1,6 +1,8 @@
 #include "distributions/inverse_cdf.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "distributions/entry_quantiles.h"
 
@@ -73,6 +75,31 @@ void InverseCdf::map(unsigned entry, double* values, std::size_t count) const {
       break;
     }
   }
+}
+
+void InverseCdf::mapNormals(unsigned entry, double* values,
+                            std::size_t count) const {
+  const Entry& own = entries_[entry];
+  if (own.shape == Shape::kConstant) {
+    for (std::size_t s = 0; s < count; ++s) values[s] = own.first;
+    return;
+  }
+  if (own.shape == Shape::kNormal) {
+    for (std::size_t s = 0; s < count; ++s) {
+      const double scaled = own.second * values[s];
+      values[s] = own.first + scaled;
+    }
+    return;
+  }
+  // Phi(z) = erfc(-z / sqrt 2) / 2, within (0, 1) where it underflows or
+  // rounds to 1.
+  constexpr double kLeast = std::numeric_limits<double>::denorm_min();
+  constexpr double kMost = 1.0 - 0x1p-53;
+  for (std::size_t s = 0; s < count; ++s) {
+    const double u = 0.5 * std::erfc(-values[s] * 0.70710678118654752440);
+    values[s] = std::clamp(u, kLeast, kMost);
+  }
+  map(entry, values, count);
 }
 
 }  // namespace linprob

@@ -27,6 +27,10 @@ class InverseCdf {
   // values[0 ... count-1]: uniforms in (0, 1) of entry `entry` in, its
   // values out.
   void map(unsigned entry, double* values, std::size_t count) const;
+  // The same from standard normals z (the copula's, entry_correlation.h):
+  // a normal entry is mean + sd z, any other its quantile at Phi(z), held
+  // within (0, 1).
+  void mapNormals(unsigned entry, double* values, std::size_t count) const;
 
  private:
   enum class Shape { kConstant, kNormal, kTriangular, kUniform, kQuantile };

@@ -23,6 +23,7 @@
 #include <stop_token>
 
 #include "distributions/chunk_queue.h"
+#include "distributions/entry_correlation.h"
 #include "distributions/enumeration_jobs.h"
 #include "distributions/family.h"
 #include "distributions/family_box.h"
@@ -40,6 +41,8 @@ struct SourceRequest {
   int count = 0;         // cells per entry, or samples
   std::uint64_t seed = 0;  // sources that draw
   PointKind kind = PointKind::kEnumeration;
+  // The entries' correlation (sampled points only), none when independent.
+  std::shared_ptr<const CorrelationFactor> correlation = nullptr;
 };
 
 class JobSource {

@@ -22,16 +22,16 @@ std::unique_ptr<PointGenerator> makeSobolPoints(const SourceRequest& request,
       request.n, static_cast<unsigned>(std::countr_zero(design.replicateJobs)),
       request.seed);
   return std::make_unique<MappedPoints<SobolPoints>>(
-      *request.family, request.entries, design,
-      std::move(points));
+      *request.family, request.entries, design, std::move(points),
+      request.correlation.get());
 }
 
 std::unique_ptr<PointGenerator> makeLatinHypercubePoints(
     const SourceRequest& request, const PointDesign& design) {
   LatinHypercube points(request.n, design.replicateJobs, request.seed);
   return std::make_unique<MappedPoints<LatinHypercube>>(
-      *request.family, request.entries, design,
-      std::move(points));
+      *request.family, request.entries, design, std::move(points),
+      request.correlation.get());
 }
 
 }  // namespace linprob

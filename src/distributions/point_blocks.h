@@ -16,10 +16,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "distributions/family.h"
+#include "distributions/entry_correlation.h"
 #include "distributions/inverse_cdf.h"
 #include "distributions/job_block.h"
 #include "distributions/point_design.h"
@@ -30,13 +32,17 @@ namespace linprob {
 template <typename Points>
 class MappedPoints final : public PointGenerator {
  public:
-  // Entry e has the numbers entries.entry(e).
+  // Entry e has the numbers entries.entry(e); with a factor, the entries
+  // are correlated through it (entry_correlation.h).
   MappedPoints(const FamilyInfo& family, const EntryParameters& entries,
-               const PointDesign& design, Points points)
+               const PointDesign& design, Points points,
+               const CorrelationFactor* correlation = nullptr)
       : design_(design),
         inverse_(family, entries),
         weight_(design.jobWeight()),
-        points_(std::move(points)) {}
+        points_(std::move(points)) {
+    if (correlation != nullptr) copula_.emplace(*correlation);
+  }
 
   std::size_t fill(std::uint64_t unit, JobBlock& out) const override {
     const std::size_t count = design_.blockJobs(unit);
@@ -45,7 +51,13 @@ class MappedPoints final : public PointGenerator {
     for (unsigned e = 0; e < inverse_.size(); ++e) {
       double* const values = out.entry(e);
       points_.fill(replicate, e, first, count, values);
-      inverse_.map(e, values, count);
+      if (!copula_) inverse_.map(e, values, count);
+    }
+    if (copula_) {
+      copula_->correlate(out, count);
+      for (unsigned e = 0; e < inverse_.size(); ++e) {
+        inverse_.mapNormals(e, out.entry(e), count);
+      }
     }
     for (std::size_t s = 0; s < count; ++s) out.probabilities[s] = weight_;
     out.count = count;
@@ -56,6 +68,7 @@ class MappedPoints final : public PointGenerator {
  private:
   PointDesign design_;
   InverseCdf inverse_;
+  std::optional<EntryCopula> copula_;
   double weight_;
   Points points_;
 };

@@ -19,6 +19,7 @@ std::unique_ptr<PointGenerator> makeRandomPoints(const SourceRequest& request,
   jobs.parameters = request.entries;
   jobs.sampleCount = static_cast<int>(design.jobCount());
   jobs.seed = request.seed;
+  jobs.correlation = request.correlation;
   return std::make_unique<RandomPoints>(std::move(jobs), *request.family);
 }
 

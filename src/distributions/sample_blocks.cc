@@ -305,6 +305,10 @@ SampleBlocks::SampleBlocks(const SamplingJobs& jobs, const FamilyInfo& family)
         break;
     }
   }
+  if (jobs.correlation) {
+    copula_.emplace(*jobs.correlation);
+    inverse_.emplace(family, jobs.parameters);
+  }
   ziggurat();  // the table is built here, not inside a phase's threads
 }
 
@@ -312,7 +316,23 @@ std::size_t SampleBlocks::fill(std::uint64_t block, JobBlock& out) const {
   const std::size_t count = jobs_.blockJobs(block);
   const Ziggurat& z = ziggurat();
   std::array<std::uint64_t, 2 * kBlockJobs> words;
-  for (unsigned e = 0; e < jobs_.n; ++e) {
+  if (copula_) {
+    // Every entry's uniforms from its own stream, as a quantile draw takes
+    // them, then mixed within each sample.
+    for (unsigned e = 0; e < jobs_.n; ++e) {
+      WordStream stream(jobs_.seed, block, e);
+      stream.take(words.data(), (count + 1) / 2);
+      double* const values = out.entry(e);
+      for (std::size_t s = 0; s < count; ++s) {
+        values[s] = openUnitFrom(words[s]);
+      }
+    }
+    copula_->correlate(out, count);
+    for (unsigned e = 0; e < jobs_.n; ++e) {
+      inverse_->mapNormals(e, out.entry(e), count);
+    }
+  }
+  for (unsigned e = 0; e < jobs_.n && !copula_; ++e) {
     const Entry& entry = entries_[e];
     double* const values = out.entry(e);
     if (entry.constant) {

@@ -23,8 +23,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
+#include "distributions/entry_correlation.h"
+#include "distributions/inverse_cdf.h"
 #include "distributions/job_block.h"
 #include "distributions/family.h"
 #include "distributions/job_chunk.h"
@@ -38,6 +42,10 @@ struct SamplingJobs {
   EntryParameters parameters;  // (mean, variance) or (lower, upper), ...
   int sampleCount = 0;
   std::uint64_t seed = 0;
+  // Correlated entries: each sample's uniforms of every entry, the words
+  // a uniform draw takes, go through the copula and the family's
+  // quantiles (entry_correlation.h) instead of the draws above.
+  std::shared_ptr<const CorrelationFactor> correlation = nullptr;
 
   // Blocks of kBlockJobs samples, the last one shorter when needed.
   std::uint64_t blockCount() const;
@@ -71,6 +79,9 @@ class SampleBlocks {
   double (*quantile_)(EntryNumbers entry, double u);  // kQuantile's
   double weight_;
   std::vector<Entry> entries_;
+  // With correlated entries.
+  std::optional<EntryCopula> copula_;
+  std::optional<InverseCdf> inverse_;
 };
 
 }  // namespace linprob

@@ -157,7 +157,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   }
 
   // Every draw, in both passes over the samples, comes from this seed.
-  const SourceRequest request = requestFor(
+  SourceRequest request = requestFor(
       config, family,
       entryParameters(family,
                       context.reference.parametersOf(family.parameterKind),
@@ -165,6 +165,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
       context.runSeed ? phaseSeed(*context.runSeed, context.matrixIndex,
                                   context.mode, family.family)
                       : drawSeed());
+  request.correlation = context.reference.correlationFactor;
   if (!drawsSamples(request.kind) &&
       family.cellCount == CellCount::kOnePerValue) {
     // The system's banner gave the settings' cells; this family has its own.

@@ -140,6 +140,11 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   for (const SystemInputs& system : inputs.systems) analysed |= system.families;
   config.setAnalysedFamilies(analysed);
   config.setOwnCellPhases(ownCellPhases(config, inputs.systems));
+  std::uint64_t correlated = 0;
+  for (const SystemInputs& system : inputs.systems) {
+    correlated += system.correlated() ? 1 : 0;
+  }
+  config.setCorrelatedSystems(correlated);
   // What the settings would cost, once every input is known to be sound.
   if (const auto problem = footprintProblem(
           settings, estimateFootprint(config), machineLimits())) {

@@ -152,11 +152,18 @@ void writeSensitivity(const SystemReference& reference, std::ostream& out) {
 }
 
 bool sensitivityWrittenApart(const SystemReference* reference) {
-  return reference != nullptr && reference->inverseRows != nullptr;
+  return reference != nullptr && reference->inverseRows != nullptr &&
+         !reference->correlated();
 }
 
 void addSensitivityReason(Json& entry, const SystemReference* reference) {
   entry["sensitivity"] = nullptr;
+  if (reference != nullptr && reference->correlated()) {
+    entry["sensitivity_reason"] =
+        "not computed: the entries are correlated (Correlation.txt); the "
+        "shares are computed for independent entries only";
+    return;
+  }
   entry["sensitivity_reason"] =
       reference == nullptr ? Json(nullptr) : Json(reference->inverseReason);
 }

@@ -219,6 +219,15 @@ Json systemHead(const ResultStore& store, int system, DocumentForm form) {
       reference != nullptr ? conditionVerdictJson(reference->condition)
                            : Json(nullptr);
   entry["exact_moments_reason"] = reasonJson(reference, reasons.moments);
+  if (reference != nullptr && reference->correlated()) {
+    // Only where Correlation.txt is, so that other systems' entries stay
+    // as they were.
+    entry["correlation_note"] =
+        "the entries are correlated (Correlation.txt) through a Gaussian "
+        "copula, each keeping its own law: VALID follows the correlation; "
+        "INVALID, the propagation of each entry's variance alone, ignores "
+        "it by construction";
+  }
   if (large) {
     // n^2 shares per family: too many for the page, which points to the
     // files that hold them.

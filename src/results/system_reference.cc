@@ -160,6 +160,10 @@ void addMissingFamilies(
   }
 }
 
+constexpr const char* kCorrelatedReason =
+    "the entries are correlated (Correlation.txt): the moments through A^-1 "
+    "are computed for independent entries only";
+
 // The references from a certified inverse: the request holds each family's
 // own entry moments and then its cells' when it has any; a family without
 // exact entry moments has neither, and no references.
@@ -176,6 +180,10 @@ void certifiedReferences(const SystemInputs& inputs, const FamilyTable& table,
   for (const FamilyInfo& info : table) {
     cellSet[static_cast<std::size_t>(info.family)] = -1;
     if (!inputs.runs(info.family)) continue;
+    if (inputs.correlated()) {
+      missing[static_cast<std::size_t>(info.family)] = kCorrelatedReason;
+      continue;
+    }
     FamilyEntries own = familyEntries(info, inputs);
     if (own.missing != nullptr) {
       missing[static_cast<std::size_t>(info.family)] = own.missing;
@@ -266,6 +274,18 @@ SystemReference makeSystemReference(SystemInputs inputs,
           std::move(*certified.inverse));
       sharesOf(inputs, table, reference, stop);
     }
+  }
+  if (inputs.correlated()) {
+    std::optional<CorrelationFactor> factor =
+        CorrelationFactor::of(inputs.correlation, n);
+    // The start-of-run check refused an R without a factor.
+    if (!factor) {
+      throw std::invalid_argument("system reference: " +
+                                  std::string(kCorrelationFile) +
+                                  " is not positive semidefinite");
+    }
+    reference.correlationFactor =
+        std::make_shared<const CorrelationFactor>(std::move(*factor));
   }
   // The numbers move over whole: the inputs' cells are not kept.
   static_cast<SystemNumbers&>(reference) = std::move(inputs);

@@ -46,6 +46,7 @@
 #include <string>
 #include <vector>
 
+#include "distributions/entry_correlation.h"
 #include "distributions/family.h"
 #include "distributions/sample_rectangle.h"
 #include "linear/certified_inverse.h"
@@ -92,6 +93,12 @@ struct SystemNumbers {
   std::vector<ValueBounds> intervalRhs;
   // The numbers of each parameter file, by ParameterKind.
   std::array<std::vector<double>, kParameterKindCount> parameters;
+  // The entries' correlation matrix R, n x n row-major, from
+  // "Correlation.txt" (distributions/entry_correlation.h); empty for
+  // independent entries.
+  std::vector<double> correlation;
+
+  bool correlated() const { return !correlation.empty(); }
   // The start-of-run check's estimate of κ∞, the largest of the four
   // pivoting modes' (check/numeric_check.h); none when not checked.
   std::optional<double> conditionEstimate;
@@ -134,6 +141,8 @@ struct SystemReference : SystemNumbers {
   std::shared_ptr<const InverseRows> inverseRows;
   std::string inverseReason;        // empty when `inverseRows` is set
   std::optional<ConditionVerdict> condition;
+  // R's factor for the sampling phases, when the entries are correlated.
+  std::shared_ptr<const CorrelationFactor> correlationFactor;
 
   const FamilyReference* family(Family f) const {
     const auto& entry = families[static_cast<std::size_t>(f)];

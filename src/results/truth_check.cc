@@ -70,6 +70,12 @@ void checkAgainstTruth(PositionResult& position,
     check.reason = reference.inverseReason;
     return;
   }
+  if (reference.correlated()) {
+    check.reason =
+        "not computed: the entries are correlated (Correlation.txt); the "
+        "exact law is computed for independent entries only";
+    return;
+  }
   if (familyInfo(family).shape == EntryShape::kOther) {
     check.reason = std::string("not computed: no exact law of the ") +
                    familyInfo(family).name + " family's sums";

@@ -209,6 +209,37 @@ TEST(InputCheckTest, RunsTheDataFamilyWithACellPerValue) {
             std::string::npos);
 }
 
+// Correlation.txt: refused in words when it is not a correlation matrix,
+// and when the run enumerates; sampled, the report says that INVALID
+// ignores it and leaves out what is computed for independent entries.
+TEST(InputCheckTest, CorrelatedEntriesAreCheckedAndSampled) {
+  WorkDir dir;
+  dir.write("Settings.txt", kTwoUnknowns);
+  writeSoundSystem(dir);
+  dir.write("Matrix0/Correlation.txt", "1 0.5\n0.4 1\n");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Matrix0/Correlation.txt: entry (0, 1) is 0.5 but entry (1, 0) "
+                "is 0.4: R must be symmetric\n"
+                "Matrix0/Correlation.txt: correlated entries are sampled, not "
+                "enumerated: set ExactDistributions 0 in Settings.txt (with "
+                "--points random, sobol or lhs)\n");
+  dir.write("Matrix0/Correlation.txt", "1 0.5\n0.5 1\n");
+  dir.write("Settings.txt",
+            "Dimensions 2\nS 1\nG 1\nC 3\nB 2\nSystems 1\nE 0\nN 2000\n");
+  const ProgramRun check = testing::runProgramIn(dir, {"--check"});
+  EXPECT_NE(check.out.find("Correlated entries: 1 of 1 systems "
+                           "(Correlation.txt, through a Gaussian copula; "
+                           "INVALID ignores the correlation)\n"),
+            std::string::npos)
+      << check.out;
+  const ProgramRun run = testing::runProgramIn(dir, {"--seed", "3"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string report = dir.read("Report/results.json");
+  EXPECT_NE(report.find("\"correlation_note\""), std::string::npos);
+  EXPECT_NE(report.find("the shares are computed for independent entries only"),
+            std::string::npos);
+}
+
 TEST(InputCheckTest, RefusesAMatrixWithAZeroPivotUnderAnyMode) {
   WorkDir dir;
   dir.write("Settings.txt", kTwoUnknowns);

@@ -108,6 +108,11 @@ TEST(SystemInputsTest, ReadsTheFiveFilesOnceAndSharesTheirNumbers) {
   SystemInputs normalOnly = check.systems[0];
   normalOnly.families.reset().set(static_cast<std::size_t>(Family::kNormal));
   EXPECT_EQ(systemInputsFromBytes(toBytes(normalOnly)).families, normalOnly.families);
+  // So does the entries' correlation.
+  SystemInputs correlated = normalOnly;
+  correlated.correlation = {1.0, 0.25, 0.25, 1.0};
+  EXPECT_EQ(systemInputsFromBytes(toBytes(correlated)).correlation,
+            correlated.correlation);
   addCells(RunConfig(settings), normalOnly);
   const SystemReference normalReference = makeSystemReference(normalOnly);
   for (const FamilyInfo& family : kFamilies) {

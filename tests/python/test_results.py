@@ -224,3 +224,40 @@ def test_data_beyond_a_64_bit_count_of_combinations_is_refused():
             r"systems\[0\]\.data: Data family: 4 values per entry to the power "
             r"Dimensions 33 is too many jobs to count in 64 bits")):
         linprob.analyze(system, cells=2, progress=False)
+
+
+def test_correlated_normal_entries_give_the_closed_form_spread():
+    """b normal with covariance D R D: each unknown's sd, sampled 10**6
+    times, lies within its standard errors of sqrt((A^-1 D R D A^-T)_kk);
+    what needs independent entries is left out with the reason."""
+    matrix = np.array([[2.0, 1.0], [1.0, 3.0]])
+    normal = np.array([[1.0, 0.25], [2.0, 1.0]])
+    correlation = np.array([[1.0, -0.8], [-0.8, 1.0]])
+    system = linprob.System(matrix, [1.0, 2.0], [[0.0, 2.0], [0.0, 4.0]], normal=normal,
+                            correlation=correlation)
+    result = linprob.analyze(system, points="random", samples=10**6, seed=11,
+                             modes="none", progress=False)
+    inverse = np.linalg.inv(matrix)
+    spread = np.diag(np.sqrt(normal[:, 1]))
+    covariance = inverse @ spread @ correlation @ spread @ inverse.T
+    independent = inverse @ spread @ spread @ inverse.T
+    head = result.document["systems"][0]
+    family = head["modes"][0]["families"][0]
+    for unknown in family["unknowns"]:
+        k = unknown["unknown"]
+        error = unknown["standard_error"]["moments"]["sd"]
+        factor = unknown["standard_error"]["coverage_factor"]
+        sd = unknown["moments"]["sd"]
+        assert abs(sd - np.sqrt(covariance[k, k])) <= factor * error, (k, sd)
+        # Far from what independent entries would give.
+        assert abs(sd - np.sqrt(independent[k, k])) > 20 * error
+        assert unknown["expected_moments"] is None
+        assert "correlated" in unknown["truth_reason"]
+    assert "INVALID" in head["correlation_note"]
+    assert "correlated" in head["sensitivity_reason"]
+    with pytest.raises(linprob.InputError, match=(
+            r"systems\[0\]\.correlation: entry \(0, 1\) is -0\.8 but entry \(1, 0\) "
+            r"is 0\.8: R must be symmetric")):
+        linprob.analyze(linprob.System(matrix, [1.0, 2.0], [[0.0, 2.0], [0.0, 4.0]],
+                                       normal=normal, correlation=[[1, -0.8], [0.8, 1]]),
+                        points="random", samples=1000, progress=False)

@@ -157,7 +157,7 @@
 
     const notes = el('div', {class: 'small muted note'});
     for (const [label, reason] of [['True solution', system.true_solution_reason], ['Hull', system.exact_hull_reason],
-      ['Exact linear moments', system.exact_moments_reason]]) {
+      ['Exact linear moments', system.exact_moments_reason], ['Correlation', system.correlation_note]]) {
       if (typeof reason === 'string') notes.append(el('p', null, label + ': ' + reason + '.'));
     }
     if (partial) {
