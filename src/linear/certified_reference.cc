@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "linear/ball_rounding.h"
@@ -33,6 +35,8 @@ class Evaluation {
         rhs_(n_),
         centre_(n_),
         radius_(n_),
+        correlation_(request.correlation.size()),
+        weighted_(request.correlation.empty() ? 0 : n_),
         row_(n_),
         absRow_(n_),
         squareRow_(n_),
@@ -51,12 +55,17 @@ class Evaluation {
       arb_sub(radius_[j], radius_[j], low.get(), ARF_PREC_EXACT);
       arb_mul_2exp_si(radius_[j], radius_[j], -1);
     }
+    for (std::size_t k = 0; k < correlation_.size(); ++k) {
+      arb_set_d(correlation_[k], request.correlation[k]);
+    }
     for (const std::vector<EntryMoments>& set : request.momentSets) {
       ArbVector means(n_);
       ArbVector variances(n_);
       for (unsigned j = 0; j < n_; ++j) {
         setRational(means[j], set[j].mean);
         setRational(variances[j], set[j].variance);
+        // The deviation in place of the variance: what R weighs.
+        if (correlated()) arb_sqrt(variances[j], variances[j], kPrecision);
       }
       means_.push_back(std::move(means));
       variances_.push_back(std::move(variances));
@@ -121,7 +130,11 @@ class Evaluation {
       std::optional<UnknownMoments>& moments = result.moments[s][i];
       if (!moments) {
         dot(value.get(), row_, means_[s]);
-        dot(spread.get(), squareRow_, variances_[s]);
+        if (correlated()) {
+          correlatedSpread(variances_[s], spread.get());
+        } else {
+          dot(spread.get(), squareRow_, variances_[s]);
+        }
         const auto mean = decidedRounding(value.get(), RoundingDirection::kToNearest);
         const auto variance =
             decidedRounding(spread.get(), RoundingDirection::kToNearest);
@@ -173,7 +186,24 @@ class Evaluation {
 
   CertifiedReference result;
 
+  bool correlated() const { return correlation_.size() > 0; }
+
  private:
+  // w^T R w for w_j = row_j deviation_j, the variance of the current row's
+  // unknown under correlated entries.
+  void correlatedSpread(const ArbVector& deviations, arb_struct* out) {
+    for (unsigned j = 0; j < n_; ++j) {
+      arb_mul(weighted_[j], row_[j], deviations[j], kPrecision);
+    }
+    arb_zero(out);
+    Arb term;
+    for (unsigned j = 0; j < n_; ++j) {
+      arb_dot(term.get(), nullptr, 0, correlation_.data() + std::size_t{j} * n_,
+              1, weighted_.data(), 1, static_cast<slong>(n_), kPrecision);
+      arb_addmul(out, term.get(), weighted_[j], kPrecision);
+    }
+  }
+
   static void dot(arb_struct* out, const ArbVector& x, const ArbVector& y) {
     arb_dot(out, nullptr, 0, x.data(), 1, y.data(), 1,
             static_cast<slong>(x.size()), kPrecision);
@@ -185,7 +215,9 @@ class Evaluation {
   ArbVector centre_;
   ArbVector radius_;
   std::vector<ArbVector> means_;
-  std::vector<ArbVector> variances_;
+  std::vector<ArbVector> variances_;  // deviations when correlated
+  ArbVector correlation_;             // R, empty for independent entries
+  ArbVector weighted_;
   ArbVector row_;
   ArbVector absRow_;
   ArbVector squareRow_;
@@ -239,7 +271,9 @@ void settleExactly(const CertifiedInverseState& state,
   if (!exact) return;  // cannot happen for a certified inverse
   CertifiedReference& result = evaluation.result;
   fillExactUnknowns(*exact, request.rhs, request.intervalRhs, result.values);
-  for (std::size_t s = 0; s < request.momentSets.size(); ++s) {
+  // Exact moments assume independent entries.
+  for (std::size_t s = 0;
+       s < request.momentSets.size() && request.correlation.empty(); ++s) {
     const std::vector<UnknownMoments> moments =
         propagateMoments(*exact, request.momentSets[s]);
     for (std::size_t k = 0; k < rows.size(); ++k) result.moments[s][rows[k]] = moments[k];
@@ -261,6 +295,13 @@ std::optional<CertifiedReference> computeCertifiedReference(
   checkRightHandSides(n, request.rhs, request.intervalRhs);
   for (const std::vector<EntryMoments>& set : request.momentSets) {
     checkEntryMoments(n, set);
+  }
+  if (!request.correlation.empty() &&
+      request.correlation.size() != std::size_t{n} * n) {
+    throw std::invalid_argument(
+        "certified reference: the correlation holds " +
+        std::to_string(request.correlation.size()) + " numbers, not " +
+        std::to_string(std::size_t{n} * n));
   }
   Evaluation evaluation(state, request);
   std::vector<unsigned> every(n);

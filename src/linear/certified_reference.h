@@ -40,6 +40,12 @@ struct ReferenceRequest {
   std::vector<ValueBounds> intervalRhs;
   // Entry moments to propagate, each n of them (linear/exact_moments.h).
   std::vector<std::vector<EntryMoments>> momentSets;
+  // The entries' correlation R (n x n, row-major), empty when they are
+  // independent. With it each set's entries have the covariance D R D, D
+  // the square roots of the set's variances (normal entries through their
+  // copula): the variance of unknown i is w^T R w, w_j = (A^-1)_ij D_j, in
+  // balls (O(n^2) an unknown), and exact rows never decide the moments.
+  std::vector<double> correlation;
 };
 
 struct CertifiedReference {

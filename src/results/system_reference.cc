@@ -100,9 +100,11 @@ void sharesOf(const SystemInputs& inputs, const FamilyTable& table,
     reference.inverseRows = certifiedInverseRows(reference.inverse);
   }
   // Every set of variances at once: A^-1's rows are read once for all.
+  // The shares are those of independent entries: none for correlated ones.
   std::vector<std::vector<cpp_rational>> sets;
   std::vector<std::vector<UnknownShares>*> targets;
   for (const FamilyInfo& info : table) {
+    if (inputs.correlated()) break;
     const auto f = static_cast<std::size_t>(info.family);
     if (!reference.families[f]) continue;
     FamilyReference& family = *reference.families[f];
@@ -160,9 +162,17 @@ void addMissingFamilies(
   }
 }
 
+// Correlated entries: the normal family's moments have the covariance
+// D R D (its copula is the multivariate normal), up to this many unknowns
+// (O(n^3) ball operations); no other family's copula covariance is
+// computed.
+constexpr unsigned kMostCorrelatedUnknowns = 200;
 constexpr const char* kCorrelatedReason =
-    "the entries are correlated (Correlation.txt): the moments through A^-1 "
-    "are computed for independent entries only";
+    "the entries are correlated (Correlation.txt): the covariance of this "
+    "family's entries through their copula is not computed";
+constexpr const char* kCorrelatedSizeReason =
+    "the entries are correlated (Correlation.txt): the moments with their "
+    "covariance are computed up to 200 unknowns";
 
 // The references from a certified inverse: the request holds each family's
 // own entry moments and then its cells' when it has any; a family without
@@ -175,13 +185,17 @@ void certifiedReferences(const SystemInputs& inputs, const FamilyTable& table,
   ReferenceRequest request;
   request.rhs = inputs.rhs;
   request.intervalRhs = inputs.intervalRhs;
+  request.correlation = inputs.correlation;
   std::array<int, kFamilies.size()> cellSet{};
   std::array<const char*, kFamilies.size()> missing{};
   for (const FamilyInfo& info : table) {
     cellSet[static_cast<std::size_t>(info.family)] = -1;
     if (!inputs.runs(info.family)) continue;
-    if (inputs.correlated()) {
-      missing[static_cast<std::size_t>(info.family)] = kCorrelatedReason;
+    if (inputs.correlated() && (info.draw != SampleDraw::kNormal ||
+                                n > kMostCorrelatedUnknowns)) {
+      missing[static_cast<std::size_t>(info.family)] =
+          info.draw != SampleDraw::kNormal ? kCorrelatedReason
+                                           : kCorrelatedSizeReason;
       continue;
     }
     FamilyEntries own = familyEntries(info, inputs);

@@ -20,8 +20,10 @@
 // certification refuses (singular or too ill-conditioned), `exact`,
 // `inverse` and every family are empty; a family whose entries have no
 // exact moments (ExactEntryMoments, linear/exact_moments.h) is empty alone,
-// the others computed as ever. `reasons` says in words why a field
-// is empty or incomplete. Unknowns are in input order.
+// the others computed as ever. With correlated entries (Correlation.txt)
+// only the normal family has references, its moments of covariance D R D
+// (up to 200 unknowns), and no family has shares. `reasons` says in words
+// why a field is empty or incomplete. Unknowns are in input order.
 //
 // The system's condition verdict (results/condition_verdict.h) is decided
 // here, once: from the certified κ∞ when the references computed it, else

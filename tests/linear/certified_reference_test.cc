@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <numeric>
 #include <optional>
@@ -174,6 +175,32 @@ TEST(CertifiedReferenceTest, RefusesMalformedRequests) {
   request.rhs = {1, 1};
   EXPECT_FALSE(computeCertifiedReference(*inverse.inverse, request,
                                          LastResort::kNever, source.get_token()));
+}
+
+// Correlated normal entries: the variance of x = A^-1 b is w^T R w, not
+// what independent entries give, and the exact rows (which assume them) do
+// not replace it. A^-1 = [1 -1; 0 1]: var x0 = v0 + v1 - 2 rho sqrt(v0 v1).
+TEST(CertifiedReferenceTest, CorrelatedEntriesTakeTheirCovariance) {
+  ReferenceRequest request;
+  request.rhs = {1.0, 2.0};
+  request.intervalRhs = {{0.0, 2.0}, {1.0, 3.0}};
+  request.momentSets = {{normalEntryMoments(1.0, 4.0), normalEntryMoments(2.0, 1.0)},
+                        {normalEntryMoments(0.0, 2.0), normalEntryMoments(0.0, 3.0)}};
+  request.correlation = {1.0, 0.25, 0.25, 1.0};
+  const std::vector<double> matrix = {1, 1, 0, 1};
+  const CertifiedReference reference =
+      certifiedReference(matrix, request, LastResort::kWhenAffordable);
+  ASSERT_TRUE(reference.moments[0][0] && reference.moments[0][1]);
+  EXPECT_EQ(reference.moments[0][0]->mean, -1.0);
+  EXPECT_EQ(reference.moments[0][0]->variance, 4.0);  // 5 independent
+  EXPECT_EQ(reference.moments[0][1]->variance, 1.0);
+  ASSERT_TRUE(reference.moments[1][0]);
+  // 5 - 2 (0.25) sqrt(6), rounded once.
+  const double expected = static_cast<double>(5.0L - 0.5L * std::sqrt(6.0L));
+  EXPECT_NEAR(reference.moments[1][0]->variance, expected, 4.5e-16);
+  request.correlation.pop_back();
+  EXPECT_THROW(certifiedReference(matrix, request, LastResort::kNever),
+               std::invalid_argument);
 }
 
 }  // namespace

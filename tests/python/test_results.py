@@ -251,7 +251,9 @@ def test_correlated_normal_entries_give_the_closed_form_spread():
         assert abs(sd - np.sqrt(covariance[k, k])) <= factor * error, (k, sd)
         # Far from what independent entries would give.
         assert abs(sd - np.sqrt(independent[k, k])) > 20 * error
-        assert unknown["expected_moments"] is None
+        # The normal family's exact references take the full covariance.
+        assert unknown["expected_moments"]["sd"] == pytest.approx(
+            np.sqrt(covariance[k, k]), rel=1e-14)
         assert "correlated" in unknown["truth_reason"]
     assert "INVALID" in head["correlation_note"]
     assert "correlated" in head["sensitivity_reason"]
