@@ -79,6 +79,9 @@ struct TruthQuestion {
   double min = 0.0;                            // b0
   const std::vector<double>* borders = nullptr;
   std::size_t walked = 0;                      // bands, from b0 on
+  // Normal entries of correlation R (n x n, row-major): the variance of
+  // the sum is w^T R w, w_j = a_j sqrt(v_j); nullptr when independent.
+  const std::vector<double>* correlation = nullptr;
 };
 
 TruthOutcome continuousTruth(const TruthQuestion& question);

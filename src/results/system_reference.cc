@@ -162,11 +162,6 @@ void addMissingFamilies(
   }
 }
 
-// Correlated entries: the normal family's moments have the covariance
-// D R D (its copula is the multivariate normal), up to this many unknowns
-// (O(n^3) ball operations); no other family's copula covariance is
-// computed.
-constexpr unsigned kMostCorrelatedUnknowns = 200;
 constexpr const char* kCorrelatedReason =
     "the entries are correlated (Correlation.txt): the covariance of this "
     "family's entries through their copula is not computed";

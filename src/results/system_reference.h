@@ -65,6 +65,12 @@ namespace linprob {
 // docs/methods.md).
 inline constexpr unsigned kMaxCertifiedSize = 2000;
 
+// Correlated entries: the normal family's moments and truth take the
+// covariance D R D (its copula is the multivariate normal) up to this many
+// unknowns (O(n^2) ball operations an unknown); no other family's copula
+// covariance is computed.
+inline constexpr unsigned kMostCorrelatedUnknowns = 200;
+
 using UnknownMomentList = std::vector<std::optional<UnknownMoments>>;
 
 struct FamilyReference {

@@ -8,6 +8,7 @@
 #include "base/thread_group.h"
 #include "linear/ball.h"
 #include "results/phase_result.h"
+#include "results/system_reference.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -70,10 +71,14 @@ void checkAgainstTruth(PositionResult& position,
     check.reason = reference.inverseReason;
     return;
   }
-  if (reference.correlated()) {
+  const bool normalCopula = familyInfo(family).draw == SampleDraw::kNormal &&
+                            reference.n <= kMostCorrelatedUnknowns;
+  if (reference.correlated() && !normalCopula) {
     check.reason =
         "not computed: the entries are correlated (Correlation.txt); the "
-        "exact law is computed for independent entries only";
+        "exact law is computed for independent entries, and for correlated "
+        "normal ones up to " +
+        std::to_string(kMostCorrelatedUnknowns) + " unknowns";
     return;
   }
   if (familyInfo(family).shape == EntryShape::kOther) {
@@ -90,6 +95,7 @@ void checkAgainstTruth(PositionResult& position,
   question.min = bands.min;
   question.borders = &bands.borders;
   question.walked = walkedBands(bands);
+  if (reference.correlated()) question.correlation = &reference.correlation;
   TruthOutcome outcome = continuousTruth(question);
   check.reason = std::move(outcome.reason);
   if (!outcome.table) return;

@@ -254,7 +254,9 @@ def test_correlated_normal_entries_give_the_closed_form_spread():
         # The normal family's exact references take the full covariance.
         assert unknown["expected_moments"]["sd"] == pytest.approx(
             np.sqrt(covariance[k, k]), rel=1e-14)
-        assert "correlated" in unknown["truth_reason"]
+        # So does its continuous truth, the normal law of that variance.
+        assert unknown["truth"]["method"] == "normal"
+        assert unknown["discrepancy"]["truth"]["exact_linear"]["total_variation"] < 1e-12
     assert "INVALID" in head["correlation_note"]
     assert "correlated" in head["sensitivity_reason"]
     with pytest.raises(linprob.InputError, match=(
