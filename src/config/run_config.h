@@ -9,6 +9,7 @@
 #ifndef LINPROB_CONFIG_RUN_CONFIG_H_
 #define LINPROB_CONFIG_RUN_CONFIG_H_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -61,6 +62,14 @@ class RunConfig {
   // which sets them.
   const FamilySet& analysedFamilies() const { return families_; }
   void setAnalysedFamilies(const FamilySet& families) { families_ = families; }
+  // How many systems are analysed under each family (a family of an
+  // optional file only where a system has it), by Family; none until the
+  // start check has read the systems.
+  using FamilySystems = std::array<std::uint64_t, kFamilyCount>;
+  const std::optional<FamilySystems>& familySystems() const {
+    return familySystems_;
+  }
+  void setFamilySystems(const FamilySystems& counts) { familySystems_ = counts; }
   // None until the start check sets them, and none in sampling.
   const OwnCellPhases& ownCellPhases() const { return ownCells_; }
   void setOwnCellPhases(const OwnCellPhases& phases) { ownCells_ = phases; }
@@ -110,6 +119,7 @@ class RunConfig {
   ModeSet modes_ = ModeSet().set();
   FamilySet families_ = requiredFamilies();
   OwnCellPhases ownCells_;
+  std::optional<FamilySystems> familySystems_;
   std::uint64_t correlatedSystems_ = 0;
   std::uint64_t memoryBudget_ = kDefaultMemoryBudget;
   PointKind points_ = PointKind::kEnumeration;

@@ -47,9 +47,22 @@ std::size_t ownCellFamilies(const RunPlan& plan) {
 }  // namespace
 
 std::uint64_t RunPlan::settingsPhases() const {
-  return static_cast<std::uint64_t>(systems) *
-         static_cast<std::uint64_t>(modes) *
-         (families.count() - ownCellFamilies(*this));
+  const auto perMode = static_cast<std::uint64_t>(modes);
+  if (!familySystems) {
+    return static_cast<std::uint64_t>(systems) * perMode *
+           (families.count() - ownCellFamilies(*this));
+  }
+  // A family of its own cells has its phases in ownCells when enumerating.
+  std::uint64_t phases = 0;
+  for (const FamilyInfo& family : kFamilies) {
+    const auto f = static_cast<std::size_t>(family.family);
+    if (!families.test(f)) continue;
+    if (!drawsSamples(points) && family.cellCount == CellCount::kOnePerValue) {
+      continue;
+    }
+    phases += (*familySystems)[f] * perMode;
+  }
+  return phases;
 }
 
 std::uint64_t RunPlan::phases() const {
@@ -100,6 +113,7 @@ RunPlan makeRunPlan(const RunConfig& config) {
   plan.unitsPerPhase = config.phaseJobs().plan.units;
   plan.chunksPerPhase = config.chunksPerPhase();
   plan.ownCells = config.ownCellPhases();
+  plan.familySystems = config.familySystems();
   plan.correlatedSystems = config.correlatedSystems();
   plan.footprint = estimateFootprint(config);
   plan.counting = config.countingPlan();

@@ -80,6 +80,9 @@ struct RunPlan {
   // enumerating), which have their own jobs (run_config.h); none in
   // sampling.
   OwnCellPhases ownCells;
+  // The systems analysed under each family, once the start check has
+  // counted them; else every system under every family in `families`.
+  std::optional<RunConfig::FamilySystems> familySystems;
   // The systems with correlated entries.
   std::uint64_t correlatedSystems = 0;
 

@@ -137,8 +137,15 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   // The families some system is analysed under, for the plan and the
   // estimates of what the run writes.
   FamilySet analysed;
-  for (const SystemInputs& system : inputs.systems) analysed |= system.families;
+  RunConfig::FamilySystems counts{};
+  for (const SystemInputs& system : inputs.systems) {
+    analysed |= system.families;
+    for (std::size_t f = 0; f < kFamilyCount; ++f) {
+      counts[f] += system.families.test(f) ? 1 : 0;
+    }
+  }
   config.setAnalysedFamilies(analysed);
+  config.setFamilySystems(counts);
   config.setOwnCellPhases(ownCellPhases(config, inputs.systems));
   std::uint64_t correlated = 0;
   for (const SystemInputs& system : inputs.systems) {

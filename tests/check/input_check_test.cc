@@ -154,6 +154,11 @@ TEST(InputCheckTest, RunsTheLognormalFamilyWhereItsFileIs) {
   writeSoundSystem(dir, 0);
   writeSoundSystem(dir, 1);
   dir.write("Matrix1/LognormalRHS.txt", "3 1\n4 1\n");
+  // Its phases are counted for that system alone: 4 modes x (2 x 3 + 1).
+  const ProgramRun check = testing::runProgramIn(dir, {"--check"});
+  EXPECT_NE(check.out.find("Phases: 28\nJobs per phase: 9"), std::string::npos)
+      << check.out;
+  EXPECT_NE(check.out.find("Jobs in all: 252\n"), std::string::npos);
   const ProgramRun run = testing::runProgramIn(dir);
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string without = dir.read("Matrix0/RESULTS_FF.txt");
