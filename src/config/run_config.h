@@ -59,9 +59,8 @@ class RunConfig {
   const PivotMode& firstMode() const;
   // The families some system of the run is analysed under: those whose
   // files every system has until the start check has read the systems,
-  // which sets them.
+  // which sets them with their counts below.
   const FamilySet& analysedFamilies() const { return families_; }
-  void setAnalysedFamilies(const FamilySet& families) { families_ = families; }
   // How many systems are analysed under each family (a family of an
   // optional file only where a system has it), by Family; none until the
   // start check has read the systems.
@@ -69,7 +68,12 @@ class RunConfig {
   const std::optional<FamilySystems>& familySystems() const {
     return familySystems_;
   }
-  void setFamilySystems(const FamilySystems& counts) { familySystems_ = counts; }
+  // Sets the counts, and the analysed families as those with any system.
+  void setFamilySystems(const FamilySystems& counts) {
+    familySystems_ = counts;
+    families_.reset();
+    for (std::size_t f = 0; f < kFamilyCount; ++f) families_.set(f, counts[f] > 0);
+  }
   // None until the start check sets them, and none in sampling.
   const OwnCellPhases& ownCellPhases() const { return ownCells_; }
   void setOwnCellPhases(const OwnCellPhases& phases) { ownCells_ = phases; }

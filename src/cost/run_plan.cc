@@ -28,41 +28,26 @@ std::string namesOf(const Table& table, Name nameOf) {
   return names;
 }
 
-}  // namespace
-
-namespace {
-
-// The families some system runs whose cells an enumeration takes from
-// their entries.
-std::size_t ownCellFamilies(const RunPlan& plan) {
-  if (drawsSamples(plan.points)) return 0;
-  std::size_t count = 0;
-  for (const FamilyInfo& family : kFamilies) {
-    count += family.cellCount == CellCount::kOnePerValue &&
-             plan.families.test(static_cast<std::size_t>(family.family));
-  }
-  return count;
+// Whether the plan's phases of `family` take their cells from its entries
+// (an enumerating run of a family some system runs): ownCells holds them.
+bool ownCellFamily(const RunPlan& plan, const FamilyInfo& family) {
+  return !drawsSamples(plan.points) &&
+         family.cellCount == CellCount::kOnePerValue &&
+         plan.families.test(static_cast<std::size_t>(family.family));
 }
 
 }  // namespace
 
 std::uint64_t RunPlan::settingsPhases() const {
-  const auto perMode = static_cast<std::uint64_t>(modes);
-  if (!familySystems) {
-    return static_cast<std::uint64_t>(systems) * perMode *
-           (families.count() - ownCellFamilies(*this));
-  }
-  // A family of its own cells has its phases in ownCells when enumerating.
+  // Before the start check every system runs every family of `families`.
   std::uint64_t phases = 0;
   for (const FamilyInfo& family : kFamilies) {
     const auto f = static_cast<std::size_t>(family.family);
-    if (!families.test(f)) continue;
-    if (!drawsSamples(points) && family.cellCount == CellCount::kOnePerValue) {
-      continue;
-    }
-    phases += (*familySystems)[f] * perMode;
+    if (!families.test(f) || ownCellFamily(*this, family)) continue;
+    phases += familySystems ? (*familySystems)[f]
+                            : static_cast<std::uint64_t>(systems);
   }
-  return phases;
+  return phases * static_cast<std::uint64_t>(modes);
 }
 
 std::uint64_t RunPlan::phases() const {
@@ -240,34 +225,26 @@ std::vector<std::string> planLines(const RunPlan& plan,
     // of each of 4 entries)", or a range over the systems.
     std::vector<const char*> own;
     for (const FamilyInfo& family : kFamilies) {
-      if (family.cellCount == CellCount::kOnePerValue &&
-          plan.families.test(static_cast<std::size_t>(family.family))) {
-        own.push_back(family.name);
-      }
+      if (ownCellFamily(plan, family)) own.push_back(family.name);
     }
     const OwnCellPhases& cells = plan.ownCells;
-    std::string line = "Jobs per " +
-                       namesOf(own, [](const char* name) { return name; }) +
-                       " phase: ";
-    if (cells.fewestCells == cells.mostCells) {
-      line += std::to_string(phaseJobsOf(plan.points, plan.unknowns,
-                                         cells.fewestCells).jobs) +
-              " (every combination of the " + std::to_string(cells.mostCells) +
-              " measured values of each of " + std::to_string(plan.unknowns) +
-              " entries)";
-    } else {
-      line += std::to_string(phaseJobsOf(plan.points, plan.unknowns,
-                                         cells.fewestCells).jobs) +
-              " to " +
-              std::to_string(phaseJobsOf(plan.points, plan.unknowns,
-                                         cells.mostCells).jobs) +
-              " (every combination of the " +
-              std::to_string(cells.fewestCells) + " to " +
-              std::to_string(cells.mostCells) +
-              " measured values of each of " + std::to_string(plan.unknowns) +
-              " entries, as each system has them)";
-    }
-    lines.push_back(line);
+    const bool alike = cells.fewestCells == cells.mostCells;
+    // "a" or "a to b", of the fewest and the most cells.
+    const auto range = [&](auto of) {
+      return alike ? std::to_string(of(cells.fewestCells))
+                   : std::to_string(of(cells.fewestCells)) + " to " +
+                         std::to_string(of(cells.mostCells));
+    };
+    const auto jobs = [&](int count) {
+      return phaseJobsOf(plan.points, plan.unknowns, count).jobs;
+    };
+    lines.push_back("Jobs per " +
+                    namesOf(own, [](const char* name) { return name; }) +
+                    " phase: " + range(jobs) + " (every combination of the " +
+                    range([](int count) { return count; }) +
+                    " measured values of each of " +
+                    std::to_string(plan.unknowns) + " entries" +
+                    (alike ? ")" : ", as each system has them)"));
   }
   if (plan.digits) {
     lines.push_back(

@@ -152,7 +152,8 @@ std::optional<CorrelationFactor> CorrelationFactor::of(
 }
 
 void EntryCopula::correlate(JobBlock& block, std::size_t count) const {
-  const unsigned n = factor_.n;
+  const CorrelationFactor& factor = *factor_;
+  const unsigned n = factor.n;
   for (unsigned e = 0; e < n; ++e) {
     double* const values = block.entry(e);
     for (std::size_t s = 0; s < count; ++s) {
@@ -166,22 +167,24 @@ void EntryCopula::correlate(JobBlock& block, std::size_t count) const {
   for (unsigned i = n; i-- > 0;) {
     std::fill(sum.begin(), sum.begin() + static_cast<std::ptrdiff_t>(count),
               0.0);
-    const double* const row = factor_.lower.data() + std::size_t{i} * n;
-    for (unsigned k = 0; k <= i; ++k) {
+    const double* const row = factor.lower.data() + std::size_t{i} * n;
+    // Columns from the rank on are zero.
+    for (unsigned k = 0; k <= i && k < factor.rank; ++k) {
       const double l = row[k];
       if (l == 0.0) continue;
-      const double* const eps = block.entry(factor_.order[k]);
+      const double* const eps = block.entry(factor.order[k]);
       for (std::size_t s = 0; s < count; ++s) {
         // One rounding for the product, one for the sum.
         const double product = l * eps[s];
         sum[s] = sum[s] + product;
       }
     }
-    double* const target = block.entry(factor_.order[i]);
+    double* const target = block.entry(factor.order[i]);
     for (std::size_t s = 0; s < count; ++s) {
       target[s] = std::clamp(sum[s], -kSamplingDeviations, kSamplingDeviations);
     }
   }
+  for (unsigned e = 0; e < n; ++e) laws_.mapNormals(e, block.entry(e), count);
 }
 
 }  // namespace linprob

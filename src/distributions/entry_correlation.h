@@ -11,16 +11,19 @@
 // Cholesky with symmetric pivoting, R[order[i]][order[j]] = sum_k L[i][k]
 // L[j][k], so that a singular R (rank r < n) has columns of zeros after r
 // and needs no other root. EntryCopula turns a block's uniforms in (0, 1)
-// into z = L eps, eps = Phi^-1(u) entry by entry, in place and without
+// into z = L eps, eps = Phi^-1(u) entry by entry, and those into the
+// entries' values (InverseCdf::mapNormals), in place and without
 // allocating: the entries of a job are mixed within the job, so any block
 // of any thread gets the same numbers.
 #ifndef LINPROB_DISTRIBUTIONS_ENTRY_CORRELATION_H_
 #define LINPROB_DISTRIBUTIONS_ENTRY_CORRELATION_H_
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "distributions/inverse_cdf.h"
 #include "distributions/job_block.h"
 
 namespace linprob {
@@ -53,14 +56,19 @@ struct CorrelationFactor {
 
 class EntryCopula {
  public:
-  explicit EntryCopula(const CorrelationFactor& factor) : factor_(factor) {}
+  // The factor is shared with the system's other phases, not copied.
+  EntryCopula(std::shared_ptr<const CorrelationFactor> factor,
+              const FamilyInfo& family, const EntryParameters& entries)
+      : factor_(std::move(factor)), laws_(family, entries) {}
 
   // Entries 0 ... n-1 of `block`, lanes 0 ... count-1: uniforms in (0, 1)
-  // in, correlated standard normals out, each held within -+40.
+  // in; out the entries' values of correlated standard normals, each held
+  // within -+40.
   void correlate(JobBlock& block, std::size_t count) const;
 
  private:
-  CorrelationFactor factor_;
+  std::shared_ptr<const CorrelationFactor> factor_;
+  InverseCdf laws_;
 };
 
 }  // namespace linprob

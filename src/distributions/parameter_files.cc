@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <sstream>
 
+#include "distributions/data_family.h"
+
 namespace linprob {
 namespace {
 
@@ -73,18 +75,10 @@ void dataEntry(unsigned i, std::span<const double> numbers,
       return;
     }
   }
-  // The family's moments (distributions/data_family.h) sum the squared
-  // deviations from the mean: they must stay finite.
-  double sum = 0.0;
-  for (const double value : numbers) sum += value;
-  const double mean = sum / static_cast<double>(numbers.size());
-  double squares = 0.0;
-  for (const double value : numbers) {
-    const double deviation = value - mean;
-    const double square = deviation * deviation;
-    squares += square;
-  }
-  if (!std::isfinite(mean) || !std::isfinite(squares)) {
+  // The family's moments sum the values and their squared deviations:
+  // they must stay finite.
+  const NormalParameters moments = family_rows::dataMoments(numbers);
+  if (!std::isfinite(moments.mean) || !std::isfinite(moments.variance)) {
     problems.push_back("row " + std::to_string(i) +
                        " has values too far apart for a finite variance");
   }

@@ -23,7 +23,7 @@ std::unique_ptr<PointGenerator> makeSobolPoints(const SourceRequest& request,
       request.seed);
   return std::make_unique<MappedPoints<SobolPoints>>(
       *request.family, request.entries, design, std::move(points),
-      request.correlation.get());
+      request.correlation);
 }
 
 std::unique_ptr<PointGenerator> makeLatinHypercubePoints(
@@ -31,7 +31,7 @@ std::unique_ptr<PointGenerator> makeLatinHypercubePoints(
   LatinHypercube points(request.n, design.replicateJobs, request.seed);
   return std::make_unique<MappedPoints<LatinHypercube>>(
       *request.family, request.entries, design, std::move(points),
-      request.correlation.get());
+      request.correlation);
 }
 
 }  // namespace linprob

@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -36,12 +37,12 @@ class MappedPoints final : public PointGenerator {
   // are correlated through it (entry_correlation.h).
   MappedPoints(const FamilyInfo& family, const EntryParameters& entries,
                const PointDesign& design, Points points,
-               const CorrelationFactor* correlation = nullptr)
+               std::shared_ptr<const CorrelationFactor> correlation = nullptr)
       : design_(design),
         inverse_(family, entries),
         weight_(design.jobWeight()),
         points_(std::move(points)) {
-    if (correlation != nullptr) copula_.emplace(*correlation);
+    if (correlation) copula_.emplace(std::move(correlation), family, entries);
   }
 
   std::size_t fill(std::uint64_t unit, JobBlock& out) const override {
@@ -53,12 +54,7 @@ class MappedPoints final : public PointGenerator {
       points_.fill(replicate, e, first, count, values);
       if (!copula_) inverse_.map(e, values, count);
     }
-    if (copula_) {
-      copula_->correlate(out, count);
-      for (unsigned e = 0; e < inverse_.size(); ++e) {
-        inverse_.mapNormals(e, out.entry(e), count);
-      }
-    }
+    if (copula_) copula_->correlate(out, count);
     for (std::size_t s = 0; s < count; ++s) out.probabilities[s] = weight_;
     out.count = count;
     out.clearLanesFrom(count);

@@ -305,34 +305,31 @@ SampleBlocks::SampleBlocks(const SamplingJobs& jobs, const FamilyInfo& family)
         break;
     }
   }
-  if (jobs.correlation) {
-    copula_.emplace(*jobs.correlation);
-    inverse_.emplace(family, jobs.parameters);
-  }
+  if (jobs.correlation) copula_.emplace(jobs.correlation, family, jobs.parameters);
   ziggurat();  // the table is built here, not inside a phase's threads
 }
 
-std::size_t SampleBlocks::fill(std::uint64_t block, JobBlock& out) const {
-  const std::size_t count = jobs_.blockJobs(block);
-  const Ziggurat& z = ziggurat();
+void SampleBlocks::drawCorrelated(std::uint64_t block, std::size_t count,
+                                  JobBlock& out) const {
+  // Every entry's uniforms from its own stream, as a quantile draw takes
+  // them, then mixed within each sample.
   std::array<std::uint64_t, 2 * kBlockJobs> words;
-  if (copula_) {
-    // Every entry's uniforms from its own stream, as a quantile draw takes
-    // them, then mixed within each sample.
-    for (unsigned e = 0; e < jobs_.n; ++e) {
-      WordStream stream(jobs_.seed, block, e);
-      stream.take(words.data(), (count + 1) / 2);
-      double* const values = out.entry(e);
-      for (std::size_t s = 0; s < count; ++s) {
-        values[s] = openUnitFrom(words[s]);
-      }
-    }
-    copula_->correlate(out, count);
-    for (unsigned e = 0; e < jobs_.n; ++e) {
-      inverse_->mapNormals(e, out.entry(e), count);
+  for (unsigned e = 0; e < jobs_.n; ++e) {
+    WordStream stream(jobs_.seed, block, e);
+    stream.take(words.data(), (count + 1) / 2);
+    double* const values = out.entry(e);
+    for (std::size_t s = 0; s < count; ++s) {
+      values[s] = openUnitFrom(words[s]);
     }
   }
-  for (unsigned e = 0; e < jobs_.n && !copula_; ++e) {
+  copula_->correlate(out, count);
+}
+
+void SampleBlocks::drawIndependent(std::uint64_t block, std::size_t count,
+                                   JobBlock& out) const {
+  const Ziggurat& z = ziggurat();
+  std::array<std::uint64_t, 2 * kBlockJobs> words;
+  for (unsigned e = 0; e < jobs_.n; ++e) {
     const Entry& entry = entries_[e];
     double* const values = out.entry(e);
     if (entry.constant) {
@@ -368,6 +365,15 @@ std::size_t SampleBlocks::fill(std::uint64_t block, JobBlock& out) const {
         break;
       }
     }
+  }
+}
+
+std::size_t SampleBlocks::fill(std::uint64_t block, JobBlock& out) const {
+  const std::size_t count = jobs_.blockJobs(block);
+  if (copula_) {
+    drawCorrelated(block, count, out);
+  } else {
+    drawIndependent(block, count, out);
   }
   for (std::size_t s = 0; s < count; ++s) out.probabilities[s] = weight_;
   out.count = count;

@@ -28,7 +28,6 @@
 #include <vector>
 
 #include "distributions/entry_correlation.h"
-#include "distributions/inverse_cdf.h"
 #include "distributions/job_block.h"
 #include "distributions/family.h"
 #include "distributions/job_chunk.h"
@@ -67,6 +66,12 @@ class SampleBlocks {
   std::size_t fill(std::uint64_t block, JobBlock& out) const;
 
  private:
+  // The entries of block `block`'s `count` samples into `out`.
+  void drawCorrelated(std::uint64_t block, std::size_t count,
+                      JobBlock& out) const;
+  void drawIndependent(std::uint64_t block, std::size_t count,
+                       JobBlock& out) const;
+
   struct Entry {
     bool constant = true;  // a degenerate entry: always `first`
     SampleDraw draw = SampleDraw::kUniform;
@@ -81,7 +86,6 @@ class SampleBlocks {
   std::vector<Entry> entries_;
   // With correlated entries.
   std::optional<EntryCopula> copula_;
-  std::optional<InverseCdf> inverse_;
 };
 
 }  // namespace linprob

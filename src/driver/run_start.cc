@@ -136,21 +136,16 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   if (!problems.empty()) return RunStart::kRefused;
   // The families some system is analysed under, for the plan and the
   // estimates of what the run writes.
-  FamilySet analysed;
   RunConfig::FamilySystems counts{};
+  std::uint64_t correlated = 0;
   for (const SystemInputs& system : inputs.systems) {
-    analysed |= system.families;
     for (std::size_t f = 0; f < kFamilyCount; ++f) {
       counts[f] += system.families.test(f) ? 1 : 0;
     }
-  }
-  config.setAnalysedFamilies(analysed);
-  config.setFamilySystems(counts);
-  config.setOwnCellPhases(ownCellPhases(config, inputs.systems));
-  std::uint64_t correlated = 0;
-  for (const SystemInputs& system : inputs.systems) {
     correlated += system.correlated() ? 1 : 0;
   }
+  config.setFamilySystems(counts);
+  config.setOwnCellPhases(ownCellPhases(config, inputs.systems));
   config.setCorrelatedSystems(correlated);
   // What the settings would cost, once every input is known to be sound.
   if (const auto problem = footprintProblem(

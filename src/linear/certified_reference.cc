@@ -8,6 +8,7 @@
 
 #include "linear/ball_rounding.h"
 #include "linear/certified_inverse_state.h"
+#include "linear/correlated_variance.h"
 #include "linear/flint_handles.h"
 
 namespace linprob {
@@ -35,7 +36,7 @@ class Evaluation {
         rhs_(n_),
         centre_(n_),
         radius_(n_),
-        correlation_(request.correlation.size()),
+        correlation_(request.correlation),
         weighted_(request.correlation.empty() ? 0 : n_),
         row_(n_),
         absRow_(n_),
@@ -54,9 +55,6 @@ class Evaluation {
       arb_mul_2exp_si(centre_[j], centre_[j], -1);
       arb_sub(radius_[j], radius_[j], low.get(), ARF_PREC_EXACT);
       arb_mul_2exp_si(radius_[j], radius_[j], -1);
-    }
-    for (std::size_t k = 0; k < correlation_.size(); ++k) {
-      arb_set_d(correlation_[k], request.correlation[k]);
     }
     for (const std::vector<EntryMoments>& set : request.momentSets) {
       ArbVector means(n_);
@@ -186,7 +184,7 @@ class Evaluation {
 
   CertifiedReference result;
 
-  bool correlated() const { return correlation_.size() > 0; }
+  bool correlated() const { return !correlation_.empty(); }
 
  private:
   // w^T R w for w_j = row_j deviation_j, the variance of the current row's
@@ -195,13 +193,7 @@ class Evaluation {
     for (unsigned j = 0; j < n_; ++j) {
       arb_mul(weighted_[j], row_[j], deviations[j], kPrecision);
     }
-    arb_zero(out);
-    Arb term;
-    for (unsigned j = 0; j < n_; ++j) {
-      arb_dot(term.get(), nullptr, 0, correlation_.data() + std::size_t{j} * n_,
-              1, weighted_.data(), 1, static_cast<slong>(n_), kPrecision);
-      arb_addmul(out, term.get(), weighted_[j], kPrecision);
-    }
+    correlatedVariance(out, weighted_.data(), n_, correlation_, kPrecision);
   }
 
   static void dot(arb_struct* out, const ArbVector& x, const ArbVector& y) {
@@ -216,7 +208,8 @@ class Evaluation {
   ArbVector radius_;
   std::vector<ArbVector> means_;
   std::vector<ArbVector> variances_;  // deviations when correlated
-  ArbVector correlation_;             // R, empty for independent entries
+  // R (the request's), empty for independent entries.
+  const std::vector<double>& correlation_;
   ArbVector weighted_;
   ArbVector row_;
   ArbVector absRow_;

@@ -9,6 +9,7 @@
 #include "distributions/piecewise_cdf.h"
 #include "distributions/rounded_characteristic_cdf.h"
 #include "linear/ball.h"
+#include "linear/correlated_variance.h"
 
 namespace linprob {
 namespace {
@@ -93,33 +94,23 @@ class Evaluation {
     q_.inverse->row(q_.unknown, precision, row_.data());
     SumLaw sum = sumLaw(q_.shape, row_.data(), *q_.pairs, precision);
     if (q_.correlation != nullptr && q_.shape == EntryShape::kNormal) {
-      correlatedVariance(sum, precision);
+      withCorrelation(sum, precision);
     }
     return sum;
   }
 
   // The variance w^T R w of correlated normal entries, w_j = a_j sqrt(v_j).
-  void correlatedVariance(SumLaw& sum, slong precision) {
+  void withCorrelation(SumLaw& sum, slong precision) {
     const std::size_t n = row_.size();
-    const std::vector<double>& r = *q_.correlation;
     BallVector w(n);
-    Ball term;
+    Ball deviation;
     for (std::size_t j = 0; j < n; ++j) {
-      arb_set_d(term.get(), (*q_.pairs)[2 * j + 1]);
-      arb_sqrt(term.get(), term.get(), precision);
-      arb_mul(w[j], row_[j], term.get(), precision);
+      arb_set_d(deviation.get(), (*q_.pairs)[2 * j + 1]);
+      arb_sqrt(deviation.get(), deviation.get(), precision);
+      arb_mul(w[j], row_[j], deviation.get(), precision);
     }
-    arb_zero(sum.variance.get());
-    Ball mixed;
-    for (std::size_t j = 0; j < n; ++j) {
-      arb_zero(mixed.get());
-      for (std::size_t l = 0; l < n; ++l) {
-        if (r[j * n + l] == 0.0) continue;
-        arb_set_d(term.get(), r[j * n + l]);
-        arb_addmul(mixed.get(), term.get(), w[l], precision);
-      }
-      arb_addmul(sum.variance.get(), mixed.get(), w[j], precision);
-    }
+    correlatedVariance(sum.variance.get(), w.data(), n, *q_.correlation,
+                       precision);
   }
 
   TruthTable normal(slong precision) {

@@ -23,6 +23,22 @@ std::optional<Discrepancy> againstTruth(const TruthTable& truth,
                             table.lowerTail, table.masses, table.upperTail);
 }
 
+// VALID, INVALID and the exact linear normal against `check.truth`.
+void measureAgainstTruth(const PositionResult& position, TruthCheck& check) {
+  const TruthTable& truth = *check.truth;
+  const PositionBands& bands = position.valid;
+  if (truth.values.masses.size() == bands.masses.size()) {
+    check.valid = discrepancyBetween(
+        truth.values.lowerTail, truth.values.masses, truth.values.upperTail,
+        0.0, bands.masses, 0.0);
+  }
+  const PositionMeasures& measures = position.measures;
+  if (measures.invalid) check.invalid = againstTruth(truth, position.invalid);
+  if (measures.exactLinear) {
+    check.exactLinear = againstTruth(truth, measures.exactLinearTable);
+  }
+}
+
 // The truth of a family of listed values: the enumeration's own bands.
 void listedTruth(PositionResult& position, Family family, PhasePoints points) {
   TruthCheck& check = position.measures.truth;
@@ -43,16 +59,7 @@ void listedTruth(PositionResult& position, Family family, PhasePoints points) {
   truth.errors.masses.assign(walked, 0.0);
   truth.errors.upperBorder = truth.values.upperBorder;
   check.truth = std::move(truth);
-  const TruthTable& t = *check.truth;
-  if (t.values.masses.size() == bands.masses.size()) {
-    check.valid = discrepancyBetween(0.0, t.values.masses, 0.0, 0.0,
-                                     bands.masses, 0.0);
-  }
-  const PositionMeasures& measures = position.measures;
-  if (measures.invalid) check.invalid = againstTruth(t, position.invalid);
-  if (measures.exactLinear) {
-    check.exactLinear = againstTruth(t, measures.exactLinearTable);
-  }
+  measureAgainstTruth(position, check);
 }
 
 }  // namespace
@@ -100,17 +107,7 @@ void checkAgainstTruth(PositionResult& position,
   check.reason = std::move(outcome.reason);
   if (!outcome.table) return;
   check.truth = std::move(outcome.table);
-  const TruthTable& truth = *check.truth;
-  if (truth.values.masses.size() == bands.masses.size()) {
-    check.valid = discrepancyBetween(
-        truth.values.lowerTail, truth.values.masses, truth.values.upperTail,
-        0.0, bands.masses, 0.0);
-  }
-  const PositionMeasures& measures = position.measures;
-  if (measures.invalid) check.invalid = againstTruth(truth, position.invalid);
-  if (measures.exactLinear) {
-    check.exactLinear = againstTruth(truth, measures.exactLinearTable);
-  }
+  measureAgainstTruth(position, check);
 }
 
 void checkPhaseAgainstTruth(PhaseResult& phase,
