@@ -48,6 +48,7 @@ std::unique_ptr<JobSource> phaseJobs(const FamilyInputs& family,
       requestFor(*family.config, *family.info, family.entries,
                  phaseSeed(family.runSeed.value_or(0), family.system, mode,
                            family.info->family));
+  request.correlation = family.correlation;
   if (!drawsSamples(request.kind)) return makeJobSource(request);
   if (count && pointKindRow(request.kind).replicates == Replicates::kOne) {
     request.count = std::min(request.count, *count);
@@ -72,7 +73,7 @@ Probes probe(const FamilyInputs& family, const LinearSystem& system,
   const unsigned n = system.size();
   JobBlock block(n);
   std::size_t lanes = kProbes;
-  if (!drawsSamples(family.config->points())) {
+  if (!drawsSamples(family.config->points()) && !family.correlation) {
     // Lane 0 takes every entry's lowest cell, lane 1 its highest, the
     // others one or the other by a fixed mixture.
     for (unsigned e = 0; e < n; ++e) {

@@ -7,20 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "config/run_config.h"
 
 namespace linprob {
 
 // Appends to `errors`, each after "<folder>Correlation.txt: ", what is wrong
-// with R (n x n numbers, as read): the problems checkCorrelation finds,
-// and, in a run that enumerates, that correlated entries are sampled only:
-//   "Matrix0/Correlation.txt: correlated entries are sampled, not
-//    enumerated: set ExactDistributions 0 in Settings.txt (with --points
-//    random, sobol or lhs)"
-// Returns whether R is sound for the run.
+// with R (n x n numbers, as read): the problems checkCorrelation finds.
+// Returns whether R is sound.
 bool checkCorrelationOf(const std::string& folder,
                         const std::vector<double>& r, unsigned n,
-                        const RunConfig& config,
                         std::vector<std::string>& errors);
 
 }  // namespace linprob

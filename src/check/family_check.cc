@@ -75,6 +75,7 @@ std::optional<std::size_t> underflowingVariance(
 
 FamilyInputs prepareFamily(const FamilyInfo& family,
                            const std::vector<double>& numbers,
+                           std::shared_ptr<const CorrelationFactor> correlation,
                            const std::string& folder, int system,
                            const RunConfig& config,
                            std::optional<std::uint64_t> runSeed,
@@ -84,6 +85,7 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
   prepared.config = &config;
   prepared.system = system;
   prepared.runSeed = runSeed;
+  prepared.correlation = correlation;
   prepared.file = folder + parameterFileOf(family);
   const unsigned n = config.settings().Dimensions;
   EntryParameters entries = entryParameters(family, numbers, n);
@@ -95,7 +97,8 @@ FamilyInputs prepareFamily(const FamilyInfo& family,
     prepared.reported = true;
   };
 
-  const SourceRequest request = requestFor(config, family, entries);
+  SourceRequest request = requestFor(config, family, entries);
+  request.correlation = std::move(correlation);
   // A family that fixes its own cells has its own count of jobs.
   const PhaseJobs jobs = request.count == config.phaseCount()
                              ? config.phaseJobs()

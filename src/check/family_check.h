@@ -22,11 +22,13 @@
 namespace linprob {
 
 // The family's box and moments from the numbers of its parameter file
-// (`numbers`, as read) in `folder`, system `system`; a problem
+// (`numbers`, as read) and the entries' correlation (none when they are
+// independent) in `folder`, system `system`; a problem
 // that makes either unusable goes to `problems`, and the family is then
 // `reported`. `config` must outlive the result.
 FamilyInputs prepareFamily(const FamilyInfo& family,
                            const std::vector<double>& numbers,
+                           std::shared_ptr<const CorrelationFactor> correlation,
                            const std::string& folder, int system,
                            const RunConfig& config,
                            std::optional<std::uint64_t> runSeed,

@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "config/run_config.h"
+#include "distributions/entry_correlation.h"
 #include "distributions/entry_parameters.h"
 #include "distributions/family.h"
 #include "linear/interval.h"
@@ -29,6 +32,8 @@ struct FamilyInputs {
   int system = 0;
   EntryParameters entries;
   std::optional<std::uint64_t> runSeed;
+  // The entries' correlation, none when independent.
+  std::shared_ptr<const CorrelationFactor> correlation;
   std::vector<Interval> box;
   std::vector<NormalParameters> moments;
   double leastVariance = 0.0;  // see leastVariance()

@@ -125,7 +125,7 @@ RunInputsCheck checkGivenInputs(const RunConfig& config,
         check.errors.push_back(path + ": " + *problem);
       } else {
         checkCorrelationOf(inputs.folder, inputs.files.correlation,
-                           inputs.files.n, config, check.errors);
+                           inputs.files.n, check.errors);
       }
     }
     // As the files' check: the first system's first mode kept for --check

@@ -214,7 +214,7 @@ std::optional<ReadInputs> checkSystem(int index, const RunConfig& config,
     if (!r.ok()) {
       check.errors.push_back(folder + kCorrelationFile + ": " +
                              r.status().message());
-    } else if (checkCorrelationOf(folder, r.value(), n, config, check.errors)) {
+    } else if (checkCorrelationOf(folder, r.value(), n, check.errors)) {
       inputs.files.correlation = std::move(r).value();
     }
   }

@@ -201,12 +201,19 @@ std::optional<double> checkNumerics(const ReadInputs& read,
   // Overflow problems are gathered apart and follow the condition line.
   std::vector<std::string> overflows;
   std::vector<FamilyInputs> families;
+  // The correlation's factor, for the families' correlated jobs.
+  std::shared_ptr<const CorrelationFactor> factor;
+  if (read.files.correlated()) {
+    std::optional<CorrelationFactor> of =
+        CorrelationFactor::of(read.files.correlation, read.files.n);
+    if (of) factor = std::make_shared<const CorrelationFactor>(std::move(*of));
+  }
   for (const FamilyInfo& family : kFamilies) {
     if (read.has(parameterSystemFile(family.parameterKind)) &&
         read.files.runs(family.family)) {
       families.push_back(prepareFamily(family,
                                        read.files.parametersOf(family.parameterKind),
-                                       read.folder, read.files.system,
+                                       factor, read.folder, read.files.system,
                                        config, runSeed, overflows));
     }
   }

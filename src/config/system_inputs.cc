@@ -27,6 +27,13 @@ void addCells(const RunConfig& config, SystemInputs& inputs) {
   if (inputs.n > kMaxCertifiedSize || drawsSamples(config.points())) return;
   for (const FamilyInfo& family : kFamilies) {
     if (!inputs.runs(family.family)) continue;
+    if (inputs.correlated()) {
+      // The jobs are the copula's images of normal cells
+      // (distributions/copula_enumeration.h): no cells of the entries'
+      // own whose moments the references could take.
+      inputs.cells[static_cast<std::size_t>(family.family)].emplace();
+      continue;
+    }
     SourceRequest request = requestFor(
         config, family,
         entryParameters(family, inputs.parametersOf(family.parameterKind),

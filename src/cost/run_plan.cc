@@ -215,6 +215,12 @@ std::vector<std::string> planLines(const RunPlan& plan,
                     std::to_string(plan.systems) +
                     " systems (Correlation.txt, through a Gaussian copula; "
                     "INVALID ignores the correlation)");
+    if (!drawsSamples(plan.points)) {
+      lines.push_back(
+          "Correlated enumeration: the cells of independent standard "
+          "normals, each combination mapped through the copula and "
+          "replayed whole (no counting by halves, no extreme search)");
+    }
   }
   lines.push_back("Phases: " + std::to_string(plan.phases()));
   const PointKindRow& points = pointKindRow(plan.points);

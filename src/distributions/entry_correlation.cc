@@ -152,14 +152,43 @@ std::optional<CorrelationFactor> CorrelationFactor::of(
 }
 
 void EntryCopula::correlate(JobBlock& block, std::size_t count) const {
-  const CorrelationFactor& factor = *factor_;
-  const unsigned n = factor.n;
-  for (unsigned e = 0; e < n; ++e) {
+  for (unsigned e = 0; e < factor_->n; ++e) {
     double* const values = block.entry(e);
     for (std::size_t s = 0; s < count; ++s) {
       values[s] = standardNormalQuantile(values[s]);
     }
   }
+  correlateNormals(block, count);
+}
+
+FamilyBox EntryCopula::normalsBox(double deviation) const {
+  const CorrelationFactor& factor = *factor_;
+  const unsigned n = factor.n;
+  FamilyBox box;
+  box.lower.resize(n);
+  box.upper.resize(n);
+  for (unsigned i = 0; i < n; ++i) {
+    double reach = 0.0;
+    for (unsigned k = 0; k <= i && k < factor.rank; ++k) {
+      reach += std::abs(factor.lower[std::size_t{i} * n + k]) * deviation;
+    }
+    // A little over, for the rounding of the sums the jobs take.
+    reach = std::min(reach * (1.0 + 0x1p-40), kSamplingDeviations);
+    double ends[2] = {-reach, reach};
+    const unsigned e = factor.order[i];
+    laws_.mapNormals(e, ends, 2);
+    box.lower[e] = ends[0];
+    box.upper[e] = ends[1];
+    if (!std::isfinite(ends[0]) || !std::isfinite(ends[1])) {
+      if (!box.faultyEntry || e < *box.faultyEntry) box.faultyEntry = e;
+    }
+  }
+  return box;
+}
+
+void EntryCopula::correlateNormals(JobBlock& block, std::size_t count) const {
+  const CorrelationFactor& factor = *factor_;
+  const unsigned n = factor.n;
   // z[order[i]] = sum over k <= i of L[i][k] eps_k, eps_k held in entry
   // order[k]: from the last pivot down, each entry written only once every
   // row that reads it is done.

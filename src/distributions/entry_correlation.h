@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "distributions/family_box.h"
 #include "distributions/inverse_cdf.h"
 #include "distributions/job_block.h"
 
@@ -65,6 +66,13 @@ class EntryCopula {
   // in; out the entries' values of correlated standard normals, each held
   // within -+40.
   void correlate(JobBlock& block, std::size_t count) const;
+  // The same from independent standard normals (the cells of an
+  // enumeration) instead of uniforms.
+  void correlateNormals(JobBlock& block, std::size_t count) const;
+  // The box of the entries' values when every independent normal lies in
+  // [-deviation, deviation]: entry order[i] within the sum of |L[i][k]|
+  // times that, mapped through the entry's law (which keeps order).
+  FamilyBox normalsBox(double deviation) const;
 
  private:
   std::shared_ptr<const CorrelationFactor> factor_;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "distributions/copula_enumeration.h"
 #include "distributions/generator_threads.h"
 #include "distributions/point_kinds.h"
 
@@ -134,6 +135,9 @@ EnumerationSource::EnumerationSource(EnumerationJobs jobs)
     : jobs_(std::move(jobs)), fill_(jobs_) {}
 
 std::unique_ptr<JobSource> makeEnumerationSource(const SourceRequest& request) {
+  if (request.correlation) {
+    return std::make_unique<CopulaEnumerationSource>(request);
+  }
   return std::make_unique<EnumerationSource>(EnumerationJobs{
       request.n, request.family->cells(request.count, request.entries)});
 }

@@ -41,7 +41,7 @@ struct SourceRequest {
   int count = 0;         // cells per entry, or samples
   std::uint64_t seed = 0;  // sources that draw
   PointKind kind = PointKind::kEnumeration;
-  // The entries' correlation (sampled points only), none when independent.
+  // The entries' correlation, none when independent.
   std::shared_ptr<const CorrelationFactor> correlation = nullptr;
 };
 

@@ -115,17 +115,33 @@ const char* shareReason(ShareState state) {
 
 namespace {
 
-// One unknown's entry of the shares.
-Json unknownSharesJson(const FamilyReference& family, std::size_t i) {
+// One unknown's entry of the shares; of correlated entries also the
+// independent indices (results/correlated_shares.h).
+Json unknownSharesJson(const FamilyReference& family, std::size_t i,
+                       bool correlated) {
   const UnknownShares& shares = family.shares[i];
   const char* reason = shareReason(shares.state);
-  return Json{{"unknown", i},
-              {"shares", sharesJson(shares)},
-              {"contribution_sd", numbers(shares.contributionSd)},
-              {"cells_shares", family.cellShares
-                                   ? sharesJson((*family.cellShares)[i])
-                                   : Json(nullptr)},
-              {"reason", reason ? Json(reason) : Json(nullptr)}};
+  Json entry{{"unknown", i},
+             {"shares", sharesJson(shares)},
+             {"contribution_sd", numbers(shares.contributionSd)},
+             {"cells_shares", family.cellShares
+                                  ? sharesJson((*family.cellShares)[i])
+                                  : Json(nullptr)}};
+  if (correlated) {
+    entry["independent_shares"] =
+        family.independentShares ? sharesJson((*family.independentShares)[i])
+                                 : Json(nullptr);
+  }
+  entry["reason"] = reason ? Json(reason) : Json(nullptr);
+  return entry;
+}
+
+bool anyShares(const SystemReference& reference) {
+  for (const FamilyInfo& info : kFamilies) {
+    const FamilyReference* family = reference.family(info.family);
+    if (family != nullptr && !family->shares.empty()) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -136,7 +152,7 @@ void writeSensitivity(const SystemReference& reference, std::ostream& out) {
   bool firstFamily = true;
   for (const FamilyInfo& info : kFamilies) {
     const FamilyReference* family = reference.family(info.family);
-    if (family == nullptr) continue;
+    if (family == nullptr || family->shares.empty()) continue;
     if (!firstFamily) out << ',';
     firstFamily = false;
     out << '{';
@@ -144,7 +160,7 @@ void writeSensitivity(const SystemReference& reference, std::ostream& out) {
     out << ",\"unknowns\":[";
     for (std::size_t i = 0; i < family->shares.size() && out; ++i) {
       if (i > 0) out << ',';
-      writeJson(unknownSharesJson(*family, i), out);
+      writeJson(unknownSharesJson(*family, i, reference.correlated()), out);
     }
     out << "]}";
   }
@@ -153,15 +169,30 @@ void writeSensitivity(const SystemReference& reference, std::ostream& out) {
 
 bool sensitivityWrittenApart(const SystemReference* reference) {
   return reference != nullptr && reference->inverseRows != nullptr &&
-         !reference->correlated();
+         (!reference->correlated() || anyShares(*reference));
+}
+
+const char* sensitivityNote(const SystemReference* reference) {
+  if (reference == nullptr || !reference->correlated()) return nullptr;
+  if (!sensitivityWrittenApart(reference)) return nullptr;
+  return "the entries are correlated (Correlation.txt): the shares are the "
+         "normal family's, \"shares\" each entry's full first-order index "
+         "corr(x_i, b_j)^2 (the entry with what it has in common with the "
+         "others; they need not add up to 1), \"independent_shares\" the "
+         "index of its part independent of the other entries (null where "
+         "the correlation matrix has no certified inverse); the other "
+         "families' are not computed: their entries' covariance through "
+         "the copula is not computed";
 }
 
 void addSensitivityReason(Json& entry, const SystemReference* reference) {
   entry["sensitivity"] = nullptr;
-  if (reference != nullptr && reference->correlated()) {
+  if (reference != nullptr && reference->correlated() &&
+      reference->inverseRows != nullptr) {
     entry["sensitivity_reason"] =
         "not computed: the entries are correlated (Correlation.txt); the "
-        "shares are computed for independent entries only";
+        "shares of correlated entries are computed for the normal family "
+        "up to " + std::to_string(kMostCorrelatedUnknowns) + " unknowns";
     return;
   }
   entry["sensitivity_reason"] =

@@ -51,6 +51,9 @@ bool sensitivityWrittenApart(const SystemReference* reference);
 // "sensitivity" null and "sensitivity_reason" (null without a reference)
 // for a system without shares.
 void addSensitivityReason(Json& entry, const SystemReference* reference);
+// What the shares of correlated entries are, for a system that has them;
+// null otherwise.
+const char* sensitivityNote(const SystemReference* reference);
 // The standard errors beside a position's values, or null in enumeration.
 Json errorsJson(const std::optional<PositionErrors>& errors);
 // The running estimates over a sampling phase's batches, one array per

@@ -227,6 +227,9 @@ Json systemHead(const ResultStore& store, int system, DocumentForm form) {
         "copula, each keeping its own law: VALID follows the correlation; "
         "INVALID, the propagation of each entry's variance alone, ignores "
         "it by construction";
+    if (const char* note = sensitivityNote(reference)) {
+      entry["sensitivity_note"] = note;
+    }
   }
   if (large) {
     // n^2 shares per family: too many for the page, which points to the

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "output/csv_row.h"
+#include "output/measure_json.h"
 #include "output/report_scale.h"
 
 namespace linprob {
@@ -163,13 +164,37 @@ void shareCell(CsvRow& row, const UnknownShares& shares, std::size_t entry) {
                  : std::nullopt);
 }
 
-// The row of entry j of unknown i; `rank` only in the ranked form.
+// The columns of sensitivity.csv: ranked above kFullArraysMost unknowns;
+// "independent_share" last where a system's entries are correlated.
+std::vector<std::string_view> sensitivityColumns(bool full,
+                                                 bool independent) {
+  std::vector<std::string_view> columns(kSensitivityColumns.begin(),
+                                        kSensitivityColumns.end());
+  if (!full) columns.push_back(kRankedSensitivityColumns.back());
+  if (independent) columns.push_back("independent_share");
+  return columns;
+}
+
+// Whether a system of the store has shares of correlated entries.
+bool anyCorrelatedShares(const ResultStore& store) {
+  for (int system = 0; system < store.systemCount(); ++system) {
+    const SystemReference* reference = store.reference(system);
+    if (reference != nullptr && reference->correlated() &&
+        json_parts::sensitivityWrittenApart(reference)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The row of entry j of unknown i; `rank` only in the ranked form, the
+// independent share in `columns` columns.
 void writeShareRow(int system, const FamilyInfo& info,
                    const FamilyReference& family, std::size_t i, std::size_t j,
-                   std::optional<std::size_t> rank, std::ostream& out) {
+                   std::optional<std::size_t> rank, std::size_t columns,
+                   std::ostream& out) {
   const UnknownShares& shares = family.shares[i];
-  CsvRow row(rank ? kRankedSensitivityColumns.size()
-                  : kSensitivityColumns.size());
+  CsvRow row(columns);
   row.count(static_cast<std::uint64_t>(system))
       .text(info.name)
       .count(i)
@@ -182,6 +207,13 @@ void writeShareRow(int system, const FamilyInfo& info,
     row.empty();
   }
   if (rank) row.count(*rank);
+  if (columns > kSensitivityColumns.size() + (rank ? 1 : 0)) {
+    if (family.independentShares) {
+      shareCell(row, (*family.independentShares)[i], j);
+    } else {
+      row.empty();
+    }
+  }
   row.writeTo(out);
 }
 
@@ -287,9 +319,9 @@ void writeUnknownsCsv(const ResultStore& store, std::ostream& out) {
 
 void writeSensitivityCsv(const ResultStore& store, std::ostream& out) {
   const bool full = holdsFullArrays(store.unknownCount());
-  writeCsvHeader(full ? CsvColumns(kSensitivityColumns)
-                      : CsvColumns(kRankedSensitivityColumns),
-                 out);
+  const std::vector<std::string_view> columns =
+      sensitivityColumns(full, anyCorrelatedShares(store));
+  writeCsvHeader(columns, out);
   std::vector<std::size_t> order;
   for (int system = 0; system < store.systemCount(); ++system) {
     const SystemReference* reference = store.reference(system);
@@ -301,13 +333,15 @@ void writeSensitivityCsv(const ResultStore& store, std::ostream& out) {
         const UnknownShares& shares = family->shares[i];
         if (full) {
           for (std::size_t j = 0; j < shares.contributionSd.size(); ++j) {
-            writeShareRow(system, info, *family, i, j, std::nullopt, out);
+            writeShareRow(system, info, *family, i, j, std::nullopt,
+                          columns.size(), out);
           }
           continue;
         }
         rankEntries(shares, order);
         for (std::size_t r = 0; r < order.size(); ++r) {
-          writeShareRow(system, info, *family, i, order[r], r + 1, out);
+          writeShareRow(system, info, *family, i, order[r], r + 1,
+                        columns.size(), out);
         }
       }
     }

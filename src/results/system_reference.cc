@@ -8,6 +8,7 @@
 #include "linear/certified_reference.h"
 #include "linear/exact_rows.h"
 #include "linear/inverse_rows.h"
+#include "results/correlated_shares.h"
 #include "solve/phase_solver.h"
 
 namespace linprob {
@@ -81,6 +82,27 @@ std::vector<cpp_rational> variancesOf(const std::vector<EntryMoments>& entries) 
   return variances;
 }
 
+// Correlated entries: the normal family's full and independent shares
+// (its copula is the multivariate normal), up to kMostCorrelatedUnknowns;
+// no other family's.
+void correlatedSharesOf(const SystemInputs& inputs, const FamilyTable& table,
+                        SystemReference& reference,
+                        const std::stop_token& stop) {
+  if (inputs.n > kMostCorrelatedUnknowns) return;
+  for (const FamilyInfo& info : table) {
+    const auto f = static_cast<std::size_t>(info.family);
+    if (info.draw != SampleDraw::kNormal || !reference.families[f]) continue;
+    FamilyEntries own = familyEntries(info, inputs);
+    if (own.missing != nullptr) continue;
+    std::optional<CorrelatedShares> shares =
+        correlatedShares(*reference.inverseRows, variancesOf(own.entries),
+                         inputs.correlation, stop);
+    if (!shares) throw PhaseStopped{};
+    reference.families[f]->shares = std::move(shares->full);
+    reference.families[f]->independentShares = std::move(shares->independent);
+  }
+}
+
 // A^-1 as balls for the shares and the truth: exact rows while they are
 // cheap (kMaxExactSize), else the certified enclosure; then each family's
 // shares of its own variances and, in enumeration, of its cells'.
@@ -99,12 +121,14 @@ void sharesOf(const SystemInputs& inputs, const FamilyTable& table,
   } else {
     reference.inverseRows = certifiedInverseRows(reference.inverse);
   }
+  if (inputs.correlated()) {
+    correlatedSharesOf(inputs, table, reference, stop);
+    return;
+  }
   // Every set of variances at once: A^-1's rows are read once for all.
-  // The shares are those of independent entries: none for correlated ones.
   std::vector<std::vector<cpp_rational>> sets;
   std::vector<std::vector<UnknownShares>*> targets;
   for (const FamilyInfo& info : table) {
-    if (inputs.correlated()) break;
     const auto f = static_cast<std::size_t>(info.family);
     if (!reference.families[f]) continue;
     FamilyReference& family = *reference.families[f];
@@ -238,6 +262,19 @@ void certifiedReferences(const SystemInputs& inputs, const FamilyTable& table,
         " could not be decided within the precision budget";
   }
   addMissingFamilies(table, missing, reference.reasons.moments);
+  for (const FamilyInfo& info : table) {
+    const std::size_t f = static_cast<std::size_t>(info.family);
+    if (!inputs.correlated() || !reference.families[f] || !inputs.cells[f]) {
+      continue;
+    }
+    // Enumerated correlated entries: the jobs are the copula's images of
+    // normal cells (distributions/copula_enumeration.h).
+    std::string& text = reference.reasons.moments;
+    if (!text.empty()) text += "; ";
+    text += std::string(info.name) +
+            ": the moments the enumerated cells should reproduce are not "
+            "computed for correlated entries";
+  }
   reference.exact = std::move(values->values);
 }
 

@@ -22,8 +22,9 @@
 // exact moments (ExactEntryMoments, linear/exact_moments.h) is empty alone,
 // the others computed as ever. With correlated entries (Correlation.txt)
 // only the normal family has references, its moments of covariance D R D
-// (up to 200 unknowns), and no family has shares. `reasons` says in words
-// why a field is empty or incomplete. Unknowns are in input order.
+// (up to 200 unknowns), and its shares its full and independent indices
+// (results/correlated_shares.h); no other family has shares. `reasons` says
+// in words why a field is empty or incomplete. Unknowns are in input order.
 //
 // The system's condition verdict (results/condition_verdict.h) is decided
 // here, once: from the certified κ∞ when the references computed it, else
@@ -78,6 +79,11 @@ struct FamilyReference {
   std::optional<UnknownMomentList> expected;
   std::vector<UnknownShares> shares;  // by unknown
   std::optional<std::vector<UnknownShares>> cellShares;
+  // Correlated normal entries (results/correlated_shares.h): `shares` are
+  // the full first-order indices and these the independent ones, none where
+  // R has no certified inverse. Other families of correlated entries have
+  // no shares at all.
+  std::optional<std::vector<UnknownShares>> independentShares;
 };
 
 // Why a field of the references is empty or incomplete, one sentence each

@@ -40,8 +40,16 @@ void measureAgainstTruth(const PositionResult& position, TruthCheck& check) {
 }
 
 // The truth of a family of listed values: the enumeration's own bands.
-void listedTruth(PositionResult& position, Family family, PhasePoints points) {
+void listedTruth(PositionResult& position, const SystemReference& reference,
+                 Family family, PhasePoints points) {
   TruthCheck& check = position.measures.truth;
+  if (reference.correlated()) {
+    check.reason =
+        "not computed: the entries are correlated (Correlation.txt); the "
+        "enumeration is of the copula's normal cells, not of every "
+        "combination of the values";
+    return;
+  }
   if (points == PhasePoints::kSampled) {
     check.reason = std::string("not computed: the law of the ") +
                    familyInfo(family).name +
@@ -71,7 +79,7 @@ void checkAgainstTruth(PositionResult& position,
   check = TruthCheck{};
   if (!position.solved()) return;
   if (familyInfo(family).shape == EntryShape::kListed) {
-    listedTruth(position, family, points);
+    listedTruth(position, reference, family, points);
     return;
   }
   if (!reference.inverseRows) {

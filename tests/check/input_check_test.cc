@@ -214,21 +214,38 @@ TEST(InputCheckTest, RunsTheDataFamilyWithACellPerValue) {
             std::string::npos);
 }
 
-// Correlation.txt: refused in words when it is not a correlation matrix,
-// and when the run enumerates; sampled, the report says that INVALID
-// ignores it and leaves out what is computed for independent entries.
-TEST(InputCheckTest, CorrelatedEntriesAreCheckedAndSampled) {
+// Correlation.txt: refused in words when it is not a correlation matrix;
+// enumerated over the copula's normal cells, every job replayed; sampled,
+// the report says that INVALID ignores it and gives the normal family's
+// full and independent shares.
+TEST(InputCheckTest, CorrelatedEntriesAreCheckedEnumeratedAndSampled) {
   WorkDir dir;
   dir.write("Settings.txt", kTwoUnknowns);
   writeSoundSystem(dir);
   dir.write("Matrix0/Correlation.txt", "1 0.5\n0.4 1\n");
   expectRefused(dir, testing::runProgramIn(dir),
                 "Matrix0/Correlation.txt: entry (0, 1) is 0.5 but entry (1, 0) "
-                "is 0.4: R must be symmetric\n"
-                "Matrix0/Correlation.txt: correlated entries are sampled, not "
-                "enumerated: set ExactDistributions 0 in Settings.txt (with "
-                "--points random, sobol or lhs)\n");
+                "is 0.4: R must be symmetric\n");
   dir.write("Matrix0/Correlation.txt", "1 0.5\n0.5 1\n");
+  {
+    WorkDir cells;
+    cells.write("Settings.txt", kTwoUnknowns);
+    writeSoundSystem(cells);
+    cells.write("Matrix0/Correlation.txt", "1 0.5\n0.5 1\n");
+    const ProgramRun check = testing::runProgramIn(cells, {"--check"});
+    EXPECT_NE(check.out.find("Correlated enumeration: the cells of "
+                             "independent standard normals"),
+              std::string::npos)
+        << check.out;
+    const ProgramRun run = testing::runProgramIn(cells);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(cells.read("Matrix0/RESULTS_TT.txt")
+                  .find("Results for the Normal distribution:"),
+              std::string::npos);
+    EXPECT_NE(cells.read("Report/results.json")
+                  .find("the moments the enumerated cells should reproduce"),
+              std::string::npos);
+  }
   dir.write("Settings.txt",
             "Dimensions 2\nS 1\nG 1\nC 3\nB 2\nSystems 1\nE 0\nN 2000\n");
   const ProgramRun check = testing::runProgramIn(dir, {"--check"});
@@ -241,8 +258,16 @@ TEST(InputCheckTest, CorrelatedEntriesAreCheckedAndSampled) {
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string report = dir.read("Report/results.json");
   EXPECT_NE(report.find("\"correlation_note\""), std::string::npos);
-  EXPECT_NE(report.find("the shares are computed for independent entries only"),
+  // The normal family's full and independent indices; the other families'
+  // none.
+  EXPECT_NE(report.find("\"sensitivity_note\""), std::string::npos);
+  EXPECT_NE(report.find("\"independent_shares\":["), std::string::npos);
+  EXPECT_EQ(report.find("\"family\":\"Uniform\",\"unknowns\""),
             std::string::npos);
+  const std::string csv = dir.read("Report/sensitivity.csv");
+  EXPECT_EQ(csv.substr(0, csv.find('\n')),
+            "system,family,unknown,entry,share,contribution_sd,cells_share,"
+            "independent_share");
 }
 
 TEST(InputCheckTest, RefusesAMatrixWithAZeroPivotUnderAnyMode) {

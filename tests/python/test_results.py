@@ -229,7 +229,7 @@ def test_data_beyond_a_64_bit_count_of_combinations_is_refused():
 def test_correlated_normal_entries_give_the_closed_form_spread():
     """b normal with covariance D R D: each unknown's sd, sampled 10**6
     times, lies within its standard errors of sqrt((A^-1 D R D A^-T)_kk);
-    what needs independent entries is left out with the reason."""
+    the shares are the full and independent indices of the covariance."""
     matrix = np.array([[2.0, 1.0], [1.0, 3.0]])
     normal = np.array([[1.0, 0.25], [2.0, 1.0]])
     correlation = np.array([[1.0, -0.8], [-0.8, 1.0]])
@@ -258,7 +258,19 @@ def test_correlated_normal_entries_give_the_closed_form_spread():
         assert unknown["truth"]["method"] == "normal"
         assert unknown["discrepancy"]["truth"]["exact_linear"]["total_variation"] < 1e-12
     assert "INVALID" in head["correlation_note"]
-    assert "correlated" in head["sensitivity_reason"]
+    # Full indices corr(x_k, b_j)^2 and independent ones a_j^2 / ((S^-1)_jj Var).
+    sigma = spread @ correlation @ spread
+    precision = np.linalg.inv(sigma)
+    assert [block["family"] for block in head["sensitivity"]] == ["Normal"]
+    for entry in head["sensitivity"][0]["unknowns"]:
+        a = inverse[entry["unknown"]]
+        var = a @ sigma @ a
+        assert entry["shares"] == pytest.approx(
+            (a @ sigma) ** 2 / (np.diag(sigma) * var), rel=1e-12)
+        assert entry["independent_shares"] == pytest.approx(
+            a ** 2 / (np.diag(precision) * var), rel=1e-12)
+    assert "full first-order" in head["sensitivity_note"]
+    assert head["sensitivity_reason"] is None
     with pytest.raises(linprob.InputError, match=(
             r"systems\[0\]\.correlation: entry \(0, 1\) is -0\.8 but entry \(1, 0\) "
             r"is 0\.8: R must be symmetric")):

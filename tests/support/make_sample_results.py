@@ -13,8 +13,8 @@ writes, into tests/support/ by default:
   results_edge.json     n = 13 (matrix truncated, one unknown's charts at a
                         time), phases without jobs, a system without
                         references and one with an unknown left open (both
-                        with their reasons), and markup in every free text
-                        field
+                        with their reasons, the latter's entries
+                        correlated), and markup in every free text field
 
 Standard library only; the output is the same on every run (fixed seeds)."""
 
@@ -567,6 +567,33 @@ def small_document():
             "systems": [system]}
 
 
+def correlated(system):
+    """The system as if its entries were correlated: the notes beside the
+    exact moments' reason, and the normal family's independent indices
+    beside its full ones (half of them, for the page to draw)."""
+    head = {}
+    for key, value in system.items():
+        head[key] = value
+        if key == "exact_moments_reason":
+            head["correlation_note"] = (
+                "the entries are correlated (Correlation.txt) through a Gaussian copula, "
+                "each keeping its own law: VALID follows the correlation; INVALID, the "
+                "propagation of each entry's variance alone, ignores it by construction")
+            head["sensitivity_note"] = (
+                "the entries are correlated (Correlation.txt): the shares are the normal "
+                "family's, \"shares\" each entry's full first-order index corr(x_i, b_j)^2")
+    for block in head["sensitivity"]:
+        if block["family"] != "Normal":
+            continue
+        for unknown in block["unknowns"]:
+            if not unknown.get("shares"):
+                continue
+            reason = unknown.pop("reason")
+            unknown["independent_shares"] = [v * 0.5 for v in unknown["shares"]]
+            unknown["reason"] = reason
+    return head
+
+
 def edge_document():
     rng = random.Random(13)
     n = 13
@@ -588,6 +615,8 @@ def edge_document():
         system = build_system(index, a, rhs, interval, uniform, normal, None, 10, rng,
                               exact=(index == 0), folder=folder, solved=solved,
                               undecided=3 if index == 0 else None)
+        if index == 0:
+            system = correlated(system)
         if index == 1:
             for mode in system["modes"][2:]:
                 for f in mode["families"]:

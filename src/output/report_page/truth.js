@@ -154,9 +154,9 @@
       return Array.isArray(system.sensitivity) ? system.sensitivity.filter(Boolean) : null;
     }
 
-    function sharesOf(block, u) {
+    function sharesOf(block, u, field) {
       const e = (block.unknowns || []).find(function (x) { return x && x.unknown === u; });
-      return e && Array.isArray(e.shares) ? e.shares : null;
+      return e && Array.isArray(e[field || 'shares']) ? e[field || 'shares'] : null;
     }
 
     function sameShares(a, b) {
@@ -164,7 +164,8 @@
     }
 
     // The families' share vectors of unknown u, families whose shares agree
-    // drawn once ("Triangular = Uniform").
+    // drawn once ("Triangular = Uniform"); of correlated entries the full
+    // indices and then the independent ones.
     function shareSeries(blocks, u) {
       const series = [];
       for (const block of blocks) {
@@ -173,6 +174,8 @@
         const same = series.find(function (s) { return sameShares(s.shares, shares); });
         if (same) same.label += ' = ' + block.family;
         else series.push({label: String(block.family), shares: shares});
+        const independent = sharesOf(block, u, 'independent_shares');
+        if (independent) series.push({label: block.family + ', independent part', shares: independent});
       }
       return series;
     }
@@ -227,8 +230,9 @@
         el('button', {type: 'button', onclick: function () { h.downloadCsv(base + 'csv', header, rows); }}, 'CSV')));
       card.append(el('details', {class: 'numbers-details'}, el('summary', null, 'Numbers'),
         el('div', {class: 'details-body'}, h.numberTable(header, rows, null, 'Share of the variance'))));
-      card.append(el('p', {class: 'small muted'},
-        'Entry j’s share (A⁻¹)ᵢⱼ² σⱼ² / Var(xᵢ): for a linear map of independent entries both its first-order and its total Sobol index.'));
+      card.append(el('p', {class: 'small muted'}, ctx.system.sensitivity_note
+        ? 'Correlated entries: ' + series[0].label + ', entry j’s full first-order index corr(xᵢ, bⱼ)² (with what it shares with the other entries; these need not add up to 1); independent part, the index of what of bⱼ is independent of the other entries.'
+        : 'Entry j’s share (A⁻¹)ᵢⱼ² σⱼ² / Var(xᵢ): for a linear map of independent entries both its first-order and its total Sobol index.'));
 
       function create() {
         chart = h.makeChart(canvas, {
