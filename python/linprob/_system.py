@@ -70,8 +70,10 @@ class System:
     probability 1/m; enumeration takes m cells per entry, m**n jobs,
     whatever `cells` says); correlation: (n, n) the correlation matrix of
     the entries, which every family then takes through a Gaussian copula
-    (each entry keeping its own law; sampled points only, and the exact
-    references, shares and truth are then left out with the reason). A
+    (each entry keeping its own law; enumeration takes the cells of
+    independent standard normals through it; only the normal family keeps
+    its exact references, shares and truth, the others' are left out with
+    the reason). A
     family whose parameters are not given is not run
     (its rows are left out of the result). Shapes, finite values and the
     order of the pairs are checked at once (InputError), and so is the
