@@ -4,7 +4,8 @@
 # default; the median is printed), the replay and whole runs of large
 # systems (beside numpy, when Debian's python3-numpy is installed), then the
 # whole bundled example run with its wall time and peak resident memory, and
-# the same from Python (linprob.analyze) beside the command line.
+# the same from Python (linprob.analyze) beside the command line; the
+# interval matrix's methods and their overestimation for growing radii.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install_deps.sh
@@ -73,6 +74,12 @@ median 'BM_Replay|BM_CountBlocks'
 echo "Counting by halves on 2 threads, with moments and coverage: n = 4 and 6"
 echo "at 50 cells, n = 8 at 20 cells:"
 median 'BM_EnumerationByHalves'
+
+echo "Interval matrix, one thread: a naive elimination and the verified"
+echo "enclosures at n = 10, 100, 1000, the exact hull at n = 4, 8, 10, 12:"
+median 'BM_NaiveElimination|BM_VerifiedEnclosures|BM_ExactHull'
+echo "Their worst overestimation for growing radii of a 6 x 6 system:"
+/usr/bin/python3 bench/interval_radii.py build/linprob 6
 # Large systems. The replay alone: step-applications (a recorded combination
 # applied to one right-hand side) per second on one block of 1024, on 1 and
 # 2 threads, beside the multiply-add pairs per second of numpy's dgemm

@@ -219,6 +219,25 @@ std::optional<ReadInputs> checkSystem(int index, const RunConfig& config,
     }
   }
   if (stop.stop_requested()) return std::nullopt;
+  // The interval matrix, where the system has it.
+  if (std::filesystem::symlink_status(folder + kIntervalMatrixFile, absent)
+          .type() != std::filesystem::file_type::not_found) {
+    auto pairs = readNumbers(folder + kIntervalMatrixFile, 2 * size * size, stop);
+    if (stop.stop_requested()) return std::nullopt;
+    if (!pairs.ok()) {
+      check.errors.push_back(folder + kIntervalMatrixFile + ": " +
+                             pairs.status().message());
+    } else if (const Status sound = checkIntervalMatrixPairs(pairs.value(), n);
+               !sound.ok()) {
+      check.errors.push_back(folder + kIntervalMatrixFile + ": " +
+                             sound.message());
+    } else {
+      const std::vector<double>& ends = pairs.value();
+      for (std::size_t k = 0; k + 1 < ends.size(); k += 2) {
+        inputs.files.intervalMatrix.push_back(ValueBounds{ends[k], ends[k + 1]});
+      }
+    }
+  }
 
   inputs.files.conditionEstimate =
       checkNumerics(inputs, config, check, stop,

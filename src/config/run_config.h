@@ -81,6 +81,10 @@ class RunConfig {
   // start check found them.
   std::uint64_t correlatedSystems() const { return correlatedSystems_; }
   void setCorrelatedSystems(std::uint64_t count) { correlatedSystems_ = count; }
+  // The systems with an interval matrix (IntMatice.txt), as the start
+  // check found them.
+  int intervalMatrixSystems() const { return intervalMatrixSystems_; }
+  void setIntervalMatrixSystems(int count) { intervalMatrixSystems_ = count; }
   // Whether each system's summary files and the CSV export are written.
   bool writesSummaries() const {
     return summaries_ == SummaryChoice::kWritten;
@@ -125,6 +129,7 @@ class RunConfig {
   OwnCellPhases ownCells_;
   std::optional<FamilySystems> familySystems_;
   std::uint64_t correlatedSystems_ = 0;
+  int intervalMatrixSystems_ = 0;
   std::uint64_t memoryBudget_ = kDefaultMemoryBudget;
   PointKind points_ = PointKind::kEnumeration;
   int phaseCount_ = 0;

@@ -36,7 +36,9 @@ RunInfo makeRunInfo(const RunConfig& config, double wallTimeSeconds,
   run.seed = seed;
   run.exportFolder = config.exportFolder();
   for (const ReportFile& file : reportFiles()) {
-    run.reportFiles.emplace_back(file.name);
+    if (writesReportFile(file, config.intervalMatrixSystems())) {
+      run.reportFiles.emplace_back(file.name);
+    }
   }
   return run;
 }

@@ -77,7 +77,8 @@ OwnCellPhases ownCellPhases(const RunConfig& config,
 // the plain and the interval right-hand side, each parameter file in the
 // order of kParameterKinds); then the check's condition estimate as a list
 // of none or one; then the families it runs, as a count whose bits they
-// are; last the correlation matrix (empty for independent entries).
+// are; the correlation matrix (empty for independent entries); last the
+// interval matrix's ends (empty without one).
 std::string toBytes(const SystemNumbers& numbers) {
   static_assert(sizeof(ValueBounds) == 2 * sizeof(double));
   BytePacker bytes;
@@ -93,6 +94,8 @@ std::string toBytes(const SystemNumbers& numbers) {
   bytes.putNumbers(estimate ? &*estimate : nullptr, estimate ? 1 : 0);
   bytes.putCount(numbers.families.to_ulong());
   bytes.putNumbers(numbers.correlation);
+  bytes.putNumbers(reinterpret_cast<const double*>(numbers.intervalMatrix.data()),
+                   2 * numbers.intervalMatrix.size());
   return std::move(bytes.bytes());
 }
 
@@ -114,6 +117,10 @@ SystemInputs systemInputsFromBytes(const std::string& bytes) {
   if (!estimate.empty()) inputs.conditionEstimate = estimate.front();
   inputs.families = std::bitset<kFamilyCount>(reader.count());
   inputs.correlation = reader.numbers();
+  const std::vector<double> ends = reader.numbers();
+  for (std::size_t k = 0; k + 1 < ends.size(); k += 2) {
+    inputs.intervalMatrix.push_back(ValueBounds{ends[k], ends[k + 1]});
+  }
   reader.finish();
   return inputs;
 }

@@ -320,6 +320,7 @@ RunShape runShape(const RunConfig& config) {
   const RunSettings& settings = config.settings();
   RunShape shape;
   shape.systems = std::max(settings.MaxMatrix, 0);
+  shape.intervalMatrixSystems = config.intervalMatrixSystems();
   shape.unknowns = static_cast<int>(settings.Dimensions);
   shape.bands = std::max(settings.HistogramPrecision, 1) + 1;
   shape.points = config.points();

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <iomanip>
 #include <limits>
 #include <sstream>
 
@@ -11,6 +13,7 @@
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
 #include "distributions/point_kinds.h"
+#include "linear/exact_hull.h"
 #include "linear/pivot_mode.h"
 #include "solve/first_pass_blocks.h"
 
@@ -34,6 +37,34 @@ bool ownCellFamily(const RunPlan& plan, const FamilyInfo& family) {
   return !drawsSamples(plan.points) &&
          family.cellCount == CellCount::kOnePerValue &&
          plan.families.test(static_cast<std::size_t>(family.family));
+}
+
+// The interval matrix's methods and their time on one thread, from their
+// benchmark (bench/interval_matrix_benchmark.cc) on the development
+// machine: about 1.0e-9 n^3 s for a naive elimination (four of them),
+// 4.0e-9 n^3 s for the verified enclosures, and 0.73 s (n / 12)^3 2^(n-12)
+// for the exact hull up to 12 unknowns (2^n sign vectors).
+std::string intervalMatrixLine(int systems, int of, unsigned n) {
+  const double cube = static_cast<double>(n) * n * n;
+  double seconds = (4.0 * 1.0e-9 + 4.0e-9) * cube;
+  std::string hull = "the exact hull over 2^n sign vectors up to " +
+                     std::to_string(kMostHullUnknowns) + " unknowns";
+  if (n <= kMostHullUnknowns) {
+    seconds += 0.73 * cube / (12.0 * 12.0 * 12.0) *
+               std::ldexp(1.0, static_cast<int>(n) - 12);
+    hull += " (2^" + std::to_string(n) + " = " +
+            std::to_string(std::uint64_t{1} << n) + " here)";
+  } else {
+    hull += " (none here)";
+  }
+  std::ostringstream text;
+  text << "Interval matrix: " << systems << " of " << of
+       << " systems (IntMatice.txt): naive elimination under each pivoting "
+          "mode, Hansen-Bliek-Rohn, Krawczyk and Gauss-Seidel after "
+          "preconditioning, "
+       << hull << "; about " << std::setprecision(2) << seconds
+       << " s of one thread each";
+  return text.str();
 }
 
 }  // namespace
@@ -100,6 +131,7 @@ RunPlan makeRunPlan(const RunConfig& config) {
   plan.ownCells = config.ownCellPhases();
   plan.familySystems = config.familySystems();
   plan.correlatedSystems = config.correlatedSystems();
+  plan.intervalMatrixSystems = config.intervalMatrixSystems();
   plan.footprint = estimateFootprint(config);
   plan.counting = config.countingPlan();
   plan.countingChoice = settings.counting;
@@ -221,6 +253,10 @@ std::vector<std::string> planLines(const RunPlan& plan,
           "normals, each combination mapped through the copula and "
           "replayed whole (no counting by halves, no extreme search)");
     }
+  }
+  if (plan.intervalMatrixSystems > 0) {
+    lines.push_back(intervalMatrixLine(plan.intervalMatrixSystems,
+                                       plan.systems, plan.unknowns));
   }
   lines.push_back("Phases: " + std::to_string(plan.phases()));
   const PointKindRow& points = pointKindRow(plan.points);

@@ -85,6 +85,8 @@ struct RunPlan {
   std::optional<RunConfig::FamilySystems> familySystems;
   // The systems with correlated entries.
   std::uint64_t correlatedSystems = 0;
+  // The systems with an interval matrix.
+  int intervalMatrixSystems = 0;
 
   std::uint64_t phases() const;
   // The phases of jobsPerPhase jobs each: all but those of ownCells.

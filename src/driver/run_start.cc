@@ -138,7 +138,9 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   // estimates of what the run writes.
   RunConfig::FamilySystems counts{};
   std::uint64_t correlated = 0;
+  int intervalMatrices = 0;
   for (const SystemInputs& system : inputs.systems) {
+    intervalMatrices += system.intervalMatrix.empty() ? 0 : 1;
     for (std::size_t f = 0; f < kFamilyCount; ++f) {
       counts[f] += system.families.test(f) ? 1 : 0;
     }
@@ -147,6 +149,7 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   config.setFamilySystems(counts);
   config.setOwnCellPhases(ownCellPhases(config, inputs.systems));
   config.setCorrelatedSystems(correlated);
+  config.setIntervalMatrixSystems(intervalMatrices);
   // What the settings would cost, once every input is known to be sound.
   if (const auto problem = footprintProblem(
           settings, estimateFootprint(config), machineLimits())) {

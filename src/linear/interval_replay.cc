@@ -5,21 +5,10 @@
 #include <utility>
 
 #include "linear/step_replay.h"
+#include "linear/upward_rounding.h"
 
 namespace linprob {
 namespace {
-
-// Rounds upward while it lives, then restores the mode it found.
-class UpwardRounding {
- public:
-  UpwardRounding() : saved_(std::fegetround()) { std::fesetround(FE_UPWARD); }
-  ~UpwardRounding() { std::fesetround(saved_); }
-  UpwardRounding(const UpwardRounding&) = delete;
-  UpwardRounding& operator=(const UpwardRounding&) = delete;
-
- private:
-  int saved_;
-};
 
 // Interval elements as negated lower ends and upper ends, under upward
 // rounding. Each case follows Interval's own (boost/numeric/interval/

@@ -31,6 +31,21 @@ std::string endText(double value) {
 
 }  // namespace
 
+Status checkIntervalMatrixPairs(const std::vector<double>& bounds,
+                                unsigned n) {
+  for (std::size_t k = 0; k + 1 < bounds.size() && n > 0; k += 2) {
+    if (bounds[k] > bounds[k + 1]) {
+      const std::size_t pair = k / 2;
+      return Status::error("row " + std::to_string(pair / n) + ", column " +
+                           std::to_string(pair % n) +
+                           " has its lower end above its upper end (" +
+                           endText(bounds[k]) + " > " +
+                           endText(bounds[k + 1]) + ")");
+    }
+  }
+  return Status();
+}
+
 Status checkIntervalPairs(const std::vector<double>& bounds) {
   for (std::size_t k = 0; k + 1 < bounds.size(); k += 2) {
     if (bounds[k] > bounds[k + 1]) {

@@ -20,6 +20,9 @@ inline std::string systemFolder(long long system) {
 inline constexpr const char* kMatrixFile = "Matice.txt";
 inline constexpr const char* kRealRhsFile = "RealRHS.txt";
 inline constexpr const char* kIntervalRhsFile = "IntRHS.txt";
+// The interval matrix a system may have beside them (n * n pairs lower,
+// upper, row by row), whose results go to the report only.
+inline constexpr const char* kIntervalMatrixFile = "IntMatice.txt";
 
 // The n * n numbers of a matrix file, in the file's order (row by row),
 // into the system's storage by columns: the j-th value of the i-th row
@@ -30,6 +33,10 @@ void setMatrixRows(const std::vector<double>& rowMajor, LinearSystem& system);
 // files: "pair 2 has its lower end above its upper end (3 > 1)" (pairs
 // counted from 0, each end in the fewest digits that read back as it).
 Status checkIntervalPairs(const std::vector<double>& bounds);
+// The same for an interval matrix's n * n pairs, row by row, the pair
+// named by its row and column: "row 1, column 0 has its lower end above
+// its upper end (3 > 1)".
+Status checkIntervalMatrixPairs(const std::vector<double>& bounds, unsigned n);
 
 }  // namespace linprob
 

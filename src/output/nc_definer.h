@@ -19,6 +19,8 @@ namespace linprob {
 struct NcDimensions {
   int system = -1, mode = -1, family = -1, unknown = -1, entry = -1,
       band = -1, border = -1, batch = -1, round = -1;
+  // Only in a run with an interval matrix (nc_intervals.h).
+  int enclosure = -1;
 };
 
 // How large the dimensions are: bands the most bands of any table,

@@ -41,6 +41,12 @@ constexpr std::array kTexts = {
     VariableText{"inverse_reason", "why the inverse enclosure and the shares are missing", ""},
     VariableText{"share", "share of entry b_j in the variance of x_i (within 1e-12)", kPure},
     VariableText{"cells_share", "share of entry b_j in the variance of x_i, from the cells' variances", kPure},
+    // The interval matrix (IntMatice.txt), in a run that has one.
+    VariableText{"enclosure", "enclosure of the solutions of [A] x = [b] (IntMatice.txt, IntRHS.txt)", ""},
+    VariableText{"enclosure_lower", "lower end of the enclosure of x_i", kX},
+    VariableText{"enclosure_upper", "upper end of the enclosure of x_i", kX},
+    VariableText{"overestimation", "width of the enclosure of x_i over the exact hull's, or the narrowest verified enclosure's", kPure},
+    VariableText{"interval_matrix_reason", "why the interval matrix's enclosures are missing", ""},
     // The eliminations and the phases.
     VariableText{"pivot_growth", "largest absolute entry of the elimination over the largest of the matrix", kPure},
     VariableText{"column_order", "input index of the unknown at each solution position", kPure},

@@ -17,6 +17,7 @@
 #include "linear/ball.h"
 #include "output/document_sizes.h"
 #include "output/html_report.h"
+#include "output/interval_matrix_report.h"
 #include "output/page_document.h"
 #include "output/page_form.h"
 #include "output/system_list.h"
@@ -113,6 +114,11 @@ constexpr ReportFile kReportFiles[] = {
        writeSensitivityCsv(store, out);
      },
      sensitivityCsvBytes, streamedFile},
+    {"interval_matrix.csv",
+     [](const RunInfo&, const ResultStore& store, std::ostream& out) {
+       writeIntervalMatrixCsv(store, out);
+     },
+     intervalMatrixCsvBytes, streamedFile, true},
 };
 
 
@@ -213,10 +219,18 @@ ReportWritten writeReportTo(const RunInfo& run, const ResultStore& store,
   // one left; their ends are recorded in that order, as if written one
   // after the other. Neither thread outlives this block.
   const std::span<const ReportFile> files = reportFiles();
+  // The systems with an interval matrix, as makeRunInfo counted them for
+  // the list of files.
+  int intervalMatrices = 0;
+  for (int s = 0; s < store.systemCount(); ++s) {
+    const SystemReference* reference = store.reference(s);
+    if (reference != nullptr && !reference->intervalMatrix.empty()) ++intervalMatrices;
+  }
   std::vector<FileEnd> ends(files.size());
   std::atomic<std::size_t> next{0};
   const auto writeFiles = [&] {
     for (std::size_t k = next++; k < files.size(); k = next++) {
+      if (!writesReportFile(files[k], intervalMatrices)) continue;
       ends[k] = writeOneFile(
           into, folder + std::string(files[k].name),
           [&](std::ostream& out) { files[k].write(run, store, out); }, stop);

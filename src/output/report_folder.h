@@ -61,7 +61,13 @@ struct ReportFile {
                 std::ostream& out);
   double (*estimate)(const RunShape& shape);
   double (*memory)(const RunShape& shape);
+  // Written only for a run where some system has an interval matrix.
+  bool onlyWithIntervalMatrix = false;
 };
+// Whether a run of `intervalMatrixSystems` such systems writes `file`.
+inline bool writesReportFile(const ReportFile& file, int intervalMatrixSystems) {
+  return !file.onlyWithIntervalMatrix || intervalMatrixSystems > 0;
+}
 // The memory of a writer that streams its file.
 inline double streamedFile(const RunShape&) { return 0.0; }
 // In the order they are taken up (the longest to write first), before the

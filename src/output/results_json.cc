@@ -16,6 +16,7 @@
 #include "base/program_version.h"
 #include "linear/system_files.h"
 #include "output/json_text.h"
+#include "output/interval_matrix_report.h"
 #include "output/measure_json.h"
 #include "output/measure_rows.h"
 #include "output/number_text.h"
@@ -230,6 +231,10 @@ Json systemHead(const ResultStore& store, int system, DocumentForm form) {
     if (const char* note = sensitivityNote(reference)) {
       entry["sensitivity_note"] = note;
     }
+  }
+  if (reference != nullptr && !reference->intervalMatrix.empty()) {
+    // Only where IntMatice.txt is.
+    entry["interval_matrix"] = intervalMatrixJson(*reference, !large);
   }
   if (large) {
     // n^2 shares per family: too many for the page, which points to the

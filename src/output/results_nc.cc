@@ -11,6 +11,7 @@
 #include "base/program_version.h"
 #include "output/measure_rows.h"
 #include "output/nc_columns.h"
+#include "output/nc_intervals.h"
 #include "output/nc_systems.h"
 #include "output/nc_tables.h"
 #include "output/nc_variables.h"
@@ -48,10 +49,12 @@ class ResultsNcWriter final : public NcDefiner {
     defineGlobals();
     systems_.define(*this);
     tables_.define(*this);
+    intervals_.define(*this);
     nc_.endDefinitions();
     putCoordinates();
     systems_.put(nc_);
     tables_.put(nc_);
+    intervals_.put(nc_);
     nc_.writeTo(out);
   }
 
@@ -140,6 +143,11 @@ class ResultsNcWriter final : public NcDefiner {
                     coordinate("border", NetcdfType::kInt64, dims_.border),
                     coordinate("batch", NetcdfType::kInt64, dims_.batch),
                     coordinate("round", NetcdfType::kInt64, dims_.round)};
+    if (intervals_.present()) {
+      dims_.enclosure = dimension("enclosure", NcIntervals::enclosureNames().size());
+      enclosureCoordinate_ =
+          coordinate("enclosure", NetcdfType::kString, dims_.enclosure);
+    }
   }
 
   void defineGlobals() {
@@ -186,6 +194,9 @@ class ResultsNcWriter final : public NcDefiner {
     nc_.put(coordinates_[6], numbered(shape_.bands + 1, 0));
     nc_.put(coordinates_[7], numbered(shape_.batches, 1));
     nc_.put(coordinates_[8], numbered(shape_.rounds, 1));
+    if (intervals_.present()) {
+      nc_.put(enclosureCoordinate_, NcIntervals::enclosureNames());
+    }
   }
 
   const RunInfo& run_;
@@ -197,6 +208,8 @@ class ResultsNcWriter final : public NcDefiner {
   std::array<int, 9> coordinates_{};
   NcSystems systems_{store_, shape_};
   NcTables tables_{store_, shape_};
+  NcIntervals intervals_{store_, shape_};
+  int enclosureCoordinate_ = -1;
 };
 
 }  // namespace

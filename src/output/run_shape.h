@@ -38,6 +38,8 @@ enum class CoverageIntervals { kComputed, kNone };
 
 struct RunShape {
   int systems = 0;
+  // Those with an interval matrix (IntMatice.txt).
+  int intervalMatrixSystems = 0;
   int unknowns = 0;
   // The most bands a table holds: HistogramPrecision, or one more.
   int bands = 1;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <stdexcept>
+#include <thread>
 #include <string>
 #include <utility>
 
@@ -278,6 +279,29 @@ void certifiedReferences(const SystemInputs& inputs, const FamilyTable& table,
   reference.exact = std::move(values->values);
 }
 
+// The interval matrix's results, with the certified references: none
+// without a report, nor beyond kMaxCertifiedSize.
+void intervalResultsOf(const SystemInputs& inputs, ReferenceNeed need,
+                       SystemReference& reference,
+                       const std::stop_token& stop) {
+  if (need == ReferenceNeed::kInputsOnly) {
+    reference.intervalResultsReason = "not computed: no report is written";
+    return;
+  }
+  if (inputs.n > kMaxCertifiedSize) {
+    reference.intervalResultsReason =
+        "not computed: the system has " + std::to_string(inputs.n) +
+        " unknowns, above the " + std::to_string(kMaxCertifiedSize) +
+        " the certified computation takes";
+    return;
+  }
+  const IntervalMatrix a{inputs.n, inputs.intervalMatrix};
+  reference.intervalResults = intervalMatrixResult(
+      a, inputs.intervalRhs, std::max(1u, std::thread::hardware_concurrency()),
+      stop);
+  if (!reference.intervalResults) throw PhaseStopped{};
+}
+
 }  // namespace
 
 SystemReference makeSystemReference(SystemInputs inputs,
@@ -320,6 +344,9 @@ SystemReference makeSystemReference(SystemInputs inputs,
           std::move(*certified.inverse));
       sharesOf(inputs, table, reference, stop);
     }
+  }
+  if (!inputs.intervalMatrix.empty()) {
+    intervalResultsOf(inputs, need, reference, stop);
   }
   if (inputs.correlated()) {
     std::optional<CorrelationFactor> factor =

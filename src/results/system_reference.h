@@ -57,6 +57,7 @@
 #include "linear/exact_reference.h"
 #include "linear/inverse_rows.h"
 #include "results/condition_verdict.h"
+#include "results/interval_matrix_result.h"
 #include "results/variance_shares.h"
 
 namespace linprob {
@@ -113,6 +114,9 @@ struct SystemNumbers {
   std::vector<double> correlation;
 
   bool correlated() const { return !correlation.empty(); }
+  // The interval matrix [A] from "IntMatice.txt" (n x n, row-major); empty
+  // where the system has none.
+  std::vector<ValueBounds> intervalMatrix;
   // The start-of-run check's estimate of κ∞, the largest of the four
   // pivoting modes' (check/numeric_check.h); none when not checked.
   std::optional<double> conditionEstimate;
@@ -157,6 +161,11 @@ struct SystemReference : SystemNumbers {
   std::optional<ConditionVerdict> condition;
   // R's factor for the sampling phases, when the entries are correlated.
   std::shared_ptr<const CorrelationFactor> correlationFactor;
+  // The results of the interval matrix, where the system has one
+  // (results/interval_matrix_result.h); else, for a system that has one,
+  // why they are missing.
+  std::optional<IntervalMatrixResult> intervalResults;
+  std::string intervalResultsReason;
 
   const FamilyReference* family(Family f) const {
     const auto& entry = families[static_cast<std::size_t>(f)];

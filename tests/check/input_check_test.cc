@@ -270,6 +270,40 @@ TEST(InputCheckTest, CorrelatedEntriesAreCheckedEnumeratedAndSampled) {
             "independent_share");
 }
 
+// IntMatice.txt: refused naming the coefficient whose ends are swapped;
+// sound, its enclosures go to the report only, and interval_matrix.csv is
+// written for a run that has one.
+TEST(InputCheckTest, AnIntervalMatrixIsCheckedAndReported) {
+  WorkDir dir;
+  dir.write("Settings.txt", kTwoUnknowns);
+  writeSoundSystem(dir);
+  dir.write("Matrix0/IntMatice.txt", "1.9 2.1 0.9 1.1\n3 1 2.9 3.1\n");
+  expectRefused(dir, testing::runProgramIn(dir),
+                "Matrix0/IntMatice.txt: row 1, column 0 has its lower end "
+                "above its upper end (3 > 1)\n");
+  dir.write("Matrix0/IntMatice.txt", "1.9 2.1 0.9 1.1\n0.9 1.1 2.9 3.1\n");
+  const ProgramRun check = testing::runProgramIn(dir, {"--check"});
+  EXPECT_NE(check.out.find("Interval matrix: 1 of 1 systems (IntMatice.txt): "
+                           "naive elimination under each pivoting mode"),
+            std::string::npos)
+      << check.out;
+  EXPECT_NE(check.out.find("Report/interval_matrix.csv:"), std::string::npos);
+  const ProgramRun run = testing::runProgramIn(dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string csv = dir.read("Report/interval_matrix.csv");
+  EXPECT_EQ(csv.substr(0, csv.find('\n')),
+            "system,method,mode,unknown,lower,upper,overestimation");
+  // Four naive eliminations, three verified enclosures and the hull, two
+  // unknowns each.
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + 8 * 2);
+  const std::string report = dir.read("Report/results.json");
+  EXPECT_NE(report.find("\"interval_matrix\":{\"regular\":true"),
+            std::string::npos);
+  EXPECT_NE(report.find("\"interval_matrix.csv\"]"), std::string::npos);
+  EXPECT_EQ(dir.read("Matrix0/RESULTS_TT.txt").find("nterval matrix"),
+            std::string::npos);
+}
+
 TEST(InputCheckTest, RefusesAMatrixWithAZeroPivotUnderAnyMode) {
   WorkDir dir;
   dir.write("Settings.txt", kTwoUnknowns);

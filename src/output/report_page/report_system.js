@@ -164,6 +164,11 @@
     section.append(pivotingTable(system, families));
     const distances = truthPage.distanceTable(system, families, modeShort, modeName);
     if (distances) section.append(distances);
+    const intervals = intervalMatrixCard(system);
+    if (intervals) {
+      section.append(el('div', {class: 'chart-row'}, intervals.card));
+      if (intervals.create) pending.push(intervals);
+    }
     const heatMap = truthPage.heatMapCard({system: system, position: position});
     if (heatMap) {
       section.append(el('div', {class: 'chart-row'}, heatMap.card));
