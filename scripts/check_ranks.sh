@@ -2,7 +2,7 @@
 # Checks that a run shared between several MPI processes, or between
 # several solver threads, writes exactly the files of a lone run with one
 # solver thread: on a copy of the bundled example made small (20 cells per
-# entry, two systems), once by enumeration and once by seeded sampling
+# entry, two systems, the second with an interval matrix), once by enumeration and once by seeded sampling
 # (20000 samples, --seed 7), for 2 and 3 processes (mpirun -np) and for 2 and
 # 4 threads (-j); then the seeded sampling run with sobol points, with lhs
 # points and with --digits 2, for 2 processes of 2 threads and for 3
@@ -99,6 +99,12 @@ for kind in enumeration sampling; do
   cp -r examples "$work/input"
   sed -i -e 's/^IntegrationPrecision .*/IntegrationPrecision 20/' \
          -e 's/^MaxMatrix .*/MaxMatrix 2/' "$work/input/Settings.txt"
+  # The second system also has an interval matrix: its coefficients
+  # widened by 1 % (the report's enclosures, computed on every process).
+  awk '{ for (i = 1; i <= NF; i++) { r = ($i < 0 ? -$i : $i) / 100;
+         printf "%s%.17g %.17g", (i > 1 ? " " : ""), $i - r, $i + r }
+         print "" }' "$work/input/Matrix1/Matice.txt" \
+    >"$work/input/Matrix1/IntMatice.txt"
   seed=()
   if [ "$kind" = sampling ]; then
     sed -i -e 's/^ExactDistributions .*/ExactDistributions 0/' \
