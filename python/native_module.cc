@@ -96,12 +96,14 @@ linprob::RunSettings settingsOf(const py::dict& values) {
 
 // A system's numbers from (matrix, rhs, interval, [parameters of each
 // kind, in the order of the parameter files], [names of its families]
-// [, correlation matrix, empty for independent entries]).
+// [, correlation matrix, empty for independent entries[, interval
+// matrix's ends, lower and upper of each coefficient row by row, empty
+// without one]]).
 linprob::SystemNumbers systemOf(const py::tuple& parts) {
-  if (parts.size() != 5 && parts.size() != 6) {
+  if (parts.size() < 5 || parts.size() > 7) {
     throw py::value_error(
         "run_given: a system is (matrix, rhs, interval, parameters, families"
-        "[, correlation])");
+        "[, correlation[, interval matrix]])");
   }
   linprob::SystemNumbers numbers;
   numbers.matrix = numbersOf(parts[0], "a matrix");
@@ -132,7 +134,13 @@ linprob::SystemNumbers systemOf(const py::tuple& parts) {
   if (numbers.families.none()) {
     throw py::value_error("run_given: a system needs a family to analyse");
   }
-  if (parts.size() == 6) numbers.correlation = numbersOf(parts[5], "a correlation");
+  if (parts.size() >= 6) numbers.correlation = numbersOf(parts[5], "a correlation");
+  if (parts.size() == 7) {
+    const std::vector<double> ends = numbersOf(parts[6], "an interval matrix");
+    for (std::size_t k = 0; k + 1 < ends.size(); k += 2) {
+      numbers.intervalMatrix.push_back(linprob::ValueBounds{ends[k], ends[k + 1]});
+    }
+  }
   return numbers;
 }
 

@@ -66,9 +66,9 @@ class Result:
     def systems(self) -> list[dict[str, Any]]:
         """Per system its references as results.json gives them: index,
         folder, matrix, rhs, interval_rhs, true_solution, exact_hull,
-        condition_number (with its enclosure and verdict), sensitivity and
-        the reasons of what is missing; the per-mode results are in the
-        tables."""
+        condition_number (with its enclosure and verdict), sensitivity,
+        interval_matrix (where the system has one) and the reasons of what
+        is missing; the per-mode results are in the tables."""
         return [{key: value for key, value in system.items() if key != "modes"}
                 for system in self._document["systems"]]
 

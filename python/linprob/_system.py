@@ -73,7 +73,10 @@ class System:
     (each entry keeping its own law; enumeration takes the cells of
     independent standard normals through it; only the normal family keeps
     its exact references, shares and truth, the others' are left out with
-    the reason). A
+    the reason); interval_matrix: (n, n, 2) the lower and upper end of each
+    coefficient of an uncertain matrix [A], whose enclosures of the
+    solutions of [A] x = [b] (b the interval) the result's document holds
+    under "interval_matrix" (see the command line's IntMatice.txt). A
     family whose parameters are not given is not run
     (its rows are left out of the result). Shapes, finite values and the
     order of the pairs are checked at once (InputError), and so is the
@@ -91,13 +94,15 @@ class System:
     lognormal: Optional[np.ndarray]
     data: Optional[np.ndarray]
     correlation: Optional[np.ndarray]
+    interval_matrix: Optional[np.ndarray]
 
     def __init__(self, matrix: npt.ArrayLike, rhs: npt.ArrayLike,
                  interval: npt.ArrayLike, normal: Optional[npt.ArrayLike] = None,
                  uniform: Optional[npt.ArrayLike] = None,
                  lognormal: Optional[npt.ArrayLike] = None,
                  data: Optional[npt.ArrayLike] = None,
-                 correlation: Optional[npt.ArrayLike] = None) -> None:
+                 correlation: Optional[npt.ArrayLike] = None,
+                 interval_matrix: Optional[npt.ArrayLike] = None) -> None:
         shape = np.shape(matrix)
         if len(shape) != 2 or shape[0] != shape[1] or shape[0] < 1:
             raise InputError(f"matrix: shape {shape}, expected a square (n, n)")
@@ -128,6 +133,16 @@ class System:
             self.data = _array("data", data, (n, width[1]))
         self.correlation = (None if correlation is None
                             else _array("correlation", correlation, (n, n)))
+        self.interval_matrix = None
+        if interval_matrix is not None:
+            self.interval_matrix = _array("interval_matrix", interval_matrix, (n, n, 2))
+            above = np.argwhere(self.interval_matrix[:, :, 0] > self.interval_matrix[:, :, 1])
+            if len(above):
+                i, j = (int(k) for k in above[0])
+                raise InputError(
+                    f"interval_matrix[{i}, {j}]: row {i}, column {j} has its lower end "
+                    f"above its upper end ({self.interval_matrix[i, j, 0]!r} > "
+                    f"{self.interval_matrix[i, j, 1]!r})")
         # The program's own check of the matrix under every pivoting mode:
         # a matrix it would refuse is refused here, in its words.
         problems = _native.check_matrix(self.matrix)

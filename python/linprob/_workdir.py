@@ -19,6 +19,7 @@ FILE_ARGUMENTS = {
     "IntRHS.txt": "interval",
     **PARAMETER_ARGUMENTS,
     "Correlation.txt": "correlation",
+    "IntMatice.txt": "interval_matrix",
 }
 # The options of Settings.txt that analyze() takes, by its arguments' names.
 SETTING_ARGUMENTS = {
@@ -53,8 +54,10 @@ def given_systems(systems: Sequence[System]) -> list[tuple]:
                 array = np.asarray(_native.stand_in(name, low, high))
             parameters.append(array)
         correlation = np.empty(0) if system.correlation is None else system.correlation
+        ends = (np.empty(0) if system.interval_matrix is None
+                else system.interval_matrix.reshape(-1))
         given.append((system.matrix, system.rhs, system.interval, parameters,
-                      system.families(), correlation))
+                      system.families(), correlation, ends))
     return given
 
 

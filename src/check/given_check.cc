@@ -128,6 +128,22 @@ RunInputsCheck checkGivenInputs(const RunConfig& config,
                            inputs.files.n, check.errors);
       }
     }
+    if (!inputs.files.intervalMatrix.empty()) {
+      const std::size_t n = inputs.files.n;
+      const std::string path = inputs.folder + kIntervalMatrixFile;
+      std::vector<double> ends;
+      for (const ValueBounds& pair : inputs.files.intervalMatrix) {
+        ends.push_back(pair.lower);
+        ends.push_back(pair.upper);
+      }
+      if (const auto problem = countProblem(ends, 2 * n * n)) {
+        check.errors.push_back(path + ": " + *problem);
+      } else if (const Status pairs =
+                     checkIntervalMatrixPairs(ends, inputs.files.n);
+                 !pairs.ok()) {
+        check.errors.push_back(path + ": " + pairs.message());
+      }
+    }
     // As the files' check: the first system's first mode kept for --check
     // when the others are not.
     const bool firstAlone =

@@ -36,7 +36,8 @@ def example_systems() -> list[linprob.System]:
 def third_systems(example_systems) -> list[linprob.System]:
     """The example's systems with every number divided by 3: inputs whose
     doubles need all 17 digits; the second also lognormal, the third also
-    measured data (three values per entry), the others neither."""
+    measured data (three values per entry), the fourth an interval matrix
+    (each coefficient widened by 1 %), the others none of these."""
     third = lambda a: a / 3.0  # noqa: E731
     return [linprob.System(third(s.matrix), third(s.rhs), third(s.interval),
                            normal=third(s.normal), uniform=third(s.uniform),
@@ -44,7 +45,11 @@ def third_systems(example_systems) -> list[linprob.System]:
                                                        third(s.normal[:, 1])])
                                       if i == 1 else None),
                            data=(third(np.column_stack([s.rhs - 1.0, s.rhs, s.rhs + 2.5]))
-                                 if i == 2 else None))
+                                 if i == 2 else None),
+                           interval_matrix=(np.stack([third(s.matrix) - np.abs(third(s.matrix)) / 100,
+                                                      third(s.matrix) + np.abs(third(s.matrix)) / 100],
+                                                     axis=2)
+                                            if i == 3 else None))
             for i, s in enumerate(example_systems)]
 
 
@@ -65,6 +70,10 @@ def write_folder(folder: pathlib.Path, systems, settings: dict[str, int]) -> Non
                             ("DataRHS.txt", system.data)):
             if array is not None:
                 np.savetxt(path / name, array, fmt="%.17g")
+        if system.interval_matrix is not None:
+            n = system.size
+            np.savetxt(path / "IntMatice.txt", system.interval_matrix.reshape(n, 2 * n),
+                       fmt="%.17g")
 
 
 @pytest.fixture()

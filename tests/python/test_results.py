@@ -57,6 +57,8 @@ def test_analyze_gives_the_numbers_of_the_command_line(
     ours = linprob.analyze(third_systems, points=points, cells=6, samples=3000,
                            bands=10, threads=2, progress=False, **options)
     assert_same(ours, theirs)
+    # The systems' heads compared hold an interval matrix's enclosures too.
+    assert ours.systems[3]["interval_matrix"]["regular"]
     if not enumeration:
         assert ours.seed == options["seed"]
 

@@ -35,6 +35,11 @@ def with_(**changes):
     (dict(data=[[1.0], [2.0]]),
      "data: shape (2, 1), expected (n, m) = (2, m) with at least 2 values per entry"),
     (dict(data=[[1.0, np.nan, 2.0], [2.0, 3.0, 4.0]]), "data[0, 1]: nan is not finite"),
+    (dict(interval_matrix=[[3.9, 4.1], [0.9, 1.1]]),
+     "interval_matrix: shape (2, 2), expected (2, 2, 2)"),
+    (dict(interval_matrix=[[[3.9, 4.1], [0.9, 1.1]], [[1.1, 0.9], [2.9, 3.1]]]),
+     "interval_matrix[1, 0]: row 1, column 0 has its lower end above its upper end "
+     "(1.1 > 0.9)"),
 ])
 def test_bad_input_is_refused_naming_argument_and_position(changes, message):
     with pytest.raises(linprob.InputError) as caught:
