@@ -37,31 +37,11 @@ class BallMatrix {
 // false when some share's error bound exceeds the limit.
 bool sharesOf(const BallVector& numerators, const BallVector& sds,
               const arb_t total, slong precision, UnknownShares& out) {
-  const std::size_t n = numerators.size();
-  out.contributionSd.assign(n, 0.0);
-  for (std::size_t j = 0; j < n; ++j) {
+  out.contributionSd.assign(numerators.size(), 0.0);
+  for (std::size_t j = 0; j < numerators.size(); ++j) {
     out.contributionSd[j] = roundedValue(sds[j]).value;
   }
-  out.shares.clear();
-  if (arb_is_zero(total)) {
-    out.state = ShareState::kNoSpread;
-    return true;
-  }
-  out.state = ShareState::kUncertain;
-  if (!arb_is_positive(total)) return false;
-  out.shares.resize(n);
-  Ball share;
-  for (std::size_t j = 0; j < n; ++j) {
-    arb_div(share.get(), numerators[j], total, precision);
-    const RoundedValue rounded = roundedValue(share.get());
-    if (!(rounded.error <= kShareErrorLimit)) {
-      out.shares.clear();
-      return false;
-    }
-    out.shares[j] = rounded.value;
-  }
-  out.state = ShareState::kCertified;
-  return true;
+  return sharesOfTerms(numerators, total, precision, out);
 }
 
 // Every share at one precision; false when one is not certified or the

@@ -40,17 +40,25 @@ bool sharesOfRow(arb_srcptr row, const BallVector& variances,
     arb_sqrtpos(root.get(), terms[j], precision);
     out.contributionSd[j] = roundedValue(root.get()).value;
   }
+  return sharesOfTerms(terms, total.get(), precision, out);
+}
+
+}  // namespace
+
+bool sharesOfTerms(const BallVector& terms, const arb_t total,
+                   slong precision, UnknownShares& out) {
+  const std::size_t n = terms.size();
   out.shares.clear();
-  if (arb_is_zero(total.get())) {
+  if (arb_is_zero(total)) {
     out.state = ShareState::kNoSpread;
     return true;
   }
   out.state = ShareState::kUncertain;
-  if (!arb_is_positive(total.get())) return false;
+  if (!arb_is_positive(total)) return false;
   out.shares.resize(n);
   Ball share;
   for (std::size_t j = 0; j < n; ++j) {
-    arb_div(share.get(), terms[j], total.get(), precision);
+    arb_div(share.get(), terms[j], total, precision);
     const RoundedValue rounded = roundedValue(share.get());
     if (!(rounded.error <= kShareErrorLimit)) {
       out.shares.clear();
@@ -61,8 +69,6 @@ bool sharesOfRow(arb_srcptr row, const BallVector& variances,
   out.state = ShareState::kCertified;
   return true;
 }
-
-}  // namespace
 
 std::vector<std::vector<UnknownShares>> varianceSharesOfEach(
     const InverseRows& inverse,

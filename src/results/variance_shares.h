@@ -22,6 +22,7 @@
 
 #include <boost/multiprecision/cpp_int.hpp>
 
+#include "linear/ball.h"
 #include "linear/inverse_rows.h"
 
 namespace linprob {
@@ -35,6 +36,14 @@ struct UnknownShares {
   std::vector<double> shares;          // by entry; empty unless kCertified
   std::vector<double> contributionSd;  // by entry
 };
+
+// out.shares and out.state from each entry's term of an unknown's variance
+// `total` (their sum, or for correlated entries what results/
+// correlated_shares.h says): term / total each, certified to
+// kShareErrorLimit at `precision`; kNoSpread for a total of exactly 0.
+// False when a share is not certified (out is then kUncertain).
+bool sharesOfTerms(const BallVector& terms, const arb_t total,
+                   slong precision, UnknownShares& out);
 
 // One variance per entry (std::invalid_argument "variance shares: 3
 // variances, not 4" when the count differs from the inverse's size).
