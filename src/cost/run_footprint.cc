@@ -52,6 +52,10 @@ constexpr double kThreadBytes = 64.0 * 1024.0;
 // enclosure, each family's variance shares: 88 to 96 bytes measured), a
 // third more in enumeration (the cells' shares).
 constexpr double kCertifiedBytesPerEntry = 140.0;
+// An interval matrix's enclosures while computed, on top of its system's
+// references: the preconditioned matrix (16 bytes an entry), its comparison
+// matrix (8) and that one's certified inverse (as above).
+constexpr double kIntervalBytesPerEntry = 24.0 + kCertifiedBytesPerEntry;
 constexpr double kKeptReferenceBytesPerEntry = 100.0;
 // A cell of an enumeration phase ([cell][entry]: a vector per cell, its
 // heap block and 16 bytes an entry).
@@ -85,6 +89,7 @@ struct Counts {
   double cells = 0.0;    // per entry, enumeration; 0 in sampling
   double subBandPositions = 0.0;
   bool certified = false;  // the run computes certified references
+  double intervalMatrices = 0.0;  // systems with an interval matrix
 };
 
 Counts countsOf(const RunConfig& config) {
@@ -107,6 +112,7 @@ Counts countsOf(const RunConfig& config) {
       settings.Dimensions <= kMaxSubBandPositions ? c.n : 0.0;
   c.certified =
       config.writesReport() && settings.Dimensions <= kMaxCertifiedSize;
+  c.intervalMatrices = config.intervalMatrixSystems();
   return c;
 }
 
@@ -255,7 +261,11 @@ double checkBytes(const Counts& c) {
 // memory and, in enumeration, each family's cells.
 double referenceBytes(const Counts& c) {
   if (!c.certified) return 0.0;
-  return c.entries * kCertifiedBytesPerEntry +
+  const double intervals =
+      c.intervalMatrices > 0.0
+          ? c.entries * (kKeptReferenceBytesPerEntry + kIntervalBytesPerEntry)
+          : 0.0;
+  return std::max(c.entries * kCertifiedBytesPerEntry, intervals) +
          (c.cells > 0.0
               ? c.families * cellTableBytes(c)
               : 0.0);
@@ -290,7 +300,9 @@ RunFootprint estimateFootprint(const RunConfig& config) {
   // the eliminations the check kept.
   const double stored =
       c.tables * (c.bands * kStoredBytesPerBand + kStoredBytesPerTable);
-  const double matrices = c.systems * c.entries * 8.0;
+  // An interval matrix's two ends beside its system's matrix.
+  const double matrices =
+      c.systems * c.entries * 8.0 + c.intervalMatrices * c.entries * 16.0;
   const double kept =
       keptEliminationBytes(settings.Dimensions, settings.MaxMatrix);
   // The stages, each at its largest: the check of a system, the references

@@ -44,14 +44,21 @@ bool ownCellFamily(const RunPlan& plan, const FamilyInfo& family) {
 // machine: about 1.0e-9 n^3 s for a naive elimination (four of them),
 // 4.0e-9 n^3 s for the verified enclosures, and 0.73 s (n / 12)^3 2^(n-12)
 // for the exact hull up to 12 unknowns (2^n sign vectors).
-std::string intervalMatrixLine(int systems, int of, unsigned n) {
+double intervalMatrixSeconds(unsigned n) {
   const double cube = static_cast<double>(n) * n * n;
   double seconds = (4.0 * 1.0e-9 + 4.0e-9) * cube;
-  std::string hull = "the exact hull over 2^n sign vectors up to " +
-                     std::to_string(kMostHullUnknowns) + " unknowns";
   if (n <= kMostHullUnknowns) {
     seconds += 0.73 * cube / (12.0 * 12.0 * 12.0) *
                std::ldexp(1.0, static_cast<int>(n) - 12);
+  }
+  return seconds;
+}
+
+std::string intervalMatrixLine(int systems, int of, unsigned n) {
+  const double seconds = intervalMatrixSeconds(n);
+  std::string hull = "the exact hull over 2^n sign vectors up to " +
+                     std::to_string(kMostHullUnknowns) + " unknowns";
+  if (n <= kMostHullUnknowns) {
     hull += " (2^" + std::to_string(n) + " = " +
             std::to_string(std::uint64_t{1} << n) + " here)";
   } else {
@@ -132,6 +139,7 @@ RunPlan makeRunPlan(const RunConfig& config) {
   plan.familySystems = config.familySystems();
   plan.correlatedSystems = config.correlatedSystems();
   plan.intervalMatrixSystems = config.intervalMatrixSystems();
+  plan.writesReport = config.writesReport();
   plan.footprint = estimateFootprint(config);
   plan.counting = config.countingPlan();
   plan.countingChoice = settings.counting;
@@ -181,7 +189,13 @@ double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
       ownReplays;
   const double writing =
       systems * (costs.writerSecondsPerSystem + costs.truthSecondsPerSystem);
-  return costs.elapsedSeconds + references + eliminating + phases + writing;
+  // With the references of a system that has an interval matrix, on one
+  // thread (the model of its --check line).
+  const double intervals = plan.writesReport ? static_cast<double>(plan.intervalMatrixSystems) *
+                                                   intervalMatrixSeconds(plan.unknowns)
+                                             : 0.0;
+  return costs.elapsedSeconds + references + eliminating + phases + writing +
+         intervals;
 }
 
 std::string formatDuration(double seconds) {

@@ -19,6 +19,8 @@
 //   + phases x (a phase's setup + jobs x replaysPerJob x a replay / S)
 //   + systems x the measures and writers of a system
 //   + systems x the continuous truth of a system (with a report),
+//   + systems with an interval matrix x its enclosures (with a report; a
+//     fixed model of one thread, intervalMatrixSeconds),
 // except that an enumeration phase counted by halves (counting_plan.h)
 // replays its jobs in the first pass only and counts them in the
 // halvesSeconds of its plan (the cost model's time, not scaled by the
@@ -85,8 +87,10 @@ struct RunPlan {
   std::optional<RunConfig::FamilySystems> familySystems;
   // The systems with correlated entries.
   std::uint64_t correlatedSystems = 0;
-  // The systems with an interval matrix.
+  // The systems with an interval matrix, and whether the report (which
+  // alone computes their enclosures) is written.
   int intervalMatrixSystems = 0;
+  bool writesReport = true;
 
   std::uint64_t phases() const;
   // The phases of jobsPerPhase jobs each: all but those of ownCells.
