@@ -39,6 +39,7 @@
 #include "distributions/lognormal_family.h"
 #include "distributions/parameter_files.h"
 #include "distributions/sample_rectangle.h"
+#include "linear/copula_covariance.h"
 #include "linear/normal_parameters.h"
 
 namespace linprob {
@@ -97,6 +98,9 @@ struct FamilyInfo {
   SampleDraw draw;
   EntryShape shape;
   CellCount cellCount = CellCount::kSettingsCount;
+  // The covariance of correlated entries through their copula, where it
+  // has a closed form (linear/copula_covariance.h).
+  CopulaCovariance copula = CopulaCovariance::kNone;
 };
 
 // The rows of the three families: entries (mean, variance) or (lower,
@@ -136,7 +140,8 @@ inline constexpr FamilyTable kFamilies = {{
      "INVALID Results for the Normal distribution:", "Normal;",
      family_rows::normalCells, family_rows::normalMoments,
      family_rows::exactNormalMoments, family_rows::normalRange,
-     family_rows::normalQuantile, SampleDraw::kNormal, EntryShape::kNormal},
+     family_rows::normalQuantile, SampleDraw::kNormal, EntryShape::kNormal,
+     CellCount::kSettingsCount, CopulaCovariance::kNormal},
     {Family::kUniform, "Uniform", ParameterKind::kBounds,
      "Calculating results for Uniform Distribution...", " Mode",
      "Sorting results for Uniform Distribution...",
@@ -144,7 +149,8 @@ inline constexpr FamilyTable kFamilies = {{
      "INVALID Results for the Uniform distribution:", "Uniform;",
      family_rows::uniformCells, family_rows::uniformMoments,
      family_rows::exactUniformMoments, family_rows::boundedRange,
-     family_rows::uniformQuantile, SampleDraw::kUniform, EntryShape::kUniform},
+     family_rows::uniformQuantile, SampleDraw::kUniform, EntryShape::kUniform,
+     CellCount::kSettingsCount, CopulaCovariance::kUniform},
     {Family::kLognormal, "Lognormal", ParameterKind::kLognormal,
      "Calculating results for Lognormal Distribution...", " Mode ",
      "Sorting results for Lognormal Distribution...",
@@ -152,7 +158,8 @@ inline constexpr FamilyTable kFamilies = {{
      "INVALID Results for the Lognormal distribution:", "Lognormal;",
      family_rows::lognormalCells, family_rows::lognormalMoments,
      family_rows::exactLognormalMoments, family_rows::lognormalRange,
-     family_rows::lognormalQuantile, SampleDraw::kQuantile, EntryShape::kOther},
+     family_rows::lognormalQuantile, SampleDraw::kQuantile, EntryShape::kOther,
+     CellCount::kSettingsCount, CopulaCovariance::kLognormal},
     {Family::kData, "Data", ParameterKind::kData,
      "Calculating results for Data Distribution...", " Mode ",
      "Sorting results for Data Distribution...",

@@ -56,7 +56,8 @@ class Evaluation {
       arb_sub(radius_[j], radius_[j], low.get(), ARF_PREC_EXACT);
       arb_mul_2exp_si(radius_[j], radius_[j], -1);
     }
-    for (const std::vector<EntryMoments>& set : request.momentSets) {
+    for (std::size_t s = 0; s < request.momentSets.size(); ++s) {
+      const std::vector<EntryMoments>& set = request.momentSets[s];
       ArbVector means(n_);
       ArbVector variances(n_);
       for (unsigned j = 0; j < n_; ++j) {
@@ -67,11 +68,25 @@ class Evaluation {
       }
       means_.push_back(std::move(means));
       variances_.push_back(std::move(variances));
+      // A copula whose covariance is not D R D: the covariance itself.
+      const CopulaCovariance law = s < request.copulas.size()
+                                       ? request.copulas[s]
+                                       : CopulaCovariance::kNormal;
+      if (correlated() && law != CopulaCovariance::kNormal) {
+        ArbVector covariance(std::size_t{n_} * n_);
+        copulaCovariance(law, request.correlation, set, kPrecision,
+                         covariance.data());
+        covariances_.push_back(std::move(covariance));
+      } else {
+        covariances_.emplace_back(0);
+      }
     }
     result.values.trueSolution.resize(n_);
     result.values.hull.resize(n_);
     result.moments.assign(request.momentSets.size(),
                           std::vector<std::optional<UnknownMoments>>(n_));
+    pendingVariances.assign(request.momentSets.size(),
+                            std::vector<std::optional<double>>(n_));
     // ||A||inf exactly.
     Arf sum;
     Arf term;
@@ -128,7 +143,9 @@ class Evaluation {
       std::optional<UnknownMoments>& moments = result.moments[s][i];
       if (!moments) {
         dot(value.get(), row_, means_[s]);
-        if (correlated()) {
+        if (covariances_[s].size() > 0) {
+          quadraticSpread(covariances_[s], spread.get());
+        } else if (correlated()) {
           correlatedSpread(variances_[s], spread.get());
         } else {
           dot(spread.get(), squareRow_, variances_[s]);
@@ -137,6 +154,9 @@ class Evaluation {
         const auto variance =
             decidedRounding(spread.get(), RoundingDirection::kToNearest);
         if (mean && variance) moments = UnknownMoments{*mean, *variance};
+        // A correlated variance waits for an exact mean (a mean of exactly
+        // 0, say, never leaves its ball's rounding undecided otherwise).
+        if (variance) pendingVariances[s][i] = variance;
       }
       decided = decided && moments;
     }
@@ -183,6 +203,8 @@ class Evaluation {
   }
 
   CertifiedReference result;
+  // [set][unknown]: variances decided while their means were not.
+  std::vector<std::vector<std::optional<double>>> pendingVariances;
 
   bool correlated() const { return !correlation_.empty(); }
 
@@ -194,6 +216,17 @@ class Evaluation {
       arb_mul(weighted_[j], row_[j], deviations[j], kPrecision);
     }
     correlatedVariance(out, weighted_.data(), n_, correlation_, kPrecision);
+  }
+
+  // row^T C row for a covariance C (n x n balls, row-major).
+  void quadraticSpread(const ArbVector& covariance, arb_struct* out) {
+    Arb sum;
+    arb_zero(out);
+    for (unsigned j = 0; j < n_; ++j) {
+      arb_dot(sum.get(), nullptr, 0, covariance.data() + std::size_t{j} * n_, 1,
+              row_.data(), 1, n_, kPrecision);
+      arb_addmul(out, sum.get(), row_[j], kPrecision);
+    }
   }
 
   static void dot(arb_struct* out, const ArbVector& x, const ArbVector& y) {
@@ -208,6 +241,8 @@ class Evaluation {
   ArbVector radius_;
   std::vector<ArbVector> means_;
   std::vector<ArbVector> variances_;  // deviations when correlated
+  // By set, its covariance where its copula's is not D R D; else empty.
+  std::vector<ArbVector> covariances_;
   // R (the request's), empty for independent entries.
   const std::vector<double>& correlation_;
   ArbVector weighted_;
@@ -264,12 +299,20 @@ void settleExactly(const CertifiedInverseState& state,
   if (!exact) return;  // cannot happen for a certified inverse
   CertifiedReference& result = evaluation.result;
   fillExactUnknowns(*exact, request.rhs, request.intervalRhs, result.values);
-  // Exact moments assume independent entries.
-  for (std::size_t s = 0;
-       s < request.momentSets.size() && request.correlation.empty(); ++s) {
+  // Exact variances assume independent entries: with correlated ones the
+  // exact rows give the means of the variances the balls decided.
+  for (std::size_t s = 0; s < request.momentSets.size(); ++s) {
     const std::vector<UnknownMoments> moments =
         propagateMoments(*exact, request.momentSets[s]);
-    for (std::size_t k = 0; k < rows.size(); ++k) result.moments[s][rows[k]] = moments[k];
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+      std::optional<UnknownMoments>& target = result.moments[s][rows[k]];
+      if (request.correlation.empty()) {
+        target = moments[k];
+      } else if (const auto& variance = evaluation.pendingVariances[s][rows[k]];
+                 variance && !target) {
+        target = UnknownMoments{moments[k].mean, *variance};
+      }
+    }
   }
   if (conditionOpen) {
     result.values.conditionEnclosure = exactConditionNumber(*exact, state.matrix);
@@ -288,6 +331,12 @@ std::optional<CertifiedReference> computeCertifiedReference(
   checkRightHandSides(n, request.rhs, request.intervalRhs);
   for (const std::vector<EntryMoments>& set : request.momentSets) {
     checkEntryMoments(n, set);
+  }
+  for (const CopulaCovariance law : request.copulas) {
+    if (law == CopulaCovariance::kNone && !request.correlation.empty()) {
+      throw std::invalid_argument(
+          "certified reference: a set's copula has no covariance");
+    }
   }
   if (!request.correlation.empty() &&
       request.correlation.size() != std::size_t{n} * n) {

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "linear/certified_inverse.h"
+#include "linear/copula_covariance.h"
 #include "linear/exact_moments.h"
 #include "linear/exact_reference.h"
 
@@ -46,6 +47,11 @@ struct ReferenceRequest {
   // copula): the variance of unknown i is w^T R w, w_j = (A^-1)_ij D_j, in
   // balls (O(n^2) an unknown), and exact rows never decide the moments.
   std::vector<double> correlation;
+  // By set, how its entries take R (linear/copula_covariance.h): a set
+  // beyond this list, or kNormal, as above; kUniform and kLognormal with
+  // their copula's covariance in place of D R D. kNone is refused where
+  // there is a correlation; without one the list is not read.
+  std::vector<CopulaCovariance> copulas;
 };
 
 struct CertifiedReference {

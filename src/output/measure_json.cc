@@ -181,8 +181,8 @@ const char* sensitivityNote(const SystemReference* reference) {
          "others; they need not add up to 1), \"independent_shares\" the "
          "index of its part independent of the other entries (null where "
          "the correlation matrix has no certified inverse); the other "
-         "families' are not computed: their entries' covariance through "
-         "the copula is not computed";
+         "families' are not computed (their indices through the copula have "
+         "no closed form)";
 }
 
 void addSensitivityReason(Json& entry, const SystemReference* reference) {

@@ -189,7 +189,8 @@ void addMissingFamilies(
 
 constexpr const char* kCorrelatedReason =
     "the entries are correlated (Correlation.txt): the covariance of this "
-    "family's entries through their copula is not computed";
+    "family's entries through their copula is not computed (it has no "
+    "closed form)";
 constexpr const char* kCorrelatedSizeReason =
     "the entries are correlated (Correlation.txt): the moments with their "
     "covariance are computed up to 200 unknowns";
@@ -211,11 +212,11 @@ void certifiedReferences(const SystemInputs& inputs, const FamilyTable& table,
   for (const FamilyInfo& info : table) {
     cellSet[static_cast<std::size_t>(info.family)] = -1;
     if (!inputs.runs(info.family)) continue;
-    if (inputs.correlated() && (info.draw != SampleDraw::kNormal ||
+    if (inputs.correlated() && (info.copula == CopulaCovariance::kNone ||
                                 n > kMostCorrelatedUnknowns)) {
       missing[static_cast<std::size_t>(info.family)] =
-          info.draw != SampleDraw::kNormal ? kCorrelatedReason
-                                           : kCorrelatedSizeReason;
+          info.copula == CopulaCovariance::kNone ? kCorrelatedReason
+                                                 : kCorrelatedSizeReason;
       continue;
     }
     FamilyEntries own = familyEntries(info, inputs);
@@ -224,12 +225,14 @@ void certifiedReferences(const SystemInputs& inputs, const FamilyTable& table,
       continue;
     }
     request.momentSets.push_back(std::move(own.entries));
+    request.copulas.push_back(info.copula);
     const std::optional<RectangleTable>& cells =
         inputs.cells[static_cast<std::size_t>(info.family)];
     if (cells && !cells->empty()) {
       cellSet[static_cast<std::size_t>(info.family)] =
           static_cast<int>(request.momentSets.size());
       request.momentSets.push_back(cellEntries(*cells, n));
+      request.copulas.push_back(info.copula);
     }
   }
   std::optional<CertifiedReference> values = computeCertifiedReference(

@@ -21,10 +21,11 @@
 // `inverse` and every family are empty; a family whose entries have no
 // exact moments (ExactEntryMoments, linear/exact_moments.h) is empty alone,
 // the others computed as ever. With correlated entries (Correlation.txt)
-// only the normal family has references, its moments of covariance D R D
-// (up to 200 unknowns), and its shares its full and independent indices
-// (results/correlated_shares.h); no other family has shares. `reasons` says
-// in words why a field is empty or incomplete. Unknowns are in input order.
+// only the families whose copula's covariance has a closed form have
+// references (the normal, uniform and lognormal; up to 200 unknowns), and
+// only the normal family has shares, its full and independent indices
+// (results/correlated_shares.h). `reasons` says in words why a field is
+// empty or incomplete. Unknowns are in input order.
 //
 // The system's condition verdict (results/condition_verdict.h) is decided
 // here, once: from the certified κ∞ when the references computed it, else
@@ -67,10 +68,11 @@ namespace linprob {
 // docs/methods.md).
 inline constexpr unsigned kMaxCertifiedSize = 2000;
 
-// Correlated entries: the normal family's moments and truth take the
-// covariance D R D (its copula is the multivariate normal) up to this many
-// unknowns (O(n^2) ball operations an unknown); no other family's copula
-// covariance is computed.
+// Correlated entries: the moments take the covariance of the copula where
+// it has a closed form (linear/copula_covariance.h: the normal family's
+// D R D, the uniform's and the lognormal's), and the normal family's truth
+// and shares theirs, up to this many unknowns (O(n^2) ball operations an
+// unknown).
 inline constexpr unsigned kMostCorrelatedUnknowns = 200;
 
 using UnknownMomentList = std::vector<std::optional<UnknownMoments>>;

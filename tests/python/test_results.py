@@ -228,6 +228,41 @@ def test_data_beyond_a_64_bit_count_of_combinations_is_refused():
         linprob.analyze(system, cells=2, progress=False)
 
 
+def test_correlated_uniform_and_lognormal_entries_take_their_copulas_covariance():
+    """Through the Gaussian copula the uniform entries' covariance is
+    sd_i sd_j (6/pi) asin(R_ij/2), the lognormal's m_i m_j (exp(R_ij s_i s_j)
+    - 1): the exact linear sd of each unknown is that of A^-1 C A^-T, and the
+    sampled sd lies within its standard errors of it; the triangular family,
+    without a closed form, says why it has none."""
+    matrix = np.array([[2.0, 1.0], [1.0, 3.0]])
+    rho = -0.8
+    correlation = np.array([[1.0, rho], [rho, 1.0]])
+    bounds = np.array([[0.0, 2.0], [1.0, 5.0]])
+    lognormal = np.array([[1.0, 0.25], [2.0, 1.0]])
+    system = linprob.System(matrix, [1.0, 3.0], bounds, uniform=bounds,
+                            lognormal=lognormal, correlation=correlation)
+    result = linprob.analyze(system, points="random", samples=200000, seed=5,
+                             modes="none", progress=False)
+    inverse = np.linalg.inv(matrix)
+    sd = (bounds[:, 1] - bounds[:, 0]) / np.sqrt(12.0)
+    uniform_cov = np.outer(sd, sd) * 6.0 / np.pi * np.arcsin(correlation / 2.0)
+    m, v = lognormal[:, 0], lognormal[:, 1]
+    s = np.sqrt(np.log1p(v / m**2))
+    lognormal_cov = np.outer(m, m) * np.expm1(correlation * np.outer(s, s))
+    families = {f["family"]: f for f in result.document["systems"][0]["modes"][0]["families"]}
+    for name, covariance in (("Uniform", uniform_cov), ("Lognormal", lognormal_cov)):
+        spread = inverse @ covariance @ inverse.T
+        for unknown in families[name]["unknowns"]:
+            k = unknown["unknown"]
+            assert unknown["exact_linear"]["sd"] == pytest.approx(np.sqrt(spread[k, k]),
+                                                                 rel=1e-14)
+            error = unknown["standard_error"]["moments"]["sd"]
+            factor = unknown["standard_error"]["coverage_factor"]
+            assert abs(unknown["moments"]["sd"] - np.sqrt(spread[k, k])) <= factor * error
+    assert families["Triangular"]["unknowns"][0]["exact_linear"] is None
+    assert "no closed form" in result.document["systems"][0]["exact_moments_reason"]
+
+
 def test_correlated_normal_entries_give_the_closed_form_spread():
     """b normal with covariance D R D: each unknown's sd, sampled 10**6
     times, lies within its standard errors of sqrt((A^-1 D R D A^-T)_kk);
