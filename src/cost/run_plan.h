@@ -21,6 +21,9 @@
 //   + systems x the continuous truth of a system (with a report),
 //   + systems with an interval matrix x its enclosures (with a report; a
 //     fixed model of one thread, intervalMatrixSeconds),
+// the share of the phases whose entries are correlated and enumerated
+// taking every job twice with its copula's map (a fixed cost an entry),
+// neither by halves nor with the extreme search;
 // except that an enumeration phase counted by halves (counting_plan.h)
 // replays its jobs in the first pass only and counts them in the
 // halvesSeconds of its plan (the cost model's time, not scaled by the
