@@ -168,8 +168,11 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   request.correlation = context.reference.correlationFactor;
   if (!drawsSamples(request.kind) &&
       family.cellCount == CellCount::kOnePerValue) {
-    // The system's banner gave the settings' cells; this family has its own.
-    printLine("Each entry is represented by its " +
+    // The system's banner gave the settings' cells; this family has its own
+    // (correlated, as many cells of the copula's normals).
+    printLine("Each entry is represented by " +
+              std::string(request.correlation ? "as many normal cells as its "
+                                              : "its ") +
               std::to_string(request.count) + " measured values: " +
               std::to_string(phaseJobsOf(request.kind, request.n,
                                          request.count).jobs) +
