@@ -57,8 +57,12 @@ def test_analyze_gives_the_numbers_of_the_command_line(
     ours = linprob.analyze(third_systems, points=points, cells=6, samples=3000,
                            bands=10, threads=2, progress=False, **options)
     assert_same(ours, theirs)
-    # The systems' heads compared hold an interval matrix's enclosures too.
-    assert ours.systems[3]["interval_matrix"]["regular"]
+    # The systems' heads compared hold an interval matrix's enclosures too,
+    # and results.nc the same ends.
+    interval = ours.systems[3]["interval_matrix"]
+    assert interval["regular"]
+    hull = ours.to_xarray()["enclosure_lower"].sel(system=3, enclosure="exact hull")
+    assert list(hull.values) == [pair[0] for pair in interval["enclosures"][-1]["bounds"]]
     if not enumeration:
         assert ours.seed == options["seed"]
 
