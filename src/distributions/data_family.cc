@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "linear/exact_moments.h"
@@ -61,4 +63,38 @@ double dataQuantile(EntryNumbers entry, double u) {
 }
 
 }  // namespace family_rows
+
+namespace parameter_checks {
+
+void dataEntry(unsigned i, std::span<const double> numbers,
+               std::vector<std::string>& problems) {
+  for (const double value : numbers) {
+    if (!std::isfinite(value)) {
+      std::ostringstream text;
+      text << "row " << i << " has a value that is not finite (" << value
+           << ")";
+      problems.push_back(text.str());
+      return;
+    }
+  }
+  // The family's moments sum the values and their squared deviations:
+  // they must stay finite.
+  const NormalParameters moments = family_rows::dataMoments(numbers);
+  if (!std::isfinite(moments.mean) || !std::isfinite(moments.variance)) {
+    problems.push_back("row " + std::to_string(i) +
+                       " has values too far apart for a finite variance");
+  }
+}
+
+}  // namespace parameter_checks
+
+namespace parameter_stand_ins {
+
+void dataEntry(double center, double halfWidth, std::vector<double>& numbers) {
+  numbers.push_back(center - halfWidth);
+  numbers.push_back(center + halfWidth);
+}
+
+}  // namespace parameter_stand_ins
+
 }  // namespace linprob

@@ -14,6 +14,10 @@
 #ifndef LINPROB_DISTRIBUTIONS_DATA_FAMILY_H_
 #define LINPROB_DISTRIBUTIONS_DATA_FAMILY_H_
 
+#include <span>
+#include <string>
+#include <vector>
+
 #include "distributions/entry_parameters.h"
 #include "distributions/sample_rectangle.h"
 #include "linear/normal_parameters.h"
@@ -21,6 +25,19 @@
 namespace linprob {
 
 struct ExactEntryMoments;  // linear/exact_moments.h
+
+// The check of an entry of its file and its made-up entry, for its row of
+// kParameterKinds (distributions/parameter_files.h).
+namespace parameter_checks {
+// "row 1 has a value that is not finite (nan)",
+// "row 1 has values too far apart for a finite variance".
+void dataEntry(unsigned entry, std::span<const double> numbers,
+               std::vector<std::string>& problems);
+}  // namespace parameter_checks
+namespace parameter_stand_ins {
+// Two values, center -+ halfWidth.
+void dataEntry(double center, double halfWidth, std::vector<double>& numbers);
+}  // namespace parameter_stand_ins
 
 namespace family_rows {
 // One cell per value of each entry (entries.width rows, whatever `count`

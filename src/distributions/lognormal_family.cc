@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <cstddef>
+#include <sstream>
 
 #include <boost/math/distributions/lognormal.hpp>
 
 #include "distributions/discretisation.h"
+#include "distributions/parameter_files.h"
 #include "distributions/entry_quantiles.h"
 #include "linear/exact_moments.h"
 
@@ -102,4 +104,32 @@ double lognormalQuantile(EntryNumbers entry, double u) {
 }
 
 }  // namespace family_rows
+
+namespace parameter_checks {
+
+void lognormalEntry(unsigned i, std::span<const double> numbers,
+                    std::vector<std::string>& problems) {
+  const std::size_t before = problems.size();
+  normalEntry(i, numbers, problems);
+  const double mean = numbers[0];
+  if (problems.size() == before && mean <= 0.0) {
+    std::ostringstream text;
+    text << "pair " << i << " has a mean that is not positive (" << mean << ")";
+    problems.push_back(text.str());
+  }
+}
+
+}  // namespace parameter_checks
+
+namespace parameter_stand_ins {
+
+void lognormalEntry(double center, double halfWidth,
+                    std::vector<double>& numbers) {
+  const double magnitude = std::abs(center) + halfWidth;
+  numbers.push_back(magnitude > 0.0 ? magnitude : 1.0);
+  numbers.push_back(halfWidth * halfWidth / 3.0);
+}
+
+}  // namespace parameter_stand_ins
+
 }  // namespace linprob

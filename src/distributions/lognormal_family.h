@@ -14,6 +14,10 @@
 #ifndef LINPROB_DISTRIBUTIONS_LOGNORMAL_FAMILY_H_
 #define LINPROB_DISTRIBUTIONS_LOGNORMAL_FAMILY_H_
 
+#include <span>
+#include <string>
+#include <vector>
+
 #include "distributions/entry_parameters.h"
 #include "distributions/sample_rectangle.h"
 #include "linear/normal_parameters.h"
@@ -21,6 +25,19 @@
 namespace linprob {
 
 struct ExactEntryMoments;  // linear/exact_moments.h
+
+// The check of an entry of its file and its made-up entry, for its row of
+// kParameterKinds (distributions/parameter_files.h).
+namespace parameter_checks {
+// "pair 1 has a mean that is not positive (-2)", and the normal pair's.
+void lognormalEntry(unsigned entry, std::span<const double> numbers,
+                    std::vector<std::string>& problems);
+}  // namespace parameter_checks
+namespace parameter_stand_ins {
+// The normal entry's, its mean held positive: |center| + halfWidth, or 1.
+void lognormalEntry(double center, double halfWidth,
+                    std::vector<double>& numbers);
+}  // namespace parameter_stand_ins
 
 namespace family_rows {
 RectangleTable lognormalCells(int count, const EntryParameters& entries);

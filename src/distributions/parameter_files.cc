@@ -4,8 +4,6 @@
 #include <cstddef>
 #include <sstream>
 
-#include "distributions/data_family.h"
-
 namespace linprob {
 namespace {
 
@@ -54,36 +52,6 @@ void boundsEntry(unsigned i, std::span<const double> numbers,
   }
 }
 
-void lognormalEntry(unsigned i, std::span<const double> numbers,
-                    std::vector<std::string>& problems) {
-  const std::size_t before = problems.size();
-  normalEntry(i, numbers, problems);
-  const double mean = numbers[0];
-  if (problems.size() == before && mean <= 0.0) {
-    problems.push_back(pairProblem(i, "a mean that is not positive", mean));
-  }
-}
-
-void dataEntry(unsigned i, std::span<const double> numbers,
-               std::vector<std::string>& problems) {
-  for (const double value : numbers) {
-    if (!std::isfinite(value)) {
-      std::ostringstream text;
-      text << "row " << i << " has a value that is not finite (" << value
-           << ")";
-      problems.push_back(text.str());
-      return;
-    }
-  }
-  // The family's moments sum the values and their squared deviations:
-  // they must stay finite.
-  const NormalParameters moments = family_rows::dataMoments(numbers);
-  if (!std::isfinite(moments.mean) || !std::isfinite(moments.variance)) {
-    problems.push_back("row " + std::to_string(i) +
-                       " has values too far apart for a finite variance");
-  }
-}
-
 }  // namespace parameter_checks
 
 namespace parameter_stand_ins {
@@ -94,18 +62,6 @@ void normalEntry(double center, double halfWidth, std::vector<double>& numbers) 
 }
 
 void boundsEntry(double center, double halfWidth, std::vector<double>& numbers) {
-  numbers.push_back(center - halfWidth);
-  numbers.push_back(center + halfWidth);
-}
-
-void lognormalEntry(double center, double halfWidth,
-                    std::vector<double>& numbers) {
-  const double magnitude = std::abs(center) + halfWidth;
-  numbers.push_back(magnitude > 0.0 ? magnitude : 1.0);
-  numbers.push_back(halfWidth * halfWidth / 3.0);
-}
-
-void dataEntry(double center, double halfWidth, std::vector<double>& numbers) {
   numbers.push_back(center - halfWidth);
   numbers.push_back(center + halfWidth);
 }

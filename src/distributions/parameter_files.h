@@ -14,7 +14,8 @@
 // kind, and the other processes of a run receive them in that order.
 //
 // A new kind of parameters is a new enumerator and a new row here, with its
-// entry check and its stand-in; the static_asserts below tie the table to
+// entry check and its stand-in (those of a family's own file in the
+// family's own file pair, as the lognormal and the data family's); the static_asserts below tie the table to
 // the enumeration, family.h ties the families' rows to the table, and
 // ParameterFilesTest fails for a row without its two functions.
 #ifndef LINPROB_DISTRIBUTIONS_PARAMETER_FILES_H_
@@ -62,13 +63,6 @@ void normalEntry(unsigned entry, std::span<const double> numbers,
 // "pair 1 has an end that is not finite (inf)".
 void boundsEntry(unsigned entry, std::span<const double> numbers,
                  std::vector<std::string>& problems);
-// "pair 1 has a mean that is not positive (-2)", and the normal pair's.
-void lognormalEntry(unsigned entry, std::span<const double> numbers,
-                    std::vector<std::string>& problems);
-// "row 1 has a value that is not finite (nan)",
-// "row 1 has values too far apart for a finite variance".
-void dataEntry(unsigned entry, std::span<const double> numbers,
-               std::vector<std::string>& problems);
 }  // namespace parameter_checks
 
 // Appends one entry's numbers for a made-up system (the cost model's timed
@@ -82,12 +76,14 @@ namespace parameter_stand_ins {
 void normalEntry(double center, double halfWidth, std::vector<double>& numbers);
 // (center - halfWidth, center + halfWidth).
 void boundsEntry(double center, double halfWidth, std::vector<double>& numbers);
-// The normal entry's, its mean held positive: |center| + halfWidth, or 1.
-void lognormalEntry(double center, double halfWidth,
-                    std::vector<double>& numbers);
-// Two values, center -+ halfWidth.
-void dataEntry(double center, double halfWidth, std::vector<double>& numbers);
 }  // namespace parameter_stand_ins
+
+}  // namespace linprob
+
+#include "distributions/data_family.h"
+#include "distributions/lognormal_family.h"
+
+namespace linprob {
 
 struct ParameterKindInfo {
   ParameterKind kind;
