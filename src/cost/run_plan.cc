@@ -5,15 +5,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <iomanip>
 #include <limits>
 #include <sstream>
 
+#include "cost/interval_timing.h"
 #include "distributions/family.h"
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
 #include "distributions/point_kinds.h"
-#include "linear/exact_hull.h"
 #include "linear/pivot_mode.h"
 #include "solve/first_pass_blocks.h"
 
@@ -37,41 +36,6 @@ bool ownCellFamily(const RunPlan& plan, const FamilyInfo& family) {
   return !drawsSamples(plan.points) &&
          family.cellCount == CellCount::kOnePerValue &&
          plan.families.test(static_cast<std::size_t>(family.family));
-}
-
-// The interval matrix's methods and their time on one thread, from their
-// benchmark (bench/interval_matrix_benchmark.cc) on the development
-// machine: about 1.0e-9 n^3 s for a naive elimination (four of them),
-// 4.0e-9 n^3 s for the verified enclosures, and 0.73 s (n / 12)^3 2^(n-12)
-// for the exact hull up to 12 unknowns (2^n sign vectors).
-double intervalMatrixSeconds(unsigned n) {
-  const double cube = static_cast<double>(n) * n * n;
-  double seconds = (4.0 * 1.0e-9 + 4.0e-9) * cube;
-  if (n <= kMostHullUnknowns) {
-    seconds += 0.73 * cube / (12.0 * 12.0 * 12.0) *
-               std::ldexp(1.0, static_cast<int>(n) - 12);
-  }
-  return seconds;
-}
-
-std::string intervalMatrixLine(int systems, int of, unsigned n) {
-  const double seconds = intervalMatrixSeconds(n);
-  std::string hull = "the exact hull over 2^n sign vectors up to " +
-                     std::to_string(kMostHullUnknowns) + " unknowns";
-  if (n <= kMostHullUnknowns) {
-    hull += " (2^" + std::to_string(n) + " = " +
-            std::to_string(std::uint64_t{1} << n) + " here)";
-  } else {
-    hull += " (none here)";
-  }
-  std::ostringstream text;
-  text << "Interval matrix: " << systems << " of " << of
-       << " systems (IntMatice.txt): naive elimination under each pivoting "
-          "mode, Hansen-Bliek-Rohn, Krawczyk and Gauss-Seidel after "
-          "preconditioning, "
-       << hull << "; about " << std::setprecision(2) << seconds
-       << " s of one thread each";
-  return text.str();
 }
 
 }  // namespace
