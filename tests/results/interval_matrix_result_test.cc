@@ -99,6 +99,25 @@ TEST(IntervalMatrixResultTest, WithoutRegularityOnlyTheReasonIsGiven) {
             "an H-matrix");
 }
 
+// Rows of the eliminations and of C[A], and the hull's sign vectors, are
+// shared among threads: the bits are those of one thread.
+TEST(IntervalMatrixResultTest, TheSameOnAnyNumberOfThreads) {
+  for (const unsigned n : {8u, 200u}) {
+    const IntervalMatrix a = dominant(n, 0.01);
+    const auto one = intervalMatrixResult(a, rhs(n), 1, {});
+    const auto several = intervalMatrixResult(a, rhs(n), 4, {});
+    ASSERT_TRUE(one && several && one->regular);
+    ASSERT_EQ(one->methods.size(), several->methods.size());
+    for (std::size_t m = 0; m < one->methods.size(); ++m) {
+      EXPECT_EQ(one->methods[m].enclosure.bounds,
+                several->methods[m].enclosure.bounds)
+          << n << " " << enclosureMethodName(one->methods[m].method);
+      EXPECT_EQ(one->methods[m].overestimation, several->methods[m].overestimation);
+    }
+    EXPECT_EQ(one->methods.back().enclosure.bounds.has_value(), n == 8);
+  }
+}
+
 // Regular by its vertex matrices though C[A] is no H-matrix: the naive
 // eliminations and the hull, the verified enclosures missing with why.
 TEST(IntervalMatrixResultTest, VertexRegularityKeepsTheHull) {
