@@ -65,6 +65,14 @@
       el('th', {scope: 'col', rowspan: 2}, 'pivot growth'),
       el('th', {scope: 'col', rowspan: 2}, 'forward error (ulps)'),
       el('th', {scope: 'col', rowspan: 2}, 'interval over­estimation'));
+    // The naive elimination of the interval matrix, where the system has one.
+    const naive = system.interval_matrix && Array.isArray(system.interval_matrix.enclosures)
+      ? system.interval_matrix.enclosures.filter(function (e) { return e && e.method === 'naive elimination'; })
+      : null;
+    if (naive) {
+      top.append(el('th', {scope: 'col', rowspan: 2, title: 'naive elimination of [A | b] (IntMatice.txt): width over the ' +
+        (system.interval_matrix.reference || 'reference')}, '[A] naive over­estimation'));
+    }
     const sub = el('tr');
     for (const family of families) {
       top.append(el('th', {scope: 'colgroup', colspan: 4, class: 'group'}, family));
@@ -91,6 +99,14 @@
         : cell('not computed', 'muted');
       if (!hasHull && typeof system.exact_hull_reason === 'string') hullCell.title = system.exact_hull_reason;
       tr.append(hullCell);
+      if (naive) {
+        const index = ['NoPivot', 'RowPivot', 'ColPivot', 'RowColPivot'].indexOf(mode.mode);
+        const e = naive.find(function (x) { return x.mode === index; });
+        const c = e && isNumber(e.worst_overestimation) ? limitCell(e.worst_overestimation, OVERESTIMATION_LIMIT)
+          : cell('none', 'muted');
+        if (e && e.reason) c.title = e.reason;
+        tr.append(c);
+      }
       for (const family of families) {
         const f = familyOf(mode, family);
         const entries = f && Array.isArray(f.unknowns) ? f.unknowns.filter(Boolean) : [];
