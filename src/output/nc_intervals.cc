@@ -57,7 +57,10 @@ void NcIntervals::put(NetcdfDataset& nc) {
   std::vector<std::string> reasons(systems);
   for (std::size_t s = 0; s < systems; ++s) {
     const SystemReference* reference = store_.reference(static_cast<int>(s));
-    if (reference == nullptr || reference->intervalMatrix.empty()) continue;
+    if (reference == nullptr || reference->intervalMatrix.empty()) {
+      reasons[s] = "the system has no interval matrix (IntMatice.txt)";
+      continue;
+    }
     const std::optional<IntervalMatrixResult>& result = reference->intervalResults;
     if (!result) {
       reasons[s] = reference->intervalResultsReason;

@@ -4,7 +4,8 @@
 // under each pivoting mode, the three verified enclosures, the exact
 // hull), each enclosure's ends and overestimation by system, enclosure and
 // unknown (the fill where it is missing), and per system why the interval
-// results are missing ("" where they are there).
+// results are missing ("" where they are there, "the system has no
+// interval matrix (IntMatice.txt)" for a system without one).
 #ifndef LINPROB_OUTPUT_NC_INTERVALS_H_
 #define LINPROB_OUTPUT_NC_INTERVALS_H_
 

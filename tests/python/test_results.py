@@ -61,8 +61,12 @@ def test_analyze_gives_the_numbers_of_the_command_line(
     # and results.nc the same ends.
     interval = ours.systems[3]["interval_matrix"]
     assert interval["regular"]
-    hull = ours.to_xarray()["enclosure_lower"].sel(system=3, enclosure="exact hull")
+    dataset = ours.to_xarray()
+    hull = dataset["enclosure_lower"].sel(system=3, enclosure="exact hull")
     assert list(hull.values) == [pair[0] for pair in interval["enclosures"][-1]["bounds"]]
+    assert dataset["interval_matrix_reason"].sel(system=3).item() == ""
+    assert dataset["interval_matrix_reason"].sel(system=0).item() == \
+        "the system has no interval matrix (IntMatice.txt)"
     if not enumeration:
         assert ours.seed == options["seed"]
 
