@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-
 namespace linprob {
 
 // Appends to `errors`, each after "<folder>Correlation.txt: ", what is wrong

@@ -5,11 +5,10 @@
 #define LINPROB_CHECK_FAMILY_INPUTS_H_
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <memory>
 
 #include "config/run_config.h"
 #include "distributions/entry_correlation.h"

@@ -6,63 +6,48 @@
 #include <mutex>
 #include <string>
 
+#include <vector>
+
 #include <arf.h>
-#include <flint/fmpq.h>
-#include <flint/fmpq_mat.h>
 
 #include "base/thread_group.h"
 #include "linear/ball.h"
+#include "linear/flint_handles.h"
 
 namespace linprob {
 namespace {
 
-class FmpqMatrix {
- public:
-  FmpqMatrix(slong rows, slong columns) { fmpq_mat_init(value_, rows, columns); }
-  ~FmpqMatrix() { fmpq_mat_clear(value_); }
-  FmpqMatrix(const FmpqMatrix&) = delete;
-  FmpqMatrix& operator=(const FmpqMatrix&) = delete;
-  fmpq_mat_struct* get() { return value_; }
-  const fmpq_mat_struct* get() const { return value_; }
-  fmpq* at(slong row, slong column) {
-    return fmpq_mat_entry(value_, row, column);
-  }
-  const fmpq* at(slong row, slong column) const {
-    return fmpq_mat_entry(value_, row, column);
-  }
-
- private:
-  fmpq_mat_t value_;
-};
-
 // out = x exactly.
 void setExact(fmpq_t out, double x) {
-  arf_t exact;
-  arf_init(exact);
-  arf_set_d(exact, x);
-  arf_get_fmpq(out, exact);
-  arf_clear(exact);
+  Arf exact;
+  arf_set_d(exact.get(), x);
+  arf_get_fmpq(out, exact.get());
 }
 
 // The midpoint (lower + upper) / 2 and radius (upper - lower) / 2, exactly.
 void setMidRadius(fmpq_t mid, fmpq_t radius, const ValueBounds& bounds) {
-  fmpq_t upper;
-  fmpq_init(upper);
+  Fmpq upper;
   setExact(mid, bounds.lower);
-  setExact(upper, bounds.upper);
-  fmpq_sub(radius, upper, mid);
+  setExact(upper.get(), bounds.upper);
+  fmpq_sub(radius, upper.get(), mid);
   fmpq_div_2exp(radius, radius, 1);
   fmpq_add(mid, mid, radius);
-  fmpq_clear(upper);
+}
+
+// [A]'s midpoints and radii, n x n, exactly.
+void setMidRadii(const IntervalMatrix& a, FmpqMatrix& center,
+                 FmpqMatrix& radius) {
+  for (unsigned i = 0; i < a.n; ++i) {
+    for (unsigned j = 0; j < a.n; ++j) {
+      setMidRadius(center.at(i, j), radius.at(i, j), a.at(i, j));
+    }
+  }
 }
 
 double rounded(const fmpq_t x, arf_rnd_t direction) {
-  arf_t value;
-  arf_init(value);
-  arf_set_fmpq(value, x, 53, direction);
-  const double d = arf_get_d(value, direction);
-  arf_clear(value);
-  return d;
+  Arf value;
+  arf_set_fmpq(value.get(), x, 53, direction);
+  return arf_get_d(value.get(), direction);
 }
 
 // The problem's exact numbers, shared read-only by the threads.
@@ -77,9 +62,11 @@ struct Problem {
 
 enum class Accord { kFound, kSingular, kEndless };
 
-// x_y of sign vector `signs` (bit i set: y_i = -1) into x (n x 1).
+// x_y of sign vector `signs` (bit i set: y_i = -1) into x (n x 1); the
+// caller's matrix, rhs and z (n signs) are its scratch.
 Accord solveSignVector(const Problem& p, std::uint64_t signs, FmpqMatrix& x,
-                       FmpqMatrix& matrix, FmpqMatrix& rhs, fmpq_t term) {
+                       FmpqMatrix& matrix, FmpqMatrix& rhs,
+                       std::vector<int>& z) {
   const slong n = p.n;
   auto y = [&](slong i) { return (signs >> i & 1) != 0 ? -1 : 1; };
   for (slong i = 0; i < n; ++i) {
@@ -90,7 +77,6 @@ Accord solveSignVector(const Problem& p, std::uint64_t signs, FmpqMatrix& x,
     }
   }
   // z = sign(A_c^-1 b_y), sign(0) = 1.
-  std::vector<int> z(static_cast<std::size_t>(n));
   fmpq_mat_mul(x.get(), p.inverse->get(), rhs.get());
   for (slong i = 0; i < n; ++i) z[i] = fmpq_sgn(x.at(i, 0)) < 0 ? -1 : 1;
   const std::uint64_t most = (std::uint64_t{1} << n) + static_cast<std::uint64_t>(n);
@@ -110,8 +96,7 @@ Accord solveSignVector(const Problem& p, std::uint64_t signs, FmpqMatrix& x,
     }
     slong flip = -1;
     for (slong k = 0; k < n && flip < 0; ++k) {
-      fmpq_mul_si(term, x.at(k, 0), z[k]);
-      if (fmpq_sgn(term) < 0) flip = k;
+      if (fmpq_sgn(x.at(k, 0)) * z[k] < 0) flip = k;
     }
     if (flip < 0) return Accord::kFound;
     z[flip] = -z[flip];
@@ -126,14 +111,8 @@ VertexRegularity vertexRegularity(const IntervalMatrix& a,
   const slong n = a.n;
   if (a.n > kMostVertexRegularity || a.n == 0) return VertexRegularity::kNotDecided;
   FmpqMatrix center(n, n), radius(n, n), vertex(n, n);
-  for (slong i = 0; i < n; ++i) {
-    for (slong j = 0; j < n; ++j) {
-      setMidRadius(center.at(i, j), radius.at(i, j),
-                   a.at(static_cast<unsigned>(i), static_cast<unsigned>(j)));
-    }
-  }
-  fmpq_t det;
-  fmpq_init(det);
+  setMidRadii(a, center, radius);
+  Fmpq det;
   int sign = 0;
   VertexRegularity found = VertexRegularity::kRegular;
   // T_y Delta T_z = T_-y Delta T_-z: y_0 = 1 (bit 0 of y clear) suffices.
@@ -156,8 +135,8 @@ VertexRegularity vertexRegularity(const IntervalMatrix& a,
           }
         }
       }
-      fmpq_mat_det(det, vertex.get());
-      const int s = fmpq_sgn(det);
+      fmpq_mat_det(det.get(), vertex.get());
+      const int s = fmpq_sgn(det.get());
       if (s == 0 || (sign != 0 && s != sign)) {
         found = VertexRegularity::kSingular;
         break;
@@ -165,7 +144,6 @@ VertexRegularity vertexRegularity(const IntervalMatrix& a,
       sign = s;
     }
   }
-  fmpq_clear(det);
   return found;
 }
 
@@ -181,11 +159,8 @@ Enclosure exactHull(const IntervalMatrix& a, const std::vector<ValueBounds>& b,
   }
   FmpqMatrix center(n, n), radius(n, n), inverse(n, n);
   FmpqMatrix rhsCenter(n, 1), rhsRadius(n, 1);
+  setMidRadii(a, center, radius);
   for (slong i = 0; i < n; ++i) {
-    for (slong j = 0; j < n; ++j) {
-      setMidRadius(center.at(i, j), radius.at(i, j),
-                   a.at(static_cast<unsigned>(i), static_cast<unsigned>(j)));
-    }
     setMidRadius(rhsCenter.at(i, 0), rhsRadius.at(i, 0),
                  b[static_cast<std::size_t>(i)]);
   }
@@ -204,12 +179,11 @@ Enclosure exactHull(const IntervalMatrix& a, const std::vector<ValueBounds>& b,
       1, std::min<std::uint64_t>(threads, vectors / 64)));
   auto work = [&](unsigned worker) {
     FmpqMatrix x(n, 1), matrix(n, n), rhs(n, 1), low(n, 1), high(n, 1);
-    fmpq_t term;
-    fmpq_init(term);
+    std::vector<int> z(static_cast<std::size_t>(n));
     bool own = false;
     for (std::uint64_t s = worker; s < vectors; s += workers) {
       if (stop.stop_requested() || failure != 0) break;
-      const Accord accord = solveSignVector(problem, s, x, matrix, rhs, term);
+      const Accord accord = solveSignVector(problem, s, x, matrix, rhs, z);
       if (accord != Accord::kFound) {
         failure = accord == Accord::kSingular ? 1 : 2;
         break;
@@ -224,7 +198,6 @@ Enclosure exactHull(const IntervalMatrix& a, const std::vector<ValueBounds>& b,
       }
       own = true;
     }
-    fmpq_clear(term);
     if (own) {
       const std::lock_guard<std::mutex> hold(merge);
       for (slong i = 0; i < n; ++i) {

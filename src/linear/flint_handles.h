@@ -10,6 +10,8 @@
 
 #include <arb.h>
 #include <flint/fmpz.h>
+#include <flint/fmpq.h>
+#include <flint/fmpq_mat.h>
 #include <flint/fmpz_mat.h>
 
 namespace linprob {
@@ -63,7 +65,25 @@ class FlintValue {
   T value_[1];
 };
 
+class FmpqMatrix {
+ public:
+  FmpqMatrix(slong rows, slong columns) { fmpq_mat_init(value_, rows, columns); }
+  ~FmpqMatrix() { fmpq_mat_clear(value_); }
+  FmpqMatrix(const FmpqMatrix&) = delete;
+  FmpqMatrix& operator=(const FmpqMatrix&) = delete;
+  fmpq_mat_struct* get() { return value_; }
+  const fmpq_mat_struct* get() const { return value_; }
+  fmpq* at(slong row, slong column) { return fmpq_mat_entry(value_, row, column); }
+  const fmpq* at(slong row, slong column) const {
+    return fmpq_mat_entry(value_, row, column);
+  }
+
+ private:
+  fmpq_mat_t value_;
+};
+
 using Fmpz = FlintValue<fmpz, fmpz_init, fmpz_clear>;
+using Fmpq = FlintValue<fmpq, fmpq_init, fmpq_clear>;
 using Arf = FlintValue<arf_struct, arf_init, arf_clear>;
 using Arb = FlintValue<arb_struct, arb_init, arb_clear>;
 

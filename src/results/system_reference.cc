@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <stdexcept>
-#include <thread>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "linear/certified_reference.h"
@@ -92,7 +92,9 @@ void correlatedSharesOf(const SystemInputs& inputs, const FamilyTable& table,
   if (inputs.n > kMostCorrelatedUnknowns) return;
   for (const FamilyInfo& info : table) {
     const auto f = static_cast<std::size_t>(info.family);
-    if (info.draw != SampleDraw::kNormal || !reference.families[f]) continue;
+    if (info.copula != CopulaCovariance::kNormal || !reference.families[f]) {
+      continue;
+    }
     FamilyEntries own = familyEntries(info, inputs);
     if (own.missing != nullptr) continue;
     std::optional<CorrelatedShares> shares =
