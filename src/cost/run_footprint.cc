@@ -1,13 +1,10 @@
 #include "cost/run_footprint.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <thread>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "distributions/job_block.h"
@@ -274,18 +271,9 @@ double referenceBytes(const Counts& c) {
 // What a system's references keep once computed.
 double keptReferenceBytes(const Counts& c) {
   if (!c.certified) return 0.0;
-  return c.entries * kKeptReferenceBytesPerEntry * (c.cells > 0.0 ? 4.0 / 3.0 : 1.0);
-}
-
-double readLimit(const char* path) {
-  std::ifstream file(path);
-  std::string text;
-  if (!(file >> text) || text == "max") return 0.0;
-  try {
-    return std::stod(text);
-  } catch (const std::exception&) {
-    return 0.0;
-  }
+  // Enumeration keeps the cells' shares besides.
+  const double cells = c.cells > 0.0 ? 4.0 / 3.0 : 1.0;
+  return c.entries * kKeptReferenceBytesPerEntry * cells;
 }
 
 }  // namespace
@@ -306,8 +294,9 @@ RunFootprint estimateFootprint(const RunConfig& config) {
   const double kept =
       keptEliminationBytes(settings.Dimensions, settings.MaxMatrix);
   // The stages, each at its largest: the check of a system, the references
-  // of a system (those of the systems before it kept), a phase (its system eliminated and compiled unless kept,
-  // the references of the systems before it), the export and the report
+  // of a system (those of the systems before it kept), a phase (its system
+  // eliminated and compiled unless kept, the references of the systems
+  // before it), the export and the report
   // (every system's references). A phase's compiled replay takes about a
   // double per matrix entry.
   const double eliminated = kept > 0.0 ? 0.0 : eliminationBytes(c);
@@ -358,20 +347,6 @@ RunShape runShape(const RunConfig& config) {
   shape.exportFolder = config.exportFolder();
   shape.families = config.analysedFamilies();
   return shape;
-}
-
-FootprintLimits machineLimits() {
-  FootprintLimits limits;
-  const long pages = ::sysconf(_SC_PHYS_PAGES);
-  const long pageSize = ::sysconf(_SC_PAGE_SIZE);
-  double memory = pages > 0 && pageSize > 0
-                      ? static_cast<double>(pages) * static_cast<double>(pageSize)
-                      : 0.0;
-  const double group = readLimit("/sys/fs/cgroup/memory.max");
-  if (group > 0.0 && (memory == 0.0 || group < memory)) memory = group;
-  // Unknown: no limit from memory.
-  limits.memoryBytes = memory > 0.0 ? memory / 2.0 : HUGE_VAL;
-  return limits;
 }
 
 std::optional<std::string> footprintProblem(const RunSettings& settings,

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "config/run_config.h"
+#include "cost/machine_limits.h"
 #include "config/settings.h"
 #include "output/run_files.h"
 #include "output/run_shape.h"
@@ -53,17 +54,6 @@ RunFootprint estimateFootprint(const RunConfig& config);
 
 // What the sizes of the run's files follow.
 RunShape runShape(const RunConfig& config);
-
-inline constexpr double kMostOutputBytes = 2e9;
-
-struct FootprintLimits {
-  double memoryBytes = 0.0;
-  double outputBytes = kMostOutputBytes;
-};
-
-// Half of the physical memory, or of the control group's limit when that is
-// lower (cgroup v2 memory.max); kMostOutputBytes.
-FootprintLimits machineLimits();
 
 // Nothing when the footprint is within the limits; else the one line that
 // refuses the run, e.g.
