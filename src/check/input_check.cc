@@ -10,9 +10,11 @@
 
 #include "base/number_file.h"
 #include "check/correlation_check.h"
+#include "check/random_matrix_check.h"
 #include "distributions/entry_correlation.h"
 #include "distributions/family.h"
 #include "distributions/parameter_files.h"
+#include "distributions/random_matrix_files.h"
 #include "check/numeric_check.h"
 #include "linear/linear_system.h"
 #include "linear/system_files.h"
@@ -238,6 +240,29 @@ std::optional<ReadInputs> checkSystem(int index, const RunConfig& config,
       }
     }
   }
+  // The random matrices, where the system has them.
+  for (const RandomMatrixFile& random : kRandomMatrixFiles) {
+    const std::string path = folder + random.file;
+    if (std::filesystem::symlink_status(path, absent).type() ==
+        std::filesystem::file_type::not_found) {
+      continue;
+    }
+    const std::size_t width = kindInfo(random.kind).numbersPerEntry;
+    auto numbers = readNumbers(path, width * size * size, stop);
+    if (stop.stop_requested()) return std::nullopt;
+    if (!numbers.ok()) {
+      check.errors.push_back(path + ": " + numbers.status().message());
+      continue;
+    }
+    const std::vector<std::string> problems =
+        checkRandomMatrix(numbers.value(), n, random.kind);
+    for (const std::string& p : problems) check.errors.push_back(path + ": " + p);
+    if (problems.empty()) {
+      inputs.files.randomMatrix[static_cast<std::size_t>(random.kind)] =
+          std::move(numbers).value();
+    }
+  }
+  checkRandomMatrixUse(folder, inputs.files, config, check.errors);
 
   inputs.files.conditionEstimate =
       checkNumerics(inputs, config, check, stop,

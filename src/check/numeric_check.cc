@@ -209,8 +209,10 @@ std::optional<double> checkNumerics(const ReadInputs& read,
     if (of) factor = std::make_shared<const CorrelationFactor>(std::move(*of));
   }
   for (const FamilyInfo& family : kFamilies) {
+    // A family with a random matrix never replays Matice.txt's steps.
     if (read.has(parameterSystemFile(family.parameterKind)) &&
-        read.files.runs(family.family)) {
+        read.files.runs(family.family) &&
+        read.files.randomMatrixOf(family.parameterKind).empty()) {
       families.push_back(prepareFamily(family,
                                        read.files.parametersOf(family.parameterKind),
                                        factor, read.folder, read.files.system,

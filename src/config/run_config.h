@@ -85,6 +85,9 @@ class RunConfig {
   // check found them.
   int intervalMatrixSystems() const { return intervalMatrixSystems_; }
   void setIntervalMatrixSystems(int count) { intervalMatrixSystems_ = count; }
+  // The systems with a random matrix, as the start of the run found them.
+  int randomMatrixSystems() const { return randomMatrixSystems_; }
+  void setRandomMatrixSystems(int count) { randomMatrixSystems_ = count; }
   // Whether each system's summary files and the CSV export are written.
   bool writesSummaries() const {
     return summaries_ == SummaryChoice::kWritten;
@@ -130,6 +133,7 @@ class RunConfig {
   std::optional<FamilySystems> familySystems_;
   std::uint64_t correlatedSystems_ = 0;
   int intervalMatrixSystems_ = 0;
+  int randomMatrixSystems_ = 0;
   std::uint64_t memoryBudget_ = kDefaultMemoryBudget;
   PointKind points_ = PointKind::kEnumeration;
   int phaseCount_ = 0;

@@ -78,7 +78,7 @@ OwnCellPhases ownCellPhases(const RunConfig& config,
 // order of kParameterKinds); then the check's condition estimate as a list
 // of none or one; then the families it runs, as a count whose bits they
 // are; the correlation matrix (empty for independent entries); last the
-// interval matrix's ends (empty without one).
+// interval matrix's ends (empty without one); the random matrices by kind.
 std::string toBytes(const SystemNumbers& numbers) {
   static_assert(sizeof(ValueBounds) == 2 * sizeof(double));
   BytePacker bytes;
@@ -96,6 +96,9 @@ std::string toBytes(const SystemNumbers& numbers) {
   bytes.putNumbers(numbers.correlation);
   bytes.putNumbers(reinterpret_cast<const double*>(numbers.intervalMatrix.data()),
                    2 * numbers.intervalMatrix.size());
+  for (const std::vector<double>& matrix : numbers.randomMatrix) {
+    bytes.putNumbers(matrix);
+  }
   return std::move(bytes.bytes());
 }
 
@@ -120,6 +123,9 @@ SystemInputs systemInputsFromBytes(const std::string& bytes) {
   const std::vector<double> ends = reader.numbers();
   for (std::size_t k = 0; k + 1 < ends.size(); k += 2) {
     inputs.intervalMatrix.push_back(ValueBounds{ends[k], ends[k + 1]});
+  }
+  for (std::vector<double>& matrix : inputs.randomMatrix) {
+    matrix = reader.numbers();
   }
   reader.finish();
   return inputs;

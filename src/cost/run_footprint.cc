@@ -322,6 +322,7 @@ RunShape runShape(const RunConfig& config) {
   RunShape shape;
   shape.systems = std::max(settings.MaxMatrix, 0);
   shape.intervalMatrixSystems = config.intervalMatrixSystems();
+  shape.randomMatrixSystems = config.randomMatrixSystems();
   shape.unknowns = static_cast<int>(settings.Dimensions);
   shape.bands = std::max(settings.HistogramPrecision, 1) + 1;
   shape.points = config.points();

@@ -14,6 +14,7 @@
 #include "check/band_check.h"
 #include "linear/step_replay.h"
 #include "distributions/sampling_source.h"
+#include "driver/random_matrix_phase.h"
 #include "results/digits_rule.h"
 #include "results/standard_errors.h"
 #include "results/convergence.h"
@@ -40,6 +41,7 @@ struct CountedPhase {
   std::optional<DigitsStop> digits;
   std::optional<PhaseEstimates> estimates;
   std::vector<std::optional<PositionErrors>> errors;
+  std::optional<RandomMatrixCounts> randomMatrix;
 
   PhaseErrorInputs errorInputs(PointKind points) const {
     return PhaseErrorInputs{points, &counts.bands,
@@ -54,6 +56,7 @@ struct CountedPhase {
 void countSource(const JobSource& source, const LinearSystem& system,
                  const SolveOptions& options, PointKind points,
                  CountedPhase& counted) {
+  counted.randomMatrix.reset();
   counted.batchJobs.clear();
   for (std::size_t b = 0; b < source.batchCount(); ++b) {
     counted.batchJobs.push_back(source.batchJobs(b));
@@ -68,6 +71,22 @@ void countSource(const JobSource& source, const LinearSystem& system,
     counted.estimates = phaseEstimates(*counts.batches, counts.bands, threads);
   }
   counted.errors = standardErrors(counted.errorInputs(points), threads);
+}
+
+// countSource of `points`, or of the samples they draw solved one by one
+// where the matrix is random.
+void countPoints(std::unique_ptr<JobSource> points,
+                 const RandomMatrixPhase* random, const LinearSystem& system,
+                 const SolveOptions& options, PointKind kind,
+                 CountedPhase& counted) {
+  if (random == nullptr) {
+    countSource(*points, system, options, kind, counted);
+    return;
+  }
+  const std::unique_ptr<RandomMatrixSource> source =
+      random->solving(std::move(points));
+  countSource(*source, random->solved(), options, kind, counted);
+  counted.randomMatrix = random->counts(*source, options.group);
 }
 
 // What the --digits rule looks at, by position (solved ones only), from
@@ -105,10 +124,11 @@ std::vector<UnknownPrecision> precisionOf(const CountedPhase& counted) {
 CountedPhase countWith(const RunSettings& settings,
                        const SourceRequest& request,
                        const LinearSystem& system,
-                       const SolveOptions& options) {
+                       const SolveOptions& options,
+                       const RandomMatrixPhase* random) {
   CountedPhase counted;
   if (!drawsSamples(request.kind) || !settings.digits) {
-    countSource(*makeJobSource(request), system, options, request.kind,
+    countPoints(makeJobSource(request), random, system, options, request.kind,
                 counted);
     return counted;
   }
@@ -120,8 +140,8 @@ CountedPhase countWith(const RunSettings& settings,
                   {}};
   std::size_t round = 0;
   for (;;) {
-    countSource(*makeDesignSource(request, rounds[round]), system, options,
-                request.kind, counted);
+    countPoints(makeDesignSource(request, rounds[round]), random, system,
+                options, request.kind, counted);
     stop.roundSamples.push_back(rounds[round].jobCount());
     const std::vector<UnknownPrecision> unknowns = precisionOf(counted);
     if (precisionReached(unknowns, *settings.digits)) {
@@ -166,6 +186,20 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
                                   context.mode, family.family)
                       : drawSeed());
   request.correlation = context.reference.correlationFactor;
+  // A random matrix: drawn with the right-hand side, each sample solved on
+  // its own, the unknowns in the order of the mean matrix's elimination.
+  const unsigned n = settings.Dimensions;
+  std::optional<RandomMatrixPhase> random;
+  if (const std::vector<double>& matrix =
+          context.reference.randomMatrixOf(family.parameterKind);
+      !matrix.empty()) {
+    random.emplace(family, matrix, n, context.mode);
+  }
+  const std::vector<NormalParameters> rhsMoments =
+      familyMoments(family, request.entries);
+  if (random) random->extend(request);
+  const std::vector<unsigned>& columnOrder =
+      random ? random->columnOrder() : context.system.columnOrder();
   if (!drawsSamples(request.kind) &&
       family.cellCount == CellCount::kOnePerValue) {
     // The system's banner gave the settings' cells; this family has its own
@@ -180,7 +214,8 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   }
   SolveOptions options = config.solveOptions();
   options.stop = context.stop;
-  options.references = context.plainSolution;
+  options.references =
+      random ? random->meanSolution(rhsMoments) : context.plainSolution;
   options.group = context.group;
   options.memoryBudget = config.memoryBudget();
   CountedPhase counted;
@@ -193,13 +228,15 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
         ProgressDisplay& display;
         ~EndPhase() { display.endPhase(); }
       } endPhase{*context.display};
-      counted = countWith(settings, request, context.system, options);
+      counted = countWith(settings, request, context.system, options,
+                          random ? &*random : nullptr);
     } else {
-      counted = countWith(settings, request, context.system, options);
+      counted = countWith(settings, request, context.system, options,
+                          random ? &*random : nullptr);
     }
   } catch (const BandsCollapse& collapse) {
     throw std::runtime_error(collapseMessage(
-        family, context.system.columnOrder()[collapse.position], collapse,
+        family, columnOrder[collapse.position], collapse,
         settings.HistogramPrecision));
   }
 
@@ -209,8 +246,12 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
     printLine("Variable " + std::to_string(v));
   }
 
-  std::vector<NormalParameters> moments = familyMoments(family, request.entries);
-  replaySteps(moments, context.system.steps());
+  std::vector<NormalParameters> moments = rhsMoments;
+  if (random) {
+    moments = random->firstOrder(rhsMoments);
+  } else {
+    replaySteps(moments, context.system.steps());
+  }
   PhaseCounts& counts = counted.counts;
   std::vector<std::optional<PositionErrors>> errors = std::move(counted.errors);
   std::vector<std::optional<Convergence>> convergence(errors.size());
@@ -220,11 +261,11 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
         counted.batchJobs, static_cast<unsigned>(settings.SolverThreadCount));
   }
   PhaseResult result = makePhaseResult(family.family, std::move(counts.bands),
-                                       moments, context.system.columnOrder(),
-                                       context.stop);
+                                       moments, columnOrder, context.stop);
   if (context.stop.stop_requested()) throw PhaseStopped{};
   if (drawsSamples(request.kind)) result.seed = request.seed;
   result.digits = counted.digits;
+  result.randomMatrix = counted.randomMatrix;
   for (std::size_t e = 0; e < errors.size(); ++e) {
     result.positions[e].errors = std::move(errors[e]);
     result.positions[e].convergence = std::move(convergence[e]);

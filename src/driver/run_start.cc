@@ -139,8 +139,10 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   RunConfig::FamilySystems counts{};
   std::uint64_t correlated = 0;
   int intervalMatrices = 0;
+  int randomMatrices = 0;
   for (const SystemInputs& system : inputs.systems) {
     intervalMatrices += system.intervalMatrix.empty() ? 0 : 1;
+    randomMatrices += system.hasRandomMatrix() ? 1 : 0;
     for (std::size_t f = 0; f < kFamilyCount; ++f) {
       counts[f] += system.families.test(f) ? 1 : 0;
     }
@@ -150,6 +152,7 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   config.setOwnCellPhases(ownCellPhases(config, inputs.systems));
   config.setCorrelatedSystems(correlated);
   config.setIntervalMatrixSystems(intervalMatrices);
+  config.setRandomMatrixSystems(randomMatrices);
   // What the settings would cost, once every input is known to be sound.
   if (const auto problem = footprintProblem(
           settings, estimateFootprint(config), machineLimits())) {

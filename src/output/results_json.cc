@@ -58,6 +58,15 @@ Json phaseUnknownJson(int unknown, const PositionResult* position,
   return entry;
 }
 
+Json randomMatrixJson(const RandomMatrixCounts& random) {
+  return Json{{"file", random.file},
+              {"samples", random.samples},
+              {"near_singular", random.refused},
+              {"near_singular_share", random.shareOf(random.refused)},
+              {"pivot_changes", random.pivotChanges},
+              {"pivot_change_share", random.shareOf(random.pivotChanges)}};
+}
+
 Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
                 const FamilyInfo& family, const PageForm& form) {
   Json unknowns = Json::array();
@@ -69,11 +78,14 @@ Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
                            : tableSummaryJson(v, position));
   }
   const StoredPhase& run = store.phaseRun(system, mode.index, family.family);
-  return Json{{"family", family.name},
-              {"jobs", run.solvedJobs},
-              {"seed", run.seed ? Json(*run.seed) : Json(nullptr)},
-              {"digits", digitsJson(run.digits)},
-              {"unknowns", std::move(unknowns)}};
+  Json json{{"family", family.name},
+            {"jobs", run.solvedJobs},
+            {"seed", run.seed ? Json(*run.seed) : Json(nullptr)},
+            {"digits", digitsJson(run.digits)}};
+  // Only in a phase whose matrix was random.
+  if (run.randomMatrix) json["random_matrix"] = randomMatrixJson(*run.randomMatrix);
+  json["unknowns"] = std::move(unknowns);
+  return json;
 }
 
 // A mode's members but its families, which writeSystem writes one at a

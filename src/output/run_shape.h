@@ -40,6 +40,8 @@ struct RunShape {
   int systems = 0;
   // Those with an interval matrix (IntMatice.txt).
   int intervalMatrixSystems = 0;
+  // The systems with a random matrix (NormalMatice.txt or UniformMatice.txt).
+  int randomMatrixSystems = 0;
   int unknowns = 0;
   // The most bands a table holds: HistogramPrecision, or one more.
   int bands = 1;

@@ -1,6 +1,7 @@
 #include "output/summary_file.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "distributions/family.h"
@@ -34,6 +35,21 @@ void printSamplesUsed(const PhaseResult& phase, std::ostream& out) {
     out << ", the most allowed (" << digits.mostSamples << "); the --digits "
         << digits.digits << " rule was not met." << std::endl;
   }
+}
+
+// A phase whose matrix was random: what its samples did.
+void printRandomMatrix(const PhaseResult& phase, std::ostream& out) {
+  if (!phase.randomMatrix) return;
+  const RandomMatrixCounts& random = *phase.randomMatrix;
+  const auto share = [&](std::uint64_t count) {
+    return SixDigits{random.shareOf(count)};
+  };
+  out << "Random matrix (" << random.file << "): each sample eliminated on "
+      << "its own; near-singular, not solved: " << random.refused << " of "
+      << random.samples << " (" << share(random.refused)
+      << "); pivot order other than the mean matrix's: "
+      << random.pivotChanges << " (" << share(random.pivotChanges) << ")."
+      << std::endl;
 }
 
 void printBounds(const std::vector<Interval>& solution,
@@ -108,8 +124,12 @@ void writeSummary(const SystemResult& result, std::ostream& out) {
     const FamilyInfo& family = familyInfo(phase.family);
     out << std::endl << family.validHeader << std::endl;
     printSamplesUsed(phase, out);
+    printRandomMatrix(phase, out);
     printValidTables(phase, out);
     out << std::endl << family.invalidHeader << std::endl;
+    if (phase.randomMatrix) {
+      out << "First-order approximation at the mean matrix." << std::endl;
+    }
     printInvalidTables(phase, out);
   }
 }
@@ -131,6 +151,8 @@ double summaryFilesBytes(const RunShape& shape) {
     // "Samples used: 4096, where the --digits 2 rule was met (at most
     // 100000)." or the longer line of a rule not met.
     if (shape.digits) mode += 100.0;
+    // A random matrix's two lines, in every system at most.
+    if (shape.randomMatrixSystems > 0) mode += 200.0;
   }
   const double k = shape.bands;
   const double valid = chars("Showing probabilities for variable number \n") +

@@ -68,6 +68,23 @@ struct PositionResult {
   }
 };
 
+// A phase whose matrix was random (distributions/random_matrix_files.h):
+// the matrix's file, and what its samples did.
+struct RandomMatrixCounts {
+  const char* file = "";
+  std::uint64_t samples = 0;
+  std::uint64_t refused = 0;       // near-singular: counted, not solved
+  std::uint64_t pivotChanges = 0;  // solved under other pivots than the
+                                   // mean matrix's
+
+  // A count's share of the samples (0 without samples).
+  double shareOf(std::uint64_t count) const {
+    return samples == 0 ? 0.0
+                        : static_cast<double>(count) /
+                              static_cast<double>(samples);
+  }
+};
+
 struct PhaseResult {
   Family family = Family::kTriangular;
   std::vector<PositionResult> positions;  // by solution position
@@ -75,6 +92,8 @@ struct PhaseResult {
   std::optional<std::uint64_t> seed = std::nullopt;
   // How a --digits phase ended; none without --digits.
   std::optional<DigitsStop> digits = std::nullopt;
+  // A phase whose matrix was random; none where it was Matice.txt.
+  std::optional<RandomMatrixCounts> randomMatrix = std::nullopt;
 
   // The jobs the phase solved (each position counts every job).
   std::uint64_t solvedJobs() const {

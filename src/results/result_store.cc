@@ -65,6 +65,7 @@ void ResultStore::add(const SystemResult& result) {
     run.solvedJobs = phase.solvedJobs();
     run.seed = phase.seed;
     run.digits = phase.digits;
+    run.randomMatrix = phase.randomMatrix;
     for (const PositionResult& position : phase.positions) {
       phases_[phaseIndex(static_cast<int>(position.unknown), result.system,
                          mode, phase.family)] = position;

@@ -197,6 +197,10 @@ constexpr const char* kCorrelatedSizeReason =
     "the entries are correlated (Correlation.txt): the moments with their "
     "covariance are computed up to 200 unknowns";
 
+constexpr const char* kRandomMatrixReason =
+    "its matrix is random: exact moments are of a fixed matrix, and INVALID "
+    "is the first-order approximation";
+
 // The references from a certified inverse: the request holds each family's
 // own entry moments and then its cells' when it has any; a family without
 // exact entry moments has neither, and no references.
@@ -214,6 +218,10 @@ void certifiedReferences(const SystemInputs& inputs, const FamilyTable& table,
   for (const FamilyInfo& info : table) {
     cellSet[static_cast<std::size_t>(info.family)] = -1;
     if (!inputs.runs(info.family)) continue;
+    if (!inputs.randomMatrixOf(info.parameterKind).empty()) {
+      missing[static_cast<std::size_t>(info.family)] = kRandomMatrixReason;
+      continue;
+    }
     if (inputs.correlated() && (info.copula == CopulaCovariance::kNone ||
                                 n > kMostCorrelatedUnknowns)) {
       missing[static_cast<std::size_t>(info.family)] =

@@ -119,6 +119,20 @@ struct SystemNumbers {
   // The interval matrix [A] from "IntMatice.txt" (n x n, row-major); empty
   // where the system has none.
   std::vector<ValueBounds> intervalMatrix;
+  // The random matrices (distributions/random_matrix_files.h), n x n pairs
+  // row-major, by the ParameterKind whose families draw them; empty where
+  // the system has none.
+  std::array<std::vector<double>, kParameterKindCount> randomMatrix;
+
+  const std::vector<double>& randomMatrixOf(ParameterKind kind) const {
+    return randomMatrix[static_cast<std::size_t>(kind)];
+  }
+  bool hasRandomMatrix() const {
+    for (const std::vector<double>& numbers : randomMatrix) {
+      if (!numbers.empty()) return true;
+    }
+    return false;
+  }
   // The start-of-run check's estimate of κ∞, the largest of the four
   // pivoting modes' (check/numeric_check.h); none when not checked.
   std::optional<double> conditionEstimate;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/thread_group.h"
+#include "distributions/random_matrix_files.h"
 #include "linear/ball.h"
 #include "results/phase_result.h"
 #include "results/system_reference.h"
@@ -78,6 +79,13 @@ void checkAgainstTruth(PositionResult& position,
   TruthCheck& check = position.measures.truth;
   check = TruthCheck{};
   if (!position.solved()) return;
+  const ParameterKind kind = familyInfo(family).parameterKind;
+  if (!reference.randomMatrixOf(kind).empty()) {
+    check.reason = std::string("not computed: the matrix is random (") +
+                   randomMatrixFileOf(kind) +
+                   "); the exact law is computed for a fixed matrix";
+    return;
+  }
   if (familyInfo(family).shape == EntryShape::kListed) {
     listedTruth(position, reference, family, points);
     return;

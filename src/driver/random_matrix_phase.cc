@@ -1,0 +1,82 @@
+#include "driver/random_matrix_phase.h"
+
+#include <utility>
+
+#include "check/numeric_check.h"
+#include "distributions/random_matrix_files.h"
+#include "linear/first_order_moments.h"
+#include "linear/sample_elimination.h"
+#include "linear/step_replay.h"
+
+namespace linprob {
+namespace {
+
+std::vector<double> meansOf(const std::vector<NormalParameters>& moments) {
+  std::vector<double> means;
+  means.reserve(moments.size());
+  for (const NormalParameters& m : moments) means.push_back(m.mean);
+  return means;
+}
+
+}  // namespace
+
+RandomMatrixPhase::RandomMatrixPhase(const FamilyInfo& family,
+                                     const std::vector<double>& numbers,
+                                     unsigned n, const PivotMode& mode)
+    : family_(family),
+      n_(n),
+      mode_(mode),
+      matrix_{kindInfo(family.parameterKind).numbersPerEntry, numbers},
+      mean_(LinearSystem::fromRows(n, meansOf(familyMoments(family, matrix_)))),
+      solved_(n) {
+  mean_.eliminate(mode);
+  // The mean matrix's pivots, chosen by the samples' own rules.
+  SampleElimination sample(n, mode, kSingularCondition);
+  const std::vector<double> means = meansOf(familyMoments(family, matrix_));
+  const std::vector<double> zeros(n, 0.0);
+  sample.solve(means.data(), zeros.data(), 1);
+  pivots_.rows.assign(sample.pivotRows().begin(), sample.pivotRows().end());
+  pivots_.columns.assign(sample.pivotColumns().begin(),
+                         sample.pivotColumns().end());
+  pivots_.positionOf.resize(n);
+  for (unsigned p = 0; p < n; ++p) pivots_.positionOf[mean_.columnOrder()[p]] = p;
+}
+
+void RandomMatrixPhase::extend(SourceRequest& request) const {
+  std::vector<double>& numbers = request.entries.numbers;
+  numbers.insert(numbers.end(), matrix_.numbers.begin(), matrix_.numbers.end());
+  request.n = n_ + n_ * n_;
+}
+
+std::unique_ptr<RandomMatrixSource> RandomMatrixPhase::solving(
+    std::unique_ptr<JobSource> points) const {
+  return std::make_unique<RandomMatrixSource>(std::move(points), n_, mode_,
+                                              kSingularCondition, pivots_);
+}
+
+std::vector<NormalParameters> RandomMatrixPhase::firstOrder(
+    const std::vector<NormalParameters>& rhs) const {
+  return firstOrderMoments(mean_, rhs, familyMoments(family_, matrix_));
+}
+
+std::vector<double> RandomMatrixPhase::meanSolution(
+    const std::vector<NormalParameters>& rhs) const {
+  std::vector<double> x0 = meansOf(rhs);
+  replaySteps(x0, mean_.steps());
+  return x0;
+}
+
+RandomMatrixCounts RandomMatrixPhase::counts(const RandomMatrixSource& source,
+                                             ProcessGroup* group) const {
+  const SampleTallies own = source.tallies();
+  std::vector<std::uint64_t> sums = {own.refused, own.pivotChanges};
+  if (group != nullptr) group->sumAll(sums);
+  RandomMatrixCounts counts;
+  counts.file = randomMatrixFileOf(family_.parameterKind);
+  counts.samples = source.jobCount();
+  counts.refused = sums[0];
+  counts.pivotChanges = sums[1];
+  return counts;
+}
+
+}  // namespace linprob

@@ -1,0 +1,106 @@
+#include "solve/random_matrix_source.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "distributions/job_block.h"
+#include "linear/sample_elimination.h"
+
+namespace linprob {
+
+struct RandomMatrixSource::Scratch {
+  Scratch(unsigned entries, unsigned n, const PivotMode& mode,
+          double mostCondition)
+      : points(entries), solver(n, mode, mostCondition) {}
+  JobBlock points;
+  SampleElimination solver;
+};
+
+RandomMatrixSource::RandomMatrixSource(std::unique_ptr<JobSource> points,
+                                       unsigned n, const PivotMode& mode,
+                                       double mostCondition, MeanPivots mean)
+    : points_(std::move(points)),
+      n_(n),
+      mode_(mode),
+      mostCondition_(mostCondition),
+      mean_(std::move(mean)) {
+  const std::size_t chunks = points_->chunkPlan().chunks;
+  firstBlock_.assign(chunks + 1, 0);
+  for (std::size_t c = 0; c < chunks; ++c) {
+    firstBlock_[c + 1] = firstBlock_[c] + points_->chunkBlocks(c);
+  }
+  refused_.assign(firstBlock_.back(), 0);
+  changed_.assign(firstBlock_.back(), 0);
+}
+
+RandomMatrixSource::~RandomMatrixSource() = default;
+
+std::unique_ptr<RandomMatrixSource::Scratch> RandomMatrixSource::takeScratch()
+    const {
+  {
+    const std::lock_guard<std::mutex> hold(poolLock_);
+    if (!pool_.empty()) {
+      std::unique_ptr<Scratch> scratch = std::move(pool_.back());
+      pool_.pop_back();
+      return scratch;
+    }
+  }
+  // A thread's first block: its scratch, kept in the pool afterwards.
+  return std::make_unique<Scratch>(points_->size(), n_, mode_, mostCondition_);
+}
+
+void RandomMatrixSource::giveBack(std::unique_ptr<Scratch> scratch) const {
+  const std::lock_guard<std::mutex> hold(poolLock_);
+  pool_.push_back(std::move(scratch));
+}
+
+void RandomMatrixSource::fill(std::size_t chunk, std::uint64_t k,
+                              JobBlock& block) const {
+  std::unique_ptr<Scratch> scratch = takeScratch();
+  JobBlock& drawn = scratch->points;
+  SampleElimination& solver = scratch->solver;
+  points_->fill(chunk, k, drawn);
+  const unsigned n = n_;
+  const double* const rhs = drawn.values.data();
+  const double* const matrix = drawn.values.data() + std::size_t{n} * kBlockJobs;
+  std::uint32_t refused = 0;
+  std::uint32_t changed = 0;
+  std::size_t solved = 0;
+  for (std::size_t j = 0; j < drawn.count; ++j) {
+    if (solver.solve(matrix + j, rhs + j, kBlockJobs) ==
+        SampleOutcome::kRefused) {
+      ++refused;
+      continue;
+    }
+    const bool samePivots =
+        std::equal(mean_.rows.begin(), mean_.rows.end(),
+                   solver.pivotRows().begin()) &&
+        std::equal(mean_.columns.begin(), mean_.columns.end(),
+                   solver.pivotColumns().begin());
+    changed += samePivots ? 0 : 1;
+    for (unsigned q = 0; q < n; ++q) {
+      const unsigned position = mean_.positionOf[solver.unknownAt(q)];
+      block.values[std::size_t{position} * kBlockJobs + solved] =
+          solver.valueAt(q);
+    }
+    block.probabilities[solved] = drawn.probabilities[j];
+    ++solved;
+  }
+  block.count = solved;
+  if (solved < kBlockJobs) block.clearLanesFrom(solved);
+  const std::uint64_t at = firstBlock_[chunk] + k;
+  refused_[at] = refused;
+  changed_[at] = changed;
+  giveBack(std::move(scratch));
+}
+
+SampleTallies RandomMatrixSource::tallies() const {
+  SampleTallies tallies;
+  for (std::size_t b = 0; b < refused_.size(); ++b) {
+    tallies.refused += refused_[b];
+    tallies.pivotChanges += changed_[b];
+  }
+  return tallies;
+}
+
+}  // namespace linprob
