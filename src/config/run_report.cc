@@ -36,7 +36,8 @@ RunInfo makeRunInfo(const RunConfig& config, double wallTimeSeconds,
   run.seed = seed;
   run.exportFolder = config.exportFolder();
   for (const ReportFile& file : reportFiles()) {
-    if (writesReportFile(file, config.intervalMatrixSystems())) {
+    if (writesReportFile(file, {config.intervalMatrixSystems(),
+                                config.randomMatrixSystems()})) {
       run.reportFiles.emplace_back(file.name);
     }
   }

@@ -18,6 +18,7 @@
 #include "output/document_sizes.h"
 #include "output/html_report.h"
 #include "output/interval_matrix_report.h"
+#include "output/random_matrix_report.h"
 #include "output/page_document.h"
 #include "output/page_form.h"
 #include "output/system_list.h"
@@ -118,7 +119,12 @@ constexpr ReportFile kReportFiles[] = {
      [](const RunInfo&, const ResultStore& store, std::ostream& out) {
        writeIntervalMatrixCsv(store, out);
      },
-     intervalMatrixCsvBytes, streamedFile, true},
+     intervalMatrixCsvBytes, streamedFile, ReportFileNeed::kIntervalMatrix},
+    {"random_matrix.csv",
+     [](const RunInfo&, const ResultStore& store, std::ostream& out) {
+       writeRandomMatrixCsv(store, out);
+     },
+     randomMatrixCsvBytes, streamedFile, ReportFileNeed::kRandomMatrix},
 };
 
 
@@ -219,18 +225,20 @@ ReportWritten writeReportTo(const RunInfo& run, const ResultStore& store,
   // one left; their ends are recorded in that order, as if written one
   // after the other. Neither thread outlives this block.
   const std::span<const ReportFile> files = reportFiles();
-  // The systems with an interval matrix, as makeRunInfo counted them for
-  // the list of files.
-  int intervalMatrices = 0;
+  // The systems with an interval matrix or a random one, as makeRunInfo
+  // counted them for the list of files.
+  MatrixSystems matrices;
   for (int s = 0; s < store.systemCount(); ++s) {
     const SystemReference* reference = store.reference(s);
-    if (reference != nullptr && !reference->intervalMatrix.empty()) ++intervalMatrices;
+    if (reference == nullptr) continue;
+    matrices.intervalMatrix += reference->intervalMatrix.empty() ? 0 : 1;
+    matrices.randomMatrix += reference->hasRandomMatrix() ? 1 : 0;
   }
   std::vector<FileEnd> ends(files.size());
   std::atomic<std::size_t> next{0};
   const auto writeFiles = [&] {
     for (std::size_t k = next++; k < files.size(); k = next++) {
-      if (!writesReportFile(files[k], intervalMatrices)) continue;
+      if (!writesReportFile(files[k], matrices)) continue;
       ends[k] = writeOneFile(
           into, folder + std::string(files[k].name),
           [&](std::ostream& out) { files[k].write(run, store, out); }, stop);

@@ -47,6 +47,14 @@ struct ReportWritten {
   bool stopped = false;
 };
 
+enum class ReportFileNeed { kAlways, kIntervalMatrix, kRandomMatrix };
+
+// How many systems of a run have an interval matrix, and a random one.
+struct MatrixSystems {
+  int intervalMatrix = 0;
+  int randomMatrix = 0;
+};
+
 // A file of the folder written from the results alone (the page's form
 // depends on them too): its name in the folder, its writer, its bytes for
 // a run of a given shape (run_shape.h), which the run's estimate of what it
@@ -61,12 +69,22 @@ struct ReportFile {
                 std::ostream& out);
   double (*estimate)(const RunShape& shape);
   double (*memory)(const RunShape& shape);
-  // Written only for a run where some system has an interval matrix.
-  bool onlyWithIntervalMatrix = false;
+  // Written for every run, or only for one where some system has an
+  // interval matrix, or a random matrix.
+  ReportFileNeed need = ReportFileNeed::kAlways;
 };
-// Whether a run of `intervalMatrixSystems` such systems writes `file`.
-inline bool writesReportFile(const ReportFile& file, int intervalMatrixSystems) {
-  return !file.onlyWithIntervalMatrix || intervalMatrixSystems > 0;
+// Whether a run with these systems writes `file`.
+inline bool writesReportFile(const ReportFile& file,
+                             const MatrixSystems& systems) {
+  switch (file.need) {
+    case ReportFileNeed::kIntervalMatrix:
+      return systems.intervalMatrix > 0;
+    case ReportFileNeed::kRandomMatrix:
+      return systems.randomMatrix > 0;
+    case ReportFileNeed::kAlways:
+      break;
+  }
+  return true;
 }
 // The memory of a writer that streams its file.
 inline double streamedFile(const RunShape&) { return 0.0; }

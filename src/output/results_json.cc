@@ -17,6 +17,7 @@
 #include "linear/system_files.h"
 #include "output/json_text.h"
 #include "output/interval_matrix_report.h"
+#include "output/random_matrix_report.h"
 #include "output/measure_json.h"
 #include "output/measure_rows.h"
 #include "output/number_text.h"
@@ -56,15 +57,6 @@ Json phaseUnknownJson(int unknown, const PositionResult* position,
   }
   if (solved) mergeBands(entry, *position, mostBands);
   return entry;
-}
-
-Json randomMatrixJson(const RandomMatrixCounts& random) {
-  return Json{{"file", random.file},
-              {"samples", random.samples},
-              {"near_singular", random.refused},
-              {"near_singular_share", random.shareOf(random.refused)},
-              {"pivot_changes", random.pivotChanges},
-              {"pivot_change_share", random.shareOf(random.pivotChanges)}};
 }
 
 Json familyJson(const ResultStore& store, int system, const PivotMode& mode,

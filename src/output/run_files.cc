@@ -16,7 +16,10 @@ std::vector<FileEstimate> estimateRunFiles(const RunShape& shape) {
   if (shape.report == ReportWriting::kSkipped) return files;
   const std::string folder = kReportFolder;
   for (const ReportFile& file : reportFiles()) {
-    if (!writesReportFile(file, shape.intervalMatrixSystems)) continue;
+    if (!writesReportFile(file, {shape.intervalMatrixSystems,
+                                 shape.randomMatrixSystems})) {
+      continue;
+    }
     files.push_back({folder + std::string(file.name), file.estimate(shape)});
   }
   for (const EstimatedFile& page : reportPages()) {

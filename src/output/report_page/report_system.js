@@ -185,6 +185,8 @@
       section.append(el('div', {class: 'chart-row'}, intervals.card));
       if (intervals.create) pending.push(intervals);
     }
+    const random = randomMatrixCard(system);
+    if (random) section.append(el('div', {class: 'chart-row'}, random.card));
     const heatMap = truthPage.heatMapCard({system: system, position: position});
     if (heatMap) {
       section.append(el('div', {class: 'chart-row'}, heatMap.card));

@@ -1,0 +1,52 @@
+// One drawn system eliminated and solved per sample (a random matrix's
+// phase), under row pivoting, at n = 4, 10 and 50: the time per sample of
+// the kernel alone, over a block of 1024 drawn systems as a phase holds
+// them (entry-major lanes). scripts/benchmark.sh sets it beside numpy's
+// batched numpy.linalg.solve of as many systems.
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <random>
+#include <vector>
+
+#include "distributions/job_block.h"
+#include "linear/pivot_mode.h"
+#include "linear/sample_elimination.h"
+
+namespace linprob {
+namespace {
+
+void BM_SampleElimination(benchmark::State& state) {
+  const auto n = static_cast<unsigned>(state.range(0));
+  const PivotMode& mode = kPivotModes[static_cast<std::size_t>(state.range(1))];
+  // b's n entries, then A's n^2, each 1024 lanes.
+  std::vector<double> lanes((n + std::size_t{n} * n) * kBlockJobs);
+  std::mt19937_64 random(5);
+  std::uniform_real_distribution<double> entry(-1.0, 1.0);
+  for (double& v : lanes) v = entry(random);
+  SampleElimination solver(n, mode, 1e15);
+  const double* rhs = lanes.data();
+  const double* matrix = lanes.data() + std::size_t{n} * kBlockJobs;
+  double sum = 0.0;
+  for (auto _ : state) {
+    for (std::size_t j = 0; j < kBlockJobs; ++j) {
+      if (solver.solve(matrix + j, rhs + j, kBlockJobs) ==
+          SampleOutcome::kSolved) {
+        sum += solver.valueAt(0);
+      }
+    }
+  }
+  benchmark::DoNotOptimize(sum);
+  state.SetItemsProcessed(state.iterations() *
+                          static_cast<std::int64_t>(kBlockJobs));
+}
+BENCHMARK(BM_SampleElimination)
+    ->ArgNames({"n", "mode"})
+    ->Args({4, 1})
+    ->Args({10, 1})
+    ->Args({50, 1})
+    ->Args({10, 3})
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace linprob
