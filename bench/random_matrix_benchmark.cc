@@ -11,6 +11,7 @@
 
 #include "distributions/job_block.h"
 #include "linear/pivot_mode.h"
+#include "linear/sample_batch.h"
 #include "linear/sample_elimination.h"
 
 namespace linprob {
@@ -41,6 +42,37 @@ void BM_SampleElimination(benchmark::State& state) {
                           static_cast<std::int64_t>(kBlockJobs));
 }
 BENCHMARK(BM_SampleElimination)
+    ->ArgNames({"n", "mode"})
+    ->Args({4, 1})
+    ->Args({10, 1})
+    ->Args({50, 1})
+    ->Args({10, 3})
+    ->Unit(benchmark::kMicrosecond);
+
+// The same systems kBatchLanes at a time, one per vector lane, as a
+// phase solves them.
+void BM_SampleBatch(benchmark::State& state) {
+  const auto n = static_cast<unsigned>(state.range(0));
+  const PivotMode& mode = kPivotModes[static_cast<std::size_t>(state.range(1))];
+  std::vector<double> lanes((n + std::size_t{n} * n) * kBlockJobs);
+  std::mt19937_64 random(5);
+  std::uniform_real_distribution<double> entry(-1.0, 1.0);
+  for (double& v : lanes) v = entry(random);
+  SampleBatch solver(n, mode, 1e15);
+  const double* rhs = lanes.data();
+  const double* matrix = lanes.data() + std::size_t{n} * kBlockJobs;
+  double sum = 0.0;
+  for (auto _ : state) {
+    for (std::size_t j = 0; j < kBlockJobs; j += kBatchLanes) {
+      solver.solve(matrix + j, rhs + j, kBlockJobs, kBatchLanes);
+      if (solver.solved(0)) sum += solver.valueAt(0, 0);
+    }
+  }
+  benchmark::DoNotOptimize(sum);
+  state.SetItemsProcessed(state.iterations() *
+                          static_cast<std::int64_t>(kBlockJobs));
+}
+BENCHMARK(BM_SampleBatch)
     ->ArgNames({"n", "mode"})
     ->Args({4, 1})
     ->Args({10, 1})

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "distributions/job_block.h"
-#include "linear/sample_elimination.h"
+#include "linear/sample_batch.h"
 
 namespace linprob {
 
@@ -13,7 +13,7 @@ struct RandomMatrixSource::Scratch {
           double mostCondition)
       : points(entries), solver(n, mode, mostCondition) {}
   JobBlock points;
-  SampleElimination solver;
+  SampleBatch solver;
 };
 
 RandomMatrixSource::RandomMatrixSource(std::unique_ptr<JobSource> points,
@@ -58,7 +58,7 @@ void RandomMatrixSource::fill(std::size_t chunk, std::uint64_t k,
                               JobBlock& block) const {
   std::unique_ptr<Scratch> scratch = takeScratch();
   JobBlock& drawn = scratch->points;
-  SampleElimination& solver = scratch->solver;
+  SampleBatch& solver = scratch->solver;
   points_->fill(chunk, k, drawn);
   const unsigned n = n_;
   const double* const rhs = drawn.values.data();
@@ -66,25 +66,28 @@ void RandomMatrixSource::fill(std::size_t chunk, std::uint64_t k,
   std::uint32_t refused = 0;
   std::uint32_t changed = 0;
   std::size_t solved = 0;
-  for (std::size_t j = 0; j < drawn.count; ++j) {
-    if (solver.solve(matrix + j, rhs + j, kBlockJobs) ==
-        SampleOutcome::kRefused) {
-      ++refused;
-      continue;
+  for (std::size_t first = 0; first < drawn.count; first += kBatchLanes) {
+    const std::size_t lanes = std::min(kBatchLanes, drawn.count - first);
+    solver.solve(matrix + first, rhs + first, kBlockJobs, lanes);
+    for (std::size_t l = 0; l < lanes; ++l) {
+      if (!solver.solved(l)) {
+        ++refused;
+        continue;
+      }
+      bool samePivots = true;
+      for (unsigned i = 0; i < n && samePivots; ++i) {
+        samePivots = solver.pivotRow(l, i) == mean_.rows[i] &&
+                     solver.pivotColumn(l, i) == mean_.columns[i];
+      }
+      changed += samePivots ? 0 : 1;
+      for (unsigned q = 0; q < n; ++q) {
+        const unsigned position = mean_.positionOf[solver.unknownAt(l, q)];
+        block.values[std::size_t{position} * kBlockJobs + solved] =
+            solver.valueAt(l, q);
+      }
+      block.probabilities[solved] = drawn.probabilities[first + l];
+      ++solved;
     }
-    const bool samePivots =
-        std::equal(mean_.rows.begin(), mean_.rows.end(),
-                   solver.pivotRows().begin()) &&
-        std::equal(mean_.columns.begin(), mean_.columns.end(),
-                   solver.pivotColumns().begin());
-    changed += samePivots ? 0 : 1;
-    for (unsigned q = 0; q < n; ++q) {
-      const unsigned position = mean_.positionOf[solver.unknownAt(q)];
-      block.values[std::size_t{position} * kBlockJobs + solved] =
-          solver.valueAt(q);
-    }
-    block.probabilities[solved] = drawn.probabilities[j];
-    ++solved;
   }
   block.count = solved;
   if (solved < kBlockJobs) block.clearLanesFrom(solved);

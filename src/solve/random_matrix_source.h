@@ -1,7 +1,8 @@
 // RandomMatrixSource: the jobs of a phase whose matrix is random. Each job
 // is a point of the family's design over n + n^2 entries, the right-hand
 // side's n and then the matrix's n^2 row by row, eliminated and solved
-// under the phase's pivoting mode (linear/sample_elimination.h). Its blocks
+// under the phase's pivoting mode, kBatchLanes at a time
+// (linear/sample_batch.h). Its blocks
 // hold solutions by the positions of the mean matrix's elimination (unknown
 // columnOrder[p] at position p), so the phase replays no steps on them.
 //
@@ -13,7 +14,7 @@
 // tallies do not depend on how often or on which thread a block is filled.
 //
 // fill allocates nothing once a thread has its scratch: a block of the
-// points and a SampleElimination, taken from a pool under a lock per block.
+// points and a SampleBatch, taken from a pool under a lock per block.
 #ifndef LINPROB_SOLVE_RANDOM_MATRIX_SOURCE_H_
 #define LINPROB_SOLVE_RANDOM_MATRIX_SOURCE_H_
 
@@ -28,7 +29,7 @@
 
 namespace linprob {
 
-class SampleElimination;
+class SampleBatch;
 
 // What a phase's samples did: refused ones, and solved ones whose pivot
 // order was not the mean matrix's.

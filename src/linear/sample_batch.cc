@@ -1,0 +1,223 @@
+#include "linear/sample_batch.h"
+
+#include <cstring>
+#include <utility>
+
+#include "linear/vector_clones.h"
+
+namespace linprob {
+namespace {
+
+constexpr std::size_t L = kBatchLanes;
+
+// A lane per system. In memory without the vector's alignment, and as the
+// doubles and integers the object keeps (may_alias).
+typedef double Lanes __attribute__((vector_size(L * 8), aligned(8), may_alias));
+typedef std::int64_t Mask
+    __attribute__((vector_size(L * 8), aligned(8), may_alias));
+
+// Helpers always inlined, vectors passed by reference (a vector passed by
+// value across an ordinary call would change with the target).
+
+// As std::fabs wherever it is compared or summed (a -0 stays -0, which
+// compares and adds as +0; a NaN stays a NaN).
+#define LINPROB_MAGNITUDE(x) ((x) < 0.0 ? -(x) : (x))
+
+[[gnu::always_inline]] inline void markNotFinite(const Lanes& x, Mask& refused) {
+  const Lanes difference = x - x;  // 0 for a finite x, NaN otherwise
+  refused |= ~(difference == 0.0);
+}
+
+
+struct Work {
+  unsigned n;
+  int mode;
+  double* columns;
+  double* factors;
+  std::int64_t* order;
+  std::int64_t* pivotRows;
+  std::int64_t* pivotColumns;
+
+  [[gnu::always_inline]] Lanes& at(std::size_t c, std::size_t r) const {
+    return *reinterpret_cast<Lanes*>(columns + (c * n + r) * L);
+  }
+  [[gnu::always_inline]] Lanes& factor(std::size_t r) const {
+    return *reinterpret_cast<Lanes*>(factors + r * L);
+  }
+  [[gnu::always_inline]] Mask& orderOf(std::size_t c) const {
+    return *reinterpret_cast<Mask*>(order + c * L);
+  }
+};
+
+LINPROB_WIDE_CLONES __attribute__((flatten))
+void solveLanes(const Work& w, double mostCondition, const double* a,
+                const double* b, std::size_t stride, std::size_t lanes,
+                std::int64_t* refusedOut) {
+  const unsigned n = w.n;
+  const std::size_t columnCount = 2 * std::size_t{n} + 1;
+  const bool rowPivot = w.mode == 1 || w.mode == 3;
+  const bool colPivot = w.mode >= 2;
+  Mask refused = {};
+  // Load, lanes beyond `lanes` the identity with b = 0; ||A||inf by lane.
+  Lanes normA = {};
+  for (unsigned r = 0; r < n; ++r) {
+    Lanes row = {};
+    for (unsigned c = 0; c < n; ++c) {
+      Lanes entry;
+      const double* from = a + (std::size_t{r} * n + c) * stride;
+      for (std::size_t l = 0; l < L; ++l) {
+        entry[l] = l < lanes ? from[l] : (r == c ? 1.0 : 0.0);
+      }
+      w.at(c, r) = entry;
+      row = row + LINPROB_MAGNITUDE(entry);
+    }
+    normA = row > normA ? row : normA;
+    Lanes rhs;
+    for (std::size_t l = 0; l < L; ++l) {
+      rhs[l] = l < lanes ? b[std::size_t{r} * stride + l] : 0.0;
+    }
+    w.at(n, r) = rhs;
+  }
+  for (unsigned k = 0; k < n; ++k) {
+    for (unsigned r = 0; r < n; ++r) {
+      const Lanes zero = {};
+      w.at(n + 1 + std::size_t{k}, r) = zero + (r == k ? 1.0 : 0.0);
+    }
+    const Mask index = {};
+    w.orderOf(k) = index + static_cast<std::int64_t>(k);
+  }
+
+  for (unsigned i = 0; i < n; ++i) {
+    const Mask self = Mask{} + static_cast<std::int64_t>(i);
+    Mask bestRow = self;
+    Mask bestColumn = self;
+    Lanes best = {};
+    if (rowPivot && colPivot) {
+      for (unsigned c = i; c < n; ++c) {
+        for (unsigned r = i; r < n; ++r) {
+          const Lanes x = LINPROB_MAGNITUDE(w.at(c, r));
+          const Mask greater = x > best;
+          best = greater ? x : best;
+          bestRow = greater ? Mask{} + static_cast<std::int64_t>(r) : bestRow;
+          bestColumn =
+              greater ? Mask{} + static_cast<std::int64_t>(c) : bestColumn;
+        }
+      }
+    } else if (colPivot) {
+      for (unsigned c = i; c < n; ++c) {
+        const Lanes x = LINPROB_MAGNITUDE(w.at(c, i));
+        const Mask greater = x > best;
+        best = greater ? x : best;
+        bestColumn = greater ? Mask{} + static_cast<std::int64_t>(c) : bestColumn;
+      }
+    } else if (rowPivot) {
+      for (unsigned r = i; r < n; ++r) {
+        const Lanes x = LINPROB_MAGNITUDE(w.at(i, r));
+        const Mask greater = x > best;
+        best = greater ? x : best;
+        bestRow = greater ? Mask{} + static_cast<std::int64_t>(r) : bestRow;
+      }
+    }
+    *reinterpret_cast<Mask*>(w.pivotRows + std::size_t{i} * L) = bestRow;
+    *reinterpret_cast<Mask*>(w.pivotColumns + std::size_t{i} * L) = bestColumn;
+    // Each lane's exchanges, element by element in its own lane: A's
+    // columns (with the order of the unknowns), then the rows of every
+    // column.
+    for (std::size_t l = 0; colPivot && l < L; ++l) {
+      const auto c = static_cast<std::size_t>(bestColumn[l]);
+      if (c == i) continue;
+      for (unsigned r = 0; r < n; ++r) {
+        std::swap(w.columns[(std::size_t{i} * n + r) * L + l],
+                  w.columns[(c * n + r) * L + l]);
+      }
+      std::swap(w.order[std::size_t{i} * L + l], w.order[c * L + l]);
+    }
+    for (std::size_t l = 0; rowPivot && l < L; ++l) {
+      const auto r = static_cast<std::size_t>(bestRow[l]);
+      if (r == i) continue;
+      for (std::size_t c = 0; c < columnCount; ++c) {
+        std::swap(w.columns[(c * n + i) * L + l], w.columns[(c * n + r) * L + l]);
+      }
+    }
+    const Lanes pivot = w.at(i, i);
+    for (unsigned r = i + 1; r < n; ++r) {
+      const Lanes negated = -w.at(i, r);
+      w.factor(r) = negated / pivot;
+      markNotFinite(w.factor(r), refused);
+    }
+    for (std::size_t c = 0; c < columnCount; ++c) {
+      const Lanes from = w.at(c, i);
+      for (unsigned r = i + 1; r < n; ++r) {
+        // Product and sum rounded apart, as the replay does.
+        const Lanes product = from * w.factor(r);
+        w.at(c, r) = product + w.at(c, r);
+      }
+    }
+  }
+
+  for (unsigned k = n; k-- > 0;) {
+    const Lanes pivot = w.at(k, k);
+    refused |= pivot == 0.0;
+    markNotFinite(pivot, refused);
+    for (unsigned t = 0; t < k; ++t) {
+      const Lanes negated = -w.at(k, t);
+      w.factor(t) = negated / pivot;
+      markNotFinite(w.factor(t), refused);
+    }
+    for (std::size_t c = 0; c < columnCount; ++c) {
+      if (c >= k && c < n) continue;
+      const Lanes from = w.at(c, k);
+      for (unsigned t = 0; t < k; ++t) {
+        const Lanes product = from * w.factor(t);
+        w.at(c, t) = product + w.at(c, t);
+      }
+    }
+    for (std::size_t c = n; c < columnCount; ++c) {
+      w.at(c, k) = w.at(c, k) / pivot;
+    }
+  }
+
+  Lanes normInverse = {};
+  for (unsigned r = 0; r < n; ++r) {
+    Lanes row = {};
+    for (unsigned k = 0; k < n; ++k) {
+      const Lanes entry = w.at(n + 1 + std::size_t{k}, r);
+      row = row + LINPROB_MAGNITUDE(entry);
+    }
+    normInverse = row > normInverse ? row : normInverse;
+  }
+  const Lanes condition = normA * normInverse;
+  refused |= ~(condition <= mostCondition);
+  for (unsigned r = 0; r < n; ++r) markNotFinite(w.at(n, r), refused);
+  *reinterpret_cast<Mask*>(refusedOut) = refused;
+}
+
+#undef LINPROB_MAGNITUDE
+
+}  // namespace
+
+SampleBatch::SampleBatch(unsigned n, const PivotMode& mode,
+                         double mostCondition)
+    : n_(n),
+      mode_(mode.index),
+      mostCondition_(mostCondition),
+      columns_((2 * std::size_t{n} + 1) * n * L),
+      factors_(std::size_t{n} * L),
+      order_(std::size_t{n} * L),
+      pivotRows_(std::size_t{n} * L),
+      pivotColumns_(std::size_t{n} * L),
+      refused_(L) {}
+
+void SampleBatch::solve(const double* a, const double* b, std::size_t stride,
+                        std::size_t lanes) {
+  const Work work{n_,
+                  mode_,
+                  columns_.data(),
+                  factors_.data(),
+                  order_.data(),
+                  pivotRows_.data(),
+                  pivotColumns_.data()};
+  solveLanes(work, mostCondition_, a, b, stride, lanes, refused_.data());
+}
+
+}  // namespace linprob
