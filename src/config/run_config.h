@@ -88,6 +88,12 @@ class RunConfig {
   // The systems with a random matrix, as the start of the run found them.
   int randomMatrixSystems() const { return randomMatrixSystems_; }
   void setRandomMatrixSystems(int count) { randomMatrixSystems_ = count; }
+  // The phases under one mode whose matrix is random (a system's families
+  // that draw theirs), summed over the systems.
+  std::uint64_t randomMatrixPhases() const { return randomMatrixPhases_; }
+  void setRandomMatrixPhases(std::uint64_t count) {
+    randomMatrixPhases_ = count;
+  }
   // Whether each system's summary files and the CSV export are written.
   bool writesSummaries() const {
     return summaries_ == SummaryChoice::kWritten;
@@ -134,6 +140,7 @@ class RunConfig {
   std::uint64_t correlatedSystems_ = 0;
   int intervalMatrixSystems_ = 0;
   int randomMatrixSystems_ = 0;
+  std::uint64_t randomMatrixPhases_ = 0;
   std::uint64_t memoryBudget_ = kDefaultMemoryBudget;
   PointKind points_ = PointKind::kEnumeration;
   int phaseCount_ = 0;

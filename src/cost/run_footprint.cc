@@ -181,8 +181,15 @@ double phaseBytes(const RunConfig& config, const Counts& c) {
                                                   : 8.0;
   // A phase counted by halves replays blocks in its first pass only.
   const double blocks = replays ? 2.0 : 1.0;
+  // With a random matrix, a block of its drawn entries and the batch's
+  // columns (linear/sample_batch.h) too.
+  const double drawn =
+      config.randomMatrixSystems() > 0
+          ? (c.entries + c.n) * kBlockJobs * 8.0 + (2.0 * c.n + 1.0) * c.n * 64.0
+          : 0.0;
   const double thread = counted * 2.0 * subBands + bandSums +
-                        blocks * (c.n + 1.0) * kBlockJobs * 8.0 + kThreadBytes;
+                        blocks * (c.n + 1.0) * kBlockJobs * 8.0 + drawn +
+                        kThreadBytes;
   const double active = std::min(c.threads, c.chunks);
   // The layout, the bands, both normal tables of the phase, the merged fine
   // histograms and, in enumeration, every unknown's sub-band sums and

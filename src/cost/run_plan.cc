@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cost/interval_timing.h"
+#include "cost/sample_timing.h"
 #include "distributions/family.h"
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
@@ -103,6 +104,9 @@ RunPlan makeRunPlan(const RunConfig& config) {
   plan.familySystems = config.familySystems();
   plan.correlatedSystems = config.correlatedSystems();
   plan.intervalMatrixSystems = config.intervalMatrixSystems();
+  plan.randomMatrixSystems = config.randomMatrixSystems();
+  plan.randomMatrixPhases = config.randomMatrixPhases();
+  plan.memoryBudget = config.memoryBudget();
   plan.writesReport = config.writesReport();
   plan.footprint = estimateFootprint(config);
   plan.counting = config.countingPlan();
@@ -166,12 +170,26 @@ double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
        2.0 * static_cast<double>(plan.unknowns) * kCopulaSecondsPerEntry) /
       phaseSpeedUp(plan.chunksPerPhase, plan.solverThreads,
                    costs.hardwareThreads);
+  // A random matrix's phases draw and eliminate every sample instead
+  // (sample_timing.h), in each pass that does not keep its blocks.
+  const double settingsPhases = static_cast<double>(plan.settingsPhases());
+  const double randomPhases =
+      std::min(static_cast<double>(plan.randomMatrixPhases) *
+                   static_cast<double>(plan.modes),
+               settingsPhases);
+  const bool kept = plan.unitsPerPhase * firstPassBlockBytes(plan.unknowns) <=
+                    plan.memoryBudget;
+  const double samples =
+      static_cast<double>(plan.jobsPerPhase) * (kept ? 1.0 : 2.0) *
+      randomMatrixSampleSeconds(plan.unknowns) /
+      phaseSpeedUp(plan.chunksPerPhase, plan.solverThreads,
+                   costs.hardwareThreads);
   const double phases =
       static_cast<double>(plan.phases()) * costs.phaseSetupSeconds +
-      static_cast<double>(plan.settingsPhases()) *
+      (settingsPhases - randomPhases) *
           ((1.0 - correlated) * (replays + halves) +
            correlated * copulaReplays) +
-      ownReplays;
+      randomPhases * samples + ownReplays;
   const double writing =
       systems * (costs.writerSecondsPerSystem + costs.truthSecondsPerSystem);
   // With the references of a system that has an interval matrix, on one
@@ -252,6 +270,10 @@ std::vector<std::string> planLines(const RunPlan& plan,
           "normals, each combination mapped through the copula and "
           "replayed whole (no counting by halves, no extreme search)");
     }
+  }
+  if (plan.randomMatrixSystems > 0) {
+    lines.push_back(randomMatrixLine(plan.randomMatrixSystems, plan.systems,
+                                     plan.unknowns));
   }
   if (plan.intervalMatrixSystems > 0) {
     lines.push_back(intervalMatrixLine(plan.intervalMatrixSystems,

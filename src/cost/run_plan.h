@@ -94,6 +94,12 @@ struct RunPlan {
   // alone computes their enclosures) is written.
   int intervalMatrixSystems = 0;
   bool writesReport = true;
+  // The systems with a random matrix, and their phases under one mode.
+  int randomMatrixSystems = 0;
+  std::uint64_t randomMatrixPhases = 0;
+  // The memory a phase may keep its solved values in between its passes
+  // (--memory-budget).
+  std::uint64_t memoryBudget = 0;
 
   std::uint64_t phases() const;
   // The phases of jobsPerPhase jobs each: all but those of ownCells.

@@ -140,11 +140,16 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   std::uint64_t correlated = 0;
   int intervalMatrices = 0;
   int randomMatrices = 0;
+  std::uint64_t randomPhases = 0;
   for (const SystemInputs& system : inputs.systems) {
     intervalMatrices += system.intervalMatrix.empty() ? 0 : 1;
     randomMatrices += system.hasRandomMatrix() ? 1 : 0;
     for (std::size_t f = 0; f < kFamilyCount; ++f) {
       counts[f] += system.families.test(f) ? 1 : 0;
+      const ParameterKind kind = kFamilies[f].parameterKind;
+      randomPhases +=
+          system.families.test(f) && !system.randomMatrixOf(kind).empty() ? 1
+                                                                          : 0;
     }
     correlated += system.correlated() ? 1 : 0;
   }
@@ -153,6 +158,7 @@ RunStart prepareRun(RunConfig& config, const RunOptions& options,
   config.setCorrelatedSystems(correlated);
   config.setIntervalMatrixSystems(intervalMatrices);
   config.setRandomMatrixSystems(randomMatrices);
+  config.setRandomMatrixPhases(randomPhases);
   // What the settings would cost, once every input is known to be sound.
   if (const auto problem = footprintProblem(
           settings, estimateFootprint(config), machineLimits())) {

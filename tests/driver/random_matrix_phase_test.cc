@@ -128,6 +128,13 @@ TEST(RandomMatrixPhaseTest, FirstOrderHoldsForTinySpreadAndPivotsChange) {
   writeTwoByTwo(dir);
   dir.write("Matrix0/NormalMatice.txt", "2 1e-8 1 1e-8\n1 1e-8 3 1e-8\n");
   dir.write("Matrix0/UniformMatice.txt", "1 3 0.5 1.5\n0.5 1.5 2 4\n");
+  const ProgramRun check = testing::runProgramIn(dir, {"--check"});
+  EXPECT_NE(check.out.find("Random matrix: 1 of 1 systems (NormalMatice.txt "
+                           "or UniformMatice.txt): each sample drawn with its "
+                           "matrix and eliminated on its own"),
+            std::string::npos)
+      << check.out;
+  EXPECT_NE(check.out.find("Report/random_matrix.csv:"), std::string::npos);
   const ProgramRun run = testing::runProgramIn(dir, {"--seed", "5"});
   ASSERT_EQ(run.status, 0) << run.err;
   const nlohmann::json report =
