@@ -3,10 +3,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <optional>
 
 #include "check/check_replay.h"
 #include "check/numeric_check.h"
+#include "distributions/point_kinds.h"
 #include "distributions/random_matrix_files.h"
 #include "linear/sample_elimination.h"
 #include "distributions/sobol_points.h"
@@ -70,17 +73,21 @@ void checkRandomMatrixUse(const std::string& folder,
     }
     if (config.points() == PointKind::kEnumeration) {
       const int cells = config.settings().IntegrationPrecision;
-      char about[32];
-      std::snprintf(about, sizeof about, "%.2g",
-                    std::pow(static_cast<double>(cells),
-                             static_cast<double>(entries)));
-      errors.push_back(path + ": a random matrix is sampled, not enumerated: "
-                       "its entries' and the right-hand side's " +
-                       std::to_string(cells) + " cells each would take " +
-                       std::to_string(cells) + "^" + std::to_string(entries) +
-                       " (about " + about +
-                       ") combinations: sample it (ExactDistributions 0, or "
-                       "--points random, sobol or lhs)");
+      const PhaseJobs jobs = phaseJobsOf(PointKind::kEnumeration,
+                                         static_cast<unsigned>(entries), cells);
+      if (jobs.jobs == std::numeric_limits<std::uint64_t>::max()) {
+        char about[32];
+        std::snprintf(about, sizeof about, "%.2g",
+                      std::pow(static_cast<double>(cells),
+                               static_cast<double>(entries)));
+        errors.push_back(path + ": enumerating its entries' and the "
+                         "right-hand side's " + std::to_string(cells) +
+                         " cells each would take " + std::to_string(cells) +
+                         "^" + std::to_string(entries) + " (about " + about +
+                         ") combinations, too many to count in 64 bits: "
+                         "sample it (ExactDistributions 0, or --points "
+                         "random, sobol or lhs)");
+      }
     }
     if (numbers.correlated()) {
       errors.push_back(path + ": a random matrix with correlated entries of "

@@ -1,10 +1,11 @@
-// What a run can do with a system's random matrix (its parameters already
+// What a run cannot do with a system's random matrix (its parameters already
 // found sound): refusals, one line each after the file's path.
 //
-// - Enumeration: every combination of one cell per entry of the matrix and
-//   the right-hand side, cells^(n^2 + n) of them, "... would take 5^6 (about
-//   1.6e+04) combinations: sample it (ExactDistributions 0, or --points
-//   random, sobol or lhs)". Random matrices are sampled only.
+// - Enumeration of more combinations of one cell per entry of the matrix
+//   and the right-hand side, cells^(n^2 + n), than 64 bits count: "...
+//   would take 50^12 (about 2.4e+20) combinations, too many to count in 64
+//   bits: sample it (ExactDistributions 0, or --points random, sobol or
+//   lhs)".
 // - Correlated entries (Correlation.txt): their copula is of the
 //   right-hand side's n entries alone.
 // - Sobol' points, of at most kSobolMaxDimensions coordinates, where the

@@ -107,6 +107,13 @@ RunPlan makeRunPlan(const RunConfig& config) {
   plan.randomMatrixSystems = config.randomMatrixSystems();
   plan.randomMatrixPhases = config.randomMatrixPhases();
   plan.memoryBudget = config.memoryBudget();
+  plan.randomMatrixJobs =
+      drawsSamples(plan.points)
+          ? plan.jobsPerPhase
+          : phaseJobsOf(PointKind::kEnumeration,
+                        plan.unknowns + plan.unknowns * plan.unknowns,
+                        settings.IntegrationPrecision)
+                .jobs;
   plan.writesReport = config.writesReport();
   plan.footprint = estimateFootprint(config);
   plan.counting = config.countingPlan();
@@ -180,7 +187,7 @@ double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
   const bool kept = plan.unitsPerPhase * firstPassBlockBytes(plan.unknowns) <=
                     plan.memoryBudget;
   const double samples =
-      static_cast<double>(plan.jobsPerPhase) * (kept ? 1.0 : 2.0) *
+      static_cast<double>(plan.randomMatrixJobs) * (kept ? 1.0 : 2.0) *
       randomMatrixSampleSeconds(plan.unknowns) /
       phaseSpeedUp(plan.chunksPerPhase, plan.solverThreads,
                    costs.hardwareThreads);

@@ -97,6 +97,9 @@ struct RunPlan {
   // The systems with a random matrix, and their phases under one mode.
   int randomMatrixSystems = 0;
   std::uint64_t randomMatrixPhases = 0;
+  // The jobs of each: the samples, or every combination of cells of the
+  // matrix's and the right-hand side's n^2 + n entries.
+  std::uint64_t randomMatrixJobs = 0;
   // The memory a phase may keep its solved values in between its passes
   // (--memory-budget).
   std::uint64_t memoryBudget = 0;

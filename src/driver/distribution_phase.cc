@@ -197,7 +197,18 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   }
   const std::vector<NormalParameters> rhsMoments =
       familyMoments(family, request.entries);
-  if (random) random->extend(request);
+  if (random) {
+    random->extend(request);
+    if (!drawsSamples(request.kind)) {
+      // The system's banner counted the right-hand side's cells alone.
+      printLine("With its random matrix, each entry of the matrix and the "
+                "right-hand side is represented by " +
+                std::to_string(request.count) + " cells: " +
+                std::to_string(phaseJobsOf(request.kind, request.n,
+                                           request.count).jobs) +
+                " jobs.");
+    }
+  }
   const std::vector<unsigned>& columnOrder =
       random ? random->columnOrder() : context.system.columnOrder();
   if (!drawsSamples(request.kind) &&

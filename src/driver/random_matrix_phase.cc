@@ -69,13 +69,24 @@ std::vector<double> RandomMatrixPhase::meanSolution(
 RandomMatrixCounts RandomMatrixPhase::counts(const RandomMatrixSource& source,
                                              ProcessGroup* group) const {
   const SampleTallies own = source.tallies();
-  std::vector<std::uint64_t> sums = {own.refused, own.pivotChanges};
+  std::vector<std::uint64_t> sums = {own.refused, own.pivotChanges,
+                                     own.refusedMass, own.pivotChangeMass};
   if (group != nullptr) group->sumAll(sums);
   RandomMatrixCounts counts;
   counts.file = randomMatrixFileOf(family_.parameterKind);
-  counts.samples = source.jobCount();
+  counts.jobs = source.jobCount();
   counts.refused = sums[0];
   counts.pivotChanges = sums[1];
+  const double jobs = static_cast<double>(counts.jobs);
+  // 2^62, the whole in fixed point.
+  constexpr double kWhole = 4611686018427387904.0;
+  if (source.jobWeight() && counts.jobs > 0) {
+    counts.refusedShare = static_cast<double>(counts.refused) / jobs;
+    counts.pivotChangeShare = static_cast<double>(counts.pivotChanges) / jobs;
+  } else {
+    counts.refusedShare = static_cast<double>(sums[2]) / kWhole;
+    counts.pivotChangeShare = static_cast<double>(sums[3]) / kWhole;
+  }
   return counts;
 }
 

@@ -13,11 +13,11 @@ using json_parts::Json;
 
 Json randomMatrixJson(const RandomMatrixCounts& random) {
   return Json{{"file", random.file},
-              {"samples", random.samples},
+              {"jobs", random.jobs},
               {"near_singular", random.refused},
-              {"near_singular_share", random.shareOf(random.refused)},
+              {"near_singular_share", random.refusedShare},
               {"pivot_changes", random.pivotChanges},
-              {"pivot_change_share", random.shareOf(random.pivotChanges)}};
+              {"pivot_change_share", random.pivotChangeShare}};
 }
 
 void writeRandomMatrixCsv(const ResultStore& store, std::ostream& out) {
@@ -34,11 +34,11 @@ void writeRandomMatrixCsv(const ResultStore& store, std::ostream& out) {
             .text(mode.label)
             .text(family.name)
             .text(random.file)
-            .count(random.samples)
+            .count(random.jobs)
             .count(random.refused)
-            .number(random.shareOf(random.refused))
+            .number(random.refusedShare)
             .count(random.pivotChanges)
-            .number(random.shareOf(random.pivotChanges));
+            .number(random.pivotChangeShare);
         row.writeTo(out);
       }
     }

@@ -2,10 +2,11 @@
 // random matrix (NormalMatice.txt or UniformMatice.txt): one row per
 // system, pivoting mode and family whose matrix was random, what its
 // samples did:
-//   system,mode,family,file,samples,near_singular,near_singular_share,
+//   system,mode,family,file,jobs,near_singular,near_singular_share,
 //   pivot_changes,pivot_change_share
-// (near-singular samples are counted, not solved; a pivot change is a
-// solved sample whose pivots were not the mean matrix's). results.json
+// (near-singular jobs are counted, not solved; a pivot change is a solved
+// job whose pivots were not the mean matrix's; the shares are of the
+// phase's probability). results.json
 // holds the same as each such family's "random_matrix" member.
 #ifndef LINPROB_OUTPUT_RANDOM_MATRIX_REPORT_H_
 #define LINPROB_OUTPUT_RANDOM_MATRIX_REPORT_H_
@@ -23,7 +24,7 @@ namespace linprob {
 
 inline constexpr std::array<std::string_view, 9> kRandomMatrixColumns = {
     "system",        "mode",          "family",
-    "file",          "samples",       "near_singular",
+    "file",          "jobs",          "near_singular",
     "near_singular_share", "pivot_changes", "pivot_change_share"};
 
 json_parts::Json randomMatrixJson(const RandomMatrixCounts& random);

@@ -41,15 +41,12 @@ void printSamplesUsed(const PhaseResult& phase, std::ostream& out) {
 void printRandomMatrix(const PhaseResult& phase, std::ostream& out) {
   if (!phase.randomMatrix) return;
   const RandomMatrixCounts& random = *phase.randomMatrix;
-  const auto share = [&](std::uint64_t count) {
-    return SixDigits{random.shareOf(count)};
-  };
-  out << "Random matrix (" << random.file << "): each sample eliminated on "
+  out << "Random matrix (" << random.file << "): each job eliminated on "
       << "its own; near-singular, not solved: " << random.refused << " of "
-      << random.samples << " (" << share(random.refused)
+      << random.jobs << " (share " << SixDigits{random.refusedShare}
       << "); pivot order other than the mean matrix's: "
-      << random.pivotChanges << " (" << share(random.pivotChanges) << ")."
-      << std::endl;
+      << random.pivotChanges << " (share "
+      << SixDigits{random.pivotChangeShare} << ")." << std::endl;
 }
 
 void printBounds(const std::vector<Interval>& solution,

@@ -72,17 +72,15 @@ struct PositionResult {
 // the matrix's file, and what its samples did.
 struct RandomMatrixCounts {
   const char* file = "";
-  std::uint64_t samples = 0;
+  std::uint64_t jobs = 0;
   std::uint64_t refused = 0;       // near-singular: counted, not solved
   std::uint64_t pivotChanges = 0;  // solved under other pivots than the
                                    // mean matrix's
-
-  // A count's share of the samples (0 without samples).
-  double shareOf(std::uint64_t count) const {
-    return samples == 0 ? 0.0
-                        : static_cast<double>(count) /
-                              static_cast<double>(samples);
-  }
+  // Their shares of the phase's probability: of the jobs in sampling,
+  // every sample weighing the same; of the cells' probabilities in
+  // enumeration.
+  double refusedShare = 0.0;
+  double pivotChangeShare = 0.0;
 };
 
 struct PhaseResult {

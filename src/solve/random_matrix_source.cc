@@ -5,6 +5,7 @@
 
 #include "distributions/job_block.h"
 #include "linear/sample_batch.h"
+#include "solve/fine_histogram.h"
 
 namespace linprob {
 
@@ -29,8 +30,7 @@ RandomMatrixSource::RandomMatrixSource(std::unique_ptr<JobSource> points,
   for (std::size_t c = 0; c < chunks; ++c) {
     firstBlock_[c + 1] = firstBlock_[c] + points_->chunkBlocks(c);
   }
-  refused_.assign(firstBlock_.back(), 0);
-  changed_.assign(firstBlock_.back(), 0);
+  tallies_.assign(firstBlock_.back(), SampleTallies{});
 }
 
 RandomMatrixSource::~RandomMatrixSource() = default;
@@ -63,15 +63,16 @@ void RandomMatrixSource::fill(std::size_t chunk, std::uint64_t k,
   const unsigned n = n_;
   const double* const rhs = drawn.values.data();
   const double* const matrix = drawn.values.data() + std::size_t{n} * kBlockJobs;
-  std::uint32_t refused = 0;
-  std::uint32_t changed = 0;
+  SampleTallies tallies;
   std::size_t solved = 0;
   for (std::size_t first = 0; first < drawn.count; first += kBatchLanes) {
     const std::size_t lanes = std::min(kBatchLanes, drawn.count - first);
     solver.solve(matrix + first, rhs + first, kBlockJobs, lanes);
     for (std::size_t l = 0; l < lanes; ++l) {
+      const double probability = drawn.probabilities[first + l];
       if (!solver.solved(l)) {
-        ++refused;
+        ++tallies.refused;
+        tallies.refusedMass += fixedPointMass(probability);
         continue;
       }
       bool samePivots = true;
@@ -79,31 +80,35 @@ void RandomMatrixSource::fill(std::size_t chunk, std::uint64_t k,
         samePivots = solver.pivotRow(l, i) == mean_.rows[i] &&
                      solver.pivotColumn(l, i) == mean_.columns[i];
       }
-      changed += samePivots ? 0 : 1;
+      if (!samePivots) {
+        ++tallies.pivotChanges;
+        tallies.pivotChangeMass += fixedPointMass(probability);
+      }
       for (unsigned q = 0; q < n; ++q) {
         const unsigned position = mean_.positionOf[solver.unknownAt(l, q)];
         block.values[std::size_t{position} * kBlockJobs + solved] =
             solver.valueAt(l, q);
       }
-      block.probabilities[solved] = drawn.probabilities[first + l];
+      block.probabilities[solved] = probability;
       ++solved;
     }
   }
   block.count = solved;
   if (solved < kBlockJobs) block.clearLanesFrom(solved);
   const std::uint64_t at = firstBlock_[chunk] + k;
-  refused_[at] = refused;
-  changed_[at] = changed;
+  tallies_[at] = tallies;
   giveBack(std::move(scratch));
 }
 
 SampleTallies RandomMatrixSource::tallies() const {
-  SampleTallies tallies;
-  for (std::size_t b = 0; b < refused_.size(); ++b) {
-    tallies.refused += refused_[b];
-    tallies.pivotChanges += changed_[b];
+  SampleTallies sum;
+  for (const SampleTallies& block : tallies_) {
+    sum.refused += block.refused;
+    sum.pivotChanges += block.pivotChanges;
+    sum.refusedMass += block.refusedMass;
+    sum.pivotChangeMass += block.pivotChangeMass;
   }
-  return tallies;
+  return sum;
 }
 
 }  // namespace linprob

@@ -10,7 +10,7 @@
 // block's count is of the solved ones, its later lanes zero): it weighs in
 // no band, so the masses of a phase sum to 1 less the refused share. Per
 // block the source notes the refused samples and those whose pivots differ
-// from the mean matrix's; refilling a block notes the same again, so the
+// from the mean matrix's, with their probabilities; refilling a block notes the same again, so the
 // tallies do not depend on how often or on which thread a block is filled.
 //
 // fill allocates nothing once a thread has its scratch: a block of the
@@ -33,9 +33,13 @@ class SampleBatch;
 
 // What a phase's samples did: refused ones, and solved ones whose pivot
 // order was not the mean matrix's.
+// Their masses are the sums of their jobs' probabilities in fixed point
+// (fixedPointMass, 2^62 the whole), exact in any order of addition.
 struct SampleTallies {
   std::uint64_t refused = 0;
   std::uint64_t pivotChanges = 0;
+  std::uint64_t refusedMass = 0;
+  std::uint64_t pivotChangeMass = 0;
 };
 
 // The mean matrix's elimination, as the samples' are compared with it.
@@ -92,8 +96,7 @@ class RandomMatrixSource final : public JobSource {
   std::vector<std::uint64_t> firstBlock_;  // by chunk
   // By block of the phase, each written by the one fill of its block at a
   // time.
-  mutable std::vector<std::uint32_t> refused_;
-  mutable std::vector<std::uint32_t> changed_;
+  mutable std::vector<SampleTallies> tallies_;
   mutable std::mutex poolLock_;
   mutable std::vector<std::unique_ptr<Scratch>> pool_;
 };

@@ -52,11 +52,13 @@ TEST(RandomMatrixPhaseTest, TheStartRefusesWhatItCannotAnalyse) {
             std::string::npos)
       << run.err;
   dir.write("Matrix0/NormalMatice.txt", "2 1 1 1\n1 1 3 1\n");
+  dir.write("Settings.txt", "Dimensions 2\nS 1\nG 1\nC 2000\nBands 10\n"
+                            "Systems 1\nE 1\nN 100\n");
   run = testing::runProgramIn(dir);
   EXPECT_EQ(run.err,
-            "Matrix0/NormalMatice.txt: a random matrix is sampled, not "
-            "enumerated: its entries' and the right-hand side's 3 cells each "
-            "would take 3^6 (about 7.3e+02) combinations: sample it "
+            "Matrix0/NormalMatice.txt: enumerating its entries' and the "
+            "right-hand side's 2000 cells each would take 2000^6 (about "
+            "6.4e+19) combinations, too many to count in 64 bits: sample it "
             "(ExactDistributions 0, or --points random, sobol or lhs)\n");
   dir.write("Matrix0/NormalMatice.txt", "1 1 1 1\n1 1 1 1\n");
   run = testing::runProgramIn(dir, {"--points", "random"});
@@ -67,6 +69,38 @@ TEST(RandomMatrixPhaseTest, TheStartRefusesWhatItCannotAnalyse) {
             0u)
       << run.err;
   EXPECT_FALSE(dir.exists("Matrix0/RESULTS_FF.txt"));
+}
+
+// Enumerated, 1 / a over a's 400 cells of equal probability; every job
+// solved under the same pivots.
+TEST(RandomMatrixPhaseTest, OneOverAUniformEnumerated) {
+  WorkDir dir;
+  dir.write("Settings.txt", "Dimensions 1\nS 2\nG 1\nC 400\nBands 10\n"
+                            "Systems 1\nE 1\nN 100\n");
+  dir.write("Matrix0/Matice.txt", "1.5\n");
+  dir.write("Matrix0/RealRHS.txt", "1\n");
+  dir.write("Matrix0/IntRHS.txt", "1 1\n");
+  dir.write("Matrix0/NormalRHS.txt", "1 0\n");
+  dir.write("Matrix0/UniformRHS.txt", "1 1\n");
+  dir.write("Matrix0/UniformMatice.txt", "1 2\n");
+  const ProgramRun run = testing::runProgramIn(dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("With its random matrix, each entry of the matrix "
+                         "and the right-hand side is represented by 400 "
+                         "cells: 160000 jobs."),
+            std::string::npos);
+  const nlohmann::json report =
+      nlohmann::json::parse(dir.read("Report/results.json"));
+  const nlohmann::json uniform = family(report, 1, "Uniform");
+  EXPECT_EQ(uniform["jobs"], 160000);
+  EXPECT_EQ(uniform["random_matrix"]["pivot_change_share"], 0.0);
+  // The uniform family's cells start at their lower edges: the mean is the
+  // left Riemann sum of 1 / a, ln 2 + 1 / 1600 to within 1e-6.
+  double left = 0.0;
+  for (int m = 0; m < 400; ++m) left += 1.0 / (1.0 + m / 400.0) / 400.0;
+  EXPECT_NEAR(uniform["unknowns"][0]["moments"]["mean"].get<double>(), left,
+              1e-12);
+  EXPECT_NEAR(left, std::log(2.0) + 1.0 / 1600.0, 1e-6);
 }
 
 // x = 1 / a with a uniform on [1, 2]: P(x <= t) = 2 - 1 / t on [1/2, 1].
@@ -113,9 +147,9 @@ TEST(RandomMatrixPhaseTest, OneOverAUniformHasItsExactLaw) {
   // The summary says so under the VALID header.
   EXPECT_NE(dir.read("Matrix0/RESULTS_FF.txt")
                 .find("Results for the Uniform distribution:\nRandom matrix "
-                      "(UniformMatice.txt): each sample eliminated on its "
-                      "own; near-singular, not solved: 0 of 40000 (0); pivot "
-                      "order other than the mean matrix's: 0 (0).\n"),
+                      "(UniformMatice.txt): each job eliminated on its own; "
+                      "near-singular, not solved: 0 of 40000 (share 0); pivot "
+                      "order other than the mean matrix's: 0 (share 0).\n"),
             std::string::npos);
 }
 

@@ -18,7 +18,7 @@
   }
 
   // Per pivoting mode and family whose matrix was random: the share of
-  // near-singular samples (counted, not solved), of those whose pivots
+  // near-singular jobs (counted, not solved), of those whose pivots
   // differed from the mean matrix's, and where the first-order normal
   // approximation (INVALID) fails.
   function randomMatrixCard(system) {
@@ -31,7 +31,7 @@
         if (!random) continue;
         const verdict = firstOrderVerdict(fam);
         rows.push([modeName(mode.mode), fam.family, random.file,
-          fmt(random.near_singular_share, 4) + ' (' + random.near_singular + ' of ' + random.samples + ')',
+          fmt(random.near_singular_share, 4) + ' (' + random.near_singular + ' of ' + random.jobs + ')',
           fmt(random.pivot_change_share, 4),
           verdict.worst === null ? '—' : fmt(verdict.worst, 4),
           verdict.failed ? '✗ fails' : '✓ holds']);
@@ -41,11 +41,11 @@
     if (!rows.length) return null;
     const card = el('figure', {class: 'card random-matrix'});
     card.append(el('figcaption', null, el('span', {class: 'card-title'},
-      'Random matrix: each sample eliminated on its own')));
+      'Random matrix: each job eliminated on its own')));
     card.append(el('div', {class: 'table-wrap'}, numberTable(
       ['pivoting', 'family', 'file', 'near-singular share', 'pivot-change share',
         'first-order TV (worst)', 'first-order normal'],
-      rows, function (v) { return v; }, 'What the samples did, and the first-order approximation')));
+      rows, function (v) { return v; }, 'What the jobs did, and the first-order approximation')));
     card.append(el('p', {class: 'small muted'}, failing.length
       ? 'The first-order approximation fails its validation for: ' + failing.join('; ') +
         '. Its normal is taken at the mean matrix and neglects how A\u207b\u00b9 bends.'
