@@ -258,8 +258,11 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   }
 
   std::vector<NormalParameters> moments = rhsMoments;
+  std::vector<double> secondOrderMean;
   if (random) {
-    moments = random->firstOrder(rhsMoments);
+    FirstOrderMoments first = random->firstOrder(rhsMoments);
+    moments = std::move(first.normal);
+    secondOrderMean = std::move(first.secondOrderMean);
   } else {
     replaySteps(moments, context.system.steps());
   }
@@ -277,6 +280,14 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   if (drawsSamples(request.kind)) result.seed = request.seed;
   result.digits = counted.digits;
   result.randomMatrix = counted.randomMatrix;
+  if (result.randomMatrix) {
+    // By unknown, as the results are stored.
+    std::vector<double>& byUnknown = result.randomMatrix->secondOrderMean;
+    byUnknown.assign(secondOrderMean.size(), 0.0);
+    for (std::size_t p = 0; p < secondOrderMean.size(); ++p) {
+      byUnknown[columnOrder[p]] = secondOrderMean[p];
+    }
+  }
   for (std::size_t e = 0; e < errors.size(); ++e) {
     result.positions[e].errors = std::move(errors[e]);
     result.positions[e].convergence = std::move(convergence[e]);

@@ -54,7 +54,7 @@ std::unique_ptr<RandomMatrixSource> RandomMatrixPhase::solving(
                                               kSingularCondition, pivots_);
 }
 
-std::vector<NormalParameters> RandomMatrixPhase::firstOrder(
+FirstOrderMoments RandomMatrixPhase::firstOrder(
     const std::vector<NormalParameters>& rhs) const {
   return firstOrderMoments(mean_, rhs, familyMoments(family_, matrix_));
 }

@@ -14,6 +14,7 @@
 #include "base/process_group.h"
 #include "distributions/family.h"
 #include "distributions/job_source.h"
+#include "linear/first_order_moments.h"
 #include "linear/linear_system.h"
 #include "linear/normal_parameters.h"
 #include "linear/pivot_mode.h"
@@ -42,8 +43,7 @@ class RandomMatrixPhase {
   const std::vector<unsigned>& columnOrder() const {
     return mean_.columnOrder();
   }
-  std::vector<NormalParameters> firstOrder(
-      const std::vector<NormalParameters>& rhs) const;
+  FirstOrderMoments firstOrder(const std::vector<NormalParameters>& rhs) const;
   // x0 = A0^-1 b0 by position, from b's moments.
   std::vector<double> meanSolution(
       const std::vector<NormalParameters>& rhs) const;

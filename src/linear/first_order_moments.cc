@@ -7,9 +7,9 @@
 
 namespace linprob {
 
-std::vector<NormalParameters> firstOrderMoments(
-    const LinearSystem& mean, const std::vector<NormalParameters>& rhs,
-    const std::vector<NormalParameters>& matrix) {
+FirstOrderMoments firstOrderMoments(const LinearSystem& mean,
+                                    const std::vector<NormalParameters>& rhs,
+                                    const std::vector<NormalParameters>& matrix) {
   const unsigned n = mean.size();
   std::vector<double> x0(n);
   for (unsigned k = 0; k < n; ++k) x0[k] = rhs[k].mean;
@@ -29,8 +29,13 @@ std::vector<NormalParameters> firstOrderMoments(
     }
     equation[k] = sum;
   }
-  std::vector<NormalParameters> moments(n);
+  FirstOrderMoments result;
+  std::vector<NormalParameters>& moments = result.normal;
+  moments.resize(n);
   for (unsigned p = 0; p < n; ++p) moments[p].mean = x0[p];
+  std::vector<double> correction(n, 0.0);
+  std::vector<unsigned> positionOf(n);
+  for (unsigned p = 0; p < n; ++p) positionOf[mean.columnOrder()[p]] = p;
   std::vector<double> unit(n);
   for (unsigned k = 0; k < n; ++k) {
     // Column k of A0^-1, by position.
@@ -42,8 +47,24 @@ std::vector<NormalParameters> firstOrderMoments(
       const double term = square * equation[k];
       moments[p].variance = moments[p].variance + term;
     }
+    // sum_l (A0^-1)_lk var(A_kl) x0_l, then its share of every unknown.
+    double inner = 0.0;
+    for (unsigned l = 0; l < n; ++l) {
+      const double v = matrix[std::size_t{k} * n + l].variance;
+      const double scaled = unit[positionOf[l]] * v;
+      const double term = scaled * byUnknown[l];
+      inner = inner + term;
+    }
+    for (unsigned p = 0; p < n; ++p) {
+      const double term = unit[p] * inner;
+      correction[p] = correction[p] + term;
+    }
   }
-  return moments;
+  result.secondOrderMean.resize(n);
+  for (unsigned p = 0; p < n; ++p) {
+    result.secondOrderMean[p] = x0[p] + correction[p];
+  }
+  return result;
 }
 
 }  // namespace linprob

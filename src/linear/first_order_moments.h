@@ -9,6 +9,12 @@
 // order; the sums run in index order. What it neglects (the curvature of
 // A^-1 in A) is what a phase's VALID bands show and its discrepancy
 // measures.
+//
+// The second-order correction of the mean, cheap beside it: with
+// x = (I + A0^-1 dA)^-1 A0^-1 (b0 + db), E[x] = x0 + E[A0^-1 dA A0^-1 dA] x0
+// to second order, which for independent entries is
+//
+//   x0_i + sum_k (A0^-1)_ik sum_l (A0^-1)_lk var(A_kl) x0_l.
 #ifndef LINPROB_LINEAR_FIRST_ORDER_MOMENTS_H_
 #define LINPROB_LINEAR_FIRST_ORDER_MOMENTS_H_
 
@@ -19,11 +25,16 @@
 
 namespace linprob {
 
+struct FirstOrderMoments {
+  std::vector<NormalParameters> normal;  // x0 and the first-order variance
+  std::vector<double> secondOrderMean;
+};
+
 // `mean` is A0 eliminated; `rhs` b's moments by equation, `matrix` A's by
-// entry, row-major. The result is by solution position of `mean`.
-std::vector<NormalParameters> firstOrderMoments(
-    const LinearSystem& mean, const std::vector<NormalParameters>& rhs,
-    const std::vector<NormalParameters>& matrix);
+// entry, row-major. The results are by solution position of `mean`.
+FirstOrderMoments firstOrderMoments(const LinearSystem& mean,
+                                    const std::vector<NormalParameters>& rhs,
+                                    const std::vector<NormalParameters>& matrix);
 
 }  // namespace linprob
 

@@ -17,7 +17,8 @@ Json randomMatrixJson(const RandomMatrixCounts& random) {
               {"near_singular", random.refused},
               {"near_singular_share", random.refusedShare},
               {"pivot_changes", random.pivotChanges},
-              {"pivot_change_share", random.pivotChangeShare}};
+              {"pivot_change_share", random.pivotChangeShare},
+              {"second_order_mean", random.secondOrderMean}};
 }
 
 void writeRandomMatrixCsv(const ResultStore& store, std::ostream& out) {

@@ -81,6 +81,8 @@ struct RandomMatrixCounts {
   // enumeration.
   double refusedShare = 0.0;
   double pivotChangeShare = 0.0;
+  // The mean to second order (linear/first_order_moments.h), by unknown.
+  std::vector<double> secondOrderMean;
 };
 
 struct PhaseResult {

@@ -123,6 +123,9 @@ TEST(RandomMatrixPhaseTest, OneOverAUniformHasItsExactLaw) {
   const nlohmann::json uniform = family(report, 0, "Uniform");
   EXPECT_EQ(uniform["random_matrix"]["file"], "UniformMatice.txt");
   EXPECT_EQ(uniform["random_matrix"]["near_singular"], 0);
+  // To second order, E[1/a] = 1/a0 + var(a) / a0^3.
+  EXPECT_NEAR(uniform["random_matrix"]["second_order_mean"][0].get<double>(),
+              1.0 / 1.5 + (1.0 / 12.0) / (1.5 * 1.5 * 1.5), 1e-15);
   const nlohmann::json& x = uniform["unknowns"][0];
   const auto law = [](double t) {
     return t <= 0.5 ? 0.0 : t >= 1.0 ? 1.0 : 2.0 - 1.0 / t;

@@ -186,7 +186,7 @@
       if (intervals.create) pending.push(intervals);
     }
     const random = randomMatrixCard(system);
-    if (random) section.append(el('div', {class: 'chart-row'}, random.card));
+    if (random) section.append(random.card);
     const heatMap = truthPage.heatMapCard({system: system, position: position});
     if (heatMap) {
       section.append(el('div', {class: 'chart-row'}, heatMap.card));
