@@ -23,6 +23,7 @@
 #include "distributions/family.h"
 #include "distributions/parameter_files.h"
 #include "distributions/point_kinds.h"
+#include "distributions/random_matrix_files.h"
 #include "linear/pivot_mode.h"
 #include "native_run.h"
 
@@ -100,10 +101,10 @@ linprob::RunSettings settingsOf(const py::dict& values) {
 // matrix's ends, lower and upper of each coefficient row by row, empty
 // without one]]).
 linprob::SystemNumbers systemOf(const py::tuple& parts) {
-  if (parts.size() < 5 || parts.size() > 7) {
+  if (parts.size() < 5 || parts.size() > 8) {
     throw py::value_error(
         "run_given: a system is (matrix, rhs, interval, parameters, families"
-        "[, correlation[, interval matrix]])");
+        "[, correlation[, interval matrix[, random matrices]]])");
   }
   linprob::SystemNumbers numbers;
   numbers.matrix = numbersOf(parts[0], "a matrix");
@@ -135,10 +136,20 @@ linprob::SystemNumbers systemOf(const py::tuple& parts) {
     throw py::value_error("run_given: a system needs a family to analyse");
   }
   if (parts.size() >= 6) numbers.correlation = numbersOf(parts[5], "a correlation");
-  if (parts.size() == 7) {
+  if (parts.size() >= 7) {
     const std::vector<double> ends = numbersOf(parts[6], "an interval matrix");
     for (std::size_t k = 0; k + 1 < ends.size(); k += 2) {
       numbers.intervalMatrix.push_back(linprob::ValueBounds{ends[k], ends[k + 1]});
+    }
+  }
+  if (parts.size() == 8) {
+    const auto matrices = py::cast<py::sequence>(parts[7]);
+    if (matrices.size() != linprob::kParameterKindCount) {
+      throw py::value_error(
+          "run_given: one random matrix per parameter file is needed");
+    }
+    for (std::size_t k = 0; k < linprob::kParameterKindCount; ++k) {
+      numbers.randomMatrix[k] = numbersOf(matrices[k], "a random matrix");
     }
   }
   return numbers;
@@ -192,6 +203,18 @@ PYBIND11_MODULE(_native, module) {
         return files;
       },
       "The parameter files of a system, in the order the program reads them.");
+  module.def(
+      "random_matrix_files",
+      [] {
+        std::vector<std::string> files;
+        for (const linprob::ParameterKindInfo& kind : linprob::kParameterKinds) {
+          const char* file = linprob::randomMatrixFileOf(kind.kind);
+          files.emplace_back(file == nullptr ? "" : file);
+        }
+        return files;
+      },
+      "For each parameter file, in the program's order, the file of the\n"
+      "random matrix of its families ('' where there is none).");
   module.def(
       "optional_parameter_files",
       [] {

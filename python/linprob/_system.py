@@ -18,6 +18,11 @@ PARAMETER_ARGUMENTS = {
     "LognormalRHS.txt": "lognormal",
     "DataRHS.txt": "data",
 }
+# The random matrices' files and the System argument each holds.
+RANDOM_MATRIX_ARGUMENTS = {
+    "NormalMatice.txt": "normal_matrix",
+    "UniformMatice.txt": "uniform_matrix",
+}
 
 
 def _array(name: str, value: npt.ArrayLike, shape: tuple[int, ...]) -> np.ndarray:
@@ -76,7 +81,13 @@ class System:
     the reason); interval_matrix: (n, n, 2) the lower and upper end of each
     coefficient of an uncertain matrix [A], whose enclosures of the
     solutions of [A] x = [b] (b the interval) the result's document holds
-    under "interval_matrix" (see the command line's IntMatice.txt). A
+    under "interval_matrix" (see the command line's IntMatice.txt);
+    normal_matrix: (n, n, 2) means and variances of a random matrix of the
+    normal family, uniform_matrix: (n, n, 2) lower and upper ends of one of
+    the uniform and triangular families (each job then draws A with b and
+    eliminates it afresh; INVALID is the first-order approximation; see the
+    command line's NormalMatice.txt and UniformMatice.txt; each needs its
+    family's own parameters). A
     family whose parameters are not given is not run
     (its rows are left out of the result). Shapes, finite values and the
     order of the pairs are checked at once (InputError), and so is the
@@ -95,6 +106,8 @@ class System:
     data: Optional[np.ndarray]
     correlation: Optional[np.ndarray]
     interval_matrix: Optional[np.ndarray]
+    normal_matrix: Optional[np.ndarray]
+    uniform_matrix: Optional[np.ndarray]
 
     def __init__(self, matrix: npt.ArrayLike, rhs: npt.ArrayLike,
                  interval: npt.ArrayLike, normal: Optional[npt.ArrayLike] = None,
@@ -102,7 +115,9 @@ class System:
                  lognormal: Optional[npt.ArrayLike] = None,
                  data: Optional[npt.ArrayLike] = None,
                  correlation: Optional[npt.ArrayLike] = None,
-                 interval_matrix: Optional[npt.ArrayLike] = None) -> None:
+                 interval_matrix: Optional[npt.ArrayLike] = None,
+                 normal_matrix: Optional[npt.ArrayLike] = None,
+                 uniform_matrix: Optional[npt.ArrayLike] = None) -> None:
         shape = np.shape(matrix)
         if len(shape) != 2 or shape[0] != shape[1] or shape[0] < 1:
             raise InputError(f"matrix: shape {shape}, expected a square (n, n)")
@@ -143,6 +158,31 @@ class System:
                     f"interval_matrix[{i}, {j}]: row {i}, column {j} has its lower end "
                     f"above its upper end ({self.interval_matrix[i, j, 0]!r} > "
                     f"{self.interval_matrix[i, j, 1]!r})")
+        self.normal_matrix = None
+        if normal_matrix is not None:
+            if self.normal is None:
+                raise InputError("normal_matrix: the normal family is not run "
+                                 "(normal is not given)")
+            self.normal_matrix = _array("normal_matrix", normal_matrix, (n, n, 2))
+            below = np.argwhere(self.normal_matrix[:, :, 1] < 0)
+            if len(below):
+                i, j = (int(k) for k in below[0])
+                raise InputError(
+                    f"normal_matrix[{i}, {j}]: row {i}, column {j} has a negative "
+                    f"variance ({self.normal_matrix[i, j, 1]!r})")
+        self.uniform_matrix = None
+        if uniform_matrix is not None:
+            if self.uniform is None:
+                raise InputError("uniform_matrix: the uniform and triangular "
+                                 "families are not run (uniform is not given)")
+            self.uniform_matrix = _array("uniform_matrix", uniform_matrix, (n, n, 2))
+            above = np.argwhere(self.uniform_matrix[:, :, 0] > self.uniform_matrix[:, :, 1])
+            if len(above):
+                i, j = (int(k) for k in above[0])
+                raise InputError(
+                    f"uniform_matrix[{i}, {j}]: row {i}, column {j} has its lower end "
+                    f"above its upper end ({self.uniform_matrix[i, j, 0]!r} > "
+                    f"{self.uniform_matrix[i, j, 1]!r})")
         # The program's own check of the matrix under every pivoting mode:
         # a matrix it would refuse is refused here, in its words.
         problems = _native.check_matrix(self.matrix)

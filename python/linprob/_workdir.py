@@ -10,7 +10,7 @@ from typing import Sequence
 import numpy as np
 
 from . import _native
-from ._system import PARAMETER_ARGUMENTS, System
+from ._system import PARAMETER_ARGUMENTS, RANDOM_MATRIX_ARGUMENTS, System
 
 # The input files of a system folder and the System argument each holds.
 FILE_ARGUMENTS = {
@@ -20,6 +20,7 @@ FILE_ARGUMENTS = {
     **PARAMETER_ARGUMENTS,
     "Correlation.txt": "correlation",
     "IntMatice.txt": "interval_matrix",
+    **RANDOM_MATRIX_ARGUMENTS,
 }
 # The options of Settings.txt that analyze() takes, by its arguments' names.
 SETTING_ARGUMENTS = {
@@ -56,8 +57,13 @@ def given_systems(systems: Sequence[System]) -> list[tuple]:
         correlation = np.empty(0) if system.correlation is None else system.correlation
         ends = (np.empty(0) if system.interval_matrix is None
                 else system.interval_matrix.reshape(-1))
+        matrices = []
+        for name in _native.random_matrix_files():
+            array = (getattr(system, RANDOM_MATRIX_ARGUMENTS[name]) if name
+                     else None)
+            matrices.append(np.empty(0) if array is None else array.reshape(-1))
         given.append((system.matrix, system.rhs, system.interval, parameters,
-                      system.families(), correlation, ends))
+                      system.families(), correlation, ends, matrices))
     return given
 
 

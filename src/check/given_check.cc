@@ -7,9 +7,11 @@
 
 #include "check/correlation_check.h"
 #include "check/numeric_check.h"
+#include "check/random_matrix_check.h"
 #include "distributions/entry_correlation.h"
 #include "config/mode_eliminations.h"
 #include "distributions/parameter_files.h"
+#include "distributions/random_matrix_files.h"
 #include "linear/system_files.h"
 
 namespace linprob {
@@ -143,6 +145,26 @@ RunInputsCheck checkGivenInputs(const RunConfig& config,
                  !pairs.ok()) {
         check.errors.push_back(path + ": " + pairs.message());
       }
+    }
+    const std::size_t before = check.errors.size();
+    for (const RandomMatrixFile& random : kRandomMatrixFiles) {
+      const std::vector<double>& numbers =
+          inputs.files.randomMatrixOf(random.kind);
+      if (numbers.empty()) continue;
+      const std::size_t n = inputs.files.n;
+      const std::string path = inputs.folder + random.file;
+      if (const auto problem = countProblem(numbers, 2 * n * n)) {
+        check.errors.push_back(path + ": " + *problem);
+        continue;
+      }
+      for (const std::string& problem :
+           checkRandomMatrix(numbers, inputs.files.n, random.kind)) {
+        check.errors.push_back(path + ": " + problem);
+      }
+    }
+    // What the run cannot do with sound random matrices.
+    if (check.errors.size() == before) {
+      checkRandomMatrixUse(inputs.folder, inputs.files, config, check.errors);
     }
     // As the files' check: the first system's first mode kept for --check
     // when the others are not.

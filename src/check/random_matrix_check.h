@@ -21,7 +21,8 @@
 
 namespace linprob {
 
-// `folder` is the system's folder with its slash ("Matrix0/").
+// `folder` is the system's folder with its slash ("Matrix0/"); each random
+// matrix of `numbers` has its 2 n^2 numbers, found sound.
 void checkRandomMatrixUse(const std::string& folder,
                           const SystemNumbers& numbers,
                           const RunConfig& config,

@@ -53,6 +53,20 @@ def third_systems(example_systems) -> list[linprob.System]:
             for i, s in enumerate(example_systems)]
 
 
+def with_random_matrix(systems: list[linprob.System]) -> list[linprob.System]:
+    """`systems` with the last one's matrix random too: normal, each
+    coefficient of standard deviation 2 % of it, and uniform within 2 %
+    (sampled runs only: enumerated, its 20 entries of cells would be too
+    many combinations)."""
+    s = systems[-1]
+    spread = np.abs(s.matrix) / 50
+    last = linprob.System(s.matrix, s.rhs, s.interval, normal=s.normal, uniform=s.uniform,
+                          normal_matrix=np.stack([s.matrix, spread**2], axis=2),
+                          uniform_matrix=np.stack([s.matrix - spread, s.matrix + spread],
+                                                  axis=2))
+    return [*systems[:-1], last]
+
+
 def write_folder(folder: pathlib.Path, systems, settings: dict[str, int]) -> None:
     """A working directory of `systems` as a person would write it with
     numpy (17 significant digits), not through linprob."""
@@ -70,10 +84,12 @@ def write_folder(folder: pathlib.Path, systems, settings: dict[str, int]) -> Non
                             ("DataRHS.txt", system.data)):
             if array is not None:
                 np.savetxt(path / name, array, fmt="%.17g")
-        if system.interval_matrix is not None:
-            n = system.size
-            np.savetxt(path / "IntMatice.txt", system.interval_matrix.reshape(n, 2 * n),
-                       fmt="%.17g")
+        n = system.size
+        for name, array in (("IntMatice.txt", system.interval_matrix),
+                            ("NormalMatice.txt", system.normal_matrix),
+                            ("UniformMatice.txt", system.uniform_matrix)):
+            if array is not None:
+                np.savetxt(path / name, array.reshape(n, 2 * n), fmt="%.17g")
 
 
 @pytest.fixture()

@@ -13,7 +13,7 @@ import pandas as pd
 import pytest
 
 import linprob
-from conftest import write_folder
+from conftest import with_random_matrix, write_folder
 
 SETTINGS = {"Dimensions": 4, "SolverThreadCount": 1, "GeneratorThreadCount": 2,
             "IntegrationPrecision": 6, "HistogramPrecision": 10, "MaxMatrix": 5,
@@ -47,16 +47,26 @@ def test_analyze_gives_the_numbers_of_the_command_line(
     options = {} if enumeration else {"seed": 10 + index}
     if not enumeration and index == len(linprob.POINTS) - 1:
         options["digits"] = 1
+    # Sampled, the last system's matrix is random too.
+    systems = third_systems if enumeration else with_random_matrix(third_systems)
     folder = tmp_path / "study"
-    write_folder(folder, third_systems,
+    write_folder(folder, systems,
                  {**SETTINGS, "ExactDistributions": int(enumeration)})
     arguments = [f"--seed={options['seed']}"] if "seed" in options else []
     arguments += [] if enumeration else [f"--points={points}"]
     arguments += [f"--digits={options['digits']}"] if "digits" in options else []
     theirs = command_line_report(binary, folder, *arguments)
-    ours = linprob.analyze(third_systems, points=points, cells=6, samples=3000,
+    ours = linprob.analyze(systems, points=points, cells=6, samples=3000,
                            bands=10, threads=2, progress=False, **options)
     assert_same(ours, theirs)
+    if not enumeration:
+        # The random matrix's jobs did the same in both.
+        def random_matrices(result):
+            return [[f["random_matrix"] for f in mode["families"]]
+                    for mode in result.document["systems"][4]["modes"]]
+        assert random_matrices(ours) == random_matrices(theirs)
+        assert [m["file"] for m in random_matrices(ours)[1]] == [
+            "UniformMatice.txt", "NormalMatice.txt", "UniformMatice.txt"]
     # The systems' heads compared hold an interval matrix's enclosures too,
     # and results.nc the same ends.
     interval = ours.systems[3]["interval_matrix"]

@@ -40,6 +40,13 @@ def with_(**changes):
     (dict(interval_matrix=[[[3.9, 4.1], [0.9, 1.1]], [[1.1, 0.9], [2.9, 3.1]]]),
      "interval_matrix[1, 0]: row 1, column 0 has its lower end above its upper end "
      "(1.1 > 0.9)"),
+    (dict(normal_matrix=[[[4, 0.1], [1, 0.1]], [[1, -2.0], [3, 0.1]]]),
+     "normal_matrix[1, 0]: row 1, column 0 has a negative variance (-2.0)"),
+    (dict(uniform_matrix=[[[3.9, 4.1], [1.1, 0.9]], [[0.9, 1.1], [2.9, 3.1]]]),
+     "uniform_matrix[0, 1]: row 0, column 1 has its lower end above its upper end "
+     "(1.1 > 0.9)"),
+    (dict(normal=None, normal_matrix=[[[4, 0.1], [1, 0.1]], [[1, 0.1], [3, 0.1]]]),
+     "normal_matrix: the normal family is not run (normal is not given)"),
 ])
 def test_bad_input_is_refused_naming_argument_and_position(changes, message):
     with pytest.raises(linprob.InputError) as caught:
