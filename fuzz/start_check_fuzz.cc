@@ -2,9 +2,10 @@
 // start-of-run check, the code that reads whatever a user puts into the
 // working folder.
 //
-// One input is up to ten files separated by lines "%%": Settings.txt,
+// One input is up to twelve files separated by lines "%%": Settings.txt,
 // then Matice.txt, RealRHS.txt, IntRHS.txt, NormalRHS.txt, UniformRHS.txt,
-// LognormalRHS.txt, DataRHS.txt, Correlation.txt and IntMatice.txt of
+// LognormalRHS.txt, DataRHS.txt, Correlation.txt, IntMatice.txt,
+// NormalMatice.txt and UniformMatice.txt of
 // Matrix0/ (a file left out is absent). They are written into a private
 // working folder and checked as a run checks them. Dimensions,
 // IntegrationPrecision and MaxMatrix are held small once the settings have
@@ -39,7 +40,8 @@ constexpr const char* kFiles[] = {
     "Settings.txt",          "Matrix0/Matice.txt",    "Matrix0/RealRHS.txt",
     "Matrix0/IntRHS.txt",    "Matrix0/NormalRHS.txt", "Matrix0/UniformRHS.txt",
     "Matrix0/LognormalRHS.txt", "Matrix0/DataRHS.txt",
-    "Matrix0/Correlation.txt", "Matrix0/IntMatice.txt"};
+    "Matrix0/Correlation.txt", "Matrix0/IntMatice.txt",
+    "Matrix0/NormalMatice.txt", "Matrix0/UniformMatice.txt"};
 
 void expectPrintable(const std::string& message) {
   if (message.empty() || message.size() > 1000) __builtin_trap();

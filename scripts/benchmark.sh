@@ -109,6 +109,12 @@ print("numpy dgemm, n = %d: %.3gG multiply-add pairs/s" % (n, best / 1e9))
 PY
   fi
 done
+echo "Random matrix: one elimination per sample, one thread, row pivoting"
+echo "(items_per_second), beside numpy's batched solve of as many systems:"
+median 'BM_SampleBatch/'
+if [ $numpy = yes ]; then
+  OPENBLAS_NUM_THREADS=1 "$python" bench/random_matrix_peer.py
+fi
 echo "One sampling phase (normal, 2 solver threads, moments and fine histograms):"
 median 'BM_LargeSamplingPhase/'
 

@@ -2,7 +2,7 @@
 // drawn and its system eliminated and solved kBatchLanes at a time
 // (linear/sample_batch.h), a model fitted to bench/random_matrix_benchmark.cc
 // and to whole phases on the development machine (one core: about 0.08,
-// 0.67 and 72 us of elimination at n = 4, 10 and 50, and 12 ns a drawn
+// 0.61 and 63 us of elimination at n = 4, 10 and 50, and 12 ns a drawn
 // normal entry), and the --check line of a run with random matrices.
 #ifndef LINPROB_COST_SAMPLE_TIMING_H_
 #define LINPROB_COST_SAMPLE_TIMING_H_

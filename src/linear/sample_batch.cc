@@ -37,23 +37,23 @@ struct Work {
   std::int64_t* order;
   std::int64_t* pivotRows;
   std::int64_t* pivotColumns;
-
-  [[gnu::always_inline]] Lanes& at(std::size_t c, std::size_t r) const {
-    return *reinterpret_cast<Lanes*>(columns + (c * n + r) * L);
-  }
-  [[gnu::always_inline]] Lanes& factor(std::size_t r) const {
-    return *reinterpret_cast<Lanes*>(factors + r * L);
-  }
-  [[gnu::always_inline]] Mask& orderOf(std::size_t c) const {
-    return *reinterpret_cast<Mask*>(order + c * L);
-  }
 };
 
 LINPROB_WIDE_CLONES __attribute__((flatten))
 void solveLanes(const Work& w, double mostCondition, const double* a,
                 const double* b, std::size_t stride, std::size_t lanes,
                 std::int64_t* refusedOut) {
+  // The fields in registers: a store through a Lanes may alias anything,
+  // the Work it came from included.
   const unsigned n = w.n;
+  Lanes* const base = reinterpret_cast<Lanes*>(w.columns);
+  Lanes* const factor = reinterpret_cast<Lanes*>(w.factors);
+  Mask* const order = reinterpret_cast<Mask*>(w.order);
+  double* const entries = w.columns;
+  std::int64_t* const unknowns = w.order;
+  const auto at = [base, n](std::size_t c, std::size_t r) -> Lanes& {
+    return base[c * n + r];
+  };
   const std::size_t columnCount = 2 * std::size_t{n} + 1;
   const bool rowPivot = w.mode == 1 || w.mode == 3;
   const bool colPivot = w.mode >= 2;
@@ -68,7 +68,7 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
       for (std::size_t l = 0; l < L; ++l) {
         entry[l] = l < lanes ? from[l] : (r == c ? 1.0 : 0.0);
       }
-      w.at(c, r) = entry;
+      at(c, r) = entry;
       row = row + LINPROB_MAGNITUDE(entry);
     }
     normA = row > normA ? row : normA;
@@ -76,15 +76,15 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
     for (std::size_t l = 0; l < L; ++l) {
       rhs[l] = l < lanes ? b[std::size_t{r} * stride + l] : 0.0;
     }
-    w.at(n, r) = rhs;
+    at(n, r) = rhs;
   }
   for (unsigned k = 0; k < n; ++k) {
     for (unsigned r = 0; r < n; ++r) {
       const Lanes zero = {};
-      w.at(n + 1 + std::size_t{k}, r) = zero + (r == k ? 1.0 : 0.0);
+      at(n + 1 + std::size_t{k}, r) = zero + (r == k ? 1.0 : 0.0);
     }
     const Mask index = {};
-    w.orderOf(k) = index + static_cast<std::int64_t>(k);
+    order[k] = index + static_cast<std::int64_t>(k);
   }
 
   for (unsigned i = 0; i < n; ++i) {
@@ -95,7 +95,7 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
     if (rowPivot && colPivot) {
       for (unsigned c = i; c < n; ++c) {
         for (unsigned r = i; r < n; ++r) {
-          const Lanes x = LINPROB_MAGNITUDE(w.at(c, r));
+          const Lanes x = LINPROB_MAGNITUDE(at(c, r));
           const Mask greater = x > best;
           best = greater ? x : best;
           bestRow = greater ? Mask{} + static_cast<std::int64_t>(r) : bestRow;
@@ -105,14 +105,14 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
       }
     } else if (colPivot) {
       for (unsigned c = i; c < n; ++c) {
-        const Lanes x = LINPROB_MAGNITUDE(w.at(c, i));
+        const Lanes x = LINPROB_MAGNITUDE(at(c, i));
         const Mask greater = x > best;
         best = greater ? x : best;
         bestColumn = greater ? Mask{} + static_cast<std::int64_t>(c) : bestColumn;
       }
     } else if (rowPivot) {
       for (unsigned r = i; r < n; ++r) {
-        const Lanes x = LINPROB_MAGNITUDE(w.at(i, r));
+        const Lanes x = LINPROB_MAGNITUDE(at(i, r));
         const Mask greater = x > best;
         best = greater ? x : best;
         bestRow = greater ? Mask{} + static_cast<std::int64_t>(r) : bestRow;
@@ -127,53 +127,55 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
       const auto c = static_cast<std::size_t>(bestColumn[l]);
       if (c == i) continue;
       for (unsigned r = 0; r < n; ++r) {
-        std::swap(w.columns[(std::size_t{i} * n + r) * L + l],
-                  w.columns[(c * n + r) * L + l]);
+        std::swap(entries[(std::size_t{i} * n + r) * L + l],
+                  entries[(c * n + r) * L + l]);
       }
-      std::swap(w.order[std::size_t{i} * L + l], w.order[c * L + l]);
+      std::swap(unknowns[std::size_t{i} * L + l], unknowns[c * L + l]);
     }
     for (std::size_t l = 0; rowPivot && l < L; ++l) {
       const auto r = static_cast<std::size_t>(bestRow[l]);
       if (r == i) continue;
       for (std::size_t c = 0; c < columnCount; ++c) {
-        std::swap(w.columns[(c * n + i) * L + l], w.columns[(c * n + r) * L + l]);
+        std::swap(entries[(c * n + i) * L + l], entries[(c * n + r) * L + l]);
       }
     }
-    const Lanes pivot = w.at(i, i);
+    const Lanes pivot = at(i, i);
     for (unsigned r = i + 1; r < n; ++r) {
-      const Lanes negated = -w.at(i, r);
-      w.factor(r) = negated / pivot;
-      markNotFinite(w.factor(r), refused);
+      const Lanes negated = -at(i, r);
+      factor[r] = negated / pivot;
+      markNotFinite(factor[r], refused);
     }
     for (std::size_t c = 0; c < columnCount; ++c) {
-      const Lanes from = w.at(c, i);
+      Lanes* const column = base + c * n;
+      const Lanes from = column[i];
       for (unsigned r = i + 1; r < n; ++r) {
         // Product and sum rounded apart, as the replay does.
-        const Lanes product = from * w.factor(r);
-        w.at(c, r) = product + w.at(c, r);
+        const Lanes product = from * factor[r];
+        column[r] = product + column[r];
       }
     }
   }
 
   for (unsigned k = n; k-- > 0;) {
-    const Lanes pivot = w.at(k, k);
+    const Lanes pivot = at(k, k);
     refused |= pivot == 0.0;
     markNotFinite(pivot, refused);
     for (unsigned t = 0; t < k; ++t) {
-      const Lanes negated = -w.at(k, t);
-      w.factor(t) = negated / pivot;
-      markNotFinite(w.factor(t), refused);
+      const Lanes negated = -at(k, t);
+      factor[t] = negated / pivot;
+      markNotFinite(factor[t], refused);
     }
     for (std::size_t c = 0; c < columnCount; ++c) {
       if (c >= k && c < n) continue;
-      const Lanes from = w.at(c, k);
+      Lanes* const column = base + c * n;
+      const Lanes from = column[k];
       for (unsigned t = 0; t < k; ++t) {
-        const Lanes product = from * w.factor(t);
-        w.at(c, t) = product + w.at(c, t);
+        const Lanes product = from * factor[t];
+        column[t] = product + column[t];
       }
     }
     for (std::size_t c = n; c < columnCount; ++c) {
-      w.at(c, k) = w.at(c, k) / pivot;
+      at(c, k) = at(c, k) / pivot;
     }
   }
 
@@ -181,14 +183,14 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
   for (unsigned r = 0; r < n; ++r) {
     Lanes row = {};
     for (unsigned k = 0; k < n; ++k) {
-      const Lanes entry = w.at(n + 1 + std::size_t{k}, r);
+      const Lanes entry = at(n + 1 + std::size_t{k}, r);
       row = row + LINPROB_MAGNITUDE(entry);
     }
     normInverse = row > normInverse ? row : normInverse;
   }
   const Lanes condition = normA * normInverse;
   refused |= ~(condition <= mostCondition);
-  for (unsigned r = 0; r < n; ++r) markNotFinite(w.at(n, r), refused);
+  for (unsigned r = 0; r < n; ++r) markNotFinite(at(n, r), refused);
   *reinterpret_cast<Mask*>(refusedOut) = refused;
 }
 

@@ -20,7 +20,7 @@ TEST(SampleBatchTest, EveryLaneIsItsSystemSolvedAlone) {
   std::normal_distribution<double> normal;
   std::uniform_int_distribution<int> small(-2, 2);
   constexpr std::size_t kStride = 11;
-  for (unsigned n : {1u, 2u, 3u, 6u, 13u}) {
+  for (unsigned n : {1u, 2u, 3u, 6u, 13u, 17u}) {
     for (std::size_t lanes : {kBatchLanes, std::size_t{5}}) {
       std::vector<double> a(std::size_t{n} * n * kStride);
       std::vector<double> b(std::size_t{n} * kStride);
