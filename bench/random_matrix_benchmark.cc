@@ -17,14 +17,29 @@
 namespace linprob {
 namespace {
 
-void BM_SampleElimination(benchmark::State& state) {
-  const auto n = static_cast<unsigned>(state.range(0));
-  const PivotMode& mode = kPivotModes[static_cast<std::size_t>(state.range(1))];
-  // b's n entries, then A's n^2, each 1024 lanes.
+// b's n entries, then A's n^2, each kBlockJobs lanes, uniform on [-1, 1].
+std::vector<double> drawnLanes(unsigned n) {
   std::vector<double> lanes((n + std::size_t{n} * n) * kBlockJobs);
   std::mt19937_64 random(5);
   std::uniform_real_distribution<double> entry(-1.0, 1.0);
   for (double& v : lanes) v = entry(random);
+  return lanes;
+}
+
+// n = 4, 10 and 50 under row pivoting, n = 10 under both.
+void sizesAndModes(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"n", "mode"})
+      ->Args({4, 1})
+      ->Args({10, 1})
+      ->Args({50, 1})
+      ->Args({10, 3})
+      ->Unit(benchmark::kMicrosecond);
+}
+
+void BM_SampleElimination(benchmark::State& state) {
+  const auto n = static_cast<unsigned>(state.range(0));
+  const PivotMode& mode = kPivotModes[static_cast<std::size_t>(state.range(1))];
+  const std::vector<double> lanes = drawnLanes(n);
   SampleElimination solver(n, mode, 1e15);
   const double* rhs = lanes.data();
   const double* matrix = lanes.data() + std::size_t{n} * kBlockJobs;
@@ -41,23 +56,14 @@ void BM_SampleElimination(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() *
                           static_cast<std::int64_t>(kBlockJobs));
 }
-BENCHMARK(BM_SampleElimination)
-    ->ArgNames({"n", "mode"})
-    ->Args({4, 1})
-    ->Args({10, 1})
-    ->Args({50, 1})
-    ->Args({10, 3})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SampleElimination)->Apply(sizesAndModes);
 
 // The same systems kBatchLanes at a time, one per vector lane, as a
 // phase solves them.
 void BM_SampleBatch(benchmark::State& state) {
   const auto n = static_cast<unsigned>(state.range(0));
   const PivotMode& mode = kPivotModes[static_cast<std::size_t>(state.range(1))];
-  std::vector<double> lanes((n + std::size_t{n} * n) * kBlockJobs);
-  std::mt19937_64 random(5);
-  std::uniform_real_distribution<double> entry(-1.0, 1.0);
-  for (double& v : lanes) v = entry(random);
+  const std::vector<double> lanes = drawnLanes(n);
   SampleBatch solver(n, mode, 1e15);
   const double* rhs = lanes.data();
   const double* matrix = lanes.data() + std::size_t{n} * kBlockJobs;
@@ -72,13 +78,7 @@ void BM_SampleBatch(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() *
                           static_cast<std::int64_t>(kBlockJobs));
 }
-BENCHMARK(BM_SampleBatch)
-    ->ArgNames({"n", "mode"})
-    ->Args({4, 1})
-    ->Args({10, 1})
-    ->Args({50, 1})
-    ->Args({10, 3})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SampleBatch)->Apply(sizesAndModes);
 
 }  // namespace
 }  // namespace linprob

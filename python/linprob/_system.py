@@ -51,6 +51,20 @@ def _ordered_pairs(name: str, pairs: np.ndarray) -> None:
             f"({pairs[i, 0]!r} > {pairs[i, 1]!r})")
 
 
+_LOWER_ABOVE_UPPER = "has its lower end above its upper end ({0} > {1})"
+
+
+def _refuse_coefficient(name: str, pairs: np.ndarray, bad: np.ndarray,
+                        what: str) -> None:
+    """Refuses the first coefficient (i, j) of an (n, n, 2) array where
+    `bad` holds, saying `what` of its pair."""
+    found = np.argwhere(bad)
+    if len(found):
+        i, j = (int(k) for k in found[0])
+        raise InputError(f"{name}[{i}, {j}]: row {i}, column {j} "
+                         + what.format(*(repr(v) for v in pairs[i, j])))
+
+
 def _refuse_where(name: str, pairs: np.ndarray, column: int, bad: np.ndarray,
                   what: str) -> None:
     """Refuses the first pair where `bad` holds, naming its number in
@@ -151,38 +165,27 @@ class System:
         self.interval_matrix = None
         if interval_matrix is not None:
             self.interval_matrix = _array("interval_matrix", interval_matrix, (n, n, 2))
-            above = np.argwhere(self.interval_matrix[:, :, 0] > self.interval_matrix[:, :, 1])
-            if len(above):
-                i, j = (int(k) for k in above[0])
-                raise InputError(
-                    f"interval_matrix[{i}, {j}]: row {i}, column {j} has its lower end "
-                    f"above its upper end ({self.interval_matrix[i, j, 0]!r} > "
-                    f"{self.interval_matrix[i, j, 1]!r})")
+            _refuse_coefficient("interval_matrix", self.interval_matrix,
+                                self.interval_matrix[:, :, 0] > self.interval_matrix[:, :, 1],
+                                _LOWER_ABOVE_UPPER)
         self.normal_matrix = None
         if normal_matrix is not None:
             if self.normal is None:
                 raise InputError("normal_matrix: the normal family is not run "
                                  "(normal is not given)")
             self.normal_matrix = _array("normal_matrix", normal_matrix, (n, n, 2))
-            below = np.argwhere(self.normal_matrix[:, :, 1] < 0)
-            if len(below):
-                i, j = (int(k) for k in below[0])
-                raise InputError(
-                    f"normal_matrix[{i}, {j}]: row {i}, column {j} has a negative "
-                    f"variance ({self.normal_matrix[i, j, 1]!r})")
+            _refuse_coefficient("normal_matrix", self.normal_matrix,
+                                self.normal_matrix[:, :, 1] < 0,
+                                "has a negative variance ({1})")
         self.uniform_matrix = None
         if uniform_matrix is not None:
             if self.uniform is None:
                 raise InputError("uniform_matrix: the uniform and triangular "
                                  "families are not run (uniform is not given)")
             self.uniform_matrix = _array("uniform_matrix", uniform_matrix, (n, n, 2))
-            above = np.argwhere(self.uniform_matrix[:, :, 0] > self.uniform_matrix[:, :, 1])
-            if len(above):
-                i, j = (int(k) for k in above[0])
-                raise InputError(
-                    f"uniform_matrix[{i}, {j}]: row {i}, column {j} has its lower end "
-                    f"above its upper end ({self.uniform_matrix[i, j, 0]!r} > "
-                    f"{self.uniform_matrix[i, j, 1]!r})")
+            _refuse_coefficient("uniform_matrix", self.uniform_matrix,
+                                self.uniform_matrix[:, :, 0] > self.uniform_matrix[:, :, 1],
+                                _LOWER_ABOVE_UPPER)
         # The program's own check of the matrix under every pivoting mode:
         # a matrix it would refuse is refused here, in its words.
         problems = _native.check_matrix(self.matrix)

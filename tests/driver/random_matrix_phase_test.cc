@@ -31,6 +31,16 @@ void writeTwoByTwo(const WorkDir& dir) {
   dir.write("Matrix0/UniformRHS.txt", "1 1\n2 2\n");
 }
 
+// a x = 1 with a uniform on [1, 2] (b without spread).
+void writeOneOverA(const WorkDir& dir) {
+  dir.write("Matrix0/Matice.txt", "1.5\n");
+  dir.write("Matrix0/RealRHS.txt", "1\n");
+  dir.write("Matrix0/IntRHS.txt", "1 1\n");
+  dir.write("Matrix0/NormalRHS.txt", "1 0\n");
+  dir.write("Matrix0/UniformRHS.txt", "1 1\n");
+  dir.write("Matrix0/UniformMatice.txt", "1 2\n");
+}
+
 // The family's entry of an unknown under a mode in results.json.
 nlohmann::json family(const nlohmann::json& report, int mode,
                       const std::string& name) {
@@ -77,12 +87,7 @@ TEST(RandomMatrixPhaseTest, OneOverAUniformEnumerated) {
   WorkDir dir;
   dir.write("Settings.txt", "Dimensions 1\nS 2\nG 1\nC 400\nBands 10\n"
                             "Systems 1\nE 1\nN 100\n");
-  dir.write("Matrix0/Matice.txt", "1.5\n");
-  dir.write("Matrix0/RealRHS.txt", "1\n");
-  dir.write("Matrix0/IntRHS.txt", "1 1\n");
-  dir.write("Matrix0/NormalRHS.txt", "1 0\n");
-  dir.write("Matrix0/UniformRHS.txt", "1 1\n");
-  dir.write("Matrix0/UniformMatice.txt", "1 2\n");
+  writeOneOverA(dir);
   const ProgramRun run = testing::runProgramIn(dir);
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("With its random matrix, each entry of the matrix "
@@ -110,12 +115,7 @@ TEST(RandomMatrixPhaseTest, OneOverAUniformEnumerated) {
 TEST(RandomMatrixPhaseTest, OneOverAUniformHasItsExactLaw) {
   WorkDir dir;
   dir.write("Settings.txt", settings(1, 0, 40000));
-  dir.write("Matrix0/Matice.txt", "1.5\n");
-  dir.write("Matrix0/RealRHS.txt", "1\n");
-  dir.write("Matrix0/IntRHS.txt", "1 1\n");
-  dir.write("Matrix0/NormalRHS.txt", "1 0\n");
-  dir.write("Matrix0/UniformRHS.txt", "1 1\n");
-  dir.write("Matrix0/UniformMatice.txt", "1 2\n");
+  writeOneOverA(dir);
   const ProgramRun run = testing::runProgramIn(dir, {"--seed", "3"});
   ASSERT_EQ(run.status, 0) << run.err;
   const nlohmann::json report =
