@@ -121,7 +121,14 @@ void writeCsv(const ResultStore& store, int v, std::ostream& out) {
             !store.phaseRun(m, mode.index, family.family).stored) {
           continue;
         }
-        out << family.csvLabel << "Borders;VALID;INVALID;" << std::endl;
+        out << family.csvLabel << "Borders;VALID;INVALID;";
+        // A random matrix's phase says so in the header's last cell.
+        const StoredPhase& run = store.phaseRun(m, mode.index, family.family);
+        if (run.randomMatrix) {
+          out << "random matrix " << run.randomMatrix->file
+              << ", INVALID to first order";
+        }
+        out << std::endl;
         if (const PositionResult* position =
                 store.phase(v, m, mode.index, family.family)) {
           writeTables(*position, out);
@@ -201,6 +208,9 @@ double csvExportBytes(const RunShape& shape) {
     mode += chars(family.csvLabel) + chars("Borders;VALID;INVALID;\n") +
             2.0 * (chars(";<;0;;\n") + 2.0 * x) +
             shape.bands * (chars(";;;;\n") + 3.0 * x) + 2.0;
+    if (shape.randomMatrixSystems > 0) {
+      mode += chars("random matrix UniformMatice.txt, INVALID to first order");
+    }
   }
   return static_cast<double>(shape.unknowns) *
          static_cast<double>(shape.systems) *

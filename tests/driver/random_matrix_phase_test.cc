@@ -147,7 +147,12 @@ TEST(RandomMatrixPhaseTest, OneOverAUniformHasItsExactLaw) {
   EXPECT_EQ(x["truth"], nullptr);
   EXPECT_NE(x["truth_reason"].get<std::string>().find("the matrix is random"),
             std::string::npos);
-  // The summary says so under the VALID header.
+  // The export's header of the family says so, and the summary under the
+  // VALID header.
+  EXPECT_NE(dir.read("ExportApprox/Results_X0.csv")
+                .find("Uniform;Borders;VALID;INVALID;random matrix "
+                      "UniformMatice.txt, INVALID to first order\n"),
+            std::string::npos);
   EXPECT_NE(dir.read("Matrix0/RESULTS_FF.txt")
                 .find("Results for the Uniform distribution:\nRandom matrix "
                       "(UniformMatice.txt): each job eliminated on its own; "
