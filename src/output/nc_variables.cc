@@ -47,6 +47,11 @@ constexpr std::array kTexts = {
     VariableText{"enclosure_upper", "upper end of the enclosure of x_i", kX},
     VariableText{"overestimation", "width of the enclosure of x_i over the exact hull's, or the narrowest verified enclosure's", kPure},
     VariableText{"interval_matrix_reason", "why the interval matrix's enclosures are missing", ""},
+    // A random matrix (NormalMatice.txt, UniformMatice.txt), in a run that
+    // has one.
+    VariableText{"near_singular_share", "share of the phase's probability in jobs whose random matrix the singularity rule refused (not solved)", kPure},
+    VariableText{"pivot_change_share", "share of the phase's probability in jobs solved under other pivots than the mean matrix's", kPure},
+    VariableText{"second_order_mean", "mean of x_i to second order in the random matrix", kX},
     // The eliminations and the phases.
     VariableText{"pivot_growth", "largest absolute entry of the elimination over the largest of the matrix", kPure},
     VariableText{"column_order", "input index of the unknown at each solution position", kPure},

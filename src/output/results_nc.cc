@@ -12,6 +12,7 @@
 #include "output/measure_rows.h"
 #include "output/nc_columns.h"
 #include "output/nc_intervals.h"
+#include "output/nc_random_matrix.h"
 #include "output/nc_systems.h"
 #include "output/nc_tables.h"
 #include "output/nc_variables.h"
@@ -50,11 +51,13 @@ class ResultsNcWriter final : public NcDefiner {
     systems_.define(*this);
     tables_.define(*this);
     intervals_.define(*this);
+    randomMatrix_.define(*this);
     nc_.endDefinitions();
     putCoordinates();
     systems_.put(nc_);
     tables_.put(nc_);
     intervals_.put(nc_);
+    randomMatrix_.put(nc_);
     nc_.writeTo(out);
   }
 
@@ -209,6 +212,7 @@ class ResultsNcWriter final : public NcDefiner {
   NcSystems systems_{store_, shape_};
   NcTables tables_{store_, shape_};
   NcIntervals intervals_{store_, shape_};
+  NcRandomMatrix randomMatrix_{store_, shape_};
   int enclosureCoordinate_ = -1;
 };
 

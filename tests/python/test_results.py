@@ -59,6 +59,7 @@ def test_analyze_gives_the_numbers_of_the_command_line(
     ours = linprob.analyze(systems, points=points, cells=6, samples=3000,
                            bands=10, threads=2, progress=False, **options)
     assert_same(ours, theirs)
+    dataset = ours.to_xarray()
     if not enumeration:
         # The random matrix's jobs did the same in both.
         def random_matrices(result):
@@ -67,11 +68,19 @@ def test_analyze_gives_the_numbers_of_the_command_line(
         assert random_matrices(ours) == random_matrices(theirs)
         assert [m["file"] for m in random_matrices(ours)[1]] == [
             "UniformMatice.txt", "NormalMatice.txt", "UniformMatice.txt"]
+        # results.nc holds the same, by system, mode and family.
+        shares = dataset["pivot_change_share"].sel(
+            system=4, mode="RowPivot", family=["Triangular", "Normal", "Uniform"])
+        assert list(shares.values) == [m["pivot_change_share"]
+                                       for m in random_matrices(ours)[1]]
+        assert dataset["second_order_mean"].sel(system=4, mode="RowPivot",
+                                                family="Normal").values.tolist() == \
+            random_matrices(ours)[1][1]["second_order_mean"]
+        assert np.isnan(dataset["near_singular_share"].sel(system=0)).all()
     # The systems' heads compared hold an interval matrix's enclosures too,
     # and results.nc the same ends.
     interval = ours.systems[3]["interval_matrix"]
     assert interval["regular"]
-    dataset = ours.to_xarray()
     hull = dataset["enclosure_lower"].sel(system=3, enclosure="exact hull")
     assert list(hull.values) == [pair[0] for pair in interval["enclosures"][-1]["bounds"]]
     assert dataset["interval_matrix_reason"].sel(system=3).item() == ""
