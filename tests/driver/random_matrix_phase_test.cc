@@ -71,7 +71,8 @@ TEST(RandomMatrixPhaseTest, TheStartRefusesWhatItCannotAnalyse) {
             "6.4e+19) combinations, too many to count in 64 bits: sample it "
             "(ExactDistributions 0, or --points random, sobol or lhs)\n");
   dir.write("Matrix0/NormalMatice.txt", "1 1 1 1\n1 1 1 1\n");
-  run = testing::runProgramIn(dir, {"--points", "random"});
+  dir.write("Settings.txt", settings(2, 1, 100));
+  run = testing::runProgramIn(dir);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err.rfind("Matrix0/NormalMatice.txt: its mean matrix is "
                           "singular or its condition number above 1e15 under "
@@ -79,6 +80,14 @@ TEST(RandomMatrixPhaseTest, TheStartRefusesWhatItCannotAnalyse) {
             0u)
       << run.err;
   EXPECT_FALSE(dir.exists("Matrix0/RESULTS_FF.txt"));
+  dir.write("Matrix0/NormalMatice.txt", "2 1 1 1\n1 1 3 1\n");
+  dir.write("Matrix0/Correlation.txt", "1 0.5\n0.5 1\n");
+  dir.write("Settings.txt", settings(2, 0, 100));
+  run = testing::runProgramIn(dir);
+  EXPECT_EQ(run.err,
+            "Matrix0/NormalMatice.txt: a random matrix with correlated "
+            "entries of the right-hand side (Correlation.txt) is not "
+            "analysed: their correlation is of the right-hand side alone\n");
 }
 
 // Enumerated, 1 / a over a's 400 cells of equal probability; every job
