@@ -191,7 +191,8 @@ TEST(RandomMatrixPhaseTest, FirstOrderHoldsForTinySpreadAndPivotsChange) {
   const nlohmann::json report =
       nlohmann::json::parse(dir.read("Report/results.json"));
   for (int mode = 0; mode < 4; ++mode) {
-    for (const nlohmann::json& x : family(report, mode, "Normal")["unknowns"]) {
+    const nlohmann::json normal = family(report, mode, "Normal");
+    for (const nlohmann::json& x : normal["unknowns"]) {
       const double sd = x["invalid"]["sd"];
       EXPECT_NEAR(x["moments"]["mean"].get<double>(),
                   x["invalid"]["mean"].get<double>(), 0.03 * sd);
