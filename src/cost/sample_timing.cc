@@ -8,7 +8,7 @@ namespace {
 
 // Elimination per sample: a n^3 + b n^2 + c seconds (Gauss-Jordan on A, b
 // and the unit vectors of the condition number, eight samples a vector).
-constexpr double kCubic = 0.48e-9;
+constexpr double kCubic = 0.4e-9;
 constexpr double kSquare = 2e-9;
 constexpr double kFixed = 30e-9;
 // A drawn entry (a normal quantile; the uniform's is cheaper).

@@ -39,10 +39,16 @@ struct Work {
   std::int64_t* pivotColumns;
 };
 
+// The columns: A's n, b, with the inverse the n unit vectors, then the
+// bound y.
+
+// Returns, by lane, whether the lane needs its inverse to be decided: its
+// bound on the condition number above the limit and no pivot refused it.
+template <bool withInverse>
 LINPROB_WIDE_CLONES __attribute__((flatten))
 void solveLanes(const Work& w, double mostCondition, const double* a,
                 const double* b, std::size_t stride, std::size_t lanes,
-                std::int64_t* refusedOut) {
+                std::int64_t* refusedOut, std::int64_t* undecidedOut) {
   // The fields in registers: a store through a Lanes may alias anything,
   // the Work it came from included.
   const unsigned n = w.n;
@@ -54,7 +60,10 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
   const auto at = [base, n](std::size_t c, std::size_t r) -> Lanes& {
     return base[c * n + r];
   };
-  const std::size_t columnCount = 2 * std::size_t{n} + 1;
+  const std::size_t firstUnit = n + 1;
+  // The columns combined alike: A's, b and the unit vectors.
+  const std::size_t columnCount = withInverse ? firstUnit + n : firstUnit;
+  const std::size_t bound = columnCount;
   const bool rowPivot = w.mode == 1 || w.mode == 3;
   const bool colPivot = w.mode >= 2;
   Mask refused = {};
@@ -77,11 +86,13 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
       rhs[l] = l < lanes ? b[std::size_t{r} * stride + l] : 0.0;
     }
     at(n, r) = rhs;
+    // y = the sum of the unit vectors' magnitudes.
+    at(bound, r) = Lanes{} + 1.0;
   }
   for (unsigned k = 0; k < n; ++k) {
-    for (unsigned r = 0; r < n; ++r) {
+    for (unsigned r = 0; withInverse && r < n; ++r) {
       const Lanes zero = {};
-      at(n + 1 + std::size_t{k}, r) = zero + (r == k ? 1.0 : 0.0);
+      at(firstUnit + k, r) = zero + (r == k ? 1.0 : 0.0);
     }
     const Mask index = {};
     order[k] = index + static_cast<std::int64_t>(k);
@@ -135,7 +146,7 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
     for (std::size_t l = 0; rowPivot && l < L; ++l) {
       const auto r = static_cast<std::size_t>(bestRow[l]);
       if (r == i) continue;
-      for (std::size_t c = 0; c < columnCount; ++c) {
+      for (std::size_t c = 0; c <= bound; ++c) {  // the bound's too
         std::swap(entries[(c * n + i) * L + l], entries[(c * n + r) * L + l]);
       }
     }
@@ -151,6 +162,14 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
       for (unsigned r = i + 1; r < n; ++r) {
         // Product and sum rounded apart, as the replay does.
         const Lanes product = from * factor[r];
+        column[r] = product + column[r];
+      }
+    }
+    {
+      Lanes* const column = base + bound * n;
+      const Lanes from = column[i];
+      for (unsigned r = i + 1; r < n; ++r) {
+        const Lanes product = from * LINPROB_MAGNITUDE(factor[r]);
         column[r] = product + column[r];
       }
     }
@@ -174,24 +193,51 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
         column[t] = product + column[t];
       }
     }
+    {
+      Lanes* const column = base + bound * n;
+      const Lanes from = column[k];
+      for (unsigned t = 0; t < k; ++t) {
+        const Lanes product = from * LINPROB_MAGNITUDE(factor[t]);
+        column[t] = product + column[t];
+      }
+      column[k] = column[k] / LINPROB_MAGNITUDE(pivot);
+    }
     for (std::size_t c = n; c < columnCount; ++c) {
       at(c, k) = at(c, k) / pivot;
     }
   }
 
-  Lanes normInverse = {};
-  for (unsigned r = 0; r < n; ++r) {
-    Lanes row = {};
-    for (unsigned k = 0; k < n; ++k) {
-      const Lanes entry = at(n + 1 + std::size_t{k}, r);
-      row = row + LINPROB_MAGNITUDE(entry);
-    }
-    normInverse = row > normInverse ? row : normInverse;
-  }
-  const Lanes condition = normA * normInverse;
-  refused |= ~(condition <= mostCondition);
   for (unsigned r = 0; r < n; ++r) markNotFinite(at(n, r), refused);
+  Mask undecided = {};
+  if constexpr (withInverse) {
+    Lanes normInverse = {};
+    for (unsigned r = 0; r < n; ++r) {
+      Lanes row = {};
+      for (unsigned k = 0; k < n; ++k) {
+        const Lanes entry = at(firstUnit + k, r);
+        row = row + LINPROB_MAGNITUDE(entry);
+      }
+      normInverse = row > normInverse ? row : normInverse;
+    }
+    const Lanes condition = normA * normInverse;
+    refused |= ~(condition <= mostCondition);
+  } else {
+    // y bounds every row's sum of the computed inverse's magnitudes: each
+    // step of y adds and scales by the magnitudes of the factors the
+    // unit vectors meet, and its roundings and theirs differ by under
+    // 1e-9 relatively for any n below a million. Where the bound keeps
+    // the condition number within the limit, the inverse would too.
+    Lanes largest = {};
+    for (unsigned r = 0; r < n; ++r) {
+      const Lanes y = at(bound, r);
+      largest = y > largest ? y : largest;
+    }
+    const Lanes product = normA * largest;
+    const Lanes margin = product * (1.0 + 1e-9);
+    undecided = ~(margin <= mostCondition) & ~refused;
+  }
   *reinterpret_cast<Mask*>(refusedOut) = refused;
+  *reinterpret_cast<Mask*>(undecidedOut) = undecided;
 }
 
 #undef LINPROB_MAGNITUDE
@@ -203,7 +249,7 @@ SampleBatch::SampleBatch(unsigned n, const PivotMode& mode,
     : n_(n),
       mode_(mode.index),
       mostCondition_(mostCondition),
-      columns_((2 * std::size_t{n} + 1) * n * L),
+      columns_((2 * std::size_t{n} + 2) * n * L),
       factors_(std::size_t{n} * L),
       order_(std::size_t{n} * L),
       pivotRows_(std::size_t{n} * L),
@@ -219,7 +265,26 @@ void SampleBatch::solve(const double* a, const double* b, std::size_t stride,
                   order_.data(),
                   pivotRows_.data(),
                   pivotColumns_.data()};
-  solveLanes(work, mostCondition_, a, b, stride, lanes, refused_.data());
+  std::int64_t undecided[L];
+  // After a batch the bound left undecided, the next ones go straight to
+  // the inverse for a while (both ways decide alike).
+  if (inverseFirst_ > 0) {
+    --inverseFirst_;
+    solveLanes<true>(work, mostCondition_, a, b, stride, lanes,
+                     refused_.data(), undecided);
+    return;
+  }
+  solveLanes<false>(work, mostCondition_, a, b, stride, lanes,
+                    refused_.data(), undecided);
+  for (std::size_t l = 0; l < L; ++l) {
+    if (undecided[l] == 0) continue;
+    // A lane the bound leaves undecided: the batch again with the inverse,
+    // whose condition number decides as the start's check would.
+    solveLanes<true>(work, mostCondition_, a, b, stride, lanes,
+                     refused_.data(), undecided);
+    inverseFirst_ = kInverseFirstBatches;
+    break;
+  }
 }
 
 }  // namespace linprob

@@ -5,6 +5,13 @@
 // gives its system: the same pivots, the same refusals and the same
 // solution, bit for bit, in every lane (SampleBatchTest holds it to that).
 // A batch of fewer systems fills its other lanes with the identity.
+//
+// The condition number a lane is refused by needs the inverse, as much
+// work again as the solution. A batch first carries one more column, a
+// bound on every row's sum of the inverse's magnitudes (each factor's
+// magnitude applied to the sum of the unit vectors), and eliminates the
+// unit vectors too only where that bound leaves a lane's condition number
+// possibly above the limit; the decision is the same either way.
 #ifndef LINPROB_LINEAR_SAMPLE_BATCH_H_
 #define LINPROB_LINEAR_SAMPLE_BATCH_H_
 
@@ -51,14 +58,19 @@ class SampleBatch {
   unsigned n_;
   int mode_;  // 0 none, 1 row, 2 column, 3 both
   double mostCondition_;
-  // Lane l of entry (r) of column c at [(c * n + r) * kBatchLanes + l];
-  // A's n columns, b, the n unit vectors.
+  // Lane l of entry (r) of column c at [(c * n + r) * kBatchLanes + l]:
+  // A's n columns, b, the n unit vectors where they are eliminated, and
+  // the bound on the inverse's row sums.
   std::vector<double> columns_;
   std::vector<double> factors_;
   std::vector<std::int64_t> order_;
   std::vector<std::int64_t> pivotRows_;
   std::vector<std::int64_t> pivotColumns_;
   std::vector<std::int64_t> refused_;
+  // Batches still to solve with the inverse at once, the bound having left
+  // a recent one undecided.
+  int inverseFirst_ = 0;
+  static constexpr int kInverseFirstBatches = 15;
 };
 
 }  // namespace linprob

@@ -61,3 +61,54 @@ TEST(SampleBatchTest, EveryLaneIsItsSystemSolvedAlone) {
 
 }  // namespace
 }  // namespace linprob
+
+namespace linprob {
+namespace {
+
+// Well-conditioned lanes are decided by the bound on the inverse's row
+// sums, lanes near the limit by the inverse itself: the same refusals as
+// SampleElimination's, and the same solutions, either way. A 2 x 2 system
+// [[1, 1], [1, 1 + d]] has condition number about 4 / d.
+TEST(SampleBatchTest, TheBoundAndTheInverseDecideAlike) {
+  const std::vector<double> ds = {1.0, 0.5, 1e-3, 1e-10, 8e-15, 2e-15,
+                                  4.4e-16, 3.0};
+  constexpr std::size_t kLanes = kBatchLanes;
+  std::vector<double> a(4 * kLanes);
+  std::vector<double> b(2 * kLanes);
+  for (std::size_t l = 0; l < kLanes; ++l) {
+    const double d = ds[l % ds.size()];
+    a[0 * kLanes + l] = 1.0;
+    a[1 * kLanes + l] = 1.0;
+    a[2 * kLanes + l] = 1.0;
+    a[3 * kLanes + l] = 1.0 + d;
+    b[0 * kLanes + l] = 1.0;
+    b[1 * kLanes + l] = 2.0;
+  }
+  for (const PivotMode& mode : kPivotModes) {
+    SampleBatch batch(2, mode, 1e15);
+    SampleElimination alone(2, mode, 1e15);
+    // Twice: the second batch follows one the bound left undecided.
+    for (int round = 0; round < 2; ++round) {
+      batch.solve(a.data(), b.data(), kLanes, kLanes);
+      // d = 8e-15 stays within the limit, 2e-15 goes past it.
+      EXPECT_TRUE(batch.solved(4)) << mode.label;
+      EXPECT_FALSE(batch.solved(5)) << mode.label;
+      for (std::size_t l = 0; l < kLanes; ++l) {
+        const bool solved = alone.solve(a.data() + l, b.data() + l, kLanes) ==
+                            SampleOutcome::kSolved;
+        ASSERT_EQ(batch.solved(l), solved) << mode.label << " lane " << l;
+        if (!solved) continue;
+        EXPECT_EQ(batch.valueAt(l, 0), alone.valueAt(0));
+        EXPECT_EQ(batch.valueAt(l, 1), alone.valueAt(1));
+      }
+    }
+  }
+  // Every lane well conditioned: decided by the bound alone, alike.
+  for (std::size_t l = 0; l < kLanes; ++l) a[3 * kLanes + l] = 2.0 + l;
+  SampleBatch batch(2, kPivotModes[1], 1e15);
+  batch.solve(a.data(), b.data(), kLanes, kLanes);
+  for (std::size_t l = 0; l < kLanes; ++l) EXPECT_TRUE(batch.solved(l));
+}
+
+}  // namespace
+}  // namespace linprob
