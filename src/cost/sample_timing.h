@@ -1,9 +1,9 @@
 // The time of one sample of a random matrix's phase: its n + n^2 entries
 // drawn and its system eliminated and solved kBatchLanes at a time
 // (linear/sample_batch.h), a model fitted to bench/random_matrix_benchmark.cc
-// and to whole phases on the development machine (one core: about 0.06,
-// 0.39 and 35 us of elimination at n = 4, 10 and 50 near a well-conditioned
-// mean, 0.07, 0.43 and 71 us where the inverse decides every batch; 12 ns
+// and to whole phases on the development machine (one core: about 0.05,
+// 0.32 and 31 us of elimination at n = 4, 10 and 50 near a well-conditioned
+// mean, 0.07, 0.40 and 64 us where the inverse decides every batch; 12 ns
 // a drawn normal entry), and the --check line of a run with random
 // matrices.
 #ifndef LINPROB_COST_SAMPLE_TIMING_H_

@@ -249,19 +249,28 @@ SampleBatch::SampleBatch(unsigned n, const PivotMode& mode,
     : n_(n),
       mode_(mode.index),
       mostCondition_(mostCondition),
-      columns_((2 * std::size_t{n} + 2) * n * L),
-      factors_(std::size_t{n} * L),
+      columns_((2 * std::size_t{n} + 2) * n * L + L),
+      factors_(std::size_t{n} * L + L),
       order_(std::size_t{n} * L),
       pivotRows_(std::size_t{n} * L),
       pivotColumns_(std::size_t{n} * L),
-      refused_(L) {}
+      refused_(L) {
+  // Each lane vector on a cache line of its own (a vector across two
+  // lines costs two accesses).
+  const auto linesFrom = [](const double* at) {
+    const auto address = reinterpret_cast<std::uintptr_t>(at);
+    return (64 - address % 64) % 64 / sizeof(double);
+  };
+  aligned_ = linesFrom(columns_.data());
+  factorsAligned_ = linesFrom(factors_.data());
+}
 
 void SampleBatch::solve(const double* a, const double* b, std::size_t stride,
                         std::size_t lanes) {
   const Work work{n_,
                   mode_,
-                  columns_.data(),
-                  factors_.data(),
+                  columns(),
+                  factors_.data() + factorsAligned_,
                   order_.data(),
                   pivotRows_.data(),
                   pivotColumns_.data()};

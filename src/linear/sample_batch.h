@@ -39,7 +39,7 @@ class SampleBatch {
   // then, as SampleElimination's accessors, its solution and pivots.
   bool solved(std::size_t l) const { return refused_[l] == 0; }
   double valueAt(std::size_t l, unsigned k) const {
-    return columns_[(std::size_t{n_} * n_ + k) * kBatchLanes + l];
+    return columns()[(std::size_t{n_} * n_ + k) * kBatchLanes + l];
   }
   unsigned unknownAt(std::size_t l, unsigned k) const {
     return static_cast<unsigned>(order_[std::size_t{k} * kBatchLanes + l]);
@@ -55,6 +55,12 @@ class SampleBatch {
   unsigned size() const { return n_; }
 
  private:
+  // The columns from a cache line's start: a lane vector is a line.
+  double* columns() {
+    return columns_.data() + aligned_;
+  }
+  const double* columns() const { return columns_.data() + aligned_; }
+
   unsigned n_;
   int mode_;  // 0 none, 1 row, 2 column, 3 both
   double mostCondition_;
@@ -62,7 +68,9 @@ class SampleBatch {
   // A's n columns, b, the n unit vectors where they are eliminated, and
   // the bound on the inverse's row sums.
   std::vector<double> columns_;
+  std::size_t aligned_ = 0;  // doubles before the first line's start
   std::vector<double> factors_;
+  std::size_t factorsAligned_ = 0;
   std::vector<std::int64_t> order_;
   std::vector<std::int64_t> pivotRows_;
   std::vector<std::int64_t> pivotColumns_;
