@@ -17,29 +17,17 @@
 namespace linprob {
 namespace {
 
-// The mean matrix's entries: the mean of a (mean, variance) pair, the
-// middle of a (lower, upper) one (that of the uniform and the symmetric
-// triangular entry alike).
-std::vector<double> meanMatrix(const std::vector<double>& numbers,
-                               ParameterKind kind) {
-  std::vector<double> means(numbers.size() / 2);
-  for (std::size_t e = 0; e < means.size(); ++e) {
-    if (kind == ParameterKind::kNormal) {
-      means[e] = numbers[2 * e];
-    } else {
-      const double sum = numbers[2 * e] + numbers[2 * e + 1];
-      means[e] = sum / 2.0;
-    }
-  }
-  return means;
-}
-
 // Why the mean matrix cannot serve the samples (their pivots are compared
 // with its, and the first-order approximation is taken at it): the first
 // mode under which the singularity rule refuses it.
 std::optional<std::string> singularMeanMatrix(
     const std::vector<double>& numbers, unsigned n, ParameterKind kind) {
-  const std::vector<double> means = meanMatrix(numbers, kind);
+  const FamilyInfo* family = nullptr;
+  for (const FamilyInfo& info : kFamilies) {
+    if (family == nullptr && info.parameterKind == kind) family = &info;
+  }
+  if (family == nullptr) return std::nullopt;
+  const std::vector<double> means = meanMatrixOf(*family, numbers);
   const std::vector<double> zeros(n, 0.0);
   for (const PivotMode& mode : kPivotModes) {
     SampleElimination solver(n, mode, kSingularCondition);

@@ -41,6 +41,13 @@ bool ownCellFamily(const RunPlan& plan, const FamilyInfo& family) {
 
 }  // namespace
 
+std::uint64_t RunPlan::solvedValueBytes() const {
+  // A sampling phase's units are its blocks, a replicate's last one short
+  // where its points are not a multiple of kBlockJobs; sample counts are
+  // below 2^31, so the product stays far below 2^64.
+  return unitsPerPhase * firstPassBlockBytes(unknowns);
+}
+
 std::uint64_t RunPlan::settingsPhases() const {
   // Before the start check every system runs every family of `families`.
   std::uint64_t phases = 0;
@@ -184,8 +191,7 @@ double estimateSeconds(const RunPlan& plan, const RunCosts& costs) {
       std::min(static_cast<double>(plan.randomMatrixPhases) *
                    static_cast<double>(plan.modes),
                settingsPhases);
-  const bool kept = plan.unitsPerPhase * firstPassBlockBytes(plan.unknowns) <=
-                    plan.memoryBudget;
+  const bool kept = plan.solvedValueBytes() <= plan.memoryBudget;
   const double samples =
       static_cast<double>(plan.randomMatrixJobs) * (kept ? 1.0 : 2.0) *
       randomMatrixSampleSeconds(plan.unknowns) /
@@ -378,11 +384,7 @@ std::string memoryBudgetLine(const RunPlan& plan, std::uint64_t budget) {
   if (!drawsSamples(plan.points) || plan.jobsPerPhase == 0) {
     return line + " for the solved values a phase keeps between its passes";
   }
-  // A sampling phase's units are its blocks, a replicate's last one short
-  // where its points are not a multiple of kBlockJobs; sample counts are
-  // below 2^31, so the product stays far below 2^64.
-  const std::uint64_t bytes =
-      plan.unitsPerPhase * firstPassBlockBytes(plan.unknowns);
+  const std::uint64_t bytes = plan.solvedValueBytes();
   if (bytes <= budget) {
     return line + "; a phase keeps its " + mib(bytes) +
            " of solved values for its second pass";

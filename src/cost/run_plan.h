@@ -107,6 +107,9 @@ struct RunPlan {
   std::uint64_t phases() const;
   // The phases of jobsPerPhase jobs each: all but those of ownCells.
   std::uint64_t settingsPhases() const;
+  // The solved values a sampling phase keeps for its second pass, where
+  // they fit the memory budget.
+  std::uint64_t solvedValueBytes() const;
   // settingsPhases() x jobsPerPhase and the jobs of ownCells' phases, or
   // nothing when that is beyond 64 bits.
   std::optional<std::uint64_t> totalJobs() const;

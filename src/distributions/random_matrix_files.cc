@@ -11,6 +11,17 @@ const char* randomMatrixFileOf(ParameterKind kind) {
   return nullptr;
 }
 
+std::vector<double> meanMatrixOf(const FamilyInfo& family,
+                                 const std::vector<double>& numbers) {
+  const EntryParameters entries{kindInfo(family.parameterKind).numbersPerEntry,
+                                numbers};
+  std::vector<double> means;
+  for (const NormalParameters& moments : familyMoments(family, entries)) {
+    means.push_back(moments.mean);
+  }
+  return means;
+}
+
 std::vector<std::string> checkRandomMatrix(const std::vector<double>& numbers,
                                            unsigned n, ParameterKind kind) {
   std::vector<std::string> problems;

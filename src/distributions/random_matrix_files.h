@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "distributions/family.h"
 #include "distributions/parameter_files.h"
 
 namespace linprob {
@@ -35,6 +36,14 @@ inline constexpr std::array<RandomMatrixFile, 2> kRandomMatrixFiles = {{
 // The file of a random matrix of `kind`'s parameters, nullptr for a kind
 // that has none.
 const char* randomMatrixFileOf(ParameterKind kind);
+
+// The mean matrix of a random matrix's numbers (2 n^2 of them, row-major)
+// under `family`: its entries' means as the family's moments give them
+// (the families that share a kind of parameters share their means: the
+// middle of a (lower, upper) pair for the uniform and the symmetric
+// triangular entry alike).
+std::vector<double> meanMatrixOf(const FamilyInfo& family,
+                                 const std::vector<double>& numbers);
 
 // The problems of an n x n random matrix's numbers (2 n^2 of them), one line
 // each as reported after the file name, e.g. "row 1, column 0 has a

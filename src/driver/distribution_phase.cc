@@ -41,7 +41,7 @@ struct CountedPhase {
   std::optional<DigitsStop> digits;
   std::optional<PhaseEstimates> estimates;
   std::vector<std::optional<PositionErrors>> errors;
-  std::optional<RandomMatrixCounts> randomMatrix;
+  std::optional<RandomMatrixOutcome> randomMatrix;
 
   PhaseErrorInputs errorInputs(PointKind points) const {
     return PhaseErrorInputs{points, &counts.bands,
@@ -86,7 +86,7 @@ void countPoints(std::unique_ptr<JobSource> points,
   const std::unique_ptr<RandomMatrixSource> source =
       random->solving(std::move(points));
   countSource(*source, random->solved(), options, kind, counted);
-  counted.randomMatrix = random->counts(*source, options.group);
+  counted.randomMatrix = random->outcome(*source, options.group);
 }
 
 // What the --digits rule looks at, by position (solved ones only), from
@@ -189,14 +189,13 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   // A random matrix: drawn with the right-hand side, each sample solved on
   // its own, the unknowns in the order of the mean matrix's elimination.
   const unsigned n = settings.Dimensions;
+  std::vector<NormalParameters> moments = familyMoments(family, request.entries);
   std::optional<RandomMatrixPhase> random;
   if (const std::vector<double>& matrix =
           context.reference.randomMatrixOf(family.parameterKind);
       !matrix.empty()) {
-    random.emplace(family, matrix, n, context.mode);
+    random.emplace(family, matrix, n, context.mode, moments);
   }
-  const std::vector<NormalParameters> rhsMoments =
-      familyMoments(family, request.entries);
   if (random) {
     random->extend(request);
     if (!drawsSamples(request.kind)) {
@@ -225,8 +224,7 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   }
   SolveOptions options = config.solveOptions();
   options.stop = context.stop;
-  options.references =
-      random ? random->meanSolution(rhsMoments) : context.plainSolution;
+  options.references = random ? random->meanSolution() : context.plainSolution;
   options.group = context.group;
   options.memoryBudget = config.memoryBudget();
   CountedPhase counted;
@@ -257,12 +255,8 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
     printLine("Variable " + std::to_string(v));
   }
 
-  std::vector<NormalParameters> moments = rhsMoments;
-  std::vector<double> secondOrderMean;
   if (random) {
-    FirstOrderMoments first = random->firstOrder(rhsMoments);
-    moments = std::move(first.normal);
-    secondOrderMean = std::move(first.secondOrderMean);
+    moments = random->firstOrder().normal;
   } else {
     replaySteps(moments, context.system.steps());
   }
@@ -280,14 +274,6 @@ PhaseResult runDistributionPhase(const FamilyInfo& family,
   if (drawsSamples(request.kind)) result.seed = request.seed;
   result.digits = counted.digits;
   result.randomMatrix = counted.randomMatrix;
-  if (result.randomMatrix) {
-    // By unknown, as the results are stored.
-    std::vector<double>& byUnknown = result.randomMatrix->secondOrderMean;
-    byUnknown.assign(secondOrderMean.size(), 0.0);
-    for (std::size_t p = 0; p < secondOrderMean.size(); ++p) {
-      byUnknown[columnOrder[p]] = secondOrderMean[p];
-    }
-  }
   for (std::size_t e = 0; e < errors.size(); ++e) {
     result.positions[e].errors = std::move(errors[e]);
     result.positions[e].convergence = std::move(convergence[e]);

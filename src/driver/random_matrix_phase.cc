@@ -6,33 +6,29 @@
 #include "distributions/random_matrix_files.h"
 #include "linear/first_order_moments.h"
 #include "linear/sample_elimination.h"
-#include "linear/step_replay.h"
 
 namespace linprob {
-namespace {
-
-std::vector<double> meansOf(const std::vector<NormalParameters>& moments) {
-  std::vector<double> means;
-  means.reserve(moments.size());
-  for (const NormalParameters& m : moments) means.push_back(m.mean);
-  return means;
-}
-
-}  // namespace
+RandomMatrixPhase::RandomMatrixPhase(const FamilyInfo& family,
+                                     const std::vector<double>& numbers,
+                                     unsigned n, const PivotMode& mode,
+                                     const std::vector<NormalParameters>& rhs)
+    : RandomMatrixPhase(family, numbers, n, mode, rhs,
+                        meanMatrixOf(family, numbers)) {}
 
 RandomMatrixPhase::RandomMatrixPhase(const FamilyInfo& family,
                                      const std::vector<double>& numbers,
-                                     unsigned n, const PivotMode& mode)
+                                     unsigned n, const PivotMode& mode,
+                                     const std::vector<NormalParameters>& rhs,
+                                     const std::vector<double>& means)
     : family_(family),
       n_(n),
       mode_(mode),
       matrix_{kindInfo(family.parameterKind).numbersPerEntry, numbers},
-      mean_(LinearSystem::fromRows(n, meansOf(familyMoments(family, matrix_)))),
+      mean_(LinearSystem::fromRows(n, means)),
       solved_(n) {
   mean_.eliminate(mode);
   // The mean matrix's pivots, chosen by the samples' own rules.
   SampleElimination sample(n, mode, kSingularCondition);
-  const std::vector<double> means = meansOf(familyMoments(family, matrix_));
   const std::vector<double> zeros(n, 0.0);
   sample.solve(means.data(), zeros.data(), 1);
   pivots_.rows.assign(sample.pivotRows().begin(), sample.pivotRows().end());
@@ -40,6 +36,7 @@ RandomMatrixPhase::RandomMatrixPhase(const FamilyInfo& family,
                          sample.pivotColumns().end());
   pivots_.positionOf.resize(n);
   for (unsigned p = 0; p < n; ++p) pivots_.positionOf[mean_.columnOrder()[p]] = p;
+  firstOrder_ = firstOrderMoments(mean_, rhs, familyMoments(family, matrix_));
 }
 
 void RandomMatrixPhase::extend(SourceRequest& request) const {
@@ -54,25 +51,28 @@ std::unique_ptr<RandomMatrixSource> RandomMatrixPhase::solving(
                                               kSingularCondition, pivots_);
 }
 
-FirstOrderMoments RandomMatrixPhase::firstOrder(
-    const std::vector<NormalParameters>& rhs) const {
-  return firstOrderMoments(mean_, rhs, familyMoments(family_, matrix_));
-}
-
-std::vector<double> RandomMatrixPhase::meanSolution(
-    const std::vector<NormalParameters>& rhs) const {
-  std::vector<double> x0 = meansOf(rhs);
-  replaySteps(x0, mean_.steps());
+std::vector<double> RandomMatrixPhase::meanSolution() const {
+  std::vector<double> x0;
+  for (const NormalParameters& x : firstOrder_.normal) x0.push_back(x.mean);
   return x0;
 }
 
-RandomMatrixCounts RandomMatrixPhase::counts(const RandomMatrixSource& source,
-                                             ProcessGroup* group) const {
+std::vector<double> RandomMatrixPhase::secondOrderByUnknown() const {
+  const std::vector<double>& byPosition = firstOrder_.secondOrderMean;
+  std::vector<double> byUnknown(byPosition.size());
+  for (std::size_t p = 0; p < byPosition.size(); ++p) {
+    byUnknown[mean_.columnOrder()[p]] = byPosition[p];
+  }
+  return byUnknown;
+}
+
+RandomMatrixOutcome RandomMatrixPhase::outcome(
+    const RandomMatrixSource& source, ProcessGroup* group) const {
   const SampleTallies own = source.tallies();
   std::vector<std::uint64_t> sums = {own.refused, own.pivotChanges,
                                      own.refusedMass, own.pivotChangeMass};
   if (group != nullptr) group->sumAll(sums);
-  RandomMatrixCounts counts;
+  RandomMatrixOutcome counts;
   counts.file = randomMatrixFileOf(family_.parameterKind);
   counts.jobs = source.jobCount();
   counts.refused = sums[0];
@@ -87,6 +87,7 @@ RandomMatrixCounts RandomMatrixPhase::counts(const RandomMatrixSource& source,
     counts.refusedShare = static_cast<double>(sums[2]) / kWhole;
     counts.pivotChangeShare = static_cast<double>(sums[3]) / kWhole;
   }
+  counts.secondOrderMean = secondOrderByUnknown();
   return counts;
 }
 

@@ -27,9 +27,10 @@ class RandomMatrixPhase {
  public:
   // `numbers`: the matrix's n x n pairs of the family's parameter kind, as
   // the start of the run checked them (its mean matrix can be solved under
-  // every mode).
+  // every mode); `rhs` b's moments by equation.
   RandomMatrixPhase(const FamilyInfo& family, const std::vector<double>& numbers,
-                    unsigned n, const PivotMode& mode);
+                    unsigned n, const PivotMode& mode,
+                    const std::vector<NormalParameters>& rhs);
 
   // The request's entries followed by the matrix's.
   void extend(SourceRequest& request) const;
@@ -43,17 +44,25 @@ class RandomMatrixPhase {
   const std::vector<unsigned>& columnOrder() const {
     return mean_.columnOrder();
   }
-  FirstOrderMoments firstOrder(const std::vector<NormalParameters>& rhs) const;
-  // x0 = A0^-1 b0 by position, from b's moments.
-  std::vector<double> meanSolution(
-      const std::vector<NormalParameters>& rhs) const;
+  // The first-order normal and the second-order mean, by position.
+  const FirstOrderMoments& firstOrder() const { return firstOrder_; }
+  // x0 = A0^-1 b0 by position.
+  std::vector<double> meanSolution() const;
+  // The second-order mean by unknown, as the results are stored.
+  std::vector<double> secondOrderByUnknown() const;
 
   // A source's tallies, summed over the run's processes (each counts
   // its own chunks).
-  RandomMatrixCounts counts(const RandomMatrixSource& source,
-                            ProcessGroup* group) const;
+  RandomMatrixOutcome outcome(const RandomMatrixSource& source,
+                              ProcessGroup* group) const;
 
  private:
+  // With the mean matrix's entries, row-major.
+  RandomMatrixPhase(const FamilyInfo& family, const std::vector<double>& numbers,
+                    unsigned n, const PivotMode& mode,
+                    const std::vector<NormalParameters>& rhs,
+                    const std::vector<double>& means);
+
   const FamilyInfo& family_;
   unsigned n_;
   PivotMode mode_;
@@ -61,6 +70,7 @@ class RandomMatrixPhase {
   LinearSystem mean_;
   LinearSystem solved_;
   MeanPivots pivots_;
+  FirstOrderMoments firstOrder_;
 };
 
 }  // namespace linprob

@@ -43,7 +43,7 @@ void NcRandomMatrix::put(NetcdfDataset& nc) {
         const StoredPhase& run = store_.phaseRun(
             static_cast<int>(s), mode.index, shape_.families[f]);
         if (!run.stored || !run.randomMatrix) continue;
-        const RandomMatrixCounts& random = *run.randomMatrix;
+        const RandomMatrixOutcome& random = *run.randomMatrix;
         const std::size_t at =
             (s * kPivotModes.size() + static_cast<std::size_t>(mode.index)) *
                 families +

@@ -1,5 +1,5 @@
 // The part of results.nc for the phases whose matrix was random
-// (results/phase_result.h, RandomMatrixCounts), only in a run that has
+// (results/phase_result.h, RandomMatrixOutcome), only in a run that has
 // one: by system, mode and family the near-singular and the pivot-change
 // shares of the phase's probability, and by unknown too the mean to second
 // order; the fill where a phase's matrix was Matice.txt.

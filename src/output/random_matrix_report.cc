@@ -11,7 +11,7 @@ namespace linprob {
 
 using json_parts::Json;
 
-Json randomMatrixJson(const RandomMatrixCounts& random) {
+Json randomMatrixJson(const RandomMatrixOutcome& random) {
   return Json{{"file", random.file},
               {"jobs", random.jobs},
               {"near_singular", random.refused},
@@ -29,7 +29,7 @@ void writeRandomMatrixCsv(const ResultStore& store, std::ostream& out) {
         const StoredPhase& run =
             store.phaseRun(system, mode.index, family.family);
         if (!run.stored || !run.randomMatrix) continue;
-        const RandomMatrixCounts& random = *run.randomMatrix;
+        const RandomMatrixOutcome& random = *run.randomMatrix;
         CsvRow row(kRandomMatrixColumns.size());
         row.count(static_cast<std::uint64_t>(system))
             .text(mode.label)

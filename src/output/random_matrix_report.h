@@ -27,7 +27,7 @@ inline constexpr std::array<std::string_view, 9> kRandomMatrixColumns = {
     "file",          "jobs",          "near_singular",
     "near_singular_share", "pivot_changes", "pivot_change_share"};
 
-json_parts::Json randomMatrixJson(const RandomMatrixCounts& random);
+json_parts::Json randomMatrixJson(const RandomMatrixOutcome& random);
 
 void writeRandomMatrixCsv(const ResultStore& store, std::ostream& out);
 // Its bytes: nothing for a run without a random matrix.

@@ -40,7 +40,7 @@ void printSamplesUsed(const PhaseResult& phase, std::ostream& out) {
 // A phase whose matrix was random: what its samples did.
 void printRandomMatrix(const PhaseResult& phase, std::ostream& out) {
   if (!phase.randomMatrix) return;
-  const RandomMatrixCounts& random = *phase.randomMatrix;
+  const RandomMatrixOutcome& random = *phase.randomMatrix;
   out << "Random matrix (" << random.file << "): each job eliminated on "
       << "its own; near-singular, not solved: " << random.refused << " of "
       << random.jobs << " (share " << SixDigits{random.refusedShare}

@@ -70,7 +70,7 @@ struct PositionResult {
 
 // A phase whose matrix was random (distributions/random_matrix_files.h):
 // the matrix's file, and what its samples did.
-struct RandomMatrixCounts {
+struct RandomMatrixOutcome {
   const char* file = "";
   std::uint64_t jobs = 0;
   std::uint64_t refused = 0;       // near-singular: counted, not solved
@@ -93,7 +93,7 @@ struct PhaseResult {
   // How a --digits phase ended; none without --digits.
   std::optional<DigitsStop> digits = std::nullopt;
   // A phase whose matrix was random; none where it was Matice.txt.
-  std::optional<RandomMatrixCounts> randomMatrix = std::nullopt;
+  std::optional<RandomMatrixOutcome> randomMatrix = std::nullopt;
 
   // The jobs the phase solved (each position counts every job).
   std::uint64_t solvedJobs() const {

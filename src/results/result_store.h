@@ -54,7 +54,7 @@ struct StoredPhase {
   std::uint64_t solvedJobs = 0;       // 0 until stored
   std::optional<std::uint64_t> seed;  // sampling only
   std::optional<DigitsStop> digits;   // sampling under --digits only
-  std::optional<RandomMatrixCounts> randomMatrix;  // a random matrix only
+  std::optional<RandomMatrixOutcome> randomMatrix;  // a random matrix only
 };
 
 struct StoredElimination {
