@@ -6,9 +6,12 @@
 //
 // Each collective operation first waits for every process to arrive, with
 // a barrier on a communicator of its own that is tested while looking at
-// the stop; once all have arrived the operation itself (a blocking MPI
-// call, whose bits and speed are those of MPI's own) takes no wait for a
-// process that may have stopped. A process that stops meets the others
+// the stop; then the operation itself, non-blocking and tested the same
+// way. The barrier alone does not do: it completes on one process once the
+// last has posted it, and that last one may see the stop before it sees
+// the barrier complete, and leave the first waiting in the operation for
+// good. The operations move bytes or sum integers, so their results do not
+// depend on how MPI schedules them. A process that stops meets the others
 // that stop in one more barrier, on a third communicator: when every
 // process comes, each leaves alone with its own status (no MPI_Abort and
 // its report), else MPI_Abort ends those that go on.
@@ -89,12 +92,15 @@ class MpiGroup final : public ProcessGroup {
   void broadcast(std::string& bytes) override {
     arrive();
     std::uint64_t length = bytes.size();
-    MPI_Bcast(&length, 1, MPI_UINT64_T, 0, MPI_COMM_WORLD);
+    MPI_Request request = MPI_REQUEST_NULL;
+    MPI_Ibcast(&length, 1, MPI_UINT64_T, 0, MPI_COMM_WORLD, &request);
+    complete(request, stop_);
     bytes.resize(length);
     for (std::size_t at = 0; at < length; at += kMostPerCall) {
       const std::size_t piece = std::min<std::size_t>(kMostPerCall, length - at);
-      MPI_Bcast(bytes.data() + at, static_cast<int>(piece), MPI_BYTE, 0,
-                MPI_COMM_WORLD);
+      MPI_Ibcast(bytes.data() + at, static_cast<int>(piece), MPI_BYTE, 0,
+                 MPI_COMM_WORLD, &request);
+      complete(request, stop_);
     }
   }
 
@@ -103,8 +109,10 @@ class MpiGroup final : public ProcessGroup {
     arrive();
     const int count = countOf(mine.size(), "values");
     std::vector<int> counts(static_cast<std::size_t>(size_), 0);
-    MPI_Allgather(&count, 1, MPI_INT, counts.data(), 1, MPI_INT,
-                  MPI_COMM_WORLD);
+    MPI_Request request = MPI_REQUEST_NULL;
+    MPI_Iallgather(&count, 1, MPI_INT, counts.data(), 1, MPI_INT,
+                   MPI_COMM_WORLD, &request);
+    complete(request, stop_);
     std::vector<int> offsets(counts.size(), 0);
     std::size_t total = 0;
     for (std::size_t r = 0; r < counts.size(); ++r) {
@@ -113,8 +121,10 @@ class MpiGroup final : public ProcessGroup {
     }
     countOf(total, "values");
     std::vector<double> all(total);
-    MPI_Allgatherv(mine.data(), count, MPI_DOUBLE, all.data(), counts.data(),
-                   offsets.data(), MPI_DOUBLE, MPI_COMM_WORLD);
+    MPI_Iallgatherv(mine.data(), count, MPI_DOUBLE, all.data(),
+                    counts.data(), offsets.data(), MPI_DOUBLE, MPI_COMM_WORLD,
+                    &request);
+    complete(request, stop_);
     std::vector<std::vector<double>> byRank(counts.size());
     for (std::size_t r = 0; r < counts.size(); ++r) {
       const double* first = all.data() + offsets[r];
@@ -128,8 +138,10 @@ class MpiGroup final : public ProcessGroup {
     for (std::size_t at = 0; at < values.size(); at += kMostPerCall) {
       const std::size_t piece =
           std::min<std::size_t>(kMostPerCall, values.size() - at);
-      MPI_Allreduce(MPI_IN_PLACE, values.data() + at, static_cast<int>(piece),
-                    MPI_UINT64_T, MPI_SUM, MPI_COMM_WORLD);
+      MPI_Request request = MPI_REQUEST_NULL;
+      MPI_Iallreduce(MPI_IN_PLACE, values.data() + at, static_cast<int>(piece),
+                     MPI_UINT64_T, MPI_SUM, MPI_COMM_WORLD, &request);
+      complete(request, stop_);
     }
   }
 
