@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <ostream>
+#include <string_view>
 
 #include "base/counted_bytes.h"
 #include "distributions/family.h"
@@ -13,6 +14,7 @@
 #include "output/page_form.h"
 #include "output/report_scale.h"
 #include "output/results_json.h"
+#include "results/added_measure.h"
 #include "results/result_store.h"
 
 namespace linprob {
@@ -95,6 +97,15 @@ double tableBytes(const RunShape& shape, double bands) {
     if (shape.batches >= 2) {
       names += kConvergenceNameBytes;
       numbers += 8.0 * shape.batches;
+    }
+  }
+  // The added measures' members: a name and a number per column, besides
+  // the member's own name.
+  for (const AddedMeasure& measure : addedMeasures()) {
+    names += static_cast<double>(measure.field.size()) + 4.0;
+    for (const AddedColumn& column : measure.columns) {
+      names += static_cast<double>(column.name.size()) + 4.0;
+      numbers += 1.0;
     }
   }
   return names + numbers * kNumberBytes;

@@ -13,11 +13,13 @@ namespace {
 using namespace json_parts;
 
 // A measure added to PositionMeasures or SolutionMeasures stops the build
-// here until a row below writes it (and this list names it).
+// here until a row below writes it (and this list names it); `added` the
+// added measures' rows write (output/added_measure_rows.h).
 [[maybe_unused]] void everyMeasureHasARow(const PositionMeasures& phase,
                                           const SolutionMeasures& solution) {
   [[maybe_unused]] const auto& [moments, expectedMoments, coverage, invalid,
-                                exactLinear, exactLinearTable, truth] = phase;
+                                exactLinear, exactLinearTable, truth, added] =
+      phase;
   [[maybe_unused]] const auto& [forwardErrorUlps, intervalOverestimation] =
       solution;
 }

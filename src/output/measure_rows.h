@@ -12,7 +12,8 @@
 // "families[].unknowns[]", in the order the rows give).
 //
 // The headers of the two tables are fixed: columns added later come last,
-// so that the earlier ones keep their positions. Each row's columns are a
+// so that the earlier ones keep their positions; the added measures'
+// columns follow them (results/added_measure.h, output/added_measure_rows.h). Each row's columns are a
 // run of neighbouring columns of its header, the key columns open the
 // header, and the rows and key columns together own every column once: a
 // row whose columns are not in the header fails to build (measure_rows.cc).
@@ -111,8 +112,8 @@ inline constexpr std::size_t kBandKeyColumns = 7;
 inline constexpr std::size_t kEntryNumbersPerBand =
     kBandColumns.size() - kBandKeyColumns + 1;
 
-// Whether the page reads a member (a test holds the page's code to it).
-enum class PageUse { kDrawn, kFilesOnly };
+// PageUse: whether the page reads a member (results/added_measure.h; a test
+// holds the page's code to it).
 
 // What the solution measures of an unknown are read from.
 struct SolutionView {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "output/added_measure_rows.h"
 #include "output/measure_rows.h"
 
 namespace linprob {
@@ -116,6 +117,14 @@ void NcTables::define(NcDefiner& definer) {
       phaseIds_.push_back(definer.define(column, netcdfTypeOf(columnKind(column)), table));
     }
   }
+  // The added measures' columns after them: numbers.
+  for (const AddedMeasure& measure : store_.addedRows()) {
+    for (const AddedColumn& column : measure.columns) {
+      phaseColumns_.emplace_back(column.name, tables_);
+      phaseIds_.push_back(
+          definer.define(column.name, NetcdfType::kDouble, table));
+    }
+  }
   bandCount_ = definer.define("band_count", NetcdfType::kInt64, table);
   truthReason_ = definer.define("truth_reason", NetcdfType::kString, table);
   // The arrays written one phase at a time are chunked within a phase, a
@@ -200,6 +209,13 @@ void NcTables::gather() {
             if (measure.columns.empty()) continue;
             filledCells(cells, measure.columns,
                       [&](CsvRow& row) { measure.cells(row, *p); });
+            for (const CsvCell& cell : cells) phaseColumns_[c++].set(t, cell);
+          }
+          const std::span<const AddedMeasure> added = store_.addedRows();
+          for (std::size_t r = 0; r < added.size(); ++r) {
+            cells.clear();
+            CsvRow row(added[r].columns.size(), cells);
+            addedCells(row, p, added, r);
             for (const CsvCell& cell : cells) phaseColumns_[c++].set(t, cell);
           }
           const std::size_t bands = p->valid.borders.size();

@@ -1,6 +1,7 @@
 // The words results.nc gives each of its variables: a long_name and units.
 // The columns of unknowns.csv and bands.csv become variables of the same
-// name (results_nc.h), so every column has a row here; a column without one
+// name (results_nc.h), so every column has a row here (an added measure's
+// column gives its own, results/added_measure.h); a column without one
 // fails the report's tests, not a run (variableText then gives the name
 // itself and no units).
 //

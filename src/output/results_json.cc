@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <variant>
@@ -22,6 +23,7 @@
 #include "output/measure_rows.h"
 #include "output/number_text.h"
 #include "output/page_document.h"
+#include "output/added_measure_rows.h"
 #include "output/report_scale.h"
 #include "output/system_list.h"
 #include "results/condition_verdict.h"
@@ -45,15 +47,19 @@ void mergeBands(Json& entry, const PositionResult& position,
   entry["merged_bands"] = group;
 }
 
-// An unknown's entry in a family: each measure's member, null where the
-// phase solved nothing.
+// An unknown's entry in a family: each measure's member, the added ones'
+// last, null where the phase solved nothing.
 Json phaseUnknownJson(int unknown, const PositionResult* position,
-                      std::size_t mostBands) {
+                      std::size_t mostBands,
+                      std::span<const AddedMeasure> added) {
   Json entry{{"unknown", unknown}};
   const bool solved = position != nullptr && position->solved();
   for (const PhaseMeasure& measure : phaseMeasures()) {
     entry[std::string(measure.field)] =
         solved ? measure.json(*position) : Json(nullptr);
+  }
+  for (std::size_t r = 0; r < added.size(); ++r) {
+    entry[std::string(added[r].field)] = addedJson(position, added, r);
   }
   if (solved) mergeBands(entry, *position, mostBands);
   return entry;
@@ -66,7 +72,8 @@ Json familyJson(const ResultStore& store, int system, const PivotMode& mode,
     const PositionResult* position =
         store.phase(v, system, mode.index, family.family);
     unknowns.push_back(form.table(system, v) == TableForm::kFull
-                           ? phaseUnknownJson(v, position, form.mostBands)
+                           ? phaseUnknownJson(v, position, form.mostBands,
+                                              store.addedRows())
                            : tableSummaryJson(v, position));
   }
   const StoredPhase& run = store.phaseRun(system, mode.index, family.family);

@@ -232,8 +232,11 @@ double resultsNcBytes(const RunShape& shape) {
   // A band's numbers (masses, their bounds and errors, the borders) are
   // smooth or repeat: deflate takes a quarter off at least.
   constexpr double kBandNumberBytes = 6.0;
+  const double columns =
+      static_cast<double>(kUnknownColumns.size() - kUnknownKeyColumns +
+                          addedColumnCount(addedMeasures()));
   const double perTable =
-      (static_cast<double>(kUnknownColumns.size() - kUnknownKeyColumns) +
+      (columns +
        static_cast<double>(kConvergenceSeries) * shape.batches + 1.0) *
           kNumberBytes +
       (bandColumns * (bands + 2.0) + (bands + 1.0)) * kBandNumberBytes;
@@ -248,8 +251,7 @@ double resultsNcBytes(const RunShape& shape) {
     numbers += shape.systems * n * n * arrays;
   }
   const double strings = shape.tables() * 2.0 + shape.systems * 10.0;
-  const double variables = static_cast<double>(kUnknownColumns.size()) +
-                           3.0 * bandColumns + 40.0;
+  const double variables = columns + 3.0 * bandColumns + 47.0;
   return shape.tables() * perTable + numbers * kNumberBytes +
          strings * kStringBytes + variables * kVariableBytes + kFileBytes;
 }

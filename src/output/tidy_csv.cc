@@ -7,10 +7,12 @@
 #include <numeric>
 #include <optional>
 #include <stdexcept>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "output/added_measure_rows.h"
 #include "output/csv_row.h"
 #include "output/measure_json.h"
 #include "output/report_scale.h"
@@ -109,7 +111,9 @@ void writeUnknownRow(const ResultStore& store, int system,
       store.phase(unknown, system, mode.index, family.family);
   const bool solved = position != nullptr && position->solved();
 
-  CsvRow row = keyRow(kUnknownColumns.size(), system, mode, family, unknown);
+  const std::span<const AddedMeasure> added = store.addedRows();
+  CsvRow row = keyRow(kUnknownColumns.size() + addedColumnCount(added), system,
+                      mode, family, unknown);
   row.count(store.phaseRun(system, mode.index, family.family).solvedJobs);
   row.number(exact ? std::optional<double>(exact->conditionNumber)
                    : std::nullopt);
@@ -128,6 +132,10 @@ void writeUnknownRow(const ResultStore& store, int system,
         }
       });
     }
+  }
+  // One cell per column, or empties, by construction.
+  for (std::size_t r = 0; r < added.size(); ++r) {
+    addedCells(row, position, added, r);
   }
   row.writeTo(out);
 }
@@ -272,11 +280,14 @@ double unknownsCsvBytes(const RunShape& shape) {
     numbers -= 8.0 + (shape.sampling() ? 5.0 : 0.0) +
                (shape.certifies() ? 3.0 : 0.0);
   }
+  // The added measures' columns: numbers.
+  const std::vector<std::string_view> header = unknownHeader(addedMeasures());
+  numbers += static_cast<double>(header.size() - kUnknownColumns.size());
   const double row = indexChars(shape.systems) + modeChars() + familyChars() +
                      indexChars(shape.unknowns) + 10.0 + words +
                      numbers * kRoundTripChars +
-                     static_cast<double>(kUnknownColumns.size());
-  return headerChars(kUnknownColumns) + shape.tables() * row;
+                     static_cast<double>(header.size());
+  return headerChars(header) + shape.tables() * row;
 }
 
 double sensitivityCsvBytes(const RunShape& shape) {
@@ -310,7 +321,7 @@ void writeBandsCsv(const ResultStore& store, std::ostream& out) {
 }
 
 void writeUnknownsCsv(const ResultStore& store, std::ostream& out) {
-  writeCsvHeader(kUnknownColumns, out);
+  writeCsvHeader(unknownHeader(store.addedRows()), out);
   forEachUnknown(store, [&](int system, const PivotMode& mode,
                             const FamilyInfo& family, int unknown) {
     writeUnknownRow(store, system, mode, family, unknown, out);

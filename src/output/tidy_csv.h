@@ -16,8 +16,9 @@
 //
 // unknowns.csv: one row per system, mode, family and unknown with every
 // scalar of that unknown (kUnknownColumns, in order; columns added later
-// come last, so that the earlier ones keep their positions), empty from
-// min on where the unknown was not solved.
+// come last, so that the earlier ones keep their positions; then the added
+// measures' columns, results/added_measure.h), empty from min on where the
+// unknown was not solved.
 //
 // The columns of both tables after their keys are those the measure rows
 // declare (measure_rows.h); a line that does not fill its header's columns

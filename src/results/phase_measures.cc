@@ -1,6 +1,8 @@
 #include "results/phase_measures.h"
 
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "results/position_threads.h"
 
@@ -30,11 +32,23 @@ ApproximationCheck check(const MeanSd& normal, const NormalTable& table,
   return result;
 }
 
-void measurePosition(PositionResult& position, const FamilyReference* family,
-                     const std::stop_token& stop) {
+// The added measures' values of a solved position, row by row.
+void measureAdded(PositionResult& position, const FamilyReference* family,
+                  std::span<const AddedMeasure> added) {
+  std::vector<std::optional<double>>& values = position.measures.added;
+  values.assign(addedColumnCount(added), std::nullopt);
+  std::size_t first = 0;
+  for (const AddedMeasure& row : added) {
+    row.compute(position, family,
+                std::span(values).subspan(first, row.columns.size()));
+    first += row.columns.size();
+  }
+}
+
+// The built-in measures of a solved position.
+void measureBuiltIn(PositionResult& position, const FamilyReference* family,
+                    const std::stop_token& stop) {
   PositionMeasures& measures = position.measures;
-  measures = PositionMeasures{};
-  if (!position.solved()) return;
   PositionBands& bands = position.valid;
   if (bands.moments && bands.moments->sumWeight() != 0.0) {
     measures.moments = MeanSd{bands.moments->mean(), bands.moments->sd()};
@@ -68,14 +82,25 @@ void measurePosition(PositionResult& position, const FamilyReference* family,
   }
 }
 
+void measurePosition(PositionResult& position, const FamilyReference* family,
+                     const std::stop_token& stop,
+                     std::span<const AddedMeasure> added) {
+  position.measures = PositionMeasures{};
+  if (!position.solved()) return;
+  // The added measures may read the built-in ones.
+  measureBuiltIn(position, family, stop);
+  if (!added.empty()) measureAdded(position, family, added);
+}
+
 }  // namespace
 
 void measurePhase(PhaseResult& phase, const SystemReference& reference,
-                  const std::stop_token& stop, unsigned threads) {
+                  const std::stop_token& stop, unsigned threads,
+                  std::span<const AddedMeasure> added) {
   const FamilyReference* family = reference.family(phase.family);
   forEachPosition(phase.positions.size(), threads, [&](std::size_t e) {
     if (stop.stop_requested()) return;
-    measurePosition(phase.positions[e], family, stop);
+    measurePosition(phase.positions[e], family, stop, added);
   });
 }
 

@@ -5,8 +5,10 @@
 #ifndef LINPROB_RESULTS_PHASE_MEASURES_H_
 #define LINPROB_RESULTS_PHASE_MEASURES_H_
 
+#include <span>
 #include <stop_token>
 
+#include "results/added_measure.h"
 #include "results/phase_result.h"
 #include "results/system_reference.h"
 
@@ -17,9 +19,11 @@ namespace linprob {
 // releases each position's fine histogram: the coverage interval is all a
 // result keeps of it. Incomplete, for the caller to drop, once `stop` is
 // requested (looked at per position and within its tables). The positions
-// on up to `threads` threads (the same measures for any number).
+// on up to `threads` threads (the same measures for any number). The added
+// measures are `added`'s rows, the program's unless a test gives others.
 void measurePhase(PhaseResult& phase, const SystemReference& reference,
-                  const std::stop_token& stop = {}, unsigned threads = 1);
+                  const std::stop_token& stop = {}, unsigned threads = 1,
+                  std::span<const AddedMeasure> added = addedMeasures());
 
 }  // namespace linprob
 

@@ -18,7 +18,10 @@
 //                    variance is a point mass).
 //   truth            the continuous truth over the same bands and how far
 //                    VALID and both normals lie from it, filled apart by
-//                    checkPhaseAgainstTruth (results/truth_check.h).
+//                    checkPhaseAgainstTruth (results/truth_check.h);
+//   added            the values of the added measures' rows, their columns
+//                    in order (results/added_measure.h); empty where the
+//                    phase solved no job or there are none.
 // Each is empty when what it needs is missing: every one when the phase
 // solved no job; moments and coverage when the phase was counted without
 // references (SolveOptions::references), coverage also when Min or Max is
@@ -30,6 +33,7 @@
 #define LINPROB_RESULTS_POSITION_MEASURES_H_
 
 #include <optional>
+#include <vector>
 
 #include "results/coverage_interval.h"
 #include "results/discrepancy.h"
@@ -61,6 +65,7 @@ struct PositionMeasures {
   std::optional<ApproximationCheck> exactLinear;
   NormalTable exactLinearTable;  // meaningful when exactLinear
   TruthCheck truth;
+  std::vector<std::optional<double>> added;
 };
 
 }  // namespace linprob

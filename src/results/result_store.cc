@@ -6,9 +6,11 @@
 
 namespace linprob {
 
-ResultStore::ResultStore(int unknownCount, int systemCount)
+ResultStore::ResultStore(int unknownCount, int systemCount,
+                         std::span<const AddedMeasure> added)
     : unknownCount_(std::max(unknownCount, 0)),
-      systemCount_(std::max(systemCount, 0)) {
+      systemCount_(std::max(systemCount, 0)),
+      added_(added) {
   const std::size_t solutions = static_cast<std::size_t>(unknownCount_) *
                                 static_cast<std::size_t>(systemCount_) *
                                 kPivotModeCount;

@@ -12,7 +12,8 @@
 // of a sampling phase and how a --digits phase ended. Per
 // (unknown, system, mode, family): that unknown's PositionResult.
 // Per system: its SystemReference, kept from the first mode that analyses it
-// (it does not depend on the mode).
+// (it does not depend on the mode). And the added measures' rows its
+// positions were measured with (results/added_measure.h), for the writers.
 //
 // Written only by the driver's thread after a system's phases, read by the
 // writers after the run; it needs no lock.
@@ -22,10 +23,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "distributions/family.h"
 #include "linear/pivot_mode.h"
+#include "results/added_measure.h"
 #include "results/solution_measures.h"
 #include "results/system_reference.h"
 #include "results/system_result.h"
@@ -65,11 +68,15 @@ struct StoredElimination {
 
 class ResultStore {
  public:
-  // Counts of 0 or less give an empty store.
-  ResultStore(int unknownCount, int systemCount);
+  // Counts of 0 or less give an empty store. `added`: the rows the stored
+  // positions are measured with (measurePhase's), the program's unless a
+  // test gives others.
+  ResultStore(int unknownCount, int systemCount,
+              std::span<const AddedMeasure> added = addedMeasures());
 
   int unknownCount() const { return unknownCount_; }
   int systemCount() const { return systemCount_; }
+  std::span<const AddedMeasure> addedRows() const { return added_; }
 
   // Stores every unknown of `result` under its input index.
   void add(const SystemResult& result);
@@ -99,6 +106,7 @@ class ResultStore {
 
   int unknownCount_;
   int systemCount_;
+  std::span<const AddedMeasure> added_;
   std::vector<StoredSolution> solutions_;
   std::vector<std::optional<PositionResult>> phases_;
   std::vector<StoredElimination> eliminations_;  // system * modes + mode

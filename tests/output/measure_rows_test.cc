@@ -76,6 +76,10 @@ TEST(MeasureRowsTest, ThePageReadsEveryMemberItDrawsAndNoOther) {
     EXPECT_EQ(readsMember(script, row.field), row.page == PageUse::kDrawn)
         << row.field;
   }
+  for (const AddedMeasure& row : addedMeasures()) {
+    EXPECT_EQ(readsMember(script, row.field), row.page == PageUse::kDrawn)
+        << row.field;
+  }
 }
 
 // The page calls an unknown's entry in a family `entry` throughout: every
