@@ -43,6 +43,20 @@ Json addedJson(const PositionResult* position,
   return member;
 }
 
+Json addedMeasuresJson(std::span<const AddedMeasure> rows) {
+  Json list = Json::array();
+  for (const AddedMeasure& row : rows) {
+    Json columns = Json::array();
+    for (const AddedColumn& column : row.columns) {
+      columns.push_back(Json{{"name", column.name},
+                             {"long_name", column.longName},
+                             {"units", column.units}});
+    }
+    list.push_back(Json{{"field", row.field}, {"columns", std::move(columns)}});
+  }
+  return list;
+}
+
 void addedCells(CsvRow& row, const PositionResult* position,
                 std::span<const AddedMeasure> rows, std::size_t r) {
   const auto values = valuesOf(position, rows, r);

@@ -23,6 +23,10 @@ std::vector<std::string_view> unknownHeader(std::span<const AddedMeasure> rows);
 json_parts::Json addedJson(const PositionResult* position,
                            std::span<const AddedMeasure> rows, std::size_t r);
 
+// The rows as the page lists them: per row its field and its columns' name,
+// long_name and units.
+json_parts::Json addedMeasuresJson(std::span<const AddedMeasure> rows);
+
 // Row r's cells of `position`, one per column; empty where it holds none.
 void addedCells(CsvRow& row, const PositionResult* position,
                 std::span<const AddedMeasure> rows, std::size_t r);

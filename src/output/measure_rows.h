@@ -112,8 +112,8 @@ inline constexpr std::size_t kBandKeyColumns = 7;
 inline constexpr std::size_t kEntryNumbersPerBand =
     kBandColumns.size() - kBandKeyColumns + 1;
 
-// PageUse: whether the page reads a member (results/added_measure.h; a test
-// holds the page's code to it).
+// Whether the page reads a member (a test holds the page's code to it).
+enum class PageUse { kDrawn, kFilesOnly };
 
 // What the solution measures of an unknown are read from.
 struct SolutionView {

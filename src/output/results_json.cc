@@ -353,6 +353,12 @@ void writeResultsJson(const RunInfo& run, const ResultStore& store,
   writeJson(program, out);
   out << ",\"run\":";
   writeJson(runJson(run), out);
+  // The added measures' rows, for the page to list them by their words;
+  // only where there are any.
+  if (!store.addedRows().empty()) {
+    out << ",\"added_measures\":";
+    writeJson(addedMeasuresJson(store.addedRows()), out);
+  }
   if (page != nullptr && page->kind == PageKind::kOwnPage) {
     out << ",\"own_page\":";
     writeJson(Json{{"system_count", store.systemCount()},

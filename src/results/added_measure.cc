@@ -4,8 +4,9 @@ namespace linprob {
 namespace {
 
 // The program's added measures, in the order of their columns and members:
-// none yet. Each is the row its own file pair declares, an inline constexpr
-// AddedMeasure beside its compute function; with one the list reads
+// none yet. Each is the row its own header (or file pair) declares, an
+// inline constexpr AddedMeasure beside its compute function; with one the
+// list reads
 //   constexpr AddedMeasure kAddedMeasures[] = {kSdRatioMeasure};
 constexpr std::span<const AddedMeasure> kAddedMeasures;
 

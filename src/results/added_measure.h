@@ -1,8 +1,8 @@
 // AddedMeasure: a trust measure of one unknown in one phase beyond the
 // built-in ones (results/position_measures.h), declared once, as one row:
 // its member in results.json, its columns in Report/unknowns.csv and
-// results.nc, whether the page draws it, and how its values are computed
-// from the position's results and its family's references.
+// results.nc, and how its values are computed from the position's results
+// and its family's references.
 //
 // A measure is a few numbers per position, one per column; each column
 // gives the words results.nc describes it with. Every writer
@@ -10,12 +10,13 @@
 // the columns come after every built-in column, in the rows' order; the
 // member is a number for one column, else an object by column name; its
 // null form is a null member and empty cells where the phase solved
-// nothing, and a null or an empty cell for a value left unset.
+// nothing, and a null or an empty cell for a value left unset. The page
+// lists every added measure under an unknown's other trust measures, by
+// the words of its columns (results.json's "added_measures").
 //
-// A new measure is its own file pair (its compute function and its row),
-// one line in kAddedMeasures (added_measure.cc) and, for a drawn measure,
-// the page's code that draws it. A test holds each drawn member to the
-// page's code and each column to a name no other column has.
+// A new measure is its own header (or file pair: its compute function and
+// its row) and one line in kAddedMeasures (added_measure.cc). A test holds
+// each column to a name no other column has, a number, with its words.
 #ifndef LINPROB_RESULTS_ADDED_MEASURE_H_
 #define LINPROB_RESULTS_ADDED_MEASURE_H_
 
@@ -29,9 +30,6 @@
 
 namespace linprob {
 
-// Whether the report page reads a member.
-enum class PageUse { kDrawn, kFilesOnly };
-
 // A column's name and, for results.nc, its long_name and units ("1" for
 // pure numbers, "units of x" for values on the scale of the unknowns).
 struct AddedColumn {
@@ -42,7 +40,6 @@ struct AddedColumn {
 
 struct AddedMeasure {
   std::string_view field;
-  PageUse page;
   std::span<const AddedColumn> columns;
   // Fills `values` (one per column, unset on entry) for a solved position;
   // `family` is null where the system has no references for its family.

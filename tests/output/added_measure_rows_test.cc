@@ -40,12 +40,12 @@ constexpr AddedColumn kEnds[] = {
     {"solved_high", "largest solved value", "units of x"}};
 
 constexpr AddedMeasure kRows[] = {
-    {"width", PageUse::kFilesOnly, kWidth,
+    {"width", kWidth,
      [](const PositionResult& p, const FamilyReference*,
         std::span<std::optional<double>> values) {
        values[0] = p.valid.max - p.valid.min;
      }},
-    {"ends", PageUse::kFilesOnly, kEnds,
+    {"ends", kEnds,
      [](const PositionResult& p, const FamilyReference*,
         std::span<std::optional<double>> values) { values[0] = p.valid.min; }},
 };
@@ -108,6 +108,14 @@ TEST(AddedMeasureRowsTest, ResultsJsonHasEachRowsMemberLast) {
   EXPECT_EQ(keys.back(), "ends");
   EXPECT_TRUE(unknowns[1]["width"].is_null());
   EXPECT_TRUE(unknowns[1]["ends"].is_null());
+  // The rows, for the page to list them by their words.
+  const auto& rows = doc["added_measures"];
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1]["field"], "ends");
+  EXPECT_EQ(rows[1]["columns"][0],
+            nlohmann::ordered_json::parse(
+                R"({"name": "solved_low", "long_name": "least solved value",
+                    "units": "units of x"})"));
 }
 
 TEST(AddedMeasureRowsTest, UnknownsCsvHasTheColumnsAfterTheBuiltInOnes) {

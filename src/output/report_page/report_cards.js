@@ -85,6 +85,8 @@
         checksRows(entry), null, 'Trust measures'));
       detailsBody.append(numberTable(['against the exact distribution', 'total variation', 'max CDF difference'],
         truthPage.checkRows(entry), null, 'Distance from the truth'));
+      const added = addedRows(entry);
+      if (added.length) detailsBody.append(numberTable(['measure', 'value', 'units'], added, null, 'Added measures'));
       const coverage = entry.coverage_95 || {};
       const family = familyOf(ctx.modes[current], ctx.family) || {};
       detailsBody.append(el('p', {class: 'small'},

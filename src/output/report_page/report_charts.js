@@ -218,6 +218,24 @@
     }
     return rows;
   }
+  // The added measures (results.json's "added_measures"), one row per
+  // column: its words, its value in this entry, its units.
+  let addedMeasures = [];
+  function setAddedMeasures(list) {
+    addedMeasures = Array.isArray(list) ? list : [];
+  }
+  function addedRows(entry) {
+    const rows = [];
+    for (const measure of addedMeasures) {
+      const member = entry[measure.field];
+      const columns = Array.isArray(measure.columns) ? measure.columns : [];
+      for (const column of columns) {
+        const value = columns.length === 1 ? member : (member ? member[column.name] : null);
+        rows.push([column.long_name, isNumber(value) ? value : null, column.units]);
+      }
+    }
+    return rows;
+  }
   function verdictText(v) {
     return v === true ? '✓ validated' : v === false ? '✗ not validated' : '– undecided';
   }

@@ -108,6 +108,7 @@
       (doc.run && doc.run.kind ? ' · ' + doc.run.kind : '');
     const root = document.getElementById('report');
     truthPage.setRun(doc.run);
+    setAddedMeasures(doc.added_measures);
     const pending = [];
     const page = [runHeader(doc, systems)];
     const list = systemList(doc, systems);
