@@ -29,7 +29,7 @@
 #include "distributions/family_box.h"
 #include "distributions/job_block.h"
 #include "distributions/job_chunk.h"
-#include "distributions/point_kind.h"
+#include "distributions/point_kinds.h"
 
 namespace linprob {
 

@@ -44,7 +44,7 @@
 #include <vector>
 
 #include "distributions/job_chunk.h"
-#include "distributions/point_kind.h"
+#include "distributions/point_kinds.h"
 
 namespace linprob {
 

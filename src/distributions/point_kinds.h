@@ -9,6 +9,8 @@
 //
 // A new kind of sampled points is a file pair of its own (a PointGenerator
 // and its make function, declared below) and, here, an enumerator and a row.
+// PointKind, the vocabulary the rest of the program speaks, is defined here
+// too, so that the kind and its row are added together.
 #ifndef LINPROB_DISTRIBUTIONS_POINT_KINDS_H_
 #define LINPROB_DISTRIBUTIONS_POINT_KINDS_H_
 
@@ -22,11 +24,16 @@
 #include <vector>
 
 #include "distributions/job_chunk.h"
-#include "distributions/point_design.h"
-#include "distributions/point_kind.h"
 
 namespace linprob {
 
+// Which points a distribution phase solves.
+enum class PointKind {
+  kEnumeration,     // every combination of one cell per entry
+  kRandom,          // independent pseudo-random samples
+  kSobol,           // scrambled Sobol' points
+  kLatinHypercube,  // Latin hypercube designs
+};
 
 // Which threads put a source's chunks on the phase's queue.
 enum class ProducerThreads {
@@ -48,6 +55,7 @@ enum class Replicates {
 };
 
 struct FamilyBox;
+struct PointDesign;  // point_design.h
 class JobSource;
 class PointGenerator;
 struct SourceRequest;

@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "distributions/family.h"
-#include "distributions/point_kind.h"
+#include "distributions/point_kinds.h"
 
 namespace linprob {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "distributions/point_kind.h"
+#include "distributions/point_kinds.h"
 
 namespace linprob {
 

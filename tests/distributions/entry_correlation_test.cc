@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "distributions/job_source.h"
+#include "distributions/point_design.h"
 #include "distributions/point_generator.h"
 #include "distributions/point_kinds.h"
 #include "distributions/sample_blocks.h"
