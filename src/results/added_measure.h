@@ -42,7 +42,8 @@ struct AddedMeasure {
   std::string_view field;
   std::span<const AddedColumn> columns;
   // Fills `values` (one per column, unset on entry) for a solved position;
-  // `family` is null where the system has no references for its family.
+  // `family` is null where the system has no references for its family. A
+  // value that is not finite is taken as unset.
   void (*compute)(const PositionResult& position, const FamilyReference* family,
                   std::span<std::optional<double>> values);
 };

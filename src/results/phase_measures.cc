@@ -43,6 +43,10 @@ void measureAdded(PositionResult& position, const FamilyReference* family,
                 std::span(values).subspan(first, row.columns.size()));
     first += row.columns.size();
   }
+  // A value that is not finite is no value: it stays unset.
+  for (std::optional<double>& value : values) {
+    if (value && !std::isfinite(*value)) value.reset();
+  }
 }
 
 // The built-in measures of a solved position.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <span>
 #include <sstream>
@@ -32,7 +33,8 @@ namespace {
 using testing_support::csvCells;
 using testing_support::OpenedFile;
 
-// The width of the solved values' range; their ends, the upper left unset.
+// The width of the solved values' range; their ends, the upper written as
+// infinity (which is no value, so it stays unset).
 constexpr AddedColumn kWidth[] = {
     {"solved_width", "width of the solved values' range", "units of x"}};
 constexpr AddedColumn kEnds[] = {
@@ -47,7 +49,10 @@ constexpr AddedMeasure kRows[] = {
      }},
     {"ends", kEnds,
      [](const PositionResult& p, const FamilyReference*,
-        std::span<std::optional<double>> values) { values[0] = p.valid.min; }},
+        std::span<std::optional<double>> values) {
+       values[0] = p.valid.min;
+       values[1] = HUGE_VAL;
+     }},
 };
 
 // One system of two unknowns under the first mode: unknown 0 solved over
