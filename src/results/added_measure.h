@@ -5,8 +5,8 @@
 // and its family's references.
 //
 // A measure is a few numbers per position, one per column; each column
-// gives the words results.nc describes it with. Every writer
-// walks the rows (output/measure_rows.h), so the rest follows from the row:
+// gives the words results.nc describes it with. Every writer walks the
+// rows (output/added_measure_rows.h), so the rest follows from the row:
 // the columns come after every built-in column, in the rows' order; the
 // member is a number for one column, else an object by column name; its
 // null form is a null member and empty cells where the phase solved
