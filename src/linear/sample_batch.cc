@@ -64,6 +64,8 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
   // The columns combined alike: A's, b and the unit vectors.
   const std::size_t columnCount = withInverse ? firstUnit + n : firstUnit;
   const std::size_t bound = columnCount;
+  // The columns a row exchange moves: with the bound's in its pass.
+  const std::size_t exchanged = withInverse ? columnCount : bound + 1;
   const bool rowPivot = w.mode == 1 || w.mode == 3;
   const bool colPivot = w.mode >= 2;
   Mask refused = {};
@@ -86,8 +88,8 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
       rhs[l] = l < lanes ? b[std::size_t{r} * stride + l] : 0.0;
     }
     at(n, r) = rhs;
-    // y = the sum of the unit vectors' magnitudes.
-    at(bound, r) = Lanes{} + 1.0;
+    // y = the sum of the unit vectors' magnitudes (the bound's pass only).
+    if constexpr (!withInverse) at(bound, r) = Lanes{} + 1.0;
   }
   for (unsigned k = 0; k < n; ++k) {
     for (unsigned r = 0; withInverse && r < n; ++r) {
@@ -146,7 +148,7 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
     for (std::size_t l = 0; rowPivot && l < L; ++l) {
       const auto r = static_cast<std::size_t>(bestRow[l]);
       if (r == i) continue;
-      for (std::size_t c = 0; c <= bound; ++c) {  // the bound's too
+      for (std::size_t c = 0; c < exchanged; ++c) {
         std::swap(entries[(c * n + i) * L + l], entries[(c * n + r) * L + l]);
       }
     }
@@ -165,7 +167,7 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
         column[r] = product + column[r];
       }
     }
-    {
+    if constexpr (!withInverse) {
       Lanes* const column = base + bound * n;
       const Lanes from = column[i];
       for (unsigned r = i + 1; r < n; ++r) {
@@ -193,7 +195,7 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
         column[t] = product + column[t];
       }
     }
-    {
+    if constexpr (!withInverse) {
       Lanes* const column = base + bound * n;
       const Lanes from = column[k];
       for (unsigned t = 0; t < k; ++t) {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "output/nc_variables.h"
 #include "output/netcdf_dataset.h"
 #include "distributions/family.h"
 
@@ -37,8 +38,9 @@ struct TableShape {
   std::size_t rounds = 0;
 };
 
-// What defines a variable with its words (results_nc.cc): `note` is added
-// to its long_name; an empty `chunk` lets the definer choose.
+// What defines a variable with its words (results_nc.cc): those of its
+// name's row (nc_variables.h) with `note` added to its long_name, or the
+// `words` given; an empty `chunk` lets the definer choose.
 class NcDefiner {
  public:
   virtual ~NcDefiner() = default;
@@ -46,13 +48,19 @@ class NcDefiner {
   int define(std::string_view name, NetcdfType type,
              std::initializer_list<int> dimensions, std::string_view note = {},
              std::vector<std::size_t> chunk = {}) {
-    return defineVariable(name, type, dimensions, note, std::move(chunk));
+    return defineVariable(name, type, dimensions, nullptr, note,
+                          std::move(chunk));
+  }
+  // A variable whose words are not a row's (an added measure's column).
+  int define(std::string_view name, NetcdfType type,
+             std::initializer_list<int> dimensions, const VariableText& words) {
+    return defineVariable(name, type, dimensions, &words, {}, {});
   }
 
  protected:
   virtual int defineVariable(std::string_view name, NetcdfType type,
                              std::initializer_list<int> dimensions,
-                             std::string_view note,
+                             const VariableText* words, std::string_view note,
                              std::vector<std::size_t> chunk) = 0;
 };
 

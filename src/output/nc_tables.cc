@@ -121,8 +121,9 @@ void NcTables::define(NcDefiner& definer) {
   for (const AddedMeasure& measure : store_.addedRows()) {
     for (const AddedColumn& column : measure.columns) {
       phaseColumns_.emplace_back(column.name, tables_);
-      phaseIds_.push_back(
-          definer.define(column.name, NetcdfType::kDouble, table));
+      phaseIds_.push_back(definer.define(
+          column.name, NetcdfType::kDouble, table,
+          VariableText{column.name, column.longName, column.units}));
     }
   }
   bandCount_ = definer.define("band_count", NetcdfType::kInt64, table);

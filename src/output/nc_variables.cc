@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "results/added_measure.h"
-
 namespace linprob {
 namespace {
 
@@ -142,14 +140,6 @@ constexpr std::array kTexts = {
 std::optional<VariableText> findVariableText(std::string_view name) {
   for (const VariableText& text : kTexts) {
     if (text.name == name) return text;
-  }
-  // An added measure's column carries its own words.
-  for (const AddedMeasure& measure : addedMeasures()) {
-    for (const AddedColumn& column : measure.columns) {
-      if (column.name == name) {
-        return VariableText{column.name, column.longName, column.units};
-      }
-    }
   }
   return std::nullopt;
 }

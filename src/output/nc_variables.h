@@ -1,9 +1,9 @@
 // The words results.nc gives each of its variables: a long_name and units.
 // The columns of unknowns.csv and bands.csv become variables of the same
-// name (results_nc.h), so every column has a row here (an added measure's
-// column gives its own, results/added_measure.h); a column without one
-// fails the report's tests, not a run (variableText then gives the name
-// itself and no units).
+// name (results_nc.h), so every column has a row here (but an added
+// measure's, which carries its own words: results/added_measure.h); a
+// column without one fails the report's tests, not a run (variableText
+// then gives the name itself and no units).
 //
 // Units: "1" for probabilities, shares and other pure numbers, "units of x"
 // for values on the scale of the unknowns, "units of b" for values on the

@@ -66,12 +66,12 @@ class ResultsNcWriter final : public NcDefiner {
  protected:
   int defineVariable(std::string_view name, NetcdfType type,
                      std::initializer_list<int> dimensions,
-                     std::string_view note,
+                     const VariableText* words, std::string_view note,
                      std::vector<std::size_t> chunk) override {
     const std::vector<int> ids(dimensions);
     if (chunk.empty() && type != NetcdfType::kString) chunk = chunkOf(ids);
     const int id = nc_.variable(name, type, ids, chunk);
-    const VariableText text = variableText(baseName(name));
+    const VariableText text = words ? *words : variableText(baseName(name));
     std::string longName(text.longName);
     if (!note.empty()) longName += note;
     nc_.attribute(id, "long_name", longName);

@@ -15,8 +15,8 @@
 // the words of its columns (results.json's "added_measures").
 //
 // A new measure is its own header (or file pair: its compute function and
-// its row) and one line in kAddedMeasures (added_measure.cc). A test holds
-// each column to a name no other column has, a number, with its words.
+// its row) and one line in kAddedMeasures (added_measure.cc). A column of a
+// name another column has stops results.nc (the library refuses it).
 #ifndef LINPROB_RESULTS_ADDED_MEASURE_H_
 #define LINPROB_RESULTS_ADDED_MEASURE_H_
 
