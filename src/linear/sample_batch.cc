@@ -71,21 +71,30 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
   Mask refused = {};
   // Load, lanes beyond `lanes` the identity with b = 0; ||A||inf by lane.
   Lanes normA = {};
+  // A full batch's lanes are one vector per entry.
+  const bool full = lanes == L;
   for (unsigned r = 0; r < n; ++r) {
     Lanes row = {};
     for (unsigned c = 0; c < n; ++c) {
       Lanes entry;
       const double* from = a + (std::size_t{r} * n + c) * stride;
-      for (std::size_t l = 0; l < L; ++l) {
-        entry[l] = l < lanes ? from[l] : (r == c ? 1.0 : 0.0);
+      if (full) {
+        entry = *reinterpret_cast<const Lanes*>(from);
+      } else {
+        for (std::size_t l = 0; l < L; ++l) {
+          entry[l] = l < lanes ? from[l] : (r == c ? 1.0 : 0.0);
+        }
       }
       at(c, r) = entry;
       row = row + LINPROB_MAGNITUDE(entry);
     }
     normA = row > normA ? row : normA;
     Lanes rhs;
-    for (std::size_t l = 0; l < L; ++l) {
-      rhs[l] = l < lanes ? b[std::size_t{r} * stride + l] : 0.0;
+    const double* from = b + std::size_t{r} * stride;
+    if (full) {
+      rhs = *reinterpret_cast<const Lanes*>(from);
+    } else {
+      for (std::size_t l = 0; l < L; ++l) rhs[l] = l < lanes ? from[l] : 0.0;
     }
     at(n, r) = rhs;
     // y = the sum of the unit vectors' magnitudes (the bound's pass only).
