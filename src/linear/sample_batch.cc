@@ -3,31 +3,21 @@
 #include <cstring>
 #include <utility>
 
+#include "linear/inverse_certificate.h"
 #include "linear/vector_clones.h"
 
 namespace linprob {
 namespace {
 
 constexpr std::size_t L = kBatchLanes;
+using Lanes = BatchLanes;
+using Mask = BatchMask;
 
-// A lane per system. In memory without the vector's alignment, and as the
-// doubles and integers the object keeps (may_alias).
-typedef double Lanes __attribute__((vector_size(L * 8), aligned(8), may_alias));
-typedef std::int64_t Mask
-    __attribute__((vector_size(L * 8), aligned(8), may_alias));
-
-// Helpers always inlined, vectors passed by reference (a vector passed by
-// value across an ordinary call would change with the target).
-
-// As std::fabs wherever it is compared or summed (a -0 stays -0, which
-// compares and adds as +0; a NaN stays a NaN).
-#define LINPROB_MAGNITUDE(x) ((x) < 0.0 ? -(x) : (x))
-
+// Helpers always inlined, vectors passed by reference.
 [[gnu::always_inline]] inline void markNotFinite(const Lanes& x, Mask& refused) {
   const Lanes difference = x - x;  // 0 for a finite x, NaN otherwise
   refused |= ~(difference == 0.0);
 }
-
 
 struct Work {
   unsigned n;
@@ -48,7 +38,8 @@ template <bool withInverse>
 LINPROB_WIDE_CLONES __attribute__((flatten))
 void solveLanes(const Work& w, double mostCondition, const double* a,
                 const double* b, std::size_t stride, std::size_t lanes,
-                std::int64_t* refusedOut, std::int64_t* undecidedOut) {
+                std::int64_t* refusedOut, std::int64_t* undecidedOut,
+                FirstBound* firstOut) {
   // The fields in registers: a store through a Lanes may alias anything,
   // the Work it came from included.
   const unsigned n = w.n;
@@ -86,7 +77,7 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
         }
       }
       at(c, r) = entry;
-      row = row + LINPROB_MAGNITUDE(entry);
+      row = row + LINPROB_LANE_MAGNITUDE(entry);
     }
     normA = row > normA ? row : normA;
     Lanes rhs;
@@ -117,7 +108,7 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
     if (rowPivot && colPivot) {
       for (unsigned c = i; c < n; ++c) {
         for (unsigned r = i; r < n; ++r) {
-          const Lanes x = LINPROB_MAGNITUDE(at(c, r));
+          const Lanes x = LINPROB_LANE_MAGNITUDE(at(c, r));
           const Mask greater = x > best;
           best = greater ? x : best;
           bestRow = greater ? Mask{} + static_cast<std::int64_t>(r) : bestRow;
@@ -127,14 +118,14 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
       }
     } else if (colPivot) {
       for (unsigned c = i; c < n; ++c) {
-        const Lanes x = LINPROB_MAGNITUDE(at(c, i));
+        const Lanes x = LINPROB_LANE_MAGNITUDE(at(c, i));
         const Mask greater = x > best;
         best = greater ? x : best;
         bestColumn = greater ? Mask{} + static_cast<std::int64_t>(c) : bestColumn;
       }
     } else if (rowPivot) {
       for (unsigned r = i; r < n; ++r) {
-        const Lanes x = LINPROB_MAGNITUDE(at(i, r));
+        const Lanes x = LINPROB_LANE_MAGNITUDE(at(i, r));
         const Mask greater = x > best;
         best = greater ? x : best;
         bestRow = greater ? Mask{} + static_cast<std::int64_t>(r) : bestRow;
@@ -180,12 +171,21 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
       Lanes* const column = base + bound * n;
       const Lanes from = column[i];
       for (unsigned r = i + 1; r < n; ++r) {
-        const Lanes product = from * LINPROB_MAGNITUDE(factor[r]);
+        const Lanes product = from * LINPROB_LANE_MAGNITUDE(factor[r]);
         column[r] = product + column[r];
       }
     }
   }
 
+  if constexpr (!withInverse) {
+    // The bound after the forward pass, for the certificate.
+    Lanes largest = {};
+    for (unsigned r = 0; r < n; ++r) {
+      const Lanes y = at(bound, r);
+      largest = y > largest ? y : largest;
+    }
+    *reinterpret_cast<Lanes*>(firstOut->forward) = largest;
+  }
   for (unsigned k = n; k-- > 0;) {
     const Lanes pivot = at(k, k);
     refused |= pivot == 0.0;
@@ -208,10 +208,10 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
       Lanes* const column = base + bound * n;
       const Lanes from = column[k];
       for (unsigned t = 0; t < k; ++t) {
-        const Lanes product = from * LINPROB_MAGNITUDE(factor[t]);
+        const Lanes product = from * LINPROB_LANE_MAGNITUDE(factor[t]);
         column[t] = product + column[t];
       }
-      column[k] = column[k] / LINPROB_MAGNITUDE(pivot);
+      column[k] = column[k] / LINPROB_LANE_MAGNITUDE(pivot);
     }
     for (std::size_t c = n; c < columnCount; ++c) {
       at(c, k) = at(c, k) / pivot;
@@ -226,7 +226,7 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
       Lanes row = {};
       for (unsigned k = 0; k < n; ++k) {
         const Lanes entry = at(firstUnit + k, r);
-        row = row + LINPROB_MAGNITUDE(entry);
+        row = row + LINPROB_LANE_MAGNITUDE(entry);
       }
       normInverse = row > normInverse ? row : normInverse;
     }
@@ -246,12 +246,12 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
     const Lanes product = normA * largest;
     const Lanes margin = product * (1.0 + 1e-9);
     undecided = ~(margin <= mostCondition) & ~refused;
+    *reinterpret_cast<Lanes*>(firstOut->normA) = normA;
+    *reinterpret_cast<Lanes*>(firstOut->whole) = largest;
   }
   *reinterpret_cast<Mask*>(refusedOut) = refused;
   *reinterpret_cast<Mask*>(undecidedOut) = undecided;
 }
-
-#undef LINPROB_MAGNITUDE
 
 }  // namespace
 
@@ -260,7 +260,7 @@ SampleBatch::SampleBatch(unsigned n, const PivotMode& mode,
     : n_(n),
       mode_(mode.index),
       mostCondition_(mostCondition),
-      columns_((2 * std::size_t{n} + 2) * n * L + L),
+      columns_((2 * std::size_t{n} + 3) * n * L + L),
       factors_(std::size_t{n} * L + L),
       order_(std::size_t{n} * L),
       pivotRows_(std::size_t{n} * L),
@@ -286,25 +286,35 @@ void SampleBatch::solve(const double* a, const double* b, std::size_t stride,
                   pivotRows_.data(),
                   pivotColumns_.data()};
   std::int64_t undecided[L];
-  // After a batch the bound left undecided, the next ones go straight to
-  // the inverse for a while (both ways decide alike).
+  // After a batch neither bound decided, the next ones go straight to the
+  // inverse for a while (every way decides alike).
   if (inverseFirst_ > 0) {
     --inverseFirst_;
     solveLanes<true>(work, mostCondition_, a, b, stride, lanes,
-                     refused_.data(), undecided);
+                     refused_.data(), undecided, nullptr);
     return;
   }
+  FirstBound first;
   solveLanes<false>(work, mostCondition_, a, b, stride, lanes,
-                    refused_.data(), undecided);
-  for (std::size_t l = 0; l < L; ++l) {
-    if (undecided[l] == 0) continue;
-    // A lane the bound leaves undecided: the batch again with the inverse,
-    // whose condition number decides as the start's check would.
-    solveLanes<true>(work, mostCondition_, a, b, stride, lanes,
-                     refused_.data(), undecided);
-    inverseFirst_ = kInverseFirstBatches;
-    break;
-  }
+                    refused_.data(), undecided, &first);
+  std::int64_t any = 0;
+  for (std::size_t l = 0; l < L; ++l) any |= undecided[l];
+  if (any == 0) return;
+  // The first bound leaves a lane undecided: the certificate, from the
+  // factors the pass left.
+  std::int64_t within[L];
+  // Its columns after A's, b and the bound's.
+  double* const units = work.columns + (std::size_t{n_} + 2) * n_ * L;
+  certifyConditions(n_, work.columns, units, work.factors, first,
+                    mostCondition_, within);
+  any = 0;
+  for (std::size_t l = 0; l < L; ++l) any |= undecided[l] & ~within[l];
+  if (any == 0) return;
+  // Still undecided: the batch again with the inverse, whose condition
+  // number decides as the start's check would.
+  solveLanes<true>(work, mostCondition_, a, b, stride, lanes, refused_.data(),
+                   undecided, nullptr);
+  inverseFirst_ = kInverseFirstBatches;
 }
 
 }  // namespace linprob

@@ -9,9 +9,11 @@
 // The condition number a lane is refused by needs the inverse, as much
 // work again as the solution. A batch first carries one more column, a
 // bound on every row's sum of the inverse's magnitudes (each factor's
-// magnitude applied to the sum of the unit vectors), and eliminates the
-// unit vectors too only where that bound leaves a lane's condition number
-// possibly above the limit; the decision is the same either way.
+// magnitude applied to the sum of the unit vectors); where that leaves a
+// lane's condition number possibly above the limit, a tighter bound from
+// the backward pass's own columns (inverse_certificate.h, a sixth of the
+// inverse's work); only where neither decides are the unit vectors
+// eliminated too. The decision is the same every way.
 #ifndef LINPROB_LINEAR_SAMPLE_BATCH_H_
 #define LINPROB_LINEAR_SAMPLE_BATCH_H_
 
@@ -19,11 +21,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "linear/batch_lanes.h"
 #include "linear/pivot_mode.h"
 
 namespace linprob {
-
-inline constexpr std::size_t kBatchLanes = 8;
 
 class SampleBatch {
  public:
@@ -65,8 +66,9 @@ class SampleBatch {
   int mode_;  // 0 none, 1 row, 2 column, 3 both
   double mostCondition_;
   // Lane l of entry (r) of column c at [(c * n + r) * kBatchLanes + l]:
-  // A's n columns, b, the n unit vectors where they are eliminated, and
-  // the bound on the inverse's row sums.
+  // A's n columns, b, then either the n unit vectors (where they are
+  // eliminated) or the bound on the inverse's row sums and the
+  // certificate's n + 1 columns.
   std::vector<double> columns_;
   std::size_t aligned_ = 0;  // doubles before the first line's start
   std::vector<double> factors_;
@@ -75,8 +77,8 @@ class SampleBatch {
   std::vector<std::int64_t> pivotRows_;
   std::vector<std::int64_t> pivotColumns_;
   std::vector<std::int64_t> refused_;
-  // Batches still to solve with the inverse at once, the bound having left
-  // a recent one undecided.
+  // Batches still to solve with the inverse at once, neither bound having
+  // decided a recent one.
   int inverseFirst_ = 0;
   static constexpr int kInverseFirstBatches = 15;
 };

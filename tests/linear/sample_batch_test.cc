@@ -112,3 +112,43 @@ TEST(SampleBatchTest, TheBoundAndTheInverseDecideAlike) {
 
 }  // namespace
 }  // namespace linprob
+
+namespace linprob {
+namespace {
+
+// Every entry uniform on [-1, 1]: the first bound cannot decide such
+// matrices at n = 50, the certificate decides them at the program's limit,
+// the inverse near their own condition numbers (about 1e3): under each
+// limit every lane refused or solved as SampleElimination does it.
+TEST(SampleBatchTest, TheCertificateDecidesAsTheInverseWould) {
+  std::mt19937_64 random(29);
+  std::uniform_real_distribution<double> entry(-1.0, 1.0);
+  constexpr unsigned n = 50;
+  constexpr std::size_t kLanes = 2 * kBatchLanes;
+  std::vector<double> a(std::size_t{n} * n * kLanes);
+  std::vector<double> b(std::size_t{n} * kLanes);
+  for (double& v : a) v = entry(random);
+  for (double& v : b) v = entry(random);
+  for (const PivotMode& mode : kPivotModes) {
+    for (double most : {1e15, 1e8, 1e4, 2e3, 5e2}) {
+      SampleBatch batch(n, mode, most);
+      SampleElimination alone(n, mode, most);
+      for (std::size_t first = 0; first < kLanes; first += kBatchLanes) {
+        batch.solve(a.data() + first, b.data() + first, kLanes, kBatchLanes);
+        for (std::size_t l = 0; l < kBatchLanes; ++l) {
+          const bool solved =
+              alone.solve(a.data() + first + l, b.data() + first + l,
+                          kLanes) == SampleOutcome::kSolved;
+          ASSERT_EQ(batch.solved(l), solved)
+              << mode.label << " limit " << most << " lane " << first + l;
+          if (solved) {
+            EXPECT_EQ(batch.valueAt(l, 7), alone.valueAt(7));
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace linprob
