@@ -286,8 +286,8 @@ void SampleBatch::solve(const double* a, const double* b, std::size_t stride,
                   pivotRows_.data(),
                   pivotColumns_.data()};
   std::int64_t undecided[L];
-  // After a batch neither bound decided, the next ones go straight to the
-  // inverse for a while (every way decides alike).
+  // After a batch neither bound decided for most lanes, the next ones go
+  // straight to the inverse for a while (every way decides alike).
   if (inverseFirst_ > 0) {
     --inverseFirst_;
     solveLanes<true>(work, mostCondition_, a, b, stride, lanes,
@@ -307,14 +307,17 @@ void SampleBatch::solve(const double* a, const double* b, std::size_t stride,
   double* const units = work.columns + (std::size_t{n_} + 2) * n_ * L;
   certifyConditions(n_, work.columns, units, work.factors, first,
                     mostCondition_, within);
-  any = 0;
-  for (std::size_t l = 0; l < L; ++l) any |= undecided[l] & ~within[l];
-  if (any == 0) return;
+  std::size_t open = 0;
+  for (std::size_t l = 0; l < L; ++l) open += (undecided[l] & ~within[l]) != 0;
+  if (open == 0) return;
   // Still undecided: the batch again with the inverse, whose condition
-  // number decides as the start's check would.
+  // number decides as the start's check would. Where that is most lanes'
+  // lot (matrices whose condition numbers are near the limit, or no
+  // pivoting, whose factors grow), the next batches start there; a lane
+  // now and then near singular does not send the batches after it there.
   solveLanes<true>(work, mostCondition_, a, b, stride, lanes, refused_.data(),
                    undecided, nullptr);
-  inverseFirst_ = kInverseFirstBatches;
+  if (2 * open >= L) inverseFirst_ = kInverseFirstBatches;
 }
 
 }  // namespace linprob

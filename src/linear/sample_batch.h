@@ -78,7 +78,7 @@ class SampleBatch {
   std::vector<std::int64_t> pivotColumns_;
   std::vector<std::int64_t> refused_;
   // Batches still to solve with the inverse at once, neither bound having
-  // decided a recent one.
+  // decided most lanes of a recent one.
   int inverseFirst_ = 0;
   static constexpr int kInverseFirstBatches = 15;
 };
