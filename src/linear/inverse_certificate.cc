@@ -61,8 +61,8 @@ void certifyLanes(unsigned n, const double* columns, double* units,
       const Lanes entry = w[std::size_t{j} * n + r];
       row = row + LINPROB_LANE_MAGNITUDE(entry);
     }
-    normW = row > normW ? row : normW;
-    largestSum = sums[r] > largestSum ? sums[r] : largestSum;
+    keepLarger(row, normW);
+    keepLarger(sums[r], largestSum);
   }
   const double paths = 2.0 * n + 1.0;
   const double u = std::ldexp(1.0, -53);

@@ -24,7 +24,8 @@
 // applied to them at most y; B's exact columns differ from W by at most
 // g |B| e_j. Each computed bound is within 1e-9 relatively of the exact
 // process it stands for (for n below a million); a margin of 1e-6 covers
-// those and the roundings of this sum.
+// those and the roundings of this sum. A part that is not finite (grown
+// past the doubles) leaves the lane undecided.
 #ifndef LINPROB_LINEAR_INVERSE_CERTIFICATE_H_
 #define LINPROB_LINEAR_INVERSE_CERTIFICATE_H_
 

@@ -182,7 +182,7 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
     Lanes largest = {};
     for (unsigned r = 0; r < n; ++r) {
       const Lanes y = at(bound, r);
-      largest = y > largest ? y : largest;
+      keepLarger(y, largest);
     }
     *reinterpret_cast<Lanes*>(firstOut->forward) = largest;
   }
@@ -237,11 +237,13 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
     // step of y adds and scales by the magnitudes of the factors the
     // unit vectors meet, and its roundings and theirs differ by under
     // 1e-9 relatively for any n below a million. Where the bound keeps
-    // the condition number within the limit, the inverse would too.
+    // the condition number within the limit, the inverse would too; a y
+    // grown past the doubles (inf, or NaN from inf times 0) decides
+    // nothing.
     Lanes largest = {};
     for (unsigned r = 0; r < n; ++r) {
       const Lanes y = at(bound, r);
-      largest = y > largest ? y : largest;
+      keepLarger(y, largest);
     }
     const Lanes product = normA * largest;
     const Lanes margin = product * (1.0 + 1e-9);

@@ -152,3 +152,34 @@ TEST(SampleBatchTest, TheCertificateDecidesAsTheInverseWould) {
 
 }  // namespace
 }  // namespace linprob
+
+namespace linprob {
+namespace {
+
+// Without pivoting this system's bound column grows past the doubles: a
+// row reaches inf, and inf times a zero factor makes NaN in the rows it
+// feeds, the inf row among them. A bound that passed over NaN rows kept
+// only the finite ones and accepted the system; the inverse refuses it.
+TEST(SampleBatchTest, ABoundPastTheDoublesLeavesTheDecisionToTheInverse) {
+  constexpr unsigned n = 5;
+  const double matrix[n * n] = {
+      1e-150, 2,       0,      1,      2,       1e150,  0,      1e150, 1e-150,
+      1,      -1e150,  -1e200, 2,      0,       1e-150, 1,      2,     1e200,
+      1e200,  -1e150,  1,      -1,     -1,      0,      -1e150};
+  std::vector<double> a(n * n * kBatchLanes);
+  std::vector<double> b(n * kBatchLanes, 1.0);
+  for (unsigned e = 0; e < n * n; ++e) {
+    for (std::size_t l = 0; l < kBatchLanes; ++l) {
+      a[e * kBatchLanes + l] = matrix[e];
+    }
+  }
+  SampleElimination alone(n, kPivotModes[0], 1e15);
+  ASSERT_EQ(alone.solve(a.data(), b.data(), kBatchLanes),
+            SampleOutcome::kRefused);
+  SampleBatch batch(n, kPivotModes[0], 1e15);
+  batch.solve(a.data(), b.data(), kBatchLanes, kBatchLanes);
+  for (std::size_t l = 0; l < kBatchLanes; ++l) EXPECT_FALSE(batch.solved(l));
+}
+
+}  // namespace
+}  // namespace linprob
