@@ -228,7 +228,7 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
         const Lanes entry = at(firstUnit + k, r);
         row = row + LINPROB_LANE_MAGNITUDE(entry);
       }
-      normInverse = row > normInverse ? row : normInverse;
+      keepLarger(row, normInverse);  // a NaN row refuses, as alone
     }
     const Lanes condition = normA * normInverse;
     refused |= ~(condition <= mostCondition);

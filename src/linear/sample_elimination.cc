@@ -140,14 +140,19 @@ SampleOutcome SampleElimination::solve(const double* a, const double* b,
     if (!backward(k)) return SampleOutcome::kRefused;
   }
   // ||A^-1||inf: the largest sum of magnitudes along a row of the inverse
-  // (rows and columns in any order).
+  // (rows and columns in any order). A row that is no number (the inverse
+  // grown past the doubles) makes the norm none, and the system refused,
+  // as the start's check refuses such a matrix: the other rows alone
+  // would understate it.
   double normInverse = 0.0;
   for (unsigned r = 0; r < n; ++r) {
     double row = 0.0;
     for (unsigned k = 0; k < n; ++k) {
       row = row + std::fabs(column(n + 1 + std::size_t{k})[r]);
     }
-    normInverse = row > normInverse ? row : normInverse;
+    const bool larger = row > normInverse || std::isnan(row);
+    normInverse = larger ? row : normInverse;
+    if (std::isnan(row)) break;
   }
   const double condition = normA * normInverse;
   if (!(condition <= mostCondition_)) return SampleOutcome::kRefused;

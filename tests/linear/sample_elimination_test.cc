@@ -9,6 +9,7 @@
 
 #include "linear/linear_system.h"
 #include "linear/pivot_mode.h"
+#include "linear/sample_batch.h"
 #include "linear/step_replay.h"
 
 namespace linprob {
@@ -100,6 +101,29 @@ TEST(SampleEliminationTest, RefusesWhatTheSingularityRuleRefuses) {
   const std::vector<double> infinite = {
       1, std::numeric_limits<double>::infinity(), 0, 1};
   EXPECT_EQ(row.solve(infinite.data(), b.data(), 1), SampleOutcome::kRefused);
+}
+
+// Without pivoting this system's inverse grows past the doubles and a row
+// of it becomes NaN, while its solution stays finite and the other rows'
+// sums keep the condition number under the limit: refused (the NaN row
+// was once passed over), by the batch too.
+TEST(SampleEliminationTest, AnInverseRowThatIsNoNumberRefuses) {
+  const std::vector<double> a = {1e-100, 0,      0,      1e-150,
+                                 1e100,  1,      0,      1e150,
+                                 1e150,  1e150,  1e-100, 0,
+                                 1e100,  2,      0,      -1e150};
+  const std::vector<double> b = {1e-200, 0, 1, 1e-200};
+  SampleElimination none(4, kPivotModes[0], 1e15);
+  EXPECT_EQ(none.solve(a.data(), b.data(), 1), SampleOutcome::kRefused);
+  std::vector<double> lanesA(a.size() * kBatchLanes);
+  std::vector<double> lanesB(b.size() * kBatchLanes);
+  for (std::size_t l = 0; l < kBatchLanes; ++l) {
+    for (std::size_t e = 0; e < a.size(); ++e) lanesA[e * kBatchLanes + l] = a[e];
+    for (std::size_t e = 0; e < b.size(); ++e) lanesB[e * kBatchLanes + l] = b[e];
+  }
+  SampleBatch batch(4, kPivotModes[0], 1e15);
+  batch.solve(lanesA.data(), lanesB.data(), kBatchLanes, kBatchLanes);
+  EXPECT_FALSE(batch.solved(0));
 }
 
 }  // namespace
