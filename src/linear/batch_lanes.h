@@ -21,14 +21,6 @@ typedef double BatchLanes
 typedef std::int64_t BatchMask
     __attribute__((vector_size(kBatchLanes * 8), aligned(8), may_alias));
 
-// largest = the larger of x and largest, by lane, a NaN in either kept: a
-// bound that is no number bounds nothing, and must not be passed over.
-[[gnu::always_inline]] inline void keepLarger(const BatchLanes& x,
-                                              BatchLanes& largest) {
-  const BatchMask take = (x > largest) | (x != x);
-  largest = take ? x : largest;
-}
-
 }  // namespace linprob
 
 // As std::fabs wherever it is compared or summed (a -0 stays -0, which

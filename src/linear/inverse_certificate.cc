@@ -55,15 +55,18 @@ void certifyLanes(unsigned n, const double* columns, double* units,
   }
   Lanes normW = {};
   Lanes largestSum = {};
+  Lanes total = {};  // NaN where a row of either is: the bound is then none
   for (unsigned r = 0; r < n; ++r) {
     Lanes row = {};
     for (unsigned j = r; j < n; ++j) {
       const Lanes entry = w[std::size_t{j} * n + r];
       row = row + LINPROB_LANE_MAGNITUDE(entry);
     }
-    keepLarger(row, normW);
-    keepLarger(sums[r], largestSum);
+    normW = row > normW ? row : normW;
+    largestSum = sums[r] > largestSum ? sums[r] : largestSum;
+    total = total + row + sums[r];
   }
+  normW = total == total ? normW : total;
   const double paths = 2.0 * n + 1.0;
   const double u = std::ldexp(1.0, -53);
   const double g = paths * u / (1.0 - paths * u);

@@ -180,10 +180,13 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
   if constexpr (!withInverse) {
     // The bound after the forward pass, for the certificate.
     Lanes largest = {};
+    Lanes total = {};  // NaN where a row is
     for (unsigned r = 0; r < n; ++r) {
       const Lanes y = at(bound, r);
-      keepLarger(y, largest);
+      largest = y > largest ? y : largest;
+      total = total + y;
     }
+    largest = total == total ? largest : total;
     *reinterpret_cast<Lanes*>(firstOut->forward) = largest;
   }
   for (unsigned k = n; k-- > 0;) {
@@ -222,14 +225,18 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
   Mask undecided = {};
   if constexpr (withInverse) {
     Lanes normInverse = {};
+    Lanes total = {};  // NaN where a row is
     for (unsigned r = 0; r < n; ++r) {
       Lanes row = {};
       for (unsigned k = 0; k < n; ++k) {
         const Lanes entry = at(firstUnit + k, r);
         row = row + LINPROB_LANE_MAGNITUDE(entry);
       }
-      keepLarger(row, normInverse);  // a NaN row refuses, as alone
+      normInverse = row > normInverse ? row : normInverse;
+      total = total + row;
     }
+    // A NaN row refuses, as alone.
+    normInverse = total == total ? normInverse : total;
     const Lanes condition = normA * normInverse;
     refused |= ~(condition <= mostCondition);
   } else {
@@ -241,10 +248,13 @@ void solveLanes(const Work& w, double mostCondition, const double* a,
     // grown past the doubles (inf, or NaN from inf times 0) decides
     // nothing.
     Lanes largest = {};
+    Lanes total = {};  // NaN where a row is
     for (unsigned r = 0; r < n; ++r) {
       const Lanes y = at(bound, r);
-      keepLarger(y, largest);
+      largest = y > largest ? y : largest;
+      total = total + y;
     }
+    largest = total == total ? largest : total;
     const Lanes product = normA * largest;
     const Lanes margin = product * (1.0 + 1e-9);
     undecided = ~(margin <= mostCondition) & ~refused;
