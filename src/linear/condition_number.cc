@@ -11,16 +11,10 @@
 #include "linear/tiled_replay.h"
 
 namespace linprob {
-namespace {
-
-// The larger of the two; a NaN, once met, stays: the norm is then not a
-// number rather than a finite value that looks trustworthy.
-double larger(double largest, double sum) {
+double largerRowSum(double largest, double sum) {
   if (std::isnan(largest) || std::isnan(sum)) return std::nan("");
   return sum > largest ? sum : largest;
 }
-
-}  // namespace
 
 double matrixNorm(const LinearSystem& loaded) {
   const unsigned n = loaded.size();
@@ -28,7 +22,7 @@ double matrixNorm(const LinearSystem& loaded) {
   for (unsigned r = 0; r < n; ++r) {
     double sum = 0.0;
     for (unsigned c = 0; c < n; ++c) sum += std::fabs(loaded.matrix()[c][r]);
-    largest = larger(largest, sum);
+    largest = largerRowSum(largest, sum);
   }
   return largest;
 }
@@ -72,7 +66,7 @@ double inverseNorm(const LinearSystem& eliminated,
     }
   }
   double largest = 0.0;
-  for (const double sum : rowSums) largest = larger(largest, sum);
+  for (const double sum : rowSums) largest = largerRowSum(largest, sum);
   return largest;
 }
 

@@ -31,6 +31,11 @@ namespace linprob {
 inline constexpr std::size_t kConditionLanes = 64;
 inline constexpr std::size_t kConditionStepsPerLook = 4096;
 
+// The larger of a norm so far and a row's sum of magnitudes; a NaN, once
+// met, stays: the norm is then not a number rather than a finite value
+// that looks trustworthy (what every condition number here refuses).
+double largerRowSum(double largest, double sum);
+
 // ||A||inf of a loaded, not yet eliminated system.
 double matrixNorm(const LinearSystem& loaded);
 // ||A^-1||inf from the steps of an eliminated system.

@@ -75,12 +75,9 @@ void certifyLanes(unsigned n, const double* columns, double* units,
   const double nd = n;
   const double tinySum = std::ldexp(1.0, -1074) * (nd * nd * nd + nd * nd);
   const double slack = 1.0 + 1e-9;
-  Lanes normA, forward, whole;
-  for (std::size_t l = 0; l < L; ++l) {
-    normA[l] = first.normA[l];
-    forward[l] = first.forward[l];
-    whole[l] = first.whole[l];
-  }
+  const Lanes normA = *reinterpret_cast<const Lanes*>(first.normA);
+  const Lanes forward = *reinterpret_cast<const Lanes*>(first.forward);
+  const Lanes whole = *reinterpret_cast<const Lanes*>(first.whole);
   const Lanes grown = largestSum * slack + 1.0;
   const Lanes tiny = grown * tinySum;
   const Lanes exactW = normW + largestSum * slack * g + tiny;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "linear/condition_number.h"
+
 namespace linprob {
 
 SampleElimination::SampleElimination(unsigned n, const PivotMode& mode,
@@ -142,17 +144,14 @@ SampleOutcome SampleElimination::solve(const double* a, const double* b,
   // ||A^-1||inf: the largest sum of magnitudes along a row of the inverse
   // (rows and columns in any order). A row that is no number (the inverse
   // grown past the doubles) makes the norm none, and the system refused,
-  // as the start's check refuses such a matrix: the other rows alone
-  // would understate it.
+  // as the start's check refuses such a matrix.
   double normInverse = 0.0;
   for (unsigned r = 0; r < n; ++r) {
     double row = 0.0;
     for (unsigned k = 0; k < n; ++k) {
       row = row + std::fabs(column(n + 1 + std::size_t{k})[r]);
     }
-    const bool larger = row > normInverse || std::isnan(row);
-    normInverse = larger ? row : normInverse;
-    if (std::isnan(row)) break;
+    normInverse = largerRowSum(normInverse, row);
   }
   const double condition = normA * normInverse;
   if (!(condition <= mostCondition_)) return SampleOutcome::kRefused;
